@@ -1,0 +1,213 @@
+#include "app/IniFile.h"
+
+#include <cctype>
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+
+#include "job/CsvLine.h"
+#include "job/TextCodec.h"
+
+namespace {
+
+std::string Trim(const std::string& text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return {};
+    }
+    const std::size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+bool SameName(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const unsigned char x = static_cast<unsigned char>(a[i]);
+        const unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x != y && !(x < 0x80 && y < 0x80 && std::tolower(x) == std::tolower(y))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The section name of a "[name]" line.
+std::optional<std::string> SectionName(const std::string& line)
+{
+    const std::string trimmed = Trim(line);
+    if (trimmed.size() < 2 || trimmed.front() != '[') {
+        return std::nullopt;
+    }
+    const std::size_t close = trimmed.find(']');
+    if (close == std::string::npos) {
+        return std::nullopt;
+    }
+    return Trim(trimmed.substr(1, close - 1));
+}
+
+// Key of a "key=value" line, nullopt for comments and other lines.
+std::optional<std::string> KeyName(const std::string& line)
+{
+    const std::string trimmed = Trim(line);
+    if (trimmed.empty() || trimmed.front() == ';') {
+        return std::nullopt;
+    }
+    const std::size_t equals = trimmed.find('=');
+    if (equals == std::string::npos) {
+        return std::nullopt;
+    }
+    return Trim(trimmed.substr(0, equals));
+}
+
+}  // namespace
+
+bool IniFile::Load(const std::string& path)
+{
+    m_lines.clear();
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) {
+        return true;
+    }
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (in.bad()) {
+        return false;
+    }
+    std::string text = bytes.str();
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        text.erase(0, 3);
+    } else if (!IsValidUtf8(text)) {
+        std::string converted;
+        if (!Cp932ToUtf8(text, converted)) {
+            return false;
+        }
+        text = std::move(converted);
+    }
+    LoadText(text);
+    return true;
+}
+
+void IniFile::LoadText(const std::string& utf8Text)
+{
+    m_lines.clear();
+    std::size_t start = 0;
+    while (start < utf8Text.size()) {
+        std::size_t end = utf8Text.find('\n', start);
+        if (end == std::string::npos) {
+            end = utf8Text.size();
+        }
+        std::string line = utf8Text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        m_lines.push_back(std::move(line));
+        start = end + 1;
+    }
+}
+
+std::string IniFile::ToText() const
+{
+    std::string text;
+    for (const std::string& line : m_lines) {
+        text += line;
+        text += '\n';
+    }
+    return text;
+}
+
+WriteStatus IniFile::Save(const std::string& path) const
+{
+    // CP932 like every other file; a folder name outside CP932 keeps the file in UTF-8 (with BOM).
+    std::string bytes;
+    if (EncodeForDisk(ToText(), bytes)) {
+        return WriteFileAtomically(path, bytes);
+    }
+    bytes = "\xEF\xBB\xBF";
+    for (char c : ToText()) {
+        if (c == '\n') {
+            bytes += '\r';
+        }
+        bytes += c;
+    }
+    return WriteFileAtomically(path, bytes);
+}
+
+std::optional<std::string> IniFile::Get(const std::string& section, const std::string& key) const
+{
+    bool inSection = false;
+    for (const std::string& line : m_lines) {
+        if (const auto name = SectionName(line)) {
+            inSection = SameName(*name, section);
+            continue;
+        }
+        if (!inSection) {
+            continue;
+        }
+        const auto lineKey = KeyName(line);
+        if (lineKey && SameName(*lineKey, key)) {
+            std::string value = Trim(line.substr(line.find('=') + 1));
+            if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                value.back() == value.front()) {
+                value = value.substr(1, value.size() - 2);
+            }
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
+int IniFile::GetInt(const std::string& section, const std::string& key, int defaultValue) const
+{
+    const auto value = Get(section, key);
+    if (!value) {
+        return defaultValue;
+    }
+    std::int32_t number = 0;
+    return ToInt(*value, number) ? number : 0;
+}
+
+std::string IniFile::GetString(const std::string& section, const std::string& key,
+                               const std::string& defaultValue) const
+{
+    return Get(section, key).value_or(defaultValue);
+}
+
+void IniFile::Set(const std::string& section, const std::string& key, const std::string& value)
+{
+    bool inSection = false;
+    std::size_t sectionEnd = m_lines.size();  // where a new key of the section goes
+    bool found = false;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        if (const auto name = SectionName(m_lines[i])) {
+            if (inSection) {
+                break;
+            }
+            inSection = SameName(*name, section);
+            if (inSection) {
+                found = true;
+                sectionEnd = i + 1;
+            }
+            continue;
+        }
+        if (!inSection) {
+            continue;
+        }
+        const auto lineKey = KeyName(m_lines[i]);
+        if (lineKey && SameName(*lineKey, key)) {
+            m_lines[i] = key + "=" + value;
+            return;
+        }
+        if (!Trim(m_lines[i]).empty()) {
+            sectionEnd = i + 1;
+        }
+    }
+    if (!found) {
+        m_lines.push_back("[" + section + "]");
+        sectionEnd = m_lines.size();
+    }
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(sectionEnd), key + "=" + value);
+}

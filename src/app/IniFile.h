@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "job/TextFile.h"
+
+// An INI file handled like the Windows profile functions: section and key names match
+// case-insensitively, blanks around names and values are ignored, and writing a key
+// changes only that key's line, keeping every other line of the file.
+class IniFile {
+public:
+    // A missing file is an empty one. False only when the file exists but cannot be read.
+    bool Load(const std::string& path);
+    void LoadText(const std::string& utf8Text);
+    WriteStatus Save(const std::string& path) const;
+    std::string ToText() const;
+
+    std::optional<std::string> Get(const std::string& section, const std::string& key) const;
+    // The leading decimal number of the value (0 when there is none); the default when absent.
+    int GetInt(const std::string& section, const std::string& key, int defaultValue) const;
+    std::string GetString(const std::string& section, const std::string& key,
+                          const std::string& defaultValue) const;
+    void Set(const std::string& section, const std::string& key, const std::string& value);
+
+private:
+    std::vector<std::string> m_lines;  // UTF-8, without line ends
+};

@@ -1,0 +1,89 @@
+#include "app/Settings.h"
+
+#include "app/IniFile.h"
+
+namespace {
+
+enum class Type { Int, Flag, Text };
+
+struct Key {
+    const char* Name;
+    Type Kind;
+    bool Written;
+    int Settings::*Int;
+    std::string Settings::*Text;
+};
+
+// Key order is the order of the written file.
+const Key kKeys[] = {
+    {"NokoHaba", Type::Int, true, &Settings::NokoHaba, nullptr},
+    {"BuzaiFol", Type::Text, true, nullptr, &Settings::BuzaiFol},
+    {"YBuzaiFol", Type::Text, true, nullptr, &Settings::YBuzaiFol},
+    {"GenbanFol", Type::Text, true, nullptr, &Settings::GenbanFol},
+    {"RetFol", Type::Text, true, nullptr, &Settings::RetFol},
+    {"UseYBuzai", Type::Flag, true, &Settings::UseYBuzai, nullptr},
+    {"NoRateFlg", Type::Flag, true, &Settings::NoRateFlg, nullptr},
+    {"NoUsenFlg", Type::Flag, true, &Settings::NoUsenFlg, nullptr},
+    {"Use2ko1", Type::Flag, true, &Settings::Use2ko1, nullptr},
+    {"UseSmallPat", Type::Flag, true, &Settings::UseSmallPat, nullptr},
+    {"UseCal3", Type::Flag, true, &Settings::UseCal3, nullptr},
+    {"UseCal4", Type::Flag, true, &Settings::UseCal4, nullptr},
+    {"UseMenCal", Type::Flag, true, &Settings::UseMenCal, nullptr},
+    {"CutLV", Type::Int, true, &Settings::CutLV, nullptr},
+    {"TimeOut", Type::Int, false, &Settings::TimeOut, nullptr},
+    {"MaxCutSize", Type::Int, true, &Settings::MaxCutSize, nullptr},
+    {"TankaType", Type::Int, true, &Settings::TankaType, nullptr},
+    {"ResetGenbanFlg", Type::Flag, true, &Settings::ResetGenbanFlg, nullptr},
+    {"ResetYBuzaiFlg", Type::Flag, true, &Settings::ResetYBuzaiFlg, nullptr},
+    {"OutPrnPre", Type::Flag, true, &Settings::OutPrnPre, nullptr},
+    {"OutCutMark", Type::Flag, true, &Settings::OutCutMark, nullptr},
+    {"BuzaiSun", Type::Flag, true, &Settings::BuzaiSun, nullptr},
+    {"ColorPrint", Type::Flag, true, &Settings::ColorPrint, nullptr},
+    {"CutMarkSun", Type::Flag, true, &Settings::CutMarkSun, nullptr},
+    {"LastGSortUD", Type::Flag, true, &Settings::LastGSortUD, nullptr},
+    {"LastGSort", Type::Int, true, &Settings::LastGSort, nullptr},
+    {"OldBikou", Type::Flag, true, &Settings::OldBikou, nullptr},
+    {"MaxCal", Type::Int, true, &Settings::MaxCal, nullptr},
+    {"TimeDisp", Type::Flag, false, &Settings::TimeDisp, nullptr},
+    {"NoSort", Type::Flag, false, &Settings::NoSort, nullptr},
+};
+
+}  // namespace
+
+void Settings::UpdateMaxCalNum()
+{
+    if (MaxCal >= 0 && MaxCal <= 4) {
+        MaxCalNum = 1 << MaxCal;
+    } else {
+        MaxCalNum = 4;
+        MaxCal = 2;
+    }
+}
+
+void Settings::Load(const IniFile& ini)
+{
+    const Settings defaults;
+    for (const Key& key : kKeys) {
+        if (key.Kind == Type::Text) {
+            this->*key.Text = ini.GetString(kSettingsSection, key.Name, defaults.*key.Text);
+            continue;
+        }
+        const int value = ini.GetInt(kSettingsSection, key.Name, defaults.*key.Int);
+        this->*key.Int = key.Kind == Type::Flag ? (value != 0 ? 1 : 0) : value;
+    }
+    UpdateMaxCalNum();
+}
+
+void Settings::Store(IniFile& ini) const
+{
+    for (const Key& key : kKeys) {
+        if (!key.Written) {
+            continue;
+        }
+        if (key.Kind == Type::Text) {
+            ini.Set(kSettingsSection, key.Name, this->*key.Text);
+        } else {
+            ini.Set(kSettingsSection, key.Name, std::to_string(this->*key.Int));
+        }
+    }
+}

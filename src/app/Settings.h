@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class IniFile;
+
+// Every user setting, section "SysPara" of Nestrix.ini. Member names are the keys.
+struct Settings {
+    std::int32_t NokoHaba = 30;  // kerf, 0.1 mm
+    std::string BuzaiFol;
+    std::string YBuzaiFol;
+    std::string GenbanFol;
+    std::string RetFol;
+    int UseYBuzai = 0;
+    int NoRateFlg = 0;
+    int NoUsenFlg = 0;
+    int Use2ko1 = 1;
+    int UseSmallPat = 1;
+    int UseCal3 = 1;
+    int UseCal4 = 1;
+    int UseMenCal = 1;
+    int CutLV = 3;
+    int TimeOut = 0;                   // read only, never written
+    std::int32_t MaxCutSize = 999999;  // cutting limit, 0.1 mm
+    int TankaType = 2;
+    int ResetGenbanFlg = 0;
+    int ResetYBuzaiFlg = 0;
+    int OutPrnPre = 1;
+    int OutCutMark = 1;
+    int BuzaiSun = 1;
+    int ColorPrint = 1;
+    int CutMarkSun = 1;
+    int LastGSortUD = 1;
+    int LastGSort = 0;
+    int OldBikou = 0;
+    int MaxCal = 2;
+    int TimeDisp = 0;  // read only, never written
+    int NoSort = 0;    // read only, never written
+
+    // Number of simultaneous calculations derived from MaxCal.
+    int MaxCalNum = 4;
+
+    // 0..4 -> 1, 2, 4, 8, 16; anything else gives 4 and resets MaxCal to 2.
+    void UpdateMaxCalNum();
+
+    // Missing keys keep their defaults; flags stored as any non-zero value load as 1.
+    void Load(const IniFile& ini);
+    // Writes the keys that are stored, in place; other lines of the file are kept.
+    void Store(IniFile& ini) const;
+};
+
+inline constexpr const char* kSettingsSection = "SysPara";

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+class Prompt;
+class FileChooser;
+struct Settings;
+
+// One part to cut. Lengths in 0.1 mm.
+class CBuzai {
+public:
+    CBuzai() = default;
+    CBuzai(const CBuzai&) = default;
+    CBuzai(CBuzai&&) noexcept = default;
+    CBuzai& operator=(const CBuzai&) = default;
+    CBuzai& operator=(CBuzai&&) noexcept = default;
+    virtual ~CBuzai() = default;
+
+    std::string Name;
+    std::int32_t Width = 2000;
+    std::int32_t Height = 1000;
+    std::int32_t Thickness = 100;
+    std::int32_t Count = 1;
+    std::int32_t NoTurn = 0;  // 1: may not be laid sideways
+    std::string Kind;
+    std::string Remark;
+    std::int32_t Index = 0;        // position in its list
+    double PlacedCost = 0.0;       // working value: cost of the pieces placed (printing)
+    std::int32_t PlacedCount = 0;  // working count: pieces placed (printing)
+};
+
+// A parts list (部材) or a secondary parts list (２次部材).
+class CBuzaiList {
+public:
+    int IsSecondary = 0;
+    std::vector<CBuzai> Items;
+    int Saved = 1;
+    CBuzai Template;
+
+    // "部材" or "２次部材": the first word of every message.
+    const char* KindWord() const { return IsSecondary ? "２次部材" : "部材"; }
+
+    // Appends the parts of a parts file; 1 on success, else 0 after showing the message.
+    int Read(const std::string& path, const Settings& settings, Prompt& prompt);
+    int Read(std::istream& in, const Settings& settings, Prompt& prompt);
+    // Replaces the file with the whole list; the previous file survives a failed write.
+    int Write(const std::string& path, Prompt& prompt) const;
+    // Save dialog, then Write; on success Saved = 1. Cancel returns 0 silently.
+    int SaveAs(const Settings& settings, Prompt& prompt, FileChooser& chooser);
+    // Open dialog for one parts file, then Read. Cancel returns 0 silently.
+    int ReadWithDialog(const Settings& settings, Prompt& prompt, FileChooser& chooser);
+
+    // The file's text (UTF-8, "\n" line ends) as it is written.
+    std::string ToText() const;
+    void Renumber();
+
+    static const char* const kColumns[8];
+};

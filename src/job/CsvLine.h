@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Splits a line at commas: no trimming, empty fields kept, k commas give k+1 fields.
+// A field that starts with a double quote and ends with one before the next comma (or the
+// end of the line) is a quoted field: its commas belong to it and "" stands for one quote.
+// Any other field is taken byte for byte.
+std::vector<std::string> SplitFields(const std::string& line);
+
+// A field as written: unchanged unless it holds a comma or a double quote, which is then
+// enclosed in double quotes with inner quotes doubled.
+std::string QuoteField(const std::string& field);
+
+// Millimetres as text to 0.1 mm: the integer part of atof(text) * 10.0 + 0.5.
+// False when the value does not fit a 32-bit length (the line is rejected).
+bool ToTenths(const std::string& text, std::int32_t& tenths);
+// atoi: the longest integer prefix, 0 for text that does not start with one.
+// False when the number does not fit 32 bits.
+bool ToInt(const std::string& text, std::int32_t& value);
+// A length in 0.1 mm as "%.1f" millimetres, independent of the process locale.
+std::string FormatTenths(std::int32_t tenths);

@@ -1,0 +1,91 @@
+#include "app/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include "app/IniFile.h"
+#include "fakes/TempDir.h"
+
+TEST(Settings, DefaultsWithoutAFile)
+{
+    TempDir dir;
+    IniFile ini;
+    ASSERT_TRUE(ini.Load(dir.File("Nestrix.ini")));
+    Settings settings;
+    settings.NokoHaba = 1;
+    settings.Load(ini);
+    EXPECT_EQ(settings.NokoHaba, 30);
+    EXPECT_EQ(settings.MaxCalNum, 4);
+    EXPECT_EQ(settings.TankaType, 2);
+    EXPECT_EQ(settings.MaxCutSize, 999999);
+    EXPECT_EQ(settings.CutLV, 3);
+    for (int flag : {settings.OutPrnPre, settings.OutCutMark, settings.BuzaiSun, settings.ColorPrint,
+                     settings.CutMarkSun, settings.Use2ko1, settings.UseSmallPat, settings.UseCal3,
+                     settings.UseCal4, settings.UseMenCal, settings.LastGSortUD}) {
+        EXPECT_EQ(flag, 1);
+    }
+    EXPECT_EQ(settings.UseYBuzai + settings.NoRateFlg + settings.NoUsenFlg + settings.OldBikou +
+                  settings.ResetGenbanFlg + settings.ResetYBuzaiFlg + settings.TimeDisp + settings.NoSort,
+              0);
+}
+
+TEST(Settings, DerivesTheNumberOfSimultaneousCalculations)
+{
+    struct Case {
+        int stored;
+        int count;
+        int written;
+    };
+    for (const Case& c :
+         {Case{0, 1, 0}, {1, 2, 1}, {2, 4, 2}, {3, 8, 3}, {4, 16, 4}, {7, 4, 2}, {-1, 4, 2}}) {
+        SCOPED_TRACE(c.stored);
+        IniFile ini;
+        ini.LoadText("[SysPara]\nMaxCal=" + std::to_string(c.stored) + "\n");
+        Settings settings;
+        settings.Load(ini);
+        EXPECT_EQ(settings.MaxCalNum, c.count);
+        settings.Store(ini);
+        EXPECT_EQ(ini.GetInt("SysPara", "MaxCal", -9), c.written);
+    }
+}
+
+TEST(Settings, FlagsLoadAsZeroOrOne)
+{
+    IniFile ini;
+    ini.LoadText("[SysPara]\nUseYBuzai=5\nOutCutMark=0\nNoSort=-2\nCutLV=1\n");
+    Settings settings;
+    settings.Load(ini);
+    EXPECT_EQ(settings.UseYBuzai, 1);
+    EXPECT_EQ(settings.OutCutMark, 0);
+    EXPECT_EQ(settings.NoSort, 1);
+    EXPECT_EQ(settings.CutLV, 1);
+    settings.Store(ini);
+    EXPECT_EQ(ini.Get("SysPara", "UseYBuzai"), "1");
+}
+
+TEST(Settings, KeysSetByHandSurviveARun)
+{
+    TempDir dir;
+    const std::string path = dir.File("Nestrix.ini");
+    WriteBytes(path,
+               "[SysPara]\r\nTimeOut=120\r\nTimeDisp=1\r\nNoSort=1\r\nNokoHaba=45\r\n[Notes]\r\nx=y\r\n");
+    IniFile ini;
+    ASSERT_TRUE(ini.Load(path));
+    Settings settings;
+    settings.Load(ini);
+    EXPECT_EQ(settings.TimeOut, 120);
+    settings.NokoHaba = 50;
+    settings.TimeDisp = 0;  // in-memory only: never written
+    settings.Store(ini);
+    ASSERT_EQ(ini.Save(path), WriteStatus::Ok);
+
+    IniFile again;
+    ASSERT_TRUE(again.Load(path));
+    Settings reloaded;
+    reloaded.Load(again);
+    EXPECT_EQ(reloaded.NokoHaba, 50);
+    EXPECT_EQ(reloaded.TimeOut, 120);
+    EXPECT_EQ(reloaded.TimeDisp, 1);
+    EXPECT_EQ(reloaded.NoSort, 1);
+    EXPECT_EQ(again.Get("Notes", "x"), "y");
+    EXPECT_FALSE(again.Get("SysPara", "MaxCalNum").has_value());
+}

@@ -1,0 +1,276 @@
+#include "job/Buzai.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/Settings.h"
+#include "fakes/RecordingFileChooser.h"
+#include "fakes/RecordingPrompt.h"
+#include "fakes/TempDir.h"
+#include "job/TextFile.h"
+
+namespace {
+
+const char* const kHeader = "部材名,部材横,部材縦,部材厚さ,部材数,部材横置き,部材種類,部材備考\n";
+
+// Reads UTF-8 text as a file with CP932 bytes.
+int ReadText(CBuzaiList& list, const std::string& text, RecordingPrompt& prompt, int oldBikou = 0)
+{
+    std::string bytes;
+    EXPECT_TRUE(EncodeForDisk(text, bytes));
+    std::istringstream in(bytes);
+    Settings settings;
+    settings.OldBikou = oldBikou;
+    return list.Read(in, settings, prompt);
+}
+
+CBuzai Part(const std::string& name, std::int32_t width, std::int32_t height, std::int32_t count)
+{
+    CBuzai part;
+    part.Name = name;
+    part.Width = width;
+    part.Height = height;
+    part.Count = count;
+    return part;
+}
+
+void ExpectSameParts(const std::vector<CBuzai>& actual, const std::vector<CBuzai>& expected)
+{
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < actual.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(actual[i].Name, expected[i].Name);
+        EXPECT_EQ(actual[i].Width, expected[i].Width);
+        EXPECT_EQ(actual[i].Height, expected[i].Height);
+        EXPECT_EQ(actual[i].Thickness, expected[i].Thickness);
+        EXPECT_EQ(actual[i].Count, expected[i].Count);
+        EXPECT_EQ(actual[i].NoTurn, expected[i].NoTurn ? 1 : 0);
+        EXPECT_EQ(actual[i].Kind, expected[i].Kind);
+        EXPECT_EQ(actual[i].Remark, expected[i].Remark);
+        EXPECT_EQ(actual[i].Index, static_cast<std::int32_t>(i));
+    }
+}
+
+}  // namespace
+
+TEST(BuzaiFile, WritesTheHeaderAndOneDecimalLengths)
+{
+    CBuzaiList list;
+    CBuzai part = Part("側板", 6000, 4505, 2);
+    part.Thickness = 180;
+    part.NoTurn = 5;
+    part.Kind = "ランバー";
+    part.Remark = "木目";
+    list.Items.push_back(part);
+    list.Items.push_back(Part("", 123, 1, 1));
+    EXPECT_EQ(list.ToText(), std::string(kHeader) +
+                                 "側板,600.0,450.5,18.0,2,1,ランバー,木目\n"
+                                 ",12.3,0.1,10.0,1,0,,\n");
+}
+
+TEST(BuzaiFile, RoundTripsThroughTheDisk)
+{
+    TempDir dir;
+    CBuzaiList list;
+    list.Items.push_back(Part("天板", 9000, 4500, 1));
+    list.Items.push_back(Part("棚板, 可動", 8700, 3000, 4));  // a comma in the name
+    list.Items.push_back(Part("扉\"A\"", 4000, 7000, 2));
+    list.Items[2].NoTurn = 1;
+    list.Items[2].Kind = "MDF,白";
+    list.Items[1].Thickness = 0;
+    RecordingPrompt prompt;
+    ASSERT_EQ(list.Write(dir.File("parts.csv"), prompt), 1);
+    EXPECT_EQ(ReadBytes(dir.File("parts.csv")).substr(0, 2), "\x95\x94");  // CP932 on disk
+    EXPECT_NE(ReadBytes(dir.File("parts.csv")).find("\r\n"), std::string::npos);
+
+    CBuzaiList read;
+    ASSERT_EQ(read.Read(dir.File("parts.csv"), Settings(), prompt), 1);
+    ExpectSameParts(read.Items, list.Items);
+    EXPECT_TRUE(prompt.Shown.empty());
+}
+
+TEST(BuzaiFile, ReadsHeadersInAnyOrderWithExtraColumns)
+{
+    RecordingPrompt prompt;
+    CBuzaiList list;
+    ASSERT_EQ(ReadText(list,
+                       "備考欄,部材備考,部材種類,部材横置き,部材数,部材厚さ,部材縦,部材横,部材名\n"
+                       "x,remark,kind,0,3,18,450,600,name\n",
+                       prompt),
+              1);
+    ASSERT_EQ(list.Items.size(), 1u);
+    EXPECT_EQ(list.Items[0].Name, "name");
+    EXPECT_EQ(list.Items[0].Width, 6000);
+    EXPECT_EQ(list.Items[0].Height, 4500);
+    EXPECT_EQ(list.Items[0].Thickness, 180);
+    EXPECT_EQ(list.Items[0].Count, 3);
+    EXPECT_EQ(list.Items[0].Kind, "kind");
+    EXPECT_EQ(list.Items[0].Remark, "remark");
+}
+
+TEST(BuzaiFile, ReadsTheHeaderlessFormats)
+{
+    struct Case {
+        const char* line;
+        int oldBikou;
+        const char* kind;
+        const char* remark;
+    };
+    for (const Case& c : {Case{"600,450,18,2,1", 0, "", ""},
+                          {"600,450,18,2,1,メモ", 0, "", "メモ"},
+                          {"600,450,18,2,1,メモ", 1, "メモ", ""}}) {
+        SCOPED_TRACE(c.line);
+        RecordingPrompt prompt;
+        CBuzaiList list;
+        ASSERT_EQ(ReadText(list, std::string(c.line) + "\n300,200,9,1,0\n", prompt, c.oldBikou), 1);
+        ASSERT_EQ(list.Items.size(), 2u);
+        const CBuzai& part = list.Items[0];
+        EXPECT_EQ(part.Name, "");
+        EXPECT_EQ(part.Width, 6000);
+        EXPECT_EQ(part.Height, 4500);
+        EXPECT_EQ(part.Thickness, 180);
+        EXPECT_EQ(part.Count, 2);
+        EXPECT_EQ(part.NoTurn, 1);
+        EXPECT_EQ(part.Kind, c.kind);
+        EXPECT_EQ(part.Remark, c.remark);
+        EXPECT_EQ(list.Items[1].Width, 3000);
+    }
+}
+
+TEST(BuzaiFile, RejectsWithTheMessageOfEachError)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* message;
+        std::size_t partsKept;
+    };
+    const std::string h = kHeader;
+    const Case cases[] = {
+        {"empty file", "", "部材ファイル異常です。\n読み込みを中断しました。", 0},
+        {"headerless 4 fields", "600,450,18,2\n", "部材項目数が違います。\n読み込みを中断しました。", 0},
+        {"headerless 7 fields", "600,450,18,2,1,a,b\n", "部材項目数が違います。\n読み込みを中断しました。",
+         0},
+        {"partial header", "部材名,部材横,部材縦\n", "部材項目数が違います。\n読み込みを中断しました。", 0},
+        {"title twice", "部材名," + h, "部材項目数が違います。\n読み込みを中断しました。", 0},
+        {"headerless bad first line", "0,450,18,2,1\n", "部材データが異常です。\n読み込みを中断しました。",
+         0},
+        {"width 0.04", h + "a,0.04,10,1,1,0,,\n", "部材データが異常です。\n読み込みを中断しました。", 0},
+        {"height of letters", h + "a,10,abc,1,1,0,,\n", "部材データが異常です。\n読み込みを中断しました。",
+         0},
+        {"negative thickness", h + "a,10,10,-1,1,0,,\n", "部材データが異常です。\n読み込みを中断しました。",
+         0},
+        {"count 0", h + "a,10,10,1,0,0,,\n", "部材データが異常です。\n読み込みを中断しました。", 0},
+        {"count too large", h + "a,10,10,1,9999999999,0,,\n",
+         "部材データが異常です。\n読み込みを中断しました。", 0},
+        {"blank line in the middle", h + "a,10,10,1,1,0,,\n\nb,10,10,1,1,0,,\n",
+         "部材データが異常です。\n読み込みを中断しました。", 1},
+        {"blank line at the end", h + "a,10,10,1,1,0,,\nb,10,10,1,1,0,,\n\n",
+         "部材データが異常です。\n読み込みを中断しました。", 2},
+        {"short line", h + "a,10,10,1,1,0,,\nb,10,10\n", "部材データが異常です。\n読み込みを中断しました。",
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingPrompt prompt;
+        CBuzaiList list;
+        EXPECT_EQ(ReadText(list, c.text, prompt), 0);
+        EXPECT_EQ(prompt.Shown, std::vector<std::string>{c.message});
+        EXPECT_EQ(list.Items.size(), c.partsKept);
+    }
+}
+
+TEST(BuzaiFile, AcceptsTheBoundaryValues)
+{
+    RecordingPrompt prompt;
+    CBuzaiList list;
+    ASSERT_EQ(ReadText(list, std::string(kHeader) + "a,0.05,12.34,0,1,7,,\nb,12mm,1,1,1,x,,\n", prompt), 1);
+    ASSERT_EQ(list.Items.size(), 2u);
+    EXPECT_EQ(list.Items[0].Width, 1);
+    EXPECT_EQ(list.Items[0].Height, 123);
+    EXPECT_EQ(list.Items[0].Thickness, 0);
+    EXPECT_EQ(list.Items[0].NoTurn, 1);
+    EXPECT_EQ(list.Items[1].Width, 120);
+    EXPECT_EQ(list.Items[1].NoTurn, 0);
+    EXPECT_NE(list.ToText().find("a,0.1,12.3,0.0,1,1,,"), std::string::npos);
+}
+
+TEST(BuzaiFile, AppendsToAListAndNumbersOnFromItsCount)
+{
+    RecordingPrompt prompt;
+    CBuzaiList list;
+    list.Items = {Part("old0", 10, 10, 1), Part("old1", 10, 10, 1)};
+    list.Renumber();
+    list.Saved = 0;
+    ASSERT_EQ(ReadText(list, std::string(kHeader) + "n0,1,1,1,1,0,,\nn1,1,1,1,1,0,,\n", prompt), 1);
+    ASSERT_EQ(list.Items.size(), 4u);
+    EXPECT_EQ(list.Items[2].Index, 2);
+    EXPECT_EQ(list.Items[3].Index, 3);
+    EXPECT_EQ(list.Saved, 0);
+}
+
+TEST(BuzaiFile, ReadsUtf8FilesWithAByteOrderMark)
+{
+    std::istringstream in("\xEF\xBB\xBF" + std::string(kHeader) + "棚板,600,300,18,2,0,,\r\n");
+    RecordingPrompt prompt;
+    CBuzaiList list;
+    ASSERT_EQ(list.Read(in, Settings(), prompt), 1);
+    ASSERT_EQ(list.Items.size(), 1u);
+    EXPECT_EQ(list.Items[0].Name, "棚板");
+}
+
+TEST(BuzaiFile, NamesTheSecondaryListInMessages)
+{
+    TempDir dir;
+    RecordingPrompt prompt;
+    CBuzaiList list;
+    list.IsSecondary = 1;
+    EXPECT_EQ(list.Read(dir.File("none.csv"), Settings(), prompt), 0);
+    EXPECT_EQ(list.Read(dir.Path(), Settings(), prompt), 0);  // a folder is not a file
+    EXPECT_EQ(list.Write(dir.File("no/such/folder.csv"), prompt), 0);
+    EXPECT_EQ(prompt.Shown,
+              (std::vector<std::string>{"２次部材ファイルが開けません。\n読み込みを中断しました。",
+                                        "２次部材ファイルが開けません。\n読み込みを中断しました。",
+                                        "２次部材ファイルに書き込みできません。\n書き込みを中断しました。"}));
+}
+
+TEST(BuzaiFile, RefusesToWriteTextWithoutACp932Form)
+{
+    TempDir dir;
+    const std::string path = dir.File("parts.csv");
+    WriteBytes(path, "previous");
+    CBuzaiList list;
+    list.Items.push_back(Part("\xF0\x9F\x98\x80", 10, 10, 1));
+    RecordingPrompt prompt;
+    EXPECT_EQ(list.Write(path, prompt), 0);
+    EXPECT_EQ(prompt.Shown, std::vector<std::string>{"部材ファイル異常です。\n書き込みを中断しました。"});
+    EXPECT_EQ(ReadBytes(path), "previous");
+}
+
+TEST(BuzaiFile, SaveAsUsesTheListsFolderAndMarksSaved)
+{
+    TempDir dir;
+    Settings settings;
+    settings.BuzaiFol = "/parts";
+    settings.YBuzaiFol = "/secondary";
+    for (int secondary : {0, 1}) {
+        SCOPED_TRACE(secondary);
+        CBuzaiList list;
+        list.IsSecondary = secondary;
+        list.Saved = 0;
+        RecordingPrompt prompt;
+        RecordingFileChooser chooser;
+        EXPECT_EQ(list.SaveAs(settings, prompt, chooser), 0);  // cancelled
+        EXPECT_EQ(list.Saved, 0);
+        chooser.Files.push_back(dir.File("saved.csv"));
+        EXPECT_EQ(list.SaveAs(settings, prompt, chooser), 1);
+        EXPECT_EQ(list.Saved, 1);
+        ASSERT_EQ(chooser.Requests.size(), 2u);
+        EXPECT_EQ(chooser.Requests[0].Kind, "save");
+        EXPECT_EQ(chooser.Requests[0].Options.Filter, "部材データ (*.csv)|*.csv||");
+        EXPECT_EQ(chooser.Requests[0].Options.DefaultExtension, "csv");
+        EXPECT_EQ(chooser.Requests[0].Options.InitialFolder, secondary ? "/secondary" : "/parts");
+        EXPECT_TRUE(prompt.Shown.empty());
+    }
+}

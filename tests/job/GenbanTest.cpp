@@ -1,0 +1,187 @@
+#include "job/Genban.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/Settings.h"
+#include "fakes/RecordingFileChooser.h"
+#include "fakes/RecordingPrompt.h"
+#include "fakes/TempDir.h"
+#include "job/TextFile.h"
+
+namespace {
+
+const std::string kHeader =
+    "原板名,原板横,原板縦,原板厚さ,原板数,原板単価,原板優先度,原板種類,原板備考,原板上トリム,原板下トリム,"
+    "原板左トリム,原板右トリム\n";
+
+int ReadText(CGenbanList& list, const std::string& text, RecordingPrompt& prompt, int oldBikou = 0)
+{
+    std::string bytes;
+    EXPECT_TRUE(EncodeForDisk(text, bytes));
+    std::istringstream in(bytes);
+    Settings settings;
+    settings.OldBikou = oldBikou;
+    return list.Read(in, settings, prompt);
+}
+
+}  // namespace
+
+TEST(GenbanFile, RoundTripsEveryMember)
+{
+    TempDir dir;
+    CGenbanList list;
+    CGenban board;
+    board.Name = "ラワン合板, 特注";
+    board.Width = 18200;
+    board.Height = 9100;
+    board.Thickness = 120;
+    board.TrimTop = 5;
+    board.TrimBottom = 0;
+    board.TrimLeft = 100;
+    board.TrimRight = 15;
+    board.Price = 3500;
+    board.Count = 20;
+    board.Priority = 2;
+    board.Kind = "合板";
+    board.Remark = "備考";
+    board.Use = 1;
+    list.Items = {board, CGenban()};
+    RecordingPrompt prompt;
+    ASSERT_EQ(list.Write(dir.File("boards.csv"), prompt), 1);
+
+    CGenbanList read;
+    ASSERT_EQ(read.Read(dir.File("boards.csv"), Settings(), prompt), 1);
+    ASSERT_EQ(read.Items.size(), 2u);
+    const CGenban& r = read.Items[0];
+    EXPECT_EQ(r.Name, board.Name);
+    EXPECT_EQ(std::tie(r.Width, r.Height, r.Thickness, r.TrimTop, r.TrimBottom, r.TrimLeft, r.TrimRight),
+              std::tie(board.Width, board.Height, board.Thickness, board.TrimTop, board.TrimBottom,
+                       board.TrimLeft, board.TrimRight));
+    EXPECT_EQ(std::tie(r.Price, r.Count, r.Priority, r.Kind, r.Remark),
+              std::tie(board.Price, board.Count, board.Priority, board.Kind, board.Remark));
+    EXPECT_EQ(r.Use, 0);
+    EXPECT_EQ(read.Items[1].Index, 1);
+    EXPECT_EQ(read.Items[1].Width, 18000);
+    EXPECT_EQ(read.Items[1].Count, 9999);
+    EXPECT_TRUE(prompt.Shown.empty());
+}
+
+TEST(GenbanFile, WritesTheWindowsLineFormat)
+{
+    CGenbanList list;
+    CGenban board;
+    board.Name = "Plain";
+    board.TrimLeft = 5;
+    list.Items = {board};
+    EXPECT_EQ(list.ToText(), kHeader + "Plain,1800.0,900.0,10.0,9999,0,0,,,0.0,0.0,0.5,0.0\n");
+}
+
+TEST(GenbanFile, ReadsTheHeaderlessFormats)
+{
+    struct Case {
+        const char* line;
+        int oldBikou;
+        const char* kind;
+        const char* remark;
+    };
+    for (const Case& c : {Case{"1820,910,12,3500,0,20,1,Plain", 0, "", ""},
+                          {"1820,910,12,3500,whatever,20,1,Plain", 0, "", ""},
+                          {"1820,910,12,3500,0,20,1,Plain,note", 0, "", "note"},
+                          {"1820,910,12,3500,0,20,1,Plain,note", 1, "note", ""}}) {
+        SCOPED_TRACE(c.line);
+        RecordingPrompt prompt;
+        CGenbanList list;
+        ASSERT_EQ(ReadText(list, std::string(c.line) + "\n", prompt, c.oldBikou), 1);
+        ASSERT_EQ(list.Items.size(), 1u);
+        const CGenban& b = list.Items[0];
+        EXPECT_EQ(b.Name, "Plain");
+        EXPECT_EQ(b.Width, 18200);
+        EXPECT_EQ(b.Height, 9100);
+        EXPECT_EQ(b.Thickness, 120);
+        EXPECT_EQ(b.Price, 3500);
+        EXPECT_EQ(b.Count, 20);
+        EXPECT_EQ(b.Priority, 1);
+        EXPECT_EQ(b.TrimTop + b.TrimBottom + b.TrimLeft + b.TrimRight, 0);
+        EXPECT_EQ(b.Kind, c.kind);
+        EXPECT_EQ(b.Remark, c.remark);
+    }
+}
+
+TEST(GenbanFile, RejectsWithTheMessageOfEachError)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* message;
+        const char* rawTail = "";  // bytes appended after encoding
+    };
+    const std::string row = "a,1820,910,12,1,100,0,,,0,0,0,0\n";
+    const Case cases[] = {
+        {"empty", "", "原板ファイル異常です。\n読み込みを中断しました。"},
+        {"headerless 7", "1820,910,12,3500,0,20,1\n", "原板項目数が違います。\n読み込みを中断しました。"},
+        {"headerless 10", "1820,910,12,3500,0,20,1,a,b,c\n",
+         "原板項目数が違います。\n読み込みを中断しました。"},
+        {"header of parts", "部材名,原板横\n", "原板項目数が違います。\n読み込みを中断しました。"},
+        {"priority 3", kHeader + "a,1820,910,12,1,100,3,,,0,0,0,0\n",
+         "原板データが異常です。\n読み込みを中断しました。"},
+        {"priority -1", kHeader + "a,1820,910,12,1,100,-1,,,0,0,0,0\n",
+         "原板データが異常です。\n読み込みを中断しました。"},
+        {"count 0", kHeader + "a,1820,910,12,0,100,0,,,0,0,0,0\n",
+         "原板データが異常です。\n読み込みを中断しました。"},
+        {"negative price", kHeader + "a,1820,910,12,1,-1,0,,,0,0,0,0\n",
+         "原板データが異常です。\n読み込みを中断しました。"},
+        {"negative trim", kHeader + "a,1820,910,12,1,0,0,,,0,0,-1,0\n",
+         "原板データが異常です。\n読み込みを中断しました。"},
+        {"blank line", kHeader + row + "\n", "原板データが異常です。\n読み込みを中断しました。"},
+        {"invalid byte", kHeader + row, "原板ファイル異常です。\n読み込みを中断しました。", "\x81\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingPrompt prompt;
+        CGenbanList list;
+        std::string bytes;
+        ASSERT_TRUE(EncodeForDisk(c.text, bytes));
+        std::istringstream in(bytes + c.rawTail);
+        EXPECT_EQ(list.Read(in, Settings(), prompt), 0);
+        EXPECT_EQ(prompt.Shown, std::vector<std::string>{c.message});
+    }
+}
+
+TEST(GenbanFile, AcceptsZeroPriceAndTrims)
+{
+    RecordingPrompt prompt;
+    CGenbanList list;
+    ASSERT_EQ(ReadText(list, kHeader + "a,1820,910,12,1,0,0,,,0,0,0,0\n", prompt), 1);
+    EXPECT_EQ(list.Items.at(0).Price, 0);
+}
+
+TEST(GenbanFile, ReadWithDialogStopsAtTheFirstBadFile)
+{
+    TempDir dir;
+    const std::string good = kHeader + "a,1820,910,12,1,0,0,,,0,0,0,0\n";
+    std::string bytes;
+    ASSERT_TRUE(EncodeForDisk(good, bytes));
+    WriteBytes(dir.File("1.csv"), bytes);
+    WriteBytes(dir.File("2.csv"), "broken\r\n");
+    WriteBytes(dir.File("3.csv"), bytes);
+
+    CGenbanList list;
+    Settings settings;
+    settings.GenbanFol = "/boards";
+    RecordingPrompt prompt;
+    RecordingFileChooser chooser;
+    chooser.Lists.push_back({dir.File("1.csv"), dir.File("2.csv"), dir.File("3.csv")});
+    EXPECT_EQ(list.ReadWithDialog(settings, prompt, chooser), 1);
+    EXPECT_EQ(list.Items.size(), 1u);
+    EXPECT_EQ(prompt.Shown, std::vector<std::string>{"原板項目数が違います。\n読み込みを中断しました。"});
+    ASSERT_EQ(chooser.Requests.size(), 1u);
+    EXPECT_EQ(chooser.Requests[0].Kind, "openMany");
+    EXPECT_EQ(chooser.Requests[0].Options.InitialFolder, "/boards");
+    EXPECT_EQ(chooser.Requests[0].Options.Filter, "原板データ (*.csv)|*.csv||");
+
+    EXPECT_EQ(list.ReadWithDialog(settings, prompt, chooser), 0);  // cancelled
+    chooser.Lists.push_back({dir.File("2.csv")});
+    EXPECT_EQ(list.ReadWithDialog(settings, prompt, chooser), 0);
+}
