@@ -1,0 +1,579 @@
+#include "calc/CalHaichi.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+#include "app/Settings.h"
+#include "calc/CalcError.h"
+#include "calc/MessageSink.h"
+#include "calc/Tolerance.h"
+#include "job/Buzai.h"
+#include "job/Genban.h"
+
+namespace {
+
+// Clears the running flag when Calculate leaves, also by an internal error.
+struct RunningReset {
+    std::atomic<int>& flag;
+    ~RunningReset() { flag = 0; }
+};
+
+// Board price per unit of parts (or total) yield; a layout without yield is never cheaper.
+double PricePerYield(double rate, double yield)
+{
+    return yield > 0.0 ? rate / yield : std::numeric_limits<double>::infinity();
+}
+
+struct Candidate {
+    COutData layout;
+    double rate = 0.0;  // board price ÷ board area
+    int level = 0;
+    std::size_t entry = 0;
+};
+
+// Whether a finished layout replaces the best candidate board so far.
+bool BeatsCandidate(const COutData& n, double rate, const Candidate& best, bool ignorePrice)
+{
+    const COutData& b = best.layout;
+    if (ignorePrice) {
+        if (DoubleGreater(n.PartsYield, b.PartsYield))
+            return true;
+        if (!DoubleEqual(n.PartsYield, b.PartsYield))
+            return false;
+        if (DoubleGreater(n.TotalYield, b.TotalYield))
+            return true;
+        return DoubleEqual(n.TotalYield, b.TotalYield) && DoubleLess(n.PartsArea, b.PartsArea);
+    }
+    const double np = PricePerYield(rate, n.PartsYield), bp = PricePerYield(best.rate, b.PartsYield);
+    if (DoubleLess(np, bp))
+        return true;
+    if (!DoubleEqual(np, bp))
+        return false;
+    const double nt = PricePerYield(rate, n.TotalYield), bt = PricePerYield(best.rate, b.TotalYield);
+    if (DoubleLess(nt, bt))
+        return true;
+    if (!DoubleEqual(nt, bt))
+        return false;
+    if (DoubleGreater(n.PartsYield, b.PartsYield))
+        return true;
+    if (!DoubleEqual(n.PartsYield, b.PartsYield))
+        return false;
+    if (DoubleGreater(n.TotalYield, b.TotalYield))
+        return true;
+    return DoubleEqual(n.TotalYield, b.TotalYield) && DoubleGreater(n.PartsArea, b.PartsArea);
+}
+
+// Adds pieces to the entry of the same number, else inserts before the first greater number.
+void AddPieces(std::vector<CAL_BUZAI>& list, std::int32_t number, std::int32_t pieces, std::int32_t flag)
+{
+    auto pos = list.begin();
+    for (; pos != list.end(); ++pos) {
+        if (pos->Number == number) {
+            pos->Count += pieces;
+            return;
+        }
+        if (pos->Number > number)
+            break;
+    }
+    list.insert(pos, CAL_BUZAI{number, pieces, flag});
+}
+
+// The group of one improvement attempt: the pieces of w and s times those of p on one board.
+CCalData AttemptGroup(const COutData& w, const COutData& p, std::int32_t s,
+                      const std::vector<CAL_BUZAI>& leftYBuzai, std::int32_t boardNo)
+{
+    CCalData group;
+    group.Genban[0].push_back(CAL_GENBAN{boardNo, 1, 0});
+    group.Buzai[1] = leftYBuzai;
+    for (int list = 0; list < 2; ++list) {
+        for (const CAL_BUZAI& e : w.Summary)
+            if (e.Flag == list)
+                AddPieces(group.Buzai[list], e.Number, e.Count, list);
+        for (const CAL_BUZAI& e : p.Summary)
+            if (e.Flag == list)
+                AddPieces(group.Buzai[list], e.Number, e.Count * s, list);
+    }
+    return group;
+}
+
+// Removes the layouts at i and k whose repeat count fell below 1, the later one first.
+void RemoveUsedUp(std::vector<COutData>& layouts, std::size_t i, std::size_t k)
+{
+    for (std::size_t index : {std::max(i, k), std::min(i, k)})
+        if (layouts.at(index).Repeat < 1)
+            layouts.erase(layouts.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+}  // namespace
+
+CCalHaichi::~CCalHaichi() = default;
+
+void CCalHaichi::Reset()
+{
+    State = 0;
+    StopRequest = 0;
+    Running = 0;
+    SetProgress(0);
+}
+
+void CCalHaichi::Configure(const Settings& settings, const CBuzaiList& buzai, const CBuzaiList& ybuzai,
+                           const CGenbanList& genban)
+{
+    BuzaiList = &buzai;
+    YBuzaiList = &ybuzai;
+    GenbanList = &genban;
+    NokoHaba = settings.NokoHaba;
+    MaxCutSize = settings.MaxCutSize;
+    NoRateFlg = settings.NoRateFlg;
+    NoUsenFlg = settings.NoUsenFlg;
+    // Secondary parts and the improvement passes do not go together.
+    Improve = settings.UseYBuzai ? 0 : settings.Use2ko1;
+    UseSmallPat = settings.UseSmallPat;
+    TimeOut = settings.TimeOut;
+}
+
+void CCalHaichi::SetProgress(int value)
+{
+    std::lock_guard<std::mutex> lock(Lock);
+    Progress = value;
+}
+
+int CCalHaichi::GetProgress() const
+{
+    std::lock_guard<std::mutex> lock(Lock);
+    return Progress;
+}
+
+const CBuzai& CCalHaichi::Part(std::int32_t list, std::int32_t number) const
+{
+    const CBuzaiList* parts = list == 0 ? BuzaiList : list == 1 ? YBuzaiList : nullptr;
+    if (!parts)
+        throw CalcError("parts list " + std::to_string(list) + " missing");
+    return CheckedAt(parts->Items, number, list == 0 ? "part" : "secondary part");
+}
+
+const CGenban& CCalHaichi::Board(std::int32_t number) const
+{
+    if (!GenbanList)
+        throw CalcError("board list missing");
+    return CheckedAt(GenbanList->Items, number, "board");
+}
+
+bool CCalHaichi::Fits(const CBuzai& part, const CalRect& rect)
+{
+    const std::int64_t w = part.Width, h = part.Height;
+    if (rect.X0 + w <= rect.X1 && rect.Y0 + h <= rect.Y1)
+        return true;
+    return part.NoTurn == 0 && rect.X0 + h <= rect.X1 && rect.Y0 + w <= rect.Y1;
+}
+
+void CCalHaichi::ShowMessage(const std::string& text)
+{
+    if (Sink)
+        Sink->Post(text);
+}
+
+void CCalHaichi::Calculate()
+{
+    RunningReset runningReset{Running};
+
+    SetProgress(0);
+    std::int64_t total = 0;
+    for (const CAL_BUZAI& e : CalData.Buzai[0]) total += e.Count;
+    State = 2;
+
+    BuzaiLists remaining = CalData.Buzai;
+    GenbanLists boards = CalData.Genban;
+    std::vector<CAL_BUZAI> deferred;
+    Ret.Clear();
+    Ret.BuzaiList = BuzaiList;
+    Ret.YBuzaiList = YBuzaiList;
+    Ret.GenbanList = GenbanList;
+    std::int64_t placed = 0;
+
+    // Pass 0 offers the most preferred boards only; what they cannot take waits for pass 1.
+    static const std::vector<int> kPassLevels[2] = {{2}, {1, 0}};
+    for (int pass = 0; pass < 2 && !StopRequest; ++pass) {
+        while (!remaining[0].empty()) {
+            const CAL_BUZAI first = remaining[0].front();
+            const CBuzai& firstPart = Part(0, first.Number);
+
+            std::optional<Candidate> best;
+            for (int level : kPassLevels[pass]) {
+                const std::vector<CAL_GENBAN>& entries = boards[level];
+                for (std::size_t e = 0; e < entries.size(); ++e) {
+                    const CGenban& board = Board(entries[e].Number);
+                    const CalRect rect = TrimmedRect(board);
+                    if (!Fits(firstPart, rect))
+                        continue;
+                    COutData layout;
+                    layout.BoardNo = entries[e].Number;
+                    BuzaiLists left;
+                    if (!LayoutBoardBest(entries[e].Count, remaining, left, layout, rect))
+                        break;  // nothing fits: the rest of this level is not tried
+                    layout.Finish(board);
+                    const double area = GenbanArea(board);
+                    const double rate = area > 0.0 ? board.Price / area : 0.0;
+                    if (!best || BeatsCandidate(layout, rate, *best, NoRateFlg != 0))
+                        best = Candidate{std::move(layout), rate, level, e};
+                    if (StopRequest)
+                        break;
+                }
+                if (StopRequest || best)
+                    break;
+            }
+            if (StopRequest)
+                break;
+
+            if (!best) {
+                if (pass == 0)
+                    deferred.push_back(first);
+                else
+                    Ret.Unplaced.push_back(CAL_BUZAI{first.Number, first.Count, 0});
+                remaining[0].erase(remaining[0].begin());
+                continue;
+            }
+
+            // Repeat the pattern as often as the counts of every part on it allow.
+            CAL_GENBAN& boardEntry = boards[best->level].at(best->entry);
+            std::int64_t k = std::numeric_limits<std::int32_t>::max();
+            for (const CAL_BUZAI& s : best->layout.Summary) {
+                auto* list = (s.Flag == 0 || s.Flag == 1) ? &remaining[s.Flag] : nullptr;
+                auto it = list ? std::find_if(list->begin(), list->end(),
+                                              [&](const CAL_BUZAI& r) { return r.Number == s.Number; })
+                               : std::vector<CAL_BUZAI>::iterator();
+                if (!list || it == list->end() || s.Count < 1) {
+                    k = 0;
+                    break;
+                }
+                k = std::min<std::int64_t>(k, it->Count / s.Count);
+            }
+            if (best->layout.Summary.empty())
+                k = 0;  // a board said to be laid out holds nothing
+            k = std::min<std::int64_t>(k, boardEntry.Count);
+            if (k == 0) {
+                ShowMessage("計算エラー発生");
+                StopRequest = 1;
+                break;
+            }
+
+            for (const CAL_BUZAI& s : best->layout.Summary) {
+                for (CAL_BUZAI& r : remaining[s.Flag])
+                    if (r.Number == s.Number) {
+                        r.Count -= static_cast<std::int32_t>(s.Count * k);
+                        break;
+                    }
+                if (s.Flag == 0)
+                    placed += s.Count * k;
+            }
+            for (auto& list : remaining) std::erase_if(list, [](const CAL_BUZAI& r) { return r.Count < 1; });
+            SetProgress(total > 0 ? static_cast<int>(placed * 100 / total) : 100);
+
+            best->layout.Repeat = static_cast<std::int32_t>(k);
+            Ret.Layouts.push_back(best->layout);
+            boardEntry.Count -= static_cast<std::int32_t>(k);
+            if (boardEntry.Count < 1)
+                boards[best->level].erase(boards[best->level].begin() +
+                                          static_cast<std::ptrdiff_t>(best->entry));
+        }
+        if (pass == 0 && !StopRequest) {
+            remaining[0] = std::move(deferred);
+            deferred.clear();
+        }
+    }
+
+    if (!StopRequest) {
+        State = Ret.Unplaced.empty() ? 3 : 4;
+        if (Improve == 1) {
+            std::unique_ptr<CCalHaichi> aux = CreateInstance();
+            aux->NoRateFlg = NoRateFlg;
+            aux->NoUsenFlg = NoUsenFlg;
+            aux->Improve = 0;
+            ImproveWorstBoard(*aux, boards, remaining[1]);
+            MergeBoardPairs(*aux, boards, remaining[1]);
+            ImproveWorstBoard(*aux, boards, remaining[1]);
+        }
+    }
+    // A stop during the improvement passes counts as a stop too.
+    if (StopRequest)
+        State = 5;
+
+    LeftYBuzai = remaining[1];
+    Ret.ComputeTotals();
+}
+
+int CCalHaichi::LayoutBoardBest(std::int32_t available, const BuzaiLists& remaining, BuzaiLists& left,
+                                COutData& layout, const CalRect& rect)
+{
+    const int result = LayoutBoard(remaining, left, layout, rect);
+    // Without a first layout every divisor would be skipped: nothing placed is never reduced below.
+    if (StopRequest || UseSmallPat == 0 || result == 0 || remaining[0].empty())
+        return result;
+
+    const std::vector<CAL_BUZAI>& parts = remaining[0];
+    std::vector<std::int64_t> placedPieces(parts.size(), 0);
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        for (const CHaichi& block : layout.Blocks)
+            if (block.List == 0 && block.Number == parts[i].Number)
+                placedPieces[i] += static_cast<std::int64_t>(block.Nx) * block.Ny;
+
+    const std::int32_t n = std::min(parts[0].Count, available);
+    if (n < 2)
+        return result;
+
+    // A pattern laid from counts ÷ d can be cut on d boards: fewer distinct patterns.
+    std::optional<BuzaiLists> previous;
+    for (std::int32_t d = 2; d <= n && !StopRequest; ++d) {
+        BuzaiLists reduced;
+        for (int list = 0; list < 2; ++list)
+            for (const CAL_BUZAI& e : remaining[list])
+                if (e.Count / d > 0)
+                    reduced[list].push_back(CAL_BUZAI{e.Number, e.Count / d, e.Flag});
+        double reducedArea = 0.0;
+        for (const CAL_BUZAI& e : reduced[0]) {
+            const CBuzai& part = Part(0, e.Number);
+            reducedArea += static_cast<double>(part.Width) * part.Height * e.Count;
+        }
+
+        bool changes = false;
+        for (std::size_t i = 0; i < parts.size(); ++i)
+            if (parts[i].Count / d < placedPieces[i])
+                changes = true;
+        if (!changes)
+            continue;
+        if (!DoubleGreater(reducedArea, layout.PartsArea))
+            break;
+        if (previous && *previous == reduced)
+            continue;
+        previous = reduced;
+
+        COutData trial;
+        trial.BoardNo = layout.BoardNo;
+        BuzaiLists trialLeft;
+        if (LayoutBoard(reduced, trialLeft, trial, rect) && IsBetter(layout, left, trial, trialLeft)) {
+            layout = std::move(trial);
+            left = std::move(trialLeft);
+        }
+    }
+    return result;
+}
+
+int CCalHaichi::IsBetter(const COutData& a, const BuzaiLists& leftA, const COutData& b,
+                         const BuzaiLists& leftB) const
+{
+    if (DoubleLess(a.PartsArea, b.PartsArea))
+        return 1;
+    if (!DoubleEqual(a.PartsArea, b.PartsArea))
+        return 0;
+    if (DoubleLess(a.TotalArea, b.TotalArea))
+        return 1;
+    if (!DoubleEqual(a.TotalArea, b.TotalArea))
+        return 0;
+    for (int list = 0; list < 2; ++list)
+        for (std::size_t i = 0; i < leftA[list].size(); ++i) {
+            if (i >= leftB[list].size())
+                return 0;
+            const CAL_BUZAI& ea = leftA[list][i];
+            const CAL_BUZAI& eb = leftB[list][i];
+            if (ea.Number > eb.Number)
+                return 1;
+            if (ea.Number == eb.Number && ea.Count < eb.Count)
+                return 1;
+            if (ea.Number != eb.Number || ea.Count != eb.Count)
+                return 0;
+        }
+    return 0;
+}
+
+namespace {
+
+// The untried layout with the smallest parts yield; the first one on ties. -1 when none.
+long long WorstUntried(const std::vector<COutData>& layouts)
+{
+    long long worst = -1;
+    for (std::size_t i = 0; i < layouts.size(); ++i) {
+        if (layouts[i].Tried)
+            continue;
+        if (worst < 0 ||
+            DoubleLess(layouts[i].PartsYield, layouts[static_cast<std::size_t>(worst)].PartsYield))
+            worst = static_cast<long long>(i);
+    }
+    return worst;
+}
+
+void PrepareAux(const CCalHaichi& engine, CCalHaichi& aux)
+{
+    aux.BuzaiList = engine.BuzaiList;
+    aux.YBuzaiList = engine.YBuzaiList;
+    aux.GenbanList = engine.GenbanList;
+    aux.NokoHaba = engine.NokoHaba;
+    aux.MaxCutSize = engine.MaxCutSize;
+    aux.Sink = engine.Sink;
+    aux.Improve = 0;
+}
+
+}  // namespace
+
+void CCalHaichi::ImproveWorstBoard(CCalHaichi& aux, GenbanLists& boards, std::vector<CAL_BUZAI>& leftYBuzai)
+{
+    (void)boards;  // the worst board is laid out again on its own board
+    std::vector<COutData>& layouts = Ret.Layouts;
+    for (COutData& layout : layouts) layout.Tried = 0;
+    PrepareAux(*this, aux);
+    aux.UseSmallPat = 0;
+
+    struct Choice {
+        std::size_t partner = 0;
+        std::int32_t s = 0;
+        std::int32_t q = 0;
+        double gainArea = 0.0;
+        std::int64_t gainPrice = 0;
+        std::vector<COutData> layouts;
+        std::vector<CAL_BUZAI> left;
+    };
+
+    while (!StopRequest && layouts.size() >= 2) {
+        const long long worst = WorstUntried(layouts);
+        if (worst < 0)
+            return;
+        const std::size_t w = static_cast<std::size_t>(worst);
+        const double freeArea = GenbanArea(Board(layouts[w].BoardNo)) - layouts[w].PartsArea;
+
+        std::vector<MPATDATA> partners;
+        for (std::size_t p = 0; p < layouts.size(); ++p) {
+            const COutData& partner = layouts[p];
+            if (p == w || (!NoUsenFlg && Board(partner.BoardNo).Priority == 2))
+                continue;
+            if (!DoubleGreater(partner.PartsArea, 0.0))
+                continue;  // a board of secondary parts only is no partner
+            const double times = freeArea / partner.PartsArea;
+            const std::int32_t s =
+                times >= partner.Repeat ? partner.Repeat : static_cast<std::int32_t>(times);
+            if (s >= 1)
+                partners.push_back(MPATDATA{static_cast<std::int32_t>(p), s});
+        }
+        if (partners.empty()) {
+            layouts[w].Tried = 1;
+            continue;
+        }
+
+        std::optional<Choice> chosen;
+        for (const MPATDATA& partner : partners) {
+            const std::size_t p = static_cast<std::size_t>(partner.Index);
+            for (std::int32_t s = partner.Multiplier; s >= 1; --s) {
+                aux.Reset();
+                aux.SetCalData(AttemptGroup(layouts[w], layouts[p], s, leftYBuzai, layouts[w].BoardNo));
+                aux.Calculate();
+                if (StopRequest)
+                    return;
+                // State 3: everything placed. A stopped auxiliary run (5) is no success either.
+                if (aux.State != 3)
+                    continue;
+                const CGenban& partnerBoard = Board(layouts[p].BoardNo);
+                const std::int32_t q = std::min(layouts[p].Repeat / s, layouts[w].Repeat);
+                const double gainArea = static_cast<double>(q) * s * GenbanArea(partnerBoard);
+                const std::int64_t gainPrice = static_cast<std::int64_t>(partnerBoard.Price) * q * s;
+                const bool better = !chosen || (!NoRateFlg && gainPrice > chosen->gainPrice) ||
+                                    ((NoRateFlg || gainPrice == chosen->gainPrice) &&
+                                     DoubleGreater(gainArea, chosen->gainArea));
+                if (better)
+                    chosen = Choice{p, s, q, gainArea, gainPrice, aux.Ret.Layouts, aux.LeftYBuzai};
+                break;
+            }
+        }
+        if (!chosen) {
+            layouts[w].Tried = 1;
+            continue;
+        }
+        if (chosen->q == 0) {
+            ShowMessage("計算エラー");
+            return;
+        }
+        layouts[w].Repeat -= chosen->q;
+        layouts[chosen->partner].Repeat -= chosen->q * chosen->s;
+        for (COutData& layout : chosen->layouts) layout.Repeat = chosen->q;
+        RemoveUsedUp(layouts, w, chosen->partner);
+        layouts.insert(layouts.end(), chosen->layouts.begin(), chosen->layouts.end());
+        leftYBuzai = std::move(chosen->left);
+    }
+}
+
+void CCalHaichi::MergeBoardPairs(CCalHaichi& aux, GenbanLists& boards, std::vector<CAL_BUZAI>& leftYBuzai)
+{
+    std::vector<COutData>& layouts = Ret.Layouts;
+    for (COutData& layout : layouts)
+        layout.Tried = (layout.Repeat != 1 || (!NoUsenFlg && Board(layout.BoardNo).Priority == 2)) ? 1 : 0;
+    PrepareAux(*this, aux);
+
+    struct Merge {
+        std::size_t partner = 0;
+        int level = 0;
+        std::size_t entry = 0;
+        double savedArea = 0.0;
+        std::int64_t savedPrice = 0;
+        std::vector<COutData> layouts;
+        std::vector<CAL_BUZAI> left;
+    };
+
+    while (!StopRequest && layouts.size() >= 2) {
+        const long long worst = WorstUntried(layouts);
+        if (worst < 0)
+            return;
+        const std::size_t w = static_cast<std::size_t>(worst);
+        const CGenban& wBoard = Board(layouts[w].BoardNo);
+
+        std::optional<Merge> best;
+        for (std::size_t p = 0; p < layouts.size(); ++p) {
+            if (p == w)
+                continue;
+            const CGenban& pBoard = Board(layouts[p].BoardNo);
+            if (!NoUsenFlg && pBoard.Priority == 2)
+                continue;
+            const double combinedArea = GenbanArea(wBoard) + GenbanArea(pBoard);
+            const double combinedParts = layouts[w].PartsArea + layouts[p].PartsArea;
+            const std::int64_t combinedPrice = static_cast<std::int64_t>(wBoard.Price) + pBoard.Price;
+            for (int level = 0; level < 3; ++level)
+                for (std::size_t e = 0; e < boards[level].size(); ++e) {
+                    // Only boards still in stock: the merged layout takes one more sheet.
+                    if (boards[level][e].Count < 1)
+                        continue;
+                    const CGenban& candidate = Board(boards[level][e].Number);
+                    const double area = GenbanArea(candidate);
+                    if (!DoubleLess(combinedParts, area) || !DoubleLess(area, combinedArea))
+                        continue;
+                    const double savedArea = combinedArea - area;
+                    const std::int64_t savedPrice = combinedPrice - candidate.Price;
+                    if (best) {
+                        const bool beats = NoRateFlg ? DoubleGreater(savedArea, best->savedArea) ||
+                                                           (DoubleEqual(savedArea, best->savedArea) &&
+                                                            savedPrice > best->savedPrice)
+                                                     : savedPrice > best->savedPrice ||
+                                                           (savedPrice == best->savedPrice &&
+                                                            DoubleGreater(savedArea, best->savedArea));
+                        if (!beats)
+                            continue;
+                    }
+                    aux.Reset();
+                    aux.SetCalData(
+                        AttemptGroup(layouts[w], layouts[p], 1, leftYBuzai, boards[level][e].Number));
+                    aux.Calculate();
+                    if (StopRequest)
+                        return;
+                    if (aux.State != 3)
+                        continue;
+                    best = Merge{p, level, e, savedArea, savedPrice, aux.Ret.Layouts, aux.LeftYBuzai};
+                }
+        }
+        if (!best) {
+            layouts[w].Tried = 1;
+            continue;
+        }
+        layouts[w].Repeat -= 1;
+        layouts[best->partner].Repeat -= 1;
+        boards[best->level][best->entry].Count -= 1;
+        RemoveUsedUp(layouts, w, best->partner);
+        layouts.insert(layouts.end(), best->layouts.begin(), best->layouts.end());
+        leftYBuzai = std::move(best->left);
+    }
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "calc/CalData.h"
+#include "result/OutData.h"
+#include "result/RetData.h"
+
+class CBuzai;
+class CBuzaiList;
+class CGenban;
+class CGenbanList;
+class MessageSink;
+struct Settings;
+
+// The abstract layout engine. A concrete engine supplies how parts are arranged on one trimmed
+// board (LayoutBoard); the choice of boards, the repetition of a pattern, the priorities, the
+// progress and the improvement passes live here.
+//
+// Threads: Calculate runs on a worker thread and is the only writer of every field except
+// StopRequest and Running (also written by the run) and Progress (read by the run under Lock).
+class CCalHaichi {
+public:
+    CCalHaichi() = default;
+    CCalHaichi(const CCalHaichi&) = delete;
+    CCalHaichi& operator=(const CCalHaichi&) = delete;
+
+    // 0 after Reset, 1 after SetCalData, 2 while laying out; at the end 3 all placed,
+    // 4 parts left unplaced, 5 stopped.
+    int State = 0;
+    std::int32_t NokoHaba = 0;        // kerf, 0.1 mm
+    std::atomic<int> StopRequest{0};  // set by the run (中断) or after a calculation error
+    std::atomic<int> Running{0};      // 1 from the run before the thread starts; 0 as Calculate ends
+    int NoRateFlg = 0;                // leave the board price out of the choice
+    int NoUsenFlg = 0;                // leave the board priority out
+    int Improve = 0;                  // run the improvement passes
+    int UseSmallPat = 0;              // try fewer distinct patterns
+    int TimeOut = 0;                  // carried, never read here
+    CCalData CalData;                 // own copy of the group
+    const CBuzaiList* BuzaiList = nullptr;
+    const CBuzaiList* YBuzaiList = nullptr;
+    const CGenbanList* GenbanList = nullptr;
+    CRetData Ret;
+    std::vector<CAL_BUZAI> LeftYBuzai;  // secondary parts not placed, with the counts left
+    int Progress = 0;                   // 0..100, only under Lock
+    mutable std::mutex Lock;
+    std::int32_t MaxCutSize = 0;  // cutting limit, 0.1 mm
+    MessageSink* Sink = nullptr;  // messages for the user; none shown when null
+
+    // The virtual operations, in this order.
+    virtual ~CCalHaichi();
+    // Copies the group into CalData, prepares the engine's working data, State = 1.
+    virtual void SetCalData(const CCalData& data) = 0;
+    // State, StopRequest, Running and Progress to 0.
+    virtual void Reset();
+    // The whole layout of the group; the body of the worker thread.
+    virtual void Calculate();
+    // Improvement pass A: re-lays the worst board together with copies of a partner board.
+    virtual void ImproveWorstBoard(CCalHaichi& aux, GenbanLists& boards, std::vector<CAL_BUZAI>& leftYBuzai);
+    // Improvement pass B: lays two single boards out on one board of a size between them.
+    virtual void MergeBoardPairs(CCalHaichi& aux, GenbanLists& boards, std::vector<CAL_BUZAI>& leftYBuzai);
+    // Arranges the remaining parts on the trimmed board `rect`; adds blocks, cut lines and the two
+    // areas to `layout` and fills `left` with what is still unplaced (entries at 0 dropped).
+    // Nonzero when at least one block was placed.
+    virtual int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
+                            const CalRect& rect) = 0;
+    // A new engine of the same class with the variant parameters it carries over; every base
+    // field as after construction.
+    virtual std::unique_ptr<CCalHaichi> CreateInstance() const = 0;
+    // LayoutBoard, then with UseSmallPat the attempts on the counts divided by 2, 3, ...
+    virtual int LayoutBoardBest(std::int32_t available, const BuzaiLists& remaining, BuzaiLists& left,
+                                COutData& layout, const CalRect& rect);
+    // Nonzero when layout B (leaving leftB) beats layout A (leaving leftA) of the same board.
+    virtual int IsBetter(const COutData& a, const BuzaiLists& leftA, const COutData& b,
+                         const BuzaiLists& leftB) const;
+
+    // The settings every engine copies, and the document's lists it reads.
+    void Configure(const Settings& settings, const CBuzaiList& buzai, const CBuzaiList& ybuzai,
+                   const CGenbanList& genban);
+    void SetProgress(int value);
+    int GetProgress() const;
+
+    // Records looked up by number; CalcError when out of range.
+    const CBuzai& Part(std::int32_t list, std::int32_t number) const;
+    const CGenban& Board(std::int32_t number) const;
+    // The part fits into rect as it is, or turned when it may be turned. No kerf.
+    static bool Fits(const CBuzai& part, const CalRect& rect);
+
+protected:
+    void ShowMessage(const std::string& text);
+};
