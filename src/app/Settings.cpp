@@ -71,6 +71,15 @@ void Settings::Load(const IniFile& ini)
         const int value = ini.GetInt(kSettingsSection, key.Name, defaults.*key.Int);
         this->*key.Int = key.Kind == Type::Flag ? (value != 0 ? 1 : 0) : value;
     }
+    // A value edited by hand outside the range a dialog allows would reach the calculation
+    // unchecked (a negative kerf, a machining method without jobs); it falls back to the default.
+    auto clamp = [](int& value, int low, int high, int fallback) {
+        if (value < low || value > high) value = fallback;
+    };
+    clamp(NokoHaba, 0, 99999, defaults.NokoHaba);
+    clamp(MaxCutSize, 1, 999999, defaults.MaxCutSize);
+    clamp(CutLV, 0, 3, defaults.CutLV);
+    clamp(TankaType, 0, 3, defaults.TankaType);
     UpdateMaxCalNum();
 }
 

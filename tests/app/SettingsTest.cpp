@@ -89,3 +89,27 @@ TEST(Settings, KeysSetByHandSurviveARun)
     EXPECT_EQ(again.Get("Notes", "x"), "y");
     EXPECT_FALSE(again.Get("SysPara", "MaxCalNum").has_value());
 }
+
+TEST(Settings, ValuesOutOfRangeFallBackToTheDefault)
+{
+    struct Case {
+        const char* line;
+        int Settings::*member;
+        int expected;
+    };
+    const Case cases[] = {
+        {"NokoHaba=-5", &Settings::NokoHaba, 30},     {"NokoHaba=0", &Settings::NokoHaba, 0},
+        {"NokoHaba=99999", &Settings::NokoHaba, 99999}, {"MaxCutSize=0", &Settings::MaxCutSize, 999999},
+        {"MaxCutSize=1", &Settings::MaxCutSize, 1},   {"CutLV=4", &Settings::CutLV, 3},
+        {"CutLV=0", &Settings::CutLV, 0},             {"TankaType=-1", &Settings::TankaType, 2},
+        {"TankaType=3", &Settings::TankaType, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        IniFile ini;
+        ini.LoadText(std::string("[SysPara]\n") + c.line + "\n");
+        Settings settings;
+        settings.Load(ini);
+        EXPECT_EQ(settings.*c.member, c.expected);
+    }
+}
