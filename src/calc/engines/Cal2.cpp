@@ -1,0 +1,362 @@
+#include "calc/engines/Cal2.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "calc/Tolerance.h"
+#include "job/Buzai.h"
+
+namespace {
+
+// Pieces of candidate `index` not yet taken by the chosen items.
+std::int32_t Available(const std::vector<CAL2_LENBUZAI>& candidates, const std::vector<CAL2_LENBUZAI>& chosen,
+                       std::size_t index)
+{
+    std::int32_t pieces = candidates[index].Pieces;
+    for (const CAL2_LENBUZAI& c : chosen)
+        if (c.Source == static_cast<std::int32_t>(index))
+            pieces -= c.Pieces;
+    return pieces;
+}
+
+std::int32_t TotalPieces(const std::vector<CAL2_LENBUZAI>& chosen)
+{
+    std::int32_t pieces = 0;
+    for (const CAL2_LENBUZAI& c : chosen) pieces += c.Pieces;
+    return pieces;
+}
+
+// Whether the turned attempt of a strip wins over the one laid as the parts are (P parts area,
+// Q total area, S strip area of each).
+bool RotatedWins(int mode, double p0, double q0, double s0, double p1, double q1, double s1)
+{
+    if (mode == 1)
+        return DoubleLess(p0, p1) || (DoubleEqual(p0, p1) && DoubleLess(q0, q1));
+    const double r0 = p0 / s0, r1 = p1 / s1, t0 = q0 / s0, t1 = q1 / s1;
+    if (DoubleGreater(r1, r0))
+        return true;
+    if (!DoubleEqual(r1, r0))
+        return false;
+    if (DoubleGreater(t1, t0))
+        return true;
+    if (!DoubleEqual(t1, t0))
+        return false;
+    if (DoubleGreater(p1, p0))
+        return true;
+    if (!DoubleEqual(p1, p0))
+        return false;
+    return DoubleGreater(q1, q0);
+}
+
+}  // namespace
+
+std::int32_t CCal2::PieceSize(const CBuzai& part, int rotated, int axis)
+{
+    return (axis == 0) == (rotated == 0) ? part.Width : part.Height;
+}
+
+void CCal2::InsertOrdered(std::vector<CAL_BUZAI>& list, const CAL_BUZAI& entry, int listNo) const
+{
+    const CBuzai& n = Part(listNo, entry.Number);
+    const std::int32_t maxN = std::max(n.Width, n.Height);
+    const double areaN = static_cast<double>(n.Width) * n.Height;
+    auto pos = list.begin();
+    for (; pos != list.end(); ++pos) {
+        const CBuzai& e = Part(listNo, pos->Number);
+        const std::int32_t maxE = std::max(e.Width, e.Height);
+        const double areaE = static_cast<double>(e.Width) * e.Height;
+        const bool before = AreaFlag == 0 ? (maxE < maxN || (maxE == maxN && areaE < areaN))
+                                          : (areaE < areaN || (areaE == areaN && maxE < maxN));
+        if (before)
+            break;
+    }
+    list.insert(pos, CAL_BUZAI{entry.Number, entry.Count, listNo});
+}
+
+void CCal2::SetCalData(const CCalData& data)
+{
+    CalData.Clear();
+    if (NoUsenFlg) {
+        for (const auto& boards : data.Genban)
+            CalData.Genban[0].insert(CalData.Genban[0].end(), boards.begin(), boards.end());
+    } else {
+        CalData.Genban = data.Genban;
+    }
+    for (int list = 0; list < 2; ++list)
+        for (const CAL_BUZAI& e : data.Buzai[list]) InsertOrdered(CalData.Buzai[list], e, list);
+    State = 1;
+}
+
+std::unique_ptr<CCalHaichi> CCal2::CreateInstance() const
+{
+    auto engine = std::make_unique<CCal2>();
+    engine->Order = Order;
+    engine->Level = Level;
+    return engine;
+}
+
+int CCal2::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
+{
+    if (StopRequest) {
+        left = remaining;
+        return 0;
+    }
+    // Strips of direction 0 are cut off by cuts across the whole width, those of 1 across the height.
+    const bool widthOk = rect.Width() <= MaxCutSize;
+    const bool heightOk = rect.Height() <= MaxCutSize;
+
+    std::optional<COutData> best;
+    BuzaiLists bestLeft;
+    for (int d = 0; d < 2; ++d) {
+        if (!(d == 0 ? widthOk : heightOk))
+            continue;
+        for (int mode = 0; mode < 2; ++mode) {
+            COutData attempt;
+            attempt.BoardNo = layout.BoardNo;
+            BuzaiLists attemptLeft;
+            if (!LayoutStrips(0, mode, d, remaining, attemptLeft, attempt, rect))
+                continue;
+            if (!best || DoubleGreater(attempt.PartsArea, best->PartsArea) ||
+                (DoubleEqual(attempt.PartsArea, best->PartsArea) &&
+                 DoubleGreater(attempt.TotalArea, best->TotalArea))) {
+                best = std::move(attempt);
+                bestLeft = std::move(attemptLeft);
+            }
+        }
+    }
+    if (!best) {
+        left = remaining;
+        return 0;
+    }
+    const std::int32_t boardNo = layout.BoardNo;
+    layout = std::move(*best);
+    layout.BoardNo = boardNo;
+    left = std::move(bestLeft);
+    return 1;
+}
+
+int CCal2::LayoutStrips(int depth, int mode, int d, const BuzaiLists& in, BuzaiLists& out, COutData& layout,
+                        const CalRect& rect)
+{
+    const int across = 1 - d;
+    const bool finalStage = Level < 2 && depth >= Level;
+    BuzaiLists work = in;
+    CalRect rc = rect;
+    int made = 0;
+    while (!StopRequest) {
+        // The strip's part: the first entry that still fits, and in which orientations.
+        int list = -1;
+        std::size_t entry = 0;
+        bool fits[2] = {false, false};
+        for (int l = 0; l < 2 && list < 0; ++l)
+            for (std::size_t i = 0; i < work[l].size(); ++i) {
+                const CBuzai& part = Part(l, work[l][i].Number);
+                const std::int64_t w = part.Width, h = part.Height;
+                fits[0] = rc.X0 + w <= rc.X1 && rc.Y0 + h <= rc.Y1;
+                fits[1] = part.NoTurn == 0 && rc.X0 + h <= rc.X1 && rc.Y0 + w <= rc.Y1;
+                if (fits[0] || fits[1]) {
+                    list = l;
+                    entry = i;
+                    break;
+                }
+            }
+        if (list < 0)
+            break;
+        const CBuzai& part = Part(list, work[list][entry].Number);
+
+        struct Attempt {
+            COutData record;
+            BuzaiLists lists;
+            std::int32_t thickness = 0;
+            double stripArea = 0.0;
+        };
+        std::optional<Attempt> tried[2];
+        for (int rotated = 0; rotated < 2; ++rotated) {
+            if (!fits[rotated])
+                continue;
+            Attempt a;
+            a.thickness = PieceSize(part, rotated, across);
+            a.stripArea = static_cast<double>(a.thickness) * (High(rc, d) - Low(rc, d));
+            a.record.BoardNo = layout.BoardNo;
+            CalRect strip = rc;
+            (across == 0 ? strip.X1 : strip.Y1) = Low(rc, across) + a.thickness;
+            a.lists = work;
+            const CalRect rest =
+                FillStrip(list, d, across, work[list], a.lists[list], a.record, a.thickness, strip);
+            if (finalStage) {
+                const std::vector<CAL_BUZAI> secondary = a.lists[1];
+                FillStrip(1, d, across, secondary, a.lists[1], a.record, a.thickness, rest);
+            } else {
+                const BuzaiLists stripIn = a.lists;
+                LayoutStrips(depth + 1, mode, across, stripIn, a.lists, a.record, rest);
+            }
+            tried[rotated] = std::move(a);
+        }
+        int chosen = tried[0] ? 0 : 1;
+        if (tried[0] && tried[1] &&
+            RotatedWins(mode, tried[0]->record.PartsArea, tried[0]->record.TotalArea, tried[0]->stripArea,
+                        tried[1]->record.PartsArea, tried[1]->record.TotalArea, tried[1]->stripArea))
+            chosen = 1;
+        Attempt& a = *tried[chosen];
+
+        made = 1;
+        (across == 0 ? rc.X0 : rc.Y0) += a.thickness + NokoHaba;
+        if (!a.record.Blocks.empty()) {
+            layout.Blocks.insert(layout.Blocks.end(), a.record.Blocks.begin(), a.record.Blocks.end());
+            layout.PartsArea += a.record.PartsArea;
+            layout.TotalArea += a.record.TotalArea;
+            if (depth == 0) {
+                const std::int32_t cut = Low(rc, across) - NokoHaba / 2;
+                layout.CutLines.push_back(d == 0 ? CUTMARK{rc.X0, cut, rc.X1, cut}
+                                                 : CUTMARK{cut, rc.Y0, cut, rc.Y1});
+            }
+        }
+        work = std::move(a.lists);
+    }
+    out = std::move(work);
+    return made;
+}
+
+CalRect CCal2::FillStrip(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
+                         std::vector<CAL_BUZAI>& out, COutData& layout, std::int32_t thickness,
+                         const CalRect& strip)
+{
+    std::vector<CAL2_LENBUZAI> candidates;
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const CBuzai& part = Part(list, in[i].Number);
+        const auto index = static_cast<std::int32_t>(i);
+        if (PieceSize(part, 0, across) == thickness)
+            candidates.push_back(CAL2_LENBUZAI{PieceSize(part, 0, along), index, in[i].Count, 0, 0});
+        else if (part.NoTurn == 0 && PieceSize(part, 0, along) == thickness)
+            candidates.push_back(CAL2_LENBUZAI{PieceSize(part, 1, along), index, in[i].Count, 1, 0});
+    }
+    std::vector<CAL2_LENBUZAI> chosen;
+    std::int32_t remaining = 0, used = 0;
+    FillLength(High(strip, along) - Low(strip, along), candidates, chosen, remaining, used);
+
+    std::vector<CAL_BUZAI> result = in;
+    std::int32_t pos = Low(strip, along);
+    for (const CAL2_LENBUZAI& c : chosen) {
+        CAL_BUZAI& e = result.at(static_cast<std::size_t>(c.Entry));
+        const CBuzai& part = Part(list, e.Number);
+        if (along == 0)
+            layout.Blocks.emplace_back(e.Number, list, pos, strip.Y0, c.Pieces, 1, c.Rotated);
+        else
+            layout.Blocks.emplace_back(e.Number, list, strip.X0, pos, 1, c.Pieces, c.Rotated);
+        const double area = static_cast<double>(part.Width) * part.Height * c.Pieces;
+        layout.TotalArea += area;
+        if (list == 0)
+            layout.PartsArea += area;
+        pos += (c.Length + NokoHaba) * c.Pieces;
+        e.Count -= c.Pieces;
+    }
+    for (std::size_t i = result.size(); i-- > 0;)
+        if (result[i].Count < 1)
+            result.erase(result.begin() + static_cast<std::ptrdiff_t>(i));
+    out = std::move(result);
+
+    CalRect rest = strip;
+    if (!chosen.empty())
+        (along == 0 ? rest.X0 : rest.Y0) = High(strip, along) + NokoHaba - remaining;
+    return rest;
+}
+
+void CCal2::FillLength(std::int32_t length, const std::vector<CAL2_LENBUZAI>& candidates,
+                       std::vector<CAL2_LENBUZAI>& chosen, std::int32_t& remaining, std::int32_t& used)
+{
+    chosen.clear();
+    remaining = length;
+    used = 0;
+    if (StopRequest)
+        return;
+
+    std::vector<std::int32_t> available(candidates.size());
+    for (std::size_t i = 0; i < candidates.size(); ++i) available[i] = candidates[i].Pieces;
+    for (std::size_t i = 0; i < candidates.size() && remaining > 0; ++i) {
+        const CAL2_LENBUZAI& c = candidates[i];
+        if (available[i] < 1 || c.Length > remaining)
+            continue;
+        const std::int32_t n = std::min((remaining + NokoHaba) / (c.Length + NokoHaba), available[i]);
+        remaining -= (c.Length + NokoHaba) * n;
+        used += c.Length * n;
+        available[i] -= n;
+        chosen.push_back(CAL2_LENBUZAI{c.Length, c.Entry, n, c.Rotated, static_cast<std::int32_t>(i)});
+    }
+    if (!chosen.empty())
+        remaining += NokoHaba;  // the last piece needs no cut after it
+
+    if (Order < 1)
+        return;
+    while (!StopRequest && remaining > 0 && TotalPieces(chosen) > 1) {
+        if (!ExchangePass(candidates, chosen, remaining, used) || Order < 2)
+            break;
+    }
+}
+
+bool CCal2::ExchangePass(const std::vector<CAL2_LENBUZAI>& candidates, std::vector<CAL2_LENBUZAI>& chosen,
+                         std::int32_t& remaining, std::int32_t& used)
+{
+    // Gives one piece of item j back and refills its length and the rest with shorter pieces.
+    std::int32_t bestGain = 0;
+    std::optional<std::size_t> bestItem;
+    std::vector<CAL2_LENBUZAI> bestRefill;
+    std::int32_t bestRemaining = 0, bestUsed = 0;
+
+    const std::size_t first = chosen.front().Pieces == 1 ? 1 : 0;
+    for (std::size_t j = first; j < chosen.size() && !StopRequest; ++j) {
+        const std::int32_t pieceLength = chosen[j].Length;
+        std::int32_t threshold = pieceLength;
+        for (;;) {
+            // Only shorter candidates, with what the current choice left of them.
+            std::vector<CAL2_LENBUZAI> shorter = candidates;
+            std::optional<std::int32_t> firstShorter;
+            for (std::size_t i = 0; i < shorter.size(); ++i) {
+                const std::int32_t left = Available(candidates, chosen, i);
+                if (candidates[i].Length < threshold && left > 0) {
+                    shorter[i].Pieces = left;
+                    if (!firstShorter)
+                        firstShorter = candidates[i].Length;
+                } else {
+                    shorter[i].Pieces = 0;
+                }
+            }
+            if (!firstShorter)
+                break;
+            std::vector<CAL2_LENBUZAI> refill;
+            std::int32_t refillRemaining = 0, refillUsed = 0;
+            FillLength(remaining + pieceLength, shorter, refill, refillRemaining, refillUsed);
+            if (refillUsed > pieceLength + bestGain) {
+                bestGain = refillUsed - pieceLength;
+                bestItem = j;
+                bestRefill = std::move(refill);
+                bestRemaining = refillRemaining;
+                bestUsed = refillUsed;
+                break;
+            }
+            if (StopRequest)
+                break;
+            threshold = *firstShorter;
+        }
+    }
+    if (!bestItem)
+        return false;
+
+    const std::size_t j = *bestItem;
+    used += bestUsed - chosen[j].Length;
+    remaining = bestRemaining;
+    if (--chosen[j].Pieces < 1)
+        chosen.erase(chosen.begin() + static_cast<std::ptrdiff_t>(j));
+    for (const CAL2_LENBUZAI& r : bestRefill) {
+        auto same = std::find_if(chosen.begin(), chosen.end(), [&](const CAL2_LENBUZAI& c) {
+            return c.Entry == r.Entry && c.Rotated == r.Rotated;
+        });
+        if (same != chosen.end()) {
+            same->Pieces += r.Pieces;
+            continue;
+        }
+        auto pos = std::find_if(chosen.begin(), chosen.end(),
+                                [&](const CAL2_LENBUZAI& c) { return c.Length < r.Length; });
+        chosen.insert(pos, r);
+    }
+    return true;
+}
