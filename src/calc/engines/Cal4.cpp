@@ -1,0 +1,440 @@
+#include "calc/engines/Cal4.h"
+
+#include <algorithm>
+
+#include "calc/CalcError.h"
+#include "calc/Tolerance.h"
+#include "job/Buzai.h"
+
+namespace {
+
+// A rectangle given by its extents along axis `along` and across it.
+CalRect AxisRect(int along, std::int32_t alongLow, std::int32_t alongHigh, std::int32_t acrossLow,
+                 std::int32_t acrossHigh)
+{
+    if (along == 0)
+        return CalRect{alongLow, acrossLow, alongHigh, acrossHigh};
+    return CalRect{acrossLow, alongLow, acrossHigh, alongHigh};
+}
+
+// A cut line across the row (along axis 1 - along) at position `at` along.
+CUTMARK CutAcross(int along, std::int32_t at, std::int32_t acrossLow, std::int32_t acrossHigh)
+{
+    if (along == 0)
+        return CUTMARK{at, acrossLow, at, acrossHigh};
+    return CUTMARK{acrossLow, at, acrossHigh, at};
+}
+
+// The part fits rect in this orientation (no kerf).
+bool FitsAs(const CBuzai& part, int rotated, const CalRect& rect)
+{
+    const std::int64_t w = rotated ? part.Height : part.Width;
+    const std::int64_t h = rotated ? part.Width : part.Height;
+    return rect.X0 + w <= rect.X1 && rect.Y0 + h <= rect.Y1;
+}
+
+// Pairwise exchange sort: whenever a later item ranks before the item at i, the two change places.
+template <class Before>
+void ExchangeSort(std::vector<CAL4_LENBUZAI>& items, Before before)
+{
+    for (std::size_t i = 0; i < items.size(); ++i)
+        for (std::size_t j = i + 1; j < items.size(); ++j)
+            if (before(items[j], items[i]))
+                std::swap(items[i], items[j]);
+}
+
+std::int64_t TotalPieces(const std::vector<CAL4_LENBUZAI>& items)
+{
+    std::int64_t pieces = 0;
+    for (const CAL4_LENBUZAI& item : items) pieces += item.Pieces;
+    return pieces;
+}
+
+// Σ length × size across × pieces of a row choice.
+double RowArea(const std::vector<CAL4_LENBUZAI>& items)
+{
+    std::int64_t area = 0;
+    for (const CAL4_LENBUZAI& item : items)
+        area += static_cast<std::int64_t>(item.Length) * item.Across * item.Pieces;
+    return static_cast<double>(area);
+}
+
+// The attempt choice of LayoutBoard: more parts area, then more total area.
+bool BetterAttempt(const COutData& attempt, const COutData& best)
+{
+    if (DoubleGreater(attempt.PartsArea, best.PartsArea))
+        return true;
+    return DoubleEqual(attempt.PartsArea, best.PartsArea) && DoubleGreater(attempt.TotalArea, best.TotalArea);
+}
+
+}  // namespace
+
+int CCal4::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
+{
+    if (StopRequest) {
+        left = remaining;
+        return 0;
+    }
+    // A row along x is parted by cuts over the whole height, a row along y by cuts over the width.
+    const bool wOk = rect.Width() <= MaxCutSize;
+    const bool hOk = rect.Height() <= MaxCutSize;
+
+    bool found = false;
+    COutData best;
+    BuzaiLists bestLeft;
+    for (int d = 0; d < 2; ++d) {
+        if (!(d == 0 ? hOk : wOk))
+            continue;
+        for (int mode = 0; mode < 2; ++mode) {
+            COutData attempt;
+            attempt.BoardNo = layout.BoardNo;
+            BuzaiLists out;
+            if (!LayoutRowFirst(0, mode, d, remaining, out, attempt, rect))
+                continue;
+            if (!found || BetterAttempt(attempt, best)) {
+                best = std::move(attempt);
+                bestLeft = std::move(out);
+                found = true;
+            }
+        }
+    }
+    if (!found) {
+        left = remaining;
+        return 0;
+    }
+    left = std::move(bestLeft);
+    best.BoardNo = layout.BoardNo;
+    layout = std::move(best);
+    return 1;
+}
+
+std::unique_ptr<CCalHaichi> CCal4::CreateInstance() const
+{
+    auto engine = std::make_unique<CCal4>();
+    engine->Order = Order;
+    engine->Level = Level;
+    return engine;
+}
+
+int CCal4::LayoutRowFirst(int depth, int mode, int d, const BuzaiLists& in, BuzaiLists& out, COutData& layout,
+                          const CalRect& rect)
+{
+    const int along = d, across = 1 - d;
+    const std::int32_t k = NokoHaba;
+    BuzaiLists work = in;
+
+    // Secondary parts never stand in the row.
+    const std::size_t rowBegin = layout.Blocks.size();
+    std::vector<CAL_BUZAI> afterRow;
+    if (!PlaceFirstRow(0, along, across, work[0], afterRow, layout, rect)) {
+        out = in;
+        return 0;
+    }
+    work[0] = std::move(afterRow);
+
+    struct RowItem {
+        std::int32_t start;   // position along of the first piece
+        std::int32_t length;  // one piece along
+        std::int32_t across;  // one piece across
+        std::int32_t pieces;
+    };
+    std::vector<RowItem> row;
+    for (std::size_t b = rowBegin; b < layout.Blocks.size(); ++b) {
+        const CHaichi& block = layout.Blocks[b];
+        const CBuzai& part = Part(block.List, block.Number);
+        row.push_back(RowItem{along == 0 ? block.X : block.Y, PieceSize(part, block.Rotated, along),
+                              PieceSize(part, block.Rotated, across), along == 0 ? block.Nx : block.Ny});
+    }
+
+    const std::int32_t low = Low(rect, across), far = High(rect, across);
+    const std::int32_t end = High(rect, along);
+    std::int32_t rowEnd = Low(rect, along);  // after the last piece and its kerf
+    for (const RowItem& item : row) rowEnd += (item.length + k) * item.pieces;
+
+    const bool merge = Level == 3 && rect.Width() <= MaxCutSize && rect.Height() <= MaxCutSize;
+    std::int32_t restFar = far;
+    if (!merge) {
+        // A column above every piece, exactly as wide as the piece is long.
+        for (const RowItem& item : row) {
+            for (std::int32_t p = 0; p < item.pieces; ++p) {
+                const std::int32_t start = item.start + p * (item.length + k);
+                const CalRect column =
+                    AxisRect(along, start, start + item.length, low + item.across + k, far);
+                BuzaiLists columnOut;
+                FillColumn(0, mode, across, work, columnOut, layout, column);
+                work = std::move(columnOut);
+                if (depth == 0)
+                    layout.CutLines.push_back(CutAcross(along, start + item.length + k / 2, low, far));
+            }
+        }
+    } else {
+        // Runs of equal size across share one column. The last run's column reaches the
+        // rectangle's end along, so the rest beyond the row lies under it: from the row's end + kerf
+        // to the end along, and across only as far as the last run's pieces (low + their size).
+        // Cuts stay straight through: the cut before each run crosses the whole rectangle; beyond
+        // the last of them one cut along at the run's far edge + kerf / 2 runs from the run's start
+        // to the end, because the run's pieces and the rest end at the same edge across; below it
+        // one cut across at the row's end + kerf / 2 parts the run from the rest. The rest and the
+        // column keep a kerf between them, and both lie inside the rectangle.
+        std::size_t i = 0;
+        while (i < row.size()) {
+            std::size_t j = i;
+            while (j + 1 < row.size() && row[j + 1].across == row[i].across) ++j;
+            std::int32_t runEnd = row[i].start;
+            for (std::size_t r = i; r <= j; ++r) runEnd += (row[r].length + k) * row[r].pieces;
+            runEnd -= k;
+            const bool last = j + 1 == row.size();
+            const CalRect column =
+                AxisRect(along, row[i].start, last ? end : runEnd, low + row[i].across + k, far);
+            BuzaiLists columnOut;
+            LayoutStrips(0, mode, across, work, columnOut, layout, column);
+            work = std::move(columnOut);
+            if (depth == 0 && !last)
+                layout.CutLines.push_back(CutAcross(along, runEnd + k / 2, low, far));
+            if (last)
+                restFar = low + row[i].across;
+            i = j + 1;
+        }
+    }
+
+    const CalRect rest = AxisRect(along, rowEnd, end, low, restFar);
+    BuzaiLists restOut;
+    LayoutStrips(0, mode, across, work, restOut, layout, rest);
+    out = std::move(restOut);
+    return 1;
+}
+
+int CCal4::PlaceFirstRow(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
+                         std::vector<CAL_BUZAI>& out, COutData& layout, const CalRect& rect)
+{
+    const std::int32_t k = NokoHaba;
+    std::vector<CAL4_LENBUZAI> candidates;
+    LenBuzaiSub.clear();
+    for (std::size_t e = 0; e < in.size(); ++e) {
+        const CBuzai& part = Part(list, in[e].Number);
+        const auto sub = static_cast<std::int32_t>(LenBuzaiSub.size());
+        bool any = false;
+        if (FitsAs(part, 0, rect)) {
+            candidates.push_back(
+                CAL4_LENBUZAI{PieceSize(part, 0, along), PieceSize(part, 0, across), 0, sub, 0, 1});
+            any = true;
+        }
+        if (part.NoTurn == 0 && FitsAs(part, 1, rect)) {
+            candidates.push_back(
+                CAL4_LENBUZAI{PieceSize(part, 1, along), PieceSize(part, 1, across), 0, sub, 1, 1});
+            any = true;
+        }
+        if (any)
+            LenBuzaiSub.push_back(CAL4_LENBUZAI_SUB{in[e].Number, static_cast<std::int32_t>(e), in[e].Count});
+    }
+    ExchangeSort(candidates, [](const CAL4_LENBUZAI& x, const CAL4_LENBUZAI& y) {
+        return x.Length > y.Length || (x.Length == y.Length && x.Across > y.Across);
+    });
+
+    std::vector<CAL4_LENBUZAI> chosen;
+    std::int32_t remaining = 0, used = 0;
+    FillRowLength(High(rect, along) - Low(rect, along), candidates, chosen, remaining, used);
+
+    // Pieces of equal size across stand together; the group with the least total length first.
+    ExchangeSort(chosen, [](const CAL4_LENBUZAI& x, const CAL4_LENBUZAI& y) {
+        return x.Across > y.Across || (x.Across == y.Across && x.Length > y.Length);
+    });
+    struct Group {
+        std::size_t first, last;  // inclusive, in sorted order
+        std::int64_t length;
+    };
+    std::vector<Group> groups;
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        const std::int64_t length = static_cast<std::int64_t>(chosen[i].Length) * chosen[i].Pieces;
+        if (!groups.empty() && chosen[groups.back().first].Across == chosen[i].Across) {
+            groups.back().last = i;
+            groups.back().length += length;
+        } else {
+            groups.push_back(Group{i, i, length});
+        }
+    }
+    std::vector<CAL4_LENBUZAI> ordered;
+    while (!groups.empty()) {
+        std::size_t pick = 0;
+        for (std::size_t g = 1; g < groups.size(); ++g)
+            if (groups[g].length < groups[pick].length)
+                pick = g;
+        for (std::size_t i = groups[pick].first; i <= groups[pick].last; ++i) ordered.push_back(chosen[i]);
+        groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(pick));
+    }
+
+    out = in;
+    if (ordered.empty())
+        return 0;
+
+    std::int32_t position = Low(rect, along);
+    const std::int32_t edge = Low(rect, across);
+    for (const CAL4_LENBUZAI& item : ordered) {
+        const CAL4_LENBUZAI_SUB& sub = CheckedAt(LenBuzaiSub, item.Sub, "row entry");
+        const CBuzai& part = Part(list, sub.Number);
+        if (along == 0)
+            layout.Blocks.emplace_back(sub.Number, list, position, edge, item.Pieces, 1, item.Rotated);
+        else
+            layout.Blocks.emplace_back(sub.Number, list, edge, position, 1, item.Pieces, item.Rotated);
+        const double area = static_cast<double>(part.Width) * part.Height * item.Pieces;
+        layout.TotalArea += area;
+        if (list == 0)
+            layout.PartsArea += area;
+        position += (item.Length + k) * item.Pieces;
+        CheckedAt(out, sub.Entry, "part entry").Count -= item.Pieces;
+    }
+    for (std::size_t i = out.size(); i-- > 0;)
+        if (out[i].Count < 1)
+            out.erase(out.begin() + static_cast<std::ptrdiff_t>(i));
+    return 1;
+}
+
+void CCal4::FillRowLength(std::int32_t length, const std::vector<CAL4_LENBUZAI>& candidates,
+                          std::vector<CAL4_LENBUZAI>& chosen, std::int32_t& remaining, std::int32_t& used)
+{
+    std::vector<std::int32_t> available;
+    for (const CAL4_LENBUZAI_SUB& sub : LenBuzaiSub) available.push_back(sub.Pieces);
+    FillRowLengthFrom(length, candidates, available, chosen, remaining, used);
+}
+
+int CCal4::FillColumn(int depth, int mode, int direction, const BuzaiLists& in, BuzaiLists& out,
+                      COutData& layout, const CalRect& column)
+{
+    if (StopRequest) {
+        out = in;
+        return 0;
+    }
+    const int along = direction, across = 1 - direction;
+    const std::int32_t thickness = High(column, across) - Low(column, across);
+    const std::size_t blocks = layout.Blocks.size();
+
+    std::vector<CAL_BUZAI> parts;
+    const CalRect left = FillStrip(0, along, across, in[0], parts, layout, thickness, column);
+    if (Level < 2 && depth >= Level) {
+        out[0] = std::move(parts);
+        FillStrip(1, along, across, in[1], out[1], layout, thickness, left);
+    } else {
+        const BuzaiLists rest{std::move(parts), in[1]};
+        LayoutStrips(depth + 1, mode, across, rest, out, layout, left);
+    }
+    return layout.Blocks.size() > blocks ? 1 : 0;
+}
+
+void CCal4::FillRowLengthFrom(std::int32_t length, const std::vector<CAL4_LENBUZAI>& candidates,
+                              const std::vector<std::int32_t>& available, std::vector<CAL4_LENBUZAI>& chosen,
+                              std::int32_t& remaining, std::int32_t& used)
+{
+    chosen.clear();
+    remaining = length;
+    used = 0;
+    if (StopRequest)
+        return;
+
+    const std::int32_t k = NokoHaba;
+    std::vector<std::int32_t> left = available;
+    bool took = false;
+    for (std::size_t i = 0; i < candidates.size() && remaining > 0;) {
+        const CAL4_LENBUZAI& c = candidates[i];
+        std::int32_t& pieces = CheckedAt(left, c.Sub, "row entry");
+        if (c.Avail && pieces > 0 && c.Length <= remaining) {
+            const std::int32_t n = std::min((remaining + k) / (c.Length + k), pieces);
+            remaining -= (c.Length + k) * n;
+            used += c.Length * n;
+            pieces -= n;
+            chosen.push_back(CAL4_LENBUZAI{c.Length, c.Across, n, c.Sub, c.Rotated, 1});
+            took = true;
+            continue;  // the same candidate once more
+        }
+        ++i;
+    }
+    if (took)
+        remaining += k;  // the last piece needs no cut after it
+
+    if (Order <= 0)
+        return;
+    for (;;) {
+        if (remaining <= 0 || TotalPieces(chosen) <= 1)
+            break;
+        const bool applied = RowExchangePass(candidates, available, chosen, remaining, used);
+        if (Order < 2 || !applied || StopRequest)
+            break;
+    }
+}
+
+bool CCal4::RowExchangePass(const std::vector<CAL4_LENBUZAI>& candidates,
+                            const std::vector<std::int32_t>& available, std::vector<CAL4_LENBUZAI>& chosen,
+                            std::int32_t& remaining, std::int32_t& used)
+{
+    // What the current choice leaves of every entry; a refill takes only from this.
+    std::vector<std::int32_t> left = available;
+    for (const CAL4_LENBUZAI& item : chosen) CheckedAt(left, item.Sub, "row entry") -= item.Pieces;
+
+    bool found = false;
+    std::size_t bestItem = 0;
+    std::vector<CAL4_LENBUZAI> bestRefill;
+    std::int32_t bestRemaining = 0, bestUsed = 0;
+    std::int64_t bestGain = 0;  // second flag 0: length gained over the piece given back
+    double bestArea = 0.0;      // second flag 1: area of the refill
+
+    const std::size_t first = chosen.front().Pieces == 1 ? 1 : 0;
+    for (std::size_t j = first; j < chosen.size(); ++j) {
+        const CAL4_LENBUZAI& item = chosen[j];
+        std::int32_t threshold = item.Length;
+        for (;;) {
+            // Only candidates shorter than the threshold take part.
+            std::vector<CAL4_LENBUZAI> shorter = candidates;
+            std::int32_t firstLength = -1;
+            for (CAL4_LENBUZAI& c : shorter) {
+                c.Avail = c.Avail && c.Length < threshold ? 1 : 0;
+                if (c.Avail && left.at(static_cast<std::size_t>(c.Sub)) > 0 && firstLength < 0)
+                    firstLength = c.Length;
+            }
+            if (firstLength < 0)
+                break;
+            std::vector<CAL4_LENBUZAI> refill;
+            std::int32_t refillRemaining = 0, refillUsed = 0;
+            FillRowLengthFrom(remaining + item.Length, shorter, left, refill, refillRemaining, refillUsed);
+            bool gains = false;
+            double area = 0.0;
+            if (SecondFlag == 0) {
+                gains = refillUsed > item.Length + bestGain;
+            } else {
+                area = RowArea(refill);
+                const double removed = static_cast<double>(item.Length) * item.Across;
+                gains = DoubleGreater(area, removed) && DoubleGreater(area, bestArea);
+            }
+            if (gains) {
+                found = true;
+                bestItem = j;
+                bestRefill = std::move(refill);
+                bestRemaining = refillRemaining;
+                bestUsed = refillUsed;
+                bestGain = static_cast<std::int64_t>(refillUsed) - item.Length;
+                bestArea = area;
+                break;
+            }
+            threshold = firstLength;
+        }
+    }
+    if (!found)
+        return false;
+
+    const std::int32_t removedLength = chosen[bestItem].Length;
+    if (--chosen[bestItem].Pieces < 1)
+        chosen.erase(chosen.begin() + static_cast<std::ptrdiff_t>(bestItem));
+    remaining = bestRemaining;
+    used = used - removedLength + bestUsed;
+    for (const CAL4_LENBUZAI& r : bestRefill) {
+        auto same = std::find_if(chosen.begin(), chosen.end(), [&](const CAL4_LENBUZAI& c) {
+            return c.Sub == r.Sub && c.Rotated == r.Rotated;
+        });
+        if (same != chosen.end()) {
+            same->Pieces += r.Pieces;
+            continue;
+        }
+        auto shorter = std::find_if(chosen.begin(), chosen.end(),
+                                    [&](const CAL4_LENBUZAI& c) { return c.Length < r.Length; });
+        chosen.insert(shorter, r);
+    }
+    return true;
+}
