@@ -1,0 +1,91 @@
+#pragma once
+
+// What is left of a free rectangle after something was put into its corner with the smaller
+// coordinates: the one-sided remainders and the cutting candidates of types 0 to 3.
+//
+// Shared by the engines that fill rectangles recursively. An engine places its block (or stack)
+// at (Rect.X0, Rect.Y0), describes it by a BlockCorner and calls FillRemainder with a callback
+// that lays out one sub-rectangle (usually its own virtual LayoutBoard) and a rule that picks
+// among the candidates (ByBlockMeasures, or the engine's IsBetter on the records and lists).
+// AddRemainder then appends the chosen attempt to the engine's layout.
+//
+//     BlockCorner corner{rect, r, t, wOk, hOk};
+//     RemainderAttempt chosen = FillRemainder(corner, NokoHaba, candidateFlag, working, layout.BoardNo,
+//         [this](const BuzaiLists& in, BuzaiLists& out, COutData& rec, const CalRect& r) {
+//             return LayoutBoard(in, out, rec, r); },
+//         ByBlockMeasures);
+//     left = chosen.Left;
+//     AddRemainder(chosen, layout);
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "calc/CalData.h"
+#include "result/OutData.h"
+
+// The free rectangle and the far ends of what sits in its corner, kerf included.
+struct BlockCorner {
+    CalRect Rect;
+    std::int32_t R = 0;  // Rect.X0 + extent along x + kerf
+    std::int32_t T = 0;  // Rect.Y0 + extent along y + kerf
+    bool WOk = true;     // Rect's width is within the cutting limit
+    bool HOk = true;     // Rect's height is within the cutting limit
+};
+
+// The cutting candidates: A is filled first, B from what A left.
+//   0: A above the block, B right at full height      (needs HOk, vertical cut first)
+//   1: A right of the block, B above at full width    (needs WOk, horizontal cut first)
+//   2: A right at full height, B above the block      (as 0)
+//   3: A above at full width, B right of the block    (as 1)
+struct CandidateRects {
+    CalRect A;
+    CalRect B;
+};
+CandidateRects CandidateRectsOf(const BlockCorner& corner, std::int32_t kerf, int type);
+
+// The types at positions 1 to 4 with four candidates (candidate flag 1): of 0 and 2, and of
+// 1 and 3, the one whose first sub-rectangle is smaller comes first.
+std::array<int, 4> CandidateOrder(const BlockCorner& corner, std::int32_t kerf);
+
+// One way of filling the remainder.
+struct RemainderAttempt {
+    int Type = -1;                  // 0..3 for a candidate; -1 for a one-sided remainder or none
+    COutData Record;                // placements, areas and cut lines of the sub-rectangles
+    BuzaiLists Left;                // what is unplaced afterwards
+    std::array<CUTMARK, 2> Cuts{};  // the two lines between the block and the sub-rectangles
+    bool PlacedInA = false;         // the first sub-rectangle received a block
+    bool PartsLeftAfterA = false;   // list 0 still held entries after the first sub-rectangle
+    double PartsAreaA = 0.0;        // placed in the first sub-rectangle
+    double TotalAreaA = 0.0;
+    double AreaA = 0.0;  // area of the first sub-rectangle
+
+    // The measures P, p, Q, q of the block engine's comparison.
+    double P() const { return Record.PartsArea; }
+    double Q() const { return Record.TotalArea; }
+    double p() const { return PlacedInA && AreaA > 0.0 ? PartsAreaA / AreaA : 0.0; }
+    double q() const { return PlacedInA && AreaA > 0.0 ? TotalAreaA / AreaA : 0.0; }
+};
+
+// Lays out one sub-rectangle from `in` into `record` (adding to it), fills `out` with what is
+// left; nonzero when something was placed.
+using FillRect =
+    std::function<int(const BuzaiLists& in, BuzaiLists& out, COutData& record, const CalRect& rect)>;
+// Whether `next` replaces `best` as the chosen candidate.
+using PreferAttempt = std::function<bool(const RemainderAttempt& best, const RemainderAttempt& next)>;
+
+// The block engine's rule: larger P, else larger p, else larger Q, else larger q (1e-9 equal).
+bool ByBlockMeasures(const RemainderAttempt& best, const RemainderAttempt& next);
+
+// Fills what is right of and above the block. With room on both sides the candidates are tried
+// (candidateFlag 0: types 0 and 1; 1: the four of CandidateOrder, positions 3 and 4 only after
+// 1 and 2 placed something in A and left parts over) and the preferred one is returned. With room
+// on one side only that side is filled when the cutting limit permits. `boardNo` is kept in the
+// records of the attempts.
+RemainderAttempt FillRemainder(const BlockCorner& corner, std::int32_t kerf, int candidateFlag,
+                               const BuzaiLists& working, std::int32_t boardNo, const FillRect& fill,
+                               const PreferAttempt& prefer);
+
+// Appends the chosen attempt to the layout: its placements and areas, its two cut lines, then the
+// cut lines of its record. An attempt that placed nothing adds nothing, not even its cuts.
+void AddRemainder(const RemainderAttempt& chosen, COutData& layout);

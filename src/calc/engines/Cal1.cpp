@@ -1,0 +1,190 @@
+#include "calc/engines/Cal1.h"
+
+#include <algorithm>
+
+#include "calc/engines/BlockRemainder.h"
+#include "calc/engines/PartOrder.h"
+#include "job/Buzai.h"
+
+void CCal1::SetCalData(const CCalData& data)
+{
+    CalData.Clear();
+    if (NoUsenFlg) {
+        // One pool without priority.
+        for (const auto& level : data.Genban)
+            CalData.Genban[0].insert(CalData.Genban[0].end(), level.begin(), level.end());
+    } else {
+        CalData.Genban = data.Genban;
+    }
+    SortIntoPartOrder(CalData.Buzai[0], data.Buzai[0], *BuzaiList, 0, AreaFlag);
+    if (!data.Buzai[1].empty())
+        SortIntoPartOrder(CalData.Buzai[1], data.Buzai[1], *YBuzaiList, 1, AreaFlag);
+    State = 1;
+}
+
+std::unique_ptr<CCalHaichi> CCal1::CreateInstance() const
+{
+    return std::make_unique<CCal1>(CandidateFlag, AreaFlag);
+}
+
+CCal1::FitResult CCal1::FindFirstFit(const std::vector<CAL_BUZAI>& entries, std::int32_t list,
+                                     std::int32_t width, std::int32_t height) const
+{
+    if (StopRequest)
+        return {};
+    const std::int64_t k = NokoHaba, a = width, b = height;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const CBuzai& part = Part(list, entries[i].Number);
+        const std::int64_t w = part.Width, h = part.Height;
+        std::int64_t pieces = ((b + k) / (h + k)) * ((a + k) / (w + k));
+        if (part.NoTurn == 0)
+            pieces = std::max(pieces, ((a + k) / (h + k)) * ((b + k) / (w + k)));
+        pieces = std::min<std::int64_t>(pieces, entries[i].Count);
+        if (pieces >= 1)
+            return FitResult{static_cast<std::int32_t>(i), static_cast<std::int32_t>(pieces), list};
+    }
+    return {};
+}
+
+bool CCal1::IsBetterBlock(const BlockProbe& next, const BlockProbe& best)
+{
+    // Pieces of the block's part: the block plus more of it next to the block.
+    auto samePart = [](const BlockProbe& p) {
+        return p.Fit.Entry == p.Block.Entry && p.Fit.List == p.Block.List ? p.Block.Pieces + p.Fit.Pieces
+                                                                          : p.Block.Pieces;
+    };
+    const std::int32_t s = samePart(next), sBest = samePart(best);
+    if (s != sBest)
+        return s > sBest;
+    if (next.Block.Pieces != best.Block.Pieces)
+        return next.Block.Pieces > best.Block.Pieces;
+    const bool fits = next.Fit.Entry >= 0, bestFits = best.Fit.Entry >= 0;
+    if (fits != bestFits)
+        return fits;
+    if (fits) {
+        if (next.Fit.List < best.Fit.List ||
+            (next.Fit.List == best.Fit.List && next.Fit.Entry < best.Fit.Entry))
+            return true;
+        if (next.Fit.List != best.Fit.List || next.Fit.Entry != best.Fit.Entry)
+            return false;
+        if (next.Fit.Pieces > best.Fit.Pieces)
+            return true;
+    }
+    return next.Tightness < best.Tightness;
+}
+
+std::optional<CCal1::BlockShape> CCal1::ChooseBlock(BuzaiLists& working, std::int32_t list,
+                                                    std::int32_t entry, std::int32_t width,
+                                                    std::int32_t height) const
+{
+    if (StopRequest)
+        return std::nullopt;
+    std::vector<CAL_BUZAI>& entries = working.at(static_cast<std::size_t>(list));
+    CAL_BUZAI& e = entries.at(static_cast<std::size_t>(entry));
+    const CBuzai& part = Part(list, e.Number);
+    const std::int32_t c = e.Count;
+    const std::int64_t k = NokoHaba;
+
+    std::optional<BlockShape> chosen;
+    BlockProbe best;
+    for (int rotated = 0; rotated < (part.NoTurn ? 1 : 2); ++rotated) {
+        const std::int64_t sx = rotated ? part.Height : part.Width;
+        const std::int64_t sy = rotated ? part.Width : part.Height;
+        // The last piece needs no kerf after it.
+        const std::int32_t mx = static_cast<std::int32_t>((width + k) / (sx + k));
+        const std::int32_t my = static_cast<std::int32_t>((height + k) / (sy + k));
+        if (mx < 1 || my < 1)
+            continue;
+
+        BlockShape shapes[2];
+        int shapeCount = 1;
+        shapes[0] = mx < c ? BlockShape{mx, std::min(my, c / mx), rotated} : BlockShape{c, 1, rotated};
+        if (mx != 1 || my != 1) {
+            shapes[1] = my < c ? BlockShape{std::min(mx, c / my), my, rotated} : BlockShape{1, c, rotated};
+            shapeCount = 2;
+        }
+
+        for (int s = 0; s < shapeCount; ++s) {
+            const BlockShape& shape = shapes[s];
+            const std::int64_t bx = shape.Nx * (sx + k), by = shape.Ny * (sy + k);
+            const std::int32_t d = static_cast<std::int32_t>(width - bx);
+            const std::int32_t eh = static_cast<std::int32_t>(height - by);
+            const std::int32_t pieces = shape.Nx * shape.Ny;
+            const std::int32_t probes[4][2] = {{d, height},
+                                               {static_cast<std::int32_t>(bx), eh},
+                                               {width, eh},
+                                               {d, static_cast<std::int32_t>(by)}};
+            e.Count = c - pieces;
+            for (const auto& probe : probes) {
+                BlockProbe next;
+                next.Block = FitResult{entry, pieces, list};
+                next.Fit = FindFirstFit(entries, list, probe[0], probe[1]);
+                next.Tightness = std::min(d, eh);
+                if (!chosen || IsBetterBlock(next, best)) {
+                    best = next;
+                    chosen = shape;
+                }
+            }
+            e.Count = c;
+        }
+    }
+    return chosen;
+}
+
+int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
+{
+    std::int32_t list = -1, entry = -1;
+    if (!StopRequest) {
+        for (std::int32_t l = 0; l < 2 && list < 0; ++l)
+            for (std::size_t i = 0; i < remaining[l].size(); ++i)
+                if (Fits(Part(l, remaining[l][i].Number), rect)) {
+                    list = l;
+                    entry = static_cast<std::int32_t>(i);
+                    break;
+                }
+    }
+    if (list < 0) {
+        left = remaining;
+        return 0;
+    }
+
+    // The block stays within the cutting limit in both directions.
+    const std::int64_t limit = MaxCutSize;
+    const std::int32_t windowWidth = static_cast<std::int32_t>(std::min<std::int64_t>(rect.Width(), limit));
+    const std::int32_t windowHeight = static_cast<std::int32_t>(std::min<std::int64_t>(rect.Height(), limit));
+    const bool wOk = rect.Width() <= limit;
+    const bool hOk = rect.Height() <= limit;
+
+    BuzaiLists working = remaining;
+    const std::optional<BlockShape> shape = ChooseBlock(working, list, entry, windowWidth, windowHeight);
+    if (!shape) {
+        left = remaining;
+        return 0;
+    }
+
+    std::vector<CAL_BUZAI>& entries = working[static_cast<std::size_t>(list)];
+    const CAL_BUZAI placed = entries[static_cast<std::size_t>(entry)];
+    const CBuzai& part = Part(list, placed.Number);
+    entries[static_cast<std::size_t>(entry)].Count -= shape->Nx * shape->Ny;
+    if (entries[static_cast<std::size_t>(entry)].Count < 1)
+        entries.erase(entries.begin() + entry);
+    layout.Blocks.emplace_back(placed.Number, list, rect.X0, rect.Y0, shape->Nx, shape->Ny, shape->Rotated);
+    const double area = static_cast<double>(part.Width) * part.Height * shape->Nx * shape->Ny;
+    layout.TotalArea += area;
+    if (list == 0)
+        layout.PartsArea += area;
+
+    const std::int32_t k = NokoHaba;
+    const std::int32_t sx = shape->Rotated ? part.Height : part.Width;
+    const std::int32_t sy = shape->Rotated ? part.Width : part.Height;
+    const BlockCorner corner{rect, rect.X0 + shape->Nx * (sx + k), rect.Y0 + shape->Ny * (sy + k), wOk, hOk};
+    const RemainderAttempt chosen = FillRemainder(
+        corner, k, CandidateFlag, working, layout.BoardNo,
+        [this](const BuzaiLists& in, BuzaiLists& out, COutData& record, const CalRect& r) {
+            return LayoutBoard(in, out, record, r);
+        },
+        ByBlockMeasures);
+    left = chosen.Left;
+    AddRemainder(chosen, layout);
+    return 1;
+}

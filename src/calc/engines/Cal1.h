@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "calc/CalHaichi.h"
+
+// The block engine: puts a grid of identical pieces into the corner of a free rectangle, cuts the
+// rest into two rectangles and fills them recursively, trying two or four ways of cutting.
+class CCal1 : public CCalHaichi {
+public:
+    CCal1() = default;
+    CCal1(int candidateFlag, int areaFlag) : CandidateFlag(candidateFlag), AreaFlag(areaFlag) {}
+
+    int CandidateFlag = 0;  // 0: two ways of cutting after each block, 1: four
+    int AreaFlag = 0;       // part order: 0 longer side first, 1 area first
+
+    // A lookahead result: the first entry of a list that fits a rectangle and how many of it.
+    struct FitResult {
+        std::int32_t Entry = -1;  // position in the list; -1 when nothing fits
+        std::int32_t Pieces = 0;
+        std::int32_t List = 0;
+    };
+    // One probe of the block choice: the block, what fits next to it and how tight it is.
+    struct BlockProbe {
+        FitResult Block;  // the block's entry and its nx x ny pieces
+        FitResult Fit;
+        std::int32_t Tightness = 0;  // min(leftover width, leftover height)
+    };
+    struct BlockShape {
+        std::int32_t Nx = 0;
+        std::int32_t Ny = 0;
+        int Rotated = 0;
+    };
+
+    void SetCalData(const CCalData& data) override;
+    int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
+                    const CalRect& rect) override;
+    std::unique_ptr<CCalHaichi> CreateInstance() const override;
+
+    // The block of entry `entry` of list `list` in a window of width x height; the count of the
+    // entry in `working` is changed during the probes and restored. Nothing when no orientation
+    // fits or on a stop request.
+    std::optional<BlockShape> ChooseBlock(BuzaiLists& working, std::int32_t list, std::int32_t entry,
+                                          std::int32_t width, std::int32_t height) const;
+    // The first entry of `entries` (list `list`) of which a piece fits into width x height, with
+    // the pieces that fit (at most its count). Nothing (-1) on a stop request.
+    FitResult FindFirstFit(const std::vector<CAL_BUZAI>& entries, std::int32_t list, std::int32_t width,
+                           std::int32_t height) const;
+    static bool IsBetterBlock(const BlockProbe& next, const BlockProbe& best);
+};
