@@ -2,19 +2,20 @@
 #include <string>
 
 #include "app/IniFile.h"
+#include "app/NestrixApp.h"
 #include "app/ProgramFolder.h"
 #include "app/Settings.h"
 
-int main(int argc, char** argv)
+namespace {
+
+// Prints the version and where the settings live; needs no display.
+int PrintInfo()
 {
+    std::printf("Nestrix Version %s\n", NESTRIX_VERSION);
     const std::string folder = ProgramFolder();
     if (folder.empty()) {
         std::fprintf(stderr, "nestrix: the settings folder cannot be created\n");
         return 1;
-    }
-    if (argc > 1 && std::string(argv[1]) == "--version") {
-        std::printf("Nestrix Version %s\n", NESTRIX_VERSION);
-        return 0;
     }
     IniFile ini;
     Settings settings;
@@ -23,8 +24,26 @@ int main(int argc, char** argv)
         return 1;
     }
     settings.Load(ini);
-    std::printf("Nestrix Version %s\n", NESTRIX_VERSION);
     std::printf("settings folder: %s\n", folder.c_str());
     std::printf("simultaneous calculations: %d\n", settings.MaxCalNum);
     return 0;
+}
+
+}  // namespace
+
+// No arguments: the desktop program. Commands that run without a display are dispatched
+// here, before any window system is touched.
+int main(int argc, char** argv)
+{
+    if (argc > 1) {
+        const std::string command = argv[1];
+        if (command == "--version") {
+            std::printf("Nestrix Version %s\n", NESTRIX_VERSION);
+            return 0;
+        }
+        if (command == "--info") {
+            return PrintInfo();
+        }
+    }
+    return RunDesktop(argc, argv);
 }

@@ -148,8 +148,8 @@ int CCal4::LayoutRowFirst(int depth, int mode, int d, const BuzaiLists& in, Buza
 
     const std::int32_t low = Low(rect, across), far = High(rect, across);
     const std::int32_t end = High(rect, along);
-    std::int32_t rowEnd = Low(rect, along);  // after the last piece and its kerf
-    for (const RowItem& item : row) rowEnd += (item.length + k) * item.pieces;
+    std::int32_t restStart = Low(rect, along);  // the row's end + kerf
+    for (const RowItem& item : row) restStart += (item.length + k) * item.pieces;
 
     const bool merge = Level == 3 && rect.Width() <= MaxCutSize && rect.Height() <= MaxCutSize;
     std::int32_t restFar = far;
@@ -197,7 +197,7 @@ int CCal4::LayoutRowFirst(int depth, int mode, int d, const BuzaiLists& in, Buza
         }
     }
 
-    const CalRect rest = AxisRect(along, rowEnd, end, low, restFar);
+    const CalRect rest = AxisRect(along, restStart, end, low, restFar);
     BuzaiLists restOut;
     LayoutStrips(0, mode, across, work, restOut, layout, rest);
     out = std::move(restOut);

@@ -1,0 +1,168 @@
+#include "app/MainFrame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWhatsThis>
+
+#include "app/AboutDlg.h"
+#include "app/NestrixApp.h"
+#include "view/Commands.h"
+#include "view/NestrixView.h"
+#include "view/ViewScreens.h"
+
+namespace {
+
+struct ToolButton {
+    int Id;  // 0: separator
+    const char* Name;
+    const char* Icon;
+    const char* Caption;  // under the picture
+    const char* ToolTip;
+    const char* StatusText;
+};
+
+constexpr ToolButton kToolBar[] = {
+    {kCmdBoards, "boardsAction", "boards", "原板", "原板データ設定", "原板データを設定します。"},
+    {kCmdParts, "partsAction", "parts", "部材", "部材データ入力", "部材データを入力します。"},
+    {kCmdSecondaryParts, "secondaryPartsAction", "secondary", "２次部材", "２次部材データ入力",
+     "２次部材データを入力します。"},
+    {0, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {kCmdLayout, "layoutAction", "layout", "配置", "配置計算実行", "配置計算を実行します。"},
+    {kCmdResults, "resultsAction", "results", "結果", "配置結果", "配置結果を表示します。"},
+    {kCmdCutData, "cutDataAction", "cutdata", "切断データ", "切断データ出力",
+     "切断データをファイルへ出力します。"},
+    {0, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {kCmdPrintBoardInfo, "printBoardInfoAction", "printinfo", "原板情報", "原板情報印刷",
+     "原板情報を印刷します。"},
+    {kCmdPrintCutSheets, "printCutSheetsAction", "printcut", "切断指示書", "切断指示書印刷",
+     "切断指示書を印刷します。"},
+    {0, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {kCmdInitialSettings, "initialSettingsAction", "settings", "初期設定", "初期設定", "初期設定"},
+    {kCmdAbout, "aboutAction", "about", "情報", "バージョン情報",
+     "プログラム情報、バージョン、著作権を表示します。"},
+    {kCmdContextHelp, "contextHelpAction", "help", "ヘルプ", "ヘルプ",
+     "クリックしたボタンやメニュー、ウィンドウについてヘルプを表示します。"},
+    {kCmdExit, "exitAction", "exit", "終了", "アプリケーションの終了",
+     "アプリケーションを終了し、ファイルの保存を指示します。"},
+};
+
+constexpr QSize kButtonSize(64, 60);
+
+}  // namespace
+
+CMainFrame::CMainFrame(CNestrixApp& app) : m_app(app)
+{
+    setObjectName("mainFrame");
+    setWindowTitle(kAppTitle);
+    setWindowIcon(QIcon(":/icons/nestrix.svg"));
+
+    m_view = new CNestrixView(m_app.Doc(), m_app.AppSettings(), this);
+    setCentralWidget(m_view);
+    CreateToolBar();
+    CreateStatusBar();
+    connect(m_view, &CNestrixView::statusPanesChanged, this, &CMainFrame::SetStatusPanes);
+    m_view->UpdateStatusBar();
+    UpdateCommandUI();
+}
+
+void CMainFrame::CreateToolBar()
+{
+    QToolBar* bar = addToolBar("ツールバー");
+    bar->setObjectName("toolBar");
+    bar->setIconSize(QSize(32, 32));
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    bar->setMovable(true);
+    for (const ToolButton& button : kToolBar) {
+        if (button.Id == 0) {
+            bar->addSeparator();
+            continue;
+        }
+        QAction* action = bar->addAction(QIcon(QString(":/icons/%1.svg").arg(button.Icon)), button.ToolTip);
+        action->setObjectName(button.Name);
+        action->setData(button.Id);
+        action->setIconText(button.Caption);
+        action->setToolTip(button.ToolTip);
+        action->setStatusTip(button.StatusText);
+        action->setWhatsThis(button.StatusText);
+        if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(action))) {
+            tool->setFixedSize(kButtonSize);
+            tool->setWhatsThis(button.StatusText);
+        }
+        m_actions[button.Id] = action;
+    }
+
+    // Help is the what's-this mode: a click on a button shows its status text.
+    QAction* contextHelp = m_actions[kCmdContextHelp];
+    contextHelp->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    connect(contextHelp, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
+    auto* help = new QAction(this);
+    help->setObjectName("helpAction");
+    help->setData(int(kCmdHelp));
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(help, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
+    addAction(help);
+    m_actions[kCmdHelp] = help;
+
+    connect(m_actions[kCmdAbout], &QAction::triggered, this, &CMainFrame::OnAbout);
+    connect(m_actions[kCmdExit], &QAction::triggered, this, &QWidget::close);
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("statusBar");
+    for (std::size_t i = 0; i < m_panes.size(); ++i) {
+        auto* pane = new QLabel(bar);
+        pane->setObjectName(QString("statusPane%1").arg(i + 1));
+        pane->setFrameShape(QFrame::Panel);
+        pane->setFrameShadow(QFrame::Sunken);
+        const int margins = 2 * pane->frameWidth() + 2 * pane->margin() + 4;
+        pane->setFixedWidth(pane->fontMetrics().horizontalAdvance(kStatusPaneWidthTexts[i]) + margins);
+        bar->addPermanentWidget(pane);
+        m_panes[i] = pane;
+    }
+}
+
+void CMainFrame::SetStatusPanes(const QStringList& texts)
+{
+    for (std::size_t i = 0; i < m_panes.size(); ++i) {
+        m_panes[i]->setText(static_cast<qsizetype>(i) < texts.size() ? texts[i] : QString());
+    }
+}
+
+QAction* CMainFrame::CommandAction(int id) const
+{
+    const auto found = m_actions.find(id);
+    return found == m_actions.end() ? nullptr : found->second;
+}
+
+void CMainFrame::UpdateCommandUI()
+{
+    for (const auto& [id, action] : m_actions) {
+        action->setEnabled(IsCommandEnabled(id, m_app.Doc()));
+    }
+}
+
+void CMainFrame::OnAbout()
+{
+    CAboutDlg dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (m_app.PreviewActive) {
+        event->ignore();
+        emit closePreviewRequested();
+        return;
+    }
+    if (!m_app.Doc().CanClose(m_app.GetPrompt())) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}

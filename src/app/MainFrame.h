@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <map>
+
+class CNestrixApp;
+class CNestrixView;
+class QAction;
+class QLabel;
+
+// The main window: tool bar, status bar and the view; no menu bar.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(CNestrixApp& app);
+
+    CNestrixView* View() const { return m_view; }
+    // The action of a tool bar command or accelerator (view/Commands.h); null for other ids.
+    QAction* CommandAction(int id) const;
+    // Enables the commands by the document's present state.
+    void UpdateCommandUI();
+
+signals:
+    // Closing the main window while a print preview is open closes the preview instead.
+    void closePreviewRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateToolBar();
+    void CreateStatusBar();
+    void SetStatusPanes(const QStringList& texts);
+    void OnAbout();
+
+    CNestrixApp& m_app;
+    CNestrixView* m_view = nullptr;
+    std::map<int, QAction*> m_actions;
+    std::array<QLabel*, 3> m_panes{};
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+
+#include "job/Buzai.h"
+#include "job/Genban.h"
+
+class Prompt;
+struct Settings;
+
+// The job and the last layout result, from start-up to the end of the program.
+// Lives on the user-interface thread; a calculation only reads the lists.
+class CNestrixDoc {
+public:
+    CNestrixDoc();
+
+    CBuzaiList BuzaiList;   // parts (IsSecondary 0)
+    CBuzaiList YBuzaiList;  // secondary parts (IsSecondary 1)
+    CGenbanList GenbanList;
+
+    // ---- result ----------------------------------------------------------------------------
+    // The last layout result, CRetData (result/RetData.h), becomes a member here together with
+    // the layout command:  CRetData RetData;
+    // Until then no result exists and HasUnplacedParts() is false.
+    int ResultPresent = 0;  // 1 once a calculation produced a result; cleared when a list changes
+    bool HasUnplacedParts() const { return false; }
+    // -----------------------------------------------------------------------------------------
+
+    int CurrentBoard = 0;  // used board shown by the view
+    int RedrawNeeded = 1;  // set by whoever changes what is shown; cleared by painting
+    int Modified = 0;      // the parts list has changes that were not written
+
+    // Reloads the boards from "Genban" and the secondary parts from "YBuzai" in the program
+    // folder unless the settings reset them; a reloaded list counts as not saved. A file that
+    // cannot be read has shown its message and leaves its list as read so far. Always 1.
+    int OnNewDocument(const Settings& settings, const std::string& folder, Prompt& prompt);
+
+    // Writes both lists back whatever their Saved flags; the parts list is not written.
+    // Write errors are shown by the writers.
+    void WriteJobFiles(const std::string& folder, Prompt& prompt) const;
+
+    // The question before closing. True lets the program close.
+    bool CanClose(Prompt& prompt) const;
+};
+
+inline constexpr const char* kCloseQuestion = "部材を保存していません。\nこのまま終了しますか？";

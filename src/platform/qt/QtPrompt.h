@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/Prompt.h"
+
+// Message boxes owned by the main window (or by no window before it exists).
+class QtPrompt final : public Prompt {
+public:
+    explicit QtPrompt(QWidget* owner = nullptr) : m_owner(owner) {}
+    void SetOwner(QWidget* owner) { m_owner = owner; }
+
+    void ShowError(const std::string& text) override;
+    bool AskYesNo(const std::string& text) override;
+
+private:
+    QPointer<QWidget> m_owner;
+};
+
+inline constexpr const char* kAppTitle = "Nestrix";

@@ -1,0 +1,24 @@
+#pragma once
+
+class CNestrixDoc;
+
+// Command ids of the tool bar and its accelerators. The numbers are fixed: tool bar, enabling
+// rules and command handlers all refer to them.
+enum CommandId : int {
+    kCmdBoards = 32771,           // 原板データ設定
+    kCmdInitialSettings = 32772,  // 初期設定
+    kCmdParts = 32774,            // 部材データ入力
+    kCmdLayout = 32775,           // 配置計算実行
+    kCmdCutData = 32777,          // 切断データ出力
+    kCmdPrintCutSheets = 32778,   // 切断指示書印刷
+    kCmdPrintBoardInfo = 32779,   // 原板情報印刷
+    kCmdSecondaryParts = 32780,   // ２次部材データ入力
+    kCmdResults = 32782,          // 配置結果
+    kCmdAbout = 57664,
+    kCmdExit = 57665,
+    kCmdContextHelp = 57669,
+    kCmdHelp = 57670,
+};
+
+// Whether a tool bar command can be chosen in the document's present state.
+bool IsCommandEnabled(int id, const CNestrixDoc& doc);

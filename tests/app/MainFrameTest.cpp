@@ -1,0 +1,386 @@
+#include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWhatsThis>
+#include <QtTest>
+
+#include "app/MainFrame.h"
+#include "app/NestrixApp.h"
+#include "fakes/RecordingFileChooser.h"
+#include "fakes/RecordingPrompt.h"
+#include "fakes/ScopedEnv.h"
+#include "fakes/TempDir.h"
+#include "view/Commands.h"
+#include "view/NestrixView.h"
+
+namespace {
+
+void SeedJobFiles(const TempDir& home)
+{
+    RecordingPrompt prompt;
+    CGenbanList boards;
+    boards.Items.resize(2);
+    boards.Write(home.File("Genban"), prompt);
+    CBuzaiList secondary;
+    secondary.IsSecondary = 1;
+    secondary.Items.resize(3);
+    secondary.Write(home.File("YBuzai"), prompt);
+}
+
+// A started program in a fresh program folder; ended when the test has not ended it.
+struct Started {
+    TempDir home;
+    ScopedEnv env{"NESTRIX_HOME", home.Path()};
+    RecordingPrompt prompt;
+    RecordingFileChooser chooser;
+    std::unique_ptr<CNestrixApp> app;
+    bool ended = false;
+
+    explicit Started(bool withJobFiles = true, const std::string& ini = "")
+    {
+        if (withJobFiles) {
+            SeedJobFiles(home);
+        }
+        if (!ini.empty()) {
+            WriteBytes(home.File("Nestrix.ini"), ini);
+        }
+        app = std::make_unique<CNestrixApp>(&prompt, &chooser);
+    }
+    ~Started()
+    {
+        if (!ended) {
+            End();
+        }
+    }
+    CMainFrame& Frame() { return *app->MainFrame(); }
+    void End()
+    {
+        app->ExitInstance();
+        ended = true;
+    }
+};
+
+}  // namespace
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startsMaximisedWithoutMenuBar();
+    void toolBarHoldsTwelveButtonsInOrder();
+    void statusBarHasThreeEmptyIndicatorPanes();
+    void startUpReloadsTheJobFiles_data();
+    void startUpReloadsTheJobFiles();
+    void closingAsksWhenThePartsAreModified_data();
+    void closingAsksWhenThePartsAreModified();
+    void exitWritesTheJobFilesAndTheSettings();
+    void resetBoardsStillWritesTheEmptyList();
+    void commandsFollowTheEnablingRules();
+    void aboutBoxShowsTheVersion();
+    void contextHelpEntersWhatsThisMode_data();
+    void contextHelpEntersWhatsThisMode();
+    void viewRedrawsItsSurfaceOnlyWhenAsked();
+};
+
+void MainFrameTest::startsMaximisedWithoutMenuBar()
+{
+    Started s;
+    QVERIFY(s.app->InitInstance());
+    CMainFrame& frame = s.Frame();
+    QVERIFY(frame.isVisible());
+    QVERIFY(frame.isMaximized());
+    QCOMPARE(frame.windowTitle(), QString("Nestrix"));
+    QCOMPARE(frame.menuWidget(), nullptr);
+    QVERIFY(frame.findChild<QMenuBar*>() == nullptr);
+    QCOMPARE(frame.centralWidget(), frame.View());
+    QVERIFY(!s.app->ListFont.family().isEmpty());
+    QCOMPARE(s.app->ListFont.pointSize(), 12);
+    QVERIFY(s.app->ListFont.fixedPitch());
+}
+
+void MainFrameTest::toolBarHoldsTwelveButtonsInOrder()
+{
+    Started s;
+    QVERIFY(s.app->InitInstance());
+    auto* bar = s.Frame().findChild<QToolBar*>("toolBar");
+    QVERIFY(bar != nullptr);
+    struct Expected {
+        int id;  // 0: separator
+        const char* toolTip;
+    };
+    const Expected expected[] = {
+        {kCmdBoards, "原板データ設定"},
+        {kCmdParts, "部材データ入力"},
+        {kCmdSecondaryParts, "２次部材データ入力"},
+        {0, nullptr},
+        {kCmdLayout, "配置計算実行"},
+        {kCmdResults, "配置結果"},
+        {kCmdCutData, "切断データ出力"},
+        {0, nullptr},
+        {kCmdPrintBoardInfo, "原板情報印刷"},
+        {kCmdPrintCutSheets, "切断指示書印刷"},
+        {0, nullptr},
+        {kCmdInitialSettings, "初期設定"},
+        {kCmdAbout, "バージョン情報"},
+        {kCmdContextHelp, "ヘルプ"},
+        {kCmdExit, "アプリケーションの終了"},
+    };
+    const QList<QAction*> actions = bar->actions();
+    QCOMPARE(actions.size(), qsizetype(std::size(expected)));
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        const Expected& e = expected[i];
+        QCOMPARE(actions[i]->isSeparator(), e.id == 0);
+        if (e.id == 0) {
+            continue;
+        }
+        QCOMPARE(actions[i]->data().toInt(), e.id);
+        QCOMPARE(actions[i]->toolTip(), QString(e.toolTip));
+        QVERIFY(!actions[i]->statusTip().isEmpty());
+        QCOMPARE(actions[i]->whatsThis(), actions[i]->statusTip());
+        QVERIFY(!actions[i]->icon().pixmap(32, 32).isNull());
+        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(actions[i]));
+        QVERIFY(button != nullptr);
+        QCOMPARE(button->size(), QSize(64, 60));
+    }
+    QCOMPARE(s.Frame().CommandAction(kCmdAbout)->statusTip(),
+             QString("プログラム情報、バージョン、著作権を表示します。"));
+    QCOMPARE(s.Frame().CommandAction(kCmdExit)->statusTip(),
+             QString("アプリケーションを終了し、ファイルの保存を指示します。"));
+}
+
+void MainFrameTest::statusBarHasThreeEmptyIndicatorPanes()
+{
+    Started s;
+    QVERIFY(s.app->InitInstance());
+    QLabel* panes[3];
+    for (int i = 0; i < 3; ++i) {
+        panes[i] = s.Frame().findChild<QLabel*>(QString("statusPane%1").arg(i + 1));
+        QVERIFY(panes[i] != nullptr);
+        QVERIFY(panes[i]->isVisible());
+        QCOMPARE(panes[i]->text(), QString());
+    }
+    // Sized by 80 spaces, "枚数       " and 17 spaces.
+    const QFontMetrics metrics = panes[0]->fontMetrics();
+    QVERIFY(panes[0]->width() >= metrics.horizontalAdvance(QString(80, ' ')));
+    QVERIFY(panes[1]->width() >= metrics.horizontalAdvance("枚数       "));
+    QVERIFY(panes[2]->width() >= metrics.horizontalAdvance(QString(17, ' ')));
+    QVERIFY(panes[0]->width() > panes[2]->width());
+}
+
+void MainFrameTest::startUpReloadsTheJobFiles_data()
+{
+    QTest::addColumn<bool>("filesExist");
+    QTest::addColumn<QString>("ini");
+    QTest::addColumn<int>("boards");
+    QTest::addColumn<int>("secondary");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("reloaded") << true << QString() << 2 << 3 << QStringList{};
+    QTest::newRow("first run") << false << QString() << 0 << 0
+                               << QStringList{"原板ファイルが開けません。\n読み込みを中断しました。",
+                                              "２次部材ファイルが開けません。\n読み込みを中断しました。"};
+    QTest::newRow("reset both") << true << QString("[SysPara]\nResetGenbanFlg=1\nResetYBuzaiFlg=1\n") << 0
+                                << 0 << QStringList{};
+}
+
+void MainFrameTest::startUpReloadsTheJobFiles()
+{
+    QFETCH(bool, filesExist);
+    QFETCH(QString, ini);
+    QFETCH(int, boards);
+    QFETCH(int, secondary);
+    QFETCH(QStringList, messages);
+    Started s(filesExist, ini.toStdString());
+
+    QVERIFY(s.app->InitInstance());
+
+    QVERIFY(s.Frame().isVisible());
+    QCOMPARE(int(s.app->Doc().GenbanList.Items.size()), boards);
+    QCOMPARE(int(s.app->Doc().YBuzaiList.Items.size()), secondary);
+    QStringList shown;
+    for (const std::string& text : s.prompt.Shown) {
+        shown << QString::fromStdString(text);
+    }
+    QCOMPARE(shown, messages);
+    if (filesExist && ini.isEmpty()) {
+        QCOMPARE(s.app->Doc().GenbanList.Saved, 0);
+        QCOMPARE(s.app->Doc().YBuzaiList.Saved, 0);
+    }
+}
+
+void MainFrameTest::closingAsksWhenThePartsAreModified_data()
+{
+    QTest::addColumn<int>("modified");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<bool>("useExitButton");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<bool>("stillOpen");
+    QTest::newRow("saved parts, close box") << 0 << false << false << 0 << false;
+    QTest::newRow("modified, Yes") << 1 << true << false << 1 << false;
+    QTest::newRow("modified, No") << 1 << false << false << 1 << true;
+    QTest::newRow("modified, exit button, No") << 1 << false << true << 1 << true;
+    QTest::newRow("modified, exit button, Yes") << 1 << true << true << 1 << false;
+}
+
+void MainFrameTest::closingAsksWhenThePartsAreModified()
+{
+    QFETCH(int, modified);
+    QFETCH(bool, answer);
+    QFETCH(bool, useExitButton);
+    QFETCH(int, questions);
+    QFETCH(bool, stillOpen);
+    Started s;
+    QVERIFY(s.app->InitInstance());
+    s.app->Doc().Modified = modified;
+    s.prompt.Answers = {answer};
+
+    if (useExitButton) {
+        s.Frame().CommandAction(kCmdExit)->trigger();
+    } else {
+        s.Frame().close();
+    }
+
+    QCOMPARE(int(s.prompt.Asked.size()), questions);
+    if (questions > 0) {
+        QCOMPARE(QString::fromStdString(s.prompt.Asked[0]),
+                 QString("部材を保存していません。\nこのまま終了しますか？"));
+    }
+    QCOMPARE(s.Frame().isVisible(), stillOpen);
+}
+
+void MainFrameTest::exitWritesTheJobFilesAndTheSettings()
+{
+    Started s(true, "[SysPara]\r\nTimeDisp=1\r\n");
+    QVERIFY(s.app->InitInstance());
+    s.app->AppSettings().NokoHaba = 42;
+    s.app->Doc().GenbanList.Items.resize(5);
+    s.app->Doc().BuzaiList.Items.resize(1);
+    QVERIFY(s.Frame().close());
+
+    QCOMPARE(s.app->ExitInstance(), 0);
+    s.ended = true;
+
+    CGenbanList boards;
+    RecordingPrompt prompt;
+    QCOMPARE(boards.Read(s.home.File("Genban"), Settings{}, prompt), 1);
+    QCOMPARE(int(boards.Items.size()), 5);
+    const std::string ini = ReadBytes(s.home.File("Nestrix.ini"));
+    QVERIFY(ini.find("NokoHaba=42") != std::string::npos);
+    QVERIFY(ini.find("TimeDisp=1") != std::string::npos);
+    QVERIFY(prompt.Shown.empty());
+}
+
+void MainFrameTest::resetBoardsStillWritesTheEmptyList()
+{
+    Started s(true, "[SysPara]\nResetGenbanFlg=1\n");
+    QVERIFY(s.app->InitInstance());
+    QVERIFY(s.Frame().close());
+    s.End();
+
+    CGenbanList boards;
+    RecordingPrompt prompt;
+    QCOMPARE(boards.Read(s.home.File("Genban"), Settings{}, prompt), 1);
+    QCOMPARE(int(boards.Items.size()), 0);
+    CBuzaiList secondary;
+    QCOMPARE(secondary.Read(s.home.File("YBuzai"), Settings{}, prompt), 1);
+    QCOMPARE(int(secondary.Items.size()), 3);
+}
+
+void MainFrameTest::commandsFollowTheEnablingRules()
+{
+    Started s;
+    QVERIFY(s.app->InitInstance());
+    CMainFrame& frame = s.Frame();
+    QVERIFY(!frame.CommandAction(kCmdLayout)->isEnabled());  // no parts yet
+    for (int id : {kCmdResults, kCmdCutData, kCmdPrintBoardInfo, kCmdPrintCutSheets}) {
+        QVERIFY(!frame.CommandAction(id)->isEnabled());
+    }
+    for (int id : {kCmdBoards, kCmdParts, kCmdSecondaryParts, kCmdInitialSettings, kCmdAbout, kCmdContextHelp,
+                   kCmdExit}) {
+        QVERIFY(frame.CommandAction(id)->isEnabled());
+    }
+    s.app->Doc().BuzaiList.Items.resize(1);
+    frame.UpdateCommandUI();
+    QVERIFY(frame.CommandAction(kCmdLayout)->isEnabled());
+}
+
+void MainFrameTest::aboutBoxShowsTheVersion()
+{
+    Started s;
+    QVERIFY(s.app->InitInstance());
+    QString title;
+    QString version;
+    bool hasIcon = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog != nullptr);
+        title = dialog->windowTitle();
+        version = dialog->findChild<QLabel*>("aboutVersion")->text();
+        hasIcon = !dialog->findChild<QLabel*>("aboutIcon")->pixmap().isNull();
+        dialog->accept();
+    });
+    s.Frame().CommandAction(kCmdAbout)->trigger();
+    QCOMPARE(title, QString("バージョン情報 Nestrix"));
+    QCOMPARE(version, QString("Nestrix Version 3.3.2.2"));
+    QVERIFY(hasIcon);
+}
+
+void MainFrameTest::contextHelpEntersWhatsThisMode_data()
+{
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::newRow("Shift+F1") << QKeySequence(Qt::SHIFT | Qt::Key_F1);
+    QTest::newRow("F1") << QKeySequence(Qt::Key_F1);
+}
+
+void MainFrameTest::contextHelpEntersWhatsThisMode()
+{
+    QFETCH(QKeySequence, keys);
+    Started s;
+    QVERIFY(s.app->InitInstance());
+    s.Frame().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&s.Frame()));
+    QVERIFY(!QWhatsThis::inWhatsThisMode());
+
+    QTest::keySequence(&s.Frame(), keys);
+
+    QVERIFY(QWhatsThis::inWhatsThisMode());
+    QWhatsThis::leaveWhatsThisMode();
+}
+
+void MainFrameTest::viewRedrawsItsSurfaceOnlyWhenAsked()
+{
+    Started s;
+    QVERIFY(s.app->InitInstance());
+    CNestrixView* view = s.Frame().View();
+    QVERIFY(QTest::qWaitForWindowExposed(&s.Frame()));
+    view->repaint();
+    const int first = view->SurfaceRedraws();
+    QVERIFY(first >= 1);
+    QCOMPARE(s.app->Doc().RedrawNeeded, 0);
+
+    view->repaint();
+    view->repaint();
+    QCOMPARE(view->SurfaceRedraws(), first);
+
+    view->RequestRedraw();
+    view->repaint();
+    QCOMPARE(view->SurfaceRedraws(), first + 1);
+
+    // White behind the guide, blue ink in the title line (x from 24, y from 24 to 40).
+    const QImage surface = view->Surface().toImage();
+    QCOMPARE(surface.size(), view->size() + QSize(1, 1));
+    QCOMPARE(QColor(surface.pixel(5, 5)), QColor(Qt::white));
+    int blue = 0;
+    for (int y = 24; y < 40; ++y) {
+        for (int x = 24; x < 300; ++x) {
+            const QColor c(surface.pixel(x, y));
+            blue += c.blue() > 200 && c.red() < 100 && c.green() < 100;
+        }
+    }
+    QVERIFY(blue > 50);
+}
+
+QTEST_MAIN(MainFrameTest)
+#include "MainFrameTest.moc"

@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/AppSession.h"
+#include "app/NestrixDoc.h"
+#include "fakes/RecordingPrompt.h"
+#include "fakes/ScopedEnv.h"
+#include "fakes/TempDir.h"
+#include "job/TextFile.h"
+
+namespace {
+
+const char* const kCannotOpenBoards = "原板ファイルが開けません。\n読み込みを中断しました。";
+const char* const kCannotOpenSecondary = "２次部材ファイルが開けません。\n読み込みを中断しました。";
+
+// Two boards and one secondary part, as the program writes them.
+void WriteJobFiles(const TempDir& home)
+{
+    CGenbanList boards;
+    boards.Items.resize(2);
+    boards.Items[0].Name = "サブロク";
+    boards.Items[1].Name = "シハチ";
+    RecordingPrompt prompt;
+    ASSERT_EQ(boards.Write(home.File("Genban"), prompt), 1);
+    CBuzaiList secondary;
+    secondary.IsSecondary = 1;
+    secondary.Items.resize(1);
+    secondary.Items[0].Name = "端材棚";
+    ASSERT_EQ(secondary.Write(home.File("YBuzai"), prompt), 1);
+}
+
+std::string BoardsFileOf(const CGenbanList& list)
+{
+    std::string bytes;
+    EXPECT_TRUE(EncodeForDisk(list.ToText(), bytes));
+    return bytes;
+}
+
+}  // namespace
+
+TEST(NestrixDoc, NewListsStartEmptyWithTheSecondaryTemplateCount)
+{
+    const CNestrixDoc doc;
+    EXPECT_EQ(doc.BuzaiList.IsSecondary, 0);
+    EXPECT_EQ(doc.YBuzaiList.IsSecondary, 1);
+    EXPECT_EQ(doc.YBuzaiList.Template.Count, 9999);
+    EXPECT_EQ(doc.BuzaiList.Template.Count, 1);
+    EXPECT_EQ(doc.ResultPresent, 0);
+    EXPECT_EQ(doc.CurrentBoard, 0);
+    EXPECT_EQ(doc.RedrawNeeded, 1);
+    EXPECT_EQ(doc.Modified, 0);
+}
+
+TEST(NestrixDoc, NewDocumentReloadsTheJobFilesUnlessReset)
+{
+    struct Case {
+        const char* name;
+        bool filesExist;
+        int resetBoards;
+        int resetSecondary;
+        std::size_t boards;
+        std::size_t secondary;
+        std::vector<std::string> messages;
+        int boardsSaved;
+        int secondarySaved;
+    };
+    const Case cases[] = {
+        {"both reloaded", true, 0, 0, 2, 1, {}, 0, 0},
+        {"first run", false, 0, 0, 0, 0, {kCannotOpenBoards, kCannotOpenSecondary}, 0, 0},
+        {"boards reset", true, 1, 0, 0, 1, {}, 1, 0},
+        {"secondary reset", true, 0, 1, 2, 0, {}, 0, 1},
+        {"both reset on a first run", false, 1, 1, 0, 0, {}, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir home;
+        if (c.filesExist) {
+            WriteJobFiles(home);
+        }
+        Settings settings;
+        settings.ResetGenbanFlg = c.resetBoards;
+        settings.ResetYBuzaiFlg = c.resetSecondary;
+        RecordingPrompt prompt;
+        CNestrixDoc doc;
+
+        EXPECT_EQ(doc.OnNewDocument(settings, home.Path() + "/", prompt), 1);
+
+        EXPECT_EQ(doc.GenbanList.Items.size(), c.boards);
+        EXPECT_EQ(doc.YBuzaiList.Items.size(), c.secondary);
+        EXPECT_EQ(prompt.Shown, c.messages);
+        EXPECT_EQ(doc.GenbanList.Saved, c.boardsSaved);
+        EXPECT_EQ(doc.YBuzaiList.Saved, c.secondarySaved);
+        EXPECT_TRUE(doc.BuzaiList.Items.empty());
+    }
+}
+
+TEST(NestrixDoc, ClosingAsksOnlyWhenThePartsAreModified)
+{
+    struct Case {
+        int modified;
+        std::deque<bool> answers;
+        bool closes;
+        std::size_t questions;
+    };
+    for (const Case& c : {Case{0, {}, true, 0}, Case{1, {true}, true, 1}, Case{1, {false}, false, 1},
+                          Case{1, {}, false, 1}}) {
+        SCOPED_TRACE(c.modified);
+        CNestrixDoc doc;
+        doc.Modified = c.modified;
+        // Changed boards and secondary parts are written anyway: they never ask.
+        doc.GenbanList.Saved = 0;
+        doc.YBuzaiList.Saved = 0;
+        RecordingPrompt prompt;
+        prompt.Answers = c.answers;
+
+        EXPECT_EQ(doc.CanClose(prompt), c.closes);
+
+        ASSERT_EQ(prompt.Asked.size(), c.questions);
+        if (c.questions > 0) {
+            EXPECT_EQ(prompt.Asked[0], "部材を保存していません。\nこのまま終了しますか？");
+        }
+    }
+}
+
+TEST(AppSession, EndWritesTheListsAsTheyAreAndKeepsThePartsUnwritten)
+{
+    TempDir home;
+    WriteJobFiles(home);
+    const ScopedEnv env("NESTRIX_HOME", home.Path());
+    AppSession session;
+    ASSERT_TRUE(session.Start());
+    RecordingPrompt prompt;
+    CNestrixDoc& doc = session.NewDocument(prompt);
+    doc.GenbanList.Items.pop_back();
+    doc.BuzaiList.Items.resize(3);
+    const std::string expectedBoards = BoardsFileOf(doc.GenbanList);
+
+    EXPECT_TRUE(session.End(prompt));
+
+    EXPECT_EQ(ReadBytes(home.File("Genban")), expectedBoards);
+    EXPECT_TRUE(prompt.Shown.empty());
+    EXPECT_EQ(session.Doc, nullptr);
+    for (const auto& entry : std::filesystem::directory_iterator(home.Path())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "Genban" || name == "YBuzai" || name == "Nestrix.ini") << name;
+    }
+}
+
+// The reset flag starts with an empty board list, and that empty list replaces the file.
+TEST(AppSession, ResetBoardsEmptyTheBoardsFileAtTheEnd)
+{
+    TempDir home;
+    WriteJobFiles(home);
+    WriteBytes(home.File("Nestrix.ini"), "[SysPara]\r\nResetGenbanFlg=1\r\n");
+    const ScopedEnv env("NESTRIX_HOME", home.Path());
+    AppSession session;
+    ASSERT_TRUE(session.Start());
+    RecordingPrompt prompt;
+    EXPECT_TRUE(session.NewDocument(prompt).GenbanList.Items.empty());
+
+    session.End(prompt);
+
+    EXPECT_EQ(ReadBytes(home.File("Genban")), BoardsFileOf(CGenbanList{}));
+    CGenbanList reread;
+    Settings settings;
+    EXPECT_EQ(reread.Read(home.File("Genban"), settings, prompt), 1);
+    EXPECT_TRUE(reread.Items.empty());
+}
+
+TEST(AppSession, EndWritesTheSettingsAndKeepsHandSetKeys)
+{
+    TempDir home;
+    WriteBytes(home.File("Nestrix.ini"), "[SysPara]\r\nTimeOut=77\r\nNokoHaba=30\r\n");
+    const ScopedEnv env("NESTRIX_HOME", home.Path());
+    AppSession session;
+    ASSERT_TRUE(session.Start());
+    EXPECT_EQ(session.AppSettings.TimeOut, 77);
+    RecordingPrompt prompt;
+    session.NewDocument(prompt);
+    session.AppSettings.NokoHaba = 45;
+    session.AppSettings.TimeOut = 5;  // never written
+
+    EXPECT_TRUE(session.End(prompt));
+
+    AppSession next;
+    ASSERT_TRUE(next.Start());
+    EXPECT_EQ(next.AppSettings.NokoHaba, 45);
+    EXPECT_EQ(next.AppSettings.TimeOut, 77);
+}
+
+// A job file that cannot be replaced shows the writer's message; the other file and the
+// settings are still written and the end completes.
+TEST(AppSession, AWriteErrorAtTheEndStillEnds)
+{
+    struct Case {
+        const char* blocked;
+        std::string kindWord;
+        const char* written;
+    };
+    const std::string aborted = "\n書き込みを中断しました。";
+    for (const Case& c :
+         {Case{"Genban", "原板ファイル", "YBuzai"}, Case{"YBuzai", "２次部材ファイル", "Genban"}}) {
+        SCOPED_TRACE(c.blocked);
+        TempDir home;
+        // A folder in place of the file: nothing can be renamed over it, even as root.
+        std::filesystem::create_directory(home.File(c.blocked));
+        std::filesystem::create_directory(home.File(std::string(c.blocked) + "/keep"));
+        const ScopedEnv env("NESTRIX_HOME", home.Path());
+        AppSession session;
+        ASSERT_TRUE(session.Start());
+        RecordingPrompt prompt;
+        session.NewDocument(prompt);
+        session.AppSettings.NokoHaba = 55;
+        prompt.Shown.clear();
+
+        EXPECT_TRUE(session.End(prompt));
+
+        ASSERT_EQ(prompt.Shown.size(), 1u);
+        EXPECT_EQ(prompt.Shown[0].substr(0, c.kindWord.size()), c.kindWord);
+        EXPECT_TRUE(prompt.Shown[0].ends_with(aborted)) << prompt.Shown[0];
+        EXPECT_TRUE(std::filesystem::is_regular_file(home.File(c.written)));
+        EXPECT_NE(ReadBytes(home.File("Nestrix.ini")).find("NokoHaba=55"), std::string::npos);
+        EXPECT_EQ(session.Doc, nullptr);
+    }
+}
+
+TEST(AppSession, StartFailsWhenTheFolderCannotBeMade)
+{
+    TempDir home;
+    WriteBytes(home.File("plain"), "x");
+    const ScopedEnv env("NESTRIX_HOME", home.File("plain/nestrix"));
+    AppSession session;
+    EXPECT_FALSE(session.Start());
+}
