@@ -1,0 +1,458 @@
+#include "calc/engines/Cal4.h"
+
+#include <gtest/gtest.h>
+
+#include "calc/JobGenerator.h"
+#include "calc/LayoutChecker.h"
+#include "calc/TestJob.h"
+
+namespace {
+
+struct Call {
+    int depth, mode, d;
+    CalRect rect;
+    friend bool operator==(const Call&, const Call&) = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Call& c)
+{
+    return os << "{depth " << c.depth << " mode " << c.mode << " d " << c.d << " (" << c.rect.X0 << ","
+              << c.rect.Y0 << ")-(" << c.rect.X1 << "," << c.rect.Y1 << ")}";
+}
+
+// Records the calls of the row engine's steps and then does what CCal4 does.
+class SpyCal4 : public CCal4 {
+public:
+    std::vector<Call> RowFirst, Strips, Columns;
+
+    int LayoutRowFirst(int depth, int mode, int d, const BuzaiLists& in, BuzaiLists& out, COutData& layout,
+                       const CalRect& rect) override
+    {
+        RowFirst.push_back(Call{depth, mode, d, rect});
+        return CCal4::LayoutRowFirst(depth, mode, d, in, out, layout, rect);
+    }
+    int LayoutStrips(int depth, int mode, int d, const BuzaiLists& in, BuzaiLists& out, COutData& layout,
+                     const CalRect& rect) override
+    {
+        Strips.push_back(Call{depth, mode, d, rect});
+        return CCal4::LayoutStrips(depth, mode, d, in, out, layout, rect);
+    }
+    int FillColumn(int depth, int mode, int direction, const BuzaiLists& in, BuzaiLists& out,
+                   COutData& layout, const CalRect& column) override
+    {
+        Columns.push_back(Call{depth, mode, direction, column});
+        return CCal4::FillColumn(depth, mode, direction, in, out, layout, column);
+    }
+    // The calls LayoutRowFirst made itself: the columns and the rest are laid at depth 0.
+    std::vector<Call> TopStrips() const
+    {
+        std::vector<Call> top;
+        for (const Call& c : Strips)
+            if (c.depth == 0)
+                top.push_back(c);
+        return top;
+    }
+};
+
+void Prepare(CCal4& engine, const TestJob& job, int order, int level, int secondFlag = 0)
+{
+    engine.Order = order;
+    engine.Level = level;
+    engine.SecondFlag = secondFlag;
+    job.Prepare(engine);
+}
+
+CalRect Rect(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1)
+{
+    return CalRect{x0, y0, x1, y1};
+}
+
+// {length, pieces} of the chosen items.
+std::vector<std::pair<std::int32_t, std::int32_t>> Taken(const std::vector<CAL4_LENBUZAI>& chosen)
+{
+    std::vector<std::pair<std::int32_t, std::int32_t>> taken;
+    for (const CAL4_LENBUZAI& c : chosen) taken.emplace_back(c.Length, c.Pieces);
+    return taken;
+}
+
+}  // namespace
+
+// Four parts that cannot be turned, kerf 10, along a 1000 long edge (order 0):
+//   greedy 300 + 250 + 200 + 150 (one of two) = 930;
+//   across 400 | 300 | 200 200  -> groups of 200, 150 and 550 in length
+//   row:  |P3 150|P2 200|P0 300   |P1 250  |..70..|
+TEST(Cal4PlaceFirstRow, GroupsEqualSizesAcrossShortestGroupFirst)
+{
+    struct Case {
+        const char* name;
+        int along;
+        bool turnedJob;  // the parts with width and height exchanged, for a row along y
+    };
+    for (const Case& c : {Case{"row along x", 0, false}, Case{"row along y", 1, true}}) {
+        SCOPED_TRACE(c.name);
+        TestJob job;
+        job.Board(1000, 1000).Kerf(10);
+        const std::int32_t sizes[4][2] = {{300, 200}, {250, 200}, {200, 400}, {150, 300}};
+        for (int p = 0; p < 4; ++p)
+            job.Parts(sizes[p][c.turnedJob ? 1 : 0], sizes[p][c.turnedJob ? 0 : 1], p == 3 ? 2 : 1, 1);
+        CCal4 engine;
+        Prepare(engine, job, 0, 0);
+        const std::vector<CAL_BUZAI> in{{0, 1, 0}, {1, 1, 0}, {2, 1, 0}, {3, 2, 0}};
+        std::vector<CAL_BUZAI> out;
+        COutData layout;
+        ASSERT_EQ(engine.PlaceFirstRow(0, c.along, 1 - c.along, in, out, layout, Rect(0, 0, 1000, 1000)), 1);
+
+        const std::int32_t parts[4] = {3, 2, 0, 1}, positions[4] = {0, 160, 370, 680};
+        ASSERT_EQ(layout.Blocks.size(), 4u);
+        for (std::size_t i = 0; i < 4; ++i) {
+            const CHaichi expected = c.along == 0 ? CHaichi(parts[i], 0, positions[i], 0, 1, 1, 0)
+                                                  : CHaichi(parts[i], 0, 0, positions[i], 1, 1, 0);
+            EXPECT_EQ(layout.Blocks[i], expected) << "item " << i;
+        }
+        EXPECT_EQ(out, (std::vector<CAL_BUZAI>{{3, 1, 0}}));
+        EXPECT_DOUBLE_EQ(layout.PartsArea, 235000.0);
+        EXPECT_TRUE(layout.CutLines.empty());
+        ExpectValidLayout(layout, job, false);
+    }
+}
+
+TEST(Cal4PlaceFirstRow, EqualGroupLengthsKeepTheLargerSizeAcrossFirst)
+{
+    // Two groups of 200 in length: across 100 and across 300; the sort puts 300 first.
+    const TestJob job = TestJob().Board(1000, 1000).Parts(200, 100, 1, 1).Parts(200, 300, 1, 1);
+    CCal4 engine;
+    Prepare(engine, job, 0, 0);
+    std::vector<CAL_BUZAI> out;
+    COutData layout;
+    ASSERT_EQ(engine.PlaceFirstRow(0, 0, 1, {{0, 1, 0}, {1, 1, 0}}, out, layout, Rect(0, 0, 1000, 1000)), 1);
+    ASSERT_EQ(layout.Blocks.size(), 2u);
+    EXPECT_EQ(layout.Blocks[0], CHaichi(1, 0, 0, 0, 1, 1, 0));
+    EXPECT_EQ(layout.Blocks[1], CHaichi(0, 0, 200, 0, 1, 1, 0));
+    EXPECT_TRUE(out.empty());
+}
+
+TEST(Cal4PlaceFirstRow, PartsThatFitOnlyTurnedStandTurnedAndNothingFittingPlacesNothing)
+{
+    // 600 x 200 fits the 400 wide rectangle only turned: along x it is 200 long and 600 across.
+    const TestJob job = TestJob().Board(400, 1000).Parts(600, 200, 3).Parts(500, 500, 1);
+    CCal4 engine;
+    Prepare(engine, job, 0, 0);
+    const std::vector<CAL_BUZAI> in{{0, 3, 0}};
+    std::vector<CAL_BUZAI> out;
+    COutData layout;
+    ASSERT_EQ(engine.PlaceFirstRow(0, 0, 1, in, out, layout, Rect(0, 0, 400, 1000)), 1);
+    ASSERT_EQ(layout.Blocks.size(), 1u);
+    EXPECT_EQ(layout.Blocks[0], CHaichi(0, 0, 0, 0, 2, 1, 1));
+    EXPECT_EQ(out, (std::vector<CAL_BUZAI>{{0, 1, 0}}));
+
+    const std::vector<CAL_BUZAI> tooLarge{{1, 1, 0}};
+    COutData empty;
+    EXPECT_EQ(engine.PlaceFirstRow(0, 0, 1, tooLarge, out, empty, Rect(0, 0, 400, 1000)), 0);
+    EXPECT_EQ(out, tooLarge);
+    EXPECT_TRUE(empty.Blocks.empty());
+}
+
+// Length 1000, no kerf, order 1. Greedy: 600 (across 100) + 350 (across 300) = 950. The first item
+// has one piece, so only the 350 may go back: the refill 300 (across 400) is shorter (900 used)
+// but has more area (120000 against 105000).
+TEST(Cal4FillRowLength, SecondFlagOneTakesLessLengthForMoreArea)
+{
+    struct Case {
+        int secondFlag;
+        std::vector<std::pair<std::int32_t, std::int32_t>> taken;
+        std::int32_t remaining, used;
+    };
+    for (const Case& c : {Case{0, {{600, 1}, {350, 1}}, 50, 950}, Case{1, {{600, 1}, {300, 1}}, 100, 900}}) {
+        SCOPED_TRACE(testing::Message() << "second flag " << c.secondFlag);
+        CCal4 engine;
+        engine.Order = 1;
+        engine.SecondFlag = c.secondFlag;
+        engine.LenBuzaiSub = {{0, 0, 1}, {1, 1, 1}, {2, 2, 1}};
+        const std::vector<CAL4_LENBUZAI> candidates{
+            {600, 100, 0, 0, 0, 1}, {350, 300, 0, 1, 0, 1}, {300, 400, 0, 2, 0, 1}};
+        std::vector<CAL4_LENBUZAI> chosen;
+        std::int32_t remaining = -1, used = -1;
+        engine.FillRowLength(1000, candidates, chosen, remaining, used);
+        EXPECT_EQ(Taken(chosen), c.taken);
+        EXPECT_EQ(remaining, c.remaining);
+        EXPECT_EQ(used, c.used);
+    }
+}
+
+// Length 100, no kerf, pieces 43 (two), 32 (one), 17 (three). Greedy 43 + 43 = 86; one pass gives
+// a 43 back for 32 + 17 (92); a second gives the 32 back for 17 + 17 (94); then nothing gains.
+TEST(Cal4FillRowLength, OrderSetsTheExchangePasses)
+{
+    struct Case {
+        int order;
+        std::vector<std::pair<std::int32_t, std::int32_t>> taken;
+        std::int32_t remaining;
+    };
+    for (const Case& c :
+         {Case{0, {{43, 2}}, 14}, Case{1, {{43, 1}, {32, 1}, {17, 1}}, 8}, Case{2, {{43, 1}, {17, 3}}, 6}}) {
+        SCOPED_TRACE(testing::Message() << "order " << c.order);
+        CCal4 engine;
+        engine.Order = c.order;
+        engine.LenBuzaiSub = {{0, 0, 2}, {1, 1, 1}, {2, 2, 3}};
+        std::vector<CAL4_LENBUZAI> chosen;
+        std::int32_t remaining = 0, used = 0;
+        engine.FillRowLength(100, {{43, 100, 0, 0, 0, 1}, {32, 100, 0, 1, 0, 1}, {17, 100, 0, 2, 0, 1}},
+                             chosen, remaining, used);
+        EXPECT_EQ(Taken(chosen), c.taken);
+        EXPECT_EQ(remaining, c.remaining);
+        EXPECT_EQ(used, 100 - c.remaining);
+    }
+}
+
+TEST(Cal4FillRowLength, BothOrientationsShareThePiecesOfTheirPart)
+{
+    struct Case {
+        std::int32_t pieces;
+        std::vector<std::pair<std::int32_t, std::int32_t>> taken;
+    };
+    // One part, 500 along or turned 200 along: its pieces are taken once, whichever the side.
+    for (const Case& c :
+         {Case{1, {{500, 1}}}, Case{2, {{500, 2}}}, Case{3, {{500, 2}}}, Case{4, {{500, 2}}}}) {
+        SCOPED_TRACE(testing::Message() << c.pieces << " pieces");
+        CCal4 engine;
+        engine.NokoHaba = 0;
+        engine.LenBuzaiSub = {{0, 0, c.pieces}};
+        std::vector<CAL4_LENBUZAI> chosen;
+        std::int32_t remaining = 0, used = 0;
+        engine.FillRowLength(1000, {{500, 200, 0, 0, 0, 1}, {200, 500, 0, 0, 1, 1}}, chosen, remaining, used);
+        EXPECT_EQ(Taken(chosen), c.taken);
+    }
+    // With room left after two 500s nothing else is taken; 1100 leaves room for one turned piece.
+    CCal4 engine;
+    engine.LenBuzaiSub = {{0, 0, 3}};
+    std::vector<CAL4_LENBUZAI> chosen;
+    std::int32_t remaining = 0, used = 0;
+    engine.FillRowLength(1200, {{500, 200, 0, 0, 0, 1}, {200, 500, 0, 0, 1, 1}}, chosen, remaining, used);
+    EXPECT_EQ(Taken(chosen), (std::vector<std::pair<std::int32_t, std::int32_t>>{{500, 2}, {200, 1}}));
+    EXPECT_EQ(remaining, 0);
+}
+
+TEST(Cal4FillRowLength, StopRequestChoosesNothing)
+{
+    CCal4 engine;
+    engine.Order = 2;
+    engine.StopRequest = 1;
+    engine.LenBuzaiSub = {{0, 0, 5}};
+    std::vector<CAL4_LENBUZAI> chosen{{1, 1, 1, 0, 0, 1}};
+    std::int32_t remaining = 0, used = 7;
+    engine.FillRowLength(1000, {{300, 100, 0, 0, 0, 1}}, chosen, remaining, used);
+    EXPECT_TRUE(chosen.empty());
+    EXPECT_EQ(remaining, 1000);
+    EXPECT_EQ(used, 0);
+}
+
+// The first cuts of a row along x run over the whole height: d = 0 needs the height within the
+// cutting limit, d = 1 the width (the opposite of the strip engine).
+TEST(Cal4LayoutBoard, CuttingLimitPermissionsAreExchanged)
+{
+    struct Case {
+        std::int32_t width, height, limit;
+        std::vector<std::pair<int, int>> attempts;  // {d, mode}
+    };
+    for (const Case& c :
+         {Case{1000, 2000, 999999, {{0, 0}, {0, 1}, {1, 0}, {1, 1}}},
+          Case{1000, 2000, 1500, {{1, 0}, {1, 1}}}, Case{2000, 1000, 1500, {{0, 0}, {0, 1}}},
+          Case{2000, 2000, 1500, {}}, Case{1500, 1500, 1500, {{0, 0}, {0, 1}, {1, 0}, {1, 1}}}}) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " limit " << c.limit);
+        TestJob job;
+        job.Board(c.width, c.height).Parts(300, 200, 4);
+        job.Set.MaxCutSize = c.limit;
+        SpyCal4 engine;
+        Prepare(engine, job, 0, 0);
+        const BuzaiLists remaining = engine.CalData.Buzai;
+        BuzaiLists left;
+        COutData layout;
+        layout.BoardNo = 0;
+        const int placed = engine.LayoutBoard(remaining, left, layout, Rect(0, 0, c.width, c.height));
+        std::vector<std::pair<int, int>> attempts;
+        for (const Call& call : engine.RowFirst) attempts.emplace_back(call.d, call.mode);
+        EXPECT_EQ(attempts, c.attempts);
+        EXPECT_EQ(placed != 0, !c.attempts.empty());
+        if (c.attempts.empty()) {
+            EXPECT_EQ(left, remaining);
+            EXPECT_TRUE(layout.Blocks.empty());
+        } else {
+            ExpectValidLayout(layout, job, false);
+        }
+    }
+}
+
+TEST(Cal4LayoutBoard, StopRequestLeavesTheListsAsTheyWere)
+{
+    const TestJob job = TestJob().Board(1000, 1000).Parts(300, 200, 4);
+    SpyCal4 engine;
+    Prepare(engine, job, 2, 2);
+    engine.StopRequest = 1;
+    const BuzaiLists remaining = engine.CalData.Buzai;
+    BuzaiLists left;
+    COutData layout;
+    EXPECT_EQ(engine.LayoutBoard(remaining, left, layout, Rect(0, 0, 1000, 1000)), 0);
+    EXPECT_EQ(left, remaining);
+    EXPECT_TRUE(engine.RowFirst.empty());
+}
+
+// 1000 x 600, kerf 10: three 300 x 200 in the row, two 300 x 150 and a secondary 300 x 100 above.
+//   level 0..2: a column above every piece, cut over the whole height after each column
+//     |B B  |S    |     |  ^ y 210..600
+//     |A    |A    |A    |..|
+//          305   615   925
+//   level 3 (within the limit both ways): one column over the run of A, strips in it at depth 0.
+TEST(Cal4LayoutRowFirst, RecordsRowThenColumnsWithTheirCuts)
+{
+    struct Case {
+        int level;
+        std::int32_t limit;
+        std::vector<CUTMARK> cuts;
+    };
+    const std::vector<CUTMARK> columnCuts{{305, 0, 305, 600}, {615, 0, 615, 600}, {925, 0, 925, 600}};
+    for (const Case& c :
+         {Case{0, 999999, columnCuts}, Case{1, 999999, columnCuts}, Case{2, 999999, columnCuts},
+          Case{3, 999999, {{305, 210, 305, 600}, {615, 210, 615, 600}}}, Case{3, 900, columnCuts}}) {
+        SCOPED_TRACE(testing::Message() << "level " << c.level << " limit " << c.limit);
+        TestJob job;
+        job.Board(1000, 600).Kerf(10).Parts(300, 200, 3, 1).Parts(300, 150, 2, 1).Secondary(300, 100, 1, 1);
+        job.Set.MaxCutSize = c.limit;
+        CCal4 engine;
+        Prepare(engine, job, 2, c.level);
+        BuzaiLists out;
+        COutData layout;
+        ASSERT_NE(engine.LayoutRowFirst(0, 0, 0, engine.CalData.Buzai, out, layout, Rect(0, 0, 1000, 600)),
+                  0);
+        const std::vector<CHaichi> blocks{CHaichi(0, 0, 0, 0, 3, 1, 0), CHaichi(1, 0, 0, 210, 1, 2, 0),
+                                          CHaichi(0, 1, 310, 210, 1, 1, 0)};
+        EXPECT_EQ(layout.Blocks, blocks);
+        EXPECT_EQ(layout.CutLines, c.cuts);
+        EXPECT_DOUBLE_EQ(layout.PartsArea, 270000.0);
+        EXPECT_DOUBLE_EQ(layout.TotalArea, 300000.0);
+        EXPECT_TRUE(out[0].empty());
+        EXPECT_TRUE(out[1].empty());
+        ExpectValidLayout(layout, job, false);
+    }
+}
+
+// 1000 x 1000, kerf 10; row |C 200 (across 400)|A 300 (across 200)|..rest..|.
+//   without merging: a column over each piece, the rest beyond the row over the whole height;
+//   level 3: column C, then A's column to the end along, the rest under it (only 200 across).
+TEST(Cal4LayoutRowFirst, ColumnsAndTheRestBeyondTheRow)
+{
+    struct Case {
+        int level;
+        std::int32_t limit;
+        std::vector<Call> columns, topStrips;
+    };
+    const std::vector<Call> pieceColumns{{0, 0, 1, Rect(0, 410, 200, 1000)},
+                                         {0, 0, 1, Rect(210, 210, 510, 1000)}};
+    const std::vector<Call> wholeRest{{0, 0, 1, Rect(520, 0, 1000, 1000)}};
+    for (const Case& c : {Case{0, 999999, pieceColumns, wholeRest}, Case{2, 999999, pieceColumns, wholeRest},
+                          Case{3, 999, pieceColumns, wholeRest},
+                          Case{3,
+                               1000,
+                               {},
+                               {{0, 0, 1, Rect(0, 410, 200, 1000)},
+                                {0, 0, 1, Rect(210, 210, 1000, 1000)},
+                                {0, 0, 1, Rect(520, 0, 1000, 200)}}}}) {
+        SCOPED_TRACE(testing::Message() << "level " << c.level << " limit " << c.limit);
+        TestJob job;
+        job.Board(1000, 1000).Kerf(10).Parts(300, 200, 1, 1).Parts(200, 400, 1, 1);
+        job.Set.MaxCutSize = c.limit;
+        SpyCal4 engine;
+        Prepare(engine, job, 0, c.level);
+        BuzaiLists out;
+        COutData layout;
+        ASSERT_NE(engine.LayoutRowFirst(0, 0, 0, engine.CalData.Buzai, out, layout, Rect(0, 0, 1000, 1000)),
+                  0);
+        EXPECT_EQ(engine.Columns, c.columns);
+        EXPECT_EQ(engine.TopStrips(), c.topStrips);
+        const std::vector<CHaichi> row{CHaichi(1, 0, 0, 0, 1, 1, 0), CHaichi(0, 0, 210, 0, 1, 1, 0)};
+        EXPECT_EQ(layout.Blocks, row);
+        const std::vector<CUTMARK> cuts =
+            c.columns.empty() ? std::vector<CUTMARK>{{205, 0, 205, 1000}}
+                              : std::vector<CUTMARK>{{205, 0, 205, 1000}, {515, 0, 515, 1000}};
+        EXPECT_EQ(layout.CutLines, cuts);
+    }
+}
+
+// 1000 x 1000, kerf 10; row |X 200 (across 800)|Y 500 (across 900)|..rest..|, secondary 250 x 150
+// pieces fit neither column, only beyond the row.
+//   level 2: the rest is 720..1000 over the whole height: six pieces.
+//   level 3: Y's column reaches the end along (y 910..1000), the rest lies under it (y 0..900):
+//   five pieces, the strip's cut stops at the column.
+TEST(Cal4LayoutRowFirst, LevelThreeRestLiesUnderTheLastColumn)
+{
+    struct Case {
+        int level;
+        std::int32_t restPieces;
+        std::vector<CUTMARK> cuts;
+    };
+    for (const Case& c : {Case{2, 6, {{205, 0, 205, 1000}, {715, 0, 715, 1000}, {975, 0, 975, 1000}}},
+                          Case{3, 5, {{205, 0, 205, 1000}, {975, 0, 975, 900}}}}) {
+        SCOPED_TRACE(testing::Message() << "level " << c.level);
+        TestJob job;
+        job.Board(1000, 1000).Kerf(10).Parts(500, 900, 1, 1).Parts(200, 800, 1, 1).Secondary(250, 150, 6, 1);
+        job.Set.MaxCutSize = 1000;
+        CCal4 engine;
+        Prepare(engine, job, 0, c.level);
+        BuzaiLists out;
+        COutData layout;
+        ASSERT_NE(engine.LayoutRowFirst(0, 0, 0, engine.CalData.Buzai, out, layout, Rect(0, 0, 1000, 1000)),
+                  0);
+        const std::vector<CHaichi> blocks{CHaichi(1, 0, 0, 0, 1, 1, 0), CHaichi(0, 0, 210, 0, 1, 1, 0),
+                                          CHaichi(0, 1, 720, 0, 1, c.restPieces, 0)};
+        EXPECT_EQ(layout.Blocks, blocks);
+        EXPECT_EQ(layout.CutLines, c.cuts);
+        ExpectValidLayout(layout, job, false);
+    }
+}
+
+TEST(Cal4CreateInstance, CarriesOrderAndLevelOnly)
+{
+    CCal4 engine;
+    engine.Order = 2;
+    engine.Level = 3;
+    engine.AreaFlag = 1;
+    engine.SecondFlag = 1;
+    const std::unique_ptr<CCalHaichi> made = engine.CreateInstance();
+    const auto* cal4 = dynamic_cast<const CCal4*>(made.get());
+    ASSERT_NE(cal4, nullptr);
+    EXPECT_EQ(cal4->Order, 2);
+    EXPECT_EQ(cal4->Level, 3);
+    EXPECT_EQ(cal4->AreaFlag, 0);
+    EXPECT_EQ(cal4->SecondFlag, 0);
+}
+
+// Every variant the run makes of the row engine, on generated jobs, gives layouts that can be cut.
+// One test per level, so that the levels can run side by side.
+class Cal4Generated : public testing::TestWithParam<int> {};
+
+TEST_P(Cal4Generated, EveryLayoutCanBeCut)
+{
+    const int level = GetParam();
+    for (std::uint32_t seed = 1; seed <= 200; ++seed) {
+        const TestJob job = GenerateJob(seed);
+        SCOPED_TRACE("seed " + std::to_string(seed) + ": " + DescribeJob(job));
+        for (int variant = 0; variant < 12; ++variant) {
+            const int order = variant % 3, areaFlag = variant / 3 % 2, secondFlag = variant / 6;
+            SCOPED_TRACE(testing::Message() << "order " << order << ", area flag " << areaFlag
+                                            << ", second flag " << secondFlag);
+            const JobRun run = RunEveryGroup(job, [&] {
+                auto engine = std::make_unique<CCal4>();
+                engine->Order = order;
+                engine->Level = level;
+                engine->AreaFlag = areaFlag;
+                engine->SecondFlag = secondFlag;
+                return engine;
+            });
+            ExpectValidResult(run.Ret, job, &run.LeftYBuzai);
+            for (int state : run.States) EXPECT_TRUE(state == 3 || state == 4) << "state " << state;
+            if (testing::Test::HasFailure())
+                return;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, Cal4Generated, testing::Values(0, 1, 2, 3));
