@@ -73,6 +73,17 @@ bool CCal1::IsBetterBlock(const BlockProbe& next, const BlockProbe& best)
     return next.Tightness < best.Tightness;
 }
 
+CCal1::BlockShapes CCal1::ShapesFor(std::int32_t mx, std::int32_t my, std::int32_t c, int rotated)
+{
+    BlockShapes shapes;
+    shapes.Items[shapes.Count++] =
+        mx < c ? BlockShape{mx, std::min(my, c / mx), rotated} : BlockShape{c, 1, rotated};
+    if (mx != 1 || my != 1)
+        shapes.Items[shapes.Count++] =
+            my < c ? BlockShape{std::min(mx, c / my), my, rotated} : BlockShape{1, c, rotated};
+    return shapes;
+}
+
 std::optional<CCal1::BlockShape> CCal1::ChooseBlock(BuzaiLists& working, std::int32_t list,
                                                     std::int32_t entry, std::int32_t width,
                                                     std::int32_t height) const
@@ -96,16 +107,9 @@ std::optional<CCal1::BlockShape> CCal1::ChooseBlock(BuzaiLists& working, std::in
         if (mx < 1 || my < 1)
             continue;
 
-        BlockShape shapes[2];
-        int shapeCount = 1;
-        shapes[0] = mx < c ? BlockShape{mx, std::min(my, c / mx), rotated} : BlockShape{c, 1, rotated};
-        if (mx != 1 || my != 1) {
-            shapes[1] = my < c ? BlockShape{std::min(mx, c / my), my, rotated} : BlockShape{1, c, rotated};
-            shapeCount = 2;
-        }
-
-        for (int s = 0; s < shapeCount; ++s) {
-            const BlockShape& shape = shapes[s];
+        const BlockShapes shapes = ShapesFor(mx, my, c, rotated);
+        for (int s = 0; s < shapes.Count; ++s) {
+            const BlockShape& shape = shapes.Items[s];
             const std::int64_t bx = shape.Nx * (sx + k), by = shape.Ny * (sy + k);
             const std::int32_t d = static_cast<std::int32_t>(width - bx);
             const std::int32_t eh = static_cast<std::int32_t>(height - by);

@@ -21,6 +21,8 @@ public:
         std::int32_t Entry = -1;  // position in the list; -1 when nothing fits
         std::int32_t Pieces = 0;
         std::int32_t List = 0;
+
+        friend bool operator==(const FitResult&, const FitResult&) = default;
     };
     // One probe of the block choice: the block, what fits next to it and how tight it is.
     struct BlockProbe {
@@ -32,6 +34,8 @@ public:
         std::int32_t Nx = 0;
         std::int32_t Ny = 0;
         int Rotated = 0;
+
+        friend bool operator==(const BlockShape&, const BlockShape&) = default;
     };
 
     void SetCalData(const CCalData& data) override;
@@ -49,4 +53,12 @@ public:
     FitResult FindFirstFit(const std::vector<CAL_BUZAI>& entries, std::int32_t list, std::int32_t width,
                            std::int32_t height) const;
     static bool IsBetterBlock(const BlockProbe& next, const BlockProbe& best);
+
+    // The block shapes for mx x my pieces that fit and c pieces wanted: rows first, then columns
+    // first unless only one piece fits.
+    struct BlockShapes {
+        BlockShape Items[2];
+        int Count = 0;
+    };
+    static BlockShapes ShapesFor(std::int32_t mx, std::int32_t my, std::int32_t c, int rotated);
 };

@@ -14,11 +14,367 @@ struct Variant {
 };
 constexpr Variant kVariants[] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
 
+// One board of the job laid out by LayoutBoard from the engine's prepared group.
+struct OneBoard {
+    int placed = 0;
+    COutData layout;
+    BuzaiLists left;
+};
+
+OneBoard LayOutFirstBoard(CCal1& engine, const TestJob& job)
+{
+    job.Prepare(engine);
+    OneBoard board;
+    const BuzaiLists remaining = engine.CalData.Buzai;
+    board.placed =
+        engine.LayoutBoard(remaining, board.left, board.layout, TrimmedRect(job.Genban.Items.at(0)));
+    return board;
+}
+
+std::vector<std::int32_t> Numbers(const std::vector<CAL_BUZAI>& entries)
+{
+    std::vector<std::int32_t> numbers;
+    for (const CAL_BUZAI& e : entries) numbers.push_back(e.Number);
+    return numbers;
+}
+
 }  // namespace
+
+TEST(Cal1Shapes, RowsFirstAndColumnsFirst)
+{
+    using Shape = CCal1::BlockShape;
+    struct Case {
+        std::int32_t mx, my, c;
+        std::vector<Shape> shapes;
+    };
+    const Case cases[] = {
+        {3, 5, 10, {Shape{3, 3, 0}, Shape{2, 5, 0}}},  // ny = 5, nx = min(3, 10 / 5)
+        {3, 5, 2, {Shape{2, 1, 0}, Shape{1, 2, 0}}},   // fewer wanted than fit either way
+        {4, 2, 3, {Shape{3, 1, 0}, Shape{1, 2, 0}}},
+        {3, 5, 100, {Shape{3, 5, 0}, Shape{3, 5, 0}}},
+        {1, 1, 7, {Shape{1, 1, 0}}},  // one piece fits: one shape only
+        {1, 4, 7, {Shape{1, 4, 0}, Shape{1, 4, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.mx) + " x " + std::to_string(c.my) + ", " + std::to_string(c.c) +
+                     " wanted");
+        const CCal1::BlockShapes shapes = CCal1::ShapesFor(c.mx, c.my, c.c, 0);
+        ASSERT_EQ(static_cast<std::size_t>(shapes.Count), c.shapes.size());
+        for (int i = 0; i < shapes.Count; ++i)
+            EXPECT_EQ(shapes.Items[i], c.shapes[static_cast<std::size_t>(i)]);
+    }
+}
+
+// 300 x 500 window, ten 100 x 100 pieces: 3 fit along x, 5 along y.
+TEST(Cal1ChooseBlock, TakesTheShapeThatHoldsAllTenPieces)
+{
+    CCal1 engine;
+    const TestJob job = TestJob().Board(300, 500).Parts(100, 100, 10, 1);
+    job.Prepare(engine);
+    BuzaiLists working = engine.CalData.Buzai;
+    const auto shape = engine.ChooseBlock(working, 0, 0, 300, 500);
+    ASSERT_TRUE(shape);
+    EXPECT_EQ(*shape, (CCal1::BlockShape{2, 5, 0}));
+    EXPECT_EQ(working, engine.CalData.Buzai);  // the count is restored
+}
+
+TEST(Cal1ChooseBlock, TurnsThePartOnlyWhenItMayTurn)
+{
+    // 1000 x 300 window, a 300 x 1000 part: only turned does it fit.
+    struct Case {
+        int noTurn;
+        bool fits;
+    };
+    for (const Case& c : {Case{0, true}, Case{1, false}}) {
+        SCOPED_TRACE(c.noTurn);
+        CCal1 engine;
+        const TestJob job = TestJob().Board(1000, 300).Parts(300, 1000, 2, c.noTurn);
+        job.Prepare(engine);
+        BuzaiLists working = engine.CalData.Buzai;
+        const auto shape = engine.ChooseBlock(working, 0, 0, 1000, 300);
+        ASSERT_EQ(shape.has_value(), c.fits);
+        if (shape)
+            EXPECT_EQ(*shape, (CCal1::BlockShape{1, 1, 1}));
+    }
+}
+
+// n pieces of size s fit into L when n x (s + k) <= L + k: no kerf after the last piece.
+TEST(Cal1LayoutBoard, PiecesAlongALengthKeepTheKerfOnlyBetweenThem)
+{
+    struct Case {
+        std::int32_t length, size, kerf, pieces;
+    };
+    const Case cases[] = {
+        {910, 300, 5, 3},  {909, 300, 5, 2},  {900, 300, 0, 3},  {899, 300, 0, 2},
+        {300, 300, 50, 1}, {649, 300, 50, 1}, {650, 300, 50, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("L " + std::to_string(c.length) + ", s " + std::to_string(c.size) + ", k " +
+                     std::to_string(c.kerf));
+        CCal1 engine;
+        const TestJob job = TestJob().Board(c.length, 300).Kerf(c.kerf).Parts(c.size, 300, 10, 1);
+        const OneBoard board = LayOutFirstBoard(engine, job);
+        ASSERT_EQ(board.placed, 1);
+        ASSERT_EQ(board.layout.Blocks.size(), 1u);
+        EXPECT_EQ(board.layout.Blocks[0].Nx, c.pieces);
+        EXPECT_EQ(board.layout.Blocks[0].Ny, 1);
+        ExpectValidLayout(board.layout, job, false);
+    }
+}
+
+// 1000 x 608, kerf 10: two 300 x 600 pieces, then one 200 x 600 in the rectangle right of them.
+//   |A|A|B|..  cut x = 615 full height, y = 605 over the A block
+TEST(Cal1LayoutBoard, RecordsTheCutsOfABlockWhoseRemainderHoldsPieces)
+{
+    CCal1 engine;
+    const TestJob job = TestJob().Board(1000, 608).Kerf(10).Parts(300, 600, 2, 1).Parts(200, 600, 1, 1);
+    const OneBoard board = LayOutFirstBoard(engine, job);
+    ASSERT_EQ(board.placed, 1);
+    const std::vector<CHaichi> blocks{CHaichi(0, 0, 0, 0, 2, 1, 0), CHaichi(1, 0, 620, 0, 1, 1, 0)};
+    EXPECT_EQ(board.layout.Blocks, blocks);
+    const std::vector<CUTMARK> cuts{CUTMARK{615, 0, 615, 608}, CUTMARK{0, 605, 615, 605}};
+    EXPECT_EQ(board.layout.CutLines, cuts);  // the B block fills its rectangle: no cut of its own
+    EXPECT_DOUBLE_EQ(board.layout.PartsArea, 2 * 300.0 * 600 + 200.0 * 600);
+    EXPECT_TRUE(board.left[0].empty());
+    ExpectValidLayout(board.layout, job, false);
+}
+
+TEST(Cal1LayoutBoard, NoCutLineWhenNothingIsPlacedBesideTheBlock)
+{
+    struct Case {
+        const char* what;
+        std::int32_t width, kerf;
+    };
+    const Case cases[] = {
+        {"block fills the board", 600, 0},
+        {"block fills the board, kerf", 605, 5},
+        {"room right, nothing fits", 700, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CCal1 engine;
+        const TestJob job = TestJob().Board(c.width, 300).Kerf(c.kerf).Parts(300, 300, 2);
+        const OneBoard board = LayOutFirstBoard(engine, job);
+        ASSERT_EQ(board.layout.Blocks.size(), 1u);
+        EXPECT_EQ(board.layout.Blocks[0].Nx * board.layout.Blocks[0].Ny, 2);
+        EXPECT_TRUE(board.layout.CutLines.empty());
+    }
+}
+
+// 1000 x 2005, kerf 10: the 400 x 2000 pair fills the height (T = 2010); the strip right of it
+// (180 wide) takes the 150 x 2000 part only when its full-height cut is within the limit.
+TEST(Cal1LayoutBoard, OneSidedRemainderNeedsTheHeightWithinTheLimit)
+{
+    struct Case {
+        std::int32_t limit;
+        std::size_t blocks;
+    };
+    for (const Case& c : {Case{2000, 1}, Case{2004, 1}, Case{2005, 2}}) {
+        SCOPED_TRACE(c.limit);
+        CCal1 engine;
+        TestJob job = TestJob().Board(1000, 2005).Kerf(10).Parts(400, 2000, 2, 1).Parts(150, 2000, 1, 1);
+        job.Set.MaxCutSize = c.limit;
+        const OneBoard board = LayOutFirstBoard(engine, job);
+        ASSERT_EQ(board.layout.Blocks.size(), c.blocks);
+        EXPECT_EQ(board.layout.Blocks[0], CHaichi(0, 0, 0, 0, 2, 1, 0));
+        EXPECT_EQ(board.left[0].size(), 2 - c.blocks);
+        ExpectValidLayout(board.layout, job, false);
+    }
+}
+
+// 1000 x 3000: a 500 x 500 block low left, a 450 x 2000 part to place beside it. Above the block
+// (type 0) it fills its first rectangle best, but with the limit 2000 the board is too tall for the
+// full-height cut and the full-width cut (type 1) is taken.
+TEST(Cal1LayoutBoard, RectangleOverTheLimitGetsNoFullHeightCandidate)
+{
+    struct Case {
+        std::int32_t limit;
+        CUTMARK firstCut;
+    };
+    for (int candidateFlag : {0, 1})
+        for (const Case& c :
+             {Case{999999, CUTMARK{500, 0, 500, 3000}}, Case{2000, CUTMARK{0, 500, 1000, 500}}}) {
+            SCOPED_TRACE("limit " + std::to_string(c.limit) + ", candidate flag " +
+                         std::to_string(candidateFlag));
+            CCal1 engine(candidateFlag, 0);
+            TestJob job = TestJob().Board(1000, 3000).Parts(450, 2000, 1, 1).Parts(500, 500, 1, 1);
+            job.Set.MaxCutSize = c.limit;
+            job.Prepare(engine);
+            // The 500 x 500 part goes first: put it in front.
+            BuzaiLists remaining;
+            remaining[0] = {CAL_BUZAI{1, 1, 0}, CAL_BUZAI{0, 1, 0}};
+            COutData layout;
+            BuzaiLists left;
+            ASSERT_EQ(engine.LayoutBoard(remaining, left, layout, CalRect{0, 0, 1000, 3000}), 1);
+            ASSERT_EQ(layout.Blocks.size(), 2u);
+            ASSERT_FALSE(layout.CutLines.empty());
+            EXPECT_EQ(layout.CutLines[0], c.firstCut);
+            ExpectValidLayout(layout, job, false);
+        }
+}
+
+TEST(Cal1LayoutBoard, StopRequestPlacesNothing)
+{
+    CCal1 engine;
+    const TestJob job = TestJob().Board(1000, 1000).Parts(100, 100, 5);
+    job.Prepare(engine);
+    engine.StopRequest = 1;
+    const BuzaiLists remaining = engine.CalData.Buzai;
+    BuzaiLists left;
+    COutData layout;
+    EXPECT_EQ(engine.LayoutBoard(remaining, left, layout, CalRect{0, 0, 1000, 1000}), 0);
+    EXPECT_EQ(left, remaining);
+    EXPECT_TRUE(layout.Blocks.empty());
+    EXPECT_EQ(engine.FindFirstFit(remaining[0], 0, 1000, 1000).Entry, -1);
+    BuzaiLists working = remaining;
+    EXPECT_FALSE(engine.ChooseBlock(working, 0, 0, 1000, 1000));
+}
+
+TEST(Cal1FindFirstFit, FirstEntryWithAPieceCappedAtItsCount)
+{
+    // Parts in list order (area flag 0): 0: 500 x 200 NoTurn x 3, 1: 300 x 400 x 10, 2: 100 x 100 x 2.
+    CCal1 engine;
+    const TestJob job =
+        TestJob().Board(2000, 2000).Kerf(10).Parts(500, 200, 3, 1).Parts(300, 400, 10).Parts(100, 100, 2);
+    job.Prepare(engine);
+    const std::vector<CAL_BUZAI>& parts = engine.CalData.Buzai[0];
+    ASSERT_EQ(Numbers(parts), (std::vector<std::int32_t>{0, 1, 2}));
+    using Fit = CCal1::FitResult;
+    struct Case {
+        std::int32_t a, b;
+        Fit fit;
+    };
+    const Case cases[] = {
+        {1010, 200, Fit{0, 2, 0}},   // (200 + 10) / 210 x (1010 + 10) / 510
+        {2000, 2000, Fit{0, 3, 0}},  // capped at the count
+        {200, 500, Fit{2, 2, 0}},    // part 0 may not turn, part 1 fits neither way
+        {400, 300, Fit{1, 1, 0}},    // part 1 turned
+        {300, 810, Fit{1, 2, 0}},    // two of part 1 with the kerf between
+        {150, 150, Fit{2, 1, 0}},   {99, 2000, Fit{-1, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.a) + " x " + std::to_string(c.b));
+        EXPECT_EQ(engine.FindFirstFit(parts, 0, c.a, c.b), c.fit);
+    }
+}
+
+TEST(Cal1IsBetterBlock, RanksPiecesOfThePartThenTheBlockThenTheNextFitThenTightness)
+{
+    using Probe = CCal1::BlockProbe;
+    using Fit = CCal1::FitResult;
+    const Fit block9{0, 9, 0}, block10{0, 10, 0};
+    const Fit none{};
+    struct Case {
+        const char* what;
+        Probe next, best;
+        bool better;
+    };
+    const Case cases[] = {
+        {"more of the block's part with the fit", {block9, Fit{0, 2, 0}, 50}, {block10, none, 0}, true},
+        {"fewer of the block's part", {block10, none, 0}, {block9, Fit{0, 2, 0}, 50}, false},
+        {"same total, larger block", {block10, Fit{1, 1, 0}, 50}, {block9, Fit{0, 1, 0}, 0}, true},
+        {"same total, smaller block", {block9, Fit{0, 1, 0}, 0}, {block10, Fit{1, 1, 0}, 50}, false},
+        {"a fit against none", {block9, Fit{2, 1, 1}, 50}, {block9, none, 0}, true},
+        {"none against a fit", {block9, none, 0}, {block9, Fit{2, 1, 1}, 50}, false},
+        {"fit in the parts list before the secondary",
+         {block9, Fit{3, 1, 0}, 50},
+         {block9, Fit{1, 1, 1}, 0},
+         true},
+        {"earlier entry", {block9, Fit{1, 1, 0}, 50}, {block9, Fit{2, 5, 0}, 0}, true},
+        {"later entry", {block9, Fit{2, 5, 0}, 0}, {block9, Fit{1, 1, 0}, 50}, false},
+        {"same entry, more pieces", {block9, Fit{1, 3, 0}, 50}, {block9, Fit{1, 2, 0}, 0}, true},
+        {"same entry, as many, tighter", {block9, Fit{1, 2, 0}, 10}, {block9, Fit{1, 2, 0}, 20}, true},
+        {"same entry, fewer, tighter", {block9, Fit{1, 1, 0}, 10}, {block9, Fit{1, 2, 0}, 20}, true},
+        {"same entry, as many, looser", {block9, Fit{1, 2, 0}, 20}, {block9, Fit{1, 2, 0}, 10}, false},
+        {"no fit on either, tighter", {block9, none, -5}, {block9, none, 0}, true},
+        {"no fit on either, as tight", {block9, none, 0}, {block9, none, 0}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(CCal1::IsBetterBlock(c.next, c.best), c.better);
+    }
+}
+
+TEST(Cal1SetCalData, OrdersPartsByLongerSideOrByArea)
+{
+    // 0: 100 x 500, 1: 400 x 400, 2: 500 x 100, 3: 300 x 600, 4: 200 x 200
+    TestJob job = TestJob().Board(2000, 2000);
+    for (auto [w, h] : {std::pair{100, 500}, {400, 400}, {500, 100}, {300, 600}, {200, 200}})
+        job.Parts(w, h, 1);
+    job.Secondary(50, 10, 1).Secondary(30, 30, 1);  // longer side 50 against area 900
+    struct Case {
+        int areaFlag;
+        std::vector<std::int32_t> parts, secondary;
+    };
+    // Parts 0 and 2 tie on both keys and keep their input order.
+    for (const Case& c : {Case{0, {3, 0, 2, 1, 4}, {0, 1}}, Case{1, {3, 1, 0, 2, 4}, {1, 0}}}) {
+        SCOPED_TRACE(c.areaFlag);
+        CCal1 engine(0, c.areaFlag);
+        job.Prepare(engine);
+        EXPECT_EQ(engine.State, 1);
+        EXPECT_EQ(Numbers(engine.CalData.Buzai[0]), c.parts);
+        EXPECT_EQ(Numbers(engine.CalData.Buzai[1]), c.secondary);
+        for (const CAL_BUZAI& e : engine.CalData.Buzai[1]) EXPECT_EQ(e.Flag, 1);
+        for (const CAL_BUZAI& e : engine.CalData.Buzai[0]) EXPECT_EQ(e.Flag, 0);
+    }
+}
+
+TEST(Cal1SetCalData, PoolsTheBoardsWhenPriorityIsLeftOut)
+{
+    CCalData group;
+    group.Buzai[0] = {CAL_BUZAI{0, 1, 0}};
+    group.Genban[0] = {CAL_GENBAN{0, 5, 0}, CAL_GENBAN{3, 1, 0}};
+    group.Genban[1] = {CAL_GENBAN{1, 2, 1}};
+    group.Genban[2] = {CAL_GENBAN{2, 9, 2}};
+    const TestJob job = TestJob().Board(100, 100).Parts(10, 10, 1);
+    for (int noUsen : {0, 1}) {
+        SCOPED_TRACE(noUsen);
+        CCal1 engine;
+        engine.Configure(job.Set, job.Buzai, job.YBuzai, job.Genban);
+        engine.NoUsenFlg = noUsen;
+        engine.SetCalData(group);
+        if (noUsen) {
+            const std::vector<CAL_GENBAN> pool{group.Genban[0][0], group.Genban[0][1], group.Genban[1][0],
+                                               group.Genban[2][0]};
+            EXPECT_EQ(engine.CalData.Genban[0], pool);
+            EXPECT_TRUE(engine.CalData.Genban[1].empty());
+            EXPECT_TRUE(engine.CalData.Genban[2].empty());
+        } else {
+            EXPECT_EQ(engine.CalData.Genban, group.Genban);
+        }
+    }
+}
+
+TEST(Cal1CreateInstance, CarriesBothFlags)
+{
+    const CCal1 engine(1, 1);
+    const std::unique_ptr<CCalHaichi> copy = engine.CreateInstance();
+    const auto* cal1 = dynamic_cast<const CCal1*>(copy.get());
+    ASSERT_NE(cal1, nullptr);
+    EXPECT_EQ(cal1->CandidateFlag, 1);
+    EXPECT_EQ(cal1->AreaFlag, 1);
+    EXPECT_EQ(cal1->State, 0);
+}
+
+TEST(Cal1Calculate, NoTurnPartThatFitsOnlyTurnedStaysUnplaced)
+{
+    struct Case {
+        int noTurn;
+        std::int64_t placed;
+    };
+    for (const Case& c : {Case{0, 4}, Case{1, 0}}) {
+        SCOPED_TRACE(c.noTurn);
+        CCal1 engine;
+        const TestJob job = TestJob().Board(1200, 300, 4).Parts(300, 1200, 4, c.noTurn);
+        const CRetData ret = RunEngine(engine, job);
+        ExpectValidResult(ret, job);
+        EXPECT_EQ(PlacedPieces(ret), c.placed);
+    }
+}
 
 TEST(Cal1Generated, EveryLayoutCanBeCut)
 {
-    for (std::uint32_t seed = 1; seed <= 250; ++seed) {
+    for (std::uint32_t seed = 1; seed <= 300; ++seed) {
         const TestJob job = GenerateJob(seed);
         SCOPED_TRACE("seed " + std::to_string(seed) + ": " + DescribeJob(job));
         for (const Variant& v : kVariants) {
