@@ -1,0 +1,116 @@
+#pragma once
+
+#include <chrono>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/Settings.h"
+#include "calc/CalData.h"
+#include "calc/MessageSink.h"
+
+class CBuzaiList;
+class CGenbanList;
+class CCalHaichi;
+class CRetData;
+class COutData;
+class Prompt;
+
+// One engine kind with its variant parameters. Second is the candidate flag of engine 1 and
+// the second flag of engines 3 and 4.
+struct EngineVariant {
+    int Kind = 2;  // 1..4
+    int Order = 0;
+    int Level = 0;
+    int Area = 0;
+    int Second = 0;
+
+    friend bool operator==(const EngineVariant&, const EngineVariant&) = default;
+};
+
+// The engine variants of one group, in job order, for the given settings.
+std::vector<EngineVariant> JobVariants(const Settings& settings);
+
+// A new engine with its variant parameters set (and nothing else).
+using EngineFactory = std::function<std::unique_ptr<CCalHaichi>(const EngineVariant&)>;
+
+// Whether result c replaces the best result so far of its group. With noRate the result
+// comparison decides; else fewer unplaced pieces first, then the lower total price, then the
+// result comparison.
+bool ReplacesBest(const CRetData& c, const CRetData& best, bool noRate);
+// Identical layouts become one, their board counts added; the first keeps its place.
+void MergeSameLayouts(std::vector<COutData>& layouts);
+
+// "HH:MM:SS" of a span, hours within the day.
+std::string FormatElapsed(std::chrono::seconds elapsed);
+
+// The layout calculation: every engine job on worker threads, at most Settings::MaxCalNum at once.
+// The caller drives it from its own thread: Start, then Poll until it returns false (showing
+// ProgressText and TakeMessages in between and calling RequestAbort for 中断), then Finish.
+// Nothing here blocks the caller for longer than it takes to start a thread.
+class CalcRun {
+public:
+    enum class Outcome { Placed, NothingPlaced, Aborted, Failed };
+
+    CalcRun(const CBuzaiList& buzai, const CBuzaiList& ybuzai, const CGenbanList& genban, const Settings& settings,
+            EngineFactory factory);
+    ~CalcRun();  // stops and joins whatever still runs
+    CalcRun(const CalcRun&) = delete;
+    CalcRun& operator=(const CalcRun&) = delete;
+
+    // Runs just this variant per group instead of the job list (diagnosis).
+    void RunOnly(const EngineVariant& variant) { m_only = variant; }
+
+    // Empties `result`, builds the groups (parts over the cutting limit go to its unplaced parts)
+    // and the job list, and starts the first jobs. Boards take part when their Use flag is set.
+    void Start(CRetData& result);
+    // One pass of the scheduling loop: removes finished jobs, starts the next ones.
+    // False once every job has ended (or, after an abort, every running job has stopped).
+    bool Poll();
+    void RequestAbort();
+    bool AbortRequested() const { return m_aborted; }
+
+    std::size_t JobCount() const { return m_jobs.size(); }
+    std::size_t RunningCount() const { return m_running.size(); }
+    std::size_t MostRunningAtOnce() const { return m_mostRunning; }
+    int Percent() const;
+    // "進行度 %3d%% 経過時間 %s"
+    std::string ProgressText() const;
+    // Engine messages posted since the last call; show them on the caller's thread.
+    std::vector<std::string> TakeMessages() { return m_messages.TakeAll(); }
+
+    // After Poll returned false: the best result of every group into `result`, finalised and with
+    // identical layouts merged; shows the time (TimeDisp) and "nothing placed" through `prompt`.
+    Outcome Finish(CRetData& result, Prompt& prompt);
+    // The failure of an engine job that ended in an internal error (Outcome::Failed).
+    std::string FailureText() const { return m_failure; }
+
+    // Start, Poll every millisecond until done, Finish. `tick` is called after every poll and may
+    // request the abort by returning true.
+    Outcome RunToEnd(CRetData& result, Prompt& prompt, const std::function<bool(CalcRun&)>& tick);
+
+private:
+    struct Job;
+    void Reap();
+
+    const CBuzaiList& m_buzai;
+    const CBuzaiList& m_ybuzai;
+    const CGenbanList& m_genban;
+    Settings m_settings;
+    EngineFactory m_factory;
+    std::optional<EngineVariant> m_only;
+    std::vector<CCalData> m_groups;
+    std::vector<std::unique_ptr<Job>> m_jobs;
+    std::vector<Job*> m_running;  // in start order
+    std::size_t m_next = 0;
+    std::size_t m_mostRunning = 0;
+    long long m_finished = 0;  // 100 per ended job
+    bool m_aborted = false;
+    std::string m_failure;
+    MessageQueue m_messages;
+    std::chrono::steady_clock::time_point m_start;
+};

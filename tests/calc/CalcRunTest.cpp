@@ -1,0 +1,330 @@
+#include "calc/CalcRun.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <thread>
+
+#include "calc/CalHaichi.h"
+#include "calc/CalcError.h"
+#include "calc/TestJob.h"
+#include "fakes/RecordingPrompt.h"
+#include "result/ResultJson.h"
+#include "result/RetData.h"
+
+namespace {
+
+// A strategy for the run's tests: lays a grid of the first remaining part into the corner,
+// at most Order + 1 pieces along x, so higher orders fill boards better. Behaviour switches
+// let a test make it spin until stopped or fail with an internal error.
+class GridEngine : public CCalHaichi {
+public:
+    int Order = 0;
+    int Fail = 0;   // throws CalcError from LayoutBoard
+    int Spin = 0;   // waits for the stop request in LayoutBoard
+
+    void SetCalData(const CCalData& data) override
+    {
+        CalData = data;
+        State = 1;
+    }
+    int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect) override
+    {
+        if (Fail) throw CalcError("grid index out of range");
+        while (Spin && !StopRequest) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        left = remaining;
+        for (auto& list : left) std::erase_if(list, [](const CAL_BUZAI& e) { return e.Count < 1; });
+        if (left[0].empty()) return 0;
+        CAL_BUZAI& entry = left[0].front();
+        const CBuzai& part = Part(0, entry.Number);
+        const std::int32_t w = part.Width + NokoHaba, h = part.Height + NokoHaba;
+        int nx = std::min<int>((rect.Width() + NokoHaba) / w, Order + 1);
+        int ny = (rect.Height() + NokoHaba) / h;
+        if (nx < 1 || ny < 1) return 0;
+        ny = std::min(ny, (entry.Count + nx - 1) / nx);
+        nx = std::min(nx, entry.Count);
+        const int pieces = std::min(entry.Count, nx * ny);
+        ny = (pieces + nx - 1) / nx;
+        if (nx * ny != pieces) ny = pieces / nx;
+        if (ny < 1) return 0;
+        layout.Blocks.emplace_back(entry.Number, 0, rect.X0, rect.Y0, nx, ny, 0);
+        layout.PartsArea += static_cast<double>(part.Width) * part.Height * nx * ny;
+        layout.TotalArea = layout.PartsArea;
+        entry.Count -= nx * ny;
+        if (entry.Count == 0) left[0].erase(left[0].begin());
+        return 1;
+    }
+    std::unique_ptr<CCalHaichi> CreateInstance() const override
+    {
+        auto copy = std::make_unique<GridEngine>();
+        copy->Order = Order;
+        return copy;
+    }
+};
+
+std::unique_ptr<CCalHaichi> MakeGrid(const EngineVariant& variant, int fail = 0, int spin = 0)
+{
+    auto engine = std::make_unique<GridEngine>();
+    engine->Order = variant.Order;
+    engine->Fail = fail;
+    engine->Spin = spin;
+    return engine;
+}
+
+// Three groups (two kinds, two thicknesses) on boards with prices.
+TestJob ThreeGroups()
+{
+    TestJob job;
+    job.Board(2400, 1200, 9999, 0, 3000, "MDF", 180)
+        .Board(1820, 910, 5, 1, 2000, "MDF", 180)
+        .Board(1820, 910, 9999, 0, 1500, "合板", 120)
+        .Board(1000, 500, 9999, 0, 500, "合板", 90)
+        .Parts(600, 400, 7, 0, "MDF", 180)
+        .Parts(300, 300, 11, 0, "合板", 120)
+        .Parts(450, 200, 5, 0, "MDF", 180)
+        .Parts(250, 120, 9, 0, "合板", 90)
+        .Kerf(30);
+    job.Set.TimeDisp = 0;
+    return job;
+}
+
+CalcRun::Outcome RunJob(const TestJob& job, CRetData& ret, RecordingPrompt& prompt, int threads,
+                     std::size_t* mostRunning = nullptr)
+{
+    Settings settings = job.Set;
+    settings.MaxCalNum = threads;
+    CalcRun run(job.Buzai, job.YBuzai, job.Genban, settings, [](const EngineVariant& v) { return MakeGrid(v); });
+    const CalcRun::Outcome outcome = run.RunToEnd(ret, prompt, nullptr);
+    if (mostRunning) *mostRunning = run.MostRunningAtOnce();
+    return outcome;
+}
+
+}  // namespace
+
+TEST(JobVariants, CountsEveryEngineByTheSettings)
+{
+    struct Case {
+        int cutLv, menCal, cal3, cal4;
+        int cal1, cal2, cal3Jobs, cal4Jobs;
+    };
+    const Case cases[] = {
+        {3, 1, 1, 1, 4, 18, 12, 48}, {3, 0, 1, 1, 2, 9, 6, 24}, {3, 1, 0, 1, 4, 18, 0, 48},
+        {3, 1, 1, 0, 4, 18, 12, 0},  {2, 1, 1, 1, 0, 18, 0, 36}, {1, 1, 1, 1, 0, 12, 0, 24},
+        {0, 1, 1, 1, 0, 6, 0, 12},   {0, 0, 1, 1, 0, 3, 0, 6},   {0, 1, 1, 0, 0, 6, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "CutLV " << c.cutLv << " men " << c.menCal << " cal3 " << c.cal3
+                                        << " cal4 " << c.cal4);
+        Settings settings;
+        settings.CutLV = c.cutLv;
+        settings.UseMenCal = c.menCal;
+        settings.UseCal3 = c.cal3;
+        settings.UseCal4 = c.cal4;
+        std::map<int, int> counts;
+        for (const EngineVariant& v : JobVariants(settings)) ++counts[v.Kind];
+        EXPECT_EQ(counts[1], c.cal1);
+        EXPECT_EQ(counts[2], c.cal2);
+        EXPECT_EQ(counts[3], c.cal3Jobs);
+        EXPECT_EQ(counts[4], c.cal4Jobs);
+    }
+}
+
+TEST(JobVariants, ListsTheLoopsOutermostFirst)
+{
+    const std::vector<EngineVariant> v = JobVariants(Settings());
+    ASSERT_EQ(v.size(), 82u);
+    // Engine 2: level, area, order 2, 1, 0.
+    EXPECT_EQ(v[0], (EngineVariant{2, 2, 0, 0, 0}));
+    EXPECT_EQ(v[2], (EngineVariant{2, 0, 0, 0, 0}));
+    EXPECT_EQ(v[3], (EngineVariant{2, 2, 0, 1, 0}));
+    EXPECT_EQ(v[6], (EngineVariant{2, 2, 1, 0, 0}));
+    // Engine 1: area, candidate flag.
+    EXPECT_EQ(v[18], (EngineVariant{1, 0, 0, 0, 0}));
+    EXPECT_EQ(v[19], (EngineVariant{1, 0, 0, 0, 1}));
+    EXPECT_EQ(v[20], (EngineVariant{1, 0, 0, 1, 0}));
+    // Engine 3: area, second flag, order; always level 2.
+    EXPECT_EQ(v[22], (EngineVariant{3, 2, 2, 0, 0}));
+    EXPECT_EQ(v[25], (EngineVariant{3, 2, 2, 0, 1}));
+    // Engine 4: level 0..3, area, second, order.
+    EXPECT_EQ(v[34], (EngineVariant{4, 2, 0, 0, 0}));
+    EXPECT_EQ(v[37], (EngineVariant{4, 2, 0, 0, 1}));
+    EXPECT_EQ(v.back(), (EngineVariant{4, 0, 3, 1, 1}));
+}
+
+TEST(CalcRun, ResultDoesNotDependOnTheThreadCount)
+{
+    const TestJob job = ThreeGroups();
+    std::string first;
+    for (int threads : {1, 2, 16}) {
+        SCOPED_TRACE(threads);
+        CRetData ret;
+        RecordingPrompt prompt;
+        std::size_t most = 0;
+        ASSERT_EQ(RunJob(job, ret, prompt, threads, &most), CalcRun::Outcome::Placed);
+        EXPECT_LE(most, static_cast<std::size_t>(threads));
+        if (threads == 1) EXPECT_EQ(most, 1u);
+        EXPECT_TRUE(prompt.Shown.empty());
+        ExpectValidLayouts(ret, job);
+        const std::string json = ResultToJson(ret);
+        if (first.empty()) first = json;
+        EXPECT_EQ(json, first);
+    }
+}
+
+TEST(CalcRun, ChoosesTheBestVariantOfEveryGroup)
+{
+    // Order 2 places three pieces per row; the run must keep that job's result.
+    TestJob job;
+    job.Board(1000, 1000).Parts(300, 300, 9);
+    CRetData ret;
+    RecordingPrompt prompt;
+    ASSERT_EQ(RunJob(job, ret, prompt, 4), CalcRun::Outcome::Placed);
+    ASSERT_EQ(ret.Layouts.size(), 1u);
+    EXPECT_EQ(ret.Layouts[0].Blocks.at(0).Nx, 3);
+    EXPECT_EQ(ret.Layouts[0].Repeat, 1);
+    EXPECT_EQ(ret.UsedBoards, (std::vector<RET_GENBAN>{{0, 1}}));
+}
+
+TEST(CalcRun, PartsOverTheCuttingLimitAreUnplacedWithTheirFullCount)
+{
+    TestJob job;
+    job.Board(3000, 1000).Parts(300, 300, 2).Parts(2500, 300, 4);
+    job.Set.MaxCutSize = 2000;
+    CRetData ret;
+    RecordingPrompt prompt;
+    ASSERT_EQ(RunJob(job, ret, prompt, 2), CalcRun::Outcome::Placed);
+    EXPECT_EQ(ret.Unplaced, (std::vector<CAL_BUZAI>{{1, 4, 0}}));
+}
+
+TEST(CalcRun, NothingPlacedShowsTheMessage)
+{
+    TestJob job;
+    job.Board(100, 100).Parts(300, 300, 2);
+    CRetData ret;
+    RecordingPrompt prompt;
+    EXPECT_EQ(RunJob(job, ret, prompt, 2), CalcRun::Outcome::NothingPlaced);
+    EXPECT_EQ(prompt.Shown, std::vector<std::string>{"全ての部材が配置できませんでした。"});
+    EXPECT_EQ(ret.Unplaced, (std::vector<CAL_BUZAI>{{0, 2, 0}}));
+}
+
+TEST(CalcRun, AbortStopsEveryEngineAndLeavesNoResult)
+{
+    for (int timeDisp : {0, 1}) {
+        SCOPED_TRACE(timeDisp);
+        TestJob job = ThreeGroups();
+        job.Set.TimeDisp = timeDisp;
+        job.Set.MaxCalNum = 4;
+        CalcRun run(job.Buzai, job.YBuzai, job.Genban, job.Set,
+                    [](const EngineVariant& v) { return MakeGrid(v, 0, 1); });
+        CRetData ret;
+        RecordingPrompt prompt;
+        int polls = 0;
+        const CalcRun::Outcome outcome = run.RunToEnd(ret, prompt, [&](CalcRun& r) {
+            EXPECT_LE(r.RunningCount(), 4u);
+            return ++polls == 20;
+        });
+        EXPECT_EQ(outcome, CalcRun::Outcome::Aborted);
+        EXPECT_TRUE(ret.Layouts.empty());
+        EXPECT_TRUE(ret.Unplaced.empty());
+        EXPECT_EQ(run.RunningCount(), 0u);
+        ASSERT_EQ(prompt.Shown.size(), static_cast<std::size_t>(timeDisp));
+        if (timeDisp) {
+            EXPECT_EQ(prompt.Shown[0].rfind("処理時間 ", 0), 0u);
+            EXPECT_EQ(prompt.Shown[0].substr(prompt.Shown[0].size() - 4), "秒\n");
+        }
+    }
+}
+
+TEST(CalcRun, AnInternalErrorEndsTheRunWithAMessage)
+{
+    const TestJob job = ThreeGroups();
+    CalcRun run(job.Buzai, job.YBuzai, job.Genban, job.Set, [](const EngineVariant& v) {
+        return MakeGrid(v, v.Kind == 4 && v.Level == 1 ? 1 : 0);
+    });
+    CRetData ret;
+    RecordingPrompt prompt;
+    EXPECT_EQ(run.RunToEnd(ret, prompt, nullptr), CalcRun::Outcome::Failed);
+    EXPECT_TRUE(ret.Layouts.empty());
+    ASSERT_EQ(prompt.Shown.size(), 1u);
+    EXPECT_NE(prompt.Shown[0].find("grid index out of range"), std::string::npos);
+}
+
+TEST(CalcRun, ReportsProgressAsFinishedJobsOverAll)
+{
+    TestJob job;
+    job.Board(1000, 1000).Parts(300, 300, 9);
+    job.Set.MaxCalNum = 1;
+    CalcRun run(job.Buzai, job.YBuzai, job.Genban, job.Set, [](const EngineVariant& v) { return MakeGrid(v); });
+    EXPECT_EQ(run.Percent(), 0);
+    CRetData ret;
+    run.Start(ret);
+    EXPECT_EQ(run.JobCount(), 82u);
+    int last = 0;
+    while (run.Poll()) {
+        EXPECT_GE(run.Percent(), last);
+        last = run.Percent();
+        EXPECT_EQ(run.ProgressText().rfind("進行度 ", 0), 0u);
+    }
+    EXPECT_EQ(run.Percent(), 100);
+    EXPECT_NE(run.ProgressText().find("進行度 100% 経過時間 00:00:0"), std::string::npos);
+}
+
+TEST(FormatElapsed, ShowsHoursWithinTheDay)
+{
+    using std::chrono::seconds;
+    EXPECT_EQ(FormatElapsed(seconds(0)), "00:00:00");
+    EXPECT_EQ(FormatElapsed(seconds(3725)), "01:02:05");
+    EXPECT_EQ(FormatElapsed(seconds(86400 + 61)), "00:01:01");
+}
+
+TEST(ReplacesBest, PutsUncutPartsBeforePrice)
+{
+    auto result = [](long long unplaced, std::int64_t price, double partsArea, double boardArea) {
+        CRetData r;
+        if (unplaced > 0) r.Unplaced.push_back({0, static_cast<std::int32_t>(unplaced), 0});
+        r.TotalPrice = price;
+        r.PartsArea = partsArea;
+        r.TotalArea = partsArea;
+        r.BoardArea = boardArea;
+        return r;
+    };
+    struct Case {
+        const char* name;
+        CRetData c, best;
+        bool noRate, replaces;
+    };
+    const Case cases[] = {
+        {"cheaper, same uncut", result(0, 900, 50, 100), result(0, 1000, 80, 100), false, true},
+        {"dearer, same uncut", result(0, 1100, 90, 100), result(0, 1000, 80, 100), false, false},
+        {"cheaper but leaves more uncut", result(3, 500, 40, 100), result(1, 1000, 80, 100), false, false},
+        {"dearer but cuts more", result(0, 2000, 90, 200), result(2, 1000, 80, 100), false, true},
+        {"same price, better yield", result(0, 1000, 90, 100), result(0, 1000, 80, 100), false, true},
+        {"no rate: more parts area wins", result(0, 5000, 90, 300), result(0, 1000, 80, 100), true, true},
+        {"no rate: less parts area loses", result(0, 100, 70, 100), result(0, 1000, 80, 100), true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ReplacesBest(c.c, c.best, c.noRate), c.replaces);
+    }
+}
+
+TEST(MergeSameLayouts, AddsTheBoardCountsOfIdenticalLayouts)
+{
+    auto layout = [](std::int32_t board, std::int32_t repeat, std::int32_t x) {
+        COutData o;
+        o.BoardNo = board;
+        o.Repeat = repeat;
+        o.Blocks.emplace_back(0, 0, x, 0, 1, 1, 0);
+        o.Summary.push_back({0, 1, 0});
+        return o;
+    };
+    std::vector<COutData> layouts = {layout(0, 2, 0), layout(1, 1, 0), layout(0, 3, 0), layout(0, 1, 5),
+                                     layout(1, 4, 0), layout(0, 1, 0)};
+    MergeSameLayouts(layouts);
+    ASSERT_EQ(layouts.size(), 3u);
+    EXPECT_EQ(layouts[0].Repeat, 6);
+    EXPECT_EQ(layouts[1].Repeat, 5);
+    EXPECT_EQ(layouts[2].Repeat, 1);
+    EXPECT_EQ(layouts[2].Blocks[0].X, 5);
+}
