@@ -338,6 +338,7 @@ TEST(Cal4LayoutRowFirst, RecordsRowThenColumnsWithTheirCuts)
 // 1000 x 1000, kerf 10; row |C 200 (across 400)|A 300 (across 200)|..rest..|.
 //   without merging: a column over each piece, the rest beyond the row over the whole height;
 //   level 3: column C, then A's column to the end along, the rest under it (only 200 across).
+// The same job turned through x = y gives the same layout turned, with the row along y.
 TEST(Cal4LayoutRowFirst, ColumnsAndTheRestBeyondTheRow)
 {
     struct Case {
@@ -348,6 +349,7 @@ TEST(Cal4LayoutRowFirst, ColumnsAndTheRestBeyondTheRow)
     const std::vector<Call> pieceColumns{{0, 0, 1, Rect(0, 410, 200, 1000)},
                                          {0, 0, 1, Rect(210, 210, 510, 1000)}};
     const std::vector<Call> wholeRest{{0, 0, 1, Rect(520, 0, 1000, 1000)}};
+    const auto turn = [](CalRect r) { return Rect(r.Y0, r.X0, r.Y1, r.X1); };
     for (const Case& c : {Case{0, 999999, pieceColumns, wholeRest}, Case{2, 999999, pieceColumns, wholeRest},
                           Case{3, 999, pieceColumns, wholeRest},
                           Case{3,
@@ -356,24 +358,39 @@ TEST(Cal4LayoutRowFirst, ColumnsAndTheRestBeyondTheRow)
                                {{0, 0, 1, Rect(0, 410, 200, 1000)},
                                 {0, 0, 1, Rect(210, 210, 1000, 1000)},
                                 {0, 0, 1, Rect(520, 0, 1000, 200)}}}}) {
-        SCOPED_TRACE(testing::Message() << "level " << c.level << " limit " << c.limit);
-        TestJob job;
-        job.Board(1000, 1000).Kerf(10).Parts(300, 200, 1, 1).Parts(200, 400, 1, 1);
-        job.Set.MaxCutSize = c.limit;
-        SpyCal4 engine;
-        Prepare(engine, job, 0, c.level);
-        BuzaiLists out;
-        COutData layout;
-        ASSERT_NE(engine.LayoutRowFirst(0, 0, 0, engine.CalData.Buzai, out, layout, Rect(0, 0, 1000, 1000)),
-                  0);
-        EXPECT_EQ(engine.Columns, c.columns);
-        EXPECT_EQ(engine.TopStrips(), c.topStrips);
-        const std::vector<CHaichi> row{CHaichi(1, 0, 0, 0, 1, 1, 0), CHaichi(0, 0, 210, 0, 1, 1, 0)};
-        EXPECT_EQ(layout.Blocks, row);
-        const std::vector<CUTMARK> cuts =
-            c.columns.empty() ? std::vector<CUTMARK>{{205, 0, 205, 1000}}
-                              : std::vector<CUTMARK>{{205, 0, 205, 1000}, {515, 0, 515, 1000}};
-        EXPECT_EQ(layout.CutLines, cuts);
+        for (int d = 0; d < 2; ++d) {
+            SCOPED_TRACE(testing::Message()
+                         << "level " << c.level << " limit " << c.limit << " row along " << d);
+            TestJob job;
+            job.Board(1000, 1000).Kerf(10);
+            if (d == 0)
+                job.Parts(300, 200, 1, 1).Parts(200, 400, 1, 1);
+            else
+                job.Parts(200, 300, 1, 1).Parts(400, 200, 1, 1);
+            job.Set.MaxCutSize = c.limit;
+            SpyCal4 engine;
+            Prepare(engine, job, 0, c.level);
+            BuzaiLists out;
+            COutData layout;
+            ASSERT_NE(
+                engine.LayoutRowFirst(0, 0, d, engine.CalData.Buzai, out, layout, Rect(0, 0, 1000, 1000)), 0);
+
+            std::vector<Call> columns = c.columns, topStrips = c.topStrips;
+            std::vector<CHaichi> row{CHaichi(1, 0, 0, 0, 1, 1, 0), CHaichi(0, 0, 210, 0, 1, 1, 0)};
+            std::vector<CUTMARK> cuts{{205, 0, 205, 1000}};
+            if (!c.columns.empty())
+                cuts.push_back(CUTMARK{515, 0, 515, 1000});
+            if (d == 1) {
+                for (auto* calls : {&columns, &topStrips})
+                    for (Call& call : *calls) call = Call{call.depth, call.mode, 0, turn(call.rect)};
+                for (CHaichi& b : row) b = CHaichi(b.Number, b.List, b.Y, b.X, b.Ny, b.Nx, 0);
+                for (CUTMARK& cut : cuts) cut = CUTMARK{cut.Y0, cut.X0, cut.Y1, cut.X1};
+            }
+            EXPECT_EQ(engine.Columns, columns);
+            EXPECT_EQ(engine.TopStrips(), topStrips);
+            EXPECT_EQ(layout.Blocks, row);
+            EXPECT_EQ(layout.CutLines, cuts);
+        }
     }
 }
 
