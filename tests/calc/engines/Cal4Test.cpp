@@ -296,11 +296,14 @@ TEST(Cal4LayoutBoard, StopRequestLeavesTheListsAsTheyWere)
     EXPECT_TRUE(engine.RowFirst.empty());
 }
 
-// 1000 x 600, kerf 10: three 300 x 200 in the row, two 300 x 150 and a secondary 300 x 100 above.
-//   level 0..2: a column above every piece, cut over the whole height after each column
+// 1000 x 600, kerf 10: three 300 x 200 in the row, two 300 x 150 and secondary 300 x 100 and
+// 100 x 60 above.
+//   level 0: a column above every piece, cut over the whole height after each column; a column
+//   holds only pieces 300 across, so the 100 x 60 stays over
 //     |B B  |S    |     |  ^ y 210..600
 //     |A    |A    |A    |..|
 //          305   615   925
+//   level 1 and up: the rest of the first column is cut across once more and takes the 100 x 60;
 //   level 3 (within the limit both ways): one column over the run of A, strips in it at depth 0.
 TEST(Cal4LayoutRowFirst, RecordsRowThenColumnsWithTheirCuts)
 {
@@ -308,14 +311,17 @@ TEST(Cal4LayoutRowFirst, RecordsRowThenColumnsWithTheirCuts)
         int level;
         std::int32_t limit;
         std::vector<CUTMARK> cuts;
+        bool crossStrip;  // the 100 x 60 is placed
     };
     const std::vector<CUTMARK> columnCuts{{305, 0, 305, 600}, {615, 0, 615, 600}, {925, 0, 925, 600}};
-    for (const Case& c :
-         {Case{0, 999999, columnCuts}, Case{1, 999999, columnCuts}, Case{2, 999999, columnCuts},
-          Case{3, 999999, {{305, 210, 305, 600}, {615, 210, 615, 600}}}, Case{3, 900, columnCuts}}) {
+    for (const Case& c : {Case{0, 999999, columnCuts, false}, Case{1, 999999, columnCuts, true},
+                          Case{2, 999999, columnCuts, true},
+                          Case{3, 999999, {{305, 210, 305, 600}, {615, 210, 615, 600}}, true},
+                          Case{3, 900, columnCuts, true}}) {
         SCOPED_TRACE(testing::Message() << "level " << c.level << " limit " << c.limit);
         TestJob job;
-        job.Board(1000, 600).Kerf(10).Parts(300, 200, 3, 1).Parts(300, 150, 2, 1).Secondary(300, 100, 1, 1);
+        job.Board(1000, 600).Kerf(10).Parts(300, 200, 3, 1).Parts(300, 150, 2, 1);
+        job.Secondary(300, 100, 1, 1).Secondary(100, 60, 1, 1);
         job.Set.MaxCutSize = c.limit;
         CCal4 engine;
         Prepare(engine, job, 2, c.level);
@@ -323,14 +329,18 @@ TEST(Cal4LayoutRowFirst, RecordsRowThenColumnsWithTheirCuts)
         COutData layout;
         ASSERT_NE(engine.LayoutRowFirst(0, 0, 0, engine.CalData.Buzai, out, layout, Rect(0, 0, 1000, 600)),
                   0);
-        const std::vector<CHaichi> blocks{CHaichi(0, 0, 0, 0, 3, 1, 0), CHaichi(1, 0, 0, 210, 1, 2, 0),
-                                          CHaichi(0, 1, 310, 210, 1, 1, 0)};
+        std::vector<CHaichi> blocks{CHaichi(0, 0, 0, 0, 3, 1, 0), CHaichi(1, 0, 0, 210, 1, 2, 0)};
+        if (c.crossStrip)
+            blocks.push_back(CHaichi(1, 1, 0, 530, 1, 1, 0));
+        blocks.push_back(CHaichi(0, 1, 310, 210, 1, 1, 0));
         EXPECT_EQ(layout.Blocks, blocks);
         EXPECT_EQ(layout.CutLines, c.cuts);
         EXPECT_DOUBLE_EQ(layout.PartsArea, 270000.0);
-        EXPECT_DOUBLE_EQ(layout.TotalArea, 300000.0);
+        EXPECT_DOUBLE_EQ(layout.TotalArea, c.crossStrip ? 306000.0 : 300000.0);
         EXPECT_TRUE(out[0].empty());
-        EXPECT_TRUE(out[1].empty());
+        const std::vector<CAL_BUZAI> secondaryLeft =
+            c.crossStrip ? std::vector<CAL_BUZAI>{} : std::vector<CAL_BUZAI>{{1, 1, 1}};
+        EXPECT_EQ(out[1], secondaryLeft);
         ExpectValidLayout(layout, job, false);
     }
 }
