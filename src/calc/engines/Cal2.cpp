@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "calc/Tolerance.h"
+#include "calc/engines/PartOrder.h"
 #include "job/Buzai.h"
 
 namespace {
@@ -55,24 +56,6 @@ std::int32_t CCal2::PieceSize(const CBuzai& part, int rotated, int axis)
     return (axis == 0) == (rotated == 0) ? part.Width : part.Height;
 }
 
-void CCal2::InsertOrdered(std::vector<CAL_BUZAI>& list, const CAL_BUZAI& entry, int listNo) const
-{
-    const CBuzai& n = Part(listNo, entry.Number);
-    const std::int32_t maxN = std::max(n.Width, n.Height);
-    const double areaN = static_cast<double>(n.Width) * n.Height;
-    auto pos = list.begin();
-    for (; pos != list.end(); ++pos) {
-        const CBuzai& e = Part(listNo, pos->Number);
-        const std::int32_t maxE = std::max(e.Width, e.Height);
-        const double areaE = static_cast<double>(e.Width) * e.Height;
-        const bool before = AreaFlag == 0 ? (maxE < maxN || (maxE == maxN && areaE < areaN))
-                                          : (areaE < areaN || (areaE == areaN && maxE < maxN));
-        if (before)
-            break;
-    }
-    list.insert(pos, CAL_BUZAI{entry.Number, entry.Count, listNo});
-}
-
 void CCal2::SetCalData(const CCalData& data)
 {
     CalData.Clear();
@@ -82,8 +65,9 @@ void CCal2::SetCalData(const CCalData& data)
     } else {
         CalData.Genban = data.Genban;
     }
-    for (int list = 0; list < 2; ++list)
-        for (const CAL_BUZAI& e : data.Buzai[list]) InsertOrdered(CalData.Buzai[list], e, list);
+    SortIntoPartOrder(CalData.Buzai[0], data.Buzai[0], *BuzaiList, 0, AreaFlag);
+    if (!data.Buzai[1].empty())
+        SortIntoPartOrder(CalData.Buzai[1], data.Buzai[1], *YBuzaiList, 1, AreaFlag);
     State = 1;
 }
 
@@ -217,10 +201,11 @@ int CCal2::LayoutStrips(int depth, int mode, int d, const BuzaiLists& in, BuzaiL
     return made;
 }
 
-CalRect CCal2::FillStrip(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
-                         std::vector<CAL_BUZAI>& out, COutData& layout, std::int32_t thickness,
-                         const CalRect& strip)
+std::vector<CAL2_LENBUZAI> CCal2::StripCandidates(int list, int along, int across,
+                                                  const std::vector<CAL_BUZAI>& in,
+                                                  std::int32_t thickness) const
 {
+    // A square part of side t lies as it is: one candidate, never two.
     std::vector<CAL2_LENBUZAI> candidates;
     for (std::size_t i = 0; i < in.size(); ++i) {
         const CBuzai& part = Part(list, in[i].Number);
@@ -230,6 +215,14 @@ CalRect CCal2::FillStrip(int list, int along, int across, const std::vector<CAL_
         else if (part.NoTurn == 0 && PieceSize(part, 0, along) == thickness)
             candidates.push_back(CAL2_LENBUZAI{PieceSize(part, 1, along), index, in[i].Count, 1, 0});
     }
+    return candidates;
+}
+
+CalRect CCal2::FillStrip(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
+                         std::vector<CAL_BUZAI>& out, COutData& layout, std::int32_t thickness,
+                         const CalRect& strip)
+{
+    const std::vector<CAL2_LENBUZAI> candidates = StripCandidates(list, along, across, in, thickness);
     std::vector<CAL2_LENBUZAI> chosen;
     std::int32_t remaining = 0, used = 0;
     FillLength(High(strip, along) - Low(strip, along), candidates, chosen, remaining, used);

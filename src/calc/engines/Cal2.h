@@ -57,9 +57,11 @@ protected:
     static std::int32_t PieceSize(const CBuzai& part, int rotated, int axis);
     static std::int32_t Low(const CalRect& rect, int axis) { return axis == 0 ? rect.X0 : rect.Y0; }
     static std::int32_t High(const CalRect& rect, int axis) { return axis == 0 ? rect.X1 : rect.Y1; }
-    // The part ordering shared by the strip engines: inserts {number, count, list} into a list
-    // kept in descending order (AreaFlag 0: longer side, then area; 1: area, then longer side).
-    void InsertOrdered(std::vector<CAL_BUZAI>& list, const CAL_BUZAI& entry, int listNo) const;
+    // The candidates of a strip of `thickness`: entries of `in` (list `list`) lying that thick
+    // across as they are, else turned when they may be; in list order, Pieces = count.
+    std::vector<CAL2_LENBUZAI> StripCandidates(int list, int along, int across,
+                                               const std::vector<CAL_BUZAI>& in,
+                                               std::int32_t thickness) const;
 
 private:
     // One exchange pass over `chosen`; true when an exchange was applied.

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "calc/engines/Cal2.h"
+
+// The strip-stack engine: puts m identical strips side by side into the corner of a free
+// rectangle (each filled along its length like a strip of CCal2), cuts the rest into two
+// rectangles as the block engine does and fills those recursively.
+class CCal3 : public CCal2 {
+public:
+    int SecondFlag = 0;  // cutting candidates after each stack: 0 two, 1 four
+
+    // The far ends of a stack, kerf included.
+    struct StackExtent {
+        std::int32_t Along = 0;
+        std::int32_t Across = 0;
+    };
+
+    // Stacks of the first part that fits (each orientation, strips along x and along y), each
+    // with the best way of filling the rest; keeps the best by IsBetter.
+    int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
+                    const CalRect& rect) override;
+    // A CCal3 with the same Order, Level and SecondFlag; AreaFlag 0.
+    std::unique_ptr<CCalHaichi> CreateInstance() const override;
+
+    // Lays as many strips of `thickness` from the low corner of rect as fit across and as the
+    // counts allow, all with the pattern FillLength chose for one strip. Places nothing on a
+    // stop request; the extent is then rect's low corner.
+    virtual StackExtent FillStripStack(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
+                                       std::vector<CAL_BUZAI>& out, COutData& layout, std::int32_t thickness,
+                                       const CalRect& rect);
+};

@@ -1,0 +1,168 @@
+#include "calc/engines/Cal3.h"
+
+#include <gtest/gtest.h>
+
+#include "calc/TestJob.h"
+
+namespace {
+
+// Counts what the engine does on the board it was called for: the stacks laid into that very
+// rectangle and the sub-rectangles it hands to its own LayoutBoard.
+class CountingCal3 : public CCal3 {
+public:
+    CalRect Top;
+    int Depth = 0;
+    std::vector<COutData> TopStacks;  // what each stack on Top placed
+    int SubRectangles = 0;
+
+    int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
+                    const CalRect& rect) override
+    {
+        if (Depth == 1)
+            ++SubRectangles;
+        ++Depth;
+        const int result = CCal3::LayoutBoard(remaining, left, layout, rect);
+        --Depth;
+        return result;
+    }
+    StackExtent FillStripStack(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
+                               std::vector<CAL_BUZAI>& out, COutData& layout, std::int32_t thickness,
+                               const CalRect& rect) override
+    {
+        COutData placed;
+        const StackExtent extent =
+            CCal3::FillStripStack(list, along, across, in, out, placed, thickness, rect);
+        if (Depth == 1 && rect == Top)
+            TopStacks.push_back(placed);
+        layout.Blocks.insert(layout.Blocks.end(), placed.Blocks.begin(), placed.Blocks.end());
+        layout.PartsArea += placed.PartsArea;
+        layout.TotalArea += placed.TotalArea;
+        return extent;
+    }
+};
+
+}  // namespace
+
+// Strips along x, 1000 long and 100 thick, kerf 10, room for 5 across 540:
+//   |400|400|..200..|  x 3 strips (7 pieces, 2 a strip)
+TEST(Cal3FillStripStack, LaysAsManyStripsAsTheCountsAllow)
+{
+    const TestJob job = TestJob().Board(1000, 540).Kerf(10).Parts(400, 100, 7, 1);
+    CCal3 engine;
+    job.Prepare(engine);
+    std::vector<CAL_BUZAI> out;
+    COutData layout;
+    const CCal3::StackExtent extent =
+        engine.FillStripStack(0, 0, 1, engine.CalData.Buzai[0], out, layout, 100, CalRect{0, 0, 1000, 540});
+    EXPECT_EQ(layout.Blocks, (std::vector<CHaichi>{CHaichi(0, 0, 0, 0, 2, 3, 0)}));
+    EXPECT_EQ(extent.Along, 820);
+    EXPECT_EQ(extent.Across, 330);
+    EXPECT_DOUBLE_EQ(layout.PartsArea, 6.0 * 400 * 100);
+    EXPECT_EQ(out, (std::vector<CAL_BUZAI>{{0, 1, 0}}));
+}
+
+TEST(Cal3FillStripStack, StripsAlongYStandSideBySideAlongX)
+{
+    // Strips along y in (100, 50)..(800, 750), 200 thick across x: a turned 400 x 200 and two
+    // 200 x 150 fill one; counts 4 and 5 allow min(700 / 200, 4 / 1, 5 / 2) = 2 strips.
+    const TestJob job = TestJob().Board(1000, 1000).Parts(400, 200, 4).Parts(200, 150, 5);
+    CCal3 engine;
+    job.Prepare(engine);
+    std::vector<CAL_BUZAI> out;
+    COutData layout;
+    const CCal3::StackExtent extent =
+        engine.FillStripStack(0, 1, 0, engine.CalData.Buzai[0], out, layout, 200, CalRect{100, 50, 800, 750});
+    EXPECT_EQ(layout.Blocks,
+              (std::vector<CHaichi>{CHaichi(0, 0, 100, 50, 2, 1, 1), CHaichi(1, 0, 100, 450, 2, 2, 0)}));
+    EXPECT_EQ(extent.Along, 750);
+    EXPECT_EQ(extent.Across, 500);
+    EXPECT_EQ(out, (std::vector<CAL_BUZAI>{{0, 2, 0}, {1, 1, 0}}));
+}
+
+TEST(Cal3LayoutBoard, EvaluatesEveryOrientationAndSkipsARepeatedStack)
+{
+    // 1000 x 1000, no kerf. A stack of one piece is the same along x and along y, so the second is
+    // skipped; four pieces of 300 give 3 + 1 along x and along y, two different stacks. A square
+    // part that may turn gives the same stacks in its turned orientation, and they are evaluated
+    // again. Every evaluated stack hands two sub-rectangles to each of its two cutting candidates.
+    struct Case {
+        std::int32_t width, height, count;
+        int noTurn;
+        std::size_t stacks;
+        int subRectangles;
+    };
+    for (const Case& c : {Case{300, 300, 1, 0, 4, 8}, Case{300, 300, 4, 0, 4, 16}, Case{300, 200, 1, 1, 2, 4},
+                          Case{300, 200, 2, 1, 2, 8}}) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " count " << c.count);
+        const TestJob job = TestJob().Board(1000, 1000).Parts(c.width, c.height, c.count, c.noTurn);
+        CountingCal3 engine;
+        job.Prepare(engine);
+        engine.Top = CalRect{0, 0, 1000, 1000};
+        BuzaiLists left;
+        COutData layout;
+        ASSERT_EQ(engine.LayoutBoard(engine.CalData.Buzai, left, layout, engine.Top), 1);
+        ASSERT_EQ(engine.TopStacks.size(), c.stacks);  // stacks laid, the skipped ones included
+        EXPECT_EQ(engine.SubRectangles, c.subRectangles);
+        if (c.stacks == 4)  // the turned square lies exactly as the one not turned
+            for (std::size_t i = 0; i < 2; ++i)
+                EXPECT_EQ(engine.TopStacks[i].Blocks, engine.TopStacks[i + 2].Blocks);
+        EXPECT_TRUE(left[0].empty());
+    }
+}
+
+TEST(Cal3LayoutBoard, StackStaysWithinTheCuttingLimit)
+{
+    // 2000 x 1000, parts 400 x 100 (20, may not turn), no kerf. Strips along x: 5 a strip and 4
+    // strips without a limit; with the limit 1500 only 3 a strip fit into the window, so 6 strips.
+    struct Case {
+        std::int32_t limit;
+        CHaichi first;
+    };
+    for (const Case& c :
+         {Case{999999, CHaichi(0, 0, 0, 0, 5, 4, 0)}, Case{1500, CHaichi(0, 0, 0, 0, 3, 6, 0)}}) {
+        SCOPED_TRACE(c.limit);
+        const TestJob job = TestJob().Board(2000, 1000).Parts(400, 100, 20, 1);
+        CCal3 engine;
+        job.Prepare(engine);
+        engine.MaxCutSize = c.limit;
+        BuzaiLists left;
+        COutData layout;
+        ASSERT_EQ(engine.LayoutBoard(engine.CalData.Buzai, left, layout, CalRect{0, 0, 2000, 1000}), 1);
+        ASSERT_FALSE(layout.Blocks.empty());
+        EXPECT_EQ(layout.Blocks[0], c.first);
+        EXPECT_TRUE(left[0].empty());
+        for (const CUTMARK& cut : layout.CutLines) EXPECT_LE(std::abs(cut.X1 - cut.X0), c.limit);
+    }
+}
+
+TEST(Cal3LayoutBoard, StopRequestLeavesTheListsAsTheyWere)
+{
+    const TestJob job = TestJob().Board(1000, 1000).Parts(300, 300, 4);
+    CCal3 engine;
+    job.Prepare(engine);
+    engine.StopRequest = 1;
+    BuzaiLists left;
+    COutData layout;
+    EXPECT_EQ(engine.LayoutBoard(engine.CalData.Buzai, left, layout, CalRect{0, 0, 1000, 1000}), 0);
+    EXPECT_EQ(left, engine.CalData.Buzai);
+    EXPECT_TRUE(layout.Blocks.empty());
+}
+
+TEST(Cal3Calculate, PlacesMixedStripsOnOneBoard)
+{
+    // 1000 x 600, kerf 5: strips 200 thick along x hold a 500 x 200 and two turned 200 x 240.
+    const TestJob job = TestJob().Board(1000, 600).Kerf(5).Parts(500, 200, 2).Parts(200, 240, 4);
+    for (int second : {0, 1}) {
+        SCOPED_TRACE(second);
+        CCal3 engine;
+        engine.Order = 2;
+        engine.Level = 2;
+        engine.SecondFlag = second;
+        const CRetData result = RunEngine(engine, job);
+        ExpectValidLayouts(result, job);
+        EXPECT_EQ(PlacedPieces(result), 6);
+        ASSERT_EQ(result.Layouts.size(), 1u);
+        ASSERT_FALSE(result.Layouts[0].Blocks.empty());
+        EXPECT_EQ(result.Layouts[0].Blocks[0], CHaichi(0, 0, 0, 0, 1, 2, 0));
+    }
+}

@@ -1,0 +1,80 @@
+// Generated jobs through every variant of the strip engines, each result checked for a layout
+// that could really be cut.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "calc/JobGenerator.h"
+#include "calc/LayoutChecker.h"
+#include "calc/engines/Cal2.h"
+#include "calc/engines/Cal3.h"
+
+namespace {
+
+constexpr std::uint32_t kJobs = 300;
+
+// The stack engine tries four stacks with two or four ways of cutting each at every level of its
+// recursion; on the larger generated jobs it runs for minutes. Its jobs keep the variety of the
+// generator (kerf, trims, limits, NoTurn, secondary parts, boards) with fewer and rarer parts.
+TestJob Smaller(TestJob job)
+{
+    if (job.Buzai.Items.size() > 3)
+        job.Buzai.Items.resize(3);
+    for (CBuzai& part : job.Buzai.Items) part.Count = std::min(part.Count, 6);
+    if (job.YBuzai.Items.size() > 2)
+        job.YBuzai.Items.resize(2);
+    for (CBuzai& part : job.YBuzai.Items) part.Count = std::min(part.Count, 4);
+    return job;
+}
+
+void RunJobs(const std::string& variant, bool smaller,
+             const std::function<std::unique_ptr<CCalHaichi>()>& makeEngine)
+{
+    SCOPED_TRACE(variant);
+    for (std::uint32_t seed = 1; seed <= kJobs; ++seed) {
+        const TestJob job = smaller ? Smaller(GenerateJob(seed)) : GenerateJob(seed);
+        SCOPED_TRACE("seed " + std::to_string(seed) + ": " + DescribeJob(job));
+        const JobRun run = RunEveryGroup(job, makeEngine);
+        ExpectValidResult(run.Ret, job, &run.LeftYBuzai);
+        for (int state : run.States) EXPECT_TRUE(state == 3 || state == 4) << "state " << state;
+        if (testing::Test::HasFailure())
+            return;  // one job is enough to look at
+    }
+}
+
+}  // namespace
+
+TEST(StripJobs, EveryStripVariantCutsValidLayouts)
+{
+    for (int level = 0; level <= 2; ++level)
+        for (int area = 0; area <= 1; ++area)
+            for (int order = 2; order >= 0; --order)
+                RunJobs("CCal2 level " + std::to_string(level) + " area " + std::to_string(area) + " order " +
+                            std::to_string(order),
+                        false, [=] {
+                            auto engine = std::make_unique<CCal2>();
+                            engine->Level = level;
+                            engine->AreaFlag = area;
+                            engine->Order = order;
+                            return engine;
+                        });
+}
+
+TEST(StripJobs, EveryStackVariantCutsValidLayouts)
+{
+    for (int area = 0; area <= 1; ++area)
+        for (int second = 0; second <= 1; ++second)
+            for (int order = 2; order >= 0; --order)
+                RunJobs("CCal3 area " + std::to_string(area) + " second " + std::to_string(second) +
+                            " order " + std::to_string(order),
+                        true, [=] {
+                            auto engine = std::make_unique<CCal3>();
+                            engine->Level = 2;
+                            engine->AreaFlag = area;
+                            engine->SecondFlag = second;
+                            engine->Order = order;
+                            return engine;
+                        });
+}
