@@ -222,7 +222,7 @@ TEST(Cal4FillRowLength, BothOrientationsShareThePiecesOfTheirPart)
         engine.FillRowLength(1000, {{500, 200, 0, 0, 0, 1}, {200, 500, 0, 0, 1, 1}}, chosen, remaining, used);
         EXPECT_EQ(Taken(chosen), c.taken);
     }
-    // With room left after two 500s nothing else is taken; 1100 leaves room for one turned piece.
+    // Three pieces and 1200: two lie along as 500s, the third turned fills the last 200.
     CCal4 engine;
     engine.LenBuzaiSub = {{0, 0, 3}};
     std::vector<CAL4_LENBUZAI> chosen;
