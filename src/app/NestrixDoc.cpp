@@ -1,8 +1,38 @@
 #include "app/NestrixDoc.h"
 
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
 #include "app/ProgramFolder.h"
 #include "app/Settings.h"
+#include "job/TextFile.h"
 #include "platform/Prompt.h"
+
+namespace {
+
+// A job file that exists but could not be read would be overwritten at the end with what was
+// read of it; its bytes are kept beside it first.
+void KeepUnreadable(const std::string& folder, const char* name, Prompt& prompt)
+{
+    const std::string path = folder + name;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return;  // missing (first run): nothing to keep
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    const std::string backup = path + ".bak";
+    if (in.bad() || WriteFileAtomically(backup, bytes.str()) != WriteStatus::Ok) {
+        prompt.ShowError(std::string("「") + name +
+                         "」を控えとして保存できませんでした。\n終了時に上書きされます。");
+        return;
+    }
+    prompt.ShowError(std::string("読み込めなかった「") + name + "」を「" + name + ".bak」として残しました。");
+}
+
+}  // namespace
 
 CNestrixDoc::CNestrixDoc()
 {
@@ -14,11 +44,15 @@ CNestrixDoc::CNestrixDoc()
 int CNestrixDoc::OnNewDocument(const Settings& settings, const std::string& folder, Prompt& prompt)
 {
     if (!settings.ResetGenbanFlg) {
-        GenbanList.Read(folder + kBoardsJobFileName, settings, prompt);
+        if (!GenbanList.Read(folder + kBoardsJobFileName, settings, prompt)) {
+            KeepUnreadable(folder, kBoardsJobFileName, prompt);
+        }
         GenbanList.Saved = 0;
     }
     if (!settings.ResetYBuzaiFlg) {
-        YBuzaiList.Read(folder + kSecondaryJobFileName, settings, prompt);
+        if (!YBuzaiList.Read(folder + kSecondaryJobFileName, settings, prompt)) {
+            KeepUnreadable(folder, kSecondaryJobFileName, prompt);
+        }
         YBuzaiList.Saved = 0;
     }
     return 1;

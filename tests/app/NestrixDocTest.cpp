@@ -95,6 +95,28 @@ TEST(NestrixDoc, NewDocumentReloadsTheJobFilesUnlessReset)
     }
 }
 
+// A damaged job file is read only up to the bad line; the end of the program would write that
+// part over it. The whole file is kept beside it first.
+TEST(NestrixDoc, AnUnreadableJobFileIsKeptBeforeItIsOverwritten)
+{
+    TempDir home;
+    WriteJobFiles(home);
+    const std::string damaged = ReadBytes(home.File("Genban")) + "broken line\r\n";
+    WriteBytes(home.File("Genban"), damaged);
+    RecordingPrompt prompt;
+    CNestrixDoc doc;
+    doc.OnNewDocument(Settings(), home.Path() + "/", prompt);
+    EXPECT_EQ(doc.GenbanList.Items.size(), 2u);
+    EXPECT_EQ(prompt.Shown,
+              (std::vector<std::string>{"原板データが異常です。\n読み込みを中断しました。",
+                                        "読み込めなかった「Genban」を「Genban.bak」として残しました。"}));
+    EXPECT_EQ(ReadBytes(home.File("Genban.bak")), damaged);
+
+    doc.WriteJobFiles(home.Path() + "/", prompt);
+    EXPECT_EQ(ReadBytes(home.File("Genban.bak")), damaged);
+    EXPECT_NE(ReadBytes(home.File("Genban")), damaged);
+}
+
 TEST(NestrixDoc, ClosingAsksOnlyWhenThePartsAreModified)
 {
     struct Case {
