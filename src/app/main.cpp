@@ -2,6 +2,7 @@
 #include <string>
 
 #include "app/IniFile.h"
+#include "app/LayoutCommand.h"
 #include "app/NestrixApp.h"
 #include "app/ProgramFolder.h"
 #include "app/Settings.h"
@@ -43,6 +44,9 @@ int main(int argc, char** argv)
         }
         if (command == "--info") {
             return PrintInfo();
+        }
+        if (command == "layout") {
+            return RunLayoutCommand(argc - 1, argv + 1);
         }
     }
     return RunDesktop(argc, argv);

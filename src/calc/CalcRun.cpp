@@ -56,14 +56,16 @@ CalcRun::~CalcRun()
 {
     for (Job* job : m_running) job->Engine->StopRequest = 1;
     for (const auto& job : m_jobs)
-        if (job->Thread.joinable()) job->Thread.join();
+        if (job->Thread.joinable())
+            job->Thread.join();
 }
 
 void CalcRun::Start(CRetData& result)
 {
     m_start = std::chrono::steady_clock::now();
     m_groups = BuildCalData(m_buzai, m_ybuzai, m_genban, m_settings, result);
-    const std::vector<EngineVariant> variants = m_only ? std::vector<EngineVariant>{*m_only} : JobVariants(m_settings);
+    const std::vector<EngineVariant> variants =
+        m_only ? std::vector<EngineVariant>{*m_only} : JobVariants(m_settings);
     for (std::size_t g = 0; g < m_groups.size(); ++g) {
         for (const EngineVariant& variant : variants) {
             auto job = std::make_unique<Job>();
@@ -105,8 +107,10 @@ void CalcRun::Reap()
 bool CalcRun::Poll()
 {
     Reap();
-    if (!m_failure.empty() && !m_aborted) RequestAbort();  // one failed job ends the run
-    if (m_aborted) return !m_running.empty();
+    if (!m_failure.empty() && !m_aborted)
+        RequestAbort();  // one failed job ends the run
+    if (m_aborted)
+        return !m_running.empty();
     const std::size_t limit = static_cast<std::size_t>(std::max(1, m_settings.MaxCalNum));
     while (m_next < m_jobs.size() && m_running.size() < limit) {
         Job& job = *m_jobs[m_next++];
@@ -133,7 +137,8 @@ void CalcRun::RequestAbort()
 
 int CalcRun::Percent() const
 {
-    if (m_jobs.empty()) return 0;
+    if (m_jobs.empty())
+        return 0;
     long long sum = m_finished;
     for (const Job* job : m_running) sum += job->Engine->GetProgress();
     return static_cast<int>(sum * 100 / (static_cast<long long>(m_jobs.size()) * 100));
@@ -161,11 +166,14 @@ long long UnplacedPieces(const CRetData& ret)
 
 bool ReplacesBest(const CRetData& c, const CRetData& best, bool noRate)
 {
-    if (noRate) return c.IsBetter(best);
+    if (noRate)
+        return c.IsBetter(best);
     // A result that leaves fewer pieces uncut wins before any price comparison.
     const long long uc = UnplacedPieces(c), ub = UnplacedPieces(best);
-    if (uc != ub) return uc < ub;
-    if (c.TotalPrice != best.TotalPrice) return c.TotalPrice < best.TotalPrice;
+    if (uc != ub)
+        return uc < ub;
+    if (c.TotalPrice != best.TotalPrice)
+        return c.TotalPrice < best.TotalPrice;
     return c.IsBetter(best);
 }
 
@@ -199,7 +207,8 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
             const CRetData* best = nullptr;
             for (const auto& job : m_jobs) {
                 // A job that stopped itself (calculation error) has no usable result.
-                if (job->Group != static_cast<std::int32_t>(g) || job->Engine->State == 5) continue;
+                if (job->Group != static_cast<std::int32_t>(g) || job->Engine->State == 5)
+                    continue;
                 if (best == nullptr || ReplacesBest(job->Engine->Ret, *best, m_settings.NoRateFlg != 0))
                     best = &job->Engine->Ret;
             }
@@ -215,17 +224,20 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
         }
         result.Finalize(m_settings.NoSort != 0);
         MergeSameLayouts(result.Layouts);
-        if (result.Layouts.empty()) outcome = Outcome::NothingPlaced;
+        if (result.Layouts.empty())
+            outcome = Outcome::NothingPlaced;
     }
     m_running.clear();
     m_jobs.clear();
     if (m_settings.TimeDisp) {
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
         char text[64];
         std::snprintf(text, sizeof text, "処理時間 %.3f秒\n", seconds);
         prompt.ShowError(text);
     }
-    if (outcome == Outcome::NothingPlaced) prompt.ShowError("全ての部材が配置できませんでした。");
+    if (outcome == Outcome::NothingPlaced)
+        prompt.ShowError("全ての部材が配置できませんでした。");
     return outcome;
 }
 
@@ -234,7 +246,8 @@ CalcRun::Outcome CalcRun::RunToEnd(CRetData& result, Prompt& prompt,
 {
     Start(result);
     while (Poll()) {
-        if (tick && tick(*this) && !m_aborted) RequestAbort();
+        if (tick && tick(*this) && !m_aborted)
+            RequestAbort();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return Finish(result, prompt);

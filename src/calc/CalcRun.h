@@ -56,8 +56,8 @@ class CalcRun {
 public:
     enum class Outcome { Placed, NothingPlaced, Aborted, Failed };
 
-    CalcRun(const CBuzaiList& buzai, const CBuzaiList& ybuzai, const CGenbanList& genban, const Settings& settings,
-            EngineFactory factory);
+    CalcRun(const CBuzaiList& buzai, const CBuzaiList& ybuzai, const CGenbanList& genban,
+            const Settings& settings, EngineFactory factory);
     ~CalcRun();  // stops and joins whatever still runs
     CalcRun(const CalcRun&) = delete;
     CalcRun& operator=(const CalcRun&) = delete;

@@ -8,7 +8,8 @@ CBuzaiList UnplacedPartsList(const CRetData& ret)
     CBuzaiList list;
     for (const CAL_BUZAI& entry : ret.Unplaced) {
         const CBuzaiList* source = entry.Flag == 1 ? ret.YBuzaiList : ret.BuzaiList;
-        if (source == nullptr) throw CalcError("unplaced part without its list");
+        if (source == nullptr)
+            throw CalcError("unplaced part without its list");
         CBuzai part = CheckedAt(source->Items, entry.Number, "unplaced part");
         part.Count = entry.Count;
         list.Items.push_back(std::move(part));

@@ -21,38 +21,45 @@ namespace {
 class GridEngine : public CCalHaichi {
 public:
     int Order = 0;
-    int Fail = 0;   // throws CalcError from LayoutBoard
-    int Spin = 0;   // waits for the stop request in LayoutBoard
+    int Fail = 0;  // throws CalcError from LayoutBoard
+    int Spin = 0;  // waits for the stop request in LayoutBoard
 
     void SetCalData(const CCalData& data) override
     {
         CalData = data;
         State = 1;
     }
-    int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect) override
+    int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
+                    const CalRect& rect) override
     {
-        if (Fail) throw CalcError("grid index out of range");
+        if (Fail)
+            throw CalcError("grid index out of range");
         while (Spin && !StopRequest) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         left = remaining;
         for (auto& list : left) std::erase_if(list, [](const CAL_BUZAI& e) { return e.Count < 1; });
-        if (left[0].empty()) return 0;
+        if (left[0].empty())
+            return 0;
         CAL_BUZAI& entry = left[0].front();
         const CBuzai& part = Part(0, entry.Number);
         const std::int32_t w = part.Width + NokoHaba, h = part.Height + NokoHaba;
         int nx = std::min<int>((rect.Width() + NokoHaba) / w, Order + 1);
         int ny = (rect.Height() + NokoHaba) / h;
-        if (nx < 1 || ny < 1) return 0;
+        if (nx < 1 || ny < 1)
+            return 0;
         ny = std::min(ny, (entry.Count + nx - 1) / nx);
         nx = std::min(nx, entry.Count);
         const int pieces = std::min(entry.Count, nx * ny);
         ny = (pieces + nx - 1) / nx;
-        if (nx * ny != pieces) ny = pieces / nx;
-        if (ny < 1) return 0;
+        if (nx * ny != pieces)
+            ny = pieces / nx;
+        if (ny < 1)
+            return 0;
         layout.Blocks.emplace_back(entry.Number, 0, rect.X0, rect.Y0, nx, ny, 0);
         layout.PartsArea += static_cast<double>(part.Width) * part.Height * nx * ny;
         layout.TotalArea = layout.PartsArea;
         entry.Count -= nx * ny;
-        if (entry.Count == 0) left[0].erase(left[0].begin());
+        if (entry.Count == 0)
+            left[0].erase(left[0].begin());
         return 1;
     }
     std::unique_ptr<CCalHaichi> CreateInstance() const override
@@ -90,13 +97,15 @@ TestJob ThreeGroups()
 }
 
 CalcRun::Outcome RunJob(const TestJob& job, CRetData& ret, RecordingPrompt& prompt, int threads,
-                     std::size_t* mostRunning = nullptr)
+                        std::size_t* mostRunning = nullptr)
 {
     Settings settings = job.Set;
     settings.MaxCalNum = threads;
-    CalcRun run(job.Buzai, job.YBuzai, job.Genban, settings, [](const EngineVariant& v) { return MakeGrid(v); });
+    CalcRun run(job.Buzai, job.YBuzai, job.Genban, settings,
+                [](const EngineVariant& v) { return MakeGrid(v); });
     const CalcRun::Outcome outcome = run.RunToEnd(ret, prompt, nullptr);
-    if (mostRunning) *mostRunning = run.MostRunningAtOnce();
+    if (mostRunning)
+        *mostRunning = run.MostRunningAtOnce();
     return outcome;
 }
 
@@ -109,7 +118,7 @@ TEST(JobVariants, CountsEveryEngineByTheSettings)
         int cal1, cal2, cal3Jobs, cal4Jobs;
     };
     const Case cases[] = {
-        {3, 1, 1, 1, 4, 18, 12, 48}, {3, 0, 1, 1, 2, 9, 6, 24}, {3, 1, 0, 1, 4, 18, 0, 48},
+        {3, 1, 1, 1, 4, 18, 12, 48}, {3, 0, 1, 1, 2, 9, 6, 24},  {3, 1, 0, 1, 4, 18, 0, 48},
         {3, 1, 1, 0, 4, 18, 12, 0},  {2, 1, 1, 1, 0, 18, 0, 36}, {1, 1, 1, 1, 0, 12, 0, 24},
         {0, 1, 1, 1, 0, 6, 0, 12},   {0, 0, 1, 1, 0, 3, 0, 6},   {0, 1, 1, 0, 0, 6, 0, 0},
     };
@@ -163,11 +172,13 @@ TEST(CalcRun, ResultDoesNotDependOnTheThreadCount)
         std::size_t most = 0;
         ASSERT_EQ(RunJob(job, ret, prompt, threads, &most), CalcRun::Outcome::Placed);
         EXPECT_LE(most, static_cast<std::size_t>(threads));
-        if (threads == 1) EXPECT_EQ(most, 1u);
+        if (threads == 1)
+            EXPECT_EQ(most, 1u);
         EXPECT_TRUE(prompt.Shown.empty());
         ExpectValidLayouts(ret, job);
         const std::string json = ResultToJson(ret);
-        if (first.empty()) first = json;
+        if (first.empty())
+            first = json;
         EXPECT_EQ(json, first);
     }
 }
@@ -239,9 +250,8 @@ TEST(CalcRun, AbortStopsEveryEngineAndLeavesNoResult)
 TEST(CalcRun, AnInternalErrorEndsTheRunWithAMessage)
 {
     const TestJob job = ThreeGroups();
-    CalcRun run(job.Buzai, job.YBuzai, job.Genban, job.Set, [](const EngineVariant& v) {
-        return MakeGrid(v, v.Kind == 4 && v.Level == 1 ? 1 : 0);
-    });
+    CalcRun run(job.Buzai, job.YBuzai, job.Genban, job.Set,
+                [](const EngineVariant& v) { return MakeGrid(v, v.Kind == 4 && v.Level == 1 ? 1 : 0); });
     CRetData ret;
     RecordingPrompt prompt;
     EXPECT_EQ(run.RunToEnd(ret, prompt, nullptr), CalcRun::Outcome::Failed);
@@ -255,7 +265,8 @@ TEST(CalcRun, ReportsProgressAsFinishedJobsOverAll)
     TestJob job;
     job.Board(1000, 1000).Parts(300, 300, 9);
     job.Set.MaxCalNum = 1;
-    CalcRun run(job.Buzai, job.YBuzai, job.Genban, job.Set, [](const EngineVariant& v) { return MakeGrid(v); });
+    CalcRun run(job.Buzai, job.YBuzai, job.Genban, job.Set,
+                [](const EngineVariant& v) { return MakeGrid(v); });
     EXPECT_EQ(run.Percent(), 0);
     CRetData ret;
     run.Start(ret);
@@ -282,7 +293,8 @@ TEST(ReplacesBest, PutsUncutPartsBeforePrice)
 {
     auto result = [](long long unplaced, std::int64_t price, double partsArea, double boardArea) {
         CRetData r;
-        if (unplaced > 0) r.Unplaced.push_back({0, static_cast<std::int32_t>(unplaced), 0});
+        if (unplaced > 0)
+            r.Unplaced.push_back({0, static_cast<std::int32_t>(unplaced), 0});
         r.TotalPrice = price;
         r.PartsArea = partsArea;
         r.TotalArea = partsArea;
@@ -319,8 +331,8 @@ TEST(MergeSameLayouts, AddsTheBoardCountsOfIdenticalLayouts)
         o.Summary.push_back({0, 1, 0});
         return o;
     };
-    std::vector<COutData> layouts = {layout(0, 2, 0), layout(1, 1, 0), layout(0, 3, 0), layout(0, 1, 5),
-                                     layout(1, 4, 0), layout(0, 1, 0)};
+    std::vector<COutData> layouts = {layout(0, 2, 0), layout(1, 1, 0), layout(0, 3, 0),
+                                     layout(0, 1, 5), layout(1, 4, 0), layout(0, 1, 0)};
     MergeSameLayouts(layouts);
     ASSERT_EQ(layouts.size(), 3u);
     EXPECT_EQ(layouts[0].Repeat, 6);

@@ -1,0 +1,43 @@
+#include "calc/engines/Engines.h"
+
+#include "calc/CalcError.h"
+#include "calc/engines/Cal1.h"
+#include "calc/engines/Cal2.h"
+#include "calc/engines/Cal3.h"
+#include "calc/engines/Cal4.h"
+
+std::unique_ptr<CCalHaichi> MakeEngine(const EngineVariant& variant)
+{
+    switch (variant.Kind) {
+        case 1: {
+            auto engine = std::make_unique<CCal1>();
+            engine->CandidateFlag = variant.Second;
+            engine->AreaFlag = variant.Area;
+            return engine;
+        }
+        case 2: {
+            auto engine = std::make_unique<CCal2>();
+            engine->Order = variant.Order;
+            engine->Level = variant.Level;
+            engine->AreaFlag = variant.Area;
+            return engine;
+        }
+        case 3: {
+            auto engine = std::make_unique<CCal3>();
+            engine->Order = variant.Order;
+            engine->Level = 2;
+            engine->SecondFlag = variant.Second;
+            engine->AreaFlag = variant.Area;
+            return engine;
+        }
+        case 4: {
+            auto engine = std::make_unique<CCal4>();
+            engine->Order = variant.Order;
+            engine->Level = variant.Level;
+            engine->SecondFlag = variant.Second;
+            engine->AreaFlag = variant.Area;
+            return engine;
+        }
+    }
+    throw CalcError("unknown engine kind " + std::to_string(variant.Kind));
+}

@@ -1,0 +1,207 @@
+#include "app/LayoutCommand.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/Settings.h"
+
+#include "fakes/RecordingPrompt.h"
+#include "fakes/TempDir.h"
+#include "job/Buzai.h"
+#include "job/Genban.h"
+#include "job/TextFile.h"
+
+namespace {
+
+struct Output {
+    int Status = 0;
+    std::string Out;
+    std::string Err;
+};
+
+Output Layout(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "layout");
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    Output output;
+    output.Status = RunLayoutCommand(static_cast<int>(args.size()), argv.data());
+    output.Out = testing::internal::GetCapturedStdout();
+    output.Err = testing::internal::GetCapturedStderr();
+    return output;
+}
+
+// Two kinds on two boards; one part too long for the cutting limit of the settings file.
+class LayoutCommandTest : public testing::Test {
+protected:
+    TempDir dir;
+    std::string boards = dir.File("boards.csv");
+    std::string parts = dir.File("parts.csv");
+    std::string secondary = dir.File("secondary.csv");
+    std::string settings = dir.File("settings.ini");
+
+    void SetUp() override
+    {
+        RecordingPrompt prompt;
+        CGenbanList genban;
+        genban.Items.resize(2);
+        genban.Items[0].Name = "合板";
+        genban.Items[0].Width = 18200;
+        genban.Items[0].Height = 9100;
+        genban.Items[0].Price = 3000;
+        genban.Items[1].Name = "MDF";
+        genban.Items[1].Kind = "MDF";
+        genban.Items[1].Price = 2000;
+        ASSERT_EQ(genban.Write(boards, prompt), 1);
+        CBuzaiList buzai;
+        buzai.Items.resize(3);
+        buzai.Items[0].Name = "棚板";
+        buzai.Items[0].Width = 6000;
+        buzai.Items[0].Height = 3000;
+        buzai.Items[0].Count = 5;
+        buzai.Items[1].Name = "扉";
+        buzai.Items[1].Kind = "MDF";
+        buzai.Items[1].Width = 4000;
+        buzai.Items[1].Height = 7000;
+        buzai.Items[1].Count = 2;
+        buzai.Items[1].NoTurn = 1;
+        buzai.Items[2].Name = "長物";
+        buzai.Items[2].Width = 17000;
+        buzai.Items[2].Height = 500;
+        buzai.Items[2].Count = 3;
+        ASSERT_EQ(buzai.Write(parts, prompt), 1);
+        CBuzaiList ybuzai;
+        ybuzai.Items.resize(1);
+        ybuzai.Items[0].Name = "小物";
+        ybuzai.Items[0].Width = 1000;
+        ybuzai.Items[0].Height = 1000;
+        ybuzai.Items[0].Count = 9999;
+        ASSERT_EQ(ybuzai.Write(secondary, prompt), 1);
+        WriteBytes(settings, "[SysPara]\r\nMaxCutSize=15000\r\nUseYBuzai=1\r\nNokoHaba=30\r\n");
+    }
+};
+
+}  // namespace
+
+TEST_F(LayoutCommandTest, PrintsTheSummaryAndWritesJsonAndUnplacedParts)
+{
+    const std::string json = dir.File("out.json");
+    const std::string unplaced = dir.File("unplaced.csv");
+    const Output out = Layout({"--boards", boards, "--parts", parts, "--secondary", secondary, "--settings",
+                               settings, "--threads", "2", "--json", json, "--unplaced", unplaced});
+    ASSERT_EQ(out.Status, 0) << out.Err;
+    EXPECT_NE(out.Out.find("歩留まり  "), std::string::npos);
+    EXPECT_NE(out.Out.find("使用原板合計金額 "), std::string::npos);
+    EXPECT_NE(out.Out.find("部材部分金額     "), std::string::npos);
+    EXPECT_NE(out.Out.find("長物"), std::string::npos);
+
+    const nlohmann::ordered_json result = nlohmann::ordered_json::parse(ReadBytes(json));
+    EXPECT_EQ(result["format"], "nestrix-result");
+    std::vector<std::string> keys;
+    for (auto it = result.begin(); it != result.end(); ++it) keys.push_back(it.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"format", "version", "max_board_width", "max_board_height",
+                                              "parts_area", "total_area", "board_area", "total_price",
+                                              "parts_price", "total_pieces_price", "layouts", "unplaced",
+                                              "used_boards", "placed_secondary"}));
+    EXPECT_EQ(result["unplaced"], nlohmann::ordered_json::parse(R"([{"part": 2, "count": 3, "list": 0}])"));
+    long long pieces[2] = {0, 0};
+    for (const auto& layout : result["layouts"])
+        for (const auto& entry : layout["summary"])
+            if (entry["list"] == 0)
+                pieces[entry["part"].get<int>()] +=
+                    entry["pieces"].get<long long>() * layout["repeat"].get<long long>();
+    EXPECT_EQ(pieces[0], 5);
+    EXPECT_EQ(pieces[1], 2);
+    EXPECT_FALSE(result["placed_secondary"].empty());
+
+    // The unplaced parts as a parts file: the record with the count left over.
+    CBuzaiList read;
+    RecordingPrompt prompt;
+    std::ifstream in(unplaced, std::ios::binary);
+    ASSERT_EQ(read.Read(in, Settings(), prompt), 1);
+    ASSERT_EQ(read.Items.size(), 1u);
+    EXPECT_EQ(read.Items[0].Name, "長物");
+    EXPECT_EQ(read.Items[0].Count, 3);
+    EXPECT_EQ(read.Items[0].Width, 17000);
+}
+
+TEST_F(LayoutCommandTest, GivesTheSameJsonForAnyThreadCount)
+{
+    std::string first;
+    for (const char* threads : {"1", "2", "16"}) {
+        const std::string json = dir.File(std::string("out") + threads + ".json");
+        const Output out = Layout({"--boards", boards, "--parts", parts, "--secondary", secondary,
+                                   "--settings", settings, "--threads", threads, "--json", json});
+        ASSERT_EQ(out.Status, 0) << out.Err;
+        if (first.empty())
+            first = ReadBytes(json);
+        EXPECT_EQ(ReadBytes(json), first) << threads;
+    }
+}
+
+TEST_F(LayoutCommandTest, RunsOneEngineVariantWhenAsked)
+{
+    for (const char* engine :
+         {"cal1", "cal2:order=2,level=1", "cal3:second=1", "cal4:level=3,area=1,second=1"}) {
+        SCOPED_TRACE(engine);
+        const Output out = Layout({"--boards", boards, "--parts", parts, "--engine", engine});
+        EXPECT_EQ(out.Status, 0) << out.Err;
+    }
+}
+
+TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
+{
+    std::string headerOnly;
+    ASSERT_TRUE(
+        EncodeForDisk("部材名,部材横,部材縦,部材厚さ,部材数,部材横置き,部材種類,部材備考\n", headerOnly));
+    WriteBytes(dir.File("empty.csv"), headerOnly);
+    WriteBytes(dir.File("bad.csv"), "x,y\r\n");
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"--parts", parts}, "--boards and --parts are required"},
+        {{"--boards", boards, "--parts", parts, "--colour", "red"}, "unknown option: --colour"},
+        {{"--boards", boards, "--parts", parts, "--threads", "0"}, "--threads takes a number from 1 to 16"},
+        {{"--boards", boards, "--parts", parts, "--threads", "3x"}, "--threads takes a number from 1 to 16"},
+        {{"--boards", boards, "--parts", parts, "--engine", "cal9"}, "unknown engine: cal9"},
+        {{"--boards", boards, "--parts", parts, "--engine", "cal2:depth=1"},
+         "unknown engine parameter: depth"},
+        {{"--boards", boards, "--parts", parts, "--engine", "cal2:order=7"}, "bad engine parameter: order=7"},
+        {{"--boards", boards, "--parts", parts, "--json"}, "missing value after --json"},
+        {{"--boards", dir.File("none.csv"), "--parts", parts},
+         "原板ファイルが開けません。 読み込みを中断しました。"},
+        {{"--boards", boards, "--parts", dir.File("bad.csv")},
+         "部材項目数が違います。 読み込みを中断しました。"},
+        {{"--boards", boards, "--parts", dir.File("empty.csv")}, "the parts file holds no part"},
+        {{"--boards", boards, "--parts", parts, "--settings", dir.File("none.ini")}, "cannot be read"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        const Output out = Layout(c.args);
+        EXPECT_EQ(out.Status, 2);
+        EXPECT_NE(out.Err.find(c.message), std::string::npos) << out.Err;
+        EXPECT_TRUE(out.Out.empty());
+    }
+}
+
+TEST_F(LayoutCommandTest, NothingPlacedIsAnErrorStatus)
+{
+    CBuzaiList buzai;
+    buzai.Items.resize(1);
+    buzai.Items[0].Kind = "無い種類";
+    RecordingPrompt prompt;
+    ASSERT_EQ(buzai.Write(dir.File("nokind.csv"), prompt), 1);
+    const std::string json = dir.File("none.json");
+    const Output out = Layout({"--boards", boards, "--parts", dir.File("nokind.csv"), "--json", json});
+    EXPECT_EQ(out.Status, 1);
+    EXPECT_NE(out.Err.find("全ての部材が配置できませんでした。"), std::string::npos);
+    EXPECT_EQ(ReadBytes(json), "");
+}

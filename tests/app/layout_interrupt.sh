@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Ctrl-C during `nestrix layout` stops the run: exit status 130 and no result file.
+set -u
+nestrix=$1
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+{
+    echo "原板名,原板横,原板縦,原板厚さ,原板数,原板単価,原板優先度,原板種類,原板備考,原板上トリム,原板下トリム,原板左トリム,原板右トリム"
+    echo "B,2430.0,1220.0,10.0,9999,5000,0,,,0.0,0.0,0.0,0.0"
+} | iconv -f UTF-8 -t CP932 > "$dir/boards.csv"
+{
+    echo "部材名,部材横,部材縦,部材厚さ,部材数,部材横置き,部材種類,部材備考"
+    for i in $(seq 1 400); do
+        echo "P$i,$((37 + i * 7 % 500)).0,$((23 + i * 13 % 400)).0,10.0,$((1 + i % 9)),$((i % 5 == 0 ? 1 : 0)),,"
+    done
+} | iconv -f UTF-8 -t CP932 > "$dir/parts.csv"
+"$nestrix" layout --boards "$dir/boards.csv" --parts "$dir/parts.csv" --threads 1 --json "$dir/out.json" \
+    >"$dir/stdout" 2>"$dir/stderr" &
+pid=$!
+sleep 1
+kill -INT "$pid"
+wait "$pid"
+status=$?
+if [ "$status" -ne 130 ]; then
+    echo "expected exit status 130, got $status"; cat "$dir/stderr"; exit 1
+fi
+if [ -e "$dir/out.json" ]; then
+    echo "a result was written after the interrupt"; exit 1
+fi
+grep -q "中断しました" "$dir/stderr" || { echo "no stop message"; cat "$dir/stderr"; exit 1; }
+echo ok
