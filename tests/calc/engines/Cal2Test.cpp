@@ -271,6 +271,23 @@ TEST(Cal2LayoutBoard, CuttingLimitForbidsStripsAcrossTheLongSide)
     }
 }
 
+TEST(Cal2LayoutBoard, EqualPartsAreasAreDecidedByTheTotalArea)
+{
+    // 1000 x 1000, level 0. Along x the 600 x 1000 part makes a strip 1000 thick that the 400 x 900
+    // secondary part cannot join; along y the secondary part gets a strip of its own. Both place
+    // the same parts area, so the strips along y win by the total area although they come later.
+    const TestJob job = TestJob().Board(1000, 1000).Parts(600, 1000, 1, 1).Secondary(400, 900, 1, 1);
+    PreparedCal2 p(job, 0, 0);
+    BuzaiLists left;
+    COutData layout;
+    ASSERT_EQ(p.engine.LayoutBoard(p.engine.CalData.Buzai, left, layout, CalRect{0, 0, 1000, 1000}), 1);
+    EXPECT_EQ(layout.Blocks,
+              (std::vector<CHaichi>{CHaichi(0, 0, 0, 0, 1, 1, 0), CHaichi(0, 1, 600, 0, 1, 1, 0)}));
+    EXPECT_DOUBLE_EQ(layout.PartsArea, 600.0 * 1000);
+    EXPECT_DOUBLE_EQ(layout.TotalArea, 600.0 * 1000 + 400.0 * 900);
+    EXPECT_TRUE(left[1].empty());
+}
+
 TEST(Cal2LayoutBoard, StopRequestLeavesTheListsAsTheyWere)
 {
     const TestJob job = TestJob().Board(1000, 1000).Parts(300, 300, 4);
