@@ -172,8 +172,9 @@ TEST(CalcRun, ResultDoesNotDependOnTheThreadCount)
         std::size_t most = 0;
         ASSERT_EQ(RunJob(job, ret, prompt, threads, &most), CalcRun::Outcome::Placed);
         EXPECT_LE(most, static_cast<std::size_t>(threads));
-        if (threads == 1)
+        if (threads == 1) {
             EXPECT_EQ(most, 1u);
+        }
         EXPECT_TRUE(prompt.Shown.empty());
         ExpectValidLayouts(ret, job);
         const std::string json = ResultToJson(ret);

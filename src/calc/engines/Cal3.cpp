@@ -66,6 +66,16 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         left = remaining;
         return 0;
     }
+    if (m_depth == 0) {
+        Fills = 0;
+    } else if (++Fills > kFillBudget) {
+        return CCal2::LayoutBoard(remaining, left, layout, rect);
+    }
+    struct DepthGuard {
+        int& depth;
+        explicit DepthGuard(int& d) : depth(d) { ++depth; }
+        ~DepthGuard() { --depth; }
+    } guard(m_depth);
     // The stack's part: the first entry that fits, and in which orientations.
     int list = -1;
     std::size_t entry = 0;

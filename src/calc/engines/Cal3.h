@@ -32,4 +32,15 @@ public:
     virtual StackExtent FillStripStack(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
                                        std::vector<CAL_BUZAI>& out, COutData& layout, std::int32_t thickness,
                                        const CalRect& rect);
+
+    // Recursive fills one board layout may spend on stacks. Up to four stacks per rectangle,
+    // each with up to four ways of cutting the rest into two rectangles, make the search grow
+    // by up to 32 per level: a board with many small parts would take hours. Past the budget
+    // the remaining sub-rectangles of that board are filled with strips (CCal2), which keeps
+    // every layout cuttable and the result the same for any number of threads.
+    static constexpr std::int64_t kFillBudget = 100000;
+    std::int64_t Fills = 0;  // recursive fills of the current board layout
+
+private:
+    int m_depth = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "calc/LayoutChecker.h"
 #include "calc/TestJob.h"
 
 namespace {
@@ -103,9 +104,11 @@ TEST(Cal3LayoutBoard, EvaluatesEveryOrientationAndSkipsARepeatedStack)
         ASSERT_EQ(engine.LayoutBoard(engine.CalData.Buzai, left, layout, engine.Top), 1);
         ASSERT_EQ(engine.TopStacks.size(), c.stacks);  // stacks laid, the skipped ones included
         EXPECT_EQ(engine.SubRectangles, c.subRectangles);
-        if (c.stacks == 4)  // the turned square lies exactly as the one not turned
-            for (std::size_t i = 0; i < 2; ++i)
+        if (c.stacks == 4) {  // the turned square lies exactly as the one not turned
+            for (std::size_t i = 0; i < 2; ++i) {
                 EXPECT_EQ(engine.TopStacks[i].Blocks, engine.TopStacks[i + 2].Blocks);
+            }
+        }
         EXPECT_TRUE(left[0].empty());
     }
 }
@@ -165,4 +168,23 @@ TEST(Cal3Calculate, PlacesMixedStripsOnOneBoard)
         ASSERT_FALSE(result.Layouts[0].Blocks.empty());
         EXPECT_EQ(result.Layouts[0].Blocks[0], CHaichi(0, 0, 0, 0, 1, 2, 0));
     }
+}
+
+// Many small parts on a large board: the search over stacks would run for hours. Past the budget
+// the rest of the board is filled with strips, and the layout can still be cut.
+TEST(Cal3LayoutBoard, ABoardOfManySmallPartsStaysWithinTheFillBudget)
+{
+    TestJob job = TestJob().Board(24300, 12200).Kerf(30);
+    for (int i = 0; i < 14; ++i) job.Parts(300 + 170 * i, 200 + 90 * (i % 5), 6 + i % 4, i % 3 == 0);
+    CCal3 engine;
+    engine.Order = 2;
+    engine.Level = 2;
+    engine.SecondFlag = 1;
+    job.Prepare(engine);
+    BuzaiLists left;
+    COutData layout;
+    ASSERT_EQ(engine.LayoutBoard(engine.CalData.Buzai, left, layout, CalRect{0, 0, 24300, 12200}), 1);
+    EXPECT_GT(engine.Fills, CCal3::kFillBudget);
+    ExpectValidLayout(layout, job, false);
+    EXPECT_TRUE(left[0].empty());  // the board holds every piece
 }
