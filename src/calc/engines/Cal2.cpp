@@ -167,13 +167,11 @@ int CCal2::LayoutStrips(int depth, int mode, int d, const BuzaiLists& in, BuzaiL
             a.lists = work;
             const CalRect rest =
                 FillStrip(list, d, across, work[list], a.lists[list], a.record, a.thickness, strip);
-            if (finalStage) {
-                const std::vector<CAL_BUZAI> secondary = a.lists[1];
-                FillStrip(1, d, across, secondary, a.lists[1], a.record, a.thickness, rest);
-            } else {
-                const BuzaiLists stripIn = a.lists;
-                LayoutStrips(depth + 1, mode, across, stripIn, a.lists, a.record, rest);
-            }
+            // Both read their input before they write the output: the lists are updated in place.
+            if (finalStage)
+                FillStrip(1, d, across, a.lists[1], a.lists[1], a.record, a.thickness, rest);
+            else
+                LayoutStrips(depth + 1, mode, across, a.lists, a.lists, a.record, rest);
             tried[rotated] = std::move(a);
         }
         int chosen = tried[0] ? 0 : 1;
@@ -201,12 +199,11 @@ int CCal2::LayoutStrips(int depth, int mode, int d, const BuzaiLists& in, BuzaiL
     return made;
 }
 
-std::vector<CAL2_LENBUZAI> CCal2::StripCandidates(int list, int along, int across,
-                                                  const std::vector<CAL_BUZAI>& in,
-                                                  std::int32_t thickness) const
+void CCal2::StripCandidates(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
+                            std::int32_t thickness, std::vector<CAL2_LENBUZAI>& candidates) const
 {
     // A square part of side t lies as it is: one candidate, never two.
-    std::vector<CAL2_LENBUZAI> candidates;
+    candidates.clear();
     for (std::size_t i = 0; i < in.size(); ++i) {
         const CBuzai& part = Part(list, in[i].Number);
         const auto index = static_cast<std::int32_t>(i);
@@ -215,19 +212,21 @@ std::vector<CAL2_LENBUZAI> CCal2::StripCandidates(int list, int along, int acros
         else if (part.NoTurn == 0 && PieceSize(part, 0, along) == thickness)
             candidates.push_back(CAL2_LENBUZAI{PieceSize(part, 1, along), index, in[i].Count, 1, 0});
     }
-    return candidates;
 }
 
 CalRect CCal2::FillStrip(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
                          std::vector<CAL_BUZAI>& out, COutData& layout, std::int32_t thickness,
                          const CalRect& strip)
 {
-    const std::vector<CAL2_LENBUZAI> candidates = StripCandidates(list, along, across, in, thickness);
-    std::vector<CAL2_LENBUZAI> chosen;
+    std::vector<CAL2_LENBUZAI>& candidates = m_stripCandidates;
+    std::vector<CAL2_LENBUZAI>& chosen = m_stripChosen;
+    StripCandidates(list, along, across, in, thickness, candidates);
     std::int32_t remaining = 0, used = 0;
     FillLength(High(strip, along) - Low(strip, along), candidates, chosen, remaining, used);
 
-    std::vector<CAL_BUZAI> result = in;
+    if (&out != &in)
+        out = in;
+    std::vector<CAL_BUZAI>& result = out;
     std::int32_t pos = Low(strip, along);
     for (const CAL2_LENBUZAI& c : chosen) {
         CAL_BUZAI& e = result.at(static_cast<std::size_t>(c.Entry));
@@ -246,7 +245,6 @@ CalRect CCal2::FillStrip(int list, int along, int across, const std::vector<CAL_
     for (std::size_t i = result.size(); i-- > 0;)
         if (result[i].Count < 1)
             result.erase(result.begin() + static_cast<std::ptrdiff_t>(i));
-    out = std::move(result);
 
     CalRect rest = strip;
     if (!chosen.empty())
@@ -263,16 +261,14 @@ void CCal2::FillLength(std::int32_t length, const std::vector<CAL2_LENBUZAI>& ca
     if (StopRequest)
         return;
 
-    std::vector<std::int32_t> available(candidates.size());
-    for (std::size_t i = 0; i < candidates.size(); ++i) available[i] = candidates[i].Pieces;
+    // Every candidate is visited once, so all its pieces are still available when it is.
     for (std::size_t i = 0; i < candidates.size() && remaining > 0; ++i) {
         const CAL2_LENBUZAI& c = candidates[i];
-        if (available[i] < 1 || c.Length > remaining)
+        if (c.Pieces < 1 || c.Length > remaining)
             continue;
-        const std::int32_t n = std::min((remaining + NokoHaba) / (c.Length + NokoHaba), available[i]);
+        const std::int32_t n = std::min((remaining + NokoHaba) / (c.Length + NokoHaba), c.Pieces);
         remaining -= (c.Length + NokoHaba) * n;
         used += c.Length * n;
-        available[i] -= n;
         chosen.push_back(CAL2_LENBUZAI{c.Length, c.Entry, n, c.Rotated, static_cast<std::int32_t>(i)});
     }
     if (!chosen.empty())
@@ -295,18 +291,23 @@ bool CCal2::ExchangePass(const std::vector<CAL2_LENBUZAI>& candidates, std::vect
     std::vector<CAL2_LENBUZAI> bestRefill;
     std::int32_t bestRemaining = 0, bestUsed = 0;
 
+    // What the current choice leaves of every candidate; the choice changes only after the pass.
+    std::vector<std::int32_t> left(candidates.size());
+    for (std::size_t i = 0; i < candidates.size(); ++i) left[i] = Available(candidates, chosen, i);
+    std::vector<CAL2_LENBUZAI> shorter;
+    std::vector<CAL2_LENBUZAI> refill;
+
     const std::size_t first = chosen.front().Pieces == 1 ? 1 : 0;
     for (std::size_t j = first; j < chosen.size() && !StopRequest; ++j) {
         const std::int32_t pieceLength = chosen[j].Length;
         std::int32_t threshold = pieceLength;
         for (;;) {
             // Only shorter candidates, with what the current choice left of them.
-            std::vector<CAL2_LENBUZAI> shorter = candidates;
+            shorter = candidates;
             std::optional<std::int32_t> firstShorter;
             for (std::size_t i = 0; i < shorter.size(); ++i) {
-                const std::int32_t left = Available(candidates, chosen, i);
-                if (candidates[i].Length < threshold && left > 0) {
-                    shorter[i].Pieces = left;
+                if (candidates[i].Length < threshold && left[i] > 0) {
+                    shorter[i].Pieces = left[i];
                     if (!firstShorter)
                         firstShorter = candidates[i].Length;
                 } else {
@@ -315,13 +316,12 @@ bool CCal2::ExchangePass(const std::vector<CAL2_LENBUZAI>& candidates, std::vect
             }
             if (!firstShorter)
                 break;
-            std::vector<CAL2_LENBUZAI> refill;
             std::int32_t refillRemaining = 0, refillUsed = 0;
             FillLength(remaining + pieceLength, shorter, refill, refillRemaining, refillUsed);
             if (refillUsed > pieceLength + bestGain) {
                 bestGain = refillUsed - pieceLength;
                 bestItem = j;
-                bestRefill = std::move(refill);
+                std::swap(bestRefill, refill);
                 bestRemaining = refillRemaining;
                 bestUsed = refillUsed;
                 break;

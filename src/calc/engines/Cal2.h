@@ -42,7 +42,7 @@ public:
                              COutData& layout, const CalRect& rect);
     // Fills the strip along `along` with pieces of list `list` whose size across is `thickness`.
     // Returns what is left of the strip after the last piece and its kerf (the whole strip when
-    // nothing was placed).
+    // nothing was placed). `in` and `out` may be the same list.
     virtual CalRect FillStrip(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
                               std::vector<CAL_BUZAI>& out, COutData& layout, std::int32_t thickness,
                               const CalRect& strip);
@@ -59,9 +59,13 @@ protected:
     static std::int32_t High(const CalRect& rect, int axis) { return axis == 0 ? rect.X1 : rect.Y1; }
     // The candidates of a strip of `thickness`: entries of `in` (list `list`) lying that thick
     // across as they are, else turned when they may be; in list order, Pieces = count.
-    std::vector<CAL2_LENBUZAI> StripCandidates(int list, int along, int across,
-                                               const std::vector<CAL_BUZAI>& in,
-                                               std::int32_t thickness) const;
+    // Replaces the contents of `candidates`.
+    void StripCandidates(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
+                         std::int32_t thickness, std::vector<CAL2_LENBUZAI>& candidates) const;
+
+    // Working buffers of one strip fill (FillStrip, FillStripStack), kept to reuse their storage.
+    std::vector<CAL2_LENBUZAI> m_stripCandidates;
+    std::vector<CAL2_LENBUZAI> m_stripChosen;
 
 private:
     // One exchange pass over `chosen`; true when an exchange was applied.

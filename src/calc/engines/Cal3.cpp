@@ -23,8 +23,9 @@ CCal3::StackExtent CCal3::FillStripStack(int list, int along, int across, const 
     const StackExtent none{Low(rect, along), Low(rect, across)};
     if (StopRequest)
         return none;
-    const std::vector<CAL2_LENBUZAI> candidates = StripCandidates(list, along, across, in, thickness);
-    std::vector<CAL2_LENBUZAI> chosen;
+    std::vector<CAL2_LENBUZAI>& candidates = m_stripCandidates;
+    std::vector<CAL2_LENBUZAI>& chosen = m_stripChosen;
+    StripCandidates(list, along, across, in, thickness, candidates);
     std::int32_t remaining = 0, used = 0;
     FillLength(High(rect, along) - Low(rect, along), candidates, chosen, remaining, used);
     if (chosen.empty())
