@@ -23,33 +23,38 @@ std::array<CUTMARK, 2> HorizontalFirst(const BlockCorner& c, std::int32_t k2)
     return {CUTMARK{c.Rect.X0, y, c.Rect.X1, y}, CUTMARK{x, c.Rect.Y0, x, y}};
 }
 
-RemainderAttempt Empty(const BuzaiLists& working, std::int32_t boardNo)
+// An attempt that placed nothing and leaves `working`, in the storage of `attempt`.
+void Empty(RemainderAttempt& attempt, const BuzaiLists& working, std::int32_t boardNo)
 {
-    RemainderAttempt attempt;
-    attempt.Record.BoardNo = boardNo;
+    attempt.Type = -1;
+    ClearRecord(attempt.Record, boardNo);
     attempt.Left = working;
-    return attempt;
+    attempt.Cuts = {};
+    attempt.PlacedInA = false;
+    attempt.PartsLeftAfterA = false;
+    attempt.PartsAreaA = 0.0;
+    attempt.TotalAreaA = 0.0;
+    attempt.AreaA = 0.0;
 }
 
-RemainderAttempt TryCandidate(const BlockCorner& corner, std::int32_t kerf, int type,
-                              const BuzaiLists& working, std::int32_t boardNo, const FillRect& fill)
+void TryCandidate(const BlockCorner& corner, std::int32_t kerf, int type, const BuzaiLists& working,
+                  std::int32_t boardNo, const FillRect& fill, BuzaiLists& afterA, RemainderAttempt& attempt)
 {
-    RemainderAttempt attempt = Empty(working, boardNo);
+    Empty(attempt, working, boardNo);
     attempt.Type = type;
     const bool vertical = type == 0 || type == 2;
     attempt.Cuts = vertical ? VerticalFirst(corner, kerf / 2) : HorizontalFirst(corner, kerf / 2);
     if (!(vertical ? corner.HOk : corner.WOk))
-        return attempt;  // places nothing, still compared
+        return;  // places nothing, still compared
 
     const CandidateRects rects = CandidateRectsOf(corner, kerf, type);
-    BuzaiLists afterA;
+    for (auto& list : afterA) list.clear();
     attempt.PlacedInA = fill(working, afterA, attempt.Record, rects.A) != 0;
     attempt.PartsLeftAfterA = !afterA[0].empty();
     attempt.PartsAreaA = attempt.Record.PartsArea;
     attempt.TotalAreaA = attempt.Record.TotalArea;
     attempt.AreaA = AreaOf(rects.A);
     fill(afterA, attempt.Left, attempt.Record, rects.B);
-    return attempt;
 }
 
 }  // namespace
@@ -97,6 +102,16 @@ RemainderAttempt FillRemainder(const BlockCorner& corner, std::int32_t kerf, int
                                const BuzaiLists& working, std::int32_t boardNo, const FillRect& fill,
                                const PreferAttempt& prefer)
 {
+    RemainderScratch scratch;
+    RemainderAttempt chosen;
+    FillRemainderInto(corner, kerf, candidateFlag, working, boardNo, fill, prefer, scratch, chosen);
+    return chosen;
+}
+
+void FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candidateFlag,
+                       const BuzaiLists& working, std::int32_t boardNo, const FillRect& fill,
+                       const PreferAttempt& prefer, RemainderScratch& scratch, RemainderAttempt& chosen)
+{
     const CalRect& r = corner.Rect;
     const bool roomRight = corner.R < r.X1;
     const bool roomAbove = corner.T < r.Y1;
@@ -105,39 +120,51 @@ RemainderAttempt FillRemainder(const BlockCorner& corner, std::int32_t kerf, int
         std::array<int, 4> types{0, 1, -1, -1};
         if (candidateFlag != 0)
             types = CandidateOrder(corner, kerf);
-        RemainderAttempt best;
         bool haveBest = false;
-        RemainderAttempt atPosition[2];  // positions 1 and 2, which 3 and 4 depend on
+        // Positions 1 and 2, which 3 and 4 depend on: placed in A, parts left after A.
+        bool placedInA[2] = {false, false};
+        bool partsLeftAfterA[2] = {false, false};
+        RemainderAttempt& attempt = scratch.Trial;
         for (int pos = 0; pos < 4 && types[pos] >= 0; ++pos) {
-            if (pos >= 2) {
-                const RemainderAttempt& earlier = atPosition[pos - 2];
-                if (!earlier.PlacedInA || !earlier.PartsLeftAfterA)
-                    continue;  // not tried, not compared
-            }
-            RemainderAttempt attempt = TryCandidate(corner, kerf, types[pos], working, boardNo, fill);
+            if (pos >= 2 && (!placedInA[pos - 2] || !partsLeftAfterA[pos - 2]))
+                continue;  // not tried, not compared
+            TryCandidate(corner, kerf, types[pos], working, boardNo, fill, scratch.AfterA, attempt);
             if (pos < 2) {
-                atPosition[pos].PlacedInA = attempt.PlacedInA;
-                atPosition[pos].PartsLeftAfterA = attempt.PartsLeftAfterA;
+                placedInA[pos] = attempt.PlacedInA;
+                partsLeftAfterA[pos] = attempt.PartsLeftAfterA;
             }
-            if (!haveBest || prefer(best, attempt)) {
-                best = std::move(attempt);
+            if (!haveBest || prefer(chosen, attempt)) {
+                std::swap(chosen, attempt);
                 haveBest = true;
             }
         }
-        return best;
+        return;
     }
 
-    RemainderAttempt attempt = Empty(working, boardNo);
+    Empty(chosen, working, boardNo);
     if (roomRight) {
-        attempt.Cuts = VerticalFirst(corner, kerf / 2);
+        chosen.Cuts = VerticalFirst(corner, kerf / 2);
         if (corner.HOk)
-            fill(working, attempt.Left, attempt.Record, CalRect{corner.R, r.Y0, r.X1, r.Y1});
+            fill(working, chosen.Left, chosen.Record, CalRect{corner.R, r.Y0, r.X1, r.Y1});
     } else if (roomAbove) {
-        attempt.Cuts = HorizontalFirst(corner, kerf / 2);
+        chosen.Cuts = HorizontalFirst(corner, kerf / 2);
         if (corner.WOk)
-            fill(working, attempt.Left, attempt.Record, CalRect{r.X0, corner.T, r.X1, r.Y1});
+            fill(working, chosen.Left, chosen.Record, CalRect{r.X0, corner.T, r.X1, r.Y1});
     }
-    return attempt;
+}
+
+void ClearRecord(COutData& record, std::int32_t boardNo)
+{
+    record.BoardNo = boardNo;
+    record.Repeat = 0;
+    record.Blocks.clear();
+    record.CutLines.clear();
+    record.PartsYield = 0.0;
+    record.TotalYield = 0.0;
+    record.PartsArea = 0.0;
+    record.TotalArea = 0.0;
+    record.Summary.clear();
+    record.Tried = 0;
 }
 
 void AddRemainder(const RemainderAttempt& chosen, COutData& layout)

@@ -86,6 +86,22 @@ RemainderAttempt FillRemainder(const BlockCorner& corner, std::int32_t kerf, int
                                const BuzaiLists& working, std::int32_t boardNo, const FillRect& fill,
                                const PreferAttempt& prefer);
 
+// The working storage of FillRemainderInto. Recursive engines keep one per level so that the
+// attempts reuse their buffers instead of allocating new ones.
+struct RemainderScratch {
+    RemainderAttempt Trial;
+    BuzaiLists AfterA;
+};
+
+// FillRemainder writing the chosen attempt into `chosen`; `chosen` and `scratch` only lend their
+// storage, their contents are replaced. `working` must not lie in either of them.
+void FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candidateFlag,
+                       const BuzaiLists& working, std::int32_t boardNo, const FillRect& fill,
+                       const PreferAttempt& prefer, RemainderScratch& scratch, RemainderAttempt& chosen);
+
+// A record as after construction with only BoardNo set, keeping the storage of its lists.
+void ClearRecord(COutData& record, std::int32_t boardNo);
+
 // Appends the chosen attempt to the layout: its placements and areas, its two cut lines, then the
 // cut lines of its record. An attempt that placed nothing adds nothing, not even its cuts.
 void AddRemainder(const RemainderAttempt& chosen, COutData& layout);

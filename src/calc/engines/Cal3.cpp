@@ -1,7 +1,6 @@
 #include "calc/engines/Cal3.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "calc/engines/BlockRemainder.h"
 #include "job/Buzai.h"
@@ -72,6 +71,7 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     } else if (++Fills > kFillBudget) {
         return CCal2::LayoutBoard(remaining, left, layout, rect);
     }
+    const auto level = static_cast<std::size_t>(m_depth);
     struct DepthGuard {
         int& depth;
         explicit DepthGuard(int& d) : depth(d) { ++depth; }
@@ -114,50 +114,57 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         return IsBetter(best.Record, best.Left, next.Record, next.Left) != 0;
     };
 
-    std::optional<COutData> best;
-    BuzaiLists bestLeft;
+    // The deeper levels use the frames after this one; nothing of this frame outlives the call.
+    if (m_frames.size() <= level)
+        m_frames.push_back(std::make_unique<Frame>());
+    Frame& f = *m_frames[level];
+
+    bool haveBest = false;
     for (int rotated = 0; rotated < 2; ++rotated) {
         if (!fits[rotated])
             continue;
-        struct Stack {
-            std::int32_t r = 0, t = 0;
-            std::vector<CAL_BUZAI> out;
-        };
-        std::optional<Stack> alongX;  // the d = 0 stack of this orientation
+        bool alongX = false;  // the d = 0 stack of this orientation, its ends and its left
+        std::int32_t alongXr = 0, alongXt = 0;
         for (int d = 0; d < 2 && !StopRequest; ++d) {
             const int across = 1 - d;
-            BuzaiLists working = remaining;
-            COutData stack;
-            stack.BoardNo = layout.BoardNo;
+            BuzaiLists& working = f.Working[d];
+            working = remaining;
+            COutData& stack = f.Stack;
+            ClearRecord(stack, layout.BoardNo);
             const StackExtent extent = FillStripStack(list, d, across, remaining[list], working[list], stack,
                                                       PieceSize(part, rotated, across), window);
             if (stack.Blocks.empty())
                 continue;
             const std::int32_t r = d == 0 ? extent.Along : extent.Across;
             const std::int32_t t = d == 0 ? extent.Across : extent.Along;
-            if (d == 0)
-                alongX = Stack{r, t, working[list]};
-            else if (alongX && alongX->r == r && alongX->t == t && alongX->out == working[list])
+            if (d == 0) {
+                alongX = true;
+                alongXr = r;
+                alongXt = t;
+            } else if (alongX && alongXr == r && alongXt == t && f.Working[0][list] == working[list]) {
                 continue;  // the same stack again
+            }
 
             const BlockCorner corner{rect, r, t, widthOk, heightOk};
-            const RemainderAttempt chosen =
-                FillRemainder(corner, NokoHaba, SecondFlag, working, layout.BoardNo, fill, prefer);
-            AddRemainder(chosen, stack);
-            if (!best || IsBetter(*best, bestLeft, stack, chosen.Left)) {
-                best = std::move(stack);
-                bestLeft = chosen.Left;
+            FillRemainderInto(corner, NokoHaba, SecondFlag, working, layout.BoardNo, fill, prefer, f.Scratch,
+                              f.Chosen);
+            AddRemainder(f.Chosen, stack);
+            if (!haveBest || IsBetter(f.Best, f.BestLeft, stack, f.Chosen.Left)) {
+                std::swap(f.Best, stack);
+                std::swap(f.BestLeft, f.Chosen.Left);
+                haveBest = true;
             }
         }
     }
-    if (!best) {
+    if (!haveBest) {
         left = remaining;
         return 0;
     }
-    layout.Blocks.insert(layout.Blocks.end(), best->Blocks.begin(), best->Blocks.end());
-    layout.CutLines.insert(layout.CutLines.end(), best->CutLines.begin(), best->CutLines.end());
-    layout.PartsArea += best->PartsArea;
-    layout.TotalArea += best->TotalArea;
-    left = std::move(bestLeft);
+    const COutData& best = f.Best;
+    layout.Blocks.insert(layout.Blocks.end(), best.Blocks.begin(), best.Blocks.end());
+    layout.CutLines.insert(layout.CutLines.end(), best.CutLines.begin(), best.CutLines.end());
+    layout.PartsArea += best.PartsArea;
+    layout.TotalArea += best.TotalArea;
+    std::swap(left, f.BestLeft);
     return 1;
 }

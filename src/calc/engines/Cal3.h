@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "calc/engines/BlockRemainder.h"
 #include "calc/engines/Cal2.h"
 
 // The strip-stack engine: puts m identical strips side by side into the corner of a free
@@ -42,5 +43,15 @@ public:
     std::int64_t Fills = 0;  // recursive fills of the current board layout
 
 private:
+    // The working storage of one level of LayoutBoard's recursion, kept to reuse its buffers.
+    struct Frame {
+        BuzaiLists Working[2];  // what is left after the stack along x and along y
+        COutData Stack;
+        COutData Best;
+        BuzaiLists BestLeft;
+        RemainderAttempt Chosen;
+        RemainderScratch Scratch;
+    };
     int m_depth = 0;
+    std::vector<std::unique_ptr<Frame>> m_frames;  // by depth; frames never move
 };
