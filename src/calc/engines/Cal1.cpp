@@ -159,7 +159,13 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     const bool wOk = rect.Width() <= limit;
     const bool hOk = rect.Height() <= limit;
 
-    BuzaiLists working = remaining;
+    // The deeper levels use the frames after this one; nothing of this frame outlives the call.
+    const auto level = static_cast<std::size_t>(m_depth);
+    if (m_frames.size() <= level)
+        m_frames.push_back(std::make_unique<Frame>());
+    Frame& f = *m_frames[level];
+    BuzaiLists& working = f.Working;
+    working = remaining;
     const std::optional<BlockShape> shape = ChooseBlock(working, list, entry, windowWidth, windowHeight);
     if (!shape) {
         left = remaining;
@@ -182,13 +188,18 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     const std::int32_t sx = shape->Rotated ? part.Height : part.Width;
     const std::int32_t sy = shape->Rotated ? part.Width : part.Height;
     const BlockCorner corner{rect, rect.X0 + shape->Nx * (sx + k), rect.Y0 + shape->Ny * (sy + k), wOk, hOk};
-    const RemainderAttempt chosen = FillRemainder(
+    struct DepthGuard {
+        int& depth;
+        explicit DepthGuard(int& d) : depth(d) { ++depth; }
+        ~DepthGuard() { --depth; }
+    } guard(m_depth);
+    FillRemainderInto(
         corner, k, CandidateFlag, working, layout.BoardNo,
         [this](const BuzaiLists& in, BuzaiLists& out, COutData& record, const CalRect& r) {
             return LayoutBoard(in, out, record, r);
         },
-        ByBlockMeasures);
-    left = chosen.Left;
-    AddRemainder(chosen, layout);
+        ByBlockMeasures, f.Scratch, f.Chosen);
+    std::swap(left, f.Chosen.Left);
+    AddRemainder(f.Chosen, layout);
     return 1;
 }

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "calc/CalHaichi.h"
+#include "calc/engines/BlockRemainder.h"
 
 // The block engine: puts a grid of identical pieces into the corner of a free rectangle, cuts the
 // rest into two rectangles and fills them recursively, trying two or four ways of cutting.
@@ -61,4 +62,14 @@ public:
         int Count = 0;
     };
     static BlockShapes ShapesFor(std::int32_t mx, std::int32_t my, std::int32_t c, int rotated);
+
+private:
+    // The working storage of one level of LayoutBoard's recursion, kept to reuse its buffers.
+    struct Frame {
+        BuzaiLists Working;
+        RemainderAttempt Chosen;
+        RemainderScratch Scratch;
+    };
+    int m_depth = 0;
+    std::vector<std::unique_ptr<Frame>> m_frames;  // by depth; frames never move
 };
