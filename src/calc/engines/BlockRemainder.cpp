@@ -1,5 +1,7 @@
 #include "calc/engines/BlockRemainder.h"
 
+#include <utility>
+
 #include "calc/Tolerance.h"
 
 namespace {
@@ -55,6 +57,37 @@ void TryCandidate(const BlockCorner& corner, std::int32_t kerf, int type, const 
     attempt.TotalAreaA = attempt.Record.TotalArea;
     attempt.AreaA = AreaOf(rects.A);
     fill(afterA, attempt.Left, attempt.Record, rects.B);
+}
+
+// ClearRecord and SwapAttempts name every field of COutData and RemainderAttempt; a new field must
+// be added to both.
+static_assert(sizeof(COutData) == 128 && sizeof(RemainderAttempt) == 248,
+              "a field was added: update ClearRecord and SwapAttempts");
+
+// Exchanges two attempts member by member: the lists change owners, nothing is moved through a
+// temporary.
+void SwapAttempts(RemainderAttempt& a, RemainderAttempt& b) noexcept
+{
+    using std::swap;
+    swap(a.Type, b.Type);
+    swap(a.Record.BoardNo, b.Record.BoardNo);
+    swap(a.Record.Repeat, b.Record.Repeat);
+    a.Record.Blocks.swap(b.Record.Blocks);
+    a.Record.CutLines.swap(b.Record.CutLines);
+    swap(a.Record.PartsYield, b.Record.PartsYield);
+    swap(a.Record.TotalYield, b.Record.TotalYield);
+    swap(a.Record.PartsArea, b.Record.PartsArea);
+    swap(a.Record.TotalArea, b.Record.TotalArea);
+    a.Record.Summary.swap(b.Record.Summary);
+    swap(a.Record.Tried, b.Record.Tried);
+    a.Left[0].swap(b.Left[0]);
+    a.Left[1].swap(b.Left[1]);
+    swap(a.Cuts, b.Cuts);
+    swap(a.PlacedInA, b.PlacedInA);
+    swap(a.PartsLeftAfterA, b.PartsLeftAfterA);
+    swap(a.PartsAreaA, b.PartsAreaA);
+    swap(a.TotalAreaA, b.TotalAreaA);
+    swap(a.AreaA, b.AreaA);
 }
 
 }  // namespace
@@ -134,7 +167,7 @@ void FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
                 partsLeftAfterA[pos] = attempt.PartsLeftAfterA;
             }
             if (!haveBest || prefer(chosen, attempt)) {
-                std::swap(chosen, attempt);
+                SwapAttempts(chosen, attempt);
                 haveBest = true;
             }
         }
