@@ -145,12 +145,9 @@ int CCalHaichi::GetProgress() const
     return Progress;
 }
 
-const CBuzai& CCalHaichi::Part(std::int32_t list, std::int32_t number) const
+void CCalHaichi::ThrowMissingList(std::int32_t list)
 {
-    const CBuzaiList* parts = list == 0 ? BuzaiList : list == 1 ? YBuzaiList : nullptr;
-    if (!parts)
-        throw CalcError("parts list " + std::to_string(list) + " missing");
-    return CheckedAt(parts->Items, number, list == 0 ? "part" : "secondary part");
+    throw CalcError("parts list " + std::to_string(list) + " missing");
 }
 
 const CGenban& CCalHaichi::Board(std::int32_t number) const

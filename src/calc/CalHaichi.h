@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "calc/CalData.h"
+#include "calc/CalcError.h"
+#include "job/Buzai.h"
 #include "result/OutData.h"
 #include "result/RetData.h"
 
-class CBuzai;
-class CBuzaiList;
 class CGenban;
 class CGenbanList;
 class MessageSink;
@@ -85,12 +85,22 @@ public:
     void SetProgress(int value);
     int GetProgress() const;
 
-    // Records looked up by number; CalcError when out of range.
-    const CBuzai& Part(std::int32_t list, std::int32_t number) const;
+    // Records looked up by number; CalcError when out of range. Part is inline: the engines look
+    // parts up in their innermost loops.
+    const CBuzai& Part(std::int32_t list, std::int32_t number) const
+    {
+        const CBuzaiList* parts = list == 0 ? BuzaiList : list == 1 ? YBuzaiList : nullptr;
+        if (!parts) [[unlikely]]
+            ThrowMissingList(list);
+        return CheckedAt(parts->Items, number, list == 0 ? "part" : "secondary part");
+    }
     const CGenban& Board(std::int32_t number) const;
     // The part fits into rect as it is, or turned when it may be turned. No kerf.
     static bool Fits(const CBuzai& part, const CalRect& rect);
 
 protected:
     void ShowMessage(const std::string& text);
+
+private:
+    [[noreturn]] static void ThrowMissingList(std::int32_t list);
 };
