@@ -8,18 +8,7 @@
 
 void CCal1::SetCalData(const CCalData& data)
 {
-    CalData.Clear();
-    if (NoUsenFlg) {
-        // One pool without priority.
-        for (const auto& level : data.Genban)
-            CalData.Genban[0].insert(CalData.Genban[0].end(), level.begin(), level.end());
-    } else {
-        CalData.Genban = data.Genban;
-    }
-    SortIntoPartOrder(CalData.Buzai[0], data.Buzai[0], *BuzaiList, 0, AreaFlag);
-    if (!data.Buzai[1].empty())
-        SortIntoPartOrder(CalData.Buzai[1], data.Buzai[1], *YBuzaiList, 1, AreaFlag);
-    State = 1;
+    PrepareGroup(*this, data, AreaFlag);
 }
 
 std::unique_ptr<CCalHaichi> CCal1::CreateInstance() const

@@ -58,17 +58,7 @@ std::int32_t CCal2::PieceSize(const CBuzai& part, int rotated, int axis)
 
 void CCal2::SetCalData(const CCalData& data)
 {
-    CalData.Clear();
-    if (NoUsenFlg) {
-        for (const auto& boards : data.Genban)
-            CalData.Genban[0].insert(CalData.Genban[0].end(), boards.begin(), boards.end());
-    } else {
-        CalData.Genban = data.Genban;
-    }
-    SortIntoPartOrder(CalData.Buzai[0], data.Buzai[0], *BuzaiList, 0, AreaFlag);
-    if (!data.Buzai[1].empty())
-        SortIntoPartOrder(CalData.Buzai[1], data.Buzai[1], *YBuzaiList, 1, AreaFlag);
-    State = 1;
+    PrepareGroup(*this, data, AreaFlag);
 }
 
 std::unique_ptr<CCalHaichi> CCal2::CreateInstance() const

@@ -1,5 +1,7 @@
 #include "calc/engines/PartOrder.h"
 
+#include "calc/CalHaichi.h"
+
 #include <algorithm>
 
 #include "calc/CalcError.h"
@@ -40,4 +42,20 @@ void SortIntoPartOrder(std::vector<CAL_BUZAI>& target, const std::vector<CAL_BUZ
                       CAL_BUZAI{entry.Number, entry.Count, list});
         keys.insert(keys.begin() + static_cast<std::ptrdiff_t>(pos), n);
     }
+}
+
+void PrepareGroup(CCalHaichi& engine, const CCalData& data, int areaFlag)
+{
+    CCalData& own = engine.CalData;
+    own.Clear();
+    if (engine.NoUsenFlg) {
+        for (const auto& boards : data.Genban)  // one pool without priority
+            own.Genban[0].insert(own.Genban[0].end(), boards.begin(), boards.end());
+    } else {
+        own.Genban = data.Genban;
+    }
+    SortIntoPartOrder(own.Buzai[0], data.Buzai[0], *engine.BuzaiList, 0, areaFlag);
+    if (!data.Buzai[1].empty())
+        SortIntoPartOrder(own.Buzai[1], data.Buzai[1], *engine.YBuzaiList, 1, areaFlag);
+    engine.State = 1;
 }
