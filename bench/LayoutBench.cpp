@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "calc/CalHaichi.h"
 #include "calc/CalcRun.h"
 #include "calc/engines/Engines.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
-#include "job/TextFile.h"
+#include "base/TextFile.h"
 #include "platform/Prompt.h"
 #include "result/ResultJson.h"
 #include "result/RetData.h"
@@ -43,8 +43,8 @@ Job Generate(int partTypes, unsigned seed)
     const char* kinds[] = {"合板", "MDF"};
     const int thicknesses[] = {180, 120};
     int number = 0;
-    for (const char* kind : kinds)
-        for (int thickness : thicknesses)
+    for (const char* kind : kinds) {
+        for (int thickness : thicknesses) {
             for (auto [w, h, price] : {std::tuple{18200, 9100, 4000}, std::tuple{24300, 12200, 7500}}) {
                 CGenban board;
                 board.Name = "B" + std::to_string(number++);
@@ -58,6 +58,8 @@ Job Generate(int partTypes, unsigned seed)
                 board.Use = 1;
                 job.Boards.Items.push_back(board);
             }
+        }
+    }
     for (int i = 0; i < partTypes; ++i) {
         CBuzai part;
         part.Name = "P" + std::to_string(i);
@@ -82,14 +84,15 @@ int main(int argc, char** argv)
     std::string exportDir;
     std::vector<int> sizes = {10, 30, 100, 300};
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc)
+        if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc) {
             jsonDir = argv[++i];
-        else if (std::strcmp(argv[i], "--export") == 0 && i + 1 < argc)
+        } else if (std::strcmp(argv[i], "--export") == 0 && i + 1 < argc) {
             exportDir = argv[++i];
-        else if (std::strcmp(argv[i], "--sizes") == 0 && i + 1 < argc) {
+        } else if (std::strcmp(argv[i], "--sizes") == 0 && i + 1 < argc) {
             sizes.clear();
-            for (char* token = std::strtok(argv[++i], ","); token; token = std::strtok(nullptr, ","))
+            for (char* token = std::strtok(argv[++i], ","); token; token = std::strtok(nullptr, ",")) {
                 sizes.push_back(std::atoi(token));
+            }
         }
     }
     std::printf("%6s %10s %10s %7s %8s %8s\n", "types", "1 thread", "2 threads", "ratio", "layouts", "yield");
@@ -115,10 +118,12 @@ int main(int argc, char** argv)
             seconds[t] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         }
         const std::string json = ResultToJson(results[0]);
-        if (json != ResultToJson(results[1]))
+        if (json != ResultToJson(results[1])) {
             std::printf("  results of 1 and 2 threads differ!\n");
-        if (!jsonDir.empty())
+        }
+        if (!jsonDir.empty()) {
             WriteFileAtomically(jsonDir + "/bench-" + std::to_string(types) + ".json", json);
+        }
         std::printf("%6d %9.3fs %9.3fs %7.2f %8zu %7.2f%%\n", types, seconds[0], seconds[1],
                     seconds[1] / seconds[0], results[0].Layouts.size(), results[0].PartsYield() * 100.0);
         std::fflush(stdout);

@@ -11,16 +11,16 @@
 #include <string>
 #include <unistd.h>
 
-#include "app/IniFile.h"
-#include "app/Settings.h"
+#include "base/IniFile.h"
+#include "base/Settings.h"
 #include "calc/CalHaichi.h"
 #include "calc/CalcRun.h"
 #include "calc/engines/Engines.h"
 #include "job/Buzai.h"
-#include "job/CsvLine.h"
+#include "base/CsvLine.h"
 #include "job/Genban.h"
-#include "job/TextCodec.h"
-#include "job/TextFile.h"
+#include "base/TextCodec.h"
+#include "base/TextFile.h"
 #include "platform/Prompt.h"
 #include "result/Money.h"
 #include "result/ResultJson.h"
@@ -49,10 +49,14 @@ public:
 private:
     static void Print(std::string text)
     {
-        while (!text.empty() && text.back() == '\n') text.pop_back();
-        for (char& c : text)
-            if (c == '\n')
+        while (!text.empty() && text.back() == '\n') {
+            text.pop_back();
+        }
+        for (char& c : text) {
+            if (c == '\n') {
                 c = ' ';
+            }
+        }
         std::fprintf(stderr, "nestrix: %s\n", text.c_str());
     }
 };
@@ -80,11 +84,13 @@ bool ParseEngine(const std::string& text, EngineVariant& variant)
     const std::string name = text.substr(0, colon);
     const std::map<std::string, int> kinds = {{"cal1", 1}, {"cal2", 2}, {"cal3", 3}, {"cal4", 4}};
     const auto kind = kinds.find(name);
-    if (kind == kinds.end())
+    if (kind == kinds.end()) {
         return Fail("unknown engine: " + name);
+    }
     variant = EngineVariant{kind->second, 0, 0, 0, 0};
-    if (colon == std::string::npos)
+    if (colon == std::string::npos) {
         return true;
+    }
     for (const std::string& pair : SplitFields(text.substr(colon + 1))) {
         const std::size_t equals = pair.find('=');
         const std::string key = pair.substr(0, equals);
@@ -92,19 +98,21 @@ bool ParseEngine(const std::string& text, EngineVariant& variant)
         char* end = nullptr;
         const std::string number = equals == std::string::npos ? "" : pair.substr(equals + 1);
         const long parsed = std::strtol(number.c_str(), &end, 10);
-        if (number.empty() || *end != '\0' || parsed < 0 || parsed > 3)
+        if (number.empty() || *end != '\0' || parsed < 0 || parsed > 3) {
             return Fail("bad engine parameter: " + pair);
+        }
         value = static_cast<std::int32_t>(parsed);
-        if (key == "order")
+        if (key == "order") {
             variant.Order = value;
-        else if (key == "level")
+        } else if (key == "level") {
             variant.Level = value;
-        else if (key == "area")
+        } else if (key == "area") {
             variant.Area = value;
-        else if (key == "second" || key == "candidate")
+        } else if (key == "second" || key == "candidate") {
             variant.Second = value;
-        else
+        } else {
             return Fail("unknown engine parameter: " + key);
+        }
     }
     return true;
 }
@@ -121,28 +129,32 @@ bool ParseOptions(int argc, char** argv, Options& options)
             std::fputs(kUsage, stdout);
             std::exit(0);
         }
-        if (i + 1 >= argc)
+        if (i + 1 >= argc) {
             return Fail("missing value after " + arg);
+        }
         const std::string value = argv[++i];
         if (const auto file = files.find(arg); file != files.end()) {
             options.*(file->second) = value;
         } else if (arg == "--threads") {
             char* end = nullptr;
             const long threads = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || threads < 1 || threads > 16)
+            if (value.empty() || *end != '\0' || threads < 1 || threads > 16) {
                 return Fail("--threads takes a number from 1 to 16");
+            }
             options.Threads = static_cast<int>(threads);
         } else if (arg == "--engine") {
             EngineVariant variant;
-            if (!ParseEngine(value, variant))
+            if (!ParseEngine(value, variant)) {
                 return false;
+            }
             options.Engine = variant;
         } else {
             return Fail("unknown option: " + arg);
         }
     }
-    if (options.Boards.empty() || options.Parts.empty())
+    if (options.Boards.empty() || options.Parts.empty()) {
         return Fail("--boards and --parts are required");
+    }
     return true;
 }
 
@@ -192,8 +204,9 @@ void PrintSummary(const CRetData& ret, const CBuzaiList& buzai, const CBuzaiList
         }
     }
     std::printf("配置できなかった部材\n");
-    if (ret.Unplaced.empty())
+    if (ret.Unplaced.empty()) {
         std::printf("  なし\n");
+    }
     for (const CAL_BUZAI& entry : ret.Unplaced) {
         const CBuzai& p = (entry.Flag == 1 ? ybuzai : buzai).Items.at(static_cast<std::size_t>(entry.Number));
         std::printf("  %3d %s %7.1f x %7.1f  %4d\n", entry.Number + 1, Column(p.Name, 20).c_str(),
@@ -216,8 +229,9 @@ public:
     void Show(const CalcRun& run)
     {
         const std::string text = run.ProgressText();
-        if (text == m_last)
+        if (text == m_last) {
             return;
+        }
         m_last = text;
         const int percent = run.Percent();
         if (m_terminal) {
@@ -232,8 +246,9 @@ public:
     }
     void End()
     {
-        if (m_terminal && !m_last.empty())
+        if (m_terminal && !m_last.empty()) {
             std::fputc('\n', stderr);
+        }
     }
 
 private:
@@ -247,8 +262,9 @@ private:
 int RunLayoutCommand(int argc, char** argv)
 {
     Options options;
-    if (!ParseOptions(argc, argv, options))
+    if (!ParseOptions(argc, argv, options)) {
         return 2;
+    }
 
     StderrPrompt prompt;
     Settings settings;
@@ -262,23 +278,27 @@ int RunLayoutCommand(int argc, char** argv)
         }
         settings.Load(ini);
     }
-    if (options.Threads)
+    if (options.Threads) {
         settings.MaxCalNum = *options.Threads;
+    }
 
     CBuzaiList buzai;
     CBuzaiList ybuzai;
     ybuzai.IsSecondary = 1;
     CGenbanList genban;
     if (!genban.Read(options.Boards, settings, prompt) || !buzai.Read(options.Parts, settings, prompt) ||
-        (!options.Secondary.empty() && !ybuzai.Read(options.Secondary, settings, prompt)))
+        (!options.Secondary.empty() && !ybuzai.Read(options.Secondary, settings, prompt))) {
         return 2;
+    }
     if (genban.Items.empty() || buzai.Items.empty()) {
         std::fprintf(
             stderr, "nestrix: %s\n",
             genban.Items.empty() ? "the boards file holds no board" : "the parts file holds no part");
         return 2;
     }
-    for (CGenban& board : genban.Items) board.Use = 1;
+    for (CGenban& board : genban.Items) {
+        board.Use = 1;
+    }
 
     g_interrupted = 0;
     struct sigaction action {};
@@ -289,13 +309,16 @@ int RunLayoutCommand(int argc, char** argv)
 
     CRetData ret;
     CalcRun run(buzai, ybuzai, genban, settings, MakeEngine);
-    if (options.Engine)
+    if (options.Engine) {
         run.RunOnly(*options.Engine);
+    }
     ProgressDisplay progress;
     CalcRun::Outcome outcome;
     try {
         outcome = run.RunToEnd(ret, prompt, [&](CalcRun& r) {
-            for (const std::string& message : r.TakeMessages()) prompt.ShowError(message);
+            for (const std::string& message : r.TakeMessages()) {
+                prompt.ShowError(message);
+            }
             progress.Show(r);
             return g_interrupted != 0;
         });
@@ -307,7 +330,9 @@ int RunLayoutCommand(int argc, char** argv)
     }
     progress.End();
     sigaction(SIGINT, &previous, nullptr);
-    for (const std::string& message : run.TakeMessages()) prompt.ShowError(message);
+    for (const std::string& message : run.TakeMessages()) {
+        prompt.ShowError(message);
+    }
 
     switch (outcome) {
         case CalcRun::Outcome::Aborted: std::fprintf(stderr, "nestrix: 中断しました。\n"); return 130;
@@ -322,7 +347,8 @@ int RunLayoutCommand(int argc, char** argv)
             return 2;
         }
     }
-    if (!options.Unplaced.empty() && !UnplacedPartsList(ret).Write(options.Unplaced, prompt))
+    if (!options.Unplaced.empty() && !UnplacedPartsList(ret).Write(options.Unplaced, prompt)) {
         return 2;
+    }
     return 0;
 }

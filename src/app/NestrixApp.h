@@ -3,7 +3,7 @@
 #include <QFont>
 #include <memory>
 
-#include "app/AppSession.h"
+#include "doc/AppSession.h"
 #include "platform/qt/QtFileChooser.h"
 #include "platform/qt/QtPrompt.h"
 

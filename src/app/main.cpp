@@ -1,11 +1,11 @@
 #include <cstdio>
 #include <string>
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 #include "app/LayoutCommand.h"
 #include "app/NestrixApp.h"
-#include "app/ProgramFolder.h"
-#include "app/Settings.h"
+#include "base/ProgramFolder.h"
+#include "base/Settings.h"
 
 namespace {
 

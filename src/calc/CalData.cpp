@@ -1,16 +1,20 @@
 #include "calc/CalData.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "calc/CalHaichi.h"
-#include "calc/CalcError.h"
+#include "base/CalcError.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
 #include "result/RetData.h"
 
 void CCalData::Clear()
 {
-    for (auto& list : Buzai) std::vector<CAL_BUZAI>().swap(list);
-    for (auto& list : Genban) std::vector<CAL_GENBAN>().swap(list);
+    for (auto& list : Buzai) {
+        std::vector<CAL_BUZAI>().swap(list);
+    }
+    for (auto& list : Genban) {
+        std::vector<CAL_GENBAN>().swap(list);
+    }
 }
 
 CalRect TrimmedRect(const CGenban& board)
@@ -18,15 +22,6 @@ CalRect TrimmedRect(const CGenban& board)
     return CalRect{board.TrimLeft, board.TrimTop, board.Width - board.TrimRight,
                    board.Height - board.TrimBottom};
 }
-
-CAL_LIST::CAL_LIST() = default;
-CAL_LIST::CAL_LIST(std::unique_ptr<CCalHaichi> engine, std::int32_t group)
-    : Engine(std::move(engine)), Group(group)
-{
-}
-CAL_LIST::CAL_LIST(CAL_LIST&&) noexcept = default;
-CAL_LIST& CAL_LIST::operator=(CAL_LIST&&) noexcept = default;
-CAL_LIST::~CAL_LIST() = default;
 
 namespace {
 
@@ -59,8 +54,9 @@ std::vector<CCalData> BuildCalData(const CBuzaiList& buzai, const CBuzaiList& yb
     auto findGroup = [&](const std::string& kind, std::int32_t thickness) -> CCalData* {
         for (CCalData& group : groups) {
             const CBuzai& first = FirstPart(group, buzai);
-            if (first.Kind == kind && first.Thickness == thickness)
+            if (first.Kind == kind && first.Thickness == thickness) {
                 return &group;
+            }
         }
         return nullptr;
     };
@@ -83,25 +79,30 @@ std::vector<CCalData> BuildCalData(const CBuzaiList& buzai, const CBuzaiList& yb
     if (settings.UseYBuzai) {
         for (std::size_t i = 0; i < ybuzai.Items.size(); ++i) {
             const CBuzai& part = ybuzai.Items[i];
-            if (OverLimit(part.Width, part.Height, limit))
+            if (OverLimit(part.Width, part.Height, limit)) {
                 continue;
-            if (CCalData* group = findGroup(part.Kind, part.Thickness))
+            }
+            if (CCalData* group = findGroup(part.Kind, part.Thickness)) {
                 group->Buzai[1].push_back(CAL_BUZAI{static_cast<std::int32_t>(i), part.Count, 1});
+            }
         }
     }
 
     for (std::size_t i = 0; i < genban.Items.size(); ++i) {
         const CGenban& board = genban.Items[i];
-        if (!board.Use)
+        if (!board.Use) {
             continue;
+        }
         // One side within the limit is enough: the board can be cut along it first.
-        if (board.Width > limit && board.Height > limit)
+        if (board.Width > limit && board.Height > limit) {
             continue;
+        }
         const CAL_GENBAN entry{static_cast<std::int32_t>(i), board.Count, board.Priority};
         for (CCalData& group : groups) {
             const CBuzai& first = FirstPart(group, buzai);
-            if (board.Kind == first.Kind && board.Thickness == first.Thickness)
+            if (board.Kind == first.Kind && board.Thickness == first.Thickness) {
                 CheckedAt(group.Genban, board.Priority, "board priority").push_back(entry);
+            }
         }
     }
     return groups;

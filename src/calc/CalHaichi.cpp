@@ -4,14 +4,20 @@
 #include <limits>
 #include <optional>
 
-#include "app/Settings.h"
-#include "calc/CalcError.h"
+#include "base/Settings.h"
+#include "base/CalcError.h"
 #include "calc/MessageSink.h"
-#include "calc/Tolerance.h"
+#include "base/Tolerance.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
 
 namespace {
+
+// One candidate partner of the worst-board pass: a layout of the result and its multiplier.
+struct MPATDATA {
+    std::int32_t Index = 0;
+    std::int32_t Multiplier = 0;
+};
 
 // Clears the running flag when Calculate leaves, also by an internal error.
 struct RunningReset {
@@ -37,30 +43,40 @@ bool BeatsCandidate(const COutData& n, double rate, const Candidate& best, bool 
 {
     const COutData& b = best.layout;
     if (ignorePrice) {
-        if (DoubleGreater(n.PartsYield, b.PartsYield))
+        if (DoubleGreater(n.PartsYield, b.PartsYield)) {
             return true;
-        if (!DoubleEqual(n.PartsYield, b.PartsYield))
+        }
+        if (!DoubleEqual(n.PartsYield, b.PartsYield)) {
             return false;
-        if (DoubleGreater(n.TotalYield, b.TotalYield))
+        }
+        if (DoubleGreater(n.TotalYield, b.TotalYield)) {
             return true;
+        }
         return DoubleEqual(n.TotalYield, b.TotalYield) && DoubleLess(n.PartsArea, b.PartsArea);
     }
     const double np = PricePerYield(rate, n.PartsYield), bp = PricePerYield(best.rate, b.PartsYield);
-    if (DoubleLess(np, bp))
+    if (DoubleLess(np, bp)) {
         return true;
-    if (!DoubleEqual(np, bp))
+    }
+    if (!DoubleEqual(np, bp)) {
         return false;
+    }
     const double nt = PricePerYield(rate, n.TotalYield), bt = PricePerYield(best.rate, b.TotalYield);
-    if (DoubleLess(nt, bt))
+    if (DoubleLess(nt, bt)) {
         return true;
-    if (!DoubleEqual(nt, bt))
+    }
+    if (!DoubleEqual(nt, bt)) {
         return false;
-    if (DoubleGreater(n.PartsYield, b.PartsYield))
+    }
+    if (DoubleGreater(n.PartsYield, b.PartsYield)) {
         return true;
-    if (!DoubleEqual(n.PartsYield, b.PartsYield))
+    }
+    if (!DoubleEqual(n.PartsYield, b.PartsYield)) {
         return false;
-    if (DoubleGreater(n.TotalYield, b.TotalYield))
+    }
+    if (DoubleGreater(n.TotalYield, b.TotalYield)) {
         return true;
+    }
     return DoubleEqual(n.TotalYield, b.TotalYield) && DoubleGreater(n.PartsArea, b.PartsArea);
 }
 
@@ -73,8 +89,9 @@ void AddPieces(std::vector<CAL_BUZAI>& list, std::int32_t number, std::int32_t p
             pos->Count += pieces;
             return;
         }
-        if (pos->Number > number)
+        if (pos->Number > number) {
             break;
+        }
     }
     list.insert(pos, CAL_BUZAI{number, pieces, flag});
 }
@@ -87,12 +104,16 @@ CCalData AttemptGroup(const COutData& w, const COutData& p, std::int32_t s,
     group.Genban[0].push_back(CAL_GENBAN{boardNo, 1, 0});
     group.Buzai[1] = leftYBuzai;
     for (int list = 0; list < 2; ++list) {
-        for (const CAL_BUZAI& e : w.Summary)
-            if (e.Flag == list)
+        for (const CAL_BUZAI& e : w.Summary) {
+            if (e.Flag == list) {
                 AddPieces(group.Buzai[list], e.Number, e.Count, list);
-        for (const CAL_BUZAI& e : p.Summary)
-            if (e.Flag == list)
+            }
+        }
+        for (const CAL_BUZAI& e : p.Summary) {
+            if (e.Flag == list) {
                 AddPieces(group.Buzai[list], e.Number, e.Count * s, list);
+            }
+        }
     }
     return group;
 }
@@ -100,9 +121,11 @@ CCalData AttemptGroup(const COutData& w, const COutData& p, std::int32_t s,
 // Removes the layouts at i and k whose repeat count fell below 1, the later one first.
 void RemoveUsedUp(std::vector<COutData>& layouts, std::size_t i, std::size_t k)
 {
-    for (std::size_t index : {std::max(i, k), std::min(i, k)})
-        if (layouts.at(index).Repeat < 1)
+    for (std::size_t index : {std::max(i, k), std::min(i, k)}) {
+        if (layouts.at(index).Repeat < 1) {
             layouts.erase(layouts.begin() + static_cast<std::ptrdiff_t>(index));
+        }
+    }
 }
 
 }  // namespace
@@ -152,23 +175,26 @@ void CCalHaichi::ThrowMissingList(std::int32_t list)
 
 const CGenban& CCalHaichi::Board(std::int32_t number) const
 {
-    if (!GenbanList)
+    if (!GenbanList) {
         throw CalcError("board list missing");
+    }
     return CheckedAt(GenbanList->Items, number, "board");
 }
 
 bool CCalHaichi::Fits(const CBuzai& part, const CalRect& rect)
 {
     const std::int64_t w = part.Width, h = part.Height;
-    if (rect.X0 + w <= rect.X1 && rect.Y0 + h <= rect.Y1)
+    if (rect.X0 + w <= rect.X1 && rect.Y0 + h <= rect.Y1) {
         return true;
+    }
     return part.NoTurn == 0 && rect.X0 + h <= rect.X1 && rect.Y0 + w <= rect.Y1;
 }
 
 void CCalHaichi::ShowMessage(const std::string& text)
 {
-    if (Sink)
+    if (Sink) {
         Sink->Post(text);
+    }
 }
 
 void CCalHaichi::Calculate()
@@ -177,7 +203,9 @@ void CCalHaichi::Calculate()
 
     SetProgress(0);
     std::int64_t total = 0;
-    for (const CAL_BUZAI& e : CalData.Buzai[0]) total += e.Count;
+    for (const CAL_BUZAI& e : CalData.Buzai[0]) {
+        total += e.Count;
+    }
     State = 2;
 
     BuzaiLists remaining = CalData.Buzai;
@@ -202,32 +230,39 @@ void CCalHaichi::Calculate()
                 for (std::size_t e = 0; e < entries.size(); ++e) {
                     const CGenban& board = Board(entries[e].Number);
                     const CalRect rect = TrimmedRect(board);
-                    if (!Fits(firstPart, rect))
+                    if (!Fits(firstPart, rect)) {
                         continue;
+                    }
                     COutData layout;
                     layout.BoardNo = entries[e].Number;
                     BuzaiLists left;
-                    if (!LayoutBoardBest(entries[e].Count, remaining, left, layout, rect))
+                    if (!LayoutBoardBest(entries[e].Count, remaining, left, layout, rect)) {
                         break;  // nothing fits: the rest of this level is not tried
+                    }
                     layout.Finish(board);
                     const double area = GenbanArea(board);
                     const double rate = area > 0.0 ? board.Price / area : 0.0;
-                    if (!best || BeatsCandidate(layout, rate, *best, NoRateFlg != 0))
+                    if (!best || BeatsCandidate(layout, rate, *best, NoRateFlg != 0)) {
                         best = Candidate{std::move(layout), rate, level, e};
-                    if (StopRequest)
+                    }
+                    if (StopRequest) {
                         break;
+                    }
                 }
-                if (StopRequest || best)
+                if (StopRequest || best) {
                     break;
+                }
             }
-            if (StopRequest)
+            if (StopRequest) {
                 break;
+            }
 
             if (!best) {
-                if (pass == 0)
+                if (pass == 0) {
                     deferred.push_back(first);
-                else
+                } else {
                     Ret.Unplaced.push_back(CAL_BUZAI{first.Number, first.Count, 0});
+                }
                 remaining[0].erase(remaining[0].begin());
                 continue;
             }
@@ -246,8 +281,9 @@ void CCalHaichi::Calculate()
                 }
                 k = std::min<std::int64_t>(k, it->Count / s.Count);
             }
-            if (best->layout.Summary.empty())
+            if (best->layout.Summary.empty()) {
                 k = 0;  // a board said to be laid out holds nothing
+            }
             k = std::min<std::int64_t>(k, boardEntry.Count);
             if (k == 0) {
                 ShowMessage("計算エラー発生");
@@ -256,23 +292,28 @@ void CCalHaichi::Calculate()
             }
 
             for (const CAL_BUZAI& s : best->layout.Summary) {
-                for (CAL_BUZAI& r : remaining[s.Flag])
+                for (CAL_BUZAI& r : remaining[s.Flag]) {
                     if (r.Number == s.Number) {
                         r.Count -= static_cast<std::int32_t>(s.Count * k);
                         break;
                     }
-                if (s.Flag == 0)
+                }
+                if (s.Flag == 0) {
                     placed += s.Count * k;
+                }
             }
-            for (auto& list : remaining) std::erase_if(list, [](const CAL_BUZAI& r) { return r.Count < 1; });
+            for (auto& list : remaining) {
+                std::erase_if(list, [](const CAL_BUZAI& r) { return r.Count < 1; });
+            }
             SetProgress(total > 0 ? static_cast<int>(placed * 100 / total) : 100);
 
             best->layout.Repeat = static_cast<std::int32_t>(k);
             Ret.Layouts.push_back(best->layout);
             boardEntry.Count -= static_cast<std::int32_t>(k);
-            if (boardEntry.Count < 1)
+            if (boardEntry.Count < 1) {
                 boards[best->level].erase(boards[best->level].begin() +
                                           static_cast<std::ptrdiff_t>(best->entry));
+            }
         }
         if (pass == 0 && !StopRequest) {
             remaining[0] = std::move(deferred);
@@ -293,8 +334,9 @@ void CCalHaichi::Calculate()
         }
     }
     // A stop during the improvement passes counts as a stop too.
-    if (StopRequest)
+    if (StopRequest) {
         State = 5;
+    }
 
     LeftYBuzai = remaining[1];
     Ret.ComputeTotals();
@@ -305,28 +347,36 @@ int CCalHaichi::LayoutBoardBest(std::int32_t available, const BuzaiLists& remain
 {
     const int result = LayoutBoard(remaining, left, layout, rect);
     // Without a first layout every divisor would be skipped: nothing placed is never reduced below.
-    if (StopRequest || UseSmallPat == 0 || result == 0 || remaining[0].empty())
+    if (StopRequest || UseSmallPat == 0 || result == 0 || remaining[0].empty()) {
         return result;
+    }
 
     const std::vector<CAL_BUZAI>& parts = remaining[0];
     std::vector<std::int64_t> placedPieces(parts.size(), 0);
-    for (std::size_t i = 0; i < parts.size(); ++i)
-        for (const CHaichi& block : layout.Blocks)
-            if (block.List == 0 && block.Number == parts[i].Number)
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        for (const CHaichi& block : layout.Blocks) {
+            if (block.List == 0 && block.Number == parts[i].Number) {
                 placedPieces[i] += static_cast<std::int64_t>(block.Nx) * block.Ny;
+            }
+        }
+    }
 
     const std::int32_t n = std::min(parts[0].Count, available);
-    if (n < 2)
+    if (n < 2) {
         return result;
+    }
 
     // A pattern laid from counts ÷ d can be cut on d boards: fewer distinct patterns.
     std::optional<BuzaiLists> previous;
     for (std::int32_t d = 2; d <= n && !StopRequest; ++d) {
         BuzaiLists reduced;
-        for (int list = 0; list < 2; ++list)
-            for (const CAL_BUZAI& e : remaining[list])
-                if (e.Count / d > 0)
+        for (int list = 0; list < 2; ++list) {
+            for (const CAL_BUZAI& e : remaining[list]) {
+                if (e.Count / d > 0) {
                     reduced[list].push_back(CAL_BUZAI{e.Number, e.Count / d, e.Flag});
+                }
+            }
+        }
         double reducedArea = 0.0;
         for (const CAL_BUZAI& e : reduced[0]) {
             const CBuzai& part = Part(0, e.Number);
@@ -334,15 +384,20 @@ int CCalHaichi::LayoutBoardBest(std::int32_t available, const BuzaiLists& remain
         }
 
         bool changes = false;
-        for (std::size_t i = 0; i < parts.size(); ++i)
-            if (parts[i].Count / d < placedPieces[i])
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            if (parts[i].Count / d < placedPieces[i]) {
                 changes = true;
-        if (!changes)
+            }
+        }
+        if (!changes) {
             continue;
-        if (!DoubleGreater(reducedArea, layout.PartsArea))
+        }
+        if (!DoubleGreater(reducedArea, layout.PartsArea)) {
             break;
-        if (previous && *previous == reduced)
+        }
+        if (previous && *previous == reduced) {
             continue;
+        }
         previous = reduced;
 
         COutData trial;
@@ -359,27 +414,36 @@ int CCalHaichi::LayoutBoardBest(std::int32_t available, const BuzaiLists& remain
 int CCalHaichi::IsBetter(const COutData& a, const BuzaiLists& leftA, const COutData& b,
                          const BuzaiLists& leftB) const
 {
-    if (DoubleLess(a.PartsArea, b.PartsArea))
+    if (DoubleLess(a.PartsArea, b.PartsArea)) {
         return 1;
-    if (!DoubleEqual(a.PartsArea, b.PartsArea))
+    }
+    if (!DoubleEqual(a.PartsArea, b.PartsArea)) {
         return 0;
-    if (DoubleLess(a.TotalArea, b.TotalArea))
+    }
+    if (DoubleLess(a.TotalArea, b.TotalArea)) {
         return 1;
-    if (!DoubleEqual(a.TotalArea, b.TotalArea))
+    }
+    if (!DoubleEqual(a.TotalArea, b.TotalArea)) {
         return 0;
-    for (int list = 0; list < 2; ++list)
+    }
+    for (int list = 0; list < 2; ++list) {
         for (std::size_t i = 0; i < leftA[list].size(); ++i) {
-            if (i >= leftB[list].size())
+            if (i >= leftB[list].size()) {
                 return 0;
+            }
             const CAL_BUZAI& ea = leftA[list][i];
             const CAL_BUZAI& eb = leftB[list][i];
-            if (ea.Number > eb.Number)
+            if (ea.Number > eb.Number) {
                 return 1;
-            if (ea.Number == eb.Number && ea.Count < eb.Count)
+            }
+            if (ea.Number == eb.Number && ea.Count < eb.Count) {
                 return 1;
-            if (ea.Number != eb.Number || ea.Count != eb.Count)
+            }
+            if (ea.Number != eb.Number || ea.Count != eb.Count) {
                 return 0;
+            }
         }
+    }
     return 0;
 }
 
@@ -390,11 +454,13 @@ long long WorstUntried(const std::vector<COutData>& layouts)
 {
     long long worst = -1;
     for (std::size_t i = 0; i < layouts.size(); ++i) {
-        if (layouts[i].Tried)
+        if (layouts[i].Tried) {
             continue;
+        }
         if (worst < 0 ||
-            DoubleLess(layouts[i].PartsYield, layouts[static_cast<std::size_t>(worst)].PartsYield))
+            DoubleLess(layouts[i].PartsYield, layouts[static_cast<std::size_t>(worst)].PartsYield)) {
             worst = static_cast<long long>(i);
+        }
     }
     return worst;
 }
@@ -416,7 +482,9 @@ void CCalHaichi::ImproveWorstBoard(CCalHaichi& aux, GenbanLists& boards, std::ve
 {
     (void)boards;  // the worst board is laid out again on its own board
     std::vector<COutData>& layouts = Ret.Layouts;
-    for (COutData& layout : layouts) layout.Tried = 0;
+    for (COutData& layout : layouts) {
+        layout.Tried = 0;
+    }
     PrepareAux(*this, aux);
     aux.UseSmallPat = 0;
 
@@ -432,23 +500,27 @@ void CCalHaichi::ImproveWorstBoard(CCalHaichi& aux, GenbanLists& boards, std::ve
 
     while (!StopRequest && layouts.size() >= 2) {
         const long long worst = WorstUntried(layouts);
-        if (worst < 0)
+        if (worst < 0) {
             return;
+        }
         const std::size_t w = static_cast<std::size_t>(worst);
         const double freeArea = GenbanArea(Board(layouts[w].BoardNo)) - layouts[w].PartsArea;
 
         std::vector<MPATDATA> partners;
         for (std::size_t p = 0; p < layouts.size(); ++p) {
             const COutData& partner = layouts[p];
-            if (p == w || (!NoUsenFlg && Board(partner.BoardNo).Priority == 2))
+            if (p == w || (!NoUsenFlg && Board(partner.BoardNo).Priority == 2)) {
                 continue;
-            if (!DoubleGreater(partner.PartsArea, 0.0))
+            }
+            if (!DoubleGreater(partner.PartsArea, 0.0)) {
                 continue;  // a board of secondary parts only is no partner
+            }
             const double times = freeArea / partner.PartsArea;
             const std::int32_t s =
                 times >= partner.Repeat ? partner.Repeat : static_cast<std::int32_t>(times);
-            if (s >= 1)
+            if (s >= 1) {
                 partners.push_back(MPATDATA{static_cast<std::int32_t>(p), s});
+            }
         }
         if (partners.empty()) {
             layouts[w].Tried = 1;
@@ -462,11 +534,13 @@ void CCalHaichi::ImproveWorstBoard(CCalHaichi& aux, GenbanLists& boards, std::ve
                 aux.Reset();
                 aux.SetCalData(AttemptGroup(layouts[w], layouts[p], s, leftYBuzai, layouts[w].BoardNo));
                 aux.Calculate();
-                if (StopRequest)
+                if (StopRequest) {
                     return;
+                }
                 // State 3: everything placed. A stopped auxiliary run (5) is no success either.
-                if (aux.State != 3)
+                if (aux.State != 3) {
                     continue;
+                }
                 const CGenban& partnerBoard = Board(layouts[p].BoardNo);
                 const std::int32_t q = std::min(layouts[p].Repeat / s, layouts[w].Repeat);
                 const double gainArea = static_cast<double>(q) * s * GenbanArea(partnerBoard);
@@ -474,8 +548,9 @@ void CCalHaichi::ImproveWorstBoard(CCalHaichi& aux, GenbanLists& boards, std::ve
                 const bool better = !chosen || (!NoRateFlg && gainPrice > chosen->gainPrice) ||
                                     ((NoRateFlg || gainPrice == chosen->gainPrice) &&
                                      DoubleGreater(gainArea, chosen->gainArea));
-                if (better)
+                if (better) {
                     chosen = Choice{p, s, q, gainArea, gainPrice, aux.Ret.Layouts, aux.LeftYBuzai};
+                }
                 break;
             }
         }
@@ -489,7 +564,9 @@ void CCalHaichi::ImproveWorstBoard(CCalHaichi& aux, GenbanLists& boards, std::ve
         }
         layouts[w].Repeat -= chosen->q;
         layouts[chosen->partner].Repeat -= chosen->q * chosen->s;
-        for (COutData& layout : chosen->layouts) layout.Repeat = chosen->q;
+        for (COutData& layout : chosen->layouts) {
+            layout.Repeat = chosen->q;
+        }
         RemoveUsedUp(layouts, w, chosen->partner);
         layouts.insert(layouts.end(), chosen->layouts.begin(), chosen->layouts.end());
         leftYBuzai = std::move(chosen->left);
@@ -499,8 +576,9 @@ void CCalHaichi::ImproveWorstBoard(CCalHaichi& aux, GenbanLists& boards, std::ve
 void CCalHaichi::MergeBoardPairs(CCalHaichi& aux, GenbanLists& boards, std::vector<CAL_BUZAI>& leftYBuzai)
 {
     std::vector<COutData>& layouts = Ret.Layouts;
-    for (COutData& layout : layouts)
+    for (COutData& layout : layouts) {
         layout.Tried = (layout.Repeat != 1 || (!NoUsenFlg && Board(layout.BoardNo).Priority == 2)) ? 1 : 0;
+    }
     PrepareAux(*this, aux);
 
     struct Merge {
@@ -515,30 +593,35 @@ void CCalHaichi::MergeBoardPairs(CCalHaichi& aux, GenbanLists& boards, std::vect
 
     while (!StopRequest && layouts.size() >= 2) {
         const long long worst = WorstUntried(layouts);
-        if (worst < 0)
+        if (worst < 0) {
             return;
+        }
         const std::size_t w = static_cast<std::size_t>(worst);
         const CGenban& wBoard = Board(layouts[w].BoardNo);
 
         std::optional<Merge> best;
         for (std::size_t p = 0; p < layouts.size(); ++p) {
-            if (p == w)
+            if (p == w) {
                 continue;
+            }
             const CGenban& pBoard = Board(layouts[p].BoardNo);
-            if (!NoUsenFlg && pBoard.Priority == 2)
+            if (!NoUsenFlg && pBoard.Priority == 2) {
                 continue;
+            }
             const double combinedArea = GenbanArea(wBoard) + GenbanArea(pBoard);
             const double combinedParts = layouts[w].PartsArea + layouts[p].PartsArea;
             const std::int64_t combinedPrice = static_cast<std::int64_t>(wBoard.Price) + pBoard.Price;
-            for (int level = 0; level < 3; ++level)
+            for (int level = 0; level < 3; ++level) {
                 for (std::size_t e = 0; e < boards[level].size(); ++e) {
                     // Only boards still in stock: the merged layout takes one more sheet.
-                    if (boards[level][e].Count < 1)
+                    if (boards[level][e].Count < 1) {
                         continue;
+                    }
                     const CGenban& candidate = Board(boards[level][e].Number);
                     const double area = GenbanArea(candidate);
-                    if (!DoubleLess(combinedParts, area) || !DoubleLess(area, combinedArea))
+                    if (!DoubleLess(combinedParts, area) || !DoubleLess(area, combinedArea)) {
                         continue;
+                    }
                     const double savedArea = combinedArea - area;
                     const std::int64_t savedPrice = combinedPrice - candidate.Price;
                     if (best) {
@@ -548,19 +631,23 @@ void CCalHaichi::MergeBoardPairs(CCalHaichi& aux, GenbanLists& boards, std::vect
                                                      : savedPrice > best->savedPrice ||
                                                            (savedPrice == best->savedPrice &&
                                                             DoubleGreater(savedArea, best->savedArea));
-                        if (!beats)
+                        if (!beats) {
                             continue;
+                        }
                     }
                     aux.Reset();
                     aux.SetCalData(
                         AttemptGroup(layouts[w], layouts[p], 1, leftYBuzai, boards[level][e].Number));
                     aux.Calculate();
-                    if (StopRequest)
+                    if (StopRequest) {
                         return;
-                    if (aux.State != 3)
+                    }
+                    if (aux.State != 3) {
                         continue;
+                    }
                     best = Merge{p, level, e, savedArea, savedPrice, aux.Ret.Layouts, aux.LeftYBuzai};
                 }
+            }
         }
         if (!best) {
             layouts[w].Tried = 1;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "calc/CalData.h"
-#include "calc/CalcError.h"
+#include "base/CalcError.h"
 #include "job/Buzai.h"
 #include "result/OutData.h"
 #include "result/RetData.h"

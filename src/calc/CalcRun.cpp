@@ -19,22 +19,40 @@ std::vector<EngineVariant> JobVariants(const Settings& settings)
 {
     std::vector<EngineVariant> variants;
     const int areaLast = settings.UseMenCal ? 1 : 0;
-    for (int t = 0; t <= std::min(settings.CutLV, 2); ++t)
-        for (int u = 0; u <= areaLast; ++u)
-            for (int a = 2; a >= 0; --a) variants.push_back({2, a, t, u, 0});
-    if (settings.CutLV > 2) {
-        for (int u = 0; u <= areaLast; ++u)
-            for (int c = 0; c <= 1; ++c) variants.push_back({1, 0, 0, u, c});
-        if (settings.UseCal3)
-            for (int u = 0; u <= areaLast; ++u)
-                for (int s = 0; s <= 1; ++s)
-                    for (int a = 2; a >= 0; --a) variants.push_back({3, a, 2, u, s});
+    for (int t = 0; t <= std::min(settings.CutLV, 2); ++t) {
+        for (int u = 0; u <= areaLast; ++u) {
+            for (int a = 2; a >= 0; --a) {
+                variants.push_back({2, a, t, u, 0});
+            }
+        }
     }
-    if (settings.UseCal4)
-        for (int t = 0; t <= settings.CutLV; ++t)
-            for (int u = 0; u <= areaLast; ++u)
-                for (int s = 0; s <= 1; ++s)
-                    for (int a = 2; a >= 0; --a) variants.push_back({4, a, t, u, s});
+    if (settings.CutLV > 2) {
+        for (int u = 0; u <= areaLast; ++u) {
+            for (int c = 0; c <= 1; ++c) {
+                variants.push_back({1, 0, 0, u, c});
+            }
+        }
+        if (settings.UseCal3) {
+            for (int u = 0; u <= areaLast; ++u) {
+                for (int s = 0; s <= 1; ++s) {
+                    for (int a = 2; a >= 0; --a) {
+                        variants.push_back({3, a, 2, u, s});
+                    }
+                }
+            }
+        }
+    }
+    if (settings.UseCal4) {
+        for (int t = 0; t <= settings.CutLV; ++t) {
+            for (int u = 0; u <= areaLast; ++u) {
+                for (int s = 0; s <= 1; ++s) {
+                    for (int a = 2; a >= 0; --a) {
+                        variants.push_back({4, a, t, u, s});
+                    }
+                }
+            }
+        }
+    }
     return variants;
 }
 
@@ -54,10 +72,14 @@ CalcRun::CalcRun(const CBuzaiList& buzai, const CBuzaiList& ybuzai, const CGenba
 
 CalcRun::~CalcRun()
 {
-    for (Job* job : m_running) job->Engine->StopRequest = 1;
-    for (const auto& job : m_jobs)
-        if (job->Thread.joinable())
+    for (Job* job : m_running) {
+        job->Engine->StopRequest = 1;
+    }
+    for (const auto& job : m_jobs) {
+        if (job->Thread.joinable()) {
             job->Thread.join();
+        }
+    }
 }
 
 void CalcRun::Start(CRetData& result)
@@ -107,10 +129,12 @@ void CalcRun::Reap()
 bool CalcRun::Poll()
 {
     Reap();
-    if (!m_failure.empty() && !m_aborted)
+    if (!m_failure.empty() && !m_aborted) {
         RequestAbort();  // one failed job ends the run
-    if (m_aborted)
+    }
+    if (m_aborted) {
         return !m_running.empty();
+    }
     const std::size_t limit = static_cast<std::size_t>(std::max(1, m_settings.MaxCalNum));
     while (m_next < m_jobs.size() && m_running.size() < limit) {
         Job& job = *m_jobs[m_next++];
@@ -132,15 +156,20 @@ bool CalcRun::Poll()
 void CalcRun::RequestAbort()
 {
     m_aborted = true;
-    for (Job* job : m_running) job->Engine->StopRequest = 1;
+    for (Job* job : m_running) {
+        job->Engine->StopRequest = 1;
+    }
 }
 
 int CalcRun::Percent() const
 {
-    if (m_jobs.empty())
+    if (m_jobs.empty()) {
         return 0;
+    }
     long long sum = m_finished;
-    for (const Job* job : m_running) sum += job->Engine->GetProgress();
+    for (const Job* job : m_running) {
+        sum += job->Engine->GetProgress();
+    }
     return static_cast<int>(sum * 100 / (static_cast<long long>(m_jobs.size()) * 100));
 }
 
@@ -158,7 +187,9 @@ namespace {
 long long UnplacedPieces(const CRetData& ret)
 {
     long long pieces = 0;
-    for (const CAL_BUZAI& entry : ret.Unplaced) pieces += entry.Count;
+    for (const CAL_BUZAI& entry : ret.Unplaced) {
+        pieces += entry.Count;
+    }
     return pieces;
 }
 
@@ -166,14 +197,17 @@ long long UnplacedPieces(const CRetData& ret)
 
 bool ReplacesBest(const CRetData& c, const CRetData& best, bool noRate)
 {
-    if (noRate)
+    if (noRate) {
         return c.IsBetter(best);
+    }
     // A result that leaves fewer pieces uncut wins before any price comparison.
     const long long uc = UnplacedPieces(c), ub = UnplacedPieces(best);
-    if (uc != ub)
+    if (uc != ub) {
         return uc < ub;
-    if (c.TotalPrice != best.TotalPrice)
+    }
+    if (c.TotalPrice != best.TotalPrice) {
         return c.TotalPrice < best.TotalPrice;
+    }
     return c.IsBetter(best);
 }
 
@@ -193,7 +227,9 @@ void MergeSameLayouts(std::vector<COutData>& layouts)
 
 CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
 {
-    while (Poll()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (Poll()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     Outcome outcome = Outcome::Placed;
     if (!m_failure.empty()) {
         result.Clear();
@@ -207,10 +243,12 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
             const CRetData* best = nullptr;
             for (const auto& job : m_jobs) {
                 // A job that stopped itself (calculation error) has no usable result.
-                if (job->Group != static_cast<std::int32_t>(g) || job->Engine->State == 5)
+                if (job->Group != static_cast<std::int32_t>(g) || job->Engine->State == 5) {
                     continue;
-                if (best == nullptr || ReplacesBest(job->Engine->Ret, *best, m_settings.NoRateFlg != 0))
+                }
+                if (best == nullptr || ReplacesBest(job->Engine->Ret, *best, m_settings.NoRateFlg != 0)) {
                     best = &job->Engine->Ret;
+                }
             }
             if (best != nullptr) {
                 result.Append(*best);
@@ -218,14 +256,17 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
                 // No engine finished this group: its parts are reported, not lost.
                 CRetData none;
                 none.Unplaced = m_groups[g].Buzai[0];
-                for (CAL_BUZAI& entry : none.Unplaced) entry.Flag = 0;
+                for (CAL_BUZAI& entry : none.Unplaced) {
+                    entry.Flag = 0;
+                }
                 result.Append(none);
             }
         }
         result.Finalize(m_settings.NoSort != 0);
         MergeSameLayouts(result.Layouts);
-        if (result.Layouts.empty())
+        if (result.Layouts.empty()) {
             outcome = Outcome::NothingPlaced;
+        }
     }
     m_running.clear();
     m_jobs.clear();
@@ -236,8 +277,9 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
         std::snprintf(text, sizeof text, "処理時間 %.3f秒\n", seconds);
         prompt.ShowError(text);
     }
-    if (outcome == Outcome::NothingPlaced)
+    if (outcome == Outcome::NothingPlaced) {
         prompt.ShowError("全ての部材が配置できませんでした。");
+    }
     return outcome;
 }
 
@@ -246,8 +288,9 @@ CalcRun::Outcome CalcRun::RunToEnd(CRetData& result, Prompt& prompt,
 {
     Start(result);
     while (Poll()) {
-        if (tick && tick(*this) && !m_aborted)
+        if (tick && tick(*this) && !m_aborted) {
             RequestAbort();
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return Finish(result, prompt);

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "calc/CalData.h"
 #include "calc/MessageSink.h"
 

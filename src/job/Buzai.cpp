@@ -1,6 +1,6 @@
 #include "job/Buzai.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "job/TableFile.h"
 #include "platform/FileChooser.h"
 #include "platform/Prompt.h"
@@ -26,20 +26,24 @@ bool ParsePart(const std::vector<std::string>& fields, const std::array<int, 8>&
         switch (column) {
             case kName: part.Name = field; break;
             case kWidth:
-                if (!ToTenths(field, part.Width) || part.Width <= 0)
+                if (!ToTenths(field, part.Width) || part.Width <= 0) {
                     return false;
+                }
                 break;
             case kHeight:
-                if (!ToTenths(field, part.Height) || part.Height <= 0)
+                if (!ToTenths(field, part.Height) || part.Height <= 0) {
                     return false;
+                }
                 break;
             case kThickness:
-                if (!ToTenths(field, part.Thickness) || part.Thickness < 0)
+                if (!ToTenths(field, part.Thickness) || part.Thickness < 0) {
                     return false;
+                }
                 break;
             case kCount:
-                if (!ToInt(field, part.Count) || part.Count <= 0)
+                if (!ToInt(field, part.Count) || part.Count <= 0) {
                     return false;
+                }
                 break;
             case kNoTurn:
                 // Any number counts; only its being zero matters.

@@ -1,6 +1,6 @@
 #include "job/Genban.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "job/TableFile.h"
 #include "platform/FileChooser.h"
 #include "platform/Prompt.h"
@@ -40,46 +40,56 @@ bool ParseBoard(const std::vector<std::string>& fields, const std::array<int, 13
         switch (column) {
             case kName: board.Name = field; break;
             case kWidth:
-                if (!ToTenths(field, board.Width) || board.Width <= 0)
+                if (!ToTenths(field, board.Width) || board.Width <= 0) {
                     return false;
+                }
                 break;
             case kHeight:
-                if (!ToTenths(field, board.Height) || board.Height <= 0)
+                if (!ToTenths(field, board.Height) || board.Height <= 0) {
                     return false;
+                }
                 break;
             case kThickness:
-                if (!ToTenths(field, board.Thickness) || board.Thickness < 0)
+                if (!ToTenths(field, board.Thickness) || board.Thickness < 0) {
                     return false;
+                }
                 break;
             case kCount:
-                if (!ToInt(field, board.Count) || board.Count <= 0)
+                if (!ToInt(field, board.Count) || board.Count <= 0) {
                     return false;
+                }
                 break;
             case kPrice:
-                if (!ToInt(field, board.Price) || board.Price < 0)
+                if (!ToInt(field, board.Price) || board.Price < 0) {
                     return false;
+                }
                 break;
             case kPriority:
-                if (!ToInt(field, board.Priority) || board.Priority < 0 || board.Priority > 2)
+                if (!ToInt(field, board.Priority) || board.Priority < 0 || board.Priority > 2) {
                     return false;
+                }
                 break;
             case kKind: board.Kind = field; break;
             case kRemark: board.Remark = field; break;
             case kTrimTop:
-                if (!ToTenths(field, board.TrimTop) || board.TrimTop < 0)
+                if (!ToTenths(field, board.TrimTop) || board.TrimTop < 0) {
                     return false;
+                }
                 break;
             case kTrimBottom:
-                if (!ToTenths(field, board.TrimBottom) || board.TrimBottom < 0)
+                if (!ToTenths(field, board.TrimBottom) || board.TrimBottom < 0) {
                     return false;
+                }
                 break;
             case kTrimLeft:
-                if (!ToTenths(field, board.TrimLeft) || board.TrimLeft < 0)
+                if (!ToTenths(field, board.TrimLeft) || board.TrimLeft < 0) {
                     return false;
+                }
                 break;
             case kTrimRight:
-                if (!ToTenths(field, board.TrimRight) || board.TrimRight < 0)
+                if (!ToTenths(field, board.TrimRight) || board.TrimRight < 0) {
                     return false;
+                }
                 break;
         }
     }

@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "job/CsvLine.h"
-#include "job/TextFile.h"
+#include "base/CsvLine.h"
+#include "base/TextFile.h"
 
 // The reader shared by the parts file and the boards file: a header line naming the
 // columns (any order, extra columns ignored) or the headerless format of earlier versions.

@@ -14,15 +14,18 @@ void COutData::Finish(const CGenban& board)
         const std::int32_t pieces = block.Nx * block.Ny;
         auto pos = Summary.begin();
         for (; pos != Summary.end(); ++pos) {
-            if (pos->Flag == block.List && pos->Number == block.Number)
+            if (pos->Flag == block.List && pos->Number == block.Number) {
                 break;
-            if (pos->Flag > block.List || (pos->Flag == block.List && pos->Number > block.Number))
+            }
+            if (pos->Flag > block.List || (pos->Flag == block.List && pos->Number > block.Number)) {
                 break;
+            }
         }
-        if (pos != Summary.end() && pos->Flag == block.List && pos->Number == block.Number)
+        if (pos != Summary.end() && pos->Flag == block.List && pos->Number == block.Number) {
             pos->Count += pieces;
-        else
+        } else {
             Summary.insert(pos, CAL_BUZAI{block.Number, pieces, block.List});
+        }
     }
     const double area = static_cast<double>(board.Height) * board.Width;
     // A board without area can hold nothing; its yields stay 0 instead of dividing by zero.

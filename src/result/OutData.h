@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "calc/CalData.h"
+#include "base/CalIndex.h"
 
 class CGenban;
 
@@ -75,12 +75,6 @@ public:
     void Finish(const CGenban& board);
     // Same board, blocks, cut lines, areas and summary; repeat count and mark not compared.
     bool SamePattern(const COutData& other) const;
-};
-
-// One candidate partner of the worst-board pass: a layout of the result and its multiplier.
-struct MPATDATA {
-    std::int32_t Index = 0;
-    std::int32_t Multiplier = 0;
 };
 
 // Board width x length as a double, 0.1 mm squared.

@@ -31,8 +31,9 @@ public:
     }
     void Key(const char* key)
     {
-        if (!m_first)
+        if (!m_first) {
             m_out += ", ";
+        }
         m_first = false;
         m_out += '"';
         m_out += key;
@@ -49,8 +50,9 @@ void Array(std::string& out, const std::vector<T>& items, Write write)
 {
     out += '[';
     for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i > 0)
+        if (i > 0) {
             out += ", ";
+        }
         write(items[i]);
     }
     out += ']';

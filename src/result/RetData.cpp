@@ -4,8 +4,8 @@
 #include <cmath>
 #include <utility>
 
-#include "calc/CalcError.h"
-#include "calc/Tolerance.h"
+#include "base/CalcError.h"
+#include "base/Tolerance.h"
 #include "job/Genban.h"
 
 namespace {
@@ -15,10 +15,13 @@ namespace {
 template <class T, class Before>
 void ExchangeSort(std::vector<T>& items, Before before)
 {
-    for (std::size_t i = 0; i < items.size(); ++i)
-        for (std::size_t k = i + 1; k < items.size(); ++k)
-            if (before(items[k], items[i]))
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        for (std::size_t k = i + 1; k < items.size(); ++k) {
+            if (before(items[k], items[i])) {
                 std::swap(items[i], items[k]);
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -30,8 +33,9 @@ void CRetData::Clear()
 
 const CGenban& CRetData::Board(std::int32_t number) const
 {
-    if (!GenbanList)
+    if (!GenbanList) {
         throw CalcError("result without a board list");
+    }
     return CheckedAt(GenbanList->Items, number, "board");
 }
 
@@ -82,26 +86,31 @@ double CRetData::TotalYield() const
 
 bool CRetData::IsBetter(const CRetData& best) const
 {
-    if (DoubleGreater(PartsArea, best.PartsArea))
+    if (DoubleGreater(PartsArea, best.PartsArea)) {
         return true;
+    }
     if (DoubleEqual(PartsArea, best.PartsArea) && DoubleGreater(std::fabs(BoardArea), 0.0) &&
-        DoubleGreater(std::fabs(best.BoardArea), 0.0) && DoubleGreater(PartsYield(), best.PartsYield()))
+        DoubleGreater(std::fabs(best.BoardArea), 0.0) && DoubleGreater(PartsYield(), best.PartsYield())) {
         return true;
+    }
     // The yield tests are reached even when this result placed less parts area.
-    if (!DoubleEqual(PartsYield(), best.PartsYield()))
+    if (!DoubleEqual(PartsYield(), best.PartsYield())) {
         return false;
-    if (DoubleGreater(TotalYield(), best.TotalYield()))
+    }
+    if (DoubleGreater(TotalYield(), best.TotalYield())) {
         return true;
+    }
     return DoubleEqual(TotalYield(), best.TotalYield()) && Layouts.size() < best.Layouts.size();
 }
 
 void CRetData::Finalize(bool noSort)
 {
-    if (!noSort)
+    if (!noSort) {
         ExchangeSort(Layouts, [](const COutData& a, const COutData& b) {
             return a.BoardNo < b.BoardNo ||
                    (a.BoardNo == b.BoardNo && DoubleGreater(a.PartsYield, b.PartsYield));
         });
+    }
 
     for (const COutData& layout : Layouts) {
         const CGenban& board = Board(layout.BoardNo);
@@ -109,24 +118,28 @@ void CRetData::Finalize(bool noSort)
         MaxHeight = std::max(MaxHeight, board.Height);
         auto used = std::find_if(UsedBoards.begin(), UsedBoards.end(),
                                  [&](const RET_GENBAN& u) { return u.Number == layout.BoardNo; });
-        if (used != UsedBoards.end())
+        if (used != UsedBoards.end()) {
             used->Sheets += layout.Repeat;
-        else
+        } else {
             UsedBoards.push_back(RET_GENBAN{layout.BoardNo, layout.Repeat});
+        }
     }
 
-    for (const COutData& layout : Layouts)
+    for (const COutData& layout : Layouts) {
         for (const CAL_BUZAI& entry : layout.Summary) {
-            if (entry.Flag != 1)
+            if (entry.Flag != 1) {
                 continue;
+            }
             const std::int32_t pieces = entry.Count * layout.Repeat;
             auto placed = std::find_if(PlacedSecondary.begin(), PlacedSecondary.end(),
                                        [&](const CAL_BUZAI& p) { return p.Number == entry.Number; });
-            if (placed != PlacedSecondary.end())
+            if (placed != PlacedSecondary.end()) {
                 placed->Count += pieces;
-            else
+            } else {
                 PlacedSecondary.push_back(CAL_BUZAI{entry.Number, pieces, 1});
+            }
         }
+    }
 
     auto byNumber = [](const CAL_BUZAI& a, const CAL_BUZAI& b) { return a.Number < b.Number; };
     ExchangeSort(PlacedSecondary, byNumber);

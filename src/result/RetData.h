@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "calc/CalData.h"
+#include "base/CalIndex.h"
 #include "result/OutData.h"
 
 class CBuzaiList;

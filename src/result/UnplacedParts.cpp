@@ -1,6 +1,6 @@
 #include "result/UnplacedParts.h"
 
-#include "calc/CalcError.h"
+#include "base/CalcError.h"
 #include "result/RetData.h"
 
 CBuzaiList UnplacedPartsList(const CRetData& ret)
@@ -8,8 +8,9 @@ CBuzaiList UnplacedPartsList(const CRetData& ret)
     CBuzaiList list;
     for (const CAL_BUZAI& entry : ret.Unplaced) {
         const CBuzaiList* source = entry.Flag == 1 ? ret.YBuzaiList : ret.BuzaiList;
-        if (source == nullptr)
+        if (source == nullptr) {
             throw CalcError("unplaced part without its list");
+        }
         CBuzai part = CheckedAt(source->Items, entry.Number, "unplaced part");
         part.Count = entry.Count;
         list.Items.push_back(std::move(part));

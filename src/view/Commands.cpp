@@ -1,6 +1,6 @@
 #include "view/Commands.h"
 
-#include "app/NestrixDoc.h"
+#include "doc/NestrixDoc.h"
 
 bool IsCommandEnabled(int id, const CNestrixDoc& doc)
 {

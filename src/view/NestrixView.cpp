@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 
-#include "app/NestrixDoc.h"
+#include "doc/NestrixDoc.h"
 #include "platform/qt/QtCanvas.h"
 #include "view/ViewScreens.h"
 

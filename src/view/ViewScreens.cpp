@@ -1,6 +1,6 @@
 #include "view/ViewScreens.h"
 
-#include "app/NestrixDoc.h"
+#include "doc/NestrixDoc.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 
 #include "fakes/RecordingPrompt.h"
 #include "fakes/TempDir.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
-#include "job/TextFile.h"
+#include "base/TextFile.h"
 
 namespace {
 
@@ -26,7 +26,9 @@ Output Layout(std::vector<std::string> args)
 {
     args.insert(args.begin(), "layout");
     std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
     argv.push_back(nullptr);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
@@ -104,18 +106,23 @@ TEST_F(LayoutCommandTest, PrintsTheSummaryAndWritesJsonAndUnplacedParts)
     const nlohmann::ordered_json result = nlohmann::ordered_json::parse(ReadBytes(json));
     EXPECT_EQ(result["format"], "nestrix-result");
     std::vector<std::string> keys;
-    for (auto it = result.begin(); it != result.end(); ++it) keys.push_back(it.key());
+    for (auto it = result.begin(); it != result.end(); ++it) {
+        keys.push_back(it.key());
+    }
     EXPECT_EQ(keys, (std::vector<std::string>{"format", "version", "max_board_width", "max_board_height",
                                               "parts_area", "total_area", "board_area", "total_price",
                                               "parts_price", "total_pieces_price", "layouts", "unplaced",
                                               "used_boards", "placed_secondary"}));
     EXPECT_EQ(result["unplaced"], nlohmann::ordered_json::parse(R"([{"part": 2, "count": 3, "list": 0}])"));
     long long pieces[2] = {0, 0};
-    for (const auto& layout : result["layouts"])
-        for (const auto& entry : layout["summary"])
-            if (entry["list"] == 0)
+    for (const auto& layout : result["layouts"]) {
+        for (const auto& entry : layout["summary"]) {
+            if (entry["list"] == 0) {
                 pieces[entry["part"].get<int>()] +=
                     entry["pieces"].get<long long>() * layout["repeat"].get<long long>();
+            }
+        }
+    }
     EXPECT_EQ(pieces[0], 5);
     EXPECT_EQ(pieces[1], 2);
     EXPECT_FALSE(result["placed_secondary"].empty());
@@ -139,8 +146,9 @@ TEST_F(LayoutCommandTest, GivesTheSameJsonForAnyThreadCount)
         const Output out = Layout({"--boards", boards, "--parts", parts, "--secondary", secondary,
                                    "--settings", settings, "--threads", threads, "--json", json});
         ASSERT_EQ(out.Status, 0) << out.Err;
-        if (first.empty())
+        if (first.empty()) {
             first = ReadBytes(json);
+        }
         EXPECT_EQ(ReadBytes(json), first) << threads;
     }
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "calc/CalcError.h"
+#include "base/CalcError.h"
 #include "calc/TestJob.h"
 
 namespace {
@@ -10,14 +10,18 @@ namespace {
 std::vector<std::int32_t> Numbers(const std::vector<CAL_BUZAI>& list)
 {
     std::vector<std::int32_t> numbers;
-    for (const CAL_BUZAI& e : list) numbers.push_back(e.Number);
+    for (const CAL_BUZAI& e : list) {
+        numbers.push_back(e.Number);
+    }
     return numbers;
 }
 
 std::vector<std::int32_t> Numbers(const std::vector<CAL_GENBAN>& list)
 {
     std::vector<std::int32_t> numbers;
-    for (const CAL_GENBAN& e : list) numbers.push_back(e.Number);
+    for (const CAL_GENBAN& e : list) {
+        numbers.push_back(e.Number);
+    }
     return numbers;
 }
 
@@ -40,7 +44,9 @@ TEST(CalDataGroups, SplitPartsByKindAndThickness)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TestJob job;
-        for (const auto& [kind, thickness] : c.parts) job.Parts(100, 100, 3, 0, kind, thickness);
+        for (const auto& [kind, thickness] : c.parts) {
+            job.Parts(100, 100, 3, 0, kind, thickness);
+        }
         CRetData ret;
         const std::vector<CCalData> groups = job.Groups(ret);
         ASSERT_EQ(groups.size(), c.groups.size());
@@ -122,10 +128,11 @@ TEST(CalDataGroups, BoardsJoinTheirKindByPriority)
         ASSERT_EQ(groups.size(), 1u);
         EXPECT_TRUE(groups[0].Genban[0].empty());
         EXPECT_TRUE(groups[0].Genban[2].empty());
-        if (c.joins)
+        if (c.joins) {
             EXPECT_EQ(groups[0].Genban[1], (std::vector<CAL_GENBAN>{{0, 5, 1}}));
-        else
+        } else {
             EXPECT_TRUE(groups[0].Genban[1].empty());
+        }
     }
 }
 
@@ -168,7 +175,9 @@ TEST(CalDataGroups, SecondaryPartsOnlyWhenInUseAndMatched)
         const std::vector<CCalData> groups = job.Groups(ret);
         ASSERT_EQ(groups.size(), 1u);
         EXPECT_EQ(Numbers(groups[0].Buzai[1]), c.expected);
-        for (const CAL_BUZAI& e : groups[0].Buzai[1]) EXPECT_EQ(e.Flag, 1);
+        for (const CAL_BUZAI& e : groups[0].Buzai[1]) {
+            EXPECT_EQ(e.Flag, 1);
+        }
         EXPECT_TRUE(ret.Unplaced.empty());
     }
 }
@@ -186,7 +195,9 @@ TEST(CalData, CopiesAreIndependentAndClearEmptiesAll)
     CCalData a;
     a.Buzai[0].push_back({1, 2, 0});
     a.Buzai[1].push_back({3, 4, 1});
-    for (int p = 0; p < 3; ++p) a.Genban[p].push_back({p, 9, p});
+    for (int p = 0; p < 3; ++p) {
+        a.Genban[p].push_back({p, 9, p});
+    }
     CCalData b;
     b.Buzai[0].push_back({9, 9, 9});
     b = a;

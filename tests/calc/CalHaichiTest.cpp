@@ -6,7 +6,7 @@
 #include <functional>
 #include <thread>
 
-#include "calc/CalcError.h"
+#include "base/CalcError.h"
 #include "calc/MessageSink.h"
 #include "calc/TestJob.h"
 
@@ -17,9 +17,11 @@ using Strategy = std::function<int(CCalHaichi&, const BuzaiLists&, BuzaiLists&, 
 // Subtracts the pieces of a block from a copy of the lists, dropping entries at 0.
 void TakePieces(BuzaiLists& left, int list, std::int32_t number, std::int32_t pieces)
 {
-    for (CAL_BUZAI& e : left[list])
-        if (e.Number == number)
+    for (CAL_BUZAI& e : left[list]) {
+        if (e.Number == number) {
             e.Count -= pieces;
+        }
+    }
     std::erase_if(left[list], [](const CAL_BUZAI& e) { return e.Count < 1; });
 }
 
@@ -29,8 +31,9 @@ void AddBlock(CCalHaichi& engine, COutData& layout, BuzaiLists& left, const CHai
     const double area = static_cast<double>(part.Width) * part.Height * block.Nx * block.Ny;
     layout.Blocks.push_back(block);
     layout.TotalArea += area;
-    if (block.List == 0)
+    if (block.List == 0) {
         layout.PartsArea += area;
+    }
     TakePieces(left, block.List, block.Number, block.Nx * block.Ny);
 }
 
@@ -41,20 +44,23 @@ int FirstBlock(CCalHaichi& engine, const BuzaiLists& remaining, BuzaiLists& left
 {
     left = remaining;
     const std::int64_t k = engine.NokoHaba;
-    for (int list = 0; list < 2; ++list)
+    for (int list = 0; list < 2; ++list) {
         for (const CAL_BUZAI& e : remaining[list]) {
             const CBuzai& part = engine.Part(list, e.Number);
             for (int rotated = 0; rotated < 2; ++rotated) {
-                if (rotated && part.NoTurn)
+                if (rotated && part.NoTurn) {
                     continue;
+                }
                 const std::int64_t sx = rotated ? part.Height : part.Width;
                 const std::int64_t sy = rotated ? part.Width : part.Height;
                 const std::int64_t fx = (rect.Width() + k) / (sx + k), fy = (rect.Height() + k) / (sy + k);
-                if (fx < 1 || fy < 1)
+                if (fx < 1 || fy < 1) {
                     continue;
+                }
                 std::int64_t n = e.Count;
-                if (maxPieces > 0)
+                if (maxPieces > 0) {
                     n = std::min<std::int64_t>(n, maxPieces);
+                }
                 const std::int64_t nx = std::min(fx, n);
                 const std::int64_t ny = std::min(fy, n / nx);
                 AddBlock(engine, layout, left,
@@ -63,6 +69,7 @@ int FirstBlock(CCalHaichi& engine, const BuzaiLists& remaining, BuzaiLists& left
                 return 1;
             }
         }
+    }
     return 0;
 }
 
@@ -77,8 +84,9 @@ public:
     {
         CalData.Clear();
         if (NoUsenFlg) {
-            for (const auto& level : data.Genban)
+            for (const auto& level : data.Genban) {
                 CalData.Genban[0].insert(CalData.Genban[0].end(), level.begin(), level.end());
+            }
         } else {
             CalData.Genban = data.Genban;
         }
@@ -89,8 +97,9 @@ public:
                     const CalRect& rect) override
     {
         Calls.push_back(remaining);
-        if (Custom)
+        if (Custom) {
             return Custom(*this, remaining, left, layout, rect);
+        }
         return FirstBlock(*this, remaining, left, layout, rect, MaxPieces);
     }
     std::unique_ptr<CCalHaichi> CreateInstance() const override
@@ -105,14 +114,18 @@ public:
 std::vector<std::int32_t> BoardOrder(const CRetData& ret)
 {
     std::vector<std::int32_t> order;
-    for (const COutData& layout : ret.Layouts) order.push_back(layout.BoardNo);
+    for (const COutData& layout : ret.Layouts) {
+        order.push_back(layout.BoardNo);
+    }
     return order;
 }
 
 std::vector<std::int32_t> Repeats(const CRetData& ret)
 {
     std::vector<std::int32_t> repeats;
-    for (const COutData& layout : ret.Layouts) repeats.push_back(layout.Repeat);
+    for (const COutData& layout : ret.Layouts) {
+        repeats.push_back(layout.Repeat);
+    }
     return repeats;
 }
 
@@ -122,7 +135,9 @@ std::vector<std::int32_t> PiecesPerBoard(const CRetData& ret)
     std::vector<std::int32_t> pieces;
     for (const COutData& layout : ret.Layouts) {
         std::int32_t n = 0;
-        for (const CHaichi& block : layout.Blocks) n += block.Nx * block.Ny;
+        for (const CHaichi& block : layout.Blocks) {
+            n += block.Nx * block.Ny;
+        }
         pieces.push_back(n);
     }
     return pieces;
@@ -236,7 +251,9 @@ TEST(CalHaichiCalculate, CandidateBoardChoiceWithAndWithoutPrice)
         SCOPED_TRACE(c.name);
         TestJob job;
         job.Parts(100, 100, 8);
-        for (const Board& b : c.boards) job.Board(b.width, b.height, 9999, 0, b.price);
+        for (const Board& b : c.boards) {
+            job.Board(b.width, b.height, 9999, 0, b.price);
+        }
         job.Set.NoRateFlg = c.noRateFlg;
         BlockEngine engine;
         const CRetData ret = RunEngine(engine, job);
@@ -266,8 +283,9 @@ TEST(CalHaichiCalculate, RepeatCountIsTheSmallestQuotientLimitedByTheBoards)
         engine.Custom = [&first](CCalHaichi& e, const BuzaiLists& remaining, BuzaiLists& left,
                                  COutData& layout, const CalRect&) {
             left = remaining;
-            if (!first)
+            if (!first) {
                 return 0;  // only the first board is of interest
+            }
             first = false;
             AddBlock(e, layout, left, CHaichi(0, 0, 0, 0, 2, 1, 0));
             AddBlock(e, layout, left, CHaichi(1, 0, 300, 0, 1, 1, 0));
@@ -285,9 +303,11 @@ TEST(CalHaichiCalculate, RepeatCountIsTheSmallestQuotientLimitedByTheBoards)
         ASSERT_FALSE(ret.Layouts.empty());
         EXPECT_EQ(ret.Layouts[0].Repeat, c.k);
         std::vector<CAL_BUZAI> unplaced;
-        for (const CAL_BUZAI& e : {CAL_BUZAI{0, c.count0 - 2 * c.k, 0}, CAL_BUZAI{1, c.count1 - c.k, 0}})
-            if (e.Count > 0)
+        for (const CAL_BUZAI& e : {CAL_BUZAI{0, c.count0 - 2 * c.k, 0}, CAL_BUZAI{1, c.count1 - c.k, 0}}) {
+            if (e.Count > 0) {
                 unplaced.push_back(e);
+            }
+        }
         EXPECT_EQ(ret.Unplaced, unplaced);
         EXPECT_TRUE(messages.TakeAll().empty());
         EXPECT_EQ(engine.GetProgress(), 3 * c.k * 100 / (c.count0 + c.count1));
@@ -302,11 +322,13 @@ TEST(CalHaichiCalculate, SecondaryPiecesLimitTheRepeatCountButNotTheProgress)
     engine.Custom = [](CCalHaichi& e, const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
                        const CalRect&) {
         left = remaining;
-        if (remaining[0].empty())
+        if (remaining[0].empty()) {
             return 0;
+        }
         AddBlock(e, layout, left, CHaichi(0, 0, 0, 0, 2, 1, 0));
-        if (!remaining[1].empty())
+        if (!remaining[1].empty()) {
             AddBlock(e, layout, left, CHaichi(0, 1, 300, 0, 1, 1, 0));
+        }
         return 1;
     };
     const CRetData ret = RunEngine(engine, job);
@@ -391,8 +413,9 @@ TEST(CalHaichiLayoutBoardBest, DivisorsInOrderWithTheirStopRules)
             int placed = 0;
             for (const CAL_BUZAI& entry : remaining[0]) {
                 const std::int32_t n = std::min(entry.Count, caps.at(static_cast<std::size_t>(entry.Number)));
-                if (n > 0)
+                if (n > 0) {
                     AddBlock(e, layout, left, CHaichi(entry.Number, 0, entry.Number * 20000, 0, n, 1, 0));
+                }
                 placed += n;
             }
             return placed > 0 ? 1 : 0;
@@ -402,8 +425,9 @@ TEST(CalHaichiLayoutBoardBest, DivisorsInOrderWithTheirStopRules)
         const CalRect rect{0, 0, 100000, 100000};
         EXPECT_EQ(engine.LayoutBoardBest(c.boards, engine.CalData.Buzai, left, layout, rect), 1);
         std::vector<std::int32_t> firstCounts;
-        for (const BuzaiLists& call : engine.Calls)
+        for (const BuzaiLists& call : engine.Calls) {
             firstCounts.push_back(call[0].empty() ? 0 : call[0][0].Count);
+        }
         EXPECT_EQ(firstCounts, c.firstCounts);
     }
 }
@@ -513,14 +537,18 @@ TEST(CalHaichi, StopRequestFromAnotherThreadEndsWithState5)
         const int result = FirstBlock(e, remaining, left, layout, rect, 4);
         if (remaining[0].front().Number == 1) {  // part 0 is laid out: wait for the stop
             entered = 1;
-            while (!e.StopRequest) std::this_thread::yield();
+            while (!e.StopRequest) {
+                std::this_thread::yield();
+            }
         }
         return result;
     };
     job.Prepare(engine);
     engine.Running = 1;
     std::thread worker([&engine] { engine.Calculate(); });
-    while (!entered) std::this_thread::yield();
+    while (!entered) {
+        std::this_thread::yield();
+    }
     const int progress = engine.GetProgress();
     engine.StopRequest = 1;
     worker.join();

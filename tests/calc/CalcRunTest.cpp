@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "calc/CalHaichi.h"
-#include "calc/CalcError.h"
+#include "base/CalcError.h"
 #include "calc/TestJob.h"
 #include "fakes/RecordingPrompt.h"
 #include "result/ResultJson.h"
@@ -32,34 +32,44 @@ public:
     int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
                     const CalRect& rect) override
     {
-        if (Fail)
+        if (Fail) {
             throw CalcError("grid index out of range");
-        while (Spin && !StopRequest) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        while (Spin && !StopRequest) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         left = remaining;
-        for (auto& list : left) std::erase_if(list, [](const CAL_BUZAI& e) { return e.Count < 1; });
-        if (left[0].empty())
+        for (auto& list : left) {
+            std::erase_if(list, [](const CAL_BUZAI& e) { return e.Count < 1; });
+        }
+        if (left[0].empty()) {
             return 0;
+        }
         CAL_BUZAI& entry = left[0].front();
         const CBuzai& part = Part(0, entry.Number);
         const std::int32_t w = part.Width + NokoHaba, h = part.Height + NokoHaba;
         int nx = std::min<int>((rect.Width() + NokoHaba) / w, Order + 1);
         int ny = (rect.Height() + NokoHaba) / h;
-        if (nx < 1 || ny < 1)
+        if (nx < 1 || ny < 1) {
             return 0;
+        }
         ny = std::min(ny, (entry.Count + nx - 1) / nx);
         nx = std::min(nx, entry.Count);
         const int pieces = std::min(entry.Count, nx * ny);
         ny = (pieces + nx - 1) / nx;
-        if (nx * ny != pieces)
+        if (nx * ny != pieces) {
             ny = pieces / nx;
-        if (ny < 1)
+        }
+        if (ny < 1) {
             return 0;
+        }
         layout.Blocks.emplace_back(entry.Number, 0, rect.X0, rect.Y0, nx, ny, 0);
         layout.PartsArea += static_cast<double>(part.Width) * part.Height * nx * ny;
         layout.TotalArea = layout.PartsArea;
         entry.Count -= nx * ny;
-        if (entry.Count == 0)
+        if (entry.Count == 0) {
             left[0].erase(left[0].begin());
+        }
         return 1;
     }
     std::unique_ptr<CCalHaichi> CreateInstance() const override
@@ -104,8 +114,9 @@ CalcRun::Outcome RunJob(const TestJob& job, CRetData& ret, RecordingPrompt& prom
     CalcRun run(job.Buzai, job.YBuzai, job.Genban, settings,
                 [](const EngineVariant& v) { return MakeGrid(v); });
     const CalcRun::Outcome outcome = run.RunToEnd(ret, prompt, nullptr);
-    if (mostRunning)
+    if (mostRunning) {
         *mostRunning = run.MostRunningAtOnce();
+    }
     return outcome;
 }
 
@@ -131,7 +142,9 @@ TEST(JobVariants, CountsEveryEngineByTheSettings)
         settings.UseCal3 = c.cal3;
         settings.UseCal4 = c.cal4;
         std::map<int, int> counts;
-        for (const EngineVariant& v : JobVariants(settings)) ++counts[v.Kind];
+        for (const EngineVariant& v : JobVariants(settings)) {
+            ++counts[v.Kind];
+        }
         EXPECT_EQ(counts[1], c.cal1);
         EXPECT_EQ(counts[2], c.cal2);
         EXPECT_EQ(counts[3], c.cal3Jobs);
@@ -178,8 +191,9 @@ TEST(CalcRun, ResultDoesNotDependOnTheThreadCount)
         EXPECT_TRUE(prompt.Shown.empty());
         ExpectValidLayouts(ret, job);
         const std::string json = ResultToJson(ret);
-        if (first.empty())
+        if (first.empty()) {
             first = json;
+        }
         EXPECT_EQ(json, first);
     }
 }
@@ -294,8 +308,9 @@ TEST(ReplacesBest, PutsUncutPartsBeforePrice)
 {
     auto result = [](long long unplaced, std::int64_t price, double partsArea, double boardArea) {
         CRetData r;
-        if (unplaced > 0)
+        if (unplaced > 0) {
             r.Unplaced.push_back({0, static_cast<std::int32_t>(unplaced), 0});
+        }
         r.TotalPrice = price;
         r.PartsArea = partsArea;
         r.TotalArea = partsArea;

@@ -40,7 +40,9 @@ TestJob GenerateJob(std::uint32_t seed)
     // One to three materials; parts and boards draw from them, a board now and then from another.
     std::vector<Material> used;
     const int materialCount = dice.Between(1, 3);
-    for (int i = 0; i < materialCount; ++i) used.push_back(dice.Pick(materials));
+    for (int i = 0; i < materialCount; ++i) {
+        used.push_back(dice.Pick(materials));
+    }
 
     const int kerfKind = dice.Between(0, 3);
     job.Kerf(kerfKind == 0 ? 0 : kerfKind == 1 ? 30 : kerfKind == 2 ? 25 : dice.Between(1, 60));
@@ -62,10 +64,12 @@ TestJob GenerateJob(std::uint32_t seed)
         }
         const std::int32_t count = dice.Chance(50) ? 9999 : dice.Between(1, 4);
         job.Board(width, height, count, dice.Between(0, 2), dice.Between(0, 20) * 1000, m.kind, m.thickness);
-        if (dice.Chance(50))
+        if (dice.Chance(50)) {
             job.Trim(dice.Between(0, 300), dice.Between(0, 300), dice.Between(0, 300), dice.Between(0, 300));
-        if (dice.Chance(8))
+        }
+        if (dice.Chance(8)) {
             job.Genban.Items.back().Use = 0;
+        }
     }
 
     // Now and then many small parts: deep recursion, many blocks per board.
@@ -95,19 +99,22 @@ std::string DescribeJob(const TestJob& job)
     out << "kerf " << job.Set.NokoHaba << ", limit " << job.Set.MaxCutSize << ", NoRate " << job.Set.NoRateFlg
         << ", NoUsen " << job.Set.NoUsenFlg << ", Use2ko1 " << job.Set.Use2ko1 << ", SmallPat "
         << job.Set.UseSmallPat << ", YBuzai " << job.Set.UseYBuzai << "; boards";
-    for (const CGenban& b : job.Genban.Items)
+    for (const CGenban& b : job.Genban.Items) {
         out << " [" << b.Width << "x" << b.Height << " '" << b.Kind << "'/" << b.Thickness << " n" << b.Count
             << " p" << b.Priority << " y" << b.Price << " trim " << b.TrimTop << "," << b.TrimBottom << ","
             << b.TrimLeft << "," << b.TrimRight << (b.Use ? "" : " unused") << "]";
+    }
     out << "; parts";
-    for (const CBuzai& p : job.Buzai.Items)
+    for (const CBuzai& p : job.Buzai.Items) {
         out << " [" << p.Width << "x" << p.Height << " '" << p.Kind << "'/" << p.Thickness << " n" << p.Count
             << (p.NoTurn ? " noturn" : "") << "]";
+    }
     if (!job.YBuzai.Items.empty()) {
         out << "; secondary";
-        for (const CBuzai& p : job.YBuzai.Items)
+        for (const CBuzai& p : job.YBuzai.Items) {
             out << " [" << p.Width << "x" << p.Height << " '" << p.Kind << "'/" << p.Thickness << " n"
                 << p.Count << (p.NoTurn ? " noturn" : "") << "]";
+        }
     }
     return out.str();
 }

@@ -33,8 +33,9 @@ struct BlockPieces {
 const CBuzai* PartOf(const TestJob& job, std::int32_t list, std::int32_t number)
 {
     const CBuzaiList& parts = list == 0 ? job.Buzai : job.YBuzai;
-    if (number < 0 || static_cast<std::size_t>(number) >= parts.Items.size())
+    if (number < 0 || static_cast<std::size_t>(number) >= parts.Items.size()) {
         return nullptr;
+    }
     return &parts.Items[static_cast<std::size_t>(number)];
 }
 
@@ -79,33 +80,39 @@ void ExpectValidLayout(const COutData& layout, const TestJob& job, bool finished
         BlockPieces pieces;
         pieces.bounds =
             Box{block.X, block.Y, block.X + block.Nx * (sx + k) - k, block.Y + block.Ny * (sy + k) - k};
-        for (std::int64_t j = 0; j < block.Ny; ++j)
+        for (std::int64_t j = 0; j < block.Ny; ++j) {
             for (std::int64_t i = 0; i < block.Nx; ++i) {
                 const std::int64_t x = block.X + i * (sx + k), y = block.Y + j * (sy + k);
                 pieces.pieces.push_back(Box{x, y, x + sx, y + sy});
             }
+        }
         const Box& box = pieces.bounds;
         EXPECT_TRUE(box.x0 >= rect.X0 && box.y0 >= rect.Y0 && box.x1 <= rect.X1 && box.y1 <= rect.Y1)
             << "block outside the trimmed board " << rect.X0 << "," << rect.Y0 << "-" << rect.X1 << ","
             << rect.Y1;
 
         for (std::size_t o = 0; o < blocks.size(); ++o) {
-            if (Gap(box, blocks[o].bounds) >= k)
+            if (Gap(box, blocks[o].bounds) >= k) {
                 continue;
+            }
             // The boxes come close: look at the pieces themselves.
             bool apart = true;
-            for (const Box& p : pieces.pieces)
-                for (const Box& q : blocks[o].pieces)
-                    if (Gap(p, q) < k)  // with kerf 0 touching pieces are fine
+            for (const Box& p : pieces.pieces) {
+                for (const Box& q : blocks[o].pieces) {
+                    if (Gap(p, q) < k) {  // with kerf 0 touching pieces are fine
                         apart = false;
+                    }
+                }
+            }
             EXPECT_TRUE(apart) << "pieces overlap block " << o << " or lie closer than the kerf " << k;
         }
         blocks.push_back(std::move(pieces));
 
         const double area = static_cast<double>(part->Width) * part->Height * block.Nx * block.Ny;
         totalArea += area;
-        if (block.List == 0)
+        if (block.List == 0) {
             partsArea += area;
+        }
     }
 
     for (std::size_t c = 0; c < layout.CutLines.size(); ++c) {
@@ -115,7 +122,7 @@ void ExpectValidLayout(const COutData& layout, const TestJob& job, bool finished
         EXPECT_TRUE(cut.X0 == cut.X1 || cut.Y0 == cut.Y1) << "a cut line that is not straight across";
         const Box line{std::min(cut.X0, cut.X1), std::min(cut.Y0, cut.Y1), std::max(cut.X0, cut.X1),
                        std::max(cut.Y0, cut.Y1)};
-        for (std::size_t b = 0; b < blocks.size(); ++b)
+        for (std::size_t b = 0; b < blocks.size(); ++b) {
             for (const Box& p : blocks[b].pieces) {
                 // Strictly inside a piece along one axis and across it along the other.
                 const bool crosses =
@@ -123,9 +130,11 @@ void ExpectValidLayout(const COutData& layout, const TestJob& job, bool finished
                         ? (p.x0 < line.x0 && line.x0 < p.x1 && line.y0 < p.y1 && p.y0 < line.y1)
                         : (p.y0 < line.y0 && line.y0 < p.y1 && line.x0 < p.x1 && p.x0 < line.x1);
                 EXPECT_FALSE(crosses) << "the cut line runs through a piece of block " << b;
-                if (crosses)
+                if (crosses) {
                     break;
+                }
             }
+        }
     }
 
     EXPECT_DOUBLE_EQ(layout.PartsArea, partsArea);
@@ -150,13 +159,15 @@ void ExpectValidResult(const CRetData& ret, const TestJob& job, const std::vecto
         SCOPED_TRACE("layout " + std::to_string(i) + " on board " + std::to_string(layout.BoardNo));
         EXPECT_GE(layout.Repeat, 1);
         ExpectValidLayout(layout, job);
-        if (layout.BoardNo < 0 || static_cast<std::size_t>(layout.BoardNo) >= job.Genban.Items.size())
+        if (layout.BoardNo < 0 || static_cast<std::size_t>(layout.BoardNo) >= job.Genban.Items.size()) {
             return;
+        }
         const CGenban& board = job.Genban.Items[static_cast<std::size_t>(layout.BoardNo)];
         EXPECT_EQ(board.Use, 1) << "a board that was not selected";
-        for (const CHaichi& block : layout.Blocks)
+        for (const CHaichi& block : layout.Blocks) {
             placed[{block.List, block.Number}] +=
                 static_cast<std::int64_t>(block.Nx) * block.Ny * layout.Repeat;
+        }
         sheets[layout.BoardNo] += layout.Repeat;
 
         const double area = static_cast<double>(board.Width) * board.Height;
@@ -171,9 +182,10 @@ void ExpectValidResult(const CRetData& ret, const TestJob& job, const std::vecto
         }
     }
 
-    for (const auto& [number, count] : sheets)
+    for (const auto& [number, count] : sheets) {
         EXPECT_LE(count, job.Genban.Items[static_cast<std::size_t>(number)].Count)
             << "board " << number << " cut more often than it is in stock";
+    }
 
     std::map<int, std::int64_t> unplaced;
     for (const CAL_BUZAI& entry : ret.Unplaced) {
@@ -192,15 +204,19 @@ void ExpectValidResult(const CRetData& ret, const TestJob& job, const std::vecto
     std::set<int> grouped;  // secondary parts that went into a group
     {
         CRetData scratch;
-        for (const CCalData& group : job.Groups(scratch))
-            for (const CAL_BUZAI& entry : group.Buzai[1]) grouped.insert(entry.Number);
+        for (const CCalData& group : job.Groups(scratch)) {
+            for (const CAL_BUZAI& entry : group.Buzai[1]) {
+                grouped.insert(entry.Number);
+            }
+        }
     }
     std::map<int, std::int64_t> left;
-    if (leftYBuzai)
+    if (leftYBuzai) {
         for (const CAL_BUZAI& entry : *leftYBuzai) {
             EXPECT_GE(entry.Count, 1) << "leftover entry of secondary part " << entry.Number;
             left[entry.Number] += entry.Count;
         }
+    }
     for (std::size_t i = 0; i < job.YBuzai.Items.size(); ++i) {
         const int n = static_cast<int>(i);
         const std::int64_t count = job.YBuzai.Items[i].Count;

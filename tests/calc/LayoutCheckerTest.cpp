@@ -17,7 +17,9 @@ std::vector<std::string> FailuresOf(const std::function<void()>& check)
         check();
     }
     std::vector<std::string> messages;
-    for (int i = 0; i < results.size(); ++i) messages.push_back(results.GetTestPartResult(i).message());
+    for (int i = 0; i < results.size(); ++i) {
+        messages.push_back(results.GetTestPartResult(i).message());
+    }
     return messages;
 }
 
@@ -98,7 +100,9 @@ TEST(LayoutChecker, ReportsEachWayALayoutCannotBeCut)
             continue;
         }
         bool found = false;
-        for (const std::string& f : failures) found = found || f.find(c.message) != std::string::npos;
+        for (const std::string& f : failures) {
+            found = found || f.find(c.message) != std::string::npos;
+        }
         EXPECT_TRUE(found) << "no failure mentions \"" << c.message << "\" among " << failures.size();
     }
 }
@@ -117,8 +121,9 @@ TEST(LayoutChecker, SecondaryPartsAddUpWithWhatTheEnginesLeft)
     for (const Case& c : {Case{1, false}, Case{0, true}, Case{2, true}}) {
         SCOPED_TRACE(c.left);
         std::vector<CAL_BUZAI> left;
-        if (c.left > 0)
+        if (c.left > 0) {
             left.push_back(CAL_BUZAI{0, c.left, 1});
+        }
         const auto failures = FailuresOf([&] { ExpectValidResult(sample.ret, sample.job, &left); });
         EXPECT_EQ(!failures.empty(), c.fails);
     }

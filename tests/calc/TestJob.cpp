@@ -114,10 +114,13 @@ CRetData RunEngine(CCalHaichi& engine, const TestJob& job, std::size_t group)
 std::int64_t PlacedPieces(const CRetData& ret, int list)
 {
     std::int64_t pieces = 0;
-    for (const COutData& layout : ret.Layouts)
-        for (const CHaichi& block : layout.Blocks)
-            if (block.List == list)
+    for (const COutData& layout : ret.Layouts) {
+        for (const CHaichi& block : layout.Blocks) {
+            if (block.List == list) {
                 pieces += static_cast<std::int64_t>(block.Nx) * block.Ny * layout.Repeat;
+            }
+        }
+    }
     return pieces;
 }
 
@@ -165,8 +168,9 @@ void ExpectValidLayouts(const CRetData& ret, const TestJob& job)
             boxes.push_back(box);
             const double area = static_cast<double>(part.Width) * part.Height * block.Nx * block.Ny;
             totalArea += area;
-            if (block.List == 0)
+            if (block.List == 0) {
                 partsArea += area;
+            }
             placed[{block.List, block.Number}] +=
                 static_cast<std::int64_t>(block.Nx) * block.Ny * layout.Repeat;
         }
@@ -179,7 +183,9 @@ void ExpectValidLayouts(const CRetData& ret, const TestJob& job)
     }
 
     std::map<int, std::int64_t> unplaced;
-    for (const CAL_BUZAI& entry : ret.Unplaced) unplaced[entry.Number] += entry.Count;
+    for (const CAL_BUZAI& entry : ret.Unplaced) {
+        unplaced[entry.Number] += entry.Count;
+    }
     for (std::size_t i = 0; i < job.Buzai.Items.size(); ++i) {
         const int n = static_cast<int>(i);
         const std::int64_t pieces = placed[std::pair{0, n}] + unplaced[n];

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "calc/CalData.h"
 #include "calc/CalHaichi.h"
 #include "job/Buzai.h"

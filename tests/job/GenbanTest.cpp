@@ -4,11 +4,11 @@
 
 #include <sstream>
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "fakes/RecordingFileChooser.h"
 #include "fakes/RecordingPrompt.h"
 #include "fakes/TempDir.h"
-#include "job/TextFile.h"
+#include "base/TextFile.h"
 
 namespace {
 

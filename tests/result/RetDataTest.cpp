@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "calc/CalcError.h"
+#include "base/CalcError.h"
 #include "job/Genban.h"
 
 namespace {
@@ -36,7 +36,9 @@ COutData Layout(std::int32_t board, std::int32_t repeat, double partsYield = 0.0
 std::vector<std::int32_t> BoardOrder(const CRetData& ret)
 {
     std::vector<std::int32_t> order;
-    for (const COutData& layout : ret.Layouts) order.push_back(layout.BoardNo);
+    for (const COutData& layout : ret.Layouts) {
+        order.push_back(layout.BoardNo);
+    }
     return order;
 }
 
@@ -85,7 +87,9 @@ TEST(RetDataFinalize, SortsLayoutsUnlessNoSort)
         ret.Unplaced = {{5, 1, 0}, {0, 2, 0}, {3, 3, 0}};
         ret.Finalize(c.noSort);
         EXPECT_EQ(BoardOrder(ret), c.boards);
-        for (std::size_t i = 0; i < c.yields.size(); ++i) EXPECT_EQ(ret.Layouts[i].PartsYield, c.yields[i]);
+        for (std::size_t i = 0; i < c.yields.size(); ++i) {
+            EXPECT_EQ(ret.Layouts[i].PartsYield, c.yields[i]);
+        }
         // The lists of the dialog are sorted either way.
         EXPECT_EQ(ret.Unplaced, (std::vector<CAL_BUZAI>{{0, 2, 0}, {3, 3, 0}, {5, 1, 0}}));
         EXPECT_EQ(ret.UsedBoards.front().Number, 0);

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/NestrixDoc.h"
+#include "doc/NestrixDoc.h"
 #include "fakes/RecordingCanvas.h"
 #include "view/Commands.h"
 #include "view/ViewScreens.h"

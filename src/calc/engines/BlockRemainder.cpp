@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "calc/Tolerance.h"
+#include "base/Tolerance.h"
 
 namespace {
 
@@ -46,11 +46,14 @@ void TryCandidate(const BlockCorner& corner, std::int32_t kerf, int type, const 
     attempt.Type = type;
     const bool vertical = type == 0 || type == 2;
     attempt.Cuts = vertical ? VerticalFirst(corner, kerf / 2) : HorizontalFirst(corner, kerf / 2);
-    if (!(vertical ? corner.HOk : corner.WOk))
+    if (!(vertical ? corner.HOk : corner.WOk)) {
         return;  // places nothing, still compared
+    }
 
     const CandidateRects rects = CandidateRectsOf(corner, kerf, type);
-    for (auto& list : afterA) list.clear();
+    for (auto& list : afterA) {
+        list.clear();
+    }
     attempt.PlacedInA = fill(working, afterA, attempt.Record, rects.A) != 0;
     attempt.PartsLeftAfterA = !afterA[0].empty();
     attempt.PartsAreaA = attempt.Record.PartsArea;
@@ -123,10 +126,12 @@ bool ByBlockMeasures(const RemainderAttempt& best, const RemainderAttempt& next)
     const double measures[4][2] = {
         {next.P(), best.P()}, {next.p(), best.p()}, {next.Q(), best.Q()}, {next.q(), best.q()}};
     for (const auto& m : measures) {
-        if (DoubleGreater(m[0], m[1]))
+        if (DoubleGreater(m[0], m[1])) {
             return true;
-        if (!DoubleEqual(m[0], m[1]))
+        }
+        if (!DoubleEqual(m[0], m[1])) {
             return false;
+        }
     }
     return false;  // all equal: the earlier one stays
 }
@@ -151,16 +156,18 @@ void FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
 
     if (roomRight && roomAbove) {
         std::array<int, 4> types{0, 1, -1, -1};
-        if (candidateFlag != 0)
+        if (candidateFlag != 0) {
             types = CandidateOrder(corner, kerf);
+        }
         bool haveBest = false;
         // Positions 1 and 2, which 3 and 4 depend on: placed in A, parts left after A.
         bool placedInA[2] = {false, false};
         bool partsLeftAfterA[2] = {false, false};
         RemainderAttempt& attempt = scratch.Trial;
         for (int pos = 0; pos < 4 && types[pos] >= 0; ++pos) {
-            if (pos >= 2 && (!placedInA[pos - 2] || !partsLeftAfterA[pos - 2]))
+            if (pos >= 2 && (!placedInA[pos - 2] || !partsLeftAfterA[pos - 2])) {
                 continue;  // not tried, not compared
+            }
             TryCandidate(corner, kerf, types[pos], working, boardNo, fill, scratch.AfterA, attempt);
             if (pos < 2) {
                 placedInA[pos] = attempt.PlacedInA;
@@ -177,12 +184,14 @@ void FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
     Empty(chosen, working, boardNo);
     if (roomRight) {
         chosen.Cuts = VerticalFirst(corner, kerf / 2);
-        if (corner.HOk)
+        if (corner.HOk) {
             fill(working, chosen.Left, chosen.Record, CalRect{corner.R, r.Y0, r.X1, r.Y1});
+        }
     } else if (roomAbove) {
         chosen.Cuts = HorizontalFirst(corner, kerf / 2);
-        if (corner.WOk)
+        if (corner.WOk) {
             fill(working, chosen.Left, chosen.Record, CalRect{r.X0, corner.T, r.X1, r.Y1});
+        }
     }
 }
 
@@ -202,8 +211,9 @@ void ClearRecord(COutData& record, std::int32_t boardNo)
 
 void AddRemainder(const RemainderAttempt& chosen, COutData& layout)
 {
-    if (chosen.Record.Blocks.empty())
+    if (chosen.Record.Blocks.empty()) {
         return;
+    }
     layout.Blocks.insert(layout.Blocks.end(), chosen.Record.Blocks.begin(), chosen.Record.Blocks.end());
     layout.PartsArea += chosen.Record.PartsArea;
     layout.TotalArea += chosen.Record.TotalArea;

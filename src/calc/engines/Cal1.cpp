@@ -19,18 +19,21 @@ std::unique_ptr<CCalHaichi> CCal1::CreateInstance() const
 CCal1::FitResult CCal1::FindFirstFit(const std::vector<CAL_BUZAI>& entries, std::int32_t list,
                                      std::int32_t width, std::int32_t height) const
 {
-    if (StopRequest)
+    if (StopRequest) {
         return {};
+    }
     const std::int64_t k = NokoHaba, a = width, b = height;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const CBuzai& part = Part(list, entries[i].Number);
         const std::int64_t w = part.Width, h = part.Height;
         std::int64_t pieces = ((b + k) / (h + k)) * ((a + k) / (w + k));
-        if (part.NoTurn == 0)
+        if (part.NoTurn == 0) {
             pieces = std::max(pieces, ((a + k) / (h + k)) * ((b + k) / (w + k)));
+        }
         pieces = std::min<std::int64_t>(pieces, entries[i].Count);
-        if (pieces >= 1)
+        if (pieces >= 1) {
             return FitResult{static_cast<std::int32_t>(i), static_cast<std::int32_t>(pieces), list};
+        }
     }
     return {};
 }
@@ -43,21 +46,27 @@ bool CCal1::IsBetterBlock(const BlockProbe& next, const BlockProbe& best)
                                                                           : p.Block.Pieces;
     };
     const std::int32_t s = samePart(next), sBest = samePart(best);
-    if (s != sBest)
+    if (s != sBest) {
         return s > sBest;
-    if (next.Block.Pieces != best.Block.Pieces)
+    }
+    if (next.Block.Pieces != best.Block.Pieces) {
         return next.Block.Pieces > best.Block.Pieces;
+    }
     const bool fits = next.Fit.Entry >= 0, bestFits = best.Fit.Entry >= 0;
-    if (fits != bestFits)
+    if (fits != bestFits) {
         return fits;
+    }
     if (fits) {
         if (next.Fit.List < best.Fit.List ||
-            (next.Fit.List == best.Fit.List && next.Fit.Entry < best.Fit.Entry))
+            (next.Fit.List == best.Fit.List && next.Fit.Entry < best.Fit.Entry)) {
             return true;
-        if (next.Fit.List != best.Fit.List || next.Fit.Entry != best.Fit.Entry)
+        }
+        if (next.Fit.List != best.Fit.List || next.Fit.Entry != best.Fit.Entry) {
             return false;
-        if (next.Fit.Pieces > best.Fit.Pieces)
+        }
+        if (next.Fit.Pieces > best.Fit.Pieces) {
             return true;
+        }
     }
     return next.Tightness < best.Tightness;
 }
@@ -67,9 +76,10 @@ CCal1::BlockShapes CCal1::ShapesFor(std::int32_t mx, std::int32_t my, std::int32
     BlockShapes shapes;
     shapes.Items[shapes.Count++] =
         mx < c ? BlockShape{mx, std::min(my, c / mx), rotated} : BlockShape{c, 1, rotated};
-    if (mx != 1 || my != 1)
+    if (mx != 1 || my != 1) {
         shapes.Items[shapes.Count++] =
             my < c ? BlockShape{std::min(mx, c / my), my, rotated} : BlockShape{1, c, rotated};
+    }
     return shapes;
 }
 
@@ -77,8 +87,9 @@ std::optional<CCal1::BlockShape> CCal1::ChooseBlock(BuzaiLists& working, std::in
                                                     std::int32_t entry, std::int32_t width,
                                                     std::int32_t height) const
 {
-    if (StopRequest)
+    if (StopRequest) {
         return std::nullopt;
+    }
     std::vector<CAL_BUZAI>& entries = working.at(static_cast<std::size_t>(list));
     CAL_BUZAI& e = entries.at(static_cast<std::size_t>(entry));
     const CBuzai& part = Part(list, e.Number);
@@ -93,8 +104,9 @@ std::optional<CCal1::BlockShape> CCal1::ChooseBlock(BuzaiLists& working, std::in
         // The last piece needs no kerf after it.
         const std::int32_t mx = static_cast<std::int32_t>((width + k) / (sx + k));
         const std::int32_t my = static_cast<std::int32_t>((height + k) / (sy + k));
-        if (mx < 1 || my < 1)
+        if (mx < 1 || my < 1) {
             continue;
+        }
 
         const BlockShapes shapes = ShapesFor(mx, my, c, rotated);
         for (int s = 0; s < shapes.Count; ++s) {
@@ -128,13 +140,15 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
 {
     std::int32_t list = -1, entry = -1;
     if (!StopRequest) {
-        for (std::int32_t l = 0; l < 2 && list < 0; ++l)
-            for (std::size_t i = 0; i < remaining[l].size(); ++i)
+        for (std::int32_t l = 0; l < 2 && list < 0; ++l) {
+            for (std::size_t i = 0; i < remaining[l].size(); ++i) {
                 if (Fits(Part(l, remaining[l][i].Number), rect)) {
                     list = l;
                     entry = static_cast<std::int32_t>(i);
                     break;
                 }
+            }
+        }
     }
     if (list < 0) {
         left = remaining;
@@ -150,8 +164,9 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
 
     // The deeper levels use the frames after this one; nothing of this frame outlives the call.
     const auto level = static_cast<std::size_t>(m_depth);
-    if (m_frames.size() <= level)
+    if (m_frames.size() <= level) {
         m_frames.push_back(std::make_unique<Frame>());
+    }
     Frame& f = *m_frames[level];
     BuzaiLists& working = f.Working;
     working = remaining;
@@ -165,13 +180,15 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     const CAL_BUZAI placed = entries[static_cast<std::size_t>(entry)];
     const CBuzai& part = Part(list, placed.Number);
     entries[static_cast<std::size_t>(entry)].Count -= shape->Nx * shape->Ny;
-    if (entries[static_cast<std::size_t>(entry)].Count < 1)
+    if (entries[static_cast<std::size_t>(entry)].Count < 1) {
         entries.erase(entries.begin() + entry);
+    }
     layout.Blocks.emplace_back(placed.Number, list, rect.X0, rect.Y0, shape->Nx, shape->Ny, shape->Rotated);
     const double area = static_cast<double>(part.Width) * part.Height * shape->Nx * shape->Ny;
     layout.TotalArea += area;
-    if (list == 0)
+    if (list == 0) {
         layout.PartsArea += area;
+    }
 
     const std::int32_t k = NokoHaba;
     const std::int32_t sx = shape->Rotated ? part.Height : part.Width;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "calc/Tolerance.h"
+#include "base/Tolerance.h"
 #include "calc/engines/PartOrder.h"
 #include "job/Buzai.h"
 
@@ -14,16 +14,20 @@ std::int32_t Available(const std::vector<CAL2_LENBUZAI>& candidates, const std::
                        std::size_t index)
 {
     std::int32_t pieces = candidates[index].Pieces;
-    for (const CAL2_LENBUZAI& c : chosen)
-        if (c.Source == static_cast<std::int32_t>(index))
+    for (const CAL2_LENBUZAI& c : chosen) {
+        if (c.Source == static_cast<std::int32_t>(index)) {
             pieces -= c.Pieces;
+        }
+    }
     return pieces;
 }
 
 std::int32_t TotalPieces(const std::vector<CAL2_LENBUZAI>& chosen)
 {
     std::int32_t pieces = 0;
-    for (const CAL2_LENBUZAI& c : chosen) pieces += c.Pieces;
+    for (const CAL2_LENBUZAI& c : chosen) {
+        pieces += c.Pieces;
+    }
     return pieces;
 }
 
@@ -31,21 +35,28 @@ std::int32_t TotalPieces(const std::vector<CAL2_LENBUZAI>& chosen)
 // Q total area, S strip area of each).
 bool RotatedWins(int mode, double p0, double q0, double s0, double p1, double q1, double s1)
 {
-    if (mode == 1)
+    if (mode == 1) {
         return DoubleLess(p0, p1) || (DoubleEqual(p0, p1) && DoubleLess(q0, q1));
+    }
     const double r0 = p0 / s0, r1 = p1 / s1, t0 = q0 / s0, t1 = q1 / s1;
-    if (DoubleGreater(r1, r0))
+    if (DoubleGreater(r1, r0)) {
         return true;
-    if (!DoubleEqual(r1, r0))
+    }
+    if (!DoubleEqual(r1, r0)) {
         return false;
-    if (DoubleGreater(t1, t0))
+    }
+    if (DoubleGreater(t1, t0)) {
         return true;
-    if (!DoubleEqual(t1, t0))
+    }
+    if (!DoubleEqual(t1, t0)) {
         return false;
-    if (DoubleGreater(p1, p0))
+    }
+    if (DoubleGreater(p1, p0)) {
         return true;
-    if (!DoubleEqual(p1, p0))
+    }
+    if (!DoubleEqual(p1, p0)) {
         return false;
+    }
     return DoubleGreater(q1, q0);
 }
 
@@ -82,14 +93,16 @@ int CCal2::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     std::optional<COutData> best;
     BuzaiLists bestLeft;
     for (int d = 0; d < 2; ++d) {
-        if (!(d == 0 ? widthOk : heightOk))
+        if (!(d == 0 ? widthOk : heightOk)) {
             continue;
+        }
         for (int mode = 0; mode < 2; ++mode) {
             COutData attempt;
             attempt.BoardNo = layout.BoardNo;
             BuzaiLists attemptLeft;
-            if (!LayoutStrips(0, mode, d, remaining, attemptLeft, attempt, rect))
+            if (!LayoutStrips(0, mode, d, remaining, attemptLeft, attempt, rect)) {
                 continue;
+            }
             if (!best || DoubleGreater(attempt.PartsArea, best->PartsArea) ||
                 (DoubleEqual(attempt.PartsArea, best->PartsArea) &&
                  DoubleGreater(attempt.TotalArea, best->TotalArea))) {
@@ -122,7 +135,7 @@ int CCal2::LayoutStrips(int depth, int mode, int d, const BuzaiLists& in, BuzaiL
         int list = -1;
         std::size_t entry = 0;
         bool fits[2] = {false, false};
-        for (int l = 0; l < 2 && list < 0; ++l)
+        for (int l = 0; l < 2 && list < 0; ++l) {
             for (std::size_t i = 0; i < work[l].size(); ++i) {
                 const CBuzai& part = Part(l, work[l][i].Number);
                 const std::int64_t w = part.Width, h = part.Height;
@@ -134,8 +147,10 @@ int CCal2::LayoutStrips(int depth, int mode, int d, const BuzaiLists& in, BuzaiL
                     break;
                 }
             }
-        if (list < 0)
+        }
+        if (list < 0) {
             break;
+        }
         const CBuzai& part = Part(list, work[list][entry].Number);
 
         struct Attempt {
@@ -146,8 +161,9 @@ int CCal2::LayoutStrips(int depth, int mode, int d, const BuzaiLists& in, BuzaiL
         };
         std::optional<Attempt> tried[2];
         for (int rotated = 0; rotated < 2; ++rotated) {
-            if (!fits[rotated])
+            if (!fits[rotated]) {
                 continue;
+            }
             Attempt a;
             a.thickness = PieceSize(part, rotated, across);
             a.stripArea = static_cast<double>(a.thickness) * (High(rc, d) - Low(rc, d));
@@ -158,17 +174,19 @@ int CCal2::LayoutStrips(int depth, int mode, int d, const BuzaiLists& in, BuzaiL
             const CalRect rest =
                 FillStrip(list, d, across, work[list], a.lists[list], a.record, a.thickness, strip);
             // Both read their input before they write the output: the lists are updated in place.
-            if (finalStage)
+            if (finalStage) {
                 FillStrip(1, d, across, a.lists[1], a.lists[1], a.record, a.thickness, rest);
-            else
+            } else {
                 LayoutStrips(depth + 1, mode, across, a.lists, a.lists, a.record, rest);
+            }
             tried[rotated] = std::move(a);
         }
         int chosen = tried[0] ? 0 : 1;
         if (tried[0] && tried[1] &&
             RotatedWins(mode, tried[0]->record.PartsArea, tried[0]->record.TotalArea, tried[0]->stripArea,
-                        tried[1]->record.PartsArea, tried[1]->record.TotalArea, tried[1]->stripArea))
+                        tried[1]->record.PartsArea, tried[1]->record.TotalArea, tried[1]->stripArea)) {
             chosen = 1;
+        }
         Attempt& a = *tried[chosen];
 
         made = 1;
@@ -197,10 +215,11 @@ void CCal2::StripCandidates(int list, int along, int across, const std::vector<C
     for (std::size_t i = 0; i < in.size(); ++i) {
         const CBuzai& part = Part(list, in[i].Number);
         const auto index = static_cast<std::int32_t>(i);
-        if (PieceSize(part, 0, across) == thickness)
+        if (PieceSize(part, 0, across) == thickness) {
             candidates.push_back(CAL2_LENBUZAI{PieceSize(part, 0, along), index, in[i].Count, 0, 0});
-        else if (part.NoTurn == 0 && PieceSize(part, 0, along) == thickness)
+        } else if (part.NoTurn == 0 && PieceSize(part, 0, along) == thickness) {
             candidates.push_back(CAL2_LENBUZAI{PieceSize(part, 1, along), index, in[i].Count, 1, 0});
+        }
     }
 }
 
@@ -214,31 +233,37 @@ CalRect CCal2::FillStrip(int list, int along, int across, const std::vector<CAL_
     std::int32_t remaining = 0, used = 0;
     FillLength(High(strip, along) - Low(strip, along), candidates, chosen, remaining, used);
 
-    if (&out != &in)
+    if (&out != &in) {
         out = in;
+    }
     std::vector<CAL_BUZAI>& result = out;
     std::int32_t pos = Low(strip, along);
     for (const CAL2_LENBUZAI& c : chosen) {
         CAL_BUZAI& e = result.at(static_cast<std::size_t>(c.Entry));
         const CBuzai& part = Part(list, e.Number);
-        if (along == 0)
+        if (along == 0) {
             layout.Blocks.emplace_back(e.Number, list, pos, strip.Y0, c.Pieces, 1, c.Rotated);
-        else
+        } else {
             layout.Blocks.emplace_back(e.Number, list, strip.X0, pos, 1, c.Pieces, c.Rotated);
+        }
         const double area = static_cast<double>(part.Width) * part.Height * c.Pieces;
         layout.TotalArea += area;
-        if (list == 0)
+        if (list == 0) {
             layout.PartsArea += area;
+        }
         pos += (c.Length + NokoHaba) * c.Pieces;
         e.Count -= c.Pieces;
     }
-    for (std::size_t i = result.size(); i-- > 0;)
-        if (result[i].Count < 1)
+    for (std::size_t i = result.size(); i-- > 0;) {
+        if (result[i].Count < 1) {
             result.erase(result.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+    }
 
     CalRect rest = strip;
-    if (!chosen.empty())
+    if (!chosen.empty()) {
         (along == 0 ? rest.X0 : rest.Y0) = High(strip, along) + NokoHaba - remaining;
+    }
     return rest;
 }
 
@@ -248,27 +273,32 @@ void CCal2::FillLength(std::int32_t length, const std::vector<CAL2_LENBUZAI>& ca
     chosen.clear();
     remaining = length;
     used = 0;
-    if (StopRequest)
+    if (StopRequest) {
         return;
+    }
 
     // Every candidate is visited once, so all its pieces are still available when it is.
     for (std::size_t i = 0; i < candidates.size() && remaining > 0; ++i) {
         const CAL2_LENBUZAI& c = candidates[i];
-        if (c.Pieces < 1 || c.Length > remaining)
+        if (c.Pieces < 1 || c.Length > remaining) {
             continue;
+        }
         const std::int32_t n = std::min((remaining + NokoHaba) / (c.Length + NokoHaba), c.Pieces);
         remaining -= (c.Length + NokoHaba) * n;
         used += c.Length * n;
         chosen.push_back(CAL2_LENBUZAI{c.Length, c.Entry, n, c.Rotated, static_cast<std::int32_t>(i)});
     }
-    if (!chosen.empty())
+    if (!chosen.empty()) {
         remaining += NokoHaba;  // the last piece needs no cut after it
+    }
 
-    if (Order < 1)
+    if (Order < 1) {
         return;
+    }
     while (!StopRequest && remaining > 0 && TotalPieces(chosen) > 1) {
-        if (!ExchangePass(candidates, chosen, remaining, used) || Order < 2)
+        if (!ExchangePass(candidates, chosen, remaining, used) || Order < 2) {
             break;
+        }
     }
 }
 
@@ -283,7 +313,9 @@ bool CCal2::ExchangePass(const std::vector<CAL2_LENBUZAI>& candidates, std::vect
 
     // What the current choice leaves of every candidate; the choice changes only after the pass.
     std::vector<std::int32_t> left(candidates.size());
-    for (std::size_t i = 0; i < candidates.size(); ++i) left[i] = Available(candidates, chosen, i);
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        left[i] = Available(candidates, chosen, i);
+    }
     std::vector<CAL2_LENBUZAI> shorter;
     std::vector<CAL2_LENBUZAI> refill;
 
@@ -298,14 +330,16 @@ bool CCal2::ExchangePass(const std::vector<CAL2_LENBUZAI>& candidates, std::vect
             for (std::size_t i = 0; i < shorter.size(); ++i) {
                 if (candidates[i].Length < threshold && left[i] > 0) {
                     shorter[i].Pieces = left[i];
-                    if (!firstShorter)
+                    if (!firstShorter) {
                         firstShorter = candidates[i].Length;
+                    }
                 } else {
                     shorter[i].Pieces = 0;
                 }
             }
-            if (!firstShorter)
+            if (!firstShorter) {
                 break;
+            }
             std::int32_t refillRemaining = 0, refillUsed = 0;
             FillLength(remaining + pieceLength, shorter, refill, refillRemaining, refillUsed);
             if (refillUsed > pieceLength + bestGain) {
@@ -316,19 +350,22 @@ bool CCal2::ExchangePass(const std::vector<CAL2_LENBUZAI>& candidates, std::vect
                 bestUsed = refillUsed;
                 break;
             }
-            if (StopRequest)
+            if (StopRequest) {
                 break;
+            }
             threshold = *firstShorter;
         }
     }
-    if (!bestItem)
+    if (!bestItem) {
         return false;
+    }
 
     const std::size_t j = *bestItem;
     used += bestUsed - chosen[j].Length;
     remaining = bestRemaining;
-    if (--chosen[j].Pieces < 1)
+    if (--chosen[j].Pieces < 1) {
         chosen.erase(chosen.begin() + static_cast<std::ptrdiff_t>(j));
+    }
     for (const CAL2_LENBUZAI& r : bestRefill) {
         auto same = std::find_if(chosen.begin(), chosen.end(), [&](const CAL2_LENBUZAI& c) {
             return c.Entry == r.Entry && c.Rotated == r.Rotated;

@@ -20,22 +20,26 @@ CCal3::StackExtent CCal3::FillStripStack(int list, int along, int across, const 
 {
     out = in;
     const StackExtent none{Low(rect, along), Low(rect, across)};
-    if (StopRequest)
+    if (StopRequest) {
         return none;
+    }
     std::vector<CAL2_LENBUZAI>& candidates = m_stripCandidates;
     std::vector<CAL2_LENBUZAI>& chosen = m_stripChosen;
     StripCandidates(list, along, across, in, thickness, candidates);
     std::int32_t remaining = 0, used = 0;
     FillLength(High(rect, along) - Low(rect, along), candidates, chosen, remaining, used);
-    if (chosen.empty())
+    if (chosen.empty()) {
         return none;
+    }
 
     // As many strips as fit across, but no more than every chosen part can fill.
     std::int32_t strips = (High(rect, across) - Low(rect, across) + NokoHaba) / (thickness + NokoHaba);
-    for (const CAL2_LENBUZAI& c : chosen)
+    for (const CAL2_LENBUZAI& c : chosen) {
         strips = std::min(strips, out.at(static_cast<std::size_t>(c.Entry)).Count / c.Pieces);
-    if (strips < 1)
+    }
+    if (strips < 1) {
         return none;  // the window is thinner than the part: cannot happen for parts within the limit
+    }
     const StackExtent extent{High(rect, along) + NokoHaba - remaining,
                              Low(rect, across) + (NokoHaba + thickness) * strips};
 
@@ -43,20 +47,24 @@ CCal3::StackExtent CCal3::FillStripStack(int list, int along, int across, const 
     for (const CAL2_LENBUZAI& c : chosen) {
         CAL_BUZAI& e = out.at(static_cast<std::size_t>(c.Entry));
         const CBuzai& part = Part(list, e.Number);
-        if (along == 0)
+        if (along == 0) {
             layout.Blocks.emplace_back(e.Number, list, pos, rect.Y0, c.Pieces, strips, c.Rotated);
-        else
+        } else {
             layout.Blocks.emplace_back(e.Number, list, rect.X0, pos, strips, c.Pieces, c.Rotated);
+        }
         const double area = static_cast<double>(part.Width) * part.Height * c.Pieces * strips;
         layout.TotalArea += area;
-        if (list == 0)
+        if (list == 0) {
             layout.PartsArea += area;
+        }
         pos += (c.Length + NokoHaba) * c.Pieces;
         e.Count -= c.Pieces * strips;
     }
-    for (std::size_t i = out.size(); i-- > 0;)
-        if (out[i].Count < 1)
+    for (std::size_t i = out.size(); i-- > 0;) {
+        if (out[i].Count < 1) {
             out.erase(out.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+    }
     return extent;
 }
 
@@ -81,7 +89,7 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     int list = -1;
     std::size_t entry = 0;
     bool fits[2] = {false, false};
-    for (int l = 0; l < 2 && list < 0; ++l)
+    for (int l = 0; l < 2 && list < 0; ++l) {
         for (std::size_t i = 0; i < remaining[l].size(); ++i) {
             const CBuzai& part = Part(l, remaining[l][i].Number);
             const std::int64_t w = part.Width, h = part.Height;
@@ -93,6 +101,7 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
                 break;
             }
         }
+    }
     if (list < 0) {
         left = remaining;
         return 0;
@@ -115,14 +124,16 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     };
 
     // The deeper levels use the frames after this one; nothing of this frame outlives the call.
-    if (m_frames.size() <= level)
+    if (m_frames.size() <= level) {
         m_frames.push_back(std::make_unique<Frame>());
+    }
     Frame& f = *m_frames[level];
 
     bool haveBest = false;
     for (int rotated = 0; rotated < 2; ++rotated) {
-        if (!fits[rotated])
+        if (!fits[rotated]) {
             continue;
+        }
         bool alongX = false;  // the d = 0 stack of this orientation, its ends and its left
         std::int32_t alongXr = 0, alongXt = 0;
         for (int d = 0; d < 2 && !StopRequest; ++d) {
@@ -133,8 +144,9 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
             ClearRecord(stack, layout.BoardNo);
             const StackExtent extent = FillStripStack(list, d, across, remaining[list], working[list], stack,
                                                       PieceSize(part, rotated, across), window);
-            if (stack.Blocks.empty())
+            if (stack.Blocks.empty()) {
                 continue;
+            }
             const std::int32_t r = d == 0 ? extent.Along : extent.Across;
             const std::int32_t t = d == 0 ? extent.Across : extent.Along;
             if (d == 0) {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "calc/CalcError.h"
-#include "calc/Tolerance.h"
+#include "base/CalcError.h"
+#include "base/Tolerance.h"
 #include "job/Buzai.h"
 
 namespace {
@@ -12,16 +12,18 @@ namespace {
 CalRect AxisRect(int along, std::int32_t alongLow, std::int32_t alongHigh, std::int32_t acrossLow,
                  std::int32_t acrossHigh)
 {
-    if (along == 0)
+    if (along == 0) {
         return CalRect{alongLow, acrossLow, alongHigh, acrossHigh};
+    }
     return CalRect{acrossLow, alongLow, acrossHigh, alongHigh};
 }
 
 // A cut line across the row (along axis 1 - along) at position `at` along.
 CUTMARK CutAcross(int along, std::int32_t at, std::int32_t acrossLow, std::int32_t acrossHigh)
 {
-    if (along == 0)
+    if (along == 0) {
         return CUTMARK{at, acrossLow, at, acrossHigh};
+    }
     return CUTMARK{acrossLow, at, acrossHigh, at};
 }
 
@@ -37,16 +39,21 @@ bool FitsAs(const CBuzai& part, int rotated, const CalRect& rect)
 template <class Before>
 void ExchangeSort(std::vector<CAL4_LENBUZAI>& items, Before before)
 {
-    for (std::size_t i = 0; i < items.size(); ++i)
-        for (std::size_t j = i + 1; j < items.size(); ++j)
-            if (before(items[j], items[i]))
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        for (std::size_t j = i + 1; j < items.size(); ++j) {
+            if (before(items[j], items[i])) {
                 std::swap(items[i], items[j]);
+            }
+        }
+    }
 }
 
 std::int64_t TotalPieces(const std::vector<CAL4_LENBUZAI>& items)
 {
     std::int64_t pieces = 0;
-    for (const CAL4_LENBUZAI& item : items) pieces += item.Pieces;
+    for (const CAL4_LENBUZAI& item : items) {
+        pieces += item.Pieces;
+    }
     return pieces;
 }
 
@@ -54,16 +61,18 @@ std::int64_t TotalPieces(const std::vector<CAL4_LENBUZAI>& items)
 double RowArea(const std::vector<CAL4_LENBUZAI>& items)
 {
     std::int64_t area = 0;
-    for (const CAL4_LENBUZAI& item : items)
+    for (const CAL4_LENBUZAI& item : items) {
         area += static_cast<std::int64_t>(item.Length) * item.Across * item.Pieces;
+    }
     return static_cast<double>(area);
 }
 
 // The attempt choice of LayoutBoard: more parts area, then more total area.
 bool BetterAttempt(const COutData& attempt, const COutData& best)
 {
-    if (DoubleGreater(attempt.PartsArea, best.PartsArea))
+    if (DoubleGreater(attempt.PartsArea, best.PartsArea)) {
         return true;
+    }
     return DoubleEqual(attempt.PartsArea, best.PartsArea) && DoubleGreater(attempt.TotalArea, best.TotalArea);
 }
 
@@ -83,14 +92,16 @@ int CCal4::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     COutData best;
     BuzaiLists bestLeft;
     for (int d = 0; d < 2; ++d) {
-        if (!(d == 0 ? hOk : wOk))
+        if (!(d == 0 ? hOk : wOk)) {
             continue;
+        }
         for (int mode = 0; mode < 2; ++mode) {
             COutData attempt;
             attempt.BoardNo = layout.BoardNo;
             BuzaiLists out;
-            if (!LayoutRowFirst(0, mode, d, remaining, out, attempt, rect))
+            if (!LayoutRowFirst(0, mode, d, remaining, out, attempt, rect)) {
                 continue;
+            }
             if (!found || BetterAttempt(attempt, best)) {
                 best = std::move(attempt);
                 bestLeft = std::move(out);
@@ -149,7 +160,9 @@ int CCal4::LayoutRowFirst(int depth, int mode, int d, const BuzaiLists& in, Buza
     const std::int32_t low = Low(rect, across), far = High(rect, across);
     const std::int32_t end = High(rect, along);
     std::int32_t restStart = Low(rect, along);  // the row's end + kerf
-    for (const RowItem& item : row) restStart += (item.length + k) * item.pieces;
+    for (const RowItem& item : row) {
+        restStart += (item.length + k) * item.pieces;
+    }
 
     const bool merge = Level == 3 && rect.Width() <= MaxCutSize && rect.Height() <= MaxCutSize;
     std::int32_t restFar = far;
@@ -163,8 +176,9 @@ int CCal4::LayoutRowFirst(int depth, int mode, int d, const BuzaiLists& in, Buza
                 BuzaiLists columnOut;
                 FillColumn(0, mode, across, work, columnOut, layout, column);
                 work = std::move(columnOut);
-                if (depth == 0)
+                if (depth == 0) {
                     layout.CutLines.push_back(CutAcross(along, start + item.length + k / 2, low, far));
+                }
             }
         }
     } else {
@@ -179,9 +193,13 @@ int CCal4::LayoutRowFirst(int depth, int mode, int d, const BuzaiLists& in, Buza
         std::size_t i = 0;
         while (i < row.size()) {
             std::size_t j = i;
-            while (j + 1 < row.size() && row[j + 1].across == row[i].across) ++j;
+            while (j + 1 < row.size() && row[j + 1].across == row[i].across) {
+                ++j;
+            }
             std::int32_t runEnd = row[i].start;
-            for (std::size_t r = i; r <= j; ++r) runEnd += (row[r].length + k) * row[r].pieces;
+            for (std::size_t r = i; r <= j; ++r) {
+                runEnd += (row[r].length + k) * row[r].pieces;
+            }
             runEnd -= k;
             const bool last = j + 1 == row.size();
             const CalRect column =
@@ -189,10 +207,12 @@ int CCal4::LayoutRowFirst(int depth, int mode, int d, const BuzaiLists& in, Buza
             BuzaiLists columnOut;
             LayoutStrips(0, mode, across, work, columnOut, layout, column);
             work = std::move(columnOut);
-            if (depth == 0 && !last)
+            if (depth == 0 && !last) {
                 layout.CutLines.push_back(CutAcross(along, runEnd + k / 2, low, far));
-            if (last)
+            }
+            if (last) {
                 restFar = low + row[i].across;
+            }
             i = j + 1;
         }
     }
@@ -224,8 +244,9 @@ int CCal4::PlaceFirstRow(int list, int along, int across, const std::vector<CAL_
                 CAL4_LENBUZAI{PieceSize(part, 1, along), PieceSize(part, 1, across), 0, sub, 1, 1});
             any = true;
         }
-        if (any)
+        if (any) {
             LenBuzaiSub.push_back(CAL4_LENBUZAI_SUB{in[e].Number, static_cast<std::int32_t>(e), in[e].Count});
+        }
     }
     ExchangeSort(candidates, [](const CAL4_LENBUZAI& x, const CAL4_LENBUZAI& y) {
         return x.Length > y.Length || (x.Length == y.Length && x.Across > y.Across);
@@ -256,36 +277,45 @@ int CCal4::PlaceFirstRow(int list, int along, int across, const std::vector<CAL_
     std::vector<CAL4_LENBUZAI> ordered;
     while (!groups.empty()) {
         std::size_t pick = 0;
-        for (std::size_t g = 1; g < groups.size(); ++g)
-            if (groups[g].length < groups[pick].length)
+        for (std::size_t g = 1; g < groups.size(); ++g) {
+            if (groups[g].length < groups[pick].length) {
                 pick = g;
-        for (std::size_t i = groups[pick].first; i <= groups[pick].last; ++i) ordered.push_back(chosen[i]);
+            }
+        }
+        for (std::size_t i = groups[pick].first; i <= groups[pick].last; ++i) {
+            ordered.push_back(chosen[i]);
+        }
         groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(pick));
     }
 
     out = in;
-    if (ordered.empty())
+    if (ordered.empty()) {
         return 0;
+    }
 
     std::int32_t position = Low(rect, along);
     const std::int32_t edge = Low(rect, across);
     for (const CAL4_LENBUZAI& item : ordered) {
         const CAL4_LENBUZAI_SUB& sub = CheckedAt(LenBuzaiSub, item.Sub, "row entry");
         const CBuzai& part = Part(list, sub.Number);
-        if (along == 0)
+        if (along == 0) {
             layout.Blocks.emplace_back(sub.Number, list, position, edge, item.Pieces, 1, item.Rotated);
-        else
+        } else {
             layout.Blocks.emplace_back(sub.Number, list, edge, position, 1, item.Pieces, item.Rotated);
+        }
         const double area = static_cast<double>(part.Width) * part.Height * item.Pieces;
         layout.TotalArea += area;
-        if (list == 0)
+        if (list == 0) {
             layout.PartsArea += area;
+        }
         position += (item.Length + k) * item.Pieces;
         CheckedAt(out, sub.Entry, "part entry").Count -= item.Pieces;
     }
-    for (std::size_t i = out.size(); i-- > 0;)
-        if (out[i].Count < 1)
+    for (std::size_t i = out.size(); i-- > 0;) {
+        if (out[i].Count < 1) {
             out.erase(out.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+    }
     return 1;
 }
 
@@ -293,7 +323,9 @@ void CCal4::FillRowLength(std::int32_t length, const std::vector<CAL4_LENBUZAI>&
                           std::vector<CAL4_LENBUZAI>& chosen, std::int32_t& remaining, std::int32_t& used)
 {
     std::vector<std::int32_t> available;
-    for (const CAL4_LENBUZAI_SUB& sub : LenBuzaiSub) available.push_back(sub.Pieces);
+    for (const CAL4_LENBUZAI_SUB& sub : LenBuzaiSub) {
+        available.push_back(sub.Pieces);
+    }
     FillRowLengthFrom(length, candidates, available, chosen, remaining, used);
 }
 
@@ -327,8 +359,9 @@ void CCal4::FillRowLengthFrom(std::int32_t length, const std::vector<CAL4_LENBUZ
     chosen.clear();
     remaining = length;
     used = 0;
-    if (StopRequest)
+    if (StopRequest) {
         return;
+    }
 
     const std::int32_t k = NokoHaba;
     std::vector<std::int32_t> left = available;
@@ -347,17 +380,21 @@ void CCal4::FillRowLengthFrom(std::int32_t length, const std::vector<CAL4_LENBUZ
         }
         ++i;
     }
-    if (took)
+    if (took) {
         remaining += k;  // the last piece needs no cut after it
+    }
 
-    if (Order <= 0)
+    if (Order <= 0) {
         return;
+    }
     for (;;) {
-        if (remaining <= 0 || TotalPieces(chosen) <= 1)
+        if (remaining <= 0 || TotalPieces(chosen) <= 1) {
             break;
+        }
         const bool applied = RowExchangePass(candidates, available, chosen, remaining, used);
-        if (Order < 2 || !applied || StopRequest)
+        if (Order < 2 || !applied || StopRequest) {
             break;
+        }
     }
 }
 
@@ -367,7 +404,9 @@ bool CCal4::RowExchangePass(const std::vector<CAL4_LENBUZAI>& candidates,
 {
     // What the current choice leaves of every entry; a refill takes only from this.
     std::vector<std::int32_t> left = available;
-    for (const CAL4_LENBUZAI& item : chosen) CheckedAt(left, item.Sub, "row entry") -= item.Pieces;
+    for (const CAL4_LENBUZAI& item : chosen) {
+        CheckedAt(left, item.Sub, "row entry") -= item.Pieces;
+    }
 
     bool found = false;
     std::size_t bestItem = 0;
@@ -386,11 +425,13 @@ bool CCal4::RowExchangePass(const std::vector<CAL4_LENBUZAI>& candidates,
             std::int32_t firstLength = -1;
             for (CAL4_LENBUZAI& c : shorter) {
                 c.Avail = c.Avail && c.Length < threshold ? 1 : 0;
-                if (c.Avail && left.at(static_cast<std::size_t>(c.Sub)) > 0 && firstLength < 0)
+                if (c.Avail && left.at(static_cast<std::size_t>(c.Sub)) > 0 && firstLength < 0) {
                     firstLength = c.Length;
+                }
             }
-            if (firstLength < 0)
+            if (firstLength < 0) {
                 break;
+            }
             std::vector<CAL4_LENBUZAI> refill;
             std::int32_t refillRemaining = 0, refillUsed = 0;
             FillRowLengthFrom(remaining + item.Length, shorter, left, refill, refillRemaining, refillUsed);
@@ -416,12 +457,14 @@ bool CCal4::RowExchangePass(const std::vector<CAL4_LENBUZAI>& candidates,
             threshold = firstLength;
         }
     }
-    if (!found)
+    if (!found) {
         return false;
+    }
 
     const std::int32_t removedLength = chosen[bestItem].Length;
-    if (--chosen[bestItem].Pieces < 1)
+    if (--chosen[bestItem].Pieces < 1) {
         chosen.erase(chosen.begin() + static_cast<std::ptrdiff_t>(bestItem));
+    }
     remaining = bestRemaining;
     used = used - removedLength + bestUsed;
     for (const CAL4_LENBUZAI& r : bestRefill) {

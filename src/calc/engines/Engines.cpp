@@ -1,6 +1,6 @@
 #include "calc/engines/Engines.h"
 
-#include "calc/CalcError.h"
+#include "base/CalcError.h"
 #include "calc/engines/Cal1.h"
 #include "calc/engines/Cal2.h"
 #include "calc/engines/Cal3.h"

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "calc/CalcError.h"
+#include "base/CalcError.h"
 #include "job/Buzai.h"
 
 namespace {
@@ -22,8 +22,9 @@ PartKeys KeysOf(const CBuzai& part)
 // Whether the new entry n goes before the existing entry e.
 bool GoesBefore(const PartKeys& n, const PartKeys& e, int areaFlag)
 {
-    if (areaFlag == 0)
+    if (areaFlag == 0) {
         return e.longer < n.longer || (e.longer == n.longer && e.area < n.area);
+    }
     return e.area < n.area || (e.area == n.area && e.longer < n.longer);
 }
 
@@ -37,7 +38,9 @@ void SortIntoPartOrder(std::vector<CAL_BUZAI>& target, const std::vector<CAL_BUZ
     for (const CAL_BUZAI& entry : source) {
         const PartKeys n = KeysOf(CheckedAt(parts.Items, entry.Number, "part"));
         std::size_t pos = 0;
-        while (pos < target.size() && !GoesBefore(n, keys[pos], areaFlag)) ++pos;
+        while (pos < target.size() && !GoesBefore(n, keys[pos], areaFlag)) {
+            ++pos;
+        }
         target.insert(target.begin() + static_cast<std::ptrdiff_t>(pos),
                       CAL_BUZAI{entry.Number, entry.Count, list});
         keys.insert(keys.begin() + static_cast<std::ptrdiff_t>(pos), n);
@@ -49,13 +52,15 @@ void PrepareGroup(CCalHaichi& engine, const CCalData& data, int areaFlag)
     CCalData& own = engine.CalData;
     own.Clear();
     if (engine.NoUsenFlg) {
-        for (const auto& boards : data.Genban)  // one pool without priority
+        for (const auto& boards : data.Genban) {  // one pool without priority
             own.Genban[0].insert(own.Genban[0].end(), boards.begin(), boards.end());
+        }
     } else {
         own.Genban = data.Genban;
     }
     SortIntoPartOrder(own.Buzai[0], data.Buzai[0], *engine.BuzaiList, 0, areaFlag);
-    if (!data.Buzai[1].empty())
+    if (!data.Buzai[1].empty()) {
         SortIntoPartOrder(own.Buzai[1], data.Buzai[1], *engine.YBuzaiList, 1, areaFlag);
+    }
     engine.State = 1;
 }

@@ -20,16 +20,18 @@ struct FakeFill {
         return [this](const BuzaiLists& in, BuzaiLists& out, COutData& record, const CalRect& rect) {
             calls.push_back(rect);
             out = in;
-            for (const CalRect& t : takes)
+            for (const CalRect& t : takes) {
                 if (t == rect) {
                     record.Blocks.emplace_back(7, 0, rect.X0, rect.Y0, 1, 1, 0);
                     record.CutLines.push_back(CUTMARK{rect.X0, rect.Y0, rect.X0, rect.Y1});
                     record.PartsArea += areaPerBlock;
                     record.TotalArea += areaPerBlock;
-                    if (emptiesPartsList)
+                    if (emptiesPartsList) {
                         out[0].clear();
+                    }
                     return 1;
                 }
+            }
             return 0;
         };
     }
@@ -140,7 +142,9 @@ TEST(FillRemainder, TriesPositionsThreeAndFourOnlyAfterTheirPartnersPlacedInAAnd
         FillRemainder(corner, kKerf, 1, SomeParts(), 0, fake.Callback(), ByBlockMeasures);
         // a2 is also B of type 0 and a1 B of type 3: every tried candidate asks for A, then B.
         std::vector<CalRect> firsts;
-        for (std::size_t i = 0; i < fake.calls.size(); i += 2) firsts.push_back(fake.calls[i]);
+        for (std::size_t i = 0; i < fake.calls.size(); i += 2) {
+            firsts.push_back(fake.calls[i]);
+        }
         const auto tried = [&](const CalRect& a) { return std::count(firsts.begin(), firsts.end(), a) > 0; };
         EXPECT_EQ(tried(a0), c.hOk);
         EXPECT_TRUE(tried(a3));

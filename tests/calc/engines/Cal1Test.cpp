@@ -34,7 +34,9 @@ OneBoard LayOutFirstBoard(CCal1& engine, const TestJob& job)
 std::vector<std::int32_t> Numbers(const std::vector<CAL_BUZAI>& entries)
 {
     std::vector<std::int32_t> numbers;
-    for (const CAL_BUZAI& e : entries) numbers.push_back(e.Number);
+    for (const CAL_BUZAI& e : entries) {
+        numbers.push_back(e.Number);
+    }
     return numbers;
 }
 
@@ -60,8 +62,9 @@ TEST(Cal1Shapes, RowsFirstAndColumnsFirst)
                      " wanted");
         const CCal1::BlockShapes shapes = CCal1::ShapesFor(c.mx, c.my, c.c, 0);
         ASSERT_EQ(static_cast<std::size_t>(shapes.Count), c.shapes.size());
-        for (int i = 0; i < shapes.Count; ++i)
+        for (int i = 0; i < shapes.Count; ++i) {
             EXPECT_EQ(shapes.Items[i], c.shapes[static_cast<std::size_t>(i)]);
+        }
     }
 }
 
@@ -93,8 +96,9 @@ TEST(Cal1ChooseBlock, TurnsThePartOnlyWhenItMayTurn)
         BuzaiLists working = engine.CalData.Buzai;
         const auto shape = engine.ChooseBlock(working, 0, 0, 1000, 300);
         ASSERT_EQ(shape.has_value(), c.fits);
-        if (shape)
+        if (shape) {
             EXPECT_EQ(*shape, (CCal1::BlockShape{1, 1, 1}));
+        }
     }
 }
 
@@ -191,7 +195,7 @@ TEST(Cal1LayoutBoard, RectangleOverTheLimitGetsNoFullHeightCandidate)
         std::int32_t limit;
         CUTMARK firstCut;
     };
-    for (int candidateFlag : {0, 1})
+    for (int candidateFlag : {0, 1}) {
         for (const Case& c :
              {Case{999999, CUTMARK{500, 0, 500, 3000}}, Case{2000, CUTMARK{0, 500, 1000, 500}}}) {
             SCOPED_TRACE("limit " + std::to_string(c.limit) + ", candidate flag " +
@@ -211,6 +215,7 @@ TEST(Cal1LayoutBoard, RectangleOverTheLimitGetsNoFullHeightCandidate)
             EXPECT_EQ(layout.CutLines[0], c.firstCut);
             ExpectValidLayout(layout, job, false);
         }
+    }
 }
 
 TEST(Cal1LayoutBoard, StopRequestPlacesNothing)
@@ -299,8 +304,9 @@ TEST(Cal1SetCalData, OrdersPartsByLongerSideOrByArea)
 {
     // 0: 100 x 500, 1: 400 x 400, 2: 500 x 100, 3: 300 x 600, 4: 200 x 200
     TestJob job = TestJob().Board(2000, 2000);
-    for (auto [w, h] : {std::pair{100, 500}, {400, 400}, {500, 100}, {300, 600}, {200, 200}})
+    for (auto [w, h] : {std::pair{100, 500}, {400, 400}, {500, 100}, {300, 600}, {200, 200}}) {
         job.Parts(w, h, 1);
+    }
     job.Secondary(50, 10, 1).Secondary(30, 30, 1);  // longer side 50 against area 900
     struct Case {
         int areaFlag;
@@ -314,8 +320,12 @@ TEST(Cal1SetCalData, OrdersPartsByLongerSideOrByArea)
         EXPECT_EQ(engine.State, 1);
         EXPECT_EQ(Numbers(engine.CalData.Buzai[0]), c.parts);
         EXPECT_EQ(Numbers(engine.CalData.Buzai[1]), c.secondary);
-        for (const CAL_BUZAI& e : engine.CalData.Buzai[1]) EXPECT_EQ(e.Flag, 1);
-        for (const CAL_BUZAI& e : engine.CalData.Buzai[0]) EXPECT_EQ(e.Flag, 0);
+        for (const CAL_BUZAI& e : engine.CalData.Buzai[1]) {
+            EXPECT_EQ(e.Flag, 1);
+        }
+        for (const CAL_BUZAI& e : engine.CalData.Buzai[0]) {
+            EXPECT_EQ(e.Flag, 0);
+        }
     }
 }
 
@@ -383,9 +393,12 @@ TEST(Cal1Generated, EveryLayoutCanBeCut)
             const JobRun run =
                 RunEveryGroup(job, [&] { return std::make_unique<CCal1>(v.candidateFlag, v.areaFlag); });
             ExpectValidResult(run.Ret, job, &run.LeftYBuzai);
-            for (int state : run.States) EXPECT_TRUE(state == 3 || state == 4) << "state " << state;
-            if (::testing::Test::HasFailure())
+            for (int state : run.States) {
+                EXPECT_TRUE(state == 3 || state == 4) << "state " << state;
+            }
+            if (::testing::Test::HasFailure()) {
                 return;
+            }
         }
     }
 }

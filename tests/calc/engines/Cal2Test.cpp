@@ -11,9 +11,10 @@ std::vector<CAL2_LENBUZAI> Candidates(
     std::initializer_list<std::pair<std::int32_t, std::int32_t>> lengthsAndPieces)
 {
     std::vector<CAL2_LENBUZAI> candidates;
-    for (const auto& [length, pieces] : lengthsAndPieces)
+    for (const auto& [length, pieces] : lengthsAndPieces) {
         candidates.push_back(
             CAL2_LENBUZAI{length, static_cast<std::int32_t>(candidates.size()), pieces, 0, 0});
+    }
     return candidates;
 }
 
@@ -21,7 +22,9 @@ std::vector<CAL2_LENBUZAI> Candidates(
 std::vector<std::pair<std::int32_t, std::int32_t>> Taken(const std::vector<CAL2_LENBUZAI>& chosen)
 {
     std::vector<std::pair<std::int32_t, std::int32_t>> taken;
-    for (const CAL2_LENBUZAI& c : chosen) taken.emplace_back(c.Length, c.Pieces);
+    for (const CAL2_LENBUZAI& c : chosen) {
+        taken.emplace_back(c.Length, c.Pieces);
+    }
     return taken;
 }
 
@@ -56,11 +59,12 @@ TEST(Cal2FillLength, TakesWhatFitsWithTheKerfBetweenPieces)
         engine.FillLength(c.length, Candidates({{c.piece, c.available}}), chosen, remaining, used);
         EXPECT_EQ(remaining, c.remaining);
         EXPECT_EQ(used, c.piece * c.pieces);
-        if (c.pieces == 0)
+        if (c.pieces == 0) {
             EXPECT_TRUE(chosen.empty());
-        else
+        } else {
             EXPECT_EQ(Taken(chosen),
                       (std::vector<std::pair<std::int32_t, std::int32_t>>{{c.piece, c.pieces}}));
+        }
     }
 }
 
@@ -99,7 +103,9 @@ TEST(Cal2FillLength, ExchangePassesImproveOnTheGreedyFill)
         EXPECT_EQ(Taken(chosen), c.taken);
         EXPECT_EQ(remaining, c.remaining);
         EXPECT_EQ(used, c.used);
-        for (const CAL2_LENBUZAI& item : chosen) EXPECT_EQ(item.Entry, item.Source);
+        for (const CAL2_LENBUZAI& item : chosen) {
+            EXPECT_EQ(item.Entry, item.Source);
+        }
     }
 }
 
@@ -190,8 +196,9 @@ TEST(Cal2LayoutStrips, LevelZeroStripsHoldOnlyPiecesOfTheirThickness)
             const CBuzai& part = job.Buzai.Items.at(static_cast<std::size_t>(block.Number));
             for (const CHaichi& other : layout.Blocks) {
                 const CBuzai& otherPart = job.Buzai.Items.at(static_cast<std::size_t>(other.Number));
-                if (other.Y == block.Y && otherPart.Height != part.Height)
+                if (other.Y == block.Y && otherPart.Height != part.Height) {
                     mixed = true;
+                }
             }
         }
         EXPECT_EQ(mixed, level == 1);
@@ -267,7 +274,9 @@ TEST(Cal2LayoutBoard, CuttingLimitForbidsStripsAcrossTheLongSide)
         }
         EXPECT_DOUBLE_EQ(layout.PartsArea, 2000.0 * 1000);
         ASSERT_FALSE(layout.CutLines.empty());
-        for (const CUTMARK& cut : layout.CutLines) EXPECT_EQ(cut.Y0 == cut.Y1, c.horizontal);
+        for (const CUTMARK& cut : layout.CutLines) {
+            EXPECT_EQ(cut.Y0 == cut.Y1, c.horizontal);
+        }
     }
 }
 

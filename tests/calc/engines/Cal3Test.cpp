@@ -19,8 +19,9 @@ public:
     int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
                     const CalRect& rect) override
     {
-        if (Depth == 1)
+        if (Depth == 1) {
             ++SubRectangles;
+        }
         ++Depth;
         const int result = CCal3::LayoutBoard(remaining, left, layout, rect);
         --Depth;
@@ -33,8 +34,9 @@ public:
         COutData placed;
         const StackExtent extent =
             CCal3::FillStripStack(list, along, across, in, out, placed, thickness, rect);
-        if (Depth == 1 && rect == Top)
+        if (Depth == 1 && rect == Top) {
             TopStacks.push_back(placed);
+        }
         layout.Blocks.insert(layout.Blocks.end(), placed.Blocks.begin(), placed.Blocks.end());
         layout.PartsArea += placed.PartsArea;
         layout.TotalArea += placed.TotalArea;
@@ -134,7 +136,9 @@ TEST(Cal3LayoutBoard, StackStaysWithinTheCuttingLimit)
         ASSERT_FALSE(layout.Blocks.empty());
         EXPECT_EQ(layout.Blocks[0], c.first);
         EXPECT_TRUE(left[0].empty());
-        for (const CUTMARK& cut : layout.CutLines) EXPECT_LE(std::abs(cut.X1 - cut.X0), c.limit);
+        for (const CUTMARK& cut : layout.CutLines) {
+            EXPECT_LE(std::abs(cut.X1 - cut.X0), c.limit);
+        }
     }
 }
 
@@ -175,7 +179,9 @@ TEST(Cal3Calculate, PlacesMixedStripsOnOneBoard)
 TEST(Cal3LayoutBoard, ABoardOfManySmallPartsStaysWithinTheFillBudget)
 {
     TestJob job = TestJob().Board(24300, 12200).Kerf(30);
-    for (int i = 0; i < 14; ++i) job.Parts(300 + 170 * i, 200 + 90 * (i % 5), 6 + i % 4, i % 3 == 0);
+    for (int i = 0; i < 14; ++i) {
+        job.Parts(300 + 170 * i, 200 + 90 * (i % 5), 6 + i % 4, i % 3 == 0);
+    }
     CCal3 engine;
     engine.Order = 2;
     engine.Level = 2;

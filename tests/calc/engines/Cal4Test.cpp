@@ -47,9 +47,11 @@ public:
     std::vector<Call> TopStrips() const
     {
         std::vector<Call> top;
-        for (const Call& c : Strips)
-            if (c.depth == 0)
+        for (const Call& c : Strips) {
+            if (c.depth == 0) {
                 top.push_back(c);
+            }
+        }
         return top;
     }
 };
@@ -71,7 +73,9 @@ CalRect Rect(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1)
 std::vector<std::pair<std::int32_t, std::int32_t>> Taken(const std::vector<CAL4_LENBUZAI>& chosen)
 {
     std::vector<std::pair<std::int32_t, std::int32_t>> taken;
-    for (const CAL4_LENBUZAI& c : chosen) taken.emplace_back(c.Length, c.Pieces);
+    for (const CAL4_LENBUZAI& c : chosen) {
+        taken.emplace_back(c.Length, c.Pieces);
+    }
     return taken;
 }
 
@@ -93,8 +97,9 @@ TEST(Cal4PlaceFirstRow, GroupsEqualSizesAcrossShortestGroupFirst)
         TestJob job;
         job.Board(1000, 1000).Kerf(10);
         const std::int32_t sizes[4][2] = {{300, 200}, {250, 200}, {200, 400}, {150, 300}};
-        for (int p = 0; p < 4; ++p)
+        for (int p = 0; p < 4; ++p) {
             job.Parts(sizes[p][c.turnedJob ? 1 : 0], sizes[p][c.turnedJob ? 0 : 1], p == 3 ? 2 : 1, 1);
+        }
         CCal4 engine;
         Prepare(engine, job, 0, 0);
         const std::vector<CAL_BUZAI> in{{0, 1, 0}, {1, 1, 0}, {2, 1, 0}, {3, 2, 0}};
@@ -270,7 +275,9 @@ TEST(Cal4LayoutBoard, CuttingLimitPermissionsAreExchanged)
         layout.BoardNo = 0;
         const int placed = engine.LayoutBoard(remaining, left, layout, Rect(0, 0, c.width, c.height));
         std::vector<std::pair<int, int>> attempts;
-        for (const Call& call : engine.RowFirst) attempts.emplace_back(call.d, call.mode);
+        for (const Call& call : engine.RowFirst) {
+            attempts.emplace_back(call.d, call.mode);
+        }
         EXPECT_EQ(attempts, c.attempts);
         EXPECT_EQ(placed != 0, !c.attempts.empty());
         if (c.attempts.empty()) {
@@ -330,8 +337,9 @@ TEST(Cal4LayoutRowFirst, RecordsRowThenColumnsWithTheirCuts)
         ASSERT_NE(engine.LayoutRowFirst(0, 0, 0, engine.CalData.Buzai, out, layout, Rect(0, 0, 1000, 600)),
                   0);
         std::vector<CHaichi> blocks{CHaichi(0, 0, 0, 0, 3, 1, 0), CHaichi(1, 0, 0, 210, 1, 2, 0)};
-        if (c.crossStrip)
+        if (c.crossStrip) {
             blocks.push_back(CHaichi(1, 1, 0, 530, 1, 1, 0));
+        }
         blocks.push_back(CHaichi(0, 1, 310, 210, 1, 1, 0));
         EXPECT_EQ(layout.Blocks, blocks);
         EXPECT_EQ(layout.CutLines, c.cuts);
@@ -373,10 +381,11 @@ TEST(Cal4LayoutRowFirst, ColumnsAndTheRestBeyondTheRow)
                          << "level " << c.level << " limit " << c.limit << " row along " << d);
             TestJob job;
             job.Board(1000, 1000).Kerf(10);
-            if (d == 0)
+            if (d == 0) {
                 job.Parts(300, 200, 1, 1).Parts(200, 400, 1, 1);
-            else
+            } else {
                 job.Parts(200, 300, 1, 1).Parts(400, 200, 1, 1);
+            }
             job.Set.MaxCutSize = c.limit;
             SpyCal4 engine;
             Prepare(engine, job, 0, c.level);
@@ -388,13 +397,21 @@ TEST(Cal4LayoutRowFirst, ColumnsAndTheRestBeyondTheRow)
             std::vector<Call> columns = c.columns, topStrips = c.topStrips;
             std::vector<CHaichi> row{CHaichi(1, 0, 0, 0, 1, 1, 0), CHaichi(0, 0, 210, 0, 1, 1, 0)};
             std::vector<CUTMARK> cuts{{205, 0, 205, 1000}};
-            if (!c.columns.empty())
+            if (!c.columns.empty()) {
                 cuts.push_back(CUTMARK{515, 0, 515, 1000});
+            }
             if (d == 1) {
-                for (auto* calls : {&columns, &topStrips})
-                    for (Call& call : *calls) call = Call{call.depth, call.mode, 0, turn(call.rect)};
-                for (CHaichi& b : row) b = CHaichi(b.Number, b.List, b.Y, b.X, b.Ny, b.Nx, 0);
-                for (CUTMARK& cut : cuts) cut = CUTMARK{cut.Y0, cut.X0, cut.Y1, cut.X1};
+                for (auto* calls : {&columns, &topStrips}) {
+                    for (Call& call : *calls) {
+                        call = Call{call.depth, call.mode, 0, turn(call.rect)};
+                    }
+                }
+                for (CHaichi& b : row) {
+                    b = CHaichi(b.Number, b.List, b.Y, b.X, b.Ny, b.Nx, 0);
+                }
+                for (CUTMARK& cut : cuts) {
+                    cut = CUTMARK{cut.Y0, cut.X0, cut.Y1, cut.X1};
+                }
             }
             EXPECT_EQ(engine.Columns, columns);
             EXPECT_EQ(engine.TopStrips(), topStrips);
@@ -475,9 +492,12 @@ TEST_P(Cal4Generated, EveryLayoutCanBeCut)
                 return engine;
             });
             ExpectValidResult(run.Ret, job, &run.LeftYBuzai);
-            for (int state : run.States) EXPECT_TRUE(state == 3 || state == 4) << "state " << state;
-            if (testing::Test::HasFailure())
+            for (int state : run.States) {
+                EXPECT_TRUE(state == 3 || state == 4) << "state " << state;
+            }
+            if (testing::Test::HasFailure()) {
                 return;
+            }
         }
     }
 }

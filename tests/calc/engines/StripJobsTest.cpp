@@ -21,12 +21,18 @@ constexpr std::uint32_t kStackJobs = 200;
 // generator (kerf, trims, limits, NoTurn, secondary parts, boards) with fewer and rarer parts.
 TestJob Smaller(TestJob job)
 {
-    if (job.Buzai.Items.size() > 3)
+    if (job.Buzai.Items.size() > 3) {
         job.Buzai.Items.resize(3);
-    for (CBuzai& part : job.Buzai.Items) part.Count = std::min(part.Count, 5);
-    if (job.YBuzai.Items.size() > 2)
+    }
+    for (CBuzai& part : job.Buzai.Items) {
+        part.Count = std::min(part.Count, 5);
+    }
+    if (job.YBuzai.Items.size() > 2) {
         job.YBuzai.Items.resize(2);
-    for (CBuzai& part : job.YBuzai.Items) part.Count = std::min(part.Count, 4);
+    }
+    for (CBuzai& part : job.YBuzai.Items) {
+        part.Count = std::min(part.Count, 4);
+    }
     return job;
 }
 
@@ -39,9 +45,12 @@ void RunJobs(const std::string& variant, bool smaller,
         SCOPED_TRACE("seed " + std::to_string(seed) + ": " + DescribeJob(job));
         const JobRun run = RunEveryGroup(job, makeEngine);
         ExpectValidResult(run.Ret, job, &run.LeftYBuzai);
-        for (int state : run.States) EXPECT_TRUE(state == 3 || state == 4) << "state " << state;
-        if (testing::Test::HasFailure())
+        for (int state : run.States) {
+            EXPECT_TRUE(state == 3 || state == 4) << "state " << state;
+        }
+        if (testing::Test::HasFailure()) {
             return;  // one job is enough to look at
+        }
     }
 }
 
@@ -49,9 +58,9 @@ void RunJobs(const std::string& variant, bool smaller,
 
 TEST(StripJobs, EveryStripVariantCutsValidLayouts)
 {
-    for (int level = 0; level <= 2; ++level)
-        for (int area = 0; area <= 1; ++area)
-            for (int order = 2; order >= 0; --order)
+    for (int level = 0; level <= 2; ++level) {
+        for (int area = 0; area <= 1; ++area) {
+            for (int order = 2; order >= 0; --order) {
                 RunJobs("CCal2 level " + std::to_string(level) + " area " + std::to_string(area) + " order " +
                             std::to_string(order),
                         false, [=] {
@@ -61,13 +70,16 @@ TEST(StripJobs, EveryStripVariantCutsValidLayouts)
                             engine->Order = order;
                             return engine;
                         });
+            }
+        }
+    }
 }
 
 TEST(StripJobs, EveryStackVariantCutsValidLayouts)
 {
-    for (int area = 0; area <= 1; ++area)
-        for (int second = 0; second <= 1; ++second)
-            for (int order = 2; order >= 0; --order)
+    for (int area = 0; area <= 1; ++area) {
+        for (int second = 0; second <= 1; ++second) {
+            for (int order = 2; order >= 0; --order) {
                 RunJobs("CCal3 area " + std::to_string(area) + " second " + std::to_string(second) +
                             " order " + std::to_string(order),
                         true, [=] {
@@ -78,4 +90,7 @@ TEST(StripJobs, EveryStackVariantCutsValidLayouts)
                             engine->Order = order;
                             return engine;
                         });
+            }
+        }
+    }
 }

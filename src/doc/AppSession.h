@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "app/NestrixDoc.h"
-#include "app/Settings.h"
+#include "doc/NestrixDoc.h"
+#include "base/Settings.h"
 
 class Prompt;
 

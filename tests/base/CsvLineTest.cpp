@@ -1,4 +1,4 @@
-#include "job/CsvLine.h"
+#include "base/CsvLine.h"
 
 #include <gtest/gtest.h>
 

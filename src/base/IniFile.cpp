@@ -1,12 +1,12 @@
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 
 #include <cctype>
 #include <cstdint>
 #include <fstream>
 #include <sstream>
 
-#include "job/CsvLine.h"
-#include "job/TextCodec.h"
+#include "base/CsvLine.h"
+#include "base/TextCodec.h"
 
 namespace {
 

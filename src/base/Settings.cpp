@@ -1,6 +1,6 @@
-#include "app/Settings.h"
+#include "base/Settings.h"
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 
 namespace {
 
@@ -74,7 +74,9 @@ void Settings::Load(const IniFile& ini)
     // A value edited by hand outside the range a dialog allows would reach the calculation
     // unchecked (a negative kerf, a machining method without jobs); it falls back to the default.
     auto clamp = [](int& value, int low, int high, int fallback) {
-        if (value < low || value > high) value = fallback;
+        if (value < low || value > high) {
+            value = fallback;
+        }
     };
     clamp(NokoHaba, 0, 99999, defaults.NokoHaba);
     clamp(MaxCutSize, 1, 999999, defaults.MaxCutSize);

@@ -1,4 +1,4 @@
-#include "job/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <cerrno>
 #include <iconv.h>
@@ -58,14 +58,18 @@ bool Convert(const char* to, const char* from, const std::string& in, std::strin
 // Length in bytes of the UTF-8 sequence starting with lead, 0 when lead is not a lead byte.
 std::size_t SequenceLength(unsigned char lead)
 {
-    if (lead < 0x80)
+    if (lead < 0x80) {
         return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
         return 2;
-    if (lead >= 0xE0 && lead <= 0xEF)
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
         return 3;
-    if (lead >= 0xF0 && lead <= 0xF4)
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
         return 4;
+    }
     return 0;
 }
 

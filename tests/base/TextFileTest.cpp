@@ -1,4 +1,4 @@
-#include "job/TextFile.h"
+#include "base/TextFile.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "fakes/TempDir.h"
-#include "job/TextCodec.h"
+#include "base/TextCodec.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "app/Settings.h"
+#include "base/Settings.h"
 
 #include <gtest/gtest.h>
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 #include "fakes/TempDir.h"
 
 TEST(Settings, DefaultsWithoutAFile)
@@ -98,10 +98,14 @@ TEST(Settings, ValuesOutOfRangeFallBackToTheDefault)
         int expected;
     };
     const Case cases[] = {
-        {"NokoHaba=-5", &Settings::NokoHaba, 30},     {"NokoHaba=0", &Settings::NokoHaba, 0},
-        {"NokoHaba=99999", &Settings::NokoHaba, 99999}, {"MaxCutSize=0", &Settings::MaxCutSize, 999999},
-        {"MaxCutSize=1", &Settings::MaxCutSize, 1},   {"CutLV=4", &Settings::CutLV, 3},
-        {"CutLV=0", &Settings::CutLV, 0},             {"TankaType=-1", &Settings::TankaType, 2},
+        {"NokoHaba=-5", &Settings::NokoHaba, 30},
+        {"NokoHaba=0", &Settings::NokoHaba, 0},
+        {"NokoHaba=99999", &Settings::NokoHaba, 99999},
+        {"MaxCutSize=0", &Settings::MaxCutSize, 999999},
+        {"MaxCutSize=1", &Settings::MaxCutSize, 1},
+        {"CutLV=4", &Settings::CutLV, 3},
+        {"CutLV=0", &Settings::CutLV, 0},
+        {"TankaType=-1", &Settings::TankaType, 2},
         {"TankaType=3", &Settings::TankaType, 3},
     };
     for (const Case& c : cases) {

@@ -1,12 +1,12 @@
-#include "app/NestrixDoc.h"
+#include "doc/NestrixDoc.h"
 
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 
-#include "app/ProgramFolder.h"
-#include "app/Settings.h"
-#include "job/TextFile.h"
+#include "base/ProgramFolder.h"
+#include "base/Settings.h"
+#include "base/TextFile.h"
 #include "platform/Prompt.h"
 
 namespace {

@@ -2,12 +2,12 @@
 
 #include <filesystem>
 
-#include "app/AppSession.h"
-#include "app/NestrixDoc.h"
+#include "doc/AppSession.h"
+#include "doc/NestrixDoc.h"
 #include "fakes/RecordingPrompt.h"
 #include "fakes/ScopedEnv.h"
 #include "fakes/TempDir.h"
-#include "job/TextFile.h"
+#include "base/TextFile.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "app/AppSession.h"
+#include "doc/AppSession.h"
 
-#include "app/IniFile.h"
-#include "app/ProgramFolder.h"
+#include "base/IniFile.h"
+#include "base/ProgramFolder.h"
 
 bool AppSession::Start()
 {

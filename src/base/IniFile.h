@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "job/TextFile.h"
+#include "base/TextFile.h"
 
 // An INI file handled like the Windows profile functions: section and key names match
 // case-insensitively, blanks around names and values are ignored, and writing a key

@@ -1,4 +1,4 @@
-#include "job/TextFile.h"
+#include "base/TextFile.h"
 
 #include <atomic>
 #include <cerrno>
@@ -8,7 +8,7 @@
 #include <unistd.h>
 #include <sys/stat.h>
 
-#include "job/TextCodec.h"
+#include "base/TextCodec.h"
 
 TextReader::TextReader(std::istream& in) : m_in(in) {}
 

@@ -1,4 +1,4 @@
-#include "job/CsvLine.h"
+#include "base/CsvLine.h"
 
 #include <cerrno>
 #include <climits>
