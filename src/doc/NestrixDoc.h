@@ -4,6 +4,7 @@
 
 #include "job/Buzai.h"
 #include "job/Genban.h"
+#include "result/RetData.h"
 
 class Prompt;
 struct Settings;
@@ -18,13 +19,10 @@ public:
     CBuzaiList YBuzaiList;  // secondary parts (IsSecondary 1)
     CGenbanList GenbanList;
 
-    // ---- result ----------------------------------------------------------------------------
-    // The last layout result, CRetData (result/RetData.h), becomes a member here together with
-    // the layout command:  CRetData RetData;
-    // Until then no result exists and HasUnplacedParts() is false.
+    // The last layout result; it counts only while ResultPresent is 1.
+    CRetData RetData;
     int ResultPresent = 0;  // 1 once a calculation produced a result; cleared when a list changes
-    bool HasUnplacedParts() const { return false; }
-    // -----------------------------------------------------------------------------------------
+    bool HasUnplacedParts() const { return !RetData.Unplaced.empty(); }
 
     int CurrentBoard = 0;  // used board shown by the view
     int RedrawNeeded = 1;  // set by whoever changes what is shown; cleared by painting
