@@ -9,6 +9,7 @@
 #include <QWhatsThis>
 
 #include "app/AboutDlg.h"
+#include "app/NokowDlg.h"
 #include "app/NestrixApp.h"
 #include "view/Commands.h"
 #include "view/NestrixView.h"
@@ -108,6 +109,7 @@ void CMainFrame::CreateToolBar()
     m_actions[kCmdHelp] = help;
 
     connect(m_actions[kCmdAbout], &QAction::triggered, this, &CMainFrame::OnAbout);
+    connect(m_actions[kCmdInitialSettings], &QAction::triggered, this, &CMainFrame::OnInitialSettings);
     connect(m_actions[kCmdExit], &QAction::triggered, this, &QWidget::close);
 }
 
@@ -151,6 +153,14 @@ void CMainFrame::OnAbout()
 {
     CAboutDlg dialog(this);
     dialog.exec();
+}
+
+void CMainFrame::OnInitialSettings()
+{
+    RunInitialSettings(m_app.AppSettings(), m_app.GetFileChooser(), this);
+    // Display switches may have changed; OK or not, the picture and the panes are renewed.
+    m_view->RequestRedraw();
+    m_view->UpdateStatusBar();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -33,6 +33,7 @@ private:
     void CreateStatusBar();
     void SetStatusPanes(const QStringList& texts);
     void OnAbout();
+    void OnInitialSettings();
 
     CNestrixApp& m_app;
     CNestrixView* m_view = nullptr;
