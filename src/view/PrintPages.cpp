@@ -1,0 +1,486 @@
+#include "view/PrintPages.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+#include "base/CalcError.h"
+#include "base/TextCodec.h"
+#include "job/Buzai.h"
+#include "job/Genban.h"
+#include "result/Money.h"
+#include "result/RetData.h"
+
+namespace {
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...)
+{
+    char buffer[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    return buffer;
+}
+
+double Mm(std::int32_t tenths)
+{
+    return tenths / 10.0;
+}
+
+// Cuts a name to the bytes its column holds: the column less the half character in front.
+std::string Cut(const std::string& text, int columnChars)
+{
+    return TruncateCp932(text, static_cast<std::size_t>(columnChars - 1));
+}
+
+struct Column {
+    const char* Header;
+    int Chars;
+};
+
+// Texts placed by the top of their cell; every row is a band 2L high around its text, closed
+// by a rule under it, with a rule over the header and rules between the columns.
+class Table {
+public:
+    Table(Canvas& dc, const PageFrame& frame, int left, std::vector<Column> columns)
+        : m_dc(dc), m_frame(frame), m_left(left), m_columns(std::move(columns))
+    {
+    }
+
+    int ColumnX(std::size_t column) const
+    {
+        int x = m_left;
+        for (std::size_t i = 0; i < column; ++i) {
+            x += m_columns[i].Chars * m_frame.W;
+        }
+        return x;
+    }
+    int Right() const { return ColumnX(m_columns.size()); }
+
+    void Header(int y)
+    {
+        m_top = BandTop(y);
+        m_dc.Line({m_left, m_top}, {Right(), m_top});
+        std::vector<std::string> texts;
+        for (const Column& column : m_columns) {
+            texts.emplace_back(column.Header);
+        }
+        Row(y, texts);
+    }
+
+    void Row(int y, const std::vector<std::string>& cells)
+    {
+        for (std::size_t i = 0; i < cells.size() && i < m_columns.size(); ++i) {
+            if (!cells[i].empty()) {
+                m_dc.TextOut(ColumnX(i) + m_frame.W / 2, y, cells[i]);
+            }
+        }
+        m_bottom = BandTop(y) - 2 * m_frame.L;
+        m_dc.Line({m_left, m_bottom}, {Right(), m_bottom});
+    }
+
+    // The diagonal of a secondary part across the first cell of the row at y.
+    void MarkFirstCell(int y)
+    {
+        const int top = BandTop(y);
+        m_dc.Line({m_left, top - 2 * m_frame.L}, {ColumnX(1), top});
+    }
+
+    // Vertical rules from the header's top to the last row's bottom.
+    void Close(const std::vector<std::size_t>& skipBelow = {}, int skipFromY = 0)
+    {
+        for (std::size_t i = 0; i <= m_columns.size(); ++i) {
+            const bool partial = std::find(skipBelow.begin(), skipBelow.end(), i) != skipBelow.end();
+            m_dc.Line({ColumnX(i), m_top}, {ColumnX(i), partial ? skipFromY : m_bottom});
+        }
+    }
+
+    int BandTop(int y) const { return y + (2 * m_frame.L - m_frame.H) / 2; }
+
+private:
+    Canvas& m_dc;
+    const PageFrame& m_frame;
+    int m_left;
+    std::vector<Column> m_columns;
+    int m_top = 0;
+    int m_bottom = 0;
+};
+
+std::vector<Column> ListColumns(bool boards)
+{
+    return {{" No.", 5},      {boards ? " 使用原板名" : " 部材名", 21},
+            {" 種類", 13},    {boards ? " 原板寸法 (㎜ × ㎜ × ㎜)" : " 部材寸法 (㎜ × ㎜ × ㎜)", 29},
+            {"枚数", 5},      {"単価(円)", 9},
+            {" 合計(円)", 12}};
+}
+constexpr std::size_t kAmountColumn = 6;
+
+std::string SizeText(std::int32_t width, std::int32_t height, std::int32_t thickness)
+{
+    return Format("%7.1f × %7.1f × %6.1f", Mm(width), Mm(height), Mm(thickness));
+}
+
+class PageWriter {
+public:
+    PageWriter(Canvas& dc, const PrintSource& source, const PageFrame& frame)
+        : m_dc(dc), m_src(source), m_f(frame), m_ret(*source.Ret)
+    {
+    }
+
+    // The used board list from row `first`; returns the rows printed and the y of the last row.
+    int BoardList(int first, int& y)
+    {
+        const int count = static_cast<int>(m_ret.UsedBoards.size());
+        const int end = std::min(count, first + kRowsPerPage);
+        y = -3 * m_f.L - m_f.L / 2;
+        m_dc.TextOut(m_f.X0 + m_f.W, y, "使用原板リスト");
+        Table table(m_dc, m_f, m_f.X0, ListColumns(true));
+        y -= 2 * m_f.L;
+        table.Header(y);
+        for (int row = first; row < end; ++row) {
+            const RET_GENBAN& used = m_ret.UsedBoards[static_cast<std::size_t>(row)];
+            const CGenban& board = CheckedAt(m_src.Boards->Items, used.Number, "board");
+            y -= 2 * m_f.L;
+            const double amount = static_cast<double>(used.Sheets) * board.Price;
+            table.Row(y, {Format("%4d", board.Index + 1), Cut(board.Name, 21), Cut(board.Kind, 13),
+                          SizeText(board.Width, board.Height, board.Thickness), Format("%4d", used.Sheets),
+                          Money(board.Price, 8), Money(amount, 11)});
+        }
+        table.Close();
+        if (end == count) {
+            double total = 0.0;
+            for (const RET_GENBAN& used : m_ret.UsedBoards) {
+                total += static_cast<double>(used.Sheets) *
+                         CheckedAt(m_src.Boards->Items, used.Number, "board").Price;
+            }
+            y -= 2 * m_f.L;
+            GrandTotal(table, y, total);
+        }
+        return end - first;
+    }
+
+    // The parts list from row `first`, at most `capacity` rows, its section title at y.
+    void PartsList(int first, int capacity, int y)
+    {
+        const int count = PartsRows();
+        const int end = std::min(count, first + capacity);
+        m_dc.TextOut(m_f.X0 + m_f.W, y, std::string("部材リスト") + TankaCaption(m_src.TankaType));
+        Table table(m_dc, m_f, m_f.X0, ListColumns(false));
+        y -= 2 * m_f.L;
+        table.Header(y);
+        const int differenceX = table.Right() + m_f.W / 2;
+        for (int row = first; row < end; ++row) {
+            y -= 2 * m_f.L;
+            PartRow(table, row, y, differenceX);
+        }
+        table.Close();
+        if (end == count) {
+            double total = 0.0;
+            for (int row = 0; row < count; ++row) {
+                total += RowPart(row).PlacedCost;
+            }
+            y -= 2 * m_f.L;
+            GrandTotal(table, y, total);
+        }
+    }
+
+    void CutDrawingPage(const PROUTDATA& page)
+    {
+        const COutData& layout = CheckedAt(m_ret.Layouts, page.Count, "layout");
+        const CGenban& board = CheckedAt(m_src.Boards->Items, layout.BoardNo, "board");
+        const CanvasRect area{m_f.X0, -3 * m_f.L, m_f.X0 + 102 * m_f.W, -39 * m_f.H};
+        m_dc.Rectangle(area);
+        if (m_src.DrawPattern) {
+            m_src.DrawPattern(m_dc, page.Count, area);
+        }
+
+        int y = area.Bottom - 2 * m_f.L;
+        Table line(m_dc, m_f, m_f.X0,
+                   {{" No.", 5},
+                    {" 使用原板名", 21},
+                    {" 種類", 13},
+                    {" 原板寸法 (㎜ × ㎜ × ㎜)", 29},
+                    {"歩留(%)", 8},
+                    {"枚数", 5}});
+        line.Header(y);
+        y -= 2 * m_f.L;
+        line.Row(y, {Format("%4d", board.Index + 1), Cut(board.Name, 21), Cut(board.Kind, 13),
+                     SizeText(board.Width, board.Height, board.Thickness),
+                     Format("%5.1f", layout.TotalYield * 100.0), Format("%4d", layout.Repeat)});
+        const int valueBottom = line.BandTop(y) - 2 * m_f.L;
+        y -= 2 * m_f.L;
+        // The trim line spans the columns: label under No. and name, the trims from the kind on.
+        line.Row(y, {" トリミング(㎜)", "",
+                     Format("上:%6.1f ／ 下:%6.1f ／ 左:%6.1f ／ 右:%6.1f", Mm(board.TrimTop),
+                            Mm(board.TrimBottom), Mm(board.TrimLeft), Mm(board.TrimRight))});
+        line.Close({1, 3, 4, 5}, valueBottom);
+
+        CutPartsHalves(layout, page.First, kCutRowsOnDrawing, y - 3 * m_f.L);
+    }
+
+    void CutPartsPage(const PROUTDATA& page)
+    {
+        const COutData& layout = CheckedAt(m_ret.Layouts, page.Count, "layout");
+        CutPartsHalves(layout, page.First, kCutRowsOnContinued, -3 * m_f.L - m_f.L / 2);
+    }
+
+private:
+    int PartsRows() const
+    {
+        return static_cast<int>(m_src.Parts->Items.size() + m_ret.PlacedSecondary.size());
+    }
+
+    const CBuzai& RowPart(int row) const
+    {
+        const int parts = static_cast<int>(m_src.Parts->Items.size());
+        if (row < parts) {
+            return m_src.Parts->Items[static_cast<std::size_t>(row)];
+        }
+        const CAL_BUZAI& placed = CheckedAt(m_ret.PlacedSecondary, row - parts, "placed secondary part");
+        return CheckedAt(m_src.Secondary->Items, placed.Number, "secondary part");
+    }
+
+    void PartRow(Table& table, int row, int y, int differenceX)
+    {
+        const bool secondary = row >= static_cast<int>(m_src.Parts->Items.size());
+        const CBuzai& part = RowPart(row);
+        const int count =
+            secondary ? m_ret.PlacedSecondary[static_cast<std::size_t>(row) - m_src.Parts->Items.size()].Count
+                      : part.PlacedCount;
+        const double unit = count != 0 ? part.PlacedCost / count : 0.0;
+        table.Row(y, {Format("%4d", part.Index + 1), Cut(part.Name, 21), Cut(part.Kind, 13),
+                      SizeText(part.Width, part.Height, part.Thickness), Format("%4d", count), Money(unit, 8),
+                      Money(part.PlacedCost, 11)});
+        if (secondary) {
+            table.MarkFirstCell(y);
+        } else if (part.PlacedCount != part.Count) {
+            m_dc.TextOut(differenceX, y, Format("%d", part.PlacedCount - part.Count));
+        }
+    }
+
+    void GrandTotal(const Table& table, int y, double total)
+    {
+        const int x = table.ColumnX(kAmountColumn) - 7 * m_f.W + m_f.W / 2;
+        m_dc.TextOut(x, y, "総計 =" + Money(total, 12));
+    }
+
+    // The layout's parts in two halves of `perHalf` rows from `first`, header text at y.
+    void CutPartsHalves(const COutData& layout, int first, int perHalf, int y)
+    {
+        const int count = static_cast<int>(layout.Summary.size());
+        for (int half = 0; half < 2; ++half) {
+            const int begin = first + half * perHalf;
+            const int end = std::min(count, begin + perHalf);
+            if (half == 1 && begin >= end) {
+                break;
+            }
+            Table table(m_dc, m_f, m_f.X0 + half * 52 * m_f.W,
+                        {{" No.", 5}, {" 部材名", 21}, {"部材寸法(㎜ × ㎜)", 19}, {"枚数", 5}});
+            int rowY = y;
+            table.Header(rowY);
+            for (int row = begin; row < end; ++row) {
+                const CAL_BUZAI& entry = layout.Summary[static_cast<std::size_t>(row)];
+                const CBuzaiList& list = entry.Flag == 1 ? *m_src.Secondary : *m_src.Parts;
+                const CBuzai& part = CheckedAt(list.Items, entry.Number, "part");
+                rowY -= 2 * m_f.L;
+                table.Row(rowY, {Format("%4d", part.Index + 1), Cut(part.Name, 21),
+                                 Format("%7.1f × %7.1f", Mm(part.Width), Mm(part.Height)),
+                                 Format("%4d", entry.Count)});
+                if (entry.Flag == 1) {
+                    table.MarkFirstCell(rowY);
+                }
+            }
+            table.Close();
+        }
+    }
+
+    Canvas& m_dc;
+    const PrintSource& m_src;
+    const PageFrame& m_f;
+    const CRetData& m_ret;
+};
+
+}  // namespace
+
+const char* TankaCaption(int tankaType)
+{
+    switch (tankaType) {
+        case 0: return "（金額の計算方法は面積）";
+        case 1: return "（金額の計算方法は面積、２次部材は０円）";
+        case 3: return "（金額の計算方法は原板、２次部材は０円）";
+        default: return "（金額の計算方法は原板）";
+    }
+}
+
+void FillPartCosts(const CRetData& ret, CBuzaiList& parts, CBuzaiList& secondary, const CGenbanList& boards,
+                   int tankaType)
+{
+    if (tankaType < 0 || tankaType > 3) {
+        tankaType = 2;
+    }
+    for (CBuzaiList* list : {&parts, &secondary}) {
+        for (CBuzai& part : list->Items) {
+            part.PlacedCount = 0;
+            part.PlacedCost = 0.0;
+        }
+    }
+    const bool byBoardArea = tankaType <= 1;
+    const bool secondaryFree = tankaType == 1 || tankaType == 3;
+    for (const COutData& layout : ret.Layouts) {
+        const CGenban& board = CheckedAt(boards.Items, layout.BoardNo, "board");
+        const double price = static_cast<double>(static_cast<std::int64_t>(layout.Repeat) * board.Price);
+        // The area the price is shared over: the board, or the pieces that pay for it.
+        double shareArea = GenbanArea(board);
+        if (!byBoardArea) {
+            shareArea = 0.0;
+            for (const CAL_BUZAI& entry : layout.Summary) {
+                if (entry.Flag == 1 && secondaryFree) {
+                    continue;
+                }
+                const CBuzai& part =
+                    CheckedAt((entry.Flag == 1 ? secondary : parts).Items, entry.Number, "part");
+                shareArea += static_cast<double>(part.Width) * part.Height * entry.Count;
+            }
+        }
+        for (const CAL_BUZAI& entry : layout.Summary) {
+            CBuzai& part = CheckedAt((entry.Flag == 1 ? secondary : parts).Items, entry.Number, "part");
+            part.PlacedCount += layout.Repeat * entry.Count;
+            if ((entry.Flag == 1 && secondaryFree) || shareArea <= 0.0) {
+                continue;
+            }
+            part.PlacedCost +=
+                price * (static_cast<double>(part.Width) * part.Height * entry.Count) / shareArea;
+        }
+    }
+}
+
+void FillPageDescriptors(CRetData& ret, int partsCount)
+{
+    std::vector<PROUTDATA>& info = ret.Pages[kPrintBoardInfo];
+    info.clear();
+    const int boards = static_cast<int>(ret.UsedBoards.size());
+    int partsFirst = 0;
+    int first = 0;
+    do {
+        const int rows = std::min(kRowsPerPage, boards - first);
+        info.push_back({kPageBoards, first, 0});
+        first += rows;
+        if (first >= boards && rows < kRowsWithBoards) {
+            partsFirst = kRowsWithBoards - rows;
+        }
+    } while (first < boards);
+    for (; partsFirst < partsCount; partsFirst += kRowsPerPage) {
+        info.push_back({kPageParts, partsFirst, 0});
+    }
+
+    std::vector<PROUTDATA>& cuts = ret.Pages[kPrintCutSheets];
+    cuts.clear();
+    for (std::size_t i = 0; i < ret.Layouts.size(); ++i) {
+        const int layout = static_cast<int>(i);
+        const int rows = static_cast<int>(ret.Layouts[i].Summary.size());
+        cuts.push_back({kPageCutDrawing, 0, layout});
+        for (int row = 2 * kCutRowsOnDrawing; row < rows; row += 2 * kCutRowsOnContinued) {
+            cuts.push_back({kPageCutParts, row, layout});
+        }
+    }
+}
+
+void PreparePrintout(CRetData& ret, CBuzaiList& parts, CBuzaiList& secondary, const CGenbanList& boards,
+                     int tankaType)
+{
+    FillPartCosts(ret, parts, secondary, boards, tankaType);
+    FillPageDescriptors(ret, static_cast<int>(parts.Items.size() + ret.PlacedSecondary.size()));
+}
+
+int PageCount(const CRetData& ret, int kind)
+{
+    if (kind < 0 || kind > 1) {
+        return 1;
+    }
+    return std::max<int>(1, static_cast<int>(ret.Pages[static_cast<std::size_t>(kind)].size()));
+}
+
+std::string FormatPrintTime(std::time_t time)
+{
+    std::tm local{};
+    localtime_r(&time, &local);
+    char text[64];
+    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M", &local);
+    return text;
+}
+
+PageFrame MeasurePageFrame(Canvas& dc)
+{
+    PageFrame frame;
+    const CanvasSize mm = dc.DeviceSizeMm();
+    const double width = mm.Width * 10.0;
+    const double height = mm.Height * 10.0;
+    if (width > 0.0 && height > 0.0) {
+        frame.Scale = width / height >= 0.7070707070707071 ? height / 2970.0 : width / 2100.0;
+    }
+    CanvasFont font;
+    font.Face = kGothicFace;
+    font.Height = static_cast<int>(38.0 * frame.Scale);
+    font.FixedPitch = true;
+    frame.FontHeight = font.Height;
+    dc.SelectFont(font);
+    const CanvasSize letter = dc.TextExtent("W");
+    frame.W = letter.Width;
+    frame.H = letter.Height;
+    frame.L = frame.H + static_cast<int>(5.0 * frame.Scale);
+    frame.X0 = 5 * frame.W;
+    return frame;
+}
+
+void DrawPrintPage(Canvas& dc, const PrintSource& source, int page)
+{
+    const MapMode oldMode = dc.SetMapMode(MapMode::TenthMillimetres);
+    const bool oldTransparent = dc.SetTransparentText(true);
+    const CanvasFont oldFont = dc.SelectFont(CanvasFont{});
+    const CanvasPen oldPen = dc.SelectPen(CanvasPen{3, kBlack});
+    // Whatever happens on the page, the canvas is handed back as it came.
+    struct Restore {
+        Canvas& Dc;
+        MapMode Mode;
+        bool Transparent;
+        CanvasFont Font;
+        CanvasPen Pen;
+        ~Restore()
+        {
+            Dc.SelectPen(Pen);
+            Dc.SelectFont(Font);
+            Dc.SetTransparentText(Transparent);
+            Dc.SetMapMode(Mode);
+        }
+    } restore{dc, oldMode, oldTransparent, oldFont, oldPen};
+
+    const PageFrame frame = MeasurePageFrame(dc);
+    const CRetData& ret = *source.Ret;
+    const int kind = source.Kind == kPrintCutSheets ? kPrintCutSheets : kPrintBoardInfo;
+    const int pages = PageCount(ret, kind);
+
+    dc.TextOut(frame.X0 + frame.W / 2, -frame.L, kind == kPrintBoardInfo ? "原板情報" : "切断指示書");
+    dc.TextOut(frame.X0 + 69 * frame.W + frame.W / 2, -frame.L,
+               Format("%s     (%4d/%4d)", source.PrintTime.c_str(), page, pages));
+    dc.Line({frame.X0, -2 * frame.L}, {frame.X0 + 102 * frame.W, -2 * frame.L});
+
+    const PROUTDATA& descriptor = CheckedAt(ret.Pages[static_cast<std::size_t>(kind)], page - 1, "page");
+    PageWriter writer(dc, source, frame);
+    switch (descriptor.Type) {
+        case kPageBoards: {
+            int y = 0;
+            const int rows = writer.BoardList(descriptor.First, y);
+            if (rows < kRowsWithBoards) {
+                writer.PartsList(0, kRowsWithBoards - rows, y - 2 * frame.L);
+            }
+            break;
+        }
+        case kPageParts: writer.PartsList(descriptor.First, kRowsPerPage, -3 * frame.L - frame.L / 2); break;
+        case kPageCutDrawing: writer.CutDrawingPage(descriptor); break;
+        case kPageCutParts: writer.CutPartsPage(descriptor); break;
+        default: ThrowIndexError("page type", descriptor.Type, 4);
+    }
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <ctime>
+#include <functional>
+#include <string>
+
+#include "platform/Canvas.h"
+
+class CBuzaiList;
+class CGenbanList;
+class CRetData;
+
+// The two printouts and their page types (PROUTDATA::Type).
+enum PrintKind : int { kPrintBoardInfo = 0, kPrintCutSheets = 1 };
+enum PageType : int { kPageBoards = 0, kPageParts = 1, kPageCutDrawing = 2, kPageCutParts = 3 };
+
+inline constexpr int kRowsPerPage = 29;         // board or parts rows on a fresh page
+inline constexpr int kRowsWithBoards = 26;      // board and parts rows together on one page
+inline constexpr int kCutRowsOnDrawing = 10;    // parts rows per half under the drawing
+inline constexpr int kCutRowsOnContinued = 30;  // parts rows per half on a continuation page
+
+// The caption after "部材リスト" for a cost method; a method outside 0..3 counts as 原板 (2).
+const char* TankaCaption(int tankaType);
+
+// Working count (pieces placed) and working value (their cost by the cost method) of every part
+// and secondary part of the result's lists:
+//   0 面積: each piece costs the board price times its share of the board area;
+//   1 the same, secondary parts 0 yen;
+//   2 原板: the board price is shared out over the pieces of the board by their area;
+//   3 the same over the parts alone, secondary parts 0 yen.
+void FillPartCosts(const CRetData& ret, CBuzaiList& parts, CBuzaiList& secondary, const CGenbanList& boards,
+                   int tankaType);
+
+// The page descriptors of both printouts, from the used boards, the parts rows and the layouts.
+void FillPageDescriptors(CRetData& ret, int partsCount);
+
+// Everything the pages read, filled once before a print or preview.
+void PreparePrintout(CRetData& ret, CBuzaiList& parts, CBuzaiList& secondary, const CGenbanList& boards,
+                     int tankaType);
+
+// Pages of a printout: the descriptors of its kind, at least 1.
+int PageCount(const CRetData& ret, int kind);
+
+// "%Y/%m/%d %H:%M" in local time.
+std::string FormatPrintTime(std::time_t time);
+
+// What the page routine draws from.
+struct PrintSource {
+    const CRetData* Ret = nullptr;
+    const CBuzaiList* Parts = nullptr;
+    const CBuzaiList* Secondary = nullptr;
+    const CGenbanList* Boards = nullptr;
+    int TankaType = 2;
+    int Kind = kPrintBoardInfo;
+    std::string PrintTime;  // as printed in the header
+    // Draws the pattern of a layout of the result for paper into `area` (page units, y up).
+    std::function<void(Canvas& dc, int layout, const CanvasRect& area)> DrawPattern;
+};
+
+// The page frame's measures in 0.1 mm on the page.
+struct PageFrame {
+    double Scale = 1.0;  // the page as A4 scaled by its limiting side
+    int FontHeight = 38;
+    int W = 0;   // width of "W"
+    int H = 0;   // its height
+    int L = 0;   // line pitch
+    int X0 = 0;  // left margin
+};
+
+// Draws page `page` (1-based) of the printout: the frame, the header and the page's content.
+// A page, board or part number outside its list throws CalcError; what was drawn stays.
+void DrawPrintPage(Canvas& dc, const PrintSource& source, int page);
+
+// The frame's measures on this canvas (selects the page font and leaves it selected).
+PageFrame MeasurePageFrame(Canvas& dc);

@@ -1,0 +1,467 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "base/CalcError.h"
+#include "fakes/RecordingCanvas.h"
+#include "job/Buzai.h"
+#include "job/Genban.h"
+#include "result/RetData.h"
+#include "view/PrintPages.h"
+
+namespace {
+
+// On an A4 recorder: font 38, "W" 19 wide, pitch 43, margin 95.
+constexpr int kW = 19;
+constexpr int kL = 43;
+constexpr int kX0 = 95;
+constexpr int kNameX = kX0 + 5 * kW + kW / 2;
+constexpr int kAmountX = kX0 + (5 + 21 + 13 + 29 + 5 + 9) * kW + kW / 2;
+
+std::string Name(const char* prefix, int i)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%02d", prefix, i);
+    return text;
+}
+
+// A job and a finalised result built by hand.
+struct Job {
+    CBuzaiList parts;
+    CBuzaiList secondary;
+    CGenbanList boards;
+    CRetData ret;
+
+    Job() { secondary.IsSecondary = 1; }
+
+    void AddBoard(const std::string& name, int width, int height, int price)
+    {
+        CGenban board;
+        board.Name = name;
+        board.Width = width;
+        board.Height = height;
+        board.Price = price;
+        board.Index = static_cast<int>(boards.Items.size());
+        boards.Items.push_back(board);
+    }
+    void AddPart(CBuzaiList& list, const std::string& name, int width, int height, int count)
+    {
+        CBuzai part;
+        part.Name = name;
+        part.Width = width;
+        part.Height = height;
+        part.Count = count;
+        part.Index = static_cast<int>(list.Items.size());
+        list.Items.push_back(part);
+    }
+    // summary: {number, pieces on one board, list}
+    void AddLayout(int board, int repeat, std::vector<CAL_BUZAI> summary)
+    {
+        COutData layout;
+        layout.BoardNo = board;
+        layout.Repeat = repeat;
+        layout.Summary = std::move(summary);
+        layout.TotalYield = 0.5;
+        ret.Layouts.push_back(layout);
+    }
+    // n boards each used once, each layout one piece of part i % parts.
+    void Fill(int boardKinds, int partKinds)
+    {
+        for (int i = 0; i < partKinds; ++i) {
+            AddPart(parts, Name("P", i), 1000, 500, 1);
+        }
+        for (int i = 0; i < boardKinds; ++i) {
+            AddBoard(Name("B", i), 18000, 9000, 1000);
+            AddLayout(i, 1, {{i % partKinds, 1, 0}});
+        }
+        Finish(2);
+    }
+    void Finish(int tankaType)
+    {
+        ret.GenbanList = &boards;
+        ret.Finalize(false);
+        PreparePrintout(ret, parts, secondary, boards, tankaType);
+    }
+    PrintSource Source(int kind)
+    {
+        PrintSource source;
+        source.Ret = &ret;
+        source.Parts = &parts;
+        source.Secondary = &secondary;
+        source.Boards = &boards;
+        source.Kind = kind;
+        source.PrintTime = "2026/12/08 10:30";
+        return source;
+    }
+};
+
+RecordingCanvas DrawPage(Job& job, int kind, int page, int tankaType = 2)
+{
+    RecordingCanvas dc;
+    PrintSource source = job.Source(kind);
+    source.TankaType = tankaType;
+    DrawPrintPage(dc, source, page);
+    return dc;
+}
+
+// The texts of one column of a page that start with prefix.
+std::vector<std::string> TextsAt(const RecordingCanvas& dc, int x, const std::string& prefix = "")
+{
+    std::vector<std::string> texts;
+    for (const RecordingCanvas::Text& text : dc.Texts) {
+        if (text.X == x && text.Value.rfind(prefix, 0) == 0) {
+            texts.push_back(text.Value);
+        }
+    }
+    return texts;
+}
+
+const RecordingCanvas::Text* FindText(const RecordingCanvas& dc, const std::string& prefix)
+{
+    for (const RecordingCanvas::Text& text : dc.Texts) {
+        if (text.Value.rfind(prefix, 0) == 0) {
+            return &text;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(PageDescriptors, BoardInformationPages)
+{
+    struct Case {
+        const char* name;
+        int boards;
+        int parts;
+        std::vector<PROUTDATA> expected;
+    };
+    const Case cases[] = {
+        {"one page", 3, 23, {{0, 0, 0}}},
+        {"one row too many", 3, 24, {{0, 0, 0}, {1, 23, 0}}},
+        {"25 boards, 10 parts", 25, 10, {{0, 0, 0}, {1, 1, 0}}},
+        {"26 boards leave no room", 26, 5, {{0, 0, 0}, {1, 0, 0}}},
+        {"29 boards fill the page", 29, 29, {{0, 0, 0}, {1, 0, 0}}},
+        {"30 boards", 30, 40, {{0, 0, 0}, {0, 29, 0}, {1, 25, 0}}},
+        {"two full board pages", 58, 30, {{0, 0, 0}, {0, 29, 0}, {1, 0, 0}, {1, 29, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CRetData ret;
+        ret.UsedBoards.resize(static_cast<std::size_t>(c.boards));
+
+        FillPageDescriptors(ret, c.parts);
+
+        EXPECT_EQ(ret.Pages[kPrintBoardInfo], c.expected);
+        EXPECT_EQ(PageCount(ret, kPrintBoardInfo), static_cast<int>(c.expected.size()));
+    }
+}
+
+TEST(PageDescriptors, CuttingInstructionPagesPerLayout)
+{
+    CRetData ret;
+    for (int rows : {1, 20, 21, 80, 81}) {
+        COutData layout;
+        layout.Summary.resize(static_cast<std::size_t>(rows));
+        ret.Layouts.push_back(layout);
+    }
+
+    FillPageDescriptors(ret, 1);
+
+    const std::vector<PROUTDATA> expected = {{2, 0, 0},  {2, 0, 1}, {2, 0, 2},  {3, 20, 2}, {2, 0, 3},
+                                             {3, 20, 3}, {2, 0, 4}, {3, 20, 4}, {3, 80, 4}};
+    EXPECT_EQ(ret.Pages[kPrintCutSheets], expected);
+}
+
+TEST(BoardInformationPage, RowsOfEachPage)
+{
+    struct Case {
+        const char* name;
+        int boards;
+        int parts;
+        int page;
+        int boardRows;
+        int partRows;
+        int totals;  // 総計 lines on the page
+    };
+    const Case cases[] = {
+        {"one page", 3, 5, 1, 3, 5, 2},
+        {"30 boards: first page", 30, 40, 1, 29, 0, 0},
+        {"30 boards: the last board and parts", 30, 40, 2, 1, 25, 1},
+        {"30 boards: the rest of the parts", 30, 40, 3, 0, 15, 1},
+        {"25 boards: one part row fits", 25, 10, 1, 25, 1, 1},
+        {"25 boards: the other nine", 25, 10, 2, 0, 9, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Job job;
+        job.Fill(c.boards, c.parts);
+
+        const RecordingCanvas dc = DrawPage(job, kPrintBoardInfo, c.page);
+
+        EXPECT_EQ(static_cast<int>(TextsAt(dc, kNameX, "B").size()), c.boardRows);
+        EXPECT_EQ(static_cast<int>(TextsAt(dc, kNameX, "P").size()), c.partRows);
+        int totals = 0;
+        for (const RecordingCanvas::Text& text : dc.Texts) {
+            totals += text.Value.rfind("総計 =", 0) == 0 ? 1 : 0;
+        }
+        EXPECT_EQ(totals, c.totals);
+        EXPECT_EQ(dc.Mode, MapMode::Pixels);  // handed back as it came
+    }
+}
+
+TEST(BoardInformationPage, HeaderBoardRowAndTotalUnderTheAmount)
+{
+    Job job;
+    job.Fill(30, 2);
+    job.boards.Items[29].Price = 1234567;
+    PreparePrintout(job.ret, job.parts, job.secondary, job.boards, 2);
+
+    const RecordingCanvas dc = DrawPage(job, kPrintBoardInfo, 2);
+
+    const RecordingCanvas::Text* title = FindText(dc, "原板情報");
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->X, kX0 + kW / 2);
+    EXPECT_EQ(title->Y, -kL);
+    EXPECT_EQ(title->Font.Height, 38);
+    const RecordingCanvas::Text* stamp = FindText(dc, "2026/12/08");
+    ASSERT_NE(stamp, nullptr);
+    EXPECT_EQ(stamp->Value, "2026/12/08 10:30     (   2/   2)");
+    EXPECT_EQ(stamp->X, kX0 + 69 * kW + kW / 2);
+
+    // The one board row left for page 2: No. 30, its size, sheets, price and amount.
+    EXPECT_EQ(TextsAt(dc, kX0 + kW / 2, "  30"), std::vector<std::string>{"  30"});
+    EXPECT_EQ(TextsAt(dc, kX0 + (5 + 21 + 13) * kW + kW / 2, " 18"),
+              std::vector<std::string>{" 1800.0 ×   900.0 ×   10.0"});
+    EXPECT_EQ(TextsAt(dc, kAmountX, " "), (std::vector<std::string>{" 合計(円)", "  1,234,567", " 合計(円)",
+                                                                    "     15,000", "  1,248,567"}));
+    // 29 boards at 1,000 and one at 1,234,567: the total ends where the amounts end.
+    const RecordingCanvas::Text* total = FindText(dc, "総計 =");
+    ASSERT_NE(total, nullptr);
+    EXPECT_EQ(total->Value, "総計 =   1,263,567");
+    EXPECT_EQ(total->X, kAmountX - 7 * kW);
+}
+
+TEST(BoardInformationPage, FourCostMethodsAgainstAHandCalculation)
+{
+    // Board 0: 1000 × 500 mm, 10,000 yen, cut twice with 3 × part 1, 2 × part 2, 2 × secondary 1.
+    // Board 1: 1000 × 1000 mm, 5,000 yen, cut once with 4 × part 2.
+    // Part 1 is 200 × 100 mm, part 2 and secondary 1 are 100 × 100 mm.
+    struct Case {
+        int tankaType;
+        const char* caption;
+        std::vector<std::string> amounts;  // part 1, part 2, secondary 1
+        std::vector<std::string> units;
+        const char* total;
+    };
+    const Case cases[] = {
+        // 20,000 × area share of 5e7: 6e6 → 2,400, 2e6 → 800; 5,000 × 4e6 / 1e8 → 200.
+        {0,
+         "部材リスト（金額の計算方法は面積）",
+         {"      2,400", "      1,000", "        800"},
+         {"     400", "     125", "     200"},
+         "総計 =       4,200"},
+        {1,
+         "部材リスト（金額の計算方法は面積、２次部材は０円）",
+         {"      2,400", "      1,000", "          0"},
+         {"     400", "     125", "       0"},
+         "総計 =       3,400"},
+        // 20,000 over 1e7 of pieces: 12,000, 4,000, 4,000; board 1's 5,000 goes to part 2.
+        {2,
+         "部材リスト（金額の計算方法は原板）",
+         {"     12,000", "      9,000", "      4,000"},
+         {"   2,000", "   1,125", "   1,000"},
+         "総計 =      25,000"},
+        // 20,000 over 8e6 of parts: 15,000, 5,000; board 1's 5,000 to part 2.
+        {3,
+         "部材リスト（金額の計算方法は原板、２次部材は０円）",
+         {"     15,000", "     10,000", "          0"},
+         {"   2,500", "   1,250", "       0"},
+         "総計 =      25,000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tankaType);
+        Job job;
+        job.AddBoard("A", 10000, 5000, 10000);
+        job.AddBoard("B", 10000, 10000, 5000);
+        job.AddPart(job.parts, "P1", 2000, 1000, 7);
+        job.AddPart(job.parts, "P2", 1000, 1000, 8);
+        job.AddPart(job.secondary, "S1", 1000, 1000, 9999);
+        job.AddLayout(0, 2, {{0, 3, 0}, {1, 2, 0}, {0, 2, 1}});
+        job.AddLayout(1, 1, {{1, 4, 0}});
+        job.Finish(c.tankaType);
+
+        const RecordingCanvas dc = DrawPage(job, kPrintBoardInfo, 1, c.tankaType);
+
+        const RecordingCanvas::Text* title = FindText(dc, "部材リスト");
+        ASSERT_NE(title, nullptr);
+        EXPECT_EQ(title->Value, c.caption);
+        // Header, the two boards, header, then the three rows.
+        std::vector<std::string> amounts = TextsAt(dc, kAmountX, " ");
+        ASSERT_EQ(amounts.size(), 7u);
+        EXPECT_EQ(std::vector<std::string>(amounts.begin() + 4, amounts.end()), c.amounts);
+        const int unitX = kAmountX - 9 * kW;
+        std::vector<std::string> units = TextsAt(dc, unitX, " ");
+        ASSERT_EQ(units.size(), 5u);
+        EXPECT_EQ(std::vector<std::string>(units.begin() + 2, units.end()), c.units);
+        std::vector<std::string> totals;
+        for (const RecordingCanvas::Text& text : dc.Texts) {
+            if (text.Value.rfind("総計 =", 0) == 0) {
+                totals.push_back(text.Value);
+            }
+        }
+        EXPECT_EQ(totals, (std::vector<std::string>{"総計 =      25,000", c.total}));
+        // Counts: 6 of 7 wanted shows -1; part 2 placed 8 of 8; secondary 4 placed.
+        EXPECT_EQ(TextsAt(dc, unitX - 5 * kW, " "),
+                  (std::vector<std::string>{"   2", "   1", "   6", "   8", "   4"}));
+        EXPECT_EQ(TextsAt(dc, kX0 + 94 * kW + kW / 2), std::vector<std::string>{"-1"});
+    }
+}
+
+TEST(BoardInformationPage, SecondaryRowsCarryADiagonalAcrossTheirNumber)
+{
+    Job job;
+    job.AddBoard("A", 10000, 5000, 100);
+    job.AddPart(job.parts, "P1", 2000, 1000, 1);
+    job.AddPart(job.secondary, "S1", 1000, 1000, 9999);
+    job.AddLayout(0, 1, {{0, 1, 0}, {0, 3, 1}});
+    job.Finish(0);
+
+    const RecordingCanvas dc = DrawPage(job, kPrintBoardInfo, 1);
+
+    // The diagonal runs from the bottom left to the top right of the No. cell, 2L high.
+    int diagonals = 0;
+    for (const auto& [from, to] : dc.Lines) {
+        if (from.X == kX0 && to.X == kX0 + 5 * kW && to.Y - from.Y == 2 * kL) {
+            ++diagonals;
+        }
+    }
+    EXPECT_EQ(diagonals, 1);
+}
+
+TEST(BoardInformationPage, NamesAreCutToTheirColumnsWithoutSplittingACharacter)
+{
+    struct Case {
+        std::string name;
+        std::string kind;
+        std::string shownName;
+        std::string shownKind;
+    };
+    const Case cases[] = {
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "abcdefghijklmn", "ABCDEFGHIJKLMNOPQRST", "abcdefghijkl"},
+        {"あいうえおかきくけこさしす", "ｶﾀｶﾅ合板ですよ", "あいうえおかきくけこ", "ｶﾀｶﾅ合板です"},
+        {"1234567890123456789漢", "12345678901漢", "1234567890123456789", "12345678901"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Job job;
+        job.AddBoard(c.name, 10000, 5000, 100);
+        job.boards.Items[0].Kind = c.kind;
+        job.AddPart(job.parts, "P", 1000, 1000, 1);
+        job.AddLayout(0, 1, {{0, 1, 0}});
+        job.Finish(2);
+
+        const RecordingCanvas dc = DrawPage(job, kPrintBoardInfo, 1);
+
+        EXPECT_EQ(TextsAt(dc, kNameX)[1], c.shownName);
+        EXPECT_EQ(TextsAt(dc, kNameX + 21 * kW)[1], c.shownKind);
+    }
+}
+
+TEST(PageFrame, ScalesThePageAsA4ByItsLimitingSide)
+{
+    struct Case {
+        const char* name;
+        CanvasSize mm;
+        int fontHeight;
+    };
+    const Case cases[] = {
+        {"A4", {210, 297}, 38},
+        {"A3 by its height", {297, 420}, 53},
+        {"letter by its height", {216, 279}, 35},
+        {"narrow by its width", {200, 297}, 36},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingCanvas dc;
+        dc.SizeMm = c.mm;
+        dc.SetMapMode(MapMode::TenthMillimetres);
+        const PageFrame frame = MeasurePageFrame(dc);
+        EXPECT_EQ(frame.FontHeight, c.fontHeight);
+        EXPECT_EQ(frame.X0, 5 * frame.W);
+        EXPECT_EQ(frame.L, frame.H + static_cast<int>(5.0 * frame.Scale));
+    }
+}
+
+TEST(CuttingInstructionPage, DrawingBoardLineAndTwoHalves)
+{
+    Job job;
+    job.AddBoard("棚板用", 18000, 9000, 3000);
+    job.boards.Items[0].TrimTop = 50;
+    job.boards.Items[0].TrimLeft = 125;
+    std::vector<CAL_BUZAI> summary;
+    for (int i = 0; i < 24; ++i) {
+        job.AddPart(job.parts, Name("P", i), 3000 + i, 2000, 1);
+        summary.push_back({i, 1, 0});
+    }
+    job.AddPart(job.secondary, "S0", 500, 500, 9999);
+    summary.push_back({0, 2, 1});
+    job.AddLayout(0, 3, summary);
+    job.Finish(2);
+
+    std::vector<std::pair<int, CanvasRect>> patterns;
+    PrintSource source = job.Source(kPrintCutSheets);
+    source.DrawPattern = [&](Canvas&, int layout, const CanvasRect& area) {
+        patterns.emplace_back(layout, area);
+    };
+
+    RecordingCanvas first;
+    DrawPrintPage(first, source, 1);
+    RecordingCanvas second;
+    DrawPrintPage(second, source, 2);
+
+    ASSERT_EQ(patterns.size(), 1u);
+    EXPECT_EQ(patterns[0].first, 0);
+    const CanvasRect area{kX0, -3 * kL, kX0 + 102 * kW, -39 * 38};
+    EXPECT_EQ(patterns[0].second, area);
+    EXPECT_NE(std::find(first.Rectangles.begin(), first.Rectangles.end(), area), first.Rectangles.end());
+    ASSERT_NE(FindText(first, "切断指示書"), nullptr);
+    EXPECT_EQ(FindText(first, "2026")->Value, "2026/12/08 10:30     (   1/   2)");
+    EXPECT_EQ(FindText(second, "2026")->Value, "2026/12/08 10:30     (   2/   2)");
+
+    // Board line and trims.
+    EXPECT_EQ(TextsAt(first, kNameX, "棚"), std::vector<std::string>{"棚板用"});
+    EXPECT_EQ(TextsAt(first, kX0 + 68 * kW + kW / 2), (std::vector<std::string>{"歩留(%)", " 50.0"}));
+    EXPECT_EQ(TextsAt(first, kX0 + 76 * kW + kW / 2), (std::vector<std::string>{"枚数", "   3"}));
+    ASSERT_NE(FindText(first, "上:"), nullptr);
+    EXPECT_EQ(FindText(first, "上:")->Value, "上:   5.0 ／ 下:   0.0 ／ 左:  12.5 ／ 右:   0.0");
+
+    // Rows 0-9 left, 10-19 right; the continuation page has the other five on its left.
+    const int rightName = kNameX + 52 * kW;
+    EXPECT_EQ(TextsAt(first, kNameX, "P").size(), 10u);
+    EXPECT_EQ(TextsAt(first, kNameX, "P").front(), "P00");
+    EXPECT_EQ(TextsAt(first, rightName, "P").size(), 10u);
+    EXPECT_EQ(TextsAt(first, rightName, "P").front(), "P10");
+    EXPECT_EQ(TextsAt(second, kNameX, "P"), (std::vector<std::string>{"P20", "P21", "P22", "P23"}));
+    EXPECT_EQ(TextsAt(second, kNameX, "S"), std::vector<std::string>{"S0"});
+    EXPECT_TRUE(TextsAt(second, rightName).empty());
+    EXPECT_EQ(TextsAt(first, kNameX + 21 * kW, "  300.0"), std::vector<std::string>{"  300.0 ×   200.0"});
+    // The continuation page starts its table where the board tables start.
+    EXPECT_EQ(FindText(second, " 部材名")->Y, -3 * kL - kL / 2);
+}
+
+TEST(PrintPage, AnIndexOutsideItsListStopsThePageAfterTheHeader)
+{
+    Job job;
+    job.Fill(2, 2);
+    job.ret.UsedBoards[1].Number = 7;
+
+    RecordingCanvas dc;
+    EXPECT_THROW(DrawPrintPage(dc, job.Source(kPrintBoardInfo), 1), CalcError);
+    EXPECT_NE(FindText(dc, "原板情報"), nullptr);
+    EXPECT_EQ(TextsAt(dc, kNameX, "B"), std::vector<std::string>{"B00"});
+    EXPECT_EQ(dc.Mode, MapMode::Pixels);
+    RecordingCanvas past;
+    EXPECT_THROW(DrawPrintPage(past, job.Source(kPrintBoardInfo), 2), CalcError);
+}
