@@ -1,5 +1,6 @@
 #include "calc/JobGenerator.h"
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 
@@ -89,6 +90,23 @@ TestJob GenerateJob(std::uint32_t seed)
             job.Secondary(dice.Between(200, 3000), dice.Between(200, 3000), dice.Between(1, 15),
                           dice.Chance(25) ? 1 : 0, m.kind, m.thickness);
         }
+    }
+    return job;
+}
+
+TestJob FewerParts(TestJob job)
+{
+    if (job.Buzai.Items.size() > 3) {
+        job.Buzai.Items.resize(3);
+    }
+    for (CBuzai& part : job.Buzai.Items) {
+        part.Count = std::min(part.Count, 5);
+    }
+    if (job.YBuzai.Items.size() > 2) {
+        job.YBuzai.Items.resize(2);
+    }
+    for (CBuzai& part : job.YBuzai.Items) {
+        part.Count = std::min(part.Count, 4);
     }
     return job;
 }

@@ -26,6 +26,11 @@
 
 TestJob GenerateJob(std::uint32_t seed);
 
+// The stack engine tries four stacks with two or four ways of cutting each at every level of its
+// recursion; on the larger generated jobs it runs for minutes. This keeps the variety of the
+// generator (kerf, trims, limits, NoTurn, secondary parts, boards) with fewer and rarer parts.
+TestJob FewerParts(TestJob job);
+
 // One line describing the job, for failure messages.
 std::string DescribeJob(const TestJob& job);
 

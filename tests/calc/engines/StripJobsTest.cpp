@@ -16,32 +16,12 @@ namespace {
 constexpr std::uint32_t kJobs = 300;
 constexpr std::uint32_t kStackJobs = 200;
 
-// The stack engine tries four stacks with two or four ways of cutting each at every level of its
-// recursion; on the larger generated jobs it runs for minutes. Its jobs keep the variety of the
-// generator (kerf, trims, limits, NoTurn, secondary parts, boards) with fewer and rarer parts.
-TestJob Smaller(TestJob job)
-{
-    if (job.Buzai.Items.size() > 3) {
-        job.Buzai.Items.resize(3);
-    }
-    for (CBuzai& part : job.Buzai.Items) {
-        part.Count = std::min(part.Count, 5);
-    }
-    if (job.YBuzai.Items.size() > 2) {
-        job.YBuzai.Items.resize(2);
-    }
-    for (CBuzai& part : job.YBuzai.Items) {
-        part.Count = std::min(part.Count, 4);
-    }
-    return job;
-}
-
 void RunJobs(const std::string& variant, bool smaller,
              const std::function<std::unique_ptr<CCalHaichi>()>& makeEngine)
 {
     SCOPED_TRACE(variant);
     for (std::uint32_t seed = 1, jobs = smaller ? kStackJobs : kJobs; seed <= jobs; ++seed) {
-        const TestJob job = smaller ? Smaller(GenerateJob(seed)) : GenerateJob(seed);
+        const TestJob job = smaller ? FewerParts(GenerateJob(seed)) : GenerateJob(seed);
         SCOPED_TRACE("seed " + std::to_string(seed) + ": " + DescribeJob(job));
         const JobRun run = RunEveryGroup(job, makeEngine);
         ExpectValidResult(run.Ret, job, &run.LeftYBuzai);
