@@ -1,0 +1,182 @@
+#include "result/CutData.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "base/CalcError.h"
+#include "base/CsvLine.h"
+#include "base/TextCodec.h"
+#include "base/TextFile.h"
+#include "job/Buzai.h"
+#include "job/Genban.h"
+#include "job/TableFile.h"
+#include "platform/Prompt.h"
+#include "result/CutPlan.h"
+#include "result/RetData.h"
+
+namespace {
+
+// A text field of the file: one line, every character with a CP932 form.
+bool FitsFile(const std::string& text)
+{
+    return text.find_first_of("\r\n") == std::string::npos && IsCp932Representable(text);
+}
+
+std::string DateText(const CutDataInfo& info, const char* format)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, format, info.Year, info.Month, info.Day);
+    return text;
+}
+
+// A ratio as a percentage with one decimal, rounded, without the process locale.
+std::string Percent(double ratio)
+{
+    return FormatTenths(static_cast<std::int32_t>(std::llround(ratio * 1000.0)));
+}
+
+void Line(std::string& text, std::initializer_list<std::string> fields)
+{
+    bool first = true;
+    for (const std::string& field : fields) {
+        if (!first) {
+            text += ',';
+        }
+        first = false;
+        text += field;
+    }
+    text += '\n';
+}
+
+}  // namespace
+
+bool IsValidDate(int year, int month, int day)
+{
+    if (year < 1900 || year > 9999 || month < 1 || month > 12 || day < 1) {
+        return false;
+    }
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+bool ParseIsoDate(const std::string& text, int& year, int& month, int& day)
+{
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
+        return false;
+    }
+    for (const std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+        if (text[i] < '0' || text[i] > '9') {
+            return false;
+        }
+    }
+    year = std::stoi(text.substr(0, 4));
+    month = std::stoi(text.substr(5, 2));
+    day = std::stoi(text.substr(8, 2));
+    return IsValidDate(year, month, day);
+}
+
+std::string CutDataFileName(const CutDataInfo& info)
+{
+    std::string name;
+    for (const char c : info.JobName) {
+        // Unsafe in a file name here or on Windows; multibyte UTF-8 bytes are all above 0x7f.
+        const bool unsafe =
+            static_cast<unsigned char>(c) < 0x20 || std::string("/\\:*?\"<>|").find(c) != std::string::npos;
+        name += unsafe ? '_' : c;
+    }
+    const std::string date = DateText(info, "%04d%02d%02d");
+    return (name.empty() ? date : name + "_" + date) + ".csv";
+}
+
+bool CheckCutDataInfo(const CutDataInfo& info, Prompt& prompt)
+{
+    if (!FitsFile(info.JobName)) {
+        prompt.ShowError("物件名に使用できない文字があります。");
+        return false;
+    }
+    if (!IsValidDate(info.Year, info.Month, info.Day)) {
+        prompt.ShowError("納期の日付が正しくありません。");
+        return false;
+    }
+    if (!FitsFile(info.Comment)) {
+        prompt.ShowError("コメントに使用できない文字があります。");
+        return false;
+    }
+    return true;
+}
+
+bool CutDataText(const CutDataSource& source, const CutDataInfo& info, std::string& text, std::string& error)
+{
+    const CRetData& ret = source.Ret;
+    std::string out;
+    Line(out, {"切断データ", "Nestrix", "1"});
+    Line(out, {"物件名", QuoteField(info.JobName)});
+    Line(out, {"納期", DateText(info, "%04d/%02d/%02d")});
+    Line(out, {"コメント", QuoteField(info.Comment)});
+    Line(out, {"切れ幅", FormatTenths(source.Kerf)});
+    long long sheets = 0;
+    for (const COutData& layout : ret.Layouts) {
+        sheets += layout.Repeat;
+    }
+    Line(out, {"パターン数", std::to_string(ret.Layouts.size())});
+    Line(out, {"原板枚数", std::to_string(sheets)});
+
+    for (std::size_t n = 0; n < ret.Layouts.size(); ++n) {
+        const COutData& layout = ret.Layouts[n];
+        const CGenban& board = CheckedAt(source.Genban.Items, layout.BoardNo, "board");
+        const CalRect trimmed = TrimmedBoard(board);
+        CutPlan plan;
+        const std::string why = BuildCutPlan(LayoutPieces(layout, source.Buzai, source.YBuzai, source.Kerf),
+                                             trimmed, source.Kerf, layout.CutLines, plan);
+        if (!why.empty()) {
+            error = "配置パターン " + std::to_string(n + 1) + ": " + why;
+            return false;
+        }
+        Line(out,
+             {"パターン", std::to_string(n + 1), std::to_string(layout.BoardNo + 1), QuoteField(board.Name),
+              QuoteField(board.Kind), FormatTenths(board.Width), FormatTenths(board.Height),
+              FormatTenths(board.Thickness), FormatTenths(board.TrimTop), FormatTenths(board.TrimBottom),
+              FormatTenths(board.TrimLeft), FormatTenths(board.TrimRight), std::to_string(layout.Repeat),
+              Percent(layout.PartsYield), Percent(layout.TotalYield), std::to_string(plan.Cuts.size()),
+              std::to_string(plan.Pieces.size())});
+        for (std::size_t i = 0; i < plan.Cuts.size(); ++i) {
+            const SawCut& cut = plan.Cuts[i];
+            Line(out, {"切断", std::to_string(i + 1), std::to_string(cut.Stage), cut.Axis == 0 ? "縦" : "横",
+                       FormatTenths(cut.Position), FormatTenths(cut.Width), FormatTenths(cut.From),
+                       FormatTenths(cut.To)});
+        }
+        for (std::size_t i = 0; i < plan.Pieces.size(); ++i) {
+            const CutPiece& piece = plan.Pieces[i];
+            const CBuzaiList& list = piece.List == 1 ? source.YBuzai : source.Buzai;
+            const CBuzai& part = CheckedAt(list.Items, piece.Number, "part");
+            Line(out, {"部材", std::to_string(i + 1), piece.List == 1 ? "２次部材" : "部材",
+                       std::to_string(piece.Number + 1), QuoteField(part.Name), FormatTenths(part.Width),
+                       FormatTenths(part.Height), FormatTenths(piece.X0), FormatTenths(piece.Y0),
+                       piece.Rotated ? "1" : "0"});
+        }
+    }
+    text = std::move(out);
+    return true;
+}
+
+int WriteCutData(const std::string& path, const CutDataSource& source, const CutDataInfo& info,
+                 Prompt& prompt)
+{
+    if (!CheckCutDataInfo(info, prompt)) {
+        return 0;
+    }
+    std::string text;
+    std::string error;
+    if (!CutDataText(source, info, text, error)) {
+        prompt.ShowError("切断手順を作成できない配置があります。\n切断データは出力しませんでした。\n" +
+                         error);
+        return 0;
+    }
+    const WriteStatus status = WriteTextFile(path, text);
+    if (status != WriteStatus::Ok) {
+        prompt.ShowError(std::string("切断データ") + WriteErrorText(status));
+        return 0;
+    }
+    return 1;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class CBuzaiList;
+class CGenbanList;
+class CRetData;
+class Prompt;
+
+// The job information of the cut data file (dialog 切断データ出力情報 or the command line).
+struct CutDataInfo {
+    std::string JobName;  // 物件名
+    int Year = 0;         // 納期
+    int Month = 0;
+    int Day = 0;
+    std::string Comment;  // コメント
+};
+
+// The lists a result refers to, and the kerf it was laid out with (0.1 mm).
+struct CutDataSource {
+    const CRetData& Ret;
+    const CBuzaiList& Buzai;
+    const CBuzaiList& YBuzai;
+    const CGenbanList& Genban;
+    std::int32_t Kerf = 0;
+};
+
+// A real calendar date from 1900 to 9999.
+bool IsValidDate(int year, int month, int day);
+// "YYYY-MM-DD" as the command line gives it.
+bool ParseIsoDate(const std::string& text, int& year, int& month, int& day);
+
+// The name the save dialog proposes: "<物件名>_<YYYYMMDD>.csv" with the due date; characters
+// that cannot stand in a file name become "_", and without a job name it is "<YYYYMMDD>.csv".
+std::string CutDataFileName(const CutDataInfo& info);
+
+// False after a message when the information cannot go into the file: a text with a line
+// break or a character that has no CP932 form, or a date that does not exist.
+bool CheckCutDataInfo(const CutDataInfo& info, Prompt& prompt);
+
+// The file's text (UTF-8, "\n" line ends; docs/cut-data.md). False, with `error` saying which
+// layout and why, when a layout cannot be cut apart: then there is no text.
+bool CutDataText(const CutDataSource& source, const CutDataInfo& info, std::string& text, std::string& error);
+
+// Builds the text and writes it (CP932, CR LF; a failed write keeps the previous file).
+// Every failure is shown through the prompt; nothing is written then. 1 on success.
+int WriteCutData(const std::string& path, const CutDataSource& source, const CutDataInfo& info,
+                 Prompt& prompt);

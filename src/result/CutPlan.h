@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/CalIndex.h"
+#include "result/OutData.h"
+
+class CBuzaiList;
+class CGenban;
+
+// One piece of a layout on the untrimmed board, 0.1 mm, [X0, X1) x [Y0, Y1).
+struct CutPiece {
+    std::int32_t X0 = 0;
+    std::int32_t Y0 = 0;
+    std::int32_t X1 = 0;
+    std::int32_t Y1 = 0;
+    std::int32_t Number = 0;  // part number in its list
+    std::int32_t List = 0;    // 0 parts, 1 secondary parts
+    std::int32_t Rotated = 0;
+
+    friend bool operator==(const CutPiece&, const CutPiece&) = default;
+};
+
+// One saw cut straight through one rectangle of the board. Axis 0: the cut runs along y and
+// divides x at Position; axis 1: it runs along x and divides y. The saw takes [Position,
+// Position + Width): Width is the kerf, or less where the cut runs along the rectangle's edge
+// (the rest of the blade is outside the material). From..To is the rectangle's extent along
+// the cut. Stage 1 cuts go through the whole trimmed board, stage n + 1 cuts through a
+// rectangle that stage n cuts made.
+struct SawCut {
+    int Stage = 1;
+    int Axis = 0;
+    std::int32_t Position = 0;
+    std::int32_t Width = 0;
+    std::int32_t From = 0;
+    std::int32_t To = 0;
+
+    friend bool operator==(const SawCut&, const SawCut&) = default;
+};
+
+// How one layout is sawn: the cuts in an order a saw can execute (each rectangle is cut up
+// completely before the saw goes on with the rest it came from) and the pieces in the order
+// the cuts set them free.
+struct CutPlan {
+    std::vector<SawCut> Cuts;
+    std::vector<CutPiece> Pieces;
+};
+
+// The trimmed board: x from the left trim to width - right trim, y from the top trim to
+// length - bottom trim.
+CalRect TrimmedBoard(const CGenban& board);
+
+// A recorded cut line as drawn and cut: nothing when it lies on or outside the trimmed board,
+// else clipped to it.
+std::optional<CUTMARK> ClipCutLine(const CUTMARK& line, const CalRect& trimmed);
+
+// Every piece of the layout's blocks, block by block, along x first. CalcError when a block
+// names a part that is not in its list.
+std::vector<CutPiece> LayoutPieces(const COutData& layout, const CBuzaiList& buzai, const CBuzaiList& ybuzai,
+                                   std::int32_t kerf);
+
+// The complete guillotine cut tree of the pieces on the trimmed board: kerf-wide cuts straight
+// through the current rectangle that cross no piece, every piece cut to its exact edges. The
+// first stage runs the way of the recorded cut lines that cross the whole trimmed board;
+// without one, the way that needs fewer stages (then fewer cuts). Returns "" with `plan`
+// filled, or what made the layout impossible to cut (pieces overlapping, closer than the kerf
+// with no straight cut between them, outside the board).
+std::string BuildCutPlan(const std::vector<CutPiece>& pieces, const CalRect& trimmed, std::int32_t kerf,
+                         const std::vector<CUTMARK>& recorded, CutPlan& plan);
