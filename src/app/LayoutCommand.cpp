@@ -26,6 +26,7 @@
 #include "result/ResultJson.h"
 #include "result/RetData.h"
 #include "result/UnplacedParts.h"
+#include "view/PrintPages.h"
 
 namespace {
 
@@ -64,10 +65,11 @@ private:
 const char* const kUsage =
     "usage: nestrix layout --boards B.csv --parts P.csv [--secondary S.csv] [--settings X.ini]\n"
     "                      [--threads N] [--json OUT.json] [--unplaced OUT.csv]\n"
+    "                      [--pdf-info OUT.pdf] [--pdf-cuts OUT.pdf]\n"
     "                      [--engine cal1|cal2|cal3|cal4[:order=N,level=N,area=N,second=N,candidate=N]]\n";
 
 struct Options {
-    std::string Boards, Parts, Secondary, SettingsFile, Json, Unplaced;
+    std::string Boards, Parts, Secondary, SettingsFile, Json, Unplaced, PdfInfo, PdfCuts;
     std::optional<int> Threads;
     std::optional<EngineVariant> Engine;
 };
@@ -122,7 +124,8 @@ bool ParseOptions(int argc, char** argv, Options& options)
     const std::map<std::string, std::string Options::*> files = {
         {"--boards", &Options::Boards},       {"--parts", &Options::Parts},
         {"--secondary", &Options::Secondary}, {"--settings", &Options::SettingsFile},
-        {"--json", &Options::Json},           {"--unplaced", &Options::Unplaced}};
+        {"--json", &Options::Json},           {"--unplaced", &Options::Unplaced},
+        {"--pdf-info", &Options::PdfInfo},    {"--pdf-cuts", &Options::PdfCuts}};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -259,7 +262,7 @@ private:
 
 }  // namespace
 
-int RunLayoutCommand(int argc, char** argv)
+int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf)
 {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
@@ -349,6 +352,20 @@ int RunLayoutCommand(int argc, char** argv)
     }
     if (!options.Unplaced.empty() && !UnplacedPartsList(ret).Write(options.Unplaced, prompt)) {
         return 2;
+    }
+    // Both printouts, through the same page routine as paper.
+    PreparePrintout(ret, buzai, ybuzai, genban, settings.TankaType);
+    for (const auto& [path, kind] :
+         {std::pair{options.PdfInfo, kPrintBoardInfo}, {options.PdfCuts, kPrintCutSheets}}) {
+        if (path.empty()) {
+            continue;
+        }
+        PrintSource source = MakePrintSource(ret, buzai, ybuzai, genban, settings, kind);
+        std::string error = "PDF output is not available";
+        if (!writePdf || !writePdf(path, source, error)) {
+            std::fprintf(stderr, "nestrix: %s\n", error.c_str());
+            return 2;
+        }
     }
     return 0;
 }

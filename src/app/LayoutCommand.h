@@ -3,4 +3,14 @@
 // `nestrix layout --boards B.csv --parts P.csv [...]`: a layout job without a window.
 // argv[0] is "layout". Exit status: 0 result written, 1 nothing could be placed,
 // 2 bad input or usage, 70 internal error, 130 stopped by Ctrl-C.
-int RunLayoutCommand(int argc, char** argv);
+#include <functional>
+#include <string>
+
+struct PrintSource;
+
+// Writes a printout as a PDF file; the program hands it in from its drawing side.
+using PdfWriterFn =
+    std::function<bool(const std::string& path, const PrintSource& source, std::string& error)>;
+
+// `--pdf-info` and `--pdf-cuts` need writePdf.
+int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf = {});

@@ -1,4 +1,7 @@
+#include <QGuiApplication>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "base/IniFile.h"
@@ -6,6 +9,7 @@
 #include "app/NestrixApp.h"
 #include "base/ProgramFolder.h"
 #include "base/Settings.h"
+#include "view/PrintOutput.h"
 
 namespace {
 
@@ -46,7 +50,18 @@ int main(int argc, char** argv)
             return PrintInfo();
         }
         if (command == "layout") {
-            return RunLayoutCommand(argc - 1, argv + 1);
+            // PDF pages need fonts and a painter, not a display.
+            std::unique_ptr<QGuiApplication> gui;
+            int guiArgc = 1;
+            for (int i = 2; i < argc && !gui; ++i) {
+                if (std::strcmp(argv[i], "--pdf-info") == 0 || std::strcmp(argv[i], "--pdf-cuts") == 0) {
+                    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+                        qputenv("QT_QPA_PLATFORM", "offscreen");
+                    }
+                    gui = std::make_unique<QGuiApplication>(guiArgc, argv);
+                }
+            }
+            return RunLayoutCommand(argc - 1, argv + 1, WritePrintoutPdf);
         }
     }
     return RunDesktop(argc, argv);

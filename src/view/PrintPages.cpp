@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/CalcError.h"
+#include "base/Settings.h"
 #include "base/TextCodec.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
@@ -410,6 +411,20 @@ std::string FormatPrintTime(std::time_t time)
     char text[64];
     std::strftime(text, sizeof text, "%Y/%m/%d %H:%M", &local);
     return text;
+}
+
+PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const CBuzaiList& secondary,
+                            const CGenbanList& boards, const Settings& settings, int kind)
+{
+    PrintSource source;
+    source.Ret = &ret;
+    source.Parts = &parts;
+    source.Secondary = &secondary;
+    source.Boards = &boards;
+    source.TankaType = settings.TankaType;
+    source.Kind = kind;
+    source.PrintTime = FormatPrintTime(std::time(nullptr));
+    return source;
 }
 
 PageFrame MeasurePageFrame(Canvas& dc)

@@ -9,6 +9,7 @@
 class CBuzaiList;
 class CGenbanList;
 class CRetData;
+struct Settings;
 
 // The two printouts and their page types (PROUTDATA::Type).
 enum PrintKind : int { kPrintBoardInfo = 0, kPrintCutSheets = 1 };
@@ -56,6 +57,10 @@ struct PrintSource {
     // Draws the pattern of a layout of the result for paper into `area` (page units, y up).
     std::function<void(Canvas& dc, int layout, const CanvasRect& area)> DrawPattern;
 };
+
+// The source of a printout of the result, printed now.
+PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const CBuzaiList& secondary,
+                            const CGenbanList& boards, const Settings& settings, int kind);
 
 // The page frame's measures in 0.1 mm on the page.
 struct PageFrame {
