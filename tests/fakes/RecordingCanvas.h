@@ -25,7 +25,9 @@ public:
     std::vector<Fill> Fills;
     std::vector<CanvasRect> Rectangles;
     std::vector<std::pair<CanvasPoint, CanvasPoint>> Lines;
-    int HalfWidth = 0;  // 0: half the font height
+    std::vector<CanvasPen> LinePens;       // the pen of each line, same order
+    std::vector<CanvasPen> RectanglePens;  // the pen of each rectangle, same order
+    int HalfWidth = 0;                     // 0: half the font height
     CanvasSize SizeMm{210, 297};
 
     MapMode Mode = MapMode::Pixels;
@@ -42,8 +44,16 @@ public:
     CanvasSize DeviceSizeMm() const override { return SizeMm; }
 
     void FillRect(const CanvasRect& rect, CanvasColor color) override { Fills.push_back({rect, color}); }
-    void Rectangle(const CanvasRect& rect) override { Rectangles.push_back(rect); }
-    void Line(CanvasPoint from, CanvasPoint to) override { Lines.emplace_back(from, to); }
+    void Rectangle(const CanvasRect& rect) override
+    {
+        Rectangles.push_back(rect);
+        RectanglePens.push_back(CurrentPen);
+    }
+    void Line(CanvasPoint from, CanvasPoint to) override
+    {
+        Lines.emplace_back(from, to);
+        LinePens.push_back(CurrentPen);
+    }
     void TextOut(int x, int y, const std::string& text) override;
     CanvasSize TextExtent(const std::string& text) override;
 };

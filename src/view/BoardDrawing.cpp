@@ -1,0 +1,356 @@
+#include "view/BoardDrawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "base/Settings.h"
+#include "job/Buzai.h"
+#include "job/Genban.h"
+#include "result/RetData.h"
+
+namespace {
+
+// The integer part of v. A degenerate fit (a rectangle with no room) can produce infinities;
+// they end up far off the device instead of overflowing.
+int Trunc(double v)
+{
+    if (std::isnan(v)) {
+        return 0;
+    }
+    constexpr double kLimit = 1.0e9;
+    return static_cast<int>(std::clamp(v, -kLimit, kLimit));
+}
+
+std::string Format(const char* format, double a, double b = 0.0)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, a, b);
+    return text;
+}
+
+constexpr CanvasColor kPartColors[6] = {
+    {255, 255, 100}, {100, 255, 100}, {100, 255, 255}, {128, 128, 100}, {100, 128, 100}, {100, 128, 128},
+};
+
+// Puts back what the drawing selected, however it ends.
+class CanvasRestore {
+public:
+    CanvasRestore(Canvas& dc, const CanvasFont& font, bool transparent)
+        : m_dc(dc), m_font(dc.SelectFont(font)), m_transparent(dc.SetTransparentText(transparent))
+    {
+    }
+    ~CanvasRestore()
+    {
+        m_dc.SelectFont(m_font);
+        m_dc.SetTransparentText(m_transparent);
+    }
+    CanvasRestore(const CanvasRestore&) = delete;
+    CanvasRestore& operator=(const CanvasRestore&) = delete;
+
+private:
+    Canvas& m_dc;
+    CanvasFont m_font;
+    bool m_transparent;
+};
+
+struct DrawContext {
+    const BoardSource& Source;
+    const BoardTransform& View;
+    Canvas& Dc;
+    const CGenban& Board;
+    CanvasFont TextFont;
+    CanvasFont VerticalFont;
+    int Down;  // +1 on screen, -1 on paper: the device direction of "down the board"
+    bool Paper;
+
+    CanvasPoint Device(long long x, long long y) const
+    {
+        return View.BoardToDevice(static_cast<double>(x), static_cast<double>(y));
+    }
+    CanvasSize Select(const CanvasFont& font, const std::string& text) const
+    {
+        Dc.SelectFont(font);
+        return Dc.TextExtent(text);
+    }
+};
+
+// The size text of a block in one of its pieces: centred when it fits, else on screen a mark
+// that says a size belongs here.
+void DrawSizeText(const DrawContext& c, const CBuzai& part, bool vertical, CanvasPoint a, CanvasPoint b)
+{
+    const std::string text = Format("%.1f × %.1f", std::max(part.Width, part.Height) / 10.0,
+                                    std::min(part.Width, part.Height) / 10.0);
+    const CanvasSize extent = c.Select(vertical ? c.VerticalFont : c.TextFont, text);
+    const int tw = extent.Width;
+    const int th = extent.Height;
+    const int width = b.X - a.X;
+    const int height = std::abs(b.Y - a.Y);
+    const int along = vertical ? height : width;
+    const int across = vertical ? width : height;
+    if (along > tw && across > th) {
+        if (vertical) {
+            c.Dc.TextOut(a.X + (width - th) / 2 + 1, b.Y - c.Down * ((height - tw) / 2 + 1), text);
+        } else {
+            c.Dc.TextOut(a.X + (width - tw) / 2 + 1, a.Y + c.Down * ((height - th) / 2 + 1), text);
+        }
+        return;
+    }
+    if (c.Paper || along - 12 <= 0) {
+        return;
+    }
+    if (th >= along - 12 || th >= across - 12) {
+        if (vertical) {
+            const int x = a.X + width / 2;
+            c.Dc.Line({x, a.Y + 6 * c.Down}, {x, b.Y - 6 * c.Down});
+        } else {
+            const int y = a.Y + c.Down * (height / 2);
+            c.Dc.Line({a.X + 6, y}, {b.X - 6, y});
+        }
+    } else if (vertical) {
+        const int x = a.X + (width - th) / 2;
+        c.Dc.Rectangle({x, a.Y + 6 * c.Down, x + th, b.Y - 6 * c.Down});
+    } else {
+        const int y = a.Y + c.Down * ((height - th) / 2);
+        c.Dc.Rectangle({a.X + 6, y, b.X - 6, y + c.Down * th});
+    }
+}
+
+// Every piece of every block; false when a block names a part its list does not hold.
+bool DrawBlocks(const DrawContext& c, const COutData& layout, bool detail)
+{
+    const Settings& options = c.Source.Options;
+    const int kerf = options.NokoHaba;
+    for (const CHaichi& block : layout.Blocks) {
+        const CBuzaiList& list = block.List == 1 ? c.Source.Secondary : c.Source.Parts;
+        if (block.Number < 0 || static_cast<std::size_t>(block.Number) >= list.Items.size()) {
+            return false;
+        }
+        const CBuzai& part = list.Items[static_cast<std::size_t>(block.Number)];
+        const long long w = block.Rotated ? part.Height : part.Width;
+        const long long h = block.Rotated ? part.Width : part.Height;
+        const CanvasColor fill = c.Paper && !options.ColorPrint ? kWhite : PartColor(block.Number);
+        const std::string number = std::to_string(block.Number + 1);
+        for (int i = 0; i < block.Nx; ++i) {
+            for (int j = 0; j < block.Ny; ++j) {
+                const long long x = block.X + i * (w + kerf);
+                const long long y = block.Y + j * (h + kerf);
+                const CanvasPoint a = c.Device(x, y);
+                const CanvasPoint b = c.Device(x + w, y + h);
+                const CanvasRect piece{a.X, a.Y, b.X, b.Y};
+                c.Dc.FillRect(piece, fill);
+                c.Dc.Rectangle(piece);
+                if (block.List == 1) {
+                    if (block.Rotated) {
+                        c.Dc.Line(a, b);
+                    } else {
+                        c.Dc.Line({a.X, b.Y}, {b.X, a.Y});
+                    }
+                }
+                if (!detail) {
+                    continue;
+                }
+                if (block.Rotated) {
+                    c.Dc.SelectFont(c.VerticalFont);
+                    c.Dc.TextOut(a.X + 2, b.Y - 2 * c.Down, number);
+                } else {
+                    c.Dc.SelectFont(c.TextFont);
+                    c.Dc.TextOut(a.X + 2, a.Y + 2 * c.Down, number);
+                }
+            }
+        }
+        if (detail && options.BuzaiSun && block.Nx > 0 && block.Ny > 0) {
+            // Tall pieces carry the size upwards in the bottom-left piece, others across the top-left.
+            const bool vertical = w < h;
+            const long long y = block.Y + (vertical ? (block.Ny - 1) * (h + kerf) : 0);
+            DrawSizeText(c, part, vertical, c.Device(block.X, y), c.Device(block.X + w, y + h));
+        }
+    }
+    return true;
+}
+
+// Cut guides on top of the parts, lengthened where they meet a trim line. A cut on or beyond
+// the trimmed edge is no cut and is left out; one that runs past it is clipped to it.
+void DrawCutGuides(const DrawContext& c, const COutData& layout)
+{
+    const CGenban& board = c.Board;
+    const Settings& options = c.Source.Options;
+    const int top = board.TrimTop;
+    const int bottom = board.Height - board.TrimBottom;
+    const int left = board.TrimLeft;
+    const int right = board.Width - board.TrimRight;
+    const double zoomScale = c.View.Scale * c.View.Zoom;
+    const int reachTop = Trunc(board.TrimTop * zoomScale) + kGuideOverhang;
+    const int reachBottom = Trunc(board.TrimBottom * zoomScale) + kGuideOverhang;
+    const int reachLeft = Trunc(board.TrimLeft * zoomScale) + kGuideOverhang;
+    const int reachRight = Trunc(board.TrimRight * zoomScale) + kGuideOverhang;
+    const double halfKerf = options.NokoHaba * 0.5;
+
+    for (const CUTMARK& cut : layout.CutLines) {
+        if (cut.X0 == cut.X1) {
+            if (cut.X0 <= left || cut.X0 >= right) {
+                continue;
+            }
+            const int y0 = std::clamp(cut.Y0, top, bottom);
+            const int y1 = std::clamp(cut.Y1, top, bottom);
+            if (y0 == y1) {
+                continue;
+            }
+            CanvasPoint start = c.Device(cut.X0, y0);
+            CanvasPoint end = c.Device(cut.X0, y1);
+            for (auto [boardY, point] : {std::pair{y0, &start}, std::pair{y1, &end}}) {
+                if (boardY == top) {
+                    point->Y -= c.Down * reachTop;
+                } else if (boardY == bottom) {
+                    point->Y += c.Down * reachBottom;
+                }
+            }
+            c.Dc.Line(start, end);
+            if (options.CutMarkSun && std::min(y0, y1) == top && std::max(y0, y1) == bottom) {
+                const std::string text = Format("%.1f", (cut.X0 - halfKerf) / 10.0);
+                const CanvasSize extent = c.Select(c.TextFont, text);
+                // Just beyond the start end, centred on the line.
+                const int y = y0 == top ? start.Y - c.Down * extent.Height : start.Y;
+                c.Dc.TextOut(start.X - extent.Width / 2, y, text);
+            }
+        } else if (cut.Y0 == cut.Y1) {
+            if (cut.Y0 <= top || cut.Y0 >= bottom) {
+                continue;
+            }
+            const int x0 = std::clamp(cut.X0, left, right);
+            const int x1 = std::clamp(cut.X1, left, right);
+            if (x0 == x1) {
+                continue;
+            }
+            CanvasPoint start = c.Device(x0, cut.Y0);
+            CanvasPoint end = c.Device(x1, cut.Y0);
+            for (auto [boardX, point] : {std::pair{x0, &start}, std::pair{x1, &end}}) {
+                if (boardX == left) {
+                    point->X -= reachLeft;
+                } else if (boardX == right) {
+                    point->X += reachRight;
+                }
+            }
+            c.Dc.Line(start, end);
+            if (options.CutMarkSun && std::min(x0, x1) == left && std::max(x0, x1) == right) {
+                const std::string text = Format("%.1f", (cut.Y0 - halfKerf) / 10.0);
+                const CanvasSize extent = c.Select(c.VerticalFont, text);
+                // Upwards, just left of a left start end, centred on the line.
+                const int x = x0 == left ? start.X - extent.Height : start.X;
+                c.Dc.TextOut(x, start.Y + c.Down * (extent.Width / 2), text);
+            }
+        }
+        // Guillotine cuts are always straight across or along; nothing else is recorded.
+    }
+}
+
+}  // namespace
+
+void BoardTransform::FitBoardToRect(int margin, double fitWidth, double fitHeight, double contentWidth,
+                                    double contentHeight, const CanvasRect& rect)
+{
+    double m = margin;
+    const double d = rect.Right - rect.Left - 4.0 * m;
+    const double e = rect.Top == rect.Bottom ? d : d / (rect.Bottom - rect.Top - 4.0 * m);
+    double l = std::max(fitWidth, e * fitHeight);
+    if (!(l >= 0.01)) {
+        l = 1000.0;
+    }
+    if (d < 0) {
+        m = 0;
+    }
+    const double w = rect.Right - rect.Left - 4.0 * m;
+    Scale = w / l;
+    const int inset = static_cast<int>(2 * m);
+    OriginX = rect.Left + inset + Trunc((l - contentWidth) * 0.5 * w / l);
+    OriginY = rect.Top + inset + Trunc((l - e * contentHeight) * 0.5 / e * w / l);
+    VisibleTopRight = DeviceToBoard(rect.Right, rect.Top);
+    VisibleBottomLeft = DeviceToBoard(rect.Left, rect.Bottom);
+}
+
+CanvasPoint BoardTransform::BoardToDevice(double x, double y) const
+{
+    CanvasPoint p;
+    if (Zoom == 1.0) {
+        p.X = Trunc(x * Scale) + OriginX;
+        p.Y = Trunc(y * Scale) + OriginY;
+    } else {
+        p.X = Trunc(Zoom * (x - AnchorBoard.X) * Scale) + AnchorDevice.X;
+        p.Y = Trunc((y - AnchorBoard.Y) * Scale * Zoom) + AnchorDevice.Y;
+    }
+    if (Printing) {
+        p.Y = -p.Y;
+    }
+    return p;
+}
+
+BoardPoint BoardTransform::DeviceToBoard(int x, int y) const
+{
+    if (Zoom == 1.0) {
+        return {(x - OriginX) / Scale, (y - OriginY) / Scale};
+    }
+    return {(x - AnchorDevice.X) / Scale / Zoom + AnchorBoard.X,
+            (y - AnchorDevice.Y) / Scale / Zoom + AnchorBoard.Y};
+}
+
+CanvasColor PartColor(int index)
+{
+    const int i = index % 6;
+    return kPartColors[i < 0 ? i + 6 : i];
+}
+
+void DrawBoard(const BoardSource& source, int usedBoard, BoardTransform& view, Canvas& dc, BoardForm form,
+               const CanvasRect& rect)
+{
+    const std::vector<COutData>& layouts = source.Ret.Layouts;
+    if (usedBoard < 0 || static_cast<std::size_t>(usedBoard) >= layouts.size()) {
+        return;
+    }
+    const COutData& layout = layouts[static_cast<std::size_t>(usedBoard)];
+    if (layout.BoardNo < 0 || static_cast<std::size_t>(layout.BoardNo) >= source.Boards.Items.size()) {
+        return;
+    }
+    const CGenban& board = source.Boards.Items[static_cast<std::size_t>(layout.BoardNo)];
+    const bool paper = view.Printing;
+    const bool detail = form == BoardForm::Detail;
+
+    // The margin of the detail form comes from the font the caller left selected.
+    const int h = dc.TextExtent(" ").Height;
+
+    CanvasFont textFont;
+    textFont.Face = kGothicFace;
+    textFont.Weight = 400;
+    textFont.FixedPitch = true;
+    textFont.Height = paper ? Trunc(dc.DeviceSizeMm().Height * 10.0 / 2970.0 * 38.0) : kScreenTextHeight;
+    // Upwards on the page, on paper as on screen.
+    CanvasFont verticalFont = textFont;
+    verticalFont.Escapement = 900;
+    const CanvasPen guidePen =
+        !paper || source.Options.ColorPrint ? CanvasPen{3, kGuideRed} : CanvasPen{5, kBlack};
+
+    if (detail) {
+        view.FitBoardToRect(h, board.Width, board.Height, board.Width, board.Height, rect);
+    } else {
+        view.FitBoardToRect(2, source.Ret.MaxWidth, source.Ret.MaxHeight, board.Width, board.Height, rect);
+    }
+
+    CanvasRestore restore(dc, textFont, true);
+    const DrawContext c{source, view, dc, board, textFont, verticalFont, paper ? -1 : 1, paper};
+
+    const CanvasPoint b0 = c.Device(0, 0);
+    const CanvasPoint b1 = c.Device(board.Width, board.Height);
+    dc.FillRect({b0.X - 1, b0.Y - c.Down, b1.X + 1, b1.Y + c.Down}, kBoardGrey);
+    const CanvasPoint u0 = c.Device(board.TrimLeft, board.TrimTop);
+    const CanvasPoint u1 = c.Device(board.Width - board.TrimRight, board.Height - board.TrimBottom);
+    dc.FillRect({u0.X + 1, u0.Y + c.Down, u1.X, u1.Y}, kUsableSilver);
+
+    if (!DrawBlocks(c, layout, detail)) {
+        return;
+    }
+    if (detail && source.Options.OutCutMark) {
+        const CanvasPen oldPen = dc.SelectPen(guidePen);
+        DrawCutGuides(c, layout);
+        dc.SelectPen(oldPen);
+    }
+}

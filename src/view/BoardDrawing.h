@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/Canvas.h"
+
+class CBuzaiList;
+class CGenbanList;
+class CRetData;
+struct Settings;
+
+// The drawing of one used board (its cutting pattern) onto a Canvas, for the screen and for
+// paper, in list form (parts only) or detail form (numbers, sizes, cut guides).
+//
+// Screen: pixel mapping, y grows downwards; the rectangle is in pixels.
+// Paper (Printing set): the page mapping has y growing upwards with the page top at y = 0.
+// Pass the rectangle as on screen, Top and Bottom as distances below the page's top edge
+// (positive); every device point the drawing produces has its y negated, so the board
+// appears inside that area of the page. Paper uses the paper fonts and pens and colours the
+// parts only with ColorPrint.
+
+struct BoardPoint {
+    double X = 0.0;
+    double Y = 0.0;
+};
+
+// Where a board lies on the device: the fit into a rectangle, the zoom and its anchor.
+struct BoardTransform {
+    int OriginX = 0;  // device position of board (0, 0) at zoom 1
+    int OriginY = 0;
+    double Scale = 1.0;  // device units per 0.1 mm at zoom 1
+    double Zoom = 1.0;   // 1.0 (whole board) … 100.0
+    CanvasPoint AnchorDevice;
+    BoardPoint AnchorBoard;  // board point that stays at AnchorDevice while zoomed
+    bool Printing = false;
+    BoardPoint VisibleTopRight;  // board coordinates of the fitted rectangle's corners
+    BoardPoint VisibleBottomLeft;
+
+    // Fits content (0.1 mm) into rect, centred, with `margin` device units kept free twice on
+    // every side; fitWidth x fitHeight is the size that must fit. Sets origin and scale.
+    void FitBoardToRect(int margin, double fitWidth, double fitHeight, double contentWidth,
+                        double contentHeight, const CanvasRect& rect);
+    // Board coordinates to device units (y negated on paper).
+    CanvasPoint BoardToDevice(double x, double y) const;
+    // Device units to board coordinates (the inverse on screen).
+    BoardPoint DeviceToBoard(int x, int y) const;
+};
+
+// What a board drawing reads: the result, the lists its numbers refer to and the switches.
+struct BoardSource {
+    const CRetData& Ret;
+    const CBuzaiList& Parts;
+    const CBuzaiList& Secondary;
+    const CGenbanList& Boards;
+    const Settings& Options;
+};
+
+enum class BoardForm { List, Detail };
+
+// Draws used board `usedBoard` of the result into rect. List form: every board at the scale of
+// the result's largest board, centred. Detail form: the board fitted alone (margins of twice
+// the current font's height), at the transform's zoom and anchor. An index outside the result,
+// the board list or a parts list ends the drawing of the board silently. Restores the font,
+// pen and text mode it found.
+void DrawBoard(const BoardSource& source, int usedBoard, BoardTransform& view, Canvas& dc, BoardForm form,
+               const CanvasRect& rect);
+
+// Fill colour of a part by its index in its list.
+CanvasColor PartColor(int index);
+
+inline constexpr CanvasColor kBoardGrey{128, 128, 128};
+inline constexpr CanvasColor kUsableSilver{192, 192, 192};
+inline constexpr CanvasColor kGuideRed{255, 0, 0};
+inline constexpr int kScreenTextHeight = 19;
+// Device units a cut guide reaches beyond the board edge besides the trim itself.
+inline constexpr int kGuideOverhang = 10;
