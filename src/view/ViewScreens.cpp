@@ -1,6 +1,12 @@
 #include "view/ViewScreens.h"
 
+#include <cstdio>
+
+#include "base/Settings.h"
+#include "base/TextCodec.h"
 #include "doc/NestrixDoc.h"
+#include "result/Money.h"
+#include "view/ViewState.h"
 
 namespace {
 
@@ -50,21 +56,105 @@ void DrawOperationsGuide(Canvas& dc)
     dc.SelectFont(oldFont);
 }
 
-void PaintScreen(Canvas& dc, CNestrixDoc& doc, const CanvasRect& client)
+void PaintScreen(Canvas& dc, CNestrixDoc& doc, ViewState& view, const Settings& settings,
+                 const CanvasRect& client)
 {
-    const bool unplaced = doc.ResultPresent && doc.HasUnplacedParts();
-    dc.FillRect(client, unplaced ? kUnplacedBackground : kWhite);
     doc.RedrawNeeded = 0;
     if (!doc.ResultPresent) {
+        dc.FillRect(client, kWhite);
         DrawOperationsGuide(dc);
         return;
     }
-    // The list and detail screens join here with the board drawing.
+    const BoardSource source{doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.GenbanList, settings};
+    PaintResultScreen(dc, source, view, doc.CurrentBoard, client);
+}
+
+void PaintResultScreen(Canvas& dc, const BoardSource& source, ViewState& view, int current,
+                       const CanvasRect& client)
+{
+    dc.FillRect(client, source.Ret.Unplaced.empty() ? kWhite : kUnplacedBackground);
+    if (current == -1) {
+        return;
+    }
+    view.DrawingRect = client;
+    if (view.ListScreen) {
+        DrawListScreen(dc, source, view, current, client);
+    } else {
+        DrawBoard(source, current, view.Transform, dc, BoardForm::Detail, client);
+    }
+}
+
+void DrawListScreen(Canvas& dc, const BoardSource& source, ViewState& view, int current,
+                    const CanvasRect& client)
+{
+    const int count = static_cast<int>(source.Ret.Layouts.size());
+    const int width = client.Right - client.Left;
+    const int height = client.Bottom - client.Top;
+    view.Grid = ChooseGrid(count, width, height, source.Ret.MaxWidth, source.Ret.MaxHeight);
+    if (view.Grid.Columns <= 0) {
+        return;
+    }
+    const int cellWidth = width / view.Grid.Columns;
+    const int cellHeight = height / view.Grid.Rows;
+    const auto cellLeft = [&](int index) { return client.Left + index % view.Grid.Columns * cellWidth; };
+    const auto cellTop = [&](int index) { return client.Top + index / view.Grid.Columns * cellHeight; };
+
+    if (current >= 0 && current < count) {
+        const int left = cellLeft(current);
+        const int top = cellTop(current);
+        const CanvasPen oldPen = dc.SelectPen(CanvasPen{1, kGuideRed});
+        dc.Rectangle({left + 1, top + 1, left + cellWidth, top + cellHeight});
+        dc.Rectangle({left + 2, top + 2, left + cellWidth - 1, top + cellHeight - 1});
+        dc.SelectPen(oldPen);
+    }
+    for (int i = 0; i < count; ++i) {
+        const int left = cellLeft(i);
+        const int top = cellTop(i);
+        DrawBoard(source, i, view.Transform, dc, BoardForm::List,
+                  {left, top, left + cellWidth, top + cellHeight});
+        char number[16];
+        std::snprintf(number, sizeof number, "%3d", i + 1);
+        const CanvasColor oldColor = dc.SetTextColor(kGuideRed);
+        dc.TextOut(left + 2, top + 2, number);
+        dc.SetTextColor(oldColor);
+    }
+    for (int row = 1; row < view.Grid.Rows; ++row) {
+        const int y = client.Top + row * cellHeight;
+        dc.Line({client.Left, y}, {client.Right, y});
+    }
+    for (int column = 1; column < view.Grid.Columns; ++column) {
+        const int x = client.Left + column * cellWidth;
+        dc.Line({x, client.Top}, {x, client.Bottom});
+    }
 }
 
 std::array<std::string, 3> StatusPaneTexts(const CNestrixDoc& doc)
 {
-    // Filled from the current board once results exist; empty without one.
-    (void)doc;
-    return {};
+    const std::vector<COutData>& layouts = doc.RetData.Layouts;
+    if (!doc.ResultPresent || doc.CurrentBoard < 0 ||
+        static_cast<std::size_t>(doc.CurrentBoard) >= layouts.size()) {
+        return {};
+    }
+    const COutData& layout = layouts[static_cast<std::size_t>(doc.CurrentBoard)];
+    if (layout.BoardNo < 0 || static_cast<std::size_t>(layout.BoardNo) >= doc.GenbanList.Items.size()) {
+        return {};
+    }
+    const CGenban& board = doc.GenbanList.Items[static_cast<std::size_t>(layout.BoardNo)];
+
+    // "%-20s" counted in CP932 bytes, never ending inside a double-byte character.
+    constexpr std::size_t kNameBytes = 20;
+    std::string name = TruncateCp932(board.Name, kNameBytes);
+    const long bytes = Cp932Length(name);
+    name.append(kNameBytes - static_cast<std::size_t>(std::max(0L, bytes)), ' ');
+
+    std::array<std::string, 3> texts;
+    char text[256];
+    std::snprintf(text, sizeof text, " (歩留=%5.1f%%(%5.1f%%) 単価=%s円)", layout.PartsYield * 100.0,
+                  layout.TotalYield * 100.0, Money(board.Price * layout.TotalYield, 9).c_str());
+    texts[0] = name + text;
+    std::snprintf(text, sizeof text, "枚数 %d", layout.Repeat);
+    texts[1] = text;
+    std::snprintf(text, sizeof text, "%5d/%5d", doc.CurrentBoard + 1, static_cast<int>(layouts.size()));
+    texts[2] = text;
+    return texts;
 }

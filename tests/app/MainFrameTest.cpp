@@ -369,7 +369,7 @@ void MainFrameTest::viewRedrawsItsSurfaceOnlyWhenAsked()
     QCOMPARE(view->SurfaceRedraws(), first + 1);
 
     // White behind the guide, blue ink in the title line (x from 24, y from 24 to 40).
-    const QImage surface = view->Surface().toImage();
+    const QImage surface = view->Surface();
     QCOMPARE(surface.size(), view->size() + QSize(1, 1));
     QCOMPARE(QColor(surface.pixel(5, 5)), QColor(Qt::white));
     int blue = 0;
