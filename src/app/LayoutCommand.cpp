@@ -22,6 +22,7 @@
 #include "base/TextCodec.h"
 #include "base/TextFile.h"
 #include "platform/Prompt.h"
+#include "result/CutData.h"
 #include "result/Money.h"
 #include "result/ResultJson.h"
 #include "result/RetData.h"
@@ -66,10 +67,12 @@ const char* const kUsage =
     "usage: nestrix layout --boards B.csv --parts P.csv [--secondary S.csv] [--settings X.ini]\n"
     "                      [--threads N] [--json OUT.json] [--unplaced OUT.csv]\n"
     "                      [--pdf-info OUT.pdf] [--pdf-cuts OUT.pdf]\n"
-    "                      [--engine cal1|cal2|cal3|cal4[:order=N,level=N,area=N,second=N,candidate=N]]\n";
+    "                      [--engine cal1|cal2|cal3|cal4[:order=N,level=N,area=N,second=N,candidate=N]]\n"
+    "                      [--cutdata OUT.csv [--job-name TEXT] [--due YYYY-MM-DD] [--comment TEXT]]\n";
 
 struct Options {
     std::string Boards, Parts, Secondary, SettingsFile, Json, Unplaced, PdfInfo, PdfCuts;
+    std::string CutData, JobName, Due, Comment;
     std::optional<int> Threads;
     std::optional<EngineVariant> Engine;
 };
@@ -125,7 +128,9 @@ bool ParseOptions(int argc, char** argv, Options& options)
         {"--boards", &Options::Boards},       {"--parts", &Options::Parts},
         {"--secondary", &Options::Secondary}, {"--settings", &Options::SettingsFile},
         {"--json", &Options::Json},           {"--unplaced", &Options::Unplaced},
-        {"--pdf-info", &Options::PdfInfo},    {"--pdf-cuts", &Options::PdfCuts}};
+        {"--pdf-info", &Options::PdfInfo},    {"--pdf-cuts", &Options::PdfCuts},
+        {"--cutdata", &Options::CutData},     {"--job-name", &Options::JobName},
+        {"--due", &Options::Due},             {"--comment", &Options::Comment}};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -157,6 +162,10 @@ bool ParseOptions(int argc, char** argv, Options& options)
     }
     if (options.Boards.empty() || options.Parts.empty()) {
         return Fail("--boards and --parts are required");
+    }
+    if (options.CutData.empty() &&
+        (!options.JobName.empty() || !options.Due.empty() || !options.Comment.empty())) {
+        return Fail("--job-name, --due and --comment go with --cutdata");
     }
     return true;
 }
@@ -284,6 +293,18 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf)
     if (options.Threads) {
         settings.MaxCalNum = *options.Threads;
     }
+    CutDataInfo cutInfo{options.JobName, 0, 0, 0, options.Comment};
+    if (!options.CutData.empty()) {
+        if (options.Due.empty()) {
+            Today(cutInfo.Year, cutInfo.Month, cutInfo.Day);
+        } else if (!ParseIsoDate(options.Due, cutInfo.Year, cutInfo.Month, cutInfo.Day)) {
+            Fail("--due takes a date as YYYY-MM-DD");
+            return 2;
+        }
+        if (!CheckCutDataInfo(cutInfo, prompt)) {
+            return 2;
+        }
+    }
 
     CBuzaiList buzai;
     CBuzaiList ybuzai;
@@ -366,6 +387,10 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf)
             std::fprintf(stderr, "nestrix: %s\n", error.c_str());
             return 2;
         }
+    }
+    if (!options.CutData.empty() &&
+        !WriteCutData(options.CutData, {ret, buzai, ybuzai, genban, settings.NokoHaba}, cutInfo, prompt)) {
+        return 2;
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 
 #include "base/CalcError.h"
 #include "base/CsvLine.h"
@@ -58,6 +59,16 @@ bool IsValidDate(int year, int month, int day)
     static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+void Today(int& year, int& month, int& day)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    year = local.tm_year + 1900;
+    month = local.tm_mon + 1;
+    day = local.tm_mday;
 }
 
 bool ParseIsoDate(const std::string& text, int& year, int& month, int& day)

@@ -28,6 +28,8 @@ struct CutDataSource {
 
 // A real calendar date from 1900 to 9999.
 bool IsValidDate(int year, int month, int day);
+// The local calendar date now.
+void Today(int& year, int& month, int& day);
 // "YYYY-MM-DD" as the command line gives it.
 bool ParseIsoDate(const std::string& text, int& year, int& month, int& day);
 

@@ -12,7 +12,9 @@
 #include "fakes/TempDir.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
+#include "base/TextCodec.h"
 #include "base/TextFile.h"
+#include "result/CutData.h"
 
 namespace {
 
@@ -190,6 +192,12 @@ TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
          "部材項目数が違います。 読み込みを中断しました。"},
         {{"--boards", boards, "--parts", dir.File("empty.csv")}, "the parts file holds no part"},
         {{"--boards", boards, "--parts", parts, "--settings", dir.File("none.ini")}, "cannot be read"},
+        {{"--boards", boards, "--parts", parts, "--job-name", "x"},
+         "--job-name, --due and --comment go with --cutdata"},
+        {{"--boards", boards, "--parts", parts, "--cutdata", dir.File("c.csv"), "--due", "2026-02-30"},
+         "--due takes a date as YYYY-MM-DD"},
+        {{"--boards", boards, "--parts", parts, "--cutdata", dir.File("c.csv"), "--comment", "a\nb"},
+         "コメントに使用できない文字があります。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
@@ -198,6 +206,41 @@ TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
         EXPECT_NE(out.Err.find(c.message), std::string::npos) << out.Err;
         EXPECT_TRUE(out.Out.empty());
     }
+}
+
+TEST_F(LayoutCommandTest, WritesTheCutDataWithTheJobInformation)
+{
+    const std::string cutData = dir.File("cut.csv");
+    const std::string json = dir.File("out.json");
+    Output out =
+        Layout({"--boards", boards, "--parts", parts, "--settings", settings, "--json", json, "--cutdata",
+                cutData, "--job-name", "山田邸", "--due", "2026-12-24", "--comment", "急ぎ, 木目注意"});
+    ASSERT_EQ(out.Status, 0) << out.Err;
+    std::string text;
+    ASSERT_TRUE(Cp932ToUtf8(ReadBytes(cutData), text));
+    EXPECT_EQ(text.rfind("切断データ,Nestrix,1\r\n物件名,山田邸\r\n納期,2026/12/24\r\n"
+                         "コメント,\"急ぎ, 木目注意\"\r\n切れ幅,3.0\r\n",
+                         0),
+              0u)
+        << text;
+    const auto layouts = nlohmann::ordered_json::parse(ReadBytes(json))["layouts"].size();
+    EXPECT_NE(text.find("\r\nパターン数," + std::to_string(layouts) + "\r\n"), std::string::npos);
+    std::size_t patterns = 0;
+    for (std::size_t at = text.find("\r\nパターン,"); at != std::string::npos;
+         at = text.find("\r\nパターン,", at + 1)) {
+        ++patterns;
+    }
+    EXPECT_EQ(patterns, layouts);
+
+    // Without --due the due date is today.
+    out = Layout({"--boards", boards, "--parts", parts, "--cutdata", cutData});
+    ASSERT_EQ(out.Status, 0) << out.Err;
+    ASSERT_TRUE(Cp932ToUtf8(ReadBytes(cutData), text));
+    int y = 0, m = 0, d = 0;
+    Today(y, m, d);
+    char due[32];
+    std::snprintf(due, sizeof due, "\r\n納期,%04d/%02d/%02d\r\n", y, m, d);
+    EXPECT_NE(text.find(due), std::string::npos) << text;
 }
 
 TEST_F(LayoutCommandTest, NothingPlacedIsAnErrorStatus)
