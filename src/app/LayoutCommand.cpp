@@ -27,6 +27,7 @@
 #include "result/ResultJson.h"
 #include "result/RetData.h"
 #include "result/UnplacedParts.h"
+#include "view/BoardDrawing.h"
 #include "view/PrintPages.h"
 
 namespace {
@@ -66,12 +67,12 @@ private:
 const char* const kUsage =
     "usage: nestrix layout --boards B.csv --parts P.csv [--secondary S.csv] [--settings X.ini]\n"
     "                      [--threads N] [--json OUT.json] [--unplaced OUT.csv]\n"
-    "                      [--pdf-info OUT.pdf] [--pdf-cuts OUT.pdf]\n"
+    "                      [--pdf-info OUT.pdf] [--pdf-cuts OUT.pdf] [--png DIR]\n"
     "                      [--engine cal1|cal2|cal3|cal4[:order=N,level=N,area=N,second=N,candidate=N]]\n"
     "                      [--cutdata OUT.csv [--job-name TEXT] [--due YYYY-MM-DD] [--comment TEXT]]\n";
 
 struct Options {
-    std::string Boards, Parts, Secondary, SettingsFile, Json, Unplaced, PdfInfo, PdfCuts;
+    std::string Boards, Parts, Secondary, SettingsFile, Json, Unplaced, PdfInfo, PdfCuts, PngDir;
     std::string CutData, JobName, Due, Comment;
     std::optional<int> Threads;
     std::optional<EngineVariant> Engine;
@@ -130,7 +131,8 @@ bool ParseOptions(int argc, char** argv, Options& options)
         {"--json", &Options::Json},           {"--unplaced", &Options::Unplaced},
         {"--pdf-info", &Options::PdfInfo},    {"--pdf-cuts", &Options::PdfCuts},
         {"--cutdata", &Options::CutData},     {"--job-name", &Options::JobName},
-        {"--due", &Options::Due},             {"--comment", &Options::Comment}};
+        {"--due", &Options::Due},             {"--comment", &Options::Comment},
+        {"--png", &Options::PngDir}};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -271,7 +273,7 @@ private:
 
 }  // namespace
 
-int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf)
+int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const PngWriterFn& writePng)
 {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
@@ -391,6 +393,14 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf)
     if (!options.CutData.empty() &&
         !WriteCutData(options.CutData, {ret, buzai, ybuzai, genban, settings.NokoHaba}, cutInfo, prompt)) {
         return 2;
+    }
+    if (!options.PngDir.empty()) {
+        std::string error = "PNG output is not available";
+        if (!writePng ||
+            !writePng(options.PngDir, BoardSource{ret, buzai, ybuzai, genban, settings}, error)) {
+            std::fprintf(stderr, "nestrix: %s\n", error.c_str());
+            return 2;
+        }
     }
     return 0;
 }

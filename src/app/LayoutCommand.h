@@ -6,11 +6,17 @@
 #include <functional>
 #include <string>
 
+struct BoardSource;
 struct PrintSource;
 
 // Writes a printout as a PDF file; the program hands it in from its drawing side.
 using PdfWriterFn =
     std::function<bool(const std::string& path, const PrintSource& source, std::string& error)>;
 
-// `--pdf-info` and `--pdf-cuts` need writePdf.
-int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf = {});
+// Writes the pictures of the result's screens into a folder (`--png DIR`).
+using PngWriterFn =
+    std::function<bool(const std::string& dir, const BoardSource& source, std::string& error)>;
+
+// `--pdf-info` and `--pdf-cuts` need writePdf, `--png` needs writePng.
+int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf = {},
+                     const PngWriterFn& writePng = {});

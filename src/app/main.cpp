@@ -9,6 +9,7 @@
 #include "app/NestrixApp.h"
 #include "base/ProgramFolder.h"
 #include "base/Settings.h"
+#include "view/BoardPictures.h"
 #include "view/PrintOutput.h"
 
 namespace {
@@ -54,14 +55,15 @@ int main(int argc, char** argv)
             std::unique_ptr<QGuiApplication> gui;
             int guiArgc = 1;
             for (int i = 2; i < argc && !gui; ++i) {
-                if (std::strcmp(argv[i], "--pdf-info") == 0 || std::strcmp(argv[i], "--pdf-cuts") == 0) {
+                if (std::strcmp(argv[i], "--pdf-info") == 0 || std::strcmp(argv[i], "--pdf-cuts") == 0 ||
+                    std::strcmp(argv[i], "--png") == 0) {
                     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
                         qputenv("QT_QPA_PLATFORM", "offscreen");
                     }
                     gui = std::make_unique<QGuiApplication>(guiArgc, argv);
                 }
             }
-            return RunLayoutCommand(argc - 1, argv + 1, WritePrintoutPdf);
+            return RunLayoutCommand(argc - 1, argv + 1, WritePrintoutPdf, WriteBoardPictures);
         }
     }
     return RunDesktop(argc, argv);
