@@ -7,19 +7,10 @@
 #include <functional>
 
 #include "fakes/RecordingPrompt.h"
+#include "fakes/WhenModal.h"
 #include "job/DentakuDlg.h"
 
 namespace {
-
-// Runs what must happen inside the next modal dialog once it shows.
-void WhenModal(std::function<void(QWidget*)> act)
-{
-    QTimer::singleShot(0, [act] {
-        QWidget* modal = QApplication::activeModalWidget();
-        QVERIFY(modal != nullptr);
-        act(modal);
-    });
-}
 
 void Click(QWidget* dialog, const char* name)
 {

@@ -1,0 +1,159 @@
+#include "job/BuzaiDlg.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "job/FieldCheck.h"
+#include "job/ListEditor.h"
+
+CBuzaiInDlg::CBuzaiInDlg(CBuzai& part, Prompt& prompt, QWidget* parent)
+    : QDialog(parent), m_part(part), m_prompt(prompt)
+{
+    setObjectName("partInputDialog");
+    setWindowTitle("部材");
+    const BuzaiInput input = BuzaiInput::From(part);
+
+    auto* grid = new QGridLayout;
+    m_name = AddEdit("nameEdit", input.Name);
+    m_kind = AddEdit("kindEdit", input.Kind);
+    m_width = AddEdit("widthEdit", input.Width);
+    m_height = AddEdit("heightEdit", input.Height);
+    m_thickness = AddEdit("thicknessEdit", input.Thickness);
+    m_count = AddEdit("countEdit", input.Count);
+    m_remark = AddEdit("remarkEdit", input.Remark);
+    m_noTurn = new QCheckBox("横置きしない", this);
+    m_noTurn->setObjectName("noTurnCheck");
+    m_noTurn->setChecked(input.NoTurn);
+
+    grid->addWidget(new QLabel("部材名", this), 0, 0);
+    grid->addWidget(m_name, 0, 1, 1, 2);
+    grid->addWidget(new QLabel("種類", this), 1, 0);
+    grid->addWidget(m_kind, 1, 1, 1, 2);
+    struct NumberRow {
+        const char* Button;
+        const char* Caption;
+        QLineEdit* Edit;
+        const char* Unit;
+    };
+    const NumberRow numbers[] = {
+        {"widthButton", "横幅", m_width, "mm"},
+        {"heightButton", "縦幅", m_height, "mm"},
+        {"thicknessButton", "厚さ", m_thickness, "mm"},
+        {"countButton", "枚数", m_count, "枚"},
+    };
+    int row = 2;
+    for (const NumberRow& number : numbers) {
+        grid->addWidget(CalculatorButton(number.Edit, number.Button, number.Caption, m_prompt, this), row, 0);
+        grid->addWidget(number.Edit, row, 1);
+        grid->addWidget(new QLabel(number.Unit, this), row, 2);
+        ++row;
+    }
+    grid->addWidget(m_noTurn, row++, 1, 1, 2);
+    grid->addWidget(new QLabel("備考", this), row, 0);
+    grid->addWidget(m_remark, row, 1, 1, 2);
+    grid->setColumnMinimumWidth(1, 120);
+
+    QDialogButtonBox* box = AddOkCancel(this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(box);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    m_name->setMinimumWidth(QFontMetrics(m_name->font()).horizontalAdvance("12345678901234567890") + 12);
+
+    // The fields first, then the calculator buttons: typing goes field to field with Tab.
+    QWidget* order[] = {m_name,
+                        m_kind,
+                        m_width,
+                        m_height,
+                        m_thickness,
+                        m_count,
+                        m_noTurn,
+                        m_remark,
+                        box->button(QDialogButtonBox::Ok),
+                        box->button(QDialogButtonBox::Cancel)};
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+    m_name->setFocus();
+}
+
+QLineEdit* CBuzaiInDlg::AddEdit(const char* name, const std::string& text)
+{
+    auto* edit = new QLineEdit(QString::fromStdString(text), this);
+    edit->setObjectName(name);
+    return edit;
+}
+
+void CBuzaiInDlg::accept()
+{
+    BuzaiInput input;
+    input.Name = m_name->text().toStdString();
+    input.Kind = m_kind->text().toStdString();
+    input.Width = m_width->text().toStdString();
+    input.Height = m_height->text().toStdString();
+    input.Thickness = m_thickness->text().toStdString();
+    input.Count = m_count->text().toStdString();
+    input.NoTurn = m_noTurn->isChecked();
+    input.Remark = m_remark->text().toStdString();
+    QLineEdit* const fields[] = {m_name, m_kind, m_width, m_height, m_thickness, m_count, m_remark};
+    const BuzaiField refused = input.Apply(m_part, m_prompt);
+    if (refused != BuzaiField::None) {
+        QLineEdit* field = fields[static_cast<int>(refused)];
+        field->setFocus();
+        field->selectAll();
+        return;
+    }
+    QDialog::accept();
+}
+
+const std::vector<ListColumn>& BuzaiColumns()
+{
+    static const std::vector<ListColumn> columns = {
+        {"No.", "9999  "},          {"部材名", "12345678901234567890  "},
+        {"種類", "１２３４５６  "}, {"枚数", "9999  "},
+        {"横幅", "99999.9  "},      {"縦幅", "99999.9  "},
+        {"厚さ", "9999.9  "},       {"横置き", "横置き  "},
+        {"備考", "１２３４５６  "},
+    };
+    return columns;
+}
+
+std::string BuzaiCellText(const CBuzai& part, int column)
+{
+    switch (column) {
+        case 0: return FormatCell("%3d", part.Index + 1);
+        case 1: return part.Name;
+        case 2: return part.Kind;
+        case 3: return FormatCell("%4d", part.Count);
+        case 4: return FormatCell("%7.1f", part.Width / 10.0);
+        case 5: return FormatCell("%7.1f", part.Height / 10.0);
+        case 6: return FormatCell("%6.1f", part.Thickness / 10.0);
+        case 7: return part.NoTurn ? "不" : "可";
+        case 8: return part.Remark;
+        default: return "";
+    }
+}
+
+int EditList(CBuzaiList& list, const JobDialogContext& context)
+{
+    QWidget* parent = context.Parent;
+    Prompt& prompt = context.AppPrompt;
+    BuzaiListEditor editor(list, context.AppSettings, prompt, context.Chooser, [&prompt](CBuzai& part) {
+        CBuzaiInDlg input(part, prompt, QApplication::activeModalWidget());
+        return input.exec() == QDialog::Accepted;
+    });
+    CListDlg dialog(
+        list.IsSecondary ? "２次部材設定" : "部材設定", BuzaiColumns(),
+        [&list](int row, int column) { return BuzaiCellText(list.Items.at(row), column); }, editor, false,
+        context.ListFont, parent);
+    dialog.setObjectName(list.IsSecondary ? "secondaryPartsListDialog" : "partsListDialog");
+    dialog.exec();
+    return editor.Changed();
+}

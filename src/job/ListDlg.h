@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QDialog>
+#include <QFont>
+#include <functional>
+#include <string>
+#include <vector>
+
+class FileChooser;
+class ListEditing;
+class Prompt;
+class QDialogButtonBox;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+struct Settings;
+
+// What the job dialogs need from the program: the settings (file folders), message boxes,
+// file dialogs and the list font.
+struct JobDialogContext {
+    const Settings& AppSettings;
+    Prompt& AppPrompt;
+    FileChooser& Chooser;
+    QFont ListFont;
+    QWidget* Parent = nullptr;
+};
+
+struct ListColumn {
+    const char* Title;
+    const char* Sample;  // the widest text the column shows, in the list font
+};
+
+// Cell text of a record row (row below the record count) and column.
+using ListCellText = std::function<std::string(int row, int column)>;
+
+// The records plus the empty last row, produced on demand.
+class ListTableModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    ListTableModel(const std::vector<ListColumn>& columns, ListCellText cell, const ListEditing& editor,
+                   QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // After the list changed: rows, texts, everything.
+    void Refresh();
+
+private:
+    std::vector<ListColumn> m_columns;
+    ListCellText m_cell;
+    const ListEditing& m_editor;
+};
+
+// The OK and キャンセル buttons of an input dialog, joined to accept and reject.
+QDialogButtonBox* AddOkCancel(QDialog* dialog);
+
+// A number field of an input dialog: no input method conversion, and the button with the field's
+// caption beside it that opens the calculator for it.
+QPushButton* CalculatorButton(QLineEdit* field, const char* name, const char* caption, Prompt& prompt,
+                              QWidget* parent);
+
+// The list dialog of parts and boards: a table of the records and one empty row, the buttons
+// of the editor, Insert / Delete / Enter on the table, double click = 編集. The rules are the
+// editor's; this only binds them.
+class CListDlg : public QDialog {
+    Q_OBJECT
+public:
+    CListDlg(const QString& title, const std::vector<ListColumn>& columns, ListCellText cell,
+             ListEditing& editor, bool moveButtons, const QFont& listFont, QWidget* parent = nullptr);
+
+    QTableView* Table() const { return m_table; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Run(void (ListEditing::*action)());
+    void ShowSelection();
+    void OnSelectionChanged();
+
+    ListEditing& m_editor;
+    ListTableModel* m_model = nullptr;
+    QTableView* m_table = nullptr;
+    bool m_showing = false;  // the selection is being set from the editor
+};
