@@ -9,11 +9,14 @@
 #include <QWhatsThis>
 
 #include "app/AboutDlg.h"
-#include "app/NokowDlg.h"
 #include "app/NestrixApp.h"
+#include "app/NokowDlg.h"
+#include "job/BuzaiDlg.h"
+#include "job/GenbanDlg.h"
 #include "view/Commands.h"
 #include "view/NestrixView.h"
 #include "view/ViewScreens.h"
+#include "view/ViewState.h"
 
 namespace {
 
@@ -111,6 +114,9 @@ void CMainFrame::CreateToolBar()
     connect(m_actions[kCmdAbout], &QAction::triggered, this, &CMainFrame::OnAbout);
     connect(m_actions[kCmdInitialSettings], &QAction::triggered, this, &CMainFrame::OnInitialSettings);
     connect(m_actions[kCmdExit], &QAction::triggered, this, &QWidget::close);
+    for (const int id : {kCmdBoards, kCmdParts, kCmdSecondaryParts}) {
+        connect(m_actions[id], &QAction::triggered, this, [this, id] { OnEditList(id); });
+    }
 }
 
 void CMainFrame::CreateStatusBar()
@@ -161,6 +167,31 @@ void CMainFrame::OnInitialSettings()
     // Display switches may have changed; OK or not, the picture and the panes are renewed.
     m_view->RequestRedraw();
     m_view->UpdateStatusBar();
+}
+
+void CMainFrame::OnEditList(int id)
+{
+    CNestrixDoc& doc = m_app.Doc();
+    const JobDialogContext context{m_app.AppSettings(), m_app.GetPrompt(), m_app.GetFileChooser(),
+                                   m_app.ListFont, this};
+    DiscardAndEdit(
+        doc,
+        [&] {
+            switch (id) {
+                case kCmdBoards: return EditList(doc.GenbanList, context) != 0;
+                case kCmdParts: return EditList(doc.BuzaiList, context) != 0;
+                default: return EditList(doc.YBuzaiList, context) != 0;
+            }
+        },
+        [this] {
+            m_view->RequestRedraw();
+            m_view->UpdateStatusBar();
+            UpdateCommandUI();
+        });
+    if (id == kCmdParts) {
+        // Closing asks exactly while the parts are not written, changed now or before.
+        doc.Modified = doc.BuzaiList.Saved ? 0 : 1;
+    }
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

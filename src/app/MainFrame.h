@@ -34,6 +34,7 @@ private:
     void SetStatusPanes(const QStringList& texts);
     void OnAbout();
     void OnInitialSettings();
+    void OnEditList(int id);
 
     CNestrixApp& m_app;
     CNestrixView* m_view = nullptr;

@@ -1,6 +1,10 @@
 #include <QAction>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <functional>
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolBar>
@@ -14,6 +18,7 @@
 #include "fakes/RecordingPrompt.h"
 #include "fakes/ScopedEnv.h"
 #include "fakes/TempDir.h"
+#include "fakes/WhenModal.h"
 #include "view/Commands.h"
 #include "view/NestrixView.h"
 
@@ -83,6 +88,10 @@ private slots:
     void contextHelpEntersWhatsThisMode_data();
     void contextHelpEntersWhatsThisMode();
     void viewRedrawsItsSurfaceOnlyWhenAsked();
+    void partsEnteredInTheDialogMakeClosingAsk_data();
+    void partsEnteredInTheDialogMakeClosingAsk();
+    void listCommandsDropTheResultOnlyOnAChange_data();
+    void listCommandsDropTheResultOnlyOnAChange();
 };
 
 void MainFrameTest::startsMaximisedWithoutMenuBar()
@@ -380,6 +389,93 @@ void MainFrameTest::viewRedrawsItsSurfaceOnlyWhenAsked()
         }
     }
     QVERIFY(blue > 50);
+}
+
+void MainFrameTest::partsEnteredInTheDialogMakeClosingAsk_data()
+{
+    QTest::addColumn<bool>("written");
+    QTest::newRow("entered only") << false;
+    QTest::newRow("entered and written") << true;
+}
+
+void MainFrameTest::partsEnteredInTheDialogMakeClosingAsk()
+{
+    QFETCH(bool, written);
+    Started s;
+    if (written) {
+        s.chooser.Files = {s.home.File("parts.csv")};
+    }
+    QVERIFY(s.app->InitInstance());
+    CNestrixDoc& doc = s.app->Doc();
+    QVERIFY(!s.Frame().CommandAction(kCmdLayout)->isEnabled());
+    WhenModal([](QWidget* list) {
+        QCOMPARE(list->objectName(), QString("partsListDialog"));
+        QCOMPARE(list->windowTitle(), QString("部材設定"));
+        WhenModal([](QWidget* input) {
+            QCOMPARE(input->windowTitle(), QString("部材"));
+            input->findChild<QLineEdit*>("nameEdit")->setText("側板");
+            input->findChild<QLineEdit*>("widthEdit")->setText("600");
+            QTest::keyClick(input->findChild<QLineEdit*>("countEdit"), Qt::Key_Return);
+        });
+        QTest::keyClick(list->findChild<QTableView*>("listTable"), Qt::Key_Insert);
+        QTest::mouseClick(list->findChild<QPushButton*>("saveButton"), Qt::LeftButton);
+        QTest::mouseClick(list->findChild<QPushButton*>("closeButton"), Qt::LeftButton);
+    });
+    s.Frame().CommandAction(kCmdParts)->trigger();
+    QCOMPARE(int(doc.BuzaiList.Items.size()), 1);
+    QCOMPARE(doc.BuzaiList.Items[0].Width, 6000);
+    QCOMPARE(doc.Modified, written ? 0 : 1);
+    QVERIFY(s.Frame().CommandAction(kCmdLayout)->isEnabled());  // two boards were reloaded
+
+    s.prompt.Answers = {false};
+    s.Frame().close();
+    QCOMPARE(s.prompt.Asked.size(), written ? std::size_t(0) : std::size_t(1));
+    if (!written) {
+        QCOMPARE(s.prompt.Asked[0], std::string("部材を保存していません。\nこのまま終了しますか？"));
+    }
+    QCOMPARE(s.Frame().isVisible(), !written);
+}
+
+void MainFrameTest::listCommandsDropTheResultOnlyOnAChange_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<bool>("deleteOne");
+    QTest::addColumn<int>("resultAfter");
+    QTest::newRow("boards, closed at once") << int(kCmdBoards) << "boardsListDialog" << false << 1;
+    QTest::newRow("boards, one deleted") << int(kCmdBoards) << "boardsListDialog" << true << 0;
+    QTest::newRow("secondary parts, closed at once")
+        << int(kCmdSecondaryParts) << "secondaryPartsListDialog" << false << 1;
+    QTest::newRow("secondary parts, one deleted")
+        << int(kCmdSecondaryParts) << "secondaryPartsListDialog" << true << 0;
+}
+
+void MainFrameTest::listCommandsDropTheResultOnlyOnAChange()
+{
+    QFETCH(int, id);
+    QFETCH(QString, dialog);
+    QFETCH(bool, deleteOne);
+    QFETCH(int, resultAfter);
+    Started s;
+    QVERIFY(s.app->InitInstance());
+    CNestrixDoc& doc = s.app->Doc();
+    doc.ResultPresent = 1;
+    int resultWhileOpen = -1;
+    WhenModal([&](QWidget* list) {
+        resultWhileOpen = doc.ResultPresent;
+        QCOMPARE(list->objectName(), dialog);
+        auto* table = list->findChild<QTableView*>("listTable");
+        if (deleteOne) {
+            table->selectRow(0);
+            QTest::keyClick(table, Qt::Key_Delete);
+        }
+        QTest::keyClick(table, Qt::Key_Escape);
+    });
+    s.Frame().CommandAction(id)->trigger();
+    QCOMPARE(resultWhileOpen, 0);
+    QCOMPARE(doc.ResultPresent, resultAfter);
+    QCOMPARE(s.Frame().CommandAction(kCmdResults)->isEnabled(), resultAfter == 1);
+    QCOMPARE(doc.Modified, 0);  // only the parts make closing ask
 }
 
 QTEST_MAIN(MainFrameTest)
