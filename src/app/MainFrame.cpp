@@ -15,6 +15,7 @@
 #include "job/GenbanDlg.h"
 #include "view/Commands.h"
 #include "view/NestrixView.h"
+#include "view/PrintJob.h"
 #include "view/ViewScreens.h"
 #include "view/ViewState.h"
 
@@ -69,6 +70,13 @@ CMainFrame::CMainFrame(CNestrixApp& app) : m_app(app)
     CreateToolBar();
     CreateStatusBar();
     connect(m_view, &CNestrixView::statusPanesChanged, this, &CMainFrame::SetStatusPanes);
+    m_print = new CPrintJob(*this, *m_view, m_app.Doc(), m_app.AppSettings(), m_app.PreviewActive,
+                            m_app.GetPrompt());
+    connect(m_actions[kCmdPrintBoardInfo], &QAction::triggered, m_print,
+            [this] { m_print->OnPrintCommand(kPrintBoardInfo); });
+    connect(m_actions[kCmdPrintCutSheets], &QAction::triggered, m_print,
+            [this] { m_print->OnPrintCommand(kPrintCutSheets); });
+    connect(this, &CMainFrame::closePreviewRequested, m_print, &CPrintJob::ClosePreview);
     m_view->UpdateStatusBar();
     UpdateCommandUI();
 }

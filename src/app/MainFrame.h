@@ -6,6 +6,7 @@
 
 class CNestrixApp;
 class CNestrixView;
+class CPrintJob;
 class QAction;
 class QLabel;
 
@@ -16,6 +17,7 @@ public:
     explicit CMainFrame(CNestrixApp& app);
 
     CNestrixView* View() const { return m_view; }
+    CPrintJob* PrintJob() const { return m_print; }
     // The action of a tool bar command or accelerator (view/Commands.h); null for other ids.
     QAction* CommandAction(int id) const;
     // Enables the commands by the document's present state.
@@ -38,6 +40,7 @@ private:
 
     CNestrixApp& m_app;
     CNestrixView* m_view = nullptr;
+    CPrintJob* m_print = nullptr;
     std::map<int, QAction*> m_actions;
     std::array<QLabel*, 3> m_panes{};
 };

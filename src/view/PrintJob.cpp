@@ -1,0 +1,124 @@
+#include "view/PrintJob.h"
+
+#include <QMainWindow>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QToolBar>
+
+#include "base/Settings.h"
+#include "doc/NestrixDoc.h"
+#include "platform/Prompt.h"
+#include "view/NestrixView.h"
+#include "view/PrintOutput.h"
+#include "view/PrintPreview.h"
+
+CPrintJob::CPrintJob(QMainWindow& frame, CNestrixView& view, CNestrixDoc& doc, Settings& settings,
+                     int& previewFlag, Prompt& prompt)
+    : QObject(&frame),
+      m_frame(frame),
+      m_view(view),
+      m_doc(doc),
+      m_settings(settings),
+      m_previewFlag(previewFlag),
+      m_prompt(prompt)
+{
+}
+
+PrintSource CPrintJob::Source() const
+{
+    PrintSource source = MakePrintSource(m_doc.RetData, m_doc.BuzaiList, m_doc.YBuzaiList, m_doc.GenbanList,
+                                         m_settings, m_kind);
+    source.PrintTime = FormatPrintTime(m_time);
+    return source;
+}
+
+void CPrintJob::OnPrintCommand(int kind)
+{
+    if (!m_doc.ResultPresent || m_preview) {
+        return;
+    }
+    m_kind = kind;
+    m_time = std::time(nullptr);
+    PreparePrintout(m_doc.RetData, m_doc.BuzaiList, m_doc.YBuzaiList, m_doc.GenbanList, m_settings.TankaType);
+    if (m_settings.OutPrnPre) {
+        OpenPreview();
+    } else {
+        PrintWithDialog();
+    }
+}
+
+void CPrintJob::OpenPreview()
+{
+    m_previewFlag = 1;
+    emit m_view.statusPanesChanged({QString(), QString(), QString()});
+
+    const PrintSource source = Source();
+    auto* preview = new CPreviewView2(
+        [source](int page, double dotsPerMm) { return RenderPageImage(source, page, dotsPerMm); },
+        PageCount(m_doc.RetData, m_kind));
+    m_preview = preview;
+    connect(preview, &CPreviewView2::closeRequested, this, &CPrintJob::ClosePreview);
+    connect(preview, &CPreviewView2::printRequested, this, [this] {
+        ClosePreview();
+        PrintWithDialog();
+    });
+
+    // The preview takes the view's place; the tool bars stand aside until it closes.
+    m_frame.takeCentralWidget();
+    m_view.hide();
+    for (QToolBar* bar : m_frame.findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly)) {
+        bar->hide();
+    }
+    m_frame.setCentralWidget(preview);
+    preview->show();
+}
+
+void CPrintJob::ClosePreview()
+{
+    if (!m_preview) {
+        return;
+    }
+    QWidget* preview = m_frame.takeCentralWidget();
+    preview->hide();
+    preview->deleteLater();
+    m_preview = nullptr;
+    m_frame.setCentralWidget(&m_view);
+    m_view.show();
+    for (QToolBar* bar : m_frame.findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly)) {
+        bar->show();
+    }
+    m_previewFlag = 0;
+    m_view.UpdateStatusBar();
+    m_view.RequestRedraw();
+    m_view.setFocus();
+}
+
+bool CPrintJob::PrintWithDialog()
+{
+    const int pages = PageCount(m_doc.RetData, m_kind);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setDocName(m_kind == kPrintCutSheets ? "切断指示書" : "原板情報");
+    printer.setFromTo(1, pages);
+    QPrintDialog dialog(&printer, &m_frame);
+    dialog.setObjectName("printDialog");
+    dialog.setMinMax(1, pages);
+    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile |
+                      QAbstractPrintDialog::PrintShowPageSize);
+    bool printed = false;
+    if (dialog.exec() == QDialog::Accepted) {
+        int from = 1;
+        int to = pages;
+        if (printer.printRange() == QPrinter::PageRange) {
+            from = std::clamp(printer.fromPage(), 1, pages);
+            to = std::clamp(printer.toPage(), from, pages);
+        }
+        std::string error;
+        printed = RenderPrintout(printer, Source(), from, to, error);
+        if (!printed) {
+            m_prompt.ShowError("印刷できませんでした。\n" + error);
+        }
+    }
+    m_view.UpdateStatusBar();
+    return printed;
+}

@@ -1,0 +1,207 @@
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QToolBar>
+#include <QWheelEvent>
+#include <QtTest>
+
+#include "app/MainFrame.h"
+#include "app/NestrixApp.h"
+#include "fakes/RecordingFileChooser.h"
+#include "fakes/RecordingPrompt.h"
+#include "fakes/ScopedEnv.h"
+#include "fakes/TempDir.h"
+#include "view/Commands.h"
+#include "view/NestrixView.h"
+#include "view/PrintJob.h"
+#include "view/PrintPreview.h"
+
+namespace {
+
+// A started program whose document holds a result of `boards` used board kinds, each cut once
+// with one part: the board information is 2 pages from 30 kinds on.
+struct Started {
+    TempDir home;
+    ScopedEnv env{"NESTRIX_HOME", home.Path()};
+    RecordingPrompt prompt;
+    RecordingFileChooser chooser;
+    CNestrixApp app{&prompt, &chooser};
+
+    explicit Started(int boards)
+    {
+        QVERIFY(app.InitInstance());
+        CNestrixDoc& doc = app.Doc();
+        doc.BuzaiList.Items.resize(1);
+        for (int i = 0; i < boards; ++i) {
+            CGenban board;
+            board.Name = "B" + std::to_string(i);
+            board.Index = i;
+            doc.GenbanList.Items.push_back(board);
+            COutData layout;
+            layout.BoardNo = i;
+            layout.Repeat = 1;
+            layout.Blocks.push_back(CHaichi(0, 0, 0, 0, 1, 1, 0));
+            layout.Summary.push_back({0, 1, 0});
+            doc.RetData.Layouts.push_back(layout);
+        }
+        doc.RetData.GenbanList = &doc.GenbanList;
+        doc.RetData.Finalize(false);
+        doc.ResultPresent = 1;
+        Frame().UpdateCommandUI();
+    }
+    ~Started() { app.ExitInstance(); }
+    CMainFrame& Frame() { return *app.MainFrame(); }
+    CPreviewView2* Preview() { return qobject_cast<CPreviewView2*>(Frame().centralWidget()); }
+    QString Pane(int i) { return Frame().findChild<QLabel*>(QString("statusPane%1").arg(i))->text(); }
+};
+
+void Wheel(CPreviewView2& preview, int delta)
+{
+    QWidget* viewport = preview.PageView()->viewport();
+    const QPointF at(viewport->width() / 2.0, viewport->height() / 2.0);
+    QWheelEvent event(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &event);
+}
+
+// Closes the print dialog once it shows and reports its page range.
+void RejectPrintDialog(int& minPage, int& maxPage)
+{
+    QTimer::singleShot(0, [&minPage, &maxPage] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog != nullptr);
+        minPage = dialog->minPage();
+        maxPage = dialog->maxPage();
+        dialog->reject();
+    });
+}
+
+}  // namespace
+
+class PrintPreviewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void previewTakesTheViewsPlace();
+    void buttonsGiveTheFocusBackAndTheWheelStopsAtBothEnds();
+    void closingTheMainWindowClosesOnlyThePreview();
+    void withoutPreviewThePrintDialogOffersEveryPage();
+    void printButtonClosesThePreviewAndOpensThePrintDialog();
+};
+
+void PrintPreviewTest::previewTakesTheViewsPlace()
+{
+    Started s(30);
+    emit s.Frame().View()->statusPanesChanged({"a", "b", "c"});
+
+    s.Frame().CommandAction(kCmdPrintBoardInfo)->trigger();
+
+    CPreviewView2* preview = s.Preview();
+    QVERIFY(preview != nullptr);
+    QCOMPARE(s.app.PreviewActive, 1);
+    QCOMPARE(s.Frame().PrintJob()->Kind(), int(kPrintBoardInfo));
+    QCOMPARE(preview->State().Last(), 2);
+    for (int i = 1; i <= 3; ++i) {
+        QCOMPARE(s.Pane(i), QString());
+    }
+    QVERIFY(!s.Frame().findChild<QToolBar*>("toolBar")->isVisible());
+    const QStringList texts = {"印刷", "前ﾍﾟｰｼﾞ", "次ﾍﾟｰｼﾞ", "拡大", "縮小", "閉じる"};
+    const char* names[] = {"printButton",  "prevButton",    "nextButton",
+                           "zoomInButton", "zoomOutButton", "closeButton"};
+    for (int i = 0; i < texts.size(); ++i) {
+        QCOMPARE(preview->Button(names[i])->text(), texts[i]);
+    }
+    QVERIFY(!preview->Button("prevButton")->isEnabled());
+    QVERIFY(!preview->Button("zoomOutButton")->isEnabled());
+
+    QTest::mouseClick(preview->Button("closeButton"), Qt::LeftButton);
+    QCOMPARE(s.app.PreviewActive, 0);
+    QCOMPARE(s.Frame().centralWidget(), s.Frame().View());
+    QVERIFY(s.Frame().findChild<QToolBar*>("toolBar")->isVisible());
+}
+
+void PrintPreviewTest::buttonsGiveTheFocusBackAndTheWheelStopsAtBothEnds()
+{
+    Started s(30);
+    QVERIFY(QTest::qWaitForWindowActive(&s.Frame()));
+    s.Frame().CommandAction(kCmdPrintBoardInfo)->trigger();
+    CPreviewView2* preview = s.Preview();
+    QVERIFY(preview != nullptr);
+
+    QTest::mouseClick(preview->Button("nextButton"), Qt::LeftButton);
+    QCOMPARE(preview->State().Current(), 2);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(preview->PageView()));
+    QVERIFY(!preview->Button("nextButton")->isEnabled());
+
+    Wheel(*preview, -120);  // towards the user on the last page
+    QCOMPARE(preview->State().Current(), 2);
+    Wheel(*preview, 120);
+    QCOMPARE(preview->State().Current(), 1);
+    Wheel(*preview, 120);  // away on the first page
+    QCOMPARE(preview->State().Current(), 1);
+
+    // Zoomed in, the wheel scrolls the page instead of turning it.
+    QTest::mouseClick(preview->Button("zoomInButton"), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(preview->PageView()));
+    Wheel(*preview, -120);
+    QCOMPARE(preview->State().Current(), 1);
+    QTest::mouseClick(preview->Button("zoomOutButton"), Qt::LeftButton);
+    Wheel(*preview, -120);
+    QCOMPARE(preview->State().Current(), 2);
+}
+
+void PrintPreviewTest::closingTheMainWindowClosesOnlyThePreview()
+{
+    Started s(3);
+    s.Frame().CommandAction(kCmdPrintCutSheets)->trigger();
+    QVERIFY(s.Preview() != nullptr);
+    QCOMPARE(s.Preview()->State().Last(), 3);  // one sheet per layout
+    QSignalSpy status(s.Frame().View(), &CNestrixView::statusPanesChanged);
+
+    QVERIFY(!s.Frame().close());
+
+    QVERIFY(s.Frame().isVisible());
+    QCOMPARE(s.app.PreviewActive, 0);
+    QCOMPARE(s.Frame().centralWidget(), s.Frame().View());
+    QCOMPARE(status.count(), 1);
+    QVERIFY(s.prompt.Asked.empty());
+}
+
+void PrintPreviewTest::withoutPreviewThePrintDialogOffersEveryPage()
+{
+    Started s(30);
+    s.app.AppSettings().OutPrnPre = 0;
+    int minPage = 0;
+    int maxPage = 0;
+    RejectPrintDialog(minPage, maxPage);
+
+    s.Frame().CommandAction(kCmdPrintBoardInfo)->trigger();
+
+    QCOMPARE(minPage, 1);
+    QCOMPARE(maxPage, 2);
+    QCOMPARE(s.app.PreviewActive, 0);
+    QCOMPARE(s.Frame().centralWidget(), s.Frame().View());
+}
+
+void PrintPreviewTest::printButtonClosesThePreviewAndOpensThePrintDialog()
+{
+    Started s(2);
+    s.Frame().CommandAction(kCmdPrintCutSheets)->trigger();
+    QVERIFY(s.Preview() != nullptr);
+    int minPage = 0;
+    int maxPage = 0;
+    RejectPrintDialog(minPage, maxPage);
+
+    QTest::mouseClick(s.Preview()->Button("printButton"), Qt::LeftButton);
+
+    QCOMPARE(maxPage, 2);
+    QCOMPARE(s.app.PreviewActive, 0);
+    QCOMPARE(s.Frame().centralWidget(), s.Frame().View());
+}
+
+QTEST_MAIN(PrintPreviewTest)
+#include "PrintPreviewTest.moc"
