@@ -12,6 +12,7 @@
 #include "job/Genban.h"
 #include "result/Money.h"
 #include "result/RetData.h"
+#include "view/BoardDrawing.h"
 
 namespace {
 
@@ -424,6 +425,16 @@ PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const 
     source.TankaType = settings.TankaType;
     source.Kind = kind;
     source.PrintTime = FormatPrintTime(std::time(nullptr));
+    // The pattern in detail form for paper, at zoom 1 on a transform of its own: the screen's
+    // zoom and position stay as they are.
+    source.DrawPattern = [&ret, &parts, &secondary, &boards, &settings](Canvas& dc, int layout,
+                                                                        const CanvasRect& area) {
+        BoardTransform paper;
+        paper.Printing = true;
+        const BoardSource board{ret, parts, secondary, boards, settings};
+        DrawBoard(board, layout, paper, dc, BoardForm::Detail,
+                  {area.Left, -area.Top, area.Right, -area.Bottom});
+    };
     return source;
 }
 

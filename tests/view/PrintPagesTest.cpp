@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/CalcError.h"
+#include "base/Settings.h"
 #include "fakes/RecordingCanvas.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
@@ -464,4 +465,49 @@ TEST(PrintPage, AnIndexOutsideItsListStopsThePageAfterTheHeader)
     EXPECT_EQ(dc.Mode, MapMode::Pixels);
     RecordingCanvas past;
     EXPECT_THROW(DrawPrintPage(past, job.Source(kPrintBoardInfo), 2), CalcError);
+}
+
+TEST(CuttingInstructionPage, ThePatternLiesInsideTheDrawingArea)
+{
+    struct Case {
+        const char* name;
+        int width;
+        int height;
+    };
+    const Case cases[] = {
+        {"wide board", 24300, 12200}, {"tall board", 9100, 18200}, {"square", 10000, 10000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Job job;
+        job.AddBoard("A", c.width, c.height, 100);
+        job.AddPart(job.parts, "P", 3000, 2000, 1);
+        job.ret.Layouts.emplace_back();
+        job.ret.Layouts[0].BoardNo = 0;
+        job.ret.Layouts[0].Repeat = 1;
+        job.ret.Layouts[0].Blocks.push_back(CHaichi(0, 0, 0, 0, 2, 1, 0));
+        job.ret.Layouts[0].Summary.push_back({0, 2, 0});
+        job.Finish(2);
+        Settings settings;
+        const PrintSource source =
+            MakePrintSource(job.ret, job.parts, job.secondary, job.boards, settings, kPrintCutSheets);
+
+        RecordingCanvas dc;
+        DrawPrintPage(dc, source, 1);
+
+        // The first fill is the board itself; it and every piece stay inside the frame.
+        ASSERT_GE(dc.Fills.size(), 3u);
+        const int top = -3 * kL;
+        const int bottom = -39 * 38;
+        for (const RecordingCanvas::Fill& fill : dc.Fills) {
+            const int high = std::max(fill.Rect.Top, fill.Rect.Bottom);
+            const int low = std::min(fill.Rect.Top, fill.Rect.Bottom);
+            EXPECT_GE(std::min(fill.Rect.Left, fill.Rect.Right), kX0);
+            EXPECT_LE(std::max(fill.Rect.Left, fill.Rect.Right), kX0 + 102 * kW);
+            EXPECT_LE(high, top);
+            EXPECT_GE(low, bottom);
+        }
+        // The board's top edge is drawn nearer the page top than its pieces' bottom edges.
+        EXPECT_GT(std::max(dc.Fills[0].Rect.Top, dc.Fills[0].Rect.Bottom),
+                  std::min(dc.Fills.back().Rect.Top, dc.Fills.back().Rect.Bottom));
+    }
 }

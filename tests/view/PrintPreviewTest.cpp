@@ -91,6 +91,7 @@ private slots:
     void closingTheMainWindowClosesOnlyThePreview();
     void withoutPreviewThePrintDialogOffersEveryPage();
     void printButtonClosesThePreviewAndOpensThePrintDialog();
+    void cuttingSheetsLeaveTheScreenZoomAsItWas();
 };
 
 void PrintPreviewTest::previewTakesTheViewsPlace()
@@ -201,6 +202,27 @@ void PrintPreviewTest::printButtonClosesThePreviewAndOpensThePrintDialog()
     QCOMPARE(maxPage, 2);
     QCOMPARE(s.app.PreviewActive, 0);
     QCOMPARE(s.Frame().centralWidget(), s.Frame().View());
+}
+
+void PrintPreviewTest::cuttingSheetsLeaveTheScreenZoomAsItWas()
+{
+    Started s(2);
+    ViewState& state = s.Frame().View()->State();
+    state.Transform.Zoom = 3.0;
+    state.Transform.AnchorBoard = {1500.0, 700.0};
+    state.Transform.AnchorDevice = {40, 50};
+    const BoardTransform before = state.Transform;
+
+    s.Frame().CommandAction(kCmdPrintCutSheets)->trigger();
+    QVERIFY(s.Preview() != nullptr);
+    QTest::mouseClick(s.Preview()->Button("nextButton"), Qt::LeftButton);
+    QTest::mouseClick(s.Preview()->Button("closeButton"), Qt::LeftButton);
+
+    QCOMPARE(state.Transform.Zoom, before.Zoom);
+    QCOMPARE(state.Transform.AnchorBoard.X, before.AnchorBoard.X);
+    QCOMPARE(state.Transform.AnchorBoard.Y, before.AnchorBoard.Y);
+    QCOMPARE(state.Transform.AnchorDevice, before.AnchorDevice);
+    QVERIFY(!state.Transform.Printing);
 }
 
 QTEST_MAIN(PrintPreviewTest)
