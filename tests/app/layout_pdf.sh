@@ -23,7 +23,7 @@ check_pages() {  # file title
     pages=$(pdfinfo "$file" | sed -n 's/^Pages: *//p')
     [ "$pages" -ge 1 ] || fail "$file has no pages"
     for page in $(seq 1 "$pages"); do
-        text=$(pdftotext -f "$page" -l "$page" -layout "$file" -)
+        text=$(pdftotext -f "$page" -l "$page" -raw "$file" -)
         grep -q "$title" <<<"$text" || fail "$file page $page has no title $title"
         grep -Eq "\( *$page/ *$pages\)" <<<"$text" || fail "$file page $page lacks ($page/$pages)"
     done
