@@ -12,6 +12,9 @@
 
 #include "app/MainFrame.h"
 #include "app/NestrixApp.h"
+#include "calc/CalHaichi.h"
+#include "calc/CalcRun.h"
+#include "calc/engines/Engines.h"
 #include "fakes/RecordingFileChooser.h"
 #include "fakes/RecordingPrompt.h"
 #include "fakes/ScopedEnv.h"
@@ -92,6 +95,7 @@ private slots:
     void withoutPreviewThePrintDialogOffersEveryPage();
     void printButtonClosesThePreviewAndOpensThePrintDialog();
     void cuttingSheetsLeaveTheScreenZoomAsItWas();
+    void aLaidOutJobPreviewsEveryPage();
 };
 
 void PrintPreviewTest::previewTakesTheViewsPlace()
@@ -223,6 +227,54 @@ void PrintPreviewTest::cuttingSheetsLeaveTheScreenZoomAsItWas()
     QCOMPARE(state.Transform.AnchorBoard.Y, before.AnchorBoard.Y);
     QCOMPARE(state.Transform.AnchorDevice, before.AnchorDevice);
     QVERIFY(!state.Transform.Printing);
+}
+
+void PrintPreviewTest::aLaidOutJobPreviewsEveryPage()
+{
+    Started s(0);
+    CNestrixDoc& doc = s.app.Doc();
+    const std::string example = NESTRIX_EXAMPLE;
+    Settings& settings = s.app.AppSettings();
+    doc.GenbanList.Items.clear();
+    doc.RetData.Clear();
+    QVERIFY(doc.GenbanList.Read(example + "/boards.csv", settings, s.prompt));
+    QVERIFY(doc.BuzaiList.Read(example + "/parts.csv", settings, s.prompt));
+    QVERIFY(doc.YBuzaiList.Read(example + "/secondary.csv", settings, s.prompt));
+    for (CGenban& board : doc.GenbanList.Items) {
+        board.Use = 1;
+    }
+    settings.UseYBuzai = 1;
+    CalcRun run(doc.BuzaiList, doc.YBuzaiList, doc.GenbanList, settings, MakeEngine);
+    QCOMPARE(run.RunToEnd(doc.RetData, s.prompt, nullptr), CalcRun::Outcome::Placed);
+    doc.ResultPresent = 1;
+    s.prompt.Shown.clear();  // the start-up's missing job files
+
+    for (int kind : {int(kPrintBoardInfo), int(kPrintCutSheets)}) {
+        s.Frame().CommandAction(kind == kPrintBoardInfo ? kCmdPrintBoardInfo : kCmdPrintCutSheets)->trigger();
+        CPreviewView2* preview = s.Preview();
+        QVERIFY(preview != nullptr);
+        const int pages = preview->State().Last();
+        QCOMPARE(pages, int(doc.RetData.Pages[kind].size()));
+        QVERIFY(pages >= 1);
+        // Page by page with the wheel, each page drawn without a fault; then no further.
+        for (int page = 1; page < pages; ++page) {
+            Wheel(*preview, -120);
+            QCOMPARE(preview->State().Current(), page + 1);
+        }
+        Wheel(*preview, -120);
+        QCOMPARE(preview->State().Current(), pages);
+        QVERIFY(s.prompt.Shown.empty());
+        QTest::mouseClick(preview->Button("closeButton"), Qt::LeftButton);
+    }
+    // Costs by the cost method 原板: the parts carry the whole board price.
+    double cost = 0.0;
+    for (const CBuzai& part : doc.BuzaiList.Items) {
+        cost += part.PlacedCost;
+    }
+    for (const CBuzai& part : doc.YBuzaiList.Items) {
+        cost += part.PlacedCost;
+    }
+    QVERIFY(std::abs(cost - static_cast<double>(doc.RetData.TotalPrice)) < 1e-6);
 }
 
 QTEST_MAIN(PrintPreviewTest)
