@@ -1,26 +1,26 @@
 #include "app/LayoutCommand.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <map>
-#include <optional>
+#include <functional>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/CsvLine.h"
 #include "base/IniFile.h"
 #include "base/Settings.h"
-#include "calc/CalHaichi.h"
-#include "calc/CalcRun.h"
-#include "calc/engines/Engines.h"
-#include "job/Buzai.h"
-#include "base/CsvLine.h"
-#include "job/Genban.h"
 #include "base/TextCodec.h"
 #include "base/TextFile.h"
+#include "calc/CalData.h"
+#include "calc/CalHaichi.h"
+#include "calc/engines/Engines.h"
+#include "job/Buzai.h"
+#include "job/Genban.h"
 #include "platform/Prompt.h"
 #include "result/CutData.h"
 #include "result/Money.h"
@@ -30,18 +30,63 @@
 #include "view/BoardDrawing.h"
 #include "view/PrintPages.h"
 
+const char* const kLayoutUsage =
+    "usage: nestrix layout --boards B.csv --parts P.csv [--secondary S.csv] [--settings X.ini]\n"
+    "                      [--threads N] [--json OUT.json] [--unplaced OUT.csv]\n"
+    "                      [--pdf-info OUT.pdf] [--pdf-cuts OUT.pdf] [--png DIR]\n"
+    "                      [--cutdata OUT.csv [--job-name TEXT] [--due YYYY-MM-DD] [--comment TEXT]]\n"
+    "                      [--engine cal1|cal2|cal3|cal4[:KEY=N,...]]\n"
+    "  --engine keys: cal1 area, candidate; cal2 order, level; cal3 order, area, second;\n"
+    "                 cal4 order, level, area, second (cal2 also area)\n"
+    "  an output file \"-\" is standard output (the summary then goes to standard error)\n";
+
 namespace {
 
-std::atomic<int> g_interrupted{0};
+// The signal that stopped the command, 0 while none arrived.
+std::atomic<int> g_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
 
-extern "C" void OnInterrupt(int)
+extern "C" void OnStopSignal(int signal)
 {
-    g_interrupted = 1;
+    g_signal = signal;
 }
 
-// Message boxes become lines on stderr; questions are answered No.
+// Ctrl-C, SIGTERM and SIGHUP ask the calculation to stop for as long as the guard lives;
+// the previous handlers come back with it.
+class StopSignals {
+public:
+    StopSignals()
+    {
+        g_signal = 0;
+        struct sigaction action {};
+        action.sa_handler = OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+            sigaction(kSignals[i], &action, &m_previous[i]);
+        }
+    }
+    ~StopSignals()
+    {
+        for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+            sigaction(kSignals[i], &m_previous[i], nullptr);
+        }
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    static int Caught() { return g_signal; }
+
+private:
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction m_previous[std::size(kSignals)]{};
+};
+
+// Message boxes become lines on stderr, prefixed with the file being read; questions are
+// answered No.
 class StderrPrompt final : public Prompt {
 public:
+    std::string Context;  // the file the next messages are about; "" for none
+
     void ShowError(const std::string& text) override { Print(text); }
     bool AskYesNo(const std::string& text) override
     {
@@ -50,127 +95,175 @@ public:
     }
 
 private:
-    static void Print(std::string text)
+    void Print(std::string text) const
     {
         while (!text.empty() && text.back() == '\n') {
             text.pop_back();
         }
-        for (char& c : text) {
-            if (c == '\n') {
-                c = ' ';
-            }
+        std::replace(text.begin(), text.end(), '\n', ' ');
+        if (Context.empty()) {
+            std::fprintf(stderr, "nestrix: %s\n", text.c_str());
+        } else {
+            std::fprintf(stderr, "nestrix: %s: %s\n", Context.c_str(), text.c_str());
         }
-        std::fprintf(stderr, "nestrix: %s\n", text.c_str());
     }
 };
 
-const char* const kUsage =
-    "usage: nestrix layout --boards B.csv --parts P.csv [--secondary S.csv] [--settings X.ini]\n"
-    "                      [--threads N] [--json OUT.json] [--unplaced OUT.csv]\n"
-    "                      [--pdf-info OUT.pdf] [--pdf-cuts OUT.pdf] [--png DIR]\n"
-    "                      [--engine cal1|cal2|cal3|cal4[:order=N,level=N,area=N,second=N,candidate=N]]\n"
-    "                      [--cutdata OUT.csv [--job-name TEXT] [--due YYYY-MM-DD] [--comment TEXT]]\n";
-
-struct Options {
-    std::string Boards, Parts, Secondary, SettingsFile, Json, Unplaced, PdfInfo, PdfCuts, PngDir;
-    std::string CutData, JobName, Due, Comment;
-    std::optional<int> Threads;
-    std::optional<EngineVariant> Engine;
+// One option of the command: its name and how its value is taken.
+struct OptionRule {
+    const char* Name;
+    std::function<bool(LayoutOptions&, const std::string& value, std::string& error)> Apply;
 };
 
-bool Fail(const std::string& message)
+OptionRule FileOption(const char* name, std::string LayoutOptions::*member)
 {
-    std::fprintf(stderr, "nestrix: %s\n%s", message.c_str(), kUsage);
-    return false;
+    return {name, [member](LayoutOptions& options, const std::string& value, std::string&) {
+                options.*member = value;
+                return true;
+            }};
 }
 
-bool ParseEngine(const std::string& text, EngineVariant& variant)
+// New options go here.
+const std::vector<OptionRule>& OptionRules()
+{
+    static const std::vector<OptionRule> rules = {
+        FileOption("--boards", &LayoutOptions::Boards),
+        FileOption("--parts", &LayoutOptions::Parts),
+        FileOption("--secondary", &LayoutOptions::Secondary),
+        FileOption("--settings", &LayoutOptions::SettingsFile),
+        FileOption("--json", &LayoutOptions::Json),
+        FileOption("--unplaced", &LayoutOptions::Unplaced),
+        FileOption("--pdf-info", &LayoutOptions::PdfInfo),
+        FileOption("--pdf-cuts", &LayoutOptions::PdfCuts),
+        FileOption("--png", &LayoutOptions::PngDir),
+        FileOption("--cutdata", &LayoutOptions::CutData),
+        FileOption("--job-name", &LayoutOptions::JobName),
+        FileOption("--due", &LayoutOptions::Due),
+        FileOption("--comment", &LayoutOptions::Comment),
+        {"--threads",
+         [](LayoutOptions& options, const std::string& value, std::string& error) {
+             char* end = nullptr;
+             const long threads = std::strtol(value.c_str(), &end, 10);
+             if (value.empty() || *end != '\0' || threads < 1 || threads > 16) {
+                 error = "--threads takes a number from 1 to 16";
+                 return false;
+             }
+             options.Threads = static_cast<int>(threads);
+             return true;
+         }},
+        {"--engine",
+         [](LayoutOptions& options, const std::string& value, std::string& error) {
+             EngineVariant variant;
+             if (!ParseEngineOption(value, variant, error)) {
+                 return false;
+             }
+             options.Engine = variant;
+             return true;
+         }},
+    };
+    return rules;
+}
+
+// The variant parameters, each with the engines that use it and its largest value.
+struct EngineKey {
+    const char* Name;
+    int EngineVariant::*Member;
+    const char* UsedBy;  // engine kinds as digits
+    int Max;             // for cal2 the level ends at 2
+};
+
+const EngineKey kEngineKeys[] = {
+    {"order", &EngineVariant::Order, "234", 2},    {"level", &EngineVariant::Level, "24", 3},
+    {"area", &EngineVariant::Area, "1234", 1},     {"second", &EngineVariant::Second, "34", 1},
+    {"candidate", &EngineVariant::Second, "1", 1},
+};
+
+}  // namespace
+
+bool ParseEngineOption(const std::string& text, EngineVariant& variant, std::string& error)
 {
     const std::size_t colon = text.find(':');
     const std::string name = text.substr(0, colon);
-    const std::map<std::string, int> kinds = {{"cal1", 1}, {"cal2", 2}, {"cal3", 3}, {"cal4", 4}};
-    const auto kind = kinds.find(name);
-    if (kind == kinds.end()) {
-        return Fail("unknown engine: " + name);
+    const char* const names[] = {"cal1", "cal2", "cal3", "cal4"};
+    const auto found = std::find(std::begin(names), std::end(names), name);
+    if (found == std::end(names)) {
+        error = "unknown engine: " + name;
+        return false;
     }
-    variant = EngineVariant{kind->second, 0, 0, 0, 0};
+    const int kind = static_cast<int>(found - std::begin(names)) + 1;
+    // The stack engine always runs at level 2, as in the job list.
+    variant = EngineVariant{kind, 0, kind == 3 ? 2 : 0, 0, 0};
     if (colon == std::string::npos) {
         return true;
     }
+    std::vector<std::string> seen;
     for (const std::string& pair : SplitFields(text.substr(colon + 1))) {
         const std::size_t equals = pair.find('=');
         const std::string key = pair.substr(0, equals);
-        std::int32_t value = 0;
-        char* end = nullptr;
+        const auto rule = std::find_if(std::begin(kEngineKeys), std::end(kEngineKeys),
+                                       [&](const EngineKey& k) { return key == k.Name; });
+        if (rule == std::end(kEngineKeys)) {
+            error = "unknown engine parameter: " + key;
+            return false;
+        }
+        if (std::strchr(rule->UsedBy, '0' + kind) == nullptr) {
+            error = name + " does not use " + key;
+            return false;
+        }
+        if (std::find(seen.begin(), seen.end(), key) != seen.end()) {
+            error = "engine parameter given twice: " + key;
+            return false;
+        }
+        seen.push_back(key);
         const std::string number = equals == std::string::npos ? "" : pair.substr(equals + 1);
+        const int max = kind == 2 && rule->Member == &EngineVariant::Level ? 2 : rule->Max;
+        char* end = nullptr;
         const long parsed = std::strtol(number.c_str(), &end, 10);
-        if (number.empty() || *end != '\0' || parsed < 0 || parsed > 3) {
-            return Fail("bad engine parameter: " + pair);
+        if (number.empty() || *end != '\0' || parsed < 0 || parsed > max) {
+            error = "bad engine parameter: " + pair + " (0 to " + std::to_string(max) + ")";
+            return false;
         }
-        value = static_cast<std::int32_t>(parsed);
-        if (key == "order") {
-            variant.Order = value;
-        } else if (key == "level") {
-            variant.Level = value;
-        } else if (key == "area") {
-            variant.Area = value;
-        } else if (key == "second" || key == "candidate") {
-            variant.Second = value;
-        } else {
-            return Fail("unknown engine parameter: " + key);
-        }
+        variant.*(rule->Member) = static_cast<int>(parsed);
     }
     return true;
 }
 
-bool ParseOptions(int argc, char** argv, Options& options)
+ParseResult ParseLayoutOptions(const std::vector<std::string>& args, LayoutOptions& options,
+                               std::string& error)
 {
-    const std::map<std::string, std::string Options::*> files = {
-        {"--boards", &Options::Boards},       {"--parts", &Options::Parts},
-        {"--secondary", &Options::Secondary}, {"--settings", &Options::SettingsFile},
-        {"--json", &Options::Json},           {"--unplaced", &Options::Unplaced},
-        {"--pdf-info", &Options::PdfInfo},    {"--pdf-cuts", &Options::PdfCuts},
-        {"--cutdata", &Options::CutData},     {"--job-name", &Options::JobName},
-        {"--due", &Options::Due},             {"--comment", &Options::Comment},
-        {"--png", &Options::PngDir}};
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            std::exit(0);
+            return ParseResult::Help;
         }
-        if (i + 1 >= argc) {
-            return Fail("missing value after " + arg);
+        const auto& rules = OptionRules();
+        const auto rule =
+            std::find_if(rules.begin(), rules.end(), [&](const OptionRule& r) { return arg == r.Name; });
+        if (rule == rules.end()) {
+            error = "unknown option: " + arg;
+            return ParseResult::Error;
         }
-        const std::string value = argv[++i];
-        if (const auto file = files.find(arg); file != files.end()) {
-            options.*(file->second) = value;
-        } else if (arg == "--threads") {
-            char* end = nullptr;
-            const long threads = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || threads < 1 || threads > 16) {
-                return Fail("--threads takes a number from 1 to 16");
-            }
-            options.Threads = static_cast<int>(threads);
-        } else if (arg == "--engine") {
-            EngineVariant variant;
-            if (!ParseEngine(value, variant)) {
-                return false;
-            }
-            options.Engine = variant;
-        } else {
-            return Fail("unknown option: " + arg);
+        if (i + 1 >= args.size()) {
+            error = "missing value after " + arg;
+            return ParseResult::Error;
+        }
+        if (!rule->Apply(options, args[++i], error)) {
+            return ParseResult::Error;
         }
     }
     if (options.Boards.empty() || options.Parts.empty()) {
-        return Fail("--boards and --parts are required");
+        error = "--boards and --parts are required";
+        return ParseResult::Error;
     }
     if (options.CutData.empty() &&
         (!options.JobName.empty() || !options.Due.empty() || !options.Comment.empty())) {
-        return Fail("--job-name, --due and --comment go with --cutdata");
+        error = "--job-name, --due and --comment go with --cutdata";
+        return ParseResult::Error;
     }
-    return true;
+    return ParseResult::Run;
 }
+
+namespace {
 
 std::string Text(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Text(const char* format, ...)
@@ -192,48 +285,51 @@ std::string Column(const std::string& text, std::size_t width)
     return cut;
 }
 
-void PrintSummary(const CRetData& ret, const CBuzaiList& buzai, const CBuzaiList& ybuzai,
+void PrintSummary(std::FILE* out, const CRetData& ret, const CBuzaiList& buzai, const CBuzaiList& ybuzai,
                   const CGenbanList& genban)
 {
-    std::printf("使用された原板\n");
+    std::fprintf(out, "使用された原板\n");
     for (const RET_GENBAN& used : ret.UsedBoards) {
         const CGenban& b = genban.Items.at(static_cast<std::size_t>(used.Number));
-        std::printf("  %3d %s %7.1f x %7.1f x %6.1f  %4d 枚\n", used.Number + 1, Column(b.Name, 20).c_str(),
-                    b.Width / 10.0, b.Height / 10.0, b.Thickness / 10.0, used.Sheets);
+        std::fprintf(out, "  %3d %s %7.1f x %7.1f x %6.1f  %4d 枚\n", used.Number + 1,
+                     Column(b.Name, 20).c_str(), b.Width / 10.0, b.Height / 10.0, b.Thickness / 10.0,
+                     used.Sheets);
     }
-    std::printf("配置パターン\n");
+    std::fprintf(out, "配置パターン\n");
     for (std::size_t i = 0; i < ret.Layouts.size(); ++i) {
         const COutData& layout = ret.Layouts[i];
         const CGenban& b = genban.Items.at(static_cast<std::size_t>(layout.BoardNo));
-        std::printf("  %3zu %s x %3d  歩留まり %5.1f%%(%5.1f%%)  %zu ブロック\n", i + 1,
-                    Column(b.Name, 20).c_str(), layout.Repeat, layout.PartsYield * 100.0,
-                    layout.TotalYield * 100.0, layout.Blocks.size());
+        std::fprintf(out, "  %3zu %s x %3d  歩留まり %5.1f%%(%5.1f%%)  %zu ブロック\n", i + 1,
+                     Column(b.Name, 20).c_str(), layout.Repeat, layout.PartsYield * 100.0,
+                     layout.TotalYield * 100.0, layout.Blocks.size());
     }
     if (!ret.PlacedSecondary.empty()) {
-        std::printf("配置された２次部材\n");
+        std::fprintf(out, "配置された２次部材\n");
         for (const CAL_BUZAI& entry : ret.PlacedSecondary) {
             const CBuzai& p = ybuzai.Items.at(static_cast<std::size_t>(entry.Number));
-            std::printf("  %3d %s %7.1f x %7.1f  %4d\n", entry.Number + 1, Column(p.Name, 20).c_str(),
-                        p.Width / 10.0, p.Height / 10.0, entry.Count);
+            std::fprintf(out, "  %3d %s %7.1f x %7.1f  %4d\n", entry.Number + 1, Column(p.Name, 20).c_str(),
+                         p.Width / 10.0, p.Height / 10.0, entry.Count);
         }
     }
-    std::printf("配置できなかった部材\n");
+    std::fprintf(out, "配置できなかった部材\n");
     if (ret.Unplaced.empty()) {
-        std::printf("  なし\n");
+        std::fprintf(out, "  なし\n");
     }
     for (const CAL_BUZAI& entry : ret.Unplaced) {
         const CBuzai& p = (entry.Flag == 1 ? ybuzai : buzai).Items.at(static_cast<std::size_t>(entry.Number));
-        std::printf("  %3d %s %7.1f x %7.1f  %4d\n", entry.Number + 1, Column(p.Name, 20).c_str(),
-                    p.Width / 10.0, p.Height / 10.0, entry.Count);
+        std::fprintf(out, "  %3d %s %7.1f x %7.1f  %4d\n", entry.Number + 1, Column(p.Name, 20).c_str(),
+                     p.Width / 10.0, p.Height / 10.0, entry.Count);
     }
     const double partsYield = ret.BoardArea > 0 ? ret.PartsArea / ret.BoardArea * 100 : 0.0;
     const double totalYield = ret.BoardArea > 0 ? ret.TotalArea / ret.BoardArea * 100 : 0.0;
-    std::printf("%s\n", Text("歩留まり  %5.1f%%(%5.1f%%)", partsYield, totalYield).c_str());
-    std::printf("%s\n",
-                Text("使用原板合計金額 %s円", Money(static_cast<double>(ret.TotalPrice), 9).c_str()).c_str());
-    std::printf("%s\n", Text("部材部分金額     %s円(%s円)", Money(ret.PartsPrice, 9).c_str(),
-                             Money(ret.TotalPiecesPrice, 9).c_str())
-                            .c_str());
+    std::fprintf(out, "%s\n", Text("歩留まり  %5.1f%%(%5.1f%%)", partsYield, totalYield).c_str());
+    std::fprintf(
+        out, "%s\n",
+        Text("使用原板合計金額 %s円", Money(static_cast<double>(ret.TotalPrice), 9).c_str()).c_str());
+    std::fprintf(out, "%s\n",
+                 Text("部材部分金額     %s円(%s円)", Money(ret.PartsPrice, 9).c_str(),
+                      Money(ret.TotalPiecesPrice, 9).c_str())
+                     .c_str());
 }
 
 // Progress on stderr: a bar redrawn in place on a terminal, else a line every 10 %.
@@ -271,26 +367,128 @@ private:
     int m_lastTenth = -1;
 };
 
+// Why nothing could be placed, when it is simple to tell: for every group of parts (kind and
+// thickness) no board is usable, or no part fits a usable board. Empty when some part has no
+// such reason (then only the engines can say).
+std::vector<std::string> NothingPlacedReasons(const CBuzaiList& buzai, const CGenbanList& genban,
+                                              const Settings& settings)
+{
+    const std::int32_t limit = settings.MaxCutSize;
+    std::vector<std::string> reasons;
+    auto add = [&reasons](const std::string& reason) {
+        if (std::find(reasons.begin(), reasons.end(), reason) == reasons.end()) {
+            reasons.push_back(reason);
+        }
+    };
+    for (const CBuzai& part : buzai.Items) {
+        if (part.Width > limit || part.Height > limit) {
+            add(Text("切断限界 %s mm を超える部材があります。", FormatTenths(limit).c_str()));
+            continue;
+        }
+        const std::string group =
+            Text("種類「%s」厚さ %s mm", part.Kind.c_str(), FormatTenths(part.Thickness).c_str());
+        bool sameKind = false;
+        bool withinLimit = false;
+        bool usable = false;
+        bool fits = false;
+        for (const CGenban& board : genban.Items) {
+            if (board.Kind != part.Kind || board.Thickness != part.Thickness) {
+                continue;
+            }
+            sameKind = true;
+            if (board.Width > limit && board.Height > limit) {
+                continue;
+            }
+            withinLimit = true;
+            const CalRect rect = TrimmedRect(board);
+            const std::int32_t w = rect.X1 - rect.X0;
+            const std::int32_t h = rect.Y1 - rect.Y0;
+            if (w <= 0 || h <= 0) {
+                continue;
+            }
+            usable = true;
+            fits = fits || (part.Width <= w && part.Height <= h) ||
+                   (!part.NoTurn && part.Height <= w && part.Width <= h);
+        }
+        if (!sameKind) {
+            add(group + " の原板がありません。");
+        } else if (!withinLimit) {
+            add(group + Text(" の原板は全て切断限界 %s mm を超えています。", FormatTenths(limit).c_str()));
+        } else if (!usable) {
+            add(group + " の原板はトリムを除くと使える部分がありません。");
+        } else if (!fits) {
+            add(group + " の部材「" + part.Name + "」はどの原板にも入りません。");
+        } else {
+            return {};
+        }
+    }
+    return reasons;
+}
+
+// Whether an output path is this process's standard output.
+bool IsStandardOutput(const std::string& path)
+{
+    if (path == "-") {
+        return true;
+    }
+    struct stat target {};
+    struct stat out {};
+    return !path.empty() && ::stat(path.c_str(), &target) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 &&
+           target.st_dev == out.st_dev && target.st_ino == out.st_ino;
+}
+
+// The settings of --settings: a file that exists and reads, values that are numbers where
+// numbers are due (others keep their defaults with a warning).
+bool LoadSettingsFile(const std::string& path, Settings& settings)
+{
+    IniFile ini;
+    if (!ini.Load(path) || ini.Missing()) {
+        std::fprintf(stderr, "nestrix: the settings file %s cannot be read: %s\n", path.c_str(),
+                     ini.Missing() ? ErrnoText(ENOENT).c_str() : ini.Problem().c_str());
+        return false;
+    }
+    for (const std::string& warning : settings.Load(ini)) {
+        std::fprintf(stderr, "nestrix: %s: %s\n", path.c_str(), warning.c_str());
+    }
+    return true;
+}
+
+const char* SignalName(int signal)
+{
+    switch (signal) {
+        case SIGTERM: return "SIGTERM";
+        case SIGHUP: return "SIGHUP";
+        default: return "SIGINT";
+    }
+}
+
+int Stopped(int signal)
+{
+    std::fprintf(stderr, "nestrix: 中断しました。(%s)\n", SignalName(signal));
+    return kExitSignalBase + signal;
+}
+
 }  // namespace
 
 int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const PngWriterFn& writePng)
 {
-    Options options;
-    if (!ParseOptions(argc, argv, options)) {
-        return 2;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    LayoutOptions options;
+    std::string error;
+    switch (ParseLayoutOptions(args, options, error)) {
+        case ParseResult::Help: std::fputs(kLayoutUsage, stdout); return kExitPlaced;
+        case ParseResult::Error:
+            std::fprintf(stderr, "nestrix: %s\n%s", error.c_str(), kLayoutUsage);
+            return kExitBadInput;
+        case ParseResult::Run: break;
     }
 
+    // From here on a stop signal ends the command cleanly: no output file, a status.
+    const StopSignals signals;
     StderrPrompt prompt;
     Settings settings;
-    if (!options.SettingsFile.empty()) {
-        std::ifstream probe(options.SettingsFile);
-        IniFile ini;
-        if (!probe.is_open() || !ini.Load(options.SettingsFile)) {
-            std::fprintf(stderr, "nestrix: the settings file %s cannot be read\n",
-                         options.SettingsFile.c_str());
-            return 2;
-        }
-        settings.Load(ini);
+    if (!options.SettingsFile.empty() && !LoadSettingsFile(options.SettingsFile, settings)) {
+        return kExitBadInput;
     }
     if (options.Threads) {
         settings.MaxCalNum = *options.Threads;
@@ -300,11 +498,11 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
         if (options.Due.empty()) {
             Today(cutInfo.Year, cutInfo.Month, cutInfo.Day);
         } else if (!ParseIsoDate(options.Due, cutInfo.Year, cutInfo.Month, cutInfo.Day)) {
-            Fail("--due takes a date as YYYY-MM-DD");
-            return 2;
+            std::fprintf(stderr, "nestrix: --due takes a date as YYYY-MM-DD\n%s", kLayoutUsage);
+            return kExitBadInput;
         }
         if (!CheckCutDataInfo(cutInfo, prompt)) {
-            return 2;
+            return kExitBadInput;
         }
     }
 
@@ -312,26 +510,25 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
     CBuzaiList ybuzai;
     ybuzai.IsSecondary = 1;
     CGenbanList genban;
-    if (!genban.Read(options.Boards, settings, prompt) || !buzai.Read(options.Parts, settings, prompt) ||
-        (!options.Secondary.empty() && !ybuzai.Read(options.Secondary, settings, prompt))) {
-        return 2;
+    auto read = [&prompt, &settings](auto& list, const std::string& path) {
+        prompt.Context = path;
+        const int ok = list.Read(path, settings, prompt);
+        prompt.Context.clear();
+        return ok != 0;
+    };
+    if (!read(genban, options.Boards) || !read(buzai, options.Parts) ||
+        (!options.Secondary.empty() && !read(ybuzai, options.Secondary))) {
+        return kExitBadInput;
     }
     if (genban.Items.empty() || buzai.Items.empty()) {
         std::fprintf(
             stderr, "nestrix: %s\n",
             genban.Items.empty() ? "the boards file holds no board" : "the parts file holds no part");
-        return 2;
+        return kExitBadInput;
     }
     for (CGenban& board : genban.Items) {
         board.Use = 1;
     }
-
-    g_interrupted = 0;
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    struct sigaction previous {};
-    sigaction(SIGINT, &action, &previous);
 
     CRetData ret;
     CalcRun run(buzai, ybuzai, genban, settings, MakeEngine);
@@ -339,42 +536,66 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
         run.RunOnly(*options.Engine);
     }
     ProgressDisplay progress;
-    CalcRun::Outcome outcome;
+    CalcRun::Outcome outcome = CalcRun::Outcome::Failed;
     try {
         outcome = run.RunToEnd(ret, prompt, [&](CalcRun& r) {
             for (const std::string& message : r.TakeMessages()) {
                 prompt.ShowError(message);
             }
             progress.Show(r);
-            return g_interrupted != 0;
+            return StopSignals::Caught() != 0;
         });
-    } catch (const std::exception& error) {
+    } catch (const std::exception& failure) {
         progress.End();
-        sigaction(SIGINT, &previous, nullptr);
-        std::fprintf(stderr, "nestrix: internal error: %s\n", error.what());
-        return 70;
+        std::fprintf(stderr, "nestrix: internal error: %s\n", failure.what());
+        return kExitInternal;
     }
     progress.End();
-    sigaction(SIGINT, &previous, nullptr);
     for (const std::string& message : run.TakeMessages()) {
         prompt.ShowError(message);
     }
 
+    int status = kExitPlaced;
     switch (outcome) {
-        case CalcRun::Outcome::Aborted: std::fprintf(stderr, "nestrix: 中断しました。\n"); return 130;
-        case CalcRun::Outcome::Failed: return 70;
-        case CalcRun::Outcome::NothingPlaced: return 1;
-        case CalcRun::Outcome::Placed: break;
-    }
-    PrintSummary(ret, buzai, ybuzai, genban);
-    if (!options.Json.empty()) {
-        if (WriteFileAtomically(options.Json, ResultToJson(ret)) != WriteStatus::Ok) {
-            std::fprintf(stderr, "nestrix: %s cannot be written\n", options.Json.c_str());
-            return 2;
+        case CalcRun::Outcome::Aborted: return Stopped(StopSignals::Caught());
+        case CalcRun::Outcome::Failed: return kExitInternal;
+        case CalcRun::Outcome::NothingPlaced:
+            for (const std::string& reason : NothingPlacedReasons(buzai, genban, settings)) {
+                std::fprintf(stderr, "nestrix: %s\n", reason.c_str());
+            }
+            status = kExitNothingPlaced;
+            break;
+        case CalcRun::Outcome::Placed: {
+            // Keep standard output for a result written there.
+            const bool toStdout = IsStandardOutput(options.Json) || IsStandardOutput(options.Unplaced);
+            PrintSummary(toStdout ? stderr : stdout, ret, buzai, ybuzai, genban);
+            std::fflush(toStdout ? stderr : stdout);
+            break;
         }
     }
-    if (!options.Unplaced.empty() && !UnplacedPartsList(ret).Write(options.Unplaced, prompt)) {
-        return 2;
+    // The outputs are written also when nothing was placed: they say what is left.
+    if (!options.Json.empty()) {
+        if (StopSignals::Caught() != 0) {
+            return Stopped(StopSignals::Caught());
+        }
+        const WriteResult written = WriteFileAtomically(options.Json, ResultToJson(ret));
+        if (!written.Ok()) {
+            std::fprintf(stderr, "nestrix: %s cannot be written: %s\n", options.Json.c_str(),
+                         written.Reason().c_str());
+            return kExitCannotWrite;
+        }
+    }
+    if (!options.Unplaced.empty()) {
+        if (StopSignals::Caught() != 0) {
+            return Stopped(StopSignals::Caught());
+        }
+        prompt.Context = options.Unplaced;
+        if (!UnplacedPartsList(ret).Write(options.Unplaced, prompt)) {
+            return kExitCannotWrite;
+        }
+    }
+    if (status != kExitPlaced) {
+        return status;
     }
     // Both printouts, through the same page routine as paper.
     PreparePrintout(ret, buzai, ybuzai, genban, settings.TankaType);
@@ -383,24 +604,37 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
         if (path.empty()) {
             continue;
         }
+        if (StopSignals::Caught() != 0) {
+            return Stopped(StopSignals::Caught());
+        }
         PrintSource source = MakePrintSource(ret, buzai, ybuzai, genban, settings, kind);
         std::string error = "PDF output is not available";
         if (!writePdf || !writePdf(path, source, error)) {
             std::fprintf(stderr, "nestrix: %s\n", error.c_str());
-            return 2;
+            return kExitCannotWrite;
         }
     }
-    if (!options.CutData.empty() &&
-        !WriteCutData(options.CutData, {ret, buzai, ybuzai, genban, settings.NokoHaba}, cutInfo, prompt)) {
-        return 2;
+    if (!options.CutData.empty()) {
+        if (StopSignals::Caught() != 0) {
+            return Stopped(StopSignals::Caught());
+        }
+        prompt.Context = options.CutData;
+        if (!WriteCutData(options.CutData, {ret, buzai, ybuzai, genban, settings.NokoHaba}, cutInfo,
+                          prompt)) {
+            return kExitCannotWrite;
+        }
+        prompt.Context.clear();
     }
     if (!options.PngDir.empty()) {
+        if (StopSignals::Caught() != 0) {
+            return Stopped(StopSignals::Caught());
+        }
         std::string error = "PNG output is not available";
         if (!writePng ||
             !writePng(options.PngDir, BoardSource{ret, buzai, ybuzai, genban, settings}, error)) {
             std::fprintf(stderr, "nestrix: %s\n", error.c_str());
-            return 2;
+            return kExitCannotWrite;
         }
     }
-    return 0;
+    return status;
 }

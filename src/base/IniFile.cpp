@@ -2,8 +2,6 @@
 
 #include <cctype>
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 
 #include "base/CsvLine.h"
 #include "base/TextCodec.h"
@@ -68,24 +66,35 @@ std::optional<std::string> KeyName(const std::string& line)
 bool IniFile::Load(const std::string& path)
 {
     m_lines.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) {
+    m_missing = false;
+    m_problem.clear();
+    std::string text;
+    const ReadResult read = ReadWholeFile(path, text, kMaxBytes);
+    if (read.Status == ReadStatus::Missing) {
+        m_missing = true;
         return true;
     }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) {
+    if (!read.Ok()) {
+        m_problem = read.Reason();
         return false;
     }
-    std::string text = bytes.str();
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         text.erase(0, 3);
+        if (!IsValidUtf8(text)) {
+            m_problem = "not UTF-8 text";
+            return false;
+        }
     } else if (!IsValidUtf8(text)) {
         std::string converted;
         if (!Cp932ToUtf8(text, converted)) {
+            m_problem = "neither Shift-JIS nor UTF-8 text";
             return false;
         }
         text = std::move(converted);
+    }
+    if (text.find('\0') != std::string::npos) {
+        m_problem = "not a text file";
+        return false;
     }
     LoadText(text);
     return true;
@@ -119,7 +128,7 @@ std::string IniFile::ToText() const
     return text;
 }
 
-WriteStatus IniFile::Save(const std::string& path) const
+WriteResult IniFile::Save(const std::string& path) const
 {
     // CP932 like every other file; a folder name outside CP932 keeps the file in UTF-8 (with BOM).
     std::string bytes;

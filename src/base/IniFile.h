@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,10 +12,15 @@
 // changes only that key's line, keeping every other line of the file.
 class IniFile {
 public:
-    // A missing file is an empty one. False only when the file exists but cannot be read.
+    // A missing file is an empty one (Missing() tells). False when the file exists but cannot
+    // be read: a folder, no permission, larger than kMaxBytes, or text that is neither UTF-8 nor
+    // CP932; Problem() says which.
     bool Load(const std::string& path);
+    bool Missing() const { return m_missing; }
+    const std::string& Problem() const { return m_problem; }
+    static constexpr std::size_t kMaxBytes = 1024 * 1024;
     void LoadText(const std::string& utf8Text);
-    WriteStatus Save(const std::string& path) const;
+    WriteResult Save(const std::string& path) const;
     std::string ToText() const;
 
     std::optional<std::string> Get(const std::string& section, const std::string& key) const;
@@ -26,4 +32,6 @@ public:
 
 private:
     std::vector<std::string> m_lines;  // UTF-8, without line ends
+    bool m_missing = false;
+    std::string m_problem;
 };

@@ -2,6 +2,10 @@
 
 #include "base/IniFile.h"
 
+#include <optional>
+
+#include "base/CsvLine.h"
+
 namespace {
 
 enum class Type { Int, Flag, Text };
@@ -60,29 +64,66 @@ void Settings::UpdateMaxCalNum()
     }
 }
 
-void Settings::Load(const IniFile& ini)
+namespace {
+
+// Like the profile functions: blanks, a sign and digits; whatever follows is ignored.
+// Nothing when the value does not start with a number.
+std::optional<int> LeadingNumber(const std::string& value)
+{
+    std::size_t i = value.find_first_not_of(" \t");
+    if (i == std::string::npos) {
+        return std::nullopt;
+    }
+    if (value[i] == '+' || value[i] == '-') {
+        ++i;
+    }
+    if (i >= value.size() || value[i] < '0' || value[i] > '9') {
+        return std::nullopt;
+    }
+    std::int32_t number = 0;
+    if (!ToInt(value, number)) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+}  // namespace
+
+std::vector<std::string> Settings::Load(const IniFile& ini)
 {
     const Settings defaults;
+    std::vector<std::string> warnings;
     for (const Key& key : kKeys) {
         if (key.Kind == Type::Text) {
             this->*key.Text = ini.GetString(kSettingsSection, key.Name, defaults.*key.Text);
             continue;
         }
-        const int value = ini.GetInt(kSettingsSection, key.Name, defaults.*key.Int);
+        int value = defaults.*key.Int;
+        if (const auto text = ini.Get(kSettingsSection, key.Name)) {
+            if (const auto number = LeadingNumber(*text)) {
+                value = *number;
+            } else {
+                warnings.push_back(std::string(key.Name) + "=" + *text + " is not a number; the default " +
+                                   std::to_string(value) + " is used");
+            }
+        }
         this->*key.Int = key.Kind == Type::Flag ? (value != 0 ? 1 : 0) : value;
     }
     // A value edited by hand outside the range a dialog allows would reach the calculation
     // unchecked (a negative kerf, a machining method without jobs); it falls back to the default.
-    auto clamp = [](int& value, int low, int high, int fallback) {
+    auto clamp = [&warnings](const char* name, int& value, int low, int high, int fallback) {
         if (value < low || value > high) {
+            warnings.push_back(std::string(name) + "=" + std::to_string(value) +
+                               " is out of range; the default " + std::to_string(fallback) + " is used");
             value = fallback;
         }
     };
-    clamp(NokoHaba, 0, 99999, defaults.NokoHaba);
-    clamp(MaxCutSize, 1, 999999, defaults.MaxCutSize);
-    clamp(CutLV, 0, 3, defaults.CutLV);
-    clamp(TankaType, 0, 3, defaults.TankaType);
+    clamp("NokoHaba", NokoHaba, 0, 99999, defaults.NokoHaba);
+    clamp("MaxCutSize", MaxCutSize, 1, 999999, defaults.MaxCutSize);
+    clamp("CutLV", CutLV, 0, 3, defaults.CutLV);
+    clamp("TankaType", TankaType, 0, 3, defaults.TankaType);
     UpdateMaxCalNum();
+    return warnings;
 }
 
 void Settings::Store(IniFile& ini) const

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class IniFile;
 
@@ -44,8 +45,10 @@ struct Settings {
     // 0..4 -> 1, 2, 4, 8, 16; anything else gives 4 and resets MaxCal to 2.
     void UpdateMaxCalNum();
 
-    // Missing keys keep their defaults; flags stored as any non-zero value load as 1.
-    void Load(const IniFile& ini);
+    // Missing keys keep their defaults; flags stored as any non-zero value load as 1. A value
+    // that does not start with a number, or one outside the range the dialogs allow, keeps the
+    // key's default; the returned lines say which ("NokoHaba=abc is not a number; ...").
+    std::vector<std::string> Load(const IniFile& ini);
     // Writes the keys that are stored, in place; other lines of the file are kept.
     void Store(IniFile& ini) const;
 };

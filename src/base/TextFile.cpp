@@ -2,30 +2,96 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <istream>
-#include <unistd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "base/TextCodec.h"
 
+namespace {
+
+constexpr int kEof = std::char_traits<char>::eof();
+
+bool HasMultibyte(const std::string& bytes)
+{
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 TextReader::TextReader(std::istream& in) : m_in(in) {}
+
+TextReader::Status TextReader::Fail(Fault fault)
+{
+    m_fault = fault;
+    return Status::Error;
+}
 
 TextReader::Status TextReader::Next(std::string& line)
 {
-    std::string raw;
-    if (!std::getline(m_in, raw)) {
-        if (m_in.bad()) {
-            return Status::Error;
-        }
-        if (raw.empty()) {
-            return Status::End;
-        }
-    }
-    if (m_in.bad()) {
+    if (m_fault != Fault::None) {
         return Status::Error;
     }
+    if (m_pendingEmpty > 0) {
+        --m_pendingEmpty;
+        ++m_lineNumber;
+        m_looksUtf8 = false;
+        line.clear();
+        return Status::Line;
+    }
+    std::streambuf* buffer = m_in.rdbuf();
+    if (buffer == nullptr || !m_in.good()) {
+        return m_in.bad() ? Fail(Fault::Io) : Status::End;
+    }
+    std::string raw;
+    bool ended = false;  // a line end was read
+    int c = kEof;
+    while ((c = buffer->sbumpc()) != kEof) {
+        if (++m_bytes > kMaxFileBytes) {
+            ++m_lineNumber;
+            return Fail(Fault::FileTooLarge);
+        }
+        if (c == '\n') {
+            ended = true;
+            break;
+        }
+        if (c == '\r') {
+            // CR, CR LF and CR CR LF end one line; every further CR of a run ends an empty one.
+            std::size_t crs = 1;
+            while (buffer->sgetc() == '\r') {
+                buffer->sbumpc();
+                ++crs;
+                ++m_bytes;
+            }
+            if (buffer->sgetc() == '\n') {
+                buffer->sbumpc();
+                ++m_bytes;
+                crs = 1;
+            }
+            m_pendingEmpty = crs - 1;
+            ended = true;
+            break;
+        }
+        if (raw.size() >= kMaxLineBytes) {
+            ++m_lineNumber;
+            return Fail(Fault::LineTooLong);
+        }
+        raw += static_cast<char>(c);
+    }
+    if (!ended && raw.empty()) {
+        return Status::End;
+    }
+    ++m_lineNumber;
     if (m_first) {
         m_first = false;
         if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
@@ -33,18 +99,45 @@ TextReader::Status TextReader::Next(std::string& line)
             raw.erase(0, 3);
         }
     }
-    if (!raw.empty() && raw.back() == '\r') {
-        raw.pop_back();
-    }
+    m_looksUtf8 = !m_utf8 && HasMultibyte(raw) && IsValidUtf8(raw);
     if (m_utf8) {
         // Text the CP932 files cannot hold is refused here, where it enters the program.
         if (!IsValidUtf8(raw) || !IsCp932Representable(raw)) {
-            return Status::Error;
+            return Fail(Fault::Encoding);
         }
         line = std::move(raw);
         return Status::Line;
     }
-    return Cp932ToUtf8(raw, line) ? Status::Line : Status::Error;
+    if (!Cp932ToUtf8(raw, line)) {
+        return Fail(m_looksUtf8 ? Fault::Utf8NoBom : Fault::Encoding);
+    }
+    return Status::Line;
+}
+
+std::string ErrnoText(int error)
+{
+    char buffer[256] = {};
+    // GNU strerror_r returns the text, which need not be in the buffer.
+    const char* text = strerror_r(error, buffer, sizeof buffer);
+    return text != nullptr ? text : "";
+}
+
+std::string WriteResult::Reason() const
+{
+    if (Status == WriteStatus::ReadOnly) {
+        return "read-only file";
+    }
+    return Error != 0 ? ErrnoText(Error) : std::string();
+}
+
+std::string ReadResult::Reason() const
+{
+    switch (Status) {
+        case ReadStatus::Folder: return "is a folder";
+        case ReadStatus::TooLarge: return "file too large";
+        default: break;
+    }
+    return Error != 0 ? ErrnoText(Error) : std::string();
 }
 
 bool EncodeForDisk(const std::string& text, std::string& bytes)
@@ -64,56 +157,301 @@ bool EncodeForDisk(const std::string& text, std::string& bytes)
     return true;
 }
 
-WriteStatus WriteTextFile(const std::string& path, const std::string& text)
+WriteResult WriteTextFile(const std::string& path, const std::string& text)
 {
     std::string bytes;
     if (!EncodeForDisk(text, bytes)) {
-        return WriteStatus::Failed;
+        return {WriteStatus::Failed, EILSEQ};
     }
     return WriteFileAtomically(path, bytes);
 }
 
-WriteStatus WriteFileAtomically(const std::string& path, const std::string& bytes)
+namespace {
+
+// Writes everything; false with errno set when a write fails.
+bool WriteAll(int fd, const std::string& bytes)
+{
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// An open descriptor the process already has (standard output): written, not closed.
+WriteResult WriteToDescriptor(int fd, const std::string& bytes)
+{
+    if (!WriteAll(fd, bytes)) {
+        return {WriteStatus::Failed, errno};
+    }
+    return {};
+}
+
+// A device, FIFO or socket: opened and written as it is.
+WriteResult WriteDirectly(const std::string& path, const std::string& bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return {WriteStatus::CannotCreate, errno};
+    }
+    WriteResult result = WriteToDescriptor(fd, bytes);
+    if (::close(fd) != 0 && result.Ok()) {
+        result = {WriteStatus::Failed, errno};
+    }
+    return result;
+}
+
+// "-", /dev/stdout, /dev/fd/N, /proc/self/fd/N: the descriptor itself, so that what is written
+// follows what the process wrote there before; -1 for any other path.
+int DescriptorOf(const std::string& path)
+{
+    if (path == "-" || path == "/dev/stdout") {
+        return STDOUT_FILENO;
+    }
+    if (path == "/dev/stderr") {
+        return STDERR_FILENO;
+    }
+    for (const char* prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        const std::string head = prefix;
+        if (path.size() > head.size() && path.compare(0, head.size(), head) == 0) {
+            char* end = nullptr;
+            const long fd = std::strtol(path.c_str() + head.size(), &end, 10);
+            if (*end == '\0' && fd >= 0 && fd <= INT_MAX && ::fcntl(static_cast<int>(fd), F_GETFD) != -1) {
+                return static_cast<int>(fd);
+            }
+        }
+    }
+    return -1;
+}
+
+std::string FolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    // A sibling with a fresh name; O_EXCL never opens someone else's file.
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The path a chain of symbolic links ends at, also when that file does not exist yet.
+std::string FollowLinks(const std::string& path)
+{
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            break;
+        }
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(current.c_str(), target, sizeof target - 1);
+        if (n <= 0) {
+            break;
+        }
+        const std::string next(target, static_cast<std::size_t>(n));
+        current = next.front() == '/' ? next : FolderOf(current) + "/" + next;
+    }
+    return current;
+}
+
+// A sibling name that stays within the folder's name limit whatever the length of `name`.
+std::string TemporaryName(const std::string& folder, const std::string& name)
+{
     static std::atomic<unsigned> counter{0};
+    const std::string suffix =
+        ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter.fetch_add(1));
+    long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    if (limit <= 0) {
+        limit = NAME_MAX;
+    }
+    const std::size_t room = static_cast<std::size_t>(limit) - 1 - suffix.size();
+    std::string stem = name.substr(0, room);
+    // Never cut a UTF-8 character in half.
+    while (stem.size() < name.size() && !stem.empty() &&
+           (static_cast<unsigned char>(name[stem.size()]) & 0xC0) == 0x80) {
+        stem.pop_back();
+    }
+    return folder + "/." + stem + suffix;
+}
+
+// Rewrites a file in place (its folder takes no new file). The old bytes are held in memory
+// and written back when the new ones cannot be written completely.
+WriteResult RewriteInPlace(const std::string& path, const std::string& bytes)
+{
+    std::string old;
+    const ReadResult read = ReadWholeFile(path, old, static_cast<std::size_t>(-1) / 2);
+    if (!read.Ok()) {
+        return {WriteStatus::CannotCreate, read.Error};
+    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return {WriteStatus::CannotCreate, errno};
+    }
+    WriteResult result;
+    if (!WriteAll(fd, bytes) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0) {
+        result = {WriteStatus::Failed, errno};
+        if (::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, old)) {
+            (void)::ftruncate(fd, static_cast<off_t>(old.size()));
+            (void)::fsync(fd);
+        }
+    }
+    if (::close(fd) != 0 && result.Ok()) {
+        result = {WriteStatus::Failed, errno};
+    }
+    return result;
+}
+
+// A regular file or a missing one, at its resolved path.
+WriteResult ReplaceRegularFile(const std::string& path, const std::string& bytes, const struct stat* existing)
+{
+    const std::string folder = FolderOf(path);
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder + "/." + name + ".tmp" + std::to_string(::getpid()) + "_" +
-               std::to_string(counter.fetch_add(1));
+        temp = TemporaryName(folder, NameOf(path));
+        // A fresh name; O_EXCL never opens someone else's file.
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) {
             break;
         }
     }
     if (fd < 0) {
-        return WriteStatus::CannotCreate;
-    }
-    // Keep the permissions of the file being replaced.
-    struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0) {
-        ::fchmod(fd, existing.st_mode & 07777);
-    }
-    bool ok = true;
-    std::size_t written = 0;
-    while (ok && written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            ok = false;
-        } else {
-            written += static_cast<std::size_t>(n);
+        const int error = errno;
+        if (existing != nullptr && (error == EACCES || error == EPERM || error == EROFS)) {
+            return RewriteInPlace(path, bytes);
         }
+        return {WriteStatus::CannotCreate, error};
     }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
+    if (existing != nullptr) {
+        // Same mode and, where allowed, the same owner as the file being replaced.
+        (void)::fchown(fd, existing->st_uid, existing->st_gid);
+        (void)::fchmod(fd, existing->st_mode & 07777);
+    }
+    WriteResult result;
+    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+        result = {WriteStatus::Failed, errno};
+    }
+    if (::close(fd) != 0 && result.Ok()) {
+        result = {WriteStatus::Failed, errno};
+    }
+    if (result.Ok() && std::rename(temp.c_str(), path.c_str()) != 0) {
+        const int error = errno;
         ::unlink(temp.c_str());
-        return WriteStatus::Failed;
+        // A file that cannot be replaced by a rename (a mount point) is still writable in place.
+        if (existing != nullptr && (error == EBUSY || error == EXDEV)) {
+            return RewriteInPlace(path, bytes);
+        }
+        return {WriteStatus::Failed, error};
     }
-    return WriteStatus::Ok;
+    if (!result.Ok()) {
+        ::unlink(temp.c_str());
+    }
+    return result;
+}
+
+bool IsReadOnly(const std::string& path, const struct stat& info)
+{
+    // Root may write anything; a file without any write permission still counts as read-only.
+    return (info.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+}  // namespace
+
+WriteResult WriteFileAtomically(const std::string& path, const std::string& bytes)
+{
+    if (const int fd = DescriptorOf(path); fd >= 0) {
+        return WriteToDescriptor(fd, bytes);
+    }
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            return {WriteStatus::CannotCreate, EISDIR};
+        }
+        if (!S_ISREG(info.st_mode)) {
+            return WriteDirectly(path, bytes);
+        }
+        if (IsReadOnly(path, info)) {
+            return {WriteStatus::ReadOnly, EACCES};
+        }
+        char resolved[PATH_MAX];
+        if (::realpath(path.c_str(), resolved) == nullptr) {
+            return {WriteStatus::CannotCreate, errno};
+        }
+        return ReplaceRegularFile(resolved, bytes, &info);
+    }
+    if (errno != ENOENT) {
+        return {WriteStatus::CannotCreate, errno};
+    }
+    // Missing, or a link to a file that does not exist yet: created where the link points.
+    return ReplaceRegularFile(FollowLinks(path), bytes, nullptr);
+}
+
+WriteResult WriteNewFile(const std::string& path, const std::string& bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return {WriteStatus::CannotCreate, errno};
+    }
+    WriteResult result;
+    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+        result = {WriteStatus::Failed, errno};
+    }
+    if (::close(fd) != 0 && result.Ok()) {
+        result = {WriteStatus::Failed, errno};
+    }
+    if (!result.Ok()) {
+        ::unlink(path.c_str());
+    }
+    return result;
+}
+
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes)
+{
+    bytes.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return {errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed, errno};
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return {ReadStatus::Folder, EISDIR};
+    }
+    ReadResult result;
+    char buffer[65536];
+    while (true) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            result = {ReadStatus::Failed, errno};
+            break;
+        }
+        if (n == 0) {
+            break;
+        }
+        if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
+            result = {ReadStatus::TooLarge, EFBIG};
+            break;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    if (!result.Ok()) {
+        bytes.clear();
+    }
+    return result;
 }

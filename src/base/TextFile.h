@@ -1,38 +1,105 @@
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 #include <string>
 
-// Reads a text file line by line: a line ends at LF and one CR before it is removed.
-// The bytes are CP932, or UTF-8 when the file starts with the UTF-8 byte order mark;
-// every line comes out as UTF-8. Bytes that are not valid in the file's encoding are a
-// file error, never silently altered.
+// Reads a text file line by line. A line ends at LF, at CR LF (also CR CR LF, as some
+// writers leave it) or at a CR alone. The bytes are CP932, or UTF-8 when the file starts
+// with the UTF-8 byte order mark; every line comes out as UTF-8. Bytes that are not valid in
+// the file's encoding are a file error, never silently altered. A line longer than
+// kMaxLineBytes or a file larger than kMaxFileBytes is an error too (/dev/zero must not fill
+// the memory).
 class TextReader {
 public:
     enum class Status { Line, End, Error };
+    enum class Fault {
+        None,
+        Io,           // the stream failed
+        Encoding,     // bytes that are not CP932 (or not UTF-8 after a BOM)
+        Utf8NoBom,    // the bytes are UTF-8 without the byte order mark, not CP932
+        LineTooLong,  // longer than kMaxLineBytes
+        FileTooLarge  // more than kMaxFileBytes
+    };
+    static constexpr std::size_t kMaxLineBytes = 64 * 1024;
+    static constexpr std::size_t kMaxFileBytes = 64 * 1024 * 1024;
 
     explicit TextReader(std::istream& in);
     Status Next(std::string& line);
 
+    // 1-based number of the line last returned, or of the line where the error was found.
+    std::size_t LineNumber() const { return m_lineNumber; }
+    Fault LastFault() const { return m_fault; }
+    // Whether the raw bytes of the last line are UTF-8 with at least one multibyte character:
+    // a header that matches nothing may be a UTF-8 file whose bytes happen to be CP932 too.
+    bool LastLineLooksUtf8() const { return m_looksUtf8; }
+
 private:
+    Status Fail(Fault fault);
+
     std::istream& m_in;
     bool m_first = true;
     bool m_utf8 = false;
+    bool m_looksUtf8 = false;
+    std::size_t m_lineNumber = 0;
+    std::size_t m_bytes = 0;         // bytes consumed so far
+    std::size_t m_pendingEmpty = 0;  // empty lines still owed by a run of CRs
+    Fault m_fault = Fault::None;
 };
 
-// Result of writing a whole text file.
+// Result of writing a whole file.
 enum class WriteStatus {
     Ok,
     CannotCreate,  // the file (or its temporary sibling) could not be created
     Failed,        // writing, converting or replacing failed; the previous file is kept
+    ReadOnly,      // the target is a read-only file: refused, as Windows refuses it
+};
+
+// What a write did: the status and the errno of the call that failed (0 when none).
+struct WriteResult {
+    WriteStatus Status = WriteStatus::Ok;
+    int Error = 0;
+
+    bool Ok() const { return Status == WriteStatus::Ok; }
+    // The system's reason ("No space left on device"), "" when there is none.
+    std::string Reason() const;
+    friend bool operator==(const WriteResult& result, WriteStatus status) { return result.Status == status; }
 };
 
 // Converts UTF-8 text with "\n" line ends to CP932 with CR LF.
 // False when a character has no CP932 form.
 bool EncodeForDisk(const std::string& text, std::string& bytes);
 
-// Writes the text (UTF-8, "\n" line ends) as CP932 with CR LF. The bytes go to a temporary
-// file in the same folder, which replaces the target only when complete.
-WriteStatus WriteTextFile(const std::string& path, const std::string& text);
-// Same, for bytes already encoded.
-WriteStatus WriteFileAtomically(const std::string& path, const std::string& bytes);
+// Writes the text (UTF-8, "\n" line ends) as CP932 with CR LF through WriteFileAtomically.
+WriteResult WriteTextFile(const std::string& path, const std::string& text);
+
+// Writes bytes without ever leaving a half-written file in place of a good one:
+// - symbolic links are followed; the file they lead to is written;
+// - a regular file (or a missing one) is written to a temporary sibling in the folder of the
+//   resolved path and renamed over it when complete, keeping its mode and owner; in a folder
+//   where no sibling can be made the file is rewritten in place, and put back as it was when
+//   that fails;
+// - a read-only regular file is refused (ReadOnly);
+// - a device, FIFO or socket, and "-" for standard output, are written directly;
+// - a failing write (a full disk, /dev/full) is Failed with its errno.
+WriteResult WriteFileAtomically(const std::string& path, const std::string& bytes);
+
+// Creates a new file with the bytes; never replaces anything (EEXIST when the name is taken).
+// A partly written new file is removed.
+WriteResult WriteNewFile(const std::string& path, const std::string& bytes);
+
+// Result of reading a whole file.
+enum class ReadStatus { Ok, Missing, Failed, Folder, TooLarge };
+struct ReadResult {
+    ReadStatus Status = ReadStatus::Ok;
+    int Error = 0;  // errno of the failing call
+
+    bool Ok() const { return Status == ReadStatus::Ok; }
+    std::string Reason() const;
+};
+
+// All bytes of a file, at most maxBytes of them.
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes);
+
+// The text of an errno value, independent of the locale.
+std::string ErrnoText(int error);

@@ -118,7 +118,7 @@ std::string CBuzaiList::ToText() const
 
 int CBuzaiList::Write(const std::string& path, Prompt& prompt) const
 {
-    const WriteStatus status = WriteTextFile(path, ToText());
+    const WriteResult status = WriteTextFile(path, ToText());
     if (status != WriteStatus::Ok) {
         prompt.ShowError(std::string(KindWord()) + WriteErrorText(status));
         return 0;

@@ -173,7 +173,7 @@ std::string CGenbanList::ToText() const
 
 int CGenbanList::Write(const std::string& path, Prompt& prompt) const
 {
-    const WriteStatus status = WriteTextFile(path, ToText());
+    const WriteResult status = WriteTextFile(path, ToText());
     if (status != WriteStatus::Ok) {
         prompt.ShowError(std::string(kKindWord) + WriteErrorText(status));
         return 0;

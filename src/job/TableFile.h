@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cerrno>
 #include <cstddef>
 #include <fstream>
 #include <functional>
@@ -101,8 +102,16 @@ inline const char* ReadErrorText(TableError error)
     return "";
 }
 
-inline const char* WriteErrorText(WriteStatus status)
+// The message after the list's kind word, with the system's reason.
+inline std::string WriteErrorText(const WriteResult& result)
 {
-    return status == WriteStatus::CannotCreate ? "ファイルに書き込みできません。\n書き込みを中断しました。"
-                                               : "ファイル異常です。\n書き込みを中断しました。";
+    std::string reason = result.Status == WriteStatus::ReadOnly ? "読み取り専用のファイルです"
+                         : result.Error == EILSEQ ? "Shift-JIS で表せない文字があります"
+                                                  : result.Reason();
+    if (!reason.empty()) {
+        reason = "（" + reason + "）";
+    }
+    const bool created = result.Status == WriteStatus::Failed;
+    return std::string(created ? "ファイル異常です。" : "ファイルに書き込みできません。") + reason +
+           "\n書き込みを中断しました。";
 }

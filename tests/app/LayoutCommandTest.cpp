@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <sstream>
 
 #include "base/Settings.h"
@@ -243,16 +245,193 @@ TEST_F(LayoutCommandTest, WritesTheCutDataWithTheJobInformation)
     EXPECT_NE(text.find(due), std::string::npos) << text;
 }
 
-TEST_F(LayoutCommandTest, NothingPlacedIsAnErrorStatus)
+// Nothing placed: status 1, a reason when it is simple to tell, and both outputs still written
+// (every part unplaced, no layout) so that a script can read what is left.
+TEST_F(LayoutCommandTest, NothingPlacedWritesTheOutputsAndSaysWhy)
 {
-    CBuzaiList buzai;
-    buzai.Items.resize(1);
-    buzai.Items[0].Kind = "無い種類";
-    RecordingPrompt prompt;
-    ASSERT_EQ(buzai.Write(dir.File("nokind.csv"), prompt), 1);
-    const std::string json = dir.File("none.json");
-    const Output out = Layout({"--boards", boards, "--parts", dir.File("nokind.csv"), "--json", json});
-    EXPECT_EQ(out.Status, 1);
-    EXPECT_NE(out.Err.find("全ての部材が配置できませんでした。"), std::string::npos);
-    EXPECT_EQ(ReadBytes(json), "");
+    struct Case {
+        const char* name;
+        const char* kind;
+        std::int32_t width;
+        std::int32_t trim;
+        const char* settings;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"no board of the kind", "無い種類", 1000, 0, "",
+         "種類「無い種類」厚さ 10.0 mm の原板がありません。"},
+        {"every board over the cutting limit", "", 1000, 0, "[SysPara]\r\nMaxCutSize=5000\r\n",
+         "の原板は全て切断限界 500.0 mm を超えています。"},
+        {"trims eat every board", "", 1000, 4600, "", "の原板はトリムを除くと使える部分がありません。"},
+        {"the part fits no board", "", 19000, 0, "", "の部材「P」はどの原板にも入りません。"},
+        {"every part over the cutting limit", "", 6000, 0, "[SysPara]\r\nMaxCutSize=5000\r\n",
+         "切断限界 500.0 mm を超える部材があります。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingPrompt prompt;
+        CGenbanList genban;
+        genban.Items.resize(1);  // 1800 x 900 of kind ""
+        genban.Items[0].TrimTop = genban.Items[0].TrimBottom = c.trim;
+        ASSERT_EQ(genban.Write(boards, prompt), 1);
+        CBuzaiList buzai;
+        buzai.Items.resize(1);
+        buzai.Items[0].Name = "P";
+        buzai.Items[0].Kind = c.kind;
+        buzai.Items[0].Width = c.width;
+        buzai.Items[0].Count = 2;
+        ASSERT_EQ(buzai.Write(parts, prompt), 1);
+        WriteBytes(settings, c.settings);
+        const std::string json = dir.File("none.json");
+        const std::string unplaced = dir.File("none.csv");
+        const Output out = Layout({"--boards", boards, "--parts", parts, "--settings", settings, "--json",
+                                   json, "--unplaced", unplaced});
+        EXPECT_EQ(out.Status, 1);
+        EXPECT_NE(out.Err.find("全ての部材が配置できませんでした。"), std::string::npos);
+        EXPECT_NE(out.Err.find(c.reason), std::string::npos) << out.Err;
+        const nlohmann::json result = nlohmann::json::parse(ReadBytes(json));
+        EXPECT_TRUE(result["layouts"].empty());
+        EXPECT_EQ(result["unplaced"], nlohmann::json::parse(R"([{"part": 0, "count": 2, "list": 0}])"));
+        CBuzaiList left;
+        std::ifstream in(unplaced, std::ios::binary);
+        ASSERT_EQ(left.Read(in, Settings(), prompt), 1);
+        ASSERT_EQ(left.Items.size(), 1u);
+        EXPECT_EQ(left.Items[0].Count, 2);
+    }
+}
+
+// A reason is given only when every part has one: here one part fits, the engines decide.
+TEST_F(LayoutCommandTest, NoReasonWhenSomePartCouldBePlaced)
+{
+    const Output out = Layout({"--boards", boards, "--parts", parts, "--settings", settings});
+    ASSERT_EQ(out.Status, 0) << out.Err;
+    EXPECT_EQ(out.Err.find("原板がありません"), std::string::npos);
+}
+
+TEST_F(LayoutCommandTest, AnOutputThatCannotBeWrittenHasItsOwnStatusAndReason)
+{
+    struct Case {
+        const char* option;
+        std::string path;
+        const char* reason;
+    };
+    WriteBytes(dir.File("locked.json"), "old");
+    ::chmod(dir.File("locked.json").c_str(), 0444);
+    const Case cases[] = {
+        {"--json", "/dev/full", "No space left on device"},
+        {"--unplaced", "/dev/full", "No space left on device"},
+        {"--json", dir.File("none/out.json"), "No such file or directory"},
+        {"--json", dir.File("locked.json"), "read-only file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.option + std::string(" ") + c.path);
+        const Output out =
+            Layout({"--boards", boards, "--parts", parts, "--settings", settings, c.option, c.path});
+        EXPECT_EQ(out.Status, kExitCannotWrite);
+        EXPECT_NE(out.Err.find(c.reason), std::string::npos) << out.Err;
+    }
+    EXPECT_EQ(ReadBytes(dir.File("locked.json")), "old");
+}
+
+// "-" puts the JSON alone on standard output; the summary moves to standard error.
+TEST_F(LayoutCommandTest, WritesJsonToStandardOutput)
+{
+    const Output out = Layout({"--boards", boards, "--parts", parts, "--settings", settings, "--json", "-"});
+    ASSERT_EQ(out.Status, 0) << out.Err;
+    EXPECT_EQ(nlohmann::json::parse(out.Out)["format"], "nestrix-result");
+    EXPECT_NE(out.Err.find("歩留まり  "), std::string::npos);
+}
+
+TEST_F(LayoutCommandTest, SettingsFileRules)
+{
+    std::filesystem::create_directory(dir.File("folder.ini"));
+    struct Case {
+        const char* name;
+        std::string path;
+        const char* contents;  // nullptr: leave the path as it is
+        int status;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"a folder", dir.File("folder.ini"), nullptr, 2, "folder.ini cannot be read: is a folder"},
+        {"missing", dir.File("none.ini"), nullptr, 2, "none.ini cannot be read: No such file or directory"},
+        {"not a number", settings, "[SysPara]\r\nNokoHaba=abc\r\n", 0,
+         "NokoHaba=abc is not a number; the default 30 is used"},
+        {"out of range", settings, "[SysPara]\r\nCutLV=9\r\n", 0,
+         "CutLV=9 is out of range; the default 3 is used"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.contents != nullptr) {
+            WriteBytes(c.path, c.contents);
+        }
+        const Output out = Layout({"--boards", boards, "--parts", parts, "--settings", c.path});
+        EXPECT_EQ(out.Status, c.status);
+        EXPECT_NE(out.Err.find(c.message), std::string::npos) << out.Err;
+    }
+}
+
+TEST(LayoutOptions, EngineParametersStayApartAndBelongToTheirEngine)
+{
+    struct Case {
+        const char* text;
+        EngineVariant variant;  // when accepted
+        const char* error;      // "" when accepted
+    };
+    const Case cases[] = {
+        {"cal1:candidate=1,area=1", {1, 0, 0, 1, 1}, ""},
+        {"cal1:second=1", {}, "cal1 does not use second"},
+        {"cal1:order=1", {}, "cal1 does not use order"},
+        {"cal2:order=2,level=2,area=1", {2, 2, 2, 1, 0}, ""},
+        {"cal2:level=3", {}, "bad engine parameter: level=3 (0 to 2)"},
+        {"cal2:second=1", {}, "cal2 does not use second"},
+        {"cal3", {3, 0, 2, 0, 0}, ""},
+        {"cal3:second=1,candidate=0", {}, "cal3 does not use candidate"},
+        {"cal3:level=1", {}, "cal3 does not use level"},
+        {"cal4:level=3,second=1,order=1", {4, 1, 3, 0, 1}, ""},
+        {"cal4:order=3", {}, "bad engine parameter: order=3 (0 to 2)"},
+        {"cal4:area=2", {}, "bad engine parameter: area=2 (0 to 1)"},
+        {"cal4:order=1,order=2", {}, "engine parameter given twice: order"},
+        {"cal4:order=", {}, "bad engine parameter: order= (0 to 2)"},
+        {"cal4:depth=1", {}, "unknown engine parameter: depth"},
+        {"cal5", {}, "unknown engine: cal5"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EngineVariant variant;
+        std::string error;
+        const bool ok = ParseEngineOption(c.text, variant, error);
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(ok, *c.error == '\0');
+        if (ok) {
+            EXPECT_EQ(variant, c.variant);
+        }
+    }
+}
+
+TEST(LayoutOptions, ParsesWithoutEndingTheProgram)
+{
+    struct Case {
+        std::vector<std::string> args;
+        ParseResult result;
+        const char* error;
+    };
+    const Case cases[] = {
+        {{"--help"}, ParseResult::Help, ""},
+        {{"--boards", "b", "-h"}, ParseResult::Help, ""},
+        {{"--boards", "b", "--parts", "p", "--threads", "16"}, ParseResult::Run, ""},
+        {{"--boards", "b", "--parts", "p", "--threads", "17"},
+         ParseResult::Error,
+         "--threads takes a number from 1 to 16"},
+        {{"--boards", "b"}, ParseResult::Error, "--boards and --parts are required"},
+        {{"--boards", "b", "--parts"}, ParseResult::Error, "missing value after --parts"},
+        {{"--bords", "b"}, ParseResult::Error, "unknown option: --bords"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        LayoutOptions options;
+        std::string error;
+        EXPECT_EQ(ParseLayoutOptions(c.args, options, error), c.result);
+        EXPECT_EQ(error, c.error);
+    }
 }

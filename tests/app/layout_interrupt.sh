@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Ctrl-C during `nestrix layout` stops the run: exit status 130 and no result file.
+# A stop signal during `nestrix layout` ends the run: exit status 128 + signal, no result file.
 set -u
 nestrix=$1
 dir=$(mktemp -d)
@@ -14,18 +14,24 @@ trap 'rm -rf "$dir"' EXIT
         echo "P$i,$((37 + i * 7 % 500)).0,$((23 + i * 13 % 400)).0,10.0,$((1 + i % 9)),$((i % 5 == 0 ? 1 : 0)),,"
     done
 } | iconv -f UTF-8 -t CP932 > "$dir/parts.csv"
-"$nestrix" layout --boards "$dir/boards.csv" --parts "$dir/parts.csv" --threads 1 --json "$dir/out.json" \
-    >"$dir/stdout" 2>"$dir/stderr" &
-pid=$!
-sleep 1
-kill -INT "$pid"
-wait "$pid"
-status=$?
-if [ "$status" -ne 130 ]; then
-    echo "expected exit status 130, got $status"; cat "$dir/stderr"; exit 1
-fi
-if [ -e "$dir/out.json" ]; then
-    echo "a result was written after the interrupt"; exit 1
-fi
-grep -q "中断しました" "$dir/stderr" || { echo "no stop message"; cat "$dir/stderr"; exit 1; }
+# Ctrl-C, SIGTERM (a service manager) and SIGHUP (a closed terminal) stop it the same way.
+for case in INT:130 TERM:143 HUP:129; do
+    signal=${case%%:*}
+    expected=${case##*:}
+    rm -f "$dir/out.json"
+    "$nestrix" layout --boards "$dir/boards.csv" --parts "$dir/parts.csv" --threads 1 --json "$dir/out.json" \
+        >"$dir/stdout" 2>"$dir/stderr" &
+    pid=$!
+    sleep 1
+    kill -"$signal" "$pid"
+    wait "$pid"
+    status=$?
+    if [ "$status" -ne "$expected" ]; then
+        echo "SIG$signal: expected exit status $expected, got $status"; cat "$dir/stderr"; exit 1
+    fi
+    if [ -e "$dir/out.json" ]; then
+        echo "SIG$signal: a result was written after the signal"; exit 1
+    fi
+    grep -q "中断しました。(SIG$signal)" "$dir/stderr" || { echo "SIG$signal: no stop message"; cat "$dir/stderr"; exit 1; }
+done
 echo ok

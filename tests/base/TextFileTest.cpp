@@ -2,7 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <functional>
+
 #include <sstream>
+#include <sys/stat.h>
+#include <thread>
+#include <fcntl.h>
+#include <filesystem>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <csignal>
@@ -10,6 +18,7 @@
 
 #include "fakes/TempDir.h"
 #include "base/TextCodec.h"
+#include "fakes/Unprivileged.h"
 
 namespace {
 
@@ -42,7 +51,10 @@ TEST(TextReader, SplitsLinesAndDecodes)
         {"crlf", "a\r\nb\r\n", {"a", "b"}, false},
         {"lf and no final newline", "a\nb", {"a", "b"}, false},
         {"blank lines kept", "a\r\n\r\nb\r\n\r\n", {"a", "", "b", ""}, false},
-        {"only one CR removed", "a\r\r\n", {"a\r"}, false},
+        {"cr only", "a\rb\r", {"a", "b"}, false},
+        {"cr cr lf is one line end", "a\r\r\nb", {"a", "b"}, false},
+        {"cr cr ends an empty line too", "a\r\rb", {"a", "", "b"}, false},
+        {"cr then lf then cr", "a\r\n\rb", {"a", "", "b"}, false},
         {"cp932", "\x95\x94\x8d\xde,\x8e\xed\x97\xde\r\n", {"部材,種類"}, false},
         {"cp932 half-width kana", "\xb1\xb2\r\n", {"ｱｲ"}, false},
         {"utf-8 with bom", "\xEF\xBB\xBF部材,表\r\n", {"部材,表"}, false},
@@ -111,7 +123,7 @@ TEST(WriteTextFile, KeepsThePreviousFileWhenTheDiskFills)
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit limit{64, 64};
         setrlimit(RLIMIT_FSIZE, &limit);
-        const WriteStatus status = WriteTextFile(path, std::string(4096, 'x'));
+        const WriteResult status = WriteTextFile(path, std::string(4096, 'x'));
         _exit(status == WriteStatus::Failed ? 0 : 1);
     }
     int status = 0;
@@ -119,4 +131,220 @@ TEST(WriteTextFile, KeepsThePreviousFileWhenTheDiskFills)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(ReadBytes(path), "previous\r\n");
+}
+
+TEST(TextReader, NamesTheFaultAndItsLine)
+{
+    using Fault = TextReader::Fault;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        Fault fault;
+        std::size_t line;
+    };
+    const std::string longLine(TextReader::kMaxLineBytes + 1, 'x');
+    const Case cases[] = {
+        {"invalid cp932 on line 3", "a\r\nb\r\n\x85\x40\r\n", Fault::Encoding, 3},
+        {"utf-8 without bom", "a\r\n部材\r\n", Fault::Utf8NoBom, 2},
+        {"a line just at the limit", std::string(TextReader::kMaxLineBytes, 'x') + "\n", Fault::None, 1},
+        {"a line over the limit", "a\n" + longLine + "\n", Fault::LineTooLong, 2},
+        {"no line end at all", longLine, Fault::LineTooLong, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::istringstream in(c.bytes);
+        TextReader reader(in);
+        std::string line;
+        TextReader::Status status;
+        while ((status = reader.Next(line)) == TextReader::Status::Line) {
+        }
+        EXPECT_EQ(reader.LastFault(), c.fault);
+        EXPECT_EQ(status == TextReader::Status::Error, c.fault != Fault::None);
+        EXPECT_EQ(reader.LineNumber(), c.line);
+    }
+}
+
+// /dev/zero never ends a line: reading stops at the line limit instead of filling the memory.
+TEST(TextReader, StopsOnAnEndlessFile)
+{
+    std::ifstream in("/dev/zero", std::ios::binary);
+    ASSERT_TRUE(in.is_open());
+    TextReader reader(in);
+    std::string line;
+    EXPECT_EQ(reader.Next(line), TextReader::Status::Error);
+    EXPECT_EQ(reader.LastFault(), TextReader::Fault::LineTooLong);
+}
+
+namespace {
+
+mode_t ModeOf(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 ? info.st_mode : 0;
+}
+
+std::vector<std::string> Names(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+// What each kind of target becomes. Every case writes "new".
+TEST(WriteFileAtomically, WritesEachKindOfTargetAsItIs)
+{
+    struct Case {
+        const char* name;
+        std::function<std::string(const TempDir&)> setUp;  // returns the path to write
+        WriteStatus status;
+        int error;
+        std::function<void(const TempDir&)> check;
+    };
+    const Case cases[] = {
+        {"a device stays a device", [](const TempDir&) { return std::string("/dev/null"); }, WriteStatus::Ok,
+         0, [](const TempDir&) { EXPECT_TRUE(S_ISCHR(ModeOf("/dev/null"))); }},
+        {"a full device is a failure with its reason",
+         [](const TempDir&) { return std::string("/dev/full"); }, WriteStatus::Failed, ENOSPC,
+         [](const TempDir&) { EXPECT_TRUE(S_ISCHR(ModeOf("/dev/full"))); }},
+        {"a link writes the file it leads to",
+         [](const TempDir& dir) {
+             WriteBytes(dir.File("target.json"), "old");
+             std::filesystem::create_symlink("target.json", dir.File("link.json"));
+             return dir.File("link.json");
+         },
+         WriteStatus::Ok, 0,
+         [](const TempDir& dir) {
+             EXPECT_TRUE(S_ISLNK(ModeOf(dir.File("link.json"))));
+             EXPECT_EQ(ReadBytes(dir.File("target.json")), "new");
+         }},
+        {"a link into another folder replaces the file there",
+         [](const TempDir& dir) {
+             std::filesystem::create_directory(dir.File("real"));
+             WriteBytes(dir.File("real/target.json"), "old");
+             std::filesystem::create_symlink(dir.File("real/target.json"), dir.File("link.json"));
+             return dir.File("link.json");
+         },
+         WriteStatus::Ok, 0,
+         [](const TempDir& dir) {
+             EXPECT_EQ(ReadBytes(dir.File("real/target.json")), "new");
+             EXPECT_EQ(Names(dir.File("real")), std::vector<std::string>{"target.json"});
+         }},
+        {"a dangling link creates its target",
+         [](const TempDir& dir) {
+             std::filesystem::create_symlink("made.json", dir.File("link.json"));
+             return dir.File("link.json");
+         },
+         WriteStatus::Ok, 0,
+         [](const TempDir& dir) {
+             EXPECT_TRUE(S_ISLNK(ModeOf(dir.File("link.json"))));
+             EXPECT_EQ(ReadBytes(dir.File("made.json")), "new");
+         }},
+        {"the mode is kept",
+         [](const TempDir& dir) {
+             WriteBytes(dir.File("f.csv"), "old");
+             ::chmod(dir.File("f.csv").c_str(), 0640);
+             return dir.File("f.csv");
+         },
+         WriteStatus::Ok, 0, [](const TempDir& dir) { EXPECT_EQ(ModeOf(dir.File("f.csv")) & 07777, 0640u); }},
+        {"a read-only file is refused, also for root",
+         [](const TempDir& dir) {
+             WriteBytes(dir.File("f.csv"), "old");
+             ::chmod(dir.File("f.csv").c_str(), 0444);
+             return dir.File("f.csv");
+         },
+         WriteStatus::ReadOnly, EACCES,
+         [](const TempDir& dir) { EXPECT_EQ(ReadBytes(dir.File("f.csv")), "old"); }},
+        {"a folder cannot be written",
+         [](const TempDir& dir) {
+             std::filesystem::create_directory(dir.File("sub"));
+             return dir.File("sub");
+         },
+         WriteStatus::CannotCreate, EISDIR, [](const TempDir&) {}},
+        {"a missing folder", [](const TempDir& dir) { return dir.File("none/f.csv"); },
+         WriteStatus::CannotCreate, ENOENT, [](const TempDir&) {}},
+        {"a name of 255 bytes", [](const TempDir& dir) { return dir.File(std::string(251, 'n') + ".csv"); },
+         WriteStatus::Ok, 0,
+         [](const TempDir& dir) { EXPECT_EQ(ReadBytes(dir.File(std::string(251, 'n') + ".csv")), "new"); }},
+        {"a name of 255 bytes in characters of three",
+         [](const TempDir& dir) { return dir.File("部材" + std::string(249, 'n')); }, WriteStatus::Ok, 0,
+         [](const TempDir& dir) { EXPECT_EQ(ReadBytes(dir.File("部材" + std::string(249, 'n'))), "new"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = c.setUp(dir);
+        const WriteResult result = WriteFileAtomically(path, "new");
+        EXPECT_EQ(result.Status, c.status);
+        EXPECT_EQ(result.Error, c.error) << result.Reason();
+        if (c.error != 0) {
+            EXPECT_EQ(result.Reason(),
+                      c.status == WriteStatus::ReadOnly ? "read-only file" : ErrnoText(c.error));
+        }
+        c.check(dir);
+        // Nothing is left behind but what the case made.
+        for (const std::string& name : Names(dir.Path())) {
+            EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+        }
+    }
+}
+
+TEST(WriteFileAtomically, WritesAFifoAndStandardOutputDirectly)
+{
+    TempDir dir;
+    const std::string fifo = dir.File("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] { received = ReadBytes(fifo); });
+    EXPECT_TRUE(WriteFileAtomically(fifo, "through the pipe").Ok());
+    reader.join();
+    EXPECT_EQ(received, "through the pipe");
+    EXPECT_TRUE(S_ISFIFO(ModeOf(fifo)));
+
+    for (const char* path : {"-", "/dev/stdout"}) {
+        testing::internal::CaptureStdout();
+        const WriteResult result = WriteFileAtomically(path, std::string("to ") + path);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string("to ") + path);
+        EXPECT_TRUE(result.Ok());
+    }
+}
+
+// A writable file in a folder that takes no new file is rewritten in place.
+TEST(WriteFileAtomically, RewritesInPlaceInAReadOnlyFolder)
+{
+    TempDir dir;
+    const std::string folder = dir.File("locked");
+    std::filesystem::create_directory(folder);
+    WriteBytes(folder + "/f.csv", "old contents");
+    ::chmod(dir.Path().c_str(), 0755);
+    const int status = RunUnprivileged(
+        [&] {
+            if (::chmod(folder.c_str(), 0555) != 0) {
+                return 10;
+            }
+            if (!WriteFileAtomically(folder + "/f.csv", "new").Ok()) {
+                return 11;
+            }
+            if (WriteFileAtomically(folder + "/g.csv", "new").Status != WriteStatus::CannotCreate) {
+                return 12;
+            }
+            return ReadBytes(folder + "/f.csv") == "new" ? 0 : 13;
+        },
+        {folder, folder + "/f.csv"});
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(Names(folder), std::vector<std::string>{"f.csv"});
+}
+
+TEST(WriteNewFile, NeverReplacesAFile)
+{
+    TempDir dir;
+    WriteBytes(dir.File("taken"), "old");
+    EXPECT_EQ(WriteNewFile(dir.File("taken"), "new").Error, EEXIST);
+    EXPECT_EQ(ReadBytes(dir.File("taken")), "old");
+    EXPECT_TRUE(WriteNewFile(dir.File("free"), "new").Ok());
+    EXPECT_EQ(ReadBytes(dir.File("free")), "new");
 }

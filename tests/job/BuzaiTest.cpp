@@ -232,7 +232,8 @@ TEST(BuzaiFile, NamesTheSecondaryListInMessages)
     EXPECT_EQ(prompt.Shown,
               (std::vector<std::string>{"２次部材ファイルが開けません。\n読み込みを中断しました。",
                                         "２次部材ファイルが開けません。\n読み込みを中断しました。",
-                                        "２次部材ファイルに書き込みできません。\n書き込みを中断しました。"}));
+                                        "２次部材ファイルに書き込みできません。（No such file or "
+                                        "directory）\n書き込みを中断しました。"}));
 }
 
 TEST(BuzaiFile, RefusesToWriteTextWithoutACp932Form)
@@ -244,7 +245,9 @@ TEST(BuzaiFile, RefusesToWriteTextWithoutACp932Form)
     list.Items.push_back(Part("\xF0\x9F\x98\x80", 10, 10, 1));
     RecordingPrompt prompt;
     EXPECT_EQ(list.Write(path, prompt), 0);
-    EXPECT_EQ(prompt.Shown, std::vector<std::string>{"部材ファイル異常です。\n書き込みを中断しました。"});
+    EXPECT_EQ(prompt.Shown,
+              std::vector<std::string>{
+                  "部材ファイル異常です。（Shift-JIS で表せない文字があります）\n書き込みを中断しました。"});
     EXPECT_EQ(ReadBytes(path), "previous");
 }
 
