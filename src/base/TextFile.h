@@ -60,6 +60,10 @@ struct WriteResult {
     WriteStatus Status = WriteStatus::Ok;
     int Error = 0;
 
+    WriteResult() = default;
+    WriteResult(WriteStatus status, int error = 0) : Status(status), Error(error) {}
+    operator WriteStatus() const { return Status; }  // for code that only needs the status
+
     bool Ok() const { return Status == WriteStatus::Ok; }
     // The system's reason ("No space left on device"), "" when there is none.
     std::string Reason() const;
