@@ -54,6 +54,10 @@ struct PrintSource;
 using PdfWriterFn =
     std::function<bool(const std::string& path, const PrintSource& source, std::string& error)>;
 
+// Writes the pictures of the result's screens into a folder (`--png DIR`).
+using PngWriterFn =
+    std::function<bool(const std::string& dir, const BoardSource& source, std::string& error)>;
+
 // `nestrix layout --boards B.csv --parts P.csv [...]`: a layout job without a window.
 // argv[0] is "layout". Returns one of the exit statuses above. `--pdf-info` and `--pdf-cuts`
 // need writePdf, `--png` needs writePng.
