@@ -1,5 +1,8 @@
 #include "calc/CalData.h"
 
+#include <map>
+#include <utility>
+
 #include "base/Settings.h"
 #include "calc/CalHaichi.h"
 #include "base/CalcError.h"
@@ -25,13 +28,6 @@ CalRect TrimmedRect(const CGenban& board)
 
 namespace {
 
-// The part that gives a group its kind and thickness.
-const CBuzai& FirstPart(const CCalData& group, const CBuzaiList& buzai)
-{
-    const CAL_BUZAI& first = CheckedAt(group.Buzai[0], 0, "group part");
-    return CheckedAt(buzai.Items, first.Number, "part");
-}
-
 bool OverLimit(std::int32_t width, std::int32_t height, std::int32_t limit)
 {
     return width > limit || height > limit;
@@ -51,14 +47,12 @@ std::vector<CCalData> BuildCalData(const CBuzaiList& buzai, const CBuzaiList& yb
     std::vector<CCalData> groups;
 
     // Kinds compare byte for byte: a full-width letter is another kind than its half-width twin.
+    // Groups by kind and thickness, looked up in O(log n): a job of many kinds must not take
+    // quadratic time before the first progress.
+    std::map<std::pair<std::string, std::int32_t>, std::size_t> index;
     auto findGroup = [&](const std::string& kind, std::int32_t thickness) -> CCalData* {
-        for (CCalData& group : groups) {
-            const CBuzai& first = FirstPart(group, buzai);
-            if (first.Kind == kind && first.Thickness == thickness) {
-                return &group;
-            }
-        }
-        return nullptr;
+        const auto found = index.find({kind, thickness});
+        return found == index.end() ? nullptr : &groups[found->second];
     };
 
     for (std::size_t i = 0; i < buzai.Items.size(); ++i) {
@@ -71,6 +65,7 @@ std::vector<CCalData> BuildCalData(const CBuzaiList& buzai, const CBuzaiList& yb
         if (CCalData* group = findGroup(part.Kind, part.Thickness)) {
             group->Buzai[0].push_back(entry);
         } else {
+            index.emplace(std::pair{part.Kind, part.Thickness}, groups.size());
             groups.emplace_back();
             groups.back().Buzai[0].push_back(entry);
         }
@@ -98,11 +93,8 @@ std::vector<CCalData> BuildCalData(const CBuzaiList& buzai, const CBuzaiList& yb
             continue;
         }
         const CAL_GENBAN entry{static_cast<std::int32_t>(i), board.Count, board.Priority};
-        for (CCalData& group : groups) {
-            const CBuzai& first = FirstPart(group, buzai);
-            if (board.Kind == first.Kind && board.Thickness == first.Thickness) {
-                CheckedAt(group.Genban, board.Priority, "board priority").push_back(entry);
-            }
+        if (CCalData* group = findGroup(board.Kind, board.Thickness)) {
+            CheckedAt(group->Genban, board.Priority, "board priority").push_back(entry);
         }
     }
     return groups;

@@ -95,7 +95,6 @@ void CalcRun::Start(CRetData& result)
             job->Engine->Reset();
             job->Engine->Configure(m_settings, m_buzai, m_ybuzai, m_genban);
             job->Engine->Sink = &m_messages;
-            job->Engine->SetCalData(m_groups[g]);
             job->Group = static_cast<std::int32_t>(g);
             m_jobs.push_back(std::move(job));
         }
@@ -140,8 +139,11 @@ bool CalcRun::Poll()
         Job& job = *m_jobs[m_next++];
         job.Engine->Running = 1;
         m_running.push_back(&job);
-        job.Thread = std::thread([&job] {
+        // The group is copied and put into part order on the worker too: nothing here waits for
+        // the size of the job before the first progress.
+        job.Thread = std::thread([&job, &group = m_groups[static_cast<std::size_t>(job.Group)]] {
             try {
+                job.Engine->SetCalData(group);
                 job.Engine->Calculate();
             } catch (...) {
                 job.Error = std::current_exception();

@@ -33,17 +33,25 @@ bool GoesBefore(const PartKeys& n, const PartKeys& e, int areaFlag)
 void SortIntoPartOrder(std::vector<CAL_BUZAI>& target, const std::vector<CAL_BUZAI>& source,
                        const CBuzaiList& parts, std::int32_t list, int areaFlag)
 {
-    target.clear();
-    std::vector<PartKeys> keys;  // keys of target, position by position
+    // Inserting each entry before the first one it goes before is a stable sort by the same
+    // comparison; a stable sort gives the same order in O(n log n).
+    struct Keyed {
+        PartKeys keys;
+        CAL_BUZAI entry;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(source.size());
     for (const CAL_BUZAI& entry : source) {
-        const PartKeys n = KeysOf(CheckedAt(parts.Items, entry.Number, "part"));
-        std::size_t pos = 0;
-        while (pos < target.size() && !GoesBefore(n, keys[pos], areaFlag)) {
-            ++pos;
-        }
-        target.insert(target.begin() + static_cast<std::ptrdiff_t>(pos),
-                      CAL_BUZAI{entry.Number, entry.Count, list});
-        keys.insert(keys.begin() + static_cast<std::ptrdiff_t>(pos), n);
+        keyed.push_back(Keyed{KeysOf(CheckedAt(parts.Items, entry.Number, "part")),
+                              CAL_BUZAI{entry.Number, entry.Count, list}});
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [areaFlag](const Keyed& a, const Keyed& b) {
+        return GoesBefore(a.keys, b.keys, areaFlag);
+    });
+    target.clear();
+    target.reserve(keyed.size());
+    for (const Keyed& k : keyed) {
+        target.push_back(k.entry);
     }
 }
 
