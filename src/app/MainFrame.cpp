@@ -13,6 +13,7 @@
 #include "app/NokowDlg.h"
 #include "job/BuzaiDlg.h"
 #include "job/GenbanDlg.h"
+#include "platform/qt/QtCanvas.h"
 #include "view/Commands.h"
 #include "view/NestrixView.h"
 #include "view/PrintJob.h"
@@ -136,6 +137,12 @@ void CMainFrame::CreateStatusBar()
         pane->setObjectName(QString("statusPane%1").arg(i + 1));
         pane->setFrameShape(QFrame::Panel);
         pane->setFrameShadow(QFrame::Sunken);
+        // The pane texts are laid out in columns ("%-20s", "%5d/%5d"): a fixed-pitch font keeps
+        // them, and the 80 spaces of the first pane then hold its whole text.
+        QFont font(QtCanvas::ResolveFamily(kGothicFace));
+        font.setFixedPitch(true);
+        font.setPointSizeF(bar->font().pointSizeF());
+        pane->setFont(font);
         const int margins = 2 * pane->frameWidth() + 2 * pane->margin() + 4;
         pane->setFixedWidth(pane->fontMetrics().horizontalAdvance(kStatusPaneWidthTexts[i]) + margins);
         bar->addPermanentWidget(pane);

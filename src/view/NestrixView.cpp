@@ -51,6 +51,14 @@ void CNestrixView::Changed(bool changed)
     }
 }
 
+void CNestrixView::SyncPicture()
+{
+    if (m_doc.RedrawNeeded && width() > 0 && height() > 0) {
+        RedrawSurface();
+        update();
+    }
+}
+
 void CNestrixView::RedrawSurface()
 {
     const QSize size = this->size() + QSize(1, 1);
@@ -90,6 +98,7 @@ void CNestrixView::mousePressEvent(QMouseEvent* event)
         case Qt::RightButton: Changed(m_state.RightClick(m_doc)); break;
         case Qt::MiddleButton:
             // Qt keeps the mouse with the widget while a button is held.
+            SyncPicture();
             if (m_state.MiddlePress(m_doc, at.x(), at.y())) {
                 setCursor(Qt::ClosedHandCursor);
             }
@@ -133,6 +142,7 @@ void CNestrixView::wheelEvent(QWheelEvent* event)
         return;
     }
     const QPoint at = event->position().toPoint();
+    SyncPicture();
     Changed(m_state.Wheel(m_doc, at.x(), at.y(), delta));
     event->accept();
 }
@@ -151,8 +161,14 @@ void CNestrixView::keyPressEvent(QKeyEvent* event)
         case Qt::Key_Escape:
         case Qt::Key_Backspace: Changed(m_state.BackToList(m_doc)); break;
         case Qt::Key_Plus:
-        case Qt::Key_Equal: Changed(m_state.ZoomStep(m_doc, centreX, centreY, true)); break;
-        case Qt::Key_Minus: Changed(m_state.ZoomStep(m_doc, centreX, centreY, false)); break;
+        case Qt::Key_Equal:
+            SyncPicture();
+            Changed(m_state.ZoomStep(m_doc, centreX, centreY, true));
+            break;
+        case Qt::Key_Minus:
+            SyncPicture();
+            Changed(m_state.ZoomStep(m_doc, centreX, centreY, false));
+            break;
         default: QWidget::keyPressEvent(event); return;
     }
     event->accept();

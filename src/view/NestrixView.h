@@ -48,6 +48,9 @@ protected:
 
 private:
     void RedrawSurface();
+    // Zoom and pan work on the board as it is shown: a pending redraw is done first, so the
+    // transform is the one of the picture under the cursor.
+    void SyncPicture();
     // After an event: repaint and status bar when it changed the picture.
     void Changed(bool changed);
 

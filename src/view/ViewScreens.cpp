@@ -110,8 +110,9 @@ void DrawListScreen(Canvas& dc, const BoardSource& source, ViewState& view, int 
     for (int i = 0; i < count; ++i) {
         const int left = cellLeft(i);
         const int top = cellTop(i);
-        DrawBoard(source, i, view.Transform, dc, BoardForm::List,
-                  {left, top, left + cellWidth, top + cellHeight});
+        // The cells have a fit of their own; the detail screen's zoom and anchor stay as they are.
+        BoardTransform cell;
+        DrawBoard(source, i, cell, dc, BoardForm::List, {left, top, left + cellWidth, top + cellHeight});
         char number[16];
         std::snprintf(number, sizeof number, "%3d", i + 1);
         const CanvasColor oldColor = dc.SetTextColor(kGuideRed);

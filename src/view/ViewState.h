@@ -26,7 +26,7 @@ inline constexpr double kMaxZoom = 100.0;
 // and returns true; the caller then repaints and updates the status bar.
 class ViewState {
 public:
-    BoardTransform Transform;  // of the last board drawn; the detail screen's zoom and anchor
+    BoardTransform Transform;  // the detail screen's fit (of its last paint), zoom and anchor
     int ListScreen = 1;        // 1 list screen, 0 detail screen (while a result exists)
     GridSize Grid;             // of the last list screen
     CanvasRect DrawingRect;    // client area of the last list or detail screen
