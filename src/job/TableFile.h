@@ -3,29 +3,79 @@
 #include <array>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <fstream>
 #include <functional>
 #include <istream>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 #include "base/CsvLine.h"
 #include "base/TextFile.h"
+#include "platform/FileChooser.h"
+#include "platform/Prompt.h"
 
-// The reader shared by the parts file and the boards file: a header line naming the
-// columns (any order, extra columns ignored) or the headerless format of earlier versions.
-enum class TableError { None, Open, File, Columns, Data };
+// The parts file and the boards file share one reader and one writer: a header line naming the
+// columns (any order, extra columns ignored) or the headerless format of earlier versions, then
+// one record per line; every column is text, a length, an integer in a range or a flag.
 
-template <std::size_t N>
+// The largest values the files take, the limits of the input dialogs: no accepted record can
+// overflow the calculation's 32-bit lengths or the 64-bit totals.
+inline constexpr std::int32_t kMaxLengthTenths = 999999;  // 99 999.9 mm
+inline constexpr std::int32_t kMaxPartCount = 9999;
+inline constexpr std::int32_t kMaxBoardCount = 999999;
+inline constexpr std::int32_t kMaxPrice = 999999;
+
+enum class TableError { None, Open, File, Columns, Data, NotShiftJis, LineTooLong, FileTooLarge };
+
+// Why and where reading stopped.
+struct TableProblem {
+    TableError Error = TableError::None;
+    std::size_t Line = 0;  // 1-based, 0 when not about a line
+    std::string Detail;    // the column, or what is wrong with it
+    int Errno = 0;         // why the file could not be opened
+
+    TableProblem() = default;
+    TableProblem(TableError error, std::size_t line = 0, std::string detail = {}, int errnoValue = 0)
+        : Error(error), Line(line), Detail(std::move(detail)), Errno(errnoValue)
+    {
+    }
+};
+
+// One column of a record.
+template <class Record>
+struct ColumnRule {
+    enum class Type { Text, Length, Int, Flag };
+    Type Kind = Type::Text;
+    std::string Record::*Text = nullptr;
+    std::int32_t Record::*Number = nullptr;
+    std::int32_t Min = 0;  // accepted range of a length (0.1 mm) or an integer
+    std::int32_t Max = 0;
+
+    static ColumnRule TextColumn(std::string Record::*member) { return {Type::Text, member, nullptr, 0, 0}; }
+    static ColumnRule LengthColumn(std::int32_t Record::*member, std::int32_t min)
+    {
+        return {Type::Length, nullptr, member, min, kMaxLengthTenths};
+    }
+    static ColumnRule IntColumn(std::int32_t Record::*member, std::int32_t min, std::int32_t max)
+    {
+        return {Type::Int, nullptr, member, min, max};
+    }
+    // Any number but 0 is 1; text that is no number too.
+    static ColumnRule FlagColumn(std::int32_t Record::*member) { return {Type::Flag, nullptr, member, 0, 1}; }
+};
+
+template <class Record, std::size_t N>
 struct TableFormat {
     using ColumnMap = std::array<int, N>;
     const char* const (&Titles)[N];
-    // Fills the map for a headerless first line of fieldCount fields; false when the
-    // count is not one of the formats of earlier versions.
+    const std::array<ColumnRule<Record>, N>& Rules;
+    // Fills the map for a headerless first line of fieldCount fields; false when the count is
+    // not one of the formats of earlier versions.
     std::function<bool(std::size_t fieldCount, ColumnMap& map)> Headerless;
-    // Parses and appends one line; false rejects it.
-    std::function<bool(const std::vector<std::string>& fields, const ColumnMap& map)> ParseAndAppend;
 };
 
 // The field of a mapped column, or "" when the line is shorter.
@@ -38,18 +88,82 @@ const std::string& MappedField(const std::vector<std::string>& fields, const std
     return position >= 0 && static_cast<std::size_t>(position) < fields.size() ? fields[position] : empty;
 }
 
-template <std::size_t N>
-TableError ReadTable(std::istream& in, const TableFormat<N>& format)
+// One line through the column map into a record with its defaults. Nothing when accepted, else
+// what was wrong with the first column that is not accepted.
+template <class Record, std::size_t N>
+std::optional<std::string> ParseRecord(const std::vector<std::string>& fields,
+                                       const typename TableFormat<Record, N>::ColumnMap& map,
+                                       const TableFormat<Record, N>& format, Record& record)
+{
+    using Type = typename ColumnRule<Record>::Type;
+    for (std::size_t column = 0; column < N; ++column) {
+        if (map[column] < 0) {
+            continue;
+        }
+        const std::string& field = MappedField(fields, map, column);
+        const ColumnRule<Record>& rule = format.Rules[column];
+        if (rule.Kind == Type::Text) {
+            record.*rule.Text = field;
+            continue;
+        }
+        std::int32_t value = 0;
+        if (rule.Kind == Type::Flag) {
+            record.*rule.Number = (!ToInt(field, value) || value != 0) ? 1 : 0;
+            continue;
+        }
+        const bool fits = rule.Kind == Type::Length ? ToTenths(field, value) : ToInt(field, value);
+        const std::string title = format.Titles[column];
+        if ((!fits && field.find('-') == std::string::npos) || (fits && value > rule.Max)) {
+            const std::string max =
+                rule.Kind == Type::Length ? FormatTenths(rule.Max) : std::to_string(rule.Max);
+            return title + "が " + max + " を超えています";
+        }
+        if (!fits || value < rule.Min) {
+            return title;
+        }
+        record.*rule.Number = value;
+    }
+    return std::nullopt;
+}
+
+// Reads the records of a file and appends them to `items`, numbering them on from its size.
+// Records read before an error stay.
+template <class Record, std::size_t N>
+TableProblem ReadTable(std::istream& in, const TableFormat<Record, N>& format, std::vector<Record>& items)
 {
     TextReader reader(in);
+    auto readerProblem = [&reader]() {
+        switch (reader.LastFault()) {
+            case TextReader::Fault::Utf8NoBom:
+                return TableProblem{TableError::NotShiftJis, reader.LineNumber()};
+            case TextReader::Fault::LineTooLong:
+                return TableProblem{TableError::LineTooLong, reader.LineNumber()};
+            case TextReader::Fault::FileTooLarge:
+                return TableProblem{TableError::FileTooLarge, reader.LineNumber()};
+            case TextReader::Fault::Encoding:
+                return TableProblem{TableError::File, reader.LineNumber(),
+                                    "Shift-JIS として読めない文字があります"};
+            default: return TableProblem{TableError::File, reader.LineNumber()};
+        }
+    };
+    auto append = [&](const std::vector<std::string>& fields, const auto& map) {
+        Record record;
+        if (auto wrong = ParseRecord(fields, map, format, record)) {
+            return std::optional<TableProblem>{TableProblem{TableError::Data, reader.LineNumber(), *wrong}};
+        }
+        record.Index = static_cast<std::int32_t>(items.size());
+        items.push_back(std::move(record));
+        return std::optional<TableProblem>{};
+    };
+
     std::string line;
     TextReader::Status status = reader.Next(line);
     if (status != TextReader::Status::Line) {
-        return TableError::File;
+        return status == TextReader::Status::End ? TableProblem{TableError::File} : readerProblem();
     }
-    typename TableFormat<N>::ColumnMap map;
+    typename TableFormat<Record, N>::ColumnMap map;
     map.fill(-1);
-    std::vector<std::string> fields = SplitFields(line);
+    const std::vector<std::string> fields = SplitFields(line);
     std::size_t matches = 0;
     for (std::size_t position = 0; position < fields.size(); ++position) {
         for (std::size_t column = 0; column < N; ++column) {
@@ -60,46 +174,65 @@ TableError ReadTable(std::istream& in, const TableFormat<N>& format)
             }
         }
     }
+    // A UTF-8 header can be valid CP932 bytes too; it then matches no title.
+    const TableProblem wrongColumns{
+        reader.LastLineLooksUtf8() ? TableError::NotShiftJis : TableError::Columns, 1};
     if (matches == 0) {
         if (!format.Headerless(fields.size(), map)) {
-            return TableError::Columns;
+            return wrongColumns;
         }
-        if (!format.ParseAndAppend(fields, map)) {
-            return TableError::Data;
+        if (auto problem = append(fields, map)) {
+            return reader.LastLineLooksUtf8() ? wrongColumns : *problem;
         }
     } else if (matches != N) {
-        return TableError::Columns;
+        return wrongColumns;
     }
     while ((status = reader.Next(line)) == TextReader::Status::Line) {
-        if (!format.ParseAndAppend(SplitFields(line), map)) {
-            return TableError::Data;
+        if (auto problem = append(SplitFields(line), map)) {
+            return *problem;
         }
     }
-    return status == TextReader::Status::End ? TableError::None : TableError::File;
-}
-
-// Opens a file for reading; a folder or a missing file cannot be opened.
-inline bool OpenForReading(const std::string& path, std::ifstream& in)
-{
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
-        return false;
-    }
-    in.open(path, std::ios::binary);
-    return in.is_open();
+    return status == TextReader::Status::End ? TableProblem{} : readerProblem();
 }
 
 // The message after the list's kind word ("部材", "２次部材", "原板").
-inline const char* ReadErrorText(TableError error)
+inline std::string ReadErrorText(const TableProblem& problem)
 {
-    switch (error) {
-        case TableError::Open: return "ファイルが開けません。\n読み込みを中断しました。";
-        case TableError::File: return "ファイル異常です。\n読み込みを中断しました。";
-        case TableError::Columns: return "項目数が違います。\n読み込みを中断しました。";
-        case TableError::Data: return "データが異常です。\n読み込みを中断しました。";
-        case TableError::None: break;
+    const std::string line = problem.Line > 0 ? std::to_string(problem.Line) + "行目" : "";
+    std::string text;
+    switch (problem.Error) {
+        case TableError::Open:
+            text = "ファイルが開けません。";
+            // A missing file says enough (the first run); any other reason is shown.
+            if (problem.Errno != 0 && problem.Errno != ENOENT) {
+                text += "（" +
+                        (problem.Errno == EISDIR ? std::string("フォルダです") : ErrnoText(problem.Errno)) +
+                        "）";
+            }
+            break;
+        case TableError::File:
+            text = "ファイル異常です。";
+            if (!line.empty()) {
+                text += "（" + line + (problem.Detail.empty() ? "" : "、" + problem.Detail) + "）";
+            }
+            break;
+        case TableError::NotShiftJis:
+            text = "ファイルが Shift-JIS ではありません（BOM のない UTF-8 です、" + line + "）。";
+            break;
+        case TableError::LineTooLong:
+            text = "ファイル異常です。（" + line + "が " + std::to_string(TextReader::kMaxLineBytes) +
+                   " バイトを超えています）";
+            break;
+        case TableError::FileTooLarge:
+            text = "ファイル異常です。（ファイルが " +
+                   std::to_string(TextReader::kMaxFileBytes / 1024 / 1024) + " MiB を超えています、" + line +
+                   "）";
+            break;
+        case TableError::Columns: text = "項目数が違います。（" + line + "）"; break;
+        case TableError::Data: text = "データが異常です。（" + line + "、" + problem.Detail + "）"; break;
+        case TableError::None: return "";
     }
-    return "";
+    return text + "\n読み込みを中断しました。";
 }
 
 // The message after the list's kind word, with the system's reason.
@@ -114,4 +247,99 @@ inline std::string WriteErrorText(const WriteResult& result)
     const bool created = result.Status == WriteStatus::Failed;
     return std::string(created ? "ファイル異常です。" : "ファイルに書き込みできません。") + reason +
            "\n書き込みを中断しました。";
+}
+
+// Reads a stream into the list's items; 1, or 0 after showing the message.
+template <class Record, std::size_t N>
+int ReadTableStream(std::istream& in, const TableFormat<Record, N>& format, std::vector<Record>& items,
+                    const std::string& kindWord, Prompt& prompt)
+{
+    const TableProblem problem = ReadTable(in, format, items);
+    if (problem.Error != TableError::None) {
+        prompt.ShowError(kindWord + ReadErrorText(problem));
+        return 0;
+    }
+    return 1;
+}
+
+// Same for a file; a folder or a file that cannot be opened is the open error.
+template <class Record, std::size_t N>
+int ReadTableFile(const std::string& path, const TableFormat<Record, N>& format, std::vector<Record>& items,
+                  const std::string& kindWord, Prompt& prompt)
+{
+    struct stat info {};
+    std::ifstream in;
+    int error = 0;
+    if (::stat(path.c_str(), &info) != 0) {
+        error = errno;
+    } else if (S_ISDIR(info.st_mode)) {
+        error = EISDIR;
+    } else {
+        errno = 0;
+        in.open(path, std::ios::binary);
+        error = in.is_open() ? 0 : (errno != 0 ? errno : EACCES);
+    }
+    if (error != 0) {
+        prompt.ShowError(kindWord + ReadErrorText(TableProblem{TableError::Open, 0, "", error}));
+        return 0;
+    }
+    return ReadTableStream(in, format, items, kindWord, prompt);
+}
+
+// The file's text (UTF-8, "\n" line ends): the titles, then every record.
+template <class Record, std::size_t N>
+std::string TableText(const TableFormat<Record, N>& format, const std::vector<Record>& items)
+{
+    using Type = typename ColumnRule<Record>::Type;
+    std::string text;
+    for (std::size_t i = 0; i < N; ++i) {
+        text += format.Titles[i];
+        text += i + 1 < N ? "," : "\n";
+    }
+    for (const Record& record : items) {
+        for (std::size_t i = 0; i < N; ++i) {
+            const ColumnRule<Record>& rule = format.Rules[i];
+            switch (rule.Kind) {
+                case Type::Text: text += QuoteField(record.*rule.Text); break;
+                case Type::Length: text += FormatTenths(record.*rule.Number); break;
+                case Type::Int: text += std::to_string(record.*rule.Number); break;
+                case Type::Flag: text += record.*rule.Number ? "1" : "0"; break;
+            }
+            text += i + 1 < N ? "," : "\n";
+        }
+    }
+    return text;
+}
+
+// Replaces the file with the text; 1, or 0 after showing the message.
+inline int WriteTableFile(const std::string& path, const std::string& text, const std::string& kindWord,
+                          Prompt& prompt)
+{
+    const WriteResult result = WriteTextFile(path, text);
+    if (!result.Ok()) {
+        prompt.ShowError(kindWord + WriteErrorText(result));
+        return 0;
+    }
+    return 1;
+}
+
+// Save dialog, then the list's Write; on success Saved = 1. Cancel returns 0 silently.
+template <class List>
+int SaveListAs(List& list, const FileDialogOptions& options, Prompt& prompt, FileChooser& chooser)
+{
+    const std::optional<std::string> path = chooser.SaveFile(options);
+    if (!path || !list.Write(*path, prompt)) {
+        return 0;
+    }
+    list.Saved = 1;
+    return 1;
+}
+
+// Index = position, for every record.
+template <class Record>
+void RenumberItems(std::vector<Record>& items)
+{
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        items[i].Index = static_cast<std::int32_t>(i);
+    }
 }

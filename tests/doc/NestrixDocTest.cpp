@@ -108,7 +108,7 @@ TEST(NestrixDoc, AnUnreadableJobFileIsKeptBeforeItIsOverwritten)
     doc.OnNewDocument(Settings(), home.Path() + "/", prompt);
     EXPECT_EQ(doc.GenbanList.Items.size(), 2u);
     EXPECT_EQ(prompt.Shown,
-              (std::vector<std::string>{"原板データが異常です。\n読み込みを中断しました。",
+              (std::vector<std::string>{"原板データが異常です。（4行目、原板横）\n読み込みを中断しました。",
                                         "読み込めなかった「Genban」を「Genban.bak」として残しました。"}));
     EXPECT_EQ(ReadBytes(home.File("Genban.bak")), damaged);
 

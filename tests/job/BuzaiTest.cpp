@@ -138,46 +138,87 @@ TEST(BuzaiFile, ReadsTheHeaderlessFormats)
     }
 }
 
+// Every message names the line, and the column where one is at fault.
 TEST(BuzaiFile, RejectsWithTheMessageOfEachError)
 {
     struct Case {
         const char* name;
         std::string text;
-        const char* message;
+        std::string message;  // before "\n読み込みを中断しました。"
         std::size_t partsKept;
     };
     const std::string h = kHeader;
     const Case cases[] = {
-        {"empty file", "", "部材ファイル異常です。\n読み込みを中断しました。", 0},
-        {"headerless 4 fields", "600,450,18,2\n", "部材項目数が違います。\n読み込みを中断しました。", 0},
-        {"headerless 7 fields", "600,450,18,2,1,a,b\n", "部材項目数が違います。\n読み込みを中断しました。",
-         0},
-        {"partial header", "部材名,部材横,部材縦\n", "部材項目数が違います。\n読み込みを中断しました。", 0},
-        {"title twice", "部材名," + h, "部材項目数が違います。\n読み込みを中断しました。", 0},
-        {"headerless bad first line", "0,450,18,2,1\n", "部材データが異常です。\n読み込みを中断しました。",
-         0},
-        {"width 0.04", h + "a,0.04,10,1,1,0,,\n", "部材データが異常です。\n読み込みを中断しました。", 0},
-        {"height of letters", h + "a,10,abc,1,1,0,,\n", "部材データが異常です。\n読み込みを中断しました。",
-         0},
-        {"negative thickness", h + "a,10,10,-1,1,0,,\n", "部材データが異常です。\n読み込みを中断しました。",
-         0},
-        {"count 0", h + "a,10,10,1,0,0,,\n", "部材データが異常です。\n読み込みを中断しました。", 0},
-        {"count too large", h + "a,10,10,1,9999999999,0,,\n",
-         "部材データが異常です。\n読み込みを中断しました。", 0},
+        {"empty file", "", "部材ファイル異常です。", 0},
+        {"headerless 4 fields", "600,450,18,2\n", "部材項目数が違います。（1行目）", 0},
+        {"headerless 7 fields", "600,450,18,2,1,a,b\n", "部材項目数が違います。（1行目）", 0},
+        {"partial header", "部材名,部材横,部材縦\n", "部材項目数が違います。（1行目）", 0},
+        {"title twice", "部材名," + h, "部材項目数が違います。（1行目）", 0},
+        {"headerless bad first line", "0,450,18,2,1\n", "部材データが異常です。（1行目、部材横）", 0},
+        {"width 0.04", h + "a,0.04,10,1,1,0,,\n", "部材データが異常です。（2行目、部材横）", 0},
+        {"height of letters", h + "a,10,abc,1,1,0,,\n", "部材データが異常です。（2行目、部材縦）", 0},
+        {"negative thickness", h + "a,10,10,-1,1,0,,\n", "部材データが異常です。（2行目、部材厚さ）", 0},
+        {"count 0", h + "a,10,10,1,0,0,,\n", "部材データが異常です。（2行目、部材数）", 0},
+        {"count above the dialog's 9999", h + "a,10,10,1,10000,0,,\n",
+         "部材データが異常です。（2行目、部材数が 9999 を超えています）", 0},
+        {"count beyond 32 bits", h + "a,10,10,1,9999999999,0,,\n",
+         "部材データが異常です。（2行目、部材数が 9999 を超えています）", 0},
+        {"width above 99999.9", h + "a,100000,10,1,1,0,,\n",
+         "部材データが異常です。（2行目、部材横が 99999.9 を超えています）", 0},
+        {"height that overflows 32-bit tenths", h + "a,10,214748364.7,1,1,0,,\n",
+         "部材データが異常です。（2行目、部材縦が 99999.9 を超えています）", 0},
+        {"thickness beyond any number", h + "a,10,10,1e300,1,0,,\n",
+         "部材データが異常です。（2行目、部材厚さが 99999.9 を超えています）", 0},
         {"blank line in the middle", h + "a,10,10,1,1,0,,\n\nb,10,10,1,1,0,,\n",
-         "部材データが異常です。\n読み込みを中断しました。", 1},
+         "部材データが異常です。（3行目、部材横）", 1},
         {"blank line at the end", h + "a,10,10,1,1,0,,\nb,10,10,1,1,0,,\n\n",
-         "部材データが異常です。\n読み込みを中断しました。", 2},
-        {"short line", h + "a,10,10,1,1,0,,\nb,10,10\n", "部材データが異常です。\n読み込みを中断しました。",
-         1},
+         "部材データが異常です。（4行目、部材横）", 2},
+        {"short line", h + "a,10,10,1,1,0,,\nb,10,10\n", "部材データが異常です。（3行目、部材数）", 1},
+        {"line longer than 64 KiB", h + std::string(70000, 'a') + ",10,10,1,1,0,,\n",
+         "部材ファイル異常です。（2行目が 65536 バイトを超えています）", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RecordingPrompt prompt;
         CBuzaiList list;
         EXPECT_EQ(ReadText(list, c.text, prompt), 0);
-        EXPECT_EQ(prompt.Shown, std::vector<std::string>{c.message});
+        EXPECT_EQ(prompt.Shown, std::vector<std::string>{c.message + "\n読み込みを中断しました。"});
         EXPECT_EQ(list.Items.size(), c.partsKept);
+    }
+}
+
+// Files from elsewhere: a UTF-8 file without the byte order mark is named for what it is,
+// and lines ending in CR alone read like CR LF.
+TEST(BuzaiFile, SaysWhenAFileIsUtf8AndReadsCrOnlyLines)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string message;  // "" when read
+        std::size_t parts;
+    };
+    const Case cases[] = {
+        {"utf-8 header", std::string(kHeader) + "棚板,600,300,18,2,0,,\r\n",
+         "部材ファイルが Shift-JIS ではありません（BOM のない UTF-8 です、1行目）。", 0},
+        {"utf-8 in a headerless line", "600,300,18,2,0,棚\r\n",
+         "部材ファイルが Shift-JIS ではありません（BOM のない UTF-8 です、1行目）。", 0},
+        {"cr only",
+         "\x95\x94\x8d\xde\x96\xbc,\x95\x94\x8d\xde\x89\xa1,\x95\x94\x8d\xde\x8f\x63,"
+         "\x95\x94\x8d\xde\x8c\xfa\x82\xb3,\x95\x94\x8d\xde\x90\x94,"
+         "\x95\x94\x8d\xde\x89\xa1\x92\x75\x82\xab,\x95\x94\x8d\xde\x8e\xed\x97\xde,"
+         "\x95\x94\x8d\xde\x94\xf5\x8d\x6c\ra,600,300,18,2,0,,\rb,600,300,18,2,0,,\r",
+         "", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingPrompt prompt;
+        CBuzaiList list;
+        std::istringstream in(c.bytes);
+        EXPECT_EQ(list.Read(in, Settings(), prompt), c.message.empty() ? 1 : 0);
+        if (!c.message.empty()) {
+            EXPECT_EQ(prompt.Shown, std::vector<std::string>{c.message + "\n読み込みを中断しました。"});
+        }
+        EXPECT_EQ(list.Items.size(), c.parts);
     }
 }
 
@@ -229,11 +270,11 @@ TEST(BuzaiFile, NamesTheSecondaryListInMessages)
     EXPECT_EQ(list.Read(dir.File("none.csv"), Settings(), prompt), 0);
     EXPECT_EQ(list.Read(dir.Path(), Settings(), prompt), 0);  // a folder is not a file
     EXPECT_EQ(list.Write(dir.File("no/such/folder.csv"), prompt), 0);
-    EXPECT_EQ(prompt.Shown,
-              (std::vector<std::string>{"２次部材ファイルが開けません。\n読み込みを中断しました。",
-                                        "２次部材ファイルが開けません。\n読み込みを中断しました。",
-                                        "２次部材ファイルに書き込みできません。（No such file or "
-                                        "directory）\n書き込みを中断しました。"}));
+    EXPECT_EQ(prompt.Shown, (std::vector<std::string>{
+                                "２次部材ファイルが開けません。\n読み込みを中断しました。",
+                                "２次部材ファイルが開けません。（フォルダです）\n読み込みを中断しました。",
+                                "２次部材ファイルに書き込みできません。（No such file or "
+                                "directory）\n書き込みを中断しました。"}));
 }
 
 TEST(BuzaiFile, RefusesToWriteTextWithoutACp932Form)

@@ -120,22 +120,34 @@ TEST(GenbanFile, RejectsWithTheMessageOfEachError)
     const std::string row = "a,1820,910,12,1,100,0,,,0,0,0,0\n";
     const Case cases[] = {
         {"empty", "", "原板ファイル異常です。\n読み込みを中断しました。"},
-        {"headerless 7", "1820,910,12,3500,0,20,1\n", "原板項目数が違います。\n読み込みを中断しました。"},
+        {"headerless 7", "1820,910,12,3500,0,20,1\n",
+         "原板項目数が違います。（1行目）\n読み込みを中断しました。"},
         {"headerless 10", "1820,910,12,3500,0,20,1,a,b,c\n",
-         "原板項目数が違います。\n読み込みを中断しました。"},
-        {"header of parts", "部材名,原板横\n", "原板項目数が違います。\n読み込みを中断しました。"},
+         "原板項目数が違います。（1行目）\n読み込みを中断しました。"},
+        {"header of parts", "部材名,原板横\n", "原板項目数が違います。（1行目）\n読み込みを中断しました。"},
         {"priority 3", kHeader + "a,1820,910,12,1,100,3,,,0,0,0,0\n",
-         "原板データが異常です。\n読み込みを中断しました。"},
+         "原板データが異常です。（2行目、原板優先度が 2 を超えています）\n読み込みを中断しました。"},
         {"priority -1", kHeader + "a,1820,910,12,1,100,-1,,,0,0,0,0\n",
-         "原板データが異常です。\n読み込みを中断しました。"},
+         "原板データが異常です。（2行目、原板優先度）\n読み込みを中断しました。"},
         {"count 0", kHeader + "a,1820,910,12,0,100,0,,,0,0,0,0\n",
-         "原板データが異常です。\n読み込みを中断しました。"},
+         "原板データが異常です。（2行目、原板数）\n読み込みを中断しました。"},
+        {"count above the dialog's 999999", kHeader + "a,1820,910,12,1000000,100,0,,,0,0,0,0\n",
+         "原板データが異常です。（2行目、原板数が 999999 を超えています）\n読み込みを中断しました。"},
         {"negative price", kHeader + "a,1820,910,12,1,-1,0,,,0,0,0,0\n",
-         "原板データが異常です。\n読み込みを中断しました。"},
+         "原板データが異常です。（2行目、原板単価）\n読み込みを中断しました。"},
+        {"price above the dialog's 999999", kHeader + "a,1820,910,12,1,1000000,0,,,0,0,0,0\n",
+         "原板データが異常です。（2行目、原板単価が 999999 を超えています）\n読み込みを中断しました。"},
         {"negative trim", kHeader + "a,1820,910,12,1,0,0,,,0,0,-1,0\n",
-         "原板データが異常です。\n読み込みを中断しました。"},
-        {"blank line", kHeader + row + "\n", "原板データが異常です。\n読み込みを中断しました。"},
-        {"invalid byte", kHeader + row, "原板ファイル異常です。\n読み込みを中断しました。", "\x81\r\n"},
+         "原板データが異常です。（2行目、原板左トリム）\n読み込みを中断しました。"},
+        {"trim above 99999.9", kHeader + "a,1820,910,12,1,0,0,,,0,100000,0,0\n",
+         "原板データが異常です。（2行目、原板下トリムが 99999.9 を超えています）\n読み込みを中断しました。"},
+        {"width above 99999.9", kHeader + "a,100000,910,12,1,0,0,,,0,0,0,0\n",
+         "原板データが異常です。（2行目、原板横が 99999.9 を超えています）\n読み込みを中断しました。"},
+        {"blank line", kHeader + row + "\n",
+         "原板データが異常です。（3行目、原板横）\n読み込みを中断しました。"},
+        {"invalid byte", kHeader + row,
+         "原板ファイル異常です。（3行目、Shift-JIS として読めない文字があります）\n読み込みを中断しました。",
+         "\x81\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -175,7 +187,8 @@ TEST(GenbanFile, ReadWithDialogStopsAtTheFirstBadFile)
     chooser.Lists.push_back({dir.File("1.csv"), dir.File("2.csv"), dir.File("3.csv")});
     EXPECT_EQ(list.ReadWithDialog(settings, prompt, chooser), 1);
     EXPECT_EQ(list.Items.size(), 1u);
-    EXPECT_EQ(prompt.Shown, std::vector<std::string>{"原板項目数が違います。\n読み込みを中断しました。"});
+    EXPECT_EQ(prompt.Shown,
+              std::vector<std::string>{"原板項目数が違います。（1行目）\n読み込みを中断しました。"});
     ASSERT_EQ(chooser.Requests.size(), 1u);
     EXPECT_EQ(chooser.Requests[0].Kind, "openMany");
     EXPECT_EQ(chooser.Requests[0].Options.InitialFolder, "/boards");
