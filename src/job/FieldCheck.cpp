@@ -74,7 +74,10 @@ std::optional<double> LeadingDecimal(const std::string& text)
     double value = 0.0;
     const auto [ptr, ec] = std::from_chars(text.data() + start, text.data() + end, value);
     if (ec == std::errc::result_out_of_range) {
-        value = HUGE_VAL;  // refused by every range
+        // Too small is 0, too large is beyond every range.
+        const std::string digits = text.substr(start, end - start);
+        const bool tiny = digits.find("e-") != std::string::npos || digits.find("E-") != std::string::npos;
+        value = tiny ? 0.0 : HUGE_VAL;
     } else if (ec != std::errc()) {
         return std::nullopt;
     }

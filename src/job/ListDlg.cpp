@@ -154,11 +154,6 @@ CListDlg::CListDlg(const QString& title, const std::vector<ListColumn>& columns,
     });
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CListDlg::OnSelectionChanged);
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
-        // The view keeps its selection model across a reset; its signal has to be joined again.
-        connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-                &CListDlg::OnSelectionChanged, Qt::UniqueConnection);
-    });
 
     auto* buttons = new QHBoxLayout;
     for (const ListButton& spec : kButtons) {

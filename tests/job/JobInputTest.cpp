@@ -56,6 +56,10 @@ TEST(FieldCheck, ReadsTheLeadingNumberAsTheFilesDo)
             EXPECT_DOUBLE_EQ(value, c.value);
         }
     }
+    // Too small to hold is 0, not beyond every range.
+    double value = -1;
+    EXPECT_EQ(CheckNumber({false, 0.0, 9999.9, "0", "9999.9"}, "1e-999", value), "");
+    EXPECT_EQ(value, 0.0);
 }
 
 TEST(FieldCheck, ShowsAndStoresLengthsInTenths)
