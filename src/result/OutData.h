@@ -70,6 +70,21 @@ public:
     std::int32_t Tried = 0;  // working mark of the improvement passes
 
     void Clear();
+    // As after construction with only BoardNo set, but keeping the storage of the three lists for
+    // the next layout. Names every field: a new field is cleared here too.
+    void ClearKeepingStorage(std::int32_t boardNo)
+    {
+        BoardNo = boardNo;
+        Repeat = 0;
+        Blocks.clear();
+        CutLines.clear();
+        PartsYield = 0.0;
+        TotalYield = 0.0;
+        PartsArea = 0.0;
+        TotalArea = 0.0;
+        Summary.clear();
+        Tried = 0;
+    }
     // After an engine laid the board out: rebuilds the summary and the two yields.
     // The engine keeps the blocks, cut lines and the two areas itself.
     void Finish(const CGenban& board);

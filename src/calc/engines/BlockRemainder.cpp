@@ -25,24 +25,10 @@ std::array<CUTMARK, 2> HorizontalFirst(const BlockCorner& c, std::int32_t k2)
     return {CUTMARK{c.Rect.X0, y, c.Rect.X1, y}, CUTMARK{x, c.Rect.Y0, x, y}};
 }
 
-// An attempt that placed nothing and leaves `working`, in the storage of `attempt`.
-void Empty(RemainderAttempt& attempt, const BuzaiLists& working, std::int32_t boardNo)
-{
-    attempt.Type = -1;
-    ClearRecord(attempt.Record, boardNo);
-    attempt.Left = working;
-    attempt.Cuts = {};
-    attempt.PlacedInA = false;
-    attempt.PartsLeftAfterA = false;
-    attempt.PartsAreaA = 0.0;
-    attempt.TotalAreaA = 0.0;
-    attempt.AreaA = 0.0;
-}
-
 void TryCandidate(const BlockCorner& corner, std::int32_t kerf, int type, const BuzaiLists& working,
                   std::int32_t boardNo, const FillRect& fill, BuzaiLists& afterA, RemainderAttempt& attempt)
 {
-    Empty(attempt, working, boardNo);
+    attempt.Reset(working, boardNo);
     attempt.Type = type;
     const bool vertical = type == 0 || type == 2;
     attempt.Cuts = vertical ? VerticalFirst(corner, kerf / 2) : HorizontalFirst(corner, kerf / 2);
@@ -60,37 +46,6 @@ void TryCandidate(const BlockCorner& corner, std::int32_t kerf, int type, const 
     attempt.TotalAreaA = attempt.Record.TotalArea;
     attempt.AreaA = AreaOf(rects.A);
     fill(afterA, attempt.Left, attempt.Record, rects.B);
-}
-
-// ClearRecord and SwapAttempts name every field of COutData and RemainderAttempt; a new field must
-// be added to both.
-static_assert(sizeof(COutData) == 128 && sizeof(RemainderAttempt) == 248,
-              "a field was added: update ClearRecord and SwapAttempts");
-
-// Exchanges two attempts member by member: the lists change owners, nothing is moved through a
-// temporary.
-void SwapAttempts(RemainderAttempt& a, RemainderAttempt& b) noexcept
-{
-    using std::swap;
-    swap(a.Type, b.Type);
-    swap(a.Record.BoardNo, b.Record.BoardNo);
-    swap(a.Record.Repeat, b.Record.Repeat);
-    a.Record.Blocks.swap(b.Record.Blocks);
-    a.Record.CutLines.swap(b.Record.CutLines);
-    swap(a.Record.PartsYield, b.Record.PartsYield);
-    swap(a.Record.TotalYield, b.Record.TotalYield);
-    swap(a.Record.PartsArea, b.Record.PartsArea);
-    swap(a.Record.TotalArea, b.Record.TotalArea);
-    a.Record.Summary.swap(b.Record.Summary);
-    swap(a.Record.Tried, b.Record.Tried);
-    a.Left[0].swap(b.Left[0]);
-    a.Left[1].swap(b.Left[1]);
-    swap(a.Cuts, b.Cuts);
-    swap(a.PlacedInA, b.PlacedInA);
-    swap(a.PartsLeftAfterA, b.PartsLeftAfterA);
-    swap(a.PartsAreaA, b.PartsAreaA);
-    swap(a.TotalAreaA, b.TotalAreaA);
-    swap(a.AreaA, b.AreaA);
 }
 
 }  // namespace
@@ -174,14 +129,14 @@ void FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
                 partsLeftAfterA[pos] = attempt.PartsLeftAfterA;
             }
             if (!haveBest || prefer(chosen, attempt)) {
-                SwapAttempts(chosen, attempt);
+                std::swap(chosen, attempt);
                 haveBest = true;
             }
         }
         return;
     }
 
-    Empty(chosen, working, boardNo);
+    chosen.Reset(working, boardNo);
     if (roomRight) {
         chosen.Cuts = VerticalFirst(corner, kerf / 2);
         if (corner.HOk) {
@@ -193,20 +148,6 @@ void FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
             fill(working, chosen.Left, chosen.Record, CalRect{r.X0, corner.T, r.X1, r.Y1});
         }
     }
-}
-
-void ClearRecord(COutData& record, std::int32_t boardNo)
-{
-    record.BoardNo = boardNo;
-    record.Repeat = 0;
-    record.Blocks.clear();
-    record.CutLines.clear();
-    record.PartsYield = 0.0;
-    record.TotalYield = 0.0;
-    record.PartsArea = 0.0;
-    record.TotalArea = 0.0;
-    record.Summary.clear();
-    record.Tried = 0;
 }
 
 void AddRemainder(const RemainderAttempt& chosen, COutData& layout)

@@ -60,6 +60,21 @@ struct RemainderAttempt {
     double TotalAreaA = 0.0;
     double AreaA = 0.0;  // area of the first sub-rectangle
 
+    // An attempt that placed nothing and leaves `working`, keeping the storage of its lists.
+    // Names every field: a new field is reset here too.
+    void Reset(const BuzaiLists& working, std::int32_t boardNo)
+    {
+        Type = -1;
+        Record.ClearKeepingStorage(boardNo);
+        Left = working;
+        Cuts = {};
+        PlacedInA = false;
+        PartsLeftAfterA = false;
+        PartsAreaA = 0.0;
+        TotalAreaA = 0.0;
+        AreaA = 0.0;
+    }
+
     // The measures P, p, Q, q of the block engine's comparison.
     double P() const { return Record.PartsArea; }
     double Q() const { return Record.TotalArea; }
@@ -98,9 +113,6 @@ struct RemainderScratch {
 void FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candidateFlag,
                        const BuzaiLists& working, std::int32_t boardNo, const FillRect& fill,
                        const PreferAttempt& prefer, RemainderScratch& scratch, RemainderAttempt& chosen);
-
-// A record as after construction with only BoardNo set, keeping the storage of its lists.
-void ClearRecord(COutData& record, std::int32_t boardNo);
 
 // Appends the chosen attempt to the layout: its placements and areas, its two cut lines, then the
 // cut lines of its record. An attempt that placed nothing adds nothing, not even its cuts.

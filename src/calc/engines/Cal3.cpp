@@ -141,7 +141,7 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
             BuzaiLists& working = f.Working[d];
             working = remaining;
             COutData& stack = f.Stack;
-            ClearRecord(stack, layout.BoardNo);
+            stack.ClearKeepingStorage(layout.BoardNo);
             const StackExtent extent = FillStripStack(list, d, across, remaining[list], working[list], stack,
                                                       PieceSize(part, rotated, across), window);
             if (stack.Blocks.empty()) {
