@@ -181,13 +181,35 @@ const CGenban& CCalHaichi::Board(std::int32_t number) const
     return CheckedAt(GenbanList->Items, number, "board");
 }
 
+bool CCalHaichi::FitsAs(const CBuzai& part, int rotated, const CalRect& rect)
+{
+    const std::int64_t w = rotated ? part.Height : part.Width;
+    const std::int64_t h = rotated ? part.Width : part.Height;
+    return rect.X0 + w <= rect.X1 && rect.Y0 + h <= rect.Y1;
+}
+
 bool CCalHaichi::Fits(const CBuzai& part, const CalRect& rect)
 {
-    const std::int64_t w = part.Width, h = part.Height;
-    if (rect.X0 + w <= rect.X1 && rect.Y0 + h <= rect.Y1) {
-        return true;
+    return FitsAs(part, 0, rect) || (part.NoTurn == 0 && FitsAs(part, 1, rect));
+}
+
+CCalHaichi::FirstFit CCalHaichi::FirstFitting(const BuzaiLists& lists, const CalRect& rect) const
+{
+    FirstFit fit;
+    for (int l = 0; l < 2; ++l) {
+        for (std::size_t i = 0; i < lists[l].size(); ++i) {
+            const CBuzai& part = Part(l, lists[l][i].Number);
+            fit.As[0] = FitsAs(part, 0, rect);
+            fit.As[1] = part.NoTurn == 0 && FitsAs(part, 1, rect);
+            if (fit.As[0] || fit.As[1]) {
+                fit.List = l;
+                fit.Entry = i;
+                return fit;
+            }
+        }
     }
-    return part.NoTurn == 0 && rect.X0 + h <= rect.X1 && rect.Y0 + w <= rect.Y1;
+    fit.As[0] = fit.As[1] = false;
+    return fit;
 }
 
 void CCalHaichi::ShowMessage(const std::string& text)
@@ -303,7 +325,7 @@ void CCalHaichi::Calculate()
                 }
             }
             for (auto& list : remaining) {
-                std::erase_if(list, [](const CAL_BUZAI& r) { return r.Count < 1; });
+                DropUsedUp(list);
             }
             SetProgress(total > 0 ? static_cast<int>(placed * 100 / total) : 100);
 

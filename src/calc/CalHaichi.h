@@ -18,6 +18,12 @@ class CGenbanList;
 class MessageSink;
 struct Settings;
 
+// Removes the entries whose count fell below 1; the others keep their order.
+inline void DropUsedUp(std::vector<CAL_BUZAI>& entries)
+{
+    std::erase_if(entries, [](const CAL_BUZAI& e) { return e.Count < 1; });
+}
+
 // The abstract layout engine. A concrete engine supplies how parts are arranged on one trimmed
 // board (LayoutBoard); the choice of boards, the repetition of a pattern, the priorities, the
 // progress and the improvement passes live here.
@@ -95,8 +101,18 @@ public:
         return CheckedAt(parts->Items, number, list == 0 ? "part" : "secondary part");
     }
     const CGenban& Board(std::int32_t number) const;
+    // The part fits into rect as it is (rotated 0) or turned (1), whether or not it may turn. No kerf.
+    static bool FitsAs(const CBuzai& part, int rotated, const CalRect& rect);
     // The part fits into rect as it is, or turned when it may be turned. No kerf.
     static bool Fits(const CBuzai& part, const CalRect& rect);
+
+    // The first entry of list 0, then of list 1, that fits a rectangle, and how it fits.
+    struct FirstFit {
+        int List = -1;  // -1 when nothing fits
+        std::size_t Entry = 0;
+        bool As[2] = {false, false};  // fits as it is, fits turned (only when it may turn)
+    };
+    FirstFit FirstFitting(const BuzaiLists& lists, const CalRect& rect) const;
 
 protected:
     void ShowMessage(const std::string& text);

@@ -5,26 +5,9 @@
 #include <utility>
 
 #include "base/CalcError.h"
+#include "base/ExchangeSort.h"
 #include "base/Tolerance.h"
 #include "job/Genban.h"
-
-namespace {
-
-// The exchange sort of the result: every later element that `before` puts ahead of
-// position i is swapped into i. Equal keys keep no particular order.
-template <class T, class Before>
-void ExchangeSort(std::vector<T>& items, Before before)
-{
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        for (std::size_t k = i + 1; k < items.size(); ++k) {
-            if (before(items[k], items[i])) {
-                std::swap(items[i], items[k]);
-            }
-        }
-    }
-}
-
-}  // namespace
 
 void CRetData::Clear()
 {

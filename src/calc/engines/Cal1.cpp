@@ -138,22 +138,13 @@ std::optional<CCal1::BlockShape> CCal1::ChooseBlock(BuzaiLists& working, std::in
 
 int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
 {
-    std::int32_t list = -1, entry = -1;
-    if (!StopRequest) {
-        for (std::int32_t l = 0; l < 2 && list < 0; ++l) {
-            for (std::size_t i = 0; i < remaining[l].size(); ++i) {
-                if (Fits(Part(l, remaining[l][i].Number), rect)) {
-                    list = l;
-                    entry = static_cast<std::int32_t>(i);
-                    break;
-                }
-            }
-        }
-    }
-    if (list < 0) {
+    const FirstFit first = StopRequest ? FirstFit{} : FirstFitting(remaining, rect);
+    if (first.List < 0) {
         left = remaining;
         return 0;
     }
+    const std::int32_t list = first.List;
+    const auto entry = static_cast<std::int32_t>(first.Entry);
 
     // The block stays within the cutting limit in both directions.
     const std::int64_t limit = MaxCutSize;

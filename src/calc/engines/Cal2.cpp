@@ -1,6 +1,7 @@
 #include "calc/engines/Cal2.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 #include "base/Tolerance.h"
@@ -9,27 +10,35 @@
 
 namespace {
 
-// Pieces of candidate `index` not yet taken by the chosen items.
-std::int32_t Available(const std::vector<CAL2_LENBUZAI>& candidates, const std::vector<CAL2_LENBUZAI>& chosen,
-                       std::size_t index)
-{
-    std::int32_t pieces = candidates[index].Pieces;
-    for (const CAL2_LENBUZAI& c : chosen) {
-        if (c.Source == static_cast<std::int32_t>(index)) {
-            pieces -= c.Pieces;
-        }
-    }
-    return pieces;
-}
+// The strip fill's items for LengthFill: every candidate counts its own pieces.
+struct StripFillRules {
+    std::int32_t Kerf = 0;
+    int Order = 0;
+    const std::atomic<int>& Stop;
 
-std::int32_t TotalPieces(const std::vector<CAL2_LENBUZAI>& chosen)
-{
-    std::int32_t pieces = 0;
-    for (const CAL2_LENBUZAI& c : chosen) {
-        pieces += c.Pieces;
+    bool Stopped() const { return Stop != 0; }
+    std::size_t Slot(const CAL2_LENBUZAI&, std::size_t index) const { return index; }
+    std::size_t ChosenSlot(const CAL2_LENBUZAI& c) const { return static_cast<std::size_t>(c.Source); }
+    bool Allowed(const CAL2_LENBUZAI&) const { return true; }
+    CAL2_LENBUZAI Take(const CAL2_LENBUZAI& c, std::size_t index, std::int32_t pieces) const
+    {
+        return CAL2_LENBUZAI{c.Length, c.Entry, pieces, c.Rotated, static_cast<std::int32_t>(index)};
     }
-    return pieces;
-}
+    bool SameItem(const CAL2_LENBUZAI& a, const CAL2_LENBUZAI& b) const
+    {
+        return a.Entry == b.Entry && a.Rotated == b.Rotated;
+    }
+    // More length than the piece given back plus the best gain so far.
+    bool Gains(const CAL2_LENBUZAI& removed, const std::vector<CAL2_LENBUZAI>&, std::int32_t used,
+               ExchangeGain& best) const
+    {
+        if (used <= removed.Length + best.Length) {
+            return false;
+        }
+        best.Length = used - removed.Length;
+        return true;
+    }
+};
 
 // Whether the turned attempt of a strip wins over the one laid as the parts are (P parts area,
 // Q total area, S strip area of each).
@@ -132,25 +141,13 @@ int CCal2::LayoutStrips(int depth, int mode, int d, const BuzaiLists& in, BuzaiL
     int made = 0;
     while (!StopRequest) {
         // The strip's part: the first entry that still fits, and in which orientations.
-        int list = -1;
-        std::size_t entry = 0;
-        bool fits[2] = {false, false};
-        for (int l = 0; l < 2 && list < 0; ++l) {
-            for (std::size_t i = 0; i < work[l].size(); ++i) {
-                const CBuzai& part = Part(l, work[l][i].Number);
-                const std::int64_t w = part.Width, h = part.Height;
-                fits[0] = rc.X0 + w <= rc.X1 && rc.Y0 + h <= rc.Y1;
-                fits[1] = part.NoTurn == 0 && rc.X0 + h <= rc.X1 && rc.Y0 + w <= rc.Y1;
-                if (fits[0] || fits[1]) {
-                    list = l;
-                    entry = i;
-                    break;
-                }
-            }
-        }
-        if (list < 0) {
+        const FirstFit first = FirstFitting(work, rc);
+        if (first.List < 0) {
             break;
         }
+        const int list = first.List;
+        const std::size_t entry = first.Entry;
+        const bool* fits = first.As;
         const CBuzai& part = Part(list, work[list][entry].Number);
 
         struct Attempt {
@@ -236,29 +233,7 @@ CalRect CCal2::FillStrip(int list, int along, int across, const std::vector<CAL_
     if (&out != &in) {
         out = in;
     }
-    std::vector<CAL_BUZAI>& result = out;
-    std::int32_t pos = Low(strip, along);
-    for (const CAL2_LENBUZAI& c : chosen) {
-        CAL_BUZAI& e = result.at(static_cast<std::size_t>(c.Entry));
-        const CBuzai& part = Part(list, e.Number);
-        if (along == 0) {
-            layout.Blocks.emplace_back(e.Number, list, pos, strip.Y0, c.Pieces, 1, c.Rotated);
-        } else {
-            layout.Blocks.emplace_back(e.Number, list, strip.X0, pos, 1, c.Pieces, c.Rotated);
-        }
-        const double area = static_cast<double>(part.Width) * part.Height * c.Pieces;
-        layout.TotalArea += area;
-        if (list == 0) {
-            layout.PartsArea += area;
-        }
-        pos += (c.Length + NokoHaba) * c.Pieces;
-        e.Count -= c.Pieces;
-    }
-    for (std::size_t i = result.size(); i-- > 0;) {
-        if (result[i].Count < 1) {
-            result.erase(result.begin() + static_cast<std::ptrdiff_t>(i));
-        }
-    }
+    PlaceStrips(list, along, chosen, out, layout, strip, 1);
 
     CalRect rest = strip;
     if (!chosen.empty()) {
@@ -267,116 +242,39 @@ CalRect CCal2::FillStrip(int list, int along, int across, const std::vector<CAL_
     return rest;
 }
 
+void CCal2::PlaceStrips(int list, int along, const std::vector<CAL2_LENBUZAI>& chosen,
+                        std::vector<CAL_BUZAI>& entries, COutData& layout, const CalRect& rect,
+                        std::int32_t strips) const
+{
+    std::int32_t pos = Low(rect, along);
+    for (const CAL2_LENBUZAI& c : chosen) {
+        CAL_BUZAI& e = entries.at(static_cast<std::size_t>(c.Entry));
+        const CBuzai& part = Part(list, e.Number);
+        if (along == 0) {
+            layout.Blocks.emplace_back(e.Number, list, pos, rect.Y0, c.Pieces, strips, c.Rotated);
+        } else {
+            layout.Blocks.emplace_back(e.Number, list, rect.X0, pos, strips, c.Pieces, c.Rotated);
+        }
+        const double area = static_cast<double>(part.Width) * part.Height * c.Pieces * strips;
+        layout.TotalArea += area;
+        if (list == 0) {
+            layout.PartsArea += area;
+        }
+        pos += (c.Length + NokoHaba) * c.Pieces;
+        e.Count -= c.Pieces * strips;
+    }
+    DropUsedUp(entries);
+}
+
 void CCal2::FillLength(std::int32_t length, const std::vector<CAL2_LENBUZAI>& candidates,
                        std::vector<CAL2_LENBUZAI>& chosen, std::int32_t& remaining, std::int32_t& used)
 {
-    chosen.clear();
-    remaining = length;
-    used = 0;
-    if (StopRequest) {
-        return;
-    }
-
-    // Every candidate is visited once, so all its pieces are still available when it is.
-    for (std::size_t i = 0; i < candidates.size() && remaining > 0; ++i) {
-        const CAL2_LENBUZAI& c = candidates[i];
-        if (c.Pieces < 1 || c.Length > remaining) {
-            continue;
-        }
-        const std::int32_t n = std::min((remaining + NokoHaba) / (c.Length + NokoHaba), c.Pieces);
-        remaining -= (c.Length + NokoHaba) * n;
-        used += c.Length * n;
-        chosen.push_back(CAL2_LENBUZAI{c.Length, c.Entry, n, c.Rotated, static_cast<std::int32_t>(i)});
-    }
-    if (!chosen.empty()) {
-        remaining += NokoHaba;  // the last piece needs no cut after it
-    }
-
-    if (Order < 1) {
-        return;
-    }
-    while (!StopRequest && remaining > 0 && TotalPieces(chosen) > 1) {
-        if (!ExchangePass(candidates, chosen, remaining, used) || Order < 2) {
-            break;
-        }
-    }
-}
-
-bool CCal2::ExchangePass(const std::vector<CAL2_LENBUZAI>& candidates, std::vector<CAL2_LENBUZAI>& chosen,
-                         std::int32_t& remaining, std::int32_t& used)
-{
-    // Gives one piece of item j back and refills its length and the rest with shorter pieces.
-    std::int32_t bestGain = 0;
-    std::optional<std::size_t> bestItem;
-    std::vector<CAL2_LENBUZAI> bestRefill;
-    std::int32_t bestRemaining = 0, bestUsed = 0;
-
-    // What the current choice leaves of every candidate; the choice changes only after the pass.
-    std::vector<std::int32_t> left(candidates.size());
+    m_fillAvailable.resize(candidates.size());
     for (std::size_t i = 0; i < candidates.size(); ++i) {
-        left[i] = Available(candidates, chosen, i);
+        m_fillAvailable[i] = candidates[i].Pieces;
     }
-    std::vector<CAL2_LENBUZAI> shorter;
-    std::vector<CAL2_LENBUZAI> refill;
-
-    const std::size_t first = chosen.front().Pieces == 1 ? 1 : 0;
-    for (std::size_t j = first; j < chosen.size() && !StopRequest; ++j) {
-        const std::int32_t pieceLength = chosen[j].Length;
-        std::int32_t threshold = pieceLength;
-        for (;;) {
-            // Only shorter candidates, with what the current choice left of them.
-            shorter = candidates;
-            std::optional<std::int32_t> firstShorter;
-            for (std::size_t i = 0; i < shorter.size(); ++i) {
-                if (candidates[i].Length < threshold && left[i] > 0) {
-                    shorter[i].Pieces = left[i];
-                    if (!firstShorter) {
-                        firstShorter = candidates[i].Length;
-                    }
-                } else {
-                    shorter[i].Pieces = 0;
-                }
-            }
-            if (!firstShorter) {
-                break;
-            }
-            std::int32_t refillRemaining = 0, refillUsed = 0;
-            FillLength(remaining + pieceLength, shorter, refill, refillRemaining, refillUsed);
-            if (refillUsed > pieceLength + bestGain) {
-                bestGain = refillUsed - pieceLength;
-                bestItem = j;
-                std::swap(bestRefill, refill);
-                bestRemaining = refillRemaining;
-                bestUsed = refillUsed;
-                break;
-            }
-            if (StopRequest) {
-                break;
-            }
-            threshold = *firstShorter;
-        }
-    }
-    if (!bestItem) {
-        return false;
-    }
-
-    const std::size_t j = *bestItem;
-    used += bestUsed - chosen[j].Length;
-    remaining = bestRemaining;
-    if (--chosen[j].Pieces < 1) {
-        chosen.erase(chosen.begin() + static_cast<std::ptrdiff_t>(j));
-    }
-    for (const CAL2_LENBUZAI& r : bestRefill) {
-        auto same = std::find_if(chosen.begin(), chosen.end(), [&](const CAL2_LENBUZAI& c) {
-            return c.Entry == r.Entry && c.Rotated == r.Rotated;
-        });
-        if (same != chosen.end()) {
-            same->Pieces += r.Pieces;
-            continue;
-        }
-        auto pos = std::find_if(chosen.begin(), chosen.end(),
-                                [&](const CAL2_LENBUZAI& c) { return c.Length < r.Length; });
-        chosen.insert(pos, r);
-    }
-    return true;
+    const StripFillRules rules{NokoHaba, Order, StopRequest};
+    LengthFill<CAL2_LENBUZAI, StripFillRules>(rules, m_lengthFill)
+        .Fill(length, candidates, std::numeric_limits<std::int32_t>::max(), m_fillAvailable, chosen,
+              remaining, used);
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "calc/CalHaichi.h"
+#include "calc/engines/LengthFill.h"
 
 class CBuzai;
 
@@ -63,12 +64,18 @@ protected:
     void StripCandidates(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
                          std::int32_t thickness, std::vector<CAL2_LENBUZAI>& candidates) const;
 
+    // Places `strips` strips side by side from the low corner of rect, each holding the chosen
+    // items one after another along `along`; takes their pieces off `entries` (list `list`).
+    void PlaceStrips(int list, int along, const std::vector<CAL2_LENBUZAI>& chosen,
+                     std::vector<CAL_BUZAI>& entries, COutData& layout, const CalRect& rect,
+                     std::int32_t strips) const;
+
     // Working buffers of one strip fill (FillStrip, FillStripStack), kept to reuse their storage.
     std::vector<CAL2_LENBUZAI> m_stripCandidates;
     std::vector<CAL2_LENBUZAI> m_stripChosen;
+    // The pieces per slot of the fill being made (FillLength, CCal4::FillRowLength).
+    std::vector<std::int32_t> m_fillAvailable;
 
 private:
-    // One exchange pass over `chosen`; true when an exchange was applied.
-    bool ExchangePass(const std::vector<CAL2_LENBUZAI>& candidates, std::vector<CAL2_LENBUZAI>& chosen,
-                      std::int32_t& remaining, std::int32_t& used);
+    LengthFillScratch<CAL2_LENBUZAI> m_lengthFill;
 };

@@ -43,28 +43,7 @@ CCal3::StackExtent CCal3::FillStripStack(int list, int along, int across, const 
     const StackExtent extent{High(rect, along) + NokoHaba - remaining,
                              Low(rect, across) + (NokoHaba + thickness) * strips};
 
-    std::int32_t pos = Low(rect, along);
-    for (const CAL2_LENBUZAI& c : chosen) {
-        CAL_BUZAI& e = out.at(static_cast<std::size_t>(c.Entry));
-        const CBuzai& part = Part(list, e.Number);
-        if (along == 0) {
-            layout.Blocks.emplace_back(e.Number, list, pos, rect.Y0, c.Pieces, strips, c.Rotated);
-        } else {
-            layout.Blocks.emplace_back(e.Number, list, rect.X0, pos, strips, c.Pieces, c.Rotated);
-        }
-        const double area = static_cast<double>(part.Width) * part.Height * c.Pieces * strips;
-        layout.TotalArea += area;
-        if (list == 0) {
-            layout.PartsArea += area;
-        }
-        pos += (c.Length + NokoHaba) * c.Pieces;
-        e.Count -= c.Pieces * strips;
-    }
-    for (std::size_t i = out.size(); i-- > 0;) {
-        if (out[i].Count < 1) {
-            out.erase(out.begin() + static_cast<std::ptrdiff_t>(i));
-        }
-    }
+    PlaceStrips(list, along, chosen, out, layout, rect, strips);
     return extent;
 }
 
@@ -86,26 +65,14 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         ~DepthGuard() { --depth; }
     } guard(m_depth);
     // The stack's part: the first entry that fits, and in which orientations.
-    int list = -1;
-    std::size_t entry = 0;
-    bool fits[2] = {false, false};
-    for (int l = 0; l < 2 && list < 0; ++l) {
-        for (std::size_t i = 0; i < remaining[l].size(); ++i) {
-            const CBuzai& part = Part(l, remaining[l][i].Number);
-            const std::int64_t w = part.Width, h = part.Height;
-            fits[0] = rect.X0 + w <= rect.X1 && rect.Y0 + h <= rect.Y1;
-            fits[1] = part.NoTurn == 0 && rect.X0 + h <= rect.X1 && rect.Y0 + w <= rect.Y1;
-            if (fits[0] || fits[1]) {
-                list = l;
-                entry = i;
-                break;
-            }
-        }
-    }
-    if (list < 0) {
+    const FirstFit first = FirstFitting(remaining, rect);
+    if (first.List < 0) {
         left = remaining;
         return 0;
     }
+    const int list = first.List;
+    const std::size_t entry = first.Entry;
+    const bool* fits = first.As;
     const CBuzai& part = Part(list, remaining[list][entry].Number);
 
     // The stack stays within the cutting limit; the rest is cut only where the limit permits.

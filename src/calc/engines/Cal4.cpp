@@ -1,8 +1,10 @@
 #include "calc/engines/Cal4.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "base/CalcError.h"
+#include "base/ExchangeSort.h"
 #include "base/Tolerance.h"
 #include "job/Buzai.h"
 
@@ -27,36 +29,6 @@ CUTMARK CutAcross(int along, std::int32_t at, std::int32_t acrossLow, std::int32
     return CUTMARK{acrossLow, at, acrossHigh, at};
 }
 
-// The part fits rect in this orientation (no kerf).
-bool FitsAs(const CBuzai& part, int rotated, const CalRect& rect)
-{
-    const std::int64_t w = rotated ? part.Height : part.Width;
-    const std::int64_t h = rotated ? part.Width : part.Height;
-    return rect.X0 + w <= rect.X1 && rect.Y0 + h <= rect.Y1;
-}
-
-// Pairwise exchange sort: whenever a later item ranks before the item at i, the two change places.
-template <class Before>
-void ExchangeSort(std::vector<CAL4_LENBUZAI>& items, Before before)
-{
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        for (std::size_t j = i + 1; j < items.size(); ++j) {
-            if (before(items[j], items[i])) {
-                std::swap(items[i], items[j]);
-            }
-        }
-    }
-}
-
-std::int64_t TotalPieces(const std::vector<CAL4_LENBUZAI>& items)
-{
-    std::int64_t pieces = 0;
-    for (const CAL4_LENBUZAI& item : items) {
-        pieces += item.Pieces;
-    }
-    return pieces;
-}
-
 // Σ length × size across × pieces of a row choice.
 double RowArea(const std::vector<CAL4_LENBUZAI>& items)
 {
@@ -66,6 +38,47 @@ double RowArea(const std::vector<CAL4_LENBUZAI>& items)
     }
     return static_cast<double>(area);
 }
+
+// The row fill's items for LengthFill: both orientations of a part share its pieces; the gain of
+// an exchange is measured by length (second flag 0) or by the area of the refill (1).
+struct RowFillRules {
+    std::int32_t Kerf = 0;
+    int Order = 0;
+    const std::atomic<int>& Stop;
+    int SecondFlag = 0;
+
+    bool Stopped() const { return Stop != 0; }
+    std::size_t Slot(const CAL4_LENBUZAI& c, std::size_t) const { return static_cast<std::size_t>(c.Sub); }
+    std::size_t ChosenSlot(const CAL4_LENBUZAI& c) const { return static_cast<std::size_t>(c.Sub); }
+    bool Allowed(const CAL4_LENBUZAI& c) const { return c.Avail != 0; }
+    CAL4_LENBUZAI Take(const CAL4_LENBUZAI& c, std::size_t, std::int32_t pieces) const
+    {
+        return CAL4_LENBUZAI{c.Length, c.Across, pieces, c.Sub, c.Rotated, 1};
+    }
+    bool SameItem(const CAL4_LENBUZAI& a, const CAL4_LENBUZAI& b) const
+    {
+        return a.Sub == b.Sub && a.Rotated == b.Rotated;
+    }
+    bool Gains(const CAL4_LENBUZAI& removed, const std::vector<CAL4_LENBUZAI>& refill, std::int32_t used,
+               ExchangeGain& best) const
+    {
+        if (SecondFlag == 0) {
+            if (used <= removed.Length + best.Length) {
+                return false;
+            }
+        } else {
+            // More area than the piece given back and than the best refill so far.
+            const double area = RowArea(refill);
+            const double removedArea = static_cast<double>(removed.Length) * removed.Across;
+            if (!DoubleGreater(area, removedArea) || !DoubleGreater(area, best.Area)) {
+                return false;
+            }
+            best.Area = area;
+        }
+        best.Length = static_cast<std::int64_t>(used) - removed.Length;
+        return true;
+    }
+};
 
 // The attempt choice of LayoutBoard: more parts area, then more total area.
 bool BetterAttempt(const COutData& attempt, const COutData& best)
@@ -311,22 +324,21 @@ int CCal4::PlaceFirstRow(int list, int along, int across, const std::vector<CAL_
         position += (item.Length + k) * item.Pieces;
         CheckedAt(out, sub.Entry, "part entry").Count -= item.Pieces;
     }
-    for (std::size_t i = out.size(); i-- > 0;) {
-        if (out[i].Count < 1) {
-            out.erase(out.begin() + static_cast<std::ptrdiff_t>(i));
-        }
-    }
+    DropUsedUp(out);
     return 1;
 }
 
 void CCal4::FillRowLength(std::int32_t length, const std::vector<CAL4_LENBUZAI>& candidates,
                           std::vector<CAL4_LENBUZAI>& chosen, std::int32_t& remaining, std::int32_t& used)
 {
-    std::vector<std::int32_t> available;
+    m_fillAvailable.clear();
     for (const CAL4_LENBUZAI_SUB& sub : LenBuzaiSub) {
-        available.push_back(sub.Pieces);
+        m_fillAvailable.push_back(sub.Pieces);
     }
-    FillRowLengthFrom(length, candidates, available, chosen, remaining, used);
+    const RowFillRules rules{NokoHaba, Order, StopRequest, SecondFlag};
+    LengthFill<CAL4_LENBUZAI, RowFillRules>(rules, m_lengthFill)
+        .Fill(length, candidates, std::numeric_limits<std::int32_t>::max(), m_fillAvailable, chosen,
+              remaining, used);
 }
 
 int CCal4::FillColumn(int depth, int mode, int direction, const BuzaiLists& in, BuzaiLists& out,
@@ -350,134 +362,4 @@ int CCal4::FillColumn(int depth, int mode, int direction, const BuzaiLists& in, 
         LayoutStrips(depth + 1, mode, across, rest, out, layout, left);
     }
     return layout.Blocks.size() > blocks ? 1 : 0;
-}
-
-void CCal4::FillRowLengthFrom(std::int32_t length, const std::vector<CAL4_LENBUZAI>& candidates,
-                              const std::vector<std::int32_t>& available, std::vector<CAL4_LENBUZAI>& chosen,
-                              std::int32_t& remaining, std::int32_t& used)
-{
-    chosen.clear();
-    remaining = length;
-    used = 0;
-    if (StopRequest) {
-        return;
-    }
-
-    const std::int32_t k = NokoHaba;
-    std::vector<std::int32_t> left = available;
-    bool took = false;
-    for (std::size_t i = 0; i < candidates.size() && remaining > 0;) {
-        const CAL4_LENBUZAI& c = candidates[i];
-        std::int32_t& pieces = CheckedAt(left, c.Sub, "row entry");
-        if (c.Avail && pieces > 0 && c.Length <= remaining) {
-            const std::int32_t n = std::min((remaining + k) / (c.Length + k), pieces);
-            remaining -= (c.Length + k) * n;
-            used += c.Length * n;
-            pieces -= n;
-            chosen.push_back(CAL4_LENBUZAI{c.Length, c.Across, n, c.Sub, c.Rotated, 1});
-            took = true;
-            continue;  // the same candidate once more
-        }
-        ++i;
-    }
-    if (took) {
-        remaining += k;  // the last piece needs no cut after it
-    }
-
-    if (Order <= 0) {
-        return;
-    }
-    for (;;) {
-        if (remaining <= 0 || TotalPieces(chosen) <= 1) {
-            break;
-        }
-        const bool applied = RowExchangePass(candidates, available, chosen, remaining, used);
-        if (Order < 2 || !applied || StopRequest) {
-            break;
-        }
-    }
-}
-
-bool CCal4::RowExchangePass(const std::vector<CAL4_LENBUZAI>& candidates,
-                            const std::vector<std::int32_t>& available, std::vector<CAL4_LENBUZAI>& chosen,
-                            std::int32_t& remaining, std::int32_t& used)
-{
-    // What the current choice leaves of every entry; a refill takes only from this.
-    std::vector<std::int32_t> left = available;
-    for (const CAL4_LENBUZAI& item : chosen) {
-        CheckedAt(left, item.Sub, "row entry") -= item.Pieces;
-    }
-
-    bool found = false;
-    std::size_t bestItem = 0;
-    std::vector<CAL4_LENBUZAI> bestRefill;
-    std::int32_t bestRemaining = 0, bestUsed = 0;
-    std::int64_t bestGain = 0;  // second flag 0: length gained over the piece given back
-    double bestArea = 0.0;      // second flag 1: area of the refill
-
-    const std::size_t first = chosen.front().Pieces == 1 ? 1 : 0;
-    for (std::size_t j = first; j < chosen.size(); ++j) {
-        const CAL4_LENBUZAI& item = chosen[j];
-        std::int32_t threshold = item.Length;
-        for (;;) {
-            // Only candidates shorter than the threshold take part.
-            std::vector<CAL4_LENBUZAI> shorter = candidates;
-            std::int32_t firstLength = -1;
-            for (CAL4_LENBUZAI& c : shorter) {
-                c.Avail = c.Avail && c.Length < threshold ? 1 : 0;
-                if (c.Avail && left.at(static_cast<std::size_t>(c.Sub)) > 0 && firstLength < 0) {
-                    firstLength = c.Length;
-                }
-            }
-            if (firstLength < 0) {
-                break;
-            }
-            std::vector<CAL4_LENBUZAI> refill;
-            std::int32_t refillRemaining = 0, refillUsed = 0;
-            FillRowLengthFrom(remaining + item.Length, shorter, left, refill, refillRemaining, refillUsed);
-            bool gains = false;
-            double area = 0.0;
-            if (SecondFlag == 0) {
-                gains = refillUsed > item.Length + bestGain;
-            } else {
-                area = RowArea(refill);
-                const double removed = static_cast<double>(item.Length) * item.Across;
-                gains = DoubleGreater(area, removed) && DoubleGreater(area, bestArea);
-            }
-            if (gains) {
-                found = true;
-                bestItem = j;
-                bestRefill = std::move(refill);
-                bestRemaining = refillRemaining;
-                bestUsed = refillUsed;
-                bestGain = static_cast<std::int64_t>(refillUsed) - item.Length;
-                bestArea = area;
-                break;
-            }
-            threshold = firstLength;
-        }
-    }
-    if (!found) {
-        return false;
-    }
-
-    const std::int32_t removedLength = chosen[bestItem].Length;
-    if (--chosen[bestItem].Pieces < 1) {
-        chosen.erase(chosen.begin() + static_cast<std::ptrdiff_t>(bestItem));
-    }
-    remaining = bestRemaining;
-    used = used - removedLength + bestUsed;
-    for (const CAL4_LENBUZAI& r : bestRefill) {
-        auto same = std::find_if(chosen.begin(), chosen.end(), [&](const CAL4_LENBUZAI& c) {
-            return c.Sub == r.Sub && c.Rotated == r.Rotated;
-        });
-        if (same != chosen.end()) {
-            same->Pieces += r.Pieces;
-            continue;
-        }
-        auto shorter = std::find_if(chosen.begin(), chosen.end(),
-                                    [&](const CAL4_LENBUZAI& c) { return c.Length < r.Length; });
-        chosen.insert(shorter, r);
-    }
-    return true;
 }

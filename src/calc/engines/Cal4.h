@@ -63,12 +63,5 @@ public:
     std::vector<CAL4_LENBUZAI_SUB> LenBuzaiSub;
 
 private:
-    // FillRowLength with the pieces still available per LenBuzaiSub entry.
-    void FillRowLengthFrom(std::int32_t length, const std::vector<CAL4_LENBUZAI>& candidates,
-                           const std::vector<std::int32_t>& available, std::vector<CAL4_LENBUZAI>& chosen,
-                           std::int32_t& remaining, std::int32_t& used);
-    // One exchange pass over `chosen`; true when an exchange was applied.
-    bool RowExchangePass(const std::vector<CAL4_LENBUZAI>& candidates,
-                         const std::vector<std::int32_t>& available, std::vector<CAL4_LENBUZAI>& chosen,
-                         std::int32_t& remaining, std::int32_t& used);
+    LengthFillScratch<CAL4_LENBUZAI> m_lengthFill;
 };

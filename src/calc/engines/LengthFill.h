@@ -1,0 +1,208 @@
+#pragma once
+
+// The one-dimensional fill of a length, shared by the strip fill (CCal2::FillLength) and the row
+// fill (CCal4::FillRowLength): a greedy pass over the candidates in their order, then, with
+// order 1, one exchange pass, with order 2 exchange passes while they gain.
+//
+// The candidates' pieces are counted per slot: a strip candidate has a slot of its own, the two
+// orientations of a row part share one. The engine describes its items by a rule object:
+//
+//     struct Rules {
+//         std::int32_t Kerf;
+//         int Order;
+//         bool Stopped() const;                                   // the stop request
+//         std::size_t Slot(const Item& candidate, std::size_t index) const;
+//         std::size_t ChosenSlot(const Item& chosen) const;
+//         bool Allowed(const Item& candidate) const;              // may take part at all
+//         Item Take(const Item& candidate, std::size_t index, std::int32_t pieces) const;
+//         bool SameItem(const Item& a, const Item& b) const;     // a refill item joins a chosen one
+//         // Whether a refill of `used` length replacing one piece of `removed` beats `best`;
+//         // updates `best` when it does.
+//         bool Gains(const Item& removed, const std::vector<Item>& refill, std::int32_t used,
+//                    ExchangeGain& best) const;
+//     };
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// The best exchange of a pass so far: the length gained over the piece given back, or the area of
+// the refill when the gain is measured by area.
+struct ExchangeGain {
+    std::int64_t Length = 0;
+    double Area = 0.0;
+};
+
+template <class Item>
+std::int64_t TotalPieces(const std::vector<Item>& items)
+{
+    std::int64_t pieces = 0;
+    for (const Item& item : items) {
+        pieces += item.Pieces;
+    }
+    return pieces;
+}
+
+// The working lists of the fills, one frame per level of the exchange passes' refills. An engine
+// keeps one so that its many fills reuse the storage.
+template <class Item>
+struct LengthFillScratch {
+    struct Frame {
+        std::vector<std::int32_t> Left;      // pieces per slot during the greedy pass
+        std::vector<std::int32_t> PassLeft;  // pieces per slot the choice leaves, in a pass
+        std::vector<Item> Refill;
+        std::vector<Item> BestRefill;
+    };
+    std::vector<std::unique_ptr<Frame>> Frames;  // by level; frames never move
+
+    Frame& At(std::size_t level)
+    {
+        while (Frames.size() <= level) {
+            Frames.push_back(std::make_unique<Frame>());
+        }
+        return *Frames[level];
+    }
+};
+
+template <class Item, class Rules>
+class LengthFill {
+public:
+    LengthFill(const Rules& rules, LengthFillScratch<Item>& scratch) : m_rules(rules), m_scratch(scratch) {}
+
+    // Fills `length` from the candidates shorter than `limit` with the pieces `available` per slot.
+    // `remaining` is the length left over (the last piece's kerf given back), `used` the sum of the
+    // piece lengths.
+    void Fill(std::int32_t length, const std::vector<Item>& candidates, std::int32_t limit,
+              const std::vector<std::int32_t>& available, std::vector<Item>& chosen, std::int32_t& remaining,
+              std::int32_t& used) const
+    {
+        Fill(0, length, candidates, limit, available, chosen, remaining, used);
+    }
+
+private:
+    void Fill(std::size_t level, std::int32_t length, const std::vector<Item>& candidates, std::int32_t limit,
+              const std::vector<std::int32_t>& available, std::vector<Item>& chosen, std::int32_t& remaining,
+              std::int32_t& used) const
+    {
+        chosen.clear();
+        remaining = length;
+        used = 0;
+        if (m_rules.Stopped()) {
+            return;
+        }
+        const std::int32_t k = m_rules.Kerf;
+        std::vector<std::int32_t>& left = m_scratch.At(level).Left;
+        left = available;
+        for (std::size_t i = 0; i < candidates.size() && remaining > 0;) {
+            const Item& c = candidates[i];
+            std::int32_t& pieces = left.at(m_rules.Slot(c, i));
+            if (Usable(c, limit) && pieces > 0 && c.Length <= remaining) {
+                const std::int32_t n = std::min((remaining + k) / (c.Length + k), pieces);
+                remaining -= (c.Length + k) * n;
+                used += c.Length * n;
+                pieces -= n;
+                chosen.push_back(m_rules.Take(c, i, n));
+                continue;  // the same candidate once more: it takes nothing when it is used up
+            }
+            ++i;
+        }
+        if (!chosen.empty()) {
+            remaining += k;  // the last piece needs no cut after it
+        }
+        if (m_rules.Order < 1) {
+            return;
+        }
+        while (!m_rules.Stopped() && remaining > 0 && TotalPieces(chosen) > 1) {
+            if (!ExchangePass(level, candidates, limit, available, chosen, remaining, used) ||
+                m_rules.Order < 2) {
+                break;
+            }
+        }
+    }
+
+    bool Usable(const Item& c, std::int32_t limit) const { return m_rules.Allowed(c) && c.Length < limit; }
+
+    // Gives one piece of a chosen item back and refills its length and the rest with shorter
+    // pieces; applies the best such exchange. True when one was applied.
+    bool ExchangePass(std::size_t level, const std::vector<Item>& candidates, std::int32_t limit,
+                      const std::vector<std::int32_t>& available, std::vector<Item>& chosen,
+                      std::int32_t& remaining, std::int32_t& used) const
+    {
+        // What the current choice leaves per slot; the choice changes only after the pass.
+        typename LengthFillScratch<Item>::Frame& frame = m_scratch.At(level);
+        std::vector<std::int32_t>& left = frame.PassLeft;
+        left = available;
+        for (const Item& item : chosen) {
+            left.at(m_rules.ChosenSlot(item)) -= item.Pieces;
+        }
+
+        bool found = false;
+        std::size_t bestItem = 0;
+        std::vector<Item>& bestRefill = frame.BestRefill;
+        std::vector<Item>& refill = frame.Refill;
+        bestRefill.clear();
+        std::int32_t bestRemaining = 0, bestUsed = 0;
+        ExchangeGain best;
+
+        const std::size_t first = chosen.front().Pieces == 1 ? 1 : 0;
+        for (std::size_t j = first; j < chosen.size() && !m_rules.Stopped(); ++j) {
+            const Item& item = chosen[j];
+            std::int32_t threshold = item.Length;
+            for (;;) {
+                // Only candidates shorter than the threshold, with what the choice left of them;
+                // without a gain the next try takes only those shorter than the first of these.
+                std::int32_t firstShorter = -1;
+                for (std::size_t i = 0; i < candidates.size(); ++i) {
+                    const Item& c = candidates[i];
+                    if (Usable(c, limit) && c.Length < threshold && left.at(m_rules.Slot(c, i)) > 0) {
+                        firstShorter = c.Length;
+                        break;
+                    }
+                }
+                if (firstShorter < 0) {
+                    break;
+                }
+                std::int32_t refillRemaining = 0, refillUsed = 0;
+                Fill(level + 1, remaining + item.Length, candidates, std::min(limit, threshold), left, refill,
+                     refillRemaining, refillUsed);
+                if (m_rules.Gains(item, refill, refillUsed, best)) {
+                    found = true;
+                    bestItem = j;
+                    std::swap(bestRefill, refill);
+                    bestRemaining = refillRemaining;
+                    bestUsed = refillUsed;
+                    break;
+                }
+                if (m_rules.Stopped()) {
+                    break;
+                }
+                threshold = firstShorter;
+            }
+        }
+        if (!found) {
+            return false;
+        }
+
+        used += bestUsed - chosen[bestItem].Length;
+        remaining = bestRemaining;
+        if (--chosen[bestItem].Pieces < 1) {
+            chosen.erase(chosen.begin() + static_cast<std::ptrdiff_t>(bestItem));
+        }
+        for (const Item& r : bestRefill) {
+            auto same = std::find_if(chosen.begin(), chosen.end(),
+                                     [&](const Item& c) { return m_rules.SameItem(c, r); });
+            if (same != chosen.end()) {
+                same->Pieces += r.Pieces;
+                continue;
+            }
+            auto shorter = std::find_if(chosen.begin(), chosen.end(),
+                                        [&](const Item& c) { return c.Length < r.Length; });
+            chosen.insert(shorter, r);
+        }
+        return true;
+    }
+
+    const Rules& m_rules;
+    LengthFillScratch<Item>& m_scratch;
+};
