@@ -64,7 +64,9 @@ void CPrintJob::OpenPreview()
     });
 
     // The preview takes the view's place; the tool bars stand aside until it closes.
+    // Taken out of its place the view stays the frame's child, so the frame still owns it.
     m_frame.takeCentralWidget();
+    m_view.setParent(&m_frame);
     m_view.hide();
     for (QToolBar* bar : m_frame.findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly)) {
         bar->hide();

@@ -114,6 +114,9 @@ void PrintPreviewTest::previewTakesTheViewsPlace()
         QCOMPARE(s.Pane(i), QString());
     }
     QVERIFY(!s.Frame().findChild<QToolBar*>("toolBar")->isVisible());
+    // Out of its place the view stays owned by the frame.
+    QCOMPARE(s.Frame().View()->parentWidget(), static_cast<QWidget*>(&s.Frame()));
+    QVERIFY(!s.Frame().View()->isVisible());
     const QStringList texts = {"印刷", "前ﾍﾟｰｼﾞ", "次ﾍﾟｰｼﾞ", "拡大", "縮小", "閉じる"};
     const char* names[] = {"printButton",  "prevButton",    "nextButton",
                            "zoomInButton", "zoomOutButton", "closeButton"};
