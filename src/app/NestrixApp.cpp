@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QTranslator>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/MainFrame.h"
@@ -28,7 +29,7 @@ CNestrixApp::~CNestrixApp() = default;
 
 bool CNestrixApp::InitInstance()
 {
-    if (!Session.Start()) {
+    if (!Session.Start(*m_prompt)) {
         m_prompt->ShowError(kFolderError);
         return false;
     }
@@ -55,9 +56,7 @@ int CNestrixApp::ExitInstance()
 {
     // The window and its view refer to the document: they go first.
     m_frame.reset();
-    if (!Session.End(*m_prompt)) {
-        std::fprintf(stderr, "nestrix: %s cannot be written\n", Session.SettingsPath().c_str());
-    }
+    Session.End(*m_prompt);  // tells the user itself when the settings were not saved
     return 0;
 }
 
@@ -81,9 +80,62 @@ void ScheduleScreenshot(CMainFrame& frame, const QString& file)
 
 }  // namespace
 
+const char* const kDesktopUsage =
+    "usage: nestrix                 the desktop program (needs a display)\n"
+    "       nestrix --version       the version\n"
+    "       nestrix --info          the settings folder and the number of simultaneous calculations\n"
+    "       nestrix layout ...      a layout job without a window:\n";
+
+namespace {
+
+const char* const kNoDisplayHint =
+    "nestrix: the desktop program needs a display; without one, run a layout job with\n"
+    "         nestrix layout --boards B.csv --parts P.csv ...   (nestrix --help lists the options)\n";
+
+// Whether the window system Qt will use has a display to talk to. Platforms that need none
+// (offscreen, minimal, vnc) always do.
+bool DisplayNamed()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    const bool x11 = !qgetenv("DISPLAY").isEmpty();
+    const bool wayland = !qgetenv("WAYLAND_DISPLAY").isEmpty();
+    if (platform.startsWith("xcb")) {
+        return x11;
+    }
+    if (platform.startsWith("wayland")) {
+        return wayland;
+    }
+    return !platform.isEmpty() || x11 || wayland;
+}
+
+// Qt ends with abort() when its platform cannot connect; while the application starts, such a
+// failure becomes our message and exit status 1 instead.
+QtMessageHandler g_previousHandler = nullptr;
+
+void StartupMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "nestrix: %s\n%s", message.toLocal8Bit().constData(), kNoDisplayHint);
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    if (g_previousHandler != nullptr) {
+        g_previousHandler(type, context, message);
+    }
+}
+
+}  // namespace
+
 int RunDesktop(int argc, char** argv)
 {
+    if (!DisplayNamed()) {
+        std::fputs("nestrix: no display is set (DISPLAY, WAYLAND_DISPLAY).\n", stderr);
+        std::fputs(kNoDisplayHint, stderr);
+        return 1;
+    }
+    g_previousHandler = qInstallMessageHandler(StartupMessages);
     QApplication qapp(argc, argv);
+    qInstallMessageHandler(g_previousHandler);
     QApplication::setApplicationName(kAppTitle);
     QApplication::setWindowIcon(QIcon(":/icons/nestrix.svg"));
 

@@ -46,5 +46,8 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
 };
 
-// The desktop program: Qt application, start-up, event loop, end. Returns the exit code.
+// The desktop program: Qt application, start-up, event loop, end. Returns the exit code; 1 when
+// the program cannot start (no display: the message points to `nestrix layout`).
 int RunDesktop(int argc, char** argv);
+
+extern const char* const kDesktopUsage;

@@ -43,6 +43,11 @@ int main(int argc, char** argv)
 {
     if (argc > 1) {
         const std::string command = argv[1];
+        if (command == "--help" || command == "-h") {
+            std::fputs(kDesktopUsage, stdout);
+            std::fputs(kLayoutUsage, stdout);
+            return 0;
+        }
         if (command == "--version") {
             std::printf("Nestrix Version %s\n", NESTRIX_VERSION);
             return 0;

@@ -2,6 +2,7 @@
 
 #include "base/IniFile.h"
 #include "base/ProgramFolder.h"
+#include "platform/Prompt.h"
 
 bool AppSession::Start()
 {
@@ -10,8 +11,26 @@ bool AppSession::Start()
         return false;
     }
     IniFile ini;
-    ini.Load(SettingsPath());
+    SettingsProblem.clear();
+    if (!ini.Load(SettingsPath())) {
+        // Defaults for this run; the file stays as it is, also at the end.
+        SettingsProblem = ini.Problem();
+        AppSettings = Settings();
+        return true;
+    }
     AppSettings.Load(ini);
+    return true;
+}
+
+bool AppSession::Start(Prompt& prompt)
+{
+    if (!Start()) {
+        return false;
+    }
+    if (!SettingsProblem.empty()) {
+        prompt.ShowError("設定ファイル「" + SettingsPath() + "」を読み込めませんでした（" + SettingsProblem +
+                         "）。\n初期値で起動します。ファイルはそのまま残し、終了時にも上書きしません。");
+    }
     return true;
 }
 
@@ -31,13 +50,26 @@ bool AppSession::End(Prompt& prompt)
     if (Folder.empty()) {
         return false;
     }
+    const std::string notSaved = "設定ファイル「" + SettingsPath() + "」";
+    if (!SettingsProblem.empty()) {
+        prompt.ShowError(notSaved + "は読み込めなかったため、設定を保存しませんでした。");
+        return false;
+    }
     // Keys the program never writes (set by hand) stay as they are in the file.
     IniFile ini;
     if (!ini.Load(SettingsPath())) {
+        prompt.ShowError(notSaved + "を読み込めなくなったため、設定を保存しませんでした（" + ini.Problem() +
+                         "）。");
         return false;
     }
     AppSettings.Store(ini);
-    return ini.Save(SettingsPath()) == WriteStatus::Ok;
+    const WriteResult written = ini.Save(SettingsPath());
+    if (!written.Ok()) {
+        prompt.ShowError(notSaved + "に書き込みできません（" + written.Reason() +
+                         "）。\n設定は保存されませんでした。");
+        return false;
+    }
+    return true;
 }
 
 std::string AppSession::SettingsPath() const

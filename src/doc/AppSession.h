@@ -15,17 +15,22 @@ class AppSession {
 public:
     std::string Folder;  // program folder, with a trailing slash
     Settings AppSettings;
+    std::string SettingsProblem;  // why the settings file could not be read at start; "" when it could
     std::unique_ptr<CNestrixDoc> Doc;
 
     // False when the program folder cannot be created; the desktop program then ends.
-    // An unreadable settings file leaves every setting at its default.
+    // A settings file that exists but cannot be read leaves every setting at its default, is
+    // kept as it is (the end does not write it) and SettingsProblem says why.
     bool Start();
+    // Same, and tells the user through `prompt` when the settings file could not be read.
+    bool Start(Prompt& prompt);
 
     // Creates the document and reloads its job files.
     CNestrixDoc& NewDocument(Prompt& prompt);
 
     // Writes the job files and drops the document, then writes the settings. Every step runs,
-    // whatever failed before it. False when the settings file could not be written.
+    // whatever failed before it. False when the settings were not saved; the user has been told
+    // why through `prompt`.
     bool End(Prompt& prompt);
 
     std::string SettingsPath() const;

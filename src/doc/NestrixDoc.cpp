@@ -1,7 +1,6 @@
 #include "doc/NestrixDoc.h"
 
-#include <fstream>
-#include <sstream>
+#include <cerrno>
 #include <sys/stat.h>
 
 #include "base/ProgramFolder.h"
@@ -11,25 +10,85 @@
 
 namespace {
 
+// The first of base, base.1, base.2, … that does not exist yet, created with the bytes.
+// Empty when none could be made; `error` then holds the reason.
+std::string WriteToFreeName(const std::string& base, const std::string& bytes, int& error)
+{
+    for (int n = 0; n < 1000; ++n) {
+        const std::string path = n == 0 ? base : base + "." + std::to_string(n);
+        const WriteResult written = WriteNewFile(path, bytes);
+        if (written.Ok()) {
+            return path;
+        }
+        if (written.Error != EEXIST) {
+            error = written.Error;
+            return {};
+        }
+    }
+    error = EEXIST;
+    return {};
+}
+
+std::string NameOf(const std::string& path)
+{
+    return path.substr(path.rfind('/') + 1);
+}
+
 // A job file that exists but could not be read would be overwritten at the end with what was
-// read of it; its bytes are kept beside it first.
-void KeepUnreadable(const std::string& folder, const char* name, Prompt& prompt)
+// read of it. Its bytes are copied beside it first and the copy is compared with them. True
+// when the file may be written at the end: it is missing (the first run) or its copy is verified.
+bool KeepUnreadable(const std::string& folder, const char* name, Prompt& prompt)
 {
     const std::string path = folder + name;
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return;  // missing (first run): nothing to keep
+    if (::lstat(path.c_str(), &info) != 0 && errno == ENOENT) {
+        return true;
     }
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    const std::string backup = path + ".bak";
-    if (in.bad() || WriteFileAtomically(backup, bytes.str()) != WriteStatus::Ok) {
-        prompt.ShowError(std::string("「") + name +
-                         "」を控えとして保存できませんでした。\n終了時に上書きされます。");
+    std::string bytes;
+    const ReadResult read = ReadWholeFile(path, bytes, std::size_t(1) << 30);
+    int error = read.Error;
+    std::string backup;
+    if (read.Ok()) {
+        backup = WriteToFreeName(path + ".bak", bytes, error);
+        std::string copy;
+        if (!backup.empty() && (!ReadWholeFile(backup, copy, bytes.size() + 1).Ok() || copy != bytes)) {
+            error = EIO;
+            backup.clear();
+        }
+    }
+    if (backup.empty()) {
+        prompt.ShowError(std::string("「") + name + "」の控えを作れませんでした（" + ErrnoText(error) +
+                         "）。\n終了時にも「" + name + "」は上書きしません。");
+        return false;
+    }
+    prompt.ShowError(std::string("読み込めなかった「") + name + "」を「" + NameOf(backup) +
+                     "」として残しました。");
+    return true;
+}
+
+template <class List>
+void WriteJobFile(const List& list, int kept, const std::string& folder, const char* name, Prompt& prompt)
+{
+    if (!kept) {
+        list.Write(folder + name, prompt);
         return;
     }
-    prompt.ShowError(std::string("読み込めなかった「") + name + "」を「" + name + ".bak」として残しました。");
+    if (list.Items.empty()) {
+        return;  // nothing entered: the kept file is all there is
+    }
+    std::string bytes;
+    int error = EILSEQ;
+    std::string saved;
+    if (EncodeForDisk(list.ToText(), bytes)) {
+        saved = WriteToFreeName(folder + name + ".new", bytes, error);
+    }
+    if (saved.empty()) {
+        prompt.ShowError(std::string("読み込めなかった「") + name +
+                         "」は上書きしません。\n一覧を保存できませんでした（" + ErrnoText(error) + "）。");
+        return;
+    }
+    prompt.ShowError(std::string("読み込めなかった「") + name + "」は上書きしません。\n一覧は「" +
+                     NameOf(saved) + "」に保存しました。");
 }
 
 }  // namespace
@@ -45,13 +104,13 @@ int CNestrixDoc::OnNewDocument(const Settings& settings, const std::string& fold
 {
     if (!settings.ResetGenbanFlg) {
         if (!GenbanList.Read(folder + kBoardsJobFileName, settings, prompt)) {
-            KeepUnreadable(folder, kBoardsJobFileName, prompt);
+            GenbanKept = KeepUnreadable(folder, kBoardsJobFileName, prompt) ? 0 : 1;
         }
         GenbanList.Saved = 0;
     }
     if (!settings.ResetYBuzaiFlg) {
         if (!YBuzaiList.Read(folder + kSecondaryJobFileName, settings, prompt)) {
-            KeepUnreadable(folder, kSecondaryJobFileName, prompt);
+            YBuzaiKept = KeepUnreadable(folder, kSecondaryJobFileName, prompt) ? 0 : 1;
         }
         YBuzaiList.Saved = 0;
     }
@@ -60,8 +119,8 @@ int CNestrixDoc::OnNewDocument(const Settings& settings, const std::string& fold
 
 void CNestrixDoc::WriteJobFiles(const std::string& folder, Prompt& prompt) const
 {
-    GenbanList.Write(folder + kBoardsJobFileName, prompt);
-    YBuzaiList.Write(folder + kSecondaryJobFileName, prompt);
+    WriteJobFile(GenbanList, GenbanKept, folder, kBoardsJobFileName, prompt);
+    WriteJobFile(YBuzaiList, YBuzaiKept, folder, kSecondaryJobFileName, prompt);
 }
 
 bool CNestrixDoc::CanClose(Prompt& prompt) const

@@ -28,13 +28,21 @@ public:
     int RedrawNeeded = 1;  // set by whoever changes what is shown; cleared by painting
     int Modified = 0;      // the parts list has changes that were not written
 
+    // 1 when "Genban" / "YBuzai" existed but could not be read and no verified copy of it could
+    // be made: the end does not write over it (the list goes to a new file beside it instead).
+    int GenbanKept = 0;
+    int YBuzaiKept = 0;
+
     // Reloads the boards from "Genban" and the secondary parts from "YBuzai" in the program
     // folder unless the settings reset them; a reloaded list counts as not saved. A file that
-    // cannot be read has shown its message and leaves its list as read so far. Always 1.
+    // cannot be read has shown its message and leaves its list as read so far; its bytes are
+    // copied to the first free "NAME.bak", "NAME.bak.1", … and the copy is read back before the
+    // user is told it exists. Always 1.
     int OnNewDocument(const Settings& settings, const std::string& folder, Prompt& prompt);
 
     // Writes both lists back whatever their Saved flags; the parts list is not written.
-    // Write errors are shown by the writers.
+    // Write errors are shown by the writers. A kept file is not written over: a list that is not
+    // empty goes to the first free "NAME.new", "NAME.new.1", … and the user is told.
     void WriteJobFiles(const std::string& folder, Prompt& prompt) const;
 
     // The question before closing. True lets the program close.

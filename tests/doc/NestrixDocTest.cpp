@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <sys/stat.h>
 
 #include "doc/AppSession.h"
 #include "doc/NestrixDoc.h"
 #include "fakes/RecordingPrompt.h"
 #include "fakes/ScopedEnv.h"
 #include "fakes/TempDir.h"
+#include "fakes/Unprivileged.h"
 #include "base/TextFile.h"
 
 namespace {
@@ -225,9 +228,9 @@ TEST(AppSession, AWriteErrorAtTheEndStillEnds)
          {Case{"Genban", "原板ファイル", "YBuzai"}, Case{"YBuzai", "２次部材ファイル", "Genban"}}) {
         SCOPED_TRACE(c.blocked);
         TempDir home;
-        // A folder in place of the file: nothing can be renamed over it, even as root.
-        std::filesystem::create_directory(home.File(c.blocked));
-        std::filesystem::create_directory(home.File(std::string(c.blocked) + "/keep"));
+        // A read-only file is refused, as Windows refuses it, even as root.
+        WriteJobFiles(home);
+        ::chmod(home.File(c.blocked).c_str(), 0444);
         const ScopedEnv env("NESTRIX_HOME", home.Path());
         AppSession session;
         ASSERT_TRUE(session.Start());
@@ -254,4 +257,136 @@ TEST(AppSession, StartFailsWhenTheFolderCannotBeMade)
     const ScopedEnv env("NESTRIX_HOME", home.File("plain/nestrix"));
     AppSession session;
     EXPECT_FALSE(session.Start());
+}
+
+// A Genban the user cannot read (another account's file): no empty copy is claimed, and the
+// end neither writes over it nor loses the boards entered since; they go to Genban.new.
+TEST(NestrixDoc, AJobFileThatCannotBeReadIsNeverOverwritten)
+{
+    TempDir home;
+    WriteJobFiles(home);
+    std::filesystem::remove(home.File("YBuzai"));
+    const std::string boards = ReadBytes(home.File("Genban"));
+    ::chmod(home.File("Genban").c_str(), 0600);
+    ::chmod(home.Path().c_str(), 0755);
+    const std::string folder = home.Path() + "/";
+    const int status = RunUnprivileged(
+        [&] {
+            std::string bytes;
+            if (ReadWholeFile(folder + "Genban", bytes, 1 << 20).Ok()) {
+                return 20;  // still readable: the check would prove nothing
+            }
+            RecordingPrompt prompt;
+            CNestrixDoc doc;
+            doc.OnNewDocument(Settings(), folder, prompt);
+            const std::vector<std::string> expected = {
+                "原板ファイルが開けません。（Permission denied）\n読み込みを中断しました。",
+                "「Genban」の控えを作れませんでした（Permission "
+                "denied）。\n終了時にも「Genban」は上書きしません。",
+                kCannotOpenSecondary};
+            if (prompt.Shown != expected) {
+                return 21;
+            }
+            prompt.Shown.clear();
+            doc.GenbanList.Items.resize(1);
+            doc.WriteJobFiles(folder, prompt);
+            return prompt.Shown ==
+                           std::vector<std::string>{
+                               "読み込めなかった「Genban」は上書きしません。\n"
+                               "一覧は「Genban.new」に保存しました。"}
+                       ? 0
+                       : 22;
+        },
+        {home.Path()});
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadBytes(home.File("Genban")), boards);
+    EXPECT_FALSE(std::filesystem::exists(home.File("Genban.bak")));
+    CGenbanList saved;
+    RecordingPrompt prompt;
+    EXPECT_EQ(saved.Read(home.File("Genban.new"), Settings(), prompt), 1);
+    EXPECT_EQ(saved.Items.size(), 1u);
+}
+
+// The copy of a damaged file never replaces an older copy: it takes the next free name.
+TEST(NestrixDoc, AnOlderCopyIsNeverOverwritten)
+{
+    TempDir home;
+    WriteJobFiles(home);
+    const std::string damaged = ReadBytes(home.File("YBuzai")) + "broken line\r\n";
+    WriteBytes(home.File("YBuzai"), damaged);
+    WriteBytes(home.File("YBuzai.bak"), "first copy");
+    WriteBytes(home.File("YBuzai.bak.1"), "second copy");
+    RecordingPrompt prompt;
+    CNestrixDoc doc;
+    doc.OnNewDocument(Settings(), home.Path() + "/", prompt);
+    ASSERT_EQ(prompt.Shown.size(), 2u);
+    EXPECT_EQ(prompt.Shown[1], "読み込めなかった「YBuzai」を「YBuzai.bak.2」として残しました。");
+    EXPECT_EQ(ReadBytes(home.File("YBuzai.bak")), "first copy");
+    EXPECT_EQ(ReadBytes(home.File("YBuzai.bak.1")), "second copy");
+    EXPECT_EQ(ReadBytes(home.File("YBuzai.bak.2")), damaged);
+    EXPECT_EQ(doc.YBuzaiKept, 0);
+}
+
+// A settings file that cannot be read: one message at start, defaults, and the file kept.
+TEST(AppSession, ASettingsFileThatCannotBeReadIsKeptAndTheUserIsTold)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const TempDir&)> make;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"neither text encoding",
+         [](const TempDir& home) {
+             WriteBytes(home.File("Nestrix.ini"), "[SysPara]\r\nNokoHaba=45\x81\xff\r\n");
+         },
+         "neither Shift-JIS nor UTF-8 text"},
+        {"a folder", [](const TempDir& home) { std::filesystem::create_directory(home.File("Nestrix.ini")); },
+         "is a folder"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir home;
+        c.make(home);
+        const ScopedEnv env("NESTRIX_HOME", home.Path());
+        AppSession session;
+        RecordingPrompt prompt;
+        ASSERT_TRUE(session.Start(prompt));
+        const std::string file = "設定ファイル「" + home.File("Nestrix.ini") + "」";
+        EXPECT_EQ(prompt.Shown, std::vector<std::string>{file + "を読み込めませんでした（" + c.reason +
+                                                         "）。\n初期値で起動します。ファイルはそのまま残し、"
+                                                         "終了時にも上書きしません。"});
+        EXPECT_EQ(session.AppSettings.NokoHaba, 30);
+        session.NewDocument(prompt);
+        session.AppSettings.NokoHaba = 55;
+        prompt.Shown.clear();
+
+        EXPECT_FALSE(session.End(prompt));
+
+        EXPECT_EQ(prompt.Shown,
+                  std::vector<std::string>{file + "は読み込めなかったため、設定を保存しませんでした。"});
+        if (std::filesystem::is_regular_file(home.File("Nestrix.ini"))) {
+            EXPECT_EQ(ReadBytes(home.File("Nestrix.ini")), "[SysPara]\r\nNokoHaba=45\x81\xff\r\n");
+        }
+    }
+}
+
+TEST(AppSession, SettingsThatCannotBeWrittenAreShownAtTheEnd)
+{
+    TempDir home;
+    WriteBytes(home.File("Nestrix.ini"), "[SysPara]\r\nNokoHaba=45\r\n");
+    ::chmod(home.File("Nestrix.ini").c_str(), 0444);
+    const ScopedEnv env("NESTRIX_HOME", home.Path());
+    AppSession session;
+    RecordingPrompt prompt;
+    ASSERT_TRUE(session.Start(prompt));
+    EXPECT_TRUE(prompt.Shown.empty());
+    session.AppSettings.NokoHaba = 55;
+
+    EXPECT_FALSE(session.End(prompt));
+
+    EXPECT_EQ(prompt.Shown, std::vector<std::string>{"設定ファイル「" + home.File("Nestrix.ini") +
+                                                     "」に書き込みできません（read-only file）。\n"
+                                                     "設定は保存されませんでした。"});
+    EXPECT_EQ(ReadBytes(home.File("Nestrix.ini")), "[SysPara]\r\nNokoHaba=45\r\n");
 }
