@@ -31,15 +31,8 @@ double PricePerYield(double rate, double yield)
     return yield > 0.0 ? rate / yield : std::numeric_limits<double>::infinity();
 }
 
-struct Candidate {
-    COutData layout;
-    double rate = 0.0;  // board price ÷ board area
-    int level = 0;
-    std::size_t entry = 0;
-};
-
 // Whether a finished layout replaces the best candidate board so far.
-bool BeatsCandidate(const COutData& n, double rate, const Candidate& best, bool ignorePrice)
+bool BeatsCandidate(const COutData& n, double rate, const CCalHaichi::Candidate& best, bool ignorePrice)
 {
     const COutData& b = best.layout;
     if (ignorePrice) {
@@ -134,7 +127,7 @@ CCalHaichi::~CCalHaichi() = default;
 
 void CCalHaichi::Reset()
 {
-    State = 0;
+    State = kStateNew;
     StopRequest = 0;
     Running = 0;
     SetProgress(0);
@@ -228,7 +221,7 @@ void CCalHaichi::Calculate()
     for (const CAL_BUZAI& e : CalData.Buzai[0]) {
         total += e.Count;
     }
-    State = 2;
+    State = kStateRunning;
 
     BuzaiLists remaining = CalData.Buzai;
     GenbanLists boards = CalData.Genban;
@@ -244,37 +237,8 @@ void CCalHaichi::Calculate()
     for (int pass = 0; pass < 2 && !StopRequest; ++pass) {
         while (!remaining[0].empty()) {
             const CAL_BUZAI first = remaining[0].front();
-            const CBuzai& firstPart = Part(0, first.Number);
 
-            std::optional<Candidate> best;
-            for (int level : kPassLevels[pass]) {
-                const std::vector<CAL_GENBAN>& entries = boards[level];
-                for (std::size_t e = 0; e < entries.size(); ++e) {
-                    const CGenban& board = Board(entries[e].Number);
-                    const CalRect rect = TrimmedRect(board);
-                    if (!Fits(firstPart, rect)) {
-                        continue;
-                    }
-                    COutData layout;
-                    layout.BoardNo = entries[e].Number;
-                    BuzaiLists left;
-                    if (!LayoutBoardBest(entries[e].Count, remaining, left, layout, rect)) {
-                        break;  // nothing fits: the rest of this level is not tried
-                    }
-                    layout.Finish(board);
-                    const double area = GenbanArea(board);
-                    const double rate = area > 0.0 ? board.Price / area : 0.0;
-                    if (!best || BeatsCandidate(layout, rate, *best, NoRateFlg != 0)) {
-                        best = Candidate{std::move(layout), rate, level, e};
-                    }
-                    if (StopRequest) {
-                        break;
-                    }
-                }
-                if (StopRequest || best) {
-                    break;
-                }
-            }
+            std::optional<Candidate> best = ChooseBoard(kPassLevels[pass], remaining, boards);
             if (StopRequest) {
                 break;
             }
@@ -289,53 +253,14 @@ void CCalHaichi::Calculate()
                 continue;
             }
 
-            // Repeat the pattern as often as the counts of every part on it allow.
-            CAL_GENBAN& boardEntry = boards[best->level].at(best->entry);
-            std::int64_t k = std::numeric_limits<std::int32_t>::max();
-            for (const CAL_BUZAI& s : best->layout.Summary) {
-                auto* list = (s.Flag == 0 || s.Flag == 1) ? &remaining[s.Flag] : nullptr;
-                auto it = list ? std::find_if(list->begin(), list->end(),
-                                              [&](const CAL_BUZAI& r) { return r.Number == s.Number; })
-                               : std::vector<CAL_BUZAI>::iterator();
-                if (!list || it == list->end() || s.Count < 1) {
-                    k = 0;
-                    break;
-                }
-                k = std::min<std::int64_t>(k, it->Count / s.Count);
-            }
-            if (best->layout.Summary.empty()) {
-                k = 0;  // a board said to be laid out holds nothing
-            }
-            k = std::min<std::int64_t>(k, boardEntry.Count);
+            const std::int64_t k = RepeatCount(best->layout, remaining, boards[best->level].at(best->entry));
             if (k == 0) {
                 ShowMessage("計算エラー発生");
                 StopRequest = 1;
                 break;
             }
-
-            for (const CAL_BUZAI& s : best->layout.Summary) {
-                for (CAL_BUZAI& r : remaining[s.Flag]) {
-                    if (r.Number == s.Number) {
-                        r.Count -= static_cast<std::int32_t>(s.Count * k);
-                        break;
-                    }
-                }
-                if (s.Flag == 0) {
-                    placed += s.Count * k;
-                }
-            }
-            for (auto& list : remaining) {
-                DropUsedUp(list);
-            }
+            placed += ApplyLayout(*best, k, remaining, boards);
             SetProgress(total > 0 ? static_cast<int>(placed * 100 / total) : 100);
-
-            best->layout.Repeat = static_cast<std::int32_t>(k);
-            Ret.Layouts.push_back(best->layout);
-            boardEntry.Count -= static_cast<std::int32_t>(k);
-            if (boardEntry.Count < 1) {
-                boards[best->level].erase(boards[best->level].begin() +
-                                          static_cast<std::ptrdiff_t>(best->entry));
-            }
         }
         if (pass == 0 && !StopRequest) {
             remaining[0] = std::move(deferred);
@@ -344,7 +269,7 @@ void CCalHaichi::Calculate()
     }
 
     if (!StopRequest) {
-        State = Ret.Unplaced.empty() ? 3 : 4;
+        State = Ret.Unplaced.empty() ? kStateAllPlaced : kStatePartsLeft;
         if (Improve == 1) {
             std::unique_ptr<CCalHaichi> aux = CreateInstance();
             aux->NoRateFlg = NoRateFlg;
@@ -357,11 +282,100 @@ void CCalHaichi::Calculate()
     }
     // A stop during the improvement passes counts as a stop too.
     if (StopRequest) {
-        State = 5;
+        State = kStateStopped;
     }
 
     LeftYBuzai = remaining[1];
     Ret.ComputeTotals();
+}
+
+std::optional<CCalHaichi::Candidate> CCalHaichi::ChooseBoard(const std::vector<int>& levels,
+                                                             const BuzaiLists& remaining,
+                                                             const GenbanLists& boards)
+{
+    const CBuzai& firstPart = Part(0, remaining[0].front().Number);
+    std::optional<Candidate> best;
+    for (int level : levels) {
+        const std::vector<CAL_GENBAN>& entries = boards[level];
+        for (std::size_t e = 0; e < entries.size(); ++e) {
+            const CGenban& board = Board(entries[e].Number);
+            const CalRect rect = TrimmedRect(board);
+            if (!Fits(firstPart, rect)) {
+                continue;
+            }
+            COutData layout;
+            layout.BoardNo = entries[e].Number;
+            BuzaiLists left;
+            if (!LayoutBoardBest(entries[e].Count, remaining, left, layout, rect)) {
+                break;  // nothing fits: the rest of this level is not tried
+            }
+            layout.Finish(board);
+            const double area = GenbanArea(board);
+            const double rate = area > 0.0 ? board.Price / area : 0.0;
+            if (!best || BeatsCandidate(layout, rate, *best, NoRateFlg != 0)) {
+                best = Candidate{std::move(layout), rate, level, e};
+            }
+            if (StopRequest) {
+                break;
+            }
+        }
+        if (StopRequest || best) {
+            break;
+        }
+    }
+    return best;
+}
+
+std::int64_t CCalHaichi::RepeatCount(const COutData& layout, const BuzaiLists& remaining,
+                                     const CAL_GENBAN& boardEntry)
+{
+    if (layout.Summary.empty()) {
+        return 0;  // a board said to be laid out holds nothing
+    }
+    std::int64_t k = boardEntry.Count;
+    for (const CAL_BUZAI& s : layout.Summary) {
+        if (s.Flag != 0 && s.Flag != 1) {
+            return 0;
+        }
+        const std::vector<CAL_BUZAI>& list = remaining[s.Flag];
+        const auto it =
+            std::find_if(list.begin(), list.end(), [&](const CAL_BUZAI& r) { return r.Number == s.Number; });
+        if (it == list.end() || s.Count < 1) {
+            return 0;
+        }
+        k = std::min<std::int64_t>(k, it->Count / s.Count);
+    }
+    return std::max<std::int64_t>(k, 0);
+}
+
+std::int64_t CCalHaichi::ApplyLayout(Candidate& best, std::int64_t k, BuzaiLists& remaining,
+                                     GenbanLists& boards)
+{
+    std::int64_t placed = 0;
+    for (const CAL_BUZAI& s : best.layout.Summary) {
+        for (CAL_BUZAI& r : remaining[s.Flag]) {
+            if (r.Number == s.Number) {
+                r.Count -= static_cast<std::int32_t>(s.Count * k);
+                break;
+            }
+        }
+        if (s.Flag == 0) {
+            placed += s.Count * k;
+        }
+    }
+    for (auto& list : remaining) {
+        DropUsedUp(list);
+    }
+
+    best.layout.Repeat = static_cast<std::int32_t>(k);
+    Ret.Layouts.push_back(std::move(best.layout));
+    std::vector<CAL_GENBAN>& entries = boards[best.level];
+    CAL_GENBAN& boardEntry = entries.at(best.entry);
+    boardEntry.Count -= static_cast<std::int32_t>(k);
+    if (boardEntry.Count < 1) {
+        entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(best.entry));
+    }
+    return placed;
 }
 
 int CCalHaichi::LayoutBoardBest(std::int32_t available, const BuzaiLists& remaining, BuzaiLists& left,
@@ -559,8 +573,8 @@ void CCalHaichi::ImproveWorstBoard(CCalHaichi& aux, GenbanLists& boards, std::ve
                 if (StopRequest) {
                     return;
                 }
-                // State 3: everything placed. A stopped auxiliary run (5) is no success either.
-                if (aux.State != 3) {
+                // Everything placed. A stopped auxiliary run is no success either.
+                if (aux.State != kStateAllPlaced) {
                     continue;
                 }
                 const CGenban& partnerBoard = Board(layouts[p].BoardNo);
@@ -664,7 +678,7 @@ void CCalHaichi::MergeBoardPairs(CCalHaichi& aux, GenbanLists& boards, std::vect
                     if (StopRequest) {
                         return;
                     }
-                    if (aux.State != 3) {
+                    if (aux.State != kStateAllPlaced) {
                         continue;
                     }
                     best = Merge{p, level, e, savedArea, savedPrice, aux.Ret.Layouts, aux.LeftYBuzai};

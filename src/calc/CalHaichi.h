@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,16 @@ inline void DropUsedUp(std::vector<CAL_BUZAI>& entries)
     std::erase_if(entries, [](const CAL_BUZAI& e) { return e.Count < 1; });
 }
 
+// The values of CCalHaichi::State, in the order an engine passes through them.
+enum EngineState : int {
+    kStateNew = 0,        // after Reset
+    kStateReady = 1,      // after SetCalData
+    kStateRunning = 2,    // while Calculate lays out
+    kStateAllPlaced = 3,  // ended, every part placed
+    kStatePartsLeft = 4,  // ended, parts left unplaced
+    kStateStopped = 5,    // ended by a stop request or a calculation error; the result is not used
+};
+
 // The abstract layout engine. A concrete engine supplies how parts are arranged on one trimmed
 // board (LayoutBoard); the choice of boards, the repetition of a pattern, the priorities, the
 // progress and the improvement passes live here.
@@ -36,9 +47,7 @@ public:
     CCalHaichi(const CCalHaichi&) = delete;
     CCalHaichi& operator=(const CCalHaichi&) = delete;
 
-    // 0 after Reset, 1 after SetCalData, 2 while laying out; at the end 3 all placed,
-    // 4 parts left unplaced, 5 stopped.
-    int State = 0;
+    int State = kStateNew;            // an EngineState
     std::int32_t NokoHaba = 0;        // kerf, 0.1 mm
     std::atomic<int> StopRequest{0};  // set by the run (中断) or after a calculation error
     std::atomic<int> Running{0};      // 1 from the run before the thread starts; 0 as Calculate ends
@@ -114,8 +123,28 @@ public:
     };
     FirstFit FirstFitting(const BuzaiLists& lists, const CalRect& rect) const;
 
+    // The best board of a pass so far: its layout, price per area and place among the boards.
+    struct Candidate {
+        COutData layout;
+        double rate = 0.0;  // board price ÷ board area
+        int level = 0;
+        std::size_t entry = 0;
+    };
+
 protected:
     void ShowMessage(const std::string& text);
+
+    // The candidate search of one pass: every board entry of the levels (highest first) on which
+    // the first remaining part fits is laid out; the first level with a layout decides.
+    std::optional<Candidate> ChooseBoard(const std::vector<int>& levels, const BuzaiLists& remaining,
+                                         const GenbanLists& boards);
+    // How many boards the layout can be repeated on: the smallest quotient remaining ÷ pieces over
+    // its parts, at most the boards of the entry. 0 for a layout that cannot be (an inconsistency).
+    static std::int64_t RepeatCount(const COutData& layout, const BuzaiLists& remaining,
+                                    const CAL_GENBAN& boardEntry);
+    // Cuts the layout k times: takes its pieces off the remaining entries and the boards off the
+    // entry, appends it to the result. Returns the parts (list 0) placed.
+    std::int64_t ApplyLayout(Candidate& best, std::int64_t k, BuzaiLists& remaining, GenbanLists& boards);
 
 private:
     [[noreturn]] static void ThrowMissingList(std::int32_t list);

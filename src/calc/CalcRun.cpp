@@ -12,7 +12,7 @@ struct CalcRun::Job {
     std::unique_ptr<CCalHaichi> Engine;
     std::int32_t Group = 0;
     std::thread Thread;
-    std::exception_ptr Error;  // written by the worker before it clears Running
+    std::exception_ptr Error;  // written by the worker; read only after joining it
 };
 
 std::vector<EngineVariant> JobVariants(const Settings& settings)
@@ -22,21 +22,21 @@ std::vector<EngineVariant> JobVariants(const Settings& settings)
     for (int t = 0; t <= std::min(settings.CutLV, 2); ++t) {
         for (int u = 0; u <= areaLast; ++u) {
             for (int a = 2; a >= 0; --a) {
-                variants.push_back({2, a, t, u, 0});
+                variants.push_back({kStripEngine, a, t, u, 0});
             }
         }
     }
     if (settings.CutLV > 2) {
         for (int u = 0; u <= areaLast; ++u) {
             for (int c = 0; c <= 1; ++c) {
-                variants.push_back({1, 0, 0, u, c});
+                variants.push_back({kBlockEngine, 0, 0, u, c});
             }
         }
         if (settings.UseCal3) {
             for (int u = 0; u <= areaLast; ++u) {
                 for (int s = 0; s <= 1; ++s) {
                     for (int a = 2; a >= 0; --a) {
-                        variants.push_back({3, a, 2, u, s});
+                        variants.push_back({kStackEngine, a, 2, u, s});
                     }
                 }
             }
@@ -47,7 +47,7 @@ std::vector<EngineVariant> JobVariants(const Settings& settings)
             for (int u = 0; u <= areaLast; ++u) {
                 for (int s = 0; s <= 1; ++s) {
                     for (int a = 2; a >= 0; --a) {
-                        variants.push_back({4, a, t, u, s});
+                        variants.push_back({kRowEngine, a, t, u, s});
                     }
                 }
             }
@@ -144,11 +144,19 @@ bool CalcRun::Poll()
         job.Thread = std::thread([&job, &group = m_groups[static_cast<std::size_t>(job.Group)]] {
             try {
                 job.Engine->SetCalData(group);
+            } catch (...) {
+                job.Error = std::current_exception();
+                job.Engine->Running = 0;  // Calculate, which clears it, never ran
+                return;
+            }
+            // Calculate clears Running as it leaves, by an exception too (during the unwinding,
+            // before Error below is written). Reap reads Error only after join(), which waits
+            // for this body to end: that, not the order of the two writes, makes it safe.
+            try {
                 job.Engine->Calculate();
             } catch (...) {
                 job.Error = std::current_exception();
             }
-            job.Engine->Running = 0;  // after Error: the reaper reads it once it sees 0
         });
     }
     m_mostRunning = std::max(m_mostRunning, m_running.size());
@@ -245,7 +253,7 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
             const CRetData* best = nullptr;
             for (const auto& job : m_jobs) {
                 // A job that stopped itself (calculation error) has no usable result.
-                if (job->Group != static_cast<std::int32_t>(g) || job->Engine->State == 5) {
+                if (job->Group != static_cast<std::int32_t>(g) || job->Engine->State == kStateStopped) {
                     continue;
                 }
                 if (best == nullptr || ReplacesBest(job->Engine->Ret, *best, m_settings.NoRateFlg != 0)) {

@@ -22,8 +22,11 @@ class Prompt;
 
 // One engine kind with its variant parameters. Second is the candidate flag of engine 1 and
 // the second flag of engines 3 and 4.
+// The engine kinds.
+enum EngineKind : int { kBlockEngine = 1, kStripEngine = 2, kStackEngine = 3, kRowEngine = 4 };
+
 struct EngineVariant {
-    int Kind = 2;  // 1..4
+    int Kind = kStripEngine;  // an EngineKind
     int Order = 0;
     int Level = 0;
     int Area = 0;
@@ -51,7 +54,8 @@ std::string FormatElapsed(std::chrono::seconds elapsed);
 // The layout calculation: every engine job on worker threads, at most Settings::MaxCalNum at once.
 // The caller drives it from its own thread: Start, then Poll until it returns false (showing
 // ProgressText and TakeMessages in between and calling RequestAbort for 中断), then Finish.
-// Nothing here blocks the caller for longer than it takes to start a thread.
+// Start and Poll never block the caller for longer than it takes to start a thread; Finish
+// waits until every started job has ended (after RequestAbort, until the engines have stopped).
 class CalcRun {
 public:
     enum class Outcome { Placed, NothingPlaced, Aborted, Failed };
@@ -83,7 +87,8 @@ public:
     // Engine messages posted since the last call; show them on the caller's thread.
     std::vector<std::string> TakeMessages() { return m_messages.TakeAll(); }
 
-    // After Poll returned false: the best result of every group into `result`, finalised and with
+    // Polls every millisecond until every started job has ended (blocking the caller), then:
+    // the best result of every group into `result`, finalised and with
     // identical layouts merged; shows the time (TimeDisp) and "nothing placed" through `prompt`.
     Outcome Finish(CRetData& result, Prompt& prompt);
     // The failure of an engine job that ended in an internal error (Outcome::Failed).

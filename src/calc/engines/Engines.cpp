@@ -9,20 +9,20 @@
 std::unique_ptr<CCalHaichi> MakeEngine(const EngineVariant& variant)
 {
     switch (variant.Kind) {
-        case 1: {
+        case kBlockEngine: {
             auto engine = std::make_unique<CCal1>();
             engine->CandidateFlag = variant.Second;
             engine->AreaFlag = variant.Area;
             return engine;
         }
-        case 2: {
+        case kStripEngine: {
             auto engine = std::make_unique<CCal2>();
             engine->Order = variant.Order;
             engine->Level = variant.Level;
             engine->AreaFlag = variant.Area;
             return engine;
         }
-        case 3: {
+        case kStackEngine: {
             auto engine = std::make_unique<CCal3>();
             engine->Order = variant.Order;
             engine->Level = 2;
@@ -30,7 +30,7 @@ std::unique_ptr<CCalHaichi> MakeEngine(const EngineVariant& variant)
             engine->AreaFlag = variant.Area;
             return engine;
         }
-        case 4: {
+        case kRowEngine: {
             auto engine = std::make_unique<CCal4>();
             engine->Order = variant.Order;
             engine->Level = variant.Level;
