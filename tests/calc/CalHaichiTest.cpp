@@ -9,6 +9,7 @@
 #include "base/CalcError.h"
 #include "calc/MessageSink.h"
 #include "calc/TestJob.h"
+#include "calc/LayoutChecker.h"
 
 namespace {
 
@@ -170,7 +171,7 @@ TEST(CalHaichiCalculate, MostPreferredBoardsFirstTheRestDeferred)
         job.Set.NoRateFlg = 1;
         BlockEngine engine;
         const CRetData ret = RunEngine(engine, job);
-        ExpectValidLayouts(ret, job);
+        ExpectValidResult(ret, job);
         EXPECT_EQ(BoardOrder(ret), c.boards);
         EXPECT_EQ(engine.State, 3);
         EXPECT_EQ(engine.Running, 0);
@@ -199,7 +200,7 @@ TEST(CalHaichiCalculate, PartThatFitsNoBoardIsUnplaced)
         job.Board(1000, 500).Trim(0, 0, 5, 10);  // trimmed: 985 x 500
         BlockEngine engine;
         const CRetData ret = RunEngine(engine, job);
-        ExpectValidLayouts(ret, job);
+        ExpectValidResult(ret, job);
         EXPECT_EQ(PlacedPieces(ret), c.placed ? 5 : 3);
         if (c.placed) {
             EXPECT_TRUE(ret.Unplaced.empty());
@@ -257,7 +258,7 @@ TEST(CalHaichiCalculate, CandidateBoardChoiceWithAndWithoutPrice)
         job.Set.NoRateFlg = c.noRateFlg;
         BlockEngine engine;
         const CRetData ret = RunEngine(engine, job);
-        ExpectValidLayouts(ret, job);
+        ExpectValidResult(ret, job);
         ASSERT_FALSE(ret.Layouts.empty());
         EXPECT_EQ(ret.Layouts[0].BoardNo, c.chosen);
     }
@@ -332,7 +333,7 @@ TEST(CalHaichiCalculate, SecondaryPiecesLimitTheRepeatCountButNotTheProgress)
         return 1;
     };
     const CRetData ret = RunEngine(engine, job);
-    ExpectValidLayouts(ret, job);
+    ExpectValidResult(ret, job);
     EXPECT_EQ(Repeats(ret), (std::vector<std::int32_t>{3, 1}));  // 3 secondary pieces, then 2 parts
     EXPECT_TRUE(engine.LeftYBuzai.empty());
     EXPECT_EQ(engine.State, 3);
@@ -346,7 +347,7 @@ TEST(CalHaichiCalculate, LeftoverSecondaryPartsKeepTheirCounts)
     job.Parts(100, 100, 2).Secondary(50, 50, 5).Secondary(60, 60, 1).Board(1000, 1000);
     BlockEngine engine;
     const CRetData ret = RunEngine(engine, job);
-    ExpectValidLayouts(ret, job);
+    ExpectValidResult(ret, job);
     EXPECT_EQ(engine.LeftYBuzai, (std::vector<CAL_BUZAI>{{0, 5, 1}, {1, 1, 1}}));
 }
 
@@ -357,7 +358,7 @@ TEST(CalHaichiCalculate, BoardStockIsUsedUp)
     job.Set.NoRateFlg = 1;
     BlockEngine engine;
     const CRetData ret = RunEngine(engine, job);
-    ExpectValidLayouts(ret, job);
+    ExpectValidResult(ret, job);
     // All yields 1: the smallest board first (its one sheet), then both sheets of 200 x 200
     // (the first of two equal candidates), then the last piece on the board left in stock.
     EXPECT_EQ(BoardOrder(ret), (std::vector<std::int32_t>{1, 0, 2}));
@@ -456,7 +457,7 @@ TEST(CalHaichiLayoutBoardBest, BetterReducedLayoutReplacesTheFirst)
             return remaining[0].empty() ? 0 : 1;
         };
         const CRetData ret = RunEngine(engine, job);
-        ExpectValidLayouts(ret, job);
+        ExpectValidResult(ret, job);
         EXPECT_EQ(Repeats(ret), c.repeats);
     }
 }
@@ -729,7 +730,7 @@ TEST(CalHaichiCalculate, ImprovementPassesRunOnlyWhenAskedFor)
         job.Set.UseYBuzai = c.useYBuzai;
         BlockEngine engine;
         const CRetData ret = RunEngine(engine, job);
-        ExpectValidLayouts(ret, job);
+        ExpectValidResult(ret, job);
         EXPECT_EQ(BoardOrder(ret), c.boards);
         EXPECT_EQ(engine.State, 3);
         EXPECT_DOUBLE_EQ(ret.BoardArea, c.boards.size() == 1 ? 1.5e6 : 2e6);

@@ -49,8 +49,3 @@ CRetData RunEngine(CCalHaichi& engine, const TestJob& job, std::size_t group = 0
 
 // Pieces of one list placed in all (repeat counts included).
 std::int64_t PlacedPieces(const CRetData& ret, int list = 0);
-
-// The layout checker for finished results: every block inside its trimmed board, no two
-// blocks closer than the kerf, areas and summary true to the blocks, repeat counts >= 1,
-// parts placed + unplaced = the parts' counts, secondary parts never placed more than exist.
-void ExpectValidLayouts(const CRetData& ret, const TestJob& job);

@@ -166,7 +166,7 @@ TEST(Cal3Calculate, PlacesMixedStripsOnOneBoard)
         engine.Level = 2;
         engine.SecondFlag = second;
         const CRetData result = RunEngine(engine, job);
-        ExpectValidLayouts(result, job);
+        ExpectValidResult(result, job);
         EXPECT_EQ(PlacedPieces(result), 6);
         ASSERT_EQ(result.Layouts.size(), 1u);
         ASSERT_FALSE(result.Layouts[0].Blocks.empty());
