@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <csignal>
 #include <cstdarg>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -23,9 +23,9 @@
 #include "job/Genban.h"
 #include "platform/Prompt.h"
 #include "result/CutData.h"
-#include "result/Money.h"
 #include "result/ResultJson.h"
 #include "result/RetData.h"
+#include "result/RetSummary.h"
 #include "result/UnplacedParts.h"
 #include "view/BoardDrawing.h"
 #include "view/PrintPages.h"
@@ -320,16 +320,8 @@ void PrintSummary(std::FILE* out, const CRetData& ret, const CBuzaiList& buzai, 
         std::fprintf(out, "  %3d %s %7.1f x %7.1f  %4d\n", entry.Number + 1, Column(p.Name, 20).c_str(),
                      p.Width / 10.0, p.Height / 10.0, entry.Count);
     }
-    const double partsYield = ret.BoardArea > 0 ? ret.PartsArea / ret.BoardArea * 100 : 0.0;
-    const double totalYield = ret.BoardArea > 0 ? ret.TotalArea / ret.BoardArea * 100 : 0.0;
-    std::fprintf(out, "%s\n", Text("歩留まり  %5.1f%%(%5.1f%%)", partsYield, totalYield).c_str());
-    std::fprintf(
-        out, "%s\n",
-        Text("使用原板合計金額 %s円", Money(static_cast<double>(ret.TotalPrice), 9).c_str()).c_str());
-    std::fprintf(out, "%s\n",
-                 Text("部材部分金額     %s円(%s円)", Money(ret.PartsPrice, 9).c_str(),
-                      Money(ret.TotalPiecesPrice, 9).c_str())
-                     .c_str());
+    std::fprintf(out, "%s\n%s\n%s\n", YieldText(ret).c_str(), BoardCostText(ret).c_str(),
+                 PartsCostText(ret).c_str());
 }
 
 // Progress on stderr: a bar redrawn in place on a terminal, else a line every 10 %.
@@ -501,7 +493,7 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
             std::fprintf(stderr, "nestrix: --due takes a date as YYYY-MM-DD\n%s", kLayoutUsage);
             return kExitBadInput;
         }
-        if (!CheckCutDataInfo(cutInfo, prompt)) {
+        if (CheckCutDataInfo(cutInfo, prompt) != CutDataField::None) {
             return kExitBadInput;
         }
     }

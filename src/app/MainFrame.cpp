@@ -17,6 +17,7 @@
 #include "view/Commands.h"
 #include "view/NestrixView.h"
 #include "view/PrintJob.h"
+#include "view/ResultCommands.h"
 #include "view/ViewScreens.h"
 #include "view/ViewState.h"
 
@@ -126,6 +127,11 @@ void CMainFrame::CreateToolBar()
     for (const int id : {kCmdBoards, kCmdParts, kCmdSecondaryParts}) {
         connect(m_actions[id], &QAction::triggered, this, [this, id] { OnEditList(id); });
     }
+    for (const auto& [id, command] : {std::pair{kCmdLayout, &OnLayoutCalculation},
+                                      {kCmdResults, &OnShowResults},
+                                      {kCmdCutData, &OnCutDataOutput}}) {
+        connect(m_actions[id], &QAction::triggered, this, [this, command] { RunResultCommand(command); });
+    }
 }
 
 void CMainFrame::CreateStatusBar()
@@ -207,6 +213,19 @@ void CMainFrame::OnEditList(int id)
         // Closing asks exactly while the parts are not written, changed now or before.
         doc.Modified = doc.BuzaiList.Saved ? 0 : 1;
     }
+}
+
+void CMainFrame::RunResultCommand(void (*command)(const ResultCommandContext&))
+{
+    const ResultCommandContext context{
+        m_app.Doc(), m_app.AppSettings(), m_app.GetPrompt(), m_app.GetFileChooser(), m_app.ListFont, *m_view,
+        this};
+    try {
+        command(context);
+    } catch (const std::exception& fault) {
+        m_app.GetPrompt().ShowError(std::string("内部エラーのため処理を中止しました。\n") + fault.what());
+    }
+    UpdateCommandUI();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -8,6 +8,7 @@ class CNestrixApp;
 class CNestrixView;
 class CPrintJob;
 class QAction;
+struct ResultCommandContext;
 class QLabel;
 
 // The main window: tool bar, status bar and the view; no menu bar.
@@ -37,6 +38,8 @@ private:
     void OnAbout();
     void OnInitialSettings();
     void OnEditList(int id);
+    // A command of the result (layout, results, cut data); an internal fault abandons it.
+    void RunResultCommand(void (*command)(const ResultCommandContext&));
 
     CNestrixApp& m_app;
     CNestrixView* m_view = nullptr;

@@ -11,6 +11,7 @@ struct FileDialogOptions {
     std::string DefaultExtension;  // without the dot, e.g. "csv"
     std::string InitialFolder;     // may be empty: the platform's choice
     std::string Title;             // may be empty: the platform's default title
+    std::string FileName{};        // the name a save dialog proposes; may be empty
 };
 
 class FileChooser {

@@ -100,21 +100,21 @@ std::string CutDataFileName(const CutDataInfo& info)
     return (name.empty() ? date : name + "_" + date) + ".csv";
 }
 
-bool CheckCutDataInfo(const CutDataInfo& info, Prompt& prompt)
+CutDataField CheckCutDataInfo(const CutDataInfo& info, Prompt& prompt)
 {
     if (!FitsFile(info.JobName)) {
         prompt.ShowError("物件名に使用できない文字があります。");
-        return false;
+        return CutDataField::JobName;
     }
     if (!IsValidDate(info.Year, info.Month, info.Day)) {
         prompt.ShowError("納期の日付が正しくありません。");
-        return false;
+        return CutDataField::Due;
     }
     if (!FitsFile(info.Comment)) {
         prompt.ShowError("コメントに使用できない文字があります。");
-        return false;
+        return CutDataField::Comment;
     }
-    return true;
+    return CutDataField::None;
 }
 
 bool CutDataText(const CutDataSource& source, const CutDataInfo& info, std::string& text, std::string& error)
@@ -174,7 +174,7 @@ bool CutDataText(const CutDataSource& source, const CutDataInfo& info, std::stri
 int WriteCutData(const std::string& path, const CutDataSource& source, const CutDataInfo& info,
                  Prompt& prompt)
 {
-    if (!CheckCutDataInfo(info, prompt)) {
+    if (CheckCutDataInfo(info, prompt) != CutDataField::None) {
         return 0;
     }
     std::string text;

@@ -37,9 +37,10 @@ bool ParseIsoDate(const std::string& text, int& year, int& month, int& day);
 // that cannot stand in a file name become "_", and without a job name it is "<YYYYMMDD>.csv".
 std::string CutDataFileName(const CutDataInfo& info);
 
-// False after a message when the information cannot go into the file: a text with a line
-// break or a character that has no CP932 form, or a date that does not exist.
-bool CheckCutDataInfo(const CutDataInfo& info, Prompt& prompt);
+// The first field whose value cannot go into the file (a text with a line break or a character
+// that has no CP932 form, a date that does not exist), after its message; None when all can.
+enum class CutDataField { None, JobName, Due, Comment };
+CutDataField CheckCutDataInfo(const CutDataInfo& info, Prompt& prompt);
 
 // The file's text (UTF-8, "\n" line ends; docs/cut-data.md). False, with `error` saying which
 // layout and why, when a layout cannot be cut apart: then there is no text.

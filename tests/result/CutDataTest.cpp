@@ -124,22 +124,23 @@ TEST(CutData, ChecksTheJobInformation)
 {
     struct Case {
         CutDataInfo info;
+        CutDataField field;
         const char* message;  // "" when accepted
     };
     const Case cases[] = {
-        {{"", 2026, 1, 1, ""}, ""},
-        {{"現場,1", 2024, 2, 29, "カンマ, \"引用\""}, ""},
-        {{"改行\nあり", 2026, 1, 1, ""}, "物件名に使用できない文字があります。"},
-        {{"絵文字😀", 2026, 1, 1, ""}, "物件名に使用できない文字があります。"},
-        {{"", 2026, 1, 1, "行1\r\n行2"}, "コメントに使用できない文字があります。"},
-        {{"", 2025, 2, 29, ""}, "納期の日付が正しくありません。"},
-        {{"", 2026, 13, 1, ""}, "納期の日付が正しくありません。"},
-        {{"", 2026, 4, 31, ""}, "納期の日付が正しくありません。"},
+        {{"", 2026, 1, 1, ""}, CutDataField::None, ""},
+        {{"現場,1", 2024, 2, 29, "カンマ, \"引用\""}, CutDataField::None, ""},
+        {{"改行\nあり", 2026, 1, 1, ""}, CutDataField::JobName, "物件名に使用できない文字があります。"},
+        {{"絵文字😀", 2026, 1, 1, "😀"}, CutDataField::JobName, "物件名に使用できない文字があります。"},
+        {{"", 2026, 1, 1, "行1\r\n行2"}, CutDataField::Comment, "コメントに使用できない文字があります。"},
+        {{"", 2025, 2, 29, "😀"}, CutDataField::Due, "納期の日付が正しくありません。"},
+        {{"", 2026, 13, 1, ""}, CutDataField::Due, "納期の日付が正しくありません。"},
+        {{"", 2026, 4, 31, ""}, CutDataField::Due, "納期の日付が正しくありません。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.info.JobName + "/" + c.info.Comment);
         RecordingPrompt prompt;
-        EXPECT_EQ(CheckCutDataInfo(c.info, prompt), *c.message == '\0');
+        EXPECT_EQ(CheckCutDataInfo(c.info, prompt), c.field);
         EXPECT_EQ(prompt.Shown,
                   *c.message == '\0' ? std::vector<std::string>{} : std::vector<std::string>{c.message});
     }

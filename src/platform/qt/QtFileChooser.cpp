@@ -29,6 +29,9 @@ void Prepare(QFileDialog& dialog, const FileDialogOptions& options)
         dialog.setNameFilters(filters.split(";;"));
     }
     dialog.setDefaultSuffix(QString::fromStdString(options.DefaultExtension));
+    if (!options.FileName.empty()) {
+        dialog.selectFile(QString::fromStdString(options.FileName));
+    }
 }
 
 std::vector<std::string> Run(QFileDialog& dialog)

@@ -1,0 +1,104 @@
+#include "calc/LayoutRun.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include "calc/SelGenbanDlg.h"
+#include "calc/StopDlg.h"
+#include "platform/Prompt.h"
+#include "result/RetData.h"
+
+namespace {
+
+// Keeps the texts of the run's end until the view shows the outcome.
+class DeferredPrompt final : public Prompt {
+public:
+    std::vector<std::string> Texts;
+    void ShowError(const std::string& text) override { Texts.push_back(text); }
+    bool AskYesNo(const std::string& text) override
+    {
+        Texts.push_back(text);
+        return false;
+    }
+};
+
+}  // namespace
+
+bool AskLayoutOptions(CGenbanList& boards, Settings& settings, Prompt& prompt, const QFont& listFont,
+                      QWidget* parent)
+{
+    SelGenbanForm form(boards, settings);
+    CSelGenbanDlg dialog(form, prompt, listFont, parent);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    form.StoreInto(settings);
+    return true;
+}
+
+LayoutRunEnd CalculateLayout(const CBuzaiList& buzai, const CBuzaiList& ybuzai, const CGenbanList& genban,
+                             const Settings& settings, EngineFactory factory, CRetData& ret, Prompt& prompt,
+                             QWidget* mainWindow)
+{
+    CalcRun run(buzai, ybuzai, genban, settings, std::move(factory));
+    CStopDlg dialog(mainWindow);
+    dialog.show();
+    QCoreApplication::processEvents();
+
+    QString shownText;
+    int shownPercent = 0;
+    const auto showProgress = [&] {
+        const QString text = QString::fromStdString(run.ProgressText());
+        if (text != shownText) {
+            dialog.SetProgressText(text);
+            shownText = text;
+        }
+        const int percent = run.Percent();
+        if (percent != shownPercent) {
+            dialog.SetProgress(percent);
+            shownPercent = percent;
+        }
+    };
+
+    run.Start(ret);
+    showProgress();
+    QEventLoop loop;
+    QTimer timer;
+    timer.setInterval(1);
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        if (dialog.Aborted()) {
+            run.RequestAbort();
+            loop.quit();
+            return;
+        }
+        const bool running = run.Poll();
+        const std::vector<std::string> messages = run.TakeMessages();
+        if (!messages.empty()) {
+            timer.stop();  // the message boxes run their own event loops
+            for (const std::string& text : messages) {
+                prompt.ShowError(text);
+            }
+            timer.start();
+        }
+        showProgress();
+        if (!running) {
+            loop.quit();
+        }
+    });
+    timer.start();
+    loop.exec();
+    timer.stop();
+
+    // After 中断 the dialog is gone already; the engines stop at their next check of the
+    // request, and nothing of the window is touched until they have.
+    dialog.hide();
+    DeferredPrompt end;
+    LayoutRunEnd result;
+    result.Outcome = run.Finish(ret, end);
+    for (const std::string& text : run.TakeMessages()) {
+        prompt.ShowError(text);
+    }
+    result.Messages = std::move(end.Texts);
+    return result;
+}

@@ -1,0 +1,78 @@
+#include "calc/StopDlg.h"
+
+#include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CStopDlg::CStopDlg(QWidget* mainWindow) : QDialog(mainWindow), m_mainWindow(mainWindow)
+{
+    setObjectName("stopDialog");
+    setWindowTitle("計算中");
+    setModal(false);
+    if (m_mainWindow && m_mainWindow->isEnabled()) {
+        m_mainWindow->setEnabled(false);
+        m_disabledMain = true;
+    }
+    // A child of a disabled window would be disabled with it.
+    setEnabled(true);
+
+    auto* fixed =
+        new QLabel("ただいま配置を計算しています。\n計算を中断する場合は中断ボタンを押してください。", this);
+    m_text = new QLabel(this);
+    m_text->setObjectName("progressText");
+    m_bar = new QProgressBar(this);
+    m_bar->setObjectName("progressBar");
+    m_bar->setRange(0, 100);
+    m_bar->setValue(0);
+    m_bar->setTextVisible(false);
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* stop = buttons->addButton("中断", QDialogButtonBox::RejectRole);
+    stop->setObjectName("abortButton");
+    connect(buttons, &QDialogButtonBox::rejected, this, &CStopDlg::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fixed);
+    layout->addWidget(m_text);
+    layout->addWidget(m_bar);
+    layout->addWidget(buttons);
+    m_text->setMinimumWidth(m_text->fontMetrics().horizontalAdvance("進行度 100% 経過時間 00:00:00") * 3 / 2);
+}
+
+CStopDlg::~CStopDlg()
+{
+    GiveBackMainWindow();
+}
+
+void CStopDlg::SetProgressText(const QString& text)
+{
+    m_text->setText(text);
+}
+
+void CStopDlg::SetProgress(int percent)
+{
+    m_bar->setValue(percent);
+}
+
+void CStopDlg::reject()
+{
+    m_abort = 1;
+    hide();
+    GiveBackMainWindow();
+}
+
+void CStopDlg::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    reject();
+}
+
+void CStopDlg::GiveBackMainWindow()
+{
+    if (m_disabledMain && m_mainWindow) {
+        m_mainWindow->setEnabled(true);
+    }
+    m_disabledMain = false;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+
+class QLabel;
+class QProgressBar;
+
+// 計算中: shown modelessly while the engines run. The main window stays disabled while it is
+// shown; 中断 (also Escape or closing it) sets the abort flag and closes it at once, giving the
+// main window back. The run reads the flag on its next poll.
+class CStopDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CStopDlg(QWidget* mainWindow);
+    ~CStopDlg() override;
+
+    void SetProgressText(const QString& text);  // control 1031
+    void SetProgress(int percent);              // bar 1032, 0..100
+    int Aborted() const { return m_abort; }
+
+public slots:
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void GiveBackMainWindow();
+
+    QPointer<QWidget> m_mainWindow;
+    bool m_disabledMain = false;  // this dialog disabled the main window
+    int m_abort = 0;
+    QLabel* m_text = nullptr;
+    QProgressBar* m_bar = nullptr;
+};

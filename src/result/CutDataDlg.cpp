@@ -1,0 +1,78 @@
+#include "result/CutDataDlg.h"
+
+#include <QCalendarWidget>
+#include <QDate>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "base/Settings.h"
+#include "platform/FileChooser.h"
+
+CCutDataDlg::CCutDataDlg(Prompt& prompt, QWidget* parent) : QDialog(parent), m_prompt(prompt)
+{
+    setObjectName("cutDataDialog");
+    setWindowTitle("切断データ出力情報");
+
+    m_jobName = new QLineEdit(this);
+    m_jobName->setObjectName("jobNameEdit");
+    m_jobName->setMinimumWidth(m_jobName->fontMetrics().horizontalAdvance(QString(40, 'x')));
+    m_due = new QCalendarWidget(this);
+    m_due->setObjectName("dueCalendar");
+    m_due->setSelectedDate(QDate::currentDate());
+    m_due->setGridVisible(true);
+    m_comment = new QLineEdit(this);
+    m_comment->setObjectName("commentEdit");
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
+    ok->setObjectName("okButton");
+    ok->setDefault(true);
+    buttons->addButton("キャンセル", QDialogButtonBox::RejectRole)->setObjectName("cancelButton");
+    connect(buttons, &QDialogButtonBox::accepted, this, &CCutDataDlg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CCutDataDlg::reject);
+
+    auto* form = new QFormLayout(this);
+    form->addRow("物件名", m_jobName);
+    form->addRow("納期", m_due);
+    form->addRow("コメント", m_comment);
+    form->addRow(buttons);
+}
+
+CutDataInfo CCutDataDlg::Info() const
+{
+    const QDate due = m_due->selectedDate();
+    return {m_jobName->text().toStdString(), due.year(), due.month(), due.day(),
+            m_comment->text().toStdString()};
+}
+
+void CCutDataDlg::accept()
+{
+    const CutDataInfo info = Info();
+    const CutDataField refused = CheckCutDataInfo(info, m_prompt);
+    if (refused != CutDataField::None) {
+        QLineEdit* field = refused == CutDataField::Comment ? m_comment : m_jobName;
+        field->setFocus();
+        field->selectAll();
+        return;
+    }
+    QDialog::accept();
+}
+
+int ExportCutData(const CutDataSource& source, const Settings& settings, Prompt& prompt, FileChooser& chooser,
+                  QWidget* parent)
+{
+    CCutDataDlg dialog(prompt, parent);
+    if (dialog.exec() != QDialog::Accepted) {
+        return 0;
+    }
+    const CutDataInfo info = dialog.Info();
+    FileDialogOptions options{"切断データ (*.csv)|*.csv||", "csv", settings.RetFol, ""};
+    options.FileName = CutDataFileName(info);
+    const std::optional<std::string> path = chooser.SaveFile(options);
+    if (!path) {
+        return 0;
+    }
+    return WriteCutData(*path, source, info, prompt);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+
+#include "result/CutData.h"
+
+class FileChooser;
+class Prompt;
+class QCalendarWidget;
+class QLineEdit;
+struct Settings;
+
+// 切断データ出力情報: job name, due date (a calendar, today to begin with) and comment of the cut
+// data file. OK only when the texts can go into the file.
+class CCutDataDlg : public QDialog {
+    Q_OBJECT
+public:
+    CCutDataDlg(Prompt& prompt, QWidget* parent = nullptr);
+
+    CutDataInfo Info() const;
+
+public slots:
+    void accept() override;
+
+private:
+    Prompt& m_prompt;
+    QLineEdit* m_jobName = nullptr;
+    QCalendarWidget* m_due = nullptr;
+    QLineEdit* m_comment = nullptr;
+};
+
+// 切断データ出力: the dialog, then the save dialog in the folder RetFol proposing
+// "<物件名>_<YYYYMMDD>.csv", then the file. Cancelling either dialog writes nothing.
+// 1 when a file was written.
+int ExportCutData(const CutDataSource& source, const Settings& settings, Prompt& prompt, FileChooser& chooser,
+                  QWidget* parent);

@@ -1,0 +1,115 @@
+#include "result/RetDlg.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "base/CalcError.h"
+#include "job/BuzaiDlg.h"
+#include "job/GenbanDlg.h"
+#include "result/RetData.h"
+#include "result/RetSummary.h"
+#include "result/TextTable.h"
+#include "result/UnplacedParts.h"
+
+namespace {
+
+std::vector<TextColumn> Columns(const std::vector<ListColumn>& columns)
+{
+    std::vector<TextColumn> texts;
+    for (const ListColumn& column : columns) {
+        texts.push_back({column.Title, column.Sample});
+    }
+    return texts;
+}
+
+// A row of the used boards: the board's record with the sheets cut in place of its count.
+std::string UsedBoardCell(const CRetData& ret, int row, int column)
+{
+    const RET_GENBAN& entry = CheckedAt(ret.UsedBoards, row, "used board");
+    CGenban board = ret.Board(entry.Number);
+    board.Index = entry.Number;
+    board.Count = entry.Sheets;
+    return GenbanCellText(board, column);
+}
+
+// A row of a parts list: the part's record with the entry's count.
+std::string PartEntryCell(const CRetData& ret, const std::vector<CAL_BUZAI>& entries, int row, int column)
+{
+    const CAL_BUZAI& entry = CheckedAt(entries, row, "part entry");
+    const CBuzaiList* list = entry.Flag == 1 ? ret.YBuzaiList : ret.BuzaiList;
+    if (list == nullptr) {
+        throw CalcError("result without its parts list");
+    }
+    CBuzai part = CheckedAt(list->Items, entry.Number, "part");
+    part.Index = entry.Number;
+    part.Count = entry.Count;
+    return BuzaiCellText(part, column);
+}
+
+QTableView* AddList(QDialog* dialog, QVBoxLayout* layout, const char* caption, const char* name,
+                    TextTableModel* model, const QFont& listFont)
+{
+    layout->addWidget(new QLabel(caption, dialog));
+    auto* table = new QTableView(dialog);
+    table->setObjectName(name);
+    table->setModel(model);
+    SetUpTextTable(table, listFont, 5);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    layout->addWidget(table);
+    return table;
+}
+
+}  // namespace
+
+CRetDlg::CRetDlg(const CRetData& ret, const Settings& settings, Prompt& prompt, FileChooser& chooser,
+                 const QFont& listFont, QWidget* parent)
+    : QDialog(parent), m_ret(ret), m_settings(settings), m_prompt(prompt), m_chooser(chooser)
+{
+    setObjectName("retDialog");
+    setWindowTitle("配置結果");
+
+    auto* layout = new QVBoxLayout(this);
+    auto* boards = new TextTableModel(
+        Columns(GenbanColumns()), [this] { return static_cast<int>(m_ret.UsedBoards.size()); },
+        [this](int row, int column) { return UsedBoardCell(m_ret, row, column); }, this);
+    AddList(this, layout, "使用された原板", "usedBoardsTable", boards, listFont);
+    auto* secondary = new TextTableModel(
+        Columns(BuzaiColumns()), [this] { return static_cast<int>(m_ret.PlacedSecondary.size()); },
+        [this](int row, int column) { return PartEntryCell(m_ret, m_ret.PlacedSecondary, row, column); },
+        this);
+    AddList(this, layout, "配置された２次部材", "placedSecondaryTable", secondary, listFont);
+    auto* unplaced = new TextTableModel(
+        Columns(BuzaiColumns()), [this] { return static_cast<int>(m_ret.Unplaced.size()); },
+        [this](int row, int column) { return PartEntryCell(m_ret, m_ret.Unplaced, row, column); }, this);
+    AddList(this, layout, "配置できなかった部材", "unplacedTable", unplaced, listFont);
+
+    const std::pair<const char*, std::string> lines[] = {{"yieldText", YieldText(ret)},
+                                                         {"boardCostText", BoardCostText(ret)},
+                                                         {"partsCostText", PartsCostText(ret)}};
+    for (const auto& [name, text] : lines) {
+        auto* label = new QLabel(QString::fromStdString(text), this);
+        label->setObjectName(name);
+        label->setFont(listFont);
+        layout->addWidget(label);
+    }
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* output = buttons->addButton("ファイル出力", QDialogButtonBox::ActionRole);
+    output->setObjectName("fileOutputButton");
+    output->setAutoDefault(false);
+    QPushButton* close = buttons->addButton("閉じる", QDialogButtonBox::RejectRole);
+    close->setObjectName("closeButton");
+    close->setDefault(true);
+    connect(output, &QPushButton::clicked, this, &CRetDlg::OnFileOutput);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CRetDlg::reject);
+    layout->addWidget(buttons);
+}
+
+void CRetDlg::OnFileOutput()
+{
+    CBuzaiList unplaced = UnplacedPartsList(m_ret);
+    unplaced.SaveAs(m_settings, m_prompt, m_chooser);
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QFont>
+
+class CNestrixDoc;
+class CNestrixView;
+class FileChooser;
+class Prompt;
+class QWidget;
+struct Settings;
+
+// What the result commands work on: the document, the settings, the program's message boxes
+// and file dialogs, the list font, the view that shows the result and the main window.
+struct ResultCommandContext {
+    CNestrixDoc& Doc;
+    Settings& AppSettings;
+    Prompt& AppPrompt;
+    FileChooser& Chooser;
+    QFont ListFont;
+    CNestrixView& View;
+    QWidget* MainWindow = nullptr;
+};
+
+// 配置計算実行: board selection, the calculation with its progress dialog, the result into the
+// document and onto the view, then 配置結果. Does nothing without parts or boards.
+void OnLayoutCalculation(const ResultCommandContext& context);
+// 配置結果: the results dialog for the document's result.
+void OnShowResults(const ResultCommandContext& context);
+// 切断データ出力: the cut data file of the document's result.
+void OnCutDataOutput(const ResultCommandContext& context);
