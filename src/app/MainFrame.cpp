@@ -217,9 +217,14 @@ void CMainFrame::OnEditList(int id)
 
 void CMainFrame::RunResultCommand(void (*command)(const ResultCommandContext&))
 {
-    const ResultCommandContext context{
-        m_app.Doc(), m_app.AppSettings(), m_app.GetPrompt(), m_app.GetFileChooser(), m_app.ListFont, *m_view,
-        this};
+    const ResultCommandContext context{m_app.Doc(),
+                                       m_app.AppSettings(),
+                                       m_app.GetPrompt(),
+                                       m_app.GetFileChooser(),
+                                       m_app.ListFont,
+                                       *m_view,
+                                       this,
+                                       [this] { UpdateCommandUI(); }};
     try {
         command(context);
     } catch (const std::exception& fault) {

@@ -1,6 +1,7 @@
 #include "app/NestrixApp.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
@@ -11,6 +12,7 @@
 #include <cstring>
 
 #include "app/MainFrame.h"
+#include "view/NestrixView.h"
 #include "platform/qt/QtCanvas.h"
 
 static void InitNestrixResources()
@@ -50,6 +52,16 @@ bool CNestrixApp::InitInstance()
     }
     m_frame->showMaximized();
     return true;
+}
+
+void CNestrixApp::OpenPartsFile(const std::string& path)
+{
+    Doc().OpenPartsFile(path, AppSettings(), *m_prompt);
+    if (m_frame) {
+        m_frame->View()->RequestRedraw();
+        m_frame->View()->UpdateStatusBar();
+        m_frame->UpdateCommandUI();
+    }
 }
 
 int CNestrixApp::ExitInstance()
@@ -153,6 +165,13 @@ int RunDesktop(int argc, char** argv)
     const QStringList args = QApplication::arguments();
     if (const qsizetype at = args.indexOf("--screenshot"); at >= 0 && at + 1 < args.size()) {
         ScheduleScreenshot(*app.MainFrame(), args[at + 1]);
+    }
+    std::vector<std::string> arguments;
+    for (const QString& argument : args) {
+        arguments.push_back(QFile::encodeName(argument).toStdString());
+    }
+    if (const std::string parts = PartsFileArgument(arguments); !parts.empty()) {
+        app.OpenPartsFile(parts);
     }
     QApplication::exec();
     return app.ExitInstance();

@@ -27,6 +27,8 @@ public:
     // The end, after the main window closed: the document writes its job files, then the
     // settings file is written.
     int ExitInstance();
+    // A parts file given on the command line, read into the parts list as 読み込み does.
+    void OpenPartsFile(const std::string& path);
 
     AppSession Session;
     QFont ListFont;         // "ＭＳ ゴシック" 12 pt for the lists of the dialogs

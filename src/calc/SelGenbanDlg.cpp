@@ -115,7 +115,8 @@ CSelGenbanDlg::CSelGenbanDlg(SelGenbanForm& form, Prompt& prompt, const QFont& l
     conditionGrid->addWidget(m_limit, 4, 1);
     conditionGrid->addWidget(new QLabel("mm", conditions), 4, 2);
     conditionGrid->addWidget(new QLabel("加工方法", conditions), 5, 0);
-    conditionGrid->addWidget(m_method, 5, 1, 1, 3);
+    conditionGrid->addWidget(m_method, 5, 1, 1, 2);
+    conditionGrid->setColumnStretch(3, 1);
 
     auto* extra = new QGroupBox("追加計算", this);
     auto* extraLayout = new QVBoxLayout(extra);

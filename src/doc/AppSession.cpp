@@ -76,3 +76,16 @@ std::string AppSession::SettingsPath() const
 {
     return Folder + kSettingsFileName;
 }
+
+std::string PartsFileArgument(const std::vector<std::string>& arguments)
+{
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--screenshot") {
+            ++i;  // its picture file
+        } else if (!argument.empty() && argument[0] != '-') {
+            return argument;
+        }
+    }
+    return "";
+}

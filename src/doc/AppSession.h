@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "doc/NestrixDoc.h"
 #include "base/Settings.h"
@@ -35,5 +36,9 @@ public:
 
     std::string SettingsPath() const;
 };
+
+// The parts file the desktop program was started with: the first argument after the program
+// name that is no option (and no option's value); "" without one.
+std::string PartsFileArgument(const std::vector<std::string>& arguments);
 
 inline constexpr const char* kFolderError = "設定フォルダを作成できません。";

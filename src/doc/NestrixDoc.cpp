@@ -117,6 +117,17 @@ int CNestrixDoc::OnNewDocument(const Settings& settings, const std::string& fold
     return 1;
 }
 
+int CNestrixDoc::OpenPartsFile(const std::string& path, const Settings& settings, Prompt& prompt)
+{
+    BuzaiList.Items.clear();
+    const int read = BuzaiList.Read(path, settings, prompt);
+    BuzaiList.Saved = read || BuzaiList.Items.empty() ? 1 : 0;
+    Modified = BuzaiList.Saved ? 0 : 1;
+    ResultPresent = 0;
+    RedrawNeeded = 1;
+    return read;
+}
+
 void CNestrixDoc::WriteJobFiles(const std::string& folder, Prompt& prompt) const
 {
     WriteJobFile(GenbanList, GenbanKept, folder, kBoardsJobFileName, prompt);

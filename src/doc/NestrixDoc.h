@@ -40,6 +40,11 @@ public:
     // user is told it exists. Always 1.
     int OnNewDocument(const Settings& settings, const std::string& folder, Prompt& prompt);
 
+    // A parts file named on the command line, read as 読み込み reads one: into the emptied parts
+    // list, with its messages. The list counts as saved unless a file that failed half way left
+    // some of its lines. 1 when the file was read.
+    int OpenPartsFile(const std::string& path, const Settings& settings, Prompt& prompt);
+
     // Writes both lists back whatever their Saved flags; the parts list is not written.
     // Write errors are shown by the writers. A kept file is not written over: a list that is not
     // empty goes to the first free "NAME.new", "NAME.new.1", … and the user is told.

@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 
 #include "base/Settings.h"
@@ -22,6 +23,7 @@ CCutDataDlg::CCutDataDlg(Prompt& prompt, QWidget* parent) : QDialog(parent), m_p
     m_due->setObjectName("dueCalendar");
     m_due->setSelectedDate(QDate::currentDate());
     m_due->setGridVisible(true);
+    m_due->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));  // month and day names as the rest
     m_comment = new QLineEdit(this);
     m_comment->setObjectName("commentEdit");
 

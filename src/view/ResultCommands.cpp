@@ -36,6 +36,9 @@ void OnLayoutCalculation(const ResultCommandContext& context)
         context.View.RequestRedraw();
         context.View.UpdateStatusBar();
     }
+    if (context.CommandsChanged) {
+        context.CommandsChanged();
+    }
     for (const std::string& text : end.Messages) {
         context.AppPrompt.ShowError(text);
     }

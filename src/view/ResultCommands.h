@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <functional>
 
 class CNestrixDoc;
 class CNestrixView;
@@ -19,6 +20,7 @@ struct ResultCommandContext {
     QFont ListFont;
     CNestrixView& View;
     QWidget* MainWindow = nullptr;
+    std::function<void()> CommandsChanged;  // the tool bar follows the document's state
 };
 
 // 配置計算実行: board selection, the calculation with its progress dialog, the result into the

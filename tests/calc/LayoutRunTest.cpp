@@ -323,6 +323,7 @@ void LayoutRunTest::layoutCommandStoresTheResultAndOpensTheResults()
     Started s;
     QString yield;
     int selectedBoards = -1;
+    bool commandsFollowed = false;
     WhenShown("selGenbanDialog", [&](QWidget* dialog) {
         selectedBoards = static_cast<int>(SelectedRows(dialog->findChild<QTableView*>("boardsTable")).size());
         Click(dialog, "selectAllButton");
@@ -330,6 +331,7 @@ void LayoutRunTest::layoutCommandStoresTheResultAndOpensTheResults()
     });
     WhenShown("retDialog", [&](QWidget* dialog) {
         yield = dialog->findChild<QLabel*>("yieldText")->text();
+        commandsFollowed = s.Frame().CommandAction(kCmdCutData)->isEnabled();
         Click(dialog, "closeButton");
     });
     s.Frame().CommandAction(kCmdLayout)->trigger();
@@ -339,6 +341,7 @@ void LayoutRunTest::layoutCommandStoresTheResultAndOpensTheResults()
     QCOMPARE(doc.CurrentBoard, 0);
     QCOMPARE(doc.RetData.Unplaced.size(), std::size_t(1));
     QVERIFY(yield.startsWith("歩留まり  "));
+    QVERIFY(commandsFollowed);  // the tool bar follows the new result before 配置結果 opens
     QVERIFY(s.Frame().isEnabled());
     QVERIFY(s.Frame().CommandAction(kCmdResults)->isEnabled());
     QVERIFY(s.Frame().CommandAction(kCmdCutData)->isEnabled());

@@ -389,4 +389,60 @@ TEST(AppSession, SettingsThatCannotBeWrittenAreShownAtTheEnd)
                                                      "」に書き込みできません（read-only file）。\n"
                                                      "設定は保存されませんでした。"});
     EXPECT_EQ(ReadBytes(home.File("Nestrix.ini")), "[SysPara]\r\nNokoHaba=45\r\n");
+
+TEST(NestrixDoc, APartsFileFromTheCommandLineIsReadLikeLoad)
+{
+    TempDir dir;
+    CBuzaiList two;
+    two.Items.resize(2);
+    two.Items[1].Name = "扉";
+    RecordingPrompt prompt;
+    ASSERT_EQ(two.Write(dir.File("parts.csv"), prompt), 1);
+    std::string bytes;
+    ASSERT_TRUE(EncodeForDisk(two.ToText() + "壊れた行\n", bytes));
+    WriteBytes(dir.File("broken.csv"), bytes);
+
+    struct Case {
+        const char* file;
+        int read;
+        std::size_t parts;
+        int saved;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"parts.csv", 1, 2, 1, ""},
+        {"none.csv", 0, 0, 1, "部材ファイルが開けません。\n読み込みを中断しました。"},
+        {"broken.csv", 0, 2, 0, "部材データが異常です。\n読み込みを中断しました。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        CNestrixDoc doc;
+        doc.BuzaiList.Items.resize(5);  // replaced, not added to
+        doc.ResultPresent = 1;
+        RecordingPrompt shown;
+        EXPECT_EQ(doc.OpenPartsFile(dir.File(c.file), Settings{}, shown), c.read);
+        EXPECT_EQ(doc.BuzaiList.Items.size(), c.parts);
+        EXPECT_EQ(doc.BuzaiList.Saved, c.saved);
+        EXPECT_EQ(doc.Modified, c.saved ? 0 : 1);
+        EXPECT_EQ(doc.ResultPresent, 0);
+        EXPECT_EQ(shown.Shown, *c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
+    }
+}
+
+TEST(AppSession, ThePartsFileIsTheFirstArgumentThatIsNoOption)
+{
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* file;
+    };
+    const Case cases[] = {
+        {{"nestrix"}, ""},
+        {{"nestrix", "parts.csv"}, "parts.csv"},
+        {{"nestrix", "--screenshot", "shot.png"}, ""},
+        {{"nestrix", "--screenshot", "shot.png", "/tmp/部材.csv", "other.csv"}, "/tmp/部材.csv"},
+        {{"nestrix", "-x", "a.csv"}, "a.csv"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PartsFileArgument(c.arguments), c.file);
+    }
 }
