@@ -63,12 +63,12 @@ LayoutRunEnd CalculateLayout(const CBuzaiList& buzai, const CBuzaiList& ybuzai, 
 
     run.Start(ret);
     showProgress();
+    bool ended = false;
     QEventLoop loop;
     QTimer timer;
     timer.setInterval(1);
     QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
         if (dialog.Aborted()) {
-            run.RequestAbort();
             loop.quit();
             return;
         }
@@ -83,12 +83,16 @@ LayoutRunEnd CalculateLayout(const CBuzaiList& buzai, const CBuzaiList& ybuzai, 
         }
         showProgress();
         if (!running) {
+            ended = true;
             loop.quit();
         }
     });
     timer.start();
     loop.exec();
     timer.stop();
+    if (!ended) {
+        run.RequestAbort();  // 中断, or the application is ending: no result either way
+    }
 
     // After 中断 the dialog is gone already; the engines stop at their next check of the
     // request, and nothing of the window is touched until they have.

@@ -16,6 +16,9 @@ CStopDlg::CStopDlg(QWidget* mainWindow) : QDialog(mainWindow), m_mainWindow(main
         m_mainWindow->setEnabled(false);
         m_disabledMain = true;
     }
+    if (m_mainWindow) {
+        m_mainWindow->installEventFilter(this);
+    }
     // A child of a disabled window would be disabled with it.
     setEnabled(true);
 
@@ -67,6 +70,15 @@ void CStopDlg::closeEvent(QCloseEvent* event)
 {
     event->ignore();
     reject();
+}
+
+bool CStopDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_mainWindow && event->type() == QEvent::Close && !m_abort) {
+        event->ignore();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CStopDlg::GiveBackMainWindow()

@@ -24,6 +24,9 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // While the engines run, the main window cannot be closed (it is disabled, as a window
+    // that cannot take a click on its close box either).
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void GiveBackMainWindow();
