@@ -389,6 +389,7 @@ TEST(AppSession, SettingsThatCannotBeWrittenAreShownAtTheEnd)
                                                      "」に書き込みできません（read-only file）。\n"
                                                      "設定は保存されませんでした。"});
     EXPECT_EQ(ReadBytes(home.File("Nestrix.ini")), "[SysPara]\r\nNokoHaba=45\r\n");
+}
 
 TEST(NestrixDoc, APartsFileFromTheCommandLineIsReadLikeLoad)
 {
