@@ -332,7 +332,7 @@ void MainFrameTest::aboutBoxShowsTheVersion()
     });
     s.Frame().CommandAction(kCmdAbout)->trigger();
     QCOMPARE(title, QString("バージョン情報 Nestrix"));
-    QCOMPARE(version, QString("Nestrix Version 3.3.2.2"));
+    QCOMPARE(version, QString("Nestrix Version " NESTRIX_VERSION));
     QVERIFY(hasIcon);
 }
 

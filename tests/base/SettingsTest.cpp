@@ -5,29 +5,6 @@
 #include "base/IniFile.h"
 #include "fakes/TempDir.h"
 
-TEST(Settings, DefaultsWithoutAFile)
-{
-    TempDir dir;
-    IniFile ini;
-    ASSERT_TRUE(ini.Load(dir.File("Nestrix.ini")));
-    Settings settings;
-    settings.NokoHaba = 1;
-    settings.Load(ini);
-    EXPECT_EQ(settings.NokoHaba, 30);
-    EXPECT_EQ(settings.MaxCalNum, 4);
-    EXPECT_EQ(settings.TankaType, 2);
-    EXPECT_EQ(settings.MaxCutSize, 999999);
-    EXPECT_EQ(settings.CutLV, 3);
-    for (int flag : {settings.OutPrnPre, settings.OutCutMark, settings.BuzaiSun, settings.ColorPrint,
-                     settings.CutMarkSun, settings.Use2ko1, settings.UseSmallPat, settings.UseCal3,
-                     settings.UseCal4, settings.UseMenCal, settings.LastGSortUD}) {
-        EXPECT_EQ(flag, 1);
-    }
-    EXPECT_EQ(settings.UseYBuzai + settings.NoRateFlg + settings.NoUsenFlg + settings.OldBikou +
-                  settings.ResetGenbanFlg + settings.ResetYBuzaiFlg + settings.TimeDisp + settings.NoSort,
-              0);
-}
-
 TEST(Settings, DerivesTheNumberOfSimultaneousCalculations)
 {
     struct Case {

@@ -42,19 +42,6 @@ std::string BoardsFileOf(const CGenbanList& list)
 
 }  // namespace
 
-TEST(NestrixDoc, NewListsStartEmptyWithTheSecondaryTemplateCount)
-{
-    const CNestrixDoc doc;
-    EXPECT_EQ(doc.BuzaiList.IsSecondary, 0);
-    EXPECT_EQ(doc.YBuzaiList.IsSecondary, 1);
-    EXPECT_EQ(doc.YBuzaiList.Template.Count, 9999);
-    EXPECT_EQ(doc.BuzaiList.Template.Count, 1);
-    EXPECT_EQ(doc.ResultPresent, 0);
-    EXPECT_EQ(doc.CurrentBoard, 0);
-    EXPECT_EQ(doc.RedrawNeeded, 1);
-    EXPECT_EQ(doc.Modified, 0);
-}
-
 TEST(NestrixDoc, NewDocumentReloadsTheJobFilesUnlessReset)
 {
     struct Case {
