@@ -10,7 +10,7 @@
 // they close, so the action is scheduled before the command that opens them runs.
 inline void WhenShown(const QString& name, std::function<void(QWidget*)> action)
 {
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(qApp);  // a window that never shows leaves its timer to the application
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, [timer, name, action] {
         for (QWidget* window : QApplication::topLevelWidgets()) {
