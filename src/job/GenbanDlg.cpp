@@ -62,12 +62,12 @@ CGenbanInDlg::CGenbanInDlg(CGenban& board, Prompt& prompt, QWidget* parent)
     name->setMinimumWidth(QFontMetrics(name->font()).horizontalAdvance("12345678901234567890") + 12);
 
     // A number row: the calculator button with the field's caption, the field, the unit.
-    auto addNumber = [this](QGridLayout* grid, const NumberField& spec, int row, int column) {
-        QLineEdit* edit = m_edits[spec.Field];
-        edit->setObjectName(spec.Edit);
-        grid->addWidget(CalculatorButton(edit, spec.Button, spec.Caption, m_prompt, this), row, column);
+    auto addNumber = [this](QGridLayout* grid, const NumberField& field, int row, int column) {
+        QLineEdit* edit = m_edits[field.Field];
+        edit->setObjectName(field.Edit);
+        grid->addWidget(CalculatorButton(edit, field.Button, field.Caption, m_prompt, this), row, column);
         grid->addWidget(edit, row, column + 1);
-        grid->addWidget(new QLabel(spec.Unit, this), row, column + 2);
+        grid->addWidget(new QLabel(field.Unit, this), row, column + 2);
     };
 
     auto* top = new QGridLayout;

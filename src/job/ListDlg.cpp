@@ -156,13 +156,13 @@ CListDlg::CListDlg(const QString& title, const std::vector<ListColumn>& columns,
             &CListDlg::OnSelectionChanged);
 
     auto* buttons = new QHBoxLayout;
-    for (const ListButton& spec : kButtons) {
-        if (spec.Move && !moveButtons) {
+    for (const ListButton& entry : kButtons) {
+        if (entry.Move && !moveButtons) {
             continue;
         }
-        auto* button = new QPushButton(spec.Caption, this);
-        button->setObjectName(spec.Name);
-        const auto action = spec.Action;
+        auto* button = new QPushButton(entry.Caption, this);
+        button->setObjectName(entry.Name);
+        const auto action = entry.Action;
         connect(button, &QPushButton::clicked, this, [this, action] { Run(action); });
         buttons->addWidget(button);
     }
