@@ -1,13 +1,14 @@
 // Prints, for generated jobs of growing size, the wall time of the full default job list with
-// 1 and 2 threads, the number of layouts and the yield. Optional: --json DIR writes every
-// result so that two builds can be compared byte for byte.
+// 1 and 2 threads, the number of layouts and the yield (see kUsage).
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "base/IniFile.h"
 #include "base/Settings.h"
 #include "calc/CalHaichi.h"
 #include "calc/CalcRun.h"
@@ -20,6 +21,16 @@
 #include "result/RetData.h"
 
 namespace {
+
+const char* const kUsage =
+    "usage: layout_bench [--sizes N,N,...] [--json DIR] [--write DIR]\n"
+    "  Times the full default job list on generated jobs of N part types (default 10,30,100;\n"
+    "  add 300 with --sizes 10,30,100,300: it takes minutes) with 1 and 2 threads and prints\n"
+    "  the seconds, their ratio, the number of layouts and the parts yield.\n"
+    "  --json DIR   writes every result as DIR/bench-N.json, to compare two builds with cmp\n"
+    "  --write DIR  writes every job as DIR/bench-N/ (boards.csv, parts.csv, settings.ini) and\n"
+    "               times nothing: `nestrix layout --boards DIR/bench-N/boards.csv --parts ...\n"
+    "               --settings DIR/bench-N/settings.ini --json OUT` gives the same result\n";
 
 class QuietPrompt final : public Prompt {
 public:
@@ -76,36 +87,72 @@ Job Generate(int partTypes, unsigned seed)
     return job;
 }
 
+// The job as the files `nestrix layout` reads, through the lists' own writers.
+bool WriteJob(const Job& job, const Settings& settings, const std::string& folder)
+{
+    QuietPrompt prompt;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        std::fprintf(stderr, "layout_bench: %s cannot be created\n", folder.c_str());
+        return false;
+    }
+    IniFile ini;
+    settings.Store(ini);
+    const bool written =
+        job.Boards.Write(folder + "/boards.csv", prompt) && job.Parts.Write(folder + "/parts.csv", prompt) &&
+        (job.Secondary.Items.empty() || job.Secondary.Write(folder + "/secondary.csv", prompt)) &&
+        ini.Save(folder + "/settings.ini").Ok();
+    if (!written) {
+        std::fprintf(stderr, "layout_bench: the job in %s cannot be written\n", folder.c_str());
+    }
+    return written;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     std::string jsonDir;
-    std::string exportDir;
-    std::vector<int> sizes = {10, 30, 100, 300};
+    std::string writeDir;
+    std::vector<int> sizes = {10, 30, 100};
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc) {
             jsonDir = argv[++i];
-        } else if (std::strcmp(argv[i], "--export") == 0 && i + 1 < argc) {
-            exportDir = argv[++i];
+        } else if (std::strcmp(argv[i], "--write") == 0 && i + 1 < argc) {
+            writeDir = argv[++i];
         } else if (std::strcmp(argv[i], "--sizes") == 0 && i + 1 < argc) {
             sizes.clear();
             for (char* token = std::strtok(argv[++i], ","); token; token = std::strtok(nullptr, ",")) {
-                sizes.push_back(std::atoi(token));
+                const int size = std::atoi(token);
+                if (size < 1) {
+                    std::fprintf(stderr, "layout_bench: bad size %s\n%s", token, kUsage);
+                    return 2;
+                }
+                sizes.push_back(size);
             }
+        } else {
+            std::fputs(kUsage, std::strcmp(argv[i], "--help") == 0 ? stdout : stderr);
+            return std::strcmp(argv[i], "--help") == 0 ? 0 : 2;
         }
+    }
+    if (!writeDir.empty()) {
+        for (int types : sizes) {
+            const std::string folder = writeDir + "/bench-" + std::to_string(types);
+            if (!WriteJob(Generate(types, 1000u + static_cast<unsigned>(types)), Settings{}, folder)) {
+                return 1;
+            }
+            std::printf("%s\n", folder.c_str());
+        }
+        return 0;
+    }
+    if (!jsonDir.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(jsonDir, error);
     }
     std::printf("%6s %10s %10s %7s %8s %8s\n", "types", "1 thread", "2 threads", "ratio", "layouts", "yield");
     for (int types : sizes) {
         const Job job = Generate(types, 1000u + static_cast<unsigned>(types));
-        if (!exportDir.empty()) {
-            // The job as files, for `nestrix layout` and profiling.
-            QuietPrompt prompt;
-            const std::string stem = exportDir + "/bench-" + std::to_string(types);
-            job.Parts.Write(stem + "-parts.csv", prompt);
-            job.Boards.Write(stem + "-boards.csv", prompt);
-            continue;
-        }
         double seconds[2] = {0, 0};
         CRetData results[2];
         for (int t = 0; t < 2; ++t) {
