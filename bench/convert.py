@@ -8,7 +8,7 @@ either. Every instance becomes OUTDIR/<name>/ with boards.csv, parts.csv (CP932,
 the program's own column titles) and settings.ini, and OUTDIR/index.csv lists the
 instances (name, group, published best value, price scale) for bench/run-instances.
 
-Mapping: 1 unit = 1 mm (the files store 0.1 mm), kerf 0 (NokoHaba=0), no trims, every
+Mapping: 1 unit = 1 mm (the program works in 0.1 mm), kerf 0 (NokoHaba=0), no trims, every
 other setting at its default. One kind and thickness for everything, so all parts form
 one group.
 
