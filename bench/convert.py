@@ -190,7 +190,9 @@ def sources(source):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parts = __doc__.split("\n\n")
+    parser = argparse.ArgumentParser(description=parts[0], epilog="\n\n".join(parts[2:]),
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--no-rotation", action="store_true", help="every part 横置きしない")
     parser.add_argument("--all", action="store_true", help="2BP: all 10 instances of every n, not 1 and 2")
     parser.add_argument("--known", help="folder of the published best values")

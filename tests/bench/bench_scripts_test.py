@@ -14,6 +14,7 @@ SOURCE, NESTRIX = sys.argv[1], sys.argv[2]
 CONVERT = os.path.join(SOURCE, "bench", "convert.py")
 RUN = os.path.join(SOURCE, "bench", "run-instances")
 
+sys.dont_write_bytecode = True  # keep the source tree clean
 spec = importlib.util.spec_from_file_location("convert", CONVERT)
 convert = importlib.util.module_from_spec(spec)
 spec.loader.exec_module(convert)
