@@ -173,6 +173,33 @@ class RunInstancesTest(Fixture):
         self.assertIn("unknown engine: cal9", done.stdout)
         self.assertIn("failed: C03_n2_01 C03_n2_02", done.stdout)
 
+    def test_budget_report_of_the_stats_file(self):
+        # A stand-in program: one board, and the stats line the instance's name asks for.
+        fake = os.path.join(self.dir, "fake-nestrix")
+        write(fake, ["#!" + sys.executable, "import sys",
+                     "args = dict(zip(sys.argv[2::2], sys.argv[3::2]))",
+                     "open(args['--json'], 'w').write('{\"layouts\": [{\"repeat\": 1}], \"unplaced\": []}')",
+                     "lines = {'C03_n2_01': 'budget_ended 0', 'C03_n2_02': 'budget_ended 3'}",
+                     "name = args['--boards'].split('/')[-2]",
+                     "open(args['--stats'], 'w').write('seconds 0.1\\n' + lines.get(name, '') + '\\n')"], "\n")
+        os.chmod(fake, 0o755)
+        out = self.convert("2bp", "set", "--all")
+        done = subprocess.run([sys.executable, RUN, "--nestrix", fake, "--stats", out], capture_output=True, text=True)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        cases = [  # instance, note
+            ("C03_n2_01", None),
+            ("C03_n2_02", "a budget ended the search of 3 board layouts"),
+            ("C03_n2_03", "no budget_ended in the --stats file"),
+        ]
+        lines = {line.split()[0]: line for line in done.stdout.splitlines() if line.startswith("C03_")}
+        for name, note in cases:
+            with self.subTest(name=name):
+                if note:
+                    self.assertIn(note, lines[name])
+                else:
+                    self.assertNotIn("budget", lines[name])
+        self.assertIn("a budget ended the search early in 1 of 3 (3 board layouts)", done.stdout)
+
     def test_compare(self):
         def folder(name, files):
             path = os.path.join(self.dir, name)
