@@ -35,9 +35,10 @@ const char* const kLayoutUsage =
     "                      [--threads N] [--json OUT.json] [--unplaced OUT.csv]\n"
     "                      [--pdf-info OUT.pdf] [--pdf-cuts OUT.pdf] [--png DIR]\n"
     "                      [--cutdata OUT.csv [--job-name TEXT] [--due YYYY-MM-DD] [--comment TEXT]]\n"
-    "                      [--engine cal1|cal2|cal3|cal4[:KEY=N,...]]\n"
+    "                      [--engine cal1|cal2|cal3|cal4|cal5[:KEY=N,...]] [--search [EFFORT]]\n"
     "  --engine keys: cal1 area, candidate; cal2 order, level; cal3 order, area, second;\n"
-    "                 cal4 order, level, area, second (cal2 also area)\n"
+    "                 cal4 order, level, area, second (cal2 also area); cal5 job, level, effort\n"
+    "  --search: also the deeper search, effort 1 to 5 (without: the settings' SearchEffort)\n"
     "  an output file \"-\" is standard output (the summary then goes to standard error)\n";
 
 namespace {
@@ -173,9 +174,13 @@ struct EngineKey {
 };
 
 const EngineKey kEngineKeys[] = {
-    {"order", &EngineVariant::Order, "234", 2},    {"level", &EngineVariant::Level, "24", 3},
-    {"area", &EngineVariant::Area, "1234", 1},     {"second", &EngineVariant::Second, "34", 1},
+    {"order", &EngineVariant::Order, "234", 2},
+    {"level", &EngineVariant::Level, "245", 3},
+    {"area", &EngineVariant::Area, "1234", 1},
+    {"second", &EngineVariant::Second, "34", 1},
     {"candidate", &EngineVariant::Second, "1", 1},
+    {"effort", &EngineVariant::Second, "5", 5},
+    {"job", &EngineVariant::Order, "5", kSearchJobs - 1},
 };
 
 }  // namespace
@@ -184,7 +189,7 @@ bool ParseEngineOption(const std::string& text, EngineVariant& variant, std::str
 {
     const std::size_t colon = text.find(':');
     const std::string name = text.substr(0, colon);
-    const char* const names[] = {"cal1", "cal2", "cal3", "cal4"};
+    const char* const names[] = {"cal1", "cal2", "cal3", "cal4", "cal5"};
     const auto found = std::find(std::begin(names), std::end(names), name);
     if (found == std::end(names)) {
         error = "unknown engine: " + name;
@@ -193,6 +198,9 @@ bool ParseEngineOption(const std::string& text, EngineVariant& variant, std::str
     const int kind = static_cast<int>(found - std::begin(names)) + 1;
     // The stack engine always runs at level 2, as in the job list.
     variant = EngineVariant{kind, 0, kind == 3 ? 2 : 0, 0, 0};
+    if (kind == kSearchEngine) {
+        variant = EngineVariant{kind, 0, 3, 0, 3};  // method ブロック, effort 3
+    }
     if (colon == std::string::npos) {
         return true;
     }
@@ -235,6 +243,19 @@ ParseResult ParseLayoutOptions(const std::vector<std::string>& args, LayoutOptio
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
             return ParseResult::Help;
+        }
+        if (arg == "--search") {
+            options.Search = 0;
+            const std::string next = i + 1 < args.size() ? args[i + 1] : "";
+            if (!next.empty() && next.rfind("--", 0) != 0) {
+                if (next.size() != 1 || next[0] < '1' || next[0] > '5') {
+                    error = "--search takes an effort from 1 to 5";
+                    return ParseResult::Error;
+                }
+                options.Search = next[0] - '0';
+                ++i;
+            }
+            continue;
         }
         const auto& rules = OptionRules();
         const auto rule =
@@ -484,6 +505,12 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
     }
     if (options.Threads) {
         settings.MaxCalNum = *options.Threads;
+    }
+    if (options.Search) {
+        settings.UseSearch = 1;
+        if (*options.Search > 0) {
+            settings.SearchEffort = *options.Search;
+        }
     }
     CutDataInfo cutInfo{options.JobName, 0, 0, 0, options.Comment};
     if (!options.CutData.empty()) {

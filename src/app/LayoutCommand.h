@@ -16,7 +16,7 @@ inline constexpr int kExitInternal = 70;      // internal error of the calculati
 inline constexpr int kExitCannotWrite = 74;   // an output file could not be written
 inline constexpr int kExitSignalBase = 128;
 
-// The options of `nestrix layout`. Every option takes one value.
+// The options of `nestrix layout`. Every option takes one value, but --search may go without.
 struct LayoutOptions {
     std::string Boards;
     std::string Parts;
@@ -33,6 +33,7 @@ struct LayoutOptions {
     std::string Comment;
     std::optional<int> Threads;
     std::optional<EngineVariant> Engine;
+    std::optional<int> Search;  // the search engine on, with this effort (0: the settings' effort)
 };
 
 enum class ParseResult { Run, Help, Error };

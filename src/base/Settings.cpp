@@ -34,6 +34,8 @@ const Key kKeys[] = {
     {"UseCal4", Type::Flag, true, &Settings::UseCal4, nullptr},
     {"UseMenCal", Type::Flag, true, &Settings::UseMenCal, nullptr},
     {"CutLV", Type::Int, true, &Settings::CutLV, nullptr},
+    {"UseSearch", Type::Flag, true, &Settings::UseSearch, nullptr},
+    {"SearchEffort", Type::Int, true, &Settings::SearchEffort, nullptr},
     {"TimeOut", Type::Int, false, &Settings::TimeOut, nullptr},
     {"MaxCutSize", Type::Int, true, &Settings::MaxCutSize, nullptr},
     {"TankaType", Type::Int, true, &Settings::TankaType, nullptr},
@@ -122,6 +124,7 @@ std::vector<std::string> Settings::Load(const IniFile& ini)
     clamp("MaxCutSize", MaxCutSize, 1, 999999, defaults.MaxCutSize);
     clamp("CutLV", CutLV, 0, 3, defaults.CutLV);
     clamp("TankaType", TankaType, 0, 3, defaults.TankaType);
+    clamp("SearchEffort", SearchEffort, 1, 5, defaults.SearchEffort);
     UpdateMaxCalNum();
     return warnings;
 }

@@ -22,6 +22,8 @@ struct Settings {
     int UseCal4 = 1;
     int UseMenCal = 1;
     int CutLV = 3;
+    int UseSearch = 0;                 // also run the search engine
+    int SearchEffort = 3;              // 1..5
     int TimeOut = 0;                   // read only, never written
     std::int32_t MaxCutSize = 999999;  // cutting limit, 0.1 mm
     int TankaType = 2;

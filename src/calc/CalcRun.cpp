@@ -18,6 +18,12 @@ struct CalcRun::Job {
 std::vector<EngineVariant> JobVariants(const Settings& settings)
 {
     std::vector<EngineVariant> variants;
+    // The search runs longest: its jobs start first.
+    if (settings.UseSearch) {
+        for (int j = 0; j < kSearchJobs; ++j) {
+            variants.push_back({kSearchEngine, j, settings.CutLV, 0, settings.SearchEffort});
+        }
+    }
     const int areaLast = settings.UseMenCal ? 1 : 0;
     for (int t = 0; t <= std::min(settings.CutLV, 2); ++t) {
         for (int u = 0; u <= areaLast; ++u) {

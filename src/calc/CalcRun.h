@@ -23,7 +23,17 @@ class Prompt;
 // One engine kind with its variant parameters. Second is the candidate flag of engine 1 and
 // the second flag of engines 3 and 4.
 // The engine kinds.
-enum EngineKind : int { kBlockEngine = 1, kStripEngine = 2, kStackEngine = 3, kRowEngine = 4 };
+enum EngineKind : int {
+    kBlockEngine = 1,
+    kStripEngine = 2,
+    kStackEngine = 3,
+    kRowEngine = 4,
+    kSearchEngine = 5
+};
+
+// The search engine's runs are shared by this many jobs per group (Order = the job's number,
+// Level = the machining method, Second = the effort).
+inline constexpr int kSearchJobs = 2;
 
 struct EngineVariant {
     int Kind = kStripEngine;  // an EngineKind

@@ -36,8 +36,9 @@ constexpr CheckRow kChecks[] = {
     {"端材部分を少なくする", "use2ko1Check", &SelGenbanForm::Use2ko1},
     {"パターンを少なくする", "useSmallPatCheck", &SelGenbanForm::UseSmallPat},
     {"優先する部材を変えて試す", "useMenCalCheck", &SelGenbanForm::UseMenCal},
+    {"さらに探索する（時間がかかります）", "useSearchCheck", &SelGenbanForm::UseSearch},
 };
-enum { kUseYBuzai, kNoRate, kNoUsen, kUseCal3, kUseCal4, kUse2ko1, kUseSmallPat, kUseMenCal };
+enum { kUseYBuzai, kNoRate, kNoUsen, kUseCal3, kUseCal4, kUse2ko1, kUseSmallPat, kUseMenCal, kUseSearch };
 
 std::vector<TextColumn> BoardColumns()
 {
@@ -120,7 +121,7 @@ CSelGenbanDlg::CSelGenbanDlg(SelGenbanForm& form, Prompt& prompt, const QFont& l
 
     auto* extra = new QGroupBox("追加計算", this);
     auto* extraLayout = new QVBoxLayout(extra);
-    for (const int i : {kUseCal3, kUseCal4, kUse2ko1, kUseSmallPat, kUseMenCal}) {
+    for (const int i : {kUseCal3, kUseCal4, kUse2ko1, kUseSmallPat, kUseMenCal, kUseSearch}) {
         extraLayout->addWidget(m_checks[static_cast<std::size_t>(i)]);
     }
     extraLayout->addStretch();

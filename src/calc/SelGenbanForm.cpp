@@ -57,6 +57,7 @@ SelGenbanForm::SelGenbanForm(CGenbanList& boards, const Settings& settings) : m_
     Use2ko1 = settings.Use2ko1;
     UseSmallPat = settings.UseSmallPat;
     UseMenCal = settings.UseMenCal;
+    UseSearch = settings.UseSearch;
     MaxCutSizeText = TenthsToFieldText(settings.MaxCutSize);
     m_direction.fill(1);
     for (std::size_t i = 0; i < boards.Items.size(); ++i) {
@@ -142,5 +143,6 @@ void SelGenbanForm::StoreInto(Settings& settings) const
     settings.Use2ko1 = Use2ko1;
     settings.UseSmallPat = UseSmallPat;
     settings.UseMenCal = UseMenCal;
+    settings.UseSearch = UseSearch;
     settings.MaxCutSize = MillimetresToTenths(m_limit);
 }

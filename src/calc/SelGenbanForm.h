@@ -31,6 +31,7 @@ public:
     int Use2ko1 = 0;
     int UseSmallPat = 0;
     int UseMenCal = 0;
+    int UseSearch = 0;           // the search engine too
     std::string MaxCutSizeText;  // cutting limit, mm
 
     std::size_t RowCount() const { return m_order.size(); }

@@ -144,16 +144,24 @@ TEST_F(LayoutCommandTest, PrintsTheSummaryAndWritesJsonAndUnplacedParts)
 
 TEST_F(LayoutCommandTest, GivesTheSameJsonForAnyThreadCount)
 {
-    std::string first;
-    for (const char* threads : {"1", "2", "16"}) {
-        const std::string json = dir.File(std::string("out") + threads + ".json");
-        const Output out = Layout({"--boards", boards, "--parts", parts, "--secondary", secondary,
-                                   "--settings", settings, "--threads", threads, "--json", json});
-        ASSERT_EQ(out.Status, 0) << out.Err;
-        if (first.empty()) {
-            first = ReadBytes(json);
+    for (const bool search : {false, true}) {
+        std::string first;
+        for (const char* threads : {"1", "2", "16"}) {
+            SCOPED_TRACE(search ? "with the search" : "without the search");
+            const std::string json = dir.File(std::string("out") + threads + ".json");
+            std::vector<std::string> args = {"--boards",    boards,    "--parts",    parts,
+                                             "--secondary", secondary, "--settings", settings,
+                                             "--threads",   threads,   "--json",     json};
+            if (search) {
+                args.push_back("--search");
+            }
+            const Output out = Layout(args);
+            ASSERT_EQ(out.Status, 0) << out.Err;
+            if (first.empty()) {
+                first = ReadBytes(json);
+            }
+            EXPECT_EQ(ReadBytes(json), first) << threads;
         }
-        EXPECT_EQ(ReadBytes(json), first) << threads;
     }
 }
 
@@ -396,7 +404,11 @@ TEST(LayoutOptions, EngineParametersStayApartAndBelongToTheirEngine)
         {"cal4:order=1,order=2", {}, "engine parameter given twice: order"},
         {"cal4:order=", {}, "bad engine parameter: order= (0 to 2)"},
         {"cal4:depth=1", {}, "unknown engine parameter: depth"},
-        {"cal5", {}, "unknown engine: cal5"},
+        {"cal5", {5, 0, 3, 0, 3}, ""},
+        {"cal5:job=1,level=0,effort=5", {5, 1, 0, 0, 5}, ""},
+        {"cal5:effort=6", {}, "bad engine parameter: effort=6 (0 to 5)"},
+        {"cal5:order=1", {}, "cal5 does not use order"},
+        {"cal6", {}, "unknown engine: cal6"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -428,6 +440,15 @@ TEST(LayoutOptions, ParsesWithoutEndingTheProgram)
         {{"--boards", "b"}, ParseResult::Error, "--boards and --parts are required"},
         {{"--boards", "b", "--parts"}, ParseResult::Error, "missing value after --parts"},
         {{"--bords", "b"}, ParseResult::Error, "unknown option: --bords"},
+        {{"--boards", "b", "--parts", "p", "--search"}, ParseResult::Run, ""},
+        {{"--boards", "b", "--search", "5", "--parts", "p"}, ParseResult::Run, ""},
+        {{"--search", "--boards", "b", "--parts", "p"}, ParseResult::Run, ""},
+        {{"--boards", "b", "--parts", "p", "--search", "6"},
+         ParseResult::Error,
+         "--search takes an effort from 1 to 5"},
+        {{"--boards", "b", "--parts", "p", "--search", "x.csv"},
+         ParseResult::Error,
+         "--search takes an effort from 1 to 5"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.front());

@@ -84,6 +84,10 @@ TEST(Settings, ValuesOutOfRangeFallBackToTheDefault)
         {"CutLV=0", &Settings::CutLV, 0},
         {"TankaType=-1", &Settings::TankaType, 2},
         {"TankaType=3", &Settings::TankaType, 3},
+        {"SearchEffort=0", &Settings::SearchEffort, 3},
+        {"SearchEffort=6", &Settings::SearchEffort, 3},
+        {"SearchEffort=5", &Settings::SearchEffort, 5},
+        {"UseSearch=7", &Settings::UseSearch, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);

@@ -153,6 +153,30 @@ TEST(JobVariants, CountsEveryEngineByTheSettings)
     }
 }
 
+TEST(JobVariants, PutsTheSearchFirstOnlyWhenAsked)
+{
+    struct Case {
+        int useSearch, cutLv, effort;
+        std::size_t jobs;
+    };
+    for (const Case c : {Case{0, 3, 3, 82}, Case{1, 3, 3, 84}, Case{1, 0, 5, 20}}) {
+        SCOPED_TRACE(testing::Message() << "search " << c.useSearch << " CutLV " << c.cutLv);
+        Settings settings;
+        settings.UseSearch = c.useSearch;
+        settings.CutLV = c.cutLv;
+        settings.SearchEffort = c.effort;
+        const std::vector<EngineVariant> v = JobVariants(settings);
+        EXPECT_EQ(v.size(), c.jobs);
+        const auto search =
+            std::count_if(v.begin(), v.end(), [](const EngineVariant& e) { return e.Kind == kSearchEngine; });
+        EXPECT_EQ(search, c.useSearch ? kSearchJobs : 0);
+        for (int j = 0; j < search; ++j) {
+            EXPECT_EQ(v[static_cast<std::size_t>(j)],
+                      (EngineVariant{kSearchEngine, j, c.cutLv, 0, c.effort}));
+        }
+    }
+}
+
 TEST(JobVariants, ListsTheLoopsOutermostFirst)
 {
     const std::vector<EngineVariant> v = JobVariants(Settings());

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -139,6 +140,7 @@ private slots:
     void headerClicksSortAndKeepTheSelection();
     void enableRulesFollowTheirControls();
     void runRefusesWithoutBoardsAndWithABadKerf();
+    void searchCheckSitsWithTheExtraOptionsAndReachesTheForm();
     void selectAllSelectsEveryRowAndFocusesTheList();
     void stopDialogDisablesTheMainWindowUntilAbort();
     void calculationShowsProgressAndFillsTheResult();
@@ -186,6 +188,29 @@ void LayoutRunTest::enableRulesFollowTheirControls()
     QVERIFY(!mixedBlocks->isEnabled());
     secondary->click();
     QVERIFY(fewerOffcuts->isEnabled());
+}
+
+void LayoutRunTest::searchCheckSitsWithTheExtraOptionsAndReachesTheForm()
+{
+    for (const int start : {0, 1}) {
+        Settings settings;
+        settings.UseSearch = start;
+        SelDialog d(settings);
+        auto* search = d.Find<QCheckBox>("useSearchCheck");
+        QVERIFY(search);
+        QCOMPARE(search->text(), QString("さらに探索する（時間がかかります）"));
+        auto* group = qobject_cast<QGroupBox*>(search->parentWidget());
+        QVERIFY(group);
+        QCOMPARE(group->title(), QString("追加計算"));
+        QCOMPARE(search->isChecked(), start == 1);
+        QVERIFY(search->isEnabled());
+        // The space bar on the focused box flips it; 配置実行 hands it to the form.
+        search->setFocus();
+        QTest::keyClick(search, Qt::Key_Space);
+        QCOMPARE(search->isChecked(), start == 0);
+        Click(&d.dialog, "runButton");
+        QCOMPARE(d.form.UseSearch, start == 0 ? 1 : 0);
+    }
 }
 
 void LayoutRunTest::runRefusesWithoutBoardsAndWithABadKerf()

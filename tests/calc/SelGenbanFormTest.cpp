@@ -148,9 +148,11 @@ TEST(SelGenbanForm, OptionsComeFromTheSettingsAndGoBackInTenths)
     settings.NokoHaba = 45;
     settings.CutLV = 1;
     settings.UseCal4 = 0;
+    settings.UseSearch = 1;
     settings.MaxCutSize = 999999;
     CGenbanList list = FourBoards();
     SelGenbanForm form(list, settings);
+    EXPECT_EQ(form.UseSearch, 1);
     EXPECT_EQ(form.UseYBuzai, 1);
     EXPECT_EQ(form.NoRateFlg, 1);
     EXPECT_EQ(form.NokoHabaText, "4.5");
@@ -170,6 +172,7 @@ TEST(SelGenbanForm, OptionsComeFromTheSettingsAndGoBackInTenths)
         form.NokoHabaText = c.kerf;
         form.MaxCutSizeText = c.limit;
         form.UseMenCal = 0;
+        form.UseSearch = 0;
         form.CutLV = 3;
         RecordingPrompt prompt;
         ASSERT_EQ(form.Accept({0}, prompt), SelGenbanForm::Field::None);
@@ -179,6 +182,7 @@ TEST(SelGenbanForm, OptionsComeFromTheSettingsAndGoBackInTenths)
         EXPECT_EQ(stored.MaxCutSize, c.maxCut);
         EXPECT_EQ(stored.UseYBuzai, 1);
         EXPECT_EQ(stored.UseMenCal, 0);
+        EXPECT_EQ(stored.UseSearch, 0);
         EXPECT_EQ(stored.CutLV, 3);
     }
 }

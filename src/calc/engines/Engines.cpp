@@ -5,6 +5,7 @@
 #include "calc/engines/Cal2.h"
 #include "calc/engines/Cal3.h"
 #include "calc/engines/Cal4.h"
+#include "calc/engines/Cal5.h"
 
 std::unique_ptr<CCalHaichi> MakeEngine(const EngineVariant& variant)
 {
@@ -36,6 +37,14 @@ std::unique_ptr<CCalHaichi> MakeEngine(const EngineVariant& variant)
             engine->Level = variant.Level;
             engine->SecondFlag = variant.Second;
             engine->AreaFlag = variant.Area;
+            return engine;
+        }
+        case kSearchEngine: {
+            auto engine = std::make_unique<CCal5>();
+            engine->Job = variant.Order;
+            engine->Jobs = kSearchJobs;
+            engine->Level = variant.Level;
+            engine->Effort = variant.Second;
             return engine;
         }
     }

@@ -1,0 +1,812 @@
+#include "calc/engines/Cal5.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <numeric>
+#include <optional>
+
+#include "base/Tolerance.h"
+#include "calc/CalcRun.h"
+#include "calc/engines/PartOrder.h"
+#include "job/Buzai.h"
+#include "job/Genban.h"
+
+namespace {
+
+// Secondary parts only fill what the parts leave: their value is their area times this.
+constexpr double kSecondaryWeight = 1e-6;
+// Cells of the knapsack along a strip; longer strips are measured in coarser steps.
+constexpr std::int64_t kMaxCells = 4096;
+// No further run starts after this long (a safety cap; the effort limits the work).
+constexpr std::chrono::seconds kRunCap{60};
+
+// One way a part lies in the strip frame: its size along the strip and across it.
+struct Shape {
+    std::int32_t Along = 0;
+    std::int32_t Across = 0;
+    int Rotated = 0;  // the block's flag
+};
+
+// One entry of the remaining lists as the search sees it.
+struct Item {
+    int List = 0;
+    std::size_t Entry = 0;
+    std::int32_t Count = 0;
+    double Value = 0.0;  // one piece
+    double Area = 0.0;
+    int Shapes = 0;
+    Shape Ways[2];
+};
+
+struct Piece {
+    int ItemIndex = 0;
+    int Way = 0;
+};
+
+// Pieces stacked across in one column; the first one sets the width.
+struct Column {
+    std::int32_t Width = 0;
+    std::vector<Piece> Pieces;
+};
+
+struct Strip {
+    std::int32_t Thickness = 0;
+    std::vector<Column> Columns;
+};
+
+// A way of a column's first piece in the knapsack along a strip: its cells and its value with
+// what is expected to stack on it.
+struct HeadOption {
+    int Way = 0;
+    std::int64_t Weight = 0;
+    double Value = 0.0;
+};
+
+// Some pieces of one item taken together in the knapsack, in one of its ways.
+struct HeadGroup {
+    int ItemIndex = 0;
+    std::int32_t Pieces = 0;
+    HeadOption Options[2];
+    int OptionCount = 0;
+};
+
+struct Pattern {
+    std::vector<Strip> Strips;
+    double Value = 0.0;
+    std::vector<std::int32_t> Used;  // pieces per item
+};
+
+// The beam search over the strips of one board in one direction.
+class BoardSearch {
+public:
+    BoardSearch(const std::vector<Item>& items, std::int32_t length, std::int32_t thickness,
+                std::int32_t kerf, int level, int beam, int branch, const std::atomic<int>& stop)
+        : m_items(items),
+          m_length(length),
+          m_thickness(thickness),
+          m_kerf(kerf),
+          m_level(level),
+          m_beam(beam),
+          m_branch(branch),
+          m_stop(stop)
+    {
+        std::int64_t g = std::int64_t{length} + kerf;
+        for (const Item& item : items) {
+            for (int w = 0; w < item.Shapes; ++w) {
+                g = std::gcd(g, std::int64_t{item.Ways[w].Along} + kerf);
+            }
+        }
+        const std::int64_t span = std::int64_t{length} + kerf;
+        m_step = std::max<std::int64_t>(g, (span + kMaxCells - 1) / kMaxCells);
+        m_cells = span / m_step;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            for (int w = 0; w < items[i].Shapes; ++w) {
+                m_byAcross.push_back(Piece{static_cast<int>(i), w});
+            }
+        }
+        std::stable_sort(m_byAcross.begin(), m_byAcross.end(), [&](const Piece& a, const Piece& b) {
+            const Shape& sa = WayOf(a);
+            const Shape& sb = WayOf(b);
+            if (sa.Across != sb.Across) {
+                return sa.Across > sb.Across;
+            }
+            return m_items[a.ItemIndex].Value > m_items[b.ItemIndex].Value;
+        });
+    }
+
+    Pattern Run()
+    {
+        struct Node {
+            std::vector<std::int32_t> Avail;
+            std::int32_t Pos = 0;  // start of the next strip across
+            double Value = 0.0;
+            double Guide = 0.0;
+            std::vector<Strip> Strips;
+        };
+        Node root;
+        for (const Item& item : m_items) {
+            root.Avail.push_back(item.Count);
+        }
+        Pattern best;
+        best.Used.assign(m_items.size(), 0);
+        std::vector<Node> beam{root};
+        while (!beam.empty() && !m_stop) {
+            std::vector<Node> children;
+            for (const Node& node : beam) {
+                for (std::int32_t t : Thicknesses(node.Avail, m_thickness - node.Pos)) {
+                    Node child;
+                    Strip strip;
+                    double value = 0.0;
+                    if (!FillStrip(t, node.Avail, child.Avail, strip, value)) {
+                        continue;
+                    }
+                    child.Pos = node.Pos + t + m_kerf;
+                    child.Value = node.Value + value;
+                    child.Guide = child.Value + Optimism(child.Avail, m_thickness - child.Pos);
+                    child.Strips = node.Strips;
+                    child.Strips.push_back(std::move(strip));
+                    children.push_back(std::move(child));
+                }
+            }
+            for (const Node& child : children) {
+                if (child.Value > best.Value) {
+                    best.Value = child.Value;
+                    best.Strips = child.Strips;
+                    for (std::size_t i = 0; i < m_items.size(); ++i) {
+                        best.Used[i] = m_items[i].Count - child.Avail[i];
+                    }
+                }
+            }
+            std::stable_sort(children.begin(), children.end(),
+                             [](const Node& a, const Node& b) { return a.Guide > b.Guide; });
+            beam.clear();
+            for (Node& child : children) {
+                if (static_cast<int>(beam.size()) >= m_beam) {
+                    break;
+                }
+                const bool same = std::any_of(beam.begin(), beam.end(), [&](const Node& b) {
+                    return b.Pos == child.Pos && b.Avail == child.Avail;
+                });
+                if (same) {
+                    continue;
+                }
+                beam.push_back(std::move(child));
+            }
+        }
+        return best;
+    }
+
+private:
+    const Shape& WayOf(const Piece& p) const { return m_items[p.ItemIndex].Ways[p.Way]; }
+
+    // The strip thicknesses worth trying: sizes across of available pieces that fit, those of the
+    // most valuable pieces first, at most `branch` of them; the thickest always among them.
+    std::vector<std::int32_t> Thicknesses(const std::vector<std::int32_t>& avail, std::int32_t room) const
+    {
+        struct Option {
+            std::int32_t Thickness;
+            double Value;
+        };
+        std::vector<Option> options;
+        for (std::size_t i = 0; i < m_items.size(); ++i) {
+            if (avail[i] < 1) {
+                continue;
+            }
+            const Item& item = m_items[i];
+            for (int w = 0; w < item.Shapes; ++w) {
+                const Shape& s = item.Ways[w];
+                if (s.Across > room || s.Along > m_length) {
+                    continue;
+                }
+                auto same = std::find_if(options.begin(), options.end(),
+                                         [&](const Option& o) { return o.Thickness == s.Across; });
+                if (same == options.end()) {
+                    options.push_back(Option{s.Across, item.Value});
+                } else {
+                    same->Value = std::max(same->Value, item.Value);
+                }
+            }
+        }
+        std::vector<std::int32_t> result;
+        if (options.empty()) {
+            return result;
+        }
+        const auto thickest =
+            std::max_element(options.begin(), options.end(),
+                             [](const Option& a, const Option& b) { return a.Thickness < b.Thickness; });
+        result.push_back(thickest->Thickness);
+        std::stable_sort(options.begin(), options.end(), [](const Option& a, const Option& b) {
+            return a.Value > b.Value || (a.Value == b.Value && a.Thickness > b.Thickness);
+        });
+        for (const Option& o : options) {
+            if (static_cast<int>(result.size()) >= m_branch) {
+                break;
+            }
+            if (std::find(result.begin(), result.end(), o.Thickness) == result.end()) {
+                result.push_back(o.Thickness);
+            }
+        }
+        return result;
+    }
+
+    // What the rest of the board could still hold at best: its area at the highest value per
+    // area among the available pieces, at most the value of all of them.
+    double Optimism(const std::vector<std::int32_t>& avail, std::int32_t room) const
+    {
+        if (room <= 0) {
+            return 0.0;
+        }
+        double total = 0.0, density = 0.0;
+        for (std::size_t i = 0; i < m_items.size(); ++i) {
+            if (avail[i] > 0) {
+                total += m_items[i].Value * avail[i];
+                density = std::max(density, m_items[i].Value / m_items[i].Area);
+            }
+        }
+        return std::min(total, density * static_cast<double>(room) * m_length);
+    }
+
+    // Whether a piece may join a column of `width` (the fourth stage trims narrower ones).
+    bool JoinsColumn(const Shape& s, std::int32_t width) const
+    {
+        return m_level >= 2 ? s.Along <= width : s.Along == width;
+    }
+
+    // Stacks available pieces across on top of the first one of a column, the thickest first.
+    // Adds them to `column` when given and takes them from `avail`; returns their value.
+    double Stack(std::int32_t width, std::int32_t used, std::int32_t t, std::vector<std::int32_t>& avail,
+                 Column* column) const
+    {
+        double value = 0.0;
+        if (m_level < 1) {
+            return value;
+        }
+        std::int32_t pos = used + m_kerf;
+        for (const Piece& p : m_byAcross) {
+            if (pos >= t) {
+                break;
+            }
+            const Shape& s = WayOf(p);
+            std::int32_t& left = avail[static_cast<std::size_t>(p.ItemIndex)];
+            if (left < 1 || s.Across > t - pos || !JoinsColumn(s, width)) {
+                continue;
+            }
+            const std::int32_t n = std::min<std::int32_t>(left, (t - pos + m_kerf) / (s.Across + m_kerf));
+            left -= n;
+            pos += n * (s.Across + m_kerf);
+            value += m_items[p.ItemIndex].Value * n;
+            if (column) {
+                column->Pieces.insert(column->Pieces.end(), static_cast<std::size_t>(n), p);
+            }
+        }
+        return value;
+    }
+
+    // One strip of thickness t from the pieces `avail`: a knapsack along the strip over the
+    // columns' first pieces (each worth its value plus an estimate of what stacks on it), then the
+    // columns stacked from what is left. False when nothing fits.
+    bool FillStrip(std::int32_t t, const std::vector<std::int32_t>& avail, std::vector<std::int32_t>& after,
+                   Strip& strip, double& value)
+    {
+        std::vector<HeadGroup>& groups = m_groups;
+        groups.clear();
+        std::vector<std::int32_t>& scratch = m_scratch;
+        for (std::size_t i = 0; i < m_items.size(); ++i) {
+            if (avail[i] < 1) {
+                continue;
+            }
+            const Item& item = m_items[i];
+            HeadGroup g;
+            g.ItemIndex = static_cast<int>(i);
+            std::int64_t lightest = 0;
+            for (int w = 0; w < item.Shapes; ++w) {
+                const Shape& s = item.Ways[w];
+                const bool fits = m_level == 0 ? s.Across == t : s.Across <= t;
+                if (!fits || s.Along > m_length) {
+                    continue;
+                }
+                const std::int64_t weight = (std::int64_t{s.Along} + m_kerf + m_step - 1) / m_step;
+                scratch = avail;
+                --scratch[i];
+                const double stacked = Stack(s.Along, s.Across, t, scratch, nullptr);
+                g.Options[g.OptionCount++] = HeadOption{w, weight, item.Value + stacked};
+                lightest = lightest == 0 ? weight : std::min(lightest, weight);
+            }
+            if (g.OptionCount == 0) {
+                continue;
+            }
+            // Binary chunks of the pieces, each a group of its own.
+            std::int64_t pieces = std::min<std::int64_t>(avail[i], m_cells / lightest);
+            for (std::int64_t chunk = 1; pieces > 0; chunk *= 2) {
+                const std::int64_t take = std::min(chunk, pieces);
+                HeadGroup c = g;
+                c.Pieces = static_cast<std::int32_t>(take);
+                groups.push_back(c);
+                pieces -= take;
+            }
+        }
+        if (groups.empty()) {
+            return false;
+        }
+
+        const std::size_t cells = static_cast<std::size_t>(m_cells) + 1;
+        std::vector<double>& best = m_best;
+        best.assign(cells, 0.0);
+        std::vector<std::uint8_t>& choice = m_choice;
+        choice.assign(groups.size() * cells, 0);
+        for (std::size_t gi = 0; gi < groups.size(); ++gi) {
+            const HeadGroup& g = groups[gi];
+            std::uint8_t* row = &choice[gi * cells];
+            for (std::size_t c = cells; c-- > 0;) {
+                for (int o = 0; o < g.OptionCount; ++o) {
+                    const std::int64_t w = g.Options[o].Weight * g.Pieces;
+                    if (w > static_cast<std::int64_t>(c)) {
+                        continue;
+                    }
+                    const double candidate =
+                        best[c - static_cast<std::size_t>(w)] + g.Options[o].Value * g.Pieces;
+                    if (candidate > best[c]) {
+                        best[c] = candidate;
+                        row[c] = static_cast<std::uint8_t>(o + 1);
+                    }
+                }
+            }
+        }
+        std::size_t c = 0;
+        for (std::size_t i = 1; i < cells; ++i) {
+            if (best[i] > best[c]) {
+                c = i;
+            }
+        }
+        if (!(best[c] > 0.0)) {
+            return false;
+        }
+
+        after = avail;
+        strip.Thickness = t;
+        strip.Columns.clear();
+        for (std::size_t gi = groups.size(); gi-- > 0;) {
+            const std::uint8_t o = choice[gi * cells + c];
+            if (o == 0) {
+                continue;
+            }
+            const HeadGroup& g = groups[gi];
+            const HeadOption& option = g.Options[o - 1];
+            c -= static_cast<std::size_t>(option.Weight * g.Pieces);
+            const Shape& s = m_items[g.ItemIndex].Ways[option.Way];
+            after[static_cast<std::size_t>(g.ItemIndex)] -= g.Pieces;
+            for (std::int32_t n = 0; n < g.Pieces; ++n) {
+                strip.Columns.push_back(Column{s.Along, {Piece{g.ItemIndex, option.Way}}});
+            }
+        }
+        // Wider columns first; the same first pieces side by side.
+        std::stable_sort(strip.Columns.begin(), strip.Columns.end(), [&](const Column& a, const Column& b) {
+            if (a.Width != b.Width) {
+                return a.Width > b.Width;
+            }
+            return a.Pieces[0].ItemIndex < b.Pieces[0].ItemIndex;
+        });
+        value = 0.0;
+        for (Column& column : strip.Columns) {
+            const Piece first = column.Pieces[0];
+            value += m_items[first.ItemIndex].Value;
+            value += Stack(column.Width, WayOf(first).Across, t, after, &column);
+        }
+        return true;
+    }
+
+    const std::vector<Item>& m_items;
+    std::int32_t m_length;
+    std::int32_t m_thickness;
+    std::int32_t m_kerf;
+    int m_level;
+    int m_beam;
+    int m_branch;
+    const std::atomic<int>& m_stop;
+    std::int64_t m_step = 1;
+    std::int64_t m_cells = 0;
+    std::vector<Piece> m_byAcross;  // every way of every item, thickest across first
+    std::vector<std::int32_t> m_scratch;
+    std::vector<double> m_best;
+    std::vector<std::uint8_t> m_choice;
+    std::vector<HeadGroup> m_groups;
+};
+
+}  // namespace
+
+namespace {
+
+// Beam width and branching of the board search by effort 1..5.
+constexpr int kBeam[5] = {2, 3, 5, 8, 12};
+constexpr int kBranch[5] = {2, 3, 4, 5, 6};
+constexpr int kRuns[5] = {1, 2, 4, 6, 8};
+// The piece values of the runs: {power of the area, bonus for the longer side}.
+constexpr double kRunValues[8][2] = {{1.0, 0.0}, {1.2, 0.0}, {1.0, 0.5}, {1.1, 0.3},
+                                     {1.3, 0.0}, {0.9, 0.0}, {1.0, 1.0}, {1.15, 0.6}};
+
+// A number in [-1, 1) from a run's seed and a part number, the same on every machine.
+double Shake(std::uint32_t seed, std::int32_t number)
+{
+    std::uint64_t x = (std::uint64_t{seed} << 32) ^ static_cast<std::uint32_t>(number);
+    x += 0x9e3779b97f4a7c15ULL;
+    x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    x = (x ^ (x >> 27)) * 0x94d049bb133111ebULL;
+    x ^= x >> 31;
+    return static_cast<double>(x >> 11) / static_cast<double>(1ULL << 52) - 1.0;
+}
+
+int EffortIndex(int effort)
+{
+    return std::clamp(effort, 1, 5) - 1;
+}
+
+// The items of the remaining lists in one strip direction (0: strips along x).
+std::vector<Item> ItemsFor(const std::vector<Item>& board, int direction)
+{
+    std::vector<Item> items = board;
+    if (direction == 1) {
+        for (Item& item : items) {
+            for (int w = 0; w < item.Shapes; ++w) {
+                std::swap(item.Ways[w].Along, item.Ways[w].Across);
+            }
+        }
+    }
+    return items;
+}
+
+// The area of all pieces of the group's parts (list 0).
+double GroupPartsArea(const CCalHaichi& engine, const CCalData& group)
+{
+    double area = 0.0;
+    for (const CAL_BUZAI& e : group.Buzai[0]) {
+        const CBuzai& part = engine.Part(0, e.Number);
+        area += static_cast<double>(part.Width) * part.Height * e.Count;
+    }
+    return area;
+}
+
+}  // namespace
+
+int CCal5::RunCount(int effort)
+{
+    return kRuns[EffortIndex(effort)];
+}
+
+void CCal5::RunValues(int run, CCal5& engine)
+{
+    const std::size_t kinds = std::size(kRunValues);
+    const auto& v = kRunValues[static_cast<std::size_t>(run) % kinds];
+    engine.Power = v[0];
+    engine.Bonus = v[1];
+    // After the first round every value is shaken a little, differently in every run.
+    engine.Noise = static_cast<std::size_t>(run) < kinds ? 0.0 : 0.15;
+    engine.Seed = static_cast<std::uint32_t>(run);
+}
+
+void CCal5::SetCalData(const CCalData& data)
+{
+    PrepareGroup(*this, data, 1);
+    if (m_boardSide <= 1) {
+        for (const auto& level : CalData.Genban) {
+            for (const CAL_GENBAN& entry : level) {
+                const CalRect rect = TrimmedRect(Board(entry.Number));
+                m_boardSide = std::max({m_boardSide, rect.Width(), rect.Height()});
+            }
+        }
+    }
+}
+
+std::unique_ptr<CCalHaichi> CCal5::CreateInstance() const
+{
+    auto engine = std::make_unique<CCal5>();
+    engine->Level = Level;
+    engine->Effort = Effort;
+    engine->Single = 1;
+    engine->Power = Power;
+    engine->Bonus = Bonus;
+    engine->Noise = Noise;
+    engine->Seed = Seed;
+    engine->m_outerStop = m_outerStop;
+    engine->m_boardSide = m_boardSide;
+    return engine;
+}
+
+void CCal5::Calculate()
+{
+    if (Single) {
+        CCalHaichi::Calculate();
+        return;
+    }
+    struct RunningReset {
+        std::atomic<int>& flag;
+        ~RunningReset() { flag = 0; }
+    } runningReset{Running};
+
+    SetProgress(0);
+    State = kStateRunning;
+    Ret.Clear();
+    Ret.BuzaiList = BuzaiList;
+    Ret.YBuzaiList = YBuzaiList;
+    Ret.GenbanList = GenbanList;
+
+    // With one board entry, a run on as many boards as the parts' area needs cannot be beaten.
+    std::int64_t bound = 0;
+    {
+        std::vector<const CAL_GENBAN*> entries;
+        for (const auto& level : CalData.Genban) {
+            for (const CAL_GENBAN& entry : level) {
+                entries.push_back(&entry);
+            }
+        }
+        if (entries.size() == 1) {
+            const CalRect rect = TrimmedRect(Board(entries[0]->Number));
+            const double area = static_cast<double>(rect.Width()) * rect.Height();
+            if (area > 0.0) {
+                bound = static_cast<std::int64_t>(std::ceil(GroupPartsArea(*this, CalData) / area - 1e-9));
+            }
+        }
+    }
+
+    const int runs = RunCount(Effort);
+    int mine = 0;
+    for (int r = Job; r < runs; r += std::max(1, Jobs)) {
+        ++mine;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    std::optional<CRetData> best;
+    std::vector<CAL_BUZAI> bestLeft;
+    int bestState = kStateStopped;
+    int done = 0;
+    for (int r = Job; r < runs && !StopRequest; r += std::max(1, Jobs)) {
+        if (best && std::chrono::steady_clock::now() - start > kRunCap) {
+            break;
+        }
+        CCal5 run;
+        run.BuzaiList = BuzaiList;
+        run.YBuzaiList = YBuzaiList;
+        run.GenbanList = GenbanList;
+        run.NokoHaba = NokoHaba;
+        run.MaxCutSize = MaxCutSize;
+        run.NoRateFlg = NoRateFlg;
+        run.NoUsenFlg = NoUsenFlg;
+        run.Improve = Improve;
+        run.UseSmallPat = UseSmallPat;
+        run.TimeOut = TimeOut;
+        run.Sink = Sink;
+        run.Level = Level;
+        run.Effort = Effort;
+        run.Single = 1;
+        RunValues(r, run);
+        run.m_outerStop = &StopRequest;
+        run.m_boardSide = m_boardSide;
+        run.Reset();
+        run.SetCalData(CalData);
+        run.Calculate();
+        if (StopRequest) {
+            break;
+        }
+        ++done;
+        SetProgress(done * 100 / std::max(1, mine));
+        if (run.State == kStateStopped) {
+            continue;
+        }
+        if (!best || ReplacesBest(run.Ret, *best, NoRateFlg != 0)) {
+            best = std::move(run.Ret);
+            bestLeft = run.LeftYBuzai;
+            bestState = run.State;
+        }
+        if (bound > 0 && best->Unplaced.empty()) {
+            std::int64_t boards = 0;
+            for (const COutData& layout : best->Layouts) {
+                boards += layout.Repeat;
+            }
+            if (boards <= bound) {
+                break;
+            }
+        }
+    }
+    if (StopRequest || !best) {
+        State = kStateStopped;
+        return;
+    }
+    Ret = std::move(*best);
+    LeftYBuzai = std::move(bestLeft);
+    State = bestState;
+}
+
+int CCal5::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
+{
+    left = remaining;
+    if (m_outerStop && *m_outerStop) {
+        StopRequest = 1;
+    }
+    if (StopRequest || rect.Width() <= 0 || rect.Height() <= 0) {
+        return 0;
+    }
+    const double boardArea = static_cast<double>(rect.Width()) * rect.Height();
+
+    // The items in board coordinates: Along = size along x.
+    std::vector<Item> items;
+    double leastValue = 0.0;
+    for (int list = 0; list < 2; ++list) {
+        for (std::size_t e = 0; e < remaining[list].size(); ++e) {
+            const CAL_BUZAI& entry = remaining[list][e];
+            if (entry.Count < 1) {
+                continue;
+            }
+            const CBuzai& part = Part(list, entry.Number);
+            Item item;
+            item.List = list;
+            item.Entry = e;
+            item.Count = entry.Count;
+            item.Area = static_cast<double>(part.Width) * part.Height;
+            for (int rotated = 0; rotated < 2; ++rotated) {
+                if (rotated && (part.NoTurn || part.Width == part.Height)) {
+                    continue;
+                }
+                if (!FitsAs(part, rotated, rect)) {
+                    continue;
+                }
+                item.Ways[item.Shapes++] =
+                    rotated ? Shape{part.Height, part.Width, 1} : Shape{part.Width, part.Height, 0};
+            }
+            if (item.Shapes == 0 || item.Area <= 0.0) {
+                continue;
+            }
+            if (list == 0) {
+                const double longer = std::max(part.Width, part.Height);
+                item.Value = std::pow(item.Area, Power) * (1.0 + Bonus * longer / std::max(1, m_boardSide));
+                if (Noise > 0.0) {
+                    item.Value *= 1.0 + Noise * Shake(Seed, entry.Number);
+                }
+                leastValue = leastValue == 0.0 ? item.Value : std::min(leastValue, item.Value);
+            }
+            items.push_back(item);
+        }
+    }
+    // Secondary parts together are worth less than the least of the parts.
+    const double secondary = (leastValue > 0.0 ? leastValue : 1.0) * kSecondaryWeight / boardArea;
+    for (Item& item : items) {
+        if (item.List == 1) {
+            item.Value = item.Area * secondary;
+        }
+    }
+    if (items.empty()) {
+        return 0;
+    }
+
+    const int e = EffortIndex(Effort);
+    std::optional<Pattern> best;
+    int bestDirection = 0;
+    for (int d = 0; d < 2; ++d) {
+        // Strips of direction 0 are cut off by cuts across the whole width.
+        if ((d == 0 ? rect.Width() : rect.Height()) > MaxCutSize) {
+            continue;
+        }
+        const std::vector<Item> frame = ItemsFor(items, d);
+        BoardSearch search(frame, d == 0 ? rect.Width() : rect.Height(),
+                           d == 0 ? rect.Height() : rect.Width(), NokoHaba, Level, kBeam[e], kBranch[e],
+                           StopRequest);
+        Pattern pattern = search.Run();
+        if (!best || pattern.Value > best->Value) {
+            best = std::move(pattern);
+            bestDirection = d;
+        }
+    }
+    if (StopRequest || !best) {
+        return 0;
+    }
+    bool parts = false;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        parts = parts || (items[i].List == 0 && best->Used[i] > 0);
+    }
+    if (!parts) {
+        return 0;
+    }
+
+    // Into blocks and cut lines: strips across from the low edge, columns along each strip.
+    const int d = bestDirection;
+    const std::int32_t k = NokoHaba;
+    const std::int32_t alongLow = d == 0 ? rect.X0 : rect.Y0, alongHigh = d == 0 ? rect.X1 : rect.Y1;
+    const std::int32_t acrossHigh = d == 0 ? rect.Y1 : rect.X1;
+    const auto cut = [&](std::int32_t along0, std::int32_t along1, std::int32_t across0,
+                         std::int32_t across1) {
+        layout.CutLines.push_back(d == 0 ? CUTMARK{along0, across0, along1, across1}
+                                         : CUTMARK{across0, along0, across1, along1});
+    };
+    const auto place = [&](const Item& item, const Shape& s, std::int32_t along, std::int32_t across,
+                           std::int32_t nAlong, std::int32_t nAcross) {
+        const CBuzai& part = Part(item.List, remaining[item.List][item.Entry].Number);
+        const std::int32_t x = d == 0 ? along : across, y = d == 0 ? across : along;
+        const std::int32_t nx = d == 0 ? nAlong : nAcross, ny = d == 0 ? nAcross : nAlong;
+        layout.Blocks.emplace_back(remaining[item.List][item.Entry].Number, item.List, x, y, nx, ny,
+                                   s.Rotated);
+        const double area = static_cast<double>(part.Width) * part.Height * nx * ny;
+        layout.TotalArea += area;
+        if (item.List == 0) {
+            layout.PartsArea += area;
+        }
+    };
+    // A column holding pieces of one way only, as many as fit its width: it may join its
+    // neighbours of the same kind in one block.
+    const auto uniform = [&](const Column& c) {
+        for (const Piece& p : c.Pieces) {
+            if (p.ItemIndex != c.Pieces[0].ItemIndex || p.Way != c.Pieces[0].Way) {
+                return false;
+            }
+        }
+        return true;
+    };
+
+    std::int32_t across = d == 0 ? rect.Y0 : rect.X0;
+    for (const Strip& strip : best->Strips) {
+        std::int32_t along = alongLow;
+        for (std::size_t c = 0; c < strip.Columns.size();) {
+            const Column& column = strip.Columns[c];
+            // Identical uniform columns side by side become one block.
+            std::size_t run = 1;
+            if (uniform(column)) {
+                while (c + run < strip.Columns.size() && uniform(strip.Columns[c + run]) &&
+                       strip.Columns[c + run].Pieces.size() == column.Pieces.size() &&
+                       strip.Columns[c + run].Pieces[0].ItemIndex == column.Pieces[0].ItemIndex &&
+                       strip.Columns[c + run].Pieces[0].Way == column.Pieces[0].Way) {
+                    ++run;
+                }
+            }
+            std::int32_t pos = across;
+            for (std::size_t p = 0; p < column.Pieces.size();) {
+                const Piece& piece = column.Pieces[p];
+                std::size_t same = 1;
+                while (p + same < column.Pieces.size() &&
+                       column.Pieces[p + same].ItemIndex == piece.ItemIndex &&
+                       column.Pieces[p + same].Way == piece.Way) {
+                    ++same;
+                }
+                const Item& item = items[static_cast<std::size_t>(piece.ItemIndex)];
+                const Shape& board = item.Ways[piece.Way];
+                const std::int32_t sAlong = d == 0 ? board.Along : board.Across;
+                const std::int32_t sAcross = d == 0 ? board.Across : board.Along;
+                place(item, board, along, pos, static_cast<std::int32_t>(run),
+                      static_cast<std::int32_t>(same));
+                for (std::size_t i = 0; i < same; ++i) {
+                    // A narrower piece is trimmed off its column's rest.
+                    if (sAlong < column.Width) {
+                        cut(along + sAlong + k / 2, along + sAlong + k / 2, pos, pos + sAcross);
+                    }
+                    pos += sAcross;
+                    if (pos < across + strip.Thickness) {
+                        const std::int32_t end =
+                            along + static_cast<std::int32_t>(run) * (column.Width + k) - k;
+                        cut(along, end, pos + k / 2, pos + k / 2);
+                    }
+                    pos += k;
+                }
+                p += same;
+            }
+            for (std::size_t i = 0; i < run; ++i) {
+                along += column.Width;
+                if (along < alongHigh) {
+                    cut(along + k / 2, along + k / 2, across, across + strip.Thickness);
+                }
+                along += k;
+            }
+            c += run;
+        }
+        across += strip.Thickness;
+        if (across < acrossHigh) {
+            cut(alongLow, alongHigh, across + k / 2, across + k / 2);
+        }
+        across += k;
+    }
+
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (best->Used[i] > 0) {
+            left[items[i].List][items[i].Entry].Count -= best->Used[i];
+        }
+    }
+    for (auto& list : left) {
+        DropUsedUp(list);
+    }
+    return 1;
+}

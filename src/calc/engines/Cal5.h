@@ -1,0 +1,47 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "calc/CalHaichi.h"
+
+// The search engine (さらに探索する). Every board is filled by a beam search over staged
+// guillotine patterns: strips cut across the whole board, columns cut from a strip, pieces
+// stacked in a column. The machining method sets the stages: level 0 two stages (every piece as
+// thick as its strip), level 1 three (a column's pieces exactly as wide as the column), levels 2
+// and 3 four (narrower pieces trimmed in a column). The group is laid out several times with
+// different piece values, each time board by board through the base; the best run is kept.
+//
+// All limits are counts (beam width, branching, runs), so a result never depends on the speed of
+// the machine or the number of threads; the only clock is a safety cap on starting more runs.
+class CCal5 : public CCalHaichi {
+public:
+    int Level = 3;       // machining method (CutLV)
+    int Effort = 3;      // 1..5
+    int Job = 0;         // this job makes the runs r of the schedule with r % Jobs == Job
+    int Jobs = 1;        // jobs that share the schedule
+    int Single = 0;      // 1: one run with the values below (the runs and the improvement passes)
+    double Power = 1.0;  // a piece is worth area^Power
+    double Bonus = 0.0;  // ... times 1 + Bonus × (longer side ÷ longer board side)
+    double Noise = 0.0;  // ... times 1 ± Noise, by part, different for every Seed
+    std::uint32_t Seed = 0;
+
+    void SetCalData(const CCalData& data) override;
+    // Single 0: the runs of this job, the best kept. Single 1: the base layout.
+    void Calculate() override;
+    // The best pattern of the beam search over both strip directions the cutting limit allows.
+    int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
+                    const CalRect& rect) override;
+    // A single run with the same level, effort and values.
+    std::unique_ptr<CCalHaichi> CreateInstance() const override;
+
+    // The runs of the schedule of an effort: how many, and the values of run r.
+    static int RunCount(int effort);
+    static void RunValues(int run, CCal5& engine);
+
+private:
+    const std::atomic<int>* m_outerStop = nullptr;  // the stop request of the job that runs this one
+    std::int32_t m_boardSide = 1;                   // longer side of the largest trimmed board
+};
