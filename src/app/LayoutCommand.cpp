@@ -1,6 +1,7 @@
 #include "app/LayoutCommand.h"
 
 #include <algorithm>
+#include <chrono>
 #include <atomic>
 #include <cstdarg>
 #include <csignal>
@@ -36,10 +37,12 @@ const char* const kLayoutUsage =
     "                      [--pdf-info OUT.pdf] [--pdf-cuts OUT.pdf] [--png DIR]\n"
     "                      [--cutdata OUT.csv [--job-name TEXT] [--due YYYY-MM-DD] [--comment TEXT]]\n"
     "                      [--engine cal1|cal2|cal3|cal4|cal5[:KEY=N,...]] [--search [EFFORT]]\n"
+    "                      [--stats OUT.txt]\n"
     "  --engine keys: cal1 area, candidate; cal2 order, level; cal3 order, area, second;\n"
     "                 cal4 order, level, area, second (cal2 also area); cal5 job, level, effort\n"
     "  --search: also the deeper search, effort 1 to 5 (without: the settings' SearchEffort)\n"
-    "  an output file \"-\" is standard output (the summary then goes to standard error)\n";
+    "  an output file \"-\" is standard output (the summary then goes to standard error)\n"
+    "  --stats writes the run's seconds and the board layouts whose search a budget ended early\n";
 
 namespace {
 
@@ -141,6 +144,7 @@ const std::vector<OptionRule>& OptionRules()
         FileOption("--job-name", &LayoutOptions::JobName),
         FileOption("--due", &LayoutOptions::Due),
         FileOption("--comment", &LayoutOptions::Comment),
+        FileOption("--stats", &LayoutOptions::Stats),
         {"--threads",
          [](LayoutOptions& options, const std::string& value, std::string& error) {
              char* end = nullptr;
@@ -556,6 +560,7 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
     }
     ProgressDisplay progress;
     CalcRun::Outcome outcome = CalcRun::Outcome::Failed;
+    const auto started = std::chrono::steady_clock::now();
     try {
         outcome = run.RunToEnd(ret, prompt, [&](CalcRun& r) {
             for (const std::string& message : r.TakeMessages()) {
@@ -572,6 +577,18 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
     progress.End();
     for (const std::string& message : run.TakeMessages()) {
         prompt.ShowError(message);
+    }
+    if (!options.Stats.empty()) {
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const WriteResult written = WriteFileAtomically(
+            options.Stats,
+            Text("seconds %.3f\nbudget_ended %lld\n", seconds, static_cast<long long>(run.SearchCutShort())));
+        if (!written.Ok()) {
+            std::fprintf(stderr, "nestrix: %s cannot be written: %s\n", options.Stats.c_str(),
+                         written.Reason().c_str());
+            return kExitCannotWrite;
+        }
     }
 
     int status = kExitPlaced;

@@ -31,6 +31,7 @@ struct LayoutOptions {
     std::string JobName;
     std::string Due;
     std::string Comment;
+    std::string Stats;  // run figures for benchmarks: seconds, budget-ended board layouts
     std::optional<int> Threads;
     std::optional<EngineVariant> Engine;
     std::optional<int> Search;  // the search engine on, with this effort (0: the settings' effort)

@@ -186,12 +186,25 @@ bool CCalHaichi::Fits(const CBuzai& part, const CalRect& rect)
     return FitsAs(part, 0, rect) || (part.NoTurn == 0 && FitsAs(part, 1, rect));
 }
 
+void CCalHaichi::RefreshSizes()
+{
+    const CBuzaiList* lists[2] = {BuzaiList, YBuzaiList};
+    for (int l = 0; l < 2; ++l) {
+        m_sizes[l].clear();
+        if (lists[l]) {
+            for (const CBuzai& part : lists[l]->Items) {
+                m_sizes[l].push_back(PartSize{part.Width, part.Height, part.NoTurn});
+            }
+        }
+    }
+}
+
 CCalHaichi::FirstFit CCalHaichi::FirstFitting(const BuzaiLists& lists, const CalRect& rect) const
 {
     FirstFit fit;
     for (int l = 0; l < 2; ++l) {
         for (std::size_t i = 0; i < lists[l].size(); ++i) {
-            const CBuzai& part = Part(l, lists[l][i].Number);
+            const PartSize part = Size(l, lists[l][i].Number);
             fit.As[0] = FitsAs(part, 0, rect);
             fit.As[1] = part.NoTurn == 0 && FitsAs(part, 1, rect);
             if (fit.As[0] || fit.As[1]) {
@@ -278,6 +291,7 @@ void CCalHaichi::Calculate()
             ImproveWorstBoard(*aux, boards, remaining[1]);
             MergeBoardPairs(*aux, boards, remaining[1]);
             ImproveWorstBoard(*aux, boards, remaining[1]);
+            SearchCutShort += aux->SearchCutShort;
         }
     }
     // A stop during the improvement passes counts as a stop too.

@@ -64,8 +64,9 @@ public:
     std::vector<CAL_BUZAI> LeftYBuzai;  // secondary parts not placed, with the counts left
     int Progress = 0;                   // 0..100, only under Lock
     mutable std::mutex Lock;
-    std::int32_t MaxCutSize = 0;  // cutting limit, 0.1 mm
-    MessageSink* Sink = nullptr;  // messages for the user; none shown when null
+    std::int32_t MaxCutSize = 0;      // cutting limit, 0.1 mm
+    MessageSink* Sink = nullptr;      // messages for the user; none shown when null
+    std::int64_t SearchCutShort = 0;  // board layouts whose search a budget ended early (diagnosis)
 
     // The virtual operations, in this order.
     virtual ~CCalHaichi();
@@ -110,10 +111,36 @@ public:
         return CheckedAt(parts->Items, number, list == 0 ? "part" : "secondary part");
     }
     const CGenban& Board(std::int32_t number) const;
+
+    // What the scans need of a part, from a table made by RefreshSizes: the part records are large
+    // and the scans run over the lists at every step. Falls back to the record (and its range
+    // check) for a number the table does not hold.
+    struct PartSize {
+        std::int32_t Width = 0;
+        std::int32_t Height = 0;
+        std::int32_t NoTurn = 0;
+    };
+    PartSize Size(std::int32_t list, std::int32_t number) const
+    {
+        const std::vector<PartSize>& table = m_sizes[list == 1 ? 1 : 0];
+        if ((list == 0 || list == 1) && number >= 0 && static_cast<std::size_t>(number) < table.size())
+            [[likely]]
+            return table[static_cast<std::size_t>(number)];
+        const CBuzai& part = Part(list, number);
+        return PartSize{part.Width, part.Height, part.NoTurn};
+    }
+    // Makes the table from BuzaiList and YBuzaiList; SetCalData does, and so must whoever changes them.
+    void RefreshSizes();
     // The part fits into rect as it is (rotated 0) or turned (1), whether or not it may turn. No kerf.
     static bool FitsAs(const CBuzai& part, int rotated, const CalRect& rect);
     // The part fits into rect as it is, or turned when it may be turned. No kerf.
     static bool Fits(const CBuzai& part, const CalRect& rect);
+    static bool FitsAs(const PartSize& part, int rotated, const CalRect& rect)
+    {
+        const std::int64_t w = rotated ? part.Height : part.Width;
+        const std::int64_t h = rotated ? part.Width : part.Height;
+        return rect.X0 + w <= rect.X1 && rect.Y0 + h <= rect.Y1;
+    }
 
     // The first entry of list 0, then of list 1, that fits a rectangle, and how it fits.
     struct FirstFit {
@@ -148,4 +175,5 @@ protected:
 
 private:
     [[noreturn]] static void ThrowMissingList(std::int32_t list);
+    std::vector<PartSize> m_sizes[2];
 };

@@ -284,6 +284,10 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
             outcome = Outcome::NothingPlaced;
         }
     }
+    m_searchCutShort = 0;
+    for (const auto& job : m_jobs) {
+        m_searchCutShort += job->Engine->SearchCutShort;
+    }
     m_running.clear();
     m_jobs.clear();
     if (m_settings.TimeDisp) {

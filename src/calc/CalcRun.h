@@ -101,6 +101,8 @@ public:
     // the best result of every group into `result`, finalised and with
     // identical layouts merged; shows the time (TimeDisp) and "nothing placed" through `prompt`.
     Outcome Finish(CRetData& result, Prompt& prompt);
+    // Board layouts of the finished run whose search a budget ended early, over every engine job.
+    std::int64_t SearchCutShort() const { return m_searchCutShort; }
     // The failure of an engine job that ended in an internal error (Outcome::Failed).
     std::string FailureText() const { return m_failure; }
 
@@ -126,6 +128,7 @@ private:
     long long m_finished = 0;  // 100 per ended job
     bool m_aborted = false;
     std::string m_failure;
+    std::int64_t m_searchCutShort = 0;
     MessageQueue m_messages;
     std::chrono::steady_clock::time_point m_start;
 };

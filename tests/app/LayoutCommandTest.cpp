@@ -95,6 +95,22 @@ protected:
 
 }  // namespace
 
+// The figures of a run for benchmarks: its seconds and where a search budget ended early (a
+// small job never reaches one).
+TEST_F(LayoutCommandTest, WritesTheRunsFiguresWithStats)
+{
+    const std::string stats = dir.File("stats.txt");
+    const Output out =
+        Layout({"--boards", boards, "--parts", parts, "--settings", settings, "--stats", stats});
+    ASSERT_EQ(out.Status, 0) << out.Err;
+    const std::string text = ReadBytes(stats);
+    EXPECT_EQ(text.rfind("seconds ", 0), 0u) << text;
+    EXPECT_NE(text.find("\nbudget_ended 0\n"), std::string::npos) << text;
+    const Output refused =
+        Layout({"--boards", boards, "--parts", parts, "--stats", dir.File("no/such/stats.txt")});
+    EXPECT_EQ(refused.Status, 74);
+}
+
 TEST_F(LayoutCommandTest, PrintsTheSummaryAndWritesJsonAndUnplacedParts)
 {
     const std::string json = dir.File("out.json");

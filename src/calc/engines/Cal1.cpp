@@ -16,23 +16,68 @@ std::unique_ptr<CCalHaichi> CCal1::CreateInstance() const
     return std::make_unique<CCal1>(CandidateFlag, AreaFlag);
 }
 
+namespace {
+
+// Pieces of the entry that fit into a x b (turned too when the part may turn), at most its count;
+// 0 when not one fits. k is the kerf.
+std::int64_t PiecesIn(const CAL_BUZAI& entry, const CCalHaichi::PartSize& part, std::int64_t a,
+                      std::int64_t b, std::int64_t k)
+{
+    const std::int64_t w = part.Width, h = part.Height;
+    // Not one piece either way: the quotients below would be 0.
+    if (entry.Count < 1 || ((w > a || h > b) && (part.NoTurn != 0 || h > a || w > b))) {
+        return 0;
+    }
+    std::int64_t pieces = ((b + k) / (h + k)) * ((a + k) / (w + k));
+    if (part.NoTurn == 0) {
+        pieces = std::max(pieces, ((a + k) / (h + k)) * ((b + k) / (w + k)));
+    }
+    return std::min<std::int64_t>(pieces, entry.Count);
+}
+
+}  // namespace
+
 CCal1::FitResult CCal1::FindFirstFit(const std::vector<CAL_BUZAI>& entries, std::int32_t list,
                                      std::int32_t width, std::int32_t height) const
 {
     if (StopRequest) {
         return {};
     }
-    const std::int64_t k = NokoHaba, a = width, b = height;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const CBuzai& part = Part(list, entries[i].Number);
-        const std::int64_t w = part.Width, h = part.Height;
-        std::int64_t pieces = ((b + k) / (h + k)) * ((a + k) / (w + k));
-        if (part.NoTurn == 0) {
-            pieces = std::max(pieces, ((a + k) / (h + k)) * ((b + k) / (w + k)));
-        }
-        pieces = std::min<std::int64_t>(pieces, entries[i].Count);
+        const std::int64_t pieces =
+            PiecesIn(entries[i], Size(list, entries[i].Number), width, height, NokoHaba);
         if (pieces >= 1) {
             return FitResult{static_cast<std::int32_t>(i), static_cast<std::int32_t>(pieces), list};
+        }
+    }
+    return {};
+}
+
+void CCal1::EntriesFitting(const std::vector<CAL_BUZAI>& entries, std::int32_t list, std::int32_t width,
+                           std::int32_t height, std::vector<std::int32_t>& among) const
+{
+    among.clear();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        CAL_BUZAI any = entries[i];
+        any.Count = 1;  // whatever its count: the probes change it
+        if (PiecesIn(any, Size(list, any.Number), width, height, NokoHaba) >= 1) {
+            among.push_back(static_cast<std::int32_t>(i));
+        }
+    }
+}
+
+CCal1::FitResult CCal1::FindFirstFitAmong(const std::vector<CAL_BUZAI>& entries,
+                                          const std::vector<std::int32_t>& among, std::int32_t list,
+                                          std::int32_t width, std::int32_t height) const
+{
+    if (StopRequest) {
+        return {};
+    }
+    for (const std::int32_t i : among) {
+        const CAL_BUZAI& entry = entries[static_cast<std::size_t>(i)];
+        const std::int64_t pieces = PiecesIn(entry, Size(list, entry.Number), width, height, NokoHaba);
+        if (pieces >= 1) {
+            return FitResult{i, static_cast<std::int32_t>(pieces), list};
         }
     }
     return {};
@@ -96,6 +141,12 @@ std::optional<CCal1::BlockShape> CCal1::ChooseBlock(BuzaiLists& working, std::in
     const std::int32_t c = e.Count;
     const std::int64_t k = NokoHaba;
 
+    // Every probe window lies within (width + k) x (height + k): a block of mx pieces reaches
+    // mx (sx + k) <= width + k. Only the entries that fit there can be found by the probes.
+    std::vector<std::int32_t>& among = m_probeEntries;
+    EntriesFitting(entries, list, static_cast<std::int32_t>(width + k), static_cast<std::int32_t>(height + k),
+                   among);
+
     std::optional<BlockShape> chosen;
     BlockProbe best;
     for (int rotated = 0; rotated < (part.NoTurn ? 1 : 2); ++rotated) {
@@ -123,7 +174,7 @@ std::optional<CCal1::BlockShape> CCal1::ChooseBlock(BuzaiLists& working, std::in
             for (const auto& probe : probes) {
                 BlockProbe next;
                 next.Block = FitResult{entry, pieces, list};
-                next.Fit = FindFirstFit(entries, list, probe[0], probe[1]);
+                next.Fit = FindFirstFitAmong(entries, among, list, probe[0], probe[1]);
                 next.Tightness = std::min(d, eh);
                 if (!chosen || IsBetterBlock(next, best)) {
                     best = next;

@@ -53,6 +53,12 @@ public:
     // the pieces that fit (at most its count). Nothing (-1) on a stop request.
     FitResult FindFirstFit(const std::vector<CAL_BUZAI>& entries, std::int32_t list, std::int32_t width,
                            std::int32_t height) const;
+    // The positions of the entries (of any count) of which a piece fits into width x height.
+    void EntriesFitting(const std::vector<CAL_BUZAI>& entries, std::int32_t list, std::int32_t width,
+                        std::int32_t height, std::vector<std::int32_t>& among) const;
+    // FindFirstFit over the entries at the positions `among` (ascending) only.
+    FitResult FindFirstFitAmong(const std::vector<CAL_BUZAI>& entries, const std::vector<std::int32_t>& among,
+                                std::int32_t list, std::int32_t width, std::int32_t height) const;
     static bool IsBetterBlock(const BlockProbe& next, const BlockProbe& best);
 
     // The block shapes for mx x my pieces that fit and c pieces wanted: rows first, then columns
@@ -70,6 +76,7 @@ private:
         RemainderAttempt Chosen;
         RemainderScratch Scratch;
     };
+    mutable std::vector<std::int32_t> m_probeEntries;  // ChooseBlock's entries that can fit
     int m_depth = 0;
     std::vector<std::unique_ptr<Frame>> m_frames;  // by depth; frames never move
 };

@@ -71,11 +71,6 @@ bool RotatedWins(int mode, double p0, double q0, double s0, double p1, double q1
 
 }  // namespace
 
-std::int32_t CCal2::PieceSize(const CBuzai& part, int rotated, int axis)
-{
-    return (axis == 0) == (rotated == 0) ? part.Width : part.Height;
-}
-
 void CCal2::SetCalData(const CCalData& data)
 {
     PrepareGroup(*this, data, AreaFlag);
@@ -210,7 +205,7 @@ void CCal2::StripCandidates(int list, int along, int across, const std::vector<C
     // A square part of side t lies as it is: one candidate, never two.
     candidates.clear();
     for (std::size_t i = 0; i < in.size(); ++i) {
-        const CBuzai& part = Part(list, in[i].Number);
+        const PartSize part = Size(list, in[i].Number);
         const auto index = static_cast<std::int32_t>(i);
         if (PieceSize(part, 0, across) == thickness) {
             candidates.push_back(CAL2_LENBUZAI{PieceSize(part, 0, along), index, in[i].Count, 0, 0});

@@ -55,7 +55,11 @@ public:
 
 protected:
     // Size of a piece along an axis, turned or not.
-    static std::int32_t PieceSize(const CBuzai& part, int rotated, int axis);
+    template <class Part>
+    static std::int32_t PieceSize(const Part& part, int rotated, int axis)
+    {
+        return (axis == 0) == (rotated == 0) ? part.Width : part.Height;
+    }
     static std::int32_t Low(const CalRect& rect, int axis) { return axis == 0 ? rect.X0 : rect.Y0; }
     static std::int32_t High(const CalRect& rect, int axis) { return axis == 0 ? rect.X1 : rect.Y1; }
     // The candidates of a strip of `thickness`: entries of `in` (list `list`) lying that thick

@@ -56,6 +56,9 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     if (m_depth == 0) {
         Fills = 0;
     } else if (++Fills > kFillBudget) {
+        if (Fills == kFillBudget + 1) {
+            ++SearchCutShort;
+        }
         return CCal2::LayoutBoard(remaining, left, layout, rect);
     }
     const auto level = static_cast<std::size_t>(m_depth);

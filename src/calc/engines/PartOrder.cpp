@@ -70,5 +70,6 @@ void PrepareGroup(CCalHaichi& engine, const CCalData& data, int areaFlag)
     if (!data.Buzai[1].empty()) {
         SortIntoPartOrder(own.Buzai[1], data.Buzai[1], *engine.YBuzaiList, 1, areaFlag);
     }
+    engine.RefreshSizes();
     engine.State = 1;
 }

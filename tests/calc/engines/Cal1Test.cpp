@@ -263,6 +263,34 @@ TEST(Cal1FindFirstFit, FirstEntryWithAPieceCappedAtItsCount)
     }
 }
 
+// The block choice looks for the next fit only among the entries that fit the window widened
+// by the kerf: a block may end up to one kerf past the window. Any probe within that finds the
+// same entry as a scan of the whole list.
+TEST(Cal1FindFirstFit, EntriesThatFitTheWidenedWindowAreTheOnlyOnesAProbeFinds)
+{
+    TestJob job = TestJob().Board(3000, 3000).Kerf(30);
+    for (int i = 0; i < 12; ++i) {
+        job.Parts(100 + 97 * i % 900, 80 + 151 * i % 700, 1 + i % 3, i % 4 == 0);
+    }
+    CCal1 engine;
+    job.Prepare(engine);
+    std::vector<CAL_BUZAI> parts = engine.CalData.Buzai[0];
+    parts[3].Count = 0;  // an entry the probes have used up
+    const std::int32_t k = 30;
+    for (const auto& [w, h] : {std::pair{400, 300}, {700, 200}, {130, 900}, {1000, 1000}, {60, 60}}) {
+        std::vector<std::int32_t> among;
+        engine.EntriesFitting(parts, 0, w + k, h + k, among);
+        for (std::int32_t a = 0; a <= w + k; a += 17) {
+            for (std::int32_t b = 0; b <= h + k; b += 23) {
+                SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h) + ": " + std::to_string(a) +
+                             " x " + std::to_string(b));
+                ASSERT_EQ(engine.FindFirstFitAmong(parts, among, 0, a, b),
+                          engine.FindFirstFit(parts, 0, a, b));
+            }
+        }
+    }
+}
+
 TEST(Cal1IsBetterBlock, RanksPiecesOfThePartThenTheBlockThenTheNextFitThenTightness)
 {
     using Probe = CCal1::BlockProbe;

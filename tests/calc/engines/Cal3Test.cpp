@@ -191,6 +191,7 @@ TEST(Cal3LayoutBoard, ABoardOfManySmallPartsStaysWithinTheFillBudget)
     COutData layout;
     ASSERT_EQ(engine.LayoutBoard(engine.CalData.Buzai, left, layout, CalRect{0, 0, 24300, 12200}), 1);
     EXPECT_GT(engine.Fills, CCal3::kFillBudget);
+    EXPECT_EQ(engine.SearchCutShort, 1);  // counted once per board layout
     ExpectValidLayout(layout, job, false);
     EXPECT_TRUE(left[0].empty());  // the board holds every piece
 }
