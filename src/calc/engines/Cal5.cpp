@@ -18,6 +18,8 @@ namespace {
 constexpr double kSecondaryWeight = 1e-6;
 // Cells of the knapsack along a strip; longer strips are measured in coarser steps.
 constexpr std::int64_t kMaxCells = 4096;
+// Fewer patterns: the layouts of the counts divided by 2 and 3 only (each takes a whole search).
+constexpr std::int32_t kSmallPatDivisors = 3;
 // No further run starts after this long (a safety cap; the effort limits the work).
 constexpr std::chrono::seconds kRunCap{60};
 
@@ -338,14 +340,21 @@ private:
         for (std::size_t gi = 0; gi < groups.size(); ++gi) {
             const HeadGroup& g = groups[gi];
             std::uint8_t* row = &choice[gi * cells];
-            for (std::size_t c = cells; c-- > 0;) {
+            std::size_t w[2] = {0, 0};
+            double v[2] = {0.0, 0.0};
+            std::size_t lightest = cells;
+            for (int o = 0; o < g.OptionCount; ++o) {
+                w[o] = static_cast<std::size_t>(g.Options[o].Weight * g.Pieces);
+                v[o] = g.Options[o].Value * g.Pieces;
+                lightest = std::min(lightest, w[o]);
+            }
+            // From the top down, so that every cell reads the cells as the groups before left them.
+            for (std::size_t c = cells; c-- > lightest;) {
                 for (int o = 0; o < g.OptionCount; ++o) {
-                    const std::int64_t w = g.Options[o].Weight * g.Pieces;
-                    if (w > static_cast<std::int64_t>(c)) {
+                    if (w[o] > c) {
                         continue;
                     }
-                    const double candidate =
-                        best[c - static_cast<std::size_t>(w)] + g.Options[o].Value * g.Pieces;
+                    const double candidate = best[c - w[o]] + v[o];
                     if (candidate > best[c]) {
                         best[c] = candidate;
                         row[c] = static_cast<std::uint8_t>(o + 1);
@@ -418,9 +427,9 @@ private:
 namespace {
 
 // Beam width and branching of the board search by effort 1..5.
-constexpr int kBeam[5] = {2, 3, 5, 8, 12};
-constexpr int kBranch[5] = {2, 3, 4, 5, 6};
-constexpr int kRuns[5] = {1, 2, 4, 6, 8};
+constexpr int kBeam[5] = {4, 10, 20, 30, 40};
+constexpr int kBranch[5] = {3, 5, 8, 10, 12};
+constexpr int kRuns[5] = {2, 8, 16, 32, 48};
 // The piece values of the runs: {power of the area, bonus for the longer side}.
 constexpr double kRunValues[8][2] = {{1.0, 0.0}, {1.2, 0.0}, {1.0, 0.5}, {1.1, 0.3},
                                      {1.3, 0.0}, {0.9, 0.0}, {1.0, 1.0}, {1.15, 0.6}};
@@ -468,6 +477,19 @@ double GroupPartsArea(const CCalHaichi& engine, const CCalData& group)
 
 }  // namespace
 
+namespace {
+
+std::int64_t BoardsUsed(const CRetData& ret)
+{
+    std::int64_t boards = 0;
+    for (const COutData& layout : ret.Layouts) {
+        boards += layout.Repeat;
+    }
+    return boards;
+}
+
+}  // namespace
+
 int CCal5::RunCount(int effort)
 {
     return kRuns[EffortIndex(effort)];
@@ -495,6 +517,12 @@ void CCal5::SetCalData(const CCalData& data)
             }
         }
     }
+}
+
+int CCal5::LayoutBoardBest(std::int32_t available, const BuzaiLists& remaining, BuzaiLists& left,
+                           COutData& layout, const CalRect& rect)
+{
+    return CCalHaichi::LayoutBoardBest(std::min(available, kSmallPatDivisors), remaining, left, layout, rect);
 }
 
 std::unique_ptr<CCalHaichi> CCal5::CreateInstance() const
@@ -570,7 +598,7 @@ void CCal5::Calculate()
         run.MaxCutSize = MaxCutSize;
         run.NoRateFlg = NoRateFlg;
         run.NoUsenFlg = NoUsenFlg;
-        run.Improve = Improve;
+        run.Improve = 0;  // once on the best run below
         run.UseSmallPat = UseSmallPat;
         run.TimeOut = TimeOut;
         run.Sink = Sink;
@@ -596,14 +624,8 @@ void CCal5::Calculate()
             bestLeft = run.LeftYBuzai;
             bestState = run.State;
         }
-        if (bound > 0 && best->Unplaced.empty()) {
-            std::int64_t boards = 0;
-            for (const COutData& layout : best->Layouts) {
-                boards += layout.Repeat;
-            }
-            if (boards <= bound) {
-                break;
-            }
+        if (bound > 0 && best->Unplaced.empty() && BoardsUsed(*best) <= bound) {
+            break;
         }
     }
     if (StopRequest || !best) {
@@ -613,6 +635,35 @@ void CCal5::Calculate()
     Ret = std::move(*best);
     LeftYBuzai = std::move(bestLeft);
     State = bestState;
+    if (Improve == 1 && !(bound > 0 && Ret.Unplaced.empty() && BoardsUsed(Ret) <= bound)) {
+        // The boards the best run left in stock.
+        GenbanLists boards = CalData.Genban;
+        for (const COutData& layout : Ret.Layouts) {
+            for (auto& level : boards) {
+                for (CAL_GENBAN& entry : level) {
+                    if (entry.Number == layout.BoardNo) {
+                        entry.Count -= layout.Repeat;
+                    }
+                }
+            }
+        }
+        CCal5 aux;
+        aux.Level = Level;
+        aux.Effort = Effort;
+        aux.Single = 1;
+        aux.Power = 1.0;
+        aux.NoRateFlg = NoRateFlg;
+        aux.NoUsenFlg = NoUsenFlg;
+        aux.m_outerStop = &StopRequest;
+        aux.m_boardSide = m_boardSide;
+        ImproveWorstBoard(aux, boards, LeftYBuzai);
+        MergeBoardPairs(aux, boards, LeftYBuzai);
+        ImproveWorstBoard(aux, boards, LeftYBuzai);
+        if (StopRequest) {
+            State = kStateStopped;
+        }
+        Ret.ComputeTotals();
+    }
 }
 
 int CCal5::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)

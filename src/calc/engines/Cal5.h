@@ -34,6 +34,9 @@ public:
     // The best pattern of the beam search over both strip directions the cutting limit allows.
     int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
                     const CalRect& rect) override;
+    // With fewer patterns only the divisors 2 and 3 are tried.
+    int LayoutBoardBest(std::int32_t available, const BuzaiLists& remaining, BuzaiLists& left,
+                        COutData& layout, const CalRect& rect) override;
     // A single run with the same level, effort and values.
     std::unique_ptr<CCalHaichi> CreateInstance() const override;
 
