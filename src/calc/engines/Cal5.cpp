@@ -427,9 +427,13 @@ private:
 namespace {
 
 // Beam width and branching of the board search by effort 1..5.
-constexpr int kBeam[5] = {4, 10, 20, 30, 40};
-constexpr int kBranch[5] = {3, 5, 8, 10, 12};
-constexpr int kRuns[5] = {2, 8, 16, 32, 48};
+constexpr int kBeam[5] = {4, 16, 30, 40, 60};
+constexpr int kBranch[5] = {3, 6, 10, 12, 14};
+constexpr int kRuns[5] = {2, 16, 48, 96, 160};
+// The emptiest boards laid out again on one board fewer: up to this many together, each set
+// with this many valued runs by effort.
+constexpr int kRepackBoards = 5;
+constexpr int kRepackTries[5] = {2, 4, 8, 12, 16};
 // The piece values of the runs: {power of the area, bonus for the longer side}.
 constexpr double kRunValues[8][2] = {{1.0, 0.0}, {1.2, 0.0}, {1.0, 0.5}, {1.1, 0.3},
                                      {1.3, 0.0}, {0.9, 0.0}, {1.0, 1.0}, {1.15, 0.6}};
@@ -635,6 +639,9 @@ void CCal5::Calculate()
     Ret = std::move(*best);
     LeftYBuzai = std::move(bestLeft);
     State = bestState;
+    if (bound > 0 && !(Ret.Unplaced.empty() && BoardsUsed(Ret) <= bound)) {
+        RepackEmptiest(bound);
+    }
     if (Improve == 1 && !(bound > 0 && Ret.Unplaced.empty() && BoardsUsed(Ret) <= bound)) {
         // The boards the best run left in stock.
         GenbanLists boards = CalData.Genban;
@@ -663,6 +670,79 @@ void CCal5::Calculate()
             State = kStateStopped;
         }
         Ret.ComputeTotals();
+    }
+}
+
+void CCal5::RepackEmptiest(std::int64_t bound)
+{
+    const int tries = kRepackTries[EffortIndex(Effort)];
+    for (int m = 2; m <= kRepackBoards && !StopRequest;) {
+        std::vector<std::size_t> single;  // layouts cut once, emptiest first
+        for (std::size_t i = 0; i < Ret.Layouts.size(); ++i) {
+            if (Ret.Layouts[i].Repeat == 1) {
+                single.push_back(i);
+            }
+        }
+        std::stable_sort(single.begin(), single.end(), [&](std::size_t a, std::size_t b) {
+            return DoubleLess(Ret.Layouts[a].PartsYield, Ret.Layouts[b].PartsYield);
+        });
+        if (static_cast<int>(single.size()) < m || BoardsUsed(Ret) <= bound) {
+            return;
+        }
+        single.resize(static_cast<std::size_t>(m));
+        const std::int32_t boardNo = Ret.Layouts[single[0]].BoardNo;
+        CCalData group;
+        group.Genban[0].push_back(CAL_GENBAN{boardNo, m - 1, 0});
+        group.Buzai[1] = LeftYBuzai;
+        for (std::size_t i : single) {
+            for (const CAL_BUZAI& e : Ret.Layouts[i].Summary) {
+                auto& list = group.Buzai[e.Flag];
+                auto same = std::find_if(list.begin(), list.end(),
+                                         [&](const CAL_BUZAI& x) { return x.Number == e.Number; });
+                if (same != list.end()) {
+                    same->Count += e.Count;
+                } else {
+                    list.push_back(CAL_BUZAI{e.Number, e.Count, e.Flag});
+                }
+            }
+        }
+        bool saved = false;
+        for (int t = 0; t < tries && !saved && !StopRequest; ++t) {
+            CCal5 run;
+            run.BuzaiList = BuzaiList;
+            run.YBuzaiList = YBuzaiList;
+            run.GenbanList = GenbanList;
+            run.NokoHaba = NokoHaba;
+            run.MaxCutSize = MaxCutSize;
+            run.NoUsenFlg = 1;
+            run.NoRateFlg = NoRateFlg;
+            run.Level = Level;
+            run.Effort = std::min(5, Effort + 1);
+            run.Single = 1;
+            RunValues(t == 0 ? 0 : static_cast<int>(std::size(kRunValues)) + 1000 + t, run);
+            run.m_outerStop = &StopRequest;
+            run.m_boardSide = m_boardSide;
+            run.Reset();
+            run.SetCalData(group);
+            run.Calculate();
+            if (run.State != kStateAllPlaced) {
+                continue;
+            }
+            // Every part on one board fewer: the m layouts give way to the new ones.
+            std::sort(single.begin(), single.end());
+            for (std::size_t k = single.size(); k-- > 0;) {
+                Ret.Layouts.erase(Ret.Layouts.begin() + static_cast<std::ptrdiff_t>(single[k]));
+            }
+            for (COutData& layout : run.Ret.Layouts) {
+                Ret.Layouts.push_back(std::move(layout));
+            }
+            LeftYBuzai = run.LeftYBuzai;
+            Ret.ComputeTotals();
+            saved = true;
+        }
+        if (!saved) {
+            ++m;
+        }
     }
 }
 

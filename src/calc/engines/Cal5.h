@@ -45,6 +45,10 @@ public:
     static void RunValues(int run, CCal5& engine);
 
 private:
+    // The parts of the m emptiest boards (m = 2, 3, ...) laid out again on m - 1 boards of the
+    // same kind; kept when every part finds a place. Ends at `bound` boards.
+    void RepackEmptiest(std::int64_t bound);
+
     const std::atomic<int>* m_outerStop = nullptr;  // the stop request of the job that runs this one
     std::int32_t m_boardSide = 1;                   // longer side of the largest trimmed board
 };
