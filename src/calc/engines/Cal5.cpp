@@ -179,6 +179,9 @@ public:
         return best;
     }
 
+    // Knapsack cells visited so far: the measure of the effort spent.
+    std::int64_t Work() const { return m_work; }
+
 private:
     const Shape& WayOf(const Piece& p) const { return m_items[p.ItemIndex].Ways[p.Way]; }
 
@@ -333,6 +336,7 @@ private:
         }
 
         const std::size_t cells = static_cast<std::size_t>(m_cells) + 1;
+        m_work += static_cast<std::int64_t>(groups.size() * cells);
         std::vector<double>& best = m_best;
         best.assign(cells, 0.0);
         std::vector<std::uint8_t>& choice = m_choice;
@@ -420,6 +424,7 @@ private:
     std::vector<double> m_best;
     std::vector<std::uint8_t> m_choice;
     std::vector<HeadGroup> m_groups;
+    std::int64_t m_work = 0;
 };
 
 }  // namespace
@@ -430,6 +435,8 @@ namespace {
 constexpr int kBeam[5] = {4, 16, 30, 40, 60};
 constexpr int kBranch[5] = {3, 6, 10, 12, 14};
 constexpr int kRuns[5] = {2, 16, 48, 96, 160};
+// Knapsack cells one job may visit before it starts no further run.
+constexpr std::int64_t kWork[5] = {100000000, 300000000, 1000000000, 3000000000, 10000000000};
 // The emptiest boards laid out again on one board fewer: up to this many together, each set
 // with this many valued runs by effort.
 constexpr int kRepackBoards = 5;
@@ -540,6 +547,7 @@ std::unique_ptr<CCalHaichi> CCal5::CreateInstance() const
     engine->Noise = Noise;
     engine->Seed = Seed;
     engine->m_outerStop = m_outerStop;
+    engine->m_work = m_work;
     engine->m_boardSide = m_boardSide;
     return engine;
 }
@@ -590,8 +598,11 @@ void CCal5::Calculate()
     std::vector<CAL_BUZAI> bestLeft;
     int bestState = kStateStopped;
     int done = 0;
+    std::int64_t work = 0;
     for (int r = Job; r < runs && !StopRequest; r += std::max(1, Jobs)) {
-        if (best && std::chrono::steady_clock::now() - start > kRunCap) {
+        // The runs end early on a job so large that they would exceed the effort's work.
+        if (best &&
+            (work > kWork[EffortIndex(Effort)] || std::chrono::steady_clock::now() - start > kRunCap)) {
             break;
         }
         CCal5 run;
@@ -612,6 +623,7 @@ void CCal5::Calculate()
         RunValues(r, run);
         run.m_outerStop = &StopRequest;
         run.m_boardSide = m_boardSide;
+        run.m_work = &work;
         run.Reset();
         run.SetCalData(CalData);
         run.Calculate();
@@ -820,6 +832,9 @@ int CCal5::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
                            d == 0 ? rect.Height() : rect.Width(), NokoHaba, Level, kBeam[e], kBranch[e],
                            StopRequest);
         Pattern pattern = search.Run();
+        if (m_work) {
+            *m_work += search.Work();
+        }
         if (!best || pattern.Value > best->Value) {
             best = std::move(pattern);
             bestDirection = d;
