@@ -436,7 +436,7 @@ constexpr int kBeam[5] = {4, 16, 30, 40, 60};
 constexpr int kBranch[5] = {3, 6, 10, 12, 14};
 constexpr int kRuns[5] = {2, 16, 48, 96, 160};
 // Knapsack cells one job may visit before it starts no further run.
-constexpr std::int64_t kWork[5] = {100000000, 300000000, 1000000000, 3000000000, 10000000000};
+constexpr std::int64_t kWork[5] = {30000000, 100000000, 300000000, 1000000000, 3000000000};
 // The emptiest boards laid out again on one board fewer: up to this many together, each set
 // with this many valued runs by effort.
 constexpr int kRepackBoards = 5;
