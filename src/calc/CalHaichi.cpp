@@ -190,11 +190,15 @@ void CCalHaichi::RefreshSizes()
 {
     const CBuzaiList* lists[2] = {BuzaiList, YBuzaiList};
     for (int l = 0; l < 2; ++l) {
-        m_sizes[l].clear();
+        std::vector<PartSize> sizes;
         if (lists[l]) {
             for (const CBuzai& part : lists[l]->Items) {
-                m_sizes[l].push_back(PartSize{part.Width, part.Height, part.NoTurn});
+                sizes.push_back(PartSize{part.Width, part.Height, part.NoTurn});
             }
+        }
+        if (sizes != m_sizes[l]) {
+            m_sizes[l] = std::move(sizes);
+            ++m_sizesGeneration;
         }
     }
 }

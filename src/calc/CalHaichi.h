@@ -119,6 +119,8 @@ public:
         std::int32_t Width = 0;
         std::int32_t Height = 0;
         std::int32_t NoTurn = 0;
+
+        friend bool operator==(const PartSize&, const PartSize&) = default;
     };
     PartSize Size(std::int32_t list, std::int32_t number) const
     {
@@ -131,6 +133,8 @@ public:
     }
     // Makes the table from BuzaiList and YBuzaiList; SetCalData does, and so must whoever changes them.
     void RefreshSizes();
+    // Changes whenever RefreshSizes finds other sizes: what was worked out from the old ones is stale.
+    std::uint64_t SizesGeneration() const { return m_sizesGeneration; }
     // The part fits into rect as it is (rotated 0) or turned (1), whether or not it may turn. No kerf.
     static bool FitsAs(const CBuzai& part, int rotated, const CalRect& rect);
     // The part fits into rect as it is, or turned when it may be turned. No kerf.
@@ -176,4 +180,5 @@ protected:
 private:
     [[noreturn]] static void ThrowMissingList(std::int32_t list);
     std::vector<PartSize> m_sizes[2];
+    std::uint64_t m_sizesGeneration = 0;
 };

@@ -13,7 +13,9 @@ void CCal1::SetCalData(const CCalData& data)
 
 std::unique_ptr<CCalHaichi> CCal1::CreateInstance() const
 {
-    return std::make_unique<CCal1>(CandidateFlag, AreaFlag);
+    auto engine = std::make_unique<CCal1>(CandidateFlag, AreaFlag);
+    engine->UseMemo = UseMemo;
+    return engine;
 }
 
 namespace {
@@ -188,6 +190,25 @@ std::optional<CCal1::BlockShape> CCal1::ChooseBlock(BuzaiLists& working, std::in
 }
 
 int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
+{
+    if (m_depth > 0 || !UseMemo || StopRequest || &left == &remaining) {
+        return LayoutBlock(remaining, left, layout, rect);
+    }
+    m_boards.Validate(SizesGeneration(), NokoHaba, MaxCutSize);
+    if (const BoardMemo::Entry* known = m_boards.Find(remaining, rect)) {
+        BoardMemo::Apply(*known, left, layout, rect);
+        return known->Result;
+    }
+    const std::size_t blocks = layout.Blocks.size(), cuts = layout.CutLines.size();
+    const double partsArea = layout.PartsArea, totalArea = layout.TotalArea;
+    const int result = LayoutBlock(remaining, left, layout, rect);
+    if (!StopRequest) {
+        m_boards.Store(remaining, rect, result, layout, blocks, cuts, partsArea, totalArea, left, 0);
+    }
+    return result;
+}
+
+int CCal1::LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
 {
     const FirstFit first = StopRequest ? FirstFit{} : FirstFitting(remaining, rect);
     if (first.List < 0) {

@@ -6,6 +6,7 @@
 
 #include "calc/CalHaichi.h"
 #include "calc/engines/BlockRemainder.h"
+#include "calc/engines/BoardMemo.h"
 
 // The block engine: puts a grid of identical pieces into the corner of a free rectangle, cuts the
 // rest into two rectangles and fills them recursively, trying two or four ways of cutting.
@@ -16,6 +17,7 @@ public:
 
     int CandidateFlag = 0;  // 0: two ways of cutting after each block, 1: four
     int AreaFlag = 0;       // part order: 0 longer side first, 1 area first
+    int UseMemo = 1;        // lay a board out again from the board memo (the same layouts either way)
 
     // A lookahead result: the first entry of a list that fits a rectangle and how many of it.
     struct FitResult {
@@ -69,7 +71,13 @@ public:
     };
     static BlockShapes ShapesFor(std::int32_t mx, std::int32_t my, std::int32_t c, int rotated);
 
+    // Board layouts answered from the board memo.
+    std::int64_t BoardMemoHits() const { return m_boards.Hits(); }
+
 private:
+    // LayoutBoard without the board memo.
+    int LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect);
+
     // The working storage of one level of LayoutBoard's recursion, kept to reuse its buffers.
     struct Frame {
         BuzaiLists Working;
@@ -77,6 +85,7 @@ private:
         RemainderScratch Scratch;
     };
     mutable std::vector<std::int32_t> m_probeEntries;  // ChooseBlock's entries that can fit
+    BoardMemo m_boards;
     int m_depth = 0;
     std::vector<std::unique_ptr<Frame>> m_frames;  // by depth; frames never move
 };

@@ -11,6 +11,7 @@ std::unique_ptr<CCalHaichi> CCal3::CreateInstance() const
     engine->Order = Order;
     engine->Level = Level;
     engine->SecondFlag = SecondFlag;
+    engine->UseMemo = UseMemo;
     return engine;
 }
 
@@ -55,12 +56,35 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     }
     if (m_depth == 0) {
         Fills = 0;
+        if (UseMemo && &left != &remaining) {
+            // A board starts with no fills made: its layout depends on the lists and its size only.
+            m_boards.Validate(SizesGeneration(), NokoHaba, MaxCutSize);
+            if (const BoardMemo::Entry* known = m_boards.Find(remaining, rect)) {
+                Fills = known->Extra;
+                SearchCutShort += Fills > kFillBudget ? 1 : 0;
+                BoardMemo::Apply(*known, left, layout, rect);
+                return known->Result;
+            }
+            const std::size_t blocks = layout.Blocks.size(), cuts = layout.CutLines.size();
+            const double partsArea = layout.PartsArea, totalArea = layout.TotalArea;
+            const int result = LayoutStack(remaining, left, layout, rect);
+            if (!StopRequest) {
+                m_boards.Store(remaining, rect, result, layout, blocks, cuts, partsArea, totalArea, left,
+                               Fills);
+            }
+            return result;
+        }
     } else if (++Fills > kFillBudget) {
         if (Fills == kFillBudget + 1) {
             ++SearchCutShort;
         }
         return CCal2::LayoutBoard(remaining, left, layout, rect);
     }
+    return LayoutStack(remaining, left, layout, rect);
+}
+
+int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
+{
     const auto level = static_cast<std::size_t>(m_depth);
     struct DepthGuard {
         int& depth;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "calc/engines/BlockRemainder.h"
+#include "calc/engines/BoardMemo.h"
 #include "calc/engines/Cal2.h"
 
 // The strip-stack engine: puts m identical strips side by side into the corner of a free
@@ -13,6 +14,7 @@
 class CCal3 : public CCal2 {
 public:
     int SecondFlag = 0;  // cutting candidates after each stack: 0 two, 1 four
+    int UseMemo = 1;     // lay a board out again from the board memo (the same layouts either way)
 
     // The far ends of a stack, kerf included.
     struct StackExtent {
@@ -42,7 +44,13 @@ public:
     static constexpr std::int64_t kFillBudget = 100000;
     std::int64_t Fills = 0;  // recursive fills of the current board layout
 
+    // Board layouts answered from the board memo.
+    std::int64_t BoardMemoHits() const { return m_boards.Hits(); }
+
 private:
+    // LayoutBoard below the budget check, without the board memo.
+    int LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect);
+
     // The working storage of one level of LayoutBoard's recursion, kept to reuse its buffers.
     struct Frame {
         BuzaiLists Working[2];  // what is left after the stack along x and along y
@@ -52,6 +60,7 @@ private:
         RemainderAttempt Chosen;
         RemainderScratch Scratch;
     };
+    BoardMemo m_boards;
     int m_depth = 0;
     std::vector<std::unique_ptr<Frame>> m_frames;  // by depth; frames never move
 };
