@@ -8,10 +8,13 @@
 #include <random>
 #include <string>
 
+#include "calc/CalcRun.h"
 #include "calc/JobGenerator.h"
 #include "calc/LayoutChecker.h"
 #include "calc/TestJob.h"
 #include "calc/engines/Cal2.h"
+#include "calc/engines/Engines.h"
+#include "fakes/RecordingPrompt.h"
 
 namespace {
 
@@ -326,4 +329,46 @@ TEST(Cal5, RepackedBinPackingJobsStayValid)
             return;
         }
     }
+}
+
+// The search as one more job of the run: with it the run costs no more than without, and its
+// result is the same for any number of threads.
+TEST(Cal5Run, JoinsTheBestOfChoiceTheSameForAnyThreadCount)
+{
+    TestJob job = TestJob()
+                      .Board(2400, 1200, 9999, 0, 3000)
+                      .Board(1820, 910, 9999, 0, 1800)
+                      .Kerf(30)
+                      .Parts(600, 400, 7)
+                      .Parts(300, 300, 11)
+                      .Parts(450, 200, 5, 1)
+                      .Parts(700, 350, 4);
+    job.Set.TimeDisp = 0;
+    job.Set.SearchEffort = 1;
+    std::int64_t price[2] = {0, 0};
+    for (int search = 0; search <= 1; ++search) {
+        job.Set.UseSearch = search;
+        std::vector<COutData> first;
+        for (int threads : {1, 4}) {
+            SCOPED_TRACE(testing::Message() << "search " << search << ", threads " << threads);
+            Settings settings = job.Set;
+            settings.MaxCalNum = threads;
+            CalcRun run(job.Buzai, job.YBuzai, job.Genban, settings, MakeEngine);
+            RecordingPrompt prompt;
+            CRetData ret;
+            ASSERT_EQ(run.RunToEnd(ret, prompt, nullptr), CalcRun::Outcome::Placed);
+            ExpectValidResult(ret, job);
+            if (threads == 1) {
+                first = ret.Layouts;
+                price[search] = ret.TotalPrice;
+                continue;
+            }
+            ASSERT_EQ(ret.Layouts.size(), first.size());
+            for (std::size_t i = 0; i < first.size(); ++i) {
+                EXPECT_TRUE(ret.Layouts[i].SamePattern(first[i]) && ret.Layouts[i].Repeat == first[i].Repeat)
+                    << "layout " << i;
+            }
+        }
+    }
+    EXPECT_LE(price[1], price[0]);
 }
