@@ -186,6 +186,12 @@ bool CCalHaichi::Fits(const CBuzai& part, const CalRect& rect)
     return FitsAs(part, 0, rect) || (part.NoTurn == 0 && FitsAs(part, 1, rect));
 }
 
+CCalHaichi::PartSize CCalHaichi::SizeFromRecord(std::int32_t list, std::int32_t number) const
+{
+    const CBuzai& part = Part(list, number);
+    return PartSize{part.Width, part.Height, part.NoTurn};
+}
+
 void CCalHaichi::RefreshSizes()
 {
     const CBuzaiList* lists[2] = {BuzaiList, YBuzaiList};
@@ -205,15 +211,24 @@ void CCalHaichi::RefreshSizes()
 
 CCalHaichi::FirstFit CCalHaichi::FirstFitting(const BuzaiLists& lists, const CalRect& rect) const
 {
+    // The loop runs at every step of the recursive engines: sizes straight from the table.
+    const std::int64_t width = rect.Width(), height = rect.Height();
     FirstFit fit;
     for (int l = 0; l < 2; ++l) {
-        for (std::size_t i = 0; i < lists[l].size(); ++i) {
-            const PartSize part = Size(l, lists[l][i].Number);
-            fit.As[0] = FitsAs(part, 0, rect);
-            fit.As[1] = part.NoTurn == 0 && FitsAs(part, 1, rect);
-            if (fit.As[0] || fit.As[1]) {
+        const std::vector<CAL_BUZAI>& entries = lists[l];
+        const PartSize* table = m_sizes[l].data();
+        const std::size_t known = m_sizes[l].size();
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const auto number = static_cast<std::uint32_t>(entries[i].Number);
+            const PartSize part = number < known ? table[number] : SizeFromRecord(l, entries[i].Number);
+            const std::int64_t w = part.Width, h = part.Height;
+            const bool as = w <= width && h <= height;
+            const bool turned = part.NoTurn == 0 && h <= width && w <= height;
+            if (as || turned) {
                 fit.List = l;
                 fit.Entry = i;
+                fit.As[0] = as;
+                fit.As[1] = turned;
                 return fit;
             }
         }

@@ -124,13 +124,14 @@ public:
     };
     PartSize Size(std::int32_t list, std::int32_t number) const
     {
-        const std::vector<PartSize>& table = m_sizes[list == 1 ? 1 : 0];
-        if ((list == 0 || list == 1) && number >= 0 && static_cast<std::size_t>(number) < table.size())
-            [[likely]]
-            return table[static_cast<std::size_t>(number)];
-        const CBuzai& part = Part(list, number);
-        return PartSize{part.Width, part.Height, part.NoTurn};
+        // One unsigned compare covers a negative number; a list other than 0 and 1 has no table.
+        if (static_cast<unsigned>(list) < 2 &&
+            static_cast<std::size_t>(static_cast<std::uint32_t>(number)) < m_sizes[list].size()) [[likely]]
+            return m_sizes[list][static_cast<std::size_t>(number)];
+        return SizeFromRecord(list, number);
     }
+    // The fallback of Size, kept out of the scans' loops.
+    [[gnu::noinline]] PartSize SizeFromRecord(std::int32_t list, std::int32_t number) const;
     // Makes the table from BuzaiList and YBuzaiList; SetCalData does, and so must whoever changes them.
     void RefreshSizes();
     // Changes whenever RefreshSizes finds other sizes: what was worked out from the old ones is stale.
