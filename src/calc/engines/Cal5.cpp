@@ -20,6 +20,11 @@ constexpr double kSecondaryWeight = 1e-6;
 constexpr std::int64_t kMaxCells = 4096;
 // Fewer patterns: the layouts of the counts divided by 2 and 3 only (each takes a whole search).
 constexpr std::int32_t kSmallPatDivisors = 3;
+// A job whose runs visit this many times the effort's cells gives up the run it is in; a job
+// too large for its effort gives no result at all and leaves the choice to the other engines.
+constexpr std::int64_t kWorkLimit = 16;
+// Knapsack cells one step of a board's beam search may visit.
+constexpr std::int64_t kStepWork = 400000000;
 // No further run starts after this long (a safety cap; the effort limits the work).
 constexpr std::chrono::seconds kRunCap{60};
 
@@ -102,6 +107,23 @@ public:
         const std::int64_t span = std::int64_t{length} + kerf;
         m_step = std::max<std::int64_t>(g, (span + kMaxCells - 1) / kMaxCells);
         m_cells = span / m_step;
+        // A job of many part kinds in large counts makes every strip's knapsack large: the beam
+        // narrows so that one step of it visits no more than kStepWork cells.
+        std::int64_t groups = 0;
+        for (const Item& item : items) {
+            std::int64_t chunks = 0;
+            for (std::int64_t n = std::min<std::int64_t>(item.Count, m_cells); n > 0; n /= 2) {
+                ++chunks;
+            }
+            groups += chunks * item.Shapes;
+        }
+        const std::int64_t fills = kStepWork / std::max<std::int64_t>(1, groups * (m_cells + 1));
+        if (fills < std::int64_t{m_beam} * m_branch) {
+            m_beam = static_cast<int>(std::clamp<std::int64_t>(fills / m_branch, 1, m_beam));
+            if (m_beam == 1) {
+                m_branch = static_cast<int>(std::clamp<std::int64_t>(fills, 2, m_branch));
+            }
+        }
         for (std::size_t i = 0; i < items.size(); ++i) {
             for (int w = 0; w < items[i].Shapes; ++w) {
                 m_byAcross.push_back(Piece{static_cast<int>(i), w});
@@ -548,6 +570,7 @@ std::unique_ptr<CCalHaichi> CCal5::CreateInstance() const
     engine->Seed = Seed;
     engine->m_outerStop = m_outerStop;
     engine->m_work = m_work;
+    engine->m_workLimit = m_workLimit;
     engine->m_boardSide = m_boardSide;
     return engine;
 }
@@ -624,6 +647,7 @@ void CCal5::Calculate()
         run.m_outerStop = &StopRequest;
         run.m_boardSide = m_boardSide;
         run.m_work = &work;
+        run.m_workLimit = kWork[EffortIndex(Effort)] * kWorkLimit;
         run.Reset();
         run.SetCalData(CalData);
         run.Calculate();
@@ -761,7 +785,8 @@ void CCal5::RepackEmptiest(std::int64_t bound)
 int CCal5::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
 {
     left = remaining;
-    if (m_outerStop && *m_outerStop) {
+    // A run past the job's work limit gives up: it ends as stopped and its result is not used.
+    if ((m_outerStop && *m_outerStop) || (m_work && m_workLimit > 0 && *m_work > m_workLimit)) {
         StopRequest = 1;
     }
     if (StopRequest || rect.Width() <= 0 || rect.Height() <= 0) {

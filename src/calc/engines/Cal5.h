@@ -49,8 +49,8 @@ private:
     // same kind; kept when every part finds a place. Ends at `bound` boards.
     void RepackEmptiest(std::int64_t bound);
 
-    const std::atomic<int>* m_outerStop = nullptr;
-    std::int64_t* m_work =
-        nullptr;  // knapsack cells of all runs of the job  // the stop request of the job that runs this one
-    std::int32_t m_boardSide = 1;  // longer side of the largest trimmed board
+    const std::atomic<int>* m_outerStop = nullptr;  // the stop request of the job that runs this one
+    std::int64_t* m_work = nullptr;                 // knapsack cells of all runs of the job
+    std::int64_t m_workLimit = 0;                   // a run gives up past it; 0: none
+    std::int32_t m_boardSide = 1;                   // longer side of the largest trimmed board
 };
