@@ -15,9 +15,9 @@ CONVERT = os.path.join(SOURCE, "bench", "convert.py")
 RUN = os.path.join(SOURCE, "bench", "run-instances")
 
 sys.dont_write_bytecode = True  # keep the source tree clean
-spec = importlib.util.spec_from_file_location("convert", CONVERT)
-convert = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(convert)
+module_source = importlib.util.spec_from_file_location("convert", CONVERT)
+convert = importlib.util.module_from_spec(module_source)
+module_source.loader.exec_module(convert)
 
 
 def instance_2bp(klass, relative, bin_hw, items_hw):

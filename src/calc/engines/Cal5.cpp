@@ -629,23 +629,14 @@ void CCal5::Calculate()
             break;
         }
         CCal5 run;
-        run.BuzaiList = BuzaiList;
-        run.YBuzaiList = YBuzaiList;
-        run.GenbanList = GenbanList;
-        run.NokoHaba = NokoHaba;
-        run.MaxCutSize = MaxCutSize;
-        run.NoRateFlg = NoRateFlg;
+        PrepareRun(run);
         run.NoUsenFlg = NoUsenFlg;
         run.Improve = 0;  // once on the best run below
         run.UseSmallPat = UseSmallPat;
         run.TimeOut = TimeOut;
         run.Sink = Sink;
-        run.Level = Level;
         run.Effort = Effort;
-        run.Single = 1;
         RunValues(r, run);
-        run.m_outerStop = &StopRequest;
-        run.m_boardSide = m_boardSide;
         run.m_work = &work;
         run.m_workLimit = kWork[EffortIndex(Effort)] * kWorkLimit;
         run.Reset();
@@ -709,6 +700,20 @@ void CCal5::Calculate()
     }
 }
 
+void CCal5::PrepareRun(CCal5& run) const
+{
+    run.BuzaiList = BuzaiList;
+    run.YBuzaiList = YBuzaiList;
+    run.GenbanList = GenbanList;
+    run.NokoHaba = NokoHaba;
+    run.MaxCutSize = MaxCutSize;
+    run.NoRateFlg = NoRateFlg;
+    run.Level = Level;
+    run.Single = 1;
+    run.m_outerStop = &StopRequest;
+    run.m_boardSide = m_boardSide;
+}
+
 void CCal5::RepackEmptiest(std::int64_t bound)
 {
     const int tries = kRepackTries[EffortIndex(Effort)];
@@ -745,19 +750,10 @@ void CCal5::RepackEmptiest(std::int64_t bound)
         bool saved = false;
         for (int t = 0; t < tries && !saved && !StopRequest; ++t) {
             CCal5 run;
-            run.BuzaiList = BuzaiList;
-            run.YBuzaiList = YBuzaiList;
-            run.GenbanList = GenbanList;
-            run.NokoHaba = NokoHaba;
-            run.MaxCutSize = MaxCutSize;
+            PrepareRun(run);
             run.NoUsenFlg = 1;
-            run.NoRateFlg = NoRateFlg;
-            run.Level = Level;
             run.Effort = std::min(5, Effort + 1);
-            run.Single = 1;
             RunValues(t == 0 ? 0 : static_cast<int>(std::size(kRunValues)) + 1000 + t, run);
-            run.m_outerStop = &StopRequest;
-            run.m_boardSide = m_boardSide;
             run.Reset();
             run.SetCalData(group);
             run.Calculate();
