@@ -8,6 +8,7 @@
 
 #include "base/Tolerance.h"
 #include "calc/CalcRun.h"
+#include "calc/engines/CoverLp.h"
 #include "calc/engines/PartOrder.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
@@ -39,6 +40,7 @@ struct Shape {
 struct Item {
     int List = 0;
     std::size_t Entry = 0;
+    std::int32_t Number = 0;  // in its list
     std::int32_t Count = 0;
     double Value = 0.0;  // one piece
     double Area = 0.0;
@@ -622,7 +624,22 @@ void CCal5::Calculate()
     int bestState = kStateStopped;
     int done = 0;
     std::int64_t work = 0;
+    // The last job first chooses patterns for the whole group together.
+    if (Cover && Job == std::max(1, Jobs) - 1) {
+        CRetData covered;
+        std::vector<CAL_BUZAI> coveredLeft;
+        int coveredState = kStateStopped;
+        std::int64_t coverWork = 0;
+        if (CoverByPatterns(covered, coveredLeft, coveredState, coverWork)) {
+            best = std::move(covered);
+            bestLeft = std::move(coveredLeft);
+            bestState = coveredState;
+        }
+    }
     for (int r = Job; r < runs && !StopRequest; r += std::max(1, Jobs)) {
+        if (bound > 0 && best && best->Unplaced.empty() && BoardsUsed(*best) <= bound) {
+            break;
+        }
         // The runs end early on a job so large that they would exceed the effort's work.
         if (best &&
             (work > kWork[EffortIndex(Effort)] || std::chrono::steady_clock::now() - start > kRunCap)) {
@@ -778,103 +795,62 @@ void CCal5::RepackEmptiest(std::int64_t bound)
     }
 }
 
-int CCal5::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
+namespace {
+
+// A part as an item of the board search on a trimmed board: the ways (as it is, turned) in
+// which it fits; no value yet. Shapes 0 when it fits in neither.
+Item BoardItem(const CBuzai& part, int list, std::size_t entry, std::int32_t number, std::int32_t count,
+               const CalRect& rect)
 {
-    left = remaining;
-    // A run past the job's work limit gives up: it ends as stopped and its result is not used.
-    if ((m_outerStop && *m_outerStop) || (m_work && m_workLimit > 0 && *m_work > m_workLimit)) {
-        StopRequest = 1;
-    }
-    if (StopRequest || rect.Width() <= 0 || rect.Height() <= 0) {
-        return 0;
-    }
-    const double boardArea = static_cast<double>(rect.Width()) * rect.Height();
-
-    // The items in board coordinates: Along = size along x.
-    std::vector<Item> items;
-    double leastValue = 0.0;
-    for (int list = 0; list < 2; ++list) {
-        for (std::size_t e = 0; e < remaining[list].size(); ++e) {
-            const CAL_BUZAI& entry = remaining[list][e];
-            if (entry.Count < 1) {
-                continue;
-            }
-            const CBuzai& part = Part(list, entry.Number);
-            Item item;
-            item.List = list;
-            item.Entry = e;
-            item.Count = entry.Count;
-            item.Area = static_cast<double>(part.Width) * part.Height;
-            for (int rotated = 0; rotated < 2; ++rotated) {
-                if (rotated && (part.NoTurn || part.Width == part.Height)) {
-                    continue;
-                }
-                if (!FitsAs(part, rotated, rect)) {
-                    continue;
-                }
-                item.Ways[item.Shapes++] =
-                    rotated ? Shape{part.Height, part.Width, 1} : Shape{part.Width, part.Height, 0};
-            }
-            if (item.Shapes == 0 || item.Area <= 0.0) {
-                continue;
-            }
-            if (list == 0) {
-                const double longer = std::max(part.Width, part.Height);
-                item.Value = std::pow(item.Area, Power) * (1.0 + Bonus * longer / std::max(1, m_boardSide));
-                if (Noise > 0.0) {
-                    item.Value *= 1.0 + Noise * Shake(Seed, entry.Number);
-                }
-                leastValue = leastValue == 0.0 ? item.Value : std::min(leastValue, item.Value);
-            }
-            items.push_back(item);
+    Item item;
+    item.List = list;
+    item.Entry = entry;
+    item.Number = number;
+    item.Count = count;
+    item.Area = static_cast<double>(part.Width) * part.Height;
+    for (int rotated = 0; rotated < 2; ++rotated) {
+        if (rotated && (part.NoTurn || part.Width == part.Height)) {
+            continue;
         }
-    }
-    // Secondary parts together are worth less than the least of the parts.
-    const double secondary = (leastValue > 0.0 ? leastValue : 1.0) * kSecondaryWeight / boardArea;
-    for (Item& item : items) {
-        if (item.List == 1) {
-            item.Value = item.Area * secondary;
+        if (!CCalHaichi::FitsAs(part, rotated, rect)) {
+            continue;
         }
+        item.Ways[item.Shapes++] =
+            rotated ? Shape{part.Height, part.Width, 1} : Shape{part.Width, part.Height, 0};
     }
-    if (items.empty()) {
-        return 0;
-    }
+    return item;
+}
 
-    const int e = EffortIndex(Effort);
+// The best pattern of the beam search over both strip directions the cutting limit allows, its
+// direction (0: strips along x) and the knapsack cells it visited.
+std::optional<Pattern> SearchBoard(const std::vector<Item>& items, const CalRect& rect, std::int32_t maxCut,
+                                   std::int32_t kerf, int level, int beam, int branch,
+                                   const std::atomic<int>& stop, int& direction, std::int64_t& work)
+{
     std::optional<Pattern> best;
-    int bestDirection = 0;
     for (int d = 0; d < 2; ++d) {
         // Strips of direction 0 are cut off by cuts across the whole width.
-        if ((d == 0 ? rect.Width() : rect.Height()) > MaxCutSize) {
+        if ((d == 0 ? rect.Width() : rect.Height()) > maxCut) {
             continue;
         }
         const std::vector<Item> frame = ItemsFor(items, d);
         BoardSearch search(frame, d == 0 ? rect.Width() : rect.Height(),
-                           d == 0 ? rect.Height() : rect.Width(), NokoHaba, Level, kBeam[e], kBranch[e],
-                           StopRequest);
+                           d == 0 ? rect.Height() : rect.Width(), kerf, level, beam, branch, stop);
         Pattern pattern = search.Run();
-        if (m_work) {
-            *m_work += search.Work();
-        }
+        work += search.Work();
         if (!best || pattern.Value > best->Value) {
             best = std::move(pattern);
-            bestDirection = d;
+            direction = d;
         }
     }
-    if (StopRequest || !best) {
-        return 0;
-    }
-    bool parts = false;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        parts = parts || (items[i].List == 0 && best->Used[i] > 0);
-    }
-    if (!parts) {
-        return 0;
-    }
+    return best;
+}
 
-    // Into blocks and cut lines: strips across from the low edge, columns along each strip.
-    const int d = bestDirection;
-    const std::int32_t k = NokoHaba;
+// Adds the blocks and cut lines of a pattern of strip direction d to `layout`: strips across
+// from the low edge of `rect`, columns along each strip.
+void EmitPattern(const CCalHaichi& engine, const std::vector<Item>& items, const Pattern& pattern, int d,
+                 const CalRect& rect, std::int32_t k, COutData& layout)
+{
     const std::int32_t alongLow = d == 0 ? rect.X0 : rect.Y0, alongHigh = d == 0 ? rect.X1 : rect.Y1;
     const std::int32_t acrossHigh = d == 0 ? rect.Y1 : rect.X1;
     const auto cut = [&](std::int32_t along0, std::int32_t along1, std::int32_t across0,
@@ -884,11 +860,10 @@ int CCal5::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     };
     const auto place = [&](const Item& item, const Shape& s, std::int32_t along, std::int32_t across,
                            std::int32_t nAlong, std::int32_t nAcross) {
-        const CBuzai& part = Part(item.List, remaining[item.List][item.Entry].Number);
+        const CBuzai& part = engine.Part(item.List, item.Number);
         const std::int32_t x = d == 0 ? along : across, y = d == 0 ? across : along;
         const std::int32_t nx = d == 0 ? nAlong : nAcross, ny = d == 0 ? nAcross : nAlong;
-        layout.Blocks.emplace_back(remaining[item.List][item.Entry].Number, item.List, x, y, nx, ny,
-                                   s.Rotated);
+        layout.Blocks.emplace_back(item.Number, item.List, x, y, nx, ny, s.Rotated);
         const double area = static_cast<double>(part.Width) * part.Height * nx * ny;
         layout.TotalArea += area;
         if (item.List == 0) {
@@ -907,7 +882,7 @@ int CCal5::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     };
 
     std::int32_t across = d == 0 ? rect.Y0 : rect.X0;
-    for (const Strip& strip : best->Strips) {
+    for (const Strip& strip : pattern.Strips) {
         std::int32_t along = alongLow;
         for (std::size_t c = 0; c < strip.Columns.size();) {
             const Column& column = strip.Columns[c];
@@ -966,6 +941,77 @@ int CCal5::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         }
         across += k;
     }
+}
+
+}  // namespace
+
+int CCal5::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
+{
+    left = remaining;
+    // A run past the job's work limit gives up: it ends as stopped and its result is not used.
+    if ((m_outerStop && *m_outerStop) || (m_work && m_workLimit > 0 && *m_work > m_workLimit)) {
+        StopRequest = 1;
+    }
+    if (StopRequest || rect.Width() <= 0 || rect.Height() <= 0) {
+        return 0;
+    }
+    const double boardArea = static_cast<double>(rect.Width()) * rect.Height();
+
+    // The items in board coordinates: Along = size along x.
+    std::vector<Item> items;
+    double leastValue = 0.0;
+    for (int list = 0; list < 2; ++list) {
+        for (std::size_t e = 0; e < remaining[list].size(); ++e) {
+            const CAL_BUZAI& entry = remaining[list][e];
+            if (entry.Count < 1) {
+                continue;
+            }
+            const CBuzai& part = Part(list, entry.Number);
+            Item item = BoardItem(part, list, e, entry.Number, entry.Count, rect);
+            if (item.Shapes == 0 || item.Area <= 0.0) {
+                continue;
+            }
+            if (list == 0) {
+                const double longer = std::max(part.Width, part.Height);
+                item.Value = std::pow(item.Area, Power) * (1.0 + Bonus * longer / std::max(1, m_boardSide));
+                if (Noise > 0.0) {
+                    item.Value *= 1.0 + Noise * Shake(Seed, entry.Number);
+                }
+                leastValue = leastValue == 0.0 ? item.Value : std::min(leastValue, item.Value);
+            }
+            items.push_back(item);
+        }
+    }
+    // Secondary parts together are worth less than the least of the parts.
+    const double secondary = (leastValue > 0.0 ? leastValue : 1.0) * kSecondaryWeight / boardArea;
+    for (Item& item : items) {
+        if (item.List == 1) {
+            item.Value = item.Area * secondary;
+        }
+    }
+    if (items.empty()) {
+        return 0;
+    }
+
+    const int e = EffortIndex(Effort);
+    int d = 0;
+    std::int64_t work = 0;
+    const std::optional<Pattern> best =
+        SearchBoard(items, rect, MaxCutSize, NokoHaba, Level, kBeam[e], kBranch[e], StopRequest, d, work);
+    if (m_work) {
+        *m_work += work;
+    }
+    if (StopRequest || !best) {
+        return 0;
+    }
+    bool parts = false;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        parts = parts || (items[i].List == 0 && best->Used[i] > 0);
+    }
+    if (!parts) {
+        return 0;
+    }
+    EmitPattern(*this, items, *best, d, rect, NokoHaba, layout);
 
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (best->Used[i] > 0) {
@@ -976,4 +1022,329 @@ int CCal5::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         DropUsedUp(list);
     }
     return 1;
+}
+
+namespace {
+
+// The patterns chosen together by effort 1..5: beam and branching of the quick pricing search
+// and of the wide one tried when the quick one finds nothing, rounds of pattern generation before
+// the first fixing and after every later one, fixing steps.
+constexpr int kCoverBeam[5][2] = {{2, 8}, {3, 20}, {4, 60}, {6, 80}, {8, 100}};
+constexpr int kCoverBranch[5][2] = {{3, 6}, {4, 10}, {6, 16}, {8, 18}, {10, 20}};
+constexpr int kCoverRounds[5] = {60, 150, 400, 600, 1000};
+constexpr int kCoverRefine[5] = {1, 2, 3, 4, 5};
+constexpr int kCoverSteps[5] = {100, 200, 400, 600, 1000};
+// Pieces per part on average below which the patterns are not chosen together.
+constexpr std::int64_t kCoverPieces = 2;
+// Knapsack cells the pattern choice may visit, in multiples of the effort's cells of the runs.
+constexpr std::int64_t kCoverWork = 4;
+
+// Takes `excess[i]` pieces of every item i off a pattern, the last strip and the top of its
+// columns first; columns and strips left empty go (the rest moves up: still cuttable).
+void TrimPattern(Pattern& pattern, std::vector<std::int32_t> excess)
+{
+    for (std::size_t s = pattern.Strips.size(); s-- > 0;) {
+        Strip& strip = pattern.Strips[s];
+        for (std::size_t c = strip.Columns.size(); c-- > 0;) {
+            Column& column = strip.Columns[c];
+            for (std::size_t k = column.Pieces.size(); k-- > 0;) {
+                const auto i = static_cast<std::size_t>(column.Pieces[k].ItemIndex);
+                if (excess[i] > 0) {
+                    --excess[i];
+                    --pattern.Used[i];
+                    column.Pieces.erase(column.Pieces.begin() + static_cast<std::ptrdiff_t>(k));
+                }
+            }
+            if (column.Pieces.empty()) {
+                strip.Columns.erase(strip.Columns.begin() + static_cast<std::ptrdiff_t>(c));
+            }
+        }
+        if (strip.Columns.empty()) {
+            pattern.Strips.erase(pattern.Strips.begin() + static_cast<std::ptrdiff_t>(s));
+        }
+    }
+}
+
+}  // namespace
+
+bool CCal5::CoverByPatterns(CRetData& out, std::vector<CAL_BUZAI>& outLeft, int& outState, std::int64_t& work)
+{
+    // The boards the run would offer first: those of the most preferred level.
+    int level = 2;
+    while (level >= 0 && CalData.Genban[static_cast<std::size_t>(level)].empty()) {
+        --level;
+    }
+    const std::vector<CAL_BUZAI>& parts = CalData.Buzai[0];
+    if (level < 0 || parts.empty()) {
+        return false;
+    }
+    // With one or two pieces of a part on average the relaxation says little about whole
+    // boards: the board by board search does better there.
+    std::int64_t pieces = 0;
+    for (const CAL_BUZAI& entry : parts) {
+        pieces += entry.Count;
+    }
+    if (pieces < kCoverPieces * static_cast<std::int64_t>(parts.size())) {
+        return false;
+    }
+    std::vector<CAL_GENBAN>& levelBoards = CalData.Genban[static_cast<std::size_t>(level)];
+    const int e = EffortIndex(Effort);
+    const std::size_t n = parts.size();
+
+    struct Kind {
+        std::size_t Entry = 0;
+        CalRect Rect;
+        double Cost = 0.0;
+        std::int64_t Stock = 0;
+        std::vector<Item> Items;  // every part, by its place in the group
+    };
+    // Boards cost their price; without prices (or when the price is left out) their area.
+    bool priced = NoRateFlg == 0;
+    for (const CAL_GENBAN& entry : levelBoards) {
+        priced = priced && Board(entry.Number).Price > 0;
+    }
+    std::vector<Kind> kinds;
+    std::vector<std::int32_t> need(n, 0);  // pieces still to cover
+    for (std::size_t b = 0; b < levelBoards.size(); ++b) {
+        const CGenban& board = Board(levelBoards[b].Number);
+        Kind kind;
+        kind.Entry = b;
+        kind.Rect = TrimmedRect(board);
+        kind.Cost = priced ? static_cast<double>(board.Price) : GenbanArea(board);
+        kind.Stock = levelBoards[b].Count;
+        if (kind.Rect.Width() <= 0 || kind.Rect.Height() <= 0 || !(kind.Cost > 0.0) || kind.Stock < 1) {
+            continue;
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            Item item = BoardItem(Part(0, parts[i].Number), 0, i, parts[i].Number, parts[i].Count, kind.Rect);
+            if (item.Shapes > 0 && item.Area > 0.0) {
+                need[i] = parts[i].Count;
+            } else {
+                item.Shapes = 0;
+            }
+            kind.Items.push_back(item);
+        }
+        kinds.push_back(std::move(kind));
+    }
+    if (kinds.empty() || std::all_of(need.begin(), need.end(), [](std::int32_t c) { return c < 1; })) {
+        return false;
+    }
+
+    struct Candidate {
+        std::size_t Kind = 0;
+        int Direction = 0;
+        Pattern Cut;
+    };
+    std::vector<Candidate> pool;
+    std::int64_t spent = 0;
+    double artificial = 0.0;  // a piece without a pattern costs more than any board
+    for (const Kind& kind : kinds) {
+        artificial = std::max(artificial, kind.Cost * 1e3);
+    }
+    const std::int64_t limit = kWork[e] * kCoverWork;
+    const auto stopped = [&] { return StopRequest || (m_outerStop && *m_outerStop); };
+    const auto tooLong = [&] { return stopped() || spent > limit; };
+
+    // New patterns worth more than their board at the piece values y; how many.
+    const auto generate = [&](const std::vector<double>& y, bool any, int wide) {
+        int added = 0;
+        for (std::size_t k = 0; k < kinds.size() && !tooLong(); ++k) {
+            if (kinds[k].Stock < 1) {
+                continue;
+            }
+            std::vector<Item> items = kinds[k].Items;
+            bool some = false;
+            for (std::size_t i = 0; i < n; ++i) {
+                items[i].Value = y[i];
+                items[i].Count = items[i].Shapes > 0 && y[i] > 0.0 ? need[i] : 0;
+                some = some || items[i].Count > 0;
+            }
+            if (!some) {
+                continue;
+            }
+            int d = 0;
+            std::optional<Pattern> found =
+                SearchBoard(items, kinds[k].Rect, MaxCutSize, NokoHaba, Level, kCoverBeam[e][wide],
+                            kCoverBranch[e][wide], StopRequest, d, spent);
+            if (!found || found->Value <= 0.0 || (!any && !(found->Value > kinds[k].Cost * (1.0 + 1e-9)))) {
+                continue;
+            }
+            const bool known = std::any_of(pool.begin(), pool.end(), [&](const Candidate& c) {
+                return c.Kind == k && c.Cut.Used == found->Used;
+            });
+            if (!known) {
+                pool.push_back(Candidate{k, d, std::move(*found)});
+                ++added;
+            }
+        }
+        return added;
+    };
+    // The relaxation over the pool for what is still needed; patterns of boards out of stock
+    // cover nothing. Kept while the needs stay, so that a solve starts where the last one ended.
+    std::optional<CoverLp> lp;
+    std::size_t inLp = 0;
+    const auto relax = [&] {
+        if (!lp) {
+            lp.emplace(std::vector<double>(need.begin(), need.end()), artificial);
+            inLp = 0;
+        }
+        for (; inLp < pool.size(); ++inLp) {
+            const Candidate& c = pool[inLp];
+            std::vector<double> column(n, 0.0);
+            if (kinds[c.Kind].Stock > 0) {
+                for (std::size_t i = 0; i < n; ++i) {
+                    column[i] = std::min(c.Cut.Used[i], need[i]);
+                }
+            }
+            lp->AddColumn(kinds[c.Kind].Cost, std::move(column));
+        }
+        CoverLp::Solution s = lp->Solve();
+        spent += s.Pivots * static_cast<std::int64_t>(n) * (lp->Columns() + 2 * static_cast<std::int64_t>(n));
+        return s;
+    };
+    const auto solve = [&](int rounds) {
+        CoverLp::Solution s = relax();
+        for (int t = 0; t < rounds && !tooLong(); ++t) {
+            if (generate(s.Duals, false, 0) == 0 && (tooLong() || generate(s.Duals, false, 1) == 0)) {
+                break;
+            }
+            s = relax();
+        }
+        return s;
+    };
+
+    // First patterns: pieces worth their area at the cheapest board's price per area.
+    double rate = 0.0;
+    for (const Kind& kind : kinds) {
+        const double r = kind.Cost / (static_cast<double>(kind.Rect.Width()) * kind.Rect.Height());
+        rate = rate == 0.0 ? r : std::min(rate, r);
+    }
+    {
+        std::vector<double> y(n, 0.0);
+        for (std::size_t i = 0; i < n; ++i) {
+            y[i] = kinds[0].Items[i].Area * rate * 1.01;
+        }
+        generate(y, true, 0);
+    }
+
+    // Rounding: the whole boards of the relaxation are fixed, the rest solved again; with no
+    // whole board left, the largest fraction is fixed on one board, trimmed to what is needed.
+    std::vector<std::int64_t> fixed;  // boards per pattern of the pool
+    const auto fix = [&](std::size_t j, std::int64_t boards) {
+        lp.reset();
+        fixed.resize(pool.size(), 0);
+        fixed[j] += boards;
+        kinds[pool[j].Kind].Stock -= boards;
+        for (std::size_t i = 0; i < n; ++i) {
+            need[i] -= static_cast<std::int32_t>(pool[j].Cut.Used[i] * boards);
+        }
+    };
+    CoverLp::Solution s = solve(kCoverRounds[e]);
+    for (int step = 0; step < kCoverSteps[e] && !stopped(); ++step) {
+        if (std::all_of(need.begin(), need.end(), [](std::int32_t c) { return c < 1; })) {
+            break;
+        }
+        std::vector<std::size_t> order(s.X.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return s.X[a] > s.X[b]; });
+        bool any = false;
+        for (std::size_t j : order) {
+            if (s.X[j] < 1.0 - 1e-6) {
+                break;
+            }
+            const Candidate& c = pool[j];
+            std::int64_t boards =
+                std::min<std::int64_t>(static_cast<std::int64_t>(s.X[j] + 1e-6), kinds[c.Kind].Stock);
+            for (std::size_t i = 0; i < n; ++i) {
+                if (c.Cut.Used[i] > 0) {
+                    boards = std::min<std::int64_t>(boards, need[i] / c.Cut.Used[i]);
+                }
+            }
+            if (boards > 0) {
+                fix(j, boards);
+                any = true;
+            }
+        }
+        if (!any) {
+            if (order.empty() || s.X[order[0]] < 1e-6 || kinds[pool[order[0]].Kind].Stock < 1) {
+                break;
+            }
+            Candidate trimmed = pool[order[0]];
+            std::vector<std::int32_t> excess(n, 0);
+            for (std::size_t i = 0; i < n; ++i) {
+                excess[i] = std::max(0, trimmed.Cut.Used[i] - std::max(0, need[i]));
+            }
+            TrimPattern(trimmed.Cut, excess);
+            if (trimmed.Cut.Strips.empty()) {
+                break;
+            }
+            pool.push_back(std::move(trimmed));
+            fix(pool.size() - 1, 1);
+        }
+        s = solve(kCoverRefine[e]);
+    }
+    work += spent;
+    if (stopped()) {
+        return false;
+    }
+
+    // What the fixed patterns leave is laid out board by board, on the boards left.
+    CCalData rest = CalData;
+    rest.Buzai[0].clear();
+    std::vector<std::int32_t> placed(n, 0);
+    for (std::size_t j = 0; j < fixed.size(); ++j) {
+        for (std::size_t i = 0; i < n; ++i) {
+            placed[i] += static_cast<std::int32_t>(pool[j].Cut.Used[i] * fixed[j]);
+        }
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        if (parts[i].Count - placed[i] > 0) {
+            rest.Buzai[0].push_back(CAL_BUZAI{parts[i].Number, parts[i].Count - placed[i], 0});
+        }
+    }
+    std::vector<CAL_GENBAN>& restBoards = rest.Genban[static_cast<std::size_t>(level)];
+    for (const Kind& kind : kinds) {
+        restBoards[kind.Entry].Count = static_cast<std::int32_t>(kind.Stock);
+    }
+    std::erase_if(restBoards, [](const CAL_GENBAN& b) { return b.Count < 1; });
+    CCal5 run;
+    PrepareRun(run);
+    run.NoUsenFlg = NoUsenFlg;
+    run.UseSmallPat = UseSmallPat;
+    run.Effort = Effort;
+    RunValues(0, run);
+    run.m_work = &work;
+    run.Reset();
+    run.SetCalData(rest);
+    run.Calculate();
+    if (StopRequest || run.State == kStateStopped) {
+        return false;
+    }
+
+    out.Clear();
+    out.BuzaiList = BuzaiList;
+    out.YBuzaiList = YBuzaiList;
+    out.GenbanList = GenbanList;
+    for (std::size_t j = 0; j < fixed.size(); ++j) {
+        if (fixed[j] < 1) {
+            continue;
+        }
+        const Candidate& c = pool[j];
+        const Kind& kind = kinds[c.Kind];
+        COutData layout;
+        layout.BoardNo = levelBoards[kind.Entry].Number;
+        EmitPattern(*this, kind.Items, c.Cut, c.Direction, kind.Rect, NokoHaba, layout);
+        layout.Finish(Board(layout.BoardNo));
+        layout.Repeat = static_cast<std::int32_t>(fixed[j]);
+        out.Layouts.push_back(std::move(layout));
+    }
+    for (COutData& layout : run.Ret.Layouts) {
+        out.Layouts.push_back(std::move(layout));
+    }
+    out.Unplaced = run.Ret.Unplaced;
+    out.ComputeTotals();
+    outLeft = run.LeftYBuzai;
+    outState = run.State;
+    return true;
 }
