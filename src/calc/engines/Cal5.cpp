@@ -890,6 +890,7 @@ void EmitPattern(const CCalHaichi& engine, const std::vector<Item>& items, const
             std::size_t run = 1;
             if (uniform(column)) {
                 while (c + run < strip.Columns.size() && uniform(strip.Columns[c + run]) &&
+                       strip.Columns[c + run].Width == column.Width &&
                        strip.Columns[c + run].Pieces.size() == column.Pieces.size() &&
                        strip.Columns[c + run].Pieces[0].ItemIndex == column.Pieces[0].ItemIndex &&
                        strip.Columns[c + run].Pieces[0].Way == column.Pieces[0].Way) {
@@ -1039,9 +1040,10 @@ constexpr std::int64_t kCoverPieces = 2;
 // Knapsack cells the pattern choice may visit, in multiples of the effort's cells of the runs.
 constexpr std::int64_t kCoverWork = 4;
 
-// Takes `excess[i]` pieces of every item i off a pattern, the last strip and the top of its
-// columns first; columns and strips left empty go (the rest moves up: still cuttable).
-void TrimPattern(Pattern& pattern, std::vector<std::int32_t> excess)
+// Takes `excess[i]` pieces of every item i off a pattern (`items` in its strip frame), the last
+// strip and the top of its columns first; columns and strips left empty go, a column narrows to
+// its widest piece (the rest moves up: still cuttable).
+void TrimPattern(Pattern& pattern, const std::vector<Item>& items, std::vector<std::int32_t> excess)
 {
     for (std::size_t s = pattern.Strips.size(); s-- > 0;) {
         Strip& strip = pattern.Strips[s];
@@ -1057,7 +1059,14 @@ void TrimPattern(Pattern& pattern, std::vector<std::int32_t> excess)
             }
             if (column.Pieces.empty()) {
                 strip.Columns.erase(strip.Columns.begin() + static_cast<std::ptrdiff_t>(c));
+                continue;
             }
+            // Without its first piece the column is as wide as its widest piece left.
+            std::int32_t width = 0;
+            for (const Piece& p : column.Pieces) {
+                width = std::max(width, items[static_cast<std::size_t>(p.ItemIndex)].Ways[p.Way].Along);
+            }
+            column.Width = width;
         }
         if (strip.Columns.empty()) {
             pattern.Strips.erase(pattern.Strips.begin() + static_cast<std::ptrdiff_t>(s));
@@ -1275,7 +1284,7 @@ bool CCal5::CoverByPatterns(CRetData& out, std::vector<CAL_BUZAI>& outLeft, int&
             for (std::size_t i = 0; i < n; ++i) {
                 excess[i] = std::max(0, trimmed.Cut.Used[i] - std::max(0, need[i]));
             }
-            TrimPattern(trimmed.Cut, excess);
+            TrimPattern(trimmed.Cut, ItemsFor(kinds[trimmed.Kind].Items, trimmed.Direction), excess);
             if (trimmed.Cut.Strips.empty()) {
                 break;
             }
