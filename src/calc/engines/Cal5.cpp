@@ -1298,15 +1298,88 @@ bool CCal5::CoverByPatterns(CRetData& out, std::vector<CAL_BUZAI>& outLeft, int&
         return false;
     }
 
+    out.Clear();
+    out.BuzaiList = BuzaiList;
+    out.YBuzaiList = YBuzaiList;
+    out.GenbanList = GenbanList;
+    // The fixed patterns; secondary parts fill what a pattern leaves when the board search lays
+    // out the pattern's pieces again together with them.
+    std::vector<CAL_BUZAI> secondary = CalData.Buzai[1];
+    std::vector<std::int32_t> placed(n, 0);
+    for (std::size_t j = 0; j < fixed.size(); ++j) {
+        const Candidate& c = pool[j];
+        const Kind& kind = kinds[c.Kind];
+        for (std::size_t i = 0; i < n; ++i) {
+            placed[i] += static_cast<std::int32_t>(c.Cut.Used[i] * fixed[j]);
+        }
+        for (std::int64_t left = fixed[j]; left > 0 && !stopped();) {
+            COutData layout;
+            layout.BoardNo = levelBoards[kind.Entry].Number;
+            std::int64_t repeat = left;
+            std::optional<Pattern> filled;
+            int direction = c.Direction;
+            std::vector<Item> items;
+            if (std::any_of(secondary.begin(), secondary.end(),
+                            [](const CAL_BUZAI& y) { return y.Count > 0; })) {
+                items = kind.Items;
+                double least = 0.0;
+                for (std::size_t i = 0; i < n; ++i) {
+                    items[i].Count = items[i].Shapes > 0 ? c.Cut.Used[i] : 0;
+                    items[i].Value = items[i].Area;
+                    if (items[i].Count > 0) {
+                        least = least == 0.0 ? items[i].Area : std::min(least, items[i].Area);
+                    }
+                }
+                const double boardArea = static_cast<double>(kind.Rect.Width()) * kind.Rect.Height();
+                for (std::size_t y = 0; y < secondary.size(); ++y) {
+                    Item item = BoardItem(Part(1, secondary[y].Number), 1, y, secondary[y].Number,
+                                          secondary[y].Count, kind.Rect);
+                    item.Value = item.Area * least * kSecondaryWeight / boardArea;
+                    if (item.Shapes > 0 && item.Area > 0.0 && item.Count > 0) {
+                        items.push_back(item);
+                    }
+                }
+                filled = SearchBoard(items, kind.Rect, MaxCutSize, NokoHaba, Level, kBeam[e], kBranch[e],
+                                     StopRequest, direction, work);
+                bool whole = filled && items.size() > n;
+                for (std::size_t i = 0; whole && i < n; ++i) {
+                    whole = filled->Used[i] == items[i].Count;
+                }
+                bool some = false;
+                for (std::size_t y = n; whole && y < items.size(); ++y) {
+                    if (filled->Used[y] > 0) {
+                        some = true;
+                        repeat =
+                            std::min<std::int64_t>(repeat, secondary[items[y].Entry].Count / filled->Used[y]);
+                    }
+                }
+                if (!whole || !some) {
+                    filled.reset();
+                    repeat = left;
+                }
+            }
+            if (filled) {
+                EmitPattern(*this, items, *filled, direction, kind.Rect, NokoHaba, layout);
+                for (std::size_t y = n; y < items.size(); ++y) {
+                    secondary[items[y].Entry].Count -= static_cast<std::int32_t>(filled->Used[y] * repeat);
+                }
+            } else {
+                EmitPattern(*this, kind.Items, c.Cut, c.Direction, kind.Rect, NokoHaba, layout);
+                // The secondary parts do not fit with this pattern: not tried again on its boards.
+                repeat = left;
+            }
+            layout.Finish(Board(layout.BoardNo));
+            layout.Repeat = static_cast<std::int32_t>(repeat);
+            out.Layouts.push_back(std::move(layout));
+            left -= repeat;
+        }
+    }
+    DropUsedUp(secondary);
+
     // What the fixed patterns leave is laid out board by board, on the boards left.
     CCalData rest = CalData;
     rest.Buzai[0].clear();
-    std::vector<std::int32_t> placed(n, 0);
-    for (std::size_t j = 0; j < fixed.size(); ++j) {
-        for (std::size_t i = 0; i < n; ++i) {
-            placed[i] += static_cast<std::int32_t>(pool[j].Cut.Used[i] * fixed[j]);
-        }
-    }
+    rest.Buzai[1] = secondary;
     for (std::size_t i = 0; i < n; ++i) {
         if (parts[i].Count - placed[i] > 0) {
             rest.Buzai[0].push_back(CAL_BUZAI{parts[i].Number, parts[i].Count - placed[i], 0});
@@ -1327,26 +1400,8 @@ bool CCal5::CoverByPatterns(CRetData& out, std::vector<CAL_BUZAI>& outLeft, int&
     run.Reset();
     run.SetCalData(rest);
     run.Calculate();
-    if (StopRequest || run.State == kStateStopped) {
+    if (stopped() || run.State == kStateStopped) {
         return false;
-    }
-
-    out.Clear();
-    out.BuzaiList = BuzaiList;
-    out.YBuzaiList = YBuzaiList;
-    out.GenbanList = GenbanList;
-    for (std::size_t j = 0; j < fixed.size(); ++j) {
-        if (fixed[j] < 1) {
-            continue;
-        }
-        const Candidate& c = pool[j];
-        const Kind& kind = kinds[c.Kind];
-        COutData layout;
-        layout.BoardNo = levelBoards[kind.Entry].Number;
-        EmitPattern(*this, kind.Items, c.Cut, c.Direction, kind.Rect, NokoHaba, layout);
-        layout.Finish(Board(layout.BoardNo));
-        layout.Repeat = static_cast<std::int32_t>(fixed[j]);
-        out.Layouts.push_back(std::move(layout));
     }
     for (COutData& layout : run.Ret.Layouts) {
         out.Layouts.push_back(std::move(layout));

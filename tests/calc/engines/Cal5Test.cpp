@@ -492,6 +492,33 @@ TEST(Cal5Cover, FindsTheCheapestSetOfPatterns)
     }
 }
 
+TEST(Cal5Cover, SecondaryPartsFillWhatTheChosenPatternsLeave)
+{
+    struct Case {
+        const char* name;
+        TestJob job;
+        std::int64_t boards;
+        std::int64_t secondary;  // pieces placed
+    };
+    const Case cases[] = {
+        {"three of four boards", TestJob().Board(1000, 1000).Parts(600, 1000, 4).Secondary(400, 1000, 3), 4,
+         3},
+        {"two on every board", TestJob().Board(1000, 1000).Parts(600, 1000, 4).Secondary(400, 500, 20), 4, 8},
+        {"none that fits", TestJob().Board(1000, 1000).Parts(600, 1000, 4).Secondary(500, 500, 5), 4, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestJob job = c.job;
+        job.Set.UseYBuzai = 1;
+        const Cover cover = CoverAlone(job, 3, 2);
+        ASSERT_TRUE(cover.made);
+        ExpectValidResult(cover.ret, job, &cover.left);
+        EXPECT_EQ(Boards(cover.ret), c.boards);
+        EXPECT_EQ(PlacedPieces(cover.ret, 0), 4);
+        EXPECT_EQ(PlacedPieces(cover.ret, 1), c.secondary);
+    }
+}
+
 TEST(Cal5Cover, IsNotTriedWhenPartsComeInOnesAndTwos)
 {
     struct Case {
