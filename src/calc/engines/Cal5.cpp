@@ -1037,7 +1037,9 @@ constexpr int kCoverRefine[5] = {1, 2, 3, 4, 5};
 constexpr int kCoverSteps[5] = {100, 200, 400, 600, 1000};
 // Pieces per part on average below which the patterns are not chosen together.
 constexpr std::int64_t kCoverPieces = 2;
-// Knapsack cells the pattern choice may visit, in multiples of the effort's cells of the runs.
+// Knapsack cells the pattern choice may visit: per board the parts' area needs, at most a multiple
+// of the effort's cells of the runs (a few boards leave little to choose together).
+constexpr std::int64_t kCoverBoardWork[5] = {1000000, 2000000, 4000000, 6000000, 8000000};
 constexpr std::int64_t kCoverWork = 4;
 
 // Takes `excess[i]` pieces of every item i off a pattern (`items` in its strip frame), the last
@@ -1150,7 +1152,16 @@ bool CCal5::CoverByPatterns(CRetData& out, std::vector<CAL_BUZAI>& outLeft, int&
     for (const Kind& kind : kinds) {
         artificial = std::max(artificial, kind.Cost * 1e3);
     }
-    const std::int64_t limit = kWork[e] * kCoverWork;
+    double partsArea = 0.0, boardArea = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        partsArea += need[i] > 0 ? kinds[0].Items[i].Area * need[i] : 0.0;
+    }
+    for (const Kind& kind : kinds) {
+        boardArea = std::max(boardArea, static_cast<double>(kind.Rect.Width()) * kind.Rect.Height());
+    }
+    const auto boards = static_cast<std::int64_t>(std::ceil(partsArea / boardArea));
+    const std::int64_t limit =
+        std::min(kWork[e] * kCoverWork, std::max<std::int64_t>(1, boards) * kCoverBoardWork[e]);
     const auto stopped = [&] { return StopRequest || (m_outerStop && *m_outerStop); };
     const auto tooLong = [&] { return stopped() || spent > limit; };
 
