@@ -237,6 +237,59 @@ CCalHaichi::FirstFit CCalHaichi::FirstFitting(const BuzaiLists& lists, const Cal
     return fit;
 }
 
+double CCalHaichi::PartsAreaBound(std::int64_t width, std::int64_t height, double available,
+                                  double capacity) const
+{
+    if (width <= 0 || height <= 0 || available <= 0.0) {
+        return 0.0;
+    }
+    const double k = NokoHaba;
+    if (m_byRatioKerf != NokoHaba || m_byRatioGeneration != m_sizesGeneration) {
+        m_byRatio.clear();
+        for (const PartSize& part : m_sizes[0]) {
+            const double area = static_cast<double>(part.Width) * part.Height;
+            m_byRatio.push_back(RatioPart{part, area / ((part.Width + k) * (part.Height + k))});
+        }
+        std::stable_sort(m_byRatio.begin(), m_byRatio.end(),
+                         [](const RatioPart& a, const RatioPart& b) { return a.Ratio > b.Ratio; });
+        m_ratioCache.assign(4096, RatioOfSize{});
+        m_byRatioKerf = NokoHaba;
+        m_byRatioGeneration = m_sizesGeneration;
+    }
+    double ratio =
+        1.0;  // a part missing from the table (lists changed without RefreshSizes) could fill it all
+    if (BuzaiList && BuzaiList->Items.size() == m_sizes[0].size()) {
+        RatioOfSize& cached =
+            m_ratioCache[static_cast<std::size_t>((width * 0x9E3779B1u) ^ (height * 0x85EBCA77u)) & 4095u];
+        if (cached.Width != width || cached.Height != height) {
+            cached = RatioOfSize{width, height, 0.0};
+            for (const RatioPart& p : m_byRatio) {
+                const std::int64_t w = p.Size.Width, h = p.Size.Height;
+                if ((w <= width && h <= height) || (p.Size.NoTurn == 0 && h <= width && w <= height)) {
+                    cached.Ratio = p.Ratio;
+                    break;
+                }
+            }
+        }
+        ratio = cached.Ratio;
+    }
+    if (capacity < 0.0) {
+        capacity = (static_cast<double>(width) + k) * (static_cast<double>(height) + k);
+    }
+    // Rounded up by far more than the doubles' error: the bound must never fall below a layout.
+    return std::min(available, capacity * ratio * (1.0 + 1e-9) + 1.0);
+}
+
+double CCalHaichi::PartsAreaOf(const std::vector<CAL_BUZAI>& parts) const
+{
+    double area = 0.0;
+    for (const CAL_BUZAI& e : parts) {
+        const PartSize part = Size(0, e.Number);
+        area += static_cast<double>(part.Width) * part.Height * e.Count;
+    }
+    return area;
+}
+
 void CCalHaichi::ShowMessage(const std::string& text)
 {
     if (Sink) {

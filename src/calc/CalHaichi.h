@@ -155,6 +155,18 @@ public:
     };
     FirstFit FirstFitting(const BuzaiLists& lists, const CalRect& rect) const;
 
+    // At least the parts area (list 0, what IsBetter compares first) that any layout can place
+    // into a rectangle of width x height from pieces of `available` area in all. Pieces in a
+    // guillotine layout are kept a kerf apart, so each piece widened by the kerf to the right and
+    // upwards lies within the rectangle widened likewise, and no two of them overlap: the pieces'
+    // areas are at most (width + k)(height + k) times the best ratio w h / ((w + k)(h + k)) of a
+    // part of the job that fits. `capacity`, when not negative, takes the place of
+    // (width + k)(height + k) for a region that is not a rectangle.
+    double PartsAreaBound(std::int64_t width, std::int64_t height, double available,
+                          double capacity = -1.0) const;
+    // The area of all the pieces of `parts`.
+    double PartsAreaOf(const std::vector<CAL_BUZAI>& parts) const;
+
     // The best board of a pass so far: its layout, price per area and place among the boards.
     struct Candidate {
         COutData layout;
@@ -182,4 +194,20 @@ private:
     [[noreturn]] static void ThrowMissingList(std::int32_t list);
     std::vector<PartSize> m_sizes[2];
     std::uint64_t m_sizesGeneration = 0;
+    // The parts of list 0 by falling w h / ((w + k)(h + k)), for PartsAreaBound; made when first
+    // needed for the sizes generation and kerf at hand.
+    struct RatioPart {
+        PartSize Size;
+        double Ratio = 0.0;
+    };
+    mutable std::vector<RatioPart> m_byRatio;
+    // The best ratio of the last rectangles asked, by a hash of their size (the same sizes recur).
+    struct RatioOfSize {
+        std::int64_t Width = -1;
+        std::int64_t Height = -1;
+        double Ratio = 0.0;
+    };
+    mutable std::vector<RatioOfSize> m_ratioCache;
+    mutable std::uint64_t m_byRatioGeneration = 0;
+    mutable std::int32_t m_byRatioKerf = -1;
 };

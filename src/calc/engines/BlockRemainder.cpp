@@ -1,5 +1,7 @@
 #include "calc/engines/BlockRemainder.h"
 
+#include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "base/Tolerance.h"
@@ -25,7 +27,9 @@ std::array<CUTMARK, 2> HorizontalFirst(const BlockCorner& c, std::int32_t k2)
     return {CUTMARK{c.Rect.X0, y, c.Rect.X1, y}, CUTMARK{x, c.Rect.Y0, x, y}};
 }
 
-void TryCandidate(const BlockCorner& corner, std::int32_t kerf, int type, const BuzaiLists& working,
+// The first half of a candidate: its cuts and, when they are permitted, its first sub-rectangle.
+// False when the cuts are not permitted: the attempt then places nothing and is still compared.
+bool TryFirstHalf(const BlockCorner& corner, std::int32_t kerf, int type, const BuzaiLists& working,
                   std::int32_t boardNo, const FillRect& fill, BuzaiLists& afterA, RemainderAttempt& attempt)
 {
     attempt.Reset(working, boardNo);
@@ -33,7 +37,7 @@ void TryCandidate(const BlockCorner& corner, std::int32_t kerf, int type, const 
     const bool vertical = type == 0 || type == 2;
     attempt.Cuts = vertical ? VerticalFirst(corner, kerf / 2) : HorizontalFirst(corner, kerf / 2);
     if (!(vertical ? corner.HOk : corner.WOk)) {
-        return;  // places nothing, still compared
+        return false;
     }
 
     const CandidateRects rects = CandidateRectsOf(corner, kerf, type);
@@ -45,7 +49,7 @@ void TryCandidate(const BlockCorner& corner, std::int32_t kerf, int type, const 
     attempt.PartsAreaA = attempt.Record.PartsArea;
     attempt.TotalAreaA = attempt.Record.TotalArea;
     attempt.AreaA = AreaOf(rects.A);
-    fill(afterA, attempt.Left, attempt.Record, rects.B);
+    return true;
 }
 
 }  // namespace
@@ -101,20 +105,41 @@ RemainderAttempt FillRemainder(const BlockCorner& corner, std::int32_t kerf, int
     return chosen;
 }
 
-void FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candidateFlag,
+bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candidateFlag,
                        const BuzaiLists& working, std::int32_t boardNo, const FillRect& fill,
-                       const PreferAttempt& prefer, RemainderScratch& scratch, RemainderAttempt& chosen)
+                       const PreferAttempt& prefer, RemainderScratch& scratch, RemainderAttempt& chosen,
+                       RemainderBound* bound)
 {
+    constexpr double kNone = -std::numeric_limits<double>::infinity();
     const CalRect& r = corner.Rect;
     const bool roomRight = corner.R < r.X1;
     const bool roomAbove = corner.T < r.Y1;
+    bool haveBest = false;
+    // What an attempt must place to be chosen and of use; it only grows.
+    auto threshold = [&] {
+        const double need = bound ? bound->Need : kNone;
+        return haveBest && chosen.P() > need ? chosen.P() : need;
+    };
+    auto hopeless = [&](double most) {
+        const bool cut = bound && DoubleLess(most, threshold());
+        if (cut) {
+            ++bound->CutOffs;
+        }
+        return cut;
+    };
+    // After A the working lists hold the pieces less what A placed.
+    auto upTo = [&](double available, const CalRect& rect) { return bound->Of(rect, available); };
+    auto tellNeed = [&](double need) {
+        if (bound && bound->ChildNeed) {
+            *bound->ChildNeed = need;
+        }
+    };
 
     if (roomRight && roomAbove) {
         std::array<int, 4> types{0, 1, -1, -1};
         if (candidateFlag != 0) {
             types = CandidateOrder(corner, kerf);
         }
-        bool haveBest = false;
         // Positions 1 and 2, which 3 and 4 depend on: placed in A, parts left after A.
         bool placedInA[2] = {false, false};
         bool partsLeftAfterA[2] = {false, false};
@@ -123,31 +148,68 @@ void FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
             if (pos >= 2 && (!placedInA[pos - 2] || !partsLeftAfterA[pos - 2])) {
                 continue;  // not tried, not compared
             }
-            TryCandidate(corner, kerf, types[pos], working, boardNo, fill, scratch.AfterA, attempt);
-            if (pos < 2) {
-                placedInA[pos] = attempt.PlacedInA;
-                partsLeftAfterA[pos] = attempt.PartsLeftAfterA;
+            const CandidateRects rects = CandidateRectsOf(corner, kerf, types[pos]);
+            double needA = kNone;
+            if (bound) {
+                const double b = upTo(bound->Available, rects.B);
+                if (pos >= 2 && hopeless(upTo(bound->Available, rects.A) + b)) {
+                    continue;
+                }
+                needA = threshold() - b;
+                if (pos < 2) {
+                    // Positions 1 and 2 must learn whether A leaves parts over. A fill that falls
+                    // short of all the parts' area leaves some whatever it would have placed.
+                    needA = std::min(needA, bound->Available);
+                }
+            }
+            tellNeed(needA);
+            if (TryFirstHalf(corner, kerf, types[pos], working, boardNo, fill, scratch.AfterA, attempt)) {
+                if (pos < 2) {
+                    placedInA[pos] = attempt.PlacedInA;
+                    partsLeftAfterA[pos] =
+                        attempt.PartsLeftAfterA || (bound && DoubleLess(attempt.PartsAreaA, needA));
+                }
+                if (bound &&
+                    hopeless(attempt.PartsAreaA + upTo(bound->Available - attempt.PartsAreaA, rects.B))) {
+                    continue;
+                }
+                tellNeed(bound ? threshold() - attempt.PartsAreaA : kNone);
+                fill(scratch.AfterA, attempt.Left, attempt.Record, rects.B);
+                if (hopeless(attempt.P())) {
+                    continue;
+                }
+            } else {
+                tellNeed(kNone);  // A was not filled: the next fill, wherever it comes from, is not A
+                if (hopeless(0.0)) {
+                    continue;
+                }
             }
             if (!haveBest || prefer(chosen, attempt)) {
                 std::swap(chosen, attempt);
                 haveBest = true;
             }
         }
-        return;
+        return haveBest || !bound;
     }
 
     chosen.Reset(working, boardNo);
+    const bool right = roomRight && corner.HOk;
+    const bool above = !roomRight && roomAbove && corner.WOk;
     if (roomRight) {
         chosen.Cuts = VerticalFirst(corner, kerf / 2);
-        if (corner.HOk) {
-            fill(working, chosen.Left, chosen.Record, CalRect{corner.R, r.Y0, r.X1, r.Y1});
-        }
     } else if (roomAbove) {
         chosen.Cuts = HorizontalFirst(corner, kerf / 2);
-        if (corner.WOk) {
-            fill(working, chosen.Left, chosen.Record, CalRect{r.X0, corner.T, r.X1, r.Y1});
-        }
     }
+    if (right || above) {
+        const CalRect rest =
+            right ? CalRect{corner.R, r.Y0, r.X1, r.Y1} : CalRect{r.X0, corner.T, r.X1, r.Y1};
+        if (bound && hopeless(upTo(bound->Available, rest))) {
+            return false;
+        }
+        tellNeed(bound ? bound->Need : kNone);
+        fill(working, chosen.Left, chosen.Record, rest);
+    }
+    return !hopeless(chosen.P());
 }
 
 void AddRemainder(const RemainderAttempt& chosen, COutData& layout)

@@ -20,6 +20,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
 
 #include "calc/CalData.h"
 #include "result/OutData.h"
@@ -108,11 +109,35 @@ struct RemainderScratch {
     BuzaiLists AfterA;
 };
 
+// Lets FillRemainderInto leave out fills that cannot change its choice (branch and bound). Both
+// choosing rules compare parts areas (list 0) first, and an attempt that places less than another
+// is never preferred to it. So an attempt is not completed once it cannot place more than the
+// chosen one or than Need, and every fill is told through ChildNeed what it must reach to be of
+// use; a fill that falls short of that may return any valid layout placing less (the engine's
+// LayoutBoard must keep to this: take the value on entry, leave out what cannot reach it). The
+// chosen attempt is then the same as without the bound whenever the remainder can place Need.
+// Areas are whole square millimetres, so the tolerance of the comparisons never blurs a step.
+struct RemainderBound {
+    // At least the parts area that pieces of `available` area in all can place into `rect`
+    // (CCalHaichi::PartsAreaBound).
+    std::function<double(const CalRect& rect, double available)> Of;
+    // The parts area of the working lists' pieces.
+    double Available = 0.0;
+    // The caller's use for the remainder begins at this parts area.
+    double Need = -std::numeric_limits<double>::infinity();
+    // Written before each fill: the parts area the fill must place to be of use.
+    double* ChildNeed = nullptr;
+    // Attempts left out so far.
+    std::int64_t CutOffs = 0;
+};
+
 // FillRemainder writing the chosen attempt into `chosen`; `chosen` and `scratch` only lend their
-// storage, their contents are replaced. `working` must not lie in either of them.
-void FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candidateFlag,
+// storage, their contents are replaced. `working` must not lie in either of them. With a bound,
+// false when no attempt could reach its Need (`chosen` is then undefined); true otherwise.
+bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candidateFlag,
                        const BuzaiLists& working, std::int32_t boardNo, const FillRect& fill,
-                       const PreferAttempt& prefer, RemainderScratch& scratch, RemainderAttempt& chosen);
+                       const PreferAttempt& prefer, RemainderScratch& scratch, RemainderAttempt& chosen,
+                       RemainderBound* bound = nullptr);
 
 // Appends the chosen attempt to the layout: its placements and areas, its two cut lines, then the
 // cut lines of its record. An attempt that placed nothing adds nothing, not even its cuts.

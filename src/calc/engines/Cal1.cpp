@@ -1,6 +1,8 @@
 #include "calc/engines/Cal1.h"
 
 #include <algorithm>
+#include <limits>
+#include <utility>
 
 #include "calc/engines/BlockRemainder.h"
 #include "calc/engines/PartOrder.h"
@@ -15,6 +17,7 @@ std::unique_ptr<CCalHaichi> CCal1::CreateInstance() const
 {
     auto engine = std::make_unique<CCal1>(CandidateFlag, AreaFlag);
     engine->UseMemo = UseMemo;
+    engine->UseBound = UseBound;
     return engine;
 }
 
@@ -189,26 +192,50 @@ std::optional<CCal1::BlockShape> CCal1::ChooseBlock(BuzaiLists& working, std::in
     return chosen;
 }
 
+CCal1::Frame& CCal1::FrameAt(std::size_t level)
+{
+    while (m_frames.size() <= level) {
+        m_frames.push_back(std::make_unique<Frame>());
+    }
+    return *m_frames[level];
+}
+
 int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
 {
-    if (m_depth > 0 || !UseMemo || StopRequest || &left == &remaining) {
-        return LayoutBlock(remaining, left, layout, rect);
+    const double need = std::exchange(m_need, -std::numeric_limits<double>::infinity());
+    if (!UseMemo || StopRequest || &left == &remaining) {
+        return LayoutBlock(remaining, left, layout, rect, need);
+    }
+    const std::size_t blocks = layout.Blocks.size(), cuts = layout.CutLines.size();
+    const double partsArea = layout.PartsArea, totalArea = layout.TotalArea;
+    if (m_depth > 0) {
+        m_fills.Validate(SizesGeneration(), NokoHaba, MaxCutSize);
+        std::vector<std::int32_t>& key = FrameAt(static_cast<std::size_t>(m_depth)).Key;
+        SubFillMemo::MakeKey(*this, remaining, rect, key);
+        if (const SubFillMemo::Entry* known = m_fills.Find(key, need)) {
+            SubFillMemo::Apply(*known, key, remaining, left, layout, rect);
+            return known->Result;
+        }
+        const int result = LayoutBlock(remaining, left, layout, rect, need);
+        if (!StopRequest) {
+            m_fills.Store(key, need, result, layout, blocks, cuts, partsArea, totalArea, left, rect);
+        }
+        return result;
     }
     m_boards.Validate(SizesGeneration(), NokoHaba, MaxCutSize);
     if (const BoardMemo::Entry* known = m_boards.Find(remaining, rect)) {
         BoardMemo::Apply(*known, left, layout, rect);
         return known->Result;
     }
-    const std::size_t blocks = layout.Blocks.size(), cuts = layout.CutLines.size();
-    const double partsArea = layout.PartsArea, totalArea = layout.TotalArea;
-    const int result = LayoutBlock(remaining, left, layout, rect);
+    const int result = LayoutBlock(remaining, left, layout, rect, need);
     if (!StopRequest) {
         m_boards.Store(remaining, rect, result, layout, blocks, cuts, partsArea, totalArea, left, 0);
     }
     return result;
 }
 
-int CCal1::LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
+int CCal1::LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect,
+                       double need)
 {
     const FirstFit first = StopRequest ? FirstFit{} : FirstFitting(remaining, rect);
     if (first.List < 0) {
@@ -226,11 +253,7 @@ int CCal1::LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     const bool hOk = rect.Height() <= limit;
 
     // The deeper levels use the frames after this one; nothing of this frame outlives the call.
-    const auto level = static_cast<std::size_t>(m_depth);
-    if (m_frames.size() <= level) {
-        m_frames.push_back(std::make_unique<Frame>());
-    }
-    Frame& f = *m_frames[level];
+    Frame& f = FrameAt(static_cast<std::size_t>(m_depth));
     BuzaiLists& working = f.Working;
     working = remaining;
     const std::optional<BlockShape> shape = ChooseBlock(working, list, entry, windowWidth, windowHeight);
@@ -262,12 +285,27 @@ int CCal1::LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         explicit DepthGuard(int& d) : depth(d) { ++depth; }
         ~DepthGuard() { --depth; }
     } guard(m_depth);
-    FillRemainderInto(
+    if (UseBound && !f.Bound.Of) {
+        f.Bound.Of = [this](const CalRect& r, double available) {
+            return PartsAreaBound(r.Width(), r.Height(), available);
+        };
+        f.Bound.ChildNeed = &m_need;
+    }
+    if (UseBound) {
+        f.Bound.Need = need - (list == 0 ? area : 0.0);
+        f.Bound.Available = PartsAreaOf(working[0]);
+    }
+    const bool reached = FillRemainderInto(
         corner, k, CandidateFlag, working, layout.BoardNo,
         [this](const BuzaiLists& in, BuzaiLists& out, COutData& record, const CalRect& r) {
             return LayoutBoard(in, out, record, r);
         },
-        ByBlockMeasures, f.Scratch, f.Chosen);
+        ByBlockMeasures, f.Scratch, f.Chosen, UseBound ? &f.Bound : nullptr);
+    if (!reached) {
+        // The block and any remainder place less than `need`: the block alone does too.
+        left = working;
+        return 1;
+    }
     std::swap(left, f.Chosen.Left);
     AddRemainder(f.Chosen, layout);
     return 1;

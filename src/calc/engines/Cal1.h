@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 
 #include "calc/CalHaichi.h"
 #include "calc/engines/BlockRemainder.h"
 #include "calc/engines/BoardMemo.h"
+#include "calc/engines/SubFillMemo.h"
 
 // The block engine: puts a grid of identical pieces into the corner of a free rectangle, cuts the
 // rest into two rectangles and fills them recursively, trying two or four ways of cutting.
@@ -17,7 +19,8 @@ public:
 
     int CandidateFlag = 0;  // 0: two ways of cutting after each block, 1: four
     int AreaFlag = 0;       // part order: 0 longer side first, 1 area first
-    int UseMemo = 1;        // lay a board out again from the board memo (the same layouts either way)
+    int UseMemo = 1;        // answer boards and sub-rectangles from the memos (the same layouts either way)
+    int UseBound = 1;       // leave out remainders that cannot win (the same layouts either way)
 
     // A lookahead result: the first entry of a list that fits a rectangle and how many of it.
     struct FitResult {
@@ -73,19 +76,38 @@ public:
 
     // Board layouts answered from the board memo.
     std::int64_t BoardMemoHits() const { return m_boards.Hits(); }
+    // Sub-rectangle fills answered from the sub-fill memo.
+    std::int64_t SubFillMemoHits() const { return m_fills.Hits(); }
+    // Attempts the bound left out.
+    std::int64_t BoundCutOffs() const
+    {
+        std::int64_t cutOffs = 0;
+        for (const auto& frame : m_frames) {
+            cutOffs += frame->Bound.CutOffs;
+        }
+        return cutOffs;
+    }
 
 private:
     // LayoutBoard without the board memo.
-    int LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect);
+    // A layout of at least `need` parts area when one exists (the best); otherwise one placing less.
+    int LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect,
+                    double need);
 
     // The working storage of one level of LayoutBoard's recursion, kept to reuse its buffers.
     struct Frame {
         BuzaiLists Working;
         RemainderAttempt Chosen;
         RemainderScratch Scratch;
+        RemainderBound Bound;
+        std::vector<std::int32_t> Key;  // of the sub-fill memo
     };
+    Frame& FrameAt(std::size_t level);
     mutable std::vector<std::int32_t> m_probeEntries;  // ChooseBlock's entries that can fit
     BoardMemo m_boards;
+    SubFillMemo m_fills;
+    // What the next LayoutBoard must place to be of use; FillRemainderInto sets it, LayoutBoard takes it.
+    double m_need = -std::numeric_limits<double>::infinity();
     int m_depth = 0;
     std::vector<std::unique_ptr<Frame>> m_frames;  // by depth; frames never move
 };

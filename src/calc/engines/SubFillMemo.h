@@ -1,0 +1,83 @@
+#pragma once
+
+// Layouts of the sub-rectangles of a recursive fill, kept for the same size asked for again with
+// the same pieces that can go into it. The block engine's search fills the same small rectangles
+// with the same parts over and over in its branches (tens of millions of fills of a few million
+// different kinds on a board of small parts). Its fill of a rectangle reads only the entries that
+// fit within the rectangle widened by the kerf (their lists, order, numbers and counts), the
+// rectangle's size and the engine's settings; the entries that do not fit pass through to what is
+// left unchanged and in place. So the key is the size and those entries, and a stored layout
+// moved to the rectangle's corner is the one the engine would make.
+//
+// A fill told what it must reach (the bound's need) may fall short of it with a layout that is not
+// its best: such a layout is kept as falling short of that need and answers only asks for as much
+// or more.
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "calc/CalHaichi.h"
+#include "result/OutData.h"
+
+class SubFillMemo {
+public:
+    // Slots of the table; a layout takes the slot its key hashes to, in place of the one there.
+    // The table starts small (most engines fill few rectangles) and grows up to kMaxSlots.
+    static constexpr std::size_t kFirstSlots = std::size_t{1} << 10;
+    static constexpr std::size_t kMaxSlots = std::size_t{1} << 17;
+
+    // A stored layout: the key's two 64-bit hashes (two keys agreeing in both and in length by
+    // chance is less likely than a memory fault), then the key entries whose count the fill
+    // changed (their place among the key's entries and what is left, 0 when used up), then its
+    // blocks (7 numbers each, relative to the rectangle's corner) and cut lines (4 each).
+    struct Entry {
+        std::uint64_t Hash = 0;
+        std::uint64_t Check = 0;
+        std::uint32_t KeyLength = 0;  // 0: empty
+        std::uint32_t Changes = 0;
+        std::uint32_t Blocks = 0;
+        std::uint32_t Cuts = 0;
+        int Result = 0;
+        double PartsArea = 0.0;
+        double TotalArea = 0.0;
+        // The need it fell short of; minus infinity for the best layout.
+        double ShortOf = -std::numeric_limits<double>::infinity();
+        std::vector<std::int32_t> Data;
+    };
+
+    // Forgets every layout when what they were made with changed: the part sizes (their
+    // generation), the kerf or the cutting limit.
+    void Validate(std::uint64_t sizes, std::int32_t kerf, std::int32_t limit);
+
+    // Makes the key of `lists` on rect into `key`.
+    static void MakeKey(const CCalHaichi& engine, const BuzaiLists& lists, const CalRect& rect,
+                        std::vector<std::int32_t>& key);
+
+    // The stored layout for `key` that serves a fill that must reach `need`; null when none.
+    const Entry* Find(const std::vector<std::int32_t>& key, double need);
+
+    // Adds the stored layout to `layout` at rect's corner; `left` from `remaining` as the fill left it.
+    static void Apply(const Entry& e, const std::vector<std::int32_t>& key, const BuzaiLists& remaining,
+                      BuzaiLists& left, COutData& layout, const CalRect& rect);
+
+    // Stores what the layout gained after its first `blocks` blocks and `cuts` cut lines and the two
+    // areas it had before, and what the fill left of the key's entries. `need` is what the fill was
+    // told to reach.
+    void Store(const std::vector<std::int32_t>& key, double need, int result, const COutData& layout,
+               std::size_t blocks, std::size_t cuts, double partsArea, double totalArea,
+               const BuzaiLists& left, const CalRect& rect);
+
+    std::int64_t Hits() const { return m_hits; }
+
+private:
+    static std::uint64_t HashOf(const std::vector<std::int32_t>& key, std::uint64_t seed);
+
+    std::vector<Entry> m_slots;
+    std::size_t m_stores = 0;  // since the table last grew
+    std::uint64_t m_sizes = 0;
+    std::int32_t m_kerf = -1;
+    std::int32_t m_limit = -1;
+    std::int64_t m_hits = 0;
+};
