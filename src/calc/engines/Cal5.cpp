@@ -1039,7 +1039,7 @@ constexpr int kCoverSteps[5] = {100, 200, 400, 600, 1000};
 constexpr std::int64_t kCoverPieces = 2;
 // Knapsack cells the pattern choice may visit: per board the parts' area needs, at most a multiple
 // of the effort's cells of the runs (a few boards leave little to choose together).
-constexpr std::int64_t kCoverBoardWork[5] = {1000000, 2000000, 4000000, 6000000, 8000000};
+constexpr std::int64_t kCoverBoardWork[5] = {300000, 1000000, 4000000, 6000000, 8000000};
 constexpr std::int64_t kCoverWork = 4;
 
 // Takes `excess[i]` pieces of every item i off a pattern (`items` in its strip frame), the last
