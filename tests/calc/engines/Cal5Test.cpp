@@ -549,7 +549,7 @@ TEST(Cal5Cover, GeneratedJobsGiveValidLayoutsWithinTheStagesOfEveryMethod)
     int made = 0;
     for (int level = 0; level <= 3; ++level) {
         SCOPED_TRACE("level " + std::to_string(level));
-        for (std::uint32_t seed = 90; seed < 170; ++seed) {
+        for (std::uint32_t seed = 90; seed < 130; ++seed) {
             const TestJob job = GenerateJob(seed);
             SCOPED_TRACE("seed " + std::to_string(seed) + ": " + DescribeJob(job));
             const JobRun cover = CoverEveryGroup(job, level, 1, made);
@@ -575,5 +575,5 @@ TEST(Cal5Cover, GeneratedJobsGiveValidLayoutsWithinTheStagesOfEveryMethod)
             }
         }
     }
-    EXPECT_GT(made, 50);
+    EXPECT_GT(made, 40);
 }
