@@ -192,6 +192,12 @@ std::optional<CCal1::BlockShape> CCal1::ChooseBlock(BuzaiLists& working, std::in
     return chosen;
 }
 
+void CCal1::Calculate()
+{
+    CCalHaichi::Calculate();
+    m_fills.Release();  // the run keeps finished engines until it ends
+}
+
 CCal1::Frame& CCal1::FrameAt(std::size_t level)
 {
     while (m_frames.size() <= level) {

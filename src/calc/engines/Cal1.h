@@ -47,6 +47,8 @@ public:
     void SetCalData(const CCalData& data) override;
     int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
                     const CalRect& rect) override;
+    // The base's calculation; the sub-fill memo's memory is given back after it.
+    void Calculate() override;
     std::unique_ptr<CCalHaichi> CreateInstance() const override;
 
     // The block of entry `entry` of list `list` in a window of width x height; the count of the

@@ -13,12 +13,19 @@ constexpr std::size_t kHead = 2;  // width, height; then number * 2 + list and c
 void SubFillMemo::Validate(std::uint64_t sizes, std::int32_t kerf, std::int32_t limit)
 {
     if (m_slots.empty() || sizes != m_sizes || kerf != m_kerf || limit != m_limit) {
-        m_slots.assign(kFirstSlots, Entry{});
-        m_stores = 0;
+        Reset(kFirstSlots);
         m_sizes = sizes;
         m_kerf = kerf;
         m_limit = limit;
     }
+}
+
+void SubFillMemo::Reset(std::size_t slots)
+{
+    m_slots.assign(slots, Entry{});
+    m_slots.shrink_to_fit();
+    m_stores = 0;
+    m_bytes = slots * sizeof(Entry);
 }
 
 void SubFillMemo::MakeKey(const CCalHaichi& engine, const BuzaiLists& lists, const CalRect& rect,
@@ -127,9 +134,8 @@ void SubFillMemo::Store(const std::vector<std::int32_t>& key, double need, int r
                         const BuzaiLists& left, const CalRect& rect)
 {
     // Many more layouts than slots: a larger table (the layouts so far are forgotten).
-    if (++m_stores > 2 * m_slots.size() && m_slots.size() < kMaxSlots) {
-        m_slots.assign(m_slots.size() * 4, Entry{});
-        m_stores = 0;
+    if (++m_stores > 2 * m_slots.size() && m_slots.size() * 4 <= kMaxSlots) {
+        Reset(m_slots.size() * 4);
     }
     const std::uint64_t hash = HashOf(key, kSeed);
     Entry& e = m_slots[hash & (m_slots.size() - 1)];
@@ -143,6 +149,7 @@ void SubFillMemo::Store(const std::vector<std::int32_t>& key, double need, int r
     e.ShortOf = DoubleLess(e.PartsArea, need) ? need : -std::numeric_limits<double>::infinity();
 
     std::vector<std::int32_t>& data = e.Data;  // keeps its storage from the layout it replaces
+    m_bytes -= data.capacity() * sizeof(std::int32_t);
     data.clear();
     // What is left keeps the order of the lists and loses only used-up entries.
     std::size_t from[2] = {0, 0};
@@ -179,5 +186,9 @@ void SubFillMemo::Store(const std::vector<std::int32_t>& key, double need, int r
     // A slot keeps the largest storage it ever needed; give back what is far beyond this layout's.
     if (data.capacity() > 4 * data.size() + 64) {
         data.shrink_to_fit();
+    }
+    m_bytes += data.capacity() * sizeof(std::int32_t);
+    if (m_bytes > kMaxBytes) {
+        Reset(m_slots.size());
     }
 }

@@ -26,7 +26,9 @@ public:
     // Slots of the table; a layout takes the slot its key hashes to, in place of the one there.
     // The table starts small (most engines fill few rectangles) and grows up to kMaxSlots.
     static constexpr std::size_t kFirstSlots = std::size_t{1} << 10;
-    static constexpr std::size_t kMaxSlots = std::size_t{1} << 17;
+    static constexpr std::size_t kMaxSlots = std::size_t{1} << 16;
+    // The table and its layouts take about this much memory at most; past it they are forgotten.
+    static constexpr std::size_t kMaxBytes = std::size_t{16} << 20;
 
     // A stored layout: the key's two 64-bit hashes (two keys agreeing in both and in length by
     // chance is less likely than a memory fault), then the key entries whose count the fill
@@ -70,12 +72,20 @@ public:
                const BuzaiLists& left, const CalRect& rect);
 
     std::int64_t Hits() const { return m_hits; }
+    // Gives the memory back; the next Validate starts a small table.
+    void Release()
+    {
+        m_slots = {};
+        m_bytes = 0;
+    }
 
 private:
     static std::uint64_t HashOf(const std::vector<std::int32_t>& key, std::uint64_t seed);
 
     std::vector<Entry> m_slots;
     std::size_t m_stores = 0;  // since the table last grew
+    std::size_t m_bytes = 0;   // of the table and its layouts' storage
+    void Reset(std::size_t slots);
     std::uint64_t m_sizes = 0;
     std::int32_t m_kerf = -1;
     std::int32_t m_limit = -1;
