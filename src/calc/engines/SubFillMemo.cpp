@@ -6,7 +6,9 @@
 
 namespace {
 
-constexpr std::size_t kHead = 2;  // width, height; then number * 2 + list and count per entry
+// Width, height and whether list 0 holds parts that do not fit (the cutting candidates ask whether
+// parts are left after a sub-rectangle); then number * 2 + list and count per entry.
+constexpr std::size_t kHead = 3;
 
 }  // namespace
 
@@ -34,6 +36,7 @@ void SubFillMemo::MakeKey(const CCalHaichi& engine, const BuzaiLists& lists, con
     key.clear();
     key.push_back(rect.Width());
     key.push_back(rect.Height());
+    key.push_back(0);
     const std::int64_t a = std::int64_t{rect.Width()} + engine.NokoHaba;
     const std::int64_t b = std::int64_t{rect.Height()} + engine.NokoHaba;
     for (std::int32_t l = 0; l < 2; ++l) {
@@ -43,6 +46,8 @@ void SubFillMemo::MakeKey(const CCalHaichi& engine, const BuzaiLists& lists, con
             if ((w <= a && h <= b) || (part.NoTurn == 0 && h <= a && w <= b)) {
                 key.push_back(e.Number * 2 + l);
                 key.push_back(e.Count);
+            } else if (l == 0) {
+                key[2] = 1;
             }
         }
     }

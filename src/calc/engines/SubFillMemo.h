@@ -5,8 +5,9 @@
 // with the same parts over and over in its branches (tens of millions of fills of a few million
 // different kinds on a board of small parts). Its fill of a rectangle reads only the entries that
 // fit within the rectangle widened by the kerf (their lists, order, numbers and counts), the
-// rectangle's size and the engine's settings; the entries that do not fit pass through to what is
-// left unchanged and in place. So the key is the size and those entries, and a stored layout
+// rectangle's size and the engine's settings, and of the others only whether list 0 holds any
+// (the cutting candidates ask whether parts are left after a sub-rectangle); they pass through
+// to what is left unchanged and in place. So the key is the size and those entries, and a stored layout
 // moved to the rectangle's corner is the one the engine would make.
 //
 // A fill told what it must reach (the bound's need) may fall short of it with a layout that is not
