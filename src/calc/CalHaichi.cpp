@@ -264,8 +264,7 @@ double CCalHaichi::PartsAreaBound(std::int64_t width, std::int64_t height, doubl
         if (cached.Width != width || cached.Height != height) {
             cached = RatioOfSize{width, height, 0.0};
             for (const RatioPart& p : m_byRatio) {
-                const std::int64_t w = p.Size.Width, h = p.Size.Height;
-                if ((w <= width && h <= height) || (p.Size.NoTurn == 0 && h <= width && w <= height)) {
+                if (p.Size.FitsWithin(width, height)) {
                     cached.Ratio = p.Ratio;
                     break;
                 }
@@ -499,11 +498,7 @@ int CCalHaichi::LayoutBoardBest(std::int32_t available, const BuzaiLists& remain
                 }
             }
         }
-        double reducedArea = 0.0;
-        for (const CAL_BUZAI& e : reduced[0]) {
-            const CBuzai& part = Part(0, e.Number);
-            reducedArea += static_cast<double>(part.Width) * part.Height * e.Count;
-        }
+        const double reducedArea = PartsAreaOf(reduced[0]);
 
         bool changes = false;
         for (std::size_t i = 0; i < parts.size(); ++i) {

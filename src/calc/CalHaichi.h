@@ -120,6 +120,12 @@ public:
         std::int32_t Height = 0;
         std::int32_t NoTurn = 0;
 
+        // Fits into width x height as it is, or turned when it may be turned. No kerf.
+        bool FitsWithin(std::int64_t width, std::int64_t height) const
+        {
+            return (Width <= width && Height <= height) ||
+                   (NoTurn == 0 && Height <= width && Width <= height);
+        }
         friend bool operator==(const PartSize&, const PartSize&) = default;
     };
     PartSize Size(std::int32_t list, std::int32_t number) const

@@ -291,13 +291,13 @@ int CCal1::LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         explicit DepthGuard(int& d) : depth(d) { ++depth; }
         ~DepthGuard() { --depth; }
     } guard(m_depth);
-    if (UseBound && !f.Bound.Of) {
-        f.Bound.Of = [this](const CalRect& r, double available) {
-            return PartsAreaBound(r.Width(), r.Height(), available);
-        };
-        f.Bound.ChildNeed = &m_need;
-    }
     if (UseBound) {
+        if (!f.Bound.Of) {
+            f.Bound.Of = [this](const CalRect& r, double available) {
+                return PartsAreaBound(r.Width(), r.Height(), available);
+            };
+            f.Bound.ChildNeed = &m_need;
+        }
         f.Bound.Need = need - (list == 0 ? area : 0.0);
         f.Bound.Available = PartsAreaOf(working[0]);
     }

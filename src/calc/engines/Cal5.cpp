@@ -510,10 +510,6 @@ double GroupPartsArea(const CCalHaichi& engine, const CCalData& group)
     return area;
 }
 
-}  // namespace
-
-namespace {
-
 std::int64_t BoardsUsed(const CRetData& ret)
 {
     std::int64_t boards = 0;

@@ -41,9 +41,7 @@ void SubFillMemo::MakeKey(const CCalHaichi& engine, const BuzaiLists& lists, con
     const std::int64_t b = std::int64_t{rect.Height()} + engine.NokoHaba;
     for (std::int32_t l = 0; l < 2; ++l) {
         for (const CAL_BUZAI& e : lists[static_cast<std::size_t>(l)]) {
-            const CCalHaichi::PartSize part = engine.Size(l, e.Number);
-            const std::int64_t w = part.Width, h = part.Height;
-            if ((w <= a && h <= b) || (part.NoTurn == 0 && h <= a && w <= b)) {
+            if (engine.Size(l, e.Number).FitsWithin(a, b)) {
                 key.push_back(e.Number * 2 + l);
                 key.push_back(e.Count);
             } else if (l == 0) {
