@@ -209,7 +209,8 @@ void CCalHaichi::RefreshSizes()
     }
 }
 
-CCalHaichi::FirstFit CCalHaichi::FirstFitting(const BuzaiLists& lists, const CalRect& rect) const
+CCalHaichi::FirstFit CCalHaichi::FirstFitting(const BuzaiLists& lists, const CalRect& rect,
+                                              FitFrom from) const
 {
     // The loop runs at every step of the recursive engines: sizes straight from the table.
     const std::int64_t width = rect.Width(), height = rect.Height();
@@ -218,7 +219,7 @@ CCalHaichi::FirstFit CCalHaichi::FirstFitting(const BuzaiLists& lists, const Cal
         const std::vector<CAL_BUZAI>& entries = lists[l];
         const PartSize* table = m_sizes[l].data();
         const std::size_t known = m_sizes[l].size();
-        for (std::size_t i = 0; i < entries.size(); ++i) {
+        for (std::size_t i = from[static_cast<std::size_t>(l)]; i < entries.size(); ++i) {
             const auto number = static_cast<std::uint32_t>(entries[i].Number);
             const PartSize part = number < known ? table[number] : SizeFromRecord(l, entries[i].Number);
             const std::int64_t w = part.Width, h = part.Height;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -159,7 +160,42 @@ public:
         std::size_t Entry = 0;
         bool As[2] = {false, false};  // fits as it is, fits turned (only when it may turn)
     };
-    FirstFit FirstFitting(const BuzaiLists& lists, const CalRect& rect) const;
+    // `from` skips entries known not to fit: a recursive engine passes down where the scan of an
+    // enclosing rectangle found its first fit (list 0's size when list 0 had none). What does not
+    // fit a rectangle is placed nowhere within it, so those entries keep their places in every
+    // list made inside it.
+    using FitFrom = std::array<std::size_t, 2>;
+    FirstFit FirstFitting(const BuzaiLists& lists, const CalRect& rect, FitFrom from = {0, 0}) const;
+    // Where the scans within rect may start once `first` was found there from `from`.
+    static FitFrom FitFromWithin(const BuzaiLists& lists, const FirstFit& first, FitFrom from)
+    {
+        if (first.List == 0) {
+            return {first.Entry, from[1]};
+        }
+        return {lists[0].size(), first.List == 1 ? first.Entry : lists[1].size()};
+    }
+    // One level deeper in a recursive fill, with the scans starting at `within` there; leaving
+    // the level undoes both.
+    class FillLevel {
+    public:
+        FillLevel(int& depth, FitFrom& from, FitFrom within) : m_depth(depth), m_from(from), m_outer(from)
+        {
+            ++m_depth;
+            m_from = within;
+        }
+        ~FillLevel()
+        {
+            --m_depth;
+            m_from = m_outer;
+        }
+        FillLevel(const FillLevel&) = delete;
+        FillLevel& operator=(const FillLevel&) = delete;
+
+    private:
+        int& m_depth;
+        FitFrom& m_from;
+        FitFrom m_outer;
+    };
 
     // At least the parts area (list 0, what IsBetter compares first) that any layout can place
     // into a rectangle of width x height from pieces of `available` area in all. Pieces in a

@@ -29,14 +29,16 @@ std::array<CUTMARK, 2> HorizontalFirst(const BlockCorner& c, std::int32_t k2)
 
 // The first half of a candidate: its cuts and, when they are permitted, its first sub-rectangle.
 // False when the cuts are not permitted: the attempt then places nothing and is still compared.
+// When true, the attempt's Left is yet to be written by the fill of the second sub-rectangle.
 bool TryFirstHalf(const BlockCorner& corner, std::int32_t kerf, int type, const BuzaiLists& working,
                   std::int32_t boardNo, const FillRect& fill, BuzaiLists& afterA, RemainderAttempt& attempt)
 {
-    attempt.Reset(working, boardNo);
+    attempt.ResetBeforeFill(boardNo);
     attempt.Type = type;
     const bool vertical = type == 0 || type == 2;
     attempt.Cuts = vertical ? VerticalFirst(corner, kerf / 2) : HorizontalFirst(corner, kerf / 2);
     if (!(vertical ? corner.HOk : corner.WOk)) {
+        attempt.Left = working;
         return false;
     }
 
@@ -115,10 +117,13 @@ bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
     const bool roomRight = corner.R < r.X1;
     const bool roomAbove = corner.T < r.Y1;
     bool haveBest = false;
+    // The attempts change places by their pointers; `chosen` receives the best at the end.
+    RemainderAttempt* best = &chosen;
+    RemainderAttempt* trial = &scratch.Trial;
     // What an attempt must place to be chosen and of use; it only grows.
     auto threshold = [&] {
         const double need = bound ? bound->Need : kNone;
-        return haveBest && chosen.P() > need ? chosen.P() : need;
+        return haveBest && best->P() > need ? best->P() : need;
     };
     auto hopeless = [&](double most) {
         const bool cut = bound && DoubleLess(most, threshold());
@@ -143,8 +148,8 @@ bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
         // Positions 1 and 2, which 3 and 4 depend on: placed in A, parts left after A.
         bool placedInA[2] = {false, false};
         bool partsLeftAfterA[2] = {false, false};
-        RemainderAttempt& attempt = scratch.Trial;
         for (int pos = 0; pos < 4 && types[pos] >= 0; ++pos) {
+            RemainderAttempt& attempt = *trial;
             if (pos >= 2 && (!placedInA[pos - 2] || !partsLeftAfterA[pos - 2])) {
                 continue;  // not tried, not compared
             }
@@ -184,10 +189,13 @@ bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
                     continue;
                 }
             }
-            if (!haveBest || prefer(chosen, attempt)) {
-                std::swap(chosen, attempt);
+            if (!haveBest || prefer(*best, attempt)) {
+                std::swap(best, trial);
                 haveBest = true;
             }
+        }
+        if (best != &chosen) {
+            std::swap(chosen, *best);
         }
         return haveBest || !bound;
     }

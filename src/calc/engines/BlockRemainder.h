@@ -62,12 +62,17 @@ struct RemainderAttempt {
     double AreaA = 0.0;  // area of the first sub-rectangle
 
     // An attempt that placed nothing and leaves `working`, keeping the storage of its lists.
-    // Names every field: a new field is reset here too.
     void Reset(const BuzaiLists& working, std::int32_t boardNo)
+    {
+        ResetBeforeFill(boardNo);
+        Left = working;
+    }
+    // As Reset, but Left keeps what it holds: a fill is about to write it.
+    // Names every other field: a new field is reset here too.
+    void ResetBeforeFill(std::int32_t boardNo)
     {
         Type = -1;
         Record.ClearKeepingStorage(boardNo);
-        Left = working;
         Cuts = {};
         PlacedInA = false;
         PartsLeftAfterA = false;

@@ -18,6 +18,7 @@ std::unique_ptr<CCalHaichi> CCal1::CreateInstance() const
     auto engine = std::make_unique<CCal1>(CandidateFlag, AreaFlag);
     engine->UseMemo = UseMemo;
     engine->UseBound = UseBound;
+    engine->UseScanStart = UseScanStart;
     return engine;
 }
 
@@ -243,7 +244,7 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
 int CCal1::LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect,
                        double need)
 {
-    const FirstFit first = StopRequest ? FirstFit{} : FirstFitting(remaining, rect);
+    const FirstFit first = StopRequest ? FirstFit{} : FirstFitting(remaining, rect, m_fitFrom);
     if (first.List < 0) {
         left = remaining;
         return 0;
@@ -286,11 +287,8 @@ int CCal1::LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     const std::int32_t sx = shape->Rotated ? part.Height : part.Width;
     const std::int32_t sy = shape->Rotated ? part.Width : part.Height;
     const BlockCorner corner{rect, rect.X0 + shape->Nx * (sx + k), rect.Y0 + shape->Ny * (sy + k), wOk, hOk};
-    struct DepthGuard {
-        int& depth;
-        explicit DepthGuard(int& d) : depth(d) { ++depth; }
-        ~DepthGuard() { --depth; }
-    } guard(m_depth);
+    const FillLevel deeper(m_depth, m_fitFrom,
+                           UseScanStart ? FitFromWithin(remaining, first, m_fitFrom) : m_fitFrom);
     if (UseBound) {
         if (!f.Bound.Of) {
             f.Bound.Of = [this](const CalRect& r, double available) {

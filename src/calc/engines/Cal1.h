@@ -21,6 +21,7 @@ public:
     int AreaFlag = 0;       // part order: 0 longer side first, 1 area first
     int UseMemo = 1;        // answer boards and sub-rectangles from the memos (the same layouts either way)
     int UseBound = 1;       // leave out remainders that cannot win (the same layouts either way)
+    int UseScanStart = 1;   // skip the entries an enclosing rectangle found too large (the same either way)
 
     // A lookahead result: the first entry of a list that fits a rectangle and how many of it.
     struct FitResult {
@@ -111,5 +112,6 @@ private:
     // What the next LayoutBoard must place to be of use; FillRemainderInto sets it, LayoutBoard takes it.
     double m_need = -std::numeric_limits<double>::infinity();
     int m_depth = 0;
+    FitFrom m_fitFrom{0, 0};                       // where scans may start within the rectangle being filled
     std::vector<std::unique_ptr<Frame>> m_frames;  // by depth; frames never move
 };

@@ -200,11 +200,12 @@ int CCal2::LayoutStrips(int depth, int mode, int d, const BuzaiLists& in, BuzaiL
 }
 
 void CCal2::StripCandidates(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
-                            std::int32_t thickness, std::vector<CAL2_LENBUZAI>& candidates) const
+                            std::int32_t thickness, std::vector<CAL2_LENBUZAI>& candidates,
+                            std::size_t from) const
 {
     // A square part of side t lies as it is: one candidate, never two.
     candidates.clear();
-    for (std::size_t i = 0; i < in.size(); ++i) {
+    for (std::size_t i = from; i < in.size(); ++i) {
         const PartSize part = Size(list, in[i].Number);
         const auto index = static_cast<std::int32_t>(i);
         if (PieceSize(part, 0, across) == thickness) {

@@ -64,9 +64,10 @@ protected:
     static std::int32_t High(const CalRect& rect, int axis) { return axis == 0 ? rect.X1 : rect.Y1; }
     // The candidates of a strip of `thickness`: entries of `in` (list `list`) lying that thick
     // across as they are, else turned when they may be; in list order, Pieces = count.
-    // Replaces the contents of `candidates`.
+    // Replaces the contents of `candidates`. Entries before `from` are left out.
     void StripCandidates(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
-                         std::int32_t thickness, std::vector<CAL2_LENBUZAI>& candidates) const;
+                         std::int32_t thickness, std::vector<CAL2_LENBUZAI>& candidates,
+                         std::size_t from = 0) const;
 
     // Places `strips` strips side by side from the low corner of rect, each holding the chosen
     // items one after another along `along`; takes their pieces off `entries` (list `list`).

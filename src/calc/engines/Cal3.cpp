@@ -12,6 +12,7 @@ std::unique_ptr<CCalHaichi> CCal3::CreateInstance() const
     engine->Level = Level;
     engine->SecondFlag = SecondFlag;
     engine->UseMemo = UseMemo;
+    engine->UseScanStart = UseScanStart;
     return engine;
 }
 
@@ -19,14 +20,18 @@ CCal3::StackExtent CCal3::FillStripStack(int list, int along, int across, const 
                                          std::vector<CAL_BUZAI>& out, COutData& layout,
                                          std::int32_t thickness, const CalRect& rect)
 {
-    out = in;
+    if (&out != &in) {
+        out = in;  // `in` is read no more below once `out` changes
+    }
     const StackExtent none{Low(rect, along), Low(rect, across)};
     if (StopRequest) {
         return none;
     }
     std::vector<CAL2_LENBUZAI>& candidates = m_stripCandidates;
     std::vector<CAL2_LENBUZAI>& chosen = m_stripChosen;
-    StripCandidates(list, along, across, in, thickness, candidates);
+    // Entries before the scan start do not fit the rectangle: too long for the strip, never chosen.
+    StripCandidates(list, along, across, in, thickness, candidates,
+                    m_fitFrom[static_cast<std::size_t>(list)]);
     std::int32_t remaining = 0, used = 0;
     FillLength(High(rect, along) - Low(rect, along), candidates, chosen, remaining, used);
     if (chosen.empty()) {
@@ -86,13 +91,11 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
 int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
 {
     const auto level = static_cast<std::size_t>(m_depth);
-    struct DepthGuard {
-        int& depth;
-        explicit DepthGuard(int& d) : depth(d) { ++depth; }
-        ~DepthGuard() { --depth; }
-    } guard(m_depth);
     // The stack's part: the first entry that fits, and in which orientations.
-    const FirstFit first = FirstFitting(remaining, rect);
+    const FirstFit first = FirstFitting(remaining, rect, m_fitFrom);
+    const FillLevel deeper(
+        m_depth, m_fitFrom,
+        UseScanStart && first.List >= 0 ? FitFromWithin(remaining, first, m_fitFrom) : m_fitFrom);
     if (first.List < 0) {
         left = remaining;
         return 0;
@@ -136,7 +139,7 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
             working = remaining;
             COutData& stack = f.Stack;
             stack.ClearKeepingStorage(layout.BoardNo);
-            const StackExtent extent = FillStripStack(list, d, across, remaining[list], working[list], stack,
+            const StackExtent extent = FillStripStack(list, d, across, working[list], working[list], stack,
                                                       PieceSize(part, rotated, across), window);
             if (stack.Blocks.empty()) {
                 continue;

@@ -13,8 +13,9 @@
 // rectangles as the block engine does and fills those recursively.
 class CCal3 : public CCal2 {
 public:
-    int SecondFlag = 0;  // cutting candidates after each stack: 0 two, 1 four
-    int UseMemo = 1;     // lay a board out again from the board memo (the same layouts either way)
+    int SecondFlag = 0;    // cutting candidates after each stack: 0 two, 1 four
+    int UseMemo = 1;       // lay a board out again from the board memo (the same layouts either way)
+    int UseScanStart = 1;  // skip the entries an enclosing rectangle found too large (the same either way)
 
     // The far ends of a stack, kerf included.
     struct StackExtent {
@@ -31,7 +32,7 @@ public:
 
     // Lays as many strips of `thickness` from the low corner of rect as fit across and as the
     // counts allow, all with the pattern FillLength chose for one strip. Places nothing on a
-    // stop request; the extent is then rect's low corner.
+    // stop request; the extent is then rect's low corner. `in` and `out` may be the same list.
     virtual StackExtent FillStripStack(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
                                        std::vector<CAL_BUZAI>& out, COutData& layout, std::int32_t thickness,
                                        const CalRect& rect);
@@ -62,5 +63,6 @@ private:
     };
     BoardMemo m_boards;
     int m_depth = 0;
+    FitFrom m_fitFrom{0, 0};                       // where scans may start within the rectangle being filled
     std::vector<std::unique_ptr<Frame>> m_frames;  // by depth; frames never move
 };
