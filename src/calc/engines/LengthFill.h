@@ -75,8 +75,11 @@ public:
     // piece lengths.
     void Fill(std::int32_t length, const std::vector<Item>& candidates, std::int32_t limit,
               const std::vector<std::int32_t>& available, std::vector<Item>& chosen, std::int32_t& remaining,
-              std::int32_t& used) const
+              std::int32_t& used)
     {
+        // Candidates by falling length (the row fill's) let the scans skip the longer ones at once.
+        m_byLength = std::is_sorted(candidates.begin(), candidates.end(),
+                                    [](const Item& a, const Item& b) { return a.Length > b.Length; });
         Fill(0, length, candidates, limit, available, chosen, remaining, used);
     }
 
@@ -94,8 +97,13 @@ private:
         const std::int32_t k = m_rules.Kerf;
         std::vector<std::int32_t>& left = m_scratch.At(level).Left;
         left = available;
-        for (std::size_t i = 0; i < candidates.size() && remaining > 0;) {
+        for (std::size_t i = FirstAtMost(candidates, std::int64_t{limit} - 1);
+             i < candidates.size() && remaining > 0;) {
             const Item& c = candidates[i];
+            if (m_byLength && c.Length > remaining) {
+                i = FirstAtMost(candidates, remaining, i);  // none of those between fits the rest
+                continue;
+            }
             std::int32_t& pieces = left.at(m_rules.Slot(c, i));
             if (Usable(c, limit) && pieces > 0 && c.Length <= remaining) {
                 const std::int32_t n = std::min((remaining + k) / (c.Length + k), pieces);
@@ -122,6 +130,20 @@ private:
     }
 
     bool Usable(const Item& c, std::int32_t limit) const { return m_rules.Allowed(c) && c.Length < limit; }
+
+    // Where the candidates at most `length` long may begin, from `from` on: the first of them when
+    // the candidates fall in length, else `from`. Those skipped are longer.
+    std::size_t FirstAtMost(const std::vector<Item>& candidates, std::int64_t length,
+                            std::size_t from = 0) const
+    {
+        if (!m_byLength) {
+            return from;
+        }
+        const auto first =
+            std::partition_point(candidates.begin() + static_cast<std::ptrdiff_t>(from), candidates.end(),
+                                 [length](const Item& c) { return c.Length > length; });
+        return static_cast<std::size_t>(first - candidates.begin());
+    }
 
     // Gives one piece of a chosen item back and refills its length and the rest with shorter
     // pieces; applies the best such exchange. True when one was applied.
@@ -153,7 +175,8 @@ private:
                 // Only candidates shorter than the threshold, with what the choice left of them;
                 // without a gain the next try takes only those shorter than the first of these.
                 std::int32_t firstShorter = -1;
-                for (std::size_t i = 0; i < candidates.size(); ++i) {
+                for (std::size_t i = FirstAtMost(candidates, std::int64_t{threshold} - 1);
+                     i < candidates.size(); ++i) {
                     const Item& c = candidates[i];
                     if (Usable(c, limit) && c.Length < threshold && left.at(m_rules.Slot(c, i)) > 0) {
                         firstShorter = c.Length;
@@ -205,4 +228,5 @@ private:
 
     const Rules& m_rules;
     LengthFillScratch<Item>& m_scratch;
+    bool m_byLength = false;
 };

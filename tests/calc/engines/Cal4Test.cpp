@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "calc/JobGenerator.h"
 #include "calc/LayoutChecker.h"
 #include "calc/TestJob.h"
@@ -207,6 +210,54 @@ TEST(Cal4FillRowLength, OrderSetsTheExchangePasses)
         EXPECT_EQ(remaining, c.remaining);
         EXPECT_EQ(used, 100 - c.remaining);
     }
+}
+
+// Row candidates come sorted by falling length, which lets the fill skip the longer ones by
+// bisection. A candidate at the end that is never usable but breaks the order makes it scan them
+// one by one: random rows come out the same either way (lengths repeat, parts lie both ways,
+// some candidates switched off, kerf, every order and both gain measures).
+TEST(Cal4FillRowLength, SortedCandidatesFillAsWhenScannedOneByOne)
+{
+    std::mt19937 random(11);
+    auto between = [&](std::int32_t lo, std::int32_t hi) {
+        return lo + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(hi - lo + 1));
+    };
+    int exchanged = 0;
+    for (int round = 0; round < 400; ++round) {
+        CCal4 engine;
+        engine.Order = between(0, 2);
+        engine.SecondFlag = between(0, 1);
+        engine.NokoHaba = between(0, 1) * between(1, 5);
+        std::vector<CAL4_LENBUZAI> candidates;
+        const int parts = between(1, 30);
+        for (int p = 0; p < parts; ++p) {
+            engine.LenBuzaiSub.push_back({p, p, between(0, 4)});
+            const std::int32_t a = between(5, 120), b = between(5, 120);
+            candidates.push_back({a, b, 0, p, 0, between(0, 5) > 0 ? 1 : 0});
+            if (between(0, 1) == 1) {
+                candidates.push_back({b, a, 0, p, 1, 1});
+            }
+        }
+        std::stable_sort(candidates.begin(), candidates.end(),
+                         [](const CAL4_LENBUZAI& x, const CAL4_LENBUZAI& y) {
+                             return x.Length > y.Length || (x.Length == y.Length && x.Across > y.Across);
+                         });
+        const std::int32_t length = between(20, 600);
+        SCOPED_TRACE(testing::Message() << "round " << round << ", length " << length << ", order "
+                                        << engine.Order << ", second " << engine.SecondFlag);
+        std::vector<CAL4_LENBUZAI> chosen, chosenScanned;
+        std::int32_t remaining = 0, used = 0, remainingScanned = 0, usedScanned = 0;
+        engine.FillRowLength(length, candidates, chosen, remaining, used);
+
+        engine.LenBuzaiSub.push_back({parts, parts, 0});
+        candidates.push_back({1 << 30, 1, 0, parts, 0, 0});
+        engine.FillRowLength(length, candidates, chosenScanned, remainingScanned, usedScanned);
+        ASSERT_EQ(chosen, chosenScanned);
+        ASSERT_EQ(remaining, remainingScanned);
+        ASSERT_EQ(used, usedScanned);
+        exchanged += TotalPieces(chosen) > 1 && chosen.size() > 1 ? 1 : 0;
+    }
+    EXPECT_GT(exchanged, 100);
 }
 
 TEST(Cal4FillRowLength, BothOrientationsShareThePiecesOfTheirPart)
