@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numeric>
 #include <optional>
+#include <utility>
 
 #include "base/Tolerance.h"
 #include "calc/CalcRun.h"
@@ -282,31 +283,35 @@ private:
         return m_level >= 2 ? s.Along <= width : s.Along == width;
     }
 
-    // Stacks available pieces across on top of the first one of a column, the thickest first.
-    // Adds them to `column` when given and takes them from `avail`; returns their value.
+    // Stacks available pieces across on top of the first one of a column, the thickest first,
+    // from `m_fit` (the ways that may lie in the strip). Adds them to `column` when given and takes
+    // them from `avail`, noting what it took in `taken` when given; returns their value.
     double Stack(std::int32_t width, std::int32_t used, std::int32_t t, std::vector<std::int32_t>& avail,
-                 Column* column) const
+                 Column* column, std::vector<std::pair<int, std::int32_t>>* taken = nullptr) const
     {
         double value = 0.0;
-        if (m_level < 1) {
+        std::int32_t pos = used + m_kerf;
+        if (m_level < 1 || pos >= t) {
             return value;
         }
-        std::int32_t pos = used + m_kerf;
-        for (const Piece& p : m_byAcross) {
-            if (pos >= t) {
-                break;
-            }
-            const Shape& s = WayOf(p);
-            std::int32_t& left = avail[static_cast<std::size_t>(p.ItemIndex)];
+        // The ways are sorted thickest first: those thicker than the room left are skipped at once.
+        auto p = std::partition_point(m_fit.begin(), m_fit.end(),
+                                      [&](const Piece& q) { return WayOf(q).Across > t - pos; });
+        for (; p != m_fit.end() && pos < t; ++p) {
+            const Shape& s = WayOf(*p);
+            std::int32_t& left = avail[static_cast<std::size_t>(p->ItemIndex)];
             if (left < 1 || s.Across > t - pos || !JoinsColumn(s, width)) {
                 continue;
             }
             const std::int32_t n = std::min<std::int32_t>(left, (t - pos + m_kerf) / (s.Across + m_kerf));
             left -= n;
             pos += n * (s.Across + m_kerf);
-            value += m_items[p.ItemIndex].Value * n;
+            value += m_items[p->ItemIndex].Value * n;
             if (column) {
-                column->Pieces.insert(column->Pieces.end(), static_cast<std::size_t>(n), p);
+                column->Pieces.insert(column->Pieces.end(), static_cast<std::size_t>(n), *p);
+            }
+            if (taken) {
+                taken->emplace_back(p->ItemIndex, n);
             }
         }
         return value;
@@ -320,7 +325,19 @@ private:
     {
         std::vector<HeadGroup>& groups = m_groups;
         groups.clear();
+        // The ways of available pieces no thicker than the strip, in the order of m_byAcross.
+        m_fit.clear();
+        if (m_level >= 1) {
+            for (const Piece& p : m_byAcross) {
+                if (avail[static_cast<std::size_t>(p.ItemIndex)] > 0 && WayOf(p).Across <= t) {
+                    m_fit.push_back(p);
+                }
+            }
+        }
+        // The pieces left for stacking on a head: `avail` less what an estimate takes, given back
+        // after every estimate.
         std::vector<std::int32_t>& scratch = m_scratch;
+        scratch = avail;
         for (std::size_t i = 0; i < m_items.size(); ++i) {
             if (avail[i] < 1) {
                 continue;
@@ -336,9 +353,13 @@ private:
                     continue;
                 }
                 const std::int64_t weight = (std::int64_t{s.Along} + m_kerf + m_step - 1) / m_step;
-                scratch = avail;
                 --scratch[i];
-                const double stacked = Stack(s.Along, s.Across, t, scratch, nullptr);
+                m_taken.clear();
+                const double stacked = Stack(s.Along, s.Across, t, scratch, nullptr, &m_taken);
+                ++scratch[i];
+                for (const auto& [index, n] : m_taken) {
+                    scratch[static_cast<std::size_t>(index)] += n;
+                }
                 g.Options[g.OptionCount++] = HeadOption{w, weight, item.Value + stacked};
                 lightest = lightest == 0 ? weight : std::min(lightest, weight);
             }
@@ -444,7 +465,9 @@ private:
     std::int64_t m_step = 1;
     std::int64_t m_cells = 0;
     std::vector<Piece> m_byAcross;  // every way of every item, thickest across first
+    std::vector<Piece> m_fit;       // the ways Stack tries in the current strip
     std::vector<std::int32_t> m_scratch;
+    std::vector<std::pair<int, std::int32_t>> m_taken;
     std::vector<double> m_best;
     std::vector<std::uint8_t> m_choice;
     std::vector<HeadGroup> m_groups;
