@@ -488,6 +488,9 @@ constexpr std::int64_t kWork[5] = {30000000, 100000000, 300000000, 1000000000, 3
 // with this many valued runs by effort.
 constexpr int kRepackBoards = 5;
 constexpr int kRepackTries[5] = {2, 4, 8, 12, 16};
+// Knapsack cells all of these layouts together may visit: the effort's cells of the runs
+// divided by this. Nearly full boards seldom go onto one fewer, and each try is a whole search.
+constexpr std::int64_t kRepackShare = 2;
 // The piece values of the runs: {power of the area, bonus for the longer side}.
 constexpr double kRunValues[8][2] = {{1.0, 0.0}, {1.2, 0.0}, {1.0, 0.5}, {1.1, 0.3},
                                      {1.3, 0.0}, {0.9, 0.0}, {1.0, 1.0}, {1.15, 0.6}};
@@ -753,7 +756,13 @@ void CCal5::PrepareRun(CCal5& run) const
 void CCal5::RepackEmptiest(std::int64_t bound)
 {
     const int tries = kRepackTries[EffortIndex(Effort)];
+    const std::int64_t budget = RepackBudget > 0 ? RepackBudget : kWork[EffortIndex(Effort)] / kRepackShare;
+    std::int64_t work = 0;
     for (int m = 2; m <= kRepackBoards && !StopRequest;) {
+        if (work > budget) {
+            ++SearchCutShort;
+            return;
+        }
         std::vector<std::size_t> single;  // layouts cut once, emptiest first
         for (std::size_t i = 0; i < Ret.Layouts.size(); ++i) {
             if (Ret.Layouts[i].Repeat == 1) {
@@ -783,13 +792,20 @@ void CCal5::RepackEmptiest(std::int64_t bound)
                 }
             }
         }
+        // Parts of more area than the m - 1 boards hold never go onto them.
+        const CalRect rect = TrimmedRect(Board(boardNo));
+        const double room = static_cast<double>(rect.Width()) * rect.Height() * (m - 1);
+        const bool fits = !(GroupPartsArea(*this, group) > room);
         bool saved = false;
-        for (int t = 0; t < tries && !saved && !StopRequest; ++t) {
+        for (int t = 0; fits && t < tries && !saved && !StopRequest && work <= budget; ++t) {
             CCal5 run;
             PrepareRun(run);
             run.NoUsenFlg = 1;
             run.Effort = std::min(5, Effort + 1);
             RunValues(t == 0 ? 0 : static_cast<int>(std::size(kRunValues)) + 1000 + t, run);
+            // A try that passes the budget gives up and leaves the boards as they were.
+            run.m_work = &work;
+            run.m_workLimit = budget;
             run.Reset();
             run.SetCalData(group);
             run.Calculate();

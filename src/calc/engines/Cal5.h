@@ -29,6 +29,8 @@ public:
     double Noise = 0.0;  // ... times 1 ± Noise, by part, different for every Seed
     std::uint32_t Seed = 0;
     int Cover = 1;  // the last job first chooses patterns for the whole group together
+    // Knapsack cells the emptiest boards' new layouts may visit together; 0: the effort's share.
+    std::int64_t RepackBudget = 0;
 
     void SetCalData(const CCalData& data) override;
     // Single 0: the runs of this job, the best kept. Single 1: the base layout.
@@ -57,7 +59,8 @@ private:
     // A single run of this job: the lists, kerf, cutting limit, price rule, stage level and stop.
     void PrepareRun(CCal5& run) const;
     // The parts of the m emptiest boards (m = 2, 3, ...) laid out again on m - 1 boards of the
-    // same kind; kept when every part finds a place. Ends at `bound` boards.
+    // same kind; kept when every part finds a place. Ends at `bound` boards or past the budget
+    // (counted in SearchCutShort).
     void RepackEmptiest(std::int64_t bound);
 
     const std::atomic<int>* m_outerStop = nullptr;  // the stop request of the job that runs this one

@@ -7,6 +7,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <thread>
 
 #include "calc/CalcRun.h"
 #include "calc/JobGenerator.h"
@@ -304,21 +305,65 @@ TEST(Cal5, AStopRequestEndsTheRunWithoutAResult)
     EXPECT_EQ(engine.Running, 0);
 }
 
+namespace {
+
+// A bin packing job on one board kind, from a seed: 20 to 50 parts in ones and twos, some not
+// to be turned, kerf 0 or up to 4 mm.
+TestJob BinPackingJob(std::uint32_t seed)
+{
+    std::mt19937 random(seed);
+    const auto between = [&](std::int32_t low, std::int32_t high) {
+        return low + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(high - low + 1));
+    };
+    TestJob job = TestJob().Board(1000, 800).Kerf(between(0, 1) * between(0, 40));
+    for (int i = 0, parts = between(20, 50); i < parts; ++i) {
+        const std::int32_t w = between(5, 60) * 10, h = between(5, 60) * 10, count = between(1, 2);
+        job.Parts(w, h, count, between(0, 3) == 0 ? 1 : 0);
+    }
+    return job;
+}
+
+struct Repacked {
+    CRetData ret;
+    std::int64_t cutShort = 0;
+};
+
+Repacked SearchWithRepackBudget(const TestJob& job, std::int64_t budget)
+{
+    CCal5 engine;
+    engine.Level = 3;
+    engine.Effort = 1;
+    engine.RepackBudget = budget;
+    Repacked r;
+    r.ret = RunEngine(engine, job);
+    r.cutShort = engine.SearchCutShort;
+    return r;
+}
+
+bool SameLayouts(const CRetData& a, const CRetData& b)
+{
+    if (a.Layouts.size() != b.Layouts.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.Layouts.size(); ++i) {
+        if (!a.Layouts[i].SamePattern(b.Layouts[i]) || a.Layouts[i].Repeat != b.Layouts[i].Repeat) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 // Bin packing jobs on one board kind: the emptiest boards are laid out again on one fewer, and
 // what comes out must still be a whole, valid result on no more boards than the area needs + 30 %.
 TEST(Cal5, RepackedBinPackingJobsStayValid)
 {
     for (std::uint32_t seed = 1; seed <= 60; ++seed) {
-        std::mt19937 random(seed);
-        const auto between = [&](std::int32_t low, std::int32_t high) {
-            return low + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(high - low + 1));
-        };
-        TestJob job = TestJob().Board(1000, 800).Kerf(between(0, 1) * between(0, 40));
+        const TestJob job = BinPackingJob(seed);
         double area = 0.0;
-        for (int i = 0, parts = between(20, 50); i < parts; ++i) {
-            const std::int32_t w = between(5, 60) * 10, h = between(5, 60) * 10, count = between(1, 2);
-            job.Parts(w, h, count, between(0, 3) == 0 ? 1 : 0);
-            area += static_cast<double>(w) * h * count;
+        for (const CBuzai& part : job.Buzai.Items) {
+            area += static_cast<double>(part.Width) * part.Height * part.Count;
         }
         SCOPED_TRACE("seed " + std::to_string(seed) + ": " + DescribeJob(job));
         const JobRun run = RunEveryGroup(job, [] { return SearchEngine(3, 1); });
@@ -576,4 +621,59 @@ TEST(Cal5Cover, GeneratedJobsGiveValidLayoutsWithinTheStagesOfEveryMethod)
         }
     }
     EXPECT_GT(made, 40);
+}
+
+// The emptiest boards are laid out again within a budget of knapsack cells. A budget smaller than
+// one try ends the repack at once and leaves the runs' boards; a larger one never needs more
+// boards; every result stays whole and valid. Seeds 7, 34 and 50 save a board with the effort's
+// own budget, on 32 and 55 that budget ends the repack early.
+TEST(Cal5, TheRepackStopsAtItsBudgetWithAWholeValidResult)
+{
+    constexpr std::int64_t kTiny = 1, kOwn = 0, kAmple = std::int64_t{1} << 40;
+    const std::uint32_t seeds[] = {1, 4, 7, 32, 34, 50, 55};
+    const std::int64_t budgets[] = {kTiny, kOwn, kAmple};
+    int tinyEnded = 0, ownEnded = 0, ownSaved = 0;
+    for (std::uint32_t seed : seeds) {
+        const TestJob job = BinPackingJob(seed);
+        std::int64_t boards[3] = {0, 0, 0};
+        for (std::size_t b = 0; b < std::size(budgets); ++b) {
+            SCOPED_TRACE(testing::Message()
+                         << "seed " << seed << ", budget " << budgets[b] << ": " << DescribeJob(job));
+            const Repacked r = SearchWithRepackBudget(job, budgets[b]);
+            ExpectValidResult(r.ret, job);
+            EXPECT_TRUE(r.ret.Unplaced.empty());
+            boards[b] = Boards(r.ret);
+            if (budgets[b] == kAmple) {
+                EXPECT_EQ(r.cutShort, 0);
+            }
+            tinyEnded += budgets[b] == kTiny && r.cutShort > 0 ? 1 : 0;
+            ownEnded += budgets[b] == kOwn && r.cutShort > 0 ? 1 : 0;
+        }
+        EXPECT_GE(boards[0], boards[1]) << "seed " << seed;
+        EXPECT_GE(boards[1], boards[2]) << "seed " << seed;
+        ownSaved += boards[1] < boards[0] ? 1 : 0;
+    }
+    EXPECT_GE(tinyEnded, 5);
+    EXPECT_GE(ownEnded, 2);
+    EXPECT_GE(ownSaved, 3);
+}
+
+// The budget is counted per engine: two searches at once give what each gives alone.
+TEST(Cal5, TheRepackBudgetGivesTheSameResultAloneAndBesideAnotherSearch)
+{
+    const TestJob jobs[] = {BinPackingJob(32), BinPackingJob(55)};
+    Repacked alone[2];
+    for (int i = 0; i < 2; ++i) {
+        alone[i] = SearchWithRepackBudget(jobs[i], 0);
+    }
+    Repacked together[2];
+    std::thread other([&] { together[1] = SearchWithRepackBudget(jobs[1], 0); });
+    together[0] = SearchWithRepackBudget(jobs[0], 0);
+    other.join();
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(SameLayouts(alone[i].ret, together[i].ret));
+        EXPECT_EQ(alone[i].cutShort, together[i].cutShort);
+        EXPECT_GT(alone[i].cutShort, 0);
+    }
 }
