@@ -482,15 +482,21 @@ namespace {
 constexpr int kBeam[5] = {4, 16, 30, 40, 60};
 constexpr int kBranch[5] = {3, 6, 10, 12, 14};
 constexpr int kRuns[5] = {2, 16, 48, 96, 160};
-// Knapsack cells one job may visit before it starts no further run.
+// Knapsack cells of the effort: the measure of the job's limits below.
 constexpr std::int64_t kWork[5] = {30000000, 100000000, 300000000, 1000000000, 3000000000};
+// On one board kind, where only whole boards count, a job starts no further run once its runs
+// visited the effort's cells divided by this (otherwise once they visited all of them). The
+// first runs find nearly every board the later ones do: on the 2BP instances all of them with a
+// sixth of the cells, and the later runs are where the seconds go.
+constexpr std::int64_t kRunShare = 3;
 // The emptiest boards laid out again on one board fewer: up to this many together, each set
 // with this many valued runs by effort.
 constexpr int kRepackBoards = 5;
 constexpr int kRepackTries[5] = {2, 4, 8, 12, 16};
-// Knapsack cells all of these layouts together may visit: the effort's cells of the runs
-// divided by this. Nearly full boards seldom go onto one fewer, and each try is a whole search.
-constexpr std::int64_t kRepackShare = 2;
+// Knapsack cells all of these layouts together may visit: the effort's cells divided by this,
+// half what the runs get. Nearly full boards seldom go onto one fewer, and each try is a whole
+// search.
+constexpr std::int64_t kRepackShare = 6;
 // The piece values of the runs: {power of the area, bonus for the longer side}.
 constexpr double kRunValues[8][2] = {{1.0, 0.0}, {1.2, 0.0}, {1.0, 0.5}, {1.1, 0.3},
                                      {1.3, 0.0}, {0.9, 0.0}, {1.0, 1.0}, {1.15, 0.6}};
@@ -663,8 +669,9 @@ void CCal5::Calculate()
             break;
         }
         // The runs end early on a job so large that they would exceed the effort's work.
-        if (best &&
-            (work > kWork[EffortIndex(Effort)] || std::chrono::steady_clock::now() - start > kRunCap)) {
+        if (best && (work > kWork[EffortIndex(Effort)] / (bound > 0 ? kRunShare : 1) ||
+                     std::chrono::steady_clock::now() - start > kRunCap)) {
+            ++SearchCutShort;
             break;
         }
         CCal5 run;
