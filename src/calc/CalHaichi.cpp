@@ -1,6 +1,7 @@
 #include "calc/CalHaichi.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -238,6 +239,85 @@ CCalHaichi::FirstFit CCalHaichi::FirstFitting(const BuzaiLists& lists, const Cal
     return fit;
 }
 
+void CCalHaichi::MakeRatioTable() const
+{
+    m_ratioGeneration = m_sizesGeneration;
+    m_ratioKerf = NokoHaba;
+    std::vector<std::int64_t> sides;
+    for (const PartSize& part : m_sizes[0]) {
+        sides.push_back(part.Width);
+        sides.push_back(part.Height);
+    }
+    std::sort(sides.begin(), sides.end());
+    sides.erase(std::unique(sides.begin(), sides.end()), sides.end());
+    // A few megabytes at most; beyond, every rectangle gets ratio 1, which bounds any ratio.
+    constexpr std::size_t kMostSides = 2048;
+    constexpr std::int64_t kLongestSide = std::int64_t{1} << 22;
+    m_ratioTable =
+        !sides.empty() && sides.size() <= kMostSides && sides.front() >= 0 && sides.back() <= kLongestSide;
+    if (!m_ratioTable) {
+        m_sideAtMost = {};
+        m_bestRatio = {};
+        m_sideCount = 0;
+        return;
+    }
+    m_sideCount = sides.size();
+    m_sideAtMost.assign(static_cast<std::size_t>(sides.back()) + 1, -1);
+    for (std::size_t i = 0, length = 0; length < m_sideAtMost.size(); ++length) {
+        while (i < sides.size() && sides[i] <= static_cast<std::int64_t>(length)) {
+            ++i;
+        }
+        m_sideAtMost[length] = static_cast<std::int32_t>(i) - 1;
+    }
+    auto side = [&](std::int64_t length) {
+        return static_cast<std::size_t>(m_sideAtMost[static_cast<std::size_t>(length)]);
+    };
+
+    // Each part at its own pair of sides (both ways when it may turn), then the best of all pairs
+    // at most as long in both.
+    const std::size_t n = m_sideCount;
+    std::vector<double> best(n * n, 0.0);
+    const double k = NokoHaba;
+    for (const PartSize& part : m_sizes[0]) {
+        const double ratio =
+            static_cast<double>(part.Width) * part.Height / ((part.Width + k) * (part.Height + k));
+        double& as = best[side(part.Width) * n + side(part.Height)];
+        as = std::max(as, ratio);
+        if (part.NoTurn == 0) {
+            double& turned = best[side(part.Height) * n + side(part.Width)];
+            turned = std::max(turned, ratio);
+        }
+    }
+    m_bestRatio.resize(n * n);
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t j = 0; j < n; ++j) {
+            double r = best[i * n + j];
+            if (i > 0) {
+                r = std::max(r, best[(i - 1) * n + j]);
+            }
+            if (j > 0) {
+                r = std::max(r, best[i * n + j - 1]);
+            }
+            best[i * n + j] = r;
+            float f = static_cast<float>(r);
+            if (static_cast<double>(f) < r) {
+                f = std::nextafter(f, 2.0f);  // a bound may be larger, never smaller
+            }
+            m_bestRatio[i * n + j] = f;
+        }
+    }
+}
+
+void CCalHaichi::ReleaseBoundTable()
+{
+    m_sideAtMost = {};
+    m_bestRatio = {};
+    m_sideCount = 0;
+    m_ratioTable = false;
+    m_ratioGeneration = 0;
+    m_ratioKerf = -1;
+}
+
 double CCalHaichi::PartsAreaBound(std::int64_t width, std::int64_t height, double available,
                                   double capacity) const
 {
@@ -245,33 +325,21 @@ double CCalHaichi::PartsAreaBound(std::int64_t width, std::int64_t height, doubl
         return 0.0;
     }
     const double k = NokoHaba;
-    if (m_byRatioKerf != NokoHaba || m_byRatioGeneration != m_sizesGeneration) {
-        m_byRatio.clear();
-        for (const PartSize& part : m_sizes[0]) {
-            const double area = static_cast<double>(part.Width) * part.Height;
-            m_byRatio.push_back(RatioPart{part, area / ((part.Width + k) * (part.Height + k))});
-        }
-        std::stable_sort(m_byRatio.begin(), m_byRatio.end(),
-                         [](const RatioPart& a, const RatioPart& b) { return a.Ratio > b.Ratio; });
-        m_ratioCache.assign(4096, RatioOfSize{});
-        m_byRatioKerf = NokoHaba;
-        m_byRatioGeneration = m_sizesGeneration;
-    }
-    double ratio =
-        1.0;  // a part missing from the table (lists changed without RefreshSizes) could fill it all
+    // A part missing from the table (lists changed without RefreshSizes) could fill it all.
+    double ratio = 1.0;
     if (BuzaiList && BuzaiList->Items.size() == m_sizes[0].size()) {
-        RatioOfSize& cached =
-            m_ratioCache[static_cast<std::size_t>((width * 0x9E3779B1u) ^ (height * 0x85EBCA77u)) & 4095u];
-        if (cached.Width != width || cached.Height != height) {
-            cached = RatioOfSize{width, height, 0.0};
-            for (const RatioPart& p : m_byRatio) {
-                if (p.Size.FitsWithin(width, height)) {
-                    cached.Ratio = p.Ratio;
-                    break;
-                }
-            }
+        if (m_ratioKerf != NokoHaba || m_ratioGeneration != m_sizesGeneration) {
+            MakeRatioTable();
         }
-        ratio = cached.Ratio;
+        if (m_ratioTable) {
+            const std::int64_t last = static_cast<std::int64_t>(m_sideAtMost.size()) - 1;
+            const std::int32_t w = m_sideAtMost[static_cast<std::size_t>(std::min(width, last))];
+            const std::int32_t h = m_sideAtMost[static_cast<std::size_t>(std::min(height, last))];
+            ratio =
+                w < 0 || h < 0
+                    ? 0.0
+                    : m_bestRatio[static_cast<std::size_t>(w) * m_sideCount + static_cast<std::size_t>(h)];
+        }
     }
     if (capacity < 0.0) {
         capacity = (static_cast<double>(width) + k) * (static_cast<double>(height) + k);

@@ -208,6 +208,8 @@ public:
                           double capacity = -1.0) const;
     // The area of all the pieces of `parts`.
     double PartsAreaOf(const std::vector<CAL_BUZAI>& parts) const;
+    // Gives back the memory of PartsAreaBound's table; it is made again when next needed.
+    void ReleaseBoundTable();
 
     // The best board of a pass so far: its layout, price per area and place among the boards.
     struct Candidate {
@@ -236,20 +238,15 @@ private:
     [[noreturn]] static void ThrowMissingList(std::int32_t list);
     std::vector<PartSize> m_sizes[2];
     std::uint64_t m_sizesGeneration = 0;
-    // The parts of list 0 by falling w h / ((w + k)(h + k)), for PartsAreaBound; made when first
-    // needed for the sizes generation and kerf at hand.
-    struct RatioPart {
-        PartSize Size;
-        double Ratio = 0.0;
-    };
-    mutable std::vector<RatioPart> m_byRatio;
-    // The best ratio of the last rectangles asked, by a hash of their size (the same sizes recur).
-    struct RatioOfSize {
-        std::int64_t Width = -1;
-        std::int64_t Height = -1;
-        double Ratio = 0.0;
-    };
-    mutable std::vector<RatioOfSize> m_ratioCache;
-    mutable std::uint64_t m_byRatioGeneration = 0;
-    mutable std::int32_t m_byRatioKerf = -1;
+    // For PartsAreaBound, made when first needed for the sizes generation and kerf at hand: the
+    // best ratio w h / ((w + k)(h + k)) of a list-0 part that fits, for every pair of side lengths
+    // of those parts. Whether a part fits compares only side lengths with the rectangle, so a
+    // rectangle is looked up by the longest sides within its width and its height.
+    void MakeRatioTable() const;
+    mutable std::vector<std::int32_t> m_sideAtMost;  // by length: the longest side within it, -1 none
+    mutable std::size_t m_sideCount = 0;
+    mutable std::vector<float> m_bestRatio;  // by width side * m_sideCount + height side, rounded up
+    mutable bool m_ratioTable = false;       // false: too many sides or too long; ratio 1 serves
+    mutable std::uint64_t m_ratioGeneration = 0;
+    mutable std::int32_t m_ratioKerf = -1;
 };

@@ -197,6 +197,7 @@ void CCal1::Calculate()
 {
     CCalHaichi::Calculate();
     m_fills.Release();  // the run keeps finished engines until it ends
+    ReleaseBoundTable();
 }
 
 CCal1::Frame& CCal1::FrameAt(std::size_t level)

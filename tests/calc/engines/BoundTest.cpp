@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 
@@ -139,6 +140,11 @@ TEST(Bound, PartsAreaBoundCases)
         {"may not turn: nothing fits", 0, false, 1, 60, 200, 1e12, 0.0},
         {"too small", 0, false, 0, 99, 99, 1e12, 0.0},
         {"nothing left", 0, false, 0, 1000, 500, 0.0, 0.0},
+        {"exactly the part's size", 10, true, 0, 100, 50, 1e12, 110.0 * 60.0 * 5000.0 / 6600.0},
+        {"one short of the part: the small one", 10, true, 0, 99, 50, 1e12, 109.0 * 60.0 * 600.0 / 1200.0},
+        {"turned exactly", 10, true, 0, 50, 100, 1e12, 60.0 * 110.0 * 5000.0 / 6600.0},
+        {"may not turn: the small one", 10, true, 1, 50, 100, 1e12, 60.0 * 110.0 * 600.0 / 1200.0},
+        {"far beyond every part", 10, true, 0, 100000, 60, 1e12, 100010.0 * 70.0 * 5000.0 / 6600.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -151,5 +157,44 @@ TEST(Bound, PartsAreaBoundCases)
         const double bound = engine.PartsAreaBound(c.w, c.h, c.available);
         EXPECT_GE(bound, c.expected);
         EXPECT_LE(bound, c.expected * (1.0 + 1e-6) + 2.0);
+    }
+}
+
+// The bound looks the best ratio up in a table by the part sides within the rectangle; against the
+// best ratio of the parts that fit, found one by one, for random parts (some may not turn) and
+// rectangles around their sides.
+TEST(Bound, RatioOfTheBestPartThatFitsAsFoundOneByOne)
+{
+    std::mt19937 random(5);
+    auto between = [&](std::int32_t lo, std::int32_t hi) {
+        return lo + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(hi - lo + 1));
+    };
+    for (int round = 0; round < 30; ++round) {
+        TestJob job = TestJob().Board(5000, 5000).Kerf(between(0, 3) * 10);
+        const int parts = between(1, 25);
+        for (int p = 0; p < parts; ++p) {
+            job.Parts(between(10, 900), between(10, 900), 1, between(0, 3) == 0 ? 1 : 0);
+        }
+        CCal1 engine;
+        job.Prepare(engine);
+        const double k = engine.NokoHaba;
+        for (int ask = 0; ask < 200; ++ask) {
+            const CBuzai& near = job.Buzai.Items[static_cast<std::size_t>(between(0, parts - 1))];
+            const std::int64_t w = ask % 2 ? between(1, 1000) : near.Width + between(-1, 1);
+            const std::int64_t h = ask % 3 ? between(1, 1000) : near.Height + between(-1, 1);
+            double ratio = 0.0;
+            for (const CBuzai& part : job.Buzai.Items) {
+                const bool fits = (part.Width <= w && part.Height <= h) ||
+                                  (part.NoTurn == 0 && part.Height <= w && part.Width <= h);
+                if (fits) {
+                    ratio = std::max(ratio, static_cast<double>(part.Width) * part.Height /
+                                                ((part.Width + k) * (part.Height + k)));
+                }
+            }
+            const double expected = (w + k) * (h + k) * ratio;
+            const double bound = engine.PartsAreaBound(w, h, 1e15);
+            ASSERT_GE(bound, expected) << "round " << round << ", " << w << " x " << h;
+            ASSERT_LE(bound, expected * (1.0 + 1e-6) + 2.0) << "round " << round << ", " << w << " x " << h;
+        }
     }
 }
