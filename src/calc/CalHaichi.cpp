@@ -600,6 +600,12 @@ int CCalHaichi::LayoutBoardBest(std::int32_t available, const BuzaiLists& remain
 int CCalHaichi::IsBetter(const COutData& a, const BuzaiLists& leftA, const COutData& b,
                          const BuzaiLists& leftB) const
 {
+    return IsBetterAfter(a, leftA, b, leftB, {0, 0});
+}
+
+int CCalHaichi::IsBetterAfter(const COutData& a, const BuzaiLists& leftA, const COutData& b,
+                              const BuzaiLists& leftB, const std::array<std::size_t, 2>& same) const
+{
     if (DoubleLess(a.PartsArea, b.PartsArea)) {
         return 1;
     }
@@ -613,7 +619,7 @@ int CCalHaichi::IsBetter(const COutData& a, const BuzaiLists& leftA, const COutD
         return 0;
     }
     for (int list = 0; list < 2; ++list) {
-        for (std::size_t i = 0; i < leftA[list].size(); ++i) {
+        for (std::size_t i = std::min(same[list], leftA[list].size()); i < leftA[list].size(); ++i) {
             if (i >= leftB[list].size()) {
                 return 0;
             }

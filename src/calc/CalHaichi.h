@@ -166,6 +166,10 @@ public:
     // list made inside it.
     using FitFrom = std::array<std::size_t, 2>;
     FirstFit FirstFitting(const BuzaiLists& lists, const CalRect& rect, FitFrom from = {0, 0}) const;
+    // CCalHaichi::IsBetter for lists known to agree entry by entry before `same` (both made from
+    // one list inside a rectangle that those entries do not fit); compares only what follows.
+    int IsBetterAfter(const COutData& a, const BuzaiLists& leftA, const COutData& b, const BuzaiLists& leftB,
+                      const std::array<std::size_t, 2>& same) const;
     // Where the scans within rect may start once `first` was found there from `from`.
     static FitFrom FitFromWithin(const BuzaiLists& lists, const FirstFit& first, FitFrom from)
     {

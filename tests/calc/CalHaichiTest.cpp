@@ -523,6 +523,17 @@ TEST(CalHaichiIsBetter, AreasThenWhatIsLeftEntryByEntry)
         b.PartsArea = c.partsB;
         b.TotalArea = c.totalB;
         EXPECT_EQ(engine.IsBetter(a, c.leftA, b, c.leftB), c.better);
+        // A prefix both lists hold the same changes nothing, however long it is.
+        BuzaiLists leftA = c.leftA, leftB = c.leftB;
+        for (std::size_t list = 0; list < 2; ++list) {
+            const std::vector<CAL_BUZAI> prefix{{7, 1, 0}, {8, 2, 0}};
+            leftA[list].insert(leftA[list].begin(), prefix.begin(), prefix.end());
+            leftB[list].insert(leftB[list].begin(), prefix.begin(), prefix.end());
+        }
+        for (const std::array<std::size_t, 2>& same :
+             {std::array<std::size_t, 2>{0, 0}, {2, 0}, {0, 2}, {2, 2}}) {
+            EXPECT_EQ(engine.IsBetterAfter(a, leftA, b, leftB, same), c.better) << same[0] << ", " << same[1];
+        }
     }
 }
 

@@ -116,8 +116,11 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     const FillRect fill = [this](const BuzaiLists& in, BuzaiLists& out, COutData& record, const CalRect& r) {
         return LayoutBoard(in, out, record, r);
     };
-    const PreferAttempt prefer = [this](const RemainderAttempt& best, const RemainderAttempt& next) {
-        return IsBetter(best.Record, best.Left, next.Record, next.Left) != 0;
+    // Nothing inside rect takes the entries before the scan starts: every list made here keeps
+    // them as they are, and the comparisons and the check for a repeated stack skip them.
+    const FitFrom same = m_fitFrom;
+    const PreferAttempt prefer = [this, same](const RemainderAttempt& best, const RemainderAttempt& next) {
+        return IsBetterAfter(best.Record, best.Left, next.Record, next.Left, same) != 0;
     };
 
     // The deeper levels use the frames after this one; nothing of this frame outlives the call.
@@ -150,15 +153,19 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
                 alongX = true;
                 alongXr = r;
                 alongXt = t;
-            } else if (alongX && alongXr == r && alongXt == t && f.Working[0][list] == working[list]) {
-                continue;  // the same stack again
+            } else if (alongX && alongXr == r && alongXt == t &&
+                       std::equal(f.Working[0][list].begin() + static_cast<std::ptrdiff_t>(entry),
+                                  f.Working[0][list].end(),
+                                  working[list].begin() + static_cast<std::ptrdiff_t>(entry),
+                                  working[list].end())) {
+                continue;  // the same stack again: the entries before the stack's part are untouched
             }
 
             const BlockCorner corner{rect, r, t, widthOk, heightOk};
             FillRemainderInto(corner, NokoHaba, SecondFlag, working, layout.BoardNo, fill, prefer, f.Scratch,
                               f.Chosen);
             AddRemainder(f.Chosen, stack);
-            if (!haveBest || IsBetter(f.Best, f.BestLeft, stack, f.Chosen.Left)) {
+            if (!haveBest || IsBetterAfter(f.Best, f.BestLeft, stack, f.Chosen.Left, same)) {
                 std::swap(f.Best, stack);
                 std::swap(f.BestLeft, f.Chosen.Left);
                 haveBest = true;
