@@ -376,6 +376,33 @@ TEST(Cal5, RepackedBinPackingJobsStayValid)
     }
 }
 
+namespace {
+
+// The job's whole calculation run on `threads` threads: its result, checked by the layout checker,
+// and the board layouts whose search a budget ended early.
+void RunOnThreads(const TestJob& job, int threads, CRetData& ret, std::int64_t& cutShort)
+{
+    Settings settings = job.Set;
+    settings.MaxCalNum = threads;
+    CalcRun run(job.Buzai, job.YBuzai, job.Genban, settings, MakeEngine);
+    RecordingPrompt prompt;
+    ASSERT_EQ(run.RunToEnd(ret, prompt, nullptr), CalcRun::Outcome::Placed);
+    ExpectValidResult(ret, job);
+    cutShort = run.SearchCutShort();
+}
+
+// The same patterns, repeated as often, in the same order.
+void ExpectSameLayouts(const std::vector<COutData>& layouts, const std::vector<COutData>& first)
+{
+    ASSERT_EQ(layouts.size(), first.size());
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        EXPECT_TRUE(layouts[i].SamePattern(first[i]) && layouts[i].Repeat == first[i].Repeat)
+            << "layout " << i;
+    }
+}
+
+}  // namespace
+
 // The search as one more job of the run: with it the run costs no more than without, and its
 // result is the same for any number of threads.
 TEST(Cal5Run, JoinsTheBestOfChoiceTheSameForAnyThreadCount)
@@ -396,23 +423,15 @@ TEST(Cal5Run, JoinsTheBestOfChoiceTheSameForAnyThreadCount)
         std::vector<COutData> first;
         for (int threads : {1, 4}) {
             SCOPED_TRACE(testing::Message() << "search " << search << ", threads " << threads);
-            Settings settings = job.Set;
-            settings.MaxCalNum = threads;
-            CalcRun run(job.Buzai, job.YBuzai, job.Genban, settings, MakeEngine);
-            RecordingPrompt prompt;
             CRetData ret;
-            ASSERT_EQ(run.RunToEnd(ret, prompt, nullptr), CalcRun::Outcome::Placed);
-            ExpectValidResult(ret, job);
+            std::int64_t cutShort = 0;
+            ASSERT_NO_FATAL_FAILURE(RunOnThreads(job, threads, ret, cutShort));
             if (threads == 1) {
                 first = ret.Layouts;
                 price[search] = ret.TotalPrice;
                 continue;
             }
-            ASSERT_EQ(ret.Layouts.size(), first.size());
-            for (std::size_t i = 0; i < first.size(); ++i) {
-                EXPECT_TRUE(ret.Layouts[i].SamePattern(first[i]) && ret.Layouts[i].Repeat == first[i].Repeat)
-                    << "layout " << i;
-            }
+            ASSERT_NO_FATAL_FAILURE(ExpectSameLayouts(ret.Layouts, first));
         }
     }
     EXPECT_LE(price[1], price[0]);
@@ -741,22 +760,14 @@ TEST(Cal5Run, BudgetsEndTheSearchTheSameForAnyThreadCount)
     std::vector<COutData> first;
     for (int threads : {1, 2}) {
         SCOPED_TRACE(testing::Message() << "threads " << threads);
-        Settings settings = job.Set;
-        settings.MaxCalNum = threads;
-        CalcRun run(job.Buzai, job.YBuzai, job.Genban, settings, MakeEngine);
-        RecordingPrompt prompt;
         CRetData ret;
-        ASSERT_EQ(run.RunToEnd(ret, prompt, nullptr), CalcRun::Outcome::Placed);
-        ExpectValidResult(ret, job);
-        EXPECT_GT(run.SearchCutShort(), 0);
+        std::int64_t cutShort = 0;
+        ASSERT_NO_FATAL_FAILURE(RunOnThreads(job, threads, ret, cutShort));
+        EXPECT_GT(cutShort, 0);
         if (threads == 1) {
             first = ret.Layouts;
             continue;
         }
-        ASSERT_EQ(ret.Layouts.size(), first.size());
-        for (std::size_t i = 0; i < first.size(); ++i) {
-            EXPECT_TRUE(ret.Layouts[i].SamePattern(first[i]) && ret.Layouts[i].Repeat == first[i].Repeat)
-                << "layout " << i;
-        }
+        ASSERT_NO_FATAL_FAILURE(ExpectSameLayouts(ret.Layouts, first));
     }
 }
