@@ -589,7 +589,11 @@ int CCalHaichi::LayoutBoardBest(std::int32_t available, const BuzaiLists& remain
         COutData trial;
         trial.BoardNo = layout.BoardNo;
         BuzaiLists trialLeft;
-        if (LayoutBoard(reduced, trialLeft, trial, rect) && IsBetter(layout, left, trial, trialLeft)) {
+        // IsBetter takes the attempt only from the same parts area on: it need place no less.
+        m_need = layout.PartsArea;
+        const int placed = LayoutBoard(reduced, trialLeft, trial, rect);
+        m_need = -std::numeric_limits<double>::infinity();
+        if (placed && IsBetter(layout, left, trial, trialLeft)) {
             layout = std::move(trial);
             left = std::move(trialLeft);
         }

@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -225,6 +226,12 @@ public:
 
 protected:
     void ShowMessage(const std::string& text);
+
+    // The parts area the next LayoutBoard must place to be of use (FillRemainderInto's fills of a
+    // sub-rectangle, LayoutBoardBest's attempts on fewer parts). An engine that can stop short of it
+    // takes it as the fill starts; the others leave it alone. Below it, a layout may be any layout
+    // that places less (and is of no use); at or above it, it is the engine's own.
+    double m_need = -std::numeric_limits<double>::infinity();
 
     // The candidate search of one pass: every board entry of the levels (highest first) on which
     // the first remaining part fits is laid out; the first level with a layout decides.

@@ -4,6 +4,7 @@
 #include <limits>
 #include <utility>
 
+#include "base/Tolerance.h"
 #include "calc/engines/BlockRemainder.h"
 #include "calc/engines/PartOrder.h"
 #include "job/Buzai.h"
@@ -236,7 +237,8 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         return known->Result;
     }
     const int result = LayoutBlock(remaining, left, layout, rect, need);
-    if (!StopRequest) {
+    // A layout short of its need may not be the board's own: the memo keeps only the board's own.
+    if (!StopRequest && !DoubleLess(layout.PartsArea - partsArea, need)) {
         m_boards.Store(remaining, rect, result, layout, blocks, cuts, partsArea, totalArea, left, 0);
     }
     return result;

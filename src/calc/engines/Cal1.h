@@ -109,8 +109,6 @@ private:
     mutable std::vector<std::int32_t> m_probeEntries;  // ChooseBlock's entries that can fit
     BoardMemo m_boards;
     SubFillMemo m_fills;
-    // What the next LayoutBoard must place to be of use; FillRemainderInto sets it, LayoutBoard takes it.
-    double m_need = -std::numeric_limits<double>::infinity();
     int m_depth = 0;
     FitFrom m_fitFrom{0, 0};                       // where scans may start within the rectangle being filled
     std::vector<std::unique_ptr<Frame>> m_frames;  // by depth; frames never move

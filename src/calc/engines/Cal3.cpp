@@ -1,7 +1,10 @@
 #include "calc/engines/Cal3.h"
 
 #include <algorithm>
+#include <limits>
+#include <utility>
 
+#include "base/Tolerance.h"
 #include "calc/engines/BlockRemainder.h"
 #include "job/Buzai.h"
 
@@ -13,7 +16,14 @@ std::unique_ptr<CCalHaichi> CCal3::CreateInstance() const
     engine->SecondFlag = SecondFlag;
     engine->UseMemo = UseMemo;
     engine->UseScanStart = UseScanStart;
+    engine->UseBound = UseBound;
     return engine;
+}
+
+void CCal3::Calculate()
+{
+    CCal2::Calculate();
+    ReleaseBoundTable();  // the run keeps finished engines until it ends
 }
 
 CCal3::StackExtent CCal3::FillStripStack(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
@@ -55,12 +65,14 @@ CCal3::StackExtent CCal3::FillStripStack(int list, int along, int across, const 
 
 int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
 {
+    const double need = std::exchange(m_need, -std::numeric_limits<double>::infinity());
     if (StopRequest) {
         left = remaining;
         return 0;
     }
     if (m_depth == 0) {
         Fills = 0;
+        m_bounded = UseBound && need > -std::numeric_limits<double>::infinity();
         if (UseMemo && &left != &remaining) {
             // A board starts with no fills made: its layout depends on the lists and its size only.
             m_boards.Validate(SizesGeneration(), NokoHaba, MaxCutSize);
@@ -72,8 +84,9 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
             }
             const std::size_t blocks = layout.Blocks.size(), cuts = layout.CutLines.size();
             const double partsArea = layout.PartsArea, totalArea = layout.TotalArea;
-            const int result = LayoutStack(remaining, left, layout, rect);
-            if (!StopRequest) {
+            const int result = LayoutStack(remaining, left, layout, rect, need);
+            // A layout short of its need may not be the board's own: the memo keeps only the board's own.
+            if (!StopRequest && !DoubleLess(layout.PartsArea - partsArea, need)) {
                 m_boards.Store(remaining, rect, result, layout, blocks, cuts, partsArea, totalArea, left,
                                Fills);
             }
@@ -85,10 +98,11 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         }
         return CCal2::LayoutBoard(remaining, left, layout, rect);
     }
-    return LayoutStack(remaining, left, layout, rect);
+    return LayoutStack(remaining, left, layout, rect, need);
 }
 
-int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
+int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect,
+                       double need)
 {
     const auto level = static_cast<std::size_t>(m_depth);
     // The stack's part: the first entry that fits, and in which orientations.
@@ -129,7 +143,16 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     }
     Frame& f = *m_frames[level];
 
-    bool haveBest = false;
+    // With a need, a stack is followed by a remainder only as far as the two can still reach the
+    // need or the best stack's parts area (IsBetter compares that first): the others cannot be
+    // chosen. When no stack can, any layout short of the need serves, and this one places nothing.
+    bool haveBest = false, anyStack = false;
+    if (m_bounded && !f.Bound.Of) {
+        f.Bound.Of = [this](const CalRect& r, double available) {
+            return PartsAreaBound(r.Width(), r.Height(), available);
+        };
+        f.Bound.ChildNeed = &m_need;
+    }
     for (int rotated = 0; rotated < 2; ++rotated) {
         if (!fits[rotated]) {
             continue;
@@ -162,8 +185,17 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
             }
 
             const BlockCorner corner{rect, r, t, widthOk, heightOk};
-            FillRemainderInto(corner, NokoHaba, SecondFlag, working, layout.BoardNo, fill, prefer, f.Scratch,
-                              f.Chosen);
+            anyStack = true;
+            if (m_bounded) {
+                const double threshold = haveBest && f.Best.PartsArea > need ? f.Best.PartsArea : need;
+                f.Bound.Need = threshold - stack.PartsArea;
+                f.Bound.Available = PartsAreaOf(working[0]);
+            }
+            if (!FillRemainderInto(corner, NokoHaba, SecondFlag, working, layout.BoardNo, fill, prefer,
+                                   f.Scratch, f.Chosen, m_bounded ? &f.Bound : nullptr)) {
+                ++f.StacksCutOff;
+                continue;
+            }
             AddRemainder(f.Chosen, stack);
             if (!haveBest || IsBetterAfter(f.Best, f.BestLeft, stack, f.Chosen.Left, same)) {
                 std::swap(f.Best, stack);
@@ -174,7 +206,7 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     }
     if (!haveBest) {
         left = remaining;
-        return 0;
+        return anyStack ? 1 : 0;
     }
     const COutData& best = f.Best;
     layout.Blocks.insert(layout.Blocks.end(), best.Blocks.begin(), best.Blocks.end());

@@ -16,12 +16,17 @@ public:
     int SecondFlag = 0;    // cutting candidates after each stack: 0 two, 1 four
     int UseMemo = 1;       // lay a board out again from the board memo (the same layouts either way)
     int UseScanStart = 1;  // skip the entries an enclosing rectangle found too large (the same either way)
+    // Leave out stacks and remainders that cannot reach what a board's caller needs (LayoutBoardBest's
+    // attempts on fewer parts): the same layouts either way where the search ends within its budget.
+    int UseBound = 1;
 
     // The far ends of a stack, kerf included.
     struct StackExtent {
         std::int32_t Along = 0;
         std::int32_t Across = 0;
     };
+
+    void Calculate() override;
 
     // Stacks of the first part that fits (each orientation, strips along x and along y), each
     // with the best way of filling the rest; keeps the best by IsBetter.
@@ -45,12 +50,23 @@ public:
     static constexpr std::int64_t kFillBudget = 100000;
     std::int64_t Fills = 0;  // recursive fills of the current board layout
 
+    // Stacks and remainders left out as unable to reach their need, over every fill so far.
+    std::int64_t BoundCutOffs() const
+    {
+        std::int64_t cutOffs = 0;
+        for (const auto& frame : m_frames) {
+            cutOffs += frame->Bound.CutOffs + frame->StacksCutOff;
+        }
+        return cutOffs;
+    }
+
     // Board layouts answered from the board memo.
     std::int64_t BoardMemoHits() const { return m_boards.Hits(); }
 
 private:
     // LayoutBoard below the budget check, without the board memo.
-    int LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect);
+    int LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect,
+                    double need);
 
     // The working storage of one level of LayoutBoard's recursion, kept to reuse its buffers.
     struct Frame {
@@ -60,9 +76,12 @@ private:
         BuzaiLists BestLeft;
         RemainderAttempt Chosen;
         RemainderScratch Scratch;
+        RemainderBound Bound;
+        std::int64_t StacksCutOff = 0;
     };
     BoardMemo m_boards;
     int m_depth = 0;
-    FitFrom m_fitFrom{0, 0};                       // where scans may start within the rectangle being filled
+    bool m_bounded = false;   // the board being laid out has a need: its fills have theirs
+    FitFrom m_fitFrom{0, 0};  // where scans may start within the rectangle being filled
     std::vector<std::unique_ptr<Frame>> m_frames;  // by depth; frames never move
 };

@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <random>
+
+#include "base/Tolerance.h"
+#include "calc/JobGenerator.h"
+#include "calc/engines/Cal1.h"
+#include "calc/engines/Cal3.h"
+#include "result/ResultJson.h"
+
+namespace {
+
+// An engine laid out with a need, as LayoutBoardBest asks its attempts on fewer parts.
+template <class Engine>
+class WithNeed : public Engine {
+public:
+    int LayoutBoardNeeding(double need, const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
+                           const CalRect& rect)
+    {
+        this->m_need = need;
+        return this->LayoutBoard(remaining, left, layout, rect);
+    }
+};
+
+// A stack engine that adds what its bound left out and the boards its budget cut short to two
+// counters as it goes.
+class CountingStacks : public CCal3 {
+public:
+    CountingStacks(std::int64_t& cutOffs, std::int64_t& cutShort) : m_cutOffs(cutOffs), m_cutShort(cutShort)
+    {
+    }
+    ~CountingStacks() override
+    {
+        m_cutOffs += BoundCutOffs();
+        m_cutShort += SearchCutShort;
+    }
+
+private:
+    std::int64_t& m_cutOffs;
+    std::int64_t& m_cutShort;
+};
+
+// Parts of several sizes in twos to sixes: the attempts on fewer parts run on most boards.
+TestJob Repeated(std::uint32_t seed)
+{
+    std::mt19937 random(seed);
+    auto between = [&](std::int32_t lo, std::int32_t hi) {
+        return lo + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(hi - lo + 1));
+    };
+    TestJob job;
+    job.Set.UseSmallPat = 1;
+    job.Kerf(between(0, 2) * 20);
+    if (between(0, 3) == 0) {
+        job.Set.MaxCutSize = between(2500, 5000);
+    }
+    job.Board(between(3000, 5000), between(2000, 3000));
+    const int types = between(3, 6);
+    for (int i = 0; i < types; ++i) {
+        job.Parts(between(300, 2000), between(300, 1400), between(2, 6), between(0, 3) == 0 ? 1 : 0);
+    }
+    if (between(0, 2) == 0) {
+        job.Secondary(between(200, 800), between(200, 800), between(1, 4));
+    }
+    return job;
+}
+
+std::string JsonOf(const COutData& layout, const BuzaiLists& left)
+{
+    CRetData ret;
+    ret.Layouts.push_back(layout);
+    std::string text = ResultToJson(ret);
+    for (const auto& list : left) {
+        for (const CAL_BUZAI& e : list) {
+            text += " " + std::to_string(e.Number) + ":" + std::to_string(e.Count);
+        }
+        text += " |";
+    }
+    return text;
+}
+
+// For every need around the layout's own parts area: at or below it the fill is the engine's own
+// layout, above it any layout that places less; the result flag is the same either way.
+template <class Engine>
+void ExpectNeedsServed(const char* name, Engine& engine, const BuzaiLists& remaining, const CalRect& rect,
+                       int& own, int& shortOfNeed)
+{
+    COutData plain;
+    BuzaiLists plainLeft;
+    const int plainResult = engine.LayoutBoardNeeding(-std::numeric_limits<double>::infinity(), remaining,
+                                                      plainLeft, plain, rect);
+    const double p = plain.PartsArea;
+    const double needs[] = {0.0, p / 2, p - 1.0, p, p + 1.0, p * 1.05 + 1.0, 1e18};
+    for (const double need : needs) {
+        SCOPED_TRACE(std::string(name) + ", need " + std::to_string(need) + " of " + std::to_string(p));
+        COutData layout;
+        BuzaiLists left;
+        const int result = engine.LayoutBoardNeeding(need, remaining, left, layout, rect);
+        EXPECT_EQ(result, plainResult);
+        if (DoubleLess(p, need)) {
+            EXPECT_TRUE(DoubleLess(layout.PartsArea, need)) << layout.PartsArea;
+            ++shortOfNeed;
+        } else {
+            ASSERT_EQ(JsonOf(layout, left), JsonOf(plain, plainLeft));
+            ++own;
+        }
+    }
+}
+
+}  // namespace
+
+// A fill told what it must place is the engine's own layout whenever that reaches the need, and
+// otherwise places less than the need: boards and rectangles cut from generated jobs.
+TEST(Need, FillsReachTheirNeedWithTheirOwnLayoutOrFallShortOfIt)
+{
+    std::mt19937 random(3);
+    int own = 0, shortOfNeed = 0;
+    for (std::uint32_t seed = 1; seed <= 24; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        const TestJob job = Repeated(seed);
+        // Without the board memo: it would answer every need with the layout of the first ask.
+        WithNeed<CCal1> blocks;
+        blocks.UseMemo = 0;
+        blocks.CandidateFlag = seed % 2;
+        blocks.AreaFlag = seed % 3 == 0;
+        job.Prepare(blocks);
+        WithNeed<CCal3> stacks;
+        stacks.UseMemo = 0;
+        stacks.Order = seed % 3;
+        stacks.Level = 2;
+        stacks.SecondFlag = seed % 2;
+        job.Prepare(stacks);
+        WithNeed<CCal1> blocksWithMemo;
+        blocksWithMemo.CandidateFlag = blocks.CandidateFlag;
+        blocksWithMemo.AreaFlag = blocks.AreaFlag;
+        job.Prepare(blocksWithMemo);
+        WithNeed<CCal3> stacksWithMemo;
+        stacksWithMemo.Order = stacks.Order;
+        stacksWithMemo.Level = 2;
+        stacksWithMemo.SecondFlag = stacks.SecondFlag;
+        job.Prepare(stacksWithMemo);
+        const CGenban& board = job.Genban.Items.front();
+        for (int i = 0; i < 6; ++i) {
+            const std::int32_t w =
+                i == 0 ? board.Width
+                       : static_cast<std::int32_t>(random() % static_cast<unsigned>(board.Width) + 1);
+            const std::int32_t h =
+                i == 0 ? board.Height
+                       : static_cast<std::int32_t>(random() % static_cast<unsigned>(board.Height) + 1);
+            const CalRect rect{0, 0, w, h};
+            ExpectNeedsServed("blocks", blocks, blocks.CalData.Buzai, rect, own, shortOfNeed);
+            ExpectNeedsServed("stacks", stacks, stacks.CalData.Buzai, rect, own, shortOfNeed);
+            // The board memo keeps no layout that fell short: asked again without a need, the
+            // board is laid out anew.
+            auto shortThenOwn = [&](auto& withMemo, auto& without) {
+                COutData first, again, plain;
+                BuzaiLists left;
+                withMemo.LayoutBoardNeeding(1e18, withMemo.CalData.Buzai, left, first, rect);
+                withMemo.LayoutBoardNeeding(-std::numeric_limits<double>::infinity(), withMemo.CalData.Buzai,
+                                            left, again, rect);
+                without.LayoutBoardNeeding(-std::numeric_limits<double>::infinity(), without.CalData.Buzai,
+                                           left, plain, rect);
+                EXPECT_EQ(again.Blocks.size(), plain.Blocks.size());
+                EXPECT_DOUBLE_EQ(again.PartsArea, plain.PartsArea);
+            };
+            shortThenOwn(blocksWithMemo, blocks);
+            shortThenOwn(stacksWithMemo, stacks);
+            ASSERT_LE(stacks.Fills, CCal3::kFillBudget) << "the budget would make the layouts differ";
+        }
+    }
+    EXPECT_GT(own, 300);
+    EXPECT_GT(shortOfNeed, 300);
+}
+
+// The stack engine's attempts on fewer parts leave out what cannot reach the board's own layout:
+// whole runs of generated jobs whose searches end within the budget are the same byte for byte.
+TEST(Need, StackEngineRunsComeOutTheSameWithAndWithoutTheBound)
+{
+    struct Variant {
+        const char* name;
+        int order, area, second;
+    };
+    const Variant variants[] = {
+        {"order 2 area 0 second 0", 2, 0, 0},
+        {"order 1 area 1 second 1", 1, 1, 1},
+        {"order 0 area 0 second 1", 0, 0, 1},
+    };
+    for (const Variant& v : variants) {
+        std::int64_t cutOffs[2] = {}, cutShort[2] = {};
+        auto make = [&](int bound) {
+            auto engine = std::make_unique<CountingStacks>(cutOffs[bound], cutShort[bound]);
+            engine->Order = v.order;
+            engine->Level = 2;
+            engine->AreaFlag = v.area;
+            engine->SecondFlag = v.second;
+            engine->UseBound = bound;
+            return engine;
+        };
+        for (std::uint32_t seed = 1; seed <= 30; ++seed) {
+            SCOPED_TRACE(std::string(v.name) + ", seed " + std::to_string(seed));
+            const TestJob job = Repeated(seed);
+            const JobRun without = RunEveryGroup(job, [&] { return make(0); });
+            const JobRun with = RunEveryGroup(job, [&] { return make(1); });
+            ASSERT_EQ(ResultToJson(with.Ret), ResultToJson(without.Ret)) << DescribeJob(job);
+            ASSERT_EQ(with.LeftYBuzai, without.LeftYBuzai);
+            ASSERT_EQ(with.States, without.States);
+        }
+        EXPECT_EQ(cutShort[0] + cutShort[1], 0) << v.name;
+        EXPECT_EQ(cutOffs[0], 0) << v.name;
+        EXPECT_GT(cutOffs[1], 100) << v.name;  // the comparison exercised the bound
+    }
+}
