@@ -241,6 +241,7 @@ CCalHaichi::FirstFit CCalHaichi::FirstFitting(const BuzaiLists& lists, const Cal
 
 void CCalHaichi::MakeRatioTable() const
 {
+    m_sumAtMost = {};
     m_ratioGeneration = m_sizesGeneration;
     m_ratioKerf = NokoHaba;
     std::vector<std::int64_t> sides;
@@ -308,8 +309,71 @@ void CCalHaichi::MakeRatioTable() const
     }
 }
 
+std::int64_t CCalHaichi::SumAtMost(int axis, std::int64_t length) const
+{
+    // Tables up to 2^22 (four times the longest side of a 100 m board in 0.1 mm) or beyond that, the length.
+    constexpr std::int64_t kLongest = std::int64_t{1} << 22;
+    std::vector<std::int32_t>& table = m_sumAtMost[static_cast<std::size_t>(axis)];
+    if (length < static_cast<std::int64_t>(table.size())) {
+        return table[static_cast<std::size_t>(length)];
+    }
+    if (length > kLongest || length < 0) {
+        return length;
+    }
+    // The sums of any number of sides, as bits: each side added as often as it fits by doubling.
+    const std::int64_t size =
+        std::min(kLongest, std::max<std::int64_t>(length, 2 * static_cast<std::int64_t>(table.size()))) + 1;
+    const std::size_t words = static_cast<std::size_t>((size + 63) / 64);
+    std::vector<std::uint64_t> reach(words, 0), shifted(words);
+    reach[0] = 1;
+    auto addShifted = [&](std::int64_t by) {
+        const std::size_t whole = static_cast<std::size_t>(by / 64);
+        const unsigned bits = static_cast<unsigned>(by % 64);
+        std::fill(shifted.begin(), shifted.end(), 0);
+        for (std::size_t i = whole; i < words; ++i) {
+            std::uint64_t w = reach[i - whole] << bits;
+            if (bits != 0 && i > whole) {
+                w |= reach[i - whole - 1] >> (64 - bits);
+            }
+            shifted[i] = w;
+        }
+        for (std::size_t i = 0; i < words; ++i) {
+            reach[i] |= shifted[i];
+        }
+    };
+    std::vector<std::int64_t> sides;
+    for (const PartSize& part : m_sizes[0]) {
+        const std::int64_t across = axis == 0 ? part.Width : part.Height;
+        const std::int64_t other = axis == 0 ? part.Height : part.Width;
+        sides.push_back(across + NokoHaba);
+        if (part.NoTurn == 0) {
+            sides.push_back(other + NokoHaba);
+        }
+    }
+    std::sort(sides.begin(), sides.end());
+    sides.erase(std::unique(sides.begin(), sides.end()), sides.end());
+    for (const std::int64_t side : sides) {
+        if (side <= 0) {
+            return length;  // a side of no length: every length is a sum
+        }
+        for (std::int64_t by = side; by < size; by *= 2) {
+            addShifted(by);
+        }
+    }
+    table.resize(static_cast<std::size_t>(size));
+    std::int32_t longest = 0;
+    for (std::int64_t x = 0; x < size; ++x) {
+        if ((reach[static_cast<std::size_t>(x / 64)] >> (x % 64)) & 1) {
+            longest = static_cast<std::int32_t>(x);
+        }
+        table[static_cast<std::size_t>(x)] = longest;
+    }
+    return table[static_cast<std::size_t>(length)];
+}
+
 void CCalHaichi::ReleaseBoundTable()
 {
+    m_sumAtMost = {};
     m_sideAtMost = {};
     m_bestRatio = {};
     m_sideCount = 0;
@@ -327,7 +391,8 @@ double CCalHaichi::PartsAreaBound(std::int64_t width, std::int64_t height, doubl
     const double k = NokoHaba;
     // A part missing from the table (lists changed without RefreshSizes) could fill it all.
     double ratio = 1.0;
-    if (BuzaiList && BuzaiList->Items.size() == m_sizes[0].size()) {
+    const bool known = BuzaiList && BuzaiList->Items.size() == m_sizes[0].size();
+    if (known) {
         if (m_ratioKerf != NokoHaba || m_ratioGeneration != m_sizesGeneration) {
             MakeRatioTable();
         }
@@ -342,7 +407,12 @@ double CCalHaichi::PartsAreaBound(std::int64_t width, std::int64_t height, doubl
         }
     }
     if (capacity < 0.0) {
+        // The widened pieces pushed to the low corner lie within sums of their sides on either axis.
         capacity = (static_cast<double>(width) + k) * (static_cast<double>(height) + k);
+        if (known) {
+            capacity = static_cast<double>(SumAtMost(0, width + NokoHaba)) *
+                       static_cast<double>(SumAtMost(1, height + NokoHaba));
+        }
     }
     // Rounded up by far more than the doubles' error: the bound must never fall below a layout.
     return std::min(available, capacity * ratio * (1.0 + 1e-9) + 1.0);

@@ -258,6 +258,10 @@ private:
     mutable std::size_t m_sideCount = 0;
     mutable std::vector<float> m_bestRatio;  // by width side * m_sideCount + height side, rounded up
     mutable bool m_ratioTable = false;       // false: too many sides or too long; ratio 1 serves
+    // By length, per axis (x, y): the longest sum of the parts' sides widened by the kerf within
+    // it (parts that may turn count both sides on both axes); empty until a bound asks for it.
+    mutable std::array<std::vector<std::int32_t>, 2> m_sumAtMost;
+    std::int64_t SumAtMost(int axis, std::int64_t length) const;
     mutable std::uint64_t m_ratioGeneration = 0;
     mutable std::int32_t m_ratioKerf = -1;
 };

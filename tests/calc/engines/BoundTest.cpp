@@ -135,16 +135,22 @@ TEST(Bound, PartsAreaBoundCases)
         {"kerf", 10, false, 0, 1000, 500, 1e12, 1010.0 * 510.0 * 5000.0 / 6600.0},
         {"kerf: the better ratio of the parts that fit", 10, true, 0, 1000, 500, 1e12,
          1010.0 * 510.0 * 5000.0 / 6600.0},
-        {"kerf: only the small part fits", 10, true, 0, 99, 99, 1e12, 109.0 * 109.0 * 600.0 / 1200.0},
-        {"fits only turned", 0, false, 0, 60, 200, 1e12, 12000.0},
+        // Widened sides 110, 60, 40, 30: no sum of them is 101 to 109.
+        {"kerf: only the small part fits", 10, true, 0, 99, 99, 1e12, 100.0 * 100.0 * 600.0 / 1200.0},
+        // Sides 100 and 50: nothing wider than 50 fits within 60.
+        {"fits only turned", 0, false, 0, 60, 200, 1e12, 50.0 * 200.0},
         {"may not turn: nothing fits", 0, false, 1, 60, 200, 1e12, 0.0},
         {"too small", 0, false, 0, 99, 99, 1e12, 0.0},
         {"nothing left", 0, false, 0, 1000, 500, 0.0, 0.0},
         {"exactly the part's size", 10, true, 0, 100, 50, 1e12, 110.0 * 60.0 * 5000.0 / 6600.0},
-        {"one short of the part: the small one", 10, true, 0, 99, 50, 1e12, 109.0 * 60.0 * 600.0 / 1200.0},
+        {"one short of the part: the small one", 10, true, 0, 99, 50, 1e12, 100.0 * 60.0 * 600.0 / 1200.0},
         {"turned exactly", 10, true, 0, 50, 100, 1e12, 60.0 * 110.0 * 5000.0 / 6600.0},
         {"may not turn: the small one", 10, true, 1, 50, 100, 1e12, 60.0 * 110.0 * 600.0 / 1200.0},
         {"far beyond every part", 10, true, 0, 100000, 60, 1e12, 100010.0 * 70.0 * 5000.0 / 6600.0},
+        // 110 a + 60 b: no sum is 430 or 370.
+        {"kerf: sums of the sides short of both", 10, false, 0, 420, 360, 1e12,
+         420.0 * 360.0 * 5000.0 / 6600.0},
+        {"may not turn: its width across, its height along", 0, false, 1, 260, 140, 1e12, 200.0 * 100.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -160,9 +166,10 @@ TEST(Bound, PartsAreaBoundCases)
     }
 }
 
-// The bound looks the best ratio up in a table by the part sides within the rectangle; against the
-// best ratio of the parts that fit, found one by one, for random parts (some may not turn) and
-// rectangles around their sides.
+// The bound looks the best ratio up in a table by the part sides within the rectangle and the
+// longest sums of widened sides within the widened rectangle in tables by length; against the best
+// ratio of the parts that fit, found one by one, and the sums found length by length, for random
+// parts (some may not turn) and rectangles around their sides.
 TEST(Bound, RatioOfTheBestPartThatFitsAsFoundOneByOne)
 {
     std::mt19937 random(5);
@@ -178,6 +185,26 @@ TEST(Bound, RatioOfTheBestPartThatFitsAsFoundOneByOne)
         CCal1 engine;
         job.Prepare(engine);
         const double k = engine.NokoHaba;
+        // The longest sum of sides widened by the kerf within `length`, one length after another.
+        auto longestSum = [&engine](const TestJob& parts, std::int64_t length, bool across) {
+            std::vector<bool> reach(static_cast<std::size_t>(length) + 1, false);
+            reach[0] = true;
+            std::int64_t longest = 0;
+            for (std::int64_t x = 1; x <= length; ++x) {
+                for (const CBuzai& part : parts.Buzai.Items) {
+                    const std::int64_t kerf = engine.NokoHaba;
+                    const std::int64_t as = (across ? part.Width : part.Height) + kerf;
+                    const std::int64_t turned = (across ? part.Height : part.Width) + kerf;
+                    if ((as <= x && reach[static_cast<std::size_t>(x - as)]) ||
+                        (part.NoTurn == 0 && turned <= x && reach[static_cast<std::size_t>(x - turned)])) {
+                        reach[static_cast<std::size_t>(x)] = true;
+                        longest = x;
+                        break;
+                    }
+                }
+            }
+            return longest;
+        };
         for (int ask = 0; ask < 200; ++ask) {
             const CBuzai& near = job.Buzai.Items[static_cast<std::size_t>(between(0, parts - 1))];
             const std::int64_t w = ask % 2 ? between(1, 1000) : near.Width + between(-1, 1);
@@ -191,7 +218,8 @@ TEST(Bound, RatioOfTheBestPartThatFitsAsFoundOneByOne)
                                                 ((part.Width + k) * (part.Height + k)));
                 }
             }
-            const double expected = (w + k) * (h + k) * ratio;
+            const double expected = static_cast<double>(longestSum(job, w + engine.NokoHaba, true)) *
+                                    static_cast<double>(longestSum(job, h + engine.NokoHaba, false)) * ratio;
             const double bound = engine.PartsAreaBound(w, h, 1e15);
             ASSERT_GE(bound, expected) << "round " << round << ", " << w << " x " << h;
             ASSERT_LE(bound, expected * (1.0 + 1e-6) + 2.0) << "round " << round << ", " << w << " x " << h;
