@@ -219,12 +219,13 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     const double partsArea = layout.PartsArea, totalArea = layout.TotalArea;
     if (m_depth > 0) {
         m_fills.Validate(SizesGeneration(), NokoHaba, MaxCutSize);
-        std::vector<std::int32_t>& key = FrameAt(static_cast<std::size_t>(m_depth)).Key;
-        SubFillMemo::MakeKey(*this, remaining, rect, key);
+        SubFillMemo::Key& key = FrameAt(static_cast<std::size_t>(m_depth)).Key;
+        SubFillMemo::MakeKey(*this, remaining, rect, m_keyFrom, key);
         if (const SubFillMemo::Entry* known = m_fills.Find(key, need)) {
             SubFillMemo::Apply(*known, key, remaining, left, layout, rect);
             return known->Result;
         }
+        const KeyFromScope within(m_keyFrom, key.First);
         const int result = LayoutBlock(remaining, left, layout, rect, need);
         if (!StopRequest) {
             m_fills.Store(key, need, result, layout, blocks, cuts, partsArea, totalArea, left, rect);
@@ -232,6 +233,7 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         return result;
     }
     m_boards.Validate(SizesGeneration(), NokoHaba, MaxCutSize);
+    const KeyFromScope whole(m_keyFrom, {0, 0});
     if (const BoardMemo::Entry* known = m_boards.Find(remaining, rect)) {
         BoardMemo::Apply(*known, left, layout, rect);
         return known->Result;

@@ -4,6 +4,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "calc/CalHaichi.h"
 #include "calc/engines/BlockRemainder.h"
@@ -103,13 +104,28 @@ private:
         RemainderAttempt Chosen;
         RemainderScratch Scratch;
         RemainderBound Bound;
-        std::vector<std::int32_t> Key;  // of the sub-fill memo
+        SubFillMemo::Key Key;  // of the sub-fill memo
     };
     Frame& FrameAt(std::size_t level);
     mutable std::vector<std::int32_t> m_probeEntries;  // ChooseBlock's entries that can fit
     BoardMemo m_boards;
     SubFillMemo m_fills;
     int m_depth = 0;
-    FitFrom m_fitFrom{0, 0};                       // where scans may start within the rectangle being filled
+    FitFrom m_fitFrom{0, 0};  // where scans may start within the rectangle being filled
+    // Where the sub-fill memo's keys may start within the rectangle being filled: the entries
+    // before do not fit it widened by the kerf.
+    FitFrom m_keyFrom{0, 0};
+    // Sets the keys' start for the fills within one rectangle; leaving restores it.
+    class KeyFromScope {
+    public:
+        KeyFromScope(FitFrom& from, FitFrom within) : m_from(from), m_outer(std::exchange(from, within)) {}
+        ~KeyFromScope() { m_from = m_outer; }
+        KeyFromScope(const KeyFromScope&) = delete;
+        KeyFromScope& operator=(const KeyFromScope&) = delete;
+
+    private:
+        FitFrom& m_from;
+        FitFrom m_outer;
+    };
     std::vector<std::unique_ptr<Frame>> m_frames;  // by depth; frames never move
 };

@@ -6,9 +6,44 @@
 
 namespace {
 
-// Width, height and whether list 0 holds parts that do not fit (the cutting candidates ask whether
-// parts are left after a sub-rectangle); then number * 2 + list and count per entry.
-constexpr std::size_t kHead = 3;
+// The two hashes of a key, made together over one sequence of 64-bit words: two multiplication
+// chains that do not wait for each other.
+class TwoHashes {
+public:
+    void Add(std::uint64_t word)
+    {
+        m_a ^= word;
+        m_a *= 0xBF58476D1CE4E5B9ull;
+        m_a ^= m_a >> 29;
+        m_b ^= word;
+        m_b *= 0x94D049BB133111EBull;
+        m_b ^= m_b >> 31;
+    }
+    void AddPair(std::int32_t low, std::int32_t high)
+    {
+        Add(static_cast<std::uint32_t>(low) | std::uint64_t{static_cast<std::uint32_t>(high)} << 32);
+    }
+    // The key's head goes last: the entries are hashed while they are found.
+    void Finish(std::span<const std::int32_t> items, SubFillMemo::Key& key)
+    {
+        AddPair(items[0], items[1]);
+        AddPair(items[2], static_cast<std::int32_t>(items.size()));
+        key.Hash = Mixed(m_a);
+        key.Check = Mixed(m_b);
+    }
+
+private:
+    static std::uint64_t Mixed(std::uint64_t h)
+    {
+        h ^= h >> 32;
+        h *= 0xD6E8FEB86659FD93ull;
+        h ^= h >> 32;
+        h *= 0xD6E8FEB86659FD93ull;
+        return h ^ (h >> 32);
+    }
+    std::uint64_t m_a = 0x9E3779B97F4A7C15ull;
+    std::uint64_t m_b = 0xC2B2AE3D27D4EB4Full;
+};
 
 }  // namespace
 
@@ -31,57 +66,62 @@ void SubFillMemo::Reset(std::size_t slots)
 }
 
 void SubFillMemo::MakeKey(const CCalHaichi& engine, const BuzaiLists& lists, const CalRect& rect,
-                          std::vector<std::int32_t>& key)
+                          const CCalHaichi::FitFrom& from, Key& key)
 {
-    key.clear();
-    key.push_back(rect.Width());
-    key.push_back(rect.Height());
-    key.push_back(0);
+    const std::size_t start[2] = {std::min(from[0], lists[0].size()), std::min(from[1], lists[1].size())};
+    // Room for every entry from the start.
+    const std::size_t most = kHead + 2 * (lists[0].size() - start[0] + lists[1].size() - start[1]);
+    if (key.Buffer.size() < most) {
+        key.Buffer.resize(most);
+    }
+    std::int32_t* const items = key.Buffer.data();
+    std::int32_t* out = items;
+    out[0] = rect.Width();
+    out[1] = rect.Height();
+    out[2] = 0;
+    out += kHead;
     const std::int64_t a = std::int64_t{rect.Width()} + engine.NokoHaba;
     const std::int64_t b = std::int64_t{rect.Height()} + engine.NokoHaba;
+    TwoHashes hashes;
     for (std::int32_t l = 0; l < 2; ++l) {
-        for (const CAL_BUZAI& e : lists[static_cast<std::size_t>(l)]) {
+        const std::vector<CAL_BUZAI>& entries = lists[static_cast<std::size_t>(l)];
+        std::size_t first = entries.size();
+        bool tooLarge = start[l] > 0;
+        for (std::size_t i = start[l]; i < entries.size(); ++i) {
+            const CAL_BUZAI& e = entries[i];
             if (engine.Size(l, e.Number).FitsWithin(a, b)) {
-                key.push_back(e.Number * 2 + l);
-                key.push_back(e.Count);
-            } else if (l == 0) {
-                key[2] = 1;
+                first = std::min(first, i);
+                out[0] = e.Number * 2 + l;
+                out[1] = e.Count;
+                hashes.AddPair(out[0], out[1]);
+                out += 2;
+            } else {
+                tooLarge = true;
             }
         }
+        key.First[static_cast<std::size_t>(l)] = first;
+        if (l == 0 && tooLarge) {
+            items[2] = 1;
+        }
     }
+    key.Length = static_cast<std::size_t>(out - items);
+    hashes.Finish(key.Items(), key);
 }
 
-std::uint64_t SubFillMemo::HashOf(const std::vector<std::int32_t>& key, std::uint64_t seed)
+void SubFillMemo::Rehash(Key& key)
 {
-    // Two numbers at a time: the multiplications form one chain.
-    std::uint64_t h = seed ^ key.size();
-    std::size_t i = 0;
-    for (; i + 1 < key.size(); i += 2) {
-        h ^= static_cast<std::uint32_t>(key[i]) | std::uint64_t{static_cast<std::uint32_t>(key[i + 1])} << 32;
-        h *= 0xBF58476D1CE4E5B9ull;
-        h ^= h >> 29;
+    TwoHashes hashes;
+    const std::span<const std::int32_t> items = key.Items();
+    for (std::size_t k = kHead; k + 1 < items.size(); k += 2) {
+        hashes.AddPair(items[k], items[k + 1]);
     }
-    if (i < key.size()) {
-        h ^= static_cast<std::uint32_t>(key[i]);
-        h *= 0xBF58476D1CE4E5B9ull;
-    }
-    h ^= h >> 32;
-    h *= 0x94D049BB133111EBull;
-    return h ^ (h >> 29);
+    hashes.Finish(items, key);
 }
 
-namespace {
-
-constexpr std::uint64_t kSeed = 0x9E3779B97F4A7C15ull;
-constexpr std::uint64_t kCheckSeed = 0xD6E8FEB86659FD93ull;
-
-}  // namespace
-
-const SubFillMemo::Entry* SubFillMemo::Find(const std::vector<std::int32_t>& key, double need)
+const SubFillMemo::Entry* SubFillMemo::Find(const Key& key, double need)
 {
-    const std::uint64_t hash = HashOf(key, kSeed);
-    const Entry& e = m_slots[hash & (m_slots.size() - 1)];
-    if (e.KeyLength != key.size() || e.Hash != hash || e.Check != HashOf(key, kCheckSeed)) {
+    const Entry& e = m_slots[key.Hash & (m_slots.size() - 1)];
+    if (e.Hash != key.Hash || e.Check != key.Check || e.KeyLength != key.Length) {
         return nullptr;
     }
     // A layout that fell short of a need serves every ask for as much or more.
@@ -92,8 +132,8 @@ const SubFillMemo::Entry* SubFillMemo::Find(const std::vector<std::int32_t>& key
     return &e;
 }
 
-void SubFillMemo::Apply(const Entry& e, const std::vector<std::int32_t>& key, const BuzaiLists& remaining,
-                        BuzaiLists& left, COutData& layout, const CalRect& rect)
+void SubFillMemo::Apply(const Entry& e, const Key& key, const BuzaiLists& remaining, BuzaiLists& left,
+                        COutData& layout, const CalRect& rect)
 {
     const std::int32_t* changes = e.Data.data();
     const std::int32_t* d = changes + 2 * std::size_t{e.Changes};
@@ -107,14 +147,19 @@ void SubFillMemo::Apply(const Entry& e, const std::vector<std::int32_t>& key, co
     layout.TotalArea += e.TotalArea;
 
     // The key's entries are a subsequence of the lists in their order; the changes are in key order.
+    const std::span<const std::int32_t> items = key.Items();
     std::size_t k = kHead;
     std::int32_t entry = 0;  // place among the key's entries
     std::uint32_t change = 0;
     for (std::int32_t l = 0; l < 2; ++l) {
+        const std::vector<CAL_BUZAI>& in = remaining[static_cast<std::size_t>(l)];
         std::vector<CAL_BUZAI>& out = left[static_cast<std::size_t>(l)];
-        out.clear();
-        for (const CAL_BUZAI& item : remaining[static_cast<std::size_t>(l)]) {
-            if (k < key.size() && key[k] == item.Number * 2 + l) {
+        const auto first =
+            static_cast<std::ptrdiff_t>(std::min(key.First[static_cast<std::size_t>(l)], in.size()));
+        out.assign(in.begin(), in.begin() + first);
+        for (auto it = in.begin() + first; it != in.end(); ++it) {
+            const CAL_BUZAI& item = *it;
+            if (k < items.size() && items[k] == item.Number * 2 + l) {
                 k += 2;
                 if (change < e.Changes && changes[2 * change] == entry) {
                     const std::int32_t count = changes[2 * change + 1];
@@ -132,19 +177,19 @@ void SubFillMemo::Apply(const Entry& e, const std::vector<std::int32_t>& key, co
     }
 }
 
-void SubFillMemo::Store(const std::vector<std::int32_t>& key, double need, int result, const COutData& layout,
-                        std::size_t blocks, std::size_t cuts, double partsArea, double totalArea,
-                        const BuzaiLists& left, const CalRect& rect)
+void SubFillMemo::Store(const Key& key, double need, int result, const COutData& layout, std::size_t blocks,
+                        std::size_t cuts, double partsArea, double totalArea, const BuzaiLists& left,
+                        const CalRect& rect)
 {
     // Many more layouts than slots: a larger table (the layouts so far are forgotten).
     if (++m_stores > 2 * m_slots.size() && m_slots.size() * 4 <= kMaxSlots) {
         Reset(m_slots.size() * 4);
     }
-    const std::uint64_t hash = HashOf(key, kSeed);
-    Entry& e = m_slots[hash & (m_slots.size() - 1)];
-    e.Hash = hash;
-    e.Check = HashOf(key, kCheckSeed);
-    e.KeyLength = static_cast<std::uint32_t>(key.size());
+    const std::span<const std::int32_t> items = key.Items();
+    Entry& e = m_slots[key.Hash & (m_slots.size() - 1)];
+    e.Hash = key.Hash;
+    e.Check = key.Check;
+    e.KeyLength = static_cast<std::uint32_t>(items.size());
     e.Result = result;
     e.PartsArea = layout.PartsArea - partsArea;
     e.TotalArea = layout.TotalArea - totalArea;
@@ -155,11 +200,11 @@ void SubFillMemo::Store(const std::vector<std::int32_t>& key, double need, int r
     m_bytes -= data.capacity() * sizeof(std::int32_t);
     data.clear();
     // What is left keeps the order of the lists and loses only used-up entries.
-    std::size_t from[2] = {0, 0};
+    std::size_t from[2] = {key.First[0], key.First[1]};
     e.Changes = 0;
-    for (std::size_t k = kHead; k + 1 < key.size(); k += 2) {
-        const auto l = static_cast<std::size_t>(key[k] % 2);
-        const std::int32_t number = key[k] / 2;
+    for (std::size_t k = kHead; k + 1 < items.size(); k += 2) {
+        const auto l = static_cast<std::size_t>(items[k] % 2);
+        const std::int32_t number = items[k] / 2;
         const std::vector<CAL_BUZAI>& entries = left[l];
         std::size_t i = from[l];
         while (i < entries.size() && entries[i].Number != number) {
@@ -170,21 +215,33 @@ void SubFillMemo::Store(const std::vector<std::int32_t>& key, double need, int r
             count = entries[i].Count;
             from[l] = i + 1;
         }
-        if (count != key[k + 1]) {
+        if (count != items[k + 1]) {
             data.push_back(static_cast<std::int32_t>((k - kHead) / 2));
             data.push_back(count);
             ++e.Changes;
         }
     }
     e.Blocks = static_cast<std::uint32_t>(layout.Blocks.size() - blocks);
-    for (std::size_t i = blocks; i < layout.Blocks.size(); ++i) {
-        const CHaichi& b = layout.Blocks[i];
-        data.insert(data.end(), {b.Number, b.List, b.X - rect.X0, b.Y - rect.Y0, b.Nx, b.Ny, b.Rotated});
-    }
     e.Cuts = static_cast<std::uint32_t>(layout.CutLines.size() - cuts);
-    for (std::size_t i = cuts; i < layout.CutLines.size(); ++i) {
+    const std::size_t changes = data.size();
+    data.resize(changes + 7 * std::size_t{e.Blocks} + 4 * std::size_t{e.Cuts});
+    std::int32_t* d = data.data() + changes;
+    for (std::size_t i = blocks; i < layout.Blocks.size(); ++i, d += 7) {
+        const CHaichi& b = layout.Blocks[i];
+        d[0] = b.Number;
+        d[1] = b.List;
+        d[2] = b.X - rect.X0;
+        d[3] = b.Y - rect.Y0;
+        d[4] = b.Nx;
+        d[5] = b.Ny;
+        d[6] = b.Rotated;
+    }
+    for (std::size_t i = cuts; i < layout.CutLines.size(); ++i, d += 4) {
         const CUTMARK& c = layout.CutLines[i];
-        data.insert(data.end(), {c.X0 - rect.X0, c.Y0 - rect.Y0, c.X1 - rect.X0, c.Y1 - rect.Y0});
+        d[0] = c.X0 - rect.X0;
+        d[1] = c.Y0 - rect.Y0;
+        d[2] = c.X1 - rect.X0;
+        d[3] = c.Y1 - rect.Y0;
     }
     // A slot keeps the largest storage it ever needed; give back what is far beyond this layout's.
     if (data.capacity() > 4 * data.size() + 64) {

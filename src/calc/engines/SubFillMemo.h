@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <vector>
 
 #include "calc/CalHaichi.h"
@@ -31,8 +32,25 @@ public:
     // The table and its layouts take about this much memory at most; past it they are forgotten.
     static constexpr std::size_t kMaxBytes = std::size_t{16} << 20;
 
-    // A stored layout: the key's two 64-bit hashes (two keys agreeing in both and in length by
-    // chance is less likely than a memory fault), then the key entries whose count the fill
+    // What a fill depends on: width, height, whether list 0 holds parts that do not fit, then
+    // number * 2 + list and count per entry that fits; with its two 64-bit hashes (two keys
+    // agreeing in both and in length by chance is less likely than a memory fault), made in the
+    // same pass.
+    struct Key {
+        // Its numbers: the first Length of the buffer, which keeps its largest size.
+        std::span<const std::int32_t> Items() const { return {Buffer.data(), Length}; }
+        std::vector<std::int32_t> Buffer;
+        std::size_t Length = 0;
+        std::uint64_t Hash = 0;
+        std::uint64_t Check = 0;
+        // Per list: where its first entry in the key is (the list's size when none). The entries
+        // before do not fit the rectangle widened by the kerf: nothing within it changes them.
+        CCalHaichi::FitFrom First{0, 0};
+    };
+    // Width, height and the flag come first in a key's items.
+    static constexpr std::size_t kHead = 3;
+
+    // A stored layout: its key's hashes and length, then the key entries whose count the fill
     // changed (their place among the key's entries and what is left, 0 when used up), then its
     // blocks (7 numbers each, relative to the rectangle's corner) and cut lines (4 each).
     struct Entry {
@@ -54,23 +72,27 @@ public:
     // generation), the kerf or the cutting limit.
     void Validate(std::uint64_t sizes, std::int32_t kerf, std::int32_t limit);
 
-    // Makes the key of `lists` on rect into `key`.
+    // Makes the key of `lists` on rect into `key`, with its hashes. The entries before `from` must
+    // be known not to fit rect widened by the kerf (the First of an enclosing rectangle's key):
+    // the scan starts there.
     static void MakeKey(const CCalHaichi& engine, const BuzaiLists& lists, const CalRect& rect,
-                        std::vector<std::int32_t>& key);
+                        const CCalHaichi::FitFrom& from, Key& key);
+    // The hashes of key.Items() as MakeKey makes them.
+    static void Rehash(Key& key);
 
     // The stored layout for `key` that serves a fill that must reach `need`; null when none.
-    const Entry* Find(const std::vector<std::int32_t>& key, double need);
+    const Entry* Find(const Key& key, double need);
 
     // Adds the stored layout to `layout` at rect's corner; `left` from `remaining` as the fill left it.
-    static void Apply(const Entry& e, const std::vector<std::int32_t>& key, const BuzaiLists& remaining,
-                      BuzaiLists& left, COutData& layout, const CalRect& rect);
+    static void Apply(const Entry& e, const Key& key, const BuzaiLists& remaining, BuzaiLists& left,
+                      COutData& layout, const CalRect& rect);
 
     // Stores what the layout gained after its first `blocks` blocks and `cuts` cut lines and the two
     // areas it had before, and what the fill left of the key's entries. `need` is what the fill was
     // told to reach.
-    void Store(const std::vector<std::int32_t>& key, double need, int result, const COutData& layout,
-               std::size_t blocks, std::size_t cuts, double partsArea, double totalArea,
-               const BuzaiLists& left, const CalRect& rect);
+    void Store(const Key& key, double need, int result, const COutData& layout, std::size_t blocks,
+               std::size_t cuts, double partsArea, double totalArea, const BuzaiLists& left,
+               const CalRect& rect);
 
     std::int64_t Hits() const { return m_hits; }
     // Gives the memory back; the next Validate starts a small table.
@@ -81,8 +103,6 @@ public:
     }
 
 private:
-    static std::uint64_t HashOf(const std::vector<std::int32_t>& key, std::uint64_t seed);
-
     std::vector<Entry> m_slots;
     std::size_t m_stores = 0;  // since the table last grew
     std::size_t m_bytes = 0;   // of the table and its layouts' storage

@@ -1,0 +1,259 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "calc/TestJob.h"
+#include "calc/engines/Cal1.h"
+#include "calc/engines/SubFillMemo.h"
+
+namespace {
+
+constexpr double kAny = -std::numeric_limits<double>::infinity();
+
+std::vector<std::int32_t> ItemsOf(const SubFillMemo::Key& key)
+{
+    return {key.Items().begin(), key.Items().end()};
+}
+
+// Parts from far larger than the rectangles asked about down to small ones, so that the lists
+// start with entries that do not fit; secondary parts now and then; a kerf now and then.
+TestJob MixedJob(std::mt19937& random)
+{
+    auto between = [&](std::int32_t lo, std::int32_t hi) {
+        return lo + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(hi - lo + 1));
+    };
+    TestJob job;
+    job.Kerf(between(0, 2) * 20).Board(6000, 4000);
+    const int types = between(4, 12);
+    for (int i = 0; i < types; ++i) {
+        job.Parts(between(100, 3000), between(100, 2000), between(1, 3), between(0, 3) == 0 ? 1 : 0);
+    }
+    if (between(0, 2) == 0) {
+        job.Secondary(between(100, 900), between(100, 900), between(1, 4));
+    }
+    return job;
+}
+
+}  // namespace
+
+// A key scanned from where an enclosing rectangle's key began is the key of the whole lists: for
+// rectangles within the enclosing one, after a fill there changed counts and used entries up.
+TEST(SubFillMemo, KeyFromTheEnclosingStartIsTheKeyOfTheWholeLists)
+{
+    std::mt19937 random(11);
+    auto between = [&](std::int32_t lo, std::int32_t hi) {
+        return lo + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(hi - lo + 1));
+    };
+    int skipped = 0;       // keys that started after entries of list 0
+    int flaggedEarly = 0;  // of them, those whose only entries too large lie before the start
+    for (int round = 0; round < 300; ++round) {
+        const TestJob job = MixedJob(random);
+        CCal1 engine(1, round % 2);
+        job.Prepare(engine);
+        BuzaiLists lists = engine.CalData.Buzai;
+        const CalRect outer{0, 0, between(150, 3500), between(150, 2500)};
+        SubFillMemo::Key enclosing;
+        SubFillMemo::MakeKey(engine, lists, outer, {0, 0}, enclosing);
+        const CCalHaichi::FitFrom from = enclosing.First;
+        // What a fill of the enclosing rectangle may do: use pieces of what fits it.
+        for (std::size_t l = 0; l < 2; ++l) {
+            for (std::size_t i = from[l]; i < lists[l].size();) {
+                const int what = between(0, 2);
+                if (what == 0) {
+                    lists[l].erase(lists[l].begin() + static_cast<std::ptrdiff_t>(i));
+                    continue;
+                }
+                if (what == 1 && lists[l][i].Count > 1) {
+                    --lists[l][i].Count;
+                }
+                ++i;
+            }
+        }
+        for (int ask = 0; ask < 10; ++ask) {
+            const std::int32_t x = between(0, 40), y = between(0, 40);
+            const CalRect inner{x, y, x + between(1, outer.Width()), y + between(1, outer.Height())};
+            SubFillMemo::Key whole, started;
+            SubFillMemo::MakeKey(engine, lists, inner, {0, 0}, whole);
+            SubFillMemo::MakeKey(engine, lists, inner, from, started);
+            ASSERT_EQ(ItemsOf(started), ItemsOf(whole)) << "round " << round << ", ask " << ask;
+            ASSERT_EQ(started.Hash, whole.Hash);
+            ASSERT_EQ(started.Check, whole.Check);
+            ASSERT_EQ(started.First, whole.First);
+            if (from[0] > 0) {
+                ++skipped;
+                bool restFits = true;
+                for (std::size_t i = from[0]; i < lists[0].size(); ++i) {
+                    const CBuzai& part = engine.Part(0, lists[0][i].Number);
+                    restFits =
+                        restFits && CCalHaichi::Fits(part, CalRect{0, 0, inner.Width() + engine.NokoHaba,
+                                                                   inner.Height() + engine.NokoHaba});
+                }
+                flaggedEarly += restFits ? 1 : 0;
+            }
+        }
+    }
+    EXPECT_GT(skipped, 500);
+    EXPECT_GT(flaggedEarly, 50);
+}
+
+// Both hashes cover every number of the key: the size, the flag, each entry's part and count.
+TEST(SubFillMemo, HashesChangeWithEveryNumberOfTheKey)
+{
+    TestJob job;
+    job.Board(3000, 2000).Parts(4000, 300, 1).Parts(500, 400, 3).Parts(300, 200, 2).Secondary(100, 100, 5);
+    CCal1 engine;
+    job.Prepare(engine);
+    SubFillMemo::Key key;
+    SubFillMemo::MakeKey(engine, engine.CalData.Buzai, CalRect{0, 0, 1000, 800}, {0, 0}, key);
+    // Width, height, flag (the long part does not fit), then three entries.
+    ASSERT_EQ(key.Items().size(), SubFillMemo::kHead + 6);
+    ASSERT_EQ(key.Items()[2], 1);
+    SubFillMemo::Key again = key;
+    SubFillMemo::Rehash(again);
+    EXPECT_EQ(again.Hash, key.Hash);
+    EXPECT_EQ(again.Check, key.Check);
+
+    for (std::size_t i = 0; i < key.Items().size(); ++i) {
+        SCOPED_TRACE("number " + std::to_string(i));
+        SubFillMemo::Key changed = key;
+        changed.Buffer[i] += 1;
+        SubFillMemo::Rehash(changed);
+        EXPECT_NE(changed.Hash, key.Hash);
+        EXPECT_NE(changed.Check, key.Check);
+    }
+    SubFillMemo::Key shorter = key;
+    shorter.Length -= 2;
+    SubFillMemo::Rehash(shorter);
+    EXPECT_NE(shorter.Hash, key.Hash);
+    EXPECT_NE(shorter.Check, key.Check);
+}
+
+// A stored fill comes back at another corner as the engine made it: its blocks and cut lines
+// moved, its areas, and what it left of the lists (entries before the key's start included).
+TEST(SubFillMemo, StoredFillComesBackAtAnotherCorner)
+{
+    struct Case {
+        const char* what;
+        CalRect rect;
+        bool placesSomething;
+    };
+    const Case cases[] = {
+        {"every part fits", {0, 0, 3000, 2000}, true},
+        {"the first two parts are too large", {100, 50, 1100, 950}, true},
+        {"nothing fits", {0, 0, 250, 150}, false},
+    };
+    TestJob job;
+    job.Board(3000, 2000)
+        .Kerf(20)
+        .Parts(2800, 1900, 1)
+        .Parts(1500, 1200, 1)
+        .Parts(500, 400, 5)
+        .Parts(300, 200, 7)
+        .Secondary(200, 180, 9);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CCal1 engine(1, 0);
+        engine.UseMemo = 0;
+        job.Prepare(engine);
+        const BuzaiLists& remaining = engine.CalData.Buzai;
+        COutData made;
+        BuzaiLists left;
+        const int result = engine.LayoutBoard(remaining, left, made, c.rect);
+        EXPECT_EQ(!made.Blocks.empty(), c.placesSomething);
+
+        SubFillMemo memo;
+        memo.Validate(engine.SizesGeneration(), engine.NokoHaba, engine.MaxCutSize);
+        SubFillMemo::Key key;
+        SubFillMemo::MakeKey(engine, remaining, c.rect, {0, 0}, key);
+        memo.Store(key, kAny, result, made, 0, 0, 0.0, 0.0, left, c.rect);
+        const SubFillMemo::Entry* known = memo.Find(key, kAny);
+        ASSERT_NE(known, nullptr);
+        EXPECT_EQ(known->Result, result);
+
+        const std::int32_t dx = 700, dy = -30;
+        const CalRect moved{c.rect.X0 + dx, c.rect.Y0 + dy, c.rect.X1 + dx, c.rect.Y1 + dy};
+        COutData again;
+        again.Blocks.emplace_back(0, 0, 0, 0, 1, 1, 0);  // something before: the fill adds to it
+        BuzaiLists leftAgain;
+        leftAgain[0].push_back(CAL_BUZAI{9, 9, 9});  // replaced
+        SubFillMemo::Apply(*known, key, remaining, leftAgain, again, moved);
+        EXPECT_EQ(leftAgain, left);
+        ASSERT_EQ(again.Blocks.size(), made.Blocks.size() + 1);
+        for (std::size_t i = 0; i < made.Blocks.size(); ++i) {
+            CHaichi expected = made.Blocks[i];
+            expected.X += dx;
+            expected.Y += dy;
+            EXPECT_EQ(again.Blocks[i + 1], expected) << "block " << i;
+        }
+        ASSERT_EQ(again.CutLines.size(), made.CutLines.size());
+        for (std::size_t i = 0; i < made.CutLines.size(); ++i) {
+            const CUTMARK& m = made.CutLines[i];
+            const CUTMARK& a = again.CutLines[i];
+            EXPECT_EQ(a.X0, m.X0 + dx);
+            EXPECT_EQ(a.Y0, m.Y0 + dy);
+            EXPECT_EQ(a.X1, m.X1 + dx);
+            EXPECT_EQ(a.Y1, m.Y1 + dy);
+        }
+        EXPECT_EQ(again.PartsArea, made.PartsArea);
+        EXPECT_EQ(again.TotalArea, made.TotalArea);
+    }
+}
+
+// A fill that fell short of what it was told to reach answers only asks for as much or more; the
+// best layout answers every ask; a key of another size or other counts finds nothing.
+TEST(SubFillMemo, FillShortOfItsNeedAnswersOnlyAsMuchOrMore)
+{
+    TestJob job;
+    job.Board(3000, 2000).Parts(500, 400, 5).Parts(300, 200, 7);
+    CCal1 engine(0, 0);
+    engine.UseMemo = 0;
+    job.Prepare(engine);
+    const BuzaiLists& remaining = engine.CalData.Buzai;
+    const CalRect rect{0, 0, 1000, 1000};
+    COutData made;
+    BuzaiLists left;
+    const int result = engine.LayoutBoard(remaining, left, made, rect);
+    ASSERT_GT(made.PartsArea, 0.0);
+
+    SubFillMemo::Key key;
+    SubFillMemo::MakeKey(engine, remaining, rect, {0, 0}, key);
+    const double area = made.PartsArea;
+    struct Case {
+        const char* what;
+        double storedNeed;
+        double askedNeed;
+        bool answered;
+    };
+    const Case cases[] = {
+        {"best layout, any ask", kAny, kAny, true},
+        {"best layout, ask for more than it has", kAny, area * 2, true},
+        {"need reached: the best", area, area * 2, true},
+        {"short of a need, asked for the same", area + 1000, area + 1000, true},
+        {"short of a need, asked for more", area + 1000, area + 5000, true},
+        {"short of a need, asked for less", area + 1000, area + 500, false},
+        {"short of a need, any ask", area + 1000, kAny, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SubFillMemo memo;
+        memo.Validate(engine.SizesGeneration(), engine.NokoHaba, engine.MaxCutSize);
+        memo.Store(key, c.storedNeed, result, made, 0, 0, 0.0, 0.0, left, rect);
+        EXPECT_EQ(memo.Find(key, c.askedNeed) != nullptr, c.answered);
+    }
+
+    SubFillMemo memo;
+    memo.Validate(engine.SizesGeneration(), engine.NokoHaba, engine.MaxCutSize);
+    memo.Store(key, kAny, result, made, 0, 0, 0.0, 0.0, left, rect);
+    SubFillMemo::Key wider, fewer;
+    SubFillMemo::MakeKey(engine, remaining, CalRect{0, 0, 1001, 1000}, {0, 0}, wider);
+    BuzaiLists less = remaining;
+    --less[0][0].Count;
+    SubFillMemo::MakeKey(engine, less, rect, {0, 0}, fewer);
+    EXPECT_EQ(memo.Find(wider, kAny), nullptr);
+    EXPECT_EQ(memo.Find(fewer, kAny), nullptr);
+    // Other sizes forget it.
+    memo.Validate(engine.SizesGeneration() + 1, engine.NokoHaba, engine.MaxCutSize);
+    EXPECT_EQ(memo.Find(key, kAny), nullptr);
+}
