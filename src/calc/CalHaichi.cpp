@@ -32,7 +32,30 @@ double PricePerYield(double rate, double yield)
     return yield > 0.0 ? rate / yield : std::numeric_limits<double>::infinity();
 }
 
-// Whether a finished layout replaces the best candidate board so far.
+constexpr double kNoNeed = -std::numeric_limits<double>::infinity();
+
+}  // namespace
+
+double PartsAreaToBeat(const CCalHaichi::Candidate& best, double rate, double area, bool ignorePrice)
+{
+    if (!(area > 0.0)) {
+        return kNoNeed;
+    }
+    // It loses when its parts yield is below the best's by the tolerance or more, or its price per
+    // yield above the best's by as much.
+    double yield = 0.0;
+    if (ignorePrice) {
+        yield = best.layout.PartsYield - kTolerance;
+    } else {
+        const double bp = PricePerYield(best.rate, best.layout.PartsYield);
+        if (!(rate > 0.0) || !std::isfinite(bp)) {
+            return kNoNeed;
+        }
+        yield = rate / (bp + kTolerance);
+    }
+    return yield * area * (1.0 - 1e-9) - 1.0;
+}
+
 bool BeatsCandidate(const COutData& n, double rate, const CCalHaichi::Candidate& best, bool ignorePrice)
 {
     const COutData& b = best.layout;
@@ -73,6 +96,8 @@ bool BeatsCandidate(const COutData& n, double rate, const CCalHaichi::Candidate&
     }
     return DoubleEqual(n.TotalYield, b.TotalYield) && DoubleGreater(n.PartsArea, b.PartsArea);
 }
+
+namespace {
 
 // Adds pieces to the entry of the same number, else inserts before the first greater number.
 void AddPieces(std::vector<CAL_BUZAI>& list, std::int32_t number, std::int32_t pieces, std::int32_t flag)
@@ -530,12 +555,15 @@ std::optional<CCalHaichi::Candidate> CCalHaichi::ChooseBoard(const std::vector<i
             COutData layout;
             layout.BoardNo = entries[e].Number;
             BuzaiLists left;
-            if (!LayoutBoardBest(entries[e].Count, remaining, left, layout, rect)) {
+            const double area = GenbanArea(board);
+            const double rate = area > 0.0 ? board.Price / area : 0.0;
+            m_boardNeed = best ? PartsAreaToBeat(*best, rate, area, NoRateFlg != 0) : kNoNeed;
+            const int placed = LayoutBoardBest(entries[e].Count, remaining, left, layout, rect);
+            m_boardNeed = kNoNeed;
+            if (!placed) {
                 break;  // nothing fits: the rest of this level is not tried
             }
             layout.Finish(board);
-            const double area = GenbanArea(board);
-            const double rate = area > 0.0 ? board.Price / area : 0.0;
             if (!best || BeatsCandidate(layout, rate, *best, NoRateFlg != 0)) {
                 best = Candidate{std::move(layout), rate, level, e};
             }
@@ -659,8 +687,9 @@ int CCalHaichi::LayoutBoardBest(std::int32_t available, const BuzaiLists& remain
         COutData trial;
         trial.BoardNo = layout.BoardNo;
         BuzaiLists trialLeft;
-        // IsBetter takes the attempt only from the same parts area on: it need place no less.
-        m_need = layout.PartsArea;
+        // IsBetter takes the attempt only from the same parts area on: it need place no less; nor
+        // less than the board needs to beat the best board so far (then it is of no use either way).
+        m_need = std::max(layout.PartsArea, m_boardNeed);
         const int placed = LayoutBoard(reduced, trialLeft, trial, rect);
         m_need = -std::numeric_limits<double>::infinity();
         if (placed && IsBetter(layout, left, trial, trialLeft)) {

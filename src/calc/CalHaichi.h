@@ -232,6 +232,9 @@ protected:
     // takes it as the fill starts; the others leave it alone. Below it, a layout may be any layout
     // that places less (and is of no use); at or above it, it is the engine's own.
     double m_need = -std::numeric_limits<double>::infinity();
+    // While ChooseBoard lays out a board: the parts area below which it cannot replace the best
+    // board so far. LayoutBoardBest's attempts on fewer parts need no less.
+    double m_boardNeed = -std::numeric_limits<double>::infinity();
 
     // The candidate search of one pass: every board entry of the levels (highest first) on which
     // the first remaining part fits is laid out; the first level with a layout decides.
@@ -265,3 +268,11 @@ private:
     mutable std::uint64_t m_ratioGeneration = 0;
     mutable std::int32_t m_ratioKerf = -1;
 };
+
+// Whether a finished layout of a board at price `rate` per area replaces the best candidate board
+// so far (ignorePrice: by yields only).
+bool BeatsCandidate(const COutData& n, double rate, const CCalHaichi::Candidate& best, bool ignorePrice);
+// Below this parts area a layout of a board of `area` at price `rate` per area cannot replace the
+// best candidate: it would need a parts yield, or a price per yield, within the tolerance of the
+// best's. Rounded down with room to spare; minus infinity when any layout may.
+double PartsAreaToBeat(const CCalHaichi::Candidate& best, double rate, double area, bool ignorePrice);

@@ -41,7 +41,8 @@ private:
     std::int64_t& m_cutShort;
 };
 
-// Parts of several sizes in twos to sixes: the attempts on fewer parts run on most boards.
+// Parts of several sizes in twos to sixes: the attempts on fewer parts run on most boards. One or
+// two board kinds (the boards are laid out in turn and the best kept).
 TestJob Repeated(std::uint32_t seed)
 {
     std::mt19937 random(seed);
@@ -54,7 +55,13 @@ TestJob Repeated(std::uint32_t seed)
     if (between(0, 3) == 0) {
         job.Set.MaxCutSize = between(2500, 5000);
     }
-    job.Board(between(3000, 5000), between(2000, 3000));
+    job.Board(between(3000, 5000), between(2000, 3000), 9999, 0, between(0, 9) * 1000);
+    // A second board kind: the attempts on fewer parts of the board laid out second need what
+    // beats the first.
+    if (between(0, 1) == 0) {
+        job.Board(between(2000, 4000), between(1500, 3000), 9999, 0, between(1, 9) * 1000);
+        job.Set.NoRateFlg = between(0, 2) == 0;
+    }
     const int types = between(3, 6);
     for (int i = 0; i < types; ++i) {
         job.Parts(between(300, 2000), between(300, 1400), between(2, 6), between(0, 3) == 0 ? 1 : 0);
@@ -209,4 +216,58 @@ TEST(Need, StackEngineRunsComeOutTheSameWithAndWithoutTheBound)
         EXPECT_EQ(cutOffs[0], 0) << v.name;
         EXPECT_GT(cutOffs[1], 100) << v.name;  // the comparison exercised the bound
     }
+}
+
+// The parts area a board must reach to replace the best board so far: no layout below it does,
+// even with every other measure at its best, and one just above the least that does is not
+// refused. Yields only, and price per yield.
+TEST(Need, PartsAreaToBeatTheBestBoard)
+{
+    struct Case {
+        const char* what;
+        bool ignorePrice;
+        double bestYield, bestRate, rate, area;
+    };
+    const Case cases[] = {
+        {"yields", true, 0.93, 0.0, 0.0, 2440.0 * 1220.0 * 100.0},
+        {"yields, small board", true, 0.5, 0.0, 0.0, 3000.0 * 2000.0},
+        {"yields, a full best", true, 1.0, 0.0, 0.0, 1820.0 * 910.0 * 100.0},
+        {"same price", false, 0.93, 1e-3, 1e-3, 2440.0 * 1220.0 * 100.0},
+        {"dearer board", false, 0.8, 1e-3, 1.1e-3, 3000.0 * 2000.0},
+        {"cheaper board", false, 0.95, 2e-4, 1e-4, 1820.0 * 910.0 * 100.0},
+        {"cheap prices", false, 0.9, 1e-8, 1.2e-8, 2440.0 * 1220.0 * 100.0},
+    };
+    auto layoutOf = [](double partsArea, double area) {
+        COutData layout;
+        layout.PartsArea = layout.TotalArea = partsArea;
+        layout.PartsYield = partsArea / area;
+        layout.TotalYield = 1.0;  // the best it could be: only the parts yield can refuse it
+        return layout;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CCalHaichi::Candidate best;
+        best.layout.PartsYield = c.bestYield;
+        best.layout.TotalYield = c.bestYield;
+        best.layout.PartsArea = best.layout.TotalArea = c.bestYield * c.area;
+        best.rate = c.bestRate;
+        const double need = PartsAreaToBeat(best, c.rate, c.area, c.ignorePrice);
+        // The least parts area that beats it, by bisection (more never beats less).
+        double lo = 0.0, hi = c.area * 2;
+        ASSERT_TRUE(BeatsCandidate(layoutOf(hi, c.area), c.rate, best, c.ignorePrice));
+        for (int i = 0; i < 200; ++i) {
+            const double mid = (lo + hi) / 2;
+            (BeatsCandidate(layoutOf(mid, c.area), c.rate, best, c.ignorePrice) ? hi : lo) = mid;
+        }
+        EXPECT_LE(need, lo);
+        EXPECT_FALSE(BeatsCandidate(layoutOf(need, c.area), c.rate, best, c.ignorePrice));
+        EXPECT_GE(need, hi * (1.0 - 1e-6) - 2.0);
+    }
+    // Nothing to beat: a best without yield, a free board against a priced one.
+    CCalHaichi::Candidate empty;
+    EXPECT_EQ(PartsAreaToBeat(empty, 1e-3, 1e6, false), -std::numeric_limits<double>::infinity());
+    CCalHaichi::Candidate priced;
+    priced.layout.PartsYield = 0.9;
+    priced.rate = 1e-3;
+    EXPECT_EQ(PartsAreaToBeat(priced, 0.0, 1e6, false), -std::numeric_limits<double>::infinity());
 }
