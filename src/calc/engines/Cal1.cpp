@@ -25,6 +25,14 @@ std::unique_ptr<CCalHaichi> CCal1::CreateInstance() const
 
 namespace {
 
+// A piece of the part fits into a x b as it is, or turned when it may turn. No kerf: the last
+// piece needs none after it.
+inline bool FitsOnce(const CCalHaichi::PartSize& part, std::int64_t a, std::int64_t b)
+{
+    const std::int64_t w = part.Width, h = part.Height;
+    return (w <= a && h <= b) || (part.NoTurn == 0 && h <= a && w <= b);
+}
+
 // Pieces of the entry that fit into a x b (turned too when the part may turn), at most its count;
 // 0 when not one fits. k is the kerf.
 std::int64_t PiecesIn(const CAL_BUZAI& entry, const CCalHaichi::PartSize& part, std::int64_t a,
@@ -32,7 +40,7 @@ std::int64_t PiecesIn(const CAL_BUZAI& entry, const CCalHaichi::PartSize& part, 
 {
     const std::int64_t w = part.Width, h = part.Height;
     // Not one piece either way: the quotients below would be 0.
-    if (entry.Count < 1 || ((w > a || h > b) && (part.NoTurn != 0 || h > a || w > b))) {
+    if (entry.Count < 1 || !FitsOnce(part, a, b)) {
         return 0;
     }
     std::int64_t pieces = ((b + k) / (h + k)) * ((a + k) / (w + k));
@@ -63,11 +71,10 @@ CCal1::FitResult CCal1::FindFirstFit(const std::vector<CAL_BUZAI>& entries, std:
 void CCal1::EntriesFitting(const std::vector<CAL_BUZAI>& entries, std::int32_t list, std::int32_t width,
                            std::int32_t height, std::vector<std::int32_t>& among) const
 {
+    // Whatever its count: the probes change it. A piece that fits makes at least one.
     among.clear();
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        CAL_BUZAI any = entries[i];
-        any.Count = 1;  // whatever its count: the probes change it
-        if (PiecesIn(any, Size(list, any.Number), width, height, NokoHaba) >= 1) {
+        if (FitsOnce(Size(list, entries[i].Number), width, height)) {
             among.push_back(static_cast<std::int32_t>(i));
         }
     }
@@ -77,14 +84,28 @@ CCal1::FitResult CCal1::FindFirstFitAmong(const std::vector<CAL_BUZAI>& entries,
                                           const std::vector<std::int32_t>& among, std::int32_t list,
                                           std::int32_t width, std::int32_t height) const
 {
+    std::size_t at = 0;
+    return FindFirstFitAmong(entries, among, 0, list, width, height, at);
+}
+
+CCal1::FitResult CCal1::FindFirstFitAmong(const std::vector<CAL_BUZAI>& entries,
+                                          const std::vector<std::int32_t>& among, std::size_t from,
+                                          std::int32_t list, std::int32_t width, std::int32_t height,
+                                          std::size_t& at) const
+{
     if (StopRequest) {
         return {};
     }
-    for (const std::int32_t i : among) {
+    for (at = from; at < among.size(); ++at) {
+        const std::int32_t i = among[at];
         const CAL_BUZAI& entry = entries[static_cast<std::size_t>(i)];
-        const std::int64_t pieces = PiecesIn(entry, Size(list, entry.Number), width, height, NokoHaba);
-        if (pieces >= 1) {
-            return FitResult{i, static_cast<std::int32_t>(pieces), list};
+        // The test first, the quotients only for the one found.
+        const PartSize part = Size(list, entry.Number);
+        if (entry.Count >= 1 && FitsOnce(part, width, height)) {
+            const std::int64_t pieces = PiecesIn(entry, part, width, height, NokoHaba);
+            if (pieces >= 1) {
+                return FitResult{i, static_cast<std::int32_t>(pieces), list};
+            }
         }
     }
     return {};
@@ -178,10 +199,32 @@ std::optional<CCal1::BlockShape> CCal1::ChooseBlock(BuzaiLists& working, std::in
                                                {width, eh},
                                                {d, static_cast<std::int32_t>(by)}};
             e.Count = c - pieces;
-            for (const auto& probe : probes) {
+            // What fits a window fits every window holding it: the probe of a window within one
+            // searched before starts where that one found its fit, and finds nothing if it found
+            // nothing. The right-hand windows first: the others lie within them.
+            FitResult fits[4];
+            std::size_t found[4] = {};
+            static constexpr int kSearchOrder[4] = {0, 2, 1, 3};
+            for (int o = 0; o < 4; ++o) {
+                const int j = kSearchOrder[o];
+                std::size_t from = 0;
+                bool none = false;
+                for (int before = 0; before < o; ++before) {
+                    const int i = kSearchOrder[before];
+                    if (probes[i][0] >= probes[j][0] && probes[i][1] >= probes[j][1]) {
+                        none = none || fits[i].Entry < 0;
+                        from = std::max(from, found[i]);
+                    }
+                }
+                if (!none) {
+                    fits[j] =
+                        FindFirstFitAmong(entries, among, from, list, probes[j][0], probes[j][1], found[j]);
+                }
+            }
+            for (const FitResult& fit : fits) {
                 BlockProbe next;
                 next.Block = FitResult{entry, pieces, list};
-                next.Fit = FindFirstFitAmong(entries, among, list, probe[0], probe[1]);
+                next.Fit = fit;
                 next.Tightness = std::min(d, eh);
                 if (!chosen || IsBetterBlock(next, best)) {
                     best = next;

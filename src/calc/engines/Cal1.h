@@ -68,6 +68,10 @@ public:
     // FindFirstFit over the entries at the positions `among` (ascending) only.
     FitResult FindFirstFitAmong(const std::vector<CAL_BUZAI>& entries, const std::vector<std::int32_t>& among,
                                 std::int32_t list, std::int32_t width, std::int32_t height) const;
+    // The same from among[from] on; `at` receives the place in `among` of the entry found.
+    FitResult FindFirstFitAmong(const std::vector<CAL_BUZAI>& entries, const std::vector<std::int32_t>& among,
+                                std::size_t from, std::int32_t list, std::int32_t width, std::int32_t height,
+                                std::size_t& at) const;
     static bool IsBetterBlock(const BlockProbe& next, const BlockProbe& best);
 
     // The block shapes for mx x my pieces that fit and c pieces wanted: rows first, then columns

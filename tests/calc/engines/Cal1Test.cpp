@@ -430,3 +430,120 @@ TEST(Cal1Generated, EveryLayoutCanBeCut)
         }
     }
 }
+
+// A probe may start where a probe of a window holding its own found its fit: from there it finds
+// what a scan of the whole list finds.
+TEST(Cal1FindFirstFit, ProbeWithinAnotherStartsWhereThatOneFoundItsFit)
+{
+    TestJob job = TestJob().Board(3000, 3000).Kerf(20);
+    for (int i = 0; i < 14; ++i) {
+        job.Parts(60 + 131 * i % 1100, 50 + 89 * i % 800, 1 + i % 3, i % 5 == 0);
+    }
+    CCal1 engine;
+    job.Prepare(engine);
+    std::vector<CAL_BUZAI> parts = engine.CalData.Buzai[0];
+    parts[2].Count = 0;
+    std::vector<std::int32_t> among;
+    engine.EntriesFitting(parts, 0, 1500, 1500, among);
+    int nested = 0;
+    for (std::int32_t w = 40; w <= 1500; w += 73) {
+        for (std::int32_t h = 40; h <= 1500; h += 91) {
+            std::size_t at = 0;
+            const CCal1::FitResult outer = engine.FindFirstFitAmong(parts, among, 0, 0, w, h, at);
+            ASSERT_EQ(outer, engine.FindFirstFit(parts, 0, w, h));
+            if (outer.Entry < 0) {
+                continue;
+            }
+            ASSERT_EQ(among[at], outer.Entry);
+            for (const auto& [dw, dh] : {std::pair{0, 0}, {37, 0}, {0, 53}, {211, 97}}) {
+                SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h) + " less " + std::to_string(dw) +
+                             " x " + std::to_string(dh));
+                std::size_t innerAt = 0;
+                ASSERT_EQ(engine.FindFirstFitAmong(parts, among, at, 0, w - dw, h - dh, innerAt),
+                          engine.FindFirstFit(parts, 0, w - dw, h - dh));
+                ++nested;
+            }
+        }
+    }
+    EXPECT_GT(nested, 300);
+}
+
+namespace {
+
+// The block choice with every probe a scan of the whole list, as it reads.
+std::optional<CCal1::BlockShape> BlockByWholeScans(const CCal1& engine, BuzaiLists working, std::int32_t list,
+                                                   std::int32_t entry, std::int32_t width,
+                                                   std::int32_t height)
+{
+    std::vector<CAL_BUZAI>& entries = working[static_cast<std::size_t>(list)];
+    CAL_BUZAI& e = entries[static_cast<std::size_t>(entry)];
+    const CBuzai& part = engine.Part(list, e.Number);
+    const std::int32_t c = e.Count, k = engine.NokoHaba;
+    std::optional<CCal1::BlockShape> chosen;
+    CCal1::BlockProbe best;
+    for (int rotated = 0; rotated < (part.NoTurn ? 1 : 2); ++rotated) {
+        const std::int32_t sx = rotated ? part.Height : part.Width;
+        const std::int32_t sy = rotated ? part.Width : part.Height;
+        const std::int32_t mx = (width + k) / (sx + k), my = (height + k) / (sy + k);
+        if (mx < 1 || my < 1) {
+            continue;
+        }
+        const CCal1::BlockShapes shapes = CCal1::ShapesFor(mx, my, c, rotated);
+        for (int s = 0; s < shapes.Count; ++s) {
+            const CCal1::BlockShape& shape = shapes.Items[s];
+            const std::int32_t bx = shape.Nx * (sx + k), by = shape.Ny * (sy + k);
+            const std::int32_t d = width - bx, eh = height - by;
+            const std::int32_t probes[4][2] = {{d, height}, {bx, eh}, {width, eh}, {d, by}};
+            e.Count = c - shape.Nx * shape.Ny;
+            for (const auto& probe : probes) {
+                CCal1::BlockProbe next;
+                next.Block = CCal1::FitResult{entry, shape.Nx * shape.Ny, list};
+                next.Fit = engine.FindFirstFit(entries, list, probe[0], probe[1]);
+                next.Tightness = std::min(d, eh);
+                if (!chosen || CCal1::IsBetterBlock(next, best)) {
+                    best = next;
+                    chosen = shape;
+                }
+            }
+            e.Count = c;
+        }
+    }
+    return chosen;
+}
+
+}  // namespace
+
+// The block chosen with the probes sharing their scans is the one chosen with whole scans: for
+// every entry of generated lists (kerf, NoTurn, counts, secondary parts) in windows of many sizes.
+TEST(Cal1ChooseBlock, SameAsWithEveryProbeAScanOfTheWholeList)
+{
+    int chosen = 0;
+    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        const TestJob job = GenerateJob(seed);
+        CRetData groups;
+        if (job.Groups(groups).empty()) {
+            continue;
+        }
+        CCal1 engine(1, static_cast<int>(seed % 2));
+        job.Prepare(engine);
+        const BuzaiLists lists = engine.CalData.Buzai;
+        const CGenban& board = job.Genban.Items.front();
+        for (std::int32_t list = 0; list < 2; ++list) {
+            for (std::size_t entry = 0; entry < lists[static_cast<std::size_t>(list)].size(); ++entry) {
+                for (int step = 1; step <= 6; ++step) {
+                    const std::int32_t width = board.Width * step / 6 - 13 * step;
+                    const std::int32_t height = board.Height * (7 - step) / 6;
+                    BuzaiLists working = lists;
+                    const auto e = static_cast<std::int32_t>(entry);
+                    const auto shape = engine.ChooseBlock(working, list, e, width, height);
+                    ASSERT_EQ(working, lists) << "the probes restore the count";
+                    ASSERT_EQ(shape, BlockByWholeScans(engine, lists, list, e, width, height))
+                        << "list " << list << ", entry " << entry << ", " << width << " x " << height;
+                    chosen += shape ? 1 : 0;
+                }
+            }
+        }
+    }
+    EXPECT_GT(chosen, 300);
+}
