@@ -633,7 +633,9 @@ std::int64_t CCalHaichi::ApplyLayout(Candidate& best, std::int64_t k, BuzaiLists
 int CCalHaichi::LayoutBoardBest(std::int32_t available, const BuzaiLists& remaining, BuzaiLists& left,
                                 COutData& layout, const CalRect& rect)
 {
+    m_need = PlaceAtLeast;
     const int result = LayoutBoard(remaining, left, layout, rect);
+    m_need = -std::numeric_limits<double>::infinity();
     // Without a first layout every divisor would be skipped: nothing placed is never reduced below.
     if (StopRequest || UseSmallPat == 0 || result == 0 || remaining[0].empty()) {
         return result;
@@ -760,6 +762,12 @@ long long WorstUntried(const std::vector<COutData>& layouts)
     return worst;
 }
 
+// The auxiliary group has one board: the attempt succeeds only when its layout takes every part.
+double EveryPartNeed(const CCalHaichi& aux)
+{
+    return aux.PartsAreaOf(aux.CalData.Buzai[0]) * (1.0 - 1e-9) - 1.0;
+}
+
 void PrepareAux(const CCalHaichi& engine, CCalHaichi& aux)
 {
     aux.BuzaiList = engine.BuzaiList;
@@ -828,6 +836,7 @@ void CCalHaichi::ImproveWorstBoard(CCalHaichi& aux, GenbanLists& boards, std::ve
             for (std::int32_t s = partner.Multiplier; s >= 1; --s) {
                 aux.Reset();
                 aux.SetCalData(AttemptGroup(layouts[w], layouts[p], s, leftYBuzai, layouts[w].BoardNo));
+                aux.PlaceAtLeast = EveryPartNeed(aux);
                 aux.Calculate();
                 if (StopRequest) {
                     return;
@@ -933,6 +942,7 @@ void CCalHaichi::MergeBoardPairs(CCalHaichi& aux, GenbanLists& boards, std::vect
                     aux.Reset();
                     aux.SetCalData(
                         AttemptGroup(layouts[w], layouts[p], 1, leftYBuzai, boards[level][e].Number));
+                    aux.PlaceAtLeast = EveryPartNeed(aux);
                     aux.Calculate();
                     if (StopRequest) {
                         return;

@@ -57,8 +57,11 @@ public:
     int NoUsenFlg = 0;                // leave the board priority out
     int Improve = 0;                  // run the improvement passes
     int UseSmallPat = 0;              // try fewer distinct patterns
-    int TimeOut = 0;                  // carried, never read here
-    CCalData CalData;                 // own copy of the group
+    // A board layout placing less parts area than this is of no use to the caller, and may then be
+    // any layout that places less (the improvement passes' auxiliary runs must take every part).
+    double PlaceAtLeast = -std::numeric_limits<double>::infinity();
+    int TimeOut = 0;   // carried, never read here
+    CCalData CalData;  // own copy of the group
     const CBuzaiList* BuzaiList = nullptr;
     const CBuzaiList* YBuzaiList = nullptr;
     const CGenbanList* GenbanList = nullptr;

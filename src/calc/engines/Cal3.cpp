@@ -145,8 +145,9 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
 
     // With a need, a stack is followed by a remainder only as far as the two can still reach the
     // need or the best stack's parts area (IsBetter compares that first): the others cannot be
-    // chosen. When no stack can, any layout short of the need serves, and this one places nothing.
-    bool haveBest = false, anyStack = false;
+    // chosen. When no stack can, any layout short of the need serves: the first stack alone (it
+    // places less than the need, as it could not reach it with any remainder).
+    bool haveBest = false, haveShort = false;
     if (m_bounded && !f.Bound.Of) {
         f.Bound.Of = [this](const CalRect& r, double available) {
             return PartsAreaBound(r.Width(), r.Height(), available);
@@ -185,7 +186,6 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
             }
 
             const BlockCorner corner{rect, r, t, widthOk, heightOk};
-            anyStack = true;
             if (m_bounded) {
                 const double threshold = haveBest && f.Best.PartsArea > need ? f.Best.PartsArea : need;
                 f.Bound.Need = threshold - stack.PartsArea;
@@ -194,6 +194,11 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
             if (!FillRemainderInto(corner, NokoHaba, SecondFlag, working, layout.BoardNo, fill, prefer,
                                    f.Scratch, f.Chosen, m_bounded ? &f.Bound : nullptr)) {
                 ++f.StacksCutOff;
+                if (!haveBest && !haveShort) {
+                    std::swap(f.Best, stack);
+                    f.BestLeft = working;
+                    haveShort = true;
+                }
                 continue;
             }
             AddRemainder(f.Chosen, stack);
@@ -204,9 +209,9 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
             }
         }
     }
-    if (!haveBest) {
+    if (!haveBest && !haveShort) {
         left = remaining;
-        return anyStack ? 1 : 0;
+        return 0;
     }
     const COutData& best = f.Best;
     layout.Blocks.insert(layout.Blocks.end(), best.Blocks.begin(), best.Blocks.end());

@@ -51,6 +51,7 @@ TestJob Repeated(std::uint32_t seed)
     };
     TestJob job;
     job.Set.UseSmallPat = 1;
+    job.Set.Use2ko1 = seed % 3 != 0;  // the improvement passes (without secondary parts)
     job.Kerf(between(0, 2) * 20);
     if (between(0, 3) == 0) {
         job.Set.MaxCutSize = between(2500, 5000);
@@ -106,6 +107,8 @@ void ExpectNeedsServed(const char* name, Engine& engine, const BuzaiLists& remai
         EXPECT_EQ(result, plainResult);
         if (DoubleLess(p, need)) {
             EXPECT_TRUE(DoubleLess(layout.PartsArea, need)) << layout.PartsArea;
+            // Something, where anything fits: a board layout without pieces could not be repeated.
+            EXPECT_EQ(layout.Blocks.empty(), plain.Blocks.empty());
             ++shortOfNeed;
         } else {
             ASSERT_EQ(JsonOf(layout, left), JsonOf(plain, plainLeft));
