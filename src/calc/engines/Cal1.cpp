@@ -264,6 +264,11 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         m_fills.Validate(SizesGeneration(), NokoHaba, MaxCutSize);
         SubFillMemo::Key& key = FrameAt(static_cast<std::size_t>(m_depth)).Key;
         SubFillMemo::MakeKey(*this, remaining, rect, m_keyFrom, key);
+        if (key.Length == SubFillMemo::kHead) {
+            // Not a piece fits, widened by the kerf or not: the fill leaves everything.
+            left = remaining;
+            return 0;
+        }
         if (const SubFillMemo::Entry* known = m_fills.Find(key, need)) {
             SubFillMemo::Apply(*known, key, remaining, left, layout, rect);
             return known->Result;
