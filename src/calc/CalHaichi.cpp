@@ -633,7 +633,11 @@ std::int64_t CCalHaichi::ApplyLayout(Candidate& best, std::int64_t k, BuzaiLists
 int CCalHaichi::LayoutBoardBest(std::int32_t available, const BuzaiLists& remaining, BuzaiLists& left,
                                 COutData& layout, const CalRect& rect)
 {
-    m_need = PlaceAtLeast;
+    // Without attempts on fewer parts this layout is the board's: below what beats the best board
+    // so far it is of no use either.
+    const bool attempts =
+        UseSmallPat != 0 && !remaining[0].empty() && std::min(remaining[0][0].Count, available) >= 2;
+    m_need = attempts ? PlaceAtLeast : std::max(PlaceAtLeast, m_boardNeed);
     const int result = LayoutBoard(remaining, left, layout, rect);
     m_need = -std::numeric_limits<double>::infinity();
     // Without a first layout every divisor would be skipped: nothing placed is never reduced below.

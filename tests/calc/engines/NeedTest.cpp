@@ -41,8 +41,8 @@ private:
     std::int64_t& m_cutShort;
 };
 
-// Parts of several sizes in twos to sixes: the attempts on fewer parts run on most boards. One or
-// two board kinds (the boards are laid out in turn and the best kept).
+// Parts of several sizes in twos to sixes: the attempts on fewer parts run on most boards (of three
+// jobs in four). One or two board kinds (the boards are laid out in turn and the best kept).
 TestJob Repeated(std::uint32_t seed)
 {
     std::mt19937 random(seed);
@@ -50,7 +50,7 @@ TestJob Repeated(std::uint32_t seed)
         return lo + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(hi - lo + 1));
     };
     TestJob job;
-    job.Set.UseSmallPat = 1;
+    job.Set.UseSmallPat = seed % 4 != 0;  // without: the board's layout itself needs what beats the best
     job.Set.Use2ko1 = seed % 3 != 0;  // the improvement passes (without secondary parts)
     job.Kerf(between(0, 2) * 20);
     if (between(0, 3) == 0) {
