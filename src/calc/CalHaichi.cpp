@@ -334,14 +334,11 @@ void CCalHaichi::MakeRatioTable() const
     }
 }
 
-std::int64_t CCalHaichi::SumAtMost(int axis, std::int64_t length) const
+std::int64_t CCalHaichi::MakeSumAtMost(int axis, std::int64_t length) const
 {
     // Tables up to 2^22 (four times the longest side of a 100 m board in 0.1 mm) or beyond that, the length.
     constexpr std::int64_t kLongest = std::int64_t{1} << 22;
     std::vector<std::int32_t>& table = m_sumAtMost[static_cast<std::size_t>(axis)];
-    if (length < static_cast<std::int64_t>(table.size())) {
-        return table[static_cast<std::size_t>(length)];
-    }
     if (length > kLongest || length < 0) {
         return length;
     }

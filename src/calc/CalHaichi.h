@@ -267,7 +267,15 @@ private:
     // By length, per axis (x, y): the longest sum of the parts' sides widened by the kerf within
     // it (parts that may turn count both sides on both axes); empty until a bound asks for it.
     mutable std::array<std::vector<std::int32_t>, 2> m_sumAtMost;
-    std::int64_t SumAtMost(int axis, std::int64_t length) const;
+    std::int64_t SumAtMost(int axis, std::int64_t length) const
+    {
+        const std::vector<std::int32_t>& table = m_sumAtMost[static_cast<std::size_t>(axis)];
+        return length >= 0 && length < static_cast<std::int64_t>(table.size())
+                   ? table[static_cast<std::size_t>(length)]
+                   : MakeSumAtMost(axis, length);
+    }
+    // SumAtMost past the table: makes it long enough when it may be.
+    std::int64_t MakeSumAtMost(int axis, std::int64_t length) const;
     mutable std::uint64_t m_ratioGeneration = 0;
     mutable std::int32_t m_ratioKerf = -1;
 };
