@@ -257,3 +257,73 @@ TEST(SubFillMemo, FillShortOfItsNeedAnswersOnlyAsMuchOrMore)
     memo.Validate(engine.SizesGeneration() + 1, engine.NokoHaba, engine.MaxCutSize);
     EXPECT_EQ(memo.Find(key, kAny), nullptr);
 }
+
+// Layouts of many sizes come back whole where each replaces the one before in the same slot: a
+// smaller after a larger one and the other way round, a slot's storage reused or given back.
+TEST(SubFillMemo, LayoutsSmallAndLargeComeBackWholeInTheSameSlot)
+{
+    TestJob job;
+    job.Board(3000, 2000).Parts(500, 400, 5).Parts(300, 200, 7).Parts(100, 100, 9);
+    CCal1 engine;
+    job.Prepare(engine);
+    const BuzaiLists& remaining = engine.CalData.Buzai;
+    const CalRect rect{100, 200, 1100, 1200};
+    SubFillMemo::Key key;
+    SubFillMemo::MakeKey(engine, remaining, rect, {0, 0}, key);
+    ASSERT_EQ(key.Items().size(), SubFillMemo::kHead + 6);
+
+    struct Case {
+        const char* what;
+        int changes;  // of the three entries, from the first: one piece less each
+        int blocks;
+        int cuts;
+    };
+    // Numbers: 2 per change, 7 per block, 4 per cut line.
+    const Case cases[] = {
+        {"nothing", 0, 0, 0},
+        {"one block: 7", 0, 1, 0},
+        {"one block, a change: 9", 1, 1, 0},
+        {"a change, two cuts: 10", 1, 0, 2},
+        {"one block, a cut: 11", 0, 1, 1},
+        {"many", 3, 4, 9},
+        {"one block again: 7", 0, 1, 0},
+        {"many again", 2, 6, 3},
+        {"a change, two cuts again: 10", 1, 0, 2},
+    };
+    SubFillMemo memo;
+    memo.Validate(engine.SizesGeneration(), engine.NokoHaba, engine.MaxCutSize);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        COutData layout;
+        layout.Blocks.emplace_back(0, 0, 0, 0, 1, 1, 0);  // before the fill: not stored
+        for (int b = 0; b < c.blocks; ++b) {
+            layout.Blocks.emplace_back(b % 3, 0, rect.X0 + 10 * b, rect.Y0 + 7 * b, 1 + b, 2, b % 2);
+        }
+        for (int i = 0; i < c.cuts; ++i) {
+            layout.CutLines.push_back(CUTMARK{rect.X0 + i, rect.Y0, rect.X0 + i, rect.Y1 - i});
+        }
+        layout.PartsArea = 1000.0 + c.blocks;
+        layout.TotalArea = 2000.0 + c.cuts;
+        BuzaiLists left = remaining;
+        for (int i = 0; i < c.changes; ++i) {
+            --left[0][static_cast<std::size_t>(i)].Count;
+        }
+        memo.Store(key, kAny, c.blocks > 0 ? 1 : 0, layout, 1, 0, 10.0, 20.0, left, rect);
+
+        const SubFillMemo::Entry* known = memo.Find(key, kAny);
+        ASSERT_NE(known, nullptr);
+        EXPECT_EQ(known->Result, c.blocks > 0 ? 1 : 0);
+        COutData again;
+        BuzaiLists leftAgain;
+        SubFillMemo::Apply(*known, key, remaining, leftAgain, again, rect);
+        EXPECT_EQ(leftAgain, left);
+        EXPECT_EQ(again.Blocks, std::vector<CHaichi>(layout.Blocks.begin() + 1, layout.Blocks.end()));
+        ASSERT_EQ(again.CutLines.size(), layout.CutLines.size());
+        for (std::size_t i = 0; i < layout.CutLines.size(); ++i) {
+            EXPECT_EQ(again.CutLines[i].Y1, layout.CutLines[i].Y1);
+            EXPECT_EQ(again.CutLines[i].X0, layout.CutLines[i].X0);
+        }
+        EXPECT_EQ(again.PartsArea, 990.0 + c.blocks);
+        EXPECT_EQ(again.TotalArea, 1980.0 + c.cuts);
+    }
+}
