@@ -778,6 +778,7 @@ void PrepareAux(const CCalHaichi& engine, CCalHaichi& aux)
     aux.MaxCutSize = engine.MaxCutSize;
     aux.Sink = engine.Sink;
     aux.Improve = 0;
+    aux.KeepBoundTable = 1;
 }
 
 }  // namespace

@@ -60,6 +60,9 @@ public:
     // A board layout placing less parts area than this is of no use to the caller, and may then be
     // any layout that places less (the improvement passes' auxiliary runs must take every part).
     double PlaceAtLeast = -std::numeric_limits<double>::infinity();
+    // An improvement pass's auxiliary engine runs Calculate once per attempt on the same parts:
+    // it keeps its bound tables between runs (they go with the engine).
+    int KeepBoundTable = 0;
     int TimeOut = 0;   // carried, never read here
     CCalData CalData;  // own copy of the group
     const CBuzaiList* BuzaiList = nullptr;

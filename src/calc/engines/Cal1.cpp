@@ -241,7 +241,9 @@ void CCal1::Calculate()
 {
     CCalHaichi::Calculate();
     m_fills.Release();  // the run keeps finished engines until it ends
-    ReleaseBoundTable();
+    if (!KeepBoundTable) {
+        ReleaseBoundTable();
+    }
 }
 
 CCal1::Frame& CCal1::FrameAt(std::size_t level)

@@ -23,7 +23,9 @@ std::unique_ptr<CCalHaichi> CCal3::CreateInstance() const
 void CCal3::Calculate()
 {
     CCal2::Calculate();
-    ReleaseBoundTable();  // the run keeps finished engines until it ends
+    if (!KeepBoundTable) {
+        ReleaseBoundTable();  // the run keeps finished engines until it ends
+    }
 }
 
 CCal3::StackExtent CCal3::FillStripStack(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
