@@ -636,7 +636,7 @@ int CCalHaichi::LayoutBoardBest(std::int32_t available, const BuzaiLists& remain
         UseSmallPat != 0 && !remaining[0].empty() && std::min(remaining[0][0].Count, available) >= 2;
     m_need = attempts ? PlaceAtLeast : std::max(PlaceAtLeast, m_boardNeed);
     const int result = LayoutBoard(remaining, left, layout, rect);
-    m_need = -std::numeric_limits<double>::infinity();
+    m_need = kNoNeed;
     // Without a first layout every divisor would be skipped: nothing placed is never reduced below.
     if (StopRequest || UseSmallPat == 0 || result == 0 || remaining[0].empty()) {
         return result;
@@ -694,7 +694,7 @@ int CCalHaichi::LayoutBoardBest(std::int32_t available, const BuzaiLists& remain
         // less than the board needs to beat the best board so far (then it is of no use either way).
         m_need = std::max(layout.PartsArea, m_boardNeed);
         const int placed = LayoutBoard(reduced, trialLeft, trial, rect);
-        m_need = -std::numeric_limits<double>::infinity();
+        m_need = kNoNeed;
         if (placed && IsBetter(layout, left, trial, trialLeft)) {
             layout = std::move(trial);
             left = std::move(trialLeft);
