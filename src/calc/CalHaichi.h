@@ -238,6 +238,14 @@ protected:
     // takes it as the fill starts; the others leave it alone. Below it, a layout may be any layout
     // that places less (and is of no use); at or above it, it is the engine's own.
     double m_need = -std::numeric_limits<double>::infinity();
+    // The parts area (list 0) of the lists the next LayoutBoard is given, told with m_need by a
+    // caller that knows it; negative when not told. Taken as the fill starts, like m_need.
+    double m_available = -1.0;
+    // The parts area of `lists` list 0: `told` when the caller told it, else summed.
+    double AvailableOf(const BuzaiLists& lists, double told) const
+    {
+        return told >= 0.0 ? told : PartsAreaOf(lists[0]);
+    }
     // While ChooseBoard lays out a board: the parts area below which it cannot replace the best
     // board so far. LayoutBoardBest's attempts on fewer parts need no less.
     double m_boardNeed = -std::numeric_limits<double>::infinity();

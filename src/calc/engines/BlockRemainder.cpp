@@ -134,9 +134,12 @@ bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
     };
     // After A the working lists hold the pieces less what A placed.
     auto upTo = [&](double available, const CalRect& rect) { return bound->Of(rect, available); };
-    auto tellNeed = [&](double need) {
+    auto tellNeed = [&](double need, double available = -1.0) {
         if (bound && bound->ChildNeed) {
             *bound->ChildNeed = need;
+        }
+        if (bound && bound->ChildAvailable) {
+            *bound->ChildAvailable = available;
         }
     };
 
@@ -167,7 +170,7 @@ bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
                     needA = std::min(needA, bound->Available);
                 }
             }
-            tellNeed(needA);
+            tellNeed(needA, bound ? bound->Available : -1.0);
             if (TryFirstHalf(corner, kerf, types[pos], working, boardNo, fill, scratch.AfterA, attempt)) {
                 if (pos < 2) {
                     placedInA[pos] = attempt.PlacedInA;
@@ -178,7 +181,8 @@ bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
                     hopeless(attempt.PartsAreaA + upTo(bound->Available - attempt.PartsAreaA, rects.B))) {
                     continue;
                 }
-                tellNeed(bound ? threshold() - attempt.PartsAreaA : kNone);
+                tellNeed(bound ? threshold() - attempt.PartsAreaA : kNone,
+                         bound ? bound->Available - attempt.PartsAreaA : -1.0);
                 fill(scratch.AfterA, attempt.Left, attempt.Record, rects.B);
                 if (hopeless(attempt.P())) {
                     continue;
@@ -214,7 +218,7 @@ bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
         if (bound && hopeless(upTo(bound->Available, rest))) {
             return false;
         }
-        tellNeed(bound ? bound->Need : kNone);
+        tellNeed(bound ? bound->Need : kNone, bound ? bound->Available : -1.0);
         fill(working, chosen.Left, chosen.Record, rest);
     }
     return !hopeless(chosen.P());

@@ -132,6 +132,10 @@ struct RemainderBound {
     double Need = -std::numeric_limits<double>::infinity();
     // Written before each fill: the parts area the fill must place to be of use.
     double* ChildNeed = nullptr;
+    // Written with ChildNeed: the parts area of the lists the fill is given (Available, less what
+    // the first sub-rectangle placed); negative when no fill follows. Areas are whole numbers, so
+    // the difference is exact.
+    double* ChildAvailable = nullptr;
     // Attempts left out so far.
     std::int64_t CutOffs = 0;
 };

@@ -257,8 +257,9 @@ CCal1::Frame& CCal1::FrameAt(std::size_t level)
 int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
 {
     const double need = std::exchange(m_need, -std::numeric_limits<double>::infinity());
+    const double available = std::exchange(m_available, -1.0);
     if (!UseMemo || StopRequest || &left == &remaining) {
-        return LayoutBlock(remaining, left, layout, rect, need);
+        return LayoutBlock(remaining, left, layout, rect, need, available);
     }
     const std::size_t blocks = layout.Blocks.size(), cuts = layout.CutLines.size();
     const double partsArea = layout.PartsArea, totalArea = layout.TotalArea;
@@ -276,7 +277,7 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
             return known->Result;
         }
         const KeyFromScope within(m_keyFrom, key.First);
-        const int result = LayoutBlock(remaining, left, layout, rect, need);
+        const int result = LayoutBlock(remaining, left, layout, rect, need, available);
         if (!StopRequest) {
             m_fills.Store(key, need, result, layout, blocks, cuts, partsArea, totalArea, left, rect);
         }
@@ -288,7 +289,7 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         BoardMemo::Apply(*known, left, layout, rect);
         return known->Result;
     }
-    const int result = LayoutBlock(remaining, left, layout, rect, need);
+    const int result = LayoutBlock(remaining, left, layout, rect, need, available);
     // A layout short of its need may not be the board's own: the memo keeps only the board's own.
     if (!StopRequest && !DoubleLess(layout.PartsArea - partsArea, need)) {
         m_boards.Store(remaining, rect, result, layout, blocks, cuts, partsArea, totalArea, left, 0);
@@ -297,7 +298,7 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
 }
 
 int CCal1::LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect,
-                       double need)
+                       double need, double available)
 {
     const FirstFit first = StopRequest ? FirstFit{} : FirstFitting(remaining, rect, m_fitFrom);
     if (first.List < 0) {
@@ -350,9 +351,10 @@ int CCal1::LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
                 return PartsAreaBound(r.Width(), r.Height(), available);
             };
             f.Bound.ChildNeed = &m_need;
+            f.Bound.ChildAvailable = &m_available;
         }
         f.Bound.Need = need - (list == 0 ? area : 0.0);
-        f.Bound.Available = PartsAreaOf(working[0]);
+        f.Bound.Available = AvailableOf(remaining, available) - (list == 0 ? area : 0.0);
     }
     const bool reached = FillRemainderInto(
         corner, k, CandidateFlag, working, layout.BoardNo,

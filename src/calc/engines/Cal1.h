@@ -99,8 +99,9 @@ public:
 private:
     // LayoutBoard without the board memo.
     // A layout of at least `need` parts area when one exists (the best); otherwise one placing less.
+    // `available`: the parts area of remaining's list 0 when the caller told it, else negative.
     int LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect,
-                    double need);
+                    double need, double available);
 
     // The working storage of one level of LayoutBoard's recursion, kept to reuse its buffers.
     struct Frame {

@@ -68,6 +68,7 @@ CCal3::StackExtent CCal3::FillStripStack(int list, int along, int across, const 
 int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
 {
     const double need = std::exchange(m_need, -std::numeric_limits<double>::infinity());
+    const double available = std::exchange(m_available, -1.0);
     if (StopRequest) {
         left = remaining;
         return 0;
@@ -86,7 +87,7 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
             }
             const std::size_t blocks = layout.Blocks.size(), cuts = layout.CutLines.size();
             const double partsArea = layout.PartsArea, totalArea = layout.TotalArea;
-            const int result = LayoutStack(remaining, left, layout, rect, need);
+            const int result = LayoutStack(remaining, left, layout, rect, need, available);
             // A layout short of its need may not be the board's own: the memo keeps only the board's own.
             if (!StopRequest && !DoubleLess(layout.PartsArea - partsArea, need)) {
                 m_boards.Store(remaining, rect, result, layout, blocks, cuts, partsArea, totalArea, left,
@@ -100,11 +101,11 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         }
         return CCal2::LayoutBoard(remaining, left, layout, rect);
     }
-    return LayoutStack(remaining, left, layout, rect, need);
+    return LayoutStack(remaining, left, layout, rect, need, available);
 }
 
 int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect,
-                       double need)
+                       double need, double available)
 {
     const auto level = static_cast<std::size_t>(m_depth);
     // The stack's part: the first entry that fits, and in which orientations.
@@ -155,7 +156,10 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
             return PartsAreaBound(r.Width(), r.Height(), available);
         };
         f.Bound.ChildNeed = &m_need;
+        f.Bound.ChildAvailable = &m_available;
     }
+    // The stacks take their pieces from list `list`; only list 0's count here.
+    const double availableHere = m_bounded ? AvailableOf(remaining, available) : 0.0;
     for (int rotated = 0; rotated < 2; ++rotated) {
         if (!fits[rotated]) {
             continue;
@@ -191,7 +195,7 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
             if (m_bounded) {
                 const double threshold = haveBest && f.Best.PartsArea > need ? f.Best.PartsArea : need;
                 f.Bound.Need = threshold - stack.PartsArea;
-                f.Bound.Available = PartsAreaOf(working[0]);
+                f.Bound.Available = availableHere - stack.PartsArea;
             }
             if (!FillRemainderInto(corner, NokoHaba, SecondFlag, working, layout.BoardNo, fill, prefer,
                                    f.Scratch, f.Chosen, m_bounded ? &f.Bound : nullptr)) {

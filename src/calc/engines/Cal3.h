@@ -66,7 +66,7 @@ public:
 private:
     // LayoutBoard below the budget check, without the board memo.
     int LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect,
-                    double need);
+                    double need, double available);
 
     // The working storage of one level of LayoutBoard's recursion, kept to reuse its buffers.
     struct Frame {

@@ -41,6 +41,25 @@ private:
     std::int64_t& m_cutShort;
 };
 
+// An engine that checks, at every fill, the parts area its caller told it against the lists it got.
+template <class Engine>
+class CheckingAvailable : public Engine {
+public:
+    CheckingAvailable(std::int64_t& told, std::int64_t& wrong) : m_told(told), m_wrong(wrong) {}
+    int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect) override
+    {
+        if (this->m_available >= 0.0) {
+            ++m_told;
+            m_wrong += this->m_available == this->PartsAreaOf(remaining[0]) ? 0 : 1;
+        }
+        return Engine::LayoutBoard(remaining, left, layout, rect);
+    }
+
+private:
+    std::int64_t& m_told;
+    std::int64_t& m_wrong;
+};
+
 // Parts of several sizes in twos to sixes: the attempts on fewer parts run on most boards (of three
 // jobs in four). One or two board kinds (the boards are laid out in turn and the best kept).
 TestJob Repeated(std::uint32_t seed)
@@ -218,6 +237,35 @@ TEST(Need, StackEngineRunsComeOutTheSameWithAndWithoutTheBound)
         EXPECT_EQ(cutShort[0] + cutShort[1], 0) << v.name;
         EXPECT_EQ(cutOffs[0], 0) << v.name;
         EXPECT_GT(cutOffs[1], 100) << v.name;  // the comparison exercised the bound
+    }
+}
+
+// A fill is told the parts area of the lists it is given (the area its caller had, less what the
+// stack or block and the first sub-rectangle placed) in place of summing the lists again.
+TEST(Need, FillsAreToldThePartsAreaOfTheirLists)
+{
+    std::int64_t told[2] = {}, wrong[2] = {};
+    for (std::uint32_t seed = 1; seed <= 24; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        const TestJob job = Repeated(seed);
+        RunEveryGroup(job, [&] {
+            auto engine = std::make_unique<CheckingAvailable<CCal1>>(told[0], wrong[0]);
+            engine->CandidateFlag = static_cast<int>(seed % 2);
+            engine->AreaFlag = static_cast<int>(seed / 2 % 2);
+            return engine;
+        });
+        RunEveryGroup(job, [&] {
+            auto engine = std::make_unique<CheckingAvailable<CCal3>>(told[1], wrong[1]);
+            engine->Order = static_cast<int>(seed % 3);
+            engine->Level = 2;
+            engine->SecondFlag = static_cast<int>(seed / 3 % 2);
+            return engine;
+        });
+    }
+    for (int e = 0; e < 2; ++e) {
+        SCOPED_TRACE(e == 0 ? "block engine" : "stack engine");
+        EXPECT_EQ(wrong[e], 0);
+        EXPECT_GT(told[e], 1000);
     }
 }
 
