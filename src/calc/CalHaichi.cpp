@@ -346,21 +346,18 @@ std::int64_t CCalHaichi::MakeSumAtMost(int axis, std::int64_t length) const
     const std::int64_t size =
         std::min(kLongest, std::max<std::int64_t>(length, 2 * static_cast<std::int64_t>(table.size()))) + 1;
     const std::size_t words = static_cast<std::size_t>((size + 63) / 64);
-    std::vector<std::uint64_t> reach(words, 0), shifted(words);
+    std::vector<std::uint64_t> reach(words, 0);
     reach[0] = 1;
+    // reach |= reach << by, in place: from the top word down, each reads only words not yet changed.
     auto addShifted = [&](std::int64_t by) {
         const std::size_t whole = static_cast<std::size_t>(by / 64);
         const unsigned bits = static_cast<unsigned>(by % 64);
-        std::fill(shifted.begin(), shifted.end(), 0);
-        for (std::size_t i = whole; i < words; ++i) {
+        for (std::size_t i = words; i-- > whole;) {
             std::uint64_t w = reach[i - whole] << bits;
             if (bits != 0 && i > whole) {
                 w |= reach[i - whole - 1] >> (64 - bits);
             }
-            shifted[i] = w;
-        }
-        for (std::size_t i = 0; i < words; ++i) {
-            reach[i] |= shifted[i];
+            reach[i] |= w;
         }
     };
     std::vector<std::int64_t> sides;
