@@ -185,6 +185,7 @@ void CMainFrame::OnAbout()
 void CMainFrame::OnInitialSettings()
 {
     RunInitialSettings(m_app.AppSettings(), m_app.GetFileChooser(), this);
+    m_app.Session.SaveChanges(m_app.GetPrompt());
     // Display switches may have changed; OK or not, the picture and the panes are renewed.
     m_view->RequestRedraw();
     m_view->UpdateStatusBar();
@@ -213,6 +214,7 @@ void CMainFrame::OnEditList(int id)
         // Closing asks exactly while the parts are not written, changed now or before.
         doc.Modified = doc.BuzaiList.Saved ? 0 : 1;
     }
+    m_app.Session.SaveChanges(m_app.GetPrompt());
 }
 
 void CMainFrame::RunResultCommand(void (*command)(const ResultCommandContext&))
@@ -230,6 +232,7 @@ void CMainFrame::RunResultCommand(void (*command)(const ResultCommandContext&))
     } catch (const std::exception& fault) {
         m_app.GetPrompt().ShowError(std::string("内部エラーのため処理を中止しました。\n") + fault.what());
     }
+    m_app.Session.SaveChanges(m_app.GetPrompt());  // the run options go into the settings
     UpdateCommandUI();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QSocketNotifier>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
@@ -9,10 +10,16 @@
 #include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 #include <cstring>
+#include <atomic>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "app/MainFrame.h"
 #include "view/NestrixView.h"
+#include "platform/Prompt.h"
 #include "platform/qt/QtCanvas.h"
 
 static void InitNestrixResources()
@@ -136,6 +143,86 @@ void StartupMessages(QtMsgType type, const QMessageLogContext& context, const QS
     }
 }
 
+// SIGTERM (the end of a desktop session, a service manager) and SIGHUP (a closed terminal) end
+// the program the ordinary way: every event loop ends and the job files and settings are saved.
+// The handler only writes a byte into a pipe; the event loop reads it.
+int g_quitPipe[2] = {-1, -1};
+std::atomic<int> g_quitSignal{0};
+
+extern "C" void OnQuitSignal(int signal)
+{
+    g_quitSignal = signal;
+    const char byte = 1;
+    const int saved = errno;
+    (void)!::write(g_quitPipe[1], &byte, 1);
+    errno = saved;
+}
+
+class QuitOnSignals {
+public:
+    QuitOnSignals()
+    {
+        if (::pipe2(g_quitPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+            return;
+        }
+        m_notifier = std::make_unique<QSocketNotifier>(g_quitPipe[0], QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [] {
+            char bytes[16];
+            while (::read(g_quitPipe[0], bytes, sizeof bytes) > 0) {
+            }
+            QCoreApplication::exit(0);
+        });
+        struct sigaction action {};
+        action.sa_handler = OnQuitSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (const int signal : {SIGTERM, SIGHUP}) {
+            sigaction(signal, &action, nullptr);
+        }
+    }
+    ~QuitOnSignals()
+    {
+        for (const int signal : {SIGTERM, SIGHUP}) {
+            std::signal(signal, SIG_DFL);
+        }
+        m_notifier.reset();
+        for (int& fd : g_quitPipe) {
+            if (fd >= 0) {
+                ::close(fd);
+                fd = -1;
+            }
+        }
+    }
+    QuitOnSignals(const QuitOnSignals&) = delete;
+    QuitOnSignals& operator=(const QuitOnSignals&) = delete;
+
+private:
+    std::unique_ptr<QSocketNotifier> m_notifier;
+};
+
+// Messages when no window can show them any more.
+class StderrPrompt final : public Prompt {
+public:
+    void ShowError(const std::string& text) override { std::fprintf(stderr, "nestrix: %s\n", text.c_str()); }
+    bool AskYesNo(const std::string& text) override
+    {
+        ShowError(text);
+        return false;
+    }
+};
+
+// Qt ends the process with exit() when the display goes away (the X server died, the
+// connection broke): what the commands have not saved yet is saved then.
+CNestrixApp* g_runningApp = nullptr;
+
+void SaveAtExit()
+{
+    if (CNestrixApp* app = std::exchange(g_runningApp, nullptr)) {
+        StderrPrompt prompt;
+        app->Session.End(prompt);
+    }
+}
+
 }  // namespace
 
 int RunDesktop(int argc, char** argv)
@@ -162,6 +249,10 @@ int RunDesktop(int argc, char** argv)
     if (!app.InitInstance()) {
         return 1;
     }
+    const QuitOnSignals quitOnSignals;
+    g_runningApp = &app;
+    static const bool registered = std::atexit(SaveAtExit) == 0;
+    (void)registered;
     const QStringList args = QApplication::arguments();
     if (const qsizetype at = args.indexOf("--screenshot"); at >= 0 && at + 1 < args.size()) {
         ScheduleScreenshot(*app.MainFrame(), args[at + 1]);
@@ -174,5 +265,8 @@ int RunDesktop(int argc, char** argv)
         app.OpenPartsFile(parts);
     }
     QApplication::exec();
-    return app.ExitInstance();
+    g_runningApp = nullptr;
+    const int code = app.ExitInstance();
+    const int signal = g_quitSignal.exchange(0);
+    return signal != 0 ? 128 + signal : code;
 }

@@ -16,9 +16,11 @@ bool AppSession::Start()
         // Defaults for this run; the file stays as it is, also at the end.
         SettingsProblem = ini.Problem();
         AppSettings = Settings();
+        m_stored = AppSettings;
         return true;
     }
     AppSettings.Load(ini);
+    m_stored = AppSettings;
     return true;
 }
 
@@ -41,35 +43,50 @@ CNestrixDoc& AppSession::NewDocument(Prompt& prompt)
     return *Doc;
 }
 
-bool AppSession::End(Prompt& prompt)
+bool AppSession::SaveSettings(Prompt& prompt)
 {
-    if (Doc) {
-        Doc->WriteJobFiles(Folder, prompt);
-        Doc.reset();
-    }
-    if (Folder.empty()) {
+    if (Folder.empty() || !SettingsProblem.empty()) {
         return false;
     }
     const std::string notSaved = "設定ファイル「" + SettingsPath() + "」";
-    if (!SettingsProblem.empty()) {
-        prompt.ShowError(notSaved + "は読み込めなかったため、設定を保存しませんでした。");
-        return false;
-    }
-    // Keys the program never writes (set by hand) stay as they are in the file.
     IniFile ini;
     if (!ini.Load(SettingsPath())) {
         prompt.ShowError(notSaved + "を読み込めなくなったため、設定を保存しませんでした（" + ini.Problem() +
                          "）。");
         return false;
     }
+    // Settings as they were read or last written leave the file as it is, also when another
+    // program changed it meanwhile.
+    IniFile before = ini;
+    m_stored.Store(before);
     AppSettings.Store(ini);
+    if (!ini.Missing() && ini.ToText() == before.ToText()) {
+        return true;
+    }
     const WriteResult written = ini.Save(SettingsPath());
     if (!written.Ok()) {
-        prompt.ShowError(notSaved + "に書き込みできません（" + written.Reason() +
-                         "）。\n設定は保存されませんでした。");
+        prompt.ShowError(notSaved + "に書き込みできません（" + written.Reason() + "）。\n設定は保存されませんでした。");
         return false;
     }
+    m_stored = AppSettings;
     return true;
+}
+
+bool AppSession::SaveChanges(Prompt& prompt)
+{
+    if (Doc) {
+        Doc->SaveJobFiles(Folder, prompt, false);
+    }
+    return SaveSettings(prompt);
+}
+
+bool AppSession::End(Prompt& prompt)
+{
+    if (Doc) {
+        Doc->SaveJobFiles(Folder, prompt, true);
+        Doc.reset();
+    }
+    return SaveSettings(prompt);
 }
 
 std::string AppSession::SettingsPath() const

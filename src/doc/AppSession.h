@@ -29,12 +29,23 @@ public:
     // Creates the document and reloads its job files.
     CNestrixDoc& NewDocument(Prompt& prompt);
 
-    // Writes the job files and drops the document, then writes the settings. Every step runs,
-    // whatever failed before it. False when the settings were not saved; the user has been told
-    // why through `prompt`.
+    // Writes what changed: the document's job files (SaveJobFiles) and the settings. Runs after
+    // every command that changes them, so that a killed program or a lost display loses nothing.
+    bool SaveChanges(Prompt& prompt);
+    // Writes the job files and drops the document, then writes the settings, each only when
+    // changed. Every step runs, whatever failed before it. False when the settings were not
+    // saved; the user has been told why through `prompt` (a settings file that could not be
+    // read was named once, at the start).
     bool End(Prompt& prompt);
 
     std::string SettingsPath() const;
+
+private:
+    // The settings into the file, keeping the keys the program never writes, when they differ
+    // from what was read or last written (a missing file is always written).
+    bool SaveSettings(Prompt& prompt);
+
+    Settings m_stored;  // the settings as the file holds them
 };
 
 // The parts file the desktop program was started with: the first argument after the program

@@ -66,16 +66,31 @@ bool KeepUnreadable(const std::string& folder, const char* name, Prompt& prompt)
     return true;
 }
 
-template <class List>
-void WriteJobFile(const List& list, int kept, const std::string& folder, const char* name, Prompt& prompt)
+CNestrixDoc::FileSeen SeeFile(const std::string& path)
 {
-    if (!kept) {
-        list.Write(folder + name, prompt);
-        return;
+    CNestrixDoc::FileSeen seen;
+    struct stat info {};
+    seen.Exists = ::lstat(path.c_str(), &info) == 0 || errno != ENOENT;
+    if (!ReadWholeFile(path, seen.Bytes, std::size_t(1) << 30).Ok()) {
+        seen.Bytes.clear();  // unreadable: such a file is kept, never written over
     }
+    return seen;
+}
+
+bool Same(const CNestrixDoc::FileSeen& a, const CNestrixDoc::FileSeen& b)
+{
+    return a.Exists == b.Exists && a.Bytes == b.Bytes;
+}
+
+// The list beside a file it may not replace: at the end, into the first free NAME.new….
+template <class List>
+void WriteBeside(const List& list, int kept, const std::string& folder, const char* name, Prompt& prompt)
+{
     if (list.Items.empty()) {
         return;  // nothing entered: the kept file is all there is
     }
+    const std::string why = kept == 1 ? std::string("読み込めなかった「") + name + "」は上書きしません。"
+                                      : std::string("ほかで変更された「") + name + "」は上書きしません。";
     std::string bytes;
     int error = EILSEQ;
     std::string saved;
@@ -83,12 +98,36 @@ void WriteJobFile(const List& list, int kept, const std::string& folder, const c
         saved = WriteToFreeName(folder + name + ".new", bytes, error);
     }
     if (saved.empty()) {
-        prompt.ShowError(std::string("読み込めなかった「") + name +
-                         "」は上書きしません。\n一覧を保存できませんでした（" + ErrnoText(error) + "）。");
+        prompt.ShowError(why + "\n一覧を保存できませんでした（" + ErrnoText(error) + "）。");
         return;
     }
-    prompt.ShowError(std::string("読み込めなかった「") + name + "」は上書きしません。\n一覧は「" +
-                     NameOf(saved) + "」に保存しました。");
+    prompt.ShowError(why + "\n一覧は「" + NameOf(saved) + "」に保存しました。");
+}
+
+template <class List>
+void SaveJobFile(const List& list, int& kept, CNestrixDoc::FileSeen& seen, const std::string& folder,
+                 const char* name, Prompt& prompt, bool atEnd)
+{
+    const std::string path = folder + name;
+    CNestrixDoc::FileSeen wanted;
+    wanted.Exists = EncodeForDisk(list.ToText(), wanted.Bytes);
+    if (!kept && Same(wanted, seen)) {
+        return;  // the file already holds the list: another program's later edit stays
+    }
+    if (!kept && !Same(SeeFile(path), seen) &&
+        !prompt.AskYesNo(std::string("「") + name +
+                         "」は読み込んだ後でほかのプログラムに変更されています。\n上書きしますか？")) {
+        kept = 2;
+    }
+    if (kept) {
+        if (atEnd) {
+            WriteBeside(list, kept, folder, name, prompt);
+        }
+        return;
+    }
+    if (list.Write(path, prompt)) {
+        seen = wanted;
+    }
 }
 
 }  // namespace
@@ -102,14 +141,17 @@ CNestrixDoc::CNestrixDoc()
 
 int CNestrixDoc::OnNewDocument(const Settings& settings, const std::string& folder, Prompt& prompt)
 {
+    GenbanSeen = SeeFile(folder + kBoardsJobFileName);
+    YBuzaiSeen = SeeFile(folder + kSecondaryJobFileName);
+    // A missing job file is the first start: an empty list, no message.
     if (!settings.ResetGenbanFlg) {
-        if (!GenbanList.Read(folder + kBoardsJobFileName, settings, prompt)) {
+        if (GenbanSeen.Exists && !GenbanList.Read(folder + kBoardsJobFileName, settings, prompt)) {
             GenbanKept = KeepUnreadable(folder, kBoardsJobFileName, prompt) ? 0 : 1;
         }
         GenbanList.Saved = 0;
     }
     if (!settings.ResetYBuzaiFlg) {
-        if (!YBuzaiList.Read(folder + kSecondaryJobFileName, settings, prompt)) {
+        if (YBuzaiSeen.Exists && !YBuzaiList.Read(folder + kSecondaryJobFileName, settings, prompt)) {
             YBuzaiKept = KeepUnreadable(folder, kSecondaryJobFileName, prompt) ? 0 : 1;
         }
         YBuzaiList.Saved = 0;
@@ -120,6 +162,7 @@ int CNestrixDoc::OnNewDocument(const Settings& settings, const std::string& fold
 int CNestrixDoc::OpenPartsFile(const std::string& path, const Settings& settings, Prompt& prompt)
 {
     BuzaiList.Items.clear();
+    BuzaiList.Files = {path};
     const int read = BuzaiList.Read(path, settings, prompt);
     BuzaiList.Saved = read || BuzaiList.Items.empty() ? 1 : 0;
     Modified = BuzaiList.Saved ? 0 : 1;

@@ -29,9 +29,18 @@ public:
     int Modified = 0;      // the parts list has changes that were not written
 
     // 1 when "Genban" / "YBuzai" existed but could not be read and no verified copy of it could
-    // be made: the end does not write over it (the list goes to a new file beside it instead).
+    // be made, 2 when it was changed by another program and the user chose not to write over it:
+    // the end does not write over it (the list goes to a new file beside it instead).
     int GenbanKept = 0;
     int YBuzaiKept = 0;
+
+    // A job file as the document last read or wrote it: what "changed" is measured against.
+    struct FileSeen {
+        bool Exists = false;
+        std::string Bytes;
+    };
+    FileSeen GenbanSeen;
+    FileSeen YBuzaiSeen;
 
     // Reloads the boards from "Genban" and the secondary parts from "YBuzai" in the program
     // folder unless the settings reset them; a reloaded list counts as not saved. A file that
@@ -45,10 +54,12 @@ public:
     // some of its lines. 1 when the file was read.
     int OpenPartsFile(const std::string& path, const Settings& settings, Prompt& prompt);
 
-    // Writes both lists back whatever their Saved flags; the parts list is not written.
-    // Write errors are shown by the writers. A kept file is not written over: a list that is not
-    // empty goes to the first free "NAME.new", "NAME.new.1", … and the user is told.
-    void WriteJobFiles(const std::string& folder, Prompt& prompt) const;
+    // Writes back each of the two lists whose file bytes differ from the file as it was read or
+    // last written, whatever their Saved flags; the parts list is not written. A file that
+    // another program changed since is written over only when the user says so; else, and for
+    // a kept file, the list goes (at the end only) to the first free "NAME.new", "NAME.new.1", …
+    // and the user is told. Write errors are shown by the writers.
+    void SaveJobFiles(const std::string& folder, Prompt& prompt, bool atEnd);
 
     // The question before closing. True lets the program close.
     bool CanClose(Prompt& prompt) const;

@@ -14,9 +14,6 @@
 
 namespace {
 
-const char* const kCannotOpenBoards = "原板ファイルが開けません。\n読み込みを中断しました。";
-const char* const kCannotOpenSecondary = "２次部材ファイルが開けません。\n読み込みを中断しました。";
-
 // Two boards and one secondary part, as the program writes them.
 void WriteJobFiles(const TempDir& home)
 {
@@ -57,7 +54,7 @@ TEST(NestrixDoc, NewDocumentReloadsTheJobFilesUnlessReset)
     };
     const Case cases[] = {
         {"both reloaded", true, 0, 0, 2, 1, {}, 0, 0},
-        {"first run", false, 0, 0, 0, 0, {kCannotOpenBoards, kCannotOpenSecondary}, 0, 0},
+        {"first run: quiet", false, 0, 0, 0, 0, {}, 0, 0},
         {"boards reset", true, 1, 0, 0, 1, {}, 1, 0},
         {"secondary reset", true, 0, 1, 2, 0, {}, 0, 1},
         {"both reset on a first run", false, 1, 1, 0, 0, {}, 1, 1},
@@ -102,7 +99,7 @@ TEST(NestrixDoc, AnUnreadableJobFileIsKeptBeforeItIsOverwritten)
                                         "読み込めなかった「Genban」を「Genban.bak」として残しました。"}));
     EXPECT_EQ(ReadBytes(home.File("Genban.bak")), damaged);
 
-    doc.WriteJobFiles(home.Path() + "/", prompt);
+    doc.SaveJobFiles(home.Path() + "/", prompt, true);
     EXPECT_EQ(ReadBytes(home.File("Genban.bak")), damaged);
     EXPECT_NE(ReadBytes(home.File("Genban")), damaged);
 }
@@ -222,7 +219,9 @@ TEST(AppSession, AWriteErrorAtTheEndStillEnds)
         AppSession session;
         ASSERT_TRUE(session.Start());
         RecordingPrompt prompt;
-        session.NewDocument(prompt);
+        CNestrixDoc& doc = session.NewDocument(prompt);
+        doc.GenbanList.Items.pop_back();
+        doc.YBuzaiList.Items.emplace_back();
         session.AppSettings.NokoHaba = 55;
         prompt.Shown.clear();
 
@@ -269,14 +268,17 @@ TEST(NestrixDoc, AJobFileThatCannotBeReadIsNeverOverwritten)
             const std::vector<std::string> expected = {
                 "原板ファイルが開けません。（Permission denied）\n読み込みを中断しました。",
                 "「Genban」の控えを作れませんでした（Permission "
-                "denied）。\n終了時にも「Genban」は上書きしません。",
-                kCannotOpenSecondary};
+                "denied）。\n終了時にも「Genban」は上書きしません。"};
             if (prompt.Shown != expected) {
                 return 21;
             }
             prompt.Shown.clear();
             doc.GenbanList.Items.resize(1);
-            doc.WriteJobFiles(folder, prompt);
+            doc.SaveJobFiles(folder, prompt, false);  // not before the end
+            if (!prompt.Shown.empty()) {
+                return 23;
+            }
+            doc.SaveJobFiles(folder, prompt, true);
             return prompt.Shown ==
                            std::vector<std::string>{
                                "読み込めなかった「Genban」は上書きしません。\n"
@@ -350,12 +352,89 @@ TEST(AppSession, ASettingsFileThatCannotBeReadIsKeptAndTheUserIsTold)
 
         EXPECT_FALSE(session.End(prompt));
 
-        EXPECT_EQ(prompt.Shown,
-                  std::vector<std::string>{file + "は読み込めなかったため、設定を保存しませんでした。"});
+        EXPECT_TRUE(prompt.Shown.empty()) << "the start has said it";
         if (std::filesystem::is_regular_file(home.File("Nestrix.ini"))) {
             EXPECT_EQ(ReadBytes(home.File("Nestrix.ini")), "[SysPara]\r\nNokoHaba=45\x81\xff\r\n");
         }
     }
+}
+
+// The job files are written when their lists changed, and only then: a line that another
+// program added while Nestrix ran stays; a file changed elsewhere is replaced only when the
+// user says so, else the list goes beside it at the end.
+TEST(NestrixDoc, JobFilesAreWrittenOnlyWhenChangedAndNeverOverAnotherEditUnasked)
+{
+    struct Case {
+        const char* name;
+        bool editList;       // the user deletes a board
+        bool editElsewhere;  // another program appends a board to Genban meanwhile
+        std::deque<bool> answers;
+        std::size_t questions;
+        std::size_t boardsInGenban;  // after SaveJobFiles and the end
+        bool besideAtTheEnd;         // Genban.new holds the list
+    };
+    const Case cases[] = {
+        {"nothing changed", false, false, {}, 0, 2, false},
+        {"changed elsewhere only: kept", false, true, {}, 0, 3, false},
+        {"changed here only: written", true, false, {}, 0, 1, false},
+        {"changed on both sides, the user says write", true, true, {true}, 1, 1, false},
+        {"changed on both sides, the user says no", true, true, {false}, 1, 3, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir home;
+        WriteJobFiles(home);
+        const ScopedEnv env("NESTRIX_HOME", home.Path());
+        AppSession session;
+        ASSERT_TRUE(session.Start());
+        RecordingPrompt prompt;
+        CNestrixDoc& doc = session.NewDocument(prompt);
+        const std::string secondary = ReadBytes(home.File("YBuzai"));
+        if (c.editElsewhere) {
+            CGenbanList other;
+            ASSERT_EQ(other.Read(home.File("Genban"), Settings(), prompt), 1);
+            other.Items.emplace_back();
+            ASSERT_EQ(other.Write(home.File("Genban"), prompt), 1);
+        }
+        if (c.editList) {
+            doc.GenbanList.Items.pop_back();
+        }
+        prompt.Answers = c.answers;
+        session.SaveChanges(prompt);
+        session.SaveChanges(prompt);  // asks once at most
+        EXPECT_TRUE(session.End(prompt));
+
+        EXPECT_EQ(prompt.Asked.size(), c.questions);
+        if (c.questions > 0) {
+            EXPECT_EQ(prompt.Asked[0], "「Genban」は読み込んだ後でほかのプログラムに変更されています。\n上書きしますか？");
+        }
+        CGenbanList genban;
+        ASSERT_EQ(genban.Read(home.File("Genban"), Settings(), prompt), 1);
+        EXPECT_EQ(genban.Items.size(), c.boardsInGenban);
+        EXPECT_EQ(std::filesystem::exists(home.File("Genban.new")), c.besideAtTheEnd);
+        if (c.besideAtTheEnd) {
+            EXPECT_EQ(prompt.Shown.back(), "ほかで変更された「Genban」は上書きしません。\n一覧は「Genban.new」に保存しました。");
+        }
+        EXPECT_EQ(ReadBytes(home.File("YBuzai")), secondary);
+    }
+}
+
+// Unchanged settings leave the file as it is, a file another program changed included.
+TEST(AppSession, UnchangedSettingsAreNotWritten)
+{
+    TempDir home;
+    const std::string handMade = "; by hand\r\n[SysPara]\r\nNokoHaba=45\r\n";
+    WriteBytes(home.File("Nestrix.ini"), handMade);
+    const ScopedEnv env("NESTRIX_HOME", home.Path());
+    AppSession session;
+    ASSERT_TRUE(session.Start());
+    RecordingPrompt prompt;
+    session.NewDocument(prompt);
+    EXPECT_TRUE(session.SaveChanges(prompt));
+    EXPECT_EQ(ReadBytes(home.File("Nestrix.ini")), handMade);
+    session.AppSettings.NokoHaba = 50;
+    EXPECT_TRUE(session.SaveChanges(prompt));
+    EXPECT_NE(ReadBytes(home.File("Nestrix.ini")).find("NokoHaba=50"), std::string::npos);
 }
 
 TEST(AppSession, SettingsThatCannotBeWrittenAreShownAtTheEnd)
