@@ -73,6 +73,42 @@ std::vector<std::string> SplitFields(const std::string& line)
     return fields;
 }
 
+bool EndsInsideQuotes(const std::string& line)
+{
+    std::size_t pos = 0;
+    while (pos <= line.size()) {
+        if (pos < line.size() && line[pos] == '"') {
+            std::string text;
+            std::size_t end = 0;
+            if (ParseQuoted(line, pos, text, end)) {
+                pos = end + 1;
+                continue;
+            }
+            // No closing quote before the end, or text after it: quoted to the end of the line?
+            bool open = true;
+            for (std::size_t i = pos + 1; i < line.size(); ++i) {
+                if (line[i] == '"') {
+                    if (i + 1 < line.size() && line[i + 1] == '"') {
+                        ++i;
+                        continue;
+                    }
+                    open = false;
+                    break;
+                }
+            }
+            if (open) {
+                return true;
+            }
+        }
+        const std::size_t comma = line.find(',', pos);
+        if (comma == std::string::npos) {
+            break;
+        }
+        pos = comma + 1;
+    }
+    return false;
+}
+
 std::string QuoteField(const std::string& field)
 {
     if (field.find_first_of(",\"") == std::string::npos) {
@@ -109,6 +145,95 @@ bool ToInt(const std::string& text, std::int32_t& value)
     }
     value = static_cast<std::int32_t>(parsed);
     return true;
+}
+
+namespace {
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The field without its blanks and thousands separators when it is a plain decimal number;
+// NotNumber (or NotFinite) otherwise.
+NumberText PlainDecimal(const std::string& text, std::string& plain, bool& fraction)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    const std::size_t last = text.find_last_not_of(" \t");
+    plain.clear();
+    fraction = false;
+    if (first == std::string::npos) {
+        plain = "0";
+        return NumberText::Ok;
+    }
+    const std::string body = text.substr(first, last - first + 1);
+    std::size_t i = 0;
+    if (body[i] == '+' || body[i] == '-') {
+        plain += body[i++];
+    }
+    std::string lower;
+    for (std::size_t k = i; k < body.size(); ++k) {
+        lower += static_cast<char>(body[k] >= 'A' && body[k] <= 'Z' ? body[k] - 'A' + 'a' : body[k]);
+    }
+    if (lower == "nan" || lower == "inf" || lower == "infinity") {
+        return NumberText::NotFinite;
+    }
+    // Whole part: digits, or groups of three after a comma.
+    const std::size_t wholeStart = i;
+    std::size_t group = 0;
+    bool grouped = false;
+    while (i < body.size() && (IsDigit(body[i]) || body[i] == ',')) {
+        if (body[i] == ',') {
+            if (i == wholeStart || (grouped ? group != 3 : group > 3) || group == 0) {
+                return NumberText::NotNumber;
+            }
+            grouped = true;
+            group = 0;
+        } else {
+            plain += body[i];
+            ++group;
+        }
+        ++i;
+    }
+    if (grouped && group != 3) {
+        return NumberText::NotNumber;
+    }
+    bool digits = i > wholeStart;
+    if (i < body.size() && body[i] == '.') {
+        plain += body[i++];
+        const std::size_t fractionStart = i;
+        while (i < body.size() && IsDigit(body[i])) {
+            fraction = fraction || body[i] != '0';
+            plain += body[i++];
+        }
+        digits = digits || i > fractionStart;
+    }
+    return digits && i == body.size() ? NumberText::Ok : NumberText::NotNumber;
+}
+
+}  // namespace
+
+NumberText ReadTenths(const std::string& text, std::int32_t& tenths)
+{
+    std::string plain;
+    bool fraction = false;
+    if (const NumberText read = PlainDecimal(text, plain, fraction); read != NumberText::Ok) {
+        return read;
+    }
+    return ToTenths(plain, tenths) ? NumberText::Ok : NumberText::TooLarge;
+}
+
+NumberText ReadInteger(const std::string& text, std::int32_t& value)
+{
+    std::string plain;
+    bool fraction = false;
+    if (const NumberText read = PlainDecimal(text, plain, fraction); read != NumberText::Ok) {
+        return read;
+    }
+    if (fraction) {
+        return NumberText::NotInteger;
+    }
+    return ToInt(plain, value) ? NumberText::Ok : NumberText::TooLarge;
 }
 
 std::string FormatTenths(std::int32_t tenths)

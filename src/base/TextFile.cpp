@@ -37,10 +37,16 @@ TextReader::Status TextReader::Fail(Fault fault)
     return Status::Error;
 }
 
+std::atomic<int> g_stopReading{0};
+static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
+
 TextReader::Status TextReader::Next(std::string& line)
 {
     if (m_fault != Fault::None) {
         return Status::Error;
+    }
+    if (g_stopReading.load(std::memory_order_relaxed) != 0) {
+        return Fail(Fault::Io);
     }
     if (m_pendingEmpty > 0) {
         --m_pendingEmpty;
@@ -99,7 +105,16 @@ TextReader::Status TextReader::Next(std::string& line)
             raw.erase(0, 3);
         }
     }
+    if (m_lineNumber == 1 && (raw.compare(0, 2, "\xFF\xFE") == 0 || raw.compare(0, 2, "\xFE\xFF") == 0 ||
+                              raw.find('\0') != std::string::npos)) {
+        return Fail(Fault::Utf16);  // a byte order mark, or the zero bytes of ASCII in UTF-16
+    }
     m_looksUtf8 = !m_utf8 && HasMultibyte(raw) && IsValidUtf8(raw);
+    if (m_looksUtf8) {
+        // CP932 text is almost never valid UTF-8 (its kana and common kanji start with bytes
+        // that UTF-8 only continues with), while UTF-8 text often decodes as CP932 garbage.
+        return Fail(Fault::Utf8NoBom);
+    }
     if (m_utf8) {
         // Text the CP932 files cannot hold is refused here, where it enters the program.
         if (!IsValidUtf8(raw) || !IsCp932Representable(raw)) {
@@ -109,7 +124,7 @@ TextReader::Status TextReader::Next(std::string& line)
         return Status::Line;
     }
     if (!Cp932ToUtf8(raw, line)) {
-        return Fail(m_looksUtf8 ? Fault::Utf8NoBom : Fault::Encoding);
+        return Fail(Fault::Encoding);
     }
     return Status::Line;
 }
@@ -434,7 +449,7 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::size_
     while (true) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
-            if (errno == EINTR) {
+            if (errno == EINTR && g_stopReading.load(std::memory_order_relaxed) == 0) {
                 continue;
             }
             result = {ReadStatus::Failed, errno};

@@ -1,8 +1,14 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <iosfwd>
 #include <string>
+#include <vector>
+
+// Set (from a signal handler) to stop every TextReader at its next line with an I/O fault, so
+// that a stop request does not wait for a large file to be read.
+extern std::atomic<int> g_stopReading;
 
 // Reads a text file line by line. A line ends at LF, at CR LF (also CR CR LF, as some
 // writers leave it) or at a CR alone. The bytes are CP932, or UTF-8 when the file starts
@@ -17,7 +23,8 @@ public:
         None,
         Io,           // the stream failed
         Encoding,     // bytes that are not CP932 (or not UTF-8 after a BOM)
-        Utf8NoBom,    // the bytes are UTF-8 without the byte order mark, not CP932
+        Utf8NoBom,    // the bytes of a line are UTF-8 (without the byte order mark), not CP932
+        Utf16,        // the file is UTF-16 (a byte order mark, or zero bytes in the first line)
         LineTooLong,  // longer than kMaxLineBytes
         FileTooLarge  // more than kMaxFileBytes
     };

@@ -29,7 +29,7 @@ inline constexpr std::int32_t kMaxPartCount = 9999;
 inline constexpr std::int32_t kMaxBoardCount = 999999;
 inline constexpr std::int32_t kMaxPrice = 999999;
 
-enum class TableError { None, Open, File, Columns, Data, NotShiftJis, LineTooLong, FileTooLarge };
+enum class TableError { None, Open, Empty, File, Columns, Data, NotShiftJis, Utf16, LineTooLong, FileTooLarge, LineBreakInCell };
 
 // Why and where reading stopped.
 struct TableProblem {
@@ -111,14 +111,22 @@ std::optional<std::string> ParseRecord(const std::vector<std::string>& fields,
             record.*rule.Number = (!ToInt(field, value) || value != 0) ? 1 : 0;
             continue;
         }
-        const bool fits = rule.Kind == Type::Length ? ToTenths(field, value) : ToInt(field, value);
+        const NumberText read = rule.Kind == Type::Length ? ReadTenths(field, value) : ReadInteger(field, value);
         const std::string title = format.Titles[column];
-        if ((!fits && field.find('-') == std::string::npos) || (fits && value > rule.Max)) {
+        switch (read) {
+            case NumberText::Ok: break;
+            case NumberText::NotNumber: return title + "「" + field + "」は数値ではありません";
+            case NumberText::NotInteger: return title + "「" + field + "」は整数ではありません";
+            case NumberText::NotFinite: return title + "「" + field + "」は有限の数値ではありません";
+            case NumberText::TooLarge: break;
+        }
+        if ((read == NumberText::TooLarge && field.find('-') == std::string::npos) ||
+            (read == NumberText::Ok && value > rule.Max)) {
             const std::string max =
                 rule.Kind == Type::Length ? FormatTenths(rule.Max) : std::to_string(rule.Max);
             return title + "が " + max + " を超えています";
         }
-        if (!fits || value < rule.Min) {
+        if (read != NumberText::Ok || value < rule.Min) {
             return title;
         }
         record.*rule.Number = value;
@@ -136,6 +144,7 @@ TableProblem ReadTable(std::istream& in, const TableFormat<Record, N>& format, s
         switch (reader.LastFault()) {
             case TextReader::Fault::Utf8NoBom:
                 return TableProblem{TableError::NotShiftJis, reader.LineNumber()};
+            case TextReader::Fault::Utf16: return TableProblem{TableError::Utf16, reader.LineNumber()};
             case TextReader::Fault::LineTooLong:
                 return TableProblem{TableError::LineTooLong, reader.LineNumber()};
             case TextReader::Fault::FileTooLarge:
@@ -159,7 +168,7 @@ TableProblem ReadTable(std::istream& in, const TableFormat<Record, N>& format, s
     std::string line;
     TextReader::Status status = reader.Next(line);
     if (status != TextReader::Status::Line) {
-        return status == TextReader::Status::End ? TableProblem{TableError::File} : readerProblem();
+        return status == TextReader::Status::End ? TableProblem{TableError::Empty} : readerProblem();
     }
     typename TableFormat<Record, N>::ColumnMap map;
     map.fill(-1);
@@ -187,7 +196,22 @@ TableProblem ReadTable(std::istream& in, const TableFormat<Record, N>& format, s
     } else if (matches != N) {
         return wrongColumns;
     }
+    // Blank lines at the end (a spreadsheet's) are no records; a blank line before a record is
+    // refused at its own line.
+    std::size_t blankLine = 0;
     while ((status = reader.Next(line)) == TextReader::Status::Line) {
+        if (line.empty()) {
+            blankLine = blankLine == 0 ? reader.LineNumber() : blankLine;
+            continue;
+        }
+        if (blankLine != 0) {
+            Record unused;
+            const auto wrong = ParseRecord(SplitFields(""), map, format, unused);
+            return TableProblem{TableError::Data, blankLine, wrong.value_or("")};
+        }
+        if (EndsInsideQuotes(line)) {
+            return TableProblem{TableError::LineBreakInCell, reader.LineNumber()};
+        }
         if (auto problem = append(SplitFields(line), map)) {
             return *problem;
         }
@@ -203,12 +227,18 @@ inline std::string ReadErrorText(const TableProblem& problem)
     switch (problem.Error) {
         case TableError::Open:
             text = "ファイルが開けません。";
-            // A missing file says enough (the first run); any other reason is shown.
-            if (problem.Errno != 0 && problem.Errno != ENOENT) {
+            if (problem.Errno == ENOENT) {
+                text += "（ファイルがありません）";
+            } else if (problem.Errno != 0) {
                 text += "（" +
                         (problem.Errno == EISDIR ? std::string("フォルダです") : ErrnoText(problem.Errno)) +
                         "）";
             }
+            break;
+        case TableError::Empty: text = "ファイル異常です。（空のファイルです）"; break;
+        case TableError::Utf16: text = "ファイルが Shift-JIS ではありません（UTF-16 です）。"; break;
+        case TableError::LineBreakInCell:
+            text = "データが異常です。（" + line + "、セルの中に改行があります。改行を除いて保存してください）";
             break;
         case TableError::File:
             text = "ファイル異常です。";

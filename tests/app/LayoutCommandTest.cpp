@@ -213,7 +213,7 @@ TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
         {{"--boards", boards, "--parts", parts, "--engine", "cal2:order=7"}, "bad engine parameter: order=7"},
         {{"--boards", boards, "--parts", parts, "--json"}, "missing value after --json"},
         {{"--boards", dir.File("none.csv"), "--parts", parts},
-         "原板ファイルが開けません。 読み込みを中断しました。"},
+         "原板ファイルが開けません。（ファイルがありません） 読み込みを中断しました。"},
         {{"--boards", boards, "--parts", dir.File("bad.csv")},
          "bad.csv: 部材項目数が違います。（1行目） 読み込みを中断しました。"},
         {{"--boards", boards, "--parts", "/dev/zero"},

@@ -96,6 +96,82 @@ TEST(ToInt, TakesTheLeadingNumber)
     }
 }
 
+// A cell with a line break is cut in two by the line end: its line ends inside quotes.
+TEST(EndsInsideQuotes, FindsAnOpenQuotedCell)
+{
+    for (const auto& [line, open] : std::vector<std::pair<std::string, bool>>{
+             {"a,b,c", false},
+             {"\"a,b\",c", false},
+             {"x,\"two", true},
+             {"x,\"say \"\"hi\"\"", true},
+             {"x,\"closed\"\"\",y", false},
+             {"5\" panel,y", false},  // a quote inside a field is text
+             {"x,\"a\"b,\"c", true},
+             {"x,\"a\"b,c", false},
+             {"\"", true},
+             {"", false},
+         }) {
+        SCOPED_TRACE(line);
+        EXPECT_EQ(EndsInsideQuotes(line), open);
+    }
+}
+
+// File fields are numbers as a whole or not at all.
+TEST(ReadNumberFields, AcceptOnlyWholeNumbers)
+{
+    using R = NumberText;
+    struct Case {
+        const char* text;
+        R tenths;
+        std::int32_t tenthsValue;
+        R integer;
+        std::int32_t integerValue;
+    };
+    const Case cases[] = {
+        {"12.34", R::Ok, 123, R::NotInteger, 0},
+        {"0.05", R::Ok, 1, R::NotInteger, 0},
+        {"", R::Ok, 0, R::Ok, 0},
+        {"  7 ", R::Ok, 70, R::Ok, 7},
+        {"+3", R::Ok, 30, R::Ok, 3},
+        {"-1.5", R::Ok, -14, R::NotInteger, 0},
+        {"4.", R::Ok, 40, R::Ok, 4},
+        {".5", R::Ok, 5, R::NotInteger, 0},
+        {"4.000", R::Ok, 40, R::Ok, 4},
+        {"4,800", R::Ok, 48000, R::Ok, 4800},
+        {"1,234,567", R::Ok, 12345670, R::Ok, 1234567},
+        {"1,820.5", R::Ok, 18205, R::NotInteger, 0},
+        {"12mm", R::NotNumber, 0, R::NotNumber, 0},
+        {"3枚", R::NotNumber, 0, R::NotNumber, 0},
+        {"1e6", R::NotNumber, 0, R::NotNumber, 0},
+        {"0x2BC", R::NotNumber, 0, R::NotNumber, 0},
+        {"700.0.5", R::NotNumber, 0, R::NotNumber, 0},
+        {"1,80", R::NotNumber, 0, R::NotNumber, 0},
+        {"1820,5", R::NotNumber, 0, R::NotNumber, 0},
+        {",800", R::NotNumber, 0, R::NotNumber, 0},
+        {"4,,800", R::NotNumber, 0, R::NotNumber, 0},
+        {".", R::NotNumber, 0, R::NotNumber, 0},
+        {"-", R::NotNumber, 0, R::NotNumber, 0},
+        {"1 000", R::NotNumber, 0, R::NotNumber, 0},
+        {"nan", R::NotFinite, 0, R::NotFinite, 0},
+        {"-Infinity", R::NotFinite, 0, R::NotFinite, 0},
+        {"214748364.8", R::TooLarge, 0, R::NotInteger, 0},
+        {"2147483648", R::TooLarge, 0, R::TooLarge, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::int32_t tenths = -777;
+        EXPECT_EQ(ReadTenths(c.text, tenths), c.tenths);
+        if (c.tenths == R::Ok) {
+            EXPECT_EQ(tenths, c.tenthsValue);
+        }
+        std::int32_t integer = -777;
+        EXPECT_EQ(ReadInteger(c.text, integer), c.integer);
+        if (c.integer == R::Ok) {
+            EXPECT_EQ(integer, c.integerValue);
+        }
+    }
+}
+
 TEST(FormatTenths, MatchesOneDecimalPrintf)
 {
     for (std::int32_t tenths : {0, 1, 9, 10, 123, -5, -123, 999999, 2147483647, -2147483647 - 1}) {

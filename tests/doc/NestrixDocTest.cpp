@@ -478,7 +478,7 @@ TEST(NestrixDoc, APartsFileFromTheCommandLineIsReadLikeLoad)
     };
     const Case cases[] = {
         {"parts.csv", 1, 2, 1, ""},
-        {"none.csv", 0, 0, 1, "部材ファイルが開けません。\n読み込みを中断しました。"},
+        {"none.csv", 0, 0, 1, "部材ファイルが開けません。（ファイルがありません）\n読み込みを中断しました。"},
         {"broken.csv", 0, 2, 0, "部材データが異常です。（4行目、部材横）\n読み込みを中断しました。"},
     };
     for (const Case& c : cases) {

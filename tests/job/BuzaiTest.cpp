@@ -149,14 +149,34 @@ TEST(BuzaiFile, RejectsWithTheMessageOfEachError)
     };
     const std::string h = kHeader;
     const Case cases[] = {
-        {"empty file", "", "部材ファイル異常です。", 0},
+        {"empty file", "", "部材ファイル異常です。（空のファイルです）", 0},
+        {"a cell with a line break", h + "a,10,10,1,1,0,,\n\"two\nlines\",10,10,1,1,0,,\n",
+         "部材データが異常です。（3行目、セルの中に改行があります。改行を除いて保存してください）", 1},
         {"headerless 4 fields", "600,450,18,2\n", "部材項目数が違います。（1行目）", 0},
         {"headerless 7 fields", "600,450,18,2,1,a,b\n", "部材項目数が違います。（1行目）", 0},
         {"partial header", "部材名,部材横,部材縦\n", "部材項目数が違います。（1行目）", 0},
         {"title twice", "部材名," + h, "部材項目数が違います。（1行目）", 0},
         {"headerless bad first line", "0,450,18,2,1\n", "部材データが異常です。（1行目、部材横）", 0},
         {"width 0.04", h + "a,0.04,10,1,1,0,,\n", "部材データが異常です。（2行目、部材横）", 0},
-        {"height of letters", h + "a,10,abc,1,1,0,,\n", "部材データが異常です。（2行目、部材縦）", 0},
+        {"height of letters", h + "a,10,abc,1,1,0,,\n",
+         "部材データが異常です。（2行目、部材縦「abc」は数値ではありません）", 0},
+        // A number is read whole or not at all: no leading digits of a longer text.
+        {"width with a unit", h + "a,700mm,10,1,1,0,,\n",
+         "部材データが異常です。（2行目、部材横「700mm」は数値ではありません）", 0},
+        {"width with two points", h + "a,700.0.5,10,1,1,0,,\n",
+         "部材データが異常です。（2行目、部材横「700.0.5」は数値ではありません）", 0},
+        {"hexadecimal width", h + "a,0x2BC,10,1,1,0,,\n",
+         "部材データが異常です。（2行目、部材横「0x2BC」は数値ではありません）", 0},
+        {"width with a NUL byte", h + std::string("a,70\0" "0.0,10,1,1,0,,\n", 20),
+         "部材データが異常です。（2行目、部材横「70" + std::string(1, '\0') + "0.0」は数値ではありません）", 0},
+        {"exponent", h + "a,10,10,1e2,1,0,,\n", "部材データが異常です。（2行目、部材厚さ「1e2」は数値ではありません）", 0},
+        {"nan", h + "a,nan,10,1,1,0,,\n", "部材データが異常です。（2行目、部材横「nan」は有限の数値ではありません）", 0},
+        {"inf", h + "a,10,-INF,1,1,0,,\n", "部材データが異常です。（2行目、部材縦「-INF」は有限の数値ではありません）", 0},
+        {"count with a decimal part", h + "a,10,10,1,4.9,0,,\n",
+         "部材データが異常です。（2行目、部材数「4.9」は整数ではありません）", 0},
+        {"count with a unit", h + "a,10,10,1,4x,0,,\n", "部材データが異常です。（2行目、部材数「4x」は数値ではありません）", 0},
+        {"badly grouped thousands", h + "a,\"18,20\",10,1,1,0,,\n",
+         "部材データが異常です。（2行目、部材横「18,20」は数値ではありません）", 0},
         {"negative thickness", h + "a,10,10,-1,1,0,,\n", "部材データが異常です。（2行目、部材厚さ）", 0},
         {"count 0", h + "a,10,10,1,0,0,,\n", "部材データが異常です。（2行目、部材数）", 0},
         {"count above the dialog's 9999", h + "a,10,10,1,10000,0,,\n",
@@ -167,12 +187,12 @@ TEST(BuzaiFile, RejectsWithTheMessageOfEachError)
          "部材データが異常です。（2行目、部材横が 99999.9 を超えています）", 0},
         {"height that overflows 32-bit tenths", h + "a,10,214748364.7,1,1,0,,\n",
          "部材データが異常です。（2行目、部材縦が 99999.9 を超えています）", 0},
-        {"thickness beyond any number", h + "a,10,10,1e300,1,0,,\n",
+        {"thickness beyond any number", h + "a,10,10," + std::string(400, '9') + ",1,0,,\n",
          "部材データが異常です。（2行目、部材厚さが 99999.9 を超えています）", 0},
         {"blank line in the middle", h + "a,10,10,1,1,0,,\n\nb,10,10,1,1,0,,\n",
          "部材データが異常です。（3行目、部材横）", 1},
-        {"blank line at the end", h + "a,10,10,1,1,0,,\nb,10,10,1,1,0,,\n\n",
-         "部材データが異常です。（4行目、部材横）", 2},
+        {"blank line before a last line", h + "a,10,10,1,1,0,,\n\n\nb,10,10,1,1,0,,\n",
+         "部材データが異常です。（3行目、部材横）", 1},
         {"short line", h + "a,10,10,1,1,0,,\nb,10,10\n", "部材データが異常です。（3行目、部材数）", 1},
         {"line longer than 64 KiB", h + std::string(70000, 'a') + ",10,10,1,1,0,,\n",
          "部材ファイル異常です。（2行目が 65536 バイトを超えています）", 0},
@@ -209,7 +229,24 @@ TEST(BuzaiFile, SaysWhenAFileIsUtf8AndReadsCrOnlyLines)
          "\x95\x94\x8d\xde\x94\xf5\x8d\x6c\ra,600,300,18,2,0,,\rb,600,300,18,2,0,,\r",
          "", 2},
     };
-    for (const Case& c : cases) {
+    std::string cp932;
+    ASSERT_TRUE(EncodeForDisk(std::string(kHeader) + "棚板,600,300,18,2,0,,\n", cp932));
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : std::string("部材名,部材横\r\n")) {
+        utf16 += c;  // the ASCII of it is enough: every second byte is zero
+        utf16 += '\0';
+    }
+    const Case more[] = {
+        {"a utf-8 line in a cp932 file", cp932 + "見切り 化粧,900,40,18,3,0,,\r\n",
+         "部材ファイルが Shift-JIS ではありません（BOM のない UTF-8 です、3行目）。", 1},
+        {"a utf-8 line that is cp932 garbage too", cp932 + "棚板,900,40,18,3,0,,\r\n",
+         "部材ファイルが Shift-JIS ではありません（BOM のない UTF-8 です、3行目）。", 1},
+        {"utf-16 with a byte order mark", utf16, "部材ファイルが Shift-JIS ではありません（UTF-16 です）。", 0},
+        {"utf-16 without one", utf16.substr(2), "部材ファイルが Shift-JIS ではありません（UTF-16 です）。", 0},
+    };
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    all.insert(all.end(), std::begin(more), std::end(more));
+    for (const Case& c : all) {
         SCOPED_TRACE(c.name);
         RecordingPrompt prompt;
         CBuzaiList list;
@@ -226,14 +263,24 @@ TEST(BuzaiFile, AcceptsTheBoundaryValues)
 {
     RecordingPrompt prompt;
     CBuzaiList list;
-    ASSERT_EQ(ReadText(list, std::string(kHeader) + "a,0.05,12.34,0,1,7,,\nb,12mm,1,1,1,x,,\n", prompt), 1);
-    ASSERT_EQ(list.Items.size(), 2u);
+    ASSERT_EQ(ReadText(list,
+                       std::string(kHeader) + "a,0.05,12.34,0,1,7,,\nb, 12. ,1,1,\"1,000\",x,,\n"
+                                              "c,\"1,820.5\",+.5,4.,3.00,0,,\n\r\n\n",
+                       prompt),
+              1)
+        << (prompt.Shown.empty() ? "" : prompt.Shown[0]);
+    ASSERT_EQ(list.Items.size(), 3u);
     EXPECT_EQ(list.Items[0].Width, 1);
     EXPECT_EQ(list.Items[0].Height, 123);
     EXPECT_EQ(list.Items[0].Thickness, 0);
     EXPECT_EQ(list.Items[0].NoTurn, 1);
     EXPECT_EQ(list.Items[1].Width, 120);
     EXPECT_EQ(list.Items[1].NoTurn, 0);
+    EXPECT_EQ(list.Items[1].Count, 1000);
+    EXPECT_EQ(list.Items[2].Width, 18205);
+    EXPECT_EQ(list.Items[2].Height, 5);
+    EXPECT_EQ(list.Items[2].Thickness, 40);
+    EXPECT_EQ(list.Items[2].Count, 3);
     EXPECT_NE(list.ToText().find("a,0.1,12.3,0.0,1,1,,"), std::string::npos);
 }
 
@@ -271,7 +318,7 @@ TEST(BuzaiFile, NamesTheSecondaryListInMessages)
     EXPECT_EQ(list.Read(dir.Path(), Settings(), prompt), 0);  // a folder is not a file
     EXPECT_EQ(list.Write(dir.File("no/such/folder.csv"), prompt), 0);
     EXPECT_EQ(prompt.Shown, (std::vector<std::string>{
-                                "２次部材ファイルが開けません。\n読み込みを中断しました。",
+                                "２次部材ファイルが開けません。（ファイルがありません）\n読み込みを中断しました。",
                                 "２次部材ファイルが開けません。（フォルダです）\n読み込みを中断しました。",
                                 "２次部材ファイルに書き込みできません。（No such file or "
                                 "directory）\n書き込みを中断しました。"}));

@@ -119,7 +119,7 @@ TEST(GenbanFile, RejectsWithTheMessageOfEachError)
     };
     const std::string row = "a,1820,910,12,1,100,0,,,0,0,0,0\n";
     const Case cases[] = {
-        {"empty", "", "原板ファイル異常です。\n読み込みを中断しました。"},
+        {"empty", "", "原板ファイル異常です。（空のファイルです）\n読み込みを中断しました。"},
         {"headerless 7", "1820,910,12,3500,0,20,1\n",
          "原板項目数が違います。（1行目）\n読み込みを中断しました。"},
         {"headerless 10", "1820,910,12,3500,0,20,1,a,b,c\n",
@@ -143,8 +143,14 @@ TEST(GenbanFile, RejectsWithTheMessageOfEachError)
          "原板データが異常です。（2行目、原板下トリムが 99999.9 を超えています）\n読み込みを中断しました。"},
         {"width above 99999.9", kHeader + "a,100000,910,12,1,0,0,,,0,0,0,0\n",
          "原板データが異常です。（2行目、原板横が 99999.9 を超えています）\n読み込みを中断しました。"},
-        {"blank line", kHeader + row + "\n",
+        {"blank line before a board", kHeader + row + "\n" + row,
          "原板データが異常です。（3行目、原板横）\n読み込みを中断しました。"},
+        {"price with an exponent", kHeader + "a,1820,910,12,1,1e6,0,,,0,0,0,0\n",
+         "原板データが異常です。（2行目、原板単価「1e6」は数値ではありません）\n読み込みを中断しました。"},
+        {"price with a decimal exponent", kHeader + "a,1820,910,12,1,4.8e3,0,,,0,0,0,0\n",
+         "原板データが異常です。（2行目、原板単価「4.8e3」は数値ではありません）\n読み込みを中断しました。"},
+        {"count with a decimal part", kHeader + "a,1820,910,12,4.9,0,0,,,0,0,0,0\n",
+         "原板データが異常です。（2行目、原板数「4.9」は整数ではありません）\n読み込みを中断しました。"},
         {"invalid byte", kHeader + row,
          "原板ファイル異常です。（3行目、Shift-JIS として読めない文字があります）\n読み込みを中断しました。",
          "\x81\r\n"},
@@ -165,8 +171,12 @@ TEST(GenbanFile, AcceptsZeroPriceAndTrims)
 {
     RecordingPrompt prompt;
     CGenbanList list;
-    ASSERT_EQ(ReadText(list, kHeader + "a,1820,910,12,1,0,0,,,0,0,0,0\n", prompt), 1);
+    ASSERT_EQ(ReadText(list, kHeader + "a,1820,910,12,1,0,0,,,0,0,0,0\nb,1820,910,12,1,\"4,800\",0,,,,,,\n\n", prompt),
+              1);
     EXPECT_EQ(list.Items.at(0).Price, 0);
+    // A spreadsheet's thousands separator is read, not cut at the comma; empty trims are 0.
+    EXPECT_EQ(list.Items.at(1).Price, 4800);
+    EXPECT_EQ(list.Items.at(1).TrimLeft, 0);
 }
 
 TEST(GenbanFile, ReadWithDialogStopsAtTheFirstBadFile)
