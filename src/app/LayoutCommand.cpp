@@ -7,9 +7,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <sys/stat.h>
+#include <dirent.h>
 #include <unistd.h>
 
 #include "base/CsvLine.h"
@@ -53,6 +55,7 @@ static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler"
 extern "C" void OnStopSignal(int signal)
 {
     g_signal = signal;
+    g_stopReading = 1;
 }
 
 // Ctrl-C, SIGTERM and SIGHUP ask the calculation to stop for as long as the guard lives;
@@ -62,6 +65,7 @@ public:
     StopSignals()
     {
         g_signal = 0;
+        g_stopReading = 0;
         struct sigaction action {};
         action.sa_handler = OnStopSignal;
         sigemptyset(&action.sa_mask);
@@ -71,6 +75,7 @@ public:
     }
     ~StopSignals()
     {
+        g_stopReading = 0;
         for (std::size_t i = 0; i < std::size(kSignals); ++i) {
             sigaction(kSignals[i], &m_previous[i], nullptr);
         }
@@ -101,6 +106,9 @@ public:
 private:
     void Print(std::string text) const
     {
+        if (g_signal != 0) {
+            return;  // a stop cut the work short: its message says so
+        }
         while (!text.empty() && text.back() == '\n') {
             text.pop_back();
         }
@@ -485,6 +493,234 @@ int Stopped(int signal)
     return kExitSignalBase + signal;
 }
 
+
+// The files the command reads and writes, by option.
+struct NamedPath {
+    const char* Option;
+    std::string LayoutOptions::*Member;
+};
+const NamedPath kInputs[] = {
+    {"--boards", &LayoutOptions::Boards},
+    {"--parts", &LayoutOptions::Parts},
+    {"--secondary", &LayoutOptions::Secondary},
+    {"--settings", &LayoutOptions::SettingsFile},
+};
+const NamedPath kOutputs[] = {
+    {"--json", &LayoutOptions::Json},        {"--unplaced", &LayoutOptions::Unplaced},
+    {"--pdf-info", &LayoutOptions::PdfInfo}, {"--pdf-cuts", &LayoutOptions::PdfCuts},
+    {"--cutdata", &LayoutOptions::CutData},  {"--stats", &LayoutOptions::Stats},
+    {"--png", &LayoutOptions::PngDir},
+};
+
+const char* OptionOf(std::string LayoutOptions::*member)
+{
+    for (const NamedPath& output : kOutputs) {
+        if (output.Member == member) {
+            return output.Option;
+        }
+    }
+    return "";
+}
+
+// Text as the files hold it (CP932, CR LF).
+bool DiskBytes(const std::string& text, std::string& bytes, std::string& error)
+{
+    if (!EncodeForDisk(text, bytes)) {
+        error = "Shift-JIS で表せない文字があります";
+        return false;
+    }
+    return true;
+}
+
+using MakeBytes = std::function<bool(std::string& bytes, std::string& error)>;
+
+// Makes and stages the single-file outputs in order; 0, or the exit status of the first that
+// cannot be made or staged (after its message). A stop signal ends it early with 0.
+int StageFiles(const LayoutOptions& options,
+               const std::vector<std::pair<std::string LayoutOptions::*, MakeBytes>>& makers,
+               const std::function<bool()>& stopped, StagedWrites& writes)
+{
+    for (const auto& [member, make] : makers) {
+        const std::string& path = options.*member;
+        if (path.empty()) {
+            continue;
+        }
+        if (stopped()) {
+            return 0;
+        }
+        std::string bytes;
+        std::string error;
+        if (!make(bytes, error)) {
+            if (stopped()) {
+                return 0;
+            }
+            std::fprintf(stderr, "nestrix: %s %s cannot be written: %s\n", OptionOf(member), path.c_str(),
+                         error.c_str());
+            return kExitCannotWrite;
+        }
+        const WriteResult staged = writes.Stage(path, std::move(bytes));
+        if (!staged.Ok()) {
+            std::fprintf(stderr, "nestrix: %s %s cannot be written: %s\n", OptionOf(member), path.c_str(),
+                         staged.Reason().c_str());
+            return kExitCannotWrite;
+        }
+    }
+    return 0;
+}
+
+// Whether a name is one of the pictures of `--png`: board-NNN.png or boards.png.
+bool IsPictureName(const std::string& name)
+{
+    if (name == "boards.png") {
+        return true;
+    }
+    const std::string head = "board-";
+    const std::string tail = ".png";
+    if (name.size() < head.size() + 3 + tail.size() || name.compare(0, head.size(), head) != 0 ||
+        name.compare(name.size() - tail.size(), tail.size(), tail) != 0) {
+        return false;
+    }
+    const std::string digits = name.substr(head.size(), name.size() - head.size() - tail.size());
+    return digits.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// The pictures of `--png DIR`, staged; pictures of an earlier, larger result are removed at the
+// commit. Folders made on the way are listed so that they can go again.
+int StagePictures(const std::string& dir, const PngWriterFn& writePng, const BoardSource& source,
+                  const std::function<bool()>& stopped, StagedWrites& writes, std::vector<std::string>& created)
+{
+    std::string folder = dir;
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    // Make the missing folders from the outside in.
+    std::vector<std::string> missing;
+    for (std::string f = folder; !f.empty() && f != "/" && f != "."; f = f.substr(0, f.rfind('/'))) {
+        struct stat info {};
+        if (::stat(f.c_str(), &info) == 0) {
+            break;
+        }
+        missing.push_back(f);
+        if (f.find('/') == std::string::npos) {
+            break;
+        }
+    }
+    for (auto f = missing.rbegin(); f != missing.rend(); ++f) {
+        if (::mkdir(f->c_str(), 0777) != 0 && errno != EEXIST) {
+            std::fprintf(stderr, "nestrix: --png %s cannot be written: %s\n", dir.c_str(), ErrnoText(errno).c_str());
+            return kExitCannotWrite;
+        }
+        created.push_back(*f);
+    }
+    std::vector<NamedBytes> files;
+    std::string error = "PNG output is not available";
+    if (!writePng || !writePng(source, stopped, files, error)) {
+        if (stopped()) {
+            return 0;
+        }
+        std::fprintf(stderr, "nestrix: --png %s cannot be written: %s\n", dir.c_str(), error.c_str());
+        return kExitCannotWrite;
+    }
+    std::vector<std::string> names;
+    for (NamedBytes& file : files) {
+        const std::string path = folder + "/" + file.Name;
+        const WriteResult staged = writes.Stage(path, std::move(file.Bytes));
+        if (!staged.Ok()) {
+            std::fprintf(stderr, "nestrix: --png %s cannot be written: %s\n", path.c_str(), staged.Reason().c_str());
+            return kExitCannotWrite;
+        }
+        names.push_back(file.Name);
+    }
+    if (DIR* entries = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(entries)) {
+            const std::string name = entry->d_name;
+            if (IsPictureName(name) && std::find(names.begin(), names.end(), name) == names.end()) {
+                writes.RemoveAtCommit(folder + "/" + name);
+            }
+        }
+        ::closedir(entries);
+    }
+    return 0;
+}
+
+
+// What a path names; standard output apart.
+struct OutputIdentity {
+    bool Stdout = false;
+    FileIdentity File;
+};
+
+OutputIdentity IdentityOf(const std::string& path)
+{
+    OutputIdentity id;
+    id.Stdout = IsStandardOutput(path);
+    if (!id.Stdout) {
+        id.File = IdentifyFile(path);
+    }
+    return id;
+}
+
+bool SameTarget(const OutputIdentity& a, const OutputIdentity& b)
+{
+    if (a.Stdout || b.Stdout) {
+        return a.Stdout && b.Stdout;
+    }
+    return SameFile(a.File, b.File);
+}
+
+// An output that would write over an input or over another output, as a message naming both
+// options; "" when every output has a file of its own.
+std::string SameFileClash(const LayoutOptions& options)
+{
+    struct Named {
+        const char* Option;
+        std::string Path;
+        OutputIdentity Id;
+    };
+    std::vector<Named> inputs;
+    std::vector<Named> outputs;
+    for (const NamedPath& input : kInputs) {
+        if (!(options.*input.Member).empty()) {
+            inputs.push_back({input.Option, options.*input.Member, IdentityOf(options.*input.Member)});
+        }
+    }
+    for (const NamedPath& output : kOutputs) {
+        if (!(options.*output.Member).empty()) {
+            outputs.push_back({output.Option, options.*output.Member, IdentityOf(options.*output.Member)});
+        }
+    }
+    auto clash = [](const Named& output, const Named& other) {
+        return std::string(output.Option) + " と " + other.Option + " が同じファイルです: " + output.Path;
+    };
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const Named& output = outputs[i];
+        const bool pictures = std::string(output.Option) == "--png";
+        std::vector<const Named*> others;
+        for (const Named& input : inputs) {
+            others.push_back(&input);
+        }
+        for (std::size_t j = 0; j < outputs.size(); ++j) {
+            if (j != i) {
+                others.push_back(&outputs[j]);
+            }
+        }
+        for (const Named* other : others) {
+            if (pictures) {
+                // The pictures' folder holds board-NNN.png and boards.png, written and removed.
+                const std::filesystem::path path = other->Id.File.Resolved;
+                const std::filesystem::path folder = output.Id.File.Resolved;
+                if (!other->Id.Stdout && !path.empty() &&
+                    (path == folder || (path.parent_path() == folder && IsPictureName(path.filename().string())))) {
+                    return std::string("--png の画像と ") + other->Option + " が同じファイルです: " + other->Path;
+                }
+            } else if (std::string(other->Option) != "--png" && SameTarget(output.Id, other->Id)) {
+                return clash(output, *other);
+            }
+        }
+    }
+    return "";
+}
+
 }  // namespace
 
 int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const PngWriterFn& writePng)
@@ -500,12 +736,17 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
         case ParseResult::Run: break;
     }
 
+    if (const std::string clash = SameFileClash(options); !clash.empty()) {
+        std::fprintf(stderr, "nestrix: %s\n", clash.c_str());
+        return kExitBadInput;
+    }
+
     // From here on a stop signal ends the command cleanly: no output file, a status.
     const StopSignals signals;
     StderrPrompt prompt;
     Settings settings;
     if (!options.SettingsFile.empty() && !LoadSettingsFile(options.SettingsFile, settings)) {
-        return kExitBadInput;
+        return StopSignals::Caught() != 0 ? Stopped(StopSignals::Caught()) : kExitBadInput;
     }
     if (options.Threads) {
         settings.MaxCalNum = *options.Threads;
@@ -541,7 +782,7 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
     };
     if (!read(genban, options.Boards) || !read(buzai, options.Parts) ||
         (!options.Secondary.empty() && !read(ybuzai, options.Secondary))) {
-        return kExitBadInput;
+        return StopSignals::Caught() != 0 ? Stopped(StopSignals::Caught()) : kExitBadInput;
     }
     if (genban.Items.empty() || buzai.Items.empty()) {
         std::fprintf(
@@ -578,18 +819,7 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
     for (const std::string& message : run.TakeMessages()) {
         prompt.ShowError(message);
     }
-    if (!options.Stats.empty()) {
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        const WriteResult written = WriteFileAtomically(
-            options.Stats,
-            Text("seconds %.3f\nbudget_ended %lld\n", seconds, static_cast<long long>(run.SearchCutShort())));
-        if (!written.Ok()) {
-            std::fprintf(stderr, "nestrix: %s cannot be written: %s\n", options.Stats.c_str(),
-                         written.Reason().c_str());
-            return kExitCannotWrite;
-        }
-    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     int status = kExitPlaced;
     switch (outcome) {
@@ -602,75 +832,83 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
             status = kExitNothingPlaced;
             break;
         case CalcRun::Outcome::Placed: {
-            // Keep standard output for a result written there.
-            const bool toStdout = IsStandardOutput(options.Json) || IsStandardOutput(options.Unplaced);
-            PrintSummary(toStdout ? stderr : stdout, ret, buzai, ybuzai, genban);
-            std::fflush(toStdout ? stderr : stdout);
+            // Standard output holds a file written there; the summary then goes to stderr.
+            const bool toStdout = std::any_of(std::begin(kOutputs), std::end(kOutputs), [&](const NamedPath& output) {
+                return output.Member != &LayoutOptions::PngDir && IsStandardOutput(options.*output.Member);
+            });
+            std::FILE* out = toStdout ? stderr : stdout;
+            PrintSummary(out, ret, buzai, ybuzai, genban);
+            if (std::fflush(out) != 0 || std::ferror(out)) {
+                std::fprintf(stderr, "nestrix: the summary cannot be written: %s\n", ErrnoText(errno).c_str());
+                return kExitCannotWrite;
+            }
             break;
         }
     }
-    // The outputs are written also when nothing was placed: they say what is left.
-    if (!options.Json.empty()) {
-        if (StopSignals::Caught() != 0) {
-            return Stopped(StopSignals::Caught());
+
+    // Every output is made and staged beside its target first, then all are put in place
+    // together: a stop or a failure on the way changes none of them. The outputs are written
+    // also when nothing was placed: they say what is left, and no saw file of an earlier job
+    // stays behind.
+    PreparePrintout(ret, buzai, ybuzai, genban, settings.TankaType);
+    const auto stopped = [] { return StopSignals::Caught() != 0; };
+    const auto pdf = [&](int kind) {
+        return [&, kind](std::string& bytes, std::string& error) {
+            const PrintSource source = MakePrintSource(ret, buzai, ybuzai, genban, settings, kind);
+            if (!writePdf) {
+                error = "PDF output is not available";
+                return false;
+            }
+            return writePdf(source, stopped, bytes, error);
+        };
+    };
+    const std::vector<std::pair<std::string LayoutOptions::*, MakeBytes>> makers = {
+        {&LayoutOptions::Json,
+         [&](std::string& bytes, std::string&) {
+             bytes = ResultToJson(ret);
+             return true;
+         }},
+        {&LayoutOptions::Unplaced,
+         [&](std::string& bytes, std::string& error) { return DiskBytes(UnplacedPartsList(ret).ToText(), bytes, error); }},
+        {&LayoutOptions::PdfInfo, pdf(kPrintBoardInfo)},
+        {&LayoutOptions::PdfCuts, pdf(kPrintCutSheets)},
+        {&LayoutOptions::CutData,
+         [&](std::string& bytes, std::string& error) {
+             std::string text;
+             if (!CutDataText({ret, buzai, ybuzai, genban, settings.NokoHaba}, cutInfo, text, error)) {
+                 error = "切断手順を作成できない配置があります。" + error;
+                 return false;
+             }
+             return DiskBytes(text, bytes, error);
+         }},
+        {&LayoutOptions::Stats,
+         [&](std::string& bytes, std::string&) {
+             bytes = Text("seconds %.3f\nbudget_ended %lld\n", seconds, static_cast<long long>(run.SearchCutShort()));
+             return true;
+         }},
+    };
+    StagedWrites writes;
+    std::vector<std::string> createdFolders;
+    int staged = StageFiles(options, makers, stopped, writes);
+    if (staged == 0 && !options.PngDir.empty()) {
+        staged = StagePictures(options.PngDir, writePng, BoardSource{ret, buzai, ybuzai, genban, settings}, stopped,
+                               writes, createdFolders);
+    }
+    if (staged == 0 && StopSignals::Caught() == 0) {
+        std::string failed;
+        const WriteResult committed = writes.Commit(&failed);
+        if (!committed.Ok() && StopSignals::Caught() != 0) {
+            return Stopped(StopSignals::Caught());  // a pipe that nobody read
         }
-        const WriteResult written = WriteFileAtomically(options.Json, ResultToJson(ret));
-        if (!written.Ok()) {
-            std::fprintf(stderr, "nestrix: %s cannot be written: %s\n", options.Json.c_str(),
-                         written.Reason().c_str());
+        if (!committed.Ok()) {
+            std::fprintf(stderr, "nestrix: %s cannot be written: %s\n", failed.c_str(), committed.Reason().c_str());
             return kExitCannotWrite;
         }
-    }
-    if (!options.Unplaced.empty()) {
-        if (StopSignals::Caught() != 0) {
-            return Stopped(StopSignals::Caught());
-        }
-        prompt.Context = options.Unplaced;
-        if (!UnplacedPartsList(ret).Write(options.Unplaced, prompt)) {
-            return kExitCannotWrite;
-        }
-    }
-    if (status != kExitPlaced) {
         return status;
     }
-    // Both printouts, through the same page routine as paper.
-    PreparePrintout(ret, buzai, ybuzai, genban, settings.TankaType);
-    for (const auto& [path, kind] :
-         {std::pair{options.PdfInfo, kPrintBoardInfo}, {options.PdfCuts, kPrintCutSheets}}) {
-        if (path.empty()) {
-            continue;
-        }
-        if (StopSignals::Caught() != 0) {
-            return Stopped(StopSignals::Caught());
-        }
-        PrintSource source = MakePrintSource(ret, buzai, ybuzai, genban, settings, kind);
-        std::string error = "PDF output is not available";
-        if (!writePdf || !writePdf(path, source, error)) {
-            std::fprintf(stderr, "nestrix: %s\n", error.c_str());
-            return kExitCannotWrite;
-        }
+    writes.Discard();
+    for (auto folder = createdFolders.rbegin(); folder != createdFolders.rend(); ++folder) {
+        ::rmdir(folder->c_str());
     }
-    if (!options.CutData.empty()) {
-        if (StopSignals::Caught() != 0) {
-            return Stopped(StopSignals::Caught());
-        }
-        prompt.Context = options.CutData;
-        if (!WriteCutData(options.CutData, {ret, buzai, ybuzai, genban, settings.NokoHaba}, cutInfo,
-                          prompt)) {
-            return kExitCannotWrite;
-        }
-        prompt.Context.clear();
-    }
-    if (!options.PngDir.empty()) {
-        if (StopSignals::Caught() != 0) {
-            return Stopped(StopSignals::Caught());
-        }
-        std::string error = "PNG output is not available";
-        if (!writePng ||
-            !writePng(options.PngDir, BoardSource{ret, buzai, ybuzai, genban, settings}, error)) {
-            std::fprintf(stderr, "nestrix: %s\n", error.c_str());
-            return kExitCannotWrite;
-        }
-    }
-    return status;
+    return StopSignals::Caught() != 0 ? Stopped(StopSignals::Caught()) : staged;
 }

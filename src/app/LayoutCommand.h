@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/TextFile.h"
 #include "calc/CalcRun.h"
 
 // Exit statuses of `nestrix layout`; after a signal the status is 128 + its number
@@ -52,13 +53,17 @@ extern const char* const kLayoutUsage;
 struct BoardSource;
 struct PrintSource;
 
-// Writes a printout as a PDF file; the program hands it in from its drawing side.
-using PdfWriterFn =
-    std::function<bool(const std::string& path, const PrintSource& source, std::string& error)>;
+// Whether the command is being stopped (a signal arrived): long makers check it between pages.
+using StopFn = std::function<bool()>;
 
-// Writes the pictures of the result's screens into a folder (`--png DIR`).
-using PngWriterFn =
-    std::function<bool(const std::string& dir, const BoardSource& source, std::string& error)>;
+// A printout as PDF bytes; the program hands it in from its drawing side. False with `error`,
+// or when stopped.
+using PdfWriterFn = std::function<bool(const PrintSource& source, const StopFn& stopped, std::string& bytes,
+                                       std::string& error)>;
+
+// The pictures of the result's screens (`--png DIR`), as files of the folder.
+using PngWriterFn = std::function<bool(const BoardSource& source, const StopFn& stopped,
+                                       std::vector<NamedBytes>& files, std::string& error)>;
 
 // `nestrix layout --boards B.csv --parts P.csv [...]`: a layout job without a window.
 // argv[0] is "layout". Returns one of the exit statuses above. `--pdf-info` and `--pdf-cuts`

@@ -68,7 +68,7 @@ int main(int argc, char** argv)
                     gui = std::make_unique<QGuiApplication>(guiArgc, argv);
                 }
             }
-            return RunLayoutCommand(argc - 1, argv + 1, WritePrintoutPdf, WriteBoardPictures);
+            return RunLayoutCommand(argc - 1, argv + 1, PrintoutPdf, BoardPictureFiles);
         }
     }
     return RunDesktop(argc, argv);

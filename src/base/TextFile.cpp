@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
+#include <filesystem>
+#include <csignal>
+#include <vector>
 #include <fcntl.h>
 #include <istream>
 #include <sys/stat.h>
@@ -301,8 +305,8 @@ std::string TemporaryName(const std::string& folder, const std::string& name)
     return folder + "/." + stem + suffix;
 }
 
-// Rewrites a file in place (its folder takes no new file). The old bytes are held in memory
-// and written back when the new ones cannot be written completely.
+// Rewrites a file in place (a mount point that no rename can replace). The old bytes are held
+// in memory and written back when the new ones cannot be written completely.
 WriteResult RewriteInPlace(const std::string& path, const std::string& bytes)
 {
     std::string old;
@@ -328,52 +332,42 @@ WriteResult RewriteInPlace(const std::string& path, const std::string& bytes)
     return result;
 }
 
-// A regular file or a missing one, at its resolved path.
-WriteResult ReplaceRegularFile(const std::string& path, const std::string& bytes, const struct stat* existing)
+// Whether `entry` is a temporary sibling of `name` ("." + name + ".tmpPID_N") left by a process
+// that no longer runs (killed between writing and renaming).
+bool IsStaleTemporary(const std::string& entry, const std::string& name)
 {
-    const std::string folder = FolderOf(path);
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = TemporaryName(folder, NameOf(path));
-        // A fresh name; O_EXCL never opens someone else's file.
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            break;
+    const std::string head = "." + name + ".tmp";
+    if (entry.size() <= head.size() || entry.compare(0, head.size(), head) != 0) {
+        return false;
+    }
+    const std::string rest = entry.substr(head.size());
+    const std::size_t underscore = rest.find('_');
+    if (underscore == 0 || underscore == std::string::npos || underscore + 1 == rest.size() ||
+        rest.find_first_not_of("0123456789_") != std::string::npos ||
+        rest.find('_', underscore + 1) != std::string::npos || underscore > 9) {
+        return false;
+    }
+    const long pid = std::strtol(rest.c_str(), nullptr, 10);
+    return pid > 0 && pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+// Removes the stale temporaries of a target (only names of our own making).
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (IsStaleTemporary(entry->d_name, name)) {
+            stale.push_back(folder + "/" + entry->d_name);
         }
     }
-    if (fd < 0) {
-        const int error = errno;
-        if (existing != nullptr && (error == EACCES || error == EPERM || error == EROFS)) {
-            return RewriteInPlace(path, bytes);
-        }
-        return {WriteStatus::CannotCreate, error};
+    ::closedir(dir);
+    for (const std::string& path : stale) {
+        ::unlink(path.c_str());
     }
-    if (existing != nullptr) {
-        // Same mode and, where allowed, the same owner as the file being replaced.
-        (void)::fchown(fd, existing->st_uid, existing->st_gid);
-        (void)::fchmod(fd, existing->st_mode & 07777);
-    }
-    WriteResult result;
-    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
-        result = {WriteStatus::Failed, errno};
-    }
-    if (::close(fd) != 0 && result.Ok()) {
-        result = {WriteStatus::Failed, errno};
-    }
-    if (result.Ok() && std::rename(temp.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        // A file that cannot be replaced by a rename (a mount point) is still writable in place.
-        if (existing != nullptr && (error == EBUSY || error == EXDEV)) {
-            return RewriteInPlace(path, bytes);
-        }
-        return {WriteStatus::Failed, error};
-    }
-    if (!result.Ok()) {
-        ::unlink(temp.c_str());
-    }
-    return result;
 }
 
 bool IsReadOnly(const std::string& path, const struct stat& info)
@@ -384,33 +378,156 @@ bool IsReadOnly(const std::string& path, const struct stat& info)
 
 }  // namespace
 
-WriteResult WriteFileAtomically(const std::string& path, const std::string& bytes)
+StagedWrites::~StagedWrites()
 {
+    Discard();
+}
+
+void StagedWrites::Discard()
+{
+    for (const Entry& entry : m_entries) {
+        if (!entry.Temp.empty()) {
+            ::unlink(entry.Temp.c_str());
+        }
+    }
+    m_entries.clear();
+    m_removals.clear();
+}
+
+WriteResult StagedWrites::Stage(const std::string& path, std::string bytes)
+{
+    Entry entry;
+    entry.Target = path;
     if (const int fd = DescriptorOf(path); fd >= 0) {
-        return WriteToDescriptor(fd, bytes);
+        entry.Descriptor = fd;
+        entry.Bytes = std::move(bytes);
+        m_entries.push_back(std::move(entry));
+        return {};
     }
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode)) {
-            return {WriteStatus::CannotCreate, EISDIR};
-        }
-        if (!S_ISREG(info.st_mode)) {
-            return WriteDirectly(path, bytes);
-        }
-        if (IsReadOnly(path, info)) {
-            return {WriteStatus::ReadOnly, EACCES};
-        }
+    const bool exists = ::stat(path.c_str(), &info) == 0;
+    if (!exists && errno != ENOENT) {
+        return {WriteStatus::CannotCreate, errno};
+    }
+    if (exists && S_ISDIR(info.st_mode)) {
+        return {WriteStatus::CannotCreate, EISDIR};
+    }
+    if (exists && !S_ISREG(info.st_mode)) {
+        entry.Direct = true;  // a device, FIFO or socket
+        entry.Bytes = std::move(bytes);
+        m_entries.push_back(std::move(entry));
+        return {};
+    }
+    if (exists && IsReadOnly(path, info)) {
+        return {WriteStatus::ReadOnly, EACCES};
+    }
+    if (exists) {
         char resolved[PATH_MAX];
         if (::realpath(path.c_str(), resolved) == nullptr) {
             return {WriteStatus::CannotCreate, errno};
         }
-        return ReplaceRegularFile(resolved, bytes, &info);
+        entry.Target = resolved;
+    } else {
+        // Missing, or a link to a file that does not exist yet: created where the link points.
+        entry.Target = FollowLinks(path);
     }
-    if (errno != ENOENT) {
+    const std::string folder = FolderOf(entry.Target);
+    RemoveStaleTemporaries(folder, NameOf(entry.Target));
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        entry.Temp = TemporaryName(folder, NameOf(entry.Target));
+        // A fresh name; O_EXCL never opens someone else's file.
+        fd = ::open(entry.Temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    if (fd < 0) {
+        // A folder that takes no new file is refused: rewriting in place could leave a mix of
+        // new and old bytes if the process were killed halfway.
         return {WriteStatus::CannotCreate, errno};
     }
-    // Missing, or a link to a file that does not exist yet: created where the link points.
-    return ReplaceRegularFile(FollowLinks(path), bytes, nullptr);
+    if (exists) {
+        // Same mode and, where allowed, the same owner as the file being replaced.
+        (void)::fchown(fd, info.st_uid, info.st_gid);
+        (void)::fchmod(fd, info.st_mode & 07777);
+    }
+    WriteResult result;
+    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+        result = {WriteStatus::Failed, errno};
+    }
+    if (::close(fd) != 0 && result.Ok()) {
+        result = {WriteStatus::Failed, errno};
+    }
+    if (!result.Ok()) {
+        ::unlink(entry.Temp.c_str());
+        return result;
+    }
+    entry.Existed = exists;
+    m_entries.push_back(std::move(entry));
+    return {};
+}
+
+void StagedWrites::RemoveAtCommit(const std::string& path)
+{
+    m_removals.push_back(path);
+}
+
+WriteResult StagedWrites::Commit(std::string* failedPath)
+{
+    WriteResult first;
+    auto fail = [&](const WriteResult& result, const std::string& path) {
+        if (first.Ok()) {
+            first = result;
+            if (failedPath != nullptr) {
+                *failedPath = path;
+            }
+        }
+    };
+    for (Entry& entry : m_entries) {
+        if (!first.Ok()) {
+            break;
+        }
+        if (entry.Descriptor >= 0) {
+            fail(WriteToDescriptor(entry.Descriptor, entry.Bytes), entry.Target);
+            continue;
+        }
+        if (entry.Direct) {
+            fail(WriteDirectly(entry.Target, entry.Bytes), entry.Target);
+            continue;
+        }
+        if (std::rename(entry.Temp.c_str(), entry.Target.c_str()) == 0) {
+            entry.Temp.clear();
+            continue;
+        }
+        const int error = errno;
+        // A file that no rename can replace (a mount point) is still writable in place.
+        if (entry.Existed && (error == EBUSY || error == EXDEV)) {
+            std::string bytes;
+            const ReadResult read = ReadWholeFile(entry.Temp, bytes, static_cast<std::size_t>(-1) / 2);
+            fail(read.Ok() ? RewriteInPlace(entry.Target, bytes) : WriteResult{WriteStatus::Failed, read.Error},
+                 entry.Target);
+            continue;
+        }
+        fail({WriteStatus::Failed, error}, entry.Target);
+    }
+    if (first.Ok()) {
+        for (const std::string& path : m_removals) {
+            if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+                fail({WriteStatus::Failed, errno}, path);
+                break;
+            }
+        }
+    }
+    Discard();
+    return first;
+}
+
+WriteResult WriteFileAtomically(const std::string& path, const std::string& bytes)
+{
+    StagedWrites write;
+    const WriteResult staged = write.Stage(path, bytes);
+    return staged.Ok() ? write.Commit() : staged;
 }
 
 WriteResult WriteNewFile(const std::string& path, const std::string& bytes)
@@ -430,6 +547,30 @@ WriteResult WriteNewFile(const std::string& path, const std::string& bytes)
         ::unlink(path.c_str());
     }
     return result;
+}
+
+FileIdentity IdentifyFile(const std::string& path)
+{
+    FileIdentity id;
+    std::error_code error;
+    const std::filesystem::path followed = FollowLinks(path);
+    id.Resolved = std::filesystem::weakly_canonical(std::filesystem::absolute(followed, error), error).string();
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        id.Exists = true;
+        id.Device = S_ISCHR(info.st_mode);
+        id.Dev = info.st_dev;
+        id.Ino = info.st_ino;
+    }
+    return id;
+}
+
+bool SameFile(const FileIdentity& a, const FileIdentity& b)
+{
+    if (a.Exists && b.Exists) {
+        return !a.Device && a.Dev == b.Dev && a.Ino == b.Ino;
+    }
+    return !a.Resolved.empty() && a.Resolved == b.Resolved;
 }
 
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes)

@@ -87,13 +87,50 @@ WriteResult WriteTextFile(const std::string& path, const std::string& text);
 // Writes bytes without ever leaving a half-written file in place of a good one:
 // - symbolic links are followed; the file they lead to is written;
 // - a regular file (or a missing one) is written to a temporary sibling in the folder of the
-//   resolved path and renamed over it when complete, keeping its mode and owner; in a folder
-//   where no sibling can be made the file is rewritten in place, and put back as it was when
-//   that fails;
+//   resolved path and renamed over it when complete, keeping its mode and owner; a folder
+//   where no sibling can be made is refused (CannotCreate with the reason); stale siblings of
+//   the same target left by a killed process are removed;
 // - a read-only regular file is refused (ReadOnly);
 // - a device, FIFO or socket, and "-" for standard output, are written directly;
 // - a failing write (a full disk, /dev/full) is Failed with its errno.
 WriteResult WriteFileAtomically(const std::string& path, const std::string& bytes);
+
+// One file of a folder being written: its name in the folder and its bytes.
+struct NamedBytes {
+    std::string Name;
+    std::string Bytes;
+};
+
+// Several files that change together or not at all: Stage writes each in full to its temporary
+// sibling (with the rules of WriteFileAtomically); Commit renames them all over their targets,
+// writes the direct ones (standard output, devices, pipes) and removes the files named by
+// RemoveAtCommit. What is not committed is removed with the object, so a failure or a stop
+// before Commit leaves every target as it was.
+class StagedWrites {
+public:
+    StagedWrites() = default;
+    ~StagedWrites();
+    StagedWrites(const StagedWrites&) = delete;
+    StagedWrites& operator=(const StagedWrites&) = delete;
+
+    WriteResult Stage(const std::string& path, std::string bytes);
+    void RemoveAtCommit(const std::string& path);
+    // The first failure, with its path in *failedPath; later targets are left as they were.
+    WriteResult Commit(std::string* failedPath = nullptr);
+    void Discard();
+
+private:
+    struct Entry {
+        std::string Target;  // resolved path
+        std::string Temp;    // the staged sibling, "" once renamed
+        std::string Bytes;   // for direct targets
+        int Descriptor = -1;
+        bool Direct = false;
+        bool Existed = false;
+    };
+    std::vector<Entry> m_entries;
+    std::vector<std::string> m_removals;
+};
 
 // Creates a new file with the bytes; never replaces anything (EEXIST when the name is taken).
 // A partly written new file is removed.
@@ -111,6 +148,19 @@ struct ReadResult {
 
 // All bytes of a file, at most maxBytes of them.
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes);
+
+// What a path names, to tell whether two paths name one file: the device and inode of a file
+// that exists, else the absolute path with its symbolic links followed.
+struct FileIdentity {
+    bool Exists = false;
+    bool Device = false;  // a character device (/dev/null takes any number of writers)
+    unsigned long long Dev = 0;
+    unsigned long long Ino = 0;
+    std::string Resolved;
+};
+FileIdentity IdentifyFile(const std::string& path);
+// Whether both name one file; never for a character device.
+bool SameFile(const FileIdentity& a, const FileIdentity& b);
 
 // The text of an errno value, independent of the locale.
 std::string ErrnoText(int error);

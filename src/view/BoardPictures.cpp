@@ -24,34 +24,34 @@ QImage RenderResultPicture(const BoardSource& source, int index)
 
 namespace {
 
-bool WritePng(const QImage& image, const std::string& path, std::string& error)
+bool PngBytes(const QImage& image, const std::string& name, std::vector<NamedBytes>& files, std::string& error)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG") ||
-        WriteFileAtomically(path, buffer.data().toStdString()) != WriteStatus::Ok) {
-        error = path + " cannot be written";
+    if (!image.save(&buffer, "PNG")) {
+        error = name + " cannot be encoded";
         return false;
     }
+    files.push_back({name, buffer.data().toStdString()});
     return true;
 }
 
 }  // namespace
 
-bool WriteBoardPictures(const std::string& dir, const BoardSource& source, std::string& error)
+bool BoardPictureFiles(const BoardSource& source, const std::function<bool()>& stopped,
+                       std::vector<NamedBytes>& files, std::string& error)
 {
-    if (!QDir().mkpath(QString::fromStdString(dir))) {
-        error = "the folder " + dir + " cannot be created";
-        return false;
-    }
-    const std::string folder = dir.empty() || dir.back() == '/' ? dir : dir + "/";
     const int count = static_cast<int>(source.Ret.Layouts.size());
     for (int i = 0; i < count; ++i) {
+        if (stopped && stopped()) {
+            error = "中断しました。";
+            return false;
+        }
         char name[32];
         std::snprintf(name, sizeof name, "board-%03d.png", i + 1);
-        if (!WritePng(RenderResultPicture(source, i), folder + name, error)) {
+        if (!PngBytes(RenderResultPicture(source, i), name, files, error)) {
             return false;
         }
     }
-    return WritePng(RenderResultPicture(source, -1), folder + "boards.png", error);
+    return PngBytes(RenderResultPicture(source, -1), "boards.png", files, error);
 }

@@ -1,5 +1,10 @@
 #pragma once
 
+#include <functional>
+#include <vector>
+
+#include "base/TextFile.h"
+
 #include <QImage>
 #include <string>
 
@@ -13,7 +18,8 @@ inline constexpr int kPictureHeight = 1000;
 // (the first one framed).
 QImage RenderResultPicture(const BoardSource& source, int index);
 
-// DIR/board-001.png … one per used board (numbered as the status bar numbers them) and
-// DIR/boards.png with the list screen. DIR is created when missing; every file is replaced
-// only when complete. False with `error` set when something cannot be written.
-bool WriteBoardPictures(const std::string& dir, const BoardSource& source, std::string& error);
+// board-001.png … one per used board (numbered as the status bar numbers them) and boards.png
+// with the list screen, as PNG bytes. False with `error`, or when `stopped` says so between
+// pictures.
+bool BoardPictureFiles(const BoardSource& source, const std::function<bool()>& stopped,
+                       std::vector<NamedBytes>& files, std::string& error);

@@ -11,7 +11,7 @@
 #include "platform/qt/QtCanvas.h"
 
 bool RenderPrintout(QPagedPaintDevice& device, const PrintSource& source, int from, int to,
-                    std::string& error)
+                    std::string& error, const std::function<bool()>& stopped)
 {
     QPainter painter;
     if (!painter.begin(&device)) {
@@ -20,6 +20,11 @@ bool RenderPrintout(QPagedPaintDevice& device, const PrintSource& source, int fr
     }
     bool ok = true;
     for (int page = from; page <= to; ++page) {
+        if (stopped && stopped()) {
+            error = "中断しました。";
+            ok = false;
+            break;
+        }
         if (page > from && !device.newPage()) {
             error = "改ページできません。";
             ok = false;
@@ -38,7 +43,8 @@ bool RenderPrintout(QPagedPaintDevice& device, const PrintSource& source, int fr
     return ok;
 }
 
-bool WritePrintoutPdf(const std::string& path, const PrintSource& source, std::string& error)
+bool PrintoutPdf(const PrintSource& source, const std::function<bool()>& stopped, std::string& bytes,
+                 std::string& error)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -48,14 +54,11 @@ bool WritePrintoutPdf(const std::string& path, const PrintSource& source, std::s
         writer.setTitle(source.Kind == kPrintCutSheets ? "切断指示書" : "原板情報");
         writer.setResolution(600);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-        if (!RenderPrintout(writer, source, 1, PageCount(*source.Ret, source.Kind), error)) {
+        if (!RenderPrintout(writer, source, 1, PageCount(*source.Ret, source.Kind), error, stopped)) {
             return false;
         }
     }
-    if (WriteFileAtomically(path, buffer.data().toStdString()) != WriteStatus::Ok) {
-        error = path + " cannot be written";
-        return false;
-    }
+    bytes = buffer.data().toStdString();
     return true;
 }
 

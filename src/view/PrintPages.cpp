@@ -493,6 +493,11 @@ void DrawPrintPage(Canvas& dc, const PrintSource& source, int page)
                Format("%s     (%4d/%4d)", source.PrintTime.c_str(), page, pages));
     dc.Line({frame.X0, -2 * frame.L}, {frame.X0 + 102 * frame.W, -2 * frame.L});
 
+    if (kind == kPrintCutSheets && ret.Pages[kPrintCutSheets].empty() && page == 1) {
+        // No layout: one sheet that says so, never an empty file or an earlier job's sheets.
+        dc.TextOut(frame.X0 + frame.W / 2, -4 * frame.L, "全ての部材が配置できませんでした。");
+        return;
+    }
     const PROUTDATA& descriptor = CheckedAt(ret.Pages[static_cast<std::size_t>(kind)], page - 1, "page");
     PageWriter writer(dc, source, frame);
     switch (descriptor.Type) {

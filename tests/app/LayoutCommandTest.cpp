@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sys/stat.h>
 #include <sstream>
@@ -357,6 +358,94 @@ TEST_F(LayoutCommandTest, AnOutputThatCannotBeWrittenHasItsOwnStatusAndReason)
         EXPECT_NE(out.Err.find(c.reason), std::string::npos) << out.Err;
     }
     EXPECT_EQ(ReadBytes(dir.File("locked.json")), "old");
+}
+
+// No output may write over an input or over another output: not by its name, a symbolic link
+// to it or a hard link to it. The run is refused before it computes and every file stays.
+TEST_F(LayoutCommandTest, RefusesAnOutputThatIsAnInputOrAnotherOutput)
+{
+    const std::vector<std::pair<const char*, std::string>> inputs = {
+        {"--boards", boards}, {"--parts", parts}, {"--secondary", secondary}, {"--settings", settings}};
+    std::vector<std::string> before;
+    for (const auto& input : inputs) {
+        before.push_back(ReadBytes(input.second));
+    }
+    const auto run = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = {"--boards", boards, "--parts", parts, "--secondary", secondary,
+                                         "--settings", settings};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return Layout(args);
+    };
+    const auto expectInputsKept = [&] {
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            EXPECT_EQ(ReadBytes(inputs[i].second), before[i]) << inputs[i].first;
+        }
+    };
+    const char* const outputs[] = {"--json", "--unplaced", "--pdf-info", "--pdf-cuts", "--cutdata", "--stats"};
+    struct Way {
+        const char* name;
+        std::function<std::string(const std::string&)> alias;  // another name for the input
+    };
+    int n = 0;
+    const Way ways[] = {
+        {"the same name", [](const std::string& path) { return path; }},
+        {"a symbolic link",
+         [&](const std::string& path) {
+             const std::string link = dir.File("alias" + std::to_string(++n) + ".csv");
+             std::filesystem::create_symlink(path, link);
+             return link;
+         }},
+        {"a hard link",
+         [&](const std::string& path) {
+             const std::string link = dir.File("hard" + std::to_string(++n) + ".csv");
+             std::filesystem::create_hard_link(path, link);
+             return link;
+         }},
+        {"a roundabout name", [&](const std::string& path) { return dir.File("./sub/../" + path.substr(path.rfind('/') + 1)); }},
+    };
+    std::filesystem::create_directory(dir.File("sub"));
+    for (const char* output : outputs) {
+        for (const auto& [option, path] : inputs) {
+            for (const Way& way : ways) {
+                SCOPED_TRACE(std::string(output) + " over " + option + " by " + way.name);
+                const Output out = run({output, way.alias(path)});
+                EXPECT_EQ(out.Status, kExitBadInput);
+                EXPECT_NE(out.Err.find(std::string(output) + " と " + option + " が同じファイルです"), std::string::npos)
+                    << out.Err;
+                expectInputsKept();
+            }
+        }
+    }
+    // Two outputs naming one file, existing or not, or both standard output.
+    WriteBytes(dir.File("old.json"), "old");
+    std::filesystem::create_symlink("new.json", dir.File("dangling.json"));
+    std::filesystem::create_directory(dir.File("pictures"));
+    struct Pair {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const Pair pairs[] = {
+        {{"--json", dir.File("new.json"), "--unplaced", dir.File("new.json")}, "--json と --unplaced"},
+        {{"--json", dir.File("new.json"), "--cutdata", dir.File("dangling.json")}, "--json と --cutdata"},
+        {{"--pdf-info", dir.File("old.json"), "--stats", dir.File("sub/../old.json")}, "--pdf-info と --stats"},
+        {{"--json", "-", "--unplaced", "-"}, "--json と --unplaced"},
+        {{"--png", dir.File("pictures"), "--json", dir.File("pictures/boards.png")}, "--png の画像と --json"},
+        {{"--png", dir.File("pictures"), "--stats", dir.File("pictures/board-007.png")}, "--png の画像と --stats"},
+        {{"--png", dir.Path(), "--json", dir.File("board-001.png")}, "--png の画像と --json"},
+    };
+    for (const Pair& pair : pairs) {
+        SCOPED_TRACE(pair.message);
+        const Output out = run(pair.args);
+        EXPECT_EQ(out.Status, kExitBadInput);
+        EXPECT_NE(out.Err.find(pair.message), std::string::npos) << out.Err;
+        EXPECT_EQ(ReadBytes(dir.File("old.json")), "old");
+        EXPECT_FALSE(std::filesystem::exists(dir.File("new.json")));
+    }
+    expectInputsKept();
+    // Pictures beside an input of another name, and /dev/null twice, are fine.
+    const Output fine = run({"--png", dir.Path(), "--json", "/dev/null", "--unplaced", "/dev/null"});
+    EXPECT_NE(fine.Status, kExitBadInput) << fine.Err;
+    expectInputsKept();
 }
 
 // "-" puts the JSON alone on standard output; the summary moves to standard error.

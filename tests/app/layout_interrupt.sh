@@ -18,9 +18,9 @@ trap 'rm -rf "$dir"' EXIT
 for case in INT:130 TERM:143 HUP:129; do
     signal=${case%%:*}
     expected=${case##*:}
-    rm -f "$dir/out.json"
+    rm -f "$dir/out.json" "$dir/stats.txt"
     "$nestrix" layout --boards "$dir/boards.csv" --parts "$dir/parts.csv" --threads 1 --json "$dir/out.json" \
-        >"$dir/stdout" 2>"$dir/stderr" &
+        --stats "$dir/stats.txt" >"$dir/stdout" 2>"$dir/stderr" &
     pid=$!
     sleep 1
     kill -"$signal" "$pid"
@@ -29,9 +29,35 @@ for case in INT:130 TERM:143 HUP:129; do
     if [ "$status" -ne "$expected" ]; then
         echo "SIG$signal: expected exit status $expected, got $status"; cat "$dir/stderr"; exit 1
     fi
-    if [ -e "$dir/out.json" ]; then
+    if [ -e "$dir/out.json" ] || [ -e "$dir/stats.txt" ]; then
         echo "SIG$signal: a result was written after the signal"; exit 1
     fi
     grep -q "中断しました。(SIG$signal)" "$dir/stderr" || { echo "SIG$signal: no stop message"; cat "$dir/stderr"; exit 1; }
 done
+# A stop while waiting on a pipe, or while reading a large file, is a stop too, not bad input or
+# a failed write.
+stop_at() {  # what; the command follows
+    local what=$1 pid status
+    shift
+    "$@" >"$dir/stdout" 2>"$dir/stderr" &
+    pid=$!
+    sleep 0.5
+    kill -INT "$pid"
+    wait "$pid"
+    status=$?
+    [ "$status" -eq 130 ] || { echo "$what: expected 130, got $status"; cat "$dir/stderr"; exit 1; }
+    grep -q "中断しました。(SIGINT)" "$dir/stderr" || { echo "$what: no stop message"; cat "$dir/stderr"; exit 1; }
+}
+mkfifo "$dir/fifo"
+stop_at "an input pipe nobody writes" "$nestrix" layout --boards "$dir/fifo" --parts "$dir/parts.csv"
+stop_at "a settings pipe nobody writes" "$nestrix" layout --boards "$dir/boards.csv" --parts "$dir/parts.csv" \
+    --settings "$dir/fifo"
+{
+    iconv -f CP932 -t UTF-8 "$dir/parts.csv" | head -1
+    yes "P,100.0,100.0,10.0,1,0,," | head -n 2500000
+} | iconv -f UTF-8 -t CP932 >"$dir/large.csv"
+stop_at "a large parts file" "$nestrix" layout --boards "$dir/boards.csv" --parts "$dir/large.csv"
+head -n 4 "$dir/parts.csv" >"$dir/small.csv"
+stop_at "an output pipe nobody reads" "$nestrix" layout --boards "$dir/boards.csv" --parts "$dir/small.csv" \
+    --json "$dir/fifo"
 echo ok

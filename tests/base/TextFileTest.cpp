@@ -313,8 +313,9 @@ TEST(WriteFileAtomically, WritesAFifoAndStandardOutputDirectly)
     }
 }
 
-// A writable file in a folder that takes no new file is rewritten in place.
-TEST(WriteFileAtomically, RewritesInPlaceInAReadOnlyFolder)
+// A folder that takes no new file is refused with its reason: a rewrite in place could be cut
+// off halfway and leave new bytes followed by the old tail.
+TEST(WriteFileAtomically, RefusesAReadOnlyFolder)
 {
     TempDir dir;
     const std::string folder = dir.File("locked");
@@ -326,17 +327,72 @@ TEST(WriteFileAtomically, RewritesInPlaceInAReadOnlyFolder)
             if (::chmod(folder.c_str(), 0555) != 0) {
                 return 10;
             }
-            if (!WriteFileAtomically(folder + "/f.csv", "new").Ok()) {
+            const WriteResult result = WriteFileAtomically(folder + "/f.csv", "new");
+            if (result.Status != WriteStatus::CannotCreate || result.Error != EACCES) {
                 return 11;
             }
             if (WriteFileAtomically(folder + "/g.csv", "new").Status != WriteStatus::CannotCreate) {
                 return 12;
             }
-            return ReadBytes(folder + "/f.csv") == "new" ? 0 : 13;
+            return ReadBytes(folder + "/f.csv") == "old contents" ? 0 : 13;
         },
         {folder, folder + "/f.csv"});
     EXPECT_EQ(status, 0);
     EXPECT_EQ(Names(folder), std::vector<std::string>{"f.csv"});
+}
+
+// The temporary sibling of a process killed before its rename is removed by the next write of
+// that target; a live process's sibling and other names are left alone.
+TEST(WriteFileAtomically, RemovesTheStaleTemporariesOfItsTarget)
+{
+    TempDir dir;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0);
+    const std::string dead = std::to_string(child);
+    const std::string live = std::to_string(::getppid());
+    for (const std::string& name : std::vector<std::string>{".f.json.tmp" + dead + "_0", ".f.json.tmp" + dead + "_17", ".f.json.tmp" + live + "_0",
+                                    ".g.json.tmp" + dead + "_0", ".f.json.tmpx_0", "f.json.tmp" + dead + "_0"}) {
+        WriteBytes(dir.File(name), "left");
+    }
+    ASSERT_TRUE(WriteFileAtomically(dir.File("f.json"), "new").Ok());
+    std::vector<std::string> expected = {".f.json.tmp" + live + "_0", ".f.json.tmpx_0", ".g.json.tmp" + dead + "_0",
+                                         "f.json", "f.json.tmp" + dead + "_0"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Names(dir.Path()), expected);
+}
+
+// Staged files change together at the commit, or not at all.
+TEST(StagedWrites, ChangesEveryTargetAtTheCommitOrNone)
+{
+    TempDir dir;
+    WriteBytes(dir.File("a.json"), "old a");
+    WriteBytes(dir.File("board-003.png"), "stale");
+    {
+        StagedWrites writes;
+        ASSERT_TRUE(writes.Stage(dir.File("a.json"), "new a").Ok());
+        ASSERT_TRUE(writes.Stage(dir.File("b.csv"), "new b").Ok());
+        writes.RemoveAtCommit(dir.File("board-003.png"));
+        EXPECT_EQ(ReadBytes(dir.File("a.json")), "old a");
+        EXPECT_FALSE(std::filesystem::exists(dir.File("b.csv")));
+    }  // dropped without a commit: nothing changed, nothing left behind
+    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"a.json", "board-003.png"}));
+
+    StagedWrites writes;
+    ASSERT_TRUE(writes.Stage(dir.File("a.json"), "new a").Ok());
+    ASSERT_TRUE(writes.Stage(dir.File("b.csv"), "new b").Ok());
+    writes.RemoveAtCommit(dir.File("board-003.png"));
+    writes.RemoveAtCommit(dir.File("board-004.png"));  // missing: nothing to do
+    ASSERT_TRUE(writes.Commit().Ok());
+    EXPECT_EQ(ReadBytes(dir.File("a.json")), "new a");
+    EXPECT_EQ(ReadBytes(dir.File("b.csv")), "new b");
+    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"a.json", "b.csv"}));
+    // A target that cannot be staged fails at once and says which.
+    StagedWrites refused;
+    EXPECT_EQ(refused.Stage(dir.File("none/c.csv"), "x").Error, ENOENT);
 }
 
 TEST(WriteNewFile, NeverReplacesAFile)

@@ -33,5 +33,5 @@ done
 touch "$dir/file"
 "$nestrix" layout --boards "$example/boards.csv" --parts "$example/parts.csv" \
     --png "$dir/file/pictures" >/dev/null 2>"$dir/stderr2" && fail "pictures under a file succeeded"
-grep -q "cannot be created" "$dir/stderr2" || { cat "$dir/stderr2"; fail "no folder message"; }
+grep -q "cannot be written: Not a directory" "$dir/stderr2" || { cat "$dir/stderr2"; fail "no folder message"; }
 exit 0
