@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "doc/AppSession.h"
+#include "doc/GuardedChooser.h"
 #include "platform/qt/QtFileChooser.h"
 #include "platform/qt/QtPrompt.h"
 
@@ -37,7 +38,8 @@ public:
     Settings& AppSettings() { return Session.AppSettings; }
     CNestrixDoc& Doc() { return *Session.Doc; }
     Prompt& GetPrompt() { return *m_prompt; }
-    FileChooser& GetFileChooser() { return *m_chooser; }
+    // The file dialogs; a save never goes over a file the job holds unasked.
+    FileChooser& GetFileChooser() { return m_guardedChooser; }
     CMainFrame* MainFrame() const { return m_frame.get(); }
 
 private:
@@ -45,6 +47,7 @@ private:
     QtFileChooser m_qtChooser;
     Prompt* m_prompt;
     FileChooser* m_chooser;
+    GuardedChooser m_guardedChooser;
     std::unique_ptr<CMainFrame> m_frame;
 };
 

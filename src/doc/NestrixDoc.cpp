@@ -171,10 +171,10 @@ int CNestrixDoc::OpenPartsFile(const std::string& path, const Settings& settings
     return read;
 }
 
-void CNestrixDoc::WriteJobFiles(const std::string& folder, Prompt& prompt) const
+void CNestrixDoc::SaveJobFiles(const std::string& folder, Prompt& prompt, bool atEnd)
 {
-    WriteJobFile(GenbanList, GenbanKept, folder, kBoardsJobFileName, prompt);
-    WriteJobFile(YBuzaiList, YBuzaiKept, folder, kSecondaryJobFileName, prompt);
+    SaveJobFile(GenbanList, GenbanKept, GenbanSeen, folder, kBoardsJobFileName, prompt, atEnd);
+    SaveJobFile(YBuzaiList, YBuzaiKept, YBuzaiSeen, folder, kSecondaryJobFileName, prompt, atEnd);
 }
 
 bool CNestrixDoc::CanClose(Prompt& prompt) const

@@ -78,6 +78,7 @@ int CBuzaiList::ReadWithDialog(const Settings& settings, Prompt& prompt, FileCho
     if (!path) {
         return 0;
     }
+    Files.push_back(*path);
     return Read(*path, settings, prompt);
 }
 

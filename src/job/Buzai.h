@@ -38,6 +38,9 @@ public:
     int IsSecondary = 0;
     std::vector<CBuzai> Items;
     int Saved = 1;
+    // The files the records came from (読み込み, 追加読み込み) or were last saved to: the job holds
+    // them open, and other data is not saved over them unasked.
+    std::vector<std::string> Files;
     CBuzai Template;
 
     // "部材" or "２次部材": the first word of every message.

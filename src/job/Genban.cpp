@@ -105,6 +105,7 @@ int CGenbanList::ReadWithDialog(const Settings& settings, Prompt& prompt, FileCh
 {
     int anyRead = 0;
     for (const std::string& path : chooser.OpenFiles(DialogOptions(settings))) {
+        Files.push_back(path);
         if (!Read(path, settings, prompt)) {
             break;
         }

@@ -42,6 +42,9 @@ public:
     std::vector<CGenban> Items;
     CGenban Template;
     int Saved = 1;
+    // The files the records came from (読み込み, 追加読み込み) or were last saved to: the job holds
+    // them open, and other data is not saved over them unasked.
+    std::vector<std::string> Files;
 
     int Read(const std::string& path, const Settings& settings, Prompt& prompt);
     int Read(std::istream& in, const Settings& settings, Prompt& prompt);

@@ -148,7 +148,11 @@ void ListEditor<List>::Load()
         return;
     }
     m_list.Items.clear();
+    const std::vector<std::string> files = std::exchange(m_list.Files, {});
     const int read = m_list.ReadWithDialog(m_settings, m_prompt, m_chooser);
+    if (m_list.Files.empty()) {
+        m_list.Files = files;  // cancelled: the list is empty now, but nothing else holds them
+    }
     m_changed = 1;
     // The list now equals the files read, or holds nothing; a file that failed half way left a
     // list that no file holds.

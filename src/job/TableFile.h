@@ -355,13 +355,15 @@ inline int WriteTableFile(const std::string& path, const std::string& text, cons
 
 // Save dialog, then the list's Write; on success Saved = 1. Cancel returns 0 silently.
 template <class List>
-int SaveListAs(List& list, const FileDialogOptions& options, Prompt& prompt, FileChooser& chooser)
+int SaveListAs(List& list, FileDialogOptions options, Prompt& prompt, FileChooser& chooser)
 {
+    options.OwnFiles = list.Files;
     const std::optional<std::string> path = chooser.SaveFile(options);
     if (!path || !list.Write(*path, prompt)) {
         return 0;
     }
     list.Saved = 1;
+    list.Files = {*path};
     return 1;
 }
 

@@ -12,6 +12,8 @@ struct FileDialogOptions {
     std::string InitialFolder;     // may be empty: the platform's choice
     std::string Title;             // may be empty: the platform's default title
     std::string FileName{};        // the name a save dialog proposes; may be empty
+    // The files the data being saved came from: saving over one of them is a plain save.
+    std::vector<std::string> OwnFiles{};
 };
 
 class FileChooser {
