@@ -105,15 +105,15 @@ void IniFile::LoadText(const std::string& utf8Text)
     m_lines.clear();
     std::size_t start = 0;
     while (start < utf8Text.size()) {
-        std::size_t end = utf8Text.find('\n', start);
+        // LF, CR LF or a CR alone (files of old Mac editors) end a line.
+        std::size_t end = utf8Text.find_first_of("\r\n", start);
         if (end == std::string::npos) {
             end = utf8Text.size();
         }
-        std::string line = utf8Text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
+        m_lines.push_back(utf8Text.substr(start, end - start));
+        if (end + 1 < utf8Text.size() && utf8Text[end] == '\r' && utf8Text[end + 1] == '\n') {
+            ++end;
         }
-        m_lines.push_back(std::move(line));
         start = end + 1;
     }
 }
@@ -167,6 +167,46 @@ std::optional<std::string> IniFile::Get(const std::string& section, const std::s
         }
     }
     return std::nullopt;
+}
+
+bool IniFile::HasSection(const std::string& section) const
+{
+    for (const std::string& line : m_lines) {
+        if (const auto name = SectionName(line); name && SameName(*name, section)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<IniFile::KeyLine> IniFile::KeysIn(const std::string& section) const
+{
+    std::vector<KeyLine> keys;
+    bool inSection = false;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        if (const auto name = SectionName(m_lines[i])) {
+            inSection = SameName(*name, section);
+        } else if (const auto key = KeyName(m_lines[i]); inSection && key) {
+            keys.push_back({i + 1, *key});
+        }
+    }
+    return keys;
+}
+
+bool IniFile::HasContent() const
+{
+    for (const std::string& line : m_lines) {
+        const std::string trimmed = Trim(line);
+        if (!trimmed.empty() && trimmed.front() != ';') {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IniFile::SameKey(const std::string& a, const std::string& b)
+{
+    return SameName(a, b);
 }
 
 int IniFile::GetInt(const std::string& section, const std::string& key, int defaultValue) const

@@ -30,6 +30,19 @@ public:
                           const std::string& defaultValue) const;
     void Set(const std::string& section, const std::string& key, const std::string& value);
 
+    // A key of a section and the 1-based line it stands on (the first of a repeated key wins
+    // in Get, every one is listed here).
+    struct KeyLine {
+        std::size_t Line;
+        std::string Key;
+    };
+    std::vector<KeyLine> KeysIn(const std::string& section) const;
+    bool HasSection(const std::string& section) const;
+    // Whether any line is more than blanks or a comment.
+    bool HasContent() const;
+    // Key names compare as the profile functions compare them (ASCII case ignored).
+    static bool SameKey(const std::string& a, const std::string& b);
+
 private:
     std::vector<std::string> m_lines;  // UTF-8, without line ends
     bool m_missing = false;

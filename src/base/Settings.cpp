@@ -2,6 +2,7 @@
 
 #include "base/IniFile.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "base/CsvLine.h"
@@ -95,6 +96,26 @@ std::vector<std::string> Settings::Load(const IniFile& ini)
 {
     const Settings defaults;
     std::vector<std::string> warnings;
+    const std::vector<IniFile::KeyLine> lines = ini.KeysIn(kSettingsSection);
+    // Where a key stands, for the messages: "3行目 ".
+    auto at = [&lines](const char* name) {
+        for (const IniFile::KeyLine& line : lines) {
+            if (IniFile::SameKey(line.Key, name)) {
+                return std::to_string(line.Line) + "行目 ";
+            }
+        }
+        return std::string();
+    };
+    if (ini.HasContent() && !ini.HasSection(kSettingsSection)) {
+        warnings.push_back(std::string("[") + kSettingsSection + "] の節がありません。全ての設定に初期値を使います。");
+    }
+    for (const IniFile::KeyLine& line : lines) {
+        const bool known = std::any_of(std::begin(kKeys), std::end(kKeys),
+                                       [&line](const Key& key) { return IniFile::SameKey(line.Key, key.Name); });
+        if (!known) {
+            warnings.push_back(std::to_string(line.Line) + "行目 " + line.Key + " という設定はありません。使われません。");
+        }
+    }
     for (const Key& key : kKeys) {
         if (key.Kind == Type::Text) {
             this->*key.Text = ini.GetString(kSettingsSection, key.Name, defaults.*key.Text);
@@ -105,18 +126,19 @@ std::vector<std::string> Settings::Load(const IniFile& ini)
             if (const auto number = LeadingNumber(*text)) {
                 value = *number;
             } else {
-                warnings.push_back(std::string(key.Name) + "=" + *text + " is not a number; the default " +
-                                   std::to_string(value) + " is used");
+                warnings.push_back(at(key.Name) + key.Name + "=" + *text + " は数値ではありません。初期値 " +
+                                   std::to_string(value) + " を使います。");
             }
         }
         this->*key.Int = key.Kind == Type::Flag ? (value != 0 ? 1 : 0) : value;
     }
     // A value edited by hand outside the range a dialog allows would reach the calculation
     // unchecked (a negative kerf, a machining method without jobs); it falls back to the default.
-    auto clamp = [&warnings](const char* name, int& value, int low, int high, int fallback) {
+    auto clamp = [&warnings, &at](const char* name, int& value, int low, int high, int fallback) {
         if (value < low || value > high) {
-            warnings.push_back(std::string(name) + "=" + std::to_string(value) +
-                               " is out of range; the default " + std::to_string(fallback) + " is used");
+            warnings.push_back(at(name) + name + "=" + std::to_string(value) + " は " + std::to_string(low) + " から " +
+                               std::to_string(high) + " の範囲にありません。初期値 " + std::to_string(fallback) +
+                               " を使います。");
             value = fallback;
         }
     };
@@ -125,6 +147,7 @@ std::vector<std::string> Settings::Load(const IniFile& ini)
     clamp("CutLV", CutLV, 0, 3, defaults.CutLV);
     clamp("TankaType", TankaType, 0, 3, defaults.TankaType);
     clamp("SearchEffort", SearchEffort, 1, 5, defaults.SearchEffort);
+    clamp("MaxCal", MaxCal, 0, 4, defaults.MaxCal);
     UpdateMaxCalNum();
     return warnings;
 }

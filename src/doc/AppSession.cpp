@@ -19,7 +19,7 @@ bool AppSession::Start()
         m_stored = AppSettings;
         return true;
     }
-    AppSettings.Load(ini);
+    SettingsWarnings = AppSettings.Load(ini);
     m_stored = AppSettings;
     return true;
 }
@@ -32,6 +32,12 @@ bool AppSession::Start(Prompt& prompt)
     if (!SettingsProblem.empty()) {
         prompt.ShowError("設定ファイル「" + SettingsPath() + "」を読み込めませんでした（" + SettingsProblem +
                          "）。\n初期値で起動します。ファイルはそのまま残し、終了時にも上書きしません。");
+    } else if (!SettingsWarnings.empty()) {
+        std::string text = "設定ファイル「" + SettingsPath() + "」:";
+        for (const std::string& warning : SettingsWarnings) {
+            text += "\n" + warning;
+        }
+        prompt.ShowError(text);
     }
     return true;
 }

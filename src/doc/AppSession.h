@@ -17,6 +17,7 @@ public:
     std::string Folder;  // program folder, with a trailing slash
     Settings AppSettings;
     std::string SettingsProblem;  // why the settings file could not be read at start; "" when it could
+    std::vector<std::string> SettingsWarnings;  // keys unknown, values not used, a missing section
     std::unique_ptr<CNestrixDoc> Doc;
 
     // False when the program folder cannot be created; the desktop program then ends.

@@ -471,9 +471,15 @@ TEST_F(LayoutCommandTest, SettingsFileRules)
         {"a folder", dir.File("folder.ini"), nullptr, 2, "folder.ini cannot be read: is a folder"},
         {"missing", dir.File("none.ini"), nullptr, 2, "none.ini cannot be read: No such file or directory"},
         {"not a number", settings, "[SysPara]\r\nNokoHaba=abc\r\n", 0,
-         "NokoHaba=abc is not a number; the default 30 is used"},
+         "settings.ini: 2行目 NokoHaba=abc は数値ではありません。初期値 30 を使います。"},
         {"out of range", settings, "[SysPara]\r\nCutLV=9\r\n", 0,
-         "CutLV=9 is out of range; the default 3 is used"},
+         "settings.ini: 2行目 CutLV=9 は 0 から 3 の範囲にありません。初期値 3 を使います。"},
+        {"cr-only line ends are read", settings, "[SysPara]\rNokoHaba=99999\rMaxCal=9\r", 0,
+         "settings.ini: 3行目 MaxCal=9 は 0 から 4 の範囲にありません。初期値 2 を使います。"},
+        {"a misspelt key", settings, "[SysPara]\r\nNokoHaba=30\r\nNokohabaa=40\r\n", 0,
+         "settings.ini: 3行目 Nokohabaa という設定はありません。使われません。"},
+        {"no section", settings, "NokoHaba=40\r\n", 0,
+         "settings.ini: [SysPara] の節がありません。全ての設定に初期値を使います。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -67,6 +67,37 @@ TEST(Settings, KeysSetByHandSurviveARun)
     EXPECT_FALSE(again.Get("SysPara", "MaxCalNum").has_value());
 }
 
+// What a hand-edited file does wrong is said once per line, with the line and the key; CR-only
+// line ends read like CR LF.
+TEST(Settings, WarnsOfWhatItCannotUse)
+{
+    struct Case {
+        const char* text;
+        std::vector<std::string> warnings;
+        int kerf;
+    };
+    const Case cases[] = {
+        {"[SysPara]\r\nNokoHaba=45\r\n", {}, 45},
+        {"[SysPara]\rNokoHaba=99999\r", {}, 99999},
+        {"; only a comment\n", {}, 30},
+        {"", {}, 30},
+        {"NokoHaba=45\n", {"[SysPara] の節がありません。全ての設定に初期値を使います。"}, 30},
+        {"[syspara]\nnokohaba=45\nNokoHabaa=1\n[Other]\nFoo=1\n", {"3行目 NokoHabaa という設定はありません。使われません。"}, 45},
+        {"[SysPara]\nMaxCal=9\nNokoHaba=x\n",
+         {"3行目 NokoHaba=x は数値ではありません。初期値 30 を使います。",
+          "2行目 MaxCal=9 は 0 から 4 の範囲にありません。初期値 2 を使います。"},
+         30},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        IniFile ini;
+        ini.LoadText(c.text);
+        Settings settings;
+        EXPECT_EQ(settings.Load(ini), c.warnings);
+        EXPECT_EQ(settings.NokoHaba, c.kerf);
+    }
+}
+
 TEST(Settings, ValuesOutOfRangeFallBackToTheDefault)
 {
     struct Case {

@@ -437,6 +437,25 @@ TEST(AppSession, UnchangedSettingsAreNotWritten)
     EXPECT_NE(ReadBytes(home.File("Nestrix.ini")).find("NokoHaba=50"), std::string::npos);
 }
 
+// What the program cannot use of a hand-edited settings file is said in the one message at the
+// start, not at the end.
+TEST(AppSession, SettingsWarningsAreOneMessageAtTheStart)
+{
+    TempDir home;
+    WriteBytes(home.File("Nestrix.ini"), "[SysPara]\rMaxCal=9\rNokohabaa=40\r");
+    const ScopedEnv env("NESTRIX_HOME", home.Path());
+    AppSession session;
+    RecordingPrompt prompt;
+    ASSERT_TRUE(session.Start(prompt));
+    EXPECT_EQ(prompt.Shown, std::vector<std::string>{"設定ファイル「" + home.File("Nestrix.ini") +
+                                                     "」:\n3行目 Nokohabaa という設定はありません。使われません。\n"
+                                                     "2行目 MaxCal=9 は 0 から 4 の範囲にありません。初期値 2 を使います。"});
+    session.NewDocument(prompt);
+    prompt.Shown.clear();
+    EXPECT_TRUE(session.End(prompt));
+    EXPECT_TRUE(prompt.Shown.empty());
+}
+
 TEST(AppSession, SettingsThatCannotBeWrittenAreShownAtTheEnd)
 {
     TempDir home;
