@@ -318,8 +318,11 @@ std::string Column(const std::string& text, std::size_t width)
     return cut;
 }
 
+std::string LeftOverReason(const CBuzai& part, const CGenbanList& genban, const Settings& settings,
+                           const CRetData& ret);
+
 void PrintSummary(std::FILE* out, const CRetData& ret, const CBuzaiList& buzai, const CBuzaiList& ybuzai,
-                  const CGenbanList& genban)
+                  const CGenbanList& genban, const Settings& settings)
 {
     std::fprintf(out, "使用された原板\n");
     for (const RET_GENBAN& used : ret.UsedBoards) {
@@ -350,8 +353,10 @@ void PrintSummary(std::FILE* out, const CRetData& ret, const CBuzaiList& buzai, 
     }
     for (const CAL_BUZAI& entry : ret.Unplaced) {
         const CBuzai& p = (entry.Flag == 1 ? ybuzai : buzai).Items.at(static_cast<std::size_t>(entry.Number));
-        std::fprintf(out, "  %3d %s %7.1f x %7.1f  %4d\n", entry.Number + 1, Column(p.Name, 20).c_str(),
-                     p.Width / 10.0, p.Height / 10.0, entry.Count);
+        // Left-over secondary parts are no fault: they only fill what is left of the boards.
+        const std::string reason = entry.Flag == 1 ? "" : LeftOverReason(p, genban, settings, ret);
+        std::fprintf(out, "  %3d %s %7.1f x %7.1f  %4d%s\n", entry.Number + 1, Column(p.Name, 20).c_str(),
+                     p.Width / 10.0, p.Height / 10.0, entry.Count, reason.empty() ? "" : ("  " + reason).c_str());
     }
     std::fprintf(out, "%s\n%s\n%s\n", YieldText(ret).c_str(), BoardCostText(ret).c_str(),
                  PartsCostText(ret).c_str());
@@ -392,62 +397,101 @@ private:
     int m_lastTenth = -1;
 };
 
+// Why a part cannot be placed at all, when it is simple to tell; "" when some board of its kind
+// and thickness can take it.
+std::string PartReason(const CBuzai& part, const CGenbanList& genban, const Settings& settings)
+{
+    const std::int32_t limit = settings.MaxCutSize;
+    if (part.Width > limit || part.Height > limit) {
+        return Text("切断限界 %s mm を超える部材があります。", FormatTenths(limit).c_str());
+    }
+    const std::string group =
+        Text("種類「%s」厚さ %s mm", part.Kind.c_str(), FormatTenths(part.Thickness).c_str());
+    bool sameKind = false;
+    bool withinLimit = false;
+    bool usable = false;
+    for (const CGenban& board : genban.Items) {
+        if (board.Kind != part.Kind || board.Thickness != part.Thickness) {
+            continue;
+        }
+        sameKind = true;
+        if (board.Width > limit && board.Height > limit) {
+            continue;
+        }
+        withinLimit = true;
+        const CalRect rect = TrimmedRect(board);
+        const std::int32_t w = rect.X1 - rect.X0;
+        const std::int32_t h = rect.Y1 - rect.Y0;
+        if (w <= 0 || h <= 0) {
+            continue;
+        }
+        usable = true;
+        if ((part.Width <= w && part.Height <= h) || (!part.NoTurn && part.Height <= w && part.Width <= h)) {
+            return "";
+        }
+    }
+    if (!sameKind) {
+        return group + " の原板がありません。";
+    }
+    if (!withinLimit) {
+        return group + Text(" の原板は全て切断限界 %s mm を超えています。", FormatTenths(limit).c_str());
+    }
+    if (!usable) {
+        return group + " の原板はトリムを除くと使える部分がありません。";
+    }
+    return group + " の部材「" + part.Name + "」はどの原板にも入りません。";
+}
+
 // Why nothing could be placed, when it is simple to tell: for every group of parts (kind and
 // thickness) no board is usable, or no part fits a usable board. Empty when some part has no
 // such reason (then only the engines can say).
 std::vector<std::string> NothingPlacedReasons(const CBuzaiList& buzai, const CGenbanList& genban,
                                               const Settings& settings)
 {
-    const std::int32_t limit = settings.MaxCutSize;
     std::vector<std::string> reasons;
-    auto add = [&reasons](const std::string& reason) {
+    for (const CBuzai& part : buzai.Items) {
+        const std::string reason = PartReason(part, genban, settings);
+        if (reason.empty()) {
+            return {};
+        }
         if (std::find(reasons.begin(), reasons.end(), reason) == reasons.end()) {
             reasons.push_back(reason);
         }
-    };
-    for (const CBuzai& part : buzai.Items) {
-        if (part.Width > limit || part.Height > limit) {
-            add(Text("切断限界 %s mm を超える部材があります。", FormatTenths(limit).c_str()));
-            continue;
-        }
-        const std::string group =
-            Text("種類「%s」厚さ %s mm", part.Kind.c_str(), FormatTenths(part.Thickness).c_str());
-        bool sameKind = false;
-        bool withinLimit = false;
-        bool usable = false;
-        bool fits = false;
-        for (const CGenban& board : genban.Items) {
-            if (board.Kind != part.Kind || board.Thickness != part.Thickness) {
-                continue;
-            }
-            sameKind = true;
-            if (board.Width > limit && board.Height > limit) {
-                continue;
-            }
-            withinLimit = true;
-            const CalRect rect = TrimmedRect(board);
-            const std::int32_t w = rect.X1 - rect.X0;
-            const std::int32_t h = rect.Y1 - rect.Y0;
-            if (w <= 0 || h <= 0) {
-                continue;
-            }
-            usable = true;
-            fits = fits || (part.Width <= w && part.Height <= h) ||
-                   (!part.NoTurn && part.Height <= w && part.Width <= h);
-        }
-        if (!sameKind) {
-            add(group + " の原板がありません。");
-        } else if (!withinLimit) {
-            add(group + Text(" の原板は全て切断限界 %s mm を超えています。", FormatTenths(limit).c_str()));
-        } else if (!usable) {
-            add(group + " の原板はトリムを除くと使える部分がありません。");
-        } else if (!fits) {
-            add(group + " の部材「" + part.Name + "」はどの原板にも入りません。");
-        } else {
-            return {};
-        }
     }
     return reasons;
+}
+
+// Why a part of a result was left over, short, when it is simple to tell: it fits no board, or
+// every board it fits was used to its last sheet. "" when only the engines can say.
+std::string LeftOverReason(const CBuzai& part, const CGenbanList& genban, const Settings& settings,
+                           const CRetData& ret)
+{
+    const std::int32_t limit = settings.MaxCutSize;
+    if (part.Width > limit || part.Height > limit) {
+        return "切断限界を超えています";
+    }
+    if (!PartReason(part, genban, settings).empty()) {
+        return "入る原板がありません";
+    }
+    for (const CGenban& board : genban.Items) {
+        const CalRect rect = TrimmedRect(board);
+        const std::int32_t w = rect.X1 - rect.X0;
+        const std::int32_t h = rect.Y1 - rect.Y0;
+        const bool fits = board.Kind == part.Kind && board.Thickness == part.Thickness &&
+                          !(board.Width > limit && board.Height > limit) &&
+                          ((part.Width <= w && part.Height <= h) || (!part.NoTurn && part.Height <= w && part.Width <= h));
+        if (!fits || !board.Use) {
+            continue;
+        }
+        std::int64_t used = 0;
+        for (const RET_GENBAN& entry : ret.UsedBoards) {
+            used += entry.Number == board.Index ? entry.Sheets : 0;
+        }
+        if (used < board.Count) {
+            return "";  // a sheet it fits is left: the layout decided
+        }
+    }
+    return "原板の在庫を使い切りました";
 }
 
 // Whether an output path is this process's standard output.
@@ -837,7 +881,7 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
                 return output.Member != &LayoutOptions::PngDir && IsStandardOutput(options.*output.Member);
             });
             std::FILE* out = toStdout ? stderr : stdout;
-            PrintSummary(out, ret, buzai, ybuzai, genban);
+            PrintSummary(out, ret, buzai, ybuzai, genban, settings);
             if (std::fflush(out) != 0 || std::ferror(out)) {
                 std::fprintf(stderr, "nestrix: the summary cannot be written: %s\n", ErrnoText(errno).c_str());
                 return kExitCannotWrite;

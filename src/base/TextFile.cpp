@@ -12,6 +12,7 @@
 #include <vector>
 #include <fcntl.h>
 #include <istream>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,6 +140,19 @@ std::string ErrnoText(int error)
     // GNU strerror_r returns the text, which need not be in the buffer.
     const char* text = strerror_r(error, buffer, sizeof buffer);
     return text != nullptr ? text : "";
+}
+
+std::string SystemReason(int error)
+{
+    static const locale_t japanese = newlocale(LC_MESSAGES_MASK | LC_CTYPE_MASK, "ja_JP.UTF-8", locale_t(0));
+    const std::string english = ErrnoText(error);
+    if (japanese != locale_t(0)) {
+        const char* text = strerror_l(error, japanese);
+        if (text != nullptr && english != text && IsValidUtf8(text)) {
+            return text;
+        }
+    }
+    return "システム: " + english;
 }
 
 std::string WriteResult::Reason() const

@@ -164,3 +164,6 @@ bool SameFile(const FileIdentity& a, const FileIdentity& b);
 
 // The text of an errno value, independent of the locale.
 std::string ErrnoText(int error);
+// The same for a Japanese message: the C library's Japanese text where the system has it,
+// else the English text marked as the system's ("システム: Permission denied").
+std::string SystemReason(int error);

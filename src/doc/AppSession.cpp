@@ -71,7 +71,10 @@ bool AppSession::SaveSettings(Prompt& prompt)
     }
     const WriteResult written = ini.Save(SettingsPath());
     if (!written.Ok()) {
-        prompt.ShowError(notSaved + "に書き込みできません（" + written.Reason() + "）。\n設定は保存されませんでした。");
+        prompt.ShowError(notSaved + "に書き込みできません（" +
+                         (written.Status == WriteStatus::ReadOnly ? std::string("読み取り専用のファイルです")
+                                                                  : SystemReason(written.Error)) +
+                         "）。\n設定は保存されませんでした。");
         return false;
     }
     m_stored = AppSettings;

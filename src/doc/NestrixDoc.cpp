@@ -57,7 +57,7 @@ bool KeepUnreadable(const std::string& folder, const char* name, Prompt& prompt)
         }
     }
     if (backup.empty()) {
-        prompt.ShowError(std::string("「") + name + "」の控えを作れませんでした（" + ErrnoText(error) +
+        prompt.ShowError(std::string("「") + name + "」の控えを作れませんでした（" + SystemReason(error) +
                          "）。\n終了時にも「" + name + "」は上書きしません。");
         return false;
     }
@@ -98,7 +98,7 @@ void WriteBeside(const List& list, int kept, const std::string& folder, const ch
         saved = WriteToFreeName(folder + name + ".new", bytes, error);
     }
     if (saved.empty()) {
-        prompt.ShowError(why + "\n一覧を保存できませんでした（" + ErrnoText(error) + "）。");
+        prompt.ShowError(why + "\n一覧を保存できませんでした（" + SystemReason(error) + "）。");
         return;
     }
     prompt.ShowError(why + "\n一覧は「" + NameOf(saved) + "」に保存しました。");

@@ -231,7 +231,7 @@ inline std::string ReadErrorText(const TableProblem& problem)
                 text += "（ファイルがありません）";
             } else if (problem.Errno != 0) {
                 text += "（" +
-                        (problem.Errno == EISDIR ? std::string("フォルダです") : ErrnoText(problem.Errno)) +
+                        (problem.Errno == EISDIR ? std::string("フォルダです") : SystemReason(problem.Errno)) +
                         "）";
             }
             break;
@@ -270,7 +270,8 @@ inline std::string WriteErrorText(const WriteResult& result)
 {
     std::string reason = result.Status == WriteStatus::ReadOnly ? "読み取り専用のファイルです"
                          : result.Error == EILSEQ ? "Shift-JIS で表せない文字があります"
-                                                  : result.Reason();
+                         : result.Error != 0      ? SystemReason(result.Error)
+                                                  : std::string();
     if (!reason.empty()) {
         reason = "（" + reason + "）";
     }

@@ -327,6 +327,46 @@ TEST_F(LayoutCommandTest, NothingPlacedWritesTheOutputsAndSaysWhy)
     }
 }
 
+// The summary says why a left-over part was not placed where that is simple to tell.
+TEST_F(LayoutCommandTest, SaysWhyEachLeftOverPartWasNotPlaced)
+{
+    RecordingPrompt prompt;
+    CGenbanList genban;
+    genban.Items.resize(2);
+    genban.Items[0].Count = 1;  // 1800 x 900, one sheet
+    genban.Items[1].Kind = "MDF";
+    ASSERT_EQ(genban.Write(boards, prompt), 1);
+    CBuzaiList buzai;
+    buzai.Items.resize(4);
+    buzai.Items[0].Name = "多すぎ";  // 800 x 800: two fit a sheet, the only sheet
+    buzai.Items[0].Width = buzai.Items[0].Height = 8000;
+    buzai.Items[0].Count = 5;
+    buzai.Items[1].Name = "長すぎ";
+    buzai.Items[1].Width = 16000;
+    buzai.Items[1].Height = 500;
+    buzai.Items[2].Name = "大きすぎ";
+    buzai.Items[2].Kind = "MDF";
+    buzai.Items[2].Width = buzai.Items[2].Height = 9500;
+    buzai.Items[3].Name = "入る";
+    buzai.Items[3].Kind = "MDF";
+    ASSERT_EQ(buzai.Write(parts, prompt), 1);
+    const Output out = Layout({"--boards", boards, "--parts", parts, "--settings", settings});
+    ASSERT_EQ(out.Status, 0) << out.Err;
+    const std::string left = out.Out.substr(out.Out.find("配置できなかった部材"));
+    for (const char* line : {"多すぎ", "長すぎ", "大きすぎ"}) {
+        SCOPED_TRACE(line);
+        ASSERT_NE(left.find(line), std::string::npos) << left;
+    }
+    const auto reasonOf = [&left](const char* name) {
+        const std::size_t at = left.find(name);
+        return left.substr(at, left.find('\n', at) - at);
+    };
+    EXPECT_NE(reasonOf("多すぎ").find("原板の在庫を使い切りました"), std::string::npos) << left;
+    EXPECT_NE(reasonOf("長すぎ").find("切断限界を超えています"), std::string::npos) << left;
+    EXPECT_NE(reasonOf("大きすぎ").find("入る原板がありません"), std::string::npos) << left;
+    EXPECT_EQ(left.find("入る "), std::string::npos) << left;
+}
+
 // A reason is given only when every part has one: here one part fits, the engines decide.
 TEST_F(LayoutCommandTest, NoReasonWhenSomePartCouldBePlaced)
 {

@@ -266,8 +266,8 @@ TEST(NestrixDoc, AJobFileThatCannotBeReadIsNeverOverwritten)
             CNestrixDoc doc;
             doc.OnNewDocument(Settings(), folder, prompt);
             const std::vector<std::string> expected = {
-                "原板ファイルが開けません。（Permission denied）\n読み込みを中断しました。",
-                "「Genban」の控えを作れませんでした（Permission "
+                "原板ファイルが開けません。（システム: Permission denied）\n読み込みを中断しました。",
+                "「Genban」の控えを作れませんでした（システム: Permission "
                 "denied）。\n終了時にも「Genban」は上書きしません。"};
             if (prompt.Shown != expected) {
                 return 21;
@@ -471,7 +471,7 @@ TEST(AppSession, SettingsThatCannotBeWrittenAreShownAtTheEnd)
     EXPECT_FALSE(session.End(prompt));
 
     EXPECT_EQ(prompt.Shown, std::vector<std::string>{"設定ファイル「" + home.File("Nestrix.ini") +
-                                                     "」に書き込みできません（read-only file）。\n"
+                                                     "」に書き込みできません（読み取り専用のファイルです）。\n"
                                                      "設定は保存されませんでした。"});
     EXPECT_EQ(ReadBytes(home.File("Nestrix.ini")), "[SysPara]\r\nNokoHaba=45\r\n");
 }

@@ -320,7 +320,7 @@ TEST(BuzaiFile, NamesTheSecondaryListInMessages)
     EXPECT_EQ(prompt.Shown, (std::vector<std::string>{
                                 "２次部材ファイルが開けません。（ファイルがありません）\n読み込みを中断しました。",
                                 "２次部材ファイルが開けません。（フォルダです）\n読み込みを中断しました。",
-                                "２次部材ファイルに書き込みできません。（No such file or "
+                                "２次部材ファイルに書き込みできません。（システム: No such file or "
                                 "directory）\n書き込みを中断しました。"}));
 }
 
