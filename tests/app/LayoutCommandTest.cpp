@@ -389,6 +389,9 @@ TEST_F(LayoutCommandTest, AnOutputThatCannotBeWrittenHasItsOwnStatusAndReason)
         {"--unplaced", "/dev/full", "No space left on device"},
         {"--json", dir.File("none/out.json"), "No such file or directory"},
         {"--json", dir.File("locked.json"), "read-only file"},
+        {"--cutdata", "/dev/full", "No space left on device"},
+        {"--cutdata", dir.File("none/cut.csv"), "No such file or directory"},
+        {"--stats", dir.File(std::string(300, 'n') + ".txt"), "File name too long"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.option + std::string(" ") + c.path);
