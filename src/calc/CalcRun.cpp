@@ -92,6 +92,11 @@ void CalcRun::Start(CRetData& result)
 {
     m_start = std::chrono::steady_clock::now();
     m_groups = BuildCalData(m_buzai, m_ybuzai, m_genban, m_settings, result);
+    // Rows the engines cannot tell apart are laid out as one entry and split again in Finish.
+    m_sameRows.clear();
+    for (CCalData& group : m_groups) {
+        m_sameRows.push_back(MergeSameRows(group, m_buzai));
+    }
     const std::vector<EngineVariant> variants =
         m_only ? std::vector<EngineVariant>{*m_only} : JobVariants(m_settings);
     for (std::size_t g = 0; g < m_groups.size(); ++g) {
@@ -266,8 +271,13 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
                     best = &job->Engine->Ret;
                 }
             }
-            if (best != nullptr) {
+            const std::vector<SameRows>& sameRows = m_sameRows[g];
+            if (best != nullptr && sameRows.empty()) {
                 result.Append(*best);
+            } else if (best != nullptr) {
+                CRetData rows = *best;
+                SplitOntoRows(rows, sameRows, m_buzai, m_settings.NokoHaba);
+                result.Append(rows);
             } else {
                 // No engine finished this group: its parts are reported, not lost.
                 CRetData none;
@@ -275,6 +285,7 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
                 for (CAL_BUZAI& entry : none.Unplaced) {
                     entry.Flag = 0;
                 }
+                SplitOntoRows(none, sameRows, m_buzai, m_settings.NokoHaba);
                 result.Append(none);
             }
         }

@@ -12,6 +12,7 @@
 #include "base/Settings.h"
 #include "calc/CalData.h"
 #include "calc/MessageSink.h"
+#include "calc/SameRows.h"
 
 class CBuzaiList;
 class CGenbanList;
@@ -121,6 +122,7 @@ private:
     EngineFactory m_factory;
     std::optional<EngineVariant> m_only;
     std::vector<CCalData> m_groups;
+    std::vector<std::vector<SameRows>> m_sameRows;  // per group: its merged part rows
     std::vector<std::unique_ptr<Job>> m_jobs;
     std::vector<Job*> m_running;  // in start order
     std::size_t m_next = 0;
