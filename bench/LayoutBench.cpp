@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -23,14 +24,19 @@
 namespace {
 
 const char* const kUsage =
-    "usage: layout_bench [--sizes N,N,...] [--json DIR] [--write DIR]\n"
-    "  Times the full default job list on generated jobs of N part types (default 10,30,100;\n"
-    "  add 300 with --sizes 10,30,100,300: it takes minutes) with 1 and 2 threads and prints\n"
-    "  the seconds, their ratio, the number of layouts and the parts yield.\n"
-    "  --json DIR   writes every result as DIR/bench-N.json, to compare two builds with cmp\n"
-    "  --write DIR  writes every job as DIR/bench-N/ (boards.csv, parts.csv, settings.ini) and\n"
-    "               times nothing: `nestrix layout --boards DIR/bench-N/boards.csv --parts ...\n"
-    "               --settings DIR/bench-N/settings.ini --json OUT` gives the same result\n";
+    "usage: layout_bench [--sizes SIZE,SIZE,...] [--json DIR] [--write DIR]\n"
+    "  Times the full default job list on generated jobs (default 10,30,100; add 300 with\n"
+    "  --sizes 10,30,100,300: it takes minutes) with 1 and 2 threads and prints the seconds,\n"
+    "  their ratio, the number of layouts and the parts yield. A SIZE is\n"
+    "    N       a job of N part types, one row each\n"
+    "    RrN     R part rows drawn from N part types (1 to 3 pieces a row, names and remarks\n"
+    "            differing), as a parts list exported one row per piece or cabinet\n"
+    "    RrNm    the same job with its rows merged: one row per part type, the counts summed\n"
+    "  --json DIR   writes every result as DIR/bench-SIZE.json, to compare two builds with cmp\n"
+    "  --write DIR  writes every job as DIR/bench-SIZE/ (boards.csv, parts.csv, settings.ini)\n"
+    "               and times nothing: `nestrix layout --boards DIR/bench-SIZE/boards.csv\n"
+    "               --parts ... --settings DIR/bench-SIZE/settings.ini --json OUT` gives the\n"
+    "               same result\n";
 
 class QuietPrompt final : public Prompt {
 public:
@@ -87,6 +93,77 @@ Job Generate(int partTypes, unsigned seed)
     return job;
 }
 
+// One bench job: N part types, or R rows drawn from N part types (merged or not).
+struct JobSize {
+    int Types = 0;
+    int Rows = 0;  // 0: one row per part type
+    bool Merged = false;
+    std::string Name;
+};
+
+bool ParseSize(const char* token, JobSize& size)
+{
+    int types = 0, rows = 0, used = 0;
+    char merged = 0;
+    const std::string text = token;
+    if (std::sscanf(token, "%dr%d%n", &rows, &types, &used) == 2 && used > 0) {
+        const std::string rest = text.substr(static_cast<std::size_t>(used));
+        if ((rest.empty() || rest == "m") && rows >= types && types >= 1) {
+            size = JobSize{types, rows, rest == "m", text};
+            return true;
+        }
+        return false;
+    }
+    if (std::sscanf(token, "%d%c", &types, &merged) == 1 && types >= 1) {
+        size = JobSize{types, 0, false, text};
+        return true;
+    }
+    return false;
+}
+
+// The part types of Generate(N) spread over R rows in a random order: every type on at least one
+// row, 1 to 3 pieces a row. Merged, each type is one row (in the order of its first row) with the
+// pieces of its rows.
+Job GenerateRows(int types, int rows, bool merged)
+{
+    Job job = Generate(types, 1000u + static_cast<unsigned>(types));
+    std::mt19937 random(5000u + static_cast<unsigned>(rows));
+    auto uniform = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    std::vector<int> typeOf;
+    for (int r = 0; r < rows; ++r) {
+        typeOf.push_back(r < types ? r : uniform(0, types - 1));
+    }
+    std::shuffle(typeOf.begin(), typeOf.end(), random);
+    const std::vector<CBuzai> kinds = job.Parts.Items;
+    job.Parts.Items.clear();
+    std::vector<int> mergedRow(kinds.size(), -1);
+    for (int r = 0; r < rows; ++r) {
+        const auto t = static_cast<std::size_t>(typeOf[static_cast<std::size_t>(r)]);
+        const int count = uniform(1, 3);
+        if (merged && mergedRow[t] >= 0) {
+            job.Parts.Items[static_cast<std::size_t>(mergedRow[t])].Count += count;
+            continue;
+        }
+        CBuzai part = kinds[t];
+        part.Count = count;
+        if (merged) {
+            mergedRow[t] = static_cast<int>(job.Parts.Items.size());
+        } else {
+            part.Name += "-" + std::to_string(r + 1);
+            part.Remark = "cabinet " + std::to_string(r % 7 + 1);
+        }
+        job.Parts.Items.push_back(part);
+    }
+    job.Parts.Renumber();
+    return job;
+}
+
+Job Generate(const JobSize& size)
+{
+    return size.Rows > 0 ? GenerateRows(size.Types, size.Rows, size.Merged)
+                         : Generate(size.Types, 1000u + static_cast<unsigned>(size.Types));
+}
+
 // The job as the files `nestrix layout` reads, through the lists' own writers.
 bool WriteJob(const Job& job, const Settings& settings, const std::string& folder)
 {
@@ -115,7 +192,7 @@ int main(int argc, char** argv)
 {
     std::string jsonDir;
     std::string writeDir;
-    std::vector<int> sizes = {10, 30, 100};
+    std::vector<JobSize> sizes = {{10, 0, false, "10"}, {30, 0, false, "30"}, {100, 0, false, "100"}};
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc) {
             jsonDir = argv[++i];
@@ -124,8 +201,8 @@ int main(int argc, char** argv)
         } else if (std::strcmp(argv[i], "--sizes") == 0 && i + 1 < argc) {
             sizes.clear();
             for (char* token = std::strtok(argv[++i], ","); token; token = std::strtok(nullptr, ",")) {
-                const int size = std::atoi(token);
-                if (size < 1) {
+                JobSize size;
+                if (!ParseSize(token, size)) {
                     std::fprintf(stderr, "layout_bench: bad size %s\n%s", token, kUsage);
                     return 2;
                 }
@@ -137,9 +214,9 @@ int main(int argc, char** argv)
         }
     }
     if (!writeDir.empty()) {
-        for (int types : sizes) {
-            const std::string folder = writeDir + "/bench-" + std::to_string(types);
-            if (!WriteJob(Generate(types, 1000u + static_cast<unsigned>(types)), Settings{}, folder)) {
+        for (const JobSize& size : sizes) {
+            const std::string folder = writeDir + "/bench-" + size.Name;
+            if (!WriteJob(Generate(size), Settings{}, folder)) {
                 return 1;
             }
             std::printf("%s\n", folder.c_str());
@@ -150,9 +227,9 @@ int main(int argc, char** argv)
         std::error_code error;
         std::filesystem::create_directories(jsonDir, error);
     }
-    std::printf("%6s %10s %10s %7s %8s %8s\n", "types", "1 thread", "2 threads", "ratio", "layouts", "yield");
-    for (int types : sizes) {
-        const Job job = Generate(types, 1000u + static_cast<unsigned>(types));
+    std::printf("%8s %10s %10s %7s %8s %8s\n", "job", "1 thread", "2 threads", "ratio", "layouts", "yield");
+    for (const JobSize& size : sizes) {
+        const Job job = Generate(size);
         double seconds[2] = {0, 0};
         CRetData results[2];
         for (int t = 0; t < 2; ++t) {
@@ -169,9 +246,9 @@ int main(int argc, char** argv)
             std::printf("  results of 1 and 2 threads differ!\n");
         }
         if (!jsonDir.empty()) {
-            WriteFileAtomically(jsonDir + "/bench-" + std::to_string(types) + ".json", json);
+            WriteFileAtomically(jsonDir + "/bench-" + size.Name + ".json", json);
         }
-        std::printf("%6d %9.3fs %9.3fs %7.2f %8zu %7.2f%%\n", types, seconds[0], seconds[1],
+        std::printf("%8s %9.3fs %9.3fs %7.2f %8zu %7.2f%%\n", size.Name.c_str(), seconds[0], seconds[1],
                     seconds[1] / seconds[0], results[0].Layouts.size(), results[0].PartsYield() * 100.0);
         std::fflush(stdout);
     }
