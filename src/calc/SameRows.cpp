@@ -1,7 +1,6 @@
 #include "calc/SameRows.h"
 
 #include <algorithm>
-#include <limits>
 #include <map>
 #include <tuple>
 #include <utility>
@@ -9,6 +8,7 @@
 #include "base/CalcError.h"
 #include "calc/CalData.h"
 #include "job/Buzai.h"
+#include "job/TableFile.h"
 #include "result/RetData.h"
 
 std::vector<SameRows> MergeSameRows(CCalData& group, const CBuzaiList& parts)
@@ -25,8 +25,9 @@ std::vector<SameRows> MergeSameRows(CCalData& group, const CBuzaiList& parts)
         const auto found = keptOf.find(key);
         if (found != keptOf.end()) {
             CAL_BUZAI& into = kept[found->second];
-            // Counts stay within 32 bits: past that the row starts an entry of its own.
-            if (static_cast<std::int64_t>(into.Count) + entry.Count <= std::numeric_limits<std::int32_t>::max()) {
+            // An entry holds no more pieces than a row of a parts file may: the engines were never
+            // given more. Past that the row starts an entry of its own.
+            if (static_cast<std::int64_t>(into.Count) + entry.Count <= kMaxPartCount) {
                 into.Count += entry.Count;
                 rowsOf[found->second].push_back(entry);
                 continue;

@@ -18,7 +18,8 @@ struct SameRows {
     std::vector<CAL_BUZAI> Rows;   // {row, count, 0} in list order, the first included
 };
 
-// Merges the group's parts (list 0): each entry takes the place of the first of its rows. Returns
+// Merges the group's parts (list 0): each entry takes the place of the first of its rows and holds
+// at most the count a row of a parts file may have (the rows past it make the next entry). Returns
 // the merged entries of more than one row; none when every row is distinct (the group unchanged).
 std::vector<SameRows> MergeSameRows(CCalData& group, const CBuzaiList& parts);
 
