@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/LayoutOptions.h"
 #include "base/TextFile.h"
-#include "calc/CalcRun.h"
 
 // Exit statuses of `nestrix layout`; after a signal the status is 128 + its number
 // (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP).
@@ -16,39 +16,6 @@ inline constexpr int kExitBadInput = 2;       // bad usage or input file
 inline constexpr int kExitInternal = 70;      // internal error of the calculation
 inline constexpr int kExitCannotWrite = 74;   // an output file could not be written
 inline constexpr int kExitSignalBase = 128;
-
-// The options of `nestrix layout`. Every option takes one value, but --search may go without.
-struct LayoutOptions {
-    std::string Boards;
-    std::string Parts;
-    std::string Secondary;
-    std::string SettingsFile;
-    std::string Json;      // "-" writes to standard output
-    std::string Unplaced;  // likewise
-    std::string PdfInfo;   // 原板情報 printout
-    std::string PdfCuts;   // 切断指示書 printout
-    std::string PngDir;    // pictures of the screens
-    std::string CutData;   // cut data file, with the job information below
-    std::string JobName;
-    std::string Due;
-    std::string Comment;
-    std::string Stats;  // run figures for benchmarks: seconds, budget-ended board layouts
-    std::optional<int> Threads;
-    std::optional<EngineVariant> Engine;
-    std::optional<int> Search;  // the search engine on, with this effort (0: the settings' effort)
-};
-
-enum class ParseResult { Run, Help, Error };
-
-// The arguments after "layout". Help: the usage is wanted; Error: `error` says why.
-ParseResult ParseLayoutOptions(const std::vector<std::string>& args, LayoutOptions& options,
-                               std::string& error);
-
-// "cal3:order=1,second=1": the engine and the variant parameters it uses; a parameter the
-// engine does not use, a repeated one or a value outside its range is an error.
-bool ParseEngineOption(const std::string& text, EngineVariant& variant, std::string& error);
-
-extern const char* const kLayoutUsage;
 
 struct BoardSource;
 struct PrintSource;

@@ -11,21 +11,11 @@
 #include "job/Buzai.h"
 #include "job/Genban.h"
 #include "result/Money.h"
+#include "base/Format.h"
 #include "result/RetData.h"
 #include "view/BoardDrawing.h"
 
 namespace {
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...)
-{
-    char buffer[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    return buffer;
-}
 
 double Mm(std::int32_t tenths)
 {

@@ -1,0 +1,200 @@
+#include "app/LayoutOptions.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "base/CsvLine.h"
+#include "calc/engines/Engines.h"
+
+const char* const kLayoutUsage =
+    "usage: nestrix layout --boards B.csv --parts P.csv [--secondary S.csv] [--settings X.ini]\n"
+    "                      [--threads N] [--json OUT.json] [--unplaced OUT.csv]\n"
+    "                      [--pdf-info OUT.pdf] [--pdf-cuts OUT.pdf] [--png DIR]\n"
+    "                      [--cutdata OUT.csv [--job-name TEXT] [--due YYYY-MM-DD] [--comment TEXT]]\n"
+    "                      [--engine cal1|cal2|cal3|cal4|cal5[:KEY=N,...]] [--search [EFFORT]]\n"
+    "                      [--stats OUT.txt]\n"
+    "  --engine keys: cal1 area, candidate; cal2 order, level; cal3 order, area, second;\n"
+    "                 cal4 order, level, area, second (cal2 also area); cal5 job, level, effort\n"
+    "  --search: also the deeper search, effort 1 to 5 (without: the settings' SearchEffort)\n"
+    "  an output file \"-\" is standard output (the summary then goes to standard error)\n"
+    "  --stats writes the run's seconds and the board layouts whose search a budget ended early\n";
+
+namespace {
+
+// One option of the command: its name and how its value is taken.
+struct OptionRule {
+    const char* Name;
+    std::function<bool(LayoutOptions&, const std::string& value, std::string& error)> Apply;
+};
+
+OptionRule FileOption(const char* name, std::string LayoutOptions::*member)
+{
+    return {name, [member](LayoutOptions& options, const std::string& value, std::string&) {
+                options.*member = value;
+                return true;
+            }};
+}
+
+// New options go here.
+const std::vector<OptionRule>& OptionRules()
+{
+    static const std::vector<OptionRule> rules = {
+        FileOption("--boards", &LayoutOptions::Boards),
+        FileOption("--parts", &LayoutOptions::Parts),
+        FileOption("--secondary", &LayoutOptions::Secondary),
+        FileOption("--settings", &LayoutOptions::SettingsFile),
+        FileOption("--json", &LayoutOptions::Json),
+        FileOption("--unplaced", &LayoutOptions::Unplaced),
+        FileOption("--pdf-info", &LayoutOptions::PdfInfo),
+        FileOption("--pdf-cuts", &LayoutOptions::PdfCuts),
+        FileOption("--png", &LayoutOptions::PngDir),
+        FileOption("--cutdata", &LayoutOptions::CutData),
+        FileOption("--job-name", &LayoutOptions::JobName),
+        FileOption("--due", &LayoutOptions::Due),
+        FileOption("--comment", &LayoutOptions::Comment),
+        FileOption("--stats", &LayoutOptions::Stats),
+        {"--threads",
+         [](LayoutOptions& options, const std::string& value, std::string& error) {
+             char* end = nullptr;
+             const long threads = std::strtol(value.c_str(), &end, 10);
+             if (value.empty() || *end != '\0' || threads < 1 || threads > 16) {
+                 error = "--threads takes a number from 1 to 16";
+                 return false;
+             }
+             options.Threads = static_cast<int>(threads);
+             return true;
+         }},
+        {"--engine",
+         [](LayoutOptions& options, const std::string& value, std::string& error) {
+             EngineVariant variant;
+             if (!ParseEngineOption(value, variant, error)) {
+                 return false;
+             }
+             options.Engine = variant;
+             return true;
+         }},
+    };
+    return rules;
+}
+
+// The variant parameters, each with the engines that use it and its largest value.
+struct EngineKey {
+    const char* Name;
+    int EngineVariant::*Member;
+    const char* UsedBy;  // engine kinds as digits
+    int Max;             // for cal2 the level ends at 2
+};
+
+const EngineKey kEngineKeys[] = {
+    {"order", &EngineVariant::Order, "234", 2},
+    {"level", &EngineVariant::Level, "245", 3},
+    {"area", &EngineVariant::Area, "1234", 1},
+    {"second", &EngineVariant::Second, "34", 1},
+    {"candidate", &EngineVariant::Second, "1", 1},
+    {"effort", &EngineVariant::Second, "5", 5},
+    {"job", &EngineVariant::Order, "5", kSearchJobs - 1},
+};
+
+}  // namespace
+
+bool ParseEngineOption(const std::string& text, EngineVariant& variant, std::string& error)
+{
+    const std::size_t colon = text.find(':');
+    const std::string name = text.substr(0, colon);
+    const char* const names[] = {"cal1", "cal2", "cal3", "cal4", "cal5"};
+    const auto found = std::find(std::begin(names), std::end(names), name);
+    if (found == std::end(names)) {
+        error = "unknown engine: " + name;
+        return false;
+    }
+    const int kind = static_cast<int>(found - std::begin(names)) + 1;
+    // The stack engine always runs at level 2, as in the job list.
+    variant = EngineVariant{kind, 0, kind == 3 ? 2 : 0, 0, 0};
+    if (kind == kSearchEngine) {
+        variant = EngineVariant{kind, 0, 3, 0, 3};  // method ブロック, effort 3
+    }
+    if (colon == std::string::npos) {
+        return true;
+    }
+    std::vector<std::string> seen;
+    for (const std::string& pair : SplitFields(text.substr(colon + 1))) {
+        const std::size_t equals = pair.find('=');
+        const std::string key = pair.substr(0, equals);
+        const auto rule = std::find_if(std::begin(kEngineKeys), std::end(kEngineKeys),
+                                       [&](const EngineKey& k) { return key == k.Name; });
+        if (rule == std::end(kEngineKeys)) {
+            error = "unknown engine parameter: " + key;
+            return false;
+        }
+        if (std::strchr(rule->UsedBy, '0' + kind) == nullptr) {
+            error = name + " does not use " + key;
+            return false;
+        }
+        if (std::find(seen.begin(), seen.end(), key) != seen.end()) {
+            error = "engine parameter given twice: " + key;
+            return false;
+        }
+        seen.push_back(key);
+        const std::string number = equals == std::string::npos ? "" : pair.substr(equals + 1);
+        const int max = kind == 2 && rule->Member == &EngineVariant::Level ? 2 : rule->Max;
+        char* end = nullptr;
+        const long parsed = std::strtol(number.c_str(), &end, 10);
+        if (number.empty() || *end != '\0' || parsed < 0 || parsed > max) {
+            error = "bad engine parameter: " + pair + " (0 to " + std::to_string(max) + ")";
+            return false;
+        }
+        variant.*(rule->Member) = static_cast<int>(parsed);
+    }
+    return true;
+}
+
+ParseResult ParseLayoutOptions(const std::vector<std::string>& args, LayoutOptions& options,
+                               std::string& error)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            return ParseResult::Help;
+        }
+        if (arg == "--search") {
+            options.Search = 0;
+            const std::string next = i + 1 < args.size() ? args[i + 1] : "";
+            if (!next.empty() && next.rfind("--", 0) != 0) {
+                if (next.size() != 1 || next[0] < '1' || next[0] > '5') {
+                    error = "--search takes an effort from 1 to 5";
+                    return ParseResult::Error;
+                }
+                options.Search = next[0] - '0';
+                ++i;
+            }
+            continue;
+        }
+        const auto& rules = OptionRules();
+        const auto rule =
+            std::find_if(rules.begin(), rules.end(), [&](const OptionRule& r) { return arg == r.Name; });
+        if (rule == rules.end()) {
+            error = "unknown option: " + arg;
+            return ParseResult::Error;
+        }
+        if (i + 1 >= args.size()) {
+            error = "missing value after " + arg;
+            return ParseResult::Error;
+        }
+        if (!rule->Apply(options, args[++i], error)) {
+            return ParseResult::Error;
+        }
+    }
+    if (options.Boards.empty() || options.Parts.empty()) {
+        error = "--boards and --parts are required";
+        return ParseResult::Error;
+    }
+    if (options.CutData.empty() &&
+        (!options.JobName.empty() || !options.Due.empty() || !options.Comment.empty())) {
+        error = "--job-name, --due and --comment go with --cutdata";
+        return ParseResult::Error;
+    }
+    return ParseResult::Run;
+}

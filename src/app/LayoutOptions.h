@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "calc/CalcRun.h"
+
+// The options of `nestrix layout`. Every option takes one value, but --search may go without.
+struct LayoutOptions {
+    std::string Boards;
+    std::string Parts;
+    std::string Secondary;
+    std::string SettingsFile;
+    std::string Json;      // "-" writes to standard output
+    std::string Unplaced;  // likewise
+    std::string PdfInfo;   // 原板情報 printout
+    std::string PdfCuts;   // 切断指示書 printout
+    std::string PngDir;    // pictures of the screens
+    std::string CutData;   // cut data file, with the job information below
+    std::string JobName;
+    std::string Due;
+    std::string Comment;
+    std::string Stats;  // run figures for benchmarks: seconds, budget-ended board layouts
+    std::optional<int> Threads;
+    std::optional<EngineVariant> Engine;
+    std::optional<int> Search;  // the search engine on, with this effort (0: the settings' effort)
+};
+
+enum class ParseResult { Run, Help, Error };
+
+// The arguments after "layout". Help: the usage is wanted; Error: `error` says why.
+ParseResult ParseLayoutOptions(const std::vector<std::string>& args, LayoutOptions& options,
+                               std::string& error);
+
+// "cal3:order=1,second=1": the engine and the variant parameters it uses; a parameter the
+// engine does not use, a repeated one or a value outside its range is an error.
+bool ParseEngineOption(const std::string& text, EngineVariant& variant, std::string& error);
+
+extern const char* const kLayoutUsage;
