@@ -16,7 +16,7 @@
 
 #include "job/GenbanDlg.h"
 #include "job/ListDlg.h"
-#include "result/TextTable.h"
+#include "platform/qt/TextTable.h"
 
 namespace {
 
@@ -40,15 +40,6 @@ constexpr CheckRow kChecks[] = {
 };
 enum { kUseYBuzai, kNoRate, kNoUsen, kUseCal3, kUseCal4, kUse2ko1, kUseSmallPat, kUseMenCal, kUseSearch };
 
-std::vector<TextColumn> BoardColumns()
-{
-    std::vector<TextColumn> columns;
-    for (const ListColumn& column : GenbanColumns()) {
-        columns.push_back({column.Title, column.Sample});
-    }
-    return columns;
-}
-
 }  // namespace
 
 CSelGenbanDlg::CSelGenbanDlg(SelGenbanForm& form, Prompt& prompt, const QFont& listFont, QWidget* parent)
@@ -58,7 +49,7 @@ CSelGenbanDlg::CSelGenbanDlg(SelGenbanForm& form, Prompt& prompt, const QFont& l
     setWindowTitle("使用原板選択");
 
     m_model = new TextTableModel(
-        BoardColumns(), [this] { return static_cast<int>(m_form.RowCount()); },
+        GenbanColumns(), [this] { return static_cast<int>(m_form.RowCount()); },
         [this](int row, int column) {
             return GenbanCellText(m_form.RowBoard(static_cast<std::size_t>(row)), column);
         },

@@ -113,9 +113,9 @@ void CBuzaiInDlg::accept()
     QDialog::accept();
 }
 
-const std::vector<ListColumn>& BuzaiColumns()
+const std::vector<TextColumn>& BuzaiColumns()
 {
-    static const std::vector<ListColumn> columns = {
+    static const std::vector<TextColumn> columns = {
         {"No.", "9999  "},          {"部材名", "12345678901234567890  "},
         {"種類", "１２３４５６  "}, {"枚数", "9999  "},
         {"横幅", "99999.9  "},      {"縦幅", "99999.9  "},

@@ -38,4 +38,4 @@ int EditList(CBuzaiList& list, const JobDialogContext& context);
 
 // The cell texts of the parts list dialog (nine columns).
 std::string BuzaiCellText(const CBuzai& part, int column);
-const std::vector<ListColumn>& BuzaiColumns();
+const std::vector<TextColumn>& BuzaiColumns();

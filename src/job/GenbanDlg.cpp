@@ -144,9 +144,9 @@ void CGenbanInDlg::accept()
     QDialog::accept();
 }
 
-const std::vector<ListColumn>& GenbanColumns()
+const std::vector<TextColumn>& GenbanColumns()
 {
-    static const std::vector<ListColumn> columns = {
+    static const std::vector<TextColumn> columns = {
         {"No.", "9999  "},          {"原板名", "12345678901234567890  "},
         {"種類", "１２３４５６  "}, {"枚数", "9999  "},
         {"横幅", "99999.9  "},      {"縦幅", "99999.9  "},

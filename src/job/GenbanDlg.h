@@ -32,4 +32,4 @@ int EditList(CGenbanList& list, const JobDialogContext& context);
 
 // The cell texts of the board list dialog (fourteen columns: No. and the thirteen of the file).
 std::string GenbanCellText(const CGenban& board, int column);
-const std::vector<ListColumn>& GenbanColumns();
+const std::vector<TextColumn>& GenbanColumns();

@@ -42,45 +42,6 @@ QPushButton* CalculatorButton(QLineEdit* field, const char* name, const char* ca
     return button;
 }
 
-ListTableModel::ListTableModel(const std::vector<ListColumn>& columns, ListCellText cell,
-                               const ListEditing& editor, QObject* parent)
-    : QAbstractTableModel(parent), m_columns(columns), m_cell(std::move(cell)), m_editor(editor)
-{
-}
-
-int ListTableModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : m_editor.RowCount();
-}
-
-int ListTableModel::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
-}
-
-QVariant ListTableModel::data(const QModelIndex& index, int role) const
-{
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_editor.RowCount() - 1) {
-        return {};  // the empty last row
-    }
-    return QString::fromStdString(m_cell(index.row(), index.column()));
-}
-
-QVariant ListTableModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
-        section >= static_cast<int>(m_columns.size())) {
-        return {};
-    }
-    return QString(m_columns[section].Title);
-}
-
-void ListTableModel::Refresh()
-{
-    beginResetModel();
-    endResetModel();
-}
-
 namespace {
 
 struct ListButton {
@@ -106,47 +67,26 @@ constexpr int kVisibleRows = 16;
 
 }  // namespace
 
-CListDlg::CListDlg(const QString& title, const std::vector<ListColumn>& columns, ListCellText cell,
+CListDlg::CListDlg(const QString& title, const std::vector<TextColumn>& columns, ListCellText cell,
                    ListEditing& editor, bool moveButtons, const QFont& listFont, QWidget* parent)
     : QDialog(parent), m_editor(editor)
 {
     setObjectName("listDialog");
     setWindowTitle(title);
 
-    m_model = new ListTableModel(columns, std::move(cell), editor, this);
+    // The records and one empty row at the end.
+    m_model = new TextTableModel(
+        columns, [&editor] { return editor.RowCount(); },
+        [&editor, cell = std::move(cell)](int row, int column) {
+            return row < editor.RowCount() - 1 ? cell(row, column) : std::string();
+        },
+        this);
     m_table = new QTableView(this);
     m_table->setObjectName("listTable");
     m_table->setModel(m_model);
-    m_table->setFont(listFont);
-    m_table->setShowGrid(true);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    SetUpTextTable(m_table, listFont, kVisibleRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->setTabKeyNavigation(false);
-    m_table->setWordWrap(false);
-    m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setHighlightSections(false);
     m_table->horizontalHeader()->setSectionsClickable(false);
-    const QFontMetrics metrics(listFont);
-    m_table->verticalHeader()->setDefaultSectionSize(metrics.height() + 4);
-    const int padding = 2 * m_table->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, m_table) + 2;
-    const QFontMetrics headerMetrics(m_table->horizontalHeader()->font());
-    int tableWidth = 2 * m_table->frameWidth() + m_table->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
-        const int width = std::max(metrics.horizontalAdvance(QString(columns[i].Sample)),
-                                   headerMetrics.horizontalAdvance(QString(columns[i].Title))) +
-                          padding;
-        m_table->setColumnWidth(i, width);
-        tableWidth += width;
-    }
-    const QScreen* screen = parent != nullptr && parent->screen() != nullptr
-                                ? parent->screen()
-                                : QGuiApplication::primaryScreen();
-    const int available = screen != nullptr ? screen->availableGeometry().width() - 60 : tableWidth;
-    m_table->setMinimumWidth(std::min(tableWidth, available));
-    m_table->setMinimumHeight(m_table->horizontalHeader()->sizeHint().height() +
-                              kVisibleRows * m_table->verticalHeader()->defaultSectionSize() +
-                              2 * m_table->frameWidth());
     m_table->installEventFilter(this);
     connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
         m_editor.Select(index.row());

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <QAbstractTableModel>
 #include <QDialog>
 #include <QFont>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "platform/qt/TextTable.h"
 
 class FileChooser;
 class ListEditing;
@@ -26,34 +27,8 @@ struct JobDialogContext {
     QWidget* Parent = nullptr;
 };
 
-struct ListColumn {
-    const char* Title;
-    const char* Sample;  // the widest text the column shows, in the list font
-};
-
 // Cell text of a record row (row below the record count) and column.
 using ListCellText = std::function<std::string(int row, int column)>;
-
-// The records plus the empty last row, produced on demand.
-class ListTableModel final : public QAbstractTableModel {
-    Q_OBJECT
-public:
-    ListTableModel(const std::vector<ListColumn>& columns, ListCellText cell, const ListEditing& editor,
-                   QObject* parent = nullptr);
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-    // After the list changed: rows, texts, everything.
-    void Refresh();
-
-private:
-    std::vector<ListColumn> m_columns;
-    ListCellText m_cell;
-    const ListEditing& m_editor;
-};
 
 // The OK and キャンセル buttons of an input dialog, joined to accept and reject.
 QDialogButtonBox* AddOkCancel(QDialog* dialog);
@@ -69,7 +44,7 @@ QPushButton* CalculatorButton(QLineEdit* field, const char* name, const char* ca
 class CListDlg : public QDialog {
     Q_OBJECT
 public:
-    CListDlg(const QString& title, const std::vector<ListColumn>& columns, ListCellText cell,
+    CListDlg(const QString& title, const std::vector<TextColumn>& columns, ListCellText cell,
              ListEditing& editor, bool moveButtons, const QFont& listFont, QWidget* parent = nullptr);
 
     QTableView* Table() const { return m_table; }
@@ -83,7 +58,7 @@ private:
     void OnSelectionChanged();
 
     ListEditing& m_editor;
-    ListTableModel* m_model = nullptr;
+    TextTableModel* m_model = nullptr;
     QTableView* m_table = nullptr;
     bool m_showing = false;  // the selection is being set from the editor
 };

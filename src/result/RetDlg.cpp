@@ -11,19 +11,10 @@
 #include "job/GenbanDlg.h"
 #include "result/RetData.h"
 #include "result/RetSummary.h"
-#include "result/TextTable.h"
+#include "platform/qt/TextTable.h"
 #include "result/UnplacedParts.h"
 
 namespace {
-
-std::vector<TextColumn> Columns(const std::vector<ListColumn>& columns)
-{
-    std::vector<TextColumn> texts;
-    for (const ListColumn& column : columns) {
-        texts.push_back({column.Title, column.Sample});
-    }
-    return texts;
-}
 
 // A row of the used boards: the board's record with the sheets cut in place of its count.
 std::string UsedBoardCell(const CRetData& ret, int row, int column)
@@ -73,16 +64,16 @@ CRetDlg::CRetDlg(const CRetData& ret, const Settings& settings, Prompt& prompt, 
 
     auto* layout = new QVBoxLayout(this);
     auto* boards = new TextTableModel(
-        Columns(GenbanColumns()), [this] { return static_cast<int>(m_ret.UsedBoards.size()); },
+        GenbanColumns(), [this] { return static_cast<int>(m_ret.UsedBoards.size()); },
         [this](int row, int column) { return UsedBoardCell(m_ret, row, column); }, this);
     AddList(this, layout, "使用された原板", "usedBoardsTable", boards, listFont);
     auto* secondary = new TextTableModel(
-        Columns(BuzaiColumns()), [this] { return static_cast<int>(m_ret.PlacedSecondary.size()); },
+        BuzaiColumns(), [this] { return static_cast<int>(m_ret.PlacedSecondary.size()); },
         [this](int row, int column) { return PartEntryCell(m_ret, m_ret.PlacedSecondary, row, column); },
         this);
     AddList(this, layout, "配置された２次部材", "placedSecondaryTable", secondary, listFont);
     auto* unplaced = new TextTableModel(
-        Columns(BuzaiColumns()), [this] { return static_cast<int>(m_ret.Unplaced.size()); },
+        BuzaiColumns(), [this] { return static_cast<int>(m_ret.Unplaced.size()); },
         [this](int row, int column) { return PartEntryCell(m_ret, m_ret.Unplaced, row, column); }, this);
     AddList(this, layout, "配置できなかった部材", "unplacedTable", unplaced, listFont);
 

@@ -42,6 +42,6 @@ private:
 };
 
 // A list as the dialogs show theirs: the list font, full-row selection, grid lines, no editing,
-// each column as wide as its sample text (or its title), `visibleRows` rows high. The table's
-// model is set first.
+// each column as wide as its sample text (or its title) and the table no wider than the screen,
+// `visibleRows` rows high. The table's model is set first.
 void SetUpTextTable(QTableView* table, const QFont& listFont, int visibleRows);

@@ -1,6 +1,8 @@
-#include "result/TextTable.h"
+#include "platform/qt/TextTable.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHeaderView>
 #include <QStyle>
 #include <QTableView>
@@ -75,7 +77,11 @@ void SetUpTextTable(QTableView* table, const QFont& listFont, int visibleRows)
         table->setColumnWidth(i, column);
         width += column;
     }
-    table->setMinimumWidth(std::min(width, 1200));
+    const QWidget* window = table->window();
+    const QScreen* screen = window != nullptr && window->screen() != nullptr ? window->screen()
+                                                                            : QGuiApplication::primaryScreen();
+    const int available = screen != nullptr ? screen->availableGeometry().width() - 60 : width;
+    table->setMinimumWidth(std::min(width, available));
     table->setMinimumHeight(table->horizontalHeader()->sizeHint().height() +
                             visibleRows * table->verticalHeader()->defaultSectionSize() +
                             2 * table->frameWidth());
