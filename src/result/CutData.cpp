@@ -135,10 +135,10 @@ bool CutDataText(const CutDataSource& source, const CutDataInfo& info, std::stri
 
     for (std::size_t n = 0; n < ret.Layouts.size(); ++n) {
         const COutData& layout = ret.Layouts[n];
-        const CGenban& board = CheckedAt(source.Genban.Items, layout.BoardNo, "board");
+        const CGenban& board = CheckedAt(source.Boards.Items, layout.BoardNo, "board");
         const CalRect trimmed = TrimmedBoard(board);
         CutPlan plan;
-        const std::string why = BuildCutPlan(LayoutPieces(layout, source.Buzai, source.YBuzai, source.Kerf),
+        const std::string why = BuildCutPlan(LayoutPieces(layout, source.Parts, source.Secondary, source.Kerf),
                                              trimmed, source.Kerf, layout.CutLines, plan);
         if (!why.empty()) {
             error = "配置パターン " + std::to_string(n + 1) + ": " + why;
@@ -159,7 +159,7 @@ bool CutDataText(const CutDataSource& source, const CutDataInfo& info, std::stri
         }
         for (std::size_t i = 0; i < plan.Pieces.size(); ++i) {
             const CutPiece& piece = plan.Pieces[i];
-            const CBuzaiList& list = piece.List == 1 ? source.YBuzai : source.Buzai;
+            const CBuzaiList& list = piece.List == 1 ? source.Secondary : source.Parts;
             const CBuzai& part = CheckedAt(list.Items, piece.Number, "part");
             Line(out, {"部材", std::to_string(i + 1), piece.List == 1 ? "２次部材" : "部材",
                        std::to_string(piece.Number + 1), QuoteField(part.Name), FormatTenths(part.Width),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "result/JobLists.h"
+
 #include <cstdint>
 #include <string>
 
@@ -18,11 +20,7 @@ struct CutDataInfo {
 };
 
 // The lists a result refers to, and the kerf it was laid out with (0.1 mm).
-struct CutDataSource {
-    const CRetData& Ret;
-    const CBuzaiList& Buzai;
-    const CBuzaiList& YBuzai;
-    const CGenbanList& Genban;
+struct CutDataSource : JobLists {
     std::int32_t Kerf = 0;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "result/JobLists.h"
+
 #include "platform/Canvas.h"
 
 class CBuzaiList;
@@ -45,11 +47,7 @@ struct BoardTransform {
 };
 
 // What a board drawing reads: the result, the lists its numbers refer to and the switches.
-struct BoardSource {
-    const CRetData& Ret;
-    const CBuzaiList& Parts;
-    const CBuzaiList& Secondary;
-    const CGenbanList& Boards;
+struct BoardSource : JobLists {
     const Settings& Options;
 };
 

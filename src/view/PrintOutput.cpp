@@ -54,7 +54,7 @@ bool PrintoutPdf(const PrintSource& source, const std::function<bool()>& stopped
         writer.setTitle(source.Kind == kPrintCutSheets ? "切断指示書" : "原板情報");
         writer.setResolution(600);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-        if (!RenderPrintout(writer, source, 1, PageCount(*source.Ret, source.Kind), error, stopped)) {
+        if (!RenderPrintout(writer, source, 1, PageCount(source.Ret, source.Kind), error, stopped)) {
             return false;
         }
     }

@@ -118,7 +118,7 @@ std::string SizeText(std::int32_t width, std::int32_t height, std::int32_t thick
 class PageWriter {
 public:
     PageWriter(Canvas& dc, const PrintSource& source, const PageFrame& frame)
-        : m_dc(dc), m_src(source), m_f(frame), m_ret(*source.Ret)
+        : m_dc(dc), m_src(source), m_f(frame), m_ret(source.Ret)
     {
     }
 
@@ -134,7 +134,7 @@ public:
         table.Header(y);
         for (int row = first; row < end; ++row) {
             const RET_GENBAN& used = m_ret.UsedBoards[static_cast<std::size_t>(row)];
-            const CGenban& board = CheckedAt(m_src.Boards->Items, used.Number, "board");
+            const CGenban& board = CheckedAt(m_src.Boards.Items, used.Number, "board");
             y -= 2 * m_f.L;
             const double amount = static_cast<double>(used.Sheets) * board.Price;
             table.Row(y, {Format("%4d", board.Index + 1), Cut(board.Name, 21), Cut(board.Kind, 13),
@@ -146,7 +146,7 @@ public:
             double total = 0.0;
             for (const RET_GENBAN& used : m_ret.UsedBoards) {
                 total += static_cast<double>(used.Sheets) *
-                         CheckedAt(m_src.Boards->Items, used.Number, "board").Price;
+                         CheckedAt(m_src.Boards.Items, used.Number, "board").Price;
             }
             y -= 2 * m_f.L;
             GrandTotal(table, y, total);
@@ -182,7 +182,7 @@ public:
     void CutDrawingPage(const PROUTDATA& page)
     {
         const COutData& layout = CheckedAt(m_ret.Layouts, page.Count, "layout");
-        const CGenban& board = CheckedAt(m_src.Boards->Items, layout.BoardNo, "board");
+        const CGenban& board = CheckedAt(m_src.Boards.Items, layout.BoardNo, "board");
         const CanvasRect area{m_f.X0, -3 * m_f.L, m_f.X0 + 102 * m_f.W, -39 * m_f.H};
         m_dc.Rectangle(area);
         if (m_src.DrawPattern) {
@@ -222,25 +222,25 @@ public:
 private:
     int PartsRows() const
     {
-        return static_cast<int>(m_src.Parts->Items.size() + m_ret.PlacedSecondary.size());
+        return static_cast<int>(m_src.Parts.Items.size() + m_ret.PlacedSecondary.size());
     }
 
     const CBuzai& RowPart(int row) const
     {
-        const int parts = static_cast<int>(m_src.Parts->Items.size());
+        const int parts = static_cast<int>(m_src.Parts.Items.size());
         if (row < parts) {
-            return m_src.Parts->Items[static_cast<std::size_t>(row)];
+            return m_src.Parts.Items[static_cast<std::size_t>(row)];
         }
         const CAL_BUZAI& placed = CheckedAt(m_ret.PlacedSecondary, row - parts, "placed secondary part");
-        return CheckedAt(m_src.Secondary->Items, placed.Number, "secondary part");
+        return CheckedAt(m_src.Secondary.Items, placed.Number, "secondary part");
     }
 
     void PartRow(Table& table, int row, int y, int differenceX)
     {
-        const bool secondary = row >= static_cast<int>(m_src.Parts->Items.size());
+        const bool secondary = row >= static_cast<int>(m_src.Parts.Items.size());
         const CBuzai& part = RowPart(row);
         const int count =
-            secondary ? m_ret.PlacedSecondary[static_cast<std::size_t>(row) - m_src.Parts->Items.size()].Count
+            secondary ? m_ret.PlacedSecondary[static_cast<std::size_t>(row) - m_src.Parts.Items.size()].Count
                       : part.PlacedCount;
         const double unit = count != 0 ? part.PlacedCost / count : 0.0;
         table.Row(y, {Format("%4d", part.Index + 1), Cut(part.Name, 21), Cut(part.Kind, 13),
@@ -275,7 +275,7 @@ private:
             table.Header(rowY);
             for (int row = begin; row < end; ++row) {
                 const CAL_BUZAI& entry = layout.Summary[static_cast<std::size_t>(row)];
-                const CBuzaiList& list = entry.Flag == 1 ? *m_src.Secondary : *m_src.Parts;
+                const CBuzaiList& list = entry.Flag == 1 ? m_src.Secondary : m_src.Parts;
                 const CBuzai& part = CheckedAt(list.Items, entry.Number, "part");
                 rowY -= 2 * m_f.L;
                 table.Row(rowY, {Format("%4d", part.Index + 1), Cut(part.Name, 21),
@@ -407,11 +407,7 @@ std::string FormatPrintTime(std::time_t time)
 PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const CBuzaiList& secondary,
                             const CGenbanList& boards, const Settings& settings, int kind)
 {
-    PrintSource source;
-    source.Ret = &ret;
-    source.Parts = &parts;
-    source.Secondary = &secondary;
-    source.Boards = &boards;
+    PrintSource source{{ret, parts, secondary, boards}};
     source.TankaType = settings.TankaType;
     source.Kind = kind;
     source.PrintTime = FormatPrintTime(std::time(nullptr));
@@ -474,7 +470,7 @@ void DrawPrintPage(Canvas& dc, const PrintSource& source, int page)
     } restore{dc, oldMode, oldTransparent, oldFont, oldPen};
 
     const PageFrame frame = MeasurePageFrame(dc);
-    const CRetData& ret = *source.Ret;
+    const CRetData& ret = source.Ret;
     const int kind = source.Kind == kPrintCutSheets ? kPrintCutSheets : kPrintBoardInfo;
     const int pages = PageCount(ret, kind);
 

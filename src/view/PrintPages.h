@@ -1,5 +1,7 @@
 #pragma once
 
+#include "result/JobLists.h"
+
 #include <ctime>
 #include <functional>
 #include <string>
@@ -46,11 +48,7 @@ int PageCount(const CRetData& ret, int kind);
 std::string FormatPrintTime(std::time_t time);
 
 // What the page routine draws from.
-struct PrintSource {
-    const CRetData* Ret = nullptr;
-    const CBuzaiList* Parts = nullptr;
-    const CBuzaiList* Secondary = nullptr;
-    const CGenbanList* Boards = nullptr;
+struct PrintSource : JobLists {
     int TankaType = 2;
     int Kind = kPrintBoardInfo;
     std::string PrintTime;  // as printed in the header

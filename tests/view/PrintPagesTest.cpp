@@ -86,11 +86,7 @@ struct Job {
     }
     PrintSource Source(int kind)
     {
-        PrintSource source;
-        source.Ret = &ret;
-        source.Parts = &parts;
-        source.Secondary = &secondary;
-        source.Boards = &boards;
+        PrintSource source{{ret, parts, secondary, boards}};
         source.Kind = kind;
         source.PrintTime = "2026/12/08 10:30";
         return source;
