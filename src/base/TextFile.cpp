@@ -590,6 +590,9 @@ bool SameFile(const FileIdentity& a, const FileIdentity& b)
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes)
 {
     bytes.clear();
+    if (g_stopReading.load(std::memory_order_relaxed) != 0) {
+        return {ReadStatus::Failed, EINTR};  // a stop came first: never wait on a pipe for it
+    }
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return {errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed, errno};

@@ -305,6 +305,8 @@ int ReadTableFile(const std::string& path, const TableFormat<Record, N>& format,
         error = errno;
     } else if (S_ISDIR(info.st_mode)) {
         error = EISDIR;
+    } else if (g_stopReading.load(std::memory_order_relaxed) != 0) {
+        error = EINTR;  // a stop came first: never wait on a pipe for it
     } else {
         errno = 0;
         in.open(path, std::ios::binary);

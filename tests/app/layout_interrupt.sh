@@ -36,28 +36,34 @@ for case in INT:130 TERM:143 HUP:129; do
 done
 # A stop while waiting on a pipe, or while reading a large file, is a stop too, not bad input or
 # a failed write.
-stop_at() {  # what; the command follows
-    local what=$1 pid status
-    shift
+stop_at() {  # what, what to wait for (a shell condition); the command follows
+    local what=$1 ready=$2 pid status
+    shift 2
     "$@" >"$dir/stdout" 2>"$dir/stderr" &
     pid=$!
-    sleep 0.5
+    for _ in $(seq 1 300); do
+        eval "$ready" && break
+        sleep 0.1
+    done
     kill -INT "$pid"
     wait "$pid"
     status=$?
     [ "$status" -eq 130 ] || { echo "$what: expected 130, got $status"; cat "$dir/stderr"; exit 1; }
     grep -q "中断しました。(SIGINT)" "$dir/stderr" || { echo "$what: no stop message"; cat "$dir/stderr"; exit 1; }
 }
+# The program is waiting in the kernel for a pipe, or has a file open.
+waits_on_pipe() { grep -Eq "wait_for_partner|fifo|pipe" "/proc/$pid/wchan" 2>/dev/null; }
+has_open() { ls -l "/proc/$pid/fd" 2>/dev/null | grep -q "$1"; }
 mkfifo "$dir/fifo"
-stop_at "an input pipe nobody writes" "$nestrix" layout --boards "$dir/fifo" --parts "$dir/parts.csv"
-stop_at "a settings pipe nobody writes" "$nestrix" layout --boards "$dir/boards.csv" --parts "$dir/parts.csv" \
+stop_at "an input pipe nobody writes" waits_on_pipe "$nestrix" layout --boards "$dir/fifo" --parts "$dir/parts.csv"
+stop_at "a settings pipe nobody writes" waits_on_pipe "$nestrix" layout --boards "$dir/boards.csv" --parts "$dir/parts.csv" \
     --settings "$dir/fifo"
 {
     iconv -f CP932 -t UTF-8 "$dir/parts.csv" | head -1
     yes "P,100.0,100.0,10.0,1,0,," | head -n 2500000
 } | iconv -f UTF-8 -t CP932 >"$dir/large.csv"
-stop_at "a large parts file" "$nestrix" layout --boards "$dir/boards.csv" --parts "$dir/large.csv"
+stop_at "a large parts file" "has_open large.csv" "$nestrix" layout --boards "$dir/boards.csv" --parts "$dir/large.csv"
 head -n 4 "$dir/parts.csv" >"$dir/small.csv"
-stop_at "an output pipe nobody reads" "$nestrix" layout --boards "$dir/boards.csv" --parts "$dir/small.csv" \
+stop_at "an output pipe nobody reads" waits_on_pipe "$nestrix" layout --boards "$dir/boards.csv" --parts "$dir/small.csv" \
     --json "$dir/fifo"
 echo ok
