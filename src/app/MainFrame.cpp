@@ -74,10 +74,10 @@ CMainFrame::CMainFrame(CNestrixApp& app) : m_app(app)
     connect(m_view, &CNestrixView::statusPanesChanged, this, &CMainFrame::SetStatusPanes);
     m_print = new CPrintJob(*this, *m_view, m_app.Doc(), m_app.AppSettings(), m_app.PreviewActive,
                             m_app.GetPrompt());
-    connect(m_actions[kCmdPrintBoardInfo], &QAction::triggered, m_print,
-            [this] { m_print->OnPrintCommand(kPrintBoardInfo); });
-    connect(m_actions[kCmdPrintCutSheets], &QAction::triggered, m_print,
-            [this] { m_print->OnPrintCommand(kPrintCutSheets); });
+    for (const int kind : {kPrintBoardInfo, kPrintCutSheets}) {
+        connect(m_actions[kind == kPrintBoardInfo ? kCmdPrintBoardInfo : kCmdPrintCutSheets], &QAction::triggered,
+                m_print, [this, kind] { RunCommand([this, kind] { m_print->OnPrintCommand(kind); }); });
+    }
     connect(this, &CMainFrame::closePreviewRequested, m_print, &CPrintJob::ClosePreview);
     m_view->UpdateStatusBar();
     UpdateCommandUI();
@@ -122,10 +122,11 @@ void CMainFrame::CreateToolBar()
     m_actions[kCmdHelp] = help;
 
     connect(m_actions[kCmdAbout], &QAction::triggered, this, &CMainFrame::OnAbout);
-    connect(m_actions[kCmdInitialSettings], &QAction::triggered, this, &CMainFrame::OnInitialSettings);
+    connect(m_actions[kCmdInitialSettings], &QAction::triggered, this,
+            [this] { RunCommand([this] { OnInitialSettings(); }); });
     connect(m_actions[kCmdExit], &QAction::triggered, this, &QWidget::close);
     for (const int id : {kCmdBoards, kCmdParts, kCmdSecondaryParts}) {
-        connect(m_actions[id], &QAction::triggered, this, [this, id] { OnEditList(id); });
+        connect(m_actions[id], &QAction::triggered, this, [this, id] { RunCommand([this, id] { OnEditList(id); }); });
     }
     for (const auto& [id, command] : {std::pair{kCmdLayout, &OnLayoutCalculation},
                                       {kCmdResults, &OnShowResults},
@@ -185,7 +186,6 @@ void CMainFrame::OnAbout()
 void CMainFrame::OnInitialSettings()
 {
     RunInitialSettings(m_app.AppSettings(), m_app.GetFileChooser(), this);
-    m_app.Session.SaveChanges(m_app.GetPrompt());
     // Display switches may have changed; OK or not, the picture and the panes are renewed.
     m_view->RequestRedraw();
     m_view->UpdateStatusBar();
@@ -214,7 +214,18 @@ void CMainFrame::OnEditList(int id)
         // Closing asks exactly while the parts are not written, changed now or before.
         doc.Modified = doc.BuzaiList.Saved ? 0 : 1;
     }
+}
+
+void CMainFrame::RunCommand(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const std::exception& fault) {
+        m_app.GetPrompt().ShowError(std::string("内部エラーのため処理を中止しました。\n") + fault.what());
+    }
+    // Lists, run options and settings may have changed: saved now, not only at the end.
     m_app.Session.SaveChanges(m_app.GetPrompt());
+    UpdateCommandUI();
 }
 
 void CMainFrame::RunResultCommand(void (*command)(const ResultCommandContext&))
@@ -227,13 +238,7 @@ void CMainFrame::RunResultCommand(void (*command)(const ResultCommandContext&))
                                        *m_view,
                                        this,
                                        [this] { UpdateCommandUI(); }};
-    try {
-        command(context);
-    } catch (const std::exception& fault) {
-        m_app.GetPrompt().ShowError(std::string("内部エラーのため処理を中止しました。\n") + fault.what());
-    }
-    m_app.Session.SaveChanges(m_app.GetPrompt());  // the run options go into the settings
-    UpdateCommandUI();
+    RunCommand([&] { command(context); });
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QMainWindow>
 #include <array>
 #include <map>
@@ -38,7 +40,10 @@ private:
     void OnAbout();
     void OnInitialSettings();
     void OnEditList(int id);
-    // A command of the result (layout, results, cut data); an internal fault abandons it.
+    // Every command of the tool bar runs through here: an internal error ends the command with
+    // its message, what changed is saved, the buttons follow the document.
+    void RunCommand(const std::function<void()>& command);
+    // A command of the result (layout, results, cut data) with its context, through RunCommand.
     void RunResultCommand(void (*command)(const ResultCommandContext&));
 
     CNestrixApp& m_app;
