@@ -346,6 +346,22 @@ WriteResult RewriteInPlace(const std::string& path, const std::string& bytes)
     return result;
 }
 
+// Writes the bytes of a file just created and closes it; a file that is not complete is removed.
+WriteResult FillNewFile(int fd, const std::string& path, const std::string& bytes)
+{
+    WriteResult result;
+    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+        result = {WriteStatus::Failed, errno};
+    }
+    if (::close(fd) != 0 && result.Ok()) {
+        result = {WriteStatus::Failed, errno};
+    }
+    if (!result.Ok()) {
+        ::unlink(path.c_str());
+    }
+    return result;
+}
+
 // Whether `entry` is a temporary sibling of `name` ("." + name + ".tmpPID_N") left by a process
 // that no longer runs (killed between writing and renaming).
 bool IsStaleTemporary(const std::string& entry, const std::string& name)
@@ -466,15 +482,7 @@ WriteResult StagedWrites::Stage(const std::string& path, std::string bytes)
         (void)::fchown(fd, info.st_uid, info.st_gid);
         (void)::fchmod(fd, info.st_mode & 07777);
     }
-    WriteResult result;
-    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
-        result = {WriteStatus::Failed, errno};
-    }
-    if (::close(fd) != 0 && result.Ok()) {
-        result = {WriteStatus::Failed, errno};
-    }
-    if (!result.Ok()) {
-        ::unlink(entry.Temp.c_str());
+    if (const WriteResult result = FillNewFile(fd, entry.Temp, bytes); !result.Ok()) {
         return result;
     }
     entry.Existed = exists;
@@ -550,17 +558,7 @@ WriteResult WriteNewFile(const std::string& path, const std::string& bytes)
     if (fd < 0) {
         return {WriteStatus::CannotCreate, errno};
     }
-    WriteResult result;
-    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
-        result = {WriteStatus::Failed, errno};
-    }
-    if (::close(fd) != 0 && result.Ok()) {
-        result = {WriteStatus::Failed, errno};
-    }
-    if (!result.Ok()) {
-        ::unlink(path.c_str());
-    }
-    return result;
+    return FillNewFile(fd, path, bytes);
 }
 
 FileIdentity IdentifyFile(const std::string& path)
