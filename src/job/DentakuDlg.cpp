@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -85,6 +86,19 @@ CDentakuDlg::CDentakuDlg(const QString& expression, Prompt& prompt, QWidget* par
     layout->addLayout(keys);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     m_edit->setFocus();
+    m_edit->installEventFilter(this);
+}
+
+bool CDentakuDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_edit && event->type() == QEvent::KeyPress) {
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        if (text == "=" || text == "＝") {
+            Evaluate();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QString CDentakuDlg::Expression() const

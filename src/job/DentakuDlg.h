@@ -25,6 +25,10 @@ public slots:
     void accept() override;
     void setVisible(bool visible) override;
 
+protected:
+    // "=" typed in the expression evaluates it, as the ＝ key does.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     bool Evaluate();
     void TypeKey(const QString& text);

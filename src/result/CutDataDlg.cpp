@@ -21,9 +21,11 @@ CCutDataDlg::CCutDataDlg(Prompt& prompt, QWidget* parent) : QDialog(parent), m_p
     m_jobName->setMinimumWidth(m_jobName->fontMetrics().horizontalAdvance(QString(40, 'x')));
     m_due = new QCalendarWidget(this);
     m_due->setObjectName("dueCalendar");
-    m_due->setSelectedDate(QDate::currentDate());
-    m_due->setGridVisible(true);
+    // The locale first: it lays the month out again, and a date selected before it stayed
+    // highlighted one cell off the date the calendar returns.
     m_due->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));  // month and day names as the rest
+    m_due->setGridVisible(true);
+    m_due->setSelectedDate(QDate::currentDate());
     m_comment = new QLineEdit(this);
     m_comment->setObjectName("commentEdit");
 

@@ -92,6 +92,16 @@ void DentakuDlgTest::equalsShowsTheResultAndStaysOpen()
     Click(&dialog, "keyEquals");
     QCOMPARE(prompt.Shown, std::vector<std::string>{"０で除算しました"});
     QCOMPARE(dialog.Expression(), QString("10/0"));  // kept for mending
+    // The keyboard's "=" is the ＝ key, not a character of the expression.
+    prompt.Shown.clear();
+    edit->setText("");
+    QTest::keyClicks(edit, "7-2");
+    QTest::keyClick(edit, Qt::Key_Equal, Qt::NoModifier);
+    QCOMPARE(dialog.Expression(), QString("5"));
+    QVERIFY(dialog.isVisible());
+    QTest::keyClicks(edit, "*3=");
+    QCOMPARE(dialog.Expression(), QString("15"));
+    QVERIFY(prompt.Shown.empty());
 }
 
 void DentakuDlgTest::enterIsOkAndAnErrorKeepsTheDialogOpen()

@@ -175,7 +175,20 @@ void RetDlgTest::cutDataDialogStartsTodayAndRefusesTextsTheFileCannotHold()
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     QCOMPARE(dialog.windowTitle(), QString("切断データ出力情報"));
-    QCOMPARE(dialog.findChild<QCalendarWidget*>("dueCalendar")->selectedDate(), QDate::currentDate());
+    auto* calendar = dialog.findChild<QCalendarWidget*>("dueCalendar");
+    QCOMPARE(calendar->selectedDate(), QDate::currentDate());
+    // The day the calendar highlights is the day it returns: today, and a clicked day.
+    auto* days = calendar->findChild<QTableView*>("qt_calendar_calendarview");
+    QVERIFY(days != nullptr);
+    const auto highlighted = [days] {
+        const QModelIndexList selected = days->selectionModel()->selectedIndexes();
+        return selected.size() == 1 ? selected[0].data().toInt() : -1;
+    };
+    QCOMPARE(highlighted(), QDate::currentDate().day());
+    const QModelIndex other = days->model()->index(3, 3);
+    QTest::mouseClick(days->viewport(), Qt::LeftButton, {}, days->visualRect(other).center());
+    QCOMPARE(highlighted(), calendar->selectedDate().day());
+    QCOMPARE(calendar->selectedDate().day(), other.data().toInt());
     auto* name = dialog.findChild<QLineEdit*>("jobNameEdit");
     name->setText("現場😀");
     dialog.findChild<QPushButton*>("okButton")->click();
