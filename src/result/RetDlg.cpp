@@ -40,14 +40,19 @@ std::string PartEntryCell(const CRetData& ret, const std::vector<CAL_BUZAI>& ent
     return BuzaiCellText(part, column);
 }
 
+// A list of the dialog, `rows` rows high at its first size.
+// The used boards of a typical job (up to about 12) are seen without scrolling.
+constexpr int kUsedBoardRows = 12;
+constexpr int kPartRows = 5;
+
 QTableView* AddList(QDialog* dialog, QVBoxLayout* layout, const char* caption, const char* name,
-                    TextTableModel* model, const QFont& listFont)
+                    TextTableModel* model, const QFont& listFont, int rows)
 {
     layout->addWidget(new QLabel(caption, dialog));
     auto* table = new QTableView(dialog);
     table->setObjectName(name);
     table->setModel(model);
-    SetUpTextTable(table, listFont, 5);
+    SetUpTextTable(table, listFont, rows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     layout->addWidget(table);
     return table;
@@ -66,16 +71,16 @@ CRetDlg::CRetDlg(const CRetData& ret, const Settings& settings, Prompt& prompt, 
     auto* boards = new TextTableModel(
         GenbanColumns(), [this] { return static_cast<int>(m_ret.UsedBoards.size()); },
         [this](int row, int column) { return UsedBoardCell(m_ret, row, column); }, this);
-    AddList(this, layout, "使用された原板", "usedBoardsTable", boards, listFont);
+    AddList(this, layout, "使用された原板", "usedBoardsTable", boards, listFont, kUsedBoardRows);
     auto* secondary = new TextTableModel(
         BuzaiColumns(), [this] { return static_cast<int>(m_ret.PlacedSecondary.size()); },
         [this](int row, int column) { return PartEntryCell(m_ret, m_ret.PlacedSecondary, row, column); },
         this);
-    AddList(this, layout, "配置された２次部材", "placedSecondaryTable", secondary, listFont);
+    AddList(this, layout, "配置された２次部材", "placedSecondaryTable", secondary, listFont, kPartRows);
     auto* unplaced = new TextTableModel(
         BuzaiColumns(), [this] { return static_cast<int>(m_ret.Unplaced.size()); },
         [this](int row, int column) { return PartEntryCell(m_ret, m_ret.Unplaced, row, column); }, this);
-    AddList(this, layout, "配置できなかった部材", "unplacedTable", unplaced, listFont);
+    AddList(this, layout, "配置できなかった部材", "unplacedTable", unplaced, listFont, kPartRows);
 
     const std::pair<const char*, std::string> lines[] = {{"yieldText", YieldText(ret)},
                                                          {"boardCostText", BoardCostText(ret)},

@@ -1,8 +1,10 @@
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QtTest>
@@ -123,6 +125,14 @@ void RetDlgTest::showsTheListsAndTheSummaryOfAResult()
     QCOMPARE(dialog.findChild<QLabel*>("boardCostText")->text(), QString("使用原板合計金額     9,000円"));
     QCOMPARE(dialog.findChild<QLabel*>("partsCostText")->text(),
              QString("部材部分金額         4,500円(    5,000円)"));
+    // At its first size the used boards of a typical job (12) are seen without scrolling.
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* used = dialog.findChild<QTableView*>(boards);
+    QVERIFY2(used->viewport()->height() >= 12 * used->verticalHeader()->defaultSectionSize(),
+             qPrintable(QString("%1 < 12 x %2, scroll bar %3").arg(used->viewport()->height())
+                            .arg(used->verticalHeader()->defaultSectionSize())
+                            .arg(used->horizontalScrollBar()->isVisible())));
 }
 
 void RetDlgTest::fileOutputWritesTheUnplacedParts()

@@ -82,7 +82,9 @@ void SetUpTextTable(QTableView* table, const QFont& listFont, int visibleRows)
                                                                             : QGuiApplication::primaryScreen();
     const int available = screen != nullptr ? screen->availableGeometry().width() - 60 : width;
     table->setMinimumWidth(std::min(width, available));
+    // A table narrower than its columns scrolls sideways: its scroll bar must not hide a row.
+    const int scrollBar = width > available ? table->style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
     table->setMinimumHeight(table->horizontalHeader()->sizeHint().height() +
                             visibleRows * table->verticalHeader()->defaultSectionSize() +
-                            2 * table->frameWidth());
+                            2 * table->frameWidth() + scrollBar);
 }
