@@ -1,0 +1,87 @@
+#include "calc/engines/Cal5.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "base/Tolerance.h"
+#include "calc/engines/SearchEffort.h"
+#include "job/Genban.h"
+
+using namespace searcheffort;
+
+void CCal5::RepackEmptiest(std::int64_t bound)
+{
+    const int tries = kRepackTries[EffortIndex(Effort)];
+    const std::int64_t budget = RepackBudget > 0 ? RepackBudget : kWork[EffortIndex(Effort)] / kRepackShare;
+    std::int64_t work = 0;
+    for (int m = 2; m <= kRepackBoards && !StopRequest;) {
+        if (work > budget) {
+            ++SearchCutShort;
+            return;
+        }
+        std::vector<std::size_t> single;  // layouts cut once, emptiest first
+        for (std::size_t i = 0; i < Ret.Layouts.size(); ++i) {
+            if (Ret.Layouts[i].Repeat == 1) {
+                single.push_back(i);
+            }
+        }
+        std::stable_sort(single.begin(), single.end(), [&](std::size_t a, std::size_t b) {
+            return DoubleLess(Ret.Layouts[a].PartsYield, Ret.Layouts[b].PartsYield);
+        });
+        if (static_cast<int>(single.size()) < m || BoardsUsed(Ret) <= bound) {
+            return;
+        }
+        single.resize(static_cast<std::size_t>(m));
+        const std::int32_t boardNo = Ret.Layouts[single[0]].BoardNo;
+        CCalData group;
+        group.Genban[0].push_back(CAL_GENBAN{boardNo, m - 1, 0});
+        group.Buzai[1] = LeftYBuzai;
+        for (std::size_t i : single) {
+            for (const CAL_BUZAI& e : Ret.Layouts[i].Summary) {
+                auto& list = group.Buzai[e.Flag];
+                auto same = std::find_if(list.begin(), list.end(),
+                                         [&](const CAL_BUZAI& x) { return x.Number == e.Number; });
+                if (same != list.end()) {
+                    same->Count += e.Count;
+                } else {
+                    list.push_back(CAL_BUZAI{e.Number, e.Count, e.Flag});
+                }
+            }
+        }
+        // Parts of more area than the m - 1 boards hold never go onto them.
+        const CalRect rect = TrimmedRect(Board(boardNo));
+        const double room = static_cast<double>(rect.Width()) * rect.Height() * (m - 1);
+        const bool fits = !(GroupPartsArea(*this, group) > room);
+        bool saved = false;
+        for (int t = 0; fits && t < tries && !saved && !StopRequest && work <= budget; ++t) {
+            CCal5 run;
+            PrepareRun(run);
+            run.NoUsenFlg = 1;
+            run.Effort = std::min(5, Effort + 1);
+            RunValues(t == 0 ? 0 : static_cast<int>(std::size(kRunValues)) + 1000 + t, run);
+            // A try that passes the budget gives up and leaves the boards as they were.
+            run.m_work = &work;
+            run.m_workLimit = budget;
+            run.Reset();
+            run.SetCalData(group);
+            run.Calculate();
+            if (run.State != kStateAllPlaced) {
+                continue;
+            }
+            // Every part on one board fewer: the m layouts give way to the new ones.
+            std::sort(single.begin(), single.end());
+            for (std::size_t k = single.size(); k-- > 0;) {
+                Ret.Layouts.erase(Ret.Layouts.begin() + static_cast<std::ptrdiff_t>(single[k]));
+            }
+            for (COutData& layout : run.Ret.Layouts) {
+                Ret.Layouts.push_back(std::move(layout));
+            }
+            LeftYBuzai = run.LeftYBuzai;
+            Ret.ComputeTotals();
+            saved = true;
+        }
+        if (!saved) {
+            ++m;
+        }
+    }
+}
