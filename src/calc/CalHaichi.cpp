@@ -175,6 +175,20 @@ void CCalHaichi::Configure(const Settings& settings, const CBuzaiList& buzai, co
     TimeOut = settings.TimeOut;
 }
 
+void CopyRunSettings(const CCalHaichi& from, CCalHaichi& to)
+{
+    to.BuzaiList = from.BuzaiList;
+    to.YBuzaiList = from.YBuzaiList;
+    to.GenbanList = from.GenbanList;
+    to.NokoHaba = from.NokoHaba;
+    to.MaxCutSize = from.MaxCutSize;
+    to.NoRateFlg = from.NoRateFlg;
+    to.NoUsenFlg = from.NoUsenFlg;
+    to.UseSmallPat = from.UseSmallPat;
+    to.TimeOut = from.TimeOut;
+    to.Sink = from.Sink;
+}
+
 void CCalHaichi::SetProgress(int value)
 {
     std::lock_guard<std::mutex> lock(Lock);
@@ -514,9 +528,6 @@ void CCalHaichi::Calculate()
         State = Ret.Unplaced.empty() ? kStateAllPlaced : kStatePartsLeft;
         if (Improve == 1) {
             std::unique_ptr<CCalHaichi> aux = CreateInstance();
-            aux->NoRateFlg = NoRateFlg;
-            aux->NoUsenFlg = NoUsenFlg;
-            aux->Improve = 0;
             ImproveWorstBoard(*aux, boards, remaining[1]);
             MergeBoardPairs(*aux, boards, remaining[1]);
             ImproveWorstBoard(*aux, boards, remaining[1]);
@@ -768,12 +779,9 @@ double EveryPartNeed(const CCalHaichi& aux)
 
 void PrepareAux(const CCalHaichi& engine, CCalHaichi& aux)
 {
-    aux.BuzaiList = engine.BuzaiList;
-    aux.YBuzaiList = engine.YBuzaiList;
-    aux.GenbanList = engine.GenbanList;
-    aux.NokoHaba = engine.NokoHaba;
-    aux.MaxCutSize = engine.MaxCutSize;
-    aux.Sink = engine.Sink;
+    CopyRunSettings(engine, aux);
+    // An attempt needs a layout of every part of its group: layouts of fewer parts are of no use.
+    aux.UseSmallPat = 0;
     aux.Improve = 0;
     aux.KeepBoundTable = 1;
 }

@@ -103,7 +103,8 @@ public:
     virtual int IsBetter(const COutData& a, const BuzaiLists& leftA, const COutData& b,
                          const BuzaiLists& leftB) const;
 
-    // The settings every engine copies, and the document's lists it reads.
+    // The settings every engine copies, and the document's lists it reads. A run an engine starts
+    // of its own takes them from it with CopyRunSettings.
     void Configure(const Settings& settings, const CBuzaiList& buzai, const CBuzaiList& ybuzai,
                    const CGenbanList& genban);
     void SetProgress(int value);
@@ -290,6 +291,10 @@ private:
     mutable std::uint64_t m_ratioGeneration = 0;
     mutable std::int32_t m_ratioKerf = -1;
 };
+
+// The settings Configure sets, except the improvement passes (the starting engine's), and the
+// sink: what every run an engine starts of its own (an auxiliary engine, a search run) takes from it.
+void CopyRunSettings(const CCalHaichi& from, CCalHaichi& to);
 
 // Whether a finished layout of a board at price `rate` per area replaces the best candidate board
 // so far (ignorePrice: by yields only).

@@ -189,9 +189,6 @@ bool CCal5::CoverByPatterns(CRetData& out, std::vector<CAL_BUZAI>& outLeft, int&
     // What the fixed patterns leave is laid out board by board, on the boards left.
     CCal5 run;
     PrepareRun(run);
-    run.NoUsenFlg = NoUsenFlg;
-    run.UseSmallPat = UseSmallPat;
-    run.Effort = Effort;
     RunValues(0, run);
     run.m_work = &work;
     run.Reset();

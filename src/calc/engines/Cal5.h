@@ -54,7 +54,7 @@ public:
     static void RunValues(int run, CCal5& engine);
 
 private:
-    // A single run of this job: the lists, kerf, cutting limit, price rule, stage level and stop.
+    // A single run of this job: its run settings, stage level, effort and stop.
     void PrepareRun(CCal5& run) const;
     // The parts of the m emptiest boards (m = 2, 3, ...) laid out again on m - 1 boards of the
     // same kind; kept when every part finds a place. Ends at `bound` boards or past the budget

@@ -56,7 +56,9 @@ void CCal5::RepackEmptiest(std::int64_t bound)
         for (int t = 0; fits && t < tries && !saved && !StopRequest && work <= budget; ++t) {
             CCal5 run;
             PrepareRun(run);
+            // One board entry: its priority left out, and no attempts on fewer parts.
             run.NoUsenFlg = 1;
+            run.UseSmallPat = 0;
             run.Effort = std::min(5, Effort + 1);
             RunValues(t == 0 ? 0 : static_cast<int>(std::size(kRunValues)) + 1000 + t, run);
             // A try that passes the budget gives up and leaves the boards as they were.

@@ -109,12 +109,7 @@ void CCal5::Calculate()
         }
         CCal5 run;
         PrepareRun(run);
-        run.NoUsenFlg = NoUsenFlg;
         run.Improve = 0;  // once on the best run below
-        run.UseSmallPat = UseSmallPat;
-        run.TimeOut = TimeOut;
-        run.Sink = Sink;
-        run.Effort = Effort;
         RunValues(r, run);
         run.m_work = &work;
         run.m_workLimit = kWork[EffortIndex(Effort)] * kWorkLimit;
@@ -165,8 +160,6 @@ void CCal5::Calculate()
         aux.Effort = Effort;
         aux.Single = 1;
         aux.Power = 1.0;
-        aux.NoRateFlg = NoRateFlg;
-        aux.NoUsenFlg = NoUsenFlg;
         aux.m_outerStop = &StopRequest;
         aux.m_boardSide = m_boardSide;
         ImproveWorstBoard(aux, boards, LeftYBuzai);
@@ -181,13 +174,9 @@ void CCal5::Calculate()
 
 void CCal5::PrepareRun(CCal5& run) const
 {
-    run.BuzaiList = BuzaiList;
-    run.YBuzaiList = YBuzaiList;
-    run.GenbanList = GenbanList;
-    run.NokoHaba = NokoHaba;
-    run.MaxCutSize = MaxCutSize;
-    run.NoRateFlg = NoRateFlg;
+    CopyRunSettings(*this, run);
     run.Level = Level;
+    run.Effort = Effort;
     run.Single = 1;
     run.m_outerStop = &StopRequest;
     run.m_boardSide = m_boardSide;

@@ -11,6 +11,7 @@
 
 #include "calc/CalcRun.h"
 #include "calc/JobGenerator.h"
+#include "calc/MessageSink.h"
 #include "calc/LayoutChecker.h"
 #include "calc/TestJob.h"
 #include "calc/engines/Cal2.h"
@@ -581,6 +582,26 @@ TEST(Cal5Cover, SecondaryPartsFillWhatTheChosenPatternsLeave)
         EXPECT_EQ(PlacedPieces(cover.ret, 0), 4);
         EXPECT_EQ(PlacedPieces(cover.ret, 1), c.secondary);
     }
+}
+
+// The run that lays out what the chosen patterns leave reports to the engine's sink: here a board
+// entry without stock, which only that run reaches, makes it a calculation error.
+TEST(Cal5Cover, TheRunOfWhatIsLeftPostsItsMessages)
+{
+    const TestJob job = TestJob().Board(1000, 100, 1, 2).Board(1000, 100, 9999, 1).Parts(500, 100, 8);
+    CCal5 engine;
+    engine.Effort = 2;
+    job.Prepare(engine);
+    ASSERT_EQ(engine.CalData.Genban[1].size(), 1u);
+    engine.CalData.Genban[1][0].Count = 0;
+    MessageQueue messages;
+    engine.Sink = &messages;
+    CRetData ret;
+    std::vector<CAL_BUZAI> left;
+    int state = 0;
+    std::int64_t work = 0;
+    EXPECT_FALSE(engine.CoverByPatterns(ret, left, state, work));
+    EXPECT_EQ(messages.TakeAll(), std::vector<std::string>{"計算エラー発生"});
 }
 
 TEST(Cal5Cover, IsNotTriedWhenPartsComeInOnesAndTwos)
