@@ -21,8 +21,6 @@ class CRetData;
 class COutData;
 class Prompt;
 
-// One engine kind with its variant parameters. Second is the candidate flag of engine 1 and
-// the second flag of engines 3 and 4.
 // The engine kinds.
 enum EngineKind : int {
     kBlockEngine = 1,
@@ -36,6 +34,15 @@ enum EngineKind : int {
 // Level = the machining method, Second = the effort).
 inline constexpr int kSearchJobs = 2;
 
+// One engine kind with its variant parameters. What a field means depends on the kind (unused
+// where not listed; MakeEngine sets them):
+//   1 blocks       Second: cutting candidates after a block (CandidateFlag); Area: part order
+//   2 strips       Order: effort of the length fill; Level: stage limit 0..2; Area: part order
+//   3 strip stacks Order: as 2 (its Level is always 2); Second: cutting candidates after a stack;
+//                  Area: part order
+//   4 row first    Order, Level: as 2; Second: gain measure of the row's exchanges; Area: part order
+//   5 search       Order: the job's number among kSearchJobs; Level: the machining method (stages);
+//                  Second: the effort 1..5
 struct EngineVariant {
     int Kind = kStripEngine;  // an EngineKind
     int Order = 0;
