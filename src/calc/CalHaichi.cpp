@@ -562,9 +562,12 @@ std::optional<CCalHaichi::Candidate> CCalHaichi::ChooseBoard(const std::vector<i
             BuzaiLists left;
             const double area = GenbanArea(board);
             const double rate = area > 0.0 ? board.Price / area : 0.0;
-            m_boardNeed = best ? PartsAreaToBeat(*best, rate, area, NoRateFlg != 0) : kNoNeed;
-            const int placed = LayoutBoardBest(entries[e].Count, remaining, left, layout, rect);
-            m_boardNeed = kNoNeed;
+            int placed = 0;
+            {
+                const NeedScope<double> board(m_boardNeed,
+                                              best ? PartsAreaToBeat(*best, rate, area, NoRateFlg != 0) : kNoNeed);
+                placed = LayoutBoardBest(entries[e].Count, remaining, left, layout, rect);
+            }
             if (!placed) {
                 break;  // nothing fits: the rest of this level is not tried
             }
@@ -642,9 +645,11 @@ int CCalHaichi::LayoutBoardBest(std::int32_t available, const BuzaiLists& remain
     // so far it is of no use either.
     const bool attempts =
         UseSmallPat != 0 && !remaining[0].empty() && std::min(remaining[0][0].Count, available) >= 2;
-    m_need = attempts ? PlaceAtLeast : std::max(PlaceAtLeast, m_boardNeed);
-    const int result = LayoutBoard(remaining, left, layout, rect);
-    m_need = kNoNeed;
+    int result = 0;
+    {
+        const NeedScope<LayoutNeed> first(m_need, LayoutNeed{attempts ? Need : std::max(Need, m_boardNeed)});
+        result = LayoutBoard(remaining, left, layout, rect);
+    }
     // Without a first layout every divisor would be skipped: nothing placed is never reduced below.
     if (StopRequest || UseSmallPat == 0 || result == 0 || remaining[0].empty()) {
         return result;
@@ -700,9 +705,11 @@ int CCalHaichi::LayoutBoardBest(std::int32_t available, const BuzaiLists& remain
         BuzaiLists trialLeft;
         // IsBetter takes the attempt only from the same parts area on: it need place no less; nor
         // less than the board needs to beat the best board so far (then it is of no use either way).
-        m_need = std::max(layout.PartsArea, m_boardNeed);
-        const int placed = LayoutBoard(reduced, trialLeft, trial, rect);
-        m_need = kNoNeed;
+        int placed = 0;
+        {
+            const NeedScope<LayoutNeed> fewer(m_need, LayoutNeed{std::max(layout.PartsArea, m_boardNeed)});
+            placed = LayoutBoard(reduced, trialLeft, trial, rect);
+        }
         if (placed && IsBetter(layout, left, trial, trialLeft)) {
             layout = std::move(trial);
             left = std::move(trialLeft);
@@ -843,7 +850,7 @@ void CCalHaichi::ImproveWorstBoard(CCalHaichi& aux, GenbanLists& boards, std::ve
             for (std::int32_t s = partner.Multiplier; s >= 1; --s) {
                 aux.Reset();
                 aux.SetCalData(AttemptGroup(layouts[w], layouts[p], s, leftYBuzai, layouts[w].BoardNo));
-                aux.PlaceAtLeast = EveryPartNeed(aux);
+                aux.Need = EveryPartNeed(aux);
                 aux.Calculate();
                 if (StopRequest) {
                     return;
@@ -949,7 +956,7 @@ void CCalHaichi::MergeBoardPairs(CCalHaichi& aux, GenbanLists& boards, std::vect
                     aux.Reset();
                     aux.SetCalData(
                         AttemptGroup(layouts[w], layouts[p], 1, leftYBuzai, boards[level][e].Number));
-                    aux.PlaceAtLeast = EveryPartNeed(aux);
+                    aux.Need = EveryPartNeed(aux);
                     aux.Calculate();
                     if (StopRequest) {
                         return;

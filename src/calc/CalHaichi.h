@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "calc/CalData.h"
@@ -26,6 +27,15 @@ inline void DropUsedUp(std::vector<CAL_BUZAI>& entries)
 {
     std::erase_if(entries, [](const CAL_BUZAI& e) { return e.Count < 1; });
 }
+
+// What a layout needs to be of use to its caller: a parts area (list 0, what IsBetter compares
+// first). Below it, the layout may be any layout that places less (and is of no use); at or
+// above it, it is the engine's own. With it, when the caller knows it, the parts area of the
+// lists the layout is given.
+struct LayoutNeed {
+    double Area = -std::numeric_limits<double>::infinity();
+    double Available = -1.0;  // negative: not told
+};
 
 // The values of CCalHaichi::State, in the order an engine passes through them.
 enum EngineState : int {
@@ -57,9 +67,10 @@ public:
     int NoUsenFlg = 0;                // leave the board priority out
     int Improve = 0;                  // run the improvement passes
     int UseSmallPat = 0;              // try fewer distinct patterns
-    // A board layout placing less parts area than this is of no use to the caller, and may then be
-    // any layout that places less (the improvement passes' auxiliary runs must take every part).
-    double PlaceAtLeast = -std::numeric_limits<double>::infinity();
+    // The need of every board layout: one placing less parts area than this is of no use to the
+    // caller, and may then be any layout that places less (the improvement passes' auxiliary runs
+    // must take every part).
+    double Need = -std::numeric_limits<double>::infinity();
     // An improvement pass's auxiliary engine runs Calculate once per attempt on the same parts:
     // it keeps its bound tables between runs (they go with the engine).
     int KeepBoundTable = 0;
@@ -209,6 +220,20 @@ public:
         FitFrom m_outer;
     };
 
+    // A need set while the scope lives, the one before it again after.
+    template <class T>
+    class NeedScope {
+    public:
+        NeedScope(T& slot, T need) : m_slot(slot), m_outer(std::exchange(slot, need)) {}
+        ~NeedScope() { m_slot = m_outer; }
+        NeedScope(const NeedScope&) = delete;
+        NeedScope& operator=(const NeedScope&) = delete;
+
+    private:
+        T& m_slot;
+        T m_outer;
+    };
+
     // At least the parts area (list 0, what IsBetter compares first) that any layout can place
     // into a rectangle of width x height from pieces of `available` area in all. Pieces in a
     // guillotine layout are kept a kerf apart, so each piece widened by the kerf to the right and
@@ -234,21 +259,18 @@ public:
 protected:
     void ShowMessage(const std::string& text);
 
-    // The parts area the next LayoutBoard must place to be of use (FillRemainderInto's fills of a
-    // sub-rectangle, LayoutBoardBest's attempts on fewer parts). An engine that can stop short of it
-    // takes it as the fill starts; the others leave it alone. Below it, a layout may be any layout
-    // that places less (and is of no use); at or above it, it is the engine's own.
-    double m_need = -std::numeric_limits<double>::infinity();
-    // The parts area (list 0) of the lists the next LayoutBoard is given, told with m_need by a
-    // caller that knows it; negative when not told. Taken as the fill starts, like m_need.
-    double m_available = -1.0;
+    // The need of the next LayoutBoard (LayoutBoardBest's layouts, FillRemainderInto's fills of a
+    // sub-rectangle). An engine that can stop short of it takes it as the fill starts, so that the
+    // fills within see only what they are told; the others leave it alone.
+    LayoutNeed m_need;
+    LayoutNeed TakeNeed() { return std::exchange(m_need, LayoutNeed{}); }
     // The parts area of `lists` list 0: `told` when the caller told it, else summed.
     double AvailableOf(const BuzaiLists& lists, double told) const
     {
         return told >= 0.0 ? told : PartsAreaOf(lists[0]);
     }
-    // While ChooseBoard lays out a board: the parts area below which it cannot replace the best
-    // board so far. LayoutBoardBest's attempts on fewer parts need no less.
+    // The need of the board ChooseBoard lays out: the parts area below which it cannot replace the
+    // best board so far. LayoutBoardBest's attempts on fewer parts need no less.
     double m_boardNeed = -std::numeric_limits<double>::infinity();
 
     // The candidate search of one pass: every board entry of the levels (highest first) on which

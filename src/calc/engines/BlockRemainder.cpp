@@ -136,10 +136,7 @@ bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
     auto upTo = [&](double available, const CalRect& rect) { return bound->Of(rect, available); };
     auto tellNeed = [&](double need, double available = -1.0) {
         if (bound && bound->ChildNeed) {
-            *bound->ChildNeed = need;
-        }
-        if (bound && bound->ChildAvailable) {
-            *bound->ChildAvailable = available;
+            *bound->ChildNeed = LayoutNeed{need, available};
         }
     };
 

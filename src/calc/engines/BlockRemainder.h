@@ -23,6 +23,7 @@
 #include <limits>
 
 #include "calc/CalData.h"
+#include "calc/CalHaichi.h"
 #include "result/OutData.h"
 
 // The free rectangle and the far ends of what sits in its corner, kerf included.
@@ -130,12 +131,10 @@ struct RemainderBound {
     double Available = 0.0;
     // The caller's use for the remainder begins at this parts area.
     double Need = -std::numeric_limits<double>::infinity();
-    // Written before each fill: the parts area the fill must place to be of use.
-    double* ChildNeed = nullptr;
-    // Written with ChildNeed: the parts area of the lists the fill is given (Available, less what
-    // the first sub-rectangle placed); negative when no fill follows. Areas are whole numbers, so
-    // the difference is exact.
-    double* ChildAvailable = nullptr;
+    // Written before each fill: the parts area the fill must place to be of use, and the parts area
+    // of the lists it is given (Available, less what the first sub-rectangle placed; negative when
+    // no fill follows). Areas are whole numbers, so the difference is exact.
+    LayoutNeed* ChildNeed = nullptr;
     // Attempts left out so far.
     std::int64_t CutOffs = 0;
 };

@@ -256,8 +256,8 @@ CCal1::Frame& CCal1::FrameAt(std::size_t level)
 
 int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
 {
-    const double need = std::exchange(m_need, -std::numeric_limits<double>::infinity());
-    const double available = std::exchange(m_available, -1.0);
+    const LayoutNeed taken = TakeNeed();
+    const double need = taken.Area, available = taken.Available;
     if (!UseMemo || StopRequest || &left == &remaining) {
         return LayoutBlock(remaining, left, layout, rect, need, available);
     }
@@ -351,7 +351,6 @@ int CCal1::LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
                 return PartsAreaBound(r.Width(), r.Height(), available);
             };
             f.Bound.ChildNeed = &m_need;
-            f.Bound.ChildAvailable = &m_available;
         }
         f.Bound.Need = need - (list == 0 ? area : 0.0);
         f.Bound.Available = AvailableOf(remaining, available) - (list == 0 ? area : 0.0);

@@ -67,8 +67,8 @@ CCal3::StackExtent CCal3::FillStripStack(int list, int along, int across, const 
 
 int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
 {
-    const double need = std::exchange(m_need, -std::numeric_limits<double>::infinity());
-    const double available = std::exchange(m_available, -1.0);
+    const LayoutNeed taken = TakeNeed();
+    const double need = taken.Area, available = taken.Available;
     if (StopRequest) {
         left = remaining;
         return 0;
@@ -156,7 +156,6 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
             return PartsAreaBound(r.Width(), r.Height(), available);
         };
         f.Bound.ChildNeed = &m_need;
-        f.Bound.ChildAvailable = &m_available;
     }
     // The stacks take their pieces from list `list`; only list 0's count here.
     const double availableHere = m_bounded ? AvailableOf(remaining, available) : 0.0;

@@ -18,7 +18,7 @@ public:
     int LayoutBoardNeeding(double need, const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
                            const CalRect& rect)
     {
-        this->m_need = need;
+        this->m_need.Area = need;
         return this->LayoutBoard(remaining, left, layout, rect);
     }
 };
@@ -48,9 +48,9 @@ public:
     CheckingAvailable(std::int64_t& told, std::int64_t& wrong) : m_told(told), m_wrong(wrong) {}
     int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect) override
     {
-        if (this->m_available >= 0.0) {
+        if (this->m_need.Available >= 0.0) {
             ++m_told;
-            m_wrong += this->m_available == this->PartsAreaOf(remaining[0]) ? 0 : 1;
+            m_wrong += this->m_need.Available == this->PartsAreaOf(remaining[0]) ? 0 : 1;
         }
         return Engine::LayoutBoard(remaining, left, layout, rect);
     }
