@@ -1,0 +1,287 @@
+#include "calc/CalHaichi.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "base/Tolerance.h"
+#include "job/Buzai.h"
+#include "job/Genban.h"
+
+// The improvement passes: the worst board with copies of a partner, pairs of single boards on one.
+
+namespace {
+
+// One candidate partner of the worst-board pass: a layout of the result and its multiplier.
+struct MPATDATA {
+    std::int32_t Index = 0;
+    std::int32_t Multiplier = 0;
+};
+
+// Adds pieces to the entry of the same number, else inserts before the first greater number.
+void AddPieces(std::vector<CAL_BUZAI>& list, std::int32_t number, std::int32_t pieces, std::int32_t flag)
+{
+    auto pos = list.begin();
+    for (; pos != list.end(); ++pos) {
+        if (pos->Number == number) {
+            pos->Count += pieces;
+            return;
+        }
+        if (pos->Number > number) {
+            break;
+        }
+    }
+    list.insert(pos, CAL_BUZAI{number, pieces, flag});
+}
+
+// The group of one improvement attempt: the pieces of w and s times those of p on one board.
+CCalData AttemptGroup(const COutData& w, const COutData& p, std::int32_t s,
+                      const std::vector<CAL_BUZAI>& leftYBuzai, std::int32_t boardNo)
+{
+    CCalData group;
+    group.Genban[0].push_back(CAL_GENBAN{boardNo, 1, 0});
+    group.Buzai[1] = leftYBuzai;
+    for (int list = 0; list < 2; ++list) {
+        for (const CAL_BUZAI& e : w.Summary) {
+            if (e.Flag == list) {
+                AddPieces(group.Buzai[list], e.Number, e.Count, list);
+            }
+        }
+        for (const CAL_BUZAI& e : p.Summary) {
+            if (e.Flag == list) {
+                AddPieces(group.Buzai[list], e.Number, e.Count * s, list);
+            }
+        }
+    }
+    return group;
+}
+
+// Removes the layouts at i and k whose repeat count fell below 1, the later one first.
+void RemoveUsedUp(std::vector<COutData>& layouts, std::size_t i, std::size_t k)
+{
+    for (std::size_t index : {std::max(i, k), std::min(i, k)}) {
+        if (layouts.at(index).Repeat < 1) {
+            layouts.erase(layouts.begin() + static_cast<std::ptrdiff_t>(index));
+        }
+    }
+}
+
+
+
+// The untried layout with the smallest parts yield; the first one on ties. -1 when none.
+long long WorstUntried(const std::vector<COutData>& layouts)
+{
+    long long worst = -1;
+    for (std::size_t i = 0; i < layouts.size(); ++i) {
+        if (layouts[i].Tried) {
+            continue;
+        }
+        if (worst < 0 ||
+            DoubleLess(layouts[i].PartsYield, layouts[static_cast<std::size_t>(worst)].PartsYield)) {
+            worst = static_cast<long long>(i);
+        }
+    }
+    return worst;
+}
+
+// The auxiliary group has one board: the attempt succeeds only when its layout takes every part.
+double EveryPartNeed(const CCalHaichi& aux)
+{
+    return aux.PartsAreaOf(aux.CalData.Buzai[0]) * (1.0 - 1e-9) - 1.0;
+}
+
+void PrepareAux(const CCalHaichi& engine, CCalHaichi& aux)
+{
+    CopyRunSettings(engine, aux);
+    // An attempt needs a layout of every part of its group: layouts of fewer parts are of no use.
+    aux.UseSmallPat = 0;
+    aux.Improve = 0;
+    aux.KeepBoundTable = 1;
+}
+
+}  // namespace
+
+void CCalHaichi::ImproveWorstBoard(CCalHaichi& aux, GenbanLists& boards, std::vector<CAL_BUZAI>& leftYBuzai)
+{
+    (void)boards;  // the worst board is laid out again on its own board
+    std::vector<COutData>& layouts = Ret.Layouts;
+    for (COutData& layout : layouts) {
+        layout.Tried = 0;
+    }
+    PrepareAux(*this, aux);
+    aux.UseSmallPat = 0;
+
+    struct Choice {
+        std::size_t partner = 0;
+        std::int32_t s = 0;
+        std::int32_t q = 0;
+        double gainArea = 0.0;
+        std::int64_t gainPrice = 0;
+        std::vector<COutData> layouts;
+        std::vector<CAL_BUZAI> left;
+    };
+
+    while (!StopRequest && layouts.size() >= 2) {
+        const long long worst = WorstUntried(layouts);
+        if (worst < 0) {
+            return;
+        }
+        const std::size_t w = static_cast<std::size_t>(worst);
+        const double freeArea = GenbanArea(Board(layouts[w].BoardNo)) - layouts[w].PartsArea;
+
+        std::vector<MPATDATA> partners;
+        for (std::size_t p = 0; p < layouts.size(); ++p) {
+            const COutData& partner = layouts[p];
+            if (p == w || (!NoUsenFlg && Board(partner.BoardNo).Priority == 2)) {
+                continue;
+            }
+            if (!DoubleGreater(partner.PartsArea, 0.0)) {
+                continue;  // a board of secondary parts only is no partner
+            }
+            const double times = freeArea / partner.PartsArea;
+            const std::int32_t s =
+                times >= partner.Repeat ? partner.Repeat : static_cast<std::int32_t>(times);
+            if (s >= 1) {
+                partners.push_back(MPATDATA{static_cast<std::int32_t>(p), s});
+            }
+        }
+        if (partners.empty()) {
+            layouts[w].Tried = 1;
+            continue;
+        }
+
+        std::optional<Choice> chosen;
+        for (const MPATDATA& partner : partners) {
+            const std::size_t p = static_cast<std::size_t>(partner.Index);
+            for (std::int32_t s = partner.Multiplier; s >= 1; --s) {
+                aux.Reset();
+                aux.SetCalData(AttemptGroup(layouts[w], layouts[p], s, leftYBuzai, layouts[w].BoardNo));
+                aux.Need = EveryPartNeed(aux);
+                aux.Calculate();
+                if (StopRequest) {
+                    return;
+                }
+                // Everything placed. A stopped auxiliary run is no success either.
+                if (aux.State != kStateAllPlaced) {
+                    continue;
+                }
+                const CGenban& partnerBoard = Board(layouts[p].BoardNo);
+                const std::int32_t q = std::min(layouts[p].Repeat / s, layouts[w].Repeat);
+                const double gainArea = static_cast<double>(q) * s * GenbanArea(partnerBoard);
+                const std::int64_t gainPrice = static_cast<std::int64_t>(partnerBoard.Price) * q * s;
+                const bool better = !chosen || (!NoRateFlg && gainPrice > chosen->gainPrice) ||
+                                    ((NoRateFlg || gainPrice == chosen->gainPrice) &&
+                                     DoubleGreater(gainArea, chosen->gainArea));
+                if (better) {
+                    chosen = Choice{p, s, q, gainArea, gainPrice, aux.Ret.Layouts, aux.LeftYBuzai};
+                }
+                break;
+            }
+        }
+        if (!chosen) {
+            layouts[w].Tried = 1;
+            continue;
+        }
+        if (chosen->q == 0) {
+            ShowMessage("計算エラー");
+            return;
+        }
+        layouts[w].Repeat -= chosen->q;
+        layouts[chosen->partner].Repeat -= chosen->q * chosen->s;
+        for (COutData& layout : chosen->layouts) {
+            layout.Repeat = chosen->q;
+        }
+        RemoveUsedUp(layouts, w, chosen->partner);
+        layouts.insert(layouts.end(), chosen->layouts.begin(), chosen->layouts.end());
+        leftYBuzai = std::move(chosen->left);
+    }
+}
+
+void CCalHaichi::MergeBoardPairs(CCalHaichi& aux, GenbanLists& boards, std::vector<CAL_BUZAI>& leftYBuzai)
+{
+    std::vector<COutData>& layouts = Ret.Layouts;
+    for (COutData& layout : layouts) {
+        layout.Tried = (layout.Repeat != 1 || (!NoUsenFlg && Board(layout.BoardNo).Priority == 2)) ? 1 : 0;
+    }
+    PrepareAux(*this, aux);
+
+    struct Merge {
+        std::size_t partner = 0;
+        int level = 0;
+        std::size_t entry = 0;
+        double savedArea = 0.0;
+        std::int64_t savedPrice = 0;
+        std::vector<COutData> layouts;
+        std::vector<CAL_BUZAI> left;
+    };
+
+    while (!StopRequest && layouts.size() >= 2) {
+        const long long worst = WorstUntried(layouts);
+        if (worst < 0) {
+            return;
+        }
+        const std::size_t w = static_cast<std::size_t>(worst);
+        const CGenban& wBoard = Board(layouts[w].BoardNo);
+
+        std::optional<Merge> best;
+        for (std::size_t p = 0; p < layouts.size(); ++p) {
+            if (p == w) {
+                continue;
+            }
+            const CGenban& pBoard = Board(layouts[p].BoardNo);
+            if (!NoUsenFlg && pBoard.Priority == 2) {
+                continue;
+            }
+            const double combinedArea = GenbanArea(wBoard) + GenbanArea(pBoard);
+            const double combinedParts = layouts[w].PartsArea + layouts[p].PartsArea;
+            const std::int64_t combinedPrice = static_cast<std::int64_t>(wBoard.Price) + pBoard.Price;
+            for (int level = 0; level < 3; ++level) {
+                for (std::size_t e = 0; e < boards[level].size(); ++e) {
+                    // Only boards still in stock: the merged layout takes one more sheet.
+                    if (boards[level][e].Count < 1) {
+                        continue;
+                    }
+                    const CGenban& candidate = Board(boards[level][e].Number);
+                    const double area = GenbanArea(candidate);
+                    if (!DoubleLess(combinedParts, area) || !DoubleLess(area, combinedArea)) {
+                        continue;
+                    }
+                    const double savedArea = combinedArea - area;
+                    const std::int64_t savedPrice = combinedPrice - candidate.Price;
+                    if (best) {
+                        const bool beats = NoRateFlg ? DoubleGreater(savedArea, best->savedArea) ||
+                                                           (DoubleEqual(savedArea, best->savedArea) &&
+                                                            savedPrice > best->savedPrice)
+                                                     : savedPrice > best->savedPrice ||
+                                                           (savedPrice == best->savedPrice &&
+                                                            DoubleGreater(savedArea, best->savedArea));
+                        if (!beats) {
+                            continue;
+                        }
+                    }
+                    aux.Reset();
+                    aux.SetCalData(
+                        AttemptGroup(layouts[w], layouts[p], 1, leftYBuzai, boards[level][e].Number));
+                    aux.Need = EveryPartNeed(aux);
+                    aux.Calculate();
+                    if (StopRequest) {
+                        return;
+                    }
+                    if (aux.State != kStateAllPlaced) {
+                        continue;
+                    }
+                    best = Merge{p, level, e, savedArea, savedPrice, aux.Ret.Layouts, aux.LeftYBuzai};
+                }
+            }
+        }
+        if (!best) {
+            layouts[w].Tried = 1;
+            continue;
+        }
+        layouts[w].Repeat -= 1;
+        layouts[best->partner].Repeat -= 1;
+        boards[best->level][best->entry].Count -= 1;
+        RemoveUsedUp(layouts, w, best->partner);
+        layouts.insert(layouts.end(), best->layouts.begin(), best->layouts.end());
+        leftYBuzai = std::move(best->left);
+    }
+}
