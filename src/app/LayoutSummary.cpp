@@ -26,10 +26,17 @@ std::string Column(const std::string& text, std::size_t width)
     return cut;
 }
 
-}  // namespace
-
 // Why a part cannot be placed at all, when it is simple to tell; "" when some board of its kind
 // and thickness can take it.
+// Whether the part fits the trimmed board, turned where it may be.
+bool FitsTrimmed(const CBuzai& part, const CGenban& board)
+{
+    const CalRect rect = TrimmedRect(board);
+    const std::int32_t w = rect.X1 - rect.X0;
+    const std::int32_t h = rect.Y1 - rect.Y0;
+    return (part.Width <= w && part.Height <= h) || (!part.NoTurn && part.Height <= w && part.Width <= h);
+}
+
 std::string PartReason(const CBuzai& part, const CGenbanList& genban, const Settings& settings)
 {
     const std::int32_t limit = settings.MaxCutSize;
@@ -57,7 +64,7 @@ std::string PartReason(const CBuzai& part, const CGenbanList& genban, const Sett
             continue;
         }
         usable = true;
-        if ((part.Width <= w && part.Height <= h) || (!part.NoTurn && part.Height <= w && part.Width <= h)) {
+        if (FitsTrimmed(part, board)) {
             return "";
         }
     }
@@ -72,6 +79,8 @@ std::string PartReason(const CBuzai& part, const CGenbanList& genban, const Sett
     }
     return group + " の部材「" + part.Name + "」はどの原板にも入りません。";
 }
+
+}  // namespace
 
 // Why nothing could be placed, when it is simple to tell: for every group of parts (kind and
 // thickness) no board is usable, or no part fits a usable board. Empty when some part has no
@@ -92,6 +101,8 @@ std::vector<std::string> NothingPlacedReasons(const CBuzaiList& buzai, const CGe
     return reasons;
 }
 
+namespace {
+
 // Why a part of a result was left over, short, when it is simple to tell: it fits no board, or
 // every board it fits was used to its last sheet. "" when only the engines can say.
 std::string LeftOverReason(const CBuzai& part, const CGenbanList& genban, const Settings& settings,
@@ -105,12 +116,8 @@ std::string LeftOverReason(const CBuzai& part, const CGenbanList& genban, const 
         return "入る原板がありません";
     }
     for (const CGenban& board : genban.Items) {
-        const CalRect rect = TrimmedRect(board);
-        const std::int32_t w = rect.X1 - rect.X0;
-        const std::int32_t h = rect.Y1 - rect.Y0;
         const bool fits = board.Kind == part.Kind && board.Thickness == part.Thickness &&
-                          !(board.Width > limit && board.Height > limit) &&
-                          ((part.Width <= w && part.Height <= h) || (!part.NoTurn && part.Height <= w && part.Width <= h));
+                          !(board.Width > limit && board.Height > limit) && FitsTrimmed(part, board);
         if (!fits || !board.Use) {
             continue;
         }
@@ -124,6 +131,8 @@ std::string LeftOverReason(const CBuzai& part, const CGenbanList& genban, const 
     }
     return "原板の在庫を使い切りました";
 }
+
+}  // namespace
 
 void PrintSummary(std::FILE* out, const CRetData& ret, const CBuzaiList& buzai, const CBuzaiList& ybuzai,
                   const CGenbanList& genban, const Settings& settings)
