@@ -86,3 +86,9 @@ void CBuzaiList::Renumber()
 {
     RenumberItems(Items);
 }
+
+std::string CBuzaiList::CheckRecord(const CBuzai& record)
+{
+    const Settings defaults;
+    return RecordOutOfRange(Format(defaults), record).value_or("");
+}

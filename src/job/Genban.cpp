@@ -118,3 +118,9 @@ void CGenbanList::Renumber()
 {
     RenumberItems(Items);
 }
+
+std::string CGenbanList::CheckRecord(const CGenban& record)
+{
+    const Settings defaults;
+    return RecordOutOfRange(Format(defaults), record).value_or("");
+}

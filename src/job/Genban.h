@@ -56,5 +56,9 @@ public:
     std::string ToText() const;
     void Renumber();
 
+    // What the record breaks of the file's column rules ("部材横 0.0 は 0.1 から … の範囲にありません"),
+    // "" when it could stand in the list's file.
+    static std::string CheckRecord(const CGenban& record);
+
     static const char* const kColumns[13];
 };

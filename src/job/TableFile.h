@@ -134,6 +134,33 @@ std::optional<std::string> ParseRecord(const std::vector<std::string>& fields,
     return std::nullopt;
 }
 
+// What a record that comes from elsewhere than a file (a job file) breaks of the columns' rules:
+// a number outside its column's range or a flag other than 0 and 1, a text with a line break
+// (the list's file could not be read back); nothing when it keeps them all.
+template <class Record, std::size_t N>
+std::optional<std::string> RecordOutOfRange(const TableFormat<Record, N>& format, const Record& record)
+{
+    using Type = typename ColumnRule<Record>::Type;
+    for (std::size_t column = 0; column < N; ++column) {
+        const ColumnRule<Record>& rule = format.Rules[column];
+        const std::string title = format.Titles[column];
+        if (rule.Kind == Type::Text) {
+            if ((record.*rule.Text).find_first_of("\r\n") != std::string::npos) {
+                return title + "に改行があります";
+            }
+            continue;
+        }
+        const std::int32_t value = record.*rule.Number;
+        if (value < rule.Min || value > rule.Max) {
+            const bool length = rule.Kind == Type::Length;
+            return title + " " + (length ? FormatTenths(value) : std::to_string(value)) + " は " +
+                   (length ? FormatTenths(rule.Min) : std::to_string(rule.Min)) + " から " +
+                   (length ? FormatTenths(rule.Max) : std::to_string(rule.Max)) + " の範囲にありません";
+        }
+    }
+    return std::nullopt;
+}
+
 // Reads the records of a file and appends them to `items`, numbering them on from its size.
 // Records read before an error stay.
 template <class Record, std::size_t N>

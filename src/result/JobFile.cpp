@@ -1,0 +1,574 @@
+#include "result/JobFile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <utility>
+
+#include "base/IniFile.h"
+#include "result/ResultJson.h"
+
+using Json = nlohmann::ordered_json;
+
+namespace {
+
+// The settings a calculation reads, by their key in the settings file.
+struct RunKey {
+    const char* Name;
+    int Settings::*Member;
+};
+const RunKey kRunKeys[] = {
+    {"NokoHaba", &Settings::NokoHaba},   {"MaxCutSize", &Settings::MaxCutSize}, {"CutLV", &Settings::CutLV},
+    {"UseYBuzai", &Settings::UseYBuzai}, {"NoRateFlg", &Settings::NoRateFlg},   {"NoUsenFlg", &Settings::NoUsenFlg},
+    {"Use2ko1", &Settings::Use2ko1},     {"UseSmallPat", &Settings::UseSmallPat}, {"UseCal3", &Settings::UseCal3},
+    {"UseCal4", &Settings::UseCal4},     {"UseMenCal", &Settings::UseMenCal},   {"UseSearch", &Settings::UseSearch},
+    {"SearchEffort", &Settings::SearchEffort}, {"NoSort", &Settings::NoSort},
+};
+
+// A record's fields by their key in the file.
+template <class Record>
+struct RecordKey {
+    const char* Name;
+    std::string Record::*Text;
+    std::int32_t Record::*Number;
+};
+const RecordKey<CBuzai> kPartKeys[] = {
+    {"name", &CBuzai::Name, nullptr},          {"width", nullptr, &CBuzai::Width},
+    {"length", nullptr, &CBuzai::Height},      {"thickness", nullptr, &CBuzai::Thickness},
+    {"count", nullptr, &CBuzai::Count},        {"no_turn", nullptr, &CBuzai::NoTurn},
+    {"kind", &CBuzai::Kind, nullptr},          {"remark", &CBuzai::Remark, nullptr},
+};
+const RecordKey<CGenban> kBoardKeys[] = {
+    {"name", &CGenban::Name, nullptr},          {"width", nullptr, &CGenban::Width},
+    {"length", nullptr, &CGenban::Height},      {"thickness", nullptr, &CGenban::Thickness},
+    {"count", nullptr, &CGenban::Count},        {"price", nullptr, &CGenban::Price},
+    {"priority", nullptr, &CGenban::Priority},  {"kind", &CGenban::Kind, nullptr},
+    {"remark", &CGenban::Remark, nullptr},      {"trim_top", nullptr, &CGenban::TrimTop},
+    {"trim_bottom", nullptr, &CGenban::TrimBottom}, {"trim_left", nullptr, &CGenban::TrimLeft},
+    {"trim_right", nullptr, &CGenban::TrimRight},  {"use", nullptr, &CGenban::Use},
+};
+
+template <class Record, std::size_t N>
+Json RecordsToJson(const std::vector<Record>& items, const RecordKey<Record> (&keys)[N])
+{
+    Json array = Json::array();
+    for (const Record& record : items) {
+        Json object = Json::object();
+        for (const RecordKey<Record>& key : keys) {
+            if (key.Text) {
+                object[key.Name] = record.*key.Text;
+            } else {
+                object[key.Name] = record.*key.Number;
+            }
+        }
+        array.push_back(std::move(object));
+    }
+    return array;
+}
+
+std::string DueText(const CutDataInfo& info)
+{
+    if (info.Year == 0) {
+        return "";
+    }
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", info.Year, info.Month, info.Day);
+    return text;
+}
+
+// Reading: every failure throws Bad with what is wrong and where; the caller turns it into the
+// message. Paths are written as in the file: result.layouts[2].blocks[0].x.
+struct Bad {
+    std::string Text;
+};
+
+[[noreturn]] void Fail(const std::string& where, const std::string& what)
+{
+    throw Bad{where.empty() ? what : where + ": " + what};
+}
+
+const Json& Member(const Json& object, const std::string& where, const char* key)
+{
+    const auto found = object.find(key);
+    if (found == object.end()) {
+        Fail(where, std::string("「") + key + "」がありません");
+    }
+    return *found;
+}
+
+std::string Sub(const std::string& where, const char* key)
+{
+    return where.empty() ? key : where + "." + key;
+}
+
+std::string Sub(const std::string& where, std::size_t index)
+{
+    return where + "[" + std::to_string(index) + "]";
+}
+
+const Json& ObjectAt(const Json& object, const std::string& where, const char* key)
+{
+    const Json& value = Member(object, where, key);
+    if (!value.is_object()) {
+        Fail(Sub(where, key), "オブジェクトではありません");
+    }
+    return value;
+}
+
+const Json& ArrayAt(const Json& object, const std::string& where, const char* key)
+{
+    const Json& value = Member(object, where, key);
+    if (!value.is_array()) {
+        Fail(Sub(where, key), "配列ではありません");
+    }
+    return value;
+}
+
+std::string TextAt(const Json& object, const std::string& where, const char* key)
+{
+    const Json& value = Member(object, where, key);
+    if (!value.is_string()) {
+        Fail(Sub(where, key), "文字列ではありません");
+    }
+    return value.get<std::string>();
+}
+
+long long IntegerAt(const Json& object, const std::string& where, const char* key, long long min, long long max)
+{
+    const Json& value = Member(object, where, key);
+    if (!value.is_number_integer()) {
+        Fail(Sub(where, key), "整数ではありません");
+    }
+    const long long number = value.is_number_unsigned() && value.get<unsigned long long>() > (unsigned long long)max
+                                 ? max + 1
+                                 : value.get<long long>();
+    if (number < min || number > max) {
+        Fail(Sub(where, key), std::to_string(number) + " は " + std::to_string(min) + " から " +
+                                  std::to_string(max) + " の範囲にありません");
+    }
+    return number;
+}
+
+std::int32_t Int32At(const Json& object, const std::string& where, const char* key, std::int32_t min = 0,
+                     std::int32_t max = INT32_MAX)
+{
+    return static_cast<std::int32_t>(IntegerAt(object, where, key, min, max));
+}
+
+double DoubleAt(const Json& object, const std::string& where, const char* key)
+{
+    const Json& value = Member(object, where, key);
+    if (!value.is_number()) {
+        Fail(Sub(where, key), "数値ではありません");
+    }
+    const double number = value.get<double>();
+    if (!std::isfinite(number) || number < 0.0) {
+        Fail(Sub(where, key), "0 以上の有限の数値ではありません");
+    }
+    return number;
+}
+
+template <class Record, std::size_t N>
+std::vector<Record> RecordsFromJson(const Json& root, const char* key, const RecordKey<Record> (&keys)[N],
+                                    std::string (*check)(const Record&))
+{
+    std::vector<Record> items;
+    const Json& array = ArrayAt(root, "", key);
+    for (std::size_t i = 0; i < array.size(); ++i) {
+        const std::string where = Sub(key, i);
+        if (!array[i].is_object()) {
+            Fail(where, "オブジェクトではありません");
+        }
+        Record record;
+        for (const RecordKey<Record>& field : keys) {
+            if (field.Text) {
+                record.*field.Text = TextAt(array[i], where, field.Name);
+            } else {
+                record.*field.Number = Int32At(array[i], where, field.Name, INT32_MIN, INT32_MAX);
+            }
+        }
+        if (const std::string wrong = check(record); !wrong.empty()) {
+            Fail(where, wrong);
+        }
+        record.Index = static_cast<std::int32_t>(items.size());
+        items.push_back(std::move(record));
+    }
+    return items;
+}
+
+std::string CheckBoardRecord(const CGenban& board)
+{
+    if (board.Use != 0 && board.Use != 1) {
+        return "use は 0 か 1 です";
+    }
+    return CGenbanList::CheckRecord(board);
+}
+
+void ReadInfo(const Json& root, CutDataInfo& info)
+{
+    const Json& job = ObjectAt(root, "", "job");
+    info.JobName = TextAt(job, "job", "name");
+    info.Comment = TextAt(job, "job", "comment");
+    const std::string due = TextAt(job, "job", "due");
+    info.Year = info.Month = info.Day = 0;
+    if (!due.empty() && !ParseIsoDate(due, info.Year, info.Month, info.Day)) {
+        Fail("job.due", "「" + due + "」は YYYY-MM-DD の日付ではありません");
+    }
+}
+
+// The settings go through the reader of the settings file, so that a value outside what the
+// dialogs allow is refused as it is there.
+void ReadRunSettings(const Json& root, Settings& run)
+{
+    const Json& object = ObjectAt(root, "", "settings");
+    std::string text = std::string("[") + kSettingsSection + "]\n";
+    std::map<std::string, long long> values;
+    for (const RunKey& key : kRunKeys) {
+        const long long value = IntegerAt(object, "settings", key.Name, INT32_MIN, INT32_MAX);
+        values[key.Name] = value;
+        text += std::string(key.Name) + "=" + std::to_string(value) + "\n";
+    }
+    IniFile ini;
+    ini.LoadText(text);
+    Settings loaded;
+    const std::vector<std::string> warnings = loaded.Load(ini);
+    for (const RunKey& key : kRunKeys) {
+        if (loaded.*key.Member != values[key.Name]) {
+            Fail(Sub("settings", key.Name), std::to_string(values[key.Name]) + " は使えない値です");
+        }
+    }
+    if (!warnings.empty()) {
+        Fail("settings", warnings.front());
+    }
+    CopyJobRunSettings(loaded, run);
+}
+
+std::vector<CAL_BUZAI> EntriesFromJson(const Json& object, const std::string& where, const char* key,
+                                       const char* countKey)
+{
+    std::vector<CAL_BUZAI> entries;
+    const Json& array = ArrayAt(object, where, key);
+    for (std::size_t i = 0; i < array.size(); ++i) {
+        const std::string at = Sub(Sub(where, key), i);
+        if (!array[i].is_object()) {
+            Fail(at, "オブジェクトではありません");
+        }
+        entries.push_back(
+            CAL_BUZAI{Int32At(array[i], at, "part"), Int32At(array[i], at, countKey, 1), Int32At(array[i], at, "list", 0, 1)});
+    }
+    return entries;
+}
+
+COutData LayoutFromJson(const Json& json, const std::string& where)
+{
+    if (!json.is_object()) {
+        Fail(where, "オブジェクトではありません");
+    }
+    COutData layout;
+    layout.BoardNo = Int32At(json, where, "board");
+    layout.Repeat = Int32At(json, where, "repeat", 1);
+    layout.PartsArea = DoubleAt(json, where, "parts_area");
+    layout.TotalArea = DoubleAt(json, where, "total_area");
+    layout.PartsYield = DoubleAt(json, where, "parts_yield");
+    layout.TotalYield = DoubleAt(json, where, "total_yield");
+    const Json& blocks = ArrayAt(json, where, "blocks");
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        const std::string at = Sub(Sub(where, "blocks"), i);
+        if (!blocks[i].is_object()) {
+            Fail(at, "オブジェクトではありません");
+        }
+        const Json& b = blocks[i];
+        layout.Blocks.emplace_back(Int32At(b, at, "part"), Int32At(b, at, "list", 0, 1), Int32At(b, at, "x"),
+                                   Int32At(b, at, "y"), Int32At(b, at, "nx", 1), Int32At(b, at, "ny", 1),
+                                   Int32At(b, at, "rotated", 0, 1));
+    }
+    const Json& cuts = ArrayAt(json, where, "cuts");
+    for (std::size_t i = 0; i < cuts.size(); ++i) {
+        const std::string at = Sub(Sub(where, "cuts"), i);
+        if (!cuts[i].is_object()) {
+            Fail(at, "オブジェクトではありません");
+        }
+        layout.CutLines.push_back(CUTMARK{Int32At(cuts[i], at, "x0"), Int32At(cuts[i], at, "y0"),
+                                          Int32At(cuts[i], at, "x1"), Int32At(cuts[i], at, "y1")});
+    }
+    layout.Summary = EntriesFromJson(json, where, "summary", "pieces");
+    return layout;
+}
+
+CRetData ResultFromJson(const Json& json)
+{
+    CRetData ret;
+    ret.MaxWidth = Int32At(json, "result", "max_board_width");
+    ret.MaxHeight = Int32At(json, "result", "max_board_height");
+    ret.PartsArea = DoubleAt(json, "result", "parts_area");
+    ret.TotalArea = DoubleAt(json, "result", "total_area");
+    ret.BoardArea = DoubleAt(json, "result", "board_area");
+    ret.TotalPrice = IntegerAt(json, "result", "total_price", 0, INT64_MAX);
+    ret.PartsPrice = DoubleAt(json, "result", "parts_price");
+    ret.TotalPiecesPrice = DoubleAt(json, "result", "total_pieces_price");
+    const Json& layouts = ArrayAt(json, "result", "layouts");
+    for (std::size_t i = 0; i < layouts.size(); ++i) {
+        ret.Layouts.push_back(LayoutFromJson(layouts[i], Sub("result.layouts", i)));
+    }
+    ret.Unplaced = EntriesFromJson(json, "result", "unplaced", "count");
+    ret.PlacedSecondary = EntriesFromJson(json, "result", "placed_secondary", "count");
+    const Json& used = ArrayAt(json, "result", "used_boards");
+    for (std::size_t i = 0; i < used.size(); ++i) {
+        const std::string at = Sub("result.used_boards", i);
+        if (!used[i].is_object()) {
+            Fail(at, "オブジェクトではありません");
+        }
+        ret.UsedBoards.push_back(RET_GENBAN{Int32At(used[i], at, "board"), Int32At(used[i], at, "sheets", 1)});
+    }
+    return ret;
+}
+
+bool Close(double a, double b)
+{
+    return std::fabs(a - b) <= 1e-9 * std::max({1.0, std::fabs(a), std::fabs(b)});
+}
+
+// Whether the result could have come from the lists beside it: layouts on boards the run could
+// use and within their stock, pieces of existing parts inside the trimmed board, and pieces,
+// sheets and totals that add up.
+void CheckResult(const JobDocument& job, const CRetData& ret)
+{
+    const std::int32_t kerf = job.Run.NokoHaba;
+    std::vector<long long> sheets(job.Boards.Items.size(), 0);
+    std::vector<long long> placed[2] = {std::vector<long long>(job.Parts.Items.size(), 0),
+                                        std::vector<long long>(job.Secondary.Items.size(), 0)};
+    const CBuzaiList* lists[2] = {&job.Parts, &job.Secondary};
+    for (std::size_t i = 0; i < ret.Layouts.size(); ++i) {
+        const COutData& layout = ret.Layouts[i];
+        const std::string where = Sub("result.layouts", i);
+        if (layout.BoardNo < 0 || static_cast<std::size_t>(layout.BoardNo) >= job.Boards.Items.size()) {
+            Fail(where, "原板 " + std::to_string(layout.BoardNo) + " は原板の一覧にありません");
+        }
+        const CGenban& board = job.Boards.Items[static_cast<std::size_t>(layout.BoardNo)];
+        if (!board.Use) {
+            Fail(where, "原板「" + board.Name + "」は計算に使う原板ではありません");
+        }
+        sheets[static_cast<std::size_t>(layout.BoardNo)] += layout.Repeat;
+        double partsArea = 0.0;
+        double totalArea = 0.0;
+        for (std::size_t k = 0; k < layout.Blocks.size(); ++k) {
+            const CHaichi& block = layout.Blocks[k];
+            const std::string at = Sub(Sub(where, "blocks"), k);
+            const CBuzaiList& list = *lists[block.List];
+            if (block.Number < 0 || static_cast<std::size_t>(block.Number) >= list.Items.size()) {
+                Fail(at, std::string(list.KindWord()) + " " + std::to_string(block.Number) + " は一覧にありません");
+            }
+            const CBuzai& part = list.Items[static_cast<std::size_t>(block.Number)];
+            const long long w = block.Rotated ? part.Height : part.Width;
+            const long long h = block.Rotated ? part.Width : part.Height;
+            const long long right = block.X + block.Nx * (w + kerf) - kerf;
+            const long long bottom = block.Y + block.Ny * (h + kerf) - kerf;
+            if (block.X < board.TrimLeft || block.Y < board.TrimTop || right > board.Width - board.TrimRight ||
+                bottom > board.Height - board.TrimBottom) {
+                Fail(at, "「" + part.Name + "」が原板「" + board.Name + "」の外に出ています");
+            }
+            const double pieces = static_cast<double>(block.Nx) * block.Ny;
+            (block.List == 0 ? partsArea : totalArea) += pieces * static_cast<double>(part.Width) * part.Height;
+            placed[block.List][static_cast<std::size_t>(block.Number)] +=
+                static_cast<long long>(block.Nx) * block.Ny * layout.Repeat;
+        }
+        totalArea += partsArea;
+        COutData finished = layout;
+        finished.Finish(board);
+        if (finished.Summary != layout.Summary || !Close(partsArea, layout.PartsArea) ||
+            !Close(totalArea, layout.TotalArea) || !Close(finished.PartsYield, layout.PartsYield) ||
+            !Close(finished.TotalYield, layout.TotalYield)) {
+            Fail(where, "部材の集計・面積・歩留まりが配置と合いません");
+        }
+    }
+    for (std::size_t b = 0; b < sheets.size(); ++b) {
+        if (sheets[b] > job.Boards.Items[b].Count) {
+            Fail("result", "原板「" + job.Boards.Items[b].Name + "」を在庫 " + std::to_string(job.Boards.Items[b].Count) +
+                               " 枚より多く " + std::to_string(sheets[b]) + " 枚使っています");
+        }
+    }
+    std::vector<long long> unplaced(job.Parts.Items.size(), 0);
+    for (const CAL_BUZAI& entry : ret.Unplaced) {
+        if (entry.Flag != 0 || entry.Number < 0 || static_cast<std::size_t>(entry.Number) >= unplaced.size()) {
+            Fail("result.unplaced", "部材 " + std::to_string(entry.Number) + " は部材の一覧にありません");
+        }
+        unplaced[static_cast<std::size_t>(entry.Number)] += entry.Count;
+    }
+    for (std::size_t p = 0; p < unplaced.size(); ++p) {
+        if (placed[0][p] + unplaced[p] != job.Parts.Items[p].Count) {
+            Fail("result", "部材「" + job.Parts.Items[p].Name + "」の配置数 " + std::to_string(placed[0][p]) +
+                               " と残り " + std::to_string(unplaced[p]) + " が数量 " +
+                               std::to_string(job.Parts.Items[p].Count) + " と合いません");
+        }
+    }
+    for (std::size_t p = 0; p < placed[1].size(); ++p) {
+        if (placed[1][p] > job.Secondary.Items[p].Count) {
+            Fail("result", "２次部材「" + job.Secondary.Items[p].Name + "」を数量より多く配置しています");
+        }
+    }
+    // The totals and the lists Finalize fills, made again from the layouts.
+    CRetData again = ret;
+    again.GenbanList = &job.Boards;
+    again.UsedBoards.clear();
+    again.PlacedSecondary.clear();
+    again.MaxWidth = again.MaxHeight = 0;
+    again.ComputeTotals();
+    again.Finalize(true);
+    if (again.UsedBoards != ret.UsedBoards || again.Unplaced != ret.Unplaced ||
+        again.PlacedSecondary != ret.PlacedSecondary || again.MaxWidth != ret.MaxWidth ||
+        again.MaxHeight != ret.MaxHeight) {
+        Fail("result", "使用原板・配置した２次部材・最大の原板が配置と合いません");
+    }
+    if (again.TotalPrice != ret.TotalPrice || !Close(again.PartsArea, ret.PartsArea) ||
+        !Close(again.TotalArea, ret.TotalArea) || !Close(again.BoardArea, ret.BoardArea) ||
+        !Close(again.PartsPrice, ret.PartsPrice) || !Close(again.TotalPiecesPrice, ret.TotalPiecesPrice)) {
+        Fail("result", "合計の面積・金額が配置と合いません");
+    }
+}
+
+void ReadDocument(const std::string& text, JobDocument& job)
+{
+    Json root;
+    try {
+        root = Json::parse(text);
+    } catch (const Json::parse_error& error) {
+        const bool truncated = error.byte >= text.size();
+        Fail("", truncated ? "ファイルが途中で終わっています（" + std::to_string(text.size()) + " バイト）"
+                           : std::to_string(error.byte) + " バイト目が JSON として読めません");
+    }
+    if (!root.is_object() || !root.contains("format") || root["format"] != kJobFormat) {
+        Fail("", "Nestrix の物件ファイルではありません");
+    }
+    const long long version = IntegerAt(root, "", "version", 1, INT32_MAX);
+    if (version > kJobFormatVersion) {
+        Fail("", "形式の版 " + std::to_string(version) + " の物件ファイルです。このプログラムは版 " +
+                     std::to_string(kJobFormatVersion) + " までを読めます。新しい Nestrix で開いてください");
+    }
+    job.Program = TextAt(root, "", "program");
+    ReadInfo(root, job.Info);
+    ReadRunSettings(root, job.Run);
+    job.Parts.Items = RecordsFromJson(root, "parts", kPartKeys, &CBuzaiList::CheckRecord);
+    job.Secondary.Items = RecordsFromJson(root, "secondary_parts", kPartKeys, &CBuzaiList::CheckRecord);
+    job.Boards.Items = RecordsFromJson(root, "boards", kBoardKeys, &CheckBoardRecord);
+    const Json& result = Member(root, "", "result");
+    job.HasResult = !result.is_null();
+    job.Result.Clear();
+    if (job.HasResult) {
+        if (!result.is_object()) {
+            Fail("result", "オブジェクトでも null でもありません");
+        }
+        job.Result = ResultFromJson(result);
+        CheckResult(job, job.Result);
+    }
+    job.Bind();
+}
+
+}  // namespace
+
+JobDocument::JobDocument()
+{
+    Secondary.IsSecondary = 1;
+}
+
+JobDocument::JobDocument(const JobDocument& other)
+    : Info(other.Info),
+      Parts(other.Parts),
+      Secondary(other.Secondary),
+      Boards(other.Boards),
+      Run(other.Run),
+      HasResult(other.HasResult),
+      Result(other.Result),
+      Program(other.Program)
+{
+    Bind();
+}
+
+JobDocument& JobDocument::operator=(const JobDocument& other)
+{
+    if (this != &other) {
+        Info = other.Info;
+        Parts = other.Parts;
+        Secondary = other.Secondary;
+        Boards = other.Boards;
+        Run = other.Run;
+        HasResult = other.HasResult;
+        Result = other.Result;
+        Program = other.Program;
+        Bind();
+    }
+    return *this;
+}
+
+void JobDocument::Bind()
+{
+    Result.BuzaiList = &Parts;
+    Result.YBuzaiList = &Secondary;
+    Result.GenbanList = &Boards;
+}
+
+void CopyJobRunSettings(const Settings& from, Settings& to)
+{
+    for (const RunKey& key : kRunKeys) {
+        to.*key.Member = from.*key.Member;
+    }
+}
+
+std::string JobToJson(const JobDocument& job)
+{
+    Json root = Json::object();
+    root["format"] = kJobFormat;
+    root["version"] = kJobFormatVersion;
+    root["program"] = job.Program.empty() ? std::string("nestrix ") + NESTRIX_VERSION : job.Program;
+    root["job"] = Json{{"name", job.Info.JobName}, {"due", DueText(job.Info)}, {"comment", job.Info.Comment}};
+    Json settings = Json::object();
+    for (const RunKey& key : kRunKeys) {
+        settings[key.Name] = job.Run.*key.Member;
+    }
+    root["settings"] = std::move(settings);
+    root["parts"] = RecordsToJson(job.Parts.Items, kPartKeys);
+    root["secondary_parts"] = RecordsToJson(job.Secondary.Items, kPartKeys);
+    root["boards"] = RecordsToJson(job.Boards.Items, kBoardKeys);
+    // The result as the result JSON writes it ("%.17g" numbers read back to the same doubles).
+    root["result"] = job.HasResult ? Json::parse(ResultToJson(job.Result)) : Json(nullptr);
+    return root.dump(1, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+bool JobFromJson(const std::string& text, JobDocument& job, std::string& error)
+{
+    JobDocument read;
+    try {
+        ReadDocument(text, read);
+    } catch (const Bad& bad) {
+        error = bad.Text;
+        return false;
+    } catch (const Json::exception& fault) {
+        error = fault.what();
+        return false;
+    }
+    job = read;
+    return true;
+}
+
+WriteResult WriteJobFile(const std::string& path, const JobDocument& job)
+{
+    return WriteFileAtomically(path, JobToJson(job));
+}
+
+bool ReadJobFile(const std::string& path, JobDocument& job, std::string& error)
+{
+    std::string bytes;
+    const ReadResult read = ReadWholeFile(path, bytes, kMaxJobFileBytes);
+    switch (read.Status) {
+        case ReadStatus::Ok: return JobFromJson(bytes, job, error);
+        case ReadStatus::Missing: error = "ファイルがありません"; break;
+        case ReadStatus::Folder: error = "フォルダです"; break;
+        case ReadStatus::TooLarge:
+            error = "ファイルが大きすぎます（" + std::to_string(kMaxJobFileBytes >> 20) + " MB まで）";
+            break;
+        case ReadStatus::Failed: error = SystemReason(read.Error); break;
+    }
+    return false;
+}

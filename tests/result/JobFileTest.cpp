@@ -1,0 +1,248 @@
+#include "result/JobFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "calc/CalcRun.h"
+#include "calc/JobGenerator.h"
+#include "calc/LayoutChecker.h"
+#include "calc/engines/Engines.h"
+#include "fakes/RecordingPrompt.h"
+#include "result/ResultJson.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// The job with its result as the run leaves it (one engine variant, so that every kind is seen).
+JobDocument Computed(const TestJob& job, const EngineVariant& variant, CalcRun::Outcome* outcome = nullptr)
+{
+    JobDocument doc;
+    doc.Parts = job.Buzai;
+    doc.Secondary = job.YBuzai;
+    doc.Boards = job.Genban;
+    doc.Run = job.Set;
+    doc.Info = CutDataInfo{"台所 2 階", 2026, 12, 24, "急ぎ"};
+    CalcRun run(doc.Parts, doc.Secondary, doc.Boards, doc.Run, MakeEngine);
+    run.RunOnly(variant);
+    RecordingPrompt prompt;
+    const CalcRun::Outcome end = run.RunToEnd(doc.Result, prompt, nullptr);
+    if (outcome) {
+        *outcome = end;
+    }
+    doc.HasResult = true;
+    doc.Bind();
+    return doc;
+}
+
+TestJob SmallJob()
+{
+    TestJob job = TestJob().Board(1000, 500, 3, 0, 1200).Kerf(30).Parts(300, 200, 10).Parts(600, 450, 1);
+    job.Secondary(100, 100, 40);
+    job.Set.UseYBuzai = 1;
+    return job;
+}
+
+std::string SmallJobText()
+{
+    return JobToJson(Computed(SmallJob(), EngineVariant{kStripEngine, 0, 0, 0, 0}));
+}
+
+// A sentinel document: a failed read must leave it as it was.
+JobDocument Sentinel()
+{
+    JobDocument doc;
+    doc.Info.JobName = "unchanged";
+    doc.Parts.Items.resize(2);
+    return doc;
+}
+
+void ExpectRefused(const std::string& text, const std::string& errorPart)
+{
+    JobDocument doc = Sentinel();
+    std::string error;
+    EXPECT_FALSE(JobFromJson(text, doc, error));
+    EXPECT_NE(error.find(errorPart), std::string::npos) << "error: " << error;
+    EXPECT_EQ(doc.Info.JobName, "unchanged");
+    EXPECT_EQ(doc.Parts.Items.size(), 2u);
+}
+
+}  // namespace
+
+TEST(JobFile, GeneratedJobsOfEveryEngineComeBackWithTheSameResult)
+{
+    const EngineVariant variants[] = {
+        {kBlockEngine, 0, 0, 0, 1}, {kStripEngine, 1, 2, 0, 0}, {kStackEngine, 1, 2, 1, 1},
+        {kRowEngine, 1, 3, 0, 1},   {kSearchEngine, 0, 3, 0, 1},
+    };
+    int withUnplaced = 0;
+    int withSecondary = 0;
+    for (const EngineVariant& variant : variants) {
+        for (std::uint32_t seed = 1; seed <= 8; ++seed) {
+            TestJob job = FewerParts(GenerateJob(seed));
+            SCOPED_TRACE("engine " + std::to_string(variant.Kind) + ", " + DescribeJob(job));
+            CalcRun::Outcome outcome;
+            const JobDocument doc = Computed(job, variant, &outcome);
+            ASSERT_NE(outcome, CalcRun::Outcome::Failed);
+            withUnplaced += doc.Result.Unplaced.empty() ? 0 : 1;
+            withSecondary += doc.Result.PlacedSecondary.empty() ? 0 : 1;
+            const std::string text = JobToJson(doc);
+            JobDocument read;
+            std::string error;
+            ASSERT_TRUE(JobFromJson(text, read, error)) << error;
+            EXPECT_EQ(ResultToJson(read.Result), ResultToJson(doc.Result));
+            EXPECT_EQ(read.Parts.ToText(), doc.Parts.ToText());
+            EXPECT_EQ(read.Secondary.ToText(), doc.Secondary.ToText());
+            EXPECT_EQ(read.Boards.ToText(), doc.Boards.ToText());
+            EXPECT_EQ(JobToJson(read), text);
+            EXPECT_EQ(read.Result.GenbanList, &read.Boards);
+            // What was read is a result the checker accepts against the lists read.
+            TestJob again = job;
+            again.Buzai = read.Parts;
+            again.YBuzai = read.Secondary;
+            again.Genban = read.Boards;
+            ExpectValidResult(read.Result, again);
+        }
+    }
+    EXPECT_GT(withUnplaced, 0);
+    EXPECT_GT(withSecondary, 0);
+}
+
+TEST(JobFile, KeepsTheInformationSettingsAndBoardSelection)
+{
+    TestJob job = SmallJob().Board(2000, 1000, 5);
+    job.Genban.Items[1].Use = 0;
+    job.Set.NokoHaba = 45;
+    job.Set.CutLV = 2;
+    job.Set.UseSearch = 1;
+    job.Set.SearchEffort = 4;
+    job.Set.NoRateFlg = 1;
+    job.Set.BuzaiFol = "/not/a/calculation/setting";
+    const JobDocument doc = Computed(job, EngineVariant{kStripEngine, 0, 0, 0, 0});
+    JobDocument read;
+    std::string error;
+    ASSERT_TRUE(JobFromJson(JobToJson(doc), read, error)) << error;
+    EXPECT_EQ(read.Info.JobName, "台所 2 階");
+    EXPECT_EQ(read.Info.Comment, "急ぎ");
+    EXPECT_EQ((std::vector<int>{read.Info.Year, read.Info.Month, read.Info.Day}), (std::vector<int>{2026, 12, 24}));
+    EXPECT_EQ(read.Run.NokoHaba, 45);
+    EXPECT_EQ(read.Run.CutLV, 2);
+    EXPECT_EQ(read.Run.UseSearch, 1);
+    EXPECT_EQ(read.Run.SearchEffort, 4);
+    EXPECT_EQ(read.Run.NoRateFlg, 1);
+    EXPECT_EQ(read.Run.BuzaiFol, "");
+    EXPECT_EQ(read.Boards.Items[0].Use, 1);
+    EXPECT_EQ(read.Boards.Items[1].Use, 0);
+    EXPECT_EQ(read.Program, std::string("nestrix ") + NESTRIX_VERSION);
+    EXPECT_EQ(read.Secondary.IsSecondary, 1);
+
+    JobDocument withoutResult = doc;
+    withoutResult.HasResult = false;
+    withoutResult.Info.Year = 0;
+    ASSERT_TRUE(JobFromJson(JobToJson(withoutResult), read, error)) << error;
+    EXPECT_FALSE(read.HasResult);
+    EXPECT_TRUE(read.Result.Layouts.empty());
+    EXPECT_EQ(read.Info.Year, 0);
+}
+
+TEST(JobFile, ATruncatedFileIsRefusedAtEveryTenthByte)
+{
+    const std::string text = SmallJobText();
+    for (std::size_t size = 0; size + 1 < text.size(); size += 10) {
+        SCOPED_TRACE(size);
+        ExpectRefused(text.substr(0, size), size == 0 ? "途中で終わっています" : "");
+    }
+    ExpectRefused(text.substr(0, text.size() / 2), "途中で終わっています");
+}
+
+TEST(JobFile, EditedFilesAreRefusedWithWhatIsWrong)
+{
+    const Json good = Json::parse(SmallJobText());
+    ASSERT_FALSE(good["result"]["layouts"].empty());
+    struct Case {
+        const char* Name;
+        std::function<void(Json&)> Edit;
+        const char* Error;
+    };
+    const Case cases[] = {
+        {"not a job file", [](Json& j) { j = Json::object(); }, "物件ファイルではありません"},
+        {"another format", [](Json& j) { j["format"] = "nestrix-result"; }, "物件ファイルではありません"},
+        {"a future version", [](Json& j) { j["version"] = 2; }, "形式の版 2"},
+        {"a version as text", [](Json& j) { j["version"] = "1"; }, "version: 整数ではありません"},
+        {"a count as text", [](Json& j) { j["parts"][0]["count"] = "5"; }, "parts[0].count: 整数ではありません"},
+        {"a fractional width", [](Json& j) { j["parts"][1]["width"] = 600.5; }, "parts[1].width: 整数ではありません"},
+        {"a part without a name", [](Json& j) { j["parts"][0].erase("name"); }, "parts[0]: 「name」がありません"},
+        {"a zero width", [](Json& j) { j["parts"][0]["width"] = 0; }, "parts[0]: 部材横 0.0 は"},
+        {"a line break in a name", [](Json& j) { j["boards"][0]["name"] = "a\nb"; }, "boards[0]: 原板名に改行"},
+        {"a use flag of 2", [](Json& j) { j["boards"][0]["use"] = 2; }, "use は 0 か 1"},
+        {"no settings", [](Json& j) { j.erase("settings"); }, "「settings」がありません"},
+        {"a machining method of 7", [](Json& j) { j["settings"]["CutLV"] = 7; }, "settings.CutLV"},
+        {"a negative kerf", [](Json& j) { j["settings"]["NokoHaba"] = -1; }, "settings.NokoHaba"},
+        {"a due date that does not exist", [](Json& j) { j["job"]["due"] = "2026-02-30"; }, "job.due"},
+        {"a result that is a list", [](Json& j) { j["result"] = Json::array(); }, "result: オブジェクトでも null"},
+        {"a piece larger than its board", [](Json& j) { j["parts"][1]["width"] = 9000; }, "外に出ています"},
+        {"a block off the board", [](Json& j) { j["result"]["layouts"][0]["blocks"][0]["x"] = 990; },
+         "外に出ています"},
+        {"a part that is not in the list", [](Json& j) { j["result"]["layouts"][0]["blocks"][0]["part"] = 9; },
+         "一覧にありません"},
+        {"a board that is not in the list", [](Json& j) { j["result"]["layouts"][0]["board"] = 4; },
+         "原板の一覧にありません"},
+        {"a board not chosen", [](Json& j) { j["boards"][0]["use"] = 0; }, "計算に使う原板ではありません"},
+        {"more sheets than in stock", [](Json& j) { j["boards"][0]["count"] = 1; }, "在庫 1 枚"},
+        {"one more piece wanted", [](Json& j) { j["parts"][0]["count"] = 11; }, "数量 11 と合いません"},
+        {"a summary that lies", [](Json& j) { j["result"]["layouts"][0]["summary"][0]["pieces"] = 99; },
+         "集計"},
+        {"a price that does not add up", [](Json& j) { j["result"]["total_price"] = 1; }, "合計"},
+        {"a yield that does not add up", [](Json& j) { j["result"]["layouts"][0]["parts_yield"] = 0.99; }, "歩留まり"},
+        {"used boards that do not add up",
+         [](Json& j) { j["result"]["used_boards"][0]["sheets"] = j["result"]["used_boards"][0]["sheets"].get<int>() + 1; },
+         "使用原板"},
+        {"a negative area", [](Json& j) { j["result"]["parts_area"] = -1.0; }, "0 以上の有限の数値"},
+        {"a huge repeat", [](Json& j) { j["result"]["layouts"][0]["repeat"] = 1e30; }, "整数ではありません"},
+        {"a count over 32 bits", [](Json& j) { j["parts"][0]["count"] = 4294967296LL; }, "範囲にありません"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Json edited = good;
+        c.Edit(edited);
+        ExpectRefused(edited.dump(1), c.Error);
+    }
+    JobDocument doc;
+    std::string error;
+    EXPECT_TRUE(JobFromJson(good.dump(), doc, error)) << error;
+}
+
+TEST(JobFile, IsWrittenThroughTheSafeWriter)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("jobfile-" + std::to_string(getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const JobDocument doc = Computed(SmallJob(), EngineVariant{kStripEngine, 0, 0, 0, 0});
+    const std::string target = (folder / "real.nestrix").string();
+    const std::string link = (folder / "link.nestrix").string();
+    std::ofstream(target) << "old";
+    std::filesystem::create_symlink("real.nestrix", link);
+    ASSERT_TRUE(WriteJobFile(link, doc).Ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    JobDocument read;
+    std::string error;
+    ASSERT_TRUE(ReadJobFile(target, read, error)) << error;
+    EXPECT_EQ(ResultToJson(read.Result), ResultToJson(doc.Result));
+
+    ::chmod(target.c_str(), 0444);
+    if (::access(target.c_str(), W_OK) != 0) {  // root may write anyway
+        EXPECT_EQ(WriteJobFile(target, Sentinel()).Status, WriteStatus::ReadOnly);
+        ASSERT_TRUE(ReadJobFile(target, read, error)) << error;
+    }
+    EXPECT_EQ(WriteJobFile("/dev/full", doc).Status, WriteStatus::Failed);
+    EXPECT_FALSE(ReadJobFile((folder / "missing.nestrix").string(), read, error));
+    EXPECT_EQ(error, "ファイルがありません");
+    EXPECT_FALSE(ReadJobFile(folder.string(), read, error));
+    EXPECT_EQ(error, "フォルダです");
+    std::filesystem::remove_all(folder);
+}
