@@ -37,3 +37,8 @@ using PngWriterFn = std::function<bool(const BoardSource& source, const StopFn& 
 // need writePdf, `--png` needs writePng.
 int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf = {},
                      const PngWriterFn& writePng = {});
+
+// `nestrix export IN.nestrix [outputs]`: the outputs of a job file's stored result, without
+// calculating. argv[0] is "export". The statuses of `nestrix layout`.
+int RunExportCommand(int argc, char** argv, const PdfWriterFn& writePdf = {},
+                     const PngWriterFn& writePng = {});

@@ -11,16 +11,26 @@
 
 const char* const kLayoutUsage =
     "usage: nestrix layout --boards B.csv --parts P.csv [--secondary S.csv] [--settings X.ini]\n"
+    "       nestrix layout --job IN.nestrix [--settings X.ini]\n"
     "                      [--threads N] [--json OUT.json] [--unplaced OUT.csv]\n"
     "                      [--pdf-info OUT.pdf] [--pdf-cuts OUT.pdf] [--png DIR]\n"
-    "                      [--cutdata OUT.csv [--job-name TEXT] [--due YYYY-MM-DD] [--comment TEXT]]\n"
+    "                      [--cutdata OUT.csv] [--save-job OUT.nestrix]\n"
+    "                      [--job-name TEXT] [--due YYYY-MM-DD] [--comment TEXT]\n"
     "                      [--engine cal1|cal2|cal3|cal4|cal5[:KEY=N,...]] [--search [EFFORT]]\n"
     "                      [--stats OUT.txt]\n"
+    "  --job: the lists and calculation settings of a job file (--settings gives the others)\n"
+    "  --job-name, --due, --comment: the job information of --cutdata and --save-job\n"
     "  --engine keys: cal1 area, candidate; cal2 order, level; cal3 order, area, second;\n"
     "                 cal4 order, level, area, second (cal2 also area); cal5 job, level, effort\n"
     "  --search: also the deeper search, effort 1 to 5 (without: the settings' SearchEffort)\n"
     "  an output file \"-\" is standard output (the summary then goes to standard error)\n"
     "  --stats writes the run's seconds and the board layouts whose search a budget ended early\n";
+
+const char* const kExportUsage =
+    "usage: nestrix export IN.nestrix [--settings X.ini] [--json OUT.json] [--unplaced OUT.csv]\n"
+    "                      [--pdf-info OUT.pdf] [--pdf-cuts OUT.pdf] [--png DIR] [--cutdata OUT.csv]\n"
+    "                      [--job-name TEXT] [--due YYYY-MM-DD] [--comment TEXT]\n"
+    "  the outputs of the job file's stored result, without calculating\n";
 
 namespace {
 
@@ -56,6 +66,8 @@ const std::vector<OptionRule>& OptionRules()
         FileOption("--due", &LayoutOptions::Due),
         FileOption("--comment", &LayoutOptions::Comment),
         FileOption("--stats", &LayoutOptions::Stats),
+        FileOption("--save-job", &LayoutOptions::SaveJob),
+        FileOption("--job", &LayoutOptions::Job),
         {"--threads",
          [](LayoutOptions& options, const std::string& value, std::string& error) {
              char* end = nullptr;
@@ -151,13 +163,20 @@ bool ParseEngineOption(const std::string& text, EngineVariant& variant, std::str
     return true;
 }
 
-ParseResult ParseLayoutOptions(const std::vector<std::string>& args, LayoutOptions& options,
-                               std::string& error)
+namespace {
+
+// The options in `args` (with the allowed names only) into `options`.
+ParseResult ParseOptions(const std::vector<std::string>& args, const std::vector<std::string>& allowed,
+                         LayoutOptions& options, std::string& error)
 {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
             return ParseResult::Help;
+        }
+        if (std::find(allowed.begin(), allowed.end(), arg) == allowed.end()) {
+            error = "unknown option: " + arg;
+            return ParseResult::Error;
         }
         if (arg == "--search") {
             options.Search = 0;
@@ -175,10 +194,6 @@ ParseResult ParseLayoutOptions(const std::vector<std::string>& args, LayoutOptio
         const auto& rules = OptionRules();
         const auto rule =
             std::find_if(rules.begin(), rules.end(), [&](const OptionRule& r) { return arg == r.Name; });
-        if (rule == rules.end()) {
-            error = "unknown option: " + arg;
-            return ParseResult::Error;
-        }
         if (i + 1 >= args.size()) {
             error = "missing value after " + arg;
             return ParseResult::Error;
@@ -187,14 +202,61 @@ ParseResult ParseLayoutOptions(const std::vector<std::string>& args, LayoutOptio
             return ParseResult::Error;
         }
     }
-    if (options.Boards.empty() || options.Parts.empty()) {
-        error = "--boards and --parts are required";
+    return ParseResult::Run;
+}
+
+std::vector<std::string> AllOptionNames()
+{
+    std::vector<std::string> names = {"--search"};
+    for (const OptionRule& rule : OptionRules()) {
+        names.push_back(rule.Name);
+    }
+    return names;
+}
+
+}  // namespace
+
+ParseResult ParseLayoutOptions(const std::vector<std::string>& args, LayoutOptions& options,
+                               std::string& error)
+{
+    const ParseResult parsed = ParseOptions(args, AllOptionNames(), options, error);
+    if (parsed != ParseResult::Run) {
+        return parsed;
+    }
+    if (!options.Job.empty() && (!options.Boards.empty() || !options.Parts.empty() || !options.Secondary.empty())) {
+        error = "--job brings its own lists: no --boards, --parts or --secondary with it";
         return ParseResult::Error;
     }
-    if (options.CutData.empty() &&
+    if (options.Job.empty() && (options.Boards.empty() || options.Parts.empty())) {
+        error = "--boards and --parts are required (or --job)";
+        return ParseResult::Error;
+    }
+    if (options.CutData.empty() && options.SaveJob.empty() &&
+        (!options.JobName.empty() || !options.Due.empty() || !options.Comment.empty())) {
+        error = "--job-name, --due and --comment go with --cutdata or --save-job";
+        return ParseResult::Error;
+    }
+    return ParseResult::Run;
+}
+
+ParseResult ParseExportOptions(const std::vector<std::string>& args, LayoutOptions& options, std::string& error)
+{
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+        return ParseResult::Help;
+    }
+    if (args.empty() || args[0].rfind("--", 0) == 0) {
+        error = "the job file comes first";
+        return ParseResult::Error;
+    }
+    options.Job = args[0];
+    const std::vector<std::string> allowed = {"--settings", "--json",    "--unplaced", "--pdf-info", "--pdf-cuts",
+                                              "--png",      "--cutdata", "--job-name", "--due",      "--comment"};
+    const ParseResult parsed =
+        ParseOptions(std::vector<std::string>(args.begin() + 1, args.end()), allowed, options, error);
+    if (parsed == ParseResult::Run && options.CutData.empty() &&
         (!options.JobName.empty() || !options.Due.empty() || !options.Comment.empty())) {
         error = "--job-name, --due and --comment go with --cutdata";
         return ParseResult::Error;
     }
-    return ParseResult::Run;
+    return parsed;
 }

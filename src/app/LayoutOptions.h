@@ -22,6 +22,8 @@ struct LayoutOptions {
     std::string Due;
     std::string Comment;
     std::string Stats;  // run figures for benchmarks: seconds, budget-ended board layouts
+    std::string SaveJob;  // the job file with the lists, the settings and the result
+    std::string Job;      // a job file whose lists and settings are laid out (layout) or written (export)
     std::optional<int> Threads;
     std::optional<EngineVariant> Engine;
     std::optional<int> Search;  // the search engine on, with this effort (0: the settings' effort)
@@ -32,9 +34,14 @@ enum class ParseResult { Run, Help, Error };
 // The arguments after "layout". Help: the usage is wanted; Error: `error` says why.
 ParseResult ParseLayoutOptions(const std::vector<std::string>& args, LayoutOptions& options,
                                std::string& error);
+// The arguments after "export": the job file, then the outputs (and --settings and the job
+// information of the cut data file).
+ParseResult ParseExportOptions(const std::vector<std::string>& args, LayoutOptions& options,
+                               std::string& error);
 
 // "cal3:order=1,second=1": the engine and the variant parameters it uses; a parameter the
 // engine does not use, a repeated one or a value outside its range is an error.
 bool ParseEngineOption(const std::string& text, EngineVariant& variant, std::string& error);
 
 extern const char* const kLayoutUsage;
+extern const char* const kExportUsage;

@@ -34,11 +34,13 @@ const NamedPath kInputs[] = {
     {"--parts", &LayoutOptions::Parts},
     {"--secondary", &LayoutOptions::Secondary},
     {"--settings", &LayoutOptions::SettingsFile},
+    {"--job", &LayoutOptions::Job},
 };
 const NamedPath kOutputs[] = {
     {"--json", &LayoutOptions::Json},        {"--unplaced", &LayoutOptions::Unplaced},
     {"--pdf-info", &LayoutOptions::PdfInfo}, {"--pdf-cuts", &LayoutOptions::PdfCuts},
     {"--cutdata", &LayoutOptions::CutData},  {"--stats", &LayoutOptions::Stats},
+    {"--save-job", &LayoutOptions::SaveJob},
     {"--png", &LayoutOptions::PngDir},
 };
 

@@ -46,6 +46,7 @@ int main(int argc, char** argv)
         if (command == "--help" || command == "-h") {
             std::fputs(kDesktopUsage, stdout);
             std::fputs(kLayoutUsage, stdout);
+            std::fputs(kExportUsage, stdout);
             return 0;
         }
         if (command == "--version") {
@@ -55,7 +56,7 @@ int main(int argc, char** argv)
         if (command == "--info") {
             return PrintInfo();
         }
-        if (command == "layout") {
+        if (command == "layout" || command == "export") {
             // PDF pages need fonts and a painter, not a display.
             std::unique_ptr<QGuiApplication> gui;
             int guiArgc = 1;
@@ -68,7 +69,8 @@ int main(int argc, char** argv)
                     gui = std::make_unique<QGuiApplication>(guiArgc, argv);
                 }
             }
-            return RunLayoutCommand(argc - 1, argv + 1, PrintoutPdf, BoardPictureFiles);
+            return command == "layout" ? RunLayoutCommand(argc - 1, argv + 1, PrintoutPdf, BoardPictureFiles)
+                                       : RunExportCommand(argc - 1, argv + 1, PrintoutPdf, BoardPictureFiles);
         }
     }
     return RunDesktop(argc, argv);

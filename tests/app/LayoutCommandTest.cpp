@@ -577,6 +577,36 @@ TEST(LayoutOptions, EngineParametersStayApartAndBelongToTheirEngine)
     }
 }
 
+TEST(ExportOptions, TakeTheJobFileFirstAndOnlyTheOutputs)
+{
+    struct Case {
+        std::vector<std::string> args;
+        ParseResult result;
+        const char* error;
+    };
+    const Case cases[] = {
+        {{"j.nestrix", "--json", "-", "--png", "d", "--settings", "x.ini"}, ParseResult::Run, ""},
+        {{"--help"}, ParseResult::Help, ""},
+        {{}, ParseResult::Error, "the job file comes first"},
+        {{"--json", "out.json"}, ParseResult::Error, "the job file comes first"},
+        {{"j.nestrix", "--threads", "2"}, ParseResult::Error, "unknown option: --threads"},
+        {{"j.nestrix", "--save-job", "k.nestrix"}, ParseResult::Error, "unknown option: --save-job"},
+        {{"j.nestrix", "--search"}, ParseResult::Error, "unknown option: --search"},
+        {{"j.nestrix", "--comment", "x"}, ParseResult::Error, "--job-name, --due and --comment go with --cutdata"},
+        {{"j.nestrix", "--cutdata", "c.csv", "--comment", "x"}, ParseResult::Run, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.empty() ? "" : c.args.front());
+        LayoutOptions options;
+        std::string error;
+        EXPECT_EQ(ParseExportOptions(c.args, options, error), c.result);
+        EXPECT_EQ(error, c.error);
+        if (c.result == ParseResult::Run) {
+            EXPECT_EQ(options.Job, "j.nestrix");
+        }
+    }
+}
+
 TEST(LayoutOptions, ParsesWithoutEndingTheProgram)
 {
     struct Case {
@@ -591,7 +621,15 @@ TEST(LayoutOptions, ParsesWithoutEndingTheProgram)
         {{"--boards", "b", "--parts", "p", "--threads", "17"},
          ParseResult::Error,
          "--threads takes a number from 1 to 16"},
-        {{"--boards", "b"}, ParseResult::Error, "--boards and --parts are required"},
+        {{"--boards", "b"}, ParseResult::Error, "--boards and --parts are required (or --job)"},
+        {{"--job", "j.nestrix", "--json", "-"}, ParseResult::Run, ""},
+        {{"--job", "j.nestrix", "--secondary", "s"},
+         ParseResult::Error,
+         "--job brings its own lists: no --boards, --parts or --secondary with it"},
+        {{"--boards", "b", "--parts", "p", "--due", "2026-12-24"},
+         ParseResult::Error,
+         "--job-name, --due and --comment go with --cutdata or --save-job"},
+        {{"--boards", "b", "--parts", "p", "--save-job", "j", "--job-name", "x"}, ParseResult::Run, ""},
         {{"--boards", "b", "--parts"}, ParseResult::Error, "missing value after --parts"},
         {{"--bords", "b"}, ParseResult::Error, "unknown option: --bords"},
         {{"--boards", "b", "--parts", "p", "--search"}, ParseResult::Run, ""},

@@ -1,0 +1,200 @@
+#include "app/Headless.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <unistd.h>
+
+#include "base/IniFile.h"
+#include "base/Settings.h"
+#include "base/TextFile.h"
+#include "job/TableFile.h"
+#include "result/JobFile.h"
+#include "result/ResultJson.h"
+#include "result/RetData.h"
+#include "result/UnplacedParts.h"
+#include "view/BoardDrawing.h"
+#include "view/PrintPages.h"
+
+namespace {
+
+std::atomic<int> g_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
+
+extern "C" void OnStopSignal(int signal)
+{
+    g_signal = signal;
+    g_stopReading = 1;
+}
+
+const char* SignalName(int signal)
+{
+    switch (signal) {
+        case SIGTERM: return "SIGTERM";
+        case SIGHUP: return "SIGHUP";
+        default: return "SIGINT";
+    }
+}
+
+}  // namespace
+
+StopSignals::StopSignals()
+{
+    g_signal = 0;
+    g_stopReading = 0;
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        sigaction(kSignals[i], &action, &m_previous[i]);
+    }
+}
+
+StopSignals::~StopSignals()
+{
+    g_stopReading = 0;
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        sigaction(kSignals[i], &m_previous[i], nullptr);
+    }
+}
+
+int StopSignals::Caught()
+{
+    return g_signal;
+}
+
+int Stopped(int signal)
+{
+    std::fprintf(stderr, "nestrix: 中断しました。(%s)\n", SignalName(signal));
+    return kExitSignalBase + signal;
+}
+
+int StoppedOr(int status)
+{
+    return StopSignals::Caught() != 0 ? Stopped(StopSignals::Caught()) : status;
+}
+
+void StderrPrompt::Print(std::string text) const
+{
+    if (g_signal != 0) {
+        return;
+    }
+    while (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+    }
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    if (Context.empty()) {
+        std::fprintf(stderr, "nestrix: %s\n", text.c_str());
+    } else {
+        std::fprintf(stderr, "nestrix: %s: %s\n", Context.c_str(), text.c_str());
+    }
+}
+
+bool LoadSettingsFile(const std::string& path, Settings& settings)
+{
+    IniFile ini;
+    if (!ini.Load(path) || ini.Missing()) {
+        std::fprintf(stderr, "nestrix: the settings file %s cannot be read: %s\n", path.c_str(),
+                     ini.Missing() ? ErrnoText(ENOENT).c_str() : ini.Problem().c_str());
+        return false;
+    }
+    for (const std::string& warning : settings.Load(ini)) {
+        std::fprintf(stderr, "nestrix: %s: %s\n", path.c_str(), warning.c_str());
+    }
+    return true;
+}
+
+bool LoadJobFile(const std::string& path, JobDocument& job)
+{
+    std::string error;
+    if (!ReadJobFile(path, job, error)) {
+        std::fprintf(stderr, "nestrix: %s: 物件ファイルを読めません: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool ApplyJobInfoOptions(const LayoutOptions& options, CutDataInfo& info)
+{
+    if (!options.JobName.empty()) {
+        info.JobName = options.JobName;
+    }
+    if (!options.Comment.empty()) {
+        info.Comment = options.Comment;
+    }
+    if (!options.Due.empty() && !ParseIsoDate(options.Due, info.Year, info.Month, info.Day)) {
+        std::fprintf(stderr, "nestrix: --due takes a date as YYYY-MM-DD\n");
+        return false;
+    }
+    return true;
+}
+
+int WriteOutputs(const LayoutOptions& options, OutputJob job,
+                 const std::vector<std::pair<std::string LayoutOptions::*, MakeBytes>>& extra,
+                 const PdfWriterFn& writePdf, const PngWriterFn& writePng, int status)
+{
+    if (job.Info.Year == 0) {
+        Today(job.Info.Year, job.Info.Month, job.Info.Day);
+    }
+    PreparePrintout(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options.TankaType);
+    const auto stopped = [] { return StopSignals::Caught() != 0; };
+    const auto pdf = [&](int kind) {
+        return [&, kind](std::string& bytes, std::string& error) {
+            const PrintSource source = MakePrintSource(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options, kind);
+            if (!writePdf) {
+                error = "PDF output is not available";
+                return false;
+            }
+            return writePdf(source, stopped, bytes, error);
+        };
+    };
+    std::vector<std::pair<std::string LayoutOptions::*, MakeBytes>> makers = {
+        {&LayoutOptions::Json,
+         [&](std::string& bytes, std::string&) {
+             bytes = ResultToJson(job.Ret);
+             return true;
+         }},
+        {&LayoutOptions::Unplaced,
+         [&](std::string& bytes, std::string& error) {
+             return DiskBytes(UnplacedPartsList(job.Ret).ToText(), bytes, error);
+         }},
+        {&LayoutOptions::PdfInfo, pdf(kPrintBoardInfo)},
+        {&LayoutOptions::PdfCuts, pdf(kPrintCutSheets)},
+        {&LayoutOptions::CutData,
+         [&](std::string& bytes, std::string& error) {
+             std::string text;
+             if (!CutDataText({job.Ret, job.Parts, job.Secondary, job.Boards, job.Options.NokoHaba}, job.Info, text,
+                              error)) {
+                 error = "切断手順を作成できない配置があります。" + error;
+                 return false;
+             }
+             return DiskBytes(text, bytes, error);
+         }},
+    };
+    makers.insert(makers.end(), extra.begin(), extra.end());
+    StagedWrites writes;
+    std::vector<std::string> createdFolders;
+    int staged = StageFiles(options, makers, stopped, writes);
+    if (staged == 0 && !options.PngDir.empty()) {
+        staged = StagePictures(options.PngDir, writePng,
+                               BoardSource{job.Ret, job.Parts, job.Secondary, job.Boards, job.Options}, stopped,
+                               writes, createdFolders);
+    }
+    if (staged == 0 && StopSignals::Caught() == 0) {
+        std::string failed;
+        const WriteResult committed = writes.Commit(&failed);
+        if (!committed.Ok() && StopSignals::Caught() != 0) {
+            return Stopped(StopSignals::Caught());  // a pipe that nobody read
+        }
+        if (!committed.Ok()) {
+            std::fprintf(stderr, "nestrix: %s cannot be written: %s\n", failed.c_str(), committed.Reason().c_str());
+            return kExitCannotWrite;
+        }
+        return status;
+    }
+    writes.Discard();
+    for (auto folder = createdFolders.rbegin(); folder != createdFolders.rend(); ++folder) {
+        ::rmdir(folder->c_str());
+    }
+    return StoppedOr(staged);
+}
