@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -11,6 +12,7 @@
 #include "app/AboutDlg.h"
 #include "app/NestrixApp.h"
 #include "app/NokowDlg.h"
+#include "doc/JobCommands.h"
 #include "job/BuzaiDlg.h"
 #include "job/GenbanDlg.h"
 #include "platform/qt/QtCanvas.h"
@@ -33,6 +35,9 @@ struct ToolButton {
 };
 
 constexpr ToolButton kToolBar[] = {
+    {kCmdOpenJob, "openJobAction", "open", "開く", "物件を開く", "保存した物件を配置結果とともに開きます。"},
+    {kCmdSaveJob, "saveJobAction", "save", "保存", "物件を保存", "物件を配置結果とともにファイルへ保存します。"},
+    {0, nullptr, nullptr, nullptr, nullptr, nullptr},
     {kCmdBoards, "boardsAction", "boards", "原板", "原板データ設定", "原板データを設定します。"},
     {kCmdParts, "partsAction", "parts", "部材", "部材データ入力", "部材データを入力します。"},
     {kCmdSecondaryParts, "secondaryPartsAction", "secondary", "２次部材", "２次部材データ入力",
@@ -121,6 +126,7 @@ void CMainFrame::CreateToolBar()
     addAction(help);
     m_actions[kCmdHelp] = help;
 
+    CreateJobActions(bar);
     connect(m_actions[kCmdAbout], &QAction::triggered, this, &CMainFrame::OnAbout);
     connect(m_actions[kCmdInitialSettings], &QAction::triggered, this,
             [this] { RunCommand([this] { OnInitialSettings(); }); });
@@ -133,6 +139,58 @@ void CMainFrame::CreateToolBar()
                                       {kCmdCutData, &OnCutDataOutput}}) {
         connect(m_actions[id], &QAction::triggered, this, [this, command] { RunResultCommand(command); });
     }
+}
+
+void CMainFrame::CreateJobActions(QToolBar* bar)
+{
+    QAction* open = m_actions[kCmdOpenJob];
+    open->setShortcut(QKeySequence::Open);
+    connect(open, &QAction::triggered, this, [this] { OpenJob(""); });
+    // The recent jobs under the arrow of 開く, made when it opens.
+    auto* recent = new QMenu(this);
+    recent->setObjectName("recentJobsMenu");
+    connect(recent, &QMenu::aboutToShow, this, [this, recent] {
+        recent->clear();
+        const std::vector<std::string> jobs = m_app.AppSettings().RecentJobs;
+        for (std::size_t i = 0; i < jobs.size(); ++i) {
+            const QString path = QString::fromStdString(jobs[i]);
+            QAction* item = recent->addAction(QString("&%1 %2").arg(i + 1).arg(path));
+            connect(item, &QAction::triggered, this, [this, path] { OpenJob(path.toStdString()); });
+        }
+        if (jobs.empty()) {
+            recent->addAction("（最近開いた物件はありません）")->setEnabled(false);
+        }
+    });
+    open->setMenu(recent);
+    if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(open))) {
+        tool->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+
+    QAction* save = m_actions[kCmdSaveJob];
+    save->setShortcut(QKeySequence::Save);
+    connect(save, &QAction::triggered, this, [this] {
+        RunResultCommand([](const ResultCommandContext& context) { OnSaveJob(context, false); });
+    });
+    auto* saveAs = new QAction("名前を付けて保存...", this);
+    saveAs->setObjectName("saveJobAsAction");
+    saveAs->setData(int(kCmdSaveJobAs));
+    saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(saveAs, &QAction::triggered, this, [this] {
+        RunResultCommand([](const ResultCommandContext& context) { OnSaveJob(context, true); });
+    });
+    addAction(saveAs);
+    m_actions[kCmdSaveJobAs] = saveAs;
+    auto* saveMenu = new QMenu(this);
+    saveMenu->addAction(saveAs);
+    save->setMenu(saveMenu);
+    if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(save))) {
+        tool->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+}
+
+void CMainFrame::OpenJob(const std::string& path)
+{
+    RunResultCommand([path](const ResultCommandContext& context) { OnOpenJob(context, path); });
 }
 
 void CMainFrame::CreateStatusBar()
@@ -175,6 +233,7 @@ void CMainFrame::UpdateCommandUI()
     for (const auto& [id, action] : m_actions) {
         action->setEnabled(IsCommandEnabled(id, m_app.Doc()));
     }
+    setWindowTitle(QString::fromStdString(JobWindowTitle(m_app.Doc(), m_app.AppSettings())));
 }
 
 void CMainFrame::OnAbout()
@@ -228,7 +287,7 @@ void CMainFrame::RunCommand(const std::function<void()>& command)
     UpdateCommandUI();
 }
 
-void CMainFrame::RunResultCommand(void (*command)(const ResultCommandContext&))
+void CMainFrame::RunResultCommand(const std::function<void(const ResultCommandContext&)>& command)
 {
     const ResultCommandContext context{m_app.Doc(),
                                        m_app.AppSettings(),

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <array>
 #include <map>
+#include <string>
 
 class CNestrixApp;
 class CNestrixView;
@@ -12,6 +13,7 @@ class CPrintJob;
 class QAction;
 struct ResultCommandContext;
 class QLabel;
+class QToolBar;
 
 // The main window: tool bar, status bar and the view; no menu bar.
 class CMainFrame : public QMainWindow {
@@ -23,8 +25,10 @@ public:
     CPrintJob* PrintJob() const { return m_print; }
     // The action of a tool bar command or accelerator (view/Commands.h); null for other ids.
     QAction* CommandAction(int id) const;
-    // Enables the commands by the document's present state.
+    // Enables the commands by the document's present state; the title names the job.
     void UpdateCommandUI();
+    // 物件を開く on `path`, or with the open dialog when it is "".
+    void OpenJob(const std::string& path);
 
 signals:
     // Closing the main window while a print preview is open closes the preview instead.
@@ -35,6 +39,7 @@ protected:
 
 private:
     void CreateToolBar();
+    void CreateJobActions(QToolBar* bar);
     void CreateStatusBar();
     void SetStatusPanes(const QStringList& texts);
     void OnAbout();
@@ -44,7 +49,7 @@ private:
     // its message, what changed is saved, the buttons follow the document.
     void RunCommand(const std::function<void()>& command);
     // A command of the result (layout, results, cut data) with its context, through RunCommand.
-    void RunResultCommand(void (*command)(const ResultCommandContext&));
+    void RunResultCommand(const std::function<void(const ResultCommandContext&)>& command);
 
     CNestrixApp& m_app;
     CNestrixView* m_view = nullptr;

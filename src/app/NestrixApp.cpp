@@ -105,6 +105,9 @@ const char* const kDesktopUsage =
     "usage: nestrix                 the desktop program (needs a display)\n"
     "       nestrix --version       the version\n"
     "       nestrix --info          the settings folder and the number of simultaneous calculations\n"
+    "       nestrix JOB.nestrix     the desktop program with a saved job and its result\n"
+    "       nestrix PARTS.csv       the desktop program with a parts file\n"
+    "       nestrix export JOB.nestrix ...   the outputs of a saved job without calculating\n"
     "       nestrix layout ...      a layout job without a window:\n";
 
 namespace {
@@ -263,8 +266,11 @@ int RunDesktop(int argc, char** argv)
     for (const QString& argument : args) {
         arguments.push_back(QFile::encodeName(argument).toStdString());
     }
-    if (const std::string parts = PartsFileArgument(arguments); !parts.empty()) {
-        app.OpenPartsFile(parts);
+    // A job file opens as 開く opens it; any other file is a parts file.
+    if (const std::string file = PartsFileArgument(arguments); IsJobFileName(file)) {
+        app.MainFrame()->OpenJob(file);
+    } else if (!file.empty()) {
+        app.OpenPartsFile(file);
     }
     QApplication::exec();
     g_runningApp = nullptr;

@@ -55,6 +55,17 @@ const Key kKeys[] = {
     {"NoSort", Type::Flag, false, &Settings::NoSort, nullptr},
 };
 
+// RecentJob1 … RecentJob<kMaxRecentJobs>, in any case.
+bool RecentJobKey(const std::string& key)
+{
+    for (std::size_t i = 1; i <= Settings::kMaxRecentJobs; ++i) {
+        if (IniFile::SameKey(key, "RecentJob" + std::to_string(i))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 void Settings::UpdateMaxCalNum()
@@ -111,7 +122,8 @@ std::vector<std::string> Settings::Load(const IniFile& ini)
     }
     for (const IniFile::KeyLine& line : lines) {
         const bool known = std::any_of(std::begin(kKeys), std::end(kKeys),
-                                       [&line](const Key& key) { return IniFile::SameKey(line.Key, key.Name); });
+                                       [&line](const Key& key) { return IniFile::SameKey(line.Key, key.Name); }) ||
+                           RecentJobKey(line.Key);
         if (!known) {
             warnings.push_back(std::to_string(line.Line) + "行目 " + line.Key + " という設定はありません。使われません。");
         }
@@ -149,11 +161,33 @@ std::vector<std::string> Settings::Load(const IniFile& ini)
     clamp("SearchEffort", SearchEffort, 1, 5, defaults.SearchEffort);
     clamp("MaxCal", MaxCal, 0, 4, defaults.MaxCal);
     UpdateMaxCalNum();
+    RecentJobs.clear();
+    for (std::size_t i = 1; i <= kMaxRecentJobs; ++i) {
+        const std::string path = ini.GetString(kSettingsSection, "RecentJob" + std::to_string(i), "");
+        if (!path.empty()) {
+            RecentJobs.push_back(path);
+        }
+    }
     return warnings;
+}
+
+void Settings::AddRecentJob(const std::string& path)
+{
+    std::erase(RecentJobs, path);
+    RecentJobs.insert(RecentJobs.begin(), path);
+    if (RecentJobs.size() > kMaxRecentJobs) {
+        RecentJobs.resize(kMaxRecentJobs);
+    }
 }
 
 void Settings::Store(IniFile& ini) const
 {
+    for (std::size_t i = 0; i < kMaxRecentJobs; ++i) {
+        const std::string key = "RecentJob" + std::to_string(i + 1);
+        if (i < RecentJobs.size() || ini.Get(kSettingsSection, key)) {
+            ini.Set(kSettingsSection, key, i < RecentJobs.size() ? RecentJobs[i] : "");
+        }
+    }
     for (const Key& key : kKeys) {
         if (!key.Written) {
             continue;

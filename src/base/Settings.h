@@ -41,6 +41,12 @@ struct Settings {
     int TimeDisp = 0;  // read only, never written
     int NoSort = 0;    // read only, never written
 
+    // The job files opened or saved last, the newest first (keys RecentJob1, RecentJob2, …).
+    std::vector<std::string> RecentJobs;
+    static constexpr std::size_t kMaxRecentJobs = 6;
+    // `path` becomes the newest; an earlier entry of it goes, the oldest beyond the limit too.
+    void AddRecentJob(const std::string& path);
+
     // Number of simultaneous calculations derived from MaxCal.
     int MaxCalNum = 4;
 

@@ -1,5 +1,7 @@
 #include "doc/AppSession.h"
 
+#include <cctype>
+
 #include "base/IniFile.h"
 #include "base/ProgramFolder.h"
 #include "platform/Prompt.h"
@@ -114,4 +116,19 @@ std::string PartsFileArgument(const std::vector<std::string>& arguments)
         }
     }
     return "";
+}
+
+bool IsJobFileName(const std::string& path)
+{
+    const std::string extension = ".nestrix";
+    if (path.size() <= extension.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < extension.size(); ++i) {
+        const char c = path[path.size() - extension.size() + i];
+        if (std::tolower(static_cast<unsigned char>(c)) != extension[i]) {
+            return false;
+        }
+    }
+    return true;
 }

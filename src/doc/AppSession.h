@@ -52,5 +52,7 @@ private:
 // The parts file the desktop program was started with: the first argument after the program
 // name that is no option (and no option's value); "" without one.
 std::string PartsFileArgument(const std::vector<std::string>& arguments);
+// Whether the file is a job file by its name (".nestrix", any case).
+bool IsJobFileName(const std::string& path);
 
 inline constexpr const char* kFolderError = "設定フォルダを作成できません。";

@@ -18,6 +18,9 @@ std::vector<HeldFile> HeldFiles(const CNestrixDoc& doc, const std::string& folde
     add(doc.BuzaiList.Files, "編集中の部材データ");
     add(doc.YBuzaiList.Files, "編集中の２次部材データ");
     add(doc.GenbanList.Files, "編集中の原板データ");
+    if (!doc.JobPath.empty()) {
+        add({doc.JobPath}, "開いている物件");
+    }
     if (!folder.empty()) {
         held.push_back({folder + kBoardsJobFileName, "このプログラムが使う原板データ", true});
         held.push_back({folder + kSecondaryJobFileName, "このプログラムが使う２次部材データ", true});

@@ -1,5 +1,8 @@
 #include "doc/NestrixDoc.h"
 
+#include "result/JobFile.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -179,5 +182,100 @@ void CNestrixDoc::SaveJobFiles(const std::string& folder, Prompt& prompt, bool a
 
 bool CNestrixDoc::CanClose(Prompt& prompt) const
 {
+    if (!JobPath.empty()) {
+        return !JobChanged(JobRun) || prompt.AskYesNo(kCloseJobQuestion);
+    }
     return !Modified || prompt.AskYesNo(kCloseQuestion);
+}
+
+Settings CNestrixDoc::ResultSettings(const Settings& app) const
+{
+    Settings settings = app;
+    if (HasJobRun) {
+        CopyJobRunSettings(JobRun, settings);
+    }
+    return settings;
+}
+
+void CNestrixDoc::SelectResultBoards()
+{
+    auto same = [](const CGenban& a, const CGenban& b) {
+        return a.Name == b.Name && a.Width == b.Width && a.Height == b.Height && a.Thickness == b.Thickness &&
+               a.TrimTop == b.TrimTop && a.TrimBottom == b.TrimBottom && a.TrimLeft == b.TrimLeft &&
+               a.TrimRight == b.TrimRight && a.Price == b.Price && a.Count == b.Count && a.Priority == b.Priority &&
+               a.Kind == b.Kind && a.Remark == b.Remark;
+    };
+    for (CGenban& board : GenbanList.Items) {
+        board.Use = std::any_of(ResultBoards.Items.begin(), ResultBoards.Items.end(),
+                                [&](const CGenban& used) { return used.Use && same(used, board); })
+                        ? 1
+                        : 0;
+    }
+}
+
+void CNestrixDoc::KeepCalculation(const Settings& settings)
+{
+    ResultBoards = GenbanList;
+    ResultBoards.Files.clear();
+    RetData.GenbanList = &ResultBoards;
+    CopyJobRunSettings(settings, JobRun);
+    HasJobRun = true;
+}
+
+JobDocument CNestrixDoc::MakeJob(const Settings& settings) const
+{
+    JobDocument job;
+    job.Info = JobInfo;
+    job.Parts.Items = BuzaiList.Items;
+    job.Secondary.Items = YBuzaiList.Items;
+    job.HasResult = ResultPresent != 0;
+    job.Boards.Items = job.HasResult ? ResultBoards.Items : GenbanList.Items;
+    CopyJobRunSettings(HasJobRun ? JobRun : settings, job.Run);
+    if (job.HasResult) {
+        job.Result = RetData;
+        job.Result.Pages = {};
+    }
+    job.Bind();
+    return job;
+}
+
+bool CNestrixDoc::JobChanged(const Settings& settings) const
+{
+    if (JobPath.empty()) {
+        return Modified != 0 || ResultPresent != 0;
+    }
+    return JobToJson(MakeJob(settings)) != m_jobSavedText;
+}
+
+void CNestrixDoc::OpenJob(const JobDocument& job, const std::string& path, const Settings& settings)
+{
+    BuzaiList.Items = job.Parts.Items;
+    BuzaiList.Files.clear();
+    BuzaiList.Saved = 1;
+    Modified = 0;
+    YBuzaiList.Items = job.Secondary.Items;
+    YBuzaiList.Files.clear();
+    ResultBoards.Items = job.Boards.Items;
+    RetData = job.Result;
+    RetData.BuzaiList = &BuzaiList;
+    RetData.YBuzaiList = &YBuzaiList;
+    RetData.GenbanList = &ResultBoards;
+    ResultPresent = job.HasResult && !job.Result.Layouts.empty() ? 1 : 0;
+    if (!ResultPresent) {
+        RetData.Clear();
+    }
+    JobInfo = job.Info;
+    JobRun = settings;
+    CopyJobRunSettings(job.Run, JobRun);
+    HasJobRun = true;
+    CurrentBoard = 0;
+    RedrawNeeded = 1;
+    JobPath = path;
+    m_jobSavedText = JobToJson(MakeJob(JobRun));
+}
+
+void CNestrixDoc::JobSaved(const std::string& path, const std::string& text)
+{
+    JobPath = path;
+    m_jobSavedText = text;
 }

@@ -2,9 +2,13 @@
 
 #include <string>
 
+#include "base/Settings.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
+#include "result/CutData.h"
 #include "result/RetData.h"
+
+struct JobDocument;
 
 class Prompt;
 struct Settings;
@@ -19,8 +23,10 @@ public:
     CBuzaiList YBuzaiList;  // secondary parts (IsSecondary 1)
     CGenbanList GenbanList;
 
-    // The last layout result; it counts only while ResultPresent is 1.
+    // The last layout result; it counts only while ResultPresent is 1. Its boards are those of
+    // ResultBoards: the board list as the calculation had it, or the opened job file's.
     CRetData RetData;
+    CGenbanList ResultBoards;
     int ResultPresent = 0;  // 1 once a calculation produced a result; cleared when a list changes
     bool HasUnplacedParts() const { return !RetData.Unplaced.empty(); }
 
@@ -63,6 +69,36 @@ public:
 
     // The question before closing. True lets the program close.
     bool CanClose(Prompt& prompt) const;
+
+    // The job file (.nestrix) being worked on: its path ("" until opened or saved), the job
+    // information of the cut data dialog and the calculation settings of the result.
+    std::string JobPath;
+    CutDataInfo JobInfo;
+    Settings JobRun;
+    bool HasJobRun = false;  // JobRun holds the settings of an opened job or of the last calculation
+
+    // The settings to show, print and cut the result with: `app` with the calculation settings
+    // of the result (its kerf above all).
+    Settings ResultSettings(const Settings& app) const;
+    // Selects the boards of the list that the result's calculation could use (same records).
+    void SelectResultBoards();
+    // After a calculation placed parts: the boards and the calculation settings it used become
+    // the result's.
+    void KeepCalculation(const Settings& settings);
+    // The job as a job file holds it: the parts, the secondary parts, the boards and settings of
+    // the result (else the board list and the settings given), the result while present.
+    JobDocument MakeJob(const Settings& settings) const;
+    // Whether the job differs from its file as opened or last saved; without a job file, whether
+    // the parts are not saved or a result is present.
+    bool JobChanged(const Settings& settings) const;
+    // An opened job replaces the parts, the secondary parts and the result.
+    void OpenJob(const JobDocument& job, const std::string& path, const Settings& settings);
+    // The job was written to `path` as `text`.
+    void JobSaved(const std::string& path, const std::string& text);
+
+private:
+    std::string m_jobSavedText;  // the job file's text as opened or last saved
 };
 
 inline constexpr const char* kCloseQuestion = "部材を保存していません。\nこのまま終了しますか？";
+inline constexpr const char* kCloseJobQuestion = "物件を保存していません。\nこのまま終了しますか？";

@@ -11,7 +11,8 @@
 #include "base/Settings.h"
 #include "platform/FileChooser.h"
 
-CCutDataDlg::CCutDataDlg(Prompt& prompt, QWidget* parent) : QDialog(parent), m_prompt(prompt)
+CCutDataDlg::CCutDataDlg(Prompt& prompt, QWidget* parent, const CutDataInfo& start)
+    : QDialog(parent), m_prompt(prompt)
 {
     setObjectName("cutDataDialog");
     setWindowTitle("切断データ出力情報");
@@ -25,9 +26,12 @@ CCutDataDlg::CCutDataDlg(Prompt& prompt, QWidget* parent) : QDialog(parent), m_p
     // highlighted one cell off the date the calendar returns.
     m_due->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));  // month and day names as the rest
     m_due->setGridVisible(true);
-    m_due->setSelectedDate(QDate::currentDate());
+    const QDate due(start.Year, start.Month, start.Day);
+    m_due->setSelectedDate(start.Year != 0 && due.isValid() ? due : QDate::currentDate());
+    m_jobName->setText(QString::fromStdString(start.JobName));
     m_comment = new QLineEdit(this);
     m_comment->setObjectName("commentEdit");
+    m_comment->setText(QString::fromStdString(start.Comment));
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
@@ -64,14 +68,14 @@ void CCutDataDlg::accept()
     QDialog::accept();
 }
 
-int ExportCutData(const CutDataSource& source, const Settings& settings, Prompt& prompt, FileChooser& chooser,
-                  QWidget* parent)
+int ExportCutData(const CutDataSource& source, CutDataInfo& info, const Settings& settings, Prompt& prompt,
+                  FileChooser& chooser, QWidget* parent)
 {
-    CCutDataDlg dialog(prompt, parent);
+    CCutDataDlg dialog(prompt, parent, info);
     if (dialog.exec() != QDialog::Accepted) {
         return 0;
     }
-    const CutDataInfo info = dialog.Info();
+    info = dialog.Info();
     FileDialogOptions options{"切断データ (*.csv)|*.csv||", "csv", settings.RetFol, ""};
     options.FileName = CutDataFileName(info);
     const std::optional<std::string> path = chooser.SaveFile(options);

@@ -11,11 +11,11 @@ class QLineEdit;
 struct Settings;
 
 // 切断データ出力情報: job name, due date (a calendar, today to begin with) and comment of the cut
-// data file. OK only when the texts can go into the file.
+// data file, starting from `start` where it has them. OK only when the texts can go into the file.
 class CCutDataDlg : public QDialog {
     Q_OBJECT
 public:
-    CCutDataDlg(Prompt& prompt, QWidget* parent = nullptr);
+    explicit CCutDataDlg(Prompt& prompt, QWidget* parent = nullptr, const CutDataInfo& start = {});
 
     CutDataInfo Info() const;
 
@@ -31,6 +31,7 @@ private:
 
 // 切断データ出力: the dialog, then the save dialog in the folder RetFol proposing
 // "<物件名>_<YYYYMMDD>.csv", then the file. Cancelling either dialog writes nothing.
+// The dialog starts from `info`, which takes what was entered once it is accepted.
 // 1 when a file was written.
-int ExportCutData(const CutDataSource& source, const Settings& settings, Prompt& prompt, FileChooser& chooser,
-                  QWidget* parent);
+int ExportCutData(const CutDataSource& source, CutDataInfo& info, const Settings& settings, Prompt& prompt,
+                  FileChooser& chooser, QWidget* parent);

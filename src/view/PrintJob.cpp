@@ -26,8 +26,8 @@ CPrintJob::CPrintJob(QMainWindow& frame, CNestrixView& view, CNestrixDoc& doc, S
 
 PrintSource CPrintJob::Source() const
 {
-    PrintSource source = MakePrintSource(m_doc.RetData, m_doc.BuzaiList, m_doc.YBuzaiList, m_doc.GenbanList,
-                                         m_settings, m_kind);
+    PrintSource source = MakePrintSource(m_doc.RetData, m_doc.BuzaiList, m_doc.YBuzaiList, m_doc.ResultBoards,
+                                         m_resultSettings, m_kind);
     source.PrintTime = FormatPrintTime(m_time);
     return source;
 }
@@ -39,7 +39,8 @@ void CPrintJob::OnPrintCommand(int kind)
     }
     m_kind = kind;
     m_time = std::time(nullptr);
-    PreparePrintout(m_doc.RetData, m_doc.BuzaiList, m_doc.YBuzaiList, m_doc.GenbanList, m_settings.TankaType);
+    m_resultSettings = m_doc.ResultSettings(m_settings);
+    PreparePrintout(m_doc.RetData, m_doc.BuzaiList, m_doc.YBuzaiList, m_doc.ResultBoards, m_settings.TankaType);
     if (m_settings.OutPrnPre) {
         OpenPreview();
     } else {

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <ctime>
 
+#include "base/Settings.h"
 #include "view/PrintPages.h"
 #include "view/PrintPreview.h"
 
@@ -38,6 +39,7 @@ private:
     CNestrixView& m_view;
     CNestrixDoc& m_doc;
     Settings& m_settings;
+    Settings m_resultSettings;  // the settings the printout draws with (the result's kerf)
     int& m_previewFlag;
     Prompt& m_prompt;
     int m_kind = kPrintBoardInfo;

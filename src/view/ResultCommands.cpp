@@ -3,7 +3,9 @@
 #include "calc/CalHaichi.h"
 #include "calc/LayoutRun.h"
 #include "calc/engines/Engines.h"
+#include "doc/JobCommands.h"
 #include "doc/NestrixDoc.h"
+#include "result/JobFile.h"
 #include "platform/Prompt.h"
 #include "result/CutDataDlg.h"
 #include "result/RetDlg.h"
@@ -16,20 +18,34 @@ void OnLayoutCalculation(const ResultCommandContext& context)
     if (!IsCommandEnabled(kCmdLayout, doc)) {
         return;
     }
-    if (!AskLayoutOptions(doc.GenbanList, context.AppSettings, context.AppPrompt, context.ListFont,
-                          context.MainWindow)) {
+    // An opened job offers its own run options and the boards its result could use.
+    Settings offered = context.AppSettings;
+    if (!doc.JobPath.empty() && doc.HasJobRun) {
+        CopyJobRunSettings(doc.JobRun, offered);
+        if (doc.ResultPresent) {
+            doc.SelectResultBoards();
+        }
+    }
+    if (!AskLayoutOptions(doc.GenbanList, offered, context.AppPrompt, context.ListFont, context.MainWindow)) {
         return;
     }
+    // The dialog's options become the program's, as after any run; the search effort and the
+    // sort switch, which no dialog shows, stay the program's own.
+    const Settings app = context.AppSettings;
+    context.AppSettings = offered;
+    context.AppSettings.SearchEffort = app.SearchEffort;
+    context.AppSettings.NoSort = app.NoSort;
     doc.RetData.Clear();
     doc.ResultPresent = 0;
     context.View.RequestRedraw();
     context.View.UpdateStatusBar();
 
     const LayoutRunEnd end =
-        CalculateLayout(doc.BuzaiList, doc.YBuzaiList, doc.GenbanList, context.AppSettings, MakeEngine,
-                        doc.RetData, context.AppPrompt, context.MainWindow);
+        CalculateLayout(doc.BuzaiList, doc.YBuzaiList, doc.GenbanList, offered, MakeEngine, doc.RetData,
+                        context.AppPrompt, context.MainWindow);
     if (end.Outcome == CalcRun::Outcome::Placed) {
         doc.ResultPresent = 1;
+        doc.KeepCalculation(offered);
         context.View.OnNewResult();
     } else {
         doc.RetData.Clear();
@@ -52,17 +68,36 @@ void OnShowResults(const ResultCommandContext& context)
     if (!context.Doc.ResultPresent) {
         return;
     }
-    CRetDlg dialog(context.Doc.RetData, context.AppSettings, context.AppPrompt, context.Chooser,
+    const Settings options = context.Doc.ResultSettings(context.AppSettings);
+    CRetDlg dialog(context.Doc.RetData, options, context.AppPrompt, context.Chooser,
                    context.ListFont, context.MainWindow);
     dialog.exec();
 }
 
 void OnCutDataOutput(const ResultCommandContext& context)
 {
-    const CNestrixDoc& doc = context.Doc;
+    CNestrixDoc& doc = context.Doc;
     if (!doc.ResultPresent) {
         return;
     }
-    ExportCutData({doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.GenbanList, context.AppSettings.NokoHaba},
+    const Settings options = doc.ResultSettings(context.AppSettings);
+    ExportCutData({doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards, options.NokoHaba}, doc.JobInfo,
                   context.AppSettings, context.AppPrompt, context.Chooser, context.MainWindow);
+}
+
+void OnOpenJob(const ResultCommandContext& context, const std::string& path)
+{
+    if (OpenJobFile(context.Doc, context.AppSettings, context.AppPrompt, context.Chooser, path)) {
+        context.View.OnNewResult();
+    }
+    context.View.RequestRedraw();
+    context.View.UpdateStatusBar();
+}
+
+void OnSaveJob(const ResultCommandContext& context, bool chooseFile)
+{
+    SaveJobFile(context.Doc, context.AppSettings, context.AppPrompt, context.Chooser, chooseFile, [&context] {
+        OnLayoutCalculation(context);
+        return context.Doc.ResultPresent != 0;
+    });
 }

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <functional>
+#include <string>
 
 class CNestrixDoc;
 class CNestrixView;
@@ -28,5 +29,9 @@ struct ResultCommandContext {
 void OnLayoutCalculation(const ResultCommandContext& context);
 // 配置結果: the results dialog for the document's result.
 void OnShowResults(const ResultCommandContext& context);
-// 切断データ出力: the cut data file of the document's result.
+// 切断データ出力: the cut data file of the document's result, with the job's information.
 void OnCutDataOutput(const ResultCommandContext& context);
+// 物件を開く: the job file `path`, or one chosen in the open dialog when it is "".
+void OnOpenJob(const ResultCommandContext& context, const std::string& path = "");
+// 物件を保存 (chooseFile: under a new name).
+void OnSaveJob(const ResultCommandContext& context, bool chooseFile);

@@ -65,7 +65,8 @@ void PaintScreen(Canvas& dc, CNestrixDoc& doc, ViewState& view, const Settings& 
         DrawOperationsGuide(dc);
         return;
     }
-    const BoardSource source{doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.GenbanList, settings};
+    const Settings options = doc.ResultSettings(settings);
+    const BoardSource source{doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards, options};
     PaintResultScreen(dc, source, view, doc.CurrentBoard, client);
 }
 
@@ -137,10 +138,10 @@ std::array<std::string, 3> StatusPaneTexts(const CNestrixDoc& doc)
         return {};
     }
     const COutData& layout = layouts[static_cast<std::size_t>(doc.CurrentBoard)];
-    if (layout.BoardNo < 0 || static_cast<std::size_t>(layout.BoardNo) >= doc.GenbanList.Items.size()) {
+    if (layout.BoardNo < 0 || static_cast<std::size_t>(layout.BoardNo) >= doc.ResultBoards.Items.size()) {
         return {};
     }
-    const CGenban& board = doc.GenbanList.Items[static_cast<std::size_t>(layout.BoardNo)];
+    const CGenban& board = doc.ResultBoards.Items[static_cast<std::size_t>(layout.BoardNo)];
 
     // "%-20s" counted in CP932 bytes, never ending inside a double-byte character.
     constexpr std::size_t kNameBytes = 20;

@@ -75,7 +75,7 @@ class MainFrameTest : public QObject {
     Q_OBJECT
 private slots:
     void startsMaximisedWithoutMenuBar();
-    void toolBarHoldsTwelveButtonsInOrder();
+    void toolBarHoldsTheButtonsInOrder();
     void statusBarHasThreeEmptyIndicatorPanes();
     void startUpReloadsTheJobFiles_data();
     void startUpReloadsTheJobFiles();
@@ -110,7 +110,7 @@ void MainFrameTest::startsMaximisedWithoutMenuBar()
     QVERIFY(s.app->ListFont.fixedPitch());
 }
 
-void MainFrameTest::toolBarHoldsTwelveButtonsInOrder()
+void MainFrameTest::toolBarHoldsTheButtonsInOrder()
 {
     Started s;
     QVERIFY(s.app->InitInstance());
@@ -121,6 +121,9 @@ void MainFrameTest::toolBarHoldsTwelveButtonsInOrder()
         const char* toolTip;
     };
     const Expected expected[] = {
+        {kCmdOpenJob, "物件を開く"},
+        {kCmdSaveJob, "物件を保存"},
+        {0, nullptr},
         {kCmdBoards, "原板データ設定"},
         {kCmdParts, "部材データ入力"},
         {kCmdSecondaryParts, "２次部材データ入力"},

@@ -25,6 +25,7 @@ TEST(GuardedChooser, NeverSavesOverAFileTheJobHoldsUnasked)
     std::filesystem::create_hard_link(dir.File("parts.csv"), dir.File("hard.csv"));
     CNestrixDoc doc;
     doc.BuzaiList.Files = {dir.File("parts.csv")};
+    doc.JobPath = dir.File("job.nestrix");
 
     struct Case {
         const char* name;
@@ -43,6 +44,9 @@ TEST(GuardedChooser, NeverSavesOverAFileTheJobHoldsUnasked)
         {"a symbolic link to it", dir.File("alias.csv"), {}, {false}, false, partsQuestion, ""},
         {"a hard link to it", dir.File("hard.csv"), {}, {false}, false, partsQuestion, ""},
         {"the parts list over its own file", dir.File("alias.csv"), {dir.File("parts.csv")}, {}, true, "", ""},
+        {"the open job file", dir.File("job.nestrix"), {}, {false}, false,
+         "「job.nestrix」は開いている物件のファイルです。\n上書きしますか？", ""},
+        {"the job over its own file", dir.File("job.nestrix"), {dir.File("job.nestrix")}, {}, true, "", ""},
         {"the program's boards file", folder + "Genban", {}, {}, false, "",
          "「Genban」はこのプログラムが使う原板データのファイルです。\n別の名前で保存してください。"},
         {"the program's settings, not there yet", folder + "./Nestrix.ini", {}, {}, false, "",

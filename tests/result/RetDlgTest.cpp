@@ -229,9 +229,12 @@ void RetDlgTest::cutDataGoesToTheChosenFileWithTheProposedName()
         dialog->findChild<QLineEdit*>("commentEdit")->setText("急ぎ");
         dialog->findChild<QPushButton*>("okButton")->click();
     });
+    CutDataInfo info;
     const int written =
-        ExportCutData({r.Ret, r.Buzai, r.YBuzai, r.Genban, 30}, settings, prompt, chooser, nullptr);
+        ExportCutData({r.Ret, r.Buzai, r.YBuzai, r.Genban, 30}, info, settings, prompt, chooser, nullptr);
     QCOMPARE(written, 1);
+    QCOMPARE(info.JobName, std::string("山田邸"));  // kept for the job file
+    QCOMPARE(info.Day, 24);
     QCOMPARE(chooser.Requests.size(), std::size_t(1));
     const FileDialogOptions& options = chooser.Requests[0].Options;
     QCOMPARE(options.InitialFolder, dir.Path());
@@ -252,9 +255,19 @@ void RetDlgTest::cancelledCutDataDialogWritesNothing()
     Settings settings;
     RecordingPrompt prompt;
     RecordingFileChooser chooser;
-    WhenShown("cutDataDialog",
-              [](QWidget* dialog) { dialog->findChild<QPushButton*>("cancelButton")->click(); });
-    QCOMPARE(ExportCutData({r.Ret, r.Buzai, r.YBuzai, r.Genban, 30}, settings, prompt, chooser, nullptr), 0);
+    // The dialog starts from the job's information; a cancel leaves it as it was.
+    CutDataInfo info{"佐藤邸", 2027, 1, 15, "2 階"};
+    QString shown;
+    WhenShown("cutDataDialog", [&shown](QWidget* dialog) {
+        shown = dialog->findChild<QLineEdit*>("jobNameEdit")->text() + "|" +
+                dialog->findChild<QCalendarWidget*>("dueCalendar")->selectedDate().toString(Qt::ISODate) + "|" +
+                dialog->findChild<QLineEdit*>("commentEdit")->text();
+        dialog->findChild<QLineEdit*>("jobNameEdit")->setText("別");
+        dialog->findChild<QPushButton*>("cancelButton")->click();
+    });
+    QCOMPARE(ExportCutData({r.Ret, r.Buzai, r.YBuzai, r.Genban, 30}, info, settings, prompt, chooser, nullptr), 0);
+    QCOMPARE(shown, QString("佐藤邸|2027-01-15|2 階"));
+    QCOMPARE(info.JobName, std::string("佐藤邸"));
     QVERIFY(chooser.Requests.empty());
 }
 

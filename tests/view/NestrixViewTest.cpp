@@ -19,7 +19,7 @@ struct Shown {
         CGenban board;
         board.Width = 2000;
         board.Height = 1000;
-        doc.GenbanList.Items = {board};
+        doc.ResultBoards.Items = {board};
         CBuzai part;
         part.Width = 500;
         part.Height = 400;

@@ -44,7 +44,7 @@ struct Started {
             CGenban board;
             board.Name = "B" + std::to_string(i);
             board.Index = i;
-            doc.GenbanList.Items.push_back(board);
+            doc.ResultBoards.Items.push_back(board);
             COutData layout;
             layout.BoardNo = i;
             layout.Repeat = 1;
@@ -52,7 +52,7 @@ struct Started {
             layout.Summary.push_back({0, 1, 0});
             doc.RetData.Layouts.push_back(layout);
         }
-        doc.RetData.GenbanList = &doc.GenbanList;
+        doc.RetData.GenbanList = &doc.ResultBoards;
         doc.RetData.Finalize(false);
         doc.ResultPresent = 1;
         Frame().UpdateCommandUI();
@@ -250,6 +250,7 @@ void PrintPreviewTest::aLaidOutJobPreviewsEveryPage()
     CalcRun run(doc.BuzaiList, doc.YBuzaiList, doc.GenbanList, settings, MakeEngine);
     QCOMPARE(run.RunToEnd(doc.RetData, s.prompt, nullptr), CalcRun::Outcome::Placed);
     doc.ResultPresent = 1;
+    doc.KeepCalculation(settings);
     s.prompt.Shown.clear();  // the start-up's missing job files
 
     for (int kind : {int(kPrintBoardInfo), int(kPrintCutSheets)}) {

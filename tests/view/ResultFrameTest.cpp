@@ -10,6 +10,9 @@
 #include "fakes/RecordingPrompt.h"
 #include "fakes/ScopedEnv.h"
 #include "fakes/TempDir.h"
+#include "result/JobFile.h"
+#include "result/ResultJson.h"
+#include "view/Commands.h"
 #include "view/NestrixView.h"
 
 namespace {
@@ -45,6 +48,7 @@ struct LaidOut {
             return false;
         }
         doc.ResultPresent = 1;
+        doc.KeepCalculation(settings);
         app.MainFrame()->View()->OnNewResult();
         return true;
     }
@@ -61,6 +65,7 @@ class ResultFrameTest : public QObject {
     Q_OBJECT
 private slots:
     void statusBarFollowsTheCurrentBoard();
+    void aJobOpensWithItsResultAndSavesUnderANewName();
 };
 
 void ResultFrameTest::statusBarFollowsTheCurrentBoard()
@@ -86,6 +91,53 @@ void ResultFrameTest::statusBarFollowsTheCurrentBoard()
     QTest::keyClick(view, Qt::Key_Return);
     QCOMPARE(view->State().ListScreen, 0);
     QCOMPARE(s.Pane(3), "    2/" + count);
+}
+
+// Ctrl+O on the example job: the result is there at once (no calculation), the title names the
+// job, the result commands work; Ctrl+Shift+S writes the same job elsewhere.
+void ResultFrameTest::aJobOpensWithItsResultAndSavesUnderANewName()
+{
+    TempDir home;
+    ScopedEnv env{"NESTRIX_HOME", home.Path()};
+    RecordingPrompt prompt;
+    RecordingFileChooser chooser;
+    CNestrixApp app{&prompt, &chooser};
+    QVERIFY(app.InitInstance());
+    CMainFrame& frame = *app.MainFrame();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QCOMPARE(frame.windowTitle(), QString("Nestrix"));
+    QVERIFY(!frame.CommandAction(kCmdSaveJob)->isEnabled());
+    const std::string example = std::string(NESTRIX_EXAMPLE_JOB) + "/kitchen.nestrix";
+    chooser.Files = {example};
+    QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
+    QVERIFY2(prompt.Shown.empty(), prompt.Shown.empty() ? "" : prompt.Shown[0].c_str());
+    const CNestrixDoc& doc = app.Doc();
+    QCOMPARE(doc.ResultPresent, 1);
+    QCOMPARE(frame.windowTitle(), QString("キッチン - Nestrix"));
+    QCOMPARE(frame.View()->State().ListScreen, 1);
+    for (const int id : {kCmdResults, kCmdCutData, kCmdPrintBoardInfo, kCmdPrintCutSheets, kCmdSaveJob}) {
+        QVERIFY(frame.CommandAction(id)->isEnabled());
+    }
+    QVERIFY(frame.findChild<QLabel*>("statusPane1")->text().contains("(歩留="));
+    QCOMPARE(app.AppSettings().RecentJobs, std::vector<std::string>{example});
+    JobDocument shipped;
+    std::string error;
+    QVERIFY(ReadJobFile(example, shipped, error));
+    QCOMPARE(ResultToJson(doc.RetData), ResultToJson(shipped.Result));
+
+    const std::string copy = home.File("copy.nestrix");
+    chooser.Files = {copy};
+    QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(prompt.Asked.empty());
+    QCOMPARE(chooser.Requests.back().Kind, std::string("save"));
+    QCOMPARE(chooser.Requests.back().Options.FileName, std::string("kitchen.nestrix"));
+    JobDocument saved;
+    QVERIFY2(ReadJobFile(copy, saved, error), error.c_str());
+    saved.Program = shipped.Program;  // the version that wrote it
+    QCOMPARE(JobToJson(saved), JobToJson(shipped));
+    QCOMPARE(doc.JobPath, copy);
+    QCOMPARE(app.AppSettings().RecentJobs.front(), copy);
+    app.ExitInstance();
 }
 
 QTEST_MAIN(ResultFrameTest)

@@ -21,7 +21,7 @@ void GiveResult(CNestrixDoc& doc, ViewState& view, int boards)
     board.Width = 2000;
     board.Height = 1000;
     board.Price = 2500;
-    doc.GenbanList.Items = {board};
+    doc.ResultBoards.Items = {board};
     CBuzai part;
     part.Width = 500;
     part.Height = 500;
@@ -250,8 +250,8 @@ TEST(StatusPanes, ShowTheCurrentBoardOrNothing)
         CNestrixDoc doc;
         ViewState view;
         GiveResult(doc, view, 3);
-        doc.GenbanList.Items[0].Name = c.boardName;
-        doc.GenbanList.Items[0].Price = c.price;
+        doc.ResultBoards.Items[0].Name = c.boardName;
+        doc.ResultBoards.Items[0].Price = c.price;
         for (COutData& layout : doc.RetData.Layouts) {
             layout.PartsYield = 0.36;
             layout.TotalYield = 0.4;

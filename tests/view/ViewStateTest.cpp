@@ -9,7 +9,7 @@ namespace {
 // layout command.
 void GiveResult(CNestrixDoc& doc, ViewState& view, int boards)
 {
-    doc.GenbanList.Items.resize(1);
+    doc.ResultBoards.Items.resize(1);
     doc.RetData.Layouts.assign(static_cast<std::size_t>(boards), COutData{});
     doc.ResultPresent = 1;
     view.OnNewResult(doc);

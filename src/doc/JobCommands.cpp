@@ -1,0 +1,114 @@
+#include "doc/JobCommands.h"
+
+#include <filesystem>
+
+#include "base/Settings.h"
+#include "doc/NestrixDoc.h"
+#include "job/TableFile.h"
+#include "platform/FileChooser.h"
+#include "platform/Prompt.h"
+#include "result/JobFile.h"
+
+namespace {
+
+std::string FileNameOf(const std::string& path)
+{
+    return std::filesystem::path(path).filename().string();
+}
+
+std::string FolderOf(const std::string& path)
+{
+    return std::filesystem::path(path).parent_path().string();
+}
+
+// "<物件名>.nestrix": characters that cannot stand in a file name become "_".
+std::string ProposedJobName(const std::string& jobName)
+{
+    std::string name = jobName.empty() ? "物件" : jobName;
+    for (char& c : name) {
+        if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' ||
+            c == '|' || static_cast<unsigned char>(c) < 0x20) {
+            c = '_';
+        }
+    }
+    return name + "." + kJobExtension;
+}
+
+}  // namespace
+
+bool OpenJobFile(CNestrixDoc& doc, Settings& settings, Prompt& prompt, FileChooser& chooser, const std::string& path)
+{
+    if (doc.JobChanged(settings) && !prompt.AskYesNo(kOpenJobQuestion)) {
+        return false;
+    }
+    std::string chosen = path;
+    if (chosen.empty()) {
+        const std::string folder = !doc.JobPath.empty()        ? FolderOf(doc.JobPath)
+                                   : !settings.RecentJobs.empty() ? FolderOf(settings.RecentJobs.front())
+                                                                  : settings.BuzaiFol;
+        const std::optional<std::string> picked =
+            chooser.OpenFile(FileDialogOptions{kJobFilter, kJobExtension, folder, "物件を開く"});
+        if (!picked) {
+            return false;
+        }
+        chosen = *picked;
+    }
+    JobDocument job;
+    std::string error;
+    if (!ReadJobFile(chosen, job, error)) {
+        prompt.ShowError("物件ファイル「" + FileNameOf(chosen) + "」を開けません。\n" + error);
+        return false;
+    }
+    doc.OpenJob(job, chosen, settings);
+    settings.AddRecentJob(chosen);
+    return true;
+}
+
+bool SaveJobFile(CNestrixDoc& doc, Settings& settings, Prompt& prompt, FileChooser& chooser, bool chooseFile,
+                 const std::function<bool()>& calculate)
+{
+    if (!doc.ResultPresent && !doc.BuzaiList.Items.empty() && prompt.AskYesNo(kSaveWithoutResultQuestion)) {
+        if (!calculate || !calculate() || !doc.ResultPresent) {
+            return false;
+        }
+    }
+    std::string path = doc.JobPath;
+    if (path.empty() || chooseFile) {
+        FileDialogOptions options{kJobFilter, kJobExtension, "", "物件を保存"};
+        options.InitialFolder = !doc.JobPath.empty()            ? FolderOf(doc.JobPath)
+                                : !doc.BuzaiList.Files.empty() ? FolderOf(doc.BuzaiList.Files.front())
+                                                               : settings.BuzaiFol;
+        options.FileName = doc.JobPath.empty() ? ProposedJobName(doc.JobInfo.JobName) : FileNameOf(doc.JobPath);
+        if (!doc.JobPath.empty()) {
+            options.OwnFiles = {doc.JobPath};
+        }
+        const std::optional<std::string> picked = chooser.SaveFile(options);
+        if (!picked) {
+            return false;
+        }
+        path = *picked;
+    }
+    const JobDocument job = doc.MakeJob(settings);
+    const std::string text = JobToJson(job);
+    const WriteResult written = WriteFileAtomically(path, text);
+    if (!written.Ok()) {
+        prompt.ShowError("物件ファイル「" + FileNameOf(path) + "」" + WriteErrorText(written));
+        return false;
+    }
+    doc.JobSaved(path, text);
+    settings.AddRecentJob(path);
+    return true;
+}
+
+std::string JobWindowTitle(const CNestrixDoc& doc, const Settings& settings)
+{
+    std::string name = doc.JobInfo.JobName;
+    if (name.empty() && !doc.JobPath.empty()) {
+        name = std::filesystem::path(doc.JobPath).stem().string();
+    }
+    if (name.empty()) {
+        return "Nestrix";
+    }
+    const bool changed = !doc.JobPath.empty() && doc.JobChanged(settings);
+    return name + (changed ? " *" : "") + " - Nestrix";
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+class CNestrixDoc;
+class FileChooser;
+class Prompt;
+struct Settings;
+
+// 物件を開く / 物件を保存: the job file commands without their windows.
+
+// Asks before unsaved work goes (a changed job, unsaved parts or a result without a job file);
+// then the open dialog unless `path` is given; then the file, read whole. A file that cannot be
+// read shows why and changes nothing. The job replaces the parts, the secondary parts and the
+// result, and heads the recent jobs. True when a job was opened.
+bool OpenJobFile(CNestrixDoc& doc, Settings& settings, Prompt& prompt, FileChooser& chooser,
+                 const std::string& path = "");
+
+// Saves the job: without a result (parts edited since the calculation, or none made yet) the
+// user chooses between calculating first (`calculate`, which returns whether a result came)
+// and saving the job without a result. A job without a file, or `chooseFile`, gets the save
+// dialog proposing "<物件名>.nestrix" in the folder of the parts file. True when written.
+bool SaveJobFile(CNestrixDoc& doc, Settings& settings, Prompt& prompt, FileChooser& chooser, bool chooseFile,
+                 const std::function<bool()>& calculate);
+
+// "<物件名 or file name> - Nestrix", with " *" after the name while the job has unsaved changes;
+// "Nestrix" for a job that never had a file or a name.
+std::string JobWindowTitle(const CNestrixDoc& doc, const Settings& settings);
+
+inline constexpr const char* kJobFilter = "物件ファイル (*.nestrix)|*.nestrix||";
+inline constexpr const char* kOpenJobQuestion = "現在の物件は保存されていません。\n別の物件を開きますか？";
+inline constexpr const char* kSaveWithoutResultQuestion =
+    "配置結果がありません（部材を変更したか、まだ計算していません）。\n"
+    "配置計算を実行してから保存しますか？\n"
+    "「いいえ」を選ぶと配置結果なしで保存します。";

@@ -1,0 +1,250 @@
+#include "doc/JobCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "base/IniFile.h"
+#include "base/Settings.h"
+#include "calc/CalcRun.h"
+#include "calc/TestJob.h"
+#include "calc/engines/Engines.h"
+#include "doc/NestrixDoc.h"
+#include "fakes/RecordingFileChooser.h"
+#include "fakes/RecordingPrompt.h"
+#include "fakes/TempDir.h"
+#include "result/JobFile.h"
+#include "result/ResultJson.h"
+
+namespace {
+
+// A document as the desktop has it after 配置: the lists of a small job, a result of the
+// boards' list and the settings it was calculated with.
+struct Desk {
+    TempDir dir;
+    CNestrixDoc doc;
+    Settings settings;
+    RecordingPrompt prompt;
+    RecordingFileChooser chooser;
+
+    Desk()
+    {
+        TestJob job = TestJob().Board(1000, 500, 5, 0, 800).Board(1200, 600, 2).Kerf(30);
+        job.Parts(300, 200, 7).Parts(450, 400, 2).Secondary(100, 100, 5);
+        doc.BuzaiList = job.Buzai;
+        doc.BuzaiList.Files = {dir.File("parts.csv")};
+        doc.YBuzaiList = job.YBuzai;
+        doc.GenbanList = job.Genban;
+        doc.GenbanList.Items[1].Use = 0;
+        settings = job.Set;
+        settings.UseYBuzai = 1;
+        settings.NokoHaba = 30;
+        doc.JobInfo = CutDataInfo{"台所", 2026, 12, 24, "2 階"};
+    }
+    void Calculate()
+    {
+        CalcRun run(doc.BuzaiList, doc.YBuzaiList, doc.GenbanList, settings, MakeEngine);
+        run.RunOnly(EngineVariant{kStripEngine, 0, 0, 0, 0});
+        RecordingPrompt quiet;
+        ASSERT_EQ(run.RunToEnd(doc.RetData, quiet, nullptr), CalcRun::Outcome::Placed);
+        doc.ResultPresent = 1;
+        doc.KeepCalculation(settings);
+    }
+    bool Save(bool chooseFile = false, const std::function<bool()>& calculate = nullptr)
+    {
+        return SaveJobFile(doc, settings, prompt, chooser, chooseFile, calculate);
+    }
+};
+
+}  // namespace
+
+TEST(JobCommands, ASavedJobOpensWithItsResultAndInformation)
+{
+    Desk desk;
+    desk.Calculate();
+    desk.chooser.Files = {desk.dir.File("kitchen.nestrix")};
+    ASSERT_TRUE(desk.Save());
+    ASSERT_EQ(desk.chooser.Requests.size(), 1u);
+    const FileDialogOptions& asked = desk.chooser.Requests[0].Options;
+    EXPECT_EQ(asked.FileName, "台所.nestrix");
+    EXPECT_EQ(asked.InitialFolder, desk.dir.Path());
+    EXPECT_EQ(asked.DefaultExtension, "nestrix");
+    EXPECT_EQ(desk.doc.JobPath, desk.dir.File("kitchen.nestrix"));
+    EXPECT_FALSE(desk.doc.JobChanged(desk.settings));
+    EXPECT_EQ(JobWindowTitle(desk.doc, desk.settings), "台所 - Nestrix");
+    EXPECT_EQ(desk.settings.RecentJobs, std::vector<std::string>{desk.dir.File("kitchen.nestrix")});
+    EXPECT_TRUE(desk.prompt.Asked.empty());
+
+    // Another desk with another kerf and board list opens it as it was calculated.
+    CNestrixDoc other;
+    Settings otherSettings;
+    otherSettings.NokoHaba = 50;
+    RecordingPrompt prompt;
+    RecordingFileChooser chooser;
+    chooser.Files = {desk.dir.File("kitchen.nestrix")};
+    ASSERT_TRUE(OpenJobFile(other, otherSettings, prompt, chooser));
+    EXPECT_TRUE(prompt.Shown.empty());
+    EXPECT_EQ(other.ResultPresent, 1);
+    EXPECT_EQ(ResultToJson(other.RetData), ResultToJson(desk.doc.RetData));
+    EXPECT_EQ(other.RetData.GenbanList, &other.ResultBoards);
+    EXPECT_EQ(other.ResultBoards.ToText(), desk.doc.GenbanList.ToText());
+    EXPECT_EQ(other.BuzaiList.ToText(), desk.doc.BuzaiList.ToText());
+    EXPECT_EQ(other.YBuzaiList.ToText(), desk.doc.YBuzaiList.ToText());
+    EXPECT_EQ(other.JobInfo.Comment, "2 階");
+    EXPECT_EQ(other.ResultSettings(otherSettings).NokoHaba, 30);  // drawn and cut with its own kerf
+    EXPECT_EQ(otherSettings.NokoHaba, 50);
+    EXPECT_FALSE(other.JobChanged(otherSettings));
+    EXPECT_EQ(otherSettings.RecentJobs.front(), desk.dir.File("kitchen.nestrix"));
+
+    // An edit shows in the title; saving again writes to the same file without a dialog.
+    other.JobInfo.Comment = "3 階";
+    EXPECT_TRUE(other.JobChanged(otherSettings));
+    EXPECT_EQ(JobWindowTitle(other, otherSettings), "台所 * - Nestrix");
+    ASSERT_TRUE(SaveJobFile(other, otherSettings, prompt, chooser, false, nullptr));
+    EXPECT_EQ(chooser.Requests.size(), 1u);
+    JobDocument read;
+    std::string error;
+    ASSERT_TRUE(ReadJobFile(desk.dir.File("kitchen.nestrix"), read, error)) << error;
+    EXPECT_EQ(read.Info.Comment, "3 階");
+    EXPECT_EQ(ResultToJson(read.Result), ResultToJson(desk.doc.RetData));
+}
+
+TEST(JobCommands, AJobWithoutAResultAsksWhetherToCalculateFirst)
+{
+    struct Case {
+        const char* Name;
+        bool Answer;
+        bool Calculates;  // what the calculation does when asked
+        bool Saved;
+        bool WithResult;
+    };
+    const Case cases[] = {
+        {"no: saved without a result", false, true, true, false},
+        {"yes: calculated, then saved", true, true, true, true},
+        {"yes, but the calculation gives nothing: not saved", true, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Desk desk;
+        desk.prompt.Answers = {c.Answer};
+        desk.chooser.Files = {desk.dir.File("job.nestrix")};
+        int calculations = 0;
+        const bool saved = desk.Save(false, [&] {
+            ++calculations;
+            if (c.Calculates) {
+                desk.Calculate();
+            }
+            return c.Calculates;
+        });
+        EXPECT_EQ(saved, c.Saved);
+        EXPECT_EQ(desk.prompt.Asked, std::vector<std::string>{kSaveWithoutResultQuestion});
+        EXPECT_EQ(calculations, c.Answer ? 1 : 0);
+        JobDocument read;
+        std::string error;
+        EXPECT_EQ(ReadJobFile(desk.dir.File("job.nestrix"), read, error), c.Saved) << error;
+        EXPECT_EQ(read.HasResult, c.WithResult);
+    }
+}
+
+TEST(JobCommands, OpeningAsksBeforeUnsavedWorkGoesAndRefusesBadFiles)
+{
+    Desk saved;
+    saved.Calculate();
+    saved.chooser.Files = {saved.dir.File("good.nestrix")};
+    ASSERT_TRUE(saved.Save());
+    WriteBytes(saved.dir.File("bad.nestrix"), "{\"format\": \"nestrix-job\", \"version\": 7}");
+
+    struct Case {
+        const char* Name;
+        std::function<void(Desk&)> Before;
+        std::deque<bool> Answers;
+        std::string File;
+        bool Opened;
+        std::string Asked;
+        std::string Shown;  // the start of the message
+    };
+    const Case cases[] = {
+        {"nothing unsaved", [](Desk&) {}, {}, "good.nestrix", true, "", ""},
+        {"unsaved parts, no", [](Desk& d) { d.doc.Modified = 1; }, {false}, "good.nestrix", false, kOpenJobQuestion, ""},
+        {"unsaved parts, yes", [](Desk& d) { d.doc.Modified = 1; }, {true}, "good.nestrix", true, kOpenJobQuestion, ""},
+        {"a result without a file", [](Desk& d) { d.Calculate(); }, {false}, "good.nestrix", false, kOpenJobQuestion,
+         ""},
+        {"a file of a later version", [](Desk&) {}, {}, "bad.nestrix", false, "",
+         "物件ファイル「bad.nestrix」を開けません。\n形式の版 7"},
+        {"a missing file", [](Desk&) {}, {}, "none.nestrix", false, "",
+         "物件ファイル「none.nestrix」を開けません。\nファイルがありません"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Desk desk;
+        c.Before(desk);
+        const std::string partsBefore = desk.doc.BuzaiList.ToText();
+        desk.doc.BuzaiList.Items[0].Count = 1;  // to tell the lists apart
+        desk.prompt.Answers = c.Answers;
+        desk.chooser.Files = {saved.dir.File(c.File)};
+        const bool opened = OpenJobFile(desk.doc, desk.settings, desk.prompt, desk.chooser);
+        EXPECT_EQ(opened, c.Opened);
+        EXPECT_EQ(desk.prompt.Asked, c.Asked.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.Asked});
+        // Shown holds the questions too; the message comes after them.
+        ASSERT_EQ(desk.prompt.Shown.size(), desk.prompt.Asked.size() + (c.Shown.empty() ? 0u : 1u));
+        if (!c.Shown.empty()) {
+            EXPECT_EQ(desk.prompt.Shown.back().rfind(c.Shown, 0), 0u) << desk.prompt.Shown.back();
+        }
+        EXPECT_EQ(desk.doc.BuzaiList.ToText() == partsBefore, opened);
+        EXPECT_EQ(desk.doc.JobPath, opened ? saved.dir.File("good.nestrix") : "");
+        EXPECT_EQ(desk.doc.ResultPresent == 1, opened || std::string(c.Name) == "a result without a file");
+    }
+}
+
+TEST(JobCommands, AFailedSaveKeepsTheJobAsItWas)
+{
+    Desk desk;
+    desk.Calculate();
+    desk.chooser.Files = {desk.dir.File("missing-folder/job.nestrix")};
+    EXPECT_FALSE(desk.Save());
+    ASSERT_EQ(desk.prompt.Shown.size(), 1u);
+    EXPECT_EQ(desk.prompt.Shown[0].rfind("物件ファイル「job.nestrix」ファイルに書き込みできません。", 0), 0u)
+        << desk.prompt.Shown[0];
+    EXPECT_EQ(desk.doc.JobPath, "");
+    EXPECT_TRUE(desk.settings.RecentJobs.empty());
+}
+
+TEST(JobCommands, ARecalculationOffersTheBoardsOfTheResult)
+{
+    Desk desk;
+    desk.Calculate();
+    // The board list since: the result's board moved down, a changed copy of it, a new board.
+    CGenban changed = desk.doc.GenbanList.Items[0];
+    changed.Price += 1;
+    CGenban added;
+    added.Name = "new";
+    desk.doc.GenbanList.Items = {added, changed, desk.doc.ResultBoards.Items[0], desk.doc.ResultBoards.Items[1]};
+    for (CGenban& board : desk.doc.GenbanList.Items) {
+        board.Use = 1;
+    }
+    desk.doc.SelectResultBoards();
+    std::vector<int> use;
+    for (const CGenban& board : desk.doc.GenbanList.Items) {
+        use.push_back(board.Use);
+    }
+    EXPECT_EQ(use, (std::vector<int>{0, 0, 1, 0}));
+}
+
+TEST(JobCommands, RecentJobsAreKeptNewestFirstInTheSettingsFile)
+{
+    Settings settings;
+    for (const char* path : {"/a", "/b", "/c", "/a", "/d", "/e", "/f", "/g"}) {
+        settings.AddRecentJob(path);
+    }
+    EXPECT_EQ(settings.RecentJobs, (std::vector<std::string>{"/g", "/f", "/e", "/d", "/a", "/c"}));
+    IniFile ini;
+    settings.Store(ini);
+    Settings read;
+    EXPECT_TRUE(read.Load(ini).empty());
+    EXPECT_EQ(read.RecentJobs, settings.RecentJobs);
+    read.RecentJobs = {"/x"};
+    read.Store(ini);
+    Settings fewer;
+    fewer.Load(ini);
+    EXPECT_EQ(fewer.RecentJobs, std::vector<std::string>{"/x"});
+}
