@@ -31,7 +31,8 @@ CNestrixApp::CNestrixApp(Prompt* prompt, FileChooser* chooser)
     : m_prompt(prompt != nullptr ? prompt : &m_qtPrompt),
       m_chooser(chooser != nullptr ? chooser : &m_qtChooser),
       m_guardedChooser(*m_chooser, *m_prompt,
-                       [this] { return Session.Doc ? HeldFiles(*Session.Doc, Session.Folder) : std::vector<HeldFile>{}; })
+                       [this] { return Session.Doc ? HeldFiles(*Session.Doc, Session.Folder) : std::vector<HeldFile>{}; }),
+      m_lastFolderChooser(m_guardedChooser, Session.AppSettings)
 {
     InitNestrixResources();
 }

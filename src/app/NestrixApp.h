@@ -5,6 +5,7 @@
 
 #include "doc/AppSession.h"
 #include "doc/GuardedChooser.h"
+#include "doc/LastFolderChooser.h"
 #include "platform/qt/QtFileChooser.h"
 #include "platform/qt/QtPrompt.h"
 
@@ -38,8 +39,9 @@ public:
     Settings& AppSettings() { return Session.AppSettings; }
     CNestrixDoc& Doc() { return *Session.Doc; }
     Prompt& GetPrompt() { return *m_prompt; }
-    // The file dialogs; a save never goes over a file the job holds unasked.
-    FileChooser& GetFileChooser() { return m_guardedChooser; }
+    // The file dialogs; a save never goes over a file the job holds unasked, and each kind of
+    // file opens where its last one was.
+    FileChooser& GetFileChooser() { return m_lastFolderChooser; }
     CMainFrame* MainFrame() const { return m_frame.get(); }
 
 private:
@@ -48,6 +50,7 @@ private:
     Prompt* m_prompt;
     FileChooser* m_chooser;
     GuardedChooser m_guardedChooser;
+    LastFolderChooser m_lastFolderChooser;
     std::unique_ptr<CMainFrame> m_frame;
 };
 

@@ -66,6 +66,9 @@ bool RecentJobKey(const std::string& key)
     return false;
 }
 
+// Keys of section "LastFolder", by FileKind; Other is never kept.
+const char* const kLastFolderKeys[kFileKinds] = {nullptr, "Buzai", "YBuzai", "Genban", "Ret", "Job"};
+
 }  // namespace
 
 void Settings::UpdateMaxCalNum()
@@ -168,6 +171,11 @@ std::vector<std::string> Settings::Load(const IniFile& ini)
             RecentJobs.push_back(path);
         }
     }
+    for (int kind = 0; kind < kFileKinds; ++kind) {
+        if (const char* key = kLastFolderKeys[kind]) {
+            LastFolder[kind] = ini.GetString(kLastFolderSection, key, "");
+        }
+    }
     return warnings;
 }
 
@@ -196,6 +204,13 @@ void Settings::Store(IniFile& ini) const
             ini.Set(kSettingsSection, key.Name, this->*key.Text);
         } else {
             ini.Set(kSettingsSection, key.Name, std::to_string(this->*key.Int));
+        }
+    }
+    // A kind never used adds no line.
+    for (int kind = 0; kind < kFileKinds; ++kind) {
+        const char* key = kLastFolderKeys[kind];
+        if (key != nullptr && (!LastFolder[kind].empty() || ini.Get(kLastFolderSection, key))) {
+            ini.Set(kLastFolderSection, key, LastFolder[kind]);
         }
     }
 }

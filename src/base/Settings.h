@@ -1,8 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "platform/FileChooser.h"
 
 class IniFile;
 
@@ -46,6 +49,9 @@ struct Settings {
     static constexpr std::size_t kMaxRecentJobs = 6;
     // `path` becomes the newest; an earlier entry of it goes, the oldest beyond the limit too.
     void AddRecentJob(const std::string& path);
+    // The folder of the last file chosen, per FileKind (section "LastFolder"); a file dialog opens
+    // there when the folder setting of its kind above is empty.
+    std::array<std::string, kFileKinds> LastFolder;
 
     // Number of simultaneous calculations derived from MaxCal.
     int MaxCalNum = 4;
@@ -62,3 +68,4 @@ struct Settings {
 };
 
 inline constexpr const char* kSettingsSection = "SysPara";
+inline constexpr const char* kLastFolderSection = "LastFolder";

@@ -42,7 +42,9 @@ TableFormat<CBuzai, 8> Format(const Settings& settings)
 
 FileDialogOptions DialogOptions(const CBuzaiList& list, const Settings& settings)
 {
-    return {kFilter, "csv", list.IsSecondary ? settings.YBuzaiFol : settings.BuzaiFol, ""};
+    FileDialogOptions options{kFilter, "csv", list.IsSecondary ? settings.YBuzaiFol : settings.BuzaiFol, ""};
+    options.Kind = list.IsSecondary ? FileKind::SecondaryParts : FileKind::Parts;
+    return options;
 }
 
 }  // namespace

@@ -71,7 +71,9 @@ TableFormat<CGenban, 13> Format(const Settings& settings)
 
 FileDialogOptions DialogOptions(const Settings& settings)
 {
-    return {kFilter, "csv", settings.GenbanFol, ""};
+    FileDialogOptions options{kFilter, "csv", settings.GenbanFol, ""};
+    options.Kind = FileKind::Boards;
+    return options;
 }
 
 }  // namespace

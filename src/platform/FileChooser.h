@@ -6,6 +6,11 @@
 
 // File dialogs as the core sees them. Filters use the "description (*.ext)|*.ext||" form.
 // An empty optional (or an empty vector) is the user's cancel.
+
+// What a dialog reads or writes; each kind remembers the folder of its last file.
+enum class FileKind { Other, Parts, SecondaryParts, Boards, CutData, Job };
+inline constexpr int kFileKinds = 6;
+
 struct FileDialogOptions {
     std::string Filter;            // e.g. "部材データ (*.csv)|*.csv||"
     std::string DefaultExtension;  // without the dot, e.g. "csv"
@@ -14,6 +19,7 @@ struct FileDialogOptions {
     std::string FileName{};        // the name a save dialog proposes; may be empty
     // The files the data being saved came from: saving over one of them is a plain save.
     std::vector<std::string> OwnFiles{};
+    FileKind Kind{FileKind::Other};
 };
 
 class FileChooser {

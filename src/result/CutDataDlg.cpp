@@ -78,6 +78,7 @@ int ExportCutData(const CutDataSource& source, CutDataInfo& info, const Settings
     info = dialog.Info();
     FileDialogOptions options{"切断データ (*.csv)|*.csv||", "csv", settings.RetFol, ""};
     options.FileName = CutDataFileName(info);
+    options.Kind = FileKind::CutData;
     const std::optional<std::string> path = chooser.SaveFile(options);
     if (!path) {
         return 0;
