@@ -9,28 +9,52 @@
 #include "base/CsvLine.h"
 #include "calc/engines/Engines.h"
 
+// Laid out for help2man, which makes the manual page from `nestrix --help`: an option, two
+// blanks, its text; continuation lines indented further.
 const char* const kLayoutUsage =
-    "usage: nestrix layout --boards B.csv --parts P.csv [--secondary S.csv] [--settings X.ini]\n"
-    "       nestrix layout --job IN.nestrix [--settings X.ini]\n"
-    "                      [--threads N] [--json OUT.json] [--unplaced OUT.csv]\n"
-    "                      [--pdf-info OUT.pdf] [--pdf-cuts OUT.pdf] [--png DIR]\n"
-    "                      [--cutdata OUT.csv] [--save-job OUT.nestrix]\n"
-    "                      [--job-name TEXT] [--due YYYY-MM-DD] [--comment TEXT]\n"
-    "                      [--engine cal1|cal2|cal3|cal4|cal5[:KEY=N,...]] [--search [EFFORT]]\n"
-    "                      [--stats OUT.txt]\n"
-    "  --job: the lists and calculation settings of a job file (--settings gives the others)\n"
-    "  --job-name, --due, --comment: the job information of --cutdata and --save-job\n"
-    "  --engine keys: cal1 area, candidate; cal2 order, level; cal3 order, area, second;\n"
-    "                 cal4 order, level, area, second (cal2 also area); cal5 job, level, effort\n"
-    "  --search: also the deeper search, effort 1 to 5 (without: the settings' SearchEffort)\n"
-    "  an output file \"-\" is standard output (the summary then goes to standard error)\n"
-    "  --stats writes the run's seconds and the board layouts whose search a budget ended early\n";
+    "Usage: nestrix layout --boards B.csv --parts P.csv [OPTION]...\n"
+    "  or:  nestrix layout --job IN.nestrix [OPTION]...\n"
+    "\n"
+    "Inputs:\n"
+    "  --boards B.csv        the boards (原板), Shift-JIS CSV\n"
+    "  --parts P.csv         the parts (部材)\n"
+    "  --secondary S.csv     the secondary parts (２次部材)\n"
+    "  --job IN.nestrix      a job file: its lists and calculation settings instead of the three\n"
+    "                        files above\n"
+    "  --settings X.ini      the settings, as Nestrix.ini holds them\n"
+    "\n"
+    "Calculation:\n"
+    "  --threads N           simultaneous calculations, 1 to 16\n"
+    "  --search [EFFORT]     also the deeper search, effort 1 to 5 (without: the settings'\n"
+    "                        SearchEffort)\n"
+    "  --engine NAME[:KEY=N,...]\n"
+    "                        one engine variant instead of the whole job list, with the keys\n"
+    "                        it takes: cal1 area, candidate; cal2 order, level, area; cal3\n"
+    "                        order, area, second; cal4 order, level, area, second; cal5 job,\n"
+    "                        level, effort\n"
+    "\n"
+    "Outputs (the file - is standard output; the summary then goes to standard error):\n"
+    "  --json OUT.json       the result\n"
+    "  --unplaced OUT.csv    the parts left over, as a parts file\n"
+    "  --pdf-info OUT.pdf    原板情報: the used boards and the parts with their costs\n"
+    "  --pdf-cuts OUT.pdf    切断指示書: one sheet per pattern\n"
+    "  --png DIR             the screens: board-001.png ... one per used board, boards.png\n"
+    "  --cutdata OUT.csv     the cut data file for the saw\n"
+    "  --save-job OUT.nestrix\n"
+    "                        the job file: the lists, the settings and the result\n"
+    "  --job-name TEXT       the job name of the cut data file and the job file\n"
+    "  --due YYYY-MM-DD      their due date (the cut data file without one: today)\n"
+    "  --comment TEXT        their comment\n"
+    "  --stats OUT.txt       the run's seconds and the board layouts whose search a budget\n"
+    "                        ended early
+";
 
 const char* const kExportUsage =
-    "usage: nestrix export IN.nestrix [--settings X.ini] [--json OUT.json] [--unplaced OUT.csv]\n"
-    "                      [--pdf-info OUT.pdf] [--pdf-cuts OUT.pdf] [--png DIR] [--cutdata OUT.csv]\n"
-    "                      [--job-name TEXT] [--due YYYY-MM-DD] [--comment TEXT]\n"
-    "  the outputs of the job file's stored result, without calculating\n";
+    "\n"
+    "Usage: nestrix export IN.nestrix [OPTION]...\n"
+    "The outputs of a job file's stored result, without calculating: --json, --unplaced,\n"
+    "--pdf-info, --pdf-cuts, --png and --cutdata as above, with --settings, --job-name, --due and\n"
+    "--comment.\n";
 
 namespace {
 

@@ -103,13 +103,17 @@ void ScheduleScreenshot(CMainFrame& frame, const QString& file)
 }  // namespace
 
 const char* const kDesktopUsage =
-    "usage: nestrix                 the desktop program (needs a display)\n"
-    "       nestrix --version       the version\n"
-    "       nestrix --info          the settings folder and the number of simultaneous calculations\n"
-    "       nestrix JOB.nestrix     the desktop program with a saved job and its result\n"
-    "       nestrix PARTS.csv       the desktop program with a parts file\n"
-    "       nestrix export JOB.nestrix ...   the outputs of a saved job without calculating\n"
-    "       nestrix layout ...      a layout job without a window:\n";
+    "Usage: nestrix [JOB.nestrix | PARTS.csv]\n"
+    "  or:  nestrix layout --boards B.csv --parts P.csv [OPTION]...\n"
+    "  or:  nestrix export JOB.nestrix [OPTION]...\n"
+    "Without a command, the desktop program (it needs a display); a job file given opens with its\n"
+    "result, a parts file is read into its parts list. `nestrix layout` lays out a job without a\n"
+    "window, `nestrix export` writes the outputs of a saved job.\n"
+    "\n"
+    "  --version             the version\n"
+    "  --info                the settings folder and the number of simultaneous calculations\n"
+    "  --help                this text\n"
+    "\n";
 
 namespace {
 
