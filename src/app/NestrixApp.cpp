@@ -3,11 +3,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QSocketNotifier>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QScreen>
 #include <QTimer>
-#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -21,6 +18,7 @@
 #include "view/NestrixView.h"
 #include "platform/Prompt.h"
 #include "platform/qt/QtCanvas.h"
+#include "platform/qt/QtTexts.h"
 
 static void InitNestrixResources()
 {
@@ -248,12 +246,8 @@ int RunDesktop(int argc, char** argv)
     QApplication::setApplicationName(kAppTitle);
     QApplication::setWindowIcon(QIcon(":/icons/nestrix.svg"));
 
-    // Standard buttons and file dialogs in Japanese, like the rest of the program.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
-    }
+    // Standard buttons, file and print dialogs in Japanese, like the rest of the program.
+    InstallJapaneseQtTexts();
 
     CNestrixApp app;
     if (!app.InitInstance()) {
