@@ -46,8 +46,7 @@ const char* const kLayoutUsage =
     "  --due YYYY-MM-DD      their due date (the cut data file without one: today)\n"
     "  --comment TEXT        their comment\n"
     "  --stats OUT.txt       the run's seconds and the board layouts whose search a budget\n"
-    "                        ended early
-";
+    "                        ended early\n";
 
 const char* const kExportUsage =
     "\n"
