@@ -43,11 +43,11 @@ bool OpenJobFile(CNestrixDoc& doc, Settings& settings, Prompt& prompt, FileChoos
     }
     std::string chosen = path;
     if (chosen.empty()) {
-        const std::string folder = !doc.JobPath.empty()        ? FolderOf(doc.JobPath)
-                                   : !settings.RecentJobs.empty() ? FolderOf(settings.RecentJobs.front())
-                                                                  : settings.BuzaiFol;
-        const std::optional<std::string> picked =
-            chooser.OpenFile(FileDialogOptions{kJobFilter, kJobExtension, folder, "物件を開く"});
+        // Without an open job the dialog opens where the last job file was chosen.
+        const std::string folder = doc.JobPath.empty() ? "" : FolderOf(doc.JobPath);
+        FileDialogOptions options{kJobFilter, kJobExtension, folder, "物件を開く"};
+        options.Kind = FileKind::Job;
+        const std::optional<std::string> picked = chooser.OpenFile(options);
         if (!picked) {
             return false;
         }
@@ -75,9 +75,10 @@ bool SaveJobFile(CNestrixDoc& doc, Settings& settings, Prompt& prompt, FileChoos
     std::string path = doc.JobPath;
     if (path.empty() || chooseFile) {
         FileDialogOptions options{kJobFilter, kJobExtension, "", "物件を保存"};
+        options.Kind = FileKind::Job;
         options.InitialFolder = !doc.JobPath.empty()            ? FolderOf(doc.JobPath)
                                 : !doc.BuzaiList.Files.empty() ? FolderOf(doc.BuzaiList.Files.front())
-                                                               : settings.BuzaiFol;
+                                                               : "";
         options.FileName = doc.JobPath.empty() ? ProposedJobName(doc.JobInfo.JobName) : FileNameOf(doc.JobPath);
         if (!doc.JobPath.empty()) {
             options.OwnFiles = {doc.JobPath};
