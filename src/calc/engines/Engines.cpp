@@ -7,6 +7,22 @@
 #include "calc/engines/Cal4.h"
 #include "calc/engines/Cal5.h"
 
+namespace {
+
+// The variant fields every strip engine takes (the stack and row-first engines are strip engines
+// too); `level` is the stage limit.
+template <class Engine>
+std::unique_ptr<Engine> StripEngine(const EngineVariant& variant, int level)
+{
+    auto engine = std::make_unique<Engine>();
+    engine->Order = variant.Order;
+    engine->Level = level;
+    engine->AreaFlag = variant.Area;
+    return engine;
+}
+
+}  // namespace
+
 std::unique_ptr<CCalHaichi> MakeEngine(const EngineVariant& variant)
 {
     switch (variant.Kind) {
@@ -16,27 +32,15 @@ std::unique_ptr<CCalHaichi> MakeEngine(const EngineVariant& variant)
             engine->AreaFlag = variant.Area;
             return engine;
         }
-        case kStripEngine: {
-            auto engine = std::make_unique<CCal2>();
-            engine->Order = variant.Order;
-            engine->Level = variant.Level;
-            engine->AreaFlag = variant.Area;
-            return engine;
-        }
+        case kStripEngine: return StripEngine<CCal2>(variant, variant.Level);
         case kStackEngine: {
-            auto engine = std::make_unique<CCal3>();
-            engine->Order = variant.Order;
-            engine->Level = 2;
+            auto engine = StripEngine<CCal3>(variant, 2);
             engine->SecondFlag = variant.Second;
-            engine->AreaFlag = variant.Area;
             return engine;
         }
         case kRowEngine: {
-            auto engine = std::make_unique<CCal4>();
-            engine->Order = variant.Order;
-            engine->Level = variant.Level;
+            auto engine = StripEngine<CCal4>(variant, variant.Level);
             engine->SecondFlag = variant.Second;
-            engine->AreaFlag = variant.Area;
             return engine;
         }
         case kSearchEngine: {
