@@ -120,16 +120,9 @@ void CCalHaichi::Configure(const Settings& settings, const CBuzaiList& buzai, co
 
 void CopyRunSettings(const CCalHaichi& from, CCalHaichi& to)
 {
-    to.BuzaiList = from.BuzaiList;
-    to.YBuzaiList = from.YBuzaiList;
-    to.GenbanList = from.GenbanList;
-    to.NokoHaba = from.NokoHaba;
-    to.MaxCutSize = from.MaxCutSize;
-    to.NoRateFlg = from.NoRateFlg;
-    to.NoUsenFlg = from.NoUsenFlg;
-    to.UseSmallPat = from.UseSmallPat;
-    to.TimeOut = from.TimeOut;
-    to.Sink = from.Sink;
+    using E = CCalHaichi;
+    CopyMembers(from, to, &E::BuzaiList, &E::YBuzaiList, &E::GenbanList, &E::NokoHaba, &E::MaxCutSize,
+                &E::NoRateFlg, &E::NoUsenFlg, &E::UseSmallPat, &E::TimeOut, &E::Sink);
 }
 
 void CCalHaichi::SetProgress(int value)

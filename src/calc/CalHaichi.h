@@ -318,6 +318,23 @@ private:
 // sink: what every run an engine starts of its own (an auxiliary engine, a search run) takes from it.
 void CopyRunSettings(const CCalHaichi& from, CCalHaichi& to);
 
+// The listed members of `from` into `to`.
+template <class T, class... Member>
+void CopyMembers(const T& from, T& to, Member... members)
+{
+    ((to.*members = from.*members), ...);
+}
+
+// For CreateInstance: a new engine of from's class with the listed members (the variant
+// parameters it carries over) copied from it.
+template <class Engine, class... Member>
+std::unique_ptr<Engine> EngineWith(const Engine& from, Member... members)
+{
+    auto engine = std::make_unique<Engine>();
+    CopyMembers(from, *engine, members...);
+    return engine;
+}
+
 // Whether a finished layout of a board at price `rate` per area replaces the best candidate board
 // so far (ignorePrice: by yields only).
 bool BeatsCandidate(const COutData& n, double rate, const CCalHaichi::Candidate& best, bool ignorePrice);

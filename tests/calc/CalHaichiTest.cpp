@@ -105,10 +105,7 @@ public:
     }
     std::unique_ptr<CCalHaichi> CreateInstance() const override
     {
-        auto engine = std::make_unique<BlockEngine>();
-        engine->MaxPieces = MaxPieces;
-        engine->Custom = Custom;
-        return engine;
+        return EngineWith(*this, &BlockEngine::MaxPieces, &BlockEngine::Custom);
     }
 };
 

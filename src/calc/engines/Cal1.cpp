@@ -16,11 +16,8 @@ void CCal1::SetCalData(const CCalData& data)
 
 std::unique_ptr<CCalHaichi> CCal1::CreateInstance() const
 {
-    auto engine = std::make_unique<CCal1>(CandidateFlag, AreaFlag);
-    engine->UseMemo = UseMemo;
-    engine->UseBound = UseBound;
-    engine->UseScanStart = UseScanStart;
-    return engine;
+    return EngineWith(*this, &CCal1::CandidateFlag, &CCal1::AreaFlag, &CCal1::UseMemo, &CCal1::UseBound,
+                      &CCal1::UseScanStart);
 }
 
 namespace {

@@ -78,10 +78,7 @@ void CCal2::SetCalData(const CCalData& data)
 
 std::unique_ptr<CCalHaichi> CCal2::CreateInstance() const
 {
-    auto engine = std::make_unique<CCal2>();
-    engine->Order = Order;
-    engine->Level = Level;
-    return engine;
+    return EngineWith(*this, &CCal2::Order, &CCal2::Level);
 }
 
 int CCal2::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)

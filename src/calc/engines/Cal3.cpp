@@ -10,14 +10,8 @@
 
 std::unique_ptr<CCalHaichi> CCal3::CreateInstance() const
 {
-    auto engine = std::make_unique<CCal3>();
-    engine->Order = Order;
-    engine->Level = Level;
-    engine->SecondFlag = SecondFlag;
-    engine->UseMemo = UseMemo;
-    engine->UseScanStart = UseScanStart;
-    engine->UseBound = UseBound;
-    return engine;
+    return EngineWith(*this, &CCal3::Order, &CCal3::Level, &CCal3::SecondFlag, &CCal3::UseMemo,
+                      &CCal3::UseScanStart, &CCal3::UseBound);
 }
 
 void CCal3::Calculate()

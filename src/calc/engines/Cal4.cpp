@@ -134,10 +134,7 @@ int CCal4::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
 
 std::unique_ptr<CCalHaichi> CCal4::CreateInstance() const
 {
-    auto engine = std::make_unique<CCal4>();
-    engine->Order = Order;
-    engine->Level = Level;
-    return engine;
+    return EngineWith(*this, &CCal4::Order, &CCal4::Level);
 }
 
 int CCal4::LayoutRowFirst(int depth, int mode, int d, const BuzaiLists& in, BuzaiLists& out, COutData& layout,

@@ -69,18 +69,10 @@ int CCal5::LayoutBoardBest(std::int32_t available, const BuzaiLists& remaining, 
 
 std::unique_ptr<CCalHaichi> CCal5::CreateInstance() const
 {
-    auto engine = std::make_unique<CCal5>();
-    engine->Level = Level;
-    engine->Effort = Effort;
+    auto engine = EngineWith(*this, &CCal5::Level, &CCal5::Effort, &CCal5::Power, &CCal5::Bonus,
+                             &CCal5::Noise, &CCal5::Seed, &CCal5::m_outerStop, &CCal5::m_work,
+                             &CCal5::m_workLimit, &CCal5::m_boardSide);
     engine->Single = 1;
-    engine->Power = Power;
-    engine->Bonus = Bonus;
-    engine->Noise = Noise;
-    engine->Seed = Seed;
-    engine->m_outerStop = m_outerStop;
-    engine->m_work = m_work;
-    engine->m_workLimit = m_workLimit;
-    engine->m_boardSide = m_boardSide;
     return engine;
 }
 
