@@ -55,38 +55,57 @@ CCalData AttemptGroup(const COutData& w, const COutData& p, std::int32_t s,
     return group;
 }
 
-// Removes the layouts at i and k whose repeat count fell below 1, the later one first.
-void RemoveUsedUp(std::vector<COutData>& layouts, std::size_t i, std::size_t k)
+// What an accepted attempt lays out in place of the worst layout and its partner: the auxiliary
+// run's layouts and the secondary parts it left.
+struct Replacement {
+    std::size_t partner = 0;
+    std::vector<COutData> layouts;
+    std::vector<CAL_BUZAI> left;
+};
+
+// Removes the worst layout and the partner where their repeat counts fell below 1 (the later one
+// first), then appends the replacement's layouts; its leftover becomes the secondary parts left.
+void TakeReplacement(std::vector<COutData>& layouts, std::size_t w, Replacement& chosen,
+                     std::vector<CAL_BUZAI>& leftYBuzai)
 {
-    for (std::size_t index : {std::max(i, k), std::min(i, k)}) {
+    for (std::size_t index : {std::max(w, chosen.partner), std::min(w, chosen.partner)}) {
         if (layouts.at(index).Repeat < 1) {
             layouts.erase(layouts.begin() + static_cast<std::ptrdiff_t>(index));
         }
     }
+    layouts.insert(layouts.end(), chosen.layouts.begin(), chosen.layouts.end());
+    leftYBuzai = std::move(chosen.left);
 }
 
-
-
-// The untried layout with the smallest parts yield; the first one on ties. -1 when none.
-long long WorstUntried(const std::vector<COutData>& layouts)
+// The next layout a pass tries: the untried one with the smallest parts yield, the first one on
+// ties. Nothing when the engine is to stop, fewer than two layouts are left or all were tried.
+std::optional<std::size_t> NextWorst(const CCalHaichi& engine, const std::vector<COutData>& layouts)
 {
-    long long worst = -1;
+    if (engine.StopRequest || layouts.size() < 2) {
+        return std::nullopt;
+    }
+    std::optional<std::size_t> worst;
     for (std::size_t i = 0; i < layouts.size(); ++i) {
         if (layouts[i].Tried) {
             continue;
         }
-        if (worst < 0 ||
-            DoubleLess(layouts[i].PartsYield, layouts[static_cast<std::size_t>(worst)].PartsYield)) {
-            worst = static_cast<long long>(i);
+        if (!worst || DoubleLess(layouts[i].PartsYield, layouts[*worst].PartsYield)) {
+            worst = i;
         }
     }
     return worst;
 }
 
-// The auxiliary group has one board: the attempt succeeds only when its layout takes every part.
-double EveryPartNeed(const CCalHaichi& aux)
+// Lays the attempt's group out on its one board; true when the layout takes every part (a
+// stopped auxiliary run is no success either).
+bool PlacesEveryPart(CCalHaichi& aux, const CCalData& group)
 {
-    return aux.PartsAreaOf(aux.CalData.Buzai[0]) * (1.0 - 1e-9) - 1.0;
+    aux.Reset();
+    aux.SetCalData(group);
+    // The group has one board: a layout of fewer parts is of no use.
+    aux.Need = aux.PartsAreaOf(aux.CalData.Buzai[0]) * (1.0 - 1e-9) - 1.0;
+    aux.Calculate();
+    return aux.State == kStateAllPlaced;
 }
 
 void PrepareAux(const CCalHaichi& engine, CCalHaichi& aux)
@@ -110,22 +129,15 @@ void CCalHaichi::ImproveWorstBoard(CCalHaichi& aux, GenbanLists& boards, std::ve
     PrepareAux(*this, aux);
     aux.UseSmallPat = 0;
 
-    struct Choice {
-        std::size_t partner = 0;
+    struct Choice : Replacement {
         std::int32_t s = 0;
         std::int32_t q = 0;
         double gainArea = 0.0;
         std::int64_t gainPrice = 0;
-        std::vector<COutData> layouts;
-        std::vector<CAL_BUZAI> left;
     };
 
-    while (!StopRequest && layouts.size() >= 2) {
-        const long long worst = WorstUntried(layouts);
-        if (worst < 0) {
-            return;
-        }
-        const std::size_t w = static_cast<std::size_t>(worst);
+    while (const std::optional<std::size_t> worst = NextWorst(*this, layouts)) {
+        const std::size_t w = *worst;
         const double freeArea = GenbanArea(Board(layouts[w].BoardNo)) - layouts[w].PartsArea;
 
         std::vector<MPATDATA> partners;
@@ -153,15 +165,12 @@ void CCalHaichi::ImproveWorstBoard(CCalHaichi& aux, GenbanLists& boards, std::ve
         for (const MPATDATA& partner : partners) {
             const std::size_t p = static_cast<std::size_t>(partner.Index);
             for (std::int32_t s = partner.Multiplier; s >= 1; --s) {
-                aux.Reset();
-                aux.SetCalData(AttemptGroup(layouts[w], layouts[p], s, leftYBuzai, layouts[w].BoardNo));
-                aux.Need = EveryPartNeed(aux);
-                aux.Calculate();
+                const bool placed = PlacesEveryPart(
+                    aux, AttemptGroup(layouts[w], layouts[p], s, leftYBuzai, layouts[w].BoardNo));
                 if (StopRequest) {
                     return;
                 }
-                // Everything placed. A stopped auxiliary run is no success either.
-                if (aux.State != kStateAllPlaced) {
+                if (!placed) {
                     continue;
                 }
                 const CGenban& partnerBoard = Board(layouts[p].BoardNo);
@@ -172,7 +181,7 @@ void CCalHaichi::ImproveWorstBoard(CCalHaichi& aux, GenbanLists& boards, std::ve
                                     ((NoRateFlg || gainPrice == chosen->gainPrice) &&
                                      DoubleGreater(gainArea, chosen->gainArea));
                 if (better) {
-                    chosen = Choice{p, s, q, gainArea, gainPrice, aux.Ret.Layouts, aux.LeftYBuzai};
+                    chosen = Choice{{p, aux.Ret.Layouts, aux.LeftYBuzai}, s, q, gainArea, gainPrice};
                 }
                 break;
             }
@@ -190,9 +199,7 @@ void CCalHaichi::ImproveWorstBoard(CCalHaichi& aux, GenbanLists& boards, std::ve
         for (COutData& layout : chosen->layouts) {
             layout.Repeat = chosen->q;
         }
-        RemoveUsedUp(layouts, w, chosen->partner);
-        layouts.insert(layouts.end(), chosen->layouts.begin(), chosen->layouts.end());
-        leftYBuzai = std::move(chosen->left);
+        TakeReplacement(layouts, w, *chosen, leftYBuzai);
     }
 }
 
@@ -204,22 +211,15 @@ void CCalHaichi::MergeBoardPairs(CCalHaichi& aux, GenbanLists& boards, std::vect
     }
     PrepareAux(*this, aux);
 
-    struct Merge {
-        std::size_t partner = 0;
+    struct Merge : Replacement {
         int level = 0;
         std::size_t entry = 0;
         double savedArea = 0.0;
         std::int64_t savedPrice = 0;
-        std::vector<COutData> layouts;
-        std::vector<CAL_BUZAI> left;
     };
 
-    while (!StopRequest && layouts.size() >= 2) {
-        const long long worst = WorstUntried(layouts);
-        if (worst < 0) {
-            return;
-        }
-        const std::size_t w = static_cast<std::size_t>(worst);
+    while (const std::optional<std::size_t> worst = NextWorst(*this, layouts)) {
+        const std::size_t w = *worst;
         const CGenban& wBoard = Board(layouts[w].BoardNo);
 
         std::optional<Merge> best;
@@ -258,18 +258,15 @@ void CCalHaichi::MergeBoardPairs(CCalHaichi& aux, GenbanLists& boards, std::vect
                             continue;
                         }
                     }
-                    aux.Reset();
-                    aux.SetCalData(
-                        AttemptGroup(layouts[w], layouts[p], 1, leftYBuzai, boards[level][e].Number));
-                    aux.Need = EveryPartNeed(aux);
-                    aux.Calculate();
+                    const bool placed = PlacesEveryPart(
+                        aux, AttemptGroup(layouts[w], layouts[p], 1, leftYBuzai, boards[level][e].Number));
                     if (StopRequest) {
                         return;
                     }
-                    if (aux.State != kStateAllPlaced) {
+                    if (!placed) {
                         continue;
                     }
-                    best = Merge{p, level, e, savedArea, savedPrice, aux.Ret.Layouts, aux.LeftYBuzai};
+                    best = Merge{{p, aux.Ret.Layouts, aux.LeftYBuzai}, level, e, savedArea, savedPrice};
                 }
             }
         }
@@ -280,8 +277,6 @@ void CCalHaichi::MergeBoardPairs(CCalHaichi& aux, GenbanLists& boards, std::vect
         layouts[w].Repeat -= 1;
         layouts[best->partner].Repeat -= 1;
         boards[best->level][best->entry].Count -= 1;
-        RemoveUsedUp(layouts, w, best->partner);
-        layouts.insert(layouts.end(), best->layouts.begin(), best->layouts.end());
-        leftYBuzai = std::move(best->left);
+        TakeReplacement(layouts, w, *best, leftYBuzai);
     }
 }
