@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <optional>
 
@@ -27,6 +28,28 @@ double PricePerYield(double rate, double yield)
 }
 
 constexpr double kNoNeed = -std::numeric_limits<double>::infinity();
+
+// One criterion of a comparison of a new value n with the best's b, within the tolerance.
+enum class Verdict { Wins, Ties, Loses };
+Verdict Larger(double n, double b)
+{
+    return DoubleGreater(n, b) ? Verdict::Wins : DoubleEqual(n, b) ? Verdict::Ties : Verdict::Loses;
+}
+Verdict Smaller(double n, double b)
+{
+    return DoubleLess(n, b) ? Verdict::Wins : DoubleEqual(n, b) ? Verdict::Ties : Verdict::Loses;
+}
+// The first criterion that is no tie decides; a tie on all of them loses. Values that do not
+// compare (infinity against infinity) lose.
+bool FirstDecides(std::initializer_list<Verdict> verdicts)
+{
+    for (const Verdict v : verdicts) {
+        if (v != Verdict::Ties) {
+            return v == Verdict::Wins;
+        }
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -54,43 +77,14 @@ bool BeatsCandidate(const COutData& n, double rate, const CCalHaichi::Candidate&
 {
     const COutData& b = best.layout;
     if (ignorePrice) {
-        if (DoubleGreater(n.PartsYield, b.PartsYield)) {
-            return true;
-        }
-        if (!DoubleEqual(n.PartsYield, b.PartsYield)) {
-            return false;
-        }
-        if (DoubleGreater(n.TotalYield, b.TotalYield)) {
-            return true;
-        }
-        return DoubleEqual(n.TotalYield, b.TotalYield) && DoubleLess(n.PartsArea, b.PartsArea);
+        return FirstDecides({Larger(n.PartsYield, b.PartsYield), Larger(n.TotalYield, b.TotalYield),
+                             Smaller(n.PartsArea, b.PartsArea)});
     }
-    const double np = PricePerYield(rate, n.PartsYield), bp = PricePerYield(best.rate, b.PartsYield);
-    if (DoubleLess(np, bp)) {
-        return true;
-    }
-    if (!DoubleEqual(np, bp)) {
-        return false;
-    }
-    const double nt = PricePerYield(rate, n.TotalYield), bt = PricePerYield(best.rate, b.TotalYield);
-    if (DoubleLess(nt, bt)) {
-        return true;
-    }
-    if (!DoubleEqual(nt, bt)) {
-        return false;
-    }
-    if (DoubleGreater(n.PartsYield, b.PartsYield)) {
-        return true;
-    }
-    if (!DoubleEqual(n.PartsYield, b.PartsYield)) {
-        return false;
-    }
-    if (DoubleGreater(n.TotalYield, b.TotalYield)) {
-        return true;
-    }
-    return DoubleEqual(n.TotalYield, b.TotalYield) && DoubleGreater(n.PartsArea, b.PartsArea);
+    return FirstDecides({Smaller(PricePerYield(rate, n.PartsYield), PricePerYield(best.rate, b.PartsYield)),
+                         Smaller(PricePerYield(rate, n.TotalYield), PricePerYield(best.rate, b.TotalYield)),
+                         Larger(n.PartsYield, b.PartsYield), Larger(n.TotalYield, b.TotalYield),
+                         Larger(n.PartsArea, b.PartsArea)});
 }
-
 
 CCalHaichi::~CCalHaichi() = default;
 
