@@ -8,6 +8,20 @@ namespace {
 constexpr std::array<std::string Settings::*, 4> kFolderKeys = {&Settings::BuzaiFol, &Settings::YBuzaiFol,
                                                                 &Settings::GenbanFol, &Settings::RetFol};
 
+using Link = SettingLink<NokowValues>;
+constexpr std::array<Link, 10> kLinks = {{
+    {&NokowValues::ResetGenbanFlg, &Settings::ResetGenbanFlg},
+    {&NokowValues::ResetYBuzaiFlg, &Settings::ResetYBuzaiFlg},
+    {&NokowValues::OutPrnPre, &Settings::OutPrnPre},
+    {&NokowValues::OutCutMark, &Settings::OutCutMark},
+    {&NokowValues::CutMarkSun, &Settings::CutMarkSun},
+    {&NokowValues::BuzaiSun, &Settings::BuzaiSun},
+    {&NokowValues::ColorPrint, &Settings::ColorPrint},
+    {&NokowValues::TankaType, &Settings::TankaType},
+    {&NokowValues::OldBikou, &Settings::OldBikou},
+    {&NokowValues::MaxCal, &Settings::MaxCal},
+}};
+
 }  // namespace
 
 NokowValues NokowValues::FromSettings(const Settings& settings)
@@ -16,16 +30,7 @@ NokowValues NokowValues::FromSettings(const Settings& settings)
     for (std::size_t i = 0; i < kFolderKeys.size(); ++i) {
         values.Folders[i] = settings.*kFolderKeys[i];
     }
-    values.ResetGenbanFlg = settings.ResetGenbanFlg;
-    values.ResetYBuzaiFlg = settings.ResetYBuzaiFlg;
-    values.OutPrnPre = settings.OutPrnPre;
-    values.OutCutMark = settings.OutCutMark;
-    values.CutMarkSun = settings.CutMarkSun;
-    values.BuzaiSun = settings.BuzaiSun;
-    values.ColorPrint = settings.ColorPrint;
-    values.TankaType = settings.TankaType;
-    values.OldBikou = settings.OldBikou;
-    values.MaxCal = settings.MaxCal;
+    LoadLinked(kLinks, settings, values);
     return values;
 }
 
@@ -34,16 +39,7 @@ void NokowValues::ApplyTo(Settings& settings) const
     for (std::size_t i = 0; i < kFolderKeys.size(); ++i) {
         settings.*kFolderKeys[i] = Folders[i];
     }
-    settings.ResetGenbanFlg = ResetGenbanFlg;
-    settings.ResetYBuzaiFlg = ResetYBuzaiFlg;
-    settings.OutPrnPre = OutPrnPre;
-    settings.OutCutMark = OutCutMark;
-    settings.CutMarkSun = CutMarkSun;
-    settings.BuzaiSun = BuzaiSun;
-    settings.ColorPrint = ColorPrint;
-    settings.TankaType = TankaType;
-    settings.OldBikou = OldBikou;
-    settings.MaxCal = MaxCal;
+    StoreLinked(kLinks, *this, settings);
     settings.UpdateMaxCalNum();
 }
 

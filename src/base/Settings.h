@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -69,3 +70,28 @@ struct Settings {
 
 inline constexpr const char* kSettingsSection = "SysPara";
 inline constexpr const char* kLastFolderSection = "LastFolder";
+
+// A dialog form's copy of an int setting: the form's member and the setting it edits.
+template <class Form>
+struct SettingLink {
+    int Form::*Value;
+    int Settings::*Setting;
+};
+
+// Every linked setting into the form.
+template <class Form, std::size_t N>
+void LoadLinked(const std::array<SettingLink<Form>, N>& links, const Settings& settings, Form& form)
+{
+    for (const SettingLink<Form>& link : links) {
+        form.*link.Value = settings.*link.Setting;
+    }
+}
+
+// Every linked value of the form back into the settings.
+template <class Form, std::size_t N>
+void StoreLinked(const std::array<SettingLink<Form>, N>& links, const Form& form, Settings& settings)
+{
+    for (const SettingLink<Form>& link : links) {
+        settings.*link.Setting = form.*link.Value;
+    }
+}

@@ -13,6 +13,20 @@ namespace {
 constexpr NumberRule kKerfRule{false, 0.0, 9999.9, "0", "9999.9"};
 constexpr NumberRule kLimitRule{false, 0.1, 99999.9, "0.1", "99999.9"};
 
+// The options kept as they are; the kerf, the limit and the method are converted or checked.
+using Link = SettingLink<SelGenbanForm>;
+constexpr std::array<Link, 9> kLinks = {{
+    {&SelGenbanForm::UseYBuzai, &Settings::UseYBuzai},
+    {&SelGenbanForm::NoRateFlg, &Settings::NoRateFlg},
+    {&SelGenbanForm::NoUsenFlg, &Settings::NoUsenFlg},
+    {&SelGenbanForm::UseCal3, &Settings::UseCal3},
+    {&SelGenbanForm::UseCal4, &Settings::UseCal4},
+    {&SelGenbanForm::Use2ko1, &Settings::Use2ko1},
+    {&SelGenbanForm::UseSmallPat, &Settings::UseSmallPat},
+    {&SelGenbanForm::UseMenCal, &Settings::UseMenCal},
+    {&SelGenbanForm::UseSearch, &Settings::UseSearch},
+}};
+
 // Texts compare as the multibyte strings of the files do: byte by byte in CP932.
 std::string SortText(const std::string& text)
 {
@@ -47,17 +61,9 @@ int Compare(const CGenban& a, const CGenban& b, int column, std::size_t ia, std:
 
 SelGenbanForm::SelGenbanForm(CGenbanList& boards, const Settings& settings) : m_boards(boards)
 {
-    UseYBuzai = settings.UseYBuzai;
-    NoRateFlg = settings.NoRateFlg;
-    NoUsenFlg = settings.NoUsenFlg;
+    LoadLinked(kLinks, settings, *this);
     NokoHabaText = TenthsToFieldText(settings.NokoHaba);
     CutLV = std::clamp(settings.CutLV, 0, 3);
-    UseCal3 = settings.UseCal3;
-    UseCal4 = settings.UseCal4;
-    Use2ko1 = settings.Use2ko1;
-    UseSmallPat = settings.UseSmallPat;
-    UseMenCal = settings.UseMenCal;
-    UseSearch = settings.UseSearch;
     MaxCutSizeText = TenthsToFieldText(settings.MaxCutSize);
     m_direction.fill(1);
     for (std::size_t i = 0; i < boards.Items.size(); ++i) {
@@ -133,16 +139,8 @@ SelGenbanForm::Field SelGenbanForm::Accept(const std::vector<std::size_t>& selec
 
 void SelGenbanForm::StoreInto(Settings& settings) const
 {
-    settings.UseYBuzai = UseYBuzai;
-    settings.NoRateFlg = NoRateFlg;
-    settings.NoUsenFlg = NoUsenFlg;
+    StoreLinked(kLinks, *this, settings);
     settings.NokoHaba = MillimetresToTenths(m_kerf);
     settings.CutLV = CutLV;
-    settings.UseCal3 = UseCal3;
-    settings.UseCal4 = UseCal4;
-    settings.Use2ko1 = Use2ko1;
-    settings.UseSmallPat = UseSmallPat;
-    settings.UseMenCal = UseMenCal;
-    settings.UseSearch = UseSearch;
     settings.MaxCutSize = MillimetresToTenths(m_limit);
 }
