@@ -1,6 +1,8 @@
 #include "result/ResultJson.h"
 
 #include <cstdio>
+#include <initializer_list>
+#include <utility>
 
 #include "result/RetData.h"
 
@@ -58,13 +60,19 @@ void Array(std::string& out, const std::vector<T>& items, Write write)
     out += ']';
 }
 
+// An object of integer fields, in the order given.
+void IntObject(std::string& out, std::initializer_list<std::pair<const char*, long long>> fields)
+{
+    Object o(out);
+    for (const auto& [key, value] : fields) {
+        o.Field(key, value);
+    }
+}
+
 void PartEntries(std::string& out, const std::vector<CAL_BUZAI>& entries, const char* countKey)
 {
     Array(out, entries, [&](const CAL_BUZAI& e) {
-        Object o(out);
-        o.Field("part", (long long)e.Number);
-        o.Field(countKey, (long long)e.Count);
-        o.Field("list", (long long)e.Flag);
+        IntObject(out, {{"part", e.Number}, {countKey, e.Count}, {"list", e.Flag}});
     });
 }
 
@@ -98,38 +106,26 @@ std::string ResultToJson(const CRetData& ret)
             o.Field("total_yield", layout.TotalYield);
             o.Key("blocks");
             Array(out, layout.Blocks, [&](const CHaichi& b) {
-                Object block(out);
-                block.Field("part", (long long)b.Number);
-                block.Field("list", (long long)b.List);
-                block.Field("x", (long long)b.X);
-                block.Field("y", (long long)b.Y);
-                block.Field("nx", (long long)b.Nx);
-                block.Field("ny", (long long)b.Ny);
-                block.Field("rotated", (long long)b.Rotated);
+                IntObject(out, {{"part", b.Number},
+                                {"list", b.List},
+                                {"x", b.X},
+                                {"y", b.Y},
+                                {"nx", b.Nx},
+                                {"ny", b.Ny},
+                                {"rotated", b.Rotated}});
             });
             o.Key("cuts");
             Array(out, layout.CutLines, [&](const CUTMARK& c) {
-                Object cut(out);
-                cut.Field("x0", (long long)c.X0);
-                cut.Field("y0", (long long)c.Y0);
-                cut.Field("x1", (long long)c.X1);
-                cut.Field("y1", (long long)c.Y1);
+                IntObject(out, {{"x0", c.X0}, {"y0", c.Y0}, {"x1", c.X1}, {"y1", c.Y1}});
             });
             o.Key("summary");
-            Array(out, layout.Summary, [&](const CAL_BUZAI& e) {
-                Object s(out);
-                s.Field("part", (long long)e.Number);
-                s.Field("pieces", (long long)e.Count);
-                s.Field("list", (long long)e.Flag);
-            });
+            PartEntries(out, layout.Summary, "pieces");
         });
         root.Key("unplaced");
         PartEntries(out, ret.Unplaced, "count");
         root.Key("used_boards");
         Array(out, ret.UsedBoards, [&](const RET_GENBAN& u) {
-            Object o(out);
-            o.Field("board", (long long)u.Number);
-            o.Field("sheets", (long long)u.Sheets);
+            IntObject(out, {{"board", u.Number}, {"sheets", u.Sheets}});
         });
         root.Key("placed_secondary");
         PartEntries(out, ret.PlacedSecondary, "count");
