@@ -84,11 +84,6 @@ int CBuzaiList::ReadWithDialog(const Settings& settings, Prompt& prompt, FileCho
     return Read(*path, settings, prompt);
 }
 
-void CBuzaiList::Renumber()
-{
-    RenumberItems(Items);
-}
-
 std::string CBuzaiList::CheckRecord(const CBuzai& record)
 {
     const Settings defaults;

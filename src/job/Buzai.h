@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "job/RecordList.h"
+
 class Prompt;
 class FileChooser;
 struct Settings;
@@ -33,15 +35,9 @@ public:
 };
 
 // A parts list (部材) or a secondary parts list (２次部材).
-class CBuzaiList {
+class CBuzaiList : public RecordList<CBuzai> {
 public:
     int IsSecondary = 0;
-    std::vector<CBuzai> Items;
-    int Saved = 1;
-    // The files the records came from (読み込み, 追加読み込み) or were last saved to: the job holds
-    // them open, and other data is not saved over them unasked.
-    std::vector<std::string> Files;
-    CBuzai Template;
 
     // "部材" or "２次部材": the first word of every message.
     const char* KindWord() const { return IsSecondary ? "２次部材" : "部材"; }
@@ -58,7 +54,6 @@ public:
 
     // The file's text (UTF-8, "\n" line ends) as it is written.
     std::string ToText() const;
-    void Renumber();
 
     // What the record breaks of the file's column rules ("部材横 0.0 は 0.1 から … の範囲にありません"),
     // "" when it could stand in the list's file.

@@ -116,11 +116,6 @@ int CGenbanList::ReadWithDialog(const Settings& settings, Prompt& prompt, FileCh
     return anyRead;
 }
 
-void CGenbanList::Renumber()
-{
-    RenumberItems(Items);
-}
-
 std::string CGenbanList::CheckRecord(const CGenban& record)
 {
     const Settings defaults;

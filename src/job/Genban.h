@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "job/RecordList.h"
+
 class Prompt;
 class FileChooser;
 struct Settings;
@@ -37,15 +39,10 @@ public:
     std::int32_t WorkValue = 0;  // working value, never stored
 };
 
-class CGenbanList {
+// The board list (原板). Its file operations are CBuzaiList's (Buzai.h) by design, over the same
+// reader and writer (TableFile.h); only the open dialog differs: it takes several files.
+class CGenbanList : public RecordList<CGenban> {
 public:
-    std::vector<CGenban> Items;
-    CGenban Template;
-    int Saved = 1;
-    // The files the records came from (読み込み, 追加読み込み) or were last saved to: the job holds
-    // them open, and other data is not saved over them unasked.
-    std::vector<std::string> Files;
-
     int Read(const std::string& path, const Settings& settings, Prompt& prompt);
     int Read(std::istream& in, const Settings& settings, Prompt& prompt);
     int Write(const std::string& path, Prompt& prompt) const;
@@ -54,7 +51,6 @@ public:
     int ReadWithDialog(const Settings& settings, Prompt& prompt, FileChooser& chooser);
 
     std::string ToText() const;
-    void Renumber();
 
     // What the record breaks of the file's column rules ("部材横 0.0 は 0.1 から … の範囲にありません"),
     // "" when it could stand in the list's file.

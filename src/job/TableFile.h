@@ -396,12 +396,3 @@ int SaveListAs(List& list, FileDialogOptions options, Prompt& prompt, FileChoose
     list.Files = {*path};
     return 1;
 }
-
-// Index = position, for every record.
-template <class Record>
-void RenumberItems(std::vector<Record>& items)
-{
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        items[i].Index = static_cast<std::int32_t>(i);
-    }
-}
