@@ -29,6 +29,8 @@ private:
     void ApplyEnableRules();
     void ReadControls();
 
+    // The form, the prompt and the controls, as every input dialog keeps them (CBuzaiInDlg in
+    // job/BuzaiDlg.h looks the same and has nothing else in common).
     SelGenbanForm& m_form;
     Prompt& m_prompt;
     TextTableModel* m_model = nullptr;
@@ -36,6 +38,6 @@ private:
     QLineEdit* m_kerf = nullptr;
     QLineEdit* m_limit = nullptr;
     QComboBox* m_method = nullptr;
-    // useYBuzai, noRate, noUsen, useCal3, useCal4, use2ko1, useSmallPat, useMenCal
+    // useYBuzai, noRate, noUsen, useCal3, useCal4, use2ko1, useSmallPat, useMenCal, useSearch
     std::array<QCheckBox*, 9> m_checks{};
 };

@@ -29,7 +29,8 @@ struct CutPiece {
 // Position + Width): Width is the kerf, or less where the cut runs along the rectangle's edge
 // (the rest of the blade is outside the material). From..To is the rectangle's extent along
 // the cut. Stage 1 cuts go through the whole trimmed board, stage n + 1 cuts through a
-// rectangle that stage n cuts made.
+// rectangle that stage n cuts made. It only looks like CUTMARK (OutData.h), the line an engine
+// records: a plan's cuts come from the pieces (the recorded lines only choose the first stage's way).
 struct SawCut {
     int Stage = 1;
     int Axis = 0;
