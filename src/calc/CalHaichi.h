@@ -73,7 +73,7 @@ public:
     double Need = -std::numeric_limits<double>::infinity();
     // An improvement pass's auxiliary engine runs Calculate once per attempt on the same parts:
     // it keeps its bound tables between runs (they go with the engine).
-    int KeepBoundTable = 0;
+    bool KeepBoundTable = false;
     int TimeOut = 0;   // carried, never read here
     CCalData CalData;  // own copy of the group
     const CBuzaiList* BuzaiList = nullptr;

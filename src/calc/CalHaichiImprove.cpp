@@ -114,7 +114,7 @@ void PrepareAux(const CCalHaichi& engine, CCalHaichi& aux)
     // An attempt needs a layout of every part of its group: layouts of fewer parts are of no use.
     aux.UseSmallPat = 0;
     aux.Improve = 0;
-    aux.KeepBoundTable = 1;
+    aux.KeepBoundTable = true;
 }
 
 }  // namespace

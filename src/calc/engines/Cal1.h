@@ -20,9 +20,9 @@ public:
 
     int CandidateFlag = 0;  // 0: two ways of cutting after each block, 1: four
     int AreaFlag = 0;       // part order: 0 longer side first, 1 area first
-    int UseMemo = 1;        // answer boards and sub-rectangles from the memos (the same layouts either way)
-    int UseBound = 1;       // leave out remainders that cannot win (the same layouts either way)
-    int UseScanStart = 1;   // skip the entries an enclosing rectangle found too large (the same either way)
+    bool UseMemo = true;    // answer boards and sub-rectangles from the memos (the same layouts either way)
+    bool UseBound = true;   // leave out remainders that cannot win (the same layouts either way)
+    bool UseScanStart = true;  // skip the entries an enclosing rectangle found too large (same either way)
 
     // A lookahead result: the first entry of a list that fits a rectangle and how many of it.
     struct FitResult {

@@ -13,12 +13,12 @@
 // rectangles as the block engine does and fills those recursively.
 class CCal3 : public CCal2 {
 public:
-    int SecondFlag = 0;    // cutting candidates after each stack: 0 two, 1 four
-    int UseMemo = 1;       // lay a board out again from the board memo (the same layouts either way)
-    int UseScanStart = 1;  // skip the entries an enclosing rectangle found too large (the same either way)
+    int SecondFlag = 0;        // cutting candidates after each stack: 0 two, 1 four
+    bool UseMemo = true;       // lay a board out again from the board memo (the same layouts either way)
+    bool UseScanStart = true;  // skip the entries an enclosing rectangle found too large (same either way)
     // Leave out stacks and remainders that cannot reach what a board's caller needs (LayoutBoardBest's
     // attempts on fewer parts): the same layouts either way where the search ends within its budget.
-    int UseBound = 1;
+    bool UseBound = true;
 
     // The far ends of a stack, kerf included.
     struct StackExtent {

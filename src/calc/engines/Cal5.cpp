@@ -72,7 +72,7 @@ std::unique_ptr<CCalHaichi> CCal5::CreateInstance() const
     auto engine = EngineWith(*this, &CCal5::Level, &CCal5::Effort, &CCal5::Power, &CCal5::Bonus,
                              &CCal5::Noise, &CCal5::Seed, &CCal5::m_outerStop, &CCal5::m_work,
                              &CCal5::m_workLimit, &CCal5::m_boardSide);
-    engine->Single = 1;
+    engine->Single = true;
     return engine;
 }
 

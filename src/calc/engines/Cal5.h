@@ -19,21 +19,21 @@
 // starting more runs.
 class CCal5 : public CCalHaichi {
 public:
-    int Level = 3;       // machining method (CutLV)
-    int Effort = 3;      // 1..5
-    int Job = 0;         // this job makes the runs r of the schedule with r % Jobs == Job
-    int Jobs = 1;        // jobs that share the schedule
-    int Single = 0;      // 1: one run with the values below (the runs and the improvement passes)
-    double Power = 1.0;  // a piece is worth area^Power
-    double Bonus = 0.0;  // ... times 1 + Bonus × (longer side ÷ longer board side)
-    double Noise = 0.0;  // ... times 1 ± Noise, by part, different for every Seed
+    int Level = 3;        // machining method (CutLV)
+    int Effort = 3;       // 1..5
+    int Job = 0;          // this job makes the runs r of the schedule with r % Jobs == Job
+    int Jobs = 1;         // jobs that share the schedule
+    bool Single = false;  // one run with the values below (the runs and the improvement passes)
+    double Power = 1.0;   // a piece is worth area^Power
+    double Bonus = 0.0;   // ... times 1 + Bonus × (longer side ÷ longer board side)
+    double Noise = 0.0;   // ... times 1 ± Noise, by part, different for every Seed
     std::uint32_t Seed = 0;
-    int Cover = 1;  // the last job first chooses patterns for the whole group together
+    bool Cover = true;  // the last job first chooses patterns for the whole group together
     // Knapsack cells the emptiest boards' new layouts may visit together; 0: the effort's share.
     std::int64_t RepackBudget = 0;
 
     void SetCalData(const CCalData& data) override;
-    // Single 0: the runs of this job, the best kept. Single 1: the base layout.
+    // Without Single: the runs of this job, the best kept. With Single: the base layout.
     void Calculate() override;
     // The best pattern of the beam search over both strip directions the cutting limit allows.
     int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,

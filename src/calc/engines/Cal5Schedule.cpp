@@ -158,7 +158,7 @@ void CCal5::Calculate()
         CCal5 aux;
         aux.Level = Level;
         aux.Effort = Effort;
-        aux.Single = 1;
+        aux.Single = true;
         aux.Power = 1.0;
         aux.m_outerStop = &StopRequest;
         aux.m_boardSide = m_boardSide;
@@ -177,7 +177,7 @@ void CCal5::PrepareRun(CCal5& run) const
     CopyRunSettings(*this, run);
     run.Level = Level;
     run.Effort = Effort;
-    run.Single = 1;
+    run.Single = true;
     run.m_outerStop = &StopRequest;
     run.m_boardSide = m_boardSide;
 }

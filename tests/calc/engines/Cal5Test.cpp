@@ -475,7 +475,7 @@ JobRun CoverEveryGroup(const TestJob& job, int level, int effort, int& made)
         std::int64_t work = 0;
         c.made = engine.CoverByPatterns(c.ret, c.left, c.state, work);
         if (!c.made) {
-            engine.Single = 1;
+            engine.Single = true;
             engine.Running = 1;
             engine.Calculate();
             c.ret = engine.Ret;
