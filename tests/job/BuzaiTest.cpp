@@ -9,21 +9,11 @@
 #include "fakes/RecordingPrompt.h"
 #include "fakes/TempDir.h"
 #include "base/TextFile.h"
+#include "job/ListFileText.h"
 
 namespace {
 
 const char* const kHeader = "部材名,部材横,部材縦,部材厚さ,部材数,部材横置き,部材種類,部材備考\n";
-
-// Reads UTF-8 text as a file with CP932 bytes.
-int ReadText(CBuzaiList& list, const std::string& text, RecordingPrompt& prompt, int oldBikou = 0)
-{
-    std::string bytes;
-    EXPECT_TRUE(EncodeForDisk(text, bytes));
-    std::istringstream in(bytes);
-    Settings settings;
-    settings.OldBikou = oldBikou;
-    return list.Read(in, settings, prompt);
-}
 
 CBuzai Part(const std::string& name, std::int32_t width, std::int32_t height, std::int32_t count)
 {
@@ -111,31 +101,19 @@ TEST(BuzaiFile, ReadsHeadersInAnyOrderWithExtraColumns)
 
 TEST(BuzaiFile, ReadsTheHeaderlessFormats)
 {
-    struct Case {
-        const char* line;
-        int oldBikou;
-        const char* kind;
-        const char* remark;
-    };
-    for (const Case& c : {Case{"600,450,18,2,1", 0, "", ""},
-                          {"600,450,18,2,1,メモ", 0, "", "メモ"},
-                          {"600,450,18,2,1,メモ", 1, "メモ", ""}}) {
-        SCOPED_TRACE(c.line);
-        RecordingPrompt prompt;
-        CBuzaiList list;
-        ASSERT_EQ(ReadText(list, std::string(c.line) + "\n300,200,9,1,0\n", prompt, c.oldBikou), 1);
-        ASSERT_EQ(list.Items.size(), 2u);
-        const CBuzai& part = list.Items[0];
-        EXPECT_EQ(part.Name, "");
-        EXPECT_EQ(part.Width, 6000);
-        EXPECT_EQ(part.Height, 4500);
-        EXPECT_EQ(part.Thickness, 180);
-        EXPECT_EQ(part.Count, 2);
-        EXPECT_EQ(part.NoTurn, 1);
-        EXPECT_EQ(part.Kind, c.kind);
-        EXPECT_EQ(part.Remark, c.remark);
-        EXPECT_EQ(list.Items[1].Width, 3000);
-    }
+    ExpectHeaderless<CBuzaiList>({{"600,450,18,2,1", 0, "", ""},
+                                  {"600,450,18,2,1,メモ", 0, "", "メモ"},
+                                  {"600,450,18,2,1,メモ", 1, "メモ", ""}},
+                                 "300,200,9,1,0\n", 2, [](const CBuzaiList& list) {
+                                     const CBuzai& part = list.Items[0];
+                                     EXPECT_EQ(part.Name, "");
+                                     EXPECT_EQ(part.Width, 6000);
+                                     EXPECT_EQ(part.Height, 4500);
+                                     EXPECT_EQ(part.Thickness, 180);
+                                     EXPECT_EQ(part.Count, 2);
+                                     EXPECT_EQ(part.NoTurn, 1);
+                                     EXPECT_EQ(list.Items[1].Width, 3000);
+                                 });
 }
 
 // Every message names the line, and the column where one is at fault.

@@ -9,22 +9,13 @@
 #include "fakes/RecordingPrompt.h"
 #include "fakes/TempDir.h"
 #include "base/TextFile.h"
+#include "job/ListFileText.h"
 
 namespace {
 
 const std::string kHeader =
     "原板名,原板横,原板縦,原板厚さ,原板数,原板単価,原板優先度,原板種類,原板備考,原板上トリム,原板下トリム,"
     "原板左トリム,原板右トリム\n";
-
-int ReadText(CGenbanList& list, const std::string& text, RecordingPrompt& prompt, int oldBikou = 0)
-{
-    std::string bytes;
-    EXPECT_TRUE(EncodeForDisk(text, bytes));
-    std::istringstream in(bytes);
-    Settings settings;
-    settings.OldBikou = oldBikou;
-    return list.Read(in, settings, prompt);
-}
 
 }  // namespace
 
@@ -80,33 +71,21 @@ TEST(GenbanFile, WritesTheWindowsLineFormat)
 
 TEST(GenbanFile, ReadsTheHeaderlessFormats)
 {
-    struct Case {
-        const char* line;
-        int oldBikou;
-        const char* kind;
-        const char* remark;
-    };
-    for (const Case& c : {Case{"1820,910,12,3500,0,20,1,Plain", 0, "", ""},
-                          {"1820,910,12,3500,whatever,20,1,Plain", 0, "", ""},
-                          {"1820,910,12,3500,0,20,1,Plain,note", 0, "", "note"},
-                          {"1820,910,12,3500,0,20,1,Plain,note", 1, "note", ""}}) {
-        SCOPED_TRACE(c.line);
-        RecordingPrompt prompt;
-        CGenbanList list;
-        ASSERT_EQ(ReadText(list, std::string(c.line) + "\n", prompt, c.oldBikou), 1);
-        ASSERT_EQ(list.Items.size(), 1u);
-        const CGenban& b = list.Items[0];
-        EXPECT_EQ(b.Name, "Plain");
-        EXPECT_EQ(b.Width, 18200);
-        EXPECT_EQ(b.Height, 9100);
-        EXPECT_EQ(b.Thickness, 120);
-        EXPECT_EQ(b.Price, 3500);
-        EXPECT_EQ(b.Count, 20);
-        EXPECT_EQ(b.Priority, 1);
-        EXPECT_EQ(b.TrimTop + b.TrimBottom + b.TrimLeft + b.TrimRight, 0);
-        EXPECT_EQ(b.Kind, c.kind);
-        EXPECT_EQ(b.Remark, c.remark);
-    }
+    ExpectHeaderless<CGenbanList>({{"1820,910,12,3500,0,20,1,Plain", 0, "", ""},
+                                   {"1820,910,12,3500,whatever,20,1,Plain", 0, "", ""},
+                                   {"1820,910,12,3500,0,20,1,Plain,note", 0, "", "note"},
+                                   {"1820,910,12,3500,0,20,1,Plain,note", 1, "note", ""}},
+                                  "", 1, [](const CGenbanList& list) {
+                                      const CGenban& b = list.Items[0];
+                                      EXPECT_EQ(b.Name, "Plain");
+                                      EXPECT_EQ(b.Width, 18200);
+                                      EXPECT_EQ(b.Height, 9100);
+                                      EXPECT_EQ(b.Thickness, 120);
+                                      EXPECT_EQ(b.Price, 3500);
+                                      EXPECT_EQ(b.Count, 20);
+                                      EXPECT_EQ(b.Priority, 1);
+                                      EXPECT_EQ(b.TrimTop + b.TrimBottom + b.TrimLeft + b.TrimRight, 0);
+                                  });
 }
 
 TEST(GenbanFile, RejectsWithTheMessageOfEachError)
