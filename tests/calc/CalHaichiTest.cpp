@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <initializer_list>
 #include <thread>
 
 #include "base/CalcError.h"
@@ -646,6 +647,32 @@ COutData Rows(const CCalHaichi& engine, std::int32_t board, std::int32_t pieces,
     return layout;
 }
 
+// A layout Rows makes.
+struct RowsLayout {
+    std::int32_t board, pieces, repeat;
+};
+
+using ImprovementPass = void (CCalHaichi::*)(CCalHaichi&, GenbanLists&, std::vector<CAL_BUZAI>&);
+
+// Prepares the engine on the job, gives it the layouts as its result and runs the pass on them
+// with an auxiliary engine of its own making; the board entries as the pass leaves them.
+GenbanLists RunPass(BlockEngine& engine, const TestJob& job, std::initializer_list<RowsLayout> layouts,
+                    ImprovementPass pass)
+{
+    job.Prepare(engine);
+    engine.Ret.GenbanList = &job.Genban;
+    std::vector<COutData> made;
+    for (const RowsLayout& l : layouts) {
+        made.push_back(Rows(engine, l.board, l.pieces, l.repeat));
+    }
+    engine.Ret.Layouts = made;
+    std::unique_ptr<CCalHaichi> aux = engine.CreateInstance();
+    GenbanLists boards = engine.CalData.Genban;
+    std::vector<CAL_BUZAI> leftover;
+    (engine.*pass)(*aux, boards, leftover);
+    return boards;
+}
+
 }  // namespace
 
 // Board 0 and board 1: 1000 x 1000, 100 pieces of 100 x 100 each.
@@ -670,13 +697,8 @@ TEST(CalHaichiImproveWorstBoard, WorstBoardTakesInCopiesOfAPartner)
         job.Parts(100, 100, 140).Board(1000, 1000).Board(1000, 1000, 9999, c.partnerPriority);
         job.Set.NoUsenFlg = c.noUsenFlg;
         BlockEngine engine;
-        job.Prepare(engine);
-        engine.Ret.GenbanList = &job.Genban;
-        engine.Ret.Layouts = {Rows(engine, 0, 10, 2), Rows(engine, 1, 40, 3)};
-        std::unique_ptr<CCalHaichi> aux = engine.CreateInstance();
-        GenbanLists boards = engine.CalData.Genban;
-        std::vector<CAL_BUZAI> leftover;
-        engine.ImproveWorstBoard(*aux, boards, leftover);
+        const GenbanLists boards =
+            RunPass(engine, job, {{0, 10, 2}, {1, 40, 3}}, &CCalHaichi::ImproveWorstBoard);
         EXPECT_EQ(PiecesPerBoard(engine.Ret), c.pieces);
         EXPECT_EQ(Repeats(engine.Ret), c.repeats);
         EXPECT_EQ(PlacedPieces(engine.Ret), 140);
@@ -691,14 +713,8 @@ TEST(CalHaichiMergeBoardPairs, TwoBoardsBecomeOneLargerBoardWhileInStock)
     TestJob job;
     job.Parts(100, 100, 220).Board(1000, 1000).Board(1000, 1500, 1);
     BlockEngine engine;
-    job.Prepare(engine);
-    engine.Ret.GenbanList = &job.Genban;
-    engine.Ret.Layouts = {Rows(engine, 0, 60, 1), Rows(engine, 0, 50, 1), Rows(engine, 0, 60, 1),
-                          Rows(engine, 0, 50, 1)};
-    std::unique_ptr<CCalHaichi> aux = engine.CreateInstance();
-    GenbanLists boards = engine.CalData.Genban;
-    std::vector<CAL_BUZAI> leftover;
-    engine.MergeBoardPairs(*aux, boards, leftover);
+    const GenbanLists boards =
+        RunPass(engine, job, {{0, 60, 1}, {0, 50, 1}, {0, 60, 1}, {0, 50, 1}}, &CCalHaichi::MergeBoardPairs);
     // The worst (the first 50) merged with the first partner (60) on board 1.
     EXPECT_EQ(BoardOrder(engine.Ret), (std::vector<std::int32_t>{0, 0, 1}));
     EXPECT_EQ(PiecesPerBoard(engine.Ret), (std::vector<std::int32_t>{60, 50, 110}));
@@ -710,13 +726,7 @@ TEST(CalHaichiMergeBoardPairs, LayoutsCutOnSeveralBoardsStayAsTheyAre)
     TestJob job;
     job.Parts(100, 100, 220).Board(1000, 1000).Board(1000, 1500, 5);
     BlockEngine engine;
-    job.Prepare(engine);
-    engine.Ret.GenbanList = &job.Genban;
-    engine.Ret.Layouts = {Rows(engine, 0, 60, 2), Rows(engine, 0, 50, 2)};
-    std::unique_ptr<CCalHaichi> aux = engine.CreateInstance();
-    GenbanLists boards = engine.CalData.Genban;
-    std::vector<CAL_BUZAI> leftover;
-    engine.MergeBoardPairs(*aux, boards, leftover);
+    RunPass(engine, job, {{0, 60, 2}, {0, 50, 2}}, &CCalHaichi::MergeBoardPairs);
     EXPECT_EQ(Repeats(engine.Ret), (std::vector<std::int32_t>{2, 2}));
     EXPECT_TRUE(engine.Calls.empty());
 }
