@@ -341,17 +341,14 @@ Repacked SearchWithRepackBudget(const TestJob& job, std::int64_t budget)
     return r;
 }
 
-bool SameLayouts(const CRetData& a, const CRetData& b)
+// The same patterns, repeated as often, in the same order.
+void ExpectSameLayouts(const std::vector<COutData>& layouts, const std::vector<COutData>& first)
 {
-    if (a.Layouts.size() != b.Layouts.size()) {
-        return false;
+    ASSERT_EQ(layouts.size(), first.size());
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        EXPECT_TRUE(layouts[i].SamePattern(first[i]) && layouts[i].Repeat == first[i].Repeat)
+            << "layout " << i;
     }
-    for (std::size_t i = 0; i < a.Layouts.size(); ++i) {
-        if (!a.Layouts[i].SamePattern(b.Layouts[i]) || a.Layouts[i].Repeat != b.Layouts[i].Repeat) {
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace
@@ -390,16 +387,6 @@ void RunOnThreads(const TestJob& job, int threads, CRetData& ret, std::int64_t& 
     ASSERT_EQ(run.RunToEnd(ret, prompt, nullptr), CalcRun::Outcome::Placed);
     ExpectValidResult(ret, job);
     cutShort = run.SearchCutShort();
-}
-
-// The same patterns, repeated as often, in the same order.
-void ExpectSameLayouts(const std::vector<COutData>& layouts, const std::vector<COutData>& first)
-{
-    ASSERT_EQ(layouts.size(), first.size());
-    for (std::size_t i = 0; i < first.size(); ++i) {
-        EXPECT_TRUE(layouts[i].SamePattern(first[i]) && layouts[i].Repeat == first[i].Repeat)
-            << "layout " << i;
-    }
 }
 
 }  // namespace
@@ -447,17 +434,23 @@ struct Cover {
     int state = 0;
 };
 
-// The patterns chosen together, alone, on the first group of a job.
-Cover CoverAlone(const TestJob& job, int level, int effort)
+// The patterns chosen together on group g of a job by the engine.
+Cover CoverGroup(CCal5& engine, const TestJob& job, std::size_t g, int level, int effort)
 {
-    CCal5 engine;
     engine.Level = level;
     engine.Effort = effort;
-    job.Prepare(engine);
+    job.Prepare(engine, g);
     Cover c;
     std::int64_t work = 0;
     c.made = engine.CoverByPatterns(c.ret, c.left, c.state, work);
     return c;
+}
+
+// The patterns chosen together, alone, on the first group of a job.
+Cover CoverAlone(const TestJob& job, int level, int effort)
+{
+    CCal5 engine;
+    return CoverGroup(engine, job, 0, level, effort);
 }
 
 // The patterns chosen together on every group of a job; a group where they are not tried is laid
@@ -468,12 +461,7 @@ JobRun CoverEveryGroup(const TestJob& job, int level, int effort, int& made)
     const std::vector<CCalData> groups = job.Groups(run.Ret);
     for (std::size_t g = 0; g < groups.size(); ++g) {
         CCal5 engine;
-        engine.Level = level;
-        engine.Effort = effort;
-        job.Prepare(engine, g);
-        Cover c;
-        std::int64_t work = 0;
-        c.made = engine.CoverByPatterns(c.ret, c.left, c.state, work);
+        Cover c = CoverGroup(engine, job, g, level, effort);
         if (!c.made) {
             engine.Single = true;
             engine.Running = 1;
@@ -649,11 +637,7 @@ TEST(Cal5Cover, GeneratedJobsGiveValidLayoutsWithinTheStagesOfEveryMethod)
             if (level == 3) {
                 int again = 0;
                 const JobRun second = CoverEveryGroup(job, level, 1, again);
-                ASSERT_EQ(second.Ret.Layouts.size(), cover.Ret.Layouts.size());
-                for (std::size_t i = 0; i < cover.Ret.Layouts.size(); ++i) {
-                    EXPECT_TRUE(second.Ret.Layouts[i].SamePattern(cover.Ret.Layouts[i]) &&
-                                second.Ret.Layouts[i].Repeat == cover.Ret.Layouts[i].Repeat);
-                }
+                ExpectSameLayouts(second.Ret.Layouts, cover.Ret.Layouts);
             }
             if (testing::Test::HasFailure()) {
                 return;
@@ -711,7 +695,7 @@ TEST(Cal5, TheRepackBudgetGivesTheSameResultAloneAndBesideAnotherSearch)
     other.join();
     for (int i = 0; i < 2; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_TRUE(SameLayouts(alone[i].ret, together[i].ret));
+        ExpectSameLayouts(together[i].ret.Layouts, alone[i].ret.Layouts);
         EXPECT_EQ(alone[i].cutShort, together[i].cutShort);
         EXPECT_GT(alone[i].cutShort, 0);
     }
@@ -756,14 +740,10 @@ TEST(Cal5, RunsOnOneBoardKindStopAtAShareOfTheEffortsCells)
     for (const Case& c : cases) {
         const TestJob job = SingleOddPartsJob(c.seed, c.kinds);
         SCOPED_TRACE(testing::Message() << "seed " << c.seed << ", kinds " << c.kinds);
-        CCal5 engine;
-        engine.Level = 3;
-        engine.Effort = 1;
-        engine.RepackBudget = std::int64_t{1} << 40;
-        const CRetData ret = RunEngine(engine, job);
-        ExpectValidResult(ret, job);
-        EXPECT_TRUE(ret.Unplaced.empty());
-        EXPECT_EQ(engine.SearchCutShort > 0, c.cutShort);
+        const Repacked r = SearchWithRepackBudget(job, std::int64_t{1} << 40);
+        ExpectValidResult(r.ret, job);
+        EXPECT_TRUE(r.ret.Unplaced.empty());
+        EXPECT_EQ(r.cutShort > 0, c.cutShort);
     }
 }
 
