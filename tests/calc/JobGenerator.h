@@ -18,11 +18,32 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "calc/CalHaichi.h"
 #include "calc/TestJob.h"
+
+// Numbers drawn from a seed, the same with every standard library.
+class Dice {
+public:
+    explicit Dice(std::uint32_t seed) : m_engine(seed) {}
+    // lo..hi inclusive
+    std::int32_t Between(std::int32_t lo, std::int32_t hi)
+    {
+        return lo + static_cast<std::int32_t>(m_engine() % static_cast<std::uint32_t>(hi - lo + 1));
+    }
+    bool Chance(int percent) { return Between(1, 100) <= percent; }
+    template <class T>
+    const T& Pick(const std::vector<T>& values)
+    {
+        return values[static_cast<std::size_t>(Between(0, static_cast<std::int32_t>(values.size()) - 1))];
+    }
+
+private:
+    std::mt19937 m_engine;
+};
 
 TestJob GenerateJob(std::uint32_t seed);
 

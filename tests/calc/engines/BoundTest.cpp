@@ -172,15 +172,12 @@ TEST(Bound, PartsAreaBoundCases)
 // parts (some may not turn) and rectangles around their sides.
 TEST(Bound, RatioOfTheBestPartThatFitsAsFoundOneByOne)
 {
-    std::mt19937 random(5);
-    auto between = [&](std::int32_t lo, std::int32_t hi) {
-        return lo + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(hi - lo + 1));
-    };
+    Dice dice(5);
     for (int round = 0; round < 30; ++round) {
-        TestJob job = TestJob().Board(5000, 5000).Kerf(between(0, 3) * 10);
-        const int parts = between(1, 25);
+        TestJob job = TestJob().Board(5000, 5000).Kerf(dice.Between(0, 3) * 10);
+        const int parts = dice.Between(1, 25);
         for (int p = 0; p < parts; ++p) {
-            job.Parts(between(10, 900), between(10, 900), 1, between(0, 3) == 0 ? 1 : 0);
+            job.Parts(dice.Between(10, 900), dice.Between(10, 900), 1, dice.Between(0, 3) == 0 ? 1 : 0);
         }
         CCal1 engine;
         job.Prepare(engine);
@@ -206,9 +203,9 @@ TEST(Bound, RatioOfTheBestPartThatFitsAsFoundOneByOne)
             return longest;
         };
         for (int ask = 0; ask < 200; ++ask) {
-            const CBuzai& near = job.Buzai.Items[static_cast<std::size_t>(between(0, parts - 1))];
-            const std::int64_t w = ask % 2 ? between(1, 1000) : near.Width + between(-1, 1);
-            const std::int64_t h = ask % 3 ? between(1, 1000) : near.Height + between(-1, 1);
+            const CBuzai& near = job.Buzai.Items[static_cast<std::size_t>(dice.Between(0, parts - 1))];
+            const std::int64_t w = ask % 2 ? dice.Between(1, 1000) : near.Width + dice.Between(-1, 1);
+            const std::int64_t h = ask % 3 ? dice.Between(1, 1000) : near.Height + dice.Between(-1, 1);
             double ratio = 0.0;
             for (const CBuzai& part : job.Buzai.Items) {
                 const bool fits = (part.Width <= w && part.Height <= h) ||

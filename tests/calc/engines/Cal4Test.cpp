@@ -218,23 +218,20 @@ TEST(Cal4FillRowLength, OrderSetsTheExchangePasses)
 // some candidates switched off, kerf, every order and both gain measures).
 TEST(Cal4FillRowLength, SortedCandidatesFillAsWhenScannedOneByOne)
 {
-    std::mt19937 random(11);
-    auto between = [&](std::int32_t lo, std::int32_t hi) {
-        return lo + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(hi - lo + 1));
-    };
+    Dice dice(11);
     int exchanged = 0;
     for (int round = 0; round < 400; ++round) {
         CCal4 engine;
-        engine.Order = between(0, 2);
-        engine.SecondFlag = between(0, 1);
-        engine.NokoHaba = between(0, 1) * between(1, 5);
+        engine.Order = dice.Between(0, 2);
+        engine.SecondFlag = dice.Between(0, 1);
+        engine.NokoHaba = dice.Between(0, 1) * dice.Between(1, 5);
         std::vector<CAL4_LENBUZAI> candidates;
-        const int parts = between(1, 30);
+        const int parts = dice.Between(1, 30);
         for (int p = 0; p < parts; ++p) {
-            engine.LenBuzaiSub.push_back({p, p, between(0, 4)});
-            const std::int32_t a = between(5, 120), b = between(5, 120);
-            candidates.push_back({a, b, 0, p, 0, between(0, 5) > 0 ? 1 : 0});
-            if (between(0, 1) == 1) {
+            engine.LenBuzaiSub.push_back({p, p, dice.Between(0, 4)});
+            const std::int32_t a = dice.Between(5, 120), b = dice.Between(5, 120);
+            candidates.push_back({a, b, 0, p, 0, dice.Between(0, 5) > 0 ? 1 : 0});
+            if (dice.Between(0, 1) == 1) {
                 candidates.push_back({b, a, 0, p, 1, 1});
             }
         }
@@ -242,7 +239,7 @@ TEST(Cal4FillRowLength, SortedCandidatesFillAsWhenScannedOneByOne)
                          [](const CAL4_LENBUZAI& x, const CAL4_LENBUZAI& y) {
                              return x.Length > y.Length || (x.Length == y.Length && x.Across > y.Across);
                          });
-        const std::int32_t length = between(20, 600);
+        const std::int32_t length = dice.Between(20, 600);
         SCOPED_TRACE(testing::Message() << "round " << round << ", length " << length << ", order "
                                         << engine.Order << ", second " << engine.SecondFlag);
         std::vector<CAL4_LENBUZAI> chosen, chosenScanned;

@@ -312,14 +312,12 @@ namespace {
 // to be turned, kerf 0 or up to 4 mm.
 TestJob BinPackingJob(std::uint32_t seed)
 {
-    std::mt19937 random(seed);
-    const auto between = [&](std::int32_t low, std::int32_t high) {
-        return low + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(high - low + 1));
-    };
-    TestJob job = TestJob().Board(1000, 800).Kerf(between(0, 1) * between(0, 40));
-    for (int i = 0, parts = between(20, 50); i < parts; ++i) {
-        const std::int32_t w = between(5, 60) * 10, h = between(5, 60) * 10, count = between(1, 2);
-        job.Parts(w, h, count, between(0, 3) == 0 ? 1 : 0);
+    Dice dice(seed);
+    TestJob job = TestJob().Board(1000, 800).Kerf(dice.Between(0, 1) * dice.Between(0, 40));
+    for (int i = 0, parts = dice.Between(20, 50); i < parts; ++i) {
+        const std::int32_t w = dice.Between(5, 60) * 10, h = dice.Between(5, 60) * 10,
+                           count = dice.Between(1, 2);
+        job.Parts(w, h, count, dice.Between(0, 3) == 0 ? 1 : 0);
     }
     return job;
 }
@@ -707,13 +705,10 @@ namespace {
 // with `kinds` 2 a second, dearer board of the same size is offered too.
 TestJob SingleOddPartsJob(std::uint32_t seed, int kinds)
 {
-    std::mt19937 random(seed);
-    const auto between = [&](std::int32_t low, std::int32_t high) {
-        return low + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(high - low + 1));
-    };
+    Dice dice(seed);
     TestJob job = TestJob().Board(3001, 2999);
     for (int i = 0; i < 60; ++i) {
-        job.Parts(between(101, 1499), between(101, 1499), 1);
+        job.Parts(dice.Between(101, 1499), dice.Between(101, 1499), 1);
     }
     if (kinds == 2) {
         job.Board(3001, 2999, 9999, 0, 5);

@@ -64,30 +64,28 @@ private:
 // jobs in four). One or two board kinds (the boards are laid out in turn and the best kept).
 TestJob Repeated(std::uint32_t seed)
 {
-    std::mt19937 random(seed);
-    auto between = [&](std::int32_t lo, std::int32_t hi) {
-        return lo + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(hi - lo + 1));
-    };
+    Dice dice(seed);
     TestJob job;
     job.Set.UseSmallPat = seed % 4 != 0;  // without: the board's layout itself needs what beats the best
     job.Set.Use2ko1 = seed % 3 != 0;  // the improvement passes (without secondary parts)
-    job.Kerf(between(0, 2) * 20);
-    if (between(0, 3) == 0) {
-        job.Set.MaxCutSize = between(2500, 5000);
+    job.Kerf(dice.Between(0, 2) * 20);
+    if (dice.Between(0, 3) == 0) {
+        job.Set.MaxCutSize = dice.Between(2500, 5000);
     }
-    job.Board(between(3000, 5000), between(2000, 3000), 9999, 0, between(0, 9) * 1000);
+    job.Board(dice.Between(3000, 5000), dice.Between(2000, 3000), 9999, 0, dice.Between(0, 9) * 1000);
     // A second board kind: the attempts on fewer parts of the board laid out second need what
     // beats the first.
-    if (between(0, 1) == 0) {
-        job.Board(between(2000, 4000), between(1500, 3000), 9999, 0, between(1, 9) * 1000);
-        job.Set.NoRateFlg = between(0, 2) == 0;
+    if (dice.Between(0, 1) == 0) {
+        job.Board(dice.Between(2000, 4000), dice.Between(1500, 3000), 9999, 0, dice.Between(1, 9) * 1000);
+        job.Set.NoRateFlg = dice.Between(0, 2) == 0;
     }
-    const int types = between(3, 6);
+    const int types = dice.Between(3, 6);
     for (int i = 0; i < types; ++i) {
-        job.Parts(between(300, 2000), between(300, 1400), between(2, 6), between(0, 3) == 0 ? 1 : 0);
+        job.Parts(dice.Between(300, 2000), dice.Between(300, 1400), dice.Between(2, 6),
+                  dice.Between(0, 3) == 0 ? 1 : 0);
     }
-    if (between(0, 2) == 0) {
-        job.Secondary(between(200, 800), between(200, 800), between(1, 4));
+    if (dice.Between(0, 2) == 0) {
+        job.Secondary(dice.Between(200, 800), dice.Between(200, 800), dice.Between(1, 4));
     }
     return job;
 }

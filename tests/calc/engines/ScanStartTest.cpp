@@ -15,28 +15,25 @@ namespace {
 // secondary parts now and then.
 TestJob MixedSizes(std::uint32_t seed)
 {
-    std::mt19937 random(seed);
-    auto between = [&](std::int32_t lo, std::int32_t hi) {
-        return lo + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(hi - lo + 1));
-    };
+    Dice dice(seed);
     TestJob job;
-    job.Kerf(between(0, 2) * 20);
-    if (between(0, 3) == 0) {
-        job.Set.MaxCutSize = between(2500, 5000);
+    job.Kerf(dice.Between(0, 2) * 20);
+    if (dice.Between(0, 3) == 0) {
+        job.Set.MaxCutSize = dice.Between(2500, 5000);
     }
-    job.Board(between(3000, 6000), between(2000, 4000));
+    job.Board(dice.Between(3000, 6000), dice.Between(2000, 4000));
     // Every other job draws its sides from a few lengths: parts of equal area, layouts that tie.
     const bool few = seed % 2 == 0;
     const std::int32_t sides[] = {200, 300, 400, 600, 900, 1200};
     auto side = [&](std::int32_t lo, std::int32_t hi) {
-        return few ? sides[between(0, 5)] : between(lo, hi);
+        return few ? sides[dice.Between(0, 5)] : dice.Between(lo, hi);
     };
-    const int types = between(6, 10);
+    const int types = dice.Between(6, 10);
     for (int i = 0; i < types; ++i) {
-        job.Parts(side(150, 2200), side(150, 1600), between(1, 3), between(0, 3) == 0 ? 1 : 0);
+        job.Parts(side(150, 2200), side(150, 1600), dice.Between(1, 3), dice.Between(0, 3) == 0 ? 1 : 0);
     }
-    if (between(0, 2) == 0) {
-        job.Secondary(between(100, 800), between(100, 800), between(1, 4));
+    if (dice.Between(0, 2) == 0) {
+        job.Secondary(dice.Between(100, 800), dice.Between(100, 800), dice.Between(1, 4));
     }
     return job;
 }

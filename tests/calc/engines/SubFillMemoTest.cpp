@@ -4,6 +4,7 @@
 #include <random>
 #include <vector>
 
+#include "calc/JobGenerator.h"
 #include "calc/TestJob.h"
 #include "calc/engines/Cal1.h"
 #include "calc/engines/SubFillMemo.h"
@@ -19,19 +20,17 @@ std::vector<std::int32_t> ItemsOf(const SubFillMemo::Key& key)
 
 // Parts from far larger than the rectangles asked about down to small ones, so that the lists
 // start with entries that do not fit; secondary parts now and then; a kerf now and then.
-TestJob MixedJob(std::mt19937& random)
+TestJob MixedJob(Dice& dice)
 {
-    auto between = [&](std::int32_t lo, std::int32_t hi) {
-        return lo + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(hi - lo + 1));
-    };
     TestJob job;
-    job.Kerf(between(0, 2) * 20).Board(6000, 4000);
-    const int types = between(4, 12);
+    job.Kerf(dice.Between(0, 2) * 20).Board(6000, 4000);
+    const int types = dice.Between(4, 12);
     for (int i = 0; i < types; ++i) {
-        job.Parts(between(100, 3000), between(100, 2000), between(1, 3), between(0, 3) == 0 ? 1 : 0);
+        job.Parts(dice.Between(100, 3000), dice.Between(100, 2000), dice.Between(1, 3),
+                  dice.Between(0, 3) == 0 ? 1 : 0);
     }
-    if (between(0, 2) == 0) {
-        job.Secondary(between(100, 900), between(100, 900), between(1, 4));
+    if (dice.Between(0, 2) == 0) {
+        job.Secondary(dice.Between(100, 900), dice.Between(100, 900), dice.Between(1, 4));
     }
     return job;
 }
@@ -42,25 +41,22 @@ TestJob MixedJob(std::mt19937& random)
 // rectangles within the enclosing one, after a fill there changed counts and used entries up.
 TEST(SubFillMemo, KeyFromTheEnclosingStartIsTheKeyOfTheWholeLists)
 {
-    std::mt19937 random(11);
-    auto between = [&](std::int32_t lo, std::int32_t hi) {
-        return lo + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(hi - lo + 1));
-    };
+    Dice dice(11);
     int skipped = 0;       // keys that started after entries of list 0
     int flaggedEarly = 0;  // of them, those whose only entries too large lie before the start
     for (int round = 0; round < 300; ++round) {
-        const TestJob job = MixedJob(random);
+        const TestJob job = MixedJob(dice);
         CCal1 engine(1, round % 2);
         job.Prepare(engine);
         BuzaiLists lists = engine.CalData.Buzai;
-        const CalRect outer{0, 0, between(150, 3500), between(150, 2500)};
+        const CalRect outer{0, 0, dice.Between(150, 3500), dice.Between(150, 2500)};
         SubFillMemo::Key enclosing;
         SubFillMemo::MakeKey(engine, lists, outer, {0, 0}, enclosing);
         const CCalHaichi::FitFrom from = enclosing.First;
         // What a fill of the enclosing rectangle may do: use pieces of what fits it.
         for (std::size_t l = 0; l < 2; ++l) {
             for (std::size_t i = from[l]; i < lists[l].size();) {
-                const int what = between(0, 2);
+                const int what = dice.Between(0, 2);
                 if (what == 0) {
                     lists[l].erase(lists[l].begin() + static_cast<std::ptrdiff_t>(i));
                     continue;
@@ -72,8 +68,9 @@ TEST(SubFillMemo, KeyFromTheEnclosingStartIsTheKeyOfTheWholeLists)
             }
         }
         for (int ask = 0; ask < 10; ++ask) {
-            const std::int32_t x = between(0, 40), y = between(0, 40);
-            const CalRect inner{x, y, x + between(1, outer.Width()), y + between(1, outer.Height())};
+            const std::int32_t x = dice.Between(0, 40), y = dice.Between(0, 40);
+            const CalRect inner{x, y, x + dice.Between(1, outer.Width()),
+                                y + dice.Between(1, outer.Height())};
             SubFillMemo::Key whole, started;
             SubFillMemo::MakeKey(engine, lists, inner, {0, 0}, whole);
             SubFillMemo::MakeKey(engine, lists, inner, from, started);
