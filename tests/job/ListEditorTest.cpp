@@ -61,6 +61,17 @@ struct Fixture {
     {
         editor.Select(static_cast<int>(list.Items.size()));
     }
+
+    // After 読み込み or 追加読み込み: the records by name, the saved mark and the change; the empty
+    // last row selected and every record numbered by its position.
+    void ExpectLoaded(const char* names, int savedAfter, int changed)
+    {
+        EXPECT_EQ(Names(list), names);
+        EXPECT_EQ(list.Saved, savedAfter);
+        EXPECT_EQ(editor.Changed(), changed);
+        EXPECT_EQ(editor.Selected(), static_cast<int>(list.Items.size()));
+        EXPECT_TRUE(IndexesArePositions(list));
+    }
 };
 
 }  // namespace
@@ -321,11 +332,7 @@ TEST(ListEditor, LoadEmptiesTheListAfterAskingAndReadsTheChosenFile)
             EXPECT_EQ(f.prompt.Asked[0], "部材は保存されていません。\n新しい部材を読み込みますか？");
         }
         EXPECT_EQ(f.chooser.Requests.size(), c.dialogs);
-        EXPECT_EQ(Names(f.list), c.names);
-        EXPECT_EQ(f.list.Saved, c.savedAfter);
-        EXPECT_EQ(f.editor.Changed(), c.changed);
-        EXPECT_EQ(f.editor.Selected(), static_cast<int>(f.list.Items.size()));
-        EXPECT_TRUE(IndexesArePositions(f.list));
+        f.ExpectLoaded(c.names, c.savedAfter, c.changed);
     }
 }
 
@@ -355,11 +362,7 @@ TEST(ListEditor, LoadMoreAppendsAndCountsAsUnsaved)
         }
         f.editor.LoadMore();
         EXPECT_TRUE(f.prompt.Asked.empty());
-        EXPECT_EQ(Names(f.list), c.names);
-        EXPECT_EQ(f.list.Saved, c.savedAfter);
-        EXPECT_EQ(f.editor.Changed(), c.changed);
-        EXPECT_EQ(f.editor.Selected(), static_cast<int>(f.list.Items.size()));
-        EXPECT_TRUE(IndexesArePositions(f.list));
+        f.ExpectLoaded(c.names, c.savedAfter, c.changed);
     }
 }
 
