@@ -3,9 +3,7 @@
 # copy of it, naming the file and the include.
 set -u
 root=$1
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fail() { echo "$*"; exit 1; }
+. "$(dirname "$0")/../shell-common.sh"
 copy() {
     rm -rf "$dir/tree"
     mkdir -p "$dir/tree"

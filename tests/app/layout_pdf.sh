@@ -4,12 +4,9 @@
 set -u
 nestrix=$1
 example=$2
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fail() { echo "$*"; exit 1; }
+. "$(dirname "$0")/../shell-common.sh"
 
-env -u DISPLAY -u WAYLAND_DISPLAY "$nestrix" layout --boards "$example/boards.csv" \
-    --parts "$example/parts.csv" --secondary "$example/secondary.csv" --settings "$example/settings.ini" \
+env -u DISPLAY -u WAYLAND_DISPLAY "$nestrix" layout "${inputs[@]}" \
     --pdf-info "$dir/info.pdf" --pdf-cuts "$dir/cuts.pdf" >"$dir/stdout" 2>"$dir/stderr" ||
     { cat "$dir/stderr"; fail "layout failed"; }
 

@@ -5,9 +5,7 @@
 set -u
 bench=$1
 nestrix=$2
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fail() { echo "$*"; exit 1; }
+. "$(dirname "$0")/../shell-common.sh"
 
 "$bench" --sizes 3,12r3,12r3m --write "$dir/jobs" >/dev/null || fail "--write failed"
 "$bench" --sizes 3,12r3 --json "$dir/bench" >/dev/null || fail "--json failed"
