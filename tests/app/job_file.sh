@@ -6,12 +6,8 @@
 set -u
 nestrix=$1
 example=$2
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fail() { echo "$*"; exit 1; }
+. "$(dirname "$0")/../shell-common.sh"
 export QT_QPA_PLATFORM=offscreen
-inputs=(--boards "$example/boards.csv" --parts "$example/parts.csv" --secondary "$example/secondary.csv"
-        --settings "$example/settings.ini")
 outputs() {  # prefix
     echo --json "$dir/$1.json" --unplaced "$dir/$1-unplaced.csv" --cutdata "$dir/$1-cut.csv" \
         --pdf-info "$dir/$1-info.pdf" --pdf-cuts "$dir/$1-cuts.pdf" --png "$dir/$1-png"
