@@ -90,8 +90,27 @@ void StderrPrompt::Print(std::string text) const
     }
 }
 
-bool LoadSettingsFile(const std::string& path, Settings& settings)
+std::optional<int> AnswerParse(ParseResult parsed, const std::string& error, const char* usage,
+                               const LayoutOptions& options)
 {
+    switch (parsed) {
+        case ParseResult::Help: std::fputs(usage, stdout); return kExitPlaced;
+        case ParseResult::Error: std::fprintf(stderr, "nestrix: %s\n%s", error.c_str(), usage); return kExitBadInput;
+        case ParseResult::Run: break;
+    }
+    if (const std::string clash = SameFileClash(options); !clash.empty()) {
+        std::fprintf(stderr, "nestrix: %s\n", clash.c_str());
+        return kExitBadInput;
+    }
+    return std::nullopt;
+}
+
+bool LoadSettingsOption(const LayoutOptions& options, Settings& settings)
+{
+    if (options.SettingsFile.empty()) {
+        return true;
+    }
+    const std::string& path = options.SettingsFile;
     IniFile ini;
     if (!ini.Load(path) || ini.Missing()) {
         std::fprintf(stderr, "nestrix: the settings file %s cannot be read: %s\n", path.c_str(),
@@ -114,7 +133,7 @@ bool LoadJobFile(const std::string& path, JobDocument& job)
     return true;
 }
 
-bool ApplyJobInfoOptions(const LayoutOptions& options, CutDataInfo& info)
+bool TakeJobInfo(const LayoutOptions& options, const char* usage, Prompt& prompt, CutDataInfo& info)
 {
     if (!options.JobName.empty()) {
         info.JobName = options.JobName;
@@ -123,10 +142,17 @@ bool ApplyJobInfoOptions(const LayoutOptions& options, CutDataInfo& info)
         info.Comment = options.Comment;
     }
     if (!options.Due.empty() && !ParseIsoDate(options.Due, info.Year, info.Month, info.Day)) {
-        std::fprintf(stderr, "nestrix: --due takes a date as YYYY-MM-DD\n");
+        std::fprintf(stderr, "nestrix: --due takes a date as YYYY-MM-DD\n%s", usage);
         return false;
     }
-    return true;
+    if (options.CutData.empty()) {
+        return true;
+    }
+    CutDataInfo cutInfo = info;
+    if (cutInfo.Year == 0) {
+        Today(cutInfo.Year, cutInfo.Month, cutInfo.Day);
+    }
+    return CheckCutDataInfo(cutInfo, prompt) == CutDataField::None;
 }
 
 int WriteOutputs(const LayoutOptions& options, OutputJob job,

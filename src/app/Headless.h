@@ -3,6 +3,7 @@
 #include <csignal>
 #include <signal.h>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,16 +61,22 @@ private:
     void Print(std::string text) const;
 };
 
-// The settings of --settings: a file that exists and reads, values that are numbers where
-// numbers are due (others keep their defaults with a warning).
-bool LoadSettingsFile(const std::string& path, Settings& settings);
+// The options parsed: the usage for --help or after a usage error, the refusal of an output
+// that names an input or another output. Nothing when the command goes on, else its status.
+std::optional<int> AnswerParse(ParseResult parsed, const std::string& error, const char* usage,
+                               const LayoutOptions& options);
+
+// The settings of --settings when it is given: a file that exists and reads, values that are
+// numbers where numbers are due (others keep their defaults with a warning).
+bool LoadSettingsOption(const LayoutOptions& options, Settings& settings);
 
 // A job file (--job, export); false after its message on stderr.
 bool LoadJobFile(const std::string& path, JobDocument& job);
 
 // The job information of the options over `info`: --job-name and --comment replace, --due is
-// checked and replaces. False after the message (bad usage).
-bool ApplyJobInfoOptions(const LayoutOptions& options, CutDataInfo& info);
+// checked and replaces; with --cutdata the texts must go into that file (without a due date it
+// takes today's). False after the message (bad usage or input).
+bool TakeJobInfo(const LayoutOptions& options, const char* usage, Prompt& prompt, CutDataInfo& info);
 
 // A job's three lists and settings, the result and the job information: what the outputs are
 // made from. The lists are those the result refers to.

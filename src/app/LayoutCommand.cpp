@@ -86,24 +86,16 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
     const std::vector<std::string> args(argv + 1, argv + argc);
     LayoutOptions options;
     std::string error;
-    switch (ParseLayoutOptions(args, options, error)) {
-        case ParseResult::Help: std::fputs(kLayoutUsage, stdout); return kExitPlaced;
-        case ParseResult::Error:
-            std::fprintf(stderr, "nestrix: %s\n%s", error.c_str(), kLayoutUsage);
-            return kExitBadInput;
-        case ParseResult::Run: break;
-    }
-
-    if (const std::string clash = SameFileClash(options); !clash.empty()) {
-        std::fprintf(stderr, "nestrix: %s\n", clash.c_str());
-        return kExitBadInput;
+    const ParseResult parsed = ParseLayoutOptions(args, options, error);
+    if (const std::optional<int> status = AnswerParse(parsed, error, kLayoutUsage, options)) {
+        return *status;
     }
 
     // From here on a stop signal ends the command cleanly: no output file, a status.
     const StopSignals signals;
     StderrPrompt prompt;
     Settings settings;
-    if (!options.SettingsFile.empty() && !LoadSettingsFile(options.SettingsFile, settings)) {
+    if (!LoadSettingsOption(options, settings)) {
         return StoppedOr(kExitBadInput);
     }
     // The job: the lists and calculation settings of a job file, or the list files with every
@@ -140,18 +132,8 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
             settings.SearchEffort = *options.Search;
         }
     }
-    if (!ApplyJobInfoOptions(options, job.Info)) {
-        std::fputs(kLayoutUsage, stderr);
+    if (!TakeJobInfo(options, kLayoutUsage, prompt, job.Info)) {
         return kExitBadInput;
-    }
-    if (!options.CutData.empty()) {
-        CutDataInfo cutInfo = job.Info;
-        if (cutInfo.Year == 0) {
-            Today(cutInfo.Year, cutInfo.Month, cutInfo.Day);
-        }
-        if (CheckCutDataInfo(cutInfo, prompt) != CutDataField::None) {
-            return kExitBadInput;
-        }
     }
     if (job.Boards.Items.empty() || job.Parts.Items.empty()) {
         std::fprintf(
@@ -235,25 +217,15 @@ int RunExportCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
     const std::vector<std::string> args(argv + 1, argv + argc);
     LayoutOptions options;
     std::string error;
-    switch (ParseExportOptions(args, options, error)) {
-        case ParseResult::Help: std::fputs(kExportUsage, stdout); return kExitPlaced;
-        case ParseResult::Error:
-            std::fprintf(stderr, "nestrix: %s\n%s", error.c_str(), kExportUsage);
-            return kExitBadInput;
-        case ParseResult::Run: break;
-    }
-    if (const std::string clash = SameFileClash(options); !clash.empty()) {
-        std::fprintf(stderr, "nestrix: %s\n", clash.c_str());
-        return kExitBadInput;
+    const ParseResult parsed = ParseExportOptions(args, options, error);
+    if (const std::optional<int> status = AnswerParse(parsed, error, kExportUsage, options)) {
+        return *status;
     }
     const StopSignals signals;
     StderrPrompt prompt;
     Settings settings;
-    if (!options.SettingsFile.empty() && !LoadSettingsFile(options.SettingsFile, settings)) {
-        return StoppedOr(kExitBadInput);
-    }
     JobDocument job;
-    if (!LoadJobFile(options.Job, job)) {
+    if (!LoadSettingsOption(options, settings) || !LoadJobFile(options.Job, job)) {
         return StoppedOr(kExitBadInput);
     }
     if (!job.HasResult) {
@@ -262,18 +234,8 @@ int RunExportCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
         return kExitBadInput;
     }
     CopyJobRunSettings(job.Run, settings);
-    if (!ApplyJobInfoOptions(options, job.Info)) {
-        std::fputs(kExportUsage, stderr);
+    if (!TakeJobInfo(options, kExportUsage, prompt, job.Info)) {
         return kExitBadInput;
-    }
-    if (!options.CutData.empty()) {
-        CutDataInfo cutInfo = job.Info;
-        if (cutInfo.Year == 0) {
-            Today(cutInfo.Year, cutInfo.Month, cutInfo.Day);
-        }
-        if (CheckCutDataInfo(cutInfo, prompt) != CutDataField::None) {
-            return kExitBadInput;
-        }
     }
     int status = kExitPlaced;
     if (job.Result.Layouts.empty()) {

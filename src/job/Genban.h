@@ -52,7 +52,7 @@ public:
 
     std::string ToText() const;
 
-    // What the record breaks of the file's column rules ("部材横 0.0 は 0.1 から … の範囲にありません"),
+    // What the record breaks of the file's column rules ("原板横 0.0 は 0.1 から … の範囲にありません"),
     // "" when it could stand in the list's file.
     static std::string CheckRecord(const CGenban& record);
 
