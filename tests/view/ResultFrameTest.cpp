@@ -1,4 +1,7 @@
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
 #include <QtTest>
 
 #include "app/MainFrame.h"
@@ -10,6 +13,7 @@
 #include "fakes/RecordingPrompt.h"
 #include "fakes/ScopedEnv.h"
 #include "fakes/TempDir.h"
+#include "fakes/WhenShown.h"
 #include "result/JobFile.h"
 #include "result/ResultJson.h"
 #include "view/Commands.h"
@@ -66,6 +70,7 @@ class ResultFrameTest : public QObject {
 private slots:
     void statusBarFollowsTheCurrentBoard();
     void aJobOpensWithItsResultAndSavesUnderANewName();
+    void anOpenedJobCalculatesAgainWithItsOwnOptions();
 };
 
 void ResultFrameTest::statusBarFollowsTheCurrentBoard()
@@ -137,6 +142,46 @@ void ResultFrameTest::aJobOpensWithItsResultAndSavesUnderANewName()
     QCOMPARE(JobToJson(saved), JobToJson(shipped));
     QCOMPARE(doc.JobPath, copy);
     QCOMPARE(app.AppSettings().RecentJobs.front(), copy);
+    app.ExitInstance();
+}
+
+// 配置 on an opened job offers the job's run options (not the program's), and with an unchanged
+// board list it gives the job's result again; the job then counts as unchanged.
+void ResultFrameTest::anOpenedJobCalculatesAgainWithItsOwnOptions()
+{
+    TempDir home;
+    ScopedEnv env{"NESTRIX_HOME", home.Path()};
+    RecordingPrompt prompt;
+    RecordingFileChooser chooser;
+    CNestrixApp app{&prompt, &chooser};
+    QVERIFY(app.InitInstance());
+    CMainFrame& frame = *app.MainFrame();
+    CNestrixDoc& doc = app.Doc();
+    Settings& settings = app.AppSettings();
+    const std::string example = NESTRIX_EXAMPLE_JOB;
+    QVERIFY(doc.GenbanList.Read(example + "/boards.csv", settings, prompt));
+    settings.NokoHaba = 50;
+    settings.UseYBuzai = 0;
+    frame.OpenJob(example + "/kitchen.nestrix");
+    QCOMPARE(doc.ResultPresent, 1);
+    const std::string stored = ResultToJson(doc.RetData);
+
+    QString kerf;
+    int selected = -1;
+    WhenShown("selGenbanDialog", [&](QWidget* dialog) {
+        kerf = dialog->findChild<QLineEdit*>("kerfEdit")->text();
+        selected = int(dialog->findChild<QTableView*>("boardsTable")->selectionModel()->selectedRows().size());
+        dialog->findChild<QPushButton*>("runButton")->click();
+    });
+    WhenShown("retDialog", [](QWidget* dialog) { dialog->close(); });
+    frame.CommandAction(kCmdLayout)->trigger();
+    QCOMPARE(kerf, QString("3"));  // the job's 3 mm, not the program's 5
+    QCOMPARE(selected, int(doc.GenbanList.Items.size()));
+    QCOMPARE(doc.ResultPresent, 1);
+    QCOMPARE(ResultToJson(doc.RetData), stored);
+    QCOMPARE(settings.NokoHaba, 30);  // the options run with become the program's, as after any run
+    QCOMPARE(frame.windowTitle(), QString("キッチン - Nestrix"));
+    QVERIFY2(prompt.Shown.empty(), prompt.Shown.empty() ? "" : prompt.Shown[0].c_str());
     app.ExitInstance();
 }
 
