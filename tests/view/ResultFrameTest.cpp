@@ -63,6 +63,16 @@ struct LaidOut {
     ~LaidOut() { app.ExitInstance(); }
 };
 
+// The desktop program started in a fresh program folder, ended with the test.
+struct Desktop {
+    TempDir home;
+    ScopedEnv env{"NESTRIX_HOME", home.Path()};
+    RecordingPrompt prompt;
+    RecordingFileChooser chooser;
+    CNestrixApp app{&prompt, &chooser};
+    ~Desktop() { app.ExitInstance(); }
+};
+
 }  // namespace
 
 class ResultFrameTest : public QObject {
@@ -102,12 +112,12 @@ void ResultFrameTest::statusBarFollowsTheCurrentBoard()
 // job, the result commands work; Ctrl+Shift+S writes the same job elsewhere.
 void ResultFrameTest::aJobOpensWithItsResultAndSavesUnderANewName()
 {
-    TempDir home;
-    ScopedEnv env{"NESTRIX_HOME", home.Path()};
-    RecordingPrompt prompt;
-    RecordingFileChooser chooser;
-    CNestrixApp app{&prompt, &chooser};
-    QVERIFY(app.InitInstance());
+    Desktop d;
+    QVERIFY(d.app.InitInstance());
+    CNestrixApp& app = d.app;
+    RecordingPrompt& prompt = d.prompt;
+    RecordingFileChooser& chooser = d.chooser;
+    const TempDir& home = d.home;
     CMainFrame& frame = *app.MainFrame();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     QCOMPARE(frame.windowTitle(), QString("Nestrix"));
@@ -142,19 +152,16 @@ void ResultFrameTest::aJobOpensWithItsResultAndSavesUnderANewName()
     QCOMPARE(JobToJson(saved), JobToJson(shipped));
     QCOMPARE(doc.JobPath, copy);
     QCOMPARE(app.AppSettings().RecentJobs.front(), copy);
-    app.ExitInstance();
 }
 
 // 配置 on an opened job offers the job's run options (not the program's), and with an unchanged
 // board list it gives the job's result again; the job then counts as unchanged.
 void ResultFrameTest::anOpenedJobCalculatesAgainWithItsOwnOptions()
 {
-    TempDir home;
-    ScopedEnv env{"NESTRIX_HOME", home.Path()};
-    RecordingPrompt prompt;
-    RecordingFileChooser chooser;
-    CNestrixApp app{&prompt, &chooser};
-    QVERIFY(app.InitInstance());
+    Desktop d;
+    QVERIFY(d.app.InitInstance());
+    CNestrixApp& app = d.app;
+    RecordingPrompt& prompt = d.prompt;
     CMainFrame& frame = *app.MainFrame();
     CNestrixDoc& doc = app.Doc();
     Settings& settings = app.AppSettings();
@@ -182,7 +189,6 @@ void ResultFrameTest::anOpenedJobCalculatesAgainWithItsOwnOptions()
     QCOMPARE(settings.NokoHaba, 30);  // the options run with become the program's, as after any run
     QCOMPARE(frame.windowTitle(), QString("キッチン - Nestrix"));
     QVERIFY2(prompt.Shown.empty(), prompt.Shown.empty() ? "" : prompt.Shown[0].c_str());
-    app.ExitInstance();
 }
 
 QTEST_MAIN(ResultFrameTest)
