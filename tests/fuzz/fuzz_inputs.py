@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Mutation fuzzing of `nestrix layout` on the example job's input files.
+"""Mutation fuzzing of `nestrix layout` on the example job's input files, and of `nestrix export`
+on its job file.
 
-Each round mutates one of the boards, parts, secondary or settings files (bytes flipped,
+Each round mutates one of the boards, parts, secondary, settings or job files (bytes flipped,
 inserted or cut, lines repeated or dropped, number fields replaced by awkward values) and runs
 the layout on it. A round fails when the program is killed by a signal it did not handle, ends
 with an unexpected status, or a sanitizer reports anything. Bounded by a number of rounds and a
@@ -17,7 +18,7 @@ import sys
 import tempfile
 import time
 
-FILES = ["boards.csv", "parts.csv", "secondary.csv", "settings.ini"]
+FILES = ["boards.csv", "parts.csv", "secondary.csv", "settings.ini", "kitchen.nestrix"]
 AWKWARD = [b"", b"0", b"-1", b"1e6", b"nan", b"inf", b"99999.9", b"100000", b"2147483648",
            b"0.04", b"0x2BC", b"4,800", b'"4,800"', b"700mm", b"\x00", b"\x81", b"\xef\xbb\xbf",
            b"9999", b"-0", b"1" * 40, b'"', b'"a\r\nb"', "部材".encode("cp932")]
@@ -77,10 +78,13 @@ def main() -> int:
             for name, data in originals.items():
                 with open(os.path.join(work, name), "wb") as out:
                     out.write(mutate(data, rng) if name == target else data)
-            command = [args.nestrix, "layout", "--threads", "2", "--engine", "cal2"]
-            for option, name in (("--boards", "boards.csv"), ("--parts", "parts.csv"),
-                                 ("--secondary", "secondary.csv"), ("--settings", "settings.ini")):
-                command += [option, os.path.join(work, name)]
+            if target == "kitchen.nestrix":
+                command = [args.nestrix, "export", os.path.join(work, target)]
+            else:
+                command = [args.nestrix, "layout", "--threads", "2", "--engine", "cal2"]
+                for option, name in (("--boards", "boards.csv"), ("--parts", "parts.csv"),
+                                     ("--secondary", "secondary.csv"), ("--settings", "settings.ini")):
+                    command += [option, os.path.join(work, name)]
             command += ["--json", os.path.join(work, "out.json"), "--cutdata", os.path.join(work, "cut.csv"),
                         "--unplaced", os.path.join(work, "left.csv")]
             try:
