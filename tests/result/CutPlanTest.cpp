@@ -9,6 +9,7 @@
 #include "calc/JobGenerator.h"
 #include "calc/engines/Engines.h"
 #include "job/Genban.h"
+#include "result/Offcuts.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ bool Overlaps(const CutPiece& p, const CalRect& r)
 // kerf (less only along a rectangle's edge), crosses no piece and carries the stage it
 // belongs to, and the rectangles left are exactly the pieces, or waste.
 std::string Replay(const CutPlan& plan, const std::vector<CutPiece>& pieces, const CalRect& trimmed,
-                   std::int32_t kerf)
+                   std::int32_t kerf, std::vector<CalRect>* waste = nullptr)
 {
     struct Part {
         CalRect R;
@@ -96,7 +97,10 @@ std::string Replay(const CutPlan& plan, const std::vector<CutPiece>& pieces, con
             }
         }
         if (inside.empty()) {
-            continue;  // waste
+            if (waste) {
+                waste->push_back(part.R);
+            }
+            continue;
         }
         const CutPiece& p = pieces[inside.front()];
         if (inside.size() > 1 || p.X0 != part.R.X0 || p.Y0 != part.R.Y0 || p.X1 != part.R.X1 ||
@@ -321,7 +325,7 @@ TEST(CutPlan, LayoutPiecesFollowTheKerfRule)
 TEST(CutPlan, EveryEngineLayoutComesApartByItsCuts)
 {
     const std::vector<EngineVariant> variants = JobVariants(Settings{});
-    std::size_t layouts = 0, cuts = 0;
+    std::size_t layouts = 0, cuts = 0, offcutCount = 0;
     for (const std::int32_t kerf : {0, 33}) {
         for (const int kind : {1, 2, 3, 4}) {
             std::vector<EngineVariant> ofKind;
@@ -341,7 +345,8 @@ TEST(CutPlan, EveryEngineLayoutComesApartByItsCuts)
                     const std::vector<CutPiece> pieces = LayoutPieces(layout, job.Buzai, job.YBuzai, kerf);
                     CutPlan plan;
                     const std::string error = BuildCutPlan(pieces, trimmed, kerf, layout.CutLines, plan);
-                    const std::string replay = error.empty() ? Replay(plan, pieces, trimmed, kerf) : "";
+                    std::vector<CalRect> waste;
+                    const std::string replay = error.empty() ? Replay(plan, pieces, trimmed, kerf, &waste) : "";
                     if (!error.empty() || !replay.empty()) {
                         ADD_FAILURE()
                             << "engine " << kind << " order " << variant.Order << " level " << variant.Level
@@ -352,10 +357,62 @@ TEST(CutPlan, EveryEngineLayoutComesApartByItsCuts)
                     }
                     ++layouts;
                     cuts += plan.Cuts.size();
+                    // Offcuts are waste rectangles of the plan itself, large enough, clear of every
+                    // piece by the kerf.
+                    const OffcutSize least{kerf == 0 ? 100 : 173, 150};
+                    for (const CalRect& offcut : LayoutOffcuts(plan, trimmed, least)) {
+                        ++offcutCount;
+                        EXPECT_NE(std::find(waste.begin(), waste.end(), offcut), waste.end());
+                        EXPECT_TRUE((offcut.Width() >= least.Width && offcut.Height() >= least.Length) ||
+                                    (offcut.Width() >= least.Length && offcut.Height() >= least.Width));
+                        for (const CutPiece& p : pieces) {
+                            EXPECT_FALSE(Overlaps(CutPiece{p.X0 - kerf + (kerf > 0), p.Y0 - kerf + (kerf > 0),
+                                                           p.X1 + kerf - (kerf > 0), p.Y1 + kerf - (kerf > 0), 0, 0, 0},
+                                                  offcut));
+                        }
+                    }
                 }
             }
         }
     }
     EXPECT_GT(layouts, 300u);
     EXPECT_GT(cuts, layouts);
+    EXPECT_GT(offcutCount, layouts / 10);
+}
+
+TEST(Offcuts, AreTheEmptyRectanglesOfThePlanLargeEnough)
+{
+    // A 100 x 50 mm board, kerf 1 mm: a 30 x 50 piece at the left leaves 69 x 50 mm, a second
+    // piece 30 x 20 at its top leaves 39 x 50 and 30 x 29.
+    const CalRect board{0, 0, 1000, 500};
+    struct Case {
+        const char* Name;
+        std::vector<CutPiece> Pieces;
+        OffcutSize Least;
+        std::vector<CalRect> Offcuts;
+    };
+    const Case cases[] = {
+        {"one piece", {Piece(0, 0, 300, 500)}, {300, 300}, {{310, 0, 1000, 500}}},
+        {"too short", {Piece(0, 0, 300, 500)}, {800, 300}, {}},
+        {"either way round", {Piece(0, 0, 300, 500)}, {400, 690}, {{310, 0, 1000, 500}}},
+        {"none kept", {Piece(0, 0, 300, 500)}, {0, 300}, {}},
+        {"two pieces", {Piece(0, 0, 300, 500), Piece(310, 0, 610, 200)}, {250, 250},
+         {{620, 0, 1000, 500}, {310, 210, 610, 500}}},
+        {"the small one left out", {Piece(0, 0, 300, 500), Piece(310, 0, 610, 200)}, {300, 300},
+         {{620, 0, 1000, 500}}},
+        {"a full board", {Piece(0, 0, 1000, 500)}, {1, 1}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        CutPlan plan;
+        ASSERT_EQ(BuildCutPlan(c.Pieces, board, 10, {}, plan), "");
+        std::vector<CalRect> offcuts = LayoutOffcuts(plan, board, c.Least);
+        std::vector<CalRect> expected = c.Offcuts;
+        const auto order = [](const CalRect& a, const CalRect& b) {
+            return std::tie(a.X0, a.Y0, a.X1, a.Y1) < std::tie(b.X0, b.Y0, b.X1, b.Y1);
+        };
+        std::sort(offcuts.begin(), offcuts.end(), order);
+        std::sort(expected.begin(), expected.end(), order);
+        EXPECT_EQ(offcuts, expected);
+    }
 }
