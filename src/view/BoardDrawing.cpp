@@ -55,6 +55,39 @@ private:
     bool m_transparent;
 };
 
+// Device boxes of the texts drawn so far; a text goes only where it meets none of them.
+class TextPlacer {
+public:
+    struct Box {
+        int Left, Top, Right, Bottom;  // Left < Right, Top < Bottom whatever the y direction
+    };
+    // Keeps a box inside `bounds`, or anywhere when `bounded` is false.
+    TextPlacer(const CanvasRect& bounds, bool bounded)
+        : m_bounds(Normal(bounds.Left, bounds.Top, bounds.Right, bounds.Bottom)), m_bounded(bounded)
+    {
+    }
+    static Box Normal(int x0, int y0, int x1, int y1)
+    {
+        return {std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)};
+    }
+    bool Free(const Box& box) const
+    {
+        if (m_bounded && (box.Left < m_bounds.Left || box.Right > m_bounds.Right || box.Top < m_bounds.Top ||
+                          box.Bottom > m_bounds.Bottom)) {
+            return false;
+        }
+        return std::none_of(m_boxes.begin(), m_boxes.end(), [&box](const Box& o) {
+            return box.Left < o.Right && o.Left < box.Right && box.Top < o.Bottom && o.Top < box.Bottom;
+        });
+    }
+    void Take(const Box& box) { m_boxes.push_back(box); }
+
+private:
+    Box m_bounds;
+    bool m_bounded;
+    std::vector<Box> m_boxes;
+};
+
 struct DrawContext {
     const BoardSource& Source;
     const BoardTransform& View;
@@ -64,6 +97,7 @@ struct DrawContext {
     CanvasFont VerticalFont;
     int Down;  // +1 on screen, -1 on paper: the device direction of "down the board"
     bool Paper;
+    TextPlacer& Placer;
 
     CanvasPoint Device(long long x, long long y) const
     {
@@ -74,27 +108,76 @@ struct DrawContext {
         Dc.SelectFont(font);
         return Dc.TextExtent(text);
     }
+    // The box of a text whose cell starts at (x, y): across and down, or upwards when vertical.
+    TextPlacer::Box TextBox(int x, int y, CanvasSize extent, bool vertical) const
+    {
+        if (vertical) {
+            return TextPlacer::Normal(x, y, x + extent.Height, y - Down * extent.Width);
+        }
+        return TextPlacer::Normal(x, y, x + extent.Width, y + Down * extent.Height);
+    }
+    // Draws the text at the first free place of `at` and keeps its box; false when none is free.
+    bool Place(const std::string& text, bool vertical, const std::vector<CanvasPoint>& at,
+               CanvasPoint* placed = nullptr) const
+    {
+        const CanvasSize extent = Select(vertical ? VerticalFont : TextFont, text);
+        for (const CanvasPoint& p : at) {
+            const TextPlacer::Box box = TextBox(p.X, p.Y, extent, vertical);
+            if (Placer.Free(box)) {
+                Placer.Take(box);
+                Dc.TextOut(p.X, p.Y, text);
+                if (placed != nullptr) {
+                    *placed = p;
+                }
+                return true;
+            }
+        }
+        return false;
+    }
 };
 
-// The size text of a block in one of its pieces: centred when it fits, else on screen a mark
-// that says a size belongs here.
-void DrawSizeText(const DrawContext& c, const CBuzai& part, bool vertical, CanvasPoint a, CanvasPoint b)
+// The size text of a block in one of its pieces, clear of the piece's number: centred, else
+// beside or beyond the number. When no place inside the piece is free, paper leaves it to the
+// sheet's parts table and the screen draws a mark that says a size belongs here.
+void DrawSizeText(const DrawContext& c, const CBuzai& part, bool vertical, CanvasPoint a, CanvasPoint b,
+                  const std::string& number)
 {
     const std::string text = Format("%.1f × %.1f", std::max(part.Width, part.Height) / 10.0,
                                     std::min(part.Width, part.Height) / 10.0);
     const CanvasSize extent = c.Select(vertical ? c.VerticalFont : c.TextFont, text);
+    const CanvasSize numberExtent = c.Select(vertical ? c.VerticalFont : c.TextFont, number);
     const int tw = extent.Width;
     const int th = extent.Height;
     const int width = b.X - a.X;
     const int height = std::abs(b.Y - a.Y);
     const int along = vertical ? height : width;
     const int across = vertical ? width : height;
-    if (along > tw && across > th) {
-        if (vertical) {
-            c.Dc.TextOut(a.X + (width - th) / 2 + 1, b.Y - c.Down * ((height - tw) / 2 + 1), text);
-        } else {
-            c.Dc.TextOut(a.X + (width - tw) / 2 + 1, a.Y + c.Down * ((height - th) / 2 + 1), text);
-        }
+    const int gap = std::max(1, th / 4);
+    std::vector<CanvasPoint> at;
+    if (vertical) {
+        const int x = a.X + (width - th) / 2 + 1;
+        const int y = b.Y - c.Down * ((height - tw) / 2 + 1);
+        const int besideX = a.X + 2 + numberExtent.Height + gap;
+        at = {{x, y},
+              {besideX, y},
+              {besideX, b.Y - 2 * c.Down},
+              {x, b.Y - c.Down * (2 + numberExtent.Width + gap)}};
+    } else {
+        const int x = a.X + (width - tw) / 2 + 1;
+        const int y = a.Y + c.Down * ((height - th) / 2 + 1);
+        const int besideX = a.X + 2 + numberExtent.Width + gap;
+        at = {{x, y},
+              {besideX, y},
+              {besideX, a.Y + 2 * c.Down},
+              {x, a.Y + c.Down * (2 + numberExtent.Height + gap)}};
+    }
+    const TextPlacer::Box piece = TextPlacer::Normal(a.X, a.Y, b.X, b.Y);
+    std::erase_if(at, [&](const CanvasPoint& p) {
+        const TextPlacer::Box box = c.TextBox(p.X, p.Y, extent, vertical);
+        return box.Left < piece.Left || box.Right > piece.Right || box.Top < piece.Top ||
+               box.Bottom > piece.Bottom;
+    });
+    if (c.Place(text, vertical, at)) {
         return;
     }
     if (c.Paper || along - 12 <= 0) {
@@ -117,11 +200,28 @@ void DrawSizeText(const DrawContext& c, const CBuzai& part, bool vertical, Canva
     }
 }
 
-// Every piece of every block; false when a block names a part its list does not hold.
+// Every piece of every block, then in detail form the part numbers and the size texts on top:
+// a number goes where no text is yet, so pieces smaller than their number keep the first.
+// False when a block names a part its list does not hold.
 bool DrawBlocks(const DrawContext& c, const COutData& layout, bool detail)
 {
     const Settings& options = c.Source.Options;
     const int kerf = options.NokoHaba;
+    struct Piece {
+        CanvasPoint A, B;
+        bool Rotated;
+        const std::string* Number;
+    };
+    struct SizeText {
+        const CBuzai* Part;
+        bool Vertical;
+        CanvasPoint A, B;
+        const std::string* Number;
+    };
+    std::vector<std::string> numbers;
+    numbers.reserve(layout.Blocks.size());
+    std::vector<Piece> pieces;
+    std::vector<SizeText> sizes;
     for (const CHaichi& block : layout.Blocks) {
         const CBuzaiList& list = block.List == 1 ? c.Source.Secondary : c.Source.Parts;
         if (block.Number < 0 || static_cast<std::size_t>(block.Number) >= list.Items.size()) {
@@ -131,7 +231,7 @@ bool DrawBlocks(const DrawContext& c, const COutData& layout, bool detail)
         const long long w = block.Rotated ? part.Height : part.Width;
         const long long h = block.Rotated ? part.Width : part.Height;
         const CanvasColor fill = c.Paper && !options.ColorPrint ? kWhite : PartColor(block.Number);
-        const std::string number = std::to_string(block.Number + 1);
+        const std::string& number = numbers.emplace_back(std::to_string(block.Number + 1));
         for (int i = 0; i < block.Nx; ++i) {
             for (int j = 0; j < block.Ny; ++j) {
                 const long long x = block.X + i * (w + kerf);
@@ -148,15 +248,8 @@ bool DrawBlocks(const DrawContext& c, const COutData& layout, bool detail)
                         c.Dc.Line({a.X, b.Y}, {b.X, a.Y});
                     }
                 }
-                if (!detail) {
-                    continue;
-                }
-                if (block.Rotated) {
-                    c.Dc.SelectFont(c.VerticalFont);
-                    c.Dc.TextOut(a.X + 2, b.Y - 2 * c.Down, number);
-                } else {
-                    c.Dc.SelectFont(c.TextFont);
-                    c.Dc.TextOut(a.X + 2, a.Y + 2 * c.Down, number);
+                if (detail) {
+                    pieces.push_back({a, b, block.Rotated != 0, &number});
                 }
             }
         }
@@ -164,10 +257,39 @@ bool DrawBlocks(const DrawContext& c, const COutData& layout, bool detail)
             // Tall pieces carry the size upwards in the bottom-left piece, others across the top-left.
             const bool vertical = w < h;
             const long long y = block.Y + (vertical ? (block.Ny - 1) * (h + kerf) : 0);
-            DrawSizeText(c, part, vertical, c.Device(block.X, y), c.Device(block.X + w, y + h));
+            sizes.push_back({&part, vertical, c.Device(block.X, y), c.Device(block.X + w, y + h), &number});
         }
     }
+    for (const Piece& p : pieces) {
+        if (p.Rotated) {
+            c.Place(*p.Number, true, {{p.A.X + 2, p.B.Y - 2 * c.Down}});
+        } else {
+            c.Place(*p.Number, false, {{p.A.X + 2, p.A.Y + 2 * c.Down}});
+        }
+    }
+    for (const SizeText& t : sizes) {
+        DrawSizeText(c, *t.Part, t.Vertical, t.A, t.B, *t.Number);
+    }
     return true;
+}
+
+// Rows (or columns) beyond each end of a guide that its position text may move out to.
+constexpr int kTextLevels = 4;
+
+// The text of a guide at its first free place; the guide is lengthened from its end to a text
+// moved further out. ends[i] is where the guide must reach for at[i]. With no free place the
+// text is left out rather than drawn over another.
+void PlaceAlongGuide(const DrawContext& c, const std::string& text, bool vertical,
+                     const std::vector<CanvasPoint>& at, const std::vector<CanvasPoint>& ends)
+{
+    CanvasPoint placed;
+    if (!c.Place(text, vertical, at, &placed)) {
+        return;
+    }
+    const std::size_t i = static_cast<std::size_t>(std::find(at.begin(), at.end(), placed) - at.begin());
+    if (i >= 2) {
+        c.Dc.Line(ends[i % 2], ends[i]);
+    }
 }
 
 // Cut guides on top of the parts, lengthened where they meet a trim line. A cut on or beyond
@@ -210,9 +332,21 @@ void DrawCutGuides(const DrawContext& c, const COutData& layout)
             if (options.CutMarkSun && std::min(y0, y1) == top && std::max(y0, y1) == bottom) {
                 const std::string text = Format("%.1f", (cut.X0 - halfKerf) / 10.0);
                 const CanvasSize extent = c.Select(c.TextFont, text);
-                // Just beyond the start end, centred on the line.
-                const int y = y0 == top ? start.Y - c.Down * extent.Height : start.Y;
-                c.Dc.TextOut(start.X - extent.Width / 2, y, text);
+                // Centred on the line beyond an end, the start end first; where a neighbour's
+                // text is in the way, a row further out, the guide lengthened up to it.
+                std::vector<CanvasPoint> at;
+                std::vector<CanvasPoint> ends;
+                for (int level = 0; level < kTextLevels; ++level) {
+                    for (const CanvasPoint& p : {start, end}) {
+                        const bool atTop = p.Y == start.Y ? y0 == top : y1 == top;
+                        const int outward = atTop ? -c.Down : c.Down;
+                        const int shift = outward * level * extent.Height;
+                        at.push_back(
+                            {p.X - extent.Width / 2, (atTop ? p.Y - c.Down * extent.Height : p.Y) + shift});
+                        ends.push_back({p.X, p.Y + shift});
+                    }
+                }
+                PlaceAlongGuide(c, text, false, at, ends);
             }
         } else if (cut.Y0 == cut.Y1) {
             if (cut.Y0 <= top || cut.Y0 >= bottom) {
@@ -236,9 +370,20 @@ void DrawCutGuides(const DrawContext& c, const COutData& layout)
             if (options.CutMarkSun && std::min(x0, x1) == left && std::max(x0, x1) == right) {
                 const std::string text = Format("%.1f", (cut.Y0 - halfKerf) / 10.0);
                 const CanvasSize extent = c.Select(c.VerticalFont, text);
-                // Upwards, just left of a left start end, centred on the line.
-                const int x = x0 == left ? start.X - extent.Height : start.X;
-                c.Dc.TextOut(x, start.Y + c.Down * (extent.Width / 2), text);
+                // Upwards, centred on the line beyond an end (left of a left end), the start end
+                // first; where a neighbour's text is in the way, a column further out.
+                std::vector<CanvasPoint> at;
+                std::vector<CanvasPoint> ends;
+                for (int level = 0; level < kTextLevels; ++level) {
+                    for (const CanvasPoint& p : {start, end}) {
+                        const bool atLeft = p.X == start.X ? x0 == left : x1 == left;
+                        const int shift = (atLeft ? -1 : 1) * level * extent.Height;
+                        at.push_back({(atLeft ? p.X - extent.Height : p.X) + shift,
+                                      p.Y + c.Down * (extent.Width / 2)});
+                        ends.push_back({p.X + shift, p.Y});
+                    }
+                }
+                PlaceAlongGuide(c, text, true, at, ends);
             }
         }
         // Guillotine cuts are always straight across or along; nothing else is recorded.
@@ -322,7 +467,9 @@ void DrawBoard(const BoardSource& source, int usedBoard, BoardTransform& view, C
     textFont.Face = kGothicFace;
     textFont.Weight = 400;
     textFont.FixedPitch = true;
-    textFont.Height = paper ? Trunc(dc.DeviceSizeMm().Height * 10.0 / 2970.0 * 38.0) : kScreenTextHeight;
+    textFont.Height =
+        paper ? std::max(kMinPaperTextHeight, Trunc(dc.DeviceSizeMm().Height * 10.0 / 2970.0 * 38.0))
+              : kScreenTextHeight;
     // Upwards on the page, on paper as on screen.
     CanvasFont verticalFont = textFont;
     verticalFont.Escapement = 900;
@@ -336,7 +483,9 @@ void DrawBoard(const BoardSource& source, int usedBoard, BoardTransform& view, C
     }
 
     CanvasRestore restore(dc, textFont, true);
-    const DrawContext c{source, view, dc, board, textFont, verticalFont, paper ? -1 : 1, paper};
+    // On paper the texts stay inside the drawing's area, clear of the rest of the page.
+    TextPlacer placer(paper ? CanvasRect{rect.Left, -rect.Top, rect.Right, -rect.Bottom} : rect, paper);
+    const DrawContext c{source, view, dc, board, textFont, verticalFont, paper ? -1 : 1, paper, placer};
 
     const CanvasPoint b0 = c.Device(0, 0);
     const CanvasPoint b1 = c.Device(board.Width, board.Height);

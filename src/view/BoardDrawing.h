@@ -68,5 +68,8 @@ inline constexpr CanvasColor kBoardGrey{128, 128, 128};
 inline constexpr CanvasColor kUsableSilver{192, 192, 192};
 inline constexpr CanvasColor kGuideRed{255, 0, 0};
 inline constexpr int kScreenTextHeight = 19;
+// Board texts on paper never get smaller than an 8 pt cell (0.1 mm); on A4 they are 3.8 mm
+// (10.8 pt). A text that finds no free place moves or is left out; it never shrinks.
+inline constexpr int kMinPaperTextHeight = 29;
 // Device units a cut guide reaches beyond the board edge besides the trim itself.
 inline constexpr int kGuideOverhang = 10;

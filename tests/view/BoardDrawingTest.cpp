@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "base/Settings.h"
 #include "fakes/RecordingCanvas.h"
@@ -311,6 +312,66 @@ TEST(DrawBoard, DrawsCutGuidesLengthenedAtTheTrimsWithTheirPositions)
     EXPECT_EQ(FindText(dc, "42.0"), nullptr);
 }
 
+// Four full-height cuts 10 mm apart on a 1000 x 500 mm board and one far from them: the
+// positions alternate between the ends of their guides and move a row further out, the guide
+// lengthened up to them, where a neighbour's text is in the way.
+TEST(DrawBoard, StaggersCutPositionsAlongTheirGuides)
+{
+    for (const bool paper : {false, true}) {
+        SCOPED_TRACE(paper ? "paper" : "screen");
+        KnownLayout job;
+        job.boards.Items[0] = CGenban();
+        job.boards.Items[0].Width = 10000;
+        job.boards.Items[0].Height = 5000;
+        job.settings.NokoHaba = 0;
+        COutData& layout = job.ret.Layouts[0];
+        layout.Blocks.clear();
+        layout.CutLines.clear();
+        for (const int x : {1000, 1100, 1200, 1300, 5000}) {
+            layout.CutLines.push_back({x, 0, x, 5000});
+        }
+        job.view.Printing = paper;
+        RecordingCanvas dc;
+        CanvasFont roomy;
+        roomy.Height = 100;  // margins of 200: room for two rows beyond each end on paper
+        dc.SelectFont(roomy);
+        DrawBoard(job.Source(), 0, job.view, dc, BoardForm::Detail, {0, 0, 2064, 1064});
+
+        const int down = paper ? -1 : 1;
+        const int h = paper ? 38 : 19;
+        const auto guides = LinesWithPen(dc, CanvasPen{3, kRed});
+        ASSERT_EQ(guides.size(), 7u);  // five guides, two lengthened
+        struct Case {
+            const char* text;
+            bool top;
+            int level;
+        };
+        const Case cases[] = {
+            {"100.0", true, 0},  {"110.0", false, 0}, {"120.0", true, 1},
+            {"130.0", false, 1}, {"500.0", true, 0},
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.text);
+            const RecordingCanvas::Text* text = FindText(dc, c.text);
+            ASSERT_NE(text, nullptr);
+            const auto guide = std::find_if(guides.begin(), guides.end(), [&](const Segment& g) {
+                return std::abs(g.first.X - (text->X + h / 2 * 5 / 2)) <= 1;
+            });
+            ASSERT_NE(guide, guides.end());
+            const int topY = guide->first.Y;
+            const int bottomY = guide->second.Y;
+            const int y = c.top ? topY - down * h * (c.level + 1) : bottomY + down * h * c.level;
+            EXPECT_EQ(text->Y, y);
+            if (c.level > 0) {
+                const int from = c.top ? topY : bottomY;
+                const Segment leader{{guide->first.X, from},
+                                     {guide->first.X, from + (c.top ? -down : down) * h}};
+                EXPECT_NE(std::find(guides.begin(), guides.end(), leader), guides.end());
+            }
+        }
+    }
+}
+
 TEST(DrawBoard, SwitchesFollowTheSettings)
 {
     struct Case {
@@ -386,9 +447,10 @@ TEST(DrawBoard, PaperUsesPaperFontPensAndColoursWithYUp)
         const RecordingCanvas::Text* size = FindText(dc, "60.0 × 40.0");
         ASSERT_NE(size, nullptr);
         EXPECT_EQ((CanvasPoint{size->X, size->Y}), (CanvasPoint{89, -124}));
-        const RecordingCanvas::Text* position = FindText(dc, "127.0");
-        ASSERT_NE(position, nullptr);
-        EXPECT_EQ((CanvasPoint{position->X, position->Y}), (CanvasPoint{674 - 95 / 2, -22 + 38}));
+        // The margin of 32 has no room for a 38-unit text beyond the guide ends, and on paper a
+        // text never leaves the drawing's area.
+        EXPECT_EQ(FindText(dc, "127.0"), nullptr);
+        EXPECT_EQ(FindText(dc, "98.5"), nullptr);
         // Sizes that do not fit leave no mark on paper: only the nine pieces are outlined.
         EXPECT_EQ(dc.Rectangles.size(), 9u);
     }
