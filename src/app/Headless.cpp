@@ -27,6 +27,15 @@ extern "C" void OnStopSignal(int signal)
     g_stopReading = 1;
 }
 
+// The job information of the cut data file: without a due date it takes today's.
+CutDataInfo Dated(CutDataInfo info)
+{
+    if (info.Year == 0) {
+        Today(info.Year, info.Month, info.Day);
+    }
+    return info;
+}
+
 const char* SignalName(int signal)
 {
     switch (signal) {
@@ -148,20 +157,14 @@ bool TakeJobInfo(const LayoutOptions& options, const char* usage, Prompt& prompt
     if (options.CutData.empty()) {
         return true;
     }
-    CutDataInfo cutInfo = info;
-    if (cutInfo.Year == 0) {
-        Today(cutInfo.Year, cutInfo.Month, cutInfo.Day);
-    }
-    return CheckCutDataInfo(cutInfo, prompt) == CutDataField::None;
+    return CheckCutDataInfo(Dated(info), prompt) == CutDataField::None;
 }
 
 int WriteOutputs(const LayoutOptions& options, OutputJob job,
                  const std::vector<std::pair<std::string LayoutOptions::*, MakeBytes>>& extra,
                  const PdfWriterFn& writePdf, const PngWriterFn& writePng, int status)
 {
-    if (job.Info.Year == 0) {
-        Today(job.Info.Year, job.Info.Month, job.Info.Day);
-    }
+    job.Info = Dated(job.Info);
     PreparePrintout(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options.TankaType);
     const auto stopped = [] { return StopSignals::Caught() != 0; };
     const auto pdf = [&](int kind) {

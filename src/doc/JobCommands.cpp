@@ -21,17 +21,10 @@ std::string FolderOf(const std::string& path)
     return std::filesystem::path(path).parent_path().string();
 }
 
-// "<物件名>.nestrix": characters that cannot stand in a file name become "_".
+// "<物件名>.nestrix", safe as a file name.
 std::string ProposedJobName(const std::string& jobName)
 {
-    std::string name = jobName.empty() ? "物件" : jobName;
-    for (char& c : name) {
-        if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' ||
-            c == '|' || static_cast<unsigned char>(c) < 0x20) {
-            c = '_';
-        }
-    }
-    return name + "." + kJobExtension;
+    return FileNameText(jobName.empty() ? "物件" : jobName) + "." + kJobExtension;
 }
 
 }  // namespace

@@ -87,15 +87,26 @@ bool ParseIsoDate(const std::string& text, int& year, int& month, int& day)
     return IsValidDate(year, month, day);
 }
 
-std::string CutDataFileName(const CutDataInfo& info)
+std::string FileNameText(const std::string& text)
 {
     std::string name;
-    for (const char c : info.JobName) {
-        // Unsafe in a file name here or on Windows; multibyte UTF-8 bytes are all above 0x7f.
+    for (const char c : text) {
+        // Multibyte UTF-8 bytes are all above 0x7f.
         const bool unsafe =
             static_cast<unsigned char>(c) < 0x20 || std::string("/\\:*?\"<>|").find(c) != std::string::npos;
         name += unsafe ? '_' : c;
     }
+    return name;
+}
+
+std::string IsoDueDate(const CutDataInfo& info)
+{
+    return info.Year == 0 ? std::string() : DateText(info, "%04d-%02d-%02d");
+}
+
+std::string CutDataFileName(const CutDataInfo& info)
+{
+    const std::string name = FileNameText(info.JobName);
     const std::string date = DateText(info, "%04d%02d%02d");
     return (name.empty() ? date : name + "_" + date) + ".csv";
 }

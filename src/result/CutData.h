@@ -30,6 +30,11 @@ bool IsValidDate(int year, int month, int day);
 void Today(int& year, int& month, int& day);
 // "YYYY-MM-DD" as the command line gives it.
 bool ParseIsoDate(const std::string& text, int& year, int& month, int& day);
+// The due date as "YYYY-MM-DD"; "" without one (year 0).
+std::string IsoDueDate(const CutDataInfo& info);
+
+// The text as part of a file name: characters unsafe in a file name here or on Windows become "_".
+std::string FileNameText(const std::string& text);
 
 // The name the save dialog proposes: "<物件名>_<YYYYMMDD>.csv" with the due date; characters
 // that cannot stand in a file name become "_", and without a job name it is "<YYYYMMDD>.csv".

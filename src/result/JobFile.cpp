@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -69,16 +68,6 @@ Json RecordsToJson(const std::vector<Record>& items, const RecordKey<Record> (&k
     return array;
 }
 
-std::string DueText(const CutDataInfo& info)
-{
-    if (info.Year == 0) {
-        return "";
-    }
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", info.Year, info.Month, info.Day);
-    return text;
-}
-
 // Reading: every failure throws Bad with what is wrong and where; the caller turns it into the
 // message. Paths are written as in the file: result.layouts[2].blocks[0].x.
 struct Bad {
@@ -125,6 +114,15 @@ const Json& ArrayAt(const Json& object, const std::string& where, const char* ke
         Fail(Sub(where, key), "配列ではありません");
     }
     return value;
+}
+
+// Item i of an array, which must be an object.
+const Json& ItemAt(const Json& array, std::size_t i, const std::string& where)
+{
+    if (!array[i].is_object()) {
+        Fail(where, "オブジェクトではありません");
+    }
+    return array[i];
 }
 
 std::string TextAt(const Json& object, const std::string& where, const char* key)
@@ -179,15 +177,13 @@ std::vector<Record> RecordsFromJson(const Json& root, const char* key, const Rec
     const Json& array = ArrayAt(root, "", key);
     for (std::size_t i = 0; i < array.size(); ++i) {
         const std::string where = Sub(key, i);
-        if (!array[i].is_object()) {
-            Fail(where, "オブジェクトではありません");
-        }
+        const Json& item = ItemAt(array, i, where);
         Record record;
         for (const RecordKey<Record>& field : keys) {
             if (field.Text) {
-                record.*field.Text = TextAt(array[i], where, field.Name);
+                record.*field.Text = TextAt(item, where, field.Name);
             } else {
-                record.*field.Number = Int32At(array[i], where, field.Name, INT32_MIN, INT32_MAX);
+                record.*field.Number = Int32At(item, where, field.Name, INT32_MIN, INT32_MAX);
             }
         }
         if (const std::string wrong = check(record); !wrong.empty()) {
@@ -253,20 +249,15 @@ std::vector<CAL_BUZAI> EntriesFromJson(const Json& object, const std::string& wh
     const Json& array = ArrayAt(object, where, key);
     for (std::size_t i = 0; i < array.size(); ++i) {
         const std::string at = Sub(Sub(where, key), i);
-        if (!array[i].is_object()) {
-            Fail(at, "オブジェクトではありません");
-        }
+        const Json& entry = ItemAt(array, i, at);
         entries.push_back(
-            CAL_BUZAI{Int32At(array[i], at, "part"), Int32At(array[i], at, countKey, 1), Int32At(array[i], at, "list", 0, 1)});
+            CAL_BUZAI{Int32At(entry, at, "part"), Int32At(entry, at, countKey, 1), Int32At(entry, at, "list", 0, 1)});
     }
     return entries;
 }
 
 COutData LayoutFromJson(const Json& json, const std::string& where)
 {
-    if (!json.is_object()) {
-        Fail(where, "オブジェクトではありません");
-    }
     COutData layout;
     layout.BoardNo = Int32At(json, where, "board");
     layout.Repeat = Int32At(json, where, "repeat", 1);
@@ -277,10 +268,7 @@ COutData LayoutFromJson(const Json& json, const std::string& where)
     const Json& blocks = ArrayAt(json, where, "blocks");
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         const std::string at = Sub(Sub(where, "blocks"), i);
-        if (!blocks[i].is_object()) {
-            Fail(at, "オブジェクトではありません");
-        }
-        const Json& b = blocks[i];
+        const Json& b = ItemAt(blocks, i, at);
         layout.Blocks.emplace_back(Int32At(b, at, "part"), Int32At(b, at, "list", 0, 1), Int32At(b, at, "x"),
                                    Int32At(b, at, "y"), Int32At(b, at, "nx", 1), Int32At(b, at, "ny", 1),
                                    Int32At(b, at, "rotated", 0, 1));
@@ -288,11 +276,9 @@ COutData LayoutFromJson(const Json& json, const std::string& where)
     const Json& cuts = ArrayAt(json, where, "cuts");
     for (std::size_t i = 0; i < cuts.size(); ++i) {
         const std::string at = Sub(Sub(where, "cuts"), i);
-        if (!cuts[i].is_object()) {
-            Fail(at, "オブジェクトではありません");
-        }
-        layout.CutLines.push_back(CUTMARK{Int32At(cuts[i], at, "x0"), Int32At(cuts[i], at, "y0"),
-                                          Int32At(cuts[i], at, "x1"), Int32At(cuts[i], at, "y1")});
+        const Json& c = ItemAt(cuts, i, at);
+        layout.CutLines.push_back(
+            CUTMARK{Int32At(c, at, "x0"), Int32At(c, at, "y0"), Int32At(c, at, "x1"), Int32At(c, at, "y1")});
     }
     layout.Summary = EntriesFromJson(json, where, "summary", "pieces");
     return layout;
@@ -311,17 +297,16 @@ CRetData ResultFromJson(const Json& json)
     ret.TotalPiecesPrice = DoubleAt(json, "result", "total_pieces_price");
     const Json& layouts = ArrayAt(json, "result", "layouts");
     for (std::size_t i = 0; i < layouts.size(); ++i) {
-        ret.Layouts.push_back(LayoutFromJson(layouts[i], Sub("result.layouts", i)));
+        const std::string where = Sub("result.layouts", i);
+        ret.Layouts.push_back(LayoutFromJson(ItemAt(layouts, i, where), where));
     }
     ret.Unplaced = EntriesFromJson(json, "result", "unplaced", "count");
     ret.PlacedSecondary = EntriesFromJson(json, "result", "placed_secondary", "count");
     const Json& used = ArrayAt(json, "result", "used_boards");
     for (std::size_t i = 0; i < used.size(); ++i) {
         const std::string at = Sub("result.used_boards", i);
-        if (!used[i].is_object()) {
-            Fail(at, "オブジェクトではありません");
-        }
-        ret.UsedBoards.push_back(RET_GENBAN{Int32At(used[i], at, "board"), Int32At(used[i], at, "sheets", 1)});
+        const Json& u = ItemAt(used, i, at);
+        ret.UsedBoards.push_back(RET_GENBAN{Int32At(u, at, "board"), Int32At(u, at, "sheets", 1)});
     }
     return ret;
 }
@@ -522,7 +507,7 @@ std::string JobToJson(const JobDocument& job)
     root["format"] = kJobFormat;
     root["version"] = kJobFormatVersion;
     root["program"] = job.Program.empty() ? std::string("nestrix ") + NESTRIX_VERSION : job.Program;
-    root["job"] = Json{{"name", job.Info.JobName}, {"due", DueText(job.Info)}, {"comment", job.Info.Comment}};
+    root["job"] = Json{{"name", job.Info.JobName}, {"due", IsoDueDate(job.Info)}, {"comment", job.Info.Comment}};
     Json settings = Json::object();
     for (const RunKey& key : kRunKeys) {
         settings[key.Name] = job.Run.*key.Member;

@@ -21,15 +21,19 @@
 
 namespace {
 
-// The desktop program with the example kitchen job laid out, the result handed to the view
-// the way the layout command hands it over.
-struct LaidOut {
+// The desktop program started in a fresh program folder, ended with the test.
+struct Desktop {
     TempDir home;
     ScopedEnv env{"NESTRIX_HOME", home.Path()};
     RecordingPrompt prompt;
     RecordingFileChooser chooser;
     CNestrixApp app{&prompt, &chooser};
+    ~Desktop() { app.ExitInstance(); }
+};
 
+// The desktop program with the example kitchen job laid out, the result handed to the view
+// the way the layout command hands it over.
+struct LaidOut : Desktop {
     bool Start()
     {
         if (!app.InitInstance()) {
@@ -60,17 +64,6 @@ struct LaidOut {
     {
         return app.MainFrame()->findChild<QLabel*>(QString("statusPane%1").arg(n))->text();
     }
-    ~LaidOut() { app.ExitInstance(); }
-};
-
-// The desktop program started in a fresh program folder, ended with the test.
-struct Desktop {
-    TempDir home;
-    ScopedEnv env{"NESTRIX_HOME", home.Path()};
-    RecordingPrompt prompt;
-    RecordingFileChooser chooser;
-    CNestrixApp app{&prompt, &chooser};
-    ~Desktop() { app.ExitInstance(); }
 };
 
 }  // namespace
