@@ -4,6 +4,25 @@ set -u
 nestrix=$1
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
+# The program has its stop handlers: SIGHUP, SIGINT and SIGTERM are caught (/proc/PID/status).
+catches_stops() {
+    local mask
+    mask=$(awk '/^SigCgt:/ {print $2}' "/proc/$1/status" 2>/dev/null) || return 1
+    [ -n "$mask" ] && (( (16#$mask & 0x4003) == 0x4003 ))
+}
+# Waits for the stopped program; one that does not end within a minute fails the test.
+wait_stopped() {  # pid, what
+    local _
+    for _ in $(seq 1 600); do
+        kill -0 "$1" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$1" 2>/dev/null; then
+        kill -KILL "$1"
+        echo "$2: still running a minute after the signal"; cat "$dir/stderr"; exit 1
+    fi
+    wait "$1"
+}
 {
     echo "原板名,原板横,原板縦,原板厚さ,原板数,原板単価,原板優先度,原板種類,原板備考,原板上トリム,原板下トリム,原板左トリム,原板右トリム"
     echo "B,2430.0,1220.0,10.0,9999,5000,0,,,0.0,0.0,0.0,0.0"
@@ -22,9 +41,13 @@ for case in INT:130 TERM:143 HUP:129; do
     "$nestrix" layout --boards "$dir/boards.csv" --parts "$dir/parts.csv" --threads 1 --json "$dir/out.json" \
         --stats "$dir/stats.txt" >"$dir/stdout" 2>"$dir/stderr" &
     pid=$!
+    for _ in $(seq 1 600); do
+        catches_stops "$pid" && break
+        sleep 0.1
+    done
     sleep 1
     kill -"$signal" "$pid"
-    wait "$pid"
+    wait_stopped "$pid" "SIG$signal"
     status=$?
     if [ "$status" -ne "$expected" ]; then
         echo "SIG$signal: expected exit status $expected, got $status"; cat "$dir/stderr"; exit 1
@@ -46,7 +69,7 @@ stop_at() {  # what, what to wait for (a shell condition); the command follows
         sleep 0.1
     done
     kill -INT "$pid"
-    wait "$pid"
+    wait_stopped "$pid" "$what"
     status=$?
     [ "$status" -eq 130 ] || { echo "$what: expected 130, got $status"; cat "$dir/stderr"; exit 1; }
     grep -q "中断しました。(SIGINT)" "$dir/stderr" || { echo "$what: no stop message"; cat "$dir/stderr"; exit 1; }
