@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "base/Settings.h"
@@ -110,6 +111,23 @@ CNokowDlg::CNokowDlg(const NokowValues& values, FileChooser& chooser, QWidget* p
     maxCalRow->addWidget(m_maxCal);
     maxCalRow->addStretch(1);
 
+    // 端材の最小寸法: width × length in whole mm; 0 keeps no offcuts.
+    const std::array<int, 2> offcut = {values.MinOffcutW, values.MinOffcutL};
+    const char* const offcutNames[] = {"offcutWidthSpin", "offcutLengthSpin"};
+    for (std::size_t i = 0; i < m_offcut.size(); ++i) {
+        m_offcut[i] = new QSpinBox(this);
+        m_offcut[i]->setObjectName(offcutNames[i]);
+        m_offcut[i]->setRange(0, 99999);
+        m_offcut[i]->setSuffix(" mm");
+        m_offcut[i]->setValue(offcut[i] / 10);
+    }
+    maxCalRow->addSpacing(24);
+    maxCalRow->addWidget(new QLabel("端材の最小寸法", this));
+    maxCalRow->addWidget(m_offcut[0]);
+    maxCalRow->addWidget(new QLabel("×", this));
+    maxCalRow->addWidget(m_offcut[1]);
+    maxCalRow->addWidget(new QLabel("（0 で端材なし）", this));
+
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
     ok->setObjectName("okButton");
@@ -147,6 +165,13 @@ NokowValues CNokowDlg::Values() const
     }
     if (m_maxCal->currentIndex() >= 0) {
         values.MaxCal = m_maxCal->currentIndex();
+    }
+    // A stored tenth of a millimetre stays unless the millimetres were changed.
+    int* offcut[] = {&values.MinOffcutW, &values.MinOffcutL};
+    for (std::size_t i = 0; i < m_offcut.size(); ++i) {
+        if (m_offcut[i]->value() != *offcut[i] / 10) {
+            *offcut[i] = m_offcut[i]->value() * 10;
+        }
     }
     return values;
 }

@@ -10,10 +10,11 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QRadioButton;
+class QSpinBox;
 struct Settings;
 
 // 初期設定: folders, cost method, start-up resets, print and display switches, the reading rule
-// of old files and the number of simultaneous calculations.
+// of old files, the number of simultaneous calculations and the smallest offcut kept.
 class CNokowDlg : public QDialog {
     Q_OBJECT
 public:
@@ -29,6 +30,7 @@ private:
     std::array<QRadioButton*, 4> m_tanka{};
     std::array<QCheckBox*, 8> m_checks{};
     QComboBox* m_maxCal = nullptr;
+    std::array<QSpinBox*, 2> m_offcut{};  // 端材の最小寸法, whole mm
 };
 
 // Runs the dialog on the settings: OK copies the values back (the number of simultaneous

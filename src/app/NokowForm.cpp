@@ -9,7 +9,7 @@ constexpr std::array<std::string Settings::*, 4> kFolderKeys = {&Settings::Buzai
                                                                 &Settings::GenbanFol, &Settings::RetFol};
 
 using Link = SettingLink<NokowValues>;
-constexpr std::array<Link, 10> kLinks = {{
+constexpr std::array<Link, 12> kLinks = {{
     {&NokowValues::ResetGenbanFlg, &Settings::ResetGenbanFlg},
     {&NokowValues::ResetYBuzaiFlg, &Settings::ResetYBuzaiFlg},
     {&NokowValues::OutPrnPre, &Settings::OutPrnPre},
@@ -20,6 +20,8 @@ constexpr std::array<Link, 10> kLinks = {{
     {&NokowValues::TankaType, &Settings::TankaType},
     {&NokowValues::OldBikou, &Settings::OldBikou},
     {&NokowValues::MaxCal, &Settings::MaxCal},
+    {&NokowValues::MinOffcutW, &Settings::MinOffcutW},
+    {&NokowValues::MinOffcutL, &Settings::MinOffcutL},
 }};
 
 }  // namespace

@@ -21,6 +21,8 @@ struct NokowValues {
     int TankaType = 0;
     int OldBikou = 0;
     int MaxCal = 0;  // index of 1, 2, 4, 8, 16
+    int MinOffcutW = 0;  // 0.1 mm
+    int MinOffcutL = 0;
 
     static NokowValues FromSettings(const Settings& settings);
     // Copies every value back and derives the number of simultaneous calculations at once.

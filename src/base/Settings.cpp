@@ -53,6 +53,8 @@ const Key kKeys[] = {
     {"MaxCal", Type::Int, true, &Settings::MaxCal, nullptr},
     {"TimeDisp", Type::Flag, false, &Settings::TimeDisp, nullptr},
     {"NoSort", Type::Flag, false, &Settings::NoSort, nullptr},
+    {"MinOffcutW", Type::Int, true, &Settings::MinOffcutW, nullptr},
+    {"MinOffcutL", Type::Int, true, &Settings::MinOffcutL, nullptr},
 };
 
 // RecentJob1 … RecentJob<kMaxRecentJobs>, in any case.
@@ -163,6 +165,8 @@ std::vector<std::string> Settings::Load(const IniFile& ini)
     clamp("TankaType", TankaType, 0, 3, defaults.TankaType);
     clamp("SearchEffort", SearchEffort, 1, 5, defaults.SearchEffort);
     clamp("MaxCal", MaxCal, 0, 4, defaults.MaxCal);
+    clamp("MinOffcutW", MinOffcutW, 0, 999999, defaults.MinOffcutW);
+    clamp("MinOffcutL", MinOffcutL, 0, 999999, defaults.MinOffcutL);
     UpdateMaxCalNum();
     RecentJobs.clear();
     for (std::size_t i = 1; i <= kMaxRecentJobs; ++i) {

@@ -44,6 +44,9 @@ struct Settings {
     int MaxCal = 2;
     int TimeDisp = 0;  // read only, never written
     int NoSort = 0;    // read only, never written
+    // The smallest offcut (端材) a shop keeps, 0.1 mm, either way round; 0 keeps none.
+    std::int32_t MinOffcutW = 3000;
+    std::int32_t MinOffcutL = 3000;
 
     // The job files opened or saved last, the newest first (keys RecentJob1, RecentJob2, …).
     std::vector<std::string> RecentJobs;

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -40,6 +41,12 @@ void EditEverything(CNokowDlg& dialog)
     dialog.findChild<QCheckBox*>("outPrnPreCheck")->setChecked(false);
     dialog.findChild<QCheckBox*>("oldBikouCheck")->setChecked(true);
     dialog.findChild<QComboBox*>("maxCalCombo")->setCurrentIndex(4);
+    // Typed as a user does: the whole field replaced by the new millimetres.
+    auto* width = dialog.findChild<QSpinBox*>("offcutWidthSpin");
+    width->setFocus();
+    width->selectAll();
+    QTest::keyClicks(width, "450");
+    dialog.findChild<QSpinBox*>("offcutLengthSpin")->setValue(0);
 }
 
 }  // namespace
@@ -61,6 +68,7 @@ void NokowDlgTest::showsTheSettings()
     settings.TankaType = 1;
     settings.ColorPrint = 0;
     settings.MaxCal = 3;
+    settings.MinOffcutW = 2505;  // tenths of a millimetre the spin box cannot show
     RecordingFileChooser chooser;
     CNokowDlg dialog(NokowValues::FromSettings(settings), chooser);
 
@@ -74,6 +82,8 @@ void NokowDlgTest::showsTheSettings()
     QCOMPARE(combo->count(), 5);
     QCOMPARE(combo->itemText(4), QString("16"));
     QCOMPARE(combo->currentText(), QString("8"));
+    QCOMPARE(dialog.findChild<QSpinBox*>("offcutWidthSpin")->value(), 250);
+    QCOMPARE(dialog.findChild<QSpinBox*>("offcutLengthSpin")->value(), 300);
     QCOMPARE(dialog.findChild<QPushButton*>("cancelButton")->text(), QString("ｷｬﾝｾﾙ"));
     // Unchanged controls give back what they were given.
     QVERIFY(dialog.Values() == NokowValues::FromSettings(settings));
@@ -108,6 +118,8 @@ void NokowDlgTest::okOrCancel()
     QCOMPARE(settings.OldBikou, applied ? 1 : before.OldBikou);
     QCOMPARE(settings.MaxCal, applied ? 4 : before.MaxCal);
     QCOMPARE(settings.MaxCalNum, applied ? 16 : before.MaxCalNum);
+    QCOMPARE(settings.MinOffcutW, applied ? 4500 : before.MinOffcutW);
+    QCOMPARE(settings.MinOffcutL, applied ? 0 : before.MinOffcutL);
 }
 
 void NokowDlgTest::browseFillsOnlyItsOwnEdit()

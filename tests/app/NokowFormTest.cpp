@@ -44,6 +44,8 @@ TEST(NokowValues, CopiesEveryEditedSettingBothWaysAndNoOther)
     edited.TankaType = 3;
     edited.OldBikou = 1;
     edited.MaxCal = 0;
+    edited.MinOffcutW = 4500;
+    edited.MinOffcutL = 0;
     // Kept by the dialog: must not travel with it.
     edited.NokoHaba = 55;
     edited.UseYBuzai = 1;
@@ -70,6 +72,8 @@ TEST(NokowValues, CopiesEveryEditedSettingBothWaysAndNoOther)
         {"TankaType", &Settings::TankaType, 3},
         {"OldBikou", &Settings::OldBikou, 1},
         {"MaxCal", &Settings::MaxCal, 0},
+        {"MinOffcutW", &Settings::MinOffcutW, 4500},
+        {"MinOffcutL", &Settings::MinOffcutL, 0},
         {"NokoHaba", &Settings::NokoHaba, defaults.NokoHaba},
         {"UseYBuzai", &Settings::UseYBuzai, defaults.UseYBuzai},
         {"CutLV", &Settings::CutLV, defaults.CutLV},

@@ -119,6 +119,10 @@ TEST(Settings, ValuesOutOfRangeFallBackToTheDefault)
         {"SearchEffort=6", &Settings::SearchEffort, 3},
         {"SearchEffort=5", &Settings::SearchEffort, 5},
         {"UseSearch=7", &Settings::UseSearch, 1},
+        {"MinOffcutW=0", &Settings::MinOffcutW, 0},
+        {"MinOffcutW=-1", &Settings::MinOffcutW, 3000},
+        {"MinOffcutL=6005", &Settings::MinOffcutL, 6005},
+        {"MinOffcutL=1000000", &Settings::MinOffcutL, 3000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
