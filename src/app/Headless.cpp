@@ -12,6 +12,7 @@
 #include "result/JobFile.h"
 #include "result/ResultJson.h"
 #include "result/RetData.h"
+#include "result/StockUpdate.h"
 #include "result/UnplacedParts.h"
 #include "view/BoardDrawing.h"
 #include "view/PrintPages.h"
@@ -160,6 +161,14 @@ bool TakeJobInfo(const LayoutOptions& options, const char* usage, Prompt& prompt
     return CheckCutDataInfo(Dated(info), prompt) == CutDataField::None;
 }
 
+void TakeMinOffcut(const LayoutOptions& options, Settings& settings)
+{
+    if (options.MinOffcut) {
+        settings.MinOffcutW = options.MinOffcut->Width;
+        settings.MinOffcutL = options.MinOffcut->Length;
+    }
+}
+
 int WriteOutputs(const LayoutOptions& options, OutputJob job,
                  const std::vector<std::pair<std::string LayoutOptions::*, MakeBytes>>& extra,
                  const PdfWriterFn& writePdf, const PngWriterFn& writePng, int status)
@@ -180,7 +189,9 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
     std::vector<std::pair<std::string LayoutOptions::*, MakeBytes>> makers = {
         {&LayoutOptions::Json,
          [&](std::string& bytes, std::string&) {
-             bytes = ResultToJson(job.Ret);
+             const ResultOffcutList offcuts = ResultOffcuts({job.Ret, job.Parts, job.Secondary, job.Boards},
+                                                            job.Options.NokoHaba, MinOffcut(job.Options));
+             bytes = ResultToJson(job.Ret, &offcuts);
              return true;
          }},
         {&LayoutOptions::Unplaced,
@@ -192,7 +203,8 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
         {&LayoutOptions::CutData,
          [&](std::string& bytes, std::string& error) {
              std::string text;
-             if (!CutDataText({job.Ret, job.Parts, job.Secondary, job.Boards, job.Options.NokoHaba}, job.Info, text,
+             if (!CutDataText({job.Ret, job.Parts, job.Secondary, job.Boards, job.Options.NokoHaba,
+                               MinOffcut(job.Options)}, job.Info, text,
                               error)) {
                  error = "切断手順を作成できない配置があります。" + error;
                  return false;
@@ -200,6 +212,15 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
              return DiskBytes(text, bytes, error);
          }},
     };
+    makers.push_back({&LayoutOptions::StockOut, [&](std::string& bytes, std::string& error) {
+                          const JobLists lists{job.Ret, job.Parts, job.Secondary, job.Boards};
+                          StockUpdate update;
+                          if (!MakeStockUpdate(lists, ResultOffcuts(lists, job.Options.NokoHaba, MinOffcut(job.Options)),
+                                               job.Boards, StockRemark(job.Info.JobName), update, error)) {
+                              return false;
+                          }
+                          return DiskBytes(update.Boards.ToText(), bytes, error);
+                      }});
     makers.insert(makers.end(), extra.begin(), extra.end());
     StagedWrites writes;
     std::vector<std::string> createdFolders;

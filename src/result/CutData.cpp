@@ -155,13 +155,14 @@ bool CutDataText(const CutDataSource& source, const CutDataInfo& info, std::stri
             error = "配置パターン " + std::to_string(n + 1) + ": " + why;
             return false;
         }
+        const std::vector<CalRect> offcuts = LayoutOffcuts(plan, trimmed, source.MinOffcut);
         Line(out,
              {"パターン", std::to_string(n + 1), std::to_string(layout.BoardNo + 1), QuoteField(board.Name),
               QuoteField(board.Kind), FormatTenths(board.Width), FormatTenths(board.Height),
               FormatTenths(board.Thickness), FormatTenths(board.TrimTop), FormatTenths(board.TrimBottom),
               FormatTenths(board.TrimLeft), FormatTenths(board.TrimRight), std::to_string(layout.Repeat),
               Percent(layout.PartsYield), Percent(layout.TotalYield), std::to_string(plan.Cuts.size()),
-              std::to_string(plan.Pieces.size())});
+              std::to_string(plan.Pieces.size()), std::to_string(offcuts.size())});
         for (std::size_t i = 0; i < plan.Cuts.size(); ++i) {
             const SawCut& cut = plan.Cuts[i];
             Line(out, {"切断", std::to_string(i + 1), std::to_string(cut.Stage), cut.Axis == 0 ? "縦" : "横",
@@ -176,6 +177,11 @@ bool CutDataText(const CutDataSource& source, const CutDataInfo& info, std::stri
                        std::to_string(piece.Number + 1), QuoteField(part.Name), FormatTenths(part.Width),
                        FormatTenths(part.Height), FormatTenths(piece.X0), FormatTenths(piece.Y0),
                        piece.Rotated ? "1" : "0"});
+        }
+        for (std::size_t i = 0; i < offcuts.size(); ++i) {
+            const CalRect& r = offcuts[i];
+            Line(out, {"端材", std::to_string(i + 1), FormatTenths(r.X0), FormatTenths(r.Y0), FormatTenths(r.Width()),
+                       FormatTenths(r.Height())});
         }
     }
     text = std::move(out);

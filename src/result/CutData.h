@@ -1,6 +1,7 @@
 #pragma once
 
 #include "result/JobLists.h"
+#include "result/Offcuts.h"
 
 #include <cstdint>
 #include <string>
@@ -19,9 +20,11 @@ struct CutDataInfo {
     std::string Comment;  // コメント
 };
 
-// The lists a result refers to, and the kerf it was laid out with (0.1 mm).
+// The lists a result refers to, the kerf it was laid out with (0.1 mm) and the smallest
+// offcut kept.
 struct CutDataSource : JobLists {
     std::int32_t Kerf = 0;
+    OffcutSize MinOffcut;
 };
 
 // A real calendar date from 1900 to 9999.

@@ -18,6 +18,7 @@ namespace {
 struct RunKey {
     const char* Name;
     int Settings::*Member;
+    bool Required = true;
 };
 const RunKey kRunKeys[] = {
     {"NokoHaba", &Settings::NokoHaba},   {"MaxCutSize", &Settings::MaxCutSize}, {"CutLV", &Settings::CutLV},
@@ -25,6 +26,8 @@ const RunKey kRunKeys[] = {
     {"Use2ko1", &Settings::Use2ko1},     {"UseSmallPat", &Settings::UseSmallPat}, {"UseCal3", &Settings::UseCal3},
     {"UseCal4", &Settings::UseCal4},     {"UseMenCal", &Settings::UseMenCal},   {"UseSearch", &Settings::UseSearch},
     {"SearchEffort", &Settings::SearchEffort}, {"NoSort", &Settings::NoSort},
+    // The smallest offcut of the result's offcuts; files of 1.x before them lack it.
+    {"MinOffcutW", &Settings::MinOffcutW, false}, {"MinOffcutL", &Settings::MinOffcutL, false},
 };
 
 // A record's fields by their key in the file.
@@ -223,6 +226,9 @@ void ReadRunSettings(const Json& root, Settings& run)
     std::string text = std::string("[") + kSettingsSection + "]\n";
     std::map<std::string, long long> values;
     for (const RunKey& key : kRunKeys) {
+        if (!key.Required && !object.contains(key.Name)) {
+            continue;
+        }
         const long long value = IntegerAt(object, "settings", key.Name, INT32_MIN, INT32_MAX);
         values[key.Name] = value;
         text += std::string(key.Name) + "=" + std::to_string(value) + "\n";
@@ -232,7 +238,7 @@ void ReadRunSettings(const Json& root, Settings& run)
     Settings loaded;
     const std::vector<std::string> warnings = loaded.Load(ini);
     for (const RunKey& key : kRunKeys) {
-        if (loaded.*key.Member != values[key.Name]) {
+        if (values.count(key.Name) != 0 && loaded.*key.Member != values[key.Name]) {
             Fail(Sub("settings", key.Name), std::to_string(values[key.Name]) + " は使えない値です");
         }
     }
@@ -517,7 +523,14 @@ std::string JobToJson(const JobDocument& job)
     root["secondary_parts"] = RecordsToJson(job.Secondary.Items, kPartKeys);
     root["boards"] = RecordsToJson(job.Boards.Items, kBoardKeys);
     // The result as the result JSON writes it ("%.17g" numbers read back to the same doubles).
-    root["result"] = job.HasResult ? Json::parse(ResultToJson(job.Result)) : Json(nullptr);
+    // Its offcuts are made again from the layouts when the file is read.
+    if (job.HasResult) {
+        const ResultOffcutList offcuts = ResultOffcuts({job.Result, job.Parts, job.Secondary, job.Boards},
+                                                       job.Run.NokoHaba, MinOffcut(job.Run));
+        root["result"] = Json::parse(ResultToJson(job.Result, &offcuts));
+    } else {
+        root["result"] = Json(nullptr);
+    }
     return root.dump(1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
+#include "base/CalcError.h"
+#include "base/Settings.h"
+#include "job/Genban.h"
 #include "result/CutPlan.h"
+#include "result/RetData.h"
 
 namespace {
 
@@ -53,6 +57,41 @@ std::vector<CalRect> LayoutOffcuts(const CutPlan& plan, const CalRect& trimmed, 
         if (empty && AtLeast(rect, least)) {
             offcuts.push_back(rect);
         }
+    }
+    return offcuts;
+}
+
+OffcutSize MinOffcut(const Settings& settings)
+{
+    return {settings.MinOffcutW, settings.MinOffcutL};
+}
+
+std::vector<CalRect> OffcutsOf(const JobLists& lists, const COutData& layout, std::int32_t kerf, OffcutSize least)
+{
+    if (least.Width <= 0 || least.Length <= 0 || layout.BoardNo < 0 ||
+        static_cast<std::size_t>(layout.BoardNo) >= lists.Boards.Items.size()) {
+        return {};
+    }
+    const CalRect trimmed = TrimmedBoard(lists.Boards.Items[static_cast<std::size_t>(layout.BoardNo)]);
+    CutPlan plan;
+    try {
+        if (!BuildCutPlan(LayoutPieces(layout, lists.Parts, lists.Secondary, kerf), trimmed, kerf, layout.CutLines,
+                          plan)
+                 .empty()) {
+            return {};
+        }
+    } catch (const CalcError&) {
+        return {};  // a part outside its list: nothing on this board can be told apart
+    }
+    return LayoutOffcuts(plan, trimmed, least);
+}
+
+ResultOffcutList ResultOffcuts(const JobLists& lists, std::int32_t kerf, OffcutSize least)
+{
+    ResultOffcutList offcuts;
+    offcuts.reserve(lists.Ret.Layouts.size());
+    for (const COutData& layout : lists.Ret.Layouts) {
+        offcuts.push_back(OffcutsOf(lists, layout, kerf, least));
     }
     return offcuts;
 }

@@ -78,8 +78,11 @@ void PartEntries(std::string& out, const std::vector<CAL_BUZAI>& entries, const 
 
 }  // namespace
 
-std::string ResultToJson(const CRetData& ret)
+std::string ResultToJson(const CRetData& ret, const ResultOffcutList* offcuts)
 {
+    if (offcuts != nullptr && offcuts->size() != ret.Layouts.size()) {
+        offcuts = nullptr;
+    }
     std::string out;
     {
         Object root(out);
@@ -95,6 +98,7 @@ std::string ResultToJson(const CRetData& ret)
         root.Field("parts_price", ret.PartsPrice);
         root.Field("total_pieces_price", ret.TotalPiecesPrice);
         root.Key("layouts");
+        std::size_t n = 0;
         Array(out, ret.Layouts, [&](const COutData& layout) {
             out += "\n  ";
             Object o(out);
@@ -120,6 +124,13 @@ std::string ResultToJson(const CRetData& ret)
             });
             o.Key("summary");
             PartEntries(out, layout.Summary, "pieces");
+            if (offcuts != nullptr) {
+                o.Key("offcuts");
+                Array(out, (*offcuts)[n], [&](const CalRect& r) {
+                    IntObject(out, {{"x", r.X0}, {"y", r.Y0}, {"width", r.Width()}, {"length", r.Height()}});
+                });
+            }
+            ++n;
         });
         root.Key("unplaced");
         PartEntries(out, ret.Unplaced, "count");

@@ -81,7 +81,8 @@ void OnCutDataOutput(const ResultCommandContext& context)
         return;
     }
     const Settings options = doc.ResultSettings(context.AppSettings);
-    ExportCutData({doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards, options.NokoHaba}, doc.JobInfo,
+    ExportCutData({doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards, options.NokoHaba,
+                   MinOffcut(options)}, doc.JobInfo,
                   context.AppSettings, context.AppPrompt, context.Chooser, context.MainWindow);
 }
 
