@@ -8,6 +8,7 @@
 #include "base/Settings.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
+#include "result/Offcuts.h"
 #include "result/RetData.h"
 
 namespace {
@@ -273,6 +274,66 @@ bool DrawBlocks(const DrawContext& c, const COutData& layout, bool detail)
     return true;
 }
 
+// The offcuts of the layout: tinted (on screen and colour paper), hatched and outlined, so
+// that the operator marks and keeps them. Each with its box in device units, for its text.
+struct DrawnOffcut {
+    CalRect Board;
+    CanvasRect Device;
+};
+std::vector<DrawnOffcut> DrawOffcuts(const DrawContext& c, const COutData& layout)
+{
+    const Settings& options = c.Source.Options;
+    std::vector<DrawnOffcut> drawn;
+    const CanvasPen pen{c.Paper && !options.ColorPrint ? 1 : 0, c.Paper && !options.ColorPrint ? kBlack : kOffcutGreen};
+    const CanvasPen oldPen = c.Dc.SelectPen(pen);
+    const int step = std::max(4, c.TextFont.Height / 2);
+    for (const CalRect& r : OffcutsOf(c.Source, layout, options.NokoHaba, MinOffcut(options))) {
+        const CanvasPoint a = c.Device(r.X0, r.Y0);
+        const CanvasPoint b = c.Device(r.X1, r.Y1);
+        const CanvasRect box{a.X, a.Y, b.X, b.Y};
+        if (!c.Paper || options.ColorPrint) {
+            c.Dc.FillRect(box, kOffcutFill);
+        }
+        for (const auto& [from, to] : HatchLines(box, step)) {
+            c.Dc.Line(from, to);
+        }
+        c.Dc.Rectangle(box);
+        drawn.push_back({r, box});
+    }
+    c.Dc.SelectPen(oldPen);
+    return drawn;
+}
+
+// "端材 W×L" in the middle of each offcut, or along its top edge; left out where no place is free
+// (the sheet lists every offcut).
+void DrawOffcutTexts(const DrawContext& c, const std::vector<DrawnOffcut>& offcuts)
+{
+    for (const DrawnOffcut& offcut : offcuts) {
+        const CanvasRect& d = offcut.Device;
+        const TextPlacer::Box box = TextPlacer::Normal(d.Left, d.Top, d.Right, d.Bottom);
+        const std::string text = OffcutText(offcut.Board.Width(), offcut.Board.Height());
+        const bool vertical = box.Right - box.Left < box.Bottom - box.Top;
+        const CanvasSize extent = c.Select(vertical ? c.VerticalFont : c.TextFont, text);
+        const int along = extent.Width;  // the text's length, either way round
+        std::vector<CanvasPoint> at;
+        if (vertical) {
+            const int x = (box.Left + box.Right - extent.Height) / 2;
+            const int bottom = c.Down > 0 ? (box.Top + box.Bottom + along) / 2 : (box.Top + box.Bottom - along) / 2;
+            at = {{x, bottom}, {box.Left + 2, bottom}};
+        } else {
+            const int x = (box.Left + box.Right - extent.Width) / 2;
+            const int top = c.Down > 0 ? (box.Top + box.Bottom - extent.Height) / 2
+                                       : (box.Top + box.Bottom + extent.Height) / 2;
+            at = {{x, top}, {x, c.Down > 0 ? box.Top + 2 : box.Bottom - 2}};
+        }
+        std::erase_if(at, [&](const CanvasPoint& p) {
+            const TextPlacer::Box t = c.TextBox(p.X, p.Y, extent, vertical);
+            return t.Left < box.Left || t.Right > box.Right || t.Top < box.Top || t.Bottom > box.Bottom;
+        });
+        c.Place(text, vertical, at);
+    }
+}
+
 // Rows (or columns) beyond each end of a guide that its position text may move out to.
 constexpr int kTextLevels = 4;
 
@@ -497,9 +558,32 @@ void DrawBoard(const BoardSource& source, int usedBoard, BoardTransform& view, C
     if (!DrawBlocks(c, layout, detail)) {
         return;
     }
+    const std::vector<DrawnOffcut> offcuts = detail ? DrawOffcuts(c, layout) : std::vector<DrawnOffcut>{};
     if (detail && source.Options.OutCutMark) {
         const CanvasPen oldPen = dc.SelectPen(guidePen);
         DrawCutGuides(c, layout);
         dc.SelectPen(oldPen);
     }
+    DrawOffcutTexts(c, offcuts);
+}
+
+std::vector<std::pair<CanvasPoint, CanvasPoint>> HatchLines(const CanvasRect& box, int step)
+{
+    const long long left = std::min(box.Left, box.Right), right = std::max(box.Left, box.Right);
+    const long long top = std::min(box.Top, box.Bottom), bottom = std::max(box.Top, box.Bottom);
+    std::vector<std::pair<CanvasPoint, CanvasPoint>> lines;
+    if (step < 1 || left >= right || top >= bottom) {
+        return lines;
+    }
+    // Lines x + y = k, from the lower left to the upper right of the box.
+    for (long long k = left + top + step; k < right + bottom; k += step) {
+        const long long x0 = std::max(left, k - bottom), x1 = std::min(right, k - top);
+        lines.push_back({{static_cast<int>(x0), static_cast<int>(k - x0)}, {static_cast<int>(x1), static_cast<int>(k - x1)}});
+    }
+    return lines;
+}
+
+std::string OffcutText(std::int32_t width, std::int32_t length)
+{
+    return "端材 " + Format("%.1f×%.1f", width / 10.0, length / 10.0);
 }

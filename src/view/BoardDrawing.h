@@ -4,6 +4,11 @@
 
 #include "platform/Canvas.h"
 
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
 class CBuzaiList;
 class CGenbanList;
 class CRetData;
@@ -64,9 +69,18 @@ void DrawBoard(const BoardSource& source, int usedBoard, BoardTransform& view, C
 // Fill colour of a part by its index in its list.
 CanvasColor PartColor(int index);
 
+// The segments of the lines at 45 degrees, `step` apart, that hatch the box (either corner
+// order); none for an empty box or a step below 1.
+std::vector<std::pair<CanvasPoint, CanvasPoint>> HatchLines(const CanvasRect& box, int step);
+
+// The text that names an offcut of width × length (0.1 mm): "端材 600.0×450.0".
+std::string OffcutText(std::int32_t width, std::int32_t length);
+
 inline constexpr CanvasColor kBoardGrey{128, 128, 128};
 inline constexpr CanvasColor kUsableSilver{192, 192, 192};
 inline constexpr CanvasColor kGuideRed{255, 0, 0};
+inline constexpr CanvasColor kOffcutGreen{0, 128, 64};
+inline constexpr CanvasColor kOffcutFill{222, 242, 228};
 inline constexpr int kScreenTextHeight = 19;
 // Board texts on paper never get smaller than an 8 pt cell (0.1 mm); on A4 they are 3.8 mm
 // (10.8 pt). A text that finds no free place moves or is left out; it never shrinks.

@@ -208,6 +208,11 @@ public:
         line.Row(y, {" トリミング(㎜)", "",
                      Format("上:%6.1f ／ 下:%6.1f ／ 左:%6.1f ／ 右:%6.1f", Mm(board.TrimTop),
                             Mm(board.TrimBottom), Mm(board.TrimLeft), Mm(board.TrimRight))});
+        if (m_src.MinOffcut.Width > 0 && m_src.MinOffcut.Length > 0) {
+            y -= 2 * m_f.L;
+            line.Row(y, {" 端材(㎜)", "",
+                         OffcutListText(OffcutsOf(m_src, layout, m_src.Kerf, m_src.MinOffcut), 13 + 29 + 8 + 5 - 1)});
+        }
         line.Close({1, 3, 4, 5}, valueBottom);
 
         CutPartsHalves(layout, page.First, kCutRowsOnDrawing, y - 3 * m_f.L);
@@ -404,12 +409,34 @@ std::string FormatPrintTime(std::time_t time)
     return text;
 }
 
+std::string OffcutListText(const std::vector<CalRect>& offcuts, int columns)
+{
+    if (offcuts.empty()) {
+        return "なし";
+    }
+    std::string text;
+    for (std::size_t i = 0; i < offcuts.size(); ++i) {
+        const std::string size = Format("%.1f×%.1f", Mm(offcuts[i].Width()), Mm(offcuts[i].Height()));
+        const std::string next = text.empty() ? size : text + " ／ " + size;
+        const std::size_t rest = offcuts.size() - i - 1;
+        // Room is kept for " ／ 他 N" unless this is the last one.
+        const std::string more = rest > 0 ? " ／ 他 " + std::to_string(rest) : "";
+        if (Cp932Length(next + more) > columns) {
+            return text.empty() ? "他 " + std::to_string(offcuts.size()) : text + " ／ 他 " + std::to_string(rest + 1);
+        }
+        text = next;
+    }
+    return text;
+}
+
 PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const CBuzaiList& secondary,
                             const CGenbanList& boards, const Settings& settings, int kind)
 {
     PrintSource source{{ret, parts, secondary, boards}};
     source.TankaType = settings.TankaType;
     source.Kind = kind;
+    source.Kerf = settings.NokoHaba;
+    source.MinOffcut = MinOffcut(settings);
     source.PrintTime = FormatPrintTime(std::time(nullptr));
     // The pattern in detail form for paper, at zoom 1 on a transform of its own: the screen's
     // zoom and position stay as they are.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "result/JobLists.h"
+#include "result/Offcuts.h"
 
 #include <ctime>
 #include <functional>
@@ -51,10 +52,16 @@ std::string FormatPrintTime(std::time_t time);
 struct PrintSource : JobLists {
     int TankaType = 2;
     int Kind = kPrintBoardInfo;
+    std::int32_t Kerf = 0;  // of the result's calculation, for its offcuts
+    OffcutSize MinOffcut{0, 0};  // the cutting sheets list offcuts unless 0
     std::string PrintTime;  // as printed in the header
     // Draws the pattern of a layout of the result for paper into `area` (page units, y up).
     std::function<void(Canvas& dc, int layout, const CanvasRect& area)> DrawPattern;
 };
+
+// The offcuts of a cutting sheet's line "端材(㎜)": "なし", or their sizes as many as fit in
+// `columns` half-width columns, then "他 N" for the rest.
+std::string OffcutListText(const std::vector<CalRect>& offcuts, int columns);
 
 // The source of a printout of the result, printed now.
 PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const CBuzaiList& secondary,
