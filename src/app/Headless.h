@@ -70,6 +70,9 @@ std::optional<int> AnswerParse(ParseResult parsed, const std::string& error, con
 // numbers where numbers are due (others keep their defaults with a warning).
 bool LoadSettingsOption(const LayoutOptions& options, Settings& settings);
 
+// --min-offcut over the settings' smallest offcut.
+void TakeMinOffcut(const LayoutOptions& options, Settings& settings);
+
 // A job file (--job, export); false after its message on stderr.
 bool LoadJobFile(const std::string& path, JobDocument& job);
 

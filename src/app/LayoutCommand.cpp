@@ -126,6 +126,7 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
     if (options.Threads) {
         settings.MaxCalNum = *options.Threads;
     }
+    TakeMinOffcut(options, settings);
     if (options.Search) {
         settings.UseSearch = 1;
         if (*options.Search > 0) {
@@ -234,6 +235,7 @@ int RunExportCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
         return kExitBadInput;
     }
     CopyJobRunSettings(job.Run, settings);
+    TakeMinOffcut(options, settings);
     if (!TakeJobInfo(options, kExportUsage, prompt, job.Info)) {
         return kExitBadInput;
     }

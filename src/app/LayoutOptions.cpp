@@ -42,6 +42,10 @@ const char* const kLayoutUsage =
     "  --cutdata OUT.csv     the cut data file for the saw\n"
     "  --save-job OUT.nestrix\n"
     "                        the job file: the lists, the settings and the result\n"
+    "  --stock-out OUT.csv   the boards after cutting: the sheets used taken off their counts,\n"
+    "                        the offcuts added as boards of their own (priority 最優先)\n"
+    "  --min-offcut WxL      the smallest offcut kept, in mm (e.g. 300x300; 0 keeps none)\n"
+    "                        instead of the settings' MinOffcutW and MinOffcutL\n"
     "  --job-name TEXT       the job name of the cut data file and the job file\n"
     "  --due YYYY-MM-DD      their due date (the cut data file without one: today)\n"
     "  --comment TEXT        their comment\n"
@@ -52,8 +56,8 @@ const char* const kExportUsage =
     "\n"
     "Usage: nestrix export IN.nestrix [OPTION]...\n"
     "The outputs of a job file's stored result, without calculating: --json, --unplaced,\n"
-    "--pdf-info, --pdf-cuts, --png and --cutdata as above, with --settings, --job-name, --due and\n"
-    "--comment.\n";
+    "--pdf-info, --pdf-cuts, --png, --cutdata and --stock-out as above, with --settings,\n"
+    "--min-offcut, --job-name, --due and --comment.\n";
 
 namespace {
 
@@ -69,6 +73,29 @@ OptionRule FileOption(const char* name, std::string LayoutOptions::*member)
                 options.*member = value;
                 return true;
             }};
+}
+
+// "300x300" (also "300X300", "300×300", "300.5x300") in mm, or "0" for none.
+bool ParseOffcutSize(const std::string& text, OffcutSize& size)
+{
+    if (text == "0") {
+        size = {0, 0};
+        return true;
+    }
+    for (const char* separator : {"x", "X", "×"}) {
+        const std::size_t at = text.find(separator);
+        if (at == std::string::npos) {
+            continue;
+        }
+        std::int32_t width = 0, length = 0;
+        if (at == 0 || at + std::strlen(separator) == text.size() || !ToTenths(text.substr(0, at), width) || !ToTenths(text.substr(at + std::strlen(separator)), length) ||
+            width < 0 || length < 0 || width > 999999 || length > 999999) {
+            return false;
+        }
+        size = {width, length};
+        return true;
+    }
+    return false;
 }
 
 // New options go here.
@@ -91,6 +118,15 @@ const std::vector<OptionRule>& OptionRules()
         FileOption("--stats", &LayoutOptions::Stats),
         FileOption("--save-job", &LayoutOptions::SaveJob),
         FileOption("--job", &LayoutOptions::Job),
+        FileOption("--stock-out", &LayoutOptions::StockOut),
+        {"--min-offcut",
+         [](LayoutOptions& options, const std::string& value, std::string& error) {
+             if (!ParseOffcutSize(value, options.MinOffcut.emplace())) {
+                 error = "--min-offcut takes WIDTHxLENGTH in mm (e.g. 300x300), or 0";
+                 return false;
+             }
+             return true;
+         }},
         {"--threads",
          [](LayoutOptions& options, const std::string& value, std::string& error) {
              char* end = nullptr;
@@ -272,8 +308,9 @@ ParseResult ParseExportOptions(const std::vector<std::string>& args, LayoutOptio
         return ParseResult::Error;
     }
     options.Job = args[0];
-    const std::vector<std::string> allowed = {"--settings", "--json",    "--unplaced", "--pdf-info", "--pdf-cuts",
-                                              "--png",      "--cutdata", "--job-name", "--due",      "--comment"};
+    const std::vector<std::string> allowed = {"--settings", "--json",     "--unplaced",   "--pdf-info",
+                                              "--pdf-cuts", "--png",      "--cutdata",    "--job-name",
+                                              "--due",      "--comment",  "--stock-out",  "--min-offcut"};
     const ParseResult parsed =
         ParseOptions(std::vector<std::string>(args.begin() + 1, args.end()), allowed, options, error);
     if (parsed == ParseResult::Run && options.CutData.empty() &&

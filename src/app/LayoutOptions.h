@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "calc/CalcRun.h"
+#include "result/Offcuts.h"
 
 // The options of `nestrix layout`. Every option takes one value, but --search may go without.
 struct LayoutOptions {
@@ -24,6 +25,8 @@ struct LayoutOptions {
     std::string Stats;  // run figures for benchmarks: seconds, budget-ended board layouts
     std::string SaveJob;  // the job file with the lists, the settings and the result
     std::string Job;      // a job file whose lists and settings are laid out (layout) or written (export)
+    std::string StockOut;  // the board list after 在庫反映: used sheets off, offcuts on
+    std::optional<OffcutSize> MinOffcut;  // instead of the settings' 端材の最小寸法
     std::optional<int> Threads;
     std::optional<EngineVariant> Engine;
     std::optional<int> Search;  // the search engine on, with this effort (0: the settings' effort)

@@ -40,7 +40,7 @@ const NamedPath kOutputs[] = {
     {"--json", &LayoutOptions::Json},        {"--unplaced", &LayoutOptions::Unplaced},
     {"--pdf-info", &LayoutOptions::PdfInfo}, {"--pdf-cuts", &LayoutOptions::PdfCuts},
     {"--cutdata", &LayoutOptions::CutData},  {"--stats", &LayoutOptions::Stats},
-    {"--save-job", &LayoutOptions::SaveJob},
+    {"--save-job", &LayoutOptions::SaveJob}, {"--stock-out", &LayoutOptions::StockOut},
     {"--png", &LayoutOptions::PngDir},
 };
 

@@ -13,6 +13,7 @@
 #include "app/NestrixApp.h"
 #include "app/NokowDlg.h"
 #include "doc/JobCommands.h"
+#include "doc/StockCommands.h"
 #include "job/BuzaiDlg.h"
 #include "job/GenbanDlg.h"
 #include "platform/qt/QtCanvas.h"
@@ -47,6 +48,8 @@ constexpr ToolButton kToolBar[] = {
     {kCmdResults, "resultsAction", "results", "結果", "配置結果", "配置結果を表示します。"},
     {kCmdCutData, "cutDataAction", "cutdata", "切断データ", "切断データ出力",
      "切断データをファイルへ出力します。"},
+    {kCmdStock, "stockAction", "stock", "在庫反映", "在庫反映",
+     "使った原板を原板数から引き、端材を原板リストに加えます。取り消しで元に戻せます。"},
     {0, nullptr, nullptr, nullptr, nullptr, nullptr},
     {kCmdPrintBoardInfo, "printBoardInfoAction", "printinfo", "原板情報", "原板情報印刷",
      "原板情報を印刷します。"},
@@ -127,6 +130,7 @@ void CMainFrame::CreateToolBar()
     m_actions[kCmdHelp] = help;
 
     CreateJobActions(bar);
+    CreateStockActions(bar);
     connect(m_actions[kCmdAbout], &QAction::triggered, this, &CMainFrame::OnAbout);
     connect(m_actions[kCmdInitialSettings], &QAction::triggered, this,
             [this] { RunCommand([this] { OnInitialSettings(); }); });
@@ -184,6 +188,39 @@ void CMainFrame::CreateJobActions(QToolBar* bar)
     saveMenu->addAction(saveAs);
     save->setMenu(saveMenu);
     if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(save))) {
+        tool->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+}
+
+void CMainFrame::CreateStockActions(QToolBar* bar)
+{
+    QAction* stock = m_actions[kCmdStock];
+    connect(stock, &QAction::triggered, this, [this] {
+        RunCommand([this] {
+            if (ApplyStockUpdate(m_app.Doc(), m_app.AppSettings(), m_app.Session.Folder, m_app.GetPrompt())) {
+                m_view->RequestRedraw();
+            }
+        });
+    });
+    // 取り消し: under the arrow of 在庫反映, and Ctrl+Z.
+    auto* undo = new QAction("取り消し", this);
+    undo->setObjectName("stockUndoAction");
+    undo->setData(int(kCmdStockUndo));
+    undo->setShortcut(QKeySequence::Undo);
+    undo->setStatusTip("最後の在庫反映を取り消し、原板リストを反映の前に戻します。");
+    connect(undo, &QAction::triggered, this, [this] {
+        RunCommand([this] {
+            if (UndoStockUpdate(m_app.Doc(), m_app.AppSettings(), m_app.Session.Folder, m_app.GetPrompt())) {
+                m_view->RequestRedraw();
+            }
+        });
+    });
+    addAction(undo);
+    m_actions[kCmdStockUndo] = undo;
+    auto* menu = new QMenu(this);
+    menu->addAction(undo);
+    stock->setMenu(menu);
+    if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(stock))) {
         tool->setPopupMode(QToolButton::MenuButtonPopup);
     }
 }

@@ -40,6 +40,7 @@ protected:
 private:
     void CreateToolBar();
     void CreateJobActions(QToolBar* bar);
+    void CreateStockActions(QToolBar* bar);
     void CreateStatusBar();
     void SetStatusPanes(const QStringList& texts);
     void OnAbout();

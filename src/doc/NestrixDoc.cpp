@@ -1,4 +1,5 @@
 #include "doc/NestrixDoc.h"
+#include "doc/StockCommands.h"
 
 #include "result/JobFile.h"
 
@@ -146,6 +147,7 @@ int CNestrixDoc::OnNewDocument(const Settings& settings, const std::string& fold
 {
     GenbanSeen = SeeFile(folder + kBoardsJobFileName);
     YBuzaiSeen = SeeFile(folder + kSecondaryJobFileName);
+    StockUndoAvailable = StockUndoExists(folder);
     // A missing job file is the first start: an empty list, no message.
     if (!settings.ResetGenbanFlg) {
         if (GenbanSeen.Exists && !GenbanList.Read(folder + kBoardsJobFileName, settings, prompt)) {
@@ -199,15 +201,9 @@ Settings CNestrixDoc::ResultSettings(const Settings& app) const
 
 void CNestrixDoc::SelectResultBoards()
 {
-    auto same = [](const CGenban& a, const CGenban& b) {
-        return a.Name == b.Name && a.Width == b.Width && a.Height == b.Height && a.Thickness == b.Thickness &&
-               a.TrimTop == b.TrimTop && a.TrimBottom == b.TrimBottom && a.TrimLeft == b.TrimLeft &&
-               a.TrimRight == b.TrimRight && a.Price == b.Price && a.Count == b.Count && a.Priority == b.Priority &&
-               a.Kind == b.Kind && a.Remark == b.Remark;
-    };
     for (CGenban& board : GenbanList.Items) {
         board.Use = std::any_of(ResultBoards.Items.begin(), ResultBoards.Items.end(),
-                                [&](const CGenban& used) { return used.Use && same(used, board); })
+                                [&](const CGenban& used) { return used.Use && SameBoardRecord(used, board); })
                         ? 1
                         : 0;
     }
@@ -217,6 +213,7 @@ void CNestrixDoc::KeepCalculation(const Settings& settings)
 {
     ResultBoards = GenbanList;
     ResultBoards.Files.clear();
+    StockApplied = false;
     RetData.GenbanList = &ResultBoards;
     CopyJobRunSettings(settings, JobRun);
     HasJobRun = true;
@@ -261,6 +258,7 @@ void CNestrixDoc::OpenJob(const JobDocument& job, const std::string& path, const
     RetData.YBuzaiList = &YBuzaiList;
     RetData.GenbanList = &ResultBoards;
     ResultPresent = job.HasResult && !job.Result.Layouts.empty() ? 1 : 0;
+    StockApplied = false;
     if (!ResultPresent) {
         RetData.Clear();
     }

@@ -30,6 +30,11 @@ public:
     int ResultPresent = 0;  // 1 once a calculation produced a result; cleared when a list changes
     bool HasUnplacedParts() const { return !RetData.Unplaced.empty(); }
 
+    // 在庫反映: the result was applied to the board list; a 取り消し is possible (the list before
+    // the last one is kept in the program folder).
+    bool StockApplied = false;
+    bool StockUndoAvailable = false;
+
     int CurrentBoard = 0;  // used board shown by the view
     int RedrawNeeded = 1;  // set by whoever changes what is shown; cleared by painting
     int Modified = 0;      // the parts list has changes that were not written

@@ -121,3 +121,11 @@ std::string CGenbanList::CheckRecord(const CGenban& record)
     const Settings defaults;
     return RecordOutOfRange(Format(defaults), record).value_or("");
 }
+
+bool SameBoardRecord(const CGenban& a, const CGenban& b)
+{
+    return a.Name == b.Name && a.Width == b.Width && a.Height == b.Height && a.Thickness == b.Thickness &&
+           a.TrimTop == b.TrimTop && a.TrimBottom == b.TrimBottom && a.TrimLeft == b.TrimLeft &&
+           a.TrimRight == b.TrimRight && a.Price == b.Price && a.Count == b.Count && a.Priority == b.Priority &&
+           a.Kind == b.Kind && a.Remark == b.Remark;
+}

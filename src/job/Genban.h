@@ -39,6 +39,10 @@ public:
     std::int32_t WorkValue = 0;  // working value, never stored
 };
 
+// The same board as a record of the list: every stored field equal (not Use, Index or the
+// working value).
+bool SameBoardRecord(const CGenban& a, const CGenban& b);
+
 // The board list (原板). Its file operations are CBuzaiList's (Buzai.h) by design, over the same
 // reader and writer (TableFile.h); only the open dialog differs: it takes several files.
 class CGenbanList : public RecordList<CGenban> {

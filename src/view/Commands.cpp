@@ -12,6 +12,8 @@ bool IsCommandEnabled(int id, const CNestrixDoc& doc)
         case kCmdCutData:
         case kCmdPrintBoardInfo:
         case kCmdPrintCutSheets: return doc.ResultPresent != 0;
+        case kCmdStock: return doc.ResultPresent != 0 && !doc.StockApplied;
+        case kCmdStockUndo: return doc.StockUndoAvailable;
         default: return true;
     }
 }

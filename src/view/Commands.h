@@ -14,6 +14,8 @@ enum CommandId : int {
     kCmdPrintBoardInfo = 32779,   // 原板情報印刷
     kCmdSecondaryParts = 32780,   // ２次部材データ入力
     kCmdResults = 32782,          // 配置結果
+    kCmdStock = 32790,            // 在庫反映
+    kCmdStockUndo = 32791,        // 在庫反映の取り消し
     kCmdOpenJob = 57601,          // 物件を開く
     kCmdSaveJob = 57603,          // 物件を保存
     kCmdSaveJobAs = 57604,        // 物件に名前を付けて保存

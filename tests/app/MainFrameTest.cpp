@@ -131,6 +131,7 @@ void MainFrameTest::toolBarHoldsTheButtonsInOrder()
         {kCmdLayout, "配置計算実行"},
         {kCmdResults, "配置結果"},
         {kCmdCutData, "切断データ出力"},
+        {kCmdStock, "在庫反映"},
         {0, nullptr},
         {kCmdPrintBoardInfo, "原板情報印刷"},
         {kCmdPrintCutSheets, "切断指示書印刷"},

@@ -82,4 +82,44 @@ shipped="$example/kitchen.nestrix"
 "$nestrix" layout --job "$shipped" --json "$dir/recalculated.json" >/dev/null 2>&1 || fail "the shipped job does not calculate"
 cmp -s "$dir/shipped.json" "$dir/recalculated.json" || fail "the shipped job's result is not what this build calculates (make it again: see docs/job-file.md)"
 cmp -s "$dir/shipped.json" "$dir/run.json" || fail "the shipped job is not the example's lists and settings"
+
+# 5. 在庫反映 headless: --stock-out is the boards file with the sheets used taken off and the
+# offcuts of the JSON added, the same from the run and from its job file; --min-offcut 0 adds none.
+"$nestrix" layout "${inputs[@]}" --json "$dir/stock.json" --stock-out "$dir/stock.csv" --job-name 台所 \
+    --save-job "$dir/stock.nestrix" >/dev/null 2>"$dir/stderr" || { cat "$dir/stderr"; fail "layout --stock-out failed"; }
+"$nestrix" export "$dir/stock.nestrix" --stock-out "$dir/stock-export.csv" >/dev/null 2>"$dir/stderr" \
+    || { cat "$dir/stderr"; fail "export --stock-out failed"; }
+cmp -s "$dir/stock.csv" "$dir/stock-export.csv" || fail "export --stock-out differs from layout --stock-out"
+python3 - "$example/boards.csv" "$dir/stock.csv" "$dir/stock.json" <<'PY' || fail "--stock-out is not the board list after the result"
+import csv, io, json, sys
+read = lambda p: list(csv.reader(io.StringIO(open(p, encoding="cp932").read())))[1:]
+before, after, result = read(sys.argv[1]), read(sys.argv[2]), json.load(open(sys.argv[3]))
+sheets = {}
+for layout in result["layouts"]:
+    sheets[layout["board"]] = sheets.get(layout["board"], 0) + layout["repeat"]
+kept = [row for i, row in enumerate(before) if int(row[4]) == 9999 or int(row[4]) > sheets.get(i, 0)]
+for i, row in enumerate(before):
+    if int(row[4]) != 9999:
+        row[4] = str(int(row[4]) - sheets.get(i, 0))
+assert after[:len(kept)] == kept, (after[:len(kept)], kept)
+offcuts = {}
+for layout in result["layouts"]:
+    for o in layout["offcuts"]:
+        assert min(o["width"], o["length"]) >= 3000, o
+        key = (layout["board"], o["width"], o["length"])
+        offcuts[key] = offcuts.get(key, 0) + layout["repeat"]
+added = after[len(kept):]
+assert offcuts and len(added) == len(offcuts), (added, offcuts)
+assert sum(int(r[4]) for r in added) == sum(offcuts.values())
+for r in added:
+    assert r[0].startswith("端材 ") and r[6] == "2" and r[8].startswith("台所 ") and r[9:] == ["0.0"] * 4, r
+PY
+"$nestrix" layout "${inputs[@]}" --json "$dir/none.json" --min-offcut 0 --stock-out "$dir/none.csv" >/dev/null 2>&1 \
+    || fail "layout --min-offcut 0 failed"
+! grep -q '"width"' "$dir/none.json" || fail "--min-offcut 0 still lists offcuts"
+! iconv -f CP932 -t UTF-8 "$dir/none.csv" | grep -q '^端材' || fail "--min-offcut 0 still adds offcuts"
+for bad in 300 300x 0x-5 abc; do
+    "$nestrix" layout "${inputs[@]}" --min-offcut "$bad" >/dev/null 2>&1
+    [ $? -eq 2 ] || fail "--min-offcut $bad was accepted"
+done
 echo "job files: ok"
