@@ -7,6 +7,7 @@
 #include "fakes/RecordingCanvas.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
+#include "result/Offcuts.h"
 #include "result/RetData.h"
 #include "view/BoardDrawing.h"
 
@@ -487,5 +488,89 @@ TEST(DrawBoard, DrawsNothingForAnIndexOutsideItsListAndRestoresTheCanvas)
         EXPECT_EQ(dc.CurrentFont, font);
         EXPECT_EQ(dc.CurrentPen, (CanvasPen{2, {1, 2, 3}}));
         EXPECT_FALSE(dc.Transparent);
+    }
+}
+
+TEST(DrawBoard, HatchesEveryOffcutWithItsSizeInTheDetailFormOnly)
+{
+    struct Case {
+        const char* name;
+        std::int32_t least;  // both ways, 0.1 mm
+        BoardForm form;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {"offcuts of 50 mm", 500, BoardForm::Detail, true},
+        {"offcuts of 300 mm: none on this board", 3000, BoardForm::Detail, false},
+        {"the setting at 0", 0, BoardForm::Detail, false},
+        {"list form", 500, BoardForm::List, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        KnownLayout job;
+        job.settings.MinOffcutW = job.settings.MinOffcutL = c.least;
+        const RecordingCanvas dc = job.Draw(c.form);
+        const std::vector<CalRect> offcuts =
+            OffcutsOf(job.Source(), job.ret.Layouts[0], job.settings.NokoHaba, MinOffcut(job.settings));
+        const auto hatch = LinesWithPen(dc, CanvasPen{0, kOffcutGreen});
+        const auto tinted = std::count_if(dc.Fills.begin(), dc.Fills.end(),
+                                          [](const RecordingCanvas::Fill& f) { return f.Color == kOffcutFill; });
+        if (!c.drawn) {
+            EXPECT_TRUE(hatch.empty());
+            EXPECT_EQ(tinted, 0);
+            continue;
+        }
+        ASSERT_GE(offcuts.size(), 2u);
+        EXPECT_EQ(tinted, static_cast<long>(offcuts.size()));
+        // Board (x, y) lies at (x / 2 + 32, y / 2 + 32): every hatch line inside an offcut's box,
+        // every box outlined, the largest one named with its size.
+        std::vector<CanvasRect> boxes;
+        for (const CalRect& r : offcuts) {
+            boxes.push_back({r.X0 / 2 + 32, r.Y0 / 2 + 32, r.X1 / 2 + 32, r.Y1 / 2 + 32});
+            EXPECT_NE(std::find(dc.Rectangles.begin(), dc.Rectangles.end(), boxes.back()), dc.Rectangles.end());
+        }
+        ASSERT_FALSE(hatch.empty());
+        for (const auto& [from, to] : hatch) {
+            EXPECT_TRUE(std::any_of(boxes.begin(), boxes.end(), [&](const CanvasRect& b) {
+                return std::min(from.X, to.X) >= b.Left && std::max(from.X, to.X) <= b.Right &&
+                       std::min(from.Y, to.Y) >= b.Top && std::max(from.Y, to.Y) <= b.Bottom;
+            })) << from.X << "," << from.Y << " - " << to.X << "," << to.Y;
+        }
+        const CalRect largest = *std::max_element(offcuts.begin(), offcuts.end(), [](const CalRect& a, const CalRect& b) {
+            return static_cast<long long>(a.Width()) * a.Height() < static_cast<long long>(b.Width()) * b.Height();
+        });
+        EXPECT_NE(FindText(dc, OffcutText(largest.Width(), largest.Height())), nullptr);
+    }
+}
+
+TEST(HatchLines, FillTheBoxAtTheirStepWithEndsOnItsEdges)
+{
+    struct Case {
+        CanvasRect box;
+        int step;
+        std::size_t lines;
+    };
+    const Case cases[] = {
+        {{0, 0, 100, 50}, 10, 14},   // x + y = 10 … 140
+        {{100, 50, 0, 0}, 10, 14},   // corners either way round
+        {{0, -50, 100, 0}, 25, 5},   // a box on the page, y up
+        {{0, 0, 5, 5}, 10, 0},       // smaller than one step
+        {{0, 0, 100, 0}, 10, 0},     // empty
+        {{0, 0, 100, 50}, 0, 0},     // no step
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.box.Left << "," << c.box.Top << "," << c.box.Right << ","
+                                          << c.box.Bottom << " step " << c.step);
+        const auto lines = HatchLines(c.box, c.step);
+        EXPECT_EQ(lines.size(), c.lines);
+        const int left = std::min(c.box.Left, c.box.Right), right = std::max(c.box.Left, c.box.Right);
+        const int top = std::min(c.box.Top, c.box.Bottom), bottom = std::max(c.box.Top, c.box.Bottom);
+        for (const auto& [a, b] : lines) {
+            for (const CanvasPoint& p : {a, b}) {
+                EXPECT_TRUE(p.X >= left && p.X <= right && p.Y >= top && p.Y <= bottom);
+                EXPECT_TRUE(p.X == left || p.X == right || p.Y == top || p.Y == bottom);
+            }
+            EXPECT_EQ(a.X + a.Y, b.X + b.Y);  // 45 degrees
+        }
     }
 }

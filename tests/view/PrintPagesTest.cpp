@@ -507,3 +507,72 @@ TEST(CuttingInstructionPage, ThePatternLiesInsideTheDrawingArea)
                   std::min(dc.Fills.back().Rect.Top, dc.Fills.back().Rect.Bottom));
     }
 }
+
+TEST(CuttingInstructionPage, ListsTheOffcutsUnderTheTrimsWhenTheyAreKept)
+{
+    struct Case {
+        const char* name;
+        OffcutSize least;
+        const char* row;  // nullptr: no offcut row
+    };
+    // A 1000 × 500 mm board with one 600 × 500 mm part at its left: 400 × 500 mm left over.
+    const Case cases[] = {
+        {"kept from 300 mm", {3000, 3000}, "396.0×500.0"},
+        {"kept from 450 mm", {4500, 4500}, "なし"},
+        {"kept either way round", {5000, 3960}, "396.0×500.0"},
+        {"not kept", {0, 0}, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Job job;
+        job.AddBoard("ラワン", 10000, 5000, 3000);
+        job.AddPart(job.parts, "天板", 6000, 5000, 1);
+        job.AddLayout(0, 2, {{0, 1, 0}});
+        job.ret.Layouts[0].Blocks = {CHaichi(0, 0, 0, 0, 1, 1, 0)};
+        job.Finish(2);
+        PrintSource source = job.Source(kPrintCutSheets);
+        source.Kerf = 40;
+        source.MinOffcut = c.least;
+        RecordingCanvas dc;
+        DrawPrintPage(dc, source, 1);
+        const RecordingCanvas::Text* label = FindText(dc, " 端材(㎜)");
+        if (c.row == nullptr) {
+            EXPECT_EQ(label, nullptr);
+            continue;
+        }
+        ASSERT_NE(label, nullptr);
+        const RecordingCanvas::Text* trims = FindText(dc, " トリミング(㎜)");
+        ASSERT_NE(trims, nullptr);
+        EXPECT_EQ(label->Y, trims->Y - 2 * kL);
+        const int valueX = FindText(dc, "上:")->X;
+        const auto value = std::find_if(dc.Texts.begin(), dc.Texts.end(), [&](const RecordingCanvas::Text& t) {
+            return t.X == valueX && t.Y == label->Y;
+        });
+        ASSERT_NE(value, dc.Texts.end());
+        EXPECT_EQ(value->Value, c.row);
+        // The parts table moves down by the row.
+        EXPECT_EQ(FindText(dc, " 部材名")->Y, label->Y - 3 * kL);
+    }
+}
+
+TEST(OffcutListText, ListsWhatFitsAndCountsTheRest)
+{
+    const CalRect a{0, 0, 6000, 4500}, b{0, 0, 12005, 3000}, c{0, 0, 3000, 3000};
+    struct Case {
+        std::vector<CalRect> offcuts;
+        int columns;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{}, 54, "なし"},
+        {{a}, 54, "600.0×450.0"},
+        {{a, b, c}, 54, "600.0×450.0 ／ 1200.5×300.0 ／ 300.0×300.0"},
+        {{a, b, c}, 40, "600.0×450.0 ／ 1200.5×300.0 ／ 他 1"},
+        {{a, b, c}, 20, "600.0×450.0 ／ 他 2"},
+        {{a, b, c}, 10, "他 3"},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.text);
+        EXPECT_EQ(OffcutListText(t.offcuts, t.columns), t.text);
+    }
+}
