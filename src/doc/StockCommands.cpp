@@ -19,6 +19,7 @@ constexpr std::size_t kPreviewLines = 20;
 int ApplyStockUpdate(CNestrixDoc& doc, const Settings& app, const std::string& folder, Prompt& prompt)
 {
     if (!doc.ResultPresent) {
+        prompt.ShowError("在庫反映する配置結果がありません。");
         return 0;
     }
     if (doc.StockApplied) {

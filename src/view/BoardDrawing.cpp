@@ -286,7 +286,7 @@ std::vector<DrawnOffcut> DrawOffcuts(const DrawContext& c, const COutData& layou
     std::vector<DrawnOffcut> drawn;
     const CanvasPen pen{c.Paper && !options.ColorPrint ? 1 : 0, c.Paper && !options.ColorPrint ? kBlack : kOffcutGreen};
     const CanvasPen oldPen = c.Dc.SelectPen(pen);
-    const int step = std::max(4, c.TextFont.Height / 2);
+    const int step = std::max(4, c.TextFont.Height * 2 / 3);
     for (const CalRect& r : OffcutsOf(c.Source, layout, options.NokoHaba, MinOffcut(options))) {
         const CanvasPoint a = c.Device(r.X0, r.Y0);
         const CanvasPoint b = c.Device(r.X1, r.Y1);

@@ -12,7 +12,8 @@ bool IsCommandEnabled(int id, const CNestrixDoc& doc)
         case kCmdCutData:
         case kCmdPrintBoardInfo:
         case kCmdPrintCutSheets: return doc.ResultPresent != 0;
-        case kCmdStock: return doc.ResultPresent != 0 && !doc.StockApplied;
+        // Also while only 取り消し under its arrow can be chosen.
+        case kCmdStock: return (doc.ResultPresent != 0 && !doc.StockApplied) || doc.StockUndoAvailable;
         case kCmdStockUndo: return doc.StockUndoAvailable;
         default: return true;
     }

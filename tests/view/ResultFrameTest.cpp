@@ -6,6 +6,7 @@
 
 #include "app/MainFrame.h"
 #include "app/NestrixApp.h"
+#include "base/ProgramFolder.h"
 #include "calc/CalHaichi.h"
 #include "calc/CalcRun.h"
 #include "calc/engines/Engines.h"
@@ -74,6 +75,7 @@ private slots:
     void statusBarFollowsTheCurrentBoard();
     void aJobOpensWithItsResultAndSavesUnderANewName();
     void anOpenedJobCalculatesAgainWithItsOwnOptions();
+    void stockUpdateFromTheToolBarAndCtrlZ();
 };
 
 void ResultFrameTest::statusBarFollowsTheCurrentBoard()
@@ -182,6 +184,38 @@ void ResultFrameTest::anOpenedJobCalculatesAgainWithItsOwnOptions()
     QCOMPARE(settings.NokoHaba, 30);  // the options run with become the program's, as after any run
     QCOMPARE(frame.windowTitle(), QString("キッチン - Nestrix"));
     QVERIFY2(prompt.Shown.empty(), prompt.Shown.empty() ? "" : prompt.Shown[0].c_str());
+}
+
+void ResultFrameTest::stockUpdateFromTheToolBarAndCtrlZ()
+{
+    LaidOut s;
+    QVERIFY(s.Start());
+    CMainFrame* frame = s.app.MainFrame();
+    QVERIFY(QTest::qWaitForWindowExposed(frame));
+    s.app.Session.SaveChanges(s.prompt);  // "Genban" as the kitchen's boards
+    const std::string genban = s.home.File(kBoardsJobFileName);
+    const std::string before = ReadBytes(genban);
+    frame->UpdateCommandUI();
+    QAction* stock = frame->CommandAction(kCmdStock);
+    QVERIFY(stock->isEnabled());
+    QVERIFY(!frame->CommandAction(kCmdStockUndo)->isEnabled());
+
+    // 在庫反映: asked, answered yes, written by the command's save; then only 取り消し is left.
+    s.prompt.Answers = {true};
+    stock->trigger();
+    QCOMPARE(s.prompt.Asked.size(), std::size_t(1));
+    QVERIFY(s.prompt.Asked[0].find("端材 ") != std::string::npos);
+    const std::string applied = ReadBytes(genban);
+    QVERIFY(applied != before);
+    QVERIFY(frame->CommandAction(kCmdStockUndo)->isEnabled());
+
+    // Ctrl+Z in the window, answered yes: the file as it was, byte for byte.
+    s.prompt.Answers = {true};
+    frame->activateWindow();
+    QTest::keyClick(frame->View(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(s.prompt.Asked.size(), std::size_t(2));
+    QCOMPARE(ReadBytes(genban), before);
+    QVERIFY(!frame->CommandAction(kCmdStockUndo)->isEnabled());
 }
 
 QTEST_MAIN(ResultFrameTest)

@@ -312,3 +312,29 @@ TEST(Commands, FollowTheJobAndTheResult)
         }
     }
 }
+
+TEST(Commands, StockUpdateAndItsUndoFollowTheResultAndTheKeptList)
+{
+    struct Case {
+        const char* name;
+        int result;
+        bool applied, undo;
+        bool stock, stockUndo;
+    };
+    const Case cases[] = {
+        {"no result", 0, false, false, false, false},
+        {"a result", 1, false, false, true, false},
+        {"a result applied", 1, true, true, true, true},  // for 取り消し under its arrow
+        {"a kept list only", 0, false, true, true, true},
+        {"a new result, an earlier one kept", 1, false, true, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CNestrixDoc doc;
+        doc.ResultPresent = c.result;
+        doc.StockApplied = c.applied;
+        doc.StockUndoAvailable = c.undo;
+        EXPECT_EQ(IsCommandEnabled(kCmdStock, doc), c.stock);
+        EXPECT_EQ(IsCommandEnabled(kCmdStockUndo, doc), c.stockUndo);
+    }
+}
