@@ -246,11 +246,11 @@ int main(int argc, char** argv)
             std::printf("  results of 1 and 2 threads differ!\n");
         }
         if (!jsonDir.empty()) {
-            // As `nestrix layout --json` writes it, offcuts included.
+            // As `nestrix layout --json` writes it, cuts and offcuts included.
             const Settings defaults;
-            const ResultOffcutList offcuts = ResultOffcuts({results[0], job.Parts, job.Secondary, job.Boards},
-                                                           defaults.NokoHaba, MinOffcut(defaults));
-            WriteFileAtomically(jsonDir + "/bench-" + size.Name + ".json", ResultToJson(results[0], &offcuts));
+            const ResultSawing sawing = SawResult({results[0], job.Parts, job.Secondary, job.Boards},
+                                                  defaults.NokoHaba, MinOffcut(defaults));
+            WriteFileAtomically(jsonDir + "/bench-" + size.Name + ".json", ResultToJson(results[0], &sawing));
         }
         std::printf("%8s %9.3fs %9.3fs %7.2f %8zu %7.2f%%\n", size.Name.c_str(), seconds[0], seconds[1],
                     seconds[1] / seconds[0], results[0].Layouts.size(), results[0].PartsYield() * 100.0);

@@ -189,9 +189,9 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
     std::vector<std::pair<std::string LayoutOptions::*, MakeBytes>> makers = {
         {&LayoutOptions::Json,
          [&](std::string& bytes, std::string&) {
-             const ResultOffcutList offcuts = ResultOffcuts({job.Ret, job.Parts, job.Secondary, job.Boards},
-                                                            job.Options.NokoHaba, MinOffcut(job.Options));
-             bytes = ResultToJson(job.Ret, &offcuts);
+             const ResultSawing sawing = SawResult({job.Ret, job.Parts, job.Secondary, job.Boards},
+                                                   job.Options.NokoHaba, MinOffcut(job.Options));
+             bytes = ResultToJson(job.Ret, &sawing);
              return true;
          }},
         {&LayoutOptions::Unplaced,

@@ -12,6 +12,7 @@
 #include "calc/CalHaichi.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
+#include "result/Offcuts.h"
 #include "result/RetData.h"
 #include "result/RetSummary.h"
 
@@ -145,12 +146,13 @@ void PrintSummary(std::FILE* out, const CRetData& ret, const CBuzaiList& buzai, 
                      used.Sheets);
     }
     std::fprintf(out, "配置パターン\n");
+    const ResultSawing sawing = SawResult({ret, buzai, ybuzai, genban}, settings.NokoHaba, MinOffcut(settings));
     for (std::size_t i = 0; i < ret.Layouts.size(); ++i) {
         const COutData& layout = ret.Layouts[i];
         const CGenban& b = genban.Items.at(static_cast<std::size_t>(layout.BoardNo));
-        std::fprintf(out, "  %3zu %s x %3d  歩留まり %5.1f%%(%5.1f%%)  %zu ブロック\n", i + 1,
+        std::fprintf(out, "  %3zu %s x %3d  歩留まり %5.1f%%(%5.1f%%)  %zu ブロック  切断 %lld 回\n", i + 1,
                      Column(b.Name, 20).c_str(), layout.Repeat, layout.PartsYield * 100.0,
-                     layout.TotalYield * 100.0, layout.Blocks.size());
+                     layout.TotalYield * 100.0, layout.Blocks.size(), static_cast<long long>(sawing[i].Cuts));
     }
     if (!ret.PlacedSecondary.empty()) {
         std::fprintf(out, "配置された２次部材\n");
@@ -171,6 +173,6 @@ void PrintSummary(std::FILE* out, const CRetData& ret, const CBuzaiList& buzai, 
         std::fprintf(out, "  %3d %s %7.1f x %7.1f  %4d%s\n", entry.Number + 1, Column(p.Name, 20).c_str(),
                      p.Width / 10.0, p.Height / 10.0, entry.Count, reason.empty() ? "" : ("  " + reason).c_str());
     }
-    std::fprintf(out, "%s\n%s\n%s\n", YieldText(ret).c_str(), BoardCostText(ret).c_str(),
-                 PartsCostText(ret).c_str());
+    std::fprintf(out, "%s\n%s\n%s\n%s\n", YieldText(ret).c_str(), BoardCostText(ret).c_str(),
+                 PartsCostText(ret).c_str(), CutTotalsText(JobCutTotals(ret, sawing)).c_str());
 }

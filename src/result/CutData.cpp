@@ -6,6 +6,7 @@
 
 #include "base/CalcError.h"
 #include "base/CsvLine.h"
+#include "base/Format.h"
 #include "base/TextCodec.h"
 #include "base/TextFile.h"
 #include "job/Buzai.h"
@@ -143,6 +144,10 @@ bool CutDataText(const CutDataSource& source, const CutDataInfo& info, std::stri
     }
     Line(out, {"パターン数", std::to_string(ret.Layouts.size())});
     Line(out, {"原板枚数", std::to_string(sheets)});
+    // The patterns first: the job's cuts, in the header, are theirs times the repeat counts.
+    const std::string head = std::move(out);
+    out.clear();
+    std::int64_t cuts = 0, tenths = 0;
 
     for (std::size_t n = 0; n < ret.Layouts.size(); ++n) {
         const COutData& layout = ret.Layouts[n];
@@ -156,6 +161,10 @@ bool CutDataText(const CutDataSource& source, const CutDataInfo& info, std::stri
             return false;
         }
         const std::vector<CalRect> offcuts = LayoutOffcuts(plan, trimmed, source.MinOffcut);
+        cuts += static_cast<std::int64_t>(plan.Cuts.size()) * layout.Repeat;
+        for (const SawCut& cut : plan.Cuts) {
+            tenths += static_cast<std::int64_t>(cut.To - cut.From) * layout.Repeat;
+        }
         Line(out,
              {"パターン", std::to_string(n + 1), std::to_string(layout.BoardNo + 1), QuoteField(board.Name),
               QuoteField(board.Kind), FormatTenths(board.Width), FormatTenths(board.Height),
@@ -184,7 +193,10 @@ bool CutDataText(const CutDataSource& source, const CutDataInfo& info, std::stri
                        FormatTenths(r.Height())});
         }
     }
-    text = std::move(out);
+    std::string header = head;
+    Line(header, {"切断回数", std::to_string(cuts)});
+    Line(header, {"切断長", Format("%lld.%lld", static_cast<long long>(tenths / 10), static_cast<long long>(tenths % 10))});
+    text = header + out;
     return true;
 }
 

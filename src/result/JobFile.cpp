@@ -523,11 +523,11 @@ std::string JobToJson(const JobDocument& job)
     root["secondary_parts"] = RecordsToJson(job.Secondary.Items, kPartKeys);
     root["boards"] = RecordsToJson(job.Boards.Items, kBoardKeys);
     // The result as the result JSON writes it ("%.17g" numbers read back to the same doubles).
-    // Its offcuts are made again from the layouts when the file is read.
+    // Its cuts and offcuts are made again from the layouts when the file is read.
     if (job.HasResult) {
-        const ResultOffcutList offcuts = ResultOffcuts({job.Result, job.Parts, job.Secondary, job.Boards},
-                                                       job.Run.NokoHaba, MinOffcut(job.Run));
-        root["result"] = Json::parse(ResultToJson(job.Result, &offcuts));
+        const ResultSawing sawing =
+            SawResult({job.Result, job.Parts, job.Secondary, job.Boards}, job.Run.NokoHaba, MinOffcut(job.Run));
+        root["result"] = Json::parse(ResultToJson(job.Result, &sawing));
     } else {
         root["result"] = Json(nullptr);
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/CalcError.h"
+#include "base/Format.h"
 #include "base/Settings.h"
 #include "job/Genban.h"
 #include "result/CutPlan.h"
@@ -66,11 +67,11 @@ OffcutSize MinOffcut(const Settings& settings)
     return {settings.MinOffcutW, settings.MinOffcutL};
 }
 
-std::vector<CalRect> OffcutsOf(const JobLists& lists, const COutData& layout, std::int32_t kerf, OffcutSize least)
+LayoutSawing SawLayout(const JobLists& lists, const COutData& layout, std::int32_t kerf, OffcutSize least)
 {
-    if (least.Width <= 0 || least.Length <= 0 || layout.BoardNo < 0 ||
-        static_cast<std::size_t>(layout.BoardNo) >= lists.Boards.Items.size()) {
-        return {};
+    LayoutSawing sawing;
+    if (layout.BoardNo < 0 || static_cast<std::size_t>(layout.BoardNo) >= lists.Boards.Items.size()) {
+        return sawing;
     }
     const CalRect trimmed = TrimmedBoard(lists.Boards.Items[static_cast<std::size_t>(layout.BoardNo)]);
     CutPlan plan;
@@ -78,12 +79,50 @@ std::vector<CalRect> OffcutsOf(const JobLists& lists, const COutData& layout, st
         if (!BuildCutPlan(LayoutPieces(layout, lists.Parts, lists.Secondary, kerf), trimmed, kerf, layout.CutLines,
                           plan)
                  .empty()) {
-            return {};
+            return sawing;
         }
     } catch (const CalcError&) {
-        return {};  // a part outside its list: nothing on this board can be told apart
+        return sawing;  // a part outside its list: nothing on this board can be told apart
     }
-    return LayoutOffcuts(plan, trimmed, least);
+    sawing.Planned = true;
+    sawing.Offcuts = LayoutOffcuts(plan, trimmed, least);
+    sawing.Cuts = static_cast<std::int64_t>(plan.Cuts.size());
+    std::int64_t tenths = 0;
+    for (const SawCut& cut : plan.Cuts) {
+        tenths += cut.To - cut.From;
+    }
+    sawing.CutLengthMm = static_cast<double>(tenths) / 10.0;
+    return sawing;
+}
+
+ResultSawing SawResult(const JobLists& lists, std::int32_t kerf, OffcutSize least)
+{
+    ResultSawing sawing;
+    sawing.reserve(lists.Ret.Layouts.size());
+    for (const COutData& layout : lists.Ret.Layouts) {
+        sawing.push_back(SawLayout(lists, layout, kerf, least));
+    }
+    return sawing;
+}
+
+CutTotals JobCutTotals(const CRetData& ret, const ResultSawing& sawing)
+{
+    CutTotals totals;
+    for (std::size_t i = 0; i < ret.Layouts.size() && i < sawing.size(); ++i) {
+        totals.Cuts += sawing[i].Cuts * ret.Layouts[i].Repeat;
+        totals.LengthMm += sawing[i].CutLengthMm * ret.Layouts[i].Repeat;
+    }
+    return totals;
+}
+
+std::string CutTotalsText(const CutTotals& totals)
+{
+    return "切断 " + std::to_string(totals.Cuts) + " 回  " + Format("%.1f", totals.LengthMm / 1000.0) + " m";
+}
+
+std::vector<CalRect> OffcutsOf(const JobLists& lists, const COutData& layout, std::int32_t kerf, OffcutSize least)
+{
+    return SawLayout(lists, layout, kerf, least).Offcuts;
 }
 
 ResultOffcutList ResultOffcuts(const JobLists& lists, std::int32_t kerf, OffcutSize least)

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "base/CalIndex.h"
 #include "result/JobLists.h"
 
 class COutData;
+class CRetData;
 struct CutPlan;
 struct Settings;
 
@@ -25,8 +27,30 @@ std::vector<CalRect> LayoutOffcuts(const CutPlan& plan, const CalRect& trimmed, 
 // The setting 端材の最小寸法.
 OffcutSize MinOffcut(const Settings& settings);
 
-// The offcuts of one layout of `lists`, cut with `kerf` (LayoutOffcuts of its cut plan); none
-// when the layout cannot be cut apart or names a board or part that is not in its lists.
+// What sawing one sheet of a layout by its cut plan gives: the offcuts kept (LayoutOffcuts), the
+// number of cuts and their length. Planned is false, and the rest empty, when the layout cannot
+// be cut apart or names a board or part that is not in its lists.
+struct LayoutSawing {
+    bool Planned = false;
+    std::vector<CalRect> Offcuts;
+    std::int64_t Cuts = 0;
+    double CutLengthMm = 0.0;  // the saw's path through the material: Σ cut extents
+};
+LayoutSawing SawLayout(const JobLists& lists, const COutData& layout, std::int32_t kerf, OffcutSize least);
+// SawLayout of every layout of the result, in its order.
+using ResultSawing = std::vector<LayoutSawing>;
+ResultSawing SawResult(const JobLists& lists, std::int32_t kerf, OffcutSize least);
+
+// The cuts of the whole job: every layout's times its repeat count.
+struct CutTotals {
+    std::int64_t Cuts = 0;
+    double LengthMm = 0.0;
+};
+CutTotals JobCutTotals(const CRetData& ret, const ResultSawing& sawing);
+// "切断 36 回  25.2 m" (配置結果, the layout command's summary, 原板情報).
+std::string CutTotalsText(const CutTotals& totals);
+
+// The offcuts of one layout (SawLayout's).
 std::vector<CalRect> OffcutsOf(const JobLists& lists, const COutData& layout, std::int32_t kerf, OffcutSize least);
 
 // OffcutsOf every layout of the result, in its order.

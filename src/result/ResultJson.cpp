@@ -78,10 +78,10 @@ void PartEntries(std::string& out, const std::vector<CAL_BUZAI>& entries, const 
 
 }  // namespace
 
-std::string ResultToJson(const CRetData& ret, const ResultOffcutList* offcuts)
+std::string ResultToJson(const CRetData& ret, const ResultSawing* sawing)
 {
-    if (offcuts != nullptr && offcuts->size() != ret.Layouts.size()) {
-        offcuts = nullptr;
+    if (sawing != nullptr && sawing->size() != ret.Layouts.size()) {
+        sawing = nullptr;
     }
     std::string out;
     {
@@ -97,6 +97,11 @@ std::string ResultToJson(const CRetData& ret, const ResultOffcutList* offcuts)
         root.Field("total_price", (long long)ret.TotalPrice);
         root.Field("parts_price", ret.PartsPrice);
         root.Field("total_pieces_price", ret.TotalPiecesPrice);
+        if (sawing != nullptr) {
+            const CutTotals totals = JobCutTotals(ret, *sawing);
+            root.Field("cut_count", static_cast<long long>(totals.Cuts));
+            root.Field("cut_length_mm", totals.LengthMm);
+        }
         root.Key("layouts");
         std::size_t n = 0;
         Array(out, ret.Layouts, [&](const COutData& layout) {
@@ -124,9 +129,12 @@ std::string ResultToJson(const CRetData& ret, const ResultOffcutList* offcuts)
             });
             o.Key("summary");
             PartEntries(out, layout.Summary, "pieces");
-            if (offcuts != nullptr) {
+            if (sawing != nullptr) {
+                const LayoutSawing& sawn = (*sawing)[n];
+                o.Field("cut_count", static_cast<long long>(sawn.Cuts));
+                o.Field("cut_length_mm", sawn.CutLengthMm);
                 o.Key("offcuts");
-                Array(out, (*offcuts)[n], [&](const CalRect& r) {
+                Array(out, sawn.Offcuts, [&](const CalRect& r) {
                     IntObject(out, {{"x", r.X0}, {"y", r.Y0}, {"width", r.Width()}, {"length", r.Height()}});
                 });
             }

@@ -7,5 +7,6 @@
 class CRetData;
 
 // The result as JSON ("nestrix-result", version 1); doubles with "%.17g" so they round-trip.
-// With `offcuts` (one list per layout) every layout also lists its offcuts.
-std::string ResultToJson(const CRetData& ret, const ResultOffcutList* offcuts = nullptr);
+// With `sawing` (SawResult) every layout also has its cuts (count and length in mm, one sheet)
+// and offcuts, and the result the cuts of the whole job.
+std::string ResultToJson(const CRetData& ret, const ResultSawing* sawing = nullptr);

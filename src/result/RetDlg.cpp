@@ -7,8 +7,10 @@
 #include <QVBoxLayout>
 
 #include "base/CalcError.h"
+#include "base/Settings.h"
 #include "job/BuzaiDlg.h"
 #include "job/GenbanDlg.h"
+#include "result/Offcuts.h"
 #include "result/RetData.h"
 #include "result/RetSummary.h"
 #include "platform/qt/TextTable.h"
@@ -82,9 +84,15 @@ CRetDlg::CRetDlg(const CRetData& ret, const Settings& settings, Prompt& prompt, 
         [this](int row, int column) { return PartEntryCell(m_ret, m_ret.Unplaced, row, column); }, this);
     AddList(this, layout, "配置できなかった部材", "unplacedTable", unplaced, listFont, kPartRows);
 
+    std::string cuts;
+    if (ret.BuzaiList != nullptr && ret.YBuzaiList != nullptr && ret.GenbanList != nullptr) {
+        const JobLists lists{ret, *ret.BuzaiList, *ret.YBuzaiList, *ret.GenbanList};
+        cuts = CutTotalsText(JobCutTotals(ret, SawResult(lists, settings.NokoHaba, MinOffcut(settings))));
+    }
     const std::pair<const char*, std::string> lines[] = {{"yieldText", YieldText(ret)},
                                                          {"boardCostText", BoardCostText(ret)},
-                                                         {"partsCostText", PartsCostText(ret)}};
+                                                         {"partsCostText", PartsCostText(ret)},
+                                                         {"cutText", cuts}};
     for (const auto& [name, text] : lines) {
         auto* label = new QLabel(QString::fromStdString(text), this);
         label->setObjectName(name);

@@ -150,6 +150,9 @@ public:
             }
             y -= 2 * m_f.L;
             GrandTotal(table, y, total);
+            // The saw's work for the whole job, left of the total.
+            const ResultSawing sawing = SawResult(m_src, m_src.Kerf, m_src.MinOffcut);
+            m_dc.TextOut(m_f.X0 + m_f.W / 2, y, CutTotalsText(JobCutTotals(m_ret, sawing)));
         }
         return end - first;
     }
@@ -189,7 +192,9 @@ public:
             m_src.DrawPattern(m_dc, page.Count, area);
         }
 
+        const LayoutSawing sawn = SawLayout(m_src, layout, m_src.Kerf, m_src.MinOffcut);
         int y = area.Bottom - 2 * m_f.L;
+        CutsBox(sawn, layout.Repeat, y);
         Table line(m_dc, m_f, m_f.X0,
                    {{" No.", 5},
                     {" 使用原板名", 21},
@@ -211,7 +216,7 @@ public:
         if (m_src.MinOffcut.Width > 0 && m_src.MinOffcut.Length > 0) {
             y -= 2 * m_f.L;
             line.Row(y, {" 端材(㎜)", "",
-                         OffcutListText(OffcutsOf(m_src, layout, m_src.Kerf, m_src.MinOffcut), 13 + 29 + 8 + 5 - 1)});
+                         OffcutListText(sawn.Offcuts, 13 + 29 + 8 + 5 - 1)});
         }
         line.Close({1, 3, 4, 5}, valueBottom);
 
@@ -256,6 +261,23 @@ private:
         } else if (part.PlacedCount != part.Count) {
             m_dc.TextOut(differenceX, y, Format("%d", part.PlacedCount - part.Count));
         }
+    }
+
+    // Right of the board line: the cuts and their length for one sheet and for all its sheets.
+    void CutsBox(const LayoutSawing& sawn, int repeat, int y)
+    {
+        if (!sawn.Planned) {
+            return;
+        }
+        Table box(m_dc, m_f, m_f.X0 + 81 * m_f.W, {{" 切断", 9}, {"  1枚", 6}, {"   計", 6}});
+        box.Header(y);
+        y -= 2 * m_f.L;
+        box.Row(y, {" 回数", Format("%5lld", static_cast<long long>(sawn.Cuts)),
+                    Format("%5lld", static_cast<long long>(sawn.Cuts) * repeat)});
+        y -= 2 * m_f.L;
+        box.Row(y, {" 長さ(m)", Format("%5.1f", sawn.CutLengthMm / 1000.0),
+                    Format("%5.1f", sawn.CutLengthMm * repeat / 1000.0)});
+        box.Close();
     }
 
     void GrandTotal(const Table& table, int y, double total)
@@ -432,12 +454,8 @@ std::string OffcutListText(const std::vector<CalRect>& offcuts, int columns)
 PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const CBuzaiList& secondary,
                             const CGenbanList& boards, const Settings& settings, int kind)
 {
-    PrintSource source{{ret, parts, secondary, boards}};
-    source.TankaType = settings.TankaType;
-    source.Kind = kind;
-    source.Kerf = settings.NokoHaba;
-    source.MinOffcut = MinOffcut(settings);
-    source.PrintTime = FormatPrintTime(std::time(nullptr));
+    PrintSource source{{ret, parts, secondary, boards}, settings.TankaType, kind, settings.NokoHaba,
+                       MinOffcut(settings), FormatPrintTime(std::time(nullptr)), {}};
     // The pattern in detail form for paper, at zoom 1 on a transform of its own: the screen's
     // zoom and position stay as they are.
     source.DrawPattern = [&ret, &parts, &secondary, &boards, &settings](Canvas& dc, int layout,

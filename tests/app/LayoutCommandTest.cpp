@@ -17,6 +17,7 @@
 #include "job/Genban.h"
 #include "base/TextCodec.h"
 #include "base/TextFile.h"
+#include "base/CsvLine.h"
 #include "result/CutData.h"
 
 namespace {
@@ -116,8 +117,10 @@ TEST_F(LayoutCommandTest, PrintsTheSummaryAndWritesJsonAndUnplacedParts)
 {
     const std::string json = dir.File("out.json");
     const std::string unplaced = dir.File("unplaced.csv");
+    const std::string cutData = dir.File("cut.csv");
     const Output out = Layout({"--boards", boards, "--parts", parts, "--secondary", secondary, "--settings",
-                               settings, "--threads", "2", "--json", json, "--unplaced", unplaced});
+                               settings, "--threads", "2", "--json", json, "--unplaced", unplaced, "--cutdata",
+                               cutData});
     ASSERT_EQ(out.Status, 0) << out.Err;
     EXPECT_NE(out.Out.find("歩留まり  "), std::string::npos);
     EXPECT_NE(out.Out.find("使用原板合計金額 "), std::string::npos);
@@ -132,8 +135,37 @@ TEST_F(LayoutCommandTest, PrintsTheSummaryAndWritesJsonAndUnplacedParts)
     }
     EXPECT_EQ(keys, (std::vector<std::string>{"format", "version", "max_board_width", "max_board_height",
                                               "parts_area", "total_area", "board_area", "total_price",
-                                              "parts_price", "total_pieces_price", "layouts", "unplaced",
-                                              "used_boards", "placed_secondary"}));
+                                              "parts_price", "total_pieces_price", "cut_count", "cut_length_mm",
+                                              "layouts", "unplaced", "used_boards", "placed_secondary"}));
+    // The cuts are the cut data file's: its 切断 lines times the repeat counts, in count and length.
+    std::string text;
+    ASSERT_TRUE(Cp932ToUtf8(ReadBytes(cutData), text));
+    std::istringstream lines(text);
+    std::string line;
+    long long fileCuts = 0, repeat = 0, layoutCuts = 0;
+    double fileLength = 0.0;
+    std::size_t pattern = 0;
+    while (std::getline(lines, line)) {
+        const std::vector<std::string> f = SplitFields(line.substr(0, line.find('\r')));
+        if (f[0] == "パターン") {
+            repeat = std::stoll(f[12]);
+            EXPECT_EQ(std::stoll(f[15]), result["layouts"][pattern]["cut_count"].get<long long>());
+            ++pattern;
+        } else if (f[0] == "切断") {
+            ++layoutCuts;
+            fileCuts += repeat;
+            fileLength += (std::stod(f[7]) - std::stod(f[6])) * static_cast<double>(repeat);
+        } else if (f[0] == "切断回数") {
+            EXPECT_EQ(std::stoll(f[1]), result["cut_count"].get<long long>());
+        } else if (f[0] == "切断長") {
+            EXPECT_NEAR(std::stod(f[1]), result["cut_length_mm"].get<double>(), 0.05);
+        }
+    }
+    EXPECT_EQ(pattern, result["layouts"].size());
+    EXPECT_GT(layoutCuts, 0);
+    EXPECT_EQ(fileCuts, result["cut_count"].get<long long>());
+    EXPECT_NEAR(fileLength, result["cut_length_mm"].get<double>(), 0.05);
+    EXPECT_NE(out.Out.find("切断 " + std::to_string(fileCuts) + " 回  "), std::string::npos) << out.Out;
     EXPECT_EQ(result["unplaced"], nlohmann::ordered_json::parse(R"([{"part": 2, "count": 3, "list": 0}])"));
     long long pieces[2] = {0, 0};
     for (const auto& layout : result["layouts"]) {

@@ -231,7 +231,7 @@ void RetDlgTest::cutDataGoesToTheChosenFileWithTheProposedName()
     });
     CutDataInfo info;
     const int written =
-        ExportCutData({r.Ret, r.Buzai, r.YBuzai, r.Genban, 30}, info, settings, prompt, chooser, nullptr);
+        ExportCutData({r.Ret, r.Buzai, r.YBuzai, r.Genban, 30, {0, 0}}, info, settings, prompt, chooser, nullptr);
     QCOMPARE(written, 1);
     QCOMPARE(info.JobName, std::string("山田邸"));  // kept for the job file
     QCOMPARE(info.Day, 24);
@@ -265,7 +265,7 @@ void RetDlgTest::cancelledCutDataDialogWritesNothing()
         dialog->findChild<QLineEdit*>("jobNameEdit")->setText("別");
         dialog->findChild<QPushButton*>("cancelButton")->click();
     });
-    QCOMPARE(ExportCutData({r.Ret, r.Buzai, r.YBuzai, r.Genban, 30}, info, settings, prompt, chooser, nullptr), 0);
+    QCOMPARE(ExportCutData({r.Ret, r.Buzai, r.YBuzai, r.Genban, 30, {0, 0}}, info, settings, prompt, chooser, nullptr), 0);
     QCOMPARE(shown, QString("佐藤邸|2027-01-15|2 階"));
     QCOMPARE(info.JobName, std::string("佐藤邸"));
     QVERIFY(chooser.Requests.empty());

@@ -86,10 +86,7 @@ struct Job {
     }
     PrintSource Source(int kind)
     {
-        PrintSource source{{ret, parts, secondary, boards}};
-        source.Kind = kind;
-        source.PrintTime = "2026/12/08 10:30";
-        return source;
+        return PrintSource{{ret, parts, secondary, boards}, 2, kind, 0, {0, 0}, "2026/12/08 10:30", {}};
     }
 };
 
@@ -552,6 +549,19 @@ TEST(CuttingInstructionPage, ListsTheOffcutsUnderTheTrimsWhenTheyAreKept)
         EXPECT_EQ(value->Value, c.row);
         // The parts table moves down by the row.
         EXPECT_EQ(FindText(dc, " 部材名")->Y, label->Y - 3 * kL);
+        // Beside the board line: one cut of 500 mm a sheet, two sheets.
+        const RecordingCanvas::Text* cuts = FindText(dc, " 回数");
+        ASSERT_NE(cuts, nullptr);
+        std::vector<std::string> row;
+        for (const RecordingCanvas::Text& t : dc.Texts) {
+            if (t.Y == cuts->Y && t.X > cuts->X) {
+                row.push_back(t.Value);
+            }
+        }
+        EXPECT_EQ(row, (std::vector<std::string>{"    1", "    2"}));
+        ASSERT_NE(FindText(dc, " 長さ(m)"), nullptr);
+        EXPECT_EQ(FindText(dc, "  0.5")->Y, FindText(dc, " 長さ(m)")->Y);
+        EXPECT_EQ(FindText(dc, "  1.0")->Y, FindText(dc, " 長さ(m)")->Y);
     }
 }
 
