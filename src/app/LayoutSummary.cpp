@@ -152,7 +152,7 @@ void PrintSummary(std::FILE* out, const CRetData& ret, const CBuzaiList& buzai, 
         const CGenban& b = genban.Items.at(static_cast<std::size_t>(layout.BoardNo));
         std::fprintf(out, "  %3zu %s x %3d  歩留まり %5.1f%%(%5.1f%%)  %zu ブロック  切断 %lld 回\n", i + 1,
                      Column(b.Name, 20).c_str(), layout.Repeat, layout.PartsYield * 100.0,
-                     layout.TotalYield * 100.0, layout.Blocks.size(), static_cast<long long>(sawing[i].Cuts));
+                     layout.TotalYield * 100.0, layout.Blocks.size(), static_cast<long long>(sawing[i].CutCount));
     }
     if (!ret.PlacedSecondary.empty()) {
         std::fprintf(out, "配置された２次部材\n");

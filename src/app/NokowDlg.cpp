@@ -44,6 +44,7 @@ constexpr CheckRow kCheckRows[] = {
     {"印刷時プレビュー表示", "outPrnPreCheck", &NokowValues::OutPrnPre},
     {"切断ガイド表示", "outCutMarkCheck", &NokowValues::OutCutMark},
     {"切断ガイド寸法表示", "cutMarkSunCheck", &NokowValues::CutMarkSun},
+    {"切断順序を表示", "cutOrderDispCheck", &NokowValues::CutOrderDisp},
     {"部材寸法表示", "buzaiSunCheck", &NokowValues::BuzaiSun},
     {"切断指示書のカラー印刷対応", "colorPrintCheck", &NokowValues::ColorPrint},
     {"Ver.2までのデータ読み込み時、「備考」を「種類」として読み込む", "oldBikouCheck",

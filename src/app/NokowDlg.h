@@ -28,7 +28,7 @@ private:
     NokowValues m_initial;
     std::array<QLineEdit*, 4> m_folders{};
     std::array<QRadioButton*, 4> m_tanka{};
-    std::array<QCheckBox*, 8> m_checks{};
+    std::array<QCheckBox*, 9> m_checks{};
     QComboBox* m_maxCal = nullptr;
     std::array<QSpinBox*, 2> m_offcut{};  // 端材の最小寸法, whole mm
 };

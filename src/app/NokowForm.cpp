@@ -9,12 +9,13 @@ constexpr std::array<std::string Settings::*, 4> kFolderKeys = {&Settings::Buzai
                                                                 &Settings::GenbanFol, &Settings::RetFol};
 
 using Link = SettingLink<NokowValues>;
-constexpr std::array<Link, 12> kLinks = {{
+constexpr std::array<Link, 13> kLinks = {{
     {&NokowValues::ResetGenbanFlg, &Settings::ResetGenbanFlg},
     {&NokowValues::ResetYBuzaiFlg, &Settings::ResetYBuzaiFlg},
     {&NokowValues::OutPrnPre, &Settings::OutPrnPre},
     {&NokowValues::OutCutMark, &Settings::OutCutMark},
     {&NokowValues::CutMarkSun, &Settings::CutMarkSun},
+    {&NokowValues::CutOrderDisp, &Settings::CutOrderDisp},
     {&NokowValues::BuzaiSun, &Settings::BuzaiSun},
     {&NokowValues::ColorPrint, &Settings::ColorPrint},
     {&NokowValues::TankaType, &Settings::TankaType},

@@ -16,6 +16,7 @@ struct NokowValues {
     int OutPrnPre = 0;
     int OutCutMark = 0;
     int CutMarkSun = 0;
+    int CutOrderDisp = 0;
     int BuzaiSun = 0;
     int ColorPrint = 0;
     int TankaType = 0;

@@ -47,6 +47,7 @@ const Key kKeys[] = {
     {"BuzaiSun", Type::Flag, true, &Settings::BuzaiSun, nullptr},
     {"ColorPrint", Type::Flag, true, &Settings::ColorPrint, nullptr},
     {"CutMarkSun", Type::Flag, true, &Settings::CutMarkSun, nullptr},
+    {"CutOrderDisp", Type::Flag, true, &Settings::CutOrderDisp, nullptr},
     {"LastGSortUD", Type::Flag, true, &Settings::LastGSortUD, nullptr},
     {"LastGSort", Type::Int, true, &Settings::LastGSort, nullptr},
     {"OldBikou", Type::Flag, true, &Settings::OldBikou, nullptr},

@@ -38,6 +38,7 @@ struct Settings {
     int BuzaiSun = 1;
     int ColorPrint = 1;
     int CutMarkSun = 1;
+    int CutOrderDisp = 0;  // 切断順序を表示: every cut of the cut plan, numbered
     int LastGSortUD = 1;
     int LastGSort = 0;
     int OldBikou = 0;

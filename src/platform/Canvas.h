@@ -80,6 +80,8 @@ public:
     virtual void FillRect(const CanvasRect& rect, CanvasColor color) = 0;
     // Outline with the current pen; the inside is left as it is.
     virtual void Rectangle(const CanvasRect& rect) = 0;
+    // The ellipse inside the rectangle, filled white and outlined with the current pen.
+    virtual void Ellipse(const CanvasRect& rect) = 0;
     virtual void Line(CanvasPoint from, CanvasPoint to) = 0;
     // (x, y) is the top-left corner of the text cell before rotation. Text is UTF-8.
     virtual void TextOut(int x, int y, const std::string& text) = 0;

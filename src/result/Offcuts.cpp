@@ -86,12 +86,13 @@ LayoutSawing SawLayout(const JobLists& lists, const COutData& layout, std::int32
     }
     sawing.Planned = true;
     sawing.Offcuts = LayoutOffcuts(plan, trimmed, least);
-    sawing.Cuts = static_cast<std::int64_t>(plan.Cuts.size());
+    sawing.CutCount = static_cast<std::int64_t>(plan.Cuts.size());
     std::int64_t tenths = 0;
     for (const SawCut& cut : plan.Cuts) {
         tenths += cut.To - cut.From;
     }
     sawing.CutLengthMm = static_cast<double>(tenths) / 10.0;
+    sawing.Cuts = std::move(plan.Cuts);
     return sawing;
 }
 
@@ -109,7 +110,7 @@ CutTotals JobCutTotals(const CRetData& ret, const ResultSawing& sawing)
 {
     CutTotals totals;
     for (std::size_t i = 0; i < ret.Layouts.size() && i < sawing.size(); ++i) {
-        totals.Cuts += sawing[i].Cuts * ret.Layouts[i].Repeat;
+        totals.Cuts += sawing[i].CutCount * ret.Layouts[i].Repeat;
         totals.LengthMm += sawing[i].CutLengthMm * ret.Layouts[i].Repeat;
     }
     return totals;

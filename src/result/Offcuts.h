@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "base/CalIndex.h"
+#include "result/CutPlan.h"
 #include "result/JobLists.h"
 
 class COutData;
 class CRetData;
-struct CutPlan;
 struct Settings;
 
 // The smallest offcut a shop keeps, 0.1 mm, in either direction of the offcut; 0 keeps none.
@@ -32,8 +32,9 @@ OffcutSize MinOffcut(const Settings& settings);
 // be cut apart or names a board or part that is not in its lists.
 struct LayoutSawing {
     bool Planned = false;
+    std::vector<SawCut> Cuts;  // the plan's, in its order
     std::vector<CalRect> Offcuts;
-    std::int64_t Cuts = 0;
+    std::int64_t CutCount = 0;
     double CutLengthMm = 0.0;  // the saw's path through the material: Σ cut extents
 };
 LayoutSawing SawLayout(const JobLists& lists, const COutData& layout, std::int32_t kerf, OffcutSize least);

@@ -131,7 +131,7 @@ std::string ResultToJson(const CRetData& ret, const ResultSawing* sawing)
             PartEntries(out, layout.Summary, "pieces");
             if (sawing != nullptr) {
                 const LayoutSawing& sawn = (*sawing)[n];
-                o.Field("cut_count", static_cast<long long>(sawn.Cuts));
+                o.Field("cut_count", static_cast<long long>(sawn.CutCount));
                 o.Field("cut_length_mm", sawn.CutLengthMm);
                 o.Key("offcuts");
                 Array(out, sawn.Offcuts, [&](const CalRect& r) {

@@ -280,14 +280,14 @@ struct DrawnOffcut {
     CalRect Board;
     CanvasRect Device;
 };
-std::vector<DrawnOffcut> DrawOffcuts(const DrawContext& c, const COutData& layout)
+std::vector<DrawnOffcut> DrawOffcuts(const DrawContext& c, const std::vector<CalRect>& offcuts)
 {
     const Settings& options = c.Source.Options;
     std::vector<DrawnOffcut> drawn;
     const CanvasPen pen{c.Paper && !options.ColorPrint ? 1 : 0, c.Paper && !options.ColorPrint ? kBlack : kOffcutGreen};
     const CanvasPen oldPen = c.Dc.SelectPen(pen);
     const int step = std::max(4, c.TextFont.Height * 2 / 3);
-    for (const CalRect& r : OffcutsOf(c.Source, layout, options.NokoHaba, MinOffcut(options))) {
+    for (const CalRect& r : offcuts) {
         const CanvasPoint a = c.Device(r.X0, r.Y0);
         const CanvasPoint b = c.Device(r.X1, r.Y1);
         const CanvasRect box{a.X, a.Y, b.X, b.Y};
@@ -332,6 +332,49 @@ void DrawOffcutTexts(const DrawContext& c, const std::vector<DrawnOffcut>& offcu
         });
         c.Place(text, vertical, at);
     }
+}
+
+// 切断順序: every cut of the plan over the pieces, heavier for an earlier stage, with its number in
+// a circle on the cut: in the middle or, where that is taken, nearer an end. A number that finds
+// no free place on its cut is left out rather than drawn over another text.
+void DrawCutOrder(const DrawContext& c, const std::vector<SawCut>& cuts)
+{
+    const bool mono = c.Paper && !c.Source.Options.ColorPrint;
+    const CanvasColor colour = mono ? kBlack : kCutOrderBlue;
+    const int unit = c.Paper ? 2 : 1;
+    const CanvasPen oldPen = c.Dc.SelectPen(CanvasPen{unit, colour});
+    const CanvasColor oldText = c.Dc.SetTextColor(colour);
+    for (const SawCut& cut : cuts) {
+        const long long middle = cut.Position + cut.Width / 2;
+        const CanvasPoint a = cut.Axis == 0 ? c.Device(middle, cut.From) : c.Device(cut.From, middle);
+        const CanvasPoint b = cut.Axis == 0 ? c.Device(middle, cut.To) : c.Device(cut.To, middle);
+        c.Dc.SelectPen(CanvasPen{unit * std::max(1, 4 - cut.Stage), colour});
+        c.Dc.Line(a, b);
+    }
+    c.Dc.SelectPen(CanvasPen{unit, colour});
+    for (std::size_t i = 0; i < cuts.size(); ++i) {
+        const SawCut& cut = cuts[i];
+        const long long middle = cut.Position + cut.Width / 2;
+        const CanvasPoint a = cut.Axis == 0 ? c.Device(middle, cut.From) : c.Device(cut.From, middle);
+        const CanvasPoint b = cut.Axis == 0 ? c.Device(middle, cut.To) : c.Device(cut.To, middle);
+        const std::string number = std::to_string(i + 1);
+        const CanvasSize extent = c.Select(c.TextFont, number);
+        const int d = std::max(extent.Width, extent.Height) + std::max(2, extent.Height / 4);
+        for (const double t : {0.5, 0.25, 0.75, 0.125, 0.875}) {
+            const int cx = a.X + static_cast<int>(std::lround((b.X - a.X) * t));
+            const int cy = a.Y + static_cast<int>(std::lround((b.Y - a.Y) * t));
+            const TextPlacer::Box box = TextPlacer::Normal(cx - d / 2, cy - d / 2, cx - d / 2 + d, cy - d / 2 + d);
+            if (!c.Placer.Free(box)) {
+                continue;
+            }
+            c.Placer.Take(box);
+            c.Dc.Ellipse({box.Left, box.Top, box.Right, box.Bottom});
+            c.Dc.TextOut(cx - extent.Width / 2, cy - c.Down * (extent.Height / 2), number);
+            break;
+        }
+    }
+    c.Dc.SetTextColor(oldText);
+    c.Dc.SelectPen(oldPen);
 }
 
 // Rows (or columns) beyond each end of a guide that its position text may move out to.
@@ -558,11 +601,22 @@ void DrawBoard(const BoardSource& source, int usedBoard, BoardTransform& view, C
     if (!DrawBlocks(c, layout, detail)) {
         return;
     }
-    const std::vector<DrawnOffcut> offcuts = detail ? DrawOffcuts(c, layout) : std::vector<DrawnOffcut>{};
-    if (detail && source.Options.OutCutMark) {
+    if (!detail) {
+        return;
+    }
+    const Settings& options = source.Options;
+    const OffcutSize least = MinOffcut(options);
+    const bool offcutsKept = least.Width > 0 && least.Length > 0;
+    const LayoutSawing sawn = offcutsKept || options.CutOrderDisp ? SawLayout(source, layout, options.NokoHaba, least)
+                                                                  : LayoutSawing{};
+    const std::vector<DrawnOffcut> offcuts = DrawOffcuts(c, sawn.Offcuts);
+    if (options.OutCutMark) {
         const CanvasPen oldPen = dc.SelectPen(guidePen);
         DrawCutGuides(c, layout);
         dc.SelectPen(oldPen);
+    }
+    if (options.CutOrderDisp) {
+        DrawCutOrder(c, sawn.Cuts);
     }
     DrawOffcutTexts(c, offcuts);
 }

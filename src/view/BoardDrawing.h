@@ -80,6 +80,7 @@ inline constexpr CanvasColor kBoardGrey{128, 128, 128};
 inline constexpr CanvasColor kUsableSilver{192, 192, 192};
 inline constexpr CanvasColor kGuideRed{255, 0, 0};
 inline constexpr CanvasColor kOffcutGreen{0, 128, 64};
+inline constexpr CanvasColor kCutOrderBlue{0, 64, 200};
 inline constexpr CanvasColor kOffcutFill{222, 242, 228};
 inline constexpr int kScreenTextHeight = 19;
 // Board texts on paper never get smaller than an 8 pt cell (0.1 mm); on A4 they are 3.8 mm

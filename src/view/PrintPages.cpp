@@ -272,8 +272,8 @@ private:
         Table box(m_dc, m_f, m_f.X0 + 81 * m_f.W, {{" 切断", 9}, {"  1枚", 6}, {"   計", 6}});
         box.Header(y);
         y -= 2 * m_f.L;
-        box.Row(y, {" 回数", Format("%5lld", static_cast<long long>(sawn.Cuts)),
-                    Format("%5lld", static_cast<long long>(sawn.Cuts) * repeat)});
+        box.Row(y, {" 回数", Format("%5lld", static_cast<long long>(sawn.CutCount)),
+                    Format("%5lld", static_cast<long long>(sawn.CutCount) * repeat)});
         y -= 2 * m_f.L;
         box.Row(y, {" 長さ(m)", Format("%5.1f", sawn.CutLengthMm / 1000.0),
                     Format("%5.1f", sawn.CutLengthMm * repeat / 1000.0)});

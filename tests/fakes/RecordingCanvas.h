@@ -24,6 +24,7 @@ public:
     std::vector<Text> Texts;
     std::vector<Fill> Fills;
     std::vector<CanvasRect> Rectangles;
+    std::vector<CanvasRect> Ellipses;
     std::vector<std::pair<CanvasPoint, CanvasPoint>> Lines;
     std::vector<CanvasPen> LinePens;       // the pen of each line, same order
     std::vector<CanvasPen> RectanglePens;  // the pen of each rectangle, same order
@@ -49,6 +50,7 @@ public:
         Rectangles.push_back(rect);
         RectanglePens.push_back(CurrentPen);
     }
+    void Ellipse(const CanvasRect& rect) override { Ellipses.push_back(rect); }
     void Line(CanvasPoint from, CanvasPoint to) override
     {
         Lines.emplace_back(from, to);

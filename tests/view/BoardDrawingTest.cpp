@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <sstream>
 
+#include "base/CsvLine.h"
 #include "base/Settings.h"
 #include "fakes/RecordingCanvas.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
+#include "result/CutData.h"
 #include "result/Offcuts.h"
 #include "result/RetData.h"
 #include "view/BoardDrawing.h"
@@ -571,6 +574,94 @@ TEST(HatchLines, FillTheBoxAtTheirStepWithEndsOnItsEdges)
                 EXPECT_TRUE(p.X == left || p.X == right || p.Y == top || p.Y == bottom);
             }
             EXPECT_EQ(a.X + a.Y, b.X + b.Y);  // 45 degrees
+        }
+    }
+}
+
+// With 切断順序を表示 the drawing shows the cut data file's cuts of the pattern, each on its line,
+// numbered in the file's order, on screen and on paper.
+TEST(DrawBoard, NumbersEveryCutOfTheCutDataFileInItsOrder)
+{
+    CBuzaiList parts;
+    parts.Items = {Part(0, 4000, 2000), Part(1, 2500, 1500)};
+    CBuzaiList secondary;
+    CGenbanList boards;
+    CGenban board;
+    board.Width = 10000;
+    board.Height = 5000;
+    board.TrimLeft = board.TrimTop = 50;
+    boards.Items = {board};
+    COutData layout;
+    layout.BoardNo = 0;
+    layout.Repeat = 2;
+    // Two big parts side by side over one row of three smaller ones, kerf 4 mm.
+    layout.Blocks = {CHaichi(0, 0, 50, 50, 2, 1, 0), CHaichi(1, 0, 50, 2090, 3, 1, 0)};
+    CRetData ret;
+    ret.Layouts = {layout};
+    ret.MaxWidth = 10000;
+    ret.MaxHeight = 5000;
+    Settings settings;
+    settings.NokoHaba = 40;
+    settings.CutOrderDisp = 1;
+    settings.OutCutMark = 0;
+
+    std::string text, error;
+    ASSERT_TRUE(CutDataText({ret, parts, secondary, boards, 40, {0, 0}}, CutDataInfo{}, text, error)) << error;
+    struct FileCut {
+        bool vertical;
+        double position, width, from, to;
+    };
+    std::vector<FileCut> fileCuts;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const std::vector<std::string> f = SplitFields(line);
+        if (f[0] == "切断") {
+            EXPECT_EQ(std::stoul(f[1]), fileCuts.size() + 1);
+            fileCuts.push_back({f[3] == "縦", std::stod(f[4]), std::stod(f[5]), std::stod(f[6]), std::stod(f[7])});
+        }
+    }
+    ASSERT_GE(fileCuts.size(), 5u);
+
+    for (const bool paper : {false, true}) {
+        SCOPED_TRACE(paper ? "paper" : "screen");
+        const BoardSource source{ret, parts, secondary, boards, settings};
+        BoardTransform view;
+        view.Printing = paper;
+        RecordingCanvas dc;
+        DrawBoard(source, 0, view, dc, BoardForm::Detail, {0, 0, 2064, 1064});
+        std::vector<std::string> numbers;
+        for (const RecordingCanvas::Text& t : dc.Texts) {
+            if (t.Color == kCutOrderBlue) {
+                numbers.push_back(t.Value);
+            }
+        }
+        ASSERT_EQ(numbers.size(), fileCuts.size());
+        ASSERT_EQ(dc.Ellipses.size(), fileCuts.size());
+        for (std::size_t i = 0; i < fileCuts.size(); ++i) {
+            SCOPED_TRACE(i + 1);
+            EXPECT_EQ(numbers[i], std::to_string(i + 1));
+            // The circle's centre lies on the middle of the kerf, within the cut's extent.
+            const FileCut& cut = fileCuts[i];
+            const double middle = (cut.position + cut.width / 2) * 10.0;
+            const CanvasPoint from = cut.vertical ? view.BoardToDevice(middle, cut.from * 10.0)
+                                                  : view.BoardToDevice(cut.from * 10.0, middle);
+            const CanvasPoint to = cut.vertical ? view.BoardToDevice(middle, cut.to * 10.0)
+                                                : view.BoardToDevice(cut.to * 10.0, middle);
+            const CanvasRect& e = dc.Ellipses[i];
+            const int cx = (e.Left + e.Right) / 2, cy = (e.Top + e.Bottom) / 2;
+            if (cut.vertical) {
+                EXPECT_NEAR(cx, from.X, 1);
+                EXPECT_TRUE(cy >= std::min(from.Y, to.Y) && cy <= std::max(from.Y, to.Y));
+            } else {
+                EXPECT_NEAR(cy, from.Y, 1);
+                EXPECT_TRUE(cx >= std::min(from.X, to.X) && cx <= std::max(from.X, to.X));
+            }
+            // And the cut itself is drawn there.
+            const bool drawn = std::any_of(dc.Lines.begin(), dc.Lines.end(), [&](const auto& l) {
+                return l.first == from && l.second == to;
+            });
+            EXPECT_TRUE(drawn);
         }
     }
 }

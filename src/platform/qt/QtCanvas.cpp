@@ -141,6 +141,14 @@ void QtCanvas::Rectangle(const CanvasRect& rect)
     m_painter.drawRect(area);
 }
 
+void QtCanvas::Ellipse(const CanvasRect& rect)
+{
+    m_painter.save();
+    m_painter.setBrush(Qt::white);
+    m_painter.drawEllipse(ToDevice(rect));
+    m_painter.restore();
+}
+
 void QtCanvas::Line(CanvasPoint from, CanvasPoint to)
 {
     m_painter.drawLine(ToDevice(from.X, from.Y), ToDevice(to.X, to.Y));

@@ -21,6 +21,7 @@ public:
 
     void FillRect(const CanvasRect& rect, CanvasColor color) override;
     void Rectangle(const CanvasRect& rect) override;
+    void Ellipse(const CanvasRect& rect) override;
     void Line(CanvasPoint from, CanvasPoint to) override;
     void TextOut(int x, int y, const std::string& text) override;
     CanvasSize TextExtent(const std::string& text) override;
