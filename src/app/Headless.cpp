@@ -215,7 +215,7 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
     makers.push_back({&LayoutOptions::StockOut, [&](std::string& bytes, std::string& error) {
                           const JobLists lists{job.Ret, job.Parts, job.Secondary, job.Boards};
                           StockUpdate update;
-                          if (!MakeStockUpdate(lists, ResultOffcuts(lists, job.Options.NokoHaba, MinOffcut(job.Options)),
+                          if (!MakeStockUpdate(lists, SawResult(lists, job.Options.NokoHaba, MinOffcut(job.Options)),
                                                job.Boards, StockRemark(job.Info.JobName), update, error)) {
                               return false;
                           }

@@ -34,7 +34,7 @@ int ApplyStockUpdate(CNestrixDoc& doc, const Settings& app, const std::string& f
     const JobLists lists{doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards};
     StockUpdate update;
     std::string error;
-    if (!MakeStockUpdate(lists, ResultOffcuts(lists, run.NokoHaba, MinOffcut(run)), doc.GenbanList,
+    if (!MakeStockUpdate(lists, SawResult(lists, run.NokoHaba, MinOffcut(run)), doc.GenbanList,
                          StockRemark(doc.JobInfo.JobName), update, error)) {
         prompt.ShowError("在庫反映できません。\n" + error);
         return 0;

@@ -126,12 +126,3 @@ std::vector<CalRect> OffcutsOf(const JobLists& lists, const COutData& layout, st
     return SawLayout(lists, layout, kerf, least).Offcuts;
 }
 
-ResultOffcutList ResultOffcuts(const JobLists& lists, std::int32_t kerf, OffcutSize least)
-{
-    ResultOffcutList offcuts;
-    offcuts.reserve(lists.Ret.Layouts.size());
-    for (const COutData& layout : lists.Ret.Layouts) {
-        offcuts.push_back(OffcutsOf(lists, layout, kerf, least));
-    }
-    return offcuts;
-}

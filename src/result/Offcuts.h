@@ -53,7 +53,3 @@ std::string CutTotalsText(const CutTotals& totals);
 
 // The offcuts of one layout (SawLayout's).
 std::vector<CalRect> OffcutsOf(const JobLists& lists, const COutData& layout, std::int32_t kerf, OffcutSize least);
-
-// OffcutsOf every layout of the result, in its order.
-using ResultOffcutList = std::vector<std::vector<CalRect>>;
-ResultOffcutList ResultOffcuts(const JobLists& lists, std::int32_t kerf, OffcutSize least);

@@ -53,7 +53,7 @@ std::string OffcutBoardName(std::int32_t width, std::int32_t length)
     return "端材 " + MmText(width) + "×" + MmText(length);
 }
 
-bool MakeStockUpdate(const JobLists& lists, const ResultOffcutList& offcuts, const CGenbanList& shop,
+bool MakeStockUpdate(const JobLists& lists, const ResultSawing& sawing, const CGenbanList& shop,
                      const std::string& remark, StockUpdate& update, std::string& error)
 {
     const CRetData& ret = lists.Ret;
@@ -113,10 +113,10 @@ bool MakeStockUpdate(const JobLists& lists, const ResultOffcutList& offcuts, con
     using Key = std::tuple<int, std::int32_t, std::int32_t>;
     std::map<Key, std::size_t> entryOf;
     std::vector<CGenban> added;
-    for (std::size_t i = 0; i < ret.Layouts.size() && i < offcuts.size(); ++i) {
+    for (std::size_t i = 0; i < ret.Layouts.size() && i < sawing.size(); ++i) {
         const COutData& layout = ret.Layouts[i];
         const CGenban& board = *boardOf(layout.BoardNo);
-        for (const CalRect& r : offcuts[i]) {
+        for (const CalRect& r : sawing[i].Offcuts) {
             const Key key{shopIndex.at(layout.BoardNo), r.Width(), r.Height()};
             const auto [at, fresh] = entryOf.emplace(key, added.size());
             if (!fresh) {

@@ -21,11 +21,11 @@ struct StockUpdate {
 inline constexpr std::int32_t kUnlimitedBoards = 9999;
 
 // `shop` is the board list now, `lists` the result with the board list of its calculation and
-// `offcuts` its offcuts (ResultOffcuts). `remark` goes into the new entries ("山田邸 2026/12/09").
+// `sawing` its cuts and offcuts (SawResult). `remark` goes into the new entries ("山田邸 2026/12/09").
 // False with `error` (Japanese) when a board the result used is no longer in `shop` as the
 // calculation had it (the list changed since, or the update was applied already), or holds
 // fewer sheets than the result used.
-bool MakeStockUpdate(const JobLists& lists, const ResultOffcutList& offcuts, const CGenbanList& shop,
+bool MakeStockUpdate(const JobLists& lists, const ResultSawing& sawing, const CGenbanList& shop,
                      const std::string& remark, StockUpdate& update, std::string& error);
 
 // The remark of the offcut entries: the job name and today's date ("山田邸 2026/12/09").

@@ -32,7 +32,7 @@ struct StockJob {
     CBuzaiList Secondary;
     CGenbanList Boards;  // as the calculation had them
     CRetData Ret;
-    ResultOffcutList Offcuts;
+    ResultSawing Offcuts;
 
     StockJob()
     {
@@ -44,7 +44,14 @@ struct StockJob {
             layout.Repeat = repeat;
             Ret.Layouts.push_back(layout);
         }
-        Offcuts = {{{100, 100, 6100, 4600}, {7000, 100, 10000, 9100}}, {{100, 100, 6100, 4600}}, {}};
+        for (const std::vector<CalRect>& offcuts :
+             {std::vector<CalRect>{{100, 100, 6100, 4600}, {7000, 100, 10000, 9100}},
+              std::vector<CalRect>{{100, 100, 6100, 4600}}, std::vector<CalRect>{}}) {
+            LayoutSawing sawn;
+            sawn.Planned = true;
+            sawn.Offcuts = offcuts;
+            Offcuts.push_back(sawn);
+        }
     }
     JobLists Lists() const { return {Ret, Parts, Secondary, Boards}; }
 };
