@@ -56,6 +56,13 @@ const Key kKeys[] = {
     {"NoSort", Type::Flag, false, &Settings::NoSort, nullptr},
     {"MinOffcutW", Type::Int, true, &Settings::MinOffcutW, nullptr},
     {"MinOffcutL", Type::Int, true, &Settings::MinOffcutL, nullptr},
+    {"LabelCols", Type::Int, true, &Settings::LabelCols, nullptr},
+    {"LabelRows", Type::Int, true, &Settings::LabelRows, nullptr},
+    {"LabelMarginX", Type::Int, true, &Settings::LabelMarginX, nullptr},
+    {"LabelMarginY", Type::Int, true, &Settings::LabelMarginY, nullptr},
+    {"LabelGapX", Type::Int, true, &Settings::LabelGapX, nullptr},
+    {"LabelGapY", Type::Int, true, &Settings::LabelGapY, nullptr},
+    {"LabelSkip", Type::Int, true, &Settings::LabelSkip, nullptr},
 };
 
 // RecentJob1 … RecentJob<kMaxRecentJobs>, in any case.
@@ -168,6 +175,18 @@ std::vector<std::string> Settings::Load(const IniFile& ini)
     clamp("MaxCal", MaxCal, 0, 4, defaults.MaxCal);
     clamp("MinOffcutW", MinOffcutW, 0, 999999, defaults.MinOffcutW);
     clamp("MinOffcutL", MinOffcutL, 0, 999999, defaults.MinOffcutL);
+    clamp("LabelCols", LabelCols, 1, kMaxLabelColumns, defaults.LabelCols);
+    clamp("LabelRows", LabelRows, 1, kMaxLabelRows, defaults.LabelRows);
+    clamp("LabelMarginX", LabelMarginX, 0, kMaxLabelMargin, defaults.LabelMarginX);
+    clamp("LabelMarginY", LabelMarginY, 0, kMaxLabelMargin, defaults.LabelMarginY);
+    clamp("LabelGapX", LabelGapX, 0, kMaxLabelGap, defaults.LabelGapX);
+    clamp("LabelGapY", LabelGapY, 0, kMaxLabelGap, defaults.LabelGapY);
+    clamp("LabelSkip", LabelSkip, 0, kMaxLabelColumns * kMaxLabelRows - 1, defaults.LabelSkip);
+    // Each key in range can still make cells too small together: the whole sheet falls back.
+    if (const std::string problem = LabelLayoutProblem(Labels()); !problem.empty()) {
+        warnings.push_back("ラベル用紙の設定: " + problem + " 初期値を使います。");
+        SetLabels(defaults.Labels());
+    }
     UpdateMaxCalNum();
     RecentJobs.clear();
     for (std::size_t i = 1; i <= kMaxRecentJobs; ++i) {
@@ -182,6 +201,22 @@ std::vector<std::string> Settings::Load(const IniFile& ini)
         }
     }
     return warnings;
+}
+
+LabelLayout Settings::Labels() const
+{
+    return {LabelCols, LabelRows, LabelMarginX, LabelMarginY, LabelGapX, LabelGapY, LabelSkip};
+}
+
+void Settings::SetLabels(const LabelLayout& layout)
+{
+    LabelCols = layout.Columns;
+    LabelRows = layout.Rows;
+    LabelMarginX = layout.MarginX;
+    LabelMarginY = layout.MarginY;
+    LabelGapX = layout.GapX;
+    LabelGapY = layout.GapY;
+    LabelSkip = layout.Skip;
 }
 
 void Settings::AddRecentJob(const std::string& path)

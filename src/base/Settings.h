@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/LabelLayout.h"
 #include "platform/FileChooser.h"
 
 class IniFile;
@@ -48,6 +49,14 @@ struct Settings {
     // The smallest offcut (端材) a shop keeps, 0.1 mm, either way round; 0 keeps none.
     std::int32_t MinOffcutW = 3000;
     std::int32_t MinOffcutL = 3000;
+    // The label sheet of ラベル印刷 (see LabelLayout), 0.1 mm.
+    int LabelCols = 2;
+    int LabelRows = 6;
+    int LabelMarginX = 186;
+    int LabelMarginY = 216;
+    int LabelGapX = 0;
+    int LabelGapY = 0;
+    int LabelSkip = 0;
 
     // The job files opened or saved last, the newest first (keys RecentJob1, RecentJob2, …).
     std::vector<std::string> RecentJobs;
@@ -63,6 +72,9 @@ struct Settings {
 
     // 0..4 -> 1, 2, 4, 8, 16; anything else gives 4 and resets MaxCal to 2.
     void UpdateMaxCalNum();
+
+    LabelLayout Labels() const;
+    void SetLabels(const LabelLayout& layout);
 
     // Missing keys keep their defaults; flags stored as any non-zero value load as 1. A value
     // that does not start with a number, or one outside the range the dialogs allow, keeps the

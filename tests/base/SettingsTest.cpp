@@ -98,6 +98,31 @@ TEST(Settings, WarnsOfWhatItCannotUse)
     }
 }
 
+// Keys each in range that together leave no room for a label: the whole sheet is the default.
+TEST(Settings, ALabelSheetWithoutRoomFallsBackWhole)
+{
+    struct Case {
+        const char* lines;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"LabelCols=4\nLabelRows=11\nLabelMarginX=84\nLabelMarginY=88\nLabelSkip=43\n", true},
+        {"LabelCols=2\nLabelRows=6\nLabelSkip=12\n", false},                 // past the sheet
+        {"LabelCols=10\nLabelMarginX=100\n", false},                         // 19 mm wide
+        {"LabelRows=20\nLabelMarginY=500\nLabelGapY=0\n", false},            // 9.85 mm high
+        {"LabelCols=4\nLabelGapX=200\nLabelMarginX=500\n", false},          // 12.5 mm wide
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines);
+        IniFile ini;
+        ini.LoadText(std::string("[SysPara]\n") + c.lines);
+        Settings settings;
+        const std::vector<std::string> warnings = settings.Load(ini);
+        EXPECT_EQ(warnings.empty(), c.kept);
+        EXPECT_EQ(settings.Labels() == Settings().Labels(), !c.kept);
+    }
+}
+
 TEST(Settings, ValuesOutOfRangeFallBackToTheDefault)
 {
     struct Case {
@@ -123,6 +148,12 @@ TEST(Settings, ValuesOutOfRangeFallBackToTheDefault)
         {"MinOffcutW=-1", &Settings::MinOffcutW, 3000},
         {"MinOffcutL=6005", &Settings::MinOffcutL, 6005},
         {"MinOffcutL=1000000", &Settings::MinOffcutL, 3000},
+        {"LabelCols=4", &Settings::LabelCols, 4},
+        {"LabelCols=0", &Settings::LabelCols, 2},
+        {"LabelRows=21", &Settings::LabelRows, 6},
+        {"LabelMarginX=-1", &Settings::LabelMarginX, 186},
+        {"LabelGapY=201", &Settings::LabelGapY, 0},
+        {"LabelSkip=11", &Settings::LabelSkip, 11},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
