@@ -43,6 +43,15 @@ bool RenderPrintout(QPagedPaintDevice& device, const PrintSource& source, int fr
     return ok;
 }
 
+const char* PrintoutTitle(int kind)
+{
+    switch (kind) {
+        case kPrintCutSheets: return "切断指示書";
+        case kPrintLabels: return "ラベル";
+        default: return "原板情報";
+    }
+}
+
 bool PrintoutPdf(const PrintSource& source, const std::function<bool()>& stopped, std::string& bytes,
                  std::string& error)
 {
@@ -51,10 +60,10 @@ bool PrintoutPdf(const PrintSource& source, const std::function<bool()>& stopped
     {
         QPdfWriter writer(&buffer);
         writer.setCreator("Nestrix");
-        writer.setTitle(source.Kind == kPrintCutSheets ? "切断指示書" : "原板情報");
+        writer.setTitle(PrintoutTitle(source.Kind));
         writer.setResolution(600);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-        if (!RenderPrintout(writer, source, 1, PageCount(source.Ret, source.Kind), error, stopped)) {
+        if (!RenderPrintout(writer, source, 1, PageCount(source), error, stopped)) {
             return false;
         }
     }

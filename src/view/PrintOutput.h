@@ -14,6 +14,9 @@ class QPagedPaintDevice;
 bool RenderPrintout(QPagedPaintDevice& device, const PrintSource& source, int from, int to,
                     std::string& error, const std::function<bool()>& stopped = {});
 
+// The printout's name: the title of its PDF and its print job.
+const char* PrintoutTitle(int kind);
+
 // The whole printout as A4 PDF bytes. False with `error`, or when `stopped` says so between pages.
 bool PrintoutPdf(const PrintSource& source, const std::function<bool()>& stopped, std::string& bytes,
                  std::string& error);

@@ -451,11 +451,20 @@ std::string OffcutListText(const std::vector<CalRect>& offcuts, int columns)
     return text;
 }
 
+int PageCount(const PrintSource& source)
+{
+    if (source.Kind == kPrintLabels) {
+        return LabelPageCount(source.Labels.size(), source.LabelSheet);
+    }
+    return PageCount(source.Ret, source.Kind);
+}
+
 PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const CBuzaiList& secondary,
-                            const CGenbanList& boards, const Settings& settings, int kind)
+                            const CGenbanList& boards, const Settings& settings, int kind,
+                            const std::string& jobName)
 {
     PrintSource source{{ret, parts, secondary, boards}, settings.TankaType, kind, settings.NokoHaba,
-                       MinOffcut(settings), FormatPrintTime(std::time(nullptr)), {}};
+                       MinOffcut(settings), FormatPrintTime(std::time(nullptr)), {}, {}, {}};
     // The pattern in detail form for paper, at zoom 1 on a transform of its own: the screen's
     // zoom and position stay as they are.
     source.DrawPattern = [&ret, &parts, &secondary, &boards, &settings](Canvas& dc, int layout,
@@ -466,6 +475,10 @@ PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const 
         DrawBoard(board, layout, paper, dc, BoardForm::Detail,
                   {area.Left, -area.Top, area.Right, -area.Bottom});
     };
+    if (kind == kPrintLabels) {
+        source.Labels = MakePartLabels(source, settings.NokoHaba, jobName);
+        source.LabelSheet = settings.Labels();
+    }
     return source;
 }
 
@@ -514,6 +527,21 @@ void DrawPrintPage(Canvas& dc, const PrintSource& source, int page)
         }
     } restore{dc, oldMode, oldTransparent, oldFont, oldPen};
 
+    if (source.Kind == kPrintLabels) {
+        // The sheet's cells are measured from the paper's corner: no frame, no header.
+        const int pages = PageCount(source);
+        if (page < 1 || page > pages) {
+            ThrowIndexError("page", page - 1, static_cast<std::size_t>(pages));
+        }
+        if (source.Labels.empty()) {
+            CanvasFont font;
+            font.Height = 38;
+            dc.SelectFont(font);
+            dc.TextOut(100, -100, "全ての部材が配置できませんでした。");
+        }
+        DrawLabelPage(dc, source.Labels, source.LabelSheet, page);
+        return;
+    }
     const PageFrame frame = MeasurePageFrame(dc);
     const CRetData& ret = source.Ret;
     const int kind = source.Kind == kPrintCutSheets ? kPrintCutSheets : kPrintBoardInfo;

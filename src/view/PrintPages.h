@@ -2,6 +2,7 @@
 
 #include "result/JobLists.h"
 #include "result/Offcuts.h"
+#include "view/PartLabels.h"
 
 #include <ctime>
 #include <functional>
@@ -14,8 +15,9 @@ class CGenbanList;
 class CRetData;
 struct Settings;
 
-// The two printouts and their page types (PROUTDATA::Type).
-enum PrintKind : int { kPrintBoardInfo = 0, kPrintCutSheets = 1 };
+// The printouts and the page types of the first two (PROUTDATA::Type). Label sheets have no
+// page descriptors: their pages follow from the labels and the sheet.
+enum PrintKind : int { kPrintBoardInfo = 0, kPrintCutSheets = 1, kPrintLabels = 2 };
 enum PageType : int { kPageBoards = 0, kPageParts = 1, kPageCutDrawing = 2, kPageCutParts = 3 };
 
 inline constexpr int kRowsPerPage = 29;         // board or parts rows on a fresh page
@@ -57,15 +59,21 @@ struct PrintSource : JobLists {
     std::string PrintTime;  // as printed in the header
     // Draws the pattern of a layout of the result for paper into `area` (page units, y up).
     std::function<void(Canvas& dc, int layout, const CanvasRect& area)> DrawPattern;
+    std::vector<PartLabel> Labels;  // ラベル印刷 only
+    LabelLayout LabelSheet;
 };
+
+// Pages of the source's printout, at least 1.
+int PageCount(const PrintSource& source);
 
 // The offcuts of a cutting sheet's line "端材(㎜)": "なし", or their sizes as many as fit in
 // `columns` half-width columns, then "他 N" for the rest.
 std::string OffcutListText(const std::vector<CalRect>& offcuts, int columns);
 
-// The source of a printout of the result, printed now.
+// The source of a printout of the result, printed now; the labels carry the job name.
 PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const CBuzaiList& secondary,
-                            const CGenbanList& boards, const Settings& settings, int kind);
+                            const CGenbanList& boards, const Settings& settings, int kind,
+                            const std::string& jobName = "");
 
 // The page frame's measures in 0.1 mm on the page.
 struct PageFrame {

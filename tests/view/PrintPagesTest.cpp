@@ -86,7 +86,7 @@ struct Job {
     }
     PrintSource Source(int kind)
     {
-        return PrintSource{{ret, parts, secondary, boards}, 2, kind, 0, {0, 0}, "2026/12/08 10:30", {}};
+        return PrintSource{{ret, parts, secondary, boards}, 2, kind, 0, {0, 0}, "2026/12/08 10:30", {}, {}, {}};
     }
 };
 

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/LabelLayout.h"
+#include "result/JobLists.h"
+
+class Canvas;
+
+// One label: one placed piece of one sheet of a pattern.
+struct PartLabel {
+    std::string Name;
+    std::string Kind;
+    std::string Remark;
+    std::string JobName;
+    std::int32_t Width = 0;  // 0.1 mm
+    std::int32_t Height = 0;
+    std::int32_t Thickness = 0;
+    int PartNo = 0;  // 1-based in its list
+    bool Secondary = false;
+    int Pattern = 0;  // 1-based
+    int Sheet = 0;    // 1 .. Sheets, the pattern's repeats
+    int Sheets = 0;
+    int Piece = 0;  // 1-based in the order the saw frees the pattern's pieces
+
+    friend bool operator==(const PartLabel&, const PartLabel&) = default;
+};
+
+// What the QR code holds and the label prints under it: 物件名/part No./pattern/piece; a
+// secondary part's No. is "２次" and its number.
+std::string LabelCode(const PartLabel& label);
+
+// Every placed piece's label: pattern by pattern, sheet by sheet, the pieces in the order the
+// cut plan frees them (a pattern without a plan keeps its pieces' block order). CalcError when
+// a layout names a board or part outside its list.
+std::vector<PartLabel> MakePartLabels(const JobLists& lists, std::int32_t kerf, const std::string& jobName);
+
+// Sheets for `labels` labels after the first sheet's used cells, at least 1.
+int LabelPageCount(std::size_t labels, const LabelLayout& layout);
+
+// Page `page` (1-based) of label sheets on A4 in 0.1 mm (the canvas in TenthMillimetres mode,
+// the page's corner at the origin): each label inside its cell, nothing drawn across a cell edge.
+void DrawLabelPage(Canvas& dc, const std::vector<PartLabel>& labels, const LabelLayout& layout, int page);
