@@ -55,6 +55,8 @@ constexpr ToolButton kToolBar[] = {
      "原板情報を印刷します。"},
     {kCmdPrintCutSheets, "printCutSheetsAction", "printcut", "切断指示書", "切断指示書印刷",
      "切断指示書を印刷します。"},
+    {kCmdPrintLabels, "printLabelsAction", "labels", "ラベル", "ラベル印刷",
+     "部材ごとのラベルを切断順に印刷します。"},
     {0, nullptr, nullptr, nullptr, nullptr, nullptr},
     {kCmdInitialSettings, "initialSettingsAction", "settings", "初期設定", "初期設定", "初期設定"},
     {kCmdAbout, "aboutAction", "about", "情報", "バージョン情報",
@@ -82,9 +84,11 @@ CMainFrame::CMainFrame(CNestrixApp& app) : m_app(app)
     connect(m_view, &CNestrixView::statusPanesChanged, this, &CMainFrame::SetStatusPanes);
     m_print = new CPrintJob(*this, *m_view, m_app.Doc(), m_app.AppSettings(), m_app.PreviewActive,
                             m_app.GetPrompt());
-    for (const int kind : {kPrintBoardInfo, kPrintCutSheets}) {
-        connect(m_actions[kind == kPrintBoardInfo ? kCmdPrintBoardInfo : kCmdPrintCutSheets], &QAction::triggered,
-                m_print, [this, kind] { RunCommand([this, kind] { m_print->OnPrintCommand(kind); }); });
+    const std::pair<int, int> printCommands[] = {
+        {kCmdPrintBoardInfo, kPrintBoardInfo}, {kCmdPrintCutSheets, kPrintCutSheets}, {kCmdPrintLabels, kPrintLabels}};
+    for (const auto& [id, kind] : printCommands) {
+        connect(m_actions[id], &QAction::triggered, m_print,
+                [this, kind] { RunCommand([this, kind] { m_print->OnPrintCommand(kind); }); });
     }
     connect(this, &CMainFrame::closePreviewRequested, m_print, &CPrintJob::ClosePreview);
     m_view->UpdateStatusBar();

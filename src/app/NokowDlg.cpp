@@ -1,5 +1,8 @@
 #include "app/NokowDlg.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,6 +12,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QDoubleSpinBox>
+#include <QSignalBlocker>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -129,6 +135,8 @@ CNokowDlg::CNokowDlg(const NokowValues& values, FileChooser& chooser, QWidget* p
     maxCalRow->addWidget(m_offcut[1]);
     maxCalRow->addWidget(new QLabel("（0 で端材なし）", this));
 
+    QGroupBox* labelGroup = CreateLabelGroup(values.Labels);
+
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
     ok->setObjectName("okButton");
@@ -145,6 +153,7 @@ CNokowDlg::CNokowDlg(const NokowValues& values, FileChooser& chooser, QWidget* p
     layout->addWidget(folderGroup);
     layout->addLayout(middle);
     layout->addLayout(maxCalRow);
+    layout->addWidget(labelGroup);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -174,7 +183,117 @@ NokowValues CNokowDlg::Values() const
             *offcut[i] = m_offcut[i]->value() * 10;
         }
     }
+    values.Labels = LabelsShown();
     return values;
+}
+
+QGroupBox* CNokowDlg::CreateLabelGroup(const LabelLayout& layout)
+{
+    auto* group = new QGroupBox("ラベル用紙 (A4)", this);
+    auto* grid = new QGridLayout(group);
+    m_labelPreset = new QComboBox(group);
+    m_labelPreset->setObjectName("labelPresetCombo");
+    for (const LabelPreset& preset : kLabelPresets) {
+        m_labelPreset->addItem(QString::fromUtf8(preset.Caption));
+    }
+    m_labelPreset->addItem("その他");
+    auto spin = [group](const char* name, int low, int high) {
+        auto* box = new QSpinBox(group);
+        box->setObjectName(name);
+        box->setRange(low, high);
+        return box;
+    };
+    m_labelCols = spin("labelColsSpin", 1, kMaxLabelColumns);
+    m_labelRows = spin("labelRowsSpin", 1, kMaxLabelRows);
+    m_labelStart = spin("labelStartSpin", 1, kMaxLabelColumns * kMaxLabelRows);
+    const char* const lengthNames[] = {"labelMarginXSpin", "labelMarginYSpin", "labelGapXSpin", "labelGapYSpin"};
+    const int lengthMax[] = {kMaxLabelMargin, kMaxLabelMargin, kMaxLabelGap, kMaxLabelGap};
+    for (std::size_t i = 0; i < m_labelLengths.size(); ++i) {
+        auto* box = new QDoubleSpinBox(group);
+        box->setObjectName(lengthNames[i]);
+        box->setDecimals(1);
+        box->setRange(0.0, lengthMax[i] / 10.0);
+        box->setSingleStep(0.1);
+        box->setSuffix(" mm");
+        m_labelLengths[i] = box;
+    }
+    ShowLabels(layout);
+
+    grid->addWidget(new QLabel("用紙", group), 0, 0);
+    grid->addWidget(m_labelPreset, 0, 1);
+    grid->addWidget(new QLabel("列数", group), 0, 2);
+    grid->addWidget(m_labelCols, 0, 3);
+    grid->addWidget(new QLabel("行数", group), 0, 4);
+    grid->addWidget(m_labelRows, 0, 5);
+    grid->addWidget(new QLabel("開始位置", group), 0, 6);
+    grid->addWidget(m_labelStart, 0, 7);
+    grid->addWidget(new QLabel("左右余白", group), 1, 0);
+    grid->addWidget(m_labelLengths[0], 1, 1);
+    grid->addWidget(new QLabel("上下余白", group), 1, 2);
+    grid->addWidget(m_labelLengths[1], 1, 3);
+    grid->addWidget(new QLabel("横の間隔", group), 1, 4);
+    grid->addWidget(m_labelLengths[2], 1, 5);
+    grid->addWidget(new QLabel("縦の間隔", group), 1, 6);
+    grid->addWidget(m_labelLengths[3], 1, 7);
+
+    connect(m_labelPreset, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0 && index < static_cast<int>(kLabelPresets.size())) {
+            LabelLayout chosen = kLabelPresets[static_cast<std::size_t>(index)].Layout;
+            chosen.Skip = LabelsShown().Skip;
+            ShowLabels(chosen);
+        }
+    });
+    auto follow = [this] { ShowLabels(LabelsShown()); };
+    for (QSpinBox* box : {m_labelCols, m_labelRows}) {
+        connect(box, &QSpinBox::valueChanged, this, follow);
+    }
+    for (QDoubleSpinBox* box : m_labelLengths) {
+        connect(box, &QDoubleSpinBox::valueChanged, this, follow);
+    }
+    return group;
+}
+
+LabelLayout CNokowDlg::LabelsShown() const
+{
+    LabelLayout layout;
+    layout.Columns = m_labelCols->value();
+    layout.Rows = m_labelRows->value();
+    int* lengths[] = {&layout.MarginX, &layout.MarginY, &layout.GapX, &layout.GapY};
+    for (std::size_t i = 0; i < m_labelLengths.size(); ++i) {
+        *lengths[i] = static_cast<int>(std::lround(m_labelLengths[i]->value() * 10.0));
+    }
+    layout.Skip = m_labelStart->value() - 1;
+    return layout;
+}
+
+void CNokowDlg::ShowLabels(const LabelLayout& layout)
+{
+    const QSignalBlocker blocks[] = {QSignalBlocker(m_labelCols), QSignalBlocker(m_labelRows),
+                                     QSignalBlocker(m_labelLengths[0]), QSignalBlocker(m_labelLengths[1]),
+                                     QSignalBlocker(m_labelLengths[2]), QSignalBlocker(m_labelLengths[3])};
+    m_labelCols->setValue(layout.Columns);
+    m_labelRows->setValue(layout.Rows);
+    const int lengths[] = {layout.MarginX, layout.MarginY, layout.GapX, layout.GapY};
+    for (std::size_t i = 0; i < m_labelLengths.size(); ++i) {
+        m_labelLengths[i]->setValue(lengths[i] / 10.0);
+    }
+    m_labelStart->setMaximum(std::max(1, layout.Columns * layout.Rows));
+    m_labelStart->setValue(layout.Skip + 1);
+    const int preset = FindLabelPreset(layout);
+    m_labelPreset->setCurrentIndex(preset >= 0 ? preset : static_cast<int>(kLabelPresets.size()));
+}
+
+void CNokowDlg::done(int result)
+{
+    // A sheet whose cells are too small stays in the dialog with the reason.
+    if (result == QDialog::Accepted) {
+        if (const std::string problem = LabelLayoutProblem(LabelsShown()); !problem.empty()) {
+            QMessageBox::warning(this, "初期設定", QString::fromStdString(problem));
+            m_labelCols->setFocus();
+            return;
+        }
+    }
+    QDialog::done(result);
 }
 
 bool RunInitialSettings(Settings& settings, FileChooser& chooser, QWidget* parent)

@@ -34,6 +34,7 @@ NokowValues NokowValues::FromSettings(const Settings& settings)
         values.Folders[i] = settings.*kFolderKeys[i];
     }
     LoadLinked(kLinks, settings, values);
+    values.Labels = settings.Labels();
     return values;
 }
 
@@ -43,6 +44,7 @@ void NokowValues::ApplyTo(Settings& settings) const
         settings.*kFolderKeys[i] = Folders[i];
     }
     StoreLinked(kLinks, *this, settings);
+    settings.SetLabels(Labels);
     settings.UpdateMaxCalNum();
 }
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <string>
 
+#include "base/LabelLayout.h"
+
 class FileChooser;
 struct Settings;
 
@@ -24,6 +26,7 @@ struct NokowValues {
     int MaxCal = 0;  // index of 1, 2, 4, 8, 16
     int MinOffcutW = 0;  // 0.1 mm
     int MinOffcutL = 0;
+    LabelLayout Labels;  // the label sheet of ラベル印刷
 
     static NokowValues FromSettings(const Settings& settings);
     // Copies every value back and derives the number of simultaneous calculations at once.

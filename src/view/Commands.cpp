@@ -11,7 +11,8 @@ bool IsCommandEnabled(int id, const CNestrixDoc& doc)
         case kCmdResults:
         case kCmdCutData:
         case kCmdPrintBoardInfo:
-        case kCmdPrintCutSheets: return doc.ResultPresent != 0;
+        case kCmdPrintCutSheets:
+        case kCmdPrintLabels: return doc.ResultPresent != 0;
         // Also while only 取り消し under its arrow can be chosen.
         case kCmdStock: return (doc.ResultPresent != 0 && !doc.StockApplied) || doc.StockUndoAvailable;
         case kCmdStockUndo: return doc.StockUndoAvailable;

@@ -16,6 +16,7 @@ enum CommandId : int {
     kCmdResults = 32782,          // 配置結果
     kCmdStock = 32790,            // 在庫反映
     kCmdStockUndo = 32791,        // 在庫反映の取り消し
+    kCmdPrintLabels = 32792,      // ラベル印刷
     kCmdOpenJob = 57601,          // 物件を開く
     kCmdSaveJob = 57603,          // 物件を保存
     kCmdSaveJobAs = 57604,        // 物件に名前を付けて保存

@@ -27,7 +27,7 @@ CPrintJob::CPrintJob(QMainWindow& frame, CNestrixView& view, CNestrixDoc& doc, S
 PrintSource CPrintJob::Source() const
 {
     PrintSource source = MakePrintSource(m_doc.RetData, m_doc.BuzaiList, m_doc.YBuzaiList, m_doc.ResultBoards,
-                                         m_resultSettings, m_kind);
+                                         m_resultSettings, m_kind, m_doc.JobInfo.JobName);
     source.PrintTime = FormatPrintTime(m_time);
     return source;
 }
@@ -56,7 +56,7 @@ void CPrintJob::OpenPreview()
     const PrintSource source = Source();
     auto* preview = new CPreviewView2(
         [source](int page, double dotsPerMm) { return RenderPageImage(source, page, dotsPerMm); },
-        PageCount(m_doc.RetData, m_kind));
+        PageCount(source));
     m_preview = preview;
     connect(preview, &CPreviewView2::closeRequested, this, &CPrintJob::ClosePreview);
     connect(preview, &CPreviewView2::printRequested, this, [this] {
@@ -98,10 +98,13 @@ void CPrintJob::ClosePreview()
 
 bool CPrintJob::PrintWithDialog()
 {
-    const int pages = PageCount(m_doc.RetData, m_kind);
+    const PrintSource source = Source();
+    const int pages = PageCount(source);
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setDocName(m_kind == kPrintCutSheets ? "切断指示書" : "原板情報");
+    printer.setDocName(PrintoutTitle(m_kind));
+    // Label cells are measured from the paper's corner, not from the printable area's.
+    printer.setFullPage(m_kind == kPrintLabels);
     printer.setFromTo(1, pages);
     QPrintDialog dialog(&printer, &m_frame);
     dialog.setObjectName("printDialog");
@@ -117,7 +120,7 @@ bool CPrintJob::PrintWithDialog()
             to = std::clamp(printer.toPage(), from, pages);
         }
         std::string error;
-        printed = RenderPrintout(printer, Source(), from, to, error);
+        printed = RenderPrintout(printer, source, from, to, error);
         if (!printed) {
             m_prompt.ShowError("印刷できませんでした。\n" + error);
         }

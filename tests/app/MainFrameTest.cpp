@@ -135,6 +135,7 @@ void MainFrameTest::toolBarHoldsTheButtonsInOrder()
         {0, nullptr},
         {kCmdPrintBoardInfo, "原板情報印刷"},
         {kCmdPrintCutSheets, "切断指示書印刷"},
+        {kCmdPrintLabels, "ラベル印刷"},
         {0, nullptr},
         {kCmdInitialSettings, "初期設定"},
         {kCmdAbout, "バージョン情報"},
@@ -305,7 +306,7 @@ void MainFrameTest::commandsFollowTheEnablingRules()
     QVERIFY(s.app->InitInstance());
     CMainFrame& frame = s.Frame();
     QVERIFY(!frame.CommandAction(kCmdLayout)->isEnabled());  // no parts yet
-    for (int id : {kCmdResults, kCmdCutData, kCmdPrintBoardInfo, kCmdPrintCutSheets}) {
+    for (int id : {kCmdResults, kCmdCutData, kCmdPrintBoardInfo, kCmdPrintCutSheets, kCmdPrintLabels}) {
         QVERIFY(!frame.CommandAction(id)->isEnabled());
     }
     for (int id : {kCmdBoards, kCmdParts, kCmdSecondaryParts, kCmdInitialSettings, kCmdAbout, kCmdContextHelp,

@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QMessageBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,6 +20,7 @@
 #include "fakes/RecordingPrompt.h"
 #include "fakes/ScopedEnv.h"
 #include "fakes/TempDir.h"
+#include "fakes/WhenModal.h"
 #include "view/Commands.h"
 #include "view/NestrixView.h"
 
@@ -59,6 +62,8 @@ private slots:
     void okOrCancel();
     void browseFillsOnlyItsOwnEdit();
     void toolBarButtonOpensItAndRedraws();
+    void labelPresetFillsTheSheetAndEditsLeaveIt();
+    void okWithoutRoomForALabelStaysOpen();
 };
 
 void NokowDlgTest::showsTheSettings()
@@ -164,6 +169,59 @@ void NokowDlgTest::toolBarButtonOpensItAndRedraws()
     QCOMPARE(app.AppSettings().MaxCalNum, 4);
     QTRY_VERIFY(view->SurfaceRedraws() > redraws);
     app.ExitInstance();
+}
+
+void NokowDlgTest::labelPresetFillsTheSheetAndEditsLeaveIt()
+{
+    Settings settings;
+    settings.LabelSkip = 3;
+    RecordingFileChooser chooser;
+    CNokowDlg dialog(NokowValues::FromSettings(settings), chooser);
+    auto* preset = dialog.findChild<QComboBox*>("labelPresetCombo");
+    QCOMPARE(preset->count(), 6);
+    QCOMPARE(preset->currentIndex(), 0);  // the default sheet is the 12 label one
+    QCOMPARE(dialog.findChild<QSpinBox*>("labelStartSpin")->value(), 4);
+
+    // Chosen the way a user does, so that the combo's own signal fills the controls.
+    preset->setFocus();
+    QTest::keyClick(preset, Qt::Key_End);
+    QCOMPARE(preset->currentIndex(), 5);  // その他 changes nothing
+    QCOMPARE(dialog.Values().Labels, settings.Labels());
+    QTest::keyClick(preset, Qt::Key_Up);
+    LabelLayout expected = kLabelPresets[4].Layout;
+    expected.Skip = 3;
+    QCOMPARE(dialog.Values().Labels, expected);
+    QCOMPARE(dialog.findChild<QDoubleSpinBox*>("labelMarginYSpin")->value(), 8.8);
+
+    dialog.findChild<QDoubleSpinBox*>("labelGapYSpin")->setValue(0.5);
+    QCOMPARE(preset->currentIndex(), 5);
+    QCOMPARE(dialog.Values().Labels.GapY, 5);
+    dialog.findChild<QDoubleSpinBox*>("labelGapYSpin")->setValue(0.0);
+    QCOMPARE(preset->currentIndex(), 4);
+}
+
+void NokowDlgTest::okWithoutRoomForALabelStaysOpen()
+{
+    Settings settings;
+    const LabelLayout before = settings.Labels();
+    RecordingFileChooser chooser;
+    QString shown;
+    WhenDialogShows([&shown](CNokowDlg& dialog) {
+        dialog.findChild<QSpinBox*>("labelColsSpin")->setValue(10);
+        dialog.findChild<QDoubleSpinBox*>("labelMarginXSpin")->setValue(10.0);  // 19 mm labels
+        WhenModal([&shown](QWidget* box) {
+            shown = qobject_cast<QMessageBox*>(box)->text();
+            QTest::keyClick(box, Qt::Key_Return);
+            // Back in the settings: cancel them.
+            WhenDialogShows([](CNokowDlg& again) {
+                QTest::mouseClick(again.findChild<QPushButton*>("cancelButton"), Qt::LeftButton);
+            });
+        });
+        QTest::mouseClick(dialog.findChild<QPushButton*>("okButton"), Qt::LeftButton);
+    });
+    QVERIFY(!RunInitialSettings(settings, chooser, nullptr));
+    QVERIFY(shown.startsWith("ラベルが小さすぎます。"));
+    QCOMPARE(settings.Labels(), before);
 }
 
 QTEST_MAIN(NokowDlgTest)

@@ -46,6 +46,7 @@ TEST(NokowValues, CopiesEveryEditedSettingBothWaysAndNoOther)
     edited.MaxCal = 0;
     edited.MinOffcutW = 4500;
     edited.MinOffcutL = 0;
+    edited.SetLabels({4, 11, 84, 88, 1, 2, 5});
     // Kept by the dialog: must not travel with it.
     edited.NokoHaba = 55;
     edited.UseYBuzai = 1;
@@ -74,6 +75,13 @@ TEST(NokowValues, CopiesEveryEditedSettingBothWaysAndNoOther)
         {"MaxCal", &Settings::MaxCal, 0},
         {"MinOffcutW", &Settings::MinOffcutW, 4500},
         {"MinOffcutL", &Settings::MinOffcutL, 0},
+        {"LabelCols", &Settings::LabelCols, 4},
+        {"LabelRows", &Settings::LabelRows, 11},
+        {"LabelMarginX", &Settings::LabelMarginX, 84},
+        {"LabelMarginY", &Settings::LabelMarginY, 88},
+        {"LabelGapX", &Settings::LabelGapX, 1},
+        {"LabelGapY", &Settings::LabelGapY, 2},
+        {"LabelSkip", &Settings::LabelSkip, 5},
         {"NokoHaba", &Settings::NokoHaba, defaults.NokoHaba},
         {"UseYBuzai", &Settings::UseYBuzai, defaults.UseYBuzai},
         {"CutLV", &Settings::CutLV, defaults.CutLV},

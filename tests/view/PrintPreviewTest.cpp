@@ -270,6 +270,20 @@ void PrintPreviewTest::aLaidOutJobPreviewsEveryPage()
         QVERIFY(s.prompt.Shown.empty());
         QTest::mouseClick(preview->Button("closeButton"), Qt::LeftButton);
     }
+    // ラベル: one per placed piece on sheets of 44, the first 40 cells used: the first sheet
+    // holds 4 labels.
+    settings.SetLabels({4, 11, 84, 88, 0, 0, 40});
+    int pieces = 0;
+    for (const COutData& layout : doc.RetData.Layouts) {
+        for (const CAL_BUZAI& entry : layout.Summary) {
+            pieces += layout.Repeat * entry.Count;
+        }
+    }
+    s.Frame().CommandAction(kCmdPrintLabels)->trigger();
+    QVERIFY(s.Preview() != nullptr);
+    QCOMPARE(s.Preview()->State().Last(), 1 + (pieces - 4 + 43) / 44);
+    QTest::mouseClick(s.Preview()->Button("closeButton"), Qt::LeftButton);
+    QVERIFY(s.prompt.Shown.empty());
     // Costs by the cost method 原板: the parts carry the whole board price.
     double cost = 0.0;
     for (const CBuzai& part : doc.BuzaiList.Items) {

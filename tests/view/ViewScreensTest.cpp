@@ -303,7 +303,7 @@ TEST(Commands, FollowTheJobAndTheResult)
         }
         doc.ResultPresent = c.result;
         EXPECT_EQ(IsCommandEnabled(kCmdLayout, doc), c.layout);
-        for (int id : {kCmdResults, kCmdCutData, kCmdPrintBoardInfo, kCmdPrintCutSheets}) {
+        for (int id : {kCmdResults, kCmdCutData, kCmdPrintBoardInfo, kCmdPrintCutSheets, kCmdPrintLabels}) {
             EXPECT_EQ(IsCommandEnabled(id, doc), c.resultCommands) << id;
         }
         for (int id : {kCmdBoards, kCmdParts, kCmdSecondaryParts, kCmdInitialSettings, kCmdAbout,
