@@ -178,7 +178,8 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
     const auto stopped = [] { return StopSignals::Caught() != 0; };
     const auto pdf = [&](int kind) {
         return [&, kind](std::string& bytes, std::string& error) {
-            const PrintSource source = MakePrintSource(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options, kind);
+            const PrintSource source =
+                MakePrintSource(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options, kind, job.Info.JobName);
             if (!writePdf) {
                 error = "PDF output is not available";
                 return false;
@@ -200,6 +201,7 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
          }},
         {&LayoutOptions::PdfInfo, pdf(kPrintBoardInfo)},
         {&LayoutOptions::PdfCuts, pdf(kPrintCutSheets)},
+        {&LayoutOptions::PdfLabels, pdf(kPrintLabels)},
         {&LayoutOptions::CutData,
          [&](std::string& bytes, std::string& error) {
              std::string text;

@@ -33,8 +33,8 @@ using PngWriterFn = std::function<bool(const BoardSource& source, const StopFn& 
                                        std::vector<NamedBytes>& files, std::string& error)>;
 
 // `nestrix layout --boards B.csv --parts P.csv [...]`: a layout job without a window.
-// argv[0] is "layout". Returns one of the exit statuses above. `--pdf-info` and `--pdf-cuts`
-// need writePdf, `--png` needs writePng.
+// argv[0] is "layout". Returns one of the exit statuses above. `--pdf-info`, `--pdf-cuts` and
+// `--pdf-labels` need writePdf, `--png` needs writePng.
 int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf = {},
                      const PngWriterFn& writePng = {});
 

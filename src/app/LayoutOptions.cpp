@@ -38,6 +38,9 @@ const char* const kLayoutUsage =
     "  --unplaced OUT.csv    the parts left over, as a parts file\n"
     "  --pdf-info OUT.pdf    原板情報: the used boards and the parts with their costs\n"
     "  --pdf-cuts OUT.pdf    切断指示書: one sheet per pattern\n"
+    "  --pdf-labels OUT.pdf  ラベル: one label per piece in cutting order, with a QR code\n"
+    "                        (job name/part No./pattern/piece), on the settings' label\n"
+    "                        sheet (LabelCols, LabelRows, ...)\n"
     "  --png DIR             the screens: board-001.png ... one per used board, boards.png\n"
     "  --cutdata OUT.csv     the cut data file for the saw\n"
     "  --save-job OUT.nestrix\n"
@@ -46,7 +49,7 @@ const char* const kLayoutUsage =
     "                        the offcuts added as boards of their own (priority 最優先)\n"
     "  --min-offcut WxL      the smallest offcut kept, in mm (e.g. 300x300; 0 keeps none)\n"
     "                        instead of the settings' MinOffcutW and MinOffcutL\n"
-    "  --job-name TEXT       the job name of the cut data file and the job file\n"
+    "  --job-name TEXT       the job name of the cut data file, the labels and the job file\n"
     "  --due YYYY-MM-DD      their due date (the cut data file without one: today)\n"
     "  --comment TEXT        their comment\n"
     "  --stats OUT.txt       the run's seconds and the board layouts whose search a budget\n"
@@ -56,8 +59,8 @@ const char* const kExportUsage =
     "\n"
     "Usage: nestrix export IN.nestrix [OPTION]...\n"
     "The outputs of a job file's stored result, without calculating: --json, --unplaced,\n"
-    "--pdf-info, --pdf-cuts, --png, --cutdata and --stock-out as above, with --settings,\n"
-    "--min-offcut, --job-name, --due and --comment.\n";
+    "--pdf-info, --pdf-cuts, --pdf-labels, --png, --cutdata and --stock-out as above, with\n"
+    "--settings, --min-offcut, --job-name, --due and --comment.\n";
 
 namespace {
 
@@ -110,6 +113,7 @@ const std::vector<OptionRule>& OptionRules()
         FileOption("--unplaced", &LayoutOptions::Unplaced),
         FileOption("--pdf-info", &LayoutOptions::PdfInfo),
         FileOption("--pdf-cuts", &LayoutOptions::PdfCuts),
+        FileOption("--pdf-labels", &LayoutOptions::PdfLabels),
         FileOption("--png", &LayoutOptions::PngDir),
         FileOption("--cutdata", &LayoutOptions::CutData),
         FileOption("--job-name", &LayoutOptions::JobName),
@@ -290,9 +294,12 @@ ParseResult ParseLayoutOptions(const std::vector<std::string>& args, LayoutOptio
         error = "--boards and --parts are required (or --job)";
         return ParseResult::Error;
     }
-    if (options.CutData.empty() && options.SaveJob.empty() &&
-        (!options.JobName.empty() || !options.Due.empty() || !options.Comment.empty())) {
+    if (options.CutData.empty() && options.SaveJob.empty() && (!options.Due.empty() || !options.Comment.empty())) {
         error = "--job-name, --due and --comment go with --cutdata or --save-job";
+        return ParseResult::Error;
+    }
+    if (options.CutData.empty() && options.SaveJob.empty() && options.PdfLabels.empty() && !options.JobName.empty()) {
+        error = "--job-name goes with --cutdata, --pdf-labels or --save-job";
         return ParseResult::Error;
     }
     return ParseResult::Run;
@@ -309,13 +316,18 @@ ParseResult ParseExportOptions(const std::vector<std::string>& args, LayoutOptio
     }
     options.Job = args[0];
     const std::vector<std::string> allowed = {"--settings", "--json",     "--unplaced",   "--pdf-info",
-                                              "--pdf-cuts", "--png",      "--cutdata",    "--job-name",
-                                              "--due",      "--comment",  "--stock-out",  "--min-offcut"};
+                                              "--pdf-cuts", "--pdf-labels", "--png",    "--cutdata",
+                                              "--job-name", "--due",      "--comment",  "--stock-out",
+                                              "--min-offcut"};
     const ParseResult parsed =
         ParseOptions(std::vector<std::string>(args.begin() + 1, args.end()), allowed, options, error);
-    if (parsed == ParseResult::Run && options.CutData.empty() &&
-        (!options.JobName.empty() || !options.Due.empty() || !options.Comment.empty())) {
+    if (parsed == ParseResult::Run && options.CutData.empty() && (!options.Due.empty() || !options.Comment.empty())) {
         error = "--job-name, --due and --comment go with --cutdata";
+        return ParseResult::Error;
+    }
+    if (parsed == ParseResult::Run && options.CutData.empty() && options.PdfLabels.empty() &&
+        !options.JobName.empty()) {
+        error = "--job-name goes with --cutdata or --pdf-labels";
         return ParseResult::Error;
     }
     return parsed;

@@ -17,6 +17,7 @@ struct LayoutOptions {
     std::string Unplaced;  // likewise
     std::string PdfInfo;   // 原板情報 printout
     std::string PdfCuts;   // 切断指示書 printout
+    std::string PdfLabels;  // ラベル印刷: one label per placed piece
     std::string PngDir;    // pictures of the screens
     std::string CutData;   // cut data file, with the job information below
     std::string JobName;

@@ -39,6 +39,7 @@ const NamedPath kInputs[] = {
 const NamedPath kOutputs[] = {
     {"--json", &LayoutOptions::Json},        {"--unplaced", &LayoutOptions::Unplaced},
     {"--pdf-info", &LayoutOptions::PdfInfo}, {"--pdf-cuts", &LayoutOptions::PdfCuts},
+    {"--pdf-labels", &LayoutOptions::PdfLabels},
     {"--cutdata", &LayoutOptions::CutData},  {"--stats", &LayoutOptions::Stats},
     {"--save-job", &LayoutOptions::SaveJob}, {"--stock-out", &LayoutOptions::StockOut},
     {"--png", &LayoutOptions::PngDir},

@@ -62,6 +62,7 @@ int main(int argc, char** argv)
             int guiArgc = 1;
             for (int i = 2; i < argc && !gui; ++i) {
                 if (std::strcmp(argv[i], "--pdf-info") == 0 || std::strcmp(argv[i], "--pdf-cuts") == 0 ||
+                    std::strcmp(argv[i], "--pdf-labels") == 0 ||
                     std::strcmp(argv[i], "--png") == 0) {
                     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
                         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -254,7 +254,7 @@ TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
         {{"--boards", boards, "--parts", dir.File("empty.csv")}, "the parts file holds no part"},
         {{"--boards", boards, "--parts", parts, "--settings", dir.File("none.ini")}, "cannot be read"},
         {{"--boards", boards, "--parts", parts, "--job-name", "x"},
-         "--job-name, --due and --comment go with --cutdata"},
+         "--job-name goes with --cutdata, --pdf-labels or --save-job"},
         {{"--boards", boards, "--parts", parts, "--cutdata", dir.File("c.csv"), "--due", "2026-02-30"},
          "--due takes a date as YYYY-MM-DD"},
         {{"--boards", boards, "--parts", parts, "--cutdata", dir.File("c.csv"), "--comment", "a\nb"},
@@ -456,7 +456,8 @@ TEST_F(LayoutCommandTest, RefusesAnOutputThatIsAnInputOrAnotherOutput)
             EXPECT_EQ(ReadBytes(inputs[i].second), before[i]) << inputs[i].first;
         }
     };
-    const char* const outputs[] = {"--json", "--unplaced", "--pdf-info", "--pdf-cuts", "--cutdata", "--stats"};
+    const char* const outputs[] = {"--json",     "--unplaced", "--pdf-info", "--pdf-cuts",
+                                   "--pdf-labels", "--cutdata",  "--stats"};
     struct Way {
         const char* name;
         std::function<std::string(const std::string&)> alias;  // another name for the input
@@ -503,6 +504,7 @@ TEST_F(LayoutCommandTest, RefusesAnOutputThatIsAnInputOrAnotherOutput)
         {{"--json", dir.File("new.json"), "--unplaced", dir.File("new.json")}, "--json と --unplaced"},
         {{"--json", dir.File("new.json"), "--cutdata", dir.File("dangling.json")}, "--json と --cutdata"},
         {{"--pdf-info", dir.File("old.json"), "--stats", dir.File("sub/../old.json")}, "--pdf-info と --stats"},
+        {{"--pdf-cuts", dir.File("cuts.pdf"), "--pdf-labels", dir.File("cuts.pdf")}, "--pdf-cuts と --pdf-labels"},
         {{"--json", "-", "--unplaced", "-"}, "--json と --unplaced"},
         {{"--png", dir.File("pictures"), "--json", dir.File("pictures/boards.png")}, "--png の画像と --json"},
         {{"--png", dir.File("pictures"), "--stats", dir.File("pictures/board-007.png")}, "--png の画像と --stats"},
@@ -626,6 +628,13 @@ TEST(ExportOptions, TakeTheJobFileFirstAndOnlyTheOutputs)
         {{"j.nestrix", "--search"}, ParseResult::Error, "unknown option: --search"},
         {{"j.nestrix", "--comment", "x"}, ParseResult::Error, "--job-name, --due and --comment go with --cutdata"},
         {{"j.nestrix", "--cutdata", "c.csv", "--comment", "x"}, ParseResult::Run, ""},
+        {{"j.nestrix", "--pdf-labels", "l.pdf", "--job-name", "x"}, ParseResult::Run, ""},
+        {{"j.nestrix", "--pdf-labels", "l.pdf", "--due", "2026-12-24"},
+         ParseResult::Error,
+         "--job-name, --due and --comment go with --cutdata"},
+        {{"j.nestrix", "--json", "r.json", "--job-name", "x"},
+         ParseResult::Error,
+         "--job-name goes with --cutdata or --pdf-labels"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.empty() ? "" : c.args.front());
@@ -662,6 +671,10 @@ TEST(LayoutOptions, ParsesWithoutEndingTheProgram)
          ParseResult::Error,
          "--job-name, --due and --comment go with --cutdata or --save-job"},
         {{"--boards", "b", "--parts", "p", "--save-job", "j", "--job-name", "x"}, ParseResult::Run, ""},
+        {{"--boards", "b", "--parts", "p", "--pdf-labels", "l", "--job-name", "x"}, ParseResult::Run, ""},
+        {{"--boards", "b", "--parts", "p", "--pdf-labels", "l", "--comment", "x"},
+         ParseResult::Error,
+         "--job-name, --due and --comment go with --cutdata or --save-job"},
         {{"--boards", "b", "--parts"}, ParseResult::Error, "missing value after --parts"},
         {{"--bords", "b"}, ParseResult::Error, "unknown option: --bords"},
         {{"--boards", "b", "--parts", "p", "--search"}, ParseResult::Run, ""},
