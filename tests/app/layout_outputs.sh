@@ -38,14 +38,14 @@ if iconv -f CP932 -t UTF-8 "$dir/out-cut.csv" | grep -q '^パターン,'; then f
 # 2. A stop while the outputs are made (after the summary) changes none of them.
 "$nestrix" layout "${inputs[@]}" $(outputs out) >/dev/null 2>&1
 before=$(snapshot out)
+# The summary comes through a pipe, so the signal follows it at once, not after a poll.
+mkfifo "$dir/summary"
 for signal in INT TERM; do
-    "$nestrix" layout "${inputs[@]}" $(outputs out) >"$dir/stdout" 2>"$dir/stderr" &
+    "$nestrix" layout "${inputs[@]}" $(outputs out) >"$dir/summary" 2>"$dir/stderr" &
     pid=$!
-    for _ in $(seq 1 600); do
-        grep -q 歩留まり "$dir/stdout" 2>/dev/null && break
-        sleep 0.01
-    done
-    kill -"$signal" "$pid"
+    while IFS= read -r line; do
+        case $line in *歩留まり*) kill -"$signal" "$pid"; break ;; esac
+    done <"$dir/summary"
     wait "$pid"
     status=$?
     case $signal in INT) expected=130 ;; TERM) expected=143 ;; esac
