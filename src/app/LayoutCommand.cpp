@@ -195,7 +195,10 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
     const std::vector<std::pair<std::string LayoutOptions::*, MakeBytes>> extra = {
         {&LayoutOptions::Stats,
          [&](std::string& bytes, std::string&) {
-             bytes = Format("seconds %.3f\nbudget_ended %lld\n", seconds, static_cast<long long>(run.SearchCutShort()));
+             bytes = Format(
+                 "seconds %.3f\nbudget_ended %lld\nblock_budget_ended %lld\nblock_fills_most %lld\n", seconds,
+                 static_cast<long long>(run.SearchCutShort()), static_cast<long long>(run.SubFillsCutShort()),
+                 static_cast<long long>(run.MostSubFills()));
              return true;
          }},
         {&LayoutOptions::SaveJob,

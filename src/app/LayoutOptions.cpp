@@ -52,8 +52,9 @@ const char* const kLayoutUsage =
     "  --job-name TEXT       the job name of the cut data file, the labels and the job file\n"
     "  --due YYYY-MM-DD      their due date (the cut data file without one: today)\n"
     "  --comment TEXT        their comment\n"
-    "  --stats OUT.txt       the run's seconds and the board layouts whose search a budget\n"
-    "                        ended early\n";
+    "  --stats OUT.txt       the run's seconds, the board layouts whose search a budget\n"
+    "                        ended early (the block engine's apart) and the most sub-fills\n"
+    "                        the block engine computed for one board layout\n";
 
 const char* const kExportUsage =
     "\n"

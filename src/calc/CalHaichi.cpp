@@ -462,6 +462,8 @@ void CCalHaichi::Calculate()
             MergeBoardPairs(*aux, boards, remaining[1]);
             ImproveWorstBoard(*aux, boards, remaining[1]);
             SearchCutShort += aux->SearchCutShort;
+            SubFillsCutShort += aux->SubFillsCutShort;
+            MostSubFills = std::max(MostSubFills, aux->MostSubFills);
         }
     }
     // A stop during the improvement passes counts as a stop too.

@@ -83,9 +83,11 @@ public:
     std::vector<CAL_BUZAI> LeftYBuzai;  // secondary parts not placed, with the counts left
     int Progress = 0;                   // 0..100, only under Lock
     mutable std::mutex Lock;
-    std::int32_t MaxCutSize = 0;      // cutting limit, 0.1 mm
-    MessageSink* Sink = nullptr;      // messages for the user; none shown when null
-    std::int64_t SearchCutShort = 0;  // board layouts whose search a budget ended early (diagnosis)
+    std::int32_t MaxCutSize = 0;        // cutting limit, 0.1 mm
+    MessageSink* Sink = nullptr;        // messages for the user; none shown when null
+    std::int64_t SearchCutShort = 0;    // board layouts whose search a budget ended early (diagnosis)
+    std::int64_t SubFillsCutShort = 0;  // the same for the block engine's budget of sub-fills
+    std::int64_t MostSubFills = 0;      // the most sub-fills the block engine computed for a board
 
     // The virtual operations, in this order.
     virtual ~CCalHaichi();

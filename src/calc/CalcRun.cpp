@@ -1,5 +1,6 @@
 #include "calc/CalcRun.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "calc/CalHaichi.h"
@@ -296,8 +297,12 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
         }
     }
     m_searchCutShort = 0;
+    m_subFillsCutShort = 0;
+    m_mostSubFills = 0;
     for (const auto& job : m_jobs) {
         m_searchCutShort += job->Engine->SearchCutShort;
+        m_subFillsCutShort += job->Engine->SubFillsCutShort;
+        m_mostSubFills = std::max(m_mostSubFills, job->Engine->MostSubFills);
     }
     m_running.clear();
     m_jobs.clear();

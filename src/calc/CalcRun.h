@@ -111,6 +111,10 @@ public:
     Outcome Finish(CRetData& result, Prompt& prompt);
     // Board layouts of the finished run whose search a budget ended early, over every engine job.
     std::int64_t SearchCutShort() const { return m_searchCutShort; }
+    // The same for the block engine's budget of sub-fills (not in SearchCutShort).
+    std::int64_t SubFillsCutShort() const { return m_subFillsCutShort; }
+    // The most sub-fills the block engine computed for one board layout.
+    std::int64_t MostSubFills() const { return m_mostSubFills; }
     // The failure of an engine job that ended in an internal error (Outcome::Failed).
     std::string FailureText() const { return m_failure; }
 
@@ -138,6 +142,8 @@ private:
     bool m_aborted = false;
     std::string m_failure;
     std::int64_t m_searchCutShort = 0;
+    std::int64_t m_subFillsCutShort = 0;
+    std::int64_t m_mostSubFills = 0;
     MessageQueue m_messages;
     std::chrono::steady_clock::time_point m_start;
 };

@@ -179,7 +179,8 @@ class RunInstancesTest(Fixture):
         write(fake, ["#!" + sys.executable, "import sys",
                      "args = dict(zip(sys.argv[2::2], sys.argv[3::2]))",
                      "open(args['--json'], 'w').write('{\"layouts\": [{\"repeat\": 1}], \"unplaced\": []}')",
-                     "lines = {'C03_n2_01': 'budget_ended 0', 'C03_n2_02': 'budget_ended 3'}",
+                     "lines = {'C03_n2_01': 'budget_ended 0\\nblock_budget_ended 0\\nblock_fills_most 4',",
+                     "         'C03_n2_02': 'budget_ended 3\\nblock_budget_ended 2\\nblock_fills_most 7'}",
                      "name = args['--boards'].split('/')[-2]",
                      "open(args['--stats'], 'w').write('seconds 0.1\\n' + lines.get(name, '') + '\\n')"], "\n")
         os.chmod(fake, 0o755)
@@ -188,7 +189,7 @@ class RunInstancesTest(Fixture):
         self.assertEqual(done.returncode, 0, done.stderr)
         cases = [  # instance, note
             ("C03_n2_01", None),
-            ("C03_n2_02", "a budget ended the search of 3 board layouts"),
+            ("C03_n2_02", "a budget ended the search of 3 board layouts; the block engine's budget ended 2"),
             ("C03_n2_03", "no budget_ended in the --stats file"),
         ]
         lines = {line.split()[0]: line for line in done.stdout.splitlines() if line.startswith("C03_")}
@@ -199,6 +200,8 @@ class RunInstancesTest(Fixture):
                 else:
                     self.assertNotIn("budget", lines[name])
         self.assertIn("a budget ended the search early in 1 of 3 (3 board layouts)", done.stdout)
+        self.assertIn("the block engine's budget ended it in 1 of 3 (2 board layouts); "
+                      "most sub-fills of one board layout: 7 (C03_n2_02)", done.stdout)
 
     def test_compare(self):
         def folder(name, files):

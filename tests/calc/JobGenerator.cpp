@@ -130,6 +130,8 @@ JobRun RunEveryGroup(const TestJob& job, const std::function<std::unique_ptr<CCa
         run.Ret.Append(engine->Ret);
         run.LeftYBuzai.insert(run.LeftYBuzai.end(), engine->LeftYBuzai.begin(), engine->LeftYBuzai.end());
         run.States.push_back(engine->State);
+        run.SubFillsCutShort += engine->SubFillsCutShort;
+        run.MostSubFills = std::max(run.MostSubFills, engine->MostSubFills);
     }
     return run;
 }

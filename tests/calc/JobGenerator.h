@@ -62,6 +62,8 @@ struct JobRun {
     CRetData Ret;
     std::vector<CAL_BUZAI> LeftYBuzai;
     std::vector<int> States;
+    std::int64_t SubFillsCutShort = 0;  // over the groups' engines
+    std::int64_t MostSubFills = 0;      // of any group's engine
 };
 
 // Builds the groups, and for each group makes an engine, prepares it (TestJob::Prepare) and runs

@@ -110,7 +110,7 @@ RemainderAttempt FillRemainder(const BlockCorner& corner, std::int32_t kerf, int
 bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candidateFlag,
                        const BuzaiLists& working, std::int32_t boardNo, const FillRect& fill,
                        const PreferAttempt& prefer, RemainderScratch& scratch, RemainderAttempt& chosen,
-                       RemainderBound* bound)
+                       RemainderBound* bound, const RemainderBudget* budget)
 {
     constexpr double kNone = -std::numeric_limits<double>::infinity();
     const CalRect& r = corner.Rect;
@@ -148,7 +148,11 @@ bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
         // Positions 1 and 2, which 3 and 4 depend on: placed in A, parts left after A.
         bool placedInA[2] = {false, false};
         bool partsLeftAfterA[2] = {false, false};
+        bool filled = false;  // some candidate's first sub-rectangle was filled
         for (int pos = 0; pos < 4 && types[pos] >= 0; ++pos) {
+            if (filled && budget && budget->Spent()) {
+                break;
+            }
             RemainderAttempt& attempt = *trial;
             if (pos >= 2 && (!placedInA[pos - 2] || !partsLeftAfterA[pos - 2])) {
                 continue;  // not tried, not compared
@@ -169,6 +173,7 @@ bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
             }
             tellNeed(needA, bound ? bound->Available : -1.0);
             if (TryFirstHalf(corner, kerf, types[pos], working, boardNo, fill, scratch.AfterA, attempt)) {
+                filled = true;
                 if (pos < 2) {
                     placedInA[pos] = attempt.PlacedInA;
                     partsLeftAfterA[pos] =

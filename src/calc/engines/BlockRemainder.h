@@ -139,13 +139,22 @@ struct RemainderBound {
     std::int64_t CutOffs = 0;
 };
 
+// A search that a budget of fills may end. Once it is spent, a remainder with room on both sides
+// keeps the best of the candidates it has filled so far and fills no further one (it fills the
+// first allowed one when it has none): the rest of the search then costs a few fills per block.
+struct RemainderBudget {
+    const std::int64_t* Used = nullptr;  // fills made so far, counted by the engine
+    std::int64_t Limit = 0;
+    bool Spent() const { return *Used > Limit; }
+};
+
 // FillRemainder writing the chosen attempt into `chosen`; `chosen` and `scratch` only lend their
 // storage, their contents are replaced. `working` must not lie in either of them. With a bound,
 // false when no attempt could reach its Need (`chosen` is then undefined); true otherwise.
 bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candidateFlag,
                        const BuzaiLists& working, std::int32_t boardNo, const FillRect& fill,
                        const PreferAttempt& prefer, RemainderScratch& scratch, RemainderAttempt& chosen,
-                       RemainderBound* bound = nullptr);
+                       RemainderBound* bound = nullptr, const RemainderBudget* budget = nullptr);
 
 // Appends the chosen attempt to the layout: its placements and areas, its two cut lines, then the
 // cut lines of its record. An attempt that placed nothing adds nothing, not even its cuts.

@@ -17,7 +17,7 @@ void CCal1::SetCalData(const CCalData& data)
 std::unique_ptr<CCalHaichi> CCal1::CreateInstance() const
 {
     return EngineWith(*this, &CCal1::CandidateFlag, &CCal1::AreaFlag, &CCal1::UseMemo, &CCal1::UseBound,
-                      &CCal1::UseScanStart);
+                      &CCal1::UseScanStart, &CCal1::FillBudget);
 }
 
 namespace {
@@ -255,8 +255,17 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
 {
     const LayoutNeed taken = TakeNeed();
     const double need = taken.Area, available = taken.Available;
+    if (m_depth == 0) {
+        Fills = 0;
+    }
     if (!UseMemo || StopRequest || &left == &remaining) {
-        return LayoutBlock(remaining, left, layout, rect, need, available);
+        if (m_depth > 0) {
+            CountFill();
+            return LayoutBlock(remaining, left, layout, rect, need, available);
+        }
+        const int result = LayoutBlock(remaining, left, layout, rect, need, available);
+        MostSubFills = std::max(MostSubFills, Fills);
+        return result;
     }
     const std::size_t blocks = layout.Blocks.size(), cuts = layout.CutLines.size();
     const double partsArea = layout.PartsArea, totalArea = layout.TotalArea;
@@ -274,8 +283,10 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
             return known->Result;
         }
         const KeyFromScope within(m_keyFrom, key.First);
+        CountFill();
         const int result = LayoutBlock(remaining, left, layout, rect, need, available);
-        if (!StopRequest) {
+        // A fill that ended past the budget may not be the engine's own: it is not kept.
+        if (!StopRequest && Fills <= FillBudget) {
             m_fills.Store(key, need, result, layout, blocks, cuts, partsArea, totalArea, left, rect);
         }
         return result;
@@ -283,13 +294,16 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     m_boards.Validate(SizesGeneration(), NokoHaba, MaxCutSize);
     const KeyFromScope whole(m_keyFrom, {0, 0});
     if (const BoardMemo::Entry* known = m_boards.Find(remaining, rect)) {
+        Fills = known->Extra;
+        SubFillsCutShort += Fills > FillBudget ? 1 : 0;
         BoardMemo::Apply(*known, left, layout, rect);
         return known->Result;
     }
     const int result = LayoutBlock(remaining, left, layout, rect, need, available);
+    MostSubFills = std::max(MostSubFills, Fills);
     // A layout short of its need may not be the board's own: the memo keeps only the board's own.
     if (!StopRequest && !DoubleLess(layout.PartsArea - partsArea, need)) {
-        m_boards.Store(remaining, rect, result, layout, blocks, cuts, partsArea, totalArea, left, 0);
+        m_boards.Store(remaining, rect, result, layout, blocks, cuts, partsArea, totalArea, left, Fills);
     }
     return result;
 }
@@ -352,12 +366,13 @@ int CCal1::LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         f.Bound.Need = need - (list == 0 ? area : 0.0);
         f.Bound.Available = AvailableOf(remaining, available) - (list == 0 ? area : 0.0);
     }
+    const RemainderBudget budget{&Fills, FillBudget};
     const bool reached = FillRemainderInto(
         corner, k, CandidateFlag, working, layout.BoardNo,
         [this](const BuzaiLists& in, BuzaiLists& out, COutData& record, const CalRect& r) {
             return LayoutBoard(in, out, record, r);
         },
-        ByBlockMeasures, f.Scratch, f.Chosen, UseBound ? &f.Bound : nullptr);
+        ByBlockMeasures, f.Scratch, f.Chosen, UseBound ? &f.Bound : nullptr, &budget);
     if (!reached) {
         // The block and any remainder place less than `need`: the block alone does too.
         left = working;

@@ -24,6 +24,17 @@ public:
     bool UseBound = true;   // leave out remainders that cannot win (the same layouts either way)
     bool UseScanStart = true;  // skip the entries an enclosing rectangle found too large (same either way)
 
+    // Sub-rectangle fills one board layout may compute; those the memo answers cost nothing. A
+    // board of many small parts makes millions (two or four ways of cutting after every block,
+    // two fills each). Past the budget each remainder keeps the ways of cutting it has already
+    // filled (RemainderBudget): the layout stays cuttable, and as the count depends only on the
+    // job and what this engine did before, the result is the same for any number of threads.
+    // Above the most any board of the bench jobs, the kitchen example or the public instances
+    // computes (2.6 million, the 300-part-type bench job), but one (12.6 million, C06_n100_01).
+    static constexpr std::int64_t kFillBudget = 3000000;
+    std::int64_t FillBudget = kFillBudget;  // tests lower it
+    std::int64_t Fills = 0;                 // sub-fills computed for the current board layout
+
     // A lookahead result: the first entry of a list that fits a rectangle and how many of it.
     struct FitResult {
         std::int32_t Entry = -1;  // position in the list; -1 when nothing fits
@@ -116,6 +127,13 @@ private:
     BoardMemo m_boards;
     SubFillMemo m_fills;
     int m_depth = 0;
+    // One more computed sub-fill of the current board layout.
+    void CountFill()
+    {
+        if (++Fills == FillBudget + 1) {
+            ++SubFillsCutShort;
+        }
+    }
     FitFrom m_fitFrom{0, 0};  // where scans may start within the rectangle being filled
     // Where the sub-fill memo's keys may start within the rectangle being filled: the entries
     // before do not fit it widened by the kerf.

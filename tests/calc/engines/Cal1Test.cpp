@@ -5,6 +5,7 @@
 #include "calc/JobGenerator.h"
 #include "calc/LayoutChecker.h"
 #include "calc/TestJob.h"
+#include "result/ResultJson.h"
 
 namespace {
 
@@ -429,6 +430,106 @@ TEST(Cal1Generated, EveryLayoutCanBeCut)
             }
         }
     }
+}
+
+// Past its budget of sub-fills a board's search keeps the ways of cutting it has filled. With
+// budgets so low that most board layouts reach them, generated jobs (kerf, trims, limits, NoTurn,
+// secondary parts, fewer patterns, improvement passes) still give layouts that can be cut, and
+// every part is placed or left over.
+TEST(Cal1FillBudget, JobsPastTheBudgetGiveValidLayouts)
+{
+    struct Case {
+        std::int64_t budget;
+        int candidateFlag;
+        bool bound;
+    };
+    const Case cases[] = {{0, 0, true},  {0, 1, true},   {3, 1, true},
+                          {3, 1, false}, {40, 0, false}, {40, 1, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("budget " + std::to_string(c.budget) + ", candidate flag " +
+                     std::to_string(c.candidateFlag) + (c.bound ? ", bound" : ""));
+        std::int64_t ended = 0;
+        for (std::uint32_t seed = 1; seed <= 60; ++seed) {
+            const TestJob job = GenerateJob(seed);
+            SCOPED_TRACE("seed " + std::to_string(seed) + ": " + DescribeJob(job));
+            const JobRun run = RunEveryGroup(job, [&] {
+                auto engine = std::make_unique<CCal1>(c.candidateFlag, static_cast<int>(seed % 2));
+                engine->FillBudget = c.budget;
+                engine->UseBound = c.bound;
+                return engine;
+            });
+            ExpectValidResult(run.Ret, job, &run.LeftYBuzai);
+            for (int state : run.States) {
+                EXPECT_TRUE(state == 3 || state == 4) << "state " << state;
+            }
+            ended += run.SubFillsCutShort;
+            if (::testing::Test::HasFailure()) {
+                return;
+            }
+        }
+        EXPECT_GT(ended, 0) << "no search reached the budget: the case shows nothing";
+    }
+}
+
+// A board of many small parts: the search over blocks and ways of cutting would compute millions
+// of sub-fills. Past the budget the rest of the board costs a few fills per block, and the layout
+// can still be cut.
+TEST(Cal1FillBudget, ABoardOfManySmallPartsEndsSoonAfterTheBudget)
+{
+    TestJob job = TestJob().Board(24300, 12200).Kerf(30);
+    int pieces = 0;
+    for (int i = 0; i < 14; ++i) {
+        job.Parts(300 + 170 * i, 200 + 90 * (i % 5), 6 + i % 4, i % 3 == 0);
+        pieces += 6 + i % 4;
+    }
+    for (const std::int64_t budget : {std::int64_t{0}, std::int64_t{1000}, std::int64_t{20000}}) {
+        SCOPED_TRACE(budget);
+        CCal1 engine(1, 0);
+        engine.FillBudget = budget;
+        const OneBoard board = LayOutFirstBoard(engine, job);
+        ASSERT_EQ(board.placed, 1);
+        // Every level of the search in progress completes at most the one way of cutting it is in,
+        // with at most two fills per piece beneath it (without the budget: 335,443 fills).
+        EXPECT_LE(engine.Fills, budget + 2 * pieces * pieces);
+        EXPECT_EQ(engine.SubFillsCutShort, 1);  // counted once per board layout
+        ExpectValidLayout(board.layout, job, false);
+    }
+}
+
+// Only a search that reaches the budget changes: with a budget of exactly the most sub-fills any
+// board layout of a run computed, the run is the same byte for byte and no search ends; one fill
+// less ends one.
+TEST(Cal1FillBudget, SearchesWithinTheBudgetStayTheSame)
+{
+    int compared = 0;
+    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+        const TestJob job = GenerateJob(seed);
+        for (const Variant& v : kVariants) {
+            SCOPED_TRACE("seed " + std::to_string(seed) + ", candidate flag " +
+                         std::to_string(v.candidateFlag) + ", area flag " + std::to_string(v.areaFlag) +
+                         ": " + DescribeJob(job));
+            auto runWith = [&](std::int64_t budget) {
+                return RunEveryGroup(job, [&] {
+                    auto engine = std::make_unique<CCal1>(v.candidateFlag, v.areaFlag);
+                    engine->FillBudget = budget;
+                    return engine;
+                });
+            };
+            const JobRun free = runWith(CCal1::kFillBudget);
+            ASSERT_EQ(free.SubFillsCutShort, 0);
+            if (free.MostSubFills < 2) {
+                continue;
+            }
+            const JobRun at = runWith(free.MostSubFills);
+            ASSERT_EQ(ResultToJson(at.Ret), ResultToJson(free.Ret));
+            EXPECT_EQ(at.SubFillsCutShort, 0);
+            const JobRun below = runWith(free.MostSubFills - 1);
+            EXPECT_GE(below.SubFillsCutShort, 1);
+            ExpectValidResult(below.Ret, job, &below.LeftYBuzai);
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 40);
 }
 
 // A probe may start where a probe of a window holding its own found its fit: from there it finds
