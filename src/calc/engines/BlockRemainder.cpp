@@ -29,9 +29,11 @@ std::array<CUTMARK, 2> HorizontalFirst(const BlockCorner& c, std::int32_t k2)
 
 // The first half of a candidate: its cuts and, when they are permitted, its first sub-rectangle.
 // False when the cuts are not permitted: the attempt then places nothing and is still compared.
-// When true, the attempt's Left is yet to be written by the fill of the second sub-rectangle.
+// When true, the attempt's Left is yet to be written by the fill of the second sub-rectangle, and
+// `leftByA` points to what the first left: `afterA`, or `working` when the fill left it as it was.
 bool TryFirstHalf(const BlockCorner& corner, std::int32_t kerf, int type, const BuzaiLists& working,
-                  std::int32_t boardNo, const FillRect& fill, BuzaiLists& afterA, RemainderAttempt& attempt)
+                  std::int32_t boardNo, const FillRect& fill, BuzaiLists& afterA, RemainderAttempt& attempt,
+                  const BuzaiLists*& leftByA)
 {
     attempt.ResetBeforeFill(boardNo);
     attempt.Type = type;
@@ -46,12 +48,29 @@ bool TryFirstHalf(const BlockCorner& corner, std::int32_t kerf, int type, const 
     for (auto& list : afterA) {
         list.clear();
     }
-    attempt.PlacedInA = fill(working, afterA, attempt.Record, rects.A) != 0;
-    attempt.PartsLeftAfterA = !afterA[0].empty();
+    const int placed = fill(working, afterA, attempt.Record, rects.A);
+    leftByA = placed == kLeftAsIs ? &working : &afterA;
+    attempt.PlacedInA = placed > 0;
+    attempt.PartsLeftAfterA = !(*leftByA)[0].empty();
     attempt.PartsAreaA = attempt.Record.PartsArea;
     attempt.TotalAreaA = attempt.Record.TotalArea;
     attempt.AreaA = AreaOf(rects.A);
     return true;
+}
+
+// Fills rect from `in` into the attempt; its Left is what is left. `in` may be `spare`, whose
+// contents may then be taken.
+void FillSecondHalf(const FillRect& fill, const BuzaiLists& in, BuzaiLists& spare, RemainderAttempt& attempt,
+                    const CalRect& rect)
+{
+    if (fill(in, attempt.Left, attempt.Record, rect) != kLeftAsIs) {
+        return;
+    }
+    if (&in == &spare) {
+        std::swap(attempt.Left, spare);
+    } else {
+        attempt.Left = in;
+    }
 }
 
 }  // namespace
@@ -172,7 +191,9 @@ bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
                 }
             }
             tellNeed(needA, bound ? bound->Available : -1.0);
-            if (TryFirstHalf(corner, kerf, types[pos], working, boardNo, fill, scratch.AfterA, attempt)) {
+            const BuzaiLists* leftByA = nullptr;
+            if (TryFirstHalf(corner, kerf, types[pos], working, boardNo, fill, scratch.AfterA, attempt,
+                             leftByA)) {
                 filled = true;
                 if (pos < 2) {
                     placedInA[pos] = attempt.PlacedInA;
@@ -185,7 +206,7 @@ bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
                 }
                 tellNeed(bound ? threshold() - attempt.PartsAreaA : kNone,
                          bound ? bound->Available - attempt.PartsAreaA : -1.0);
-                fill(scratch.AfterA, attempt.Left, attempt.Record, rects.B);
+                FillSecondHalf(fill, *leftByA, scratch.AfterA, attempt, rects.B);
                 if (hopeless(attempt.P())) {
                     continue;
                 }
@@ -206,7 +227,7 @@ bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
         return haveBest || !bound;
     }
 
-    chosen.Reset(working, boardNo);
+    chosen.ResetBeforeFill(boardNo);
     const bool right = roomRight && corner.HOk;
     const bool above = !roomRight && roomAbove && corner.WOk;
     if (roomRight) {
@@ -221,7 +242,11 @@ bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
             return false;
         }
         tellNeed(bound ? bound->Need : kNone, bound ? bound->Available : -1.0);
-        fill(working, chosen.Left, chosen.Record, rest);
+        if (fill(working, chosen.Left, chosen.Record, rest) == kLeftAsIs) {
+            chosen.Left = working;
+        }
+    } else {
+        chosen.Left = working;
     }
     return !hopeless(chosen.P());
 }

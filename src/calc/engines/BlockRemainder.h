@@ -90,7 +90,9 @@ struct RemainderAttempt {
 };
 
 // Lays out one sub-rectangle from `in` into `record` (adding to it), fills `out` with what is
-// left; nonzero when something was placed.
+// left; nonzero when something was placed. Or, when it placed nothing, kLeftAsIs without writing
+// `out` (which then stands for `in`): a rectangle that no part fits costs no copy of the lists.
+inline constexpr int kLeftAsIs = -1;
 using FillRect =
     std::function<int(const BuzaiLists& in, BuzaiLists& out, COutData& record, const CalRect& rect)>;
 // Whether `next` replaces `best` as the chosen candidate.

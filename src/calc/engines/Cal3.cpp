@@ -11,7 +11,7 @@
 std::unique_ptr<CCalHaichi> CCal3::CreateInstance() const
 {
     return EngineWith(*this, &CCal3::Order, &CCal3::Level, &CCal3::SecondFlag, &CCal3::UseMemo,
-                      &CCal3::UseScanStart, &CCal3::UseBound);
+                      &CCal3::UseScanStart, &CCal3::UseBound, &CCal3::UseSideIndex);
 }
 
 void CCal3::Calculate()
@@ -70,6 +70,9 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     if (m_depth == 0) {
         Fills = 0;
         m_bounded = UseBound && need > -std::numeric_limits<double>::infinity();
+        if (UseSideIndex) {
+            m_sides.Make(remaining, [this](int list, std::int32_t number) { return Size(list, number); });
+        }
         if (UseMemo && &left != &remaining) {
             // A board starts with no fills made: its layout depends on the lists and its size only.
             m_boards.Validate(SizesGeneration(), NokoHaba, MaxCutSize);
@@ -96,6 +99,15 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         return CCal2::LayoutBoard(remaining, left, layout, rect);
     }
     return LayoutStack(remaining, left, layout, rect, need, available);
+}
+
+int CCal3::FillOfNothing()
+{
+    TakeNeed();
+    if (!StopRequest && ++Fills == kFillBudget + 1) {
+        ++SearchCutShort;
+    }
+    return kLeftAsIs;
 }
 
 int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect,
@@ -125,6 +137,9 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     const bool heightOk = rect.Height() <= MaxCutSize;
 
     const FillRect fill = [this](const BuzaiLists& in, BuzaiLists& out, COutData& record, const CalRect& r) {
+        if (UseSideIndex && m_sides.NoneFits(r.Width(), r.Height())) {
+            return FillOfNothing();
+        }
         return LayoutBoard(in, out, record, r);
     };
     // Nothing inside rect takes the entries before the scan starts: every list made here keeps

@@ -7,6 +7,7 @@
 #include "calc/engines/BlockRemainder.h"
 #include "calc/engines/BoardMemo.h"
 #include "calc/engines/Cal2.h"
+#include "calc/engines/SideIndex.h"
 
 // The strip-stack engine: puts m identical strips side by side into the corner of a free
 // rectangle (each filled along its length like a strip of CCal2), cuts the rest into two
@@ -19,6 +20,9 @@ public:
     // Leave out stacks and remainders that cannot reach what a board's caller needs (LayoutBoardBest's
     // attempts on fewer parts): the same layouts either way where the search ends within its budget.
     bool UseBound = true;
+    // Pass over the sub-rectangles that no part of the board's lists fits without a scan or a copy
+    // of the lists (the same layouts either way).
+    bool UseSideIndex = true;
 
     // The far ends of a stack, kerf included.
     struct StackExtent {
@@ -64,6 +68,8 @@ public:
     std::int64_t BoardMemoHits() const { return m_boards.Hits(); }
 
 private:
+    // What LayoutBoard does on a sub-rectangle that nothing fits, less the copy: kLeftAsIs.
+    int FillOfNothing();
     // LayoutBoard below the budget check, without the board memo.
     int LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect,
                     double need, double available);
@@ -82,6 +88,7 @@ private:
     BoardMemo m_boards;
     int m_depth = 0;
     bool m_bounded = false;   // the board being laid out has a need: its fills have theirs
+    SideIndex m_sides;        // the parts of the lists the board being laid out started with
     FitFrom m_fitFrom{0, 0};  // where scans may start within the rectangle being filled
     std::vector<std::unique_ptr<Frame>> m_frames;  // by depth; frames never move
 };

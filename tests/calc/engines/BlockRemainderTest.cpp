@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -13,15 +15,24 @@ struct FakeFill {
     std::vector<CalRect> calls;
     std::vector<CalRect> takes;     // rectangles that receive a block
     bool emptiesPartsList = false;  // list 0 is empty after a block
+    bool takesAPiece = false;       // a block takes one piece of list 0's first entry
+    bool leavesAsIs = false;        // a rectangle without a block gives kLeftAsIs and junk in `out`
     double areaPerBlock = 100.0;
 
     FillRect Callback()
     {
         return [this](const BuzaiLists& in, BuzaiLists& out, COutData& record, const CalRect& rect) {
             calls.push_back(rect);
+            if (leavesAsIs && std::find(takes.begin(), takes.end(), rect) == takes.end()) {
+                out[0].assign(1, CAL_BUZAI{99, 99, 0});
+                return kLeftAsIs;
+            }
             out = in;
             for (const CalRect& t : takes) {
                 if (t == rect) {
+                    if (takesAPiece && !out[0].empty() && --out[0][0].Count < 1) {
+                        out[0].erase(out[0].begin());
+                    }
                     record.Blocks.emplace_back(7, 0, rect.X0, rect.Y0, 1, 1, 0);
                     record.CutLines.push_back(CUTMARK{rect.X0, rect.Y0, rect.X0, rect.Y1});
                     record.PartsArea += areaPerBlock;
@@ -236,6 +247,65 @@ TEST(FillRemainder, OneSidedRemaindersNeedTheirPermission)
             ASSERT_EQ(layout.CutLines.size(), 3u);
             EXPECT_EQ(layout.CutLines[0], c.cuts[0]);
             EXPECT_EQ(layout.CutLines[1], c.cuts[1]);
+        }
+    }
+}
+
+// A fill that leaves the lists as they were without writing them (kLeftAsIs) gives the attempt
+// that copies them gives: every way of placing blocks into the rectangles of the candidates.
+TEST(FillRemainder, AFillLeavingTheListsAsTheyWereChoosesAsOneCopyingThem)
+{
+    struct Case {
+        const char* what;
+        BlockCorner corner;
+    };
+    const Case cases[] = {
+        {"room on both sides", kCorner},
+        {"room right", {{0, 0, 1000, 606}, 300, 610, true, true}},
+        {"room above", {{0, 0, 306, 1000}, 310, 600, true, true}},
+        {"room above, too wide", {{0, 0, 306, 1000}, 310, 600, false, true}},
+        {"no room", {{0, 0, 300, 600}, 310, 610, true, true}},
+    };
+    for (const Case& c : cases) {
+        for (int candidateFlag : {0, 1}) {
+            for (bool empties : {false, true}) {
+                SCOPED_TRACE(std::string(c.what) + ", candidate flag " + std::to_string(candidateFlag) +
+                             (empties ? ", empties list 0" : ""));
+                FakeFill all;
+                FillRemainder(c.corner, kKerf, candidateFlag, SomeParts(), 0, all.Callback(),
+                              ByBlockMeasures);
+                std::vector<CalRect> rects = all.calls;
+                std::sort(rects.begin(), rects.end(), [](const CalRect& a, const CalRect& b) {
+                    return std::tie(a.X0, a.Y0, a.X1, a.Y1) < std::tie(b.X0, b.Y0, b.X1, b.Y1);
+                });
+                rects.erase(std::unique(rects.begin(), rects.end()), rects.end());
+                ASSERT_LE(rects.size(), 8u);
+                for (unsigned subset = 0; subset < (1u << rects.size()); ++subset) {
+                    RemainderAttempt chosen[2];
+                    std::vector<CalRect> calls[2];
+                    for (int asIs = 0; asIs < 2; ++asIs) {
+                        FakeFill fake;
+                        fake.emptiesPartsList = empties;
+                        fake.takesAPiece = true;
+                        fake.leavesAsIs = asIs == 1;
+                        for (std::size_t i = 0; i < rects.size(); ++i) {
+                            if (subset & (1u << i)) {
+                                fake.takes.push_back(rects[i]);
+                            }
+                        }
+                        chosen[asIs] = FillRemainder(c.corner, kKerf, candidateFlag, SomeParts(), 0,
+                                                     fake.Callback(), ByBlockMeasures);
+                        calls[asIs] = fake.calls;
+                    }
+                    SCOPED_TRACE(subset);
+                    EXPECT_EQ(calls[1], calls[0]);
+                    EXPECT_EQ(chosen[1].Type, chosen[0].Type);
+                    EXPECT_EQ(chosen[1].Left, chosen[0].Left);
+                    EXPECT_EQ(chosen[1].Record.Blocks, chosen[0].Record.Blocks);
+                    EXPECT_EQ(chosen[1].PlacedInA, chosen[0].PlacedInA);
+                    EXPECT_EQ(chosen[1].PartsLeftAfterA, chosen[0].PartsLeftAfterA);
+                }
+            }
         }
     }
 }

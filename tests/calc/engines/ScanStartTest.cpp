@@ -87,3 +87,70 @@ TEST(ScanStart, RecursiveEngineRunsComeOutTheSame)
         }
     }
 }
+
+// Passing over the sub-rectangles that no part of the board's lists fits, without a scan or a copy
+// of the lists, changes nothing either.
+TEST(SideIndex, StripStackRunsComeOutTheSame)
+{
+    struct Case {
+        int order, area, second;
+    };
+    for (const Case& c : {Case{2, 0, 0}, Case{1, 1, 1}, Case{0, 0, 1}}) {
+        for (std::uint32_t seed = 1; seed <= 30; ++seed) {
+            SCOPED_TRACE("order " + std::to_string(c.order) + ", area " + std::to_string(c.area) +
+                         ", second " + std::to_string(c.second) + ", seed " + std::to_string(seed));
+            const TestJob job = seed % 3 == 0 ? FewerParts(GenerateJob(seed)) : MixedSizes(seed);
+            auto run = [&](bool index) {
+                return RunEveryGroup(job, [&] {
+                    auto engine = Stacks(c.order, c.area, c.second, 1);
+                    dynamic_cast<CCal3&>(*engine).UseSideIndex = index;
+                    return engine;
+                });
+            };
+            const JobRun without = run(false);
+            const JobRun with = run(true);
+            ASSERT_EQ(ResultToJson(with.Ret), ResultToJson(without.Ret)) << DescribeJob(job);
+            ASSERT_EQ(with.LeftYBuzai, without.LeftYBuzai);
+            ASSERT_EQ(with.States, without.States);
+        }
+    }
+}
+
+// Nor where the fill budget ends a board's search: the fills passed over count as before. A board
+// of many small parts goes past the budget.
+TEST(SideIndex, ABoardPastTheFillBudgetComesOutTheSame)
+{
+    TestJob job = TestJob().Board(24300, 12200).Kerf(30);
+    for (int i = 0; i < 14; ++i) {
+        job.Parts(300 + 170 * i, 200 + 90 * (i % 5), 6 + i % 4, i % 3 == 0);
+    }
+    struct Board {
+        COutData layout;
+        BuzaiLists left;
+        std::int64_t fills = 0;
+        std::int64_t cutShort = 0;
+    };
+    auto layOut = [&](bool index) {
+        CCal3 engine;
+        engine.Order = 2;
+        engine.Level = 2;
+        engine.SecondFlag = 1;
+        engine.UseSideIndex = index;
+        job.Prepare(engine);
+        Board board;
+        EXPECT_EQ(
+            engine.LayoutBoard(engine.CalData.Buzai, board.left, board.layout, CalRect{0, 0, 24300, 12200}),
+            1);
+        board.fills = engine.Fills;
+        board.cutShort = engine.SearchCutShort;
+        return board;
+    };
+    const Board without = layOut(false);
+    const Board with = layOut(true);
+    ASSERT_GT(without.fills, CCal3::kFillBudget);
+    EXPECT_EQ(with.fills, without.fills);
+    EXPECT_EQ(with.cutShort, without.cutShort);
+    EXPECT_EQ(with.layout.Blocks, without.layout.Blocks);
+    EXPECT_EQ(with.layout.CutLines, without.layout.CutLines);
+    EXPECT_EQ(with.left, without.left);
+}
