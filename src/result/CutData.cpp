@@ -162,9 +162,7 @@ bool CutDataText(const CutDataSource& source, const CutDataInfo& info, std::stri
         }
         const std::vector<CalRect> offcuts = LayoutOffcuts(plan, trimmed, source.MinOffcut);
         cuts += static_cast<std::int64_t>(plan.Cuts.size()) * layout.Repeat;
-        for (const SawCut& cut : plan.Cuts) {
-            tenths += static_cast<std::int64_t>(cut.To - cut.From) * layout.Repeat;
-        }
+        tenths += CutLengthTenths(plan) * layout.Repeat;
         Line(out,
              {"パターン", std::to_string(n + 1), std::to_string(layout.BoardNo + 1), QuoteField(board.Name),
               QuoteField(board.Kind), FormatTenths(board.Width), FormatTenths(board.Height),

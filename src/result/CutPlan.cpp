@@ -271,3 +271,12 @@ std::string BuildCutPlan(const std::vector<CutPiece>& pieces, const CalRect& tri
     plan = std::move(best->Plan);
     return "";
 }
+
+std::int64_t CutLengthTenths(const CutPlan& plan)
+{
+    std::int64_t tenths = 0;
+    for (const SawCut& cut : plan.Cuts) {
+        tenths += cut.To - cut.From;
+    }
+    return tenths;
+}

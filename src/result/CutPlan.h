@@ -69,5 +69,8 @@ std::vector<CutPiece> LayoutPieces(const COutData& layout, const CBuzaiList& buz
 // without one, the way that needs fewer stages (then fewer cuts). Returns "" with `plan`
 // filled, or what made the layout impossible to cut (pieces overlapping, closer than the kerf
 // with no straight cut between them, outside the board).
+// The saw's path through the material of one sheet: Σ To − From of the plan's cuts, 0.1 mm.
+std::int64_t CutLengthTenths(const CutPlan& plan);
+
 std::string BuildCutPlan(const std::vector<CutPiece>& pieces, const CalRect& trimmed, std::int32_t kerf,
                          const std::vector<CUTMARK>& recorded, CutPlan& plan);

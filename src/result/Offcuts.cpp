@@ -87,11 +87,7 @@ LayoutSawing SawLayout(const JobLists& lists, const COutData& layout, std::int32
     sawing.Planned = true;
     sawing.Offcuts = LayoutOffcuts(plan, trimmed, least);
     sawing.CutCount = static_cast<std::int64_t>(plan.Cuts.size());
-    std::int64_t tenths = 0;
-    for (const SawCut& cut : plan.Cuts) {
-        tenths += cut.To - cut.From;
-    }
-    sawing.CutLengthMm = static_cast<double>(tenths) / 10.0;
+    sawing.CutLengthMm = static_cast<double>(CutLengthTenths(plan)) / 10.0;
     sawing.Cuts = std::move(plan.Cuts);
     return sawing;
 }
@@ -119,10 +115,5 @@ CutTotals JobCutTotals(const CRetData& ret, const ResultSawing& sawing)
 std::string CutTotalsText(const CutTotals& totals)
 {
     return "切断 " + std::to_string(totals.Cuts) + " 回  " + Format("%.1f", totals.LengthMm / 1000.0) + " m";
-}
-
-std::vector<CalRect> OffcutsOf(const JobLists& lists, const COutData& layout, std::int32_t kerf, OffcutSize least)
-{
-    return SawLayout(lists, layout, kerf, least).Offcuts;
 }
 

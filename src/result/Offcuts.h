@@ -51,5 +51,3 @@ CutTotals JobCutTotals(const CRetData& ret, const ResultSawing& sawing);
 // "切断 36 回  25.2 m" (配置結果, the layout command's summary, 原板情報).
 std::string CutTotalsText(const CutTotals& totals);
 
-// The offcuts of one layout (SawLayout's).
-std::vector<CalRect> OffcutsOf(const JobLists& lists, const COutData& layout, std::int32_t kerf, OffcutSize least);

@@ -344,19 +344,18 @@ void DrawCutOrder(const DrawContext& c, const std::vector<SawCut>& cuts)
     const int unit = c.Paper ? 2 : 1;
     const CanvasPen oldPen = c.Dc.SelectPen(CanvasPen{unit, colour});
     const CanvasColor oldText = c.Dc.SetTextColor(colour);
+    // Each cut along the middle of its kerf, in device units.
+    std::vector<std::pair<CanvasPoint, CanvasPoint>> ends;
     for (const SawCut& cut : cuts) {
         const long long middle = cut.Position + cut.Width / 2;
-        const CanvasPoint a = cut.Axis == 0 ? c.Device(middle, cut.From) : c.Device(cut.From, middle);
-        const CanvasPoint b = cut.Axis == 0 ? c.Device(middle, cut.To) : c.Device(cut.To, middle);
+        const auto& [a, b] = ends.emplace_back(cut.Axis == 0 ? c.Device(middle, cut.From) : c.Device(cut.From, middle),
+                                               cut.Axis == 0 ? c.Device(middle, cut.To) : c.Device(cut.To, middle));
         c.Dc.SelectPen(CanvasPen{unit * std::max(1, 4 - cut.Stage), colour});
         c.Dc.Line(a, b);
     }
     c.Dc.SelectPen(CanvasPen{unit, colour});
     for (std::size_t i = 0; i < cuts.size(); ++i) {
-        const SawCut& cut = cuts[i];
-        const long long middle = cut.Position + cut.Width / 2;
-        const CanvasPoint a = cut.Axis == 0 ? c.Device(middle, cut.From) : c.Device(cut.From, middle);
-        const CanvasPoint b = cut.Axis == 0 ? c.Device(middle, cut.To) : c.Device(cut.To, middle);
+        const auto& [a, b] = ends[i];
         const std::string number = std::to_string(i + 1);
         const CanvasSize extent = c.Select(c.TextFont, number);
         const int d = std::max(extent.Width, extent.Height) + std::max(2, extent.Height / 4);

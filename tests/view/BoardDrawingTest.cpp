@@ -514,7 +514,7 @@ TEST(DrawBoard, HatchesEveryOffcutWithItsSizeInTheDetailFormOnly)
         job.settings.MinOffcutW = job.settings.MinOffcutL = c.least;
         const RecordingCanvas dc = job.Draw(c.form);
         const std::vector<CalRect> offcuts =
-            OffcutsOf(job.Source(), job.ret.Layouts[0], job.settings.NokoHaba, MinOffcut(job.settings));
+            SawLayout(job.Source(), job.ret.Layouts[0], job.settings.NokoHaba, MinOffcut(job.settings)).Offcuts;
         const auto hatch = LinesWithPen(dc, CanvasPen{0, kOffcutGreen});
         const auto tinted = std::count_if(dc.Fills.begin(), dc.Fills.end(),
                                           [](const RecordingCanvas::Fill& f) { return f.Color == kOffcutFill; });
