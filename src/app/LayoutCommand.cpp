@@ -149,7 +149,10 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
     CRetData ret;
     CalcRun run(buzai, ybuzai, genban, settings, MakeEngine);
     if (options.Engine) {
-        run.RunOnly(*options.Engine);
+        run.RunOnly({*options.Engine});
+    }
+    if (options.TimeLimit) {
+        run.SetTimeLimit(std::chrono::duration<double>(*options.TimeLimit));
     }
     ProgressDisplay progress;
     CalcRun::Outcome outcome = CalcRun::Outcome::Failed;

@@ -25,6 +25,9 @@ const char* const kLayoutUsage =
     "\n"
     "Calculation:\n"
     "  --threads N           simultaneous calculations, 1 to 16\n"
+    "  --time-limit SECONDS  stop the calculation when the time is up and take the best result\n"
+    "                        of the engine jobs that have ended (said in the summary and as\n"
+    "                        \"stopped_early\" in the JSON); 0.1 to 86400\n"
     "  --search [EFFORT]     also the deeper search, effort 1 to 5 (without: the settings'\n"
     "                        SearchEffort)\n"
     "  --engine NAME[:KEY=N,...]\n"
@@ -141,6 +144,19 @@ const std::vector<OptionRule>& OptionRules()
                  return false;
              }
              options.Threads = static_cast<int>(threads);
+             return true;
+         }},
+        {"--time-limit",
+         [](LayoutOptions& options, const std::string& value, std::string& error) {
+             // Digits with at most one decimal point: no exponent, sign, hex or "inf".
+             const bool plain = !value.empty() && value.find_first_not_of("0123456789.") == std::string::npos &&
+                                std::count(value.begin(), value.end(), '.') <= 1 && value != ".";
+             const double seconds = plain ? std::strtod(value.c_str(), nullptr) : 0.0;
+             if (!plain || seconds < 0.1 || seconds > 86400.0) {
+                 error = "--time-limit takes seconds from 0.1 to 86400";
+                 return false;
+             }
+             options.TimeLimit = seconds;
              return true;
          }},
         {"--engine",

@@ -29,6 +29,7 @@ struct LayoutOptions {
     std::string StockOut;  // the board list after 在庫反映: used sheets off, offcuts on
     std::optional<OffcutSize> MinOffcut;  // instead of the settings' 端材の最小寸法
     std::optional<int> Threads;
+    std::optional<double> TimeLimit;  // seconds, then the best result of the ended jobs
     std::optional<EngineVariant> Engine;
     std::optional<int> Search;  // the search engine on, with this effort (0: the settings' effort)
 };

@@ -138,6 +138,9 @@ std::string LeftOverReason(const CBuzai& part, const CGenbanList& genban, const 
 void PrintSummary(std::FILE* out, const CRetData& ret, const CBuzaiList& buzai, const CBuzaiList& ybuzai,
                   const CGenbanList& genban, const Settings& settings)
 {
+    if (ret.StoppedEarly) {
+        std::fprintf(out, "計算を途中で確定しました: 終わった計算のうち最良の結果です\n");
+    }
     std::fprintf(out, "使用された原板\n");
     for (const RET_GENBAN& used : ret.UsedBoards) {
         const CGenban& b = genban.Items.at(static_cast<std::size_t>(used.Number));

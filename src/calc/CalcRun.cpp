@@ -3,15 +3,19 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/Format.h"
 #include "calc/CalHaichi.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
 #include "platform/Prompt.h"
+#include "result/Money.h"
 #include "result/RetData.h"
 
 struct CalcRun::Job {
     std::unique_ptr<CCalHaichi> Engine;
+    EngineVariant Variant;
     std::int32_t Group = 0;
+    bool Ended = false;  // joined
     std::thread Thread;
     std::exception_ptr Error;  // written by the worker; read only after joining it
 };
@@ -89,20 +93,27 @@ CalcRun::~CalcRun()
     }
 }
 
+void CalcRun::SetTimeLimit(std::chrono::duration<double> limit, std::function<Clock::time_point()> clock)
+{
+    m_timeLimit = limit;
+    m_clock = std::move(clock);
+}
+
 void CalcRun::Start(CRetData& result)
 {
     m_start = std::chrono::steady_clock::now();
+    m_limitStart = m_clock ? m_clock() : m_start;
     m_groups = BuildCalData(m_buzai, m_ybuzai, m_genban, m_settings, result);
     // Rows the engines cannot tell apart are laid out as one entry and split again in Finish.
     m_sameRows.clear();
     for (CCalData& group : m_groups) {
         m_sameRows.push_back(MergeSameRows(group, m_buzai));
     }
-    const std::vector<EngineVariant> variants =
-        m_only ? std::vector<EngineVariant>{*m_only} : JobVariants(m_settings);
+    const std::vector<EngineVariant> variants = m_only ? *m_only : JobVariants(m_settings);
     for (std::size_t g = 0; g < m_groups.size(); ++g) {
         for (const EngineVariant& variant : variants) {
             auto job = std::make_unique<Job>();
+            job->Variant = variant;
             job->Engine = m_factory(variant);
             job->Engine->Reset();
             job->Engine->Configure(m_settings, m_buzai, m_ybuzai, m_genban);
@@ -111,11 +122,28 @@ void CalcRun::Start(CRetData& result)
             m_jobs.push_back(std::move(job));
         }
     }
+    // Every group's strip-engine jobs, the quickest, start first: a run taken early then has a
+    // result for every group. The rest keep the job list's order (the search first). Which
+    // result wins does not depend on the start order.
+    m_order.clear();
+    for (std::size_t i = 0; i < m_jobs.size(); ++i) {
+        if (m_jobs[i]->Variant.Kind == kStripEngine) {
+            m_order.push_back(i);
+        }
+    }
+    for (std::size_t i = 0; i < m_jobs.size(); ++i) {
+        if (m_jobs[i]->Variant.Kind != kStripEngine) {
+            m_order.push_back(i);
+        }
+    }
+    m_standing = Standing{};
+    UpdateStanding();
     Poll();
 }
 
 void CalcRun::Reap()
 {
+    bool changed = false;
     for (auto it = m_running.begin(); it != m_running.end();) {
         Job& job = **it;
         if (job.Engine->Running != 0) {
@@ -123,6 +151,9 @@ void CalcRun::Reap()
             continue;
         }
         job.Thread.join();
+        job.Ended = true;
+        ++m_ended;
+        changed = true;
         m_finished += 100;
         if (job.Error && m_failure.empty()) {
             try {
@@ -135,7 +166,76 @@ void CalcRun::Reap()
         }
         it = m_running.erase(it);
     }
+    if (changed) {
+        UpdateStanding();
+    }
 }
+
+const CRetData* CalcRun::GroupBest(std::size_t g) const
+{
+    const CRetData* best = nullptr;
+    for (const auto& job : m_jobs) {
+        // A job that stopped itself (calculation error) or was stopped has no usable result.
+        if (job->Group != static_cast<std::int32_t>(g) || !job->Ended || job->Error ||
+            job->Engine->State == kStateStopped) {
+            continue;
+        }
+        if (best == nullptr || ReplacesBest(job->Engine->Ret, *best, m_settings.NoRateFlg != 0)) {
+            best = &job->Engine->Ret;
+        }
+    }
+    return best;
+}
+
+void CalcRun::UpdateStanding()
+{
+    Standing s;
+    s.Groups = static_cast<int>(m_groups.size());
+    double partsArea = 0.0, boardArea = 0.0;
+    for (std::size_t g = 0; g < m_groups.size(); ++g) {
+        bool allEnded = true;
+        for (const auto& job : m_jobs) {
+            allEnded = allEnded && (job->Group != static_cast<std::int32_t>(g) || job->Ended);
+        }
+        s.GroupsEnded += allEnded ? 1 : 0;
+        const CRetData* best = GroupBest(g);
+        const std::vector<CAL_BUZAI>& left = best ? best->Unplaced : m_groups[g].Buzai[0];
+        for (const CAL_BUZAI& entry : left) {
+            s.Unplaced += entry.Count;
+        }
+        if (best == nullptr) {
+            continue;
+        }
+        ++s.GroupsWithResult;
+        for (const COutData& layout : best->Layouts) {
+            s.Boards += layout.Repeat;
+        }
+        partsArea += best->PartsArea;
+        boardArea += best->BoardArea;
+        s.Price += best->TotalPrice;
+    }
+    s.PartsYield = boardArea > 0.0 ? partsArea / boardArea : 0.0;
+    m_standing = s;
+}
+
+std::string CalcRun::BestSoFarText() const
+{
+    const Standing& s = m_standing;
+    if (s.GroupsWithResult == 0) {
+        return "";
+    }
+    std::string text = Format("現在の最良 原板 %lld枚 歩留まり %.1f%%", static_cast<long long>(s.Boards),
+                              s.PartsYield * 100.0);
+    if (m_settings.NoRateFlg == 0) {
+        text += " 金額 " + Money(static_cast<double>(s.Price), 0) + "円";
+    }
+    if (s.Unplaced > 0) {
+        text += Format(" 未配置 %lld個", static_cast<long long>(s.Unplaced));
+    }
+    return text + Format(" グループ %d/%d 完了", s.GroupsEnded, s.Groups);
+}
+
+
 
 bool CalcRun::Poll()
 {
@@ -143,12 +243,16 @@ bool CalcRun::Poll()
     if (!m_failure.empty() && !m_aborted) {
         RequestAbort();  // one failed job ends the run
     }
-    if (m_aborted) {
+    if (m_timeLimit && !m_takeCurrent && !m_aborted &&
+        (m_clock ? m_clock() : Clock::now()) - m_limitStart >= *m_timeLimit) {
+        TakeCurrent();
+    }
+    if (m_aborted || m_takeCurrent) {
         return !m_running.empty();
     }
     const std::size_t limit = static_cast<std::size_t>(std::max(1, m_settings.MaxCalNum));
-    while (m_next < m_jobs.size() && m_running.size() < limit) {
-        Job& job = *m_jobs[m_next++];
+    while (m_next < m_order.size() && m_running.size() < limit) {
+        Job& job = *m_jobs[m_order[m_next++]];
         job.Engine->Running = 1;
         m_running.push_back(&job);
         // The group is copied and put into part order on the worker too: nothing here waits for
@@ -172,7 +276,15 @@ bool CalcRun::Poll()
         });
     }
     m_mostRunning = std::max(m_mostRunning, m_running.size());
-    return !m_running.empty() || m_next < m_jobs.size();
+    return !m_running.empty() || m_next < m_order.size();
+}
+
+void CalcRun::TakeCurrent()
+{
+    m_takeCurrent = true;
+    for (Job* job : m_running) {
+        job->Engine->StopRequest = 1;
+    }
 }
 
 void CalcRun::RequestAbort()
@@ -262,16 +374,7 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
         outcome = Outcome::Aborted;
     } else {
         for (std::size_t g = 0; g < m_groups.size(); ++g) {
-            const CRetData* best = nullptr;
-            for (const auto& job : m_jobs) {
-                // A job that stopped itself (calculation error) has no usable result.
-                if (job->Group != static_cast<std::int32_t>(g) || job->Engine->State == kStateStopped) {
-                    continue;
-                }
-                if (best == nullptr || ReplacesBest(job->Engine->Ret, *best, m_settings.NoRateFlg != 0)) {
-                    best = &job->Engine->Ret;
-                }
-            }
+            const CRetData* best = GroupBest(g);
             const std::vector<SameRows>& sameRows = m_sameRows[g];
             if (best != nullptr && sameRows.empty()) {
                 result.Append(*best);
@@ -292,6 +395,7 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
         }
         result.Finalize(m_settings.NoSort != 0);
         MergeSameLayouts(result.Layouts);
+        result.StoppedEarly = m_ended < m_jobs.size();
         if (result.Layouts.empty()) {
             outcome = Outcome::NothingPlaced;
         }
@@ -299,13 +403,18 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
     m_searchCutShort = 0;
     m_subFillsCutShort = 0;
     m_mostSubFills = 0;
+    m_endedVariants.assign(m_groups.size(), {});
     for (const auto& job : m_jobs) {
+        if (job->Ended && !job->Error && job->Engine->State != kStateStopped) {
+            m_endedVariants[static_cast<std::size_t>(job->Group)].push_back(job->Variant);
+        }
         m_searchCutShort += job->Engine->SearchCutShort;
         m_subFillsCutShort += job->Engine->SubFillsCutShort;
         m_mostSubFills = std::max(m_mostSubFills, job->Engine->MostSubFills);
     }
     m_running.clear();
     m_jobs.clear();
+    m_order.clear();
     if (m_settings.TimeDisp) {
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
@@ -313,7 +422,9 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
         std::snprintf(text, sizeof text, "処理時間 %.3f秒\n", seconds);
         prompt.ShowError(text);
     }
-    if (outcome == Outcome::NothingPlaced) {
+    if (outcome == Outcome::NothingPlaced && result.StoppedEarly && m_ended == 0) {
+        prompt.ShowError("計算が一つも終わらないうちに確定したため、配置した部材はありません。");
+    } else if (outcome == Outcome::NothingPlaced) {
         prompt.ShowError("全ての部材が配置できませんでした。");
     }
     return outcome;

@@ -84,8 +84,13 @@ public:
     CalcRun(const CalcRun&) = delete;
     CalcRun& operator=(const CalcRun&) = delete;
 
-    // Runs just this variant per group instead of the job list (diagnosis).
-    void RunOnly(const EngineVariant& variant) { m_only = variant; }
+    using Clock = std::chrono::steady_clock;
+
+    // Runs just these variants per group, in this order, instead of the job list (diagnosis).
+    void RunOnly(std::vector<EngineVariant> variants) { m_only = std::move(variants); }
+    // 現在の結果で確定 once `limit` has passed since Start, read from `clock` (the steady clock
+    // when empty; tests count with it).
+    void SetTimeLimit(std::chrono::duration<double> limit, std::function<Clock::time_point()> clock = {});
 
     // Empties `result`, builds the groups (parts over the cutting limit go to its unplaced parts)
     // and the job list, and starts the first jobs. Boards take part when their Use flag is set.
@@ -95,6 +100,27 @@ public:
     bool Poll();
     void RequestAbort();
     bool AbortRequested() const { return m_aborted; }
+    // 現在の結果で確定: no further job starts, the running ones are stopped, and Finish takes the
+    // best result of the jobs that had ended, as if they had been the whole job list.
+    void TakeCurrent();
+    bool TakingCurrent() const { return m_takeCurrent; }
+
+    // What the ended jobs give so far: the best result of each group, as Finish would choose it.
+    struct Standing {
+        int Groups = 0;
+        int GroupsEnded = 0;       // every job of the group has ended
+        int GroupsWithResult = 0;  // some job of the group has a result
+        std::int64_t Boards = 0;   // sheets of the groups with a result
+        double PartsYield = 0.0;
+        std::int64_t Price = 0;
+        std::int64_t Unplaced = 0;  // pieces, those of groups without a result included
+    };
+    Standing BestSoFar() const { return m_standing; }
+    // "現在の最良 原板 %d枚 歩留まり %.1f%% 金額 %s円 グループ %d/%d 完了"; "" before any result.
+    std::string BestSoFarText() const;
+    std::size_t EndedCount() const { return m_ended; }
+    // The variants whose jobs ended with a result, per group, in job list order (after Finish).
+    const std::vector<std::vector<EngineVariant>>& EndedVariants() const { return m_endedVariants; }
 
     std::size_t JobCount() const { return m_jobs.size(); }
     std::size_t RunningCount() const { return m_running.size(); }
@@ -125,17 +151,27 @@ public:
 private:
     struct Job;
     void Reap();
+    // The result Finish takes for group g: the best of its ended jobs in job list order.
+    const CRetData* GroupBest(std::size_t g) const;
+    void UpdateStanding();
 
     const CBuzaiList& m_buzai;
     const CBuzaiList& m_ybuzai;
     const CGenbanList& m_genban;
     Settings m_settings;
     EngineFactory m_factory;
-    std::optional<EngineVariant> m_only;
+    std::optional<std::vector<EngineVariant>> m_only;
+    std::optional<std::chrono::duration<double>> m_timeLimit;
+    std::function<Clock::time_point()> m_clock;
+    bool m_takeCurrent = false;
+    std::size_t m_ended = 0;  // jobs ended
+    Standing m_standing;
+    std::vector<std::vector<EngineVariant>> m_endedVariants;
     std::vector<CCalData> m_groups;
     std::vector<std::vector<SameRows>> m_sameRows;  // per group: its merged part rows
-    std::vector<std::unique_ptr<Job>> m_jobs;
-    std::vector<Job*> m_running;  // in start order
+    std::vector<std::unique_ptr<Job>> m_jobs;  // in job list order, group by group
+    std::vector<std::size_t> m_order;          // start order: indexes into m_jobs
+    std::vector<Job*> m_running;               // in start order
     std::size_t m_next = 0;
     std::size_t m_mostRunning = 0;
     long long m_finished = 0;  // 100 per ended job
@@ -146,4 +182,5 @@ private:
     std::int64_t m_mostSubFills = 0;
     MessageQueue m_messages;
     std::chrono::steady_clock::time_point m_start;
+    Clock::time_point m_limitStart;  // m_start by the time limit's clock
 };

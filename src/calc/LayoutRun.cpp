@@ -48,7 +48,18 @@ LayoutRunEnd CalculateLayout(const CBuzaiList& buzai, const CBuzaiList& ybuzai, 
 
     QString shownText;
     int shownPercent = 0;
+    QString shownBest;
+    bool shownCanTake = false;
     const auto showProgress = [&] {
+        // 現在の結果で確定 needs a result of every group: before that it would leave parts out.
+        const QString best = QString::fromStdString(run.BestSoFarText());
+        const CalcRun::Standing standing = run.BestSoFar();
+        const bool canTake = standing.Groups > 0 && standing.GroupsWithResult == standing.Groups;
+        if (best != shownBest || canTake != shownCanTake) {
+            dialog.SetBestSoFar(best, canTake);
+            shownBest = best;
+            shownCanTake = canTake;
+        }
         const QString text = QString::fromStdString(run.ProgressText());
         if (text != shownText) {
             dialog.SetProgressText(text);
@@ -71,6 +82,9 @@ LayoutRunEnd CalculateLayout(const CBuzaiList& buzai, const CBuzaiList& ybuzai, 
         if (dialog.Aborted()) {
             loop.quit();
             return;
+        }
+        if (dialog.TakeCurrent() && !run.TakingCurrent()) {
+            run.TakeCurrent();
         }
         const bool running = run.Poll();
         const std::vector<std::string> messages = run.TakeMessages();

@@ -31,7 +31,18 @@ CStopDlg::CStopDlg(QWidget* mainWindow) : QDialog(mainWindow), m_mainWindow(main
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
     m_bar->setTextVisible(false);
+    m_best = new QLabel(this);
+    m_best->setObjectName("bestSoFar");
     auto* buttons = new QDialogButtonBox(this);
+    m_take = buttons->addButton("現在の結果で確定", QDialogButtonBox::ActionRole);
+    m_take->setObjectName("takeCurrentButton");
+    m_take->setEnabled(false);
+    m_take->setAutoDefault(false);
+    connect(m_take, &QPushButton::clicked, this, [this] {
+        m_takeCurrent = true;
+        m_take->setEnabled(false);
+        m_best->setText(m_best->text() + "\n確定しています。計算中のジョブを止めています…");
+    });
     QPushButton* stop = buttons->addButton("中断", QDialogButtonBox::RejectRole);
     stop->setObjectName("abortButton");
     connect(buttons, &QDialogButtonBox::rejected, this, &CStopDlg::reject);
@@ -40,8 +51,11 @@ CStopDlg::CStopDlg(QWidget* mainWindow) : QDialog(mainWindow), m_mainWindow(main
     layout->addWidget(fixed);
     layout->addWidget(m_text);
     layout->addWidget(m_bar);
+    layout->addWidget(m_best);
     layout->addWidget(buttons);
     m_text->setMinimumWidth(m_text->fontMetrics().horizontalAdvance("進行度 100% 経過時間 00:00:00") * 3 / 2);
+    m_best->setMinimumWidth(
+        m_best->fontMetrics().horizontalAdvance("現在の最良 原板 9999枚 歩留まり 100.0% 金額 9,999,999円 グループ 99/99 完了"));
 }
 
 CStopDlg::~CStopDlg()
@@ -57,6 +71,15 @@ void CStopDlg::SetProgressText(const QString& text)
 void CStopDlg::SetProgress(int percent)
 {
     m_bar->setValue(percent);
+}
+
+void CStopDlg::SetBestSoFar(const QString& text, bool canTake)
+{
+    if (m_takeCurrent) {
+        return;  // the text says that the result is being taken
+    }
+    m_best->setText(text);
+    m_take->setEnabled(canTake);
 }
 
 void CStopDlg::reject()

@@ -301,6 +301,13 @@ CRetData ResultFromJson(const Json& json)
     ret.TotalPrice = IntegerAt(json, "result", "total_price", 0, INT64_MAX);
     ret.PartsPrice = DoubleAt(json, "result", "parts_price");
     ret.TotalPiecesPrice = DoubleAt(json, "result", "total_pieces_price");
+    if (json.contains("stopped_early")) {
+        const Json& early = json["stopped_early"];
+        if (!early.is_boolean()) {
+            Fail("result.stopped_early", "true か false ではありません");
+        }
+        ret.StoppedEarly = early.get<bool>();
+    }
     const Json& layouts = ArrayAt(json, "result", "layouts");
     for (std::size_t i = 0; i < layouts.size(); ++i) {
         const std::string where = Sub("result.layouts", i);

@@ -102,6 +102,10 @@ std::string ResultToJson(const CRetData& ret, const ResultSawing* sawing)
             root.Field("cut_count", static_cast<long long>(totals.Cuts));
             root.Field("cut_length_mm", totals.LengthMm);
         }
+        if (ret.StoppedEarly) {  // only then, so a full run's file is as it always was
+            root.Key("stopped_early");
+            out += "true";
+        }
         root.Key("layouts");
         std::size_t n = 0;
         Array(out, ret.Layouts, [&](const COutData& layout) {

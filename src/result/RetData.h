@@ -52,6 +52,9 @@ public:
     std::int64_t TotalPrice = 0;
     double PartsPrice = 0.0;        // board price shared out by parts area
     double TotalPiecesPrice = 0.0;  // the same by the area of all pieces
+    // The run was ended before every engine job had finished (現在の結果で確定, a time limit):
+    // this is the best of the jobs that had.
+    bool StoppedEarly = false;
     const CBuzaiList* BuzaiList = nullptr;
     const CBuzaiList* YBuzaiList = nullptr;
     const CGenbanList* GenbanList = nullptr;

@@ -70,6 +70,11 @@ CRetDlg::CRetDlg(const CRetData& ret, const Settings& settings, Prompt& prompt, 
     setWindowTitle("配置結果");
 
     auto* layout = new QVBoxLayout(this);
+    if (ret.StoppedEarly) {
+        auto* early = new QLabel("計算を途中で確定した結果です（終わった計算のうち最良のもの）。", this);
+        early->setObjectName("stoppedEarlyText");
+        layout->addWidget(early);
+    }
     auto* boards = new TextTableModel(
         GenbanColumns(), [this] { return static_cast<int>(m_ret.UsedBoards.size()); },
         [this](int row, int column) { return UsedBoardCell(m_ret, row, column); }, this);

@@ -242,6 +242,12 @@ TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
         {{"--boards", boards, "--parts", parts, "--colour", "red"}, "unknown option: --colour"},
         {{"--boards", boards, "--parts", parts, "--threads", "0"}, "--threads takes a number from 1 to 16"},
         {{"--boards", boards, "--parts", parts, "--threads", "3x"}, "--threads takes a number from 1 to 16"},
+        {{"--boards", boards, "--parts", parts, "--time-limit", "0"}, "--time-limit takes seconds from 0.1 to 86400"},
+        {{"--boards", boards, "--parts", parts, "--time-limit", "1e3"}, "--time-limit takes seconds"},
+        {{"--boards", boards, "--parts", parts, "--time-limit", "inf"}, "--time-limit takes seconds"},
+        {{"--boards", boards, "--parts", parts, "--time-limit", "-1"}, "--time-limit takes seconds"},
+        {{"--boards", boards, "--parts", parts, "--time-limit", "1.2.3"}, "--time-limit takes seconds"},
+        {{"--boards", boards, "--parts", parts, "--time-limit", "86400.5"}, "--time-limit takes seconds"},
         {{"--boards", boards, "--parts", parts, "--engine", "cal9"}, "unknown engine: cal9"},
         {{"--boards", boards, "--parts", parts, "--engine", "cal2:depth=1"},
          "unknown engine parameter: depth"},
@@ -688,6 +694,9 @@ TEST(LayoutOptions, ParsesWithoutEndingTheProgram)
         {{"--boards", "b", "--parts", "p", "--search", "x.csv"},
          ParseResult::Error,
          "--search takes an effort from 1 to 5"},
+        {{"--boards", "b", "--parts", "p", "--time-limit", "2"}, ParseResult::Run, ""},
+        {{"--boards", "b", "--parts", "p", "--time-limit", "0.1"}, ParseResult::Run, ""},
+        {{"--boards", "b", "--parts", "p", "--time-limit", "86400"}, ParseResult::Run, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.front());

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# A stop signal during `nestrix layout` ends the run: exit status 128 + signal, no result file.
+# A stop signal during `nestrix layout` ends the run: exit status 128 + signal, no result file;
+# a time limit ends it with the best result so far.
 set -u
 nestrix=$1
 dir=$(mktemp -d)
@@ -57,6 +58,20 @@ for case in INT:130 TERM:143 HUP:129; do
     fi
     grep -q "中断しました。(SIG$signal)" "$dir/stderr" || { echo "SIG$signal: no stop message"; cat "$dir/stderr"; exit 1; }
 done
+# --time-limit ends the same run early with the best result of the jobs that ended: written, and
+# marked in the JSON and the summary (a machine too slow to end any job says so instead).
+rm -f "$dir/out.json"
+"$nestrix" layout --boards "$dir/boards.csv" --parts "$dir/parts.csv" --threads 1 --time-limit 1.5 \
+    --json "$dir/out.json" >"$dir/stdout" 2>"$dir/stderr" &
+pid=$!
+wait_stopped "$pid" "--time-limit 1.5"
+status=$?
+case $status in
+0) grep -q '"stopped_early": true' "$dir/out.json" || { echo "--time-limit: not marked in the JSON"; exit 1; }
+   grep -q "計算を途中で確定しました" "$dir/stdout" || { echo "--time-limit: not in the summary"; cat "$dir/stdout"; exit 1; } ;;
+1) grep -q "計算が一つも終わらないうちに確定" "$dir/stderr" || { echo "--time-limit: no message"; cat "$dir/stderr"; exit 1; } ;;
+*) echo "--time-limit: exit status $status"; cat "$dir/stderr"; exit 1 ;;
+esac
 # A stop while waiting on a pipe, or while reading a large file, is a stop too, not bad input or
 # a failed write.
 stop_at() {  # what, what to wait for (a shell condition); the command follows

@@ -13,6 +13,7 @@
 #include "result/ResultJson.h"
 #include "result/RetData.h"
 #include "calc/LayoutChecker.h"
+#include "calc/engines/Engines.h"
 
 namespace {
 
@@ -319,6 +320,123 @@ TEST(CalcRun, ReportsProgressAsFinishedJobsOverAll)
     }
     EXPECT_EQ(run.Percent(), 100);
     EXPECT_NE(run.ProgressText().find("進行度 100% 経過時間 00:00:0"), std::string::npos);
+}
+
+namespace {
+
+// A run whose time limit counts ended jobs instead of seconds: a limit of k seconds takes the
+// current result once k jobs have ended.
+struct CountedRun {
+    CalcRun Run;
+    CRetData Ret;
+    RecordingPrompt Prompt;
+    CalcRun::Outcome Outcome = CalcRun::Outcome::Failed;
+
+    CountedRun(const TestJob& job, int threads, std::size_t endedJobs, EngineFactory factory = MakeEngine)
+        : Run(job.Buzai, job.YBuzai, job.Genban, WithThreads(job.Set, threads), std::move(factory))
+    {
+        Run.SetTimeLimit(std::chrono::seconds(endedJobs), [this] {
+            return CalcRun::Clock::time_point{} + std::chrono::seconds(Run.EndedCount());
+        });
+        Outcome = Run.RunToEnd(Ret, Prompt, nullptr);
+    }
+    static Settings WithThreads(Settings settings, int threads)
+    {
+        settings.MaxCalNum = threads;
+        return settings;
+    }
+};
+
+}  // namespace
+
+TEST(CalcRun, AResultTakenEarlyIsTheBestOfTheJobsThatEnded)
+{
+    // One group, real engines: the result taken after k ended jobs is the one a run of just
+    // those variants (in job list order) gives, and a valid layout of the job.
+    TestJob job = TestJob()
+                      .Board(2440, 1220, 4, 0, 4000)
+                      .Board(1820, 910, 9999, 0, 1800)
+                      .Kerf(4)
+                      .Parts(700, 400, 9)
+                      .Parts(560, 300, 7)
+                      .Parts(1200, 350, 3)
+                      .Parts(450, 450, 5);
+    job.Set.TimeDisp = 0;
+    const std::size_t all = JobVariants(job.Set).size();
+    std::size_t stripJobs = 0;
+    for (const EngineVariant& v : JobVariants(job.Set)) {
+        stripJobs += v.Kind == kStripEngine ? 1 : 0;
+    }
+    std::string full;
+    for (const std::size_t k : {std::size_t{1}, std::size_t{3}, stripJobs, stripJobs + 5, all, all + 1}) {
+        for (const int threads : {1, 2}) {
+            SCOPED_TRACE(testing::Message() << k << " ended jobs, " << threads << " threads");
+            CountedRun early(job, threads, k);
+            ASSERT_EQ(early.Outcome, CalcRun::Outcome::Placed);
+            ExpectValidResult(early.Ret, job);
+            const std::vector<std::vector<EngineVariant>> ended = early.Run.EndedVariants();
+            ASSERT_EQ(ended.size(), 1u);
+            if (threads == 1) {
+                EXPECT_EQ(ended[0].size(), std::min(k, all));
+            }
+            EXPECT_EQ(early.Ret.StoppedEarly, ended[0].size() < all);
+            // The strip engine's jobs start first.
+            for (std::size_t i = 0; i < std::min(ended[0].size(), stripJobs); ++i) {
+                EXPECT_EQ(ended[0][i].Kind, kStripEngine) << i;
+            }
+
+            CalcRun subset(job.Buzai, job.YBuzai, job.Genban, job.Set, MakeEngine);
+            subset.RunOnly(ended[0]);
+            CRetData expected;
+            RecordingPrompt prompt;
+            ASSERT_EQ(subset.RunToEnd(expected, prompt, nullptr), CalcRun::Outcome::Placed);
+            CRetData got = early.Ret;
+            got.StoppedEarly = false;
+            EXPECT_EQ(ResultToJson(got), ResultToJson(expected));
+            if (k >= all) {
+                full = full.empty() ? ResultToJson(early.Ret) : full;
+                EXPECT_EQ(ResultToJson(early.Ret), full);
+            }
+        }
+    }
+}
+
+TEST(CalcRun, AGroupWithoutAnEndedJobKeepsItsPartsUnplaced)
+{
+    const TestJob job = ThreeGroups();
+    const auto grid = [](const EngineVariant& v) { return MakeGrid(v); };
+    struct Case {
+        std::size_t ended;
+        int withResult;
+        CalcRun::Outcome outcome;
+    };
+    // Three groups of 18 strip-engine jobs each, started group by group before any other job.
+    for (const Case c : {Case{0, 0, CalcRun::Outcome::NothingPlaced}, Case{1, 1, CalcRun::Outcome::Placed},
+                         Case{19, 2, CalcRun::Outcome::Placed}, Case{54, 3, CalcRun::Outcome::Placed}}) {
+        SCOPED_TRACE(c.ended);
+        CountedRun early(job, 1, c.ended, grid);
+        EXPECT_EQ(early.Outcome, c.outcome);
+        EXPECT_TRUE(early.Ret.StoppedEarly);
+        ExpectValidResult(early.Ret, job);
+        const CalcRun::Standing standing = early.Run.BestSoFar();
+        EXPECT_EQ(standing.Groups, 3);
+        EXPECT_EQ(standing.GroupsWithResult, c.withResult);
+        EXPECT_EQ(standing.GroupsEnded, 0);
+        std::int64_t unplaced = 0;
+        for (const CAL_BUZAI& entry : early.Ret.Unplaced) {
+            unplaced += entry.Count;
+        }
+        EXPECT_EQ(standing.Unplaced, unplaced);
+        const std::string text = early.Run.BestSoFarText();
+        if (c.ended == 0) {
+            EXPECT_EQ(text, "");
+            EXPECT_EQ(early.Prompt.Shown,
+                      std::vector<std::string>{"計算が一つも終わらないうちに確定したため、配置した部材はありません。"});
+        } else {
+            EXPECT_EQ(text.rfind("現在の最良 原板 ", 0), 0u) << text;
+            EXPECT_NE(text.find(" グループ 0/3 完了"), std::string::npos) << text;
+        }
+    }
 }
 
 TEST(FormatElapsed, ShowsHoursWithinTheDay)

@@ -32,7 +32,7 @@ TEST(ExtremeJob, LargestAcceptedValuesStayWithinTheArithmetic)
                                             EngineVariant{3, 2, 2, 1, 1}, EngineVariant{4, 2, 3, 1, 1}}) {
             SCOPED_TRACE("kerf " + std::to_string(kerf) + ", engine " + std::to_string(variant.Kind));
             CalcRun run(job.Buzai, job.YBuzai, job.Genban, job.Set, MakeEngine);
-            run.RunOnly(variant);
+            run.RunOnly({variant});
             CRetData ret;
             RecordingPrompt prompt;
             const CalcRun::Outcome outcome = run.RunToEnd(ret, prompt, nullptr);

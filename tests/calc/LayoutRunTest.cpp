@@ -145,6 +145,7 @@ private slots:
     void stopDialogDisablesTheMainWindowUntilAbort();
     void calculationShowsProgressAndFillsTheResult();
     void abortReturnsWithoutResultAndTheWindowEnabled();
+    void takeCurrentEndsWithTheBestResultSoFar();
     void layoutCommandStoresTheResultAndOpensTheResults();
     void abortedLayoutCommandKeepsNoResult();
 };
@@ -342,6 +343,54 @@ void LayoutRunTest::abortReturnsWithoutResultAndTheWindowEnabled()
     QVERIFY(ret.Unplaced.empty());
     QVERIFY(end.Messages.empty());
     QVERIFY(prompt.Shown.empty());
+    QVERIFY(main.isEnabled());
+}
+
+void LayoutRunTest::takeCurrentEndsWithTheBestResultSoFar()
+{
+    QWidget main;
+    main.show();
+    CBuzaiList parts, secondary;
+    CGenbanList boards;
+    LongJob(parts, boards);
+    Settings settings;
+    settings.MaxCalNum = 2;
+    bool disabledAtFirst = false;
+    QString best;
+    WhenShown("stopDialog", [&](QWidget* stop) {
+        auto* take = stop->findChild<QPushButton*>("takeCurrentButton");
+        disabledAtFirst = take != nullptr && !take->isEnabled();
+        auto* timer = new QTimer(stop);
+        QObject::connect(timer, &QTimer::timeout, stop, [&, stop, take, timer] {
+            if (take->isEnabled()) {
+                timer->stop();
+                best = stop->findChild<QLabel*>("bestSoFar")->text();
+                take->click();
+            }
+        });
+        timer->start(10);
+    });
+    CRetData ret;
+    RecordingPrompt prompt;
+    const LayoutRunEnd end =
+        CalculateLayout(parts, secondary, boards, settings, MakeEngine, ret, prompt, &main);
+    QCOMPARE(int(end.Outcome), int(CalcRun::Outcome::Placed));
+    QVERIFY(disabledAtFirst);
+    QVERIFY2(best.startsWith("現在の最良 原板 "), qPrintable(best));
+    QVERIFY(ret.StoppedEarly);
+    // Every piece is on a board or listed as left over.
+    std::vector<std::int64_t> pieces(parts.Items.size(), 0);
+    for (const COutData& layout : ret.Layouts) {
+        for (const CAL_BUZAI& entry : layout.Summary) {
+            pieces.at(static_cast<std::size_t>(entry.Number)) += std::int64_t{entry.Count} * layout.Repeat;
+        }
+    }
+    for (const CAL_BUZAI& entry : ret.Unplaced) {
+        pieces.at(static_cast<std::size_t>(entry.Number)) += entry.Count;
+    }
+    for (std::size_t i = 0; i < parts.Items.size(); ++i) {
+        QCOMPARE(pieces[i], std::int64_t{parts.Items[i].Count});
+    }
     QVERIFY(main.isEnabled());
 }
 

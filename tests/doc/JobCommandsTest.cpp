@@ -44,7 +44,7 @@ struct Desk {
     void Calculate()
     {
         CalcRun run(doc.BuzaiList, doc.YBuzaiList, doc.GenbanList, settings, MakeEngine);
-        run.RunOnly(EngineVariant{kStripEngine, 0, 0, 0, 0});
+        run.RunOnly({EngineVariant{kStripEngine, 0, 0, 0, 0}});
         RecordingPrompt quiet;
         ASSERT_EQ(run.RunToEnd(doc.RetData, quiet, nullptr), CalcRun::Outcome::Placed);
         doc.ResultPresent = 1;

@@ -35,7 +35,7 @@ struct StockDesk {
         doc.JobInfo.JobName = "台所";
         doc.SaveJobFiles(folder, prompt, false);
         CalcRun run(doc.BuzaiList, doc.YBuzaiList, doc.GenbanList, settings, MakeEngine);
-        run.RunOnly(EngineVariant{kStripEngine, 0, 0, 0, 0});
+        run.RunOnly({EngineVariant{kStripEngine, 0, 0, 0, 0}});
         RecordingPrompt quiet;
         EXPECT_EQ(run.RunToEnd(doc.RetData, quiet, nullptr), CalcRun::Outcome::Placed);
         doc.ResultPresent = 1;

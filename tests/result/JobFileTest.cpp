@@ -29,7 +29,7 @@ JobDocument Computed(const TestJob& job, const EngineVariant& variant, CalcRun::
     doc.Run = job.Set;
     doc.Info = CutDataInfo{"台所 2 階", 2026, 12, 24, "急ぎ"};
     CalcRun run(doc.Parts, doc.Secondary, doc.Boards, doc.Run, MakeEngine);
-    run.RunOnly(variant);
+    run.RunOnly({variant});
     RecordingPrompt prompt;
     const CalcRun::Outcome end = run.RunToEnd(doc.Result, prompt, nullptr);
     if (outcome) {
@@ -205,6 +205,7 @@ TEST(JobFile, EditedFilesAreRefusedWithWhatIsWrong)
         {"a negative area", [](Json& j) { j["result"]["parts_area"] = -1.0; }, "0 以上の有限の数値"},
         {"a huge repeat", [](Json& j) { j["result"]["layouts"][0]["repeat"] = 1e30; }, "整数ではありません"},
         {"a count over 32 bits", [](Json& j) { j["parts"][0]["count"] = 4294967296LL; }, "範囲にありません"},
+        {"stopped early as a number", [](Json& j) { j["result"]["stopped_early"] = 1; }, "result.stopped_early"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -215,6 +216,20 @@ TEST(JobFile, EditedFilesAreRefusedWithWhatIsWrong)
     JobDocument doc;
     std::string error;
     EXPECT_TRUE(JobFromJson(good.dump(), doc, error)) << error;
+}
+
+TEST(JobFile, KeepsThatAResultWasTakenEarly)
+{
+    for (const bool early : {false, true}) {
+        JobDocument doc = Computed(SmallJob(), EngineVariant{kStripEngine, 0, 0, 0, 0});
+        doc.Result.StoppedEarly = early;
+        const std::string text = JobToJson(doc);
+        EXPECT_EQ(text.find("\"stopped_early\": true") != std::string::npos, early);
+        JobDocument read;
+        std::string error;
+        ASSERT_TRUE(JobFromJson(text, read, error)) << error;
+        EXPECT_EQ(read.Result.StoppedEarly, early);
+    }
 }
 
 TEST(JobFile, IsWrittenThroughTheSafeWriter)
