@@ -61,8 +61,10 @@ void SubFillMemo::Reset(std::size_t slots)
 {
     m_slots.assign(slots, Entry{});
     m_slots.shrink_to_fit();
+    m_tags.assign(slots, 0);
+    m_tags.shrink_to_fit();
     m_stores = 0;
-    m_bytes = slots * sizeof(Entry);
+    m_bytes = slots * (sizeof(Entry) + sizeof(std::uint16_t));
 }
 
 void SubFillMemo::MakeKey(const CCalHaichi& engine, const BuzaiLists& lists, const CalRect& rect,
@@ -120,7 +122,14 @@ void SubFillMemo::Rehash(Key& key)
 
 const SubFillMemo::Entry* SubFillMemo::Find(const Key& key, double need)
 {
-    const Entry& e = m_slots[key.Hash & (m_slots.size() - 1)];
+    const std::size_t slot = key.Hash & (m_slots.size() - 1);
+    const Entry& e = m_slots[slot];
+    if (m_tags[slot] != TagOf(key.Hash)) {
+        // The fill is computed now and stored into this slot afterwards.
+        __builtin_prefetch(&e, 1);
+        __builtin_prefetch(reinterpret_cast<const char*>(&e) + sizeof(Entry) - 1, 1);
+        return nullptr;
+    }
     if (e.Hash != key.Hash || e.Check != key.Check || e.KeyLength != key.Length) {
         return nullptr;
     }
@@ -186,7 +195,9 @@ void SubFillMemo::Store(const Key& key, double need, int result, const COutData&
         Reset(m_slots.size() * 4);
     }
     const std::span<const std::int32_t> items = key.Items();
-    Entry& e = m_slots[key.Hash & (m_slots.size() - 1)];
+    const std::size_t slot = key.Hash & (m_slots.size() - 1);
+    Entry& e = m_slots[slot];
+    m_tags[slot] = TagOf(key.Hash);
     e.Hash = key.Hash;
     e.Check = key.Check;
     e.KeyLength = static_cast<std::uint32_t>(items.size());

@@ -99,11 +99,16 @@ public:
     void Release()
     {
         m_slots = {};
+        m_tags = {};
         m_bytes = 0;
     }
 
 private:
+    // 16 bits of each slot's hash, never 0 when the slot holds a layout: most asks find no
+    // layout, and this small table tells so without reading the slot.
+    static std::uint16_t TagOf(std::uint64_t hash) { return static_cast<std::uint16_t>(hash >> 48) | 1u; }
     std::vector<Entry> m_slots;
+    std::vector<std::uint16_t> m_tags;
     std::size_t m_stores = 0;  // since the table last grew
     std::size_t m_bytes = 0;   // of the table and its layouts' storage
     void Reset(std::size_t slots);

@@ -324,3 +324,54 @@ TEST(SubFillMemo, LayoutsSmallAndLargeComeBackWholeInTheSameSlot)
         EXPECT_EQ(again.TotalArea, 1980.0 + c.cuts);
     }
 }
+
+// A slot holds one layout: a key whose hash differs anywhere (its slot bits, the 16 bits the
+// memo compares first, the rest) or whose second hash or length differs finds nothing.
+TEST(SubFillMemo, OnlyTheSameKeyFindsASlotsLayout)
+{
+    TestJob job;
+    job.Board(3000, 2000).Parts(500, 400, 5).Parts(300, 200, 7);
+    CCal1 engine;
+    job.Prepare(engine);
+    const BuzaiLists& remaining = engine.CalData.Buzai;
+    const CalRect rect{0, 0, 1000, 1000};
+    SubFillMemo::Key stored;
+    SubFillMemo::MakeKey(engine, remaining, rect, {0, 0}, stored);
+    struct Case {
+        const char* what;
+        std::uint64_t hashXor;
+        std::uint64_t checkXor;
+        std::size_t lengthLess;
+        bool found;
+    };
+    const Case cases[] = {
+        {"the same key", 0, 0, 0, true},
+        {"another slot", 1, 0, 0, false},
+        {"the same slot, other top bits", std::uint64_t{1} << 60, 0, 0, false},
+        {"the same slot and top bits", std::uint64_t{1} << 40, 0, 0, false},
+        {"another second hash", 0, 1, 0, false},
+        {"a shorter key", 0, 0, 2, false},
+    };
+    SubFillMemo memo;
+    memo.Validate(engine.SizesGeneration(), engine.NokoHaba, engine.MaxCutSize);
+    COutData layout;
+    layout.Blocks.emplace_back(0, 0, 0, 0, 2, 2, 0);
+    memo.Store(stored, kAny, 1, layout, 0, 0, 0.0, 0.0, remaining, rect);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SubFillMemo::Key asked = stored;
+        asked.Hash ^= c.hashXor;
+        asked.Check ^= c.checkXor;
+        asked.Length -= c.lengthLess;
+        EXPECT_EQ(memo.Find(asked, kAny) != nullptr, c.found);
+    }
+    // Another key in the slot takes it over.
+    SubFillMemo::Key other = stored;
+    other.Hash ^= std::uint64_t{1} << 60;
+    memo.Store(other, kAny, 1, layout, 0, 0, 0.0, 0.0, remaining, rect);
+    EXPECT_NE(memo.Find(other, kAny), nullptr);
+    EXPECT_EQ(memo.Find(stored, kAny), nullptr);
+    memo.Release();
+    memo.Validate(engine.SizesGeneration(), engine.NokoHaba, engine.MaxCutSize);
+    EXPECT_EQ(memo.Find(other, kAny), nullptr);
+}
