@@ -60,6 +60,12 @@ private:
     // same kind; kept when every part finds a place. Ends at `bound` boards or past the budget
     // (counted in SearchCutShort).
     void RepackEmptiest(std::int64_t bound);
+    // Lays what is left unplaced out on the boards still in stock on which a piece of it fits,
+    // until none is left or no such board remains.
+    void FillStock();
+    // Whether run c replaces the best run so far. While both leave parts unplaced (the stock ran
+    // short) the one placing more parts area wins, else the run's comparison (ReplacesBest).
+    bool RunReplaces(const CRetData& c, const CRetData& best) const;
 
     // The area of all pieces of the group's parts (list 0).
     static double GroupPartsArea(const CCalHaichi& engine, const CCalData& group);

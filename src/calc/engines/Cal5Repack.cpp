@@ -87,3 +87,53 @@ void CCal5::RepackEmptiest(std::int64_t bound)
         }
     }
 }
+
+void CCal5::FillStock()
+{
+    // Each round lays the rest out board by board; a round places something or ends the pass.
+    for (int round = 0; round < 8 && !Ret.Unplaced.empty() && !StopRequest; ++round) {
+        CCalData group;
+        group.Buzai[0] = Ret.Unplaced;
+        group.Buzai[1] = LeftYBuzai;
+        bool any = false;
+        for (std::size_t level = 0; level < CalData.Genban.size(); ++level) {
+            for (CAL_GENBAN entry : CalData.Genban[level]) {
+                for (const COutData& layout : Ret.Layouts) {
+                    if (layout.BoardNo == entry.Number) {
+                        entry.Count -= static_cast<std::int32_t>(layout.Repeat);
+                    }
+                }
+                if (entry.Count < 1) {
+                    continue;
+                }
+                const CalRect rect = TrimmedRect(Board(entry.Number));
+                const bool fits = std::any_of(Ret.Unplaced.begin(), Ret.Unplaced.end(), [&](const CAL_BUZAI& e) {
+                    return Size(0, e.Number).FitsWithin(rect.Width(), rect.Height());
+                });
+                if (fits) {
+                    group.Genban[level].push_back(entry);
+                    any = true;
+                }
+            }
+        }
+        if (!any) {
+            return;
+        }
+        CCal5 run;
+        PrepareRun(run);
+        RunValues(0, run);
+        run.Reset();
+        run.SetCalData(group);
+        run.Calculate();
+        if (StopRequest || run.State == kStateStopped || run.Ret.Layouts.empty()) {
+            return;
+        }
+        for (COutData& layout : run.Ret.Layouts) {
+            Ret.Layouts.push_back(std::move(layout));
+        }
+        Ret.Unplaced = run.Ret.Unplaced;
+        LeftYBuzai = run.LeftYBuzai;
+        State = Ret.Unplaced.empty() ? kStateAllPlaced : kStatePartsLeft;
+        Ret.ComputeTotals();
+    }
+}

@@ -124,7 +124,7 @@ void CCal5::Calculate()
         if (run.State == kStateStopped) {
             continue;
         }
-        if (!best || ReplacesBest(run.Ret, *best, NoRateFlg != 0)) {
+        if (!best || RunReplaces(run.Ret, *best)) {
             best = std::move(run.Ret);
             bestLeft = run.LeftYBuzai;
             bestState = run.State;
@@ -170,6 +170,19 @@ void CCal5::Calculate()
         }
         Ret.ComputeTotals();
     }
+    if (!StopRequest) {
+        FillStock();
+    }
+}
+
+bool CCal5::RunReplaces(const CRetData& c, const CRetData& best) const
+{
+    // Parts left on both sides: what the stock holds counts by area, not by pieces.
+    if (!c.Unplaced.empty() && !best.Unplaced.empty() &&
+        std::fabs(c.PartsArea - best.PartsArea) > 1e-9 * std::max(c.PartsArea, best.PartsArea)) {
+        return c.PartsArea > best.PartsArea;
+    }
+    return ReplacesBest(c, best, NoRateFlg != 0);
 }
 
 void CCal5::PrepareRun(CCal5& run) const
