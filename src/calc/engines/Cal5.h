@@ -60,12 +60,22 @@ private:
     // same kind; kept when every part finds a place. Ends at `bound` boards or past the budget
     // (counted in SearchCutShort).
     void RepackEmptiest(std::int64_t bound);
+    // With several board kinds: the pieces of the m emptiest boards (m = 1, 2, ...) laid out again
+    // on any boards of the group in stock, the priorities kept; kept when every piece finds a place
+    // on boards that cost less (BoardCost) than the m boards. Ends past the budget.
+    void RepackAcrossKinds();
+    // What a board costs in the search's choices: its price, or its area when prices are left out
+    // or a board of the group has none.
+    double BoardCost(std::int32_t boardNo) const;
     // Lays what is left unplaced out on the boards still in stock on which a piece of it fits,
     // until none is left or no such board remains.
     void FillStock();
     // Whether run c replaces the best run so far. While both leave parts unplaced (the stock ran
     // short) the one placing more parts area wins, else the run's comparison (ReplacesBest).
     bool RunReplaces(const CRetData& c, const CRetData& best) const;
+    // Result c costs more than `than`: the board prices, or the board area when prices are left
+    // out or none is given.
+    bool Dearer(const CRetData& c, const CRetData& than) const;
 
     // The area of all pieces of the group's parts (list 0).
     static double GroupPartsArea(const CCalHaichi& engine, const CCalData& group);

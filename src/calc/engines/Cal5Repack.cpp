@@ -137,3 +137,107 @@ void CCal5::FillStock()
         Ret.ComputeTotals();
     }
 }
+
+double CCal5::BoardCost(std::int32_t boardNo) const
+{
+    // Prices count only when every board of the group has one (as in the pattern choice).
+    bool priced = NoRateFlg == 0;
+    for (const auto& level : CalData.Genban) {
+        for (const CAL_GENBAN& entry : level) {
+            priced = priced && Board(entry.Number).Price > 0;
+        }
+    }
+    const CGenban& board = Board(boardNo);
+    return priced ? static_cast<double>(board.Price) : GenbanArea(board);
+}
+
+void CCal5::RepackAcrossKinds()
+{
+    const int tries = kRepackTries[EffortIndex(Effort)];
+    const std::int64_t budget = RepackBudget > 0 ? RepackBudget : kWork[EffortIndex(Effort)] / kRepackShare;
+    std::int64_t work = 0;
+    for (int m = 1; m <= kRepackBoards && !StopRequest;) {
+        if (work > budget) {
+            ++SearchCutShort;
+            return;
+        }
+        std::vector<std::size_t> single;  // layouts cut once, emptiest first
+        for (std::size_t i = 0; i < Ret.Layouts.size(); ++i) {
+            if (Ret.Layouts[i].Repeat == 1) {
+                single.push_back(i);
+            }
+        }
+        std::stable_sort(single.begin(), single.end(), [&](std::size_t a, std::size_t b) {
+            return DoubleLess(Ret.Layouts[a].PartsYield, Ret.Layouts[b].PartsYield);
+        });
+        if (static_cast<int>(single.size()) < m) {
+            return;
+        }
+        single.resize(static_cast<std::size_t>(m));
+        // Their pieces, on every board of the group still in stock once they are freed.
+        CCalData group;
+        group.Buzai[1] = LeftYBuzai;
+        double cost = 0.0;
+        for (std::size_t i : single) {
+            cost += BoardCost(Ret.Layouts[i].BoardNo);
+            for (const CAL_BUZAI& e : Ret.Layouts[i].Summary) {
+                auto& list = group.Buzai[e.Flag];
+                auto same = std::find_if(list.begin(), list.end(),
+                                         [&](const CAL_BUZAI& x) { return x.Number == e.Number; });
+                if (same != list.end()) {
+                    same->Count += e.Count;
+                } else {
+                    list.push_back(CAL_BUZAI{e.Number, e.Count, e.Flag});
+                }
+            }
+        }
+        for (std::size_t level = 0; level < CalData.Genban.size(); ++level) {
+            for (CAL_GENBAN entry : CalData.Genban[level]) {
+                for (std::size_t i = 0; i < Ret.Layouts.size(); ++i) {
+                    if (Ret.Layouts[i].BoardNo == entry.Number &&
+                        std::find(single.begin(), single.end(), i) == single.end()) {
+                        entry.Count -= static_cast<std::int32_t>(Ret.Layouts[i].Repeat);
+                    }
+                }
+                if (entry.Count >= 1) {
+                    group.Genban[level].push_back(entry);
+                }
+            }
+        }
+        bool saved = false;
+        for (int t = 0; t < tries && !saved && !StopRequest && work <= budget; ++t) {
+            CCal5 run;
+            PrepareRun(run);
+            run.Effort = std::min(5, Effort + 1);
+            RunValues(t == 0 ? 0 : static_cast<int>(std::size(kRunValues)) + 2000 + t, run);
+            run.m_work = &work;
+            run.m_workLimit = budget;
+            run.Reset();
+            run.SetCalData(group);
+            run.Calculate();
+            if (run.State != kStateAllPlaced) {
+                continue;
+            }
+            double newCost = 0.0;
+            for (const COutData& layout : run.Ret.Layouts) {
+                newCost += BoardCost(layout.BoardNo) * static_cast<double>(layout.Repeat);
+            }
+            if (!(newCost < cost * (1.0 - 1e-12))) {
+                continue;
+            }
+            std::sort(single.begin(), single.end());
+            for (std::size_t k = single.size(); k-- > 0;) {
+                Ret.Layouts.erase(Ret.Layouts.begin() + static_cast<std::ptrdiff_t>(single[k]));
+            }
+            for (COutData& layout : run.Ret.Layouts) {
+                Ret.Layouts.push_back(std::move(layout));
+            }
+            LeftYBuzai = run.LeftYBuzai;
+            Ret.ComputeTotals();
+            saved = true;
+        }
+        if (!saved) {
+            ++m;
+        }
+    }
+}

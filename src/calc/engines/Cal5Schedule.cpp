@@ -162,17 +162,42 @@ void CCal5::Calculate()
         aux.Power = 1.0;
         aux.m_outerStop = &StopRequest;
         aux.m_boardSide = m_boardSide;
-        ImproveWorstBoard(aux, boards, LeftYBuzai);
-        MergeBoardPairs(aux, boards, LeftYBuzai);
-        ImproveWorstBoard(aux, boards, LeftYBuzai);
+        // A pass that makes the result dearer (two cheap boards onto one dear) is undone.
+        const auto keepCheaper = [&](auto pass) {
+            CRetData before = Ret;
+            GenbanLists boardsBefore = boards;
+            std::vector<CAL_BUZAI> leftBefore = LeftYBuzai;
+            pass();
+            Ret.ComputeTotals();
+            if (!StopRequest && Dearer(Ret, before)) {
+                Ret = std::move(before);
+                boards = std::move(boardsBefore);
+                LeftYBuzai = std::move(leftBefore);
+            }
+        };
+        keepCheaper([&] { ImproveWorstBoard(aux, boards, LeftYBuzai); });
+        keepCheaper([&] { MergeBoardPairs(aux, boards, LeftYBuzai); });
+        keepCheaper([&] { ImproveWorstBoard(aux, boards, LeftYBuzai); });
         if (StopRequest) {
             State = kStateStopped;
         }
         Ret.ComputeTotals();
     }
+    if (bound == 0 && !StopRequest) {
+        RepackAcrossKinds();
+    }
     if (!StopRequest) {
         FillStock();
     }
+}
+
+bool CCal5::Dearer(const CRetData& c, const CRetData& than) const
+{
+    // Boards cost their price; without prices (or when the price is left out) their area.
+    if (NoRateFlg == 0 && (c.TotalPrice > 0 || than.TotalPrice > 0)) {
+        return c.TotalPrice > than.TotalPrice;
+    }
+    return c.BoardArea > than.BoardArea * (1.0 + 1e-12);
 }
 
 bool CCal5::RunReplaces(const CRetData& c, const CRetData& best) const

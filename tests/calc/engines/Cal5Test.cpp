@@ -271,6 +271,40 @@ TEST(Cal5, BoardsOfHigherPriorityAndLowerPriceComeFirst)
     }
 }
 
+// Pieces that fit one dear board or two cheap ones for less: the improvement passes would join
+// two cheap boards onto the dear one. By price the two cheap boards win, by area the dear one.
+TEST(Cal5, TwoCheapBoardsBeatOneDearBoardThatHoldsTheSame)
+{
+    struct Case {
+        int noRate;
+        std::int64_t cheapBoards, dearBoards;
+    };
+    const Case cases[] = {{0, 2, 0}, {1, 0, 1}};
+    for (const Case& c : cases) {
+        TestJob job = TestJob()
+                          .Board(30000, 15000, 9999, 0, 3500)
+                          .Board(36000, 18000, 9999, 0, 15000)
+                          .Kerf(40)
+                          .Parts(4870, 2430, 6)
+                          .Parts(6460, 5760, 11);
+        job.Set.Use2ko1 = 1;
+        job.Set.NoRateFlg = c.noRate;
+        for (int effort : {3, 5}) {
+            SCOPED_TRACE(testing::Message() << "NoRate " << c.noRate << ", effort " << effort);
+            auto engine = SearchEngine(3, effort);
+            const CRetData ret = RunEngine(*engine, job);
+            ExpectValidResult(ret, job);
+            std::int64_t used[2] = {0, 0};
+            for (const COutData& layout : ret.Layouts) {
+                used[layout.BoardNo] += layout.Repeat;
+            }
+            EXPECT_TRUE(ret.Unplaced.empty());
+            EXPECT_EQ(used[0], c.cheapBoards);
+            EXPECT_EQ(used[1], c.dearBoards);
+        }
+    }
+}
+
 TEST(Cal5, NeedsNoMoreBoardsThanTheStripEngineOnGeneratedJobs)
 {
     // Not a law, but on these small jobs a deeper search that loses to a greedy strip fill is broken.
