@@ -7,7 +7,8 @@ mixed: jobs on two or three board kinds of one material and thickness, a cheap s
 dearer large ones, with and without stock limits and priorities. stock: jobs with far more parts
 than two limited board entries hold. examples: the two single jobs `stock-example` (20 sheets of
 1820 x 910 and 10 of 2430 x 1220, kerf 4, 120 part types) and `two-cheap` (parts that fit two
-3000 x 1500 boards at 3,500 yen or one 3600 x 1800 at 15,000 yen). Every folder holds
+3000 x 1500 boards at 3,500 yen or one 3600 x 1800 at 15,000 yen), and `one-kind-552` (552 pieces
+of 32 part types on one board kind). Every folder holds
 boards.csv, parts.csv (CP932, CR LF) and settings.ini; the same seed always gives the same job.
 """
 
@@ -58,6 +59,16 @@ def two_cheap():
     return boards, parts, 40
 
 
+def one_kind():
+    # 552 pieces of 32 part types on one board kind.
+    rng = random.Random(552)
+    parts = random_parts(rng, 32, 1200)
+    counts = [rng.randint(5, 29) for _ in parts]
+    counts[-1] += 552 - sum(counts)
+    parts = [(n, w, l, c, nt) for (n, w, l, _, nt), c in zip(parts, counts)]
+    return [("4x8", 2430, 1220, 9999, 8600, 0, 5)], parts, 40
+
+
 def mixed_job(seed):
     rng = random.Random(1000 + seed)
     limited = seed % 2 == 1
@@ -89,6 +100,7 @@ def main():
     if args.set == "examples":
         write_job(os.path.join(args.outdir, "stock-example"), *stock_example())
         write_job(os.path.join(args.outdir, "two-cheap"), *two_cheap())
+        write_job(os.path.join(args.outdir, "one-kind-552"), *one_kind())
         return
     make = mixed_job if args.set == "mixed" else stock_job
     for seed in range(1, args.count + 1):

@@ -111,10 +111,16 @@ void CalcRun::Start(CRetData& result)
     }
     const std::vector<EngineVariant> variants = m_only ? *m_only : JobVariants(m_settings);
     for (std::size_t g = 0; g < m_groups.size(); ++g) {
+        CCalHaichi* first = nullptr;
         for (const EngineVariant& variant : variants) {
             auto job = std::make_unique<Job>();
             job->Variant = variant;
             job->Engine = m_factory(variant);
+            if (first) {
+                job->Engine->JoinGroupJob(*first);
+            } else {
+                first = job->Engine.get();
+            }
             job->Engine->Reset();
             job->Engine->Configure(m_settings, m_buzai, m_ybuzai, m_genban);
             job->Engine->Sink = &m_messages;

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 #include "calc/CalHaichi.h"
@@ -10,8 +12,9 @@
 // The search engine (さらに探索する). Every board is filled by the beam search of BoardSearch.h
 // over staged guillotine patterns; the machining method sets the stages (level 0 two, 1 three,
 // 2 and 3 four). The group is laid out several times with different piece values, each time
-// board by board through the base; the best run is kept (Cal5Schedule.cpp). The last job first
-// chooses patterns for the whole group together (PatternCover.h) and lays out what they leave.
+// board by board through the base; the best run is kept (Cal5Schedule.cpp). The first task of the
+// schedule chooses patterns for the whole group together (PatternCover.h) and lays out what they
+// leave. The group's search jobs share the schedule's tasks (RunShare).
 // With one board kind, the emptiest boards are then laid out again on fewer (Cal5Repack.cpp).
 //
 // All limits are counts (beam width, branching, runs; SearchEffort.h), so a result never depends
@@ -21,8 +24,8 @@ class CCal5 : public CCalHaichi {
 public:
     int Level = 3;        // machining method (CutLV)
     int Effort = 3;       // 1..5
-    int Job = 0;          // this job makes the runs r of the schedule with r % Jobs == Job
-    int Jobs = 1;         // jobs that share the schedule
+    int Job = 0;          // this job's number among the group's search jobs
+    int Jobs = 1;         // the group's search jobs (JoinGroupJob links them)
     bool Single = false;  // one run with the values below (the runs and the improvement passes)
     double Power = 1.0;   // a piece is worth area^Power
     double Bonus = 0.0;   // ... times 1 + Bonus × (longer side ÷ longer board side)
@@ -43,6 +46,8 @@ public:
                         COutData& layout, const CalRect& rect) override;
     // A single run with the same level, effort and values.
     std::unique_ptr<CCalHaichi> CreateInstance() const override;
+    // The search jobs of a group share one schedule (RunShare).
+    void JoinGroupJob(CCalHaichi& first) override;
 
     // Patterns for the whole group at once (PatternCover), what they leave laid out board by
     // board by a single run. Not tried with fewer than two pieces a part on average. Adds its
@@ -54,6 +59,40 @@ public:
     static void RunValues(int run, CCal5& engine);
 
 private:
+    // What one task of the schedule made: the patterns chosen together (task 0) or run t - 1.
+    struct RunSlot {
+        bool Made = false;    // a result to compare
+        bool GaveUp = false;  // the run passed the work limit
+        CRetData Ret;
+        std::vector<CAL_BUZAI> Left;
+        int State = 0;
+        std::int64_t Work = 0;  // knapsack cells
+    };
+    // The schedule of a group's search jobs. Each job takes the next task; the tasks are decided
+    // in their order (whether a run counts depends only on the tasks before it), so the result is
+    // the same whichever job made which task, on any number of threads. The job that decides the
+    // last task lays out the best; the others end without a result.
+    struct RunShare {
+        std::mutex Lock;
+        std::vector<std::optional<RunSlot>> Slots;  // done, not yet decided
+        std::int64_t DoneWork = 0;                  // cells of every run done, decided or not
+        int Next = 0;                               // the next task to take
+        int Decided = 0;                            // tasks decided
+        int StopAt = 1 << 30;                       // no task from here on counts
+        bool Owned = false;                         // all decided; a job lays out the best
+        std::optional<CRetData> Best;
+        std::vector<CAL_BUZAI> BestLeft;
+        int BestState = 0;
+        std::int64_t Work = 0;  // cells of the decided runs
+        std::int64_t CutShort = 0;
+    };
+    // The effort of the runs: the job's, or lower while a run would visit more than kProbeShare
+    // times the runs' cells, told by the cells of the first board times the boards the parts'
+    // area needs. The same for every job of the group.
+    int RunEffort(std::int64_t runWork);
+    // Decides the done tasks in order, under share.Lock; true for the job that decided the last.
+    bool DecideRuns(RunShare& share, std::int64_t bound, std::int64_t runWork) const;
+
     // A single run of this job: its run settings, stage level, effort and stop.
     void PrepareRun(CCal5& run) const;
     // The parts of the m emptiest boards (m = 2, 3, ...) laid out again on m - 1 boards of the
@@ -85,4 +124,6 @@ private:
     std::int64_t* m_work = nullptr;                 // knapsack cells of all runs of the job
     std::int64_t m_workLimit = 0;                   // a run gives up past it; 0: none
     std::int32_t m_boardSide = 1;                   // longer side of the largest trimmed board
+    std::shared_ptr<RunShare> m_share;              // with the group's other search jobs
+    bool m_shareJoined = false;                     // false: a schedule of its own per Calculate
 };

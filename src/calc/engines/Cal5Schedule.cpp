@@ -74,69 +74,94 @@ void CCal5::Calculate()
         }
     }
 
+    // The runs of the group's jobs together visit the effort's cells once per job.
     const int runs = RunCount(Effort);
-    int mine = 0;
-    for (int r = Job; r < runs; r += std::max(1, Jobs)) {
-        ++mine;
+    const int tasks = runs + 1;  // task 0: the patterns chosen together, then the runs
+    const std::int64_t runWork = kWork[EffortIndex(Effort)] * std::max(1, Jobs) / (bound > 0 ? kRunShare : 1);
+    if (!m_shareJoined || !m_share) {
+        m_share = std::make_shared<RunShare>();
     }
+    RunShare& share = *m_share;
+    {
+        const std::lock_guard<std::mutex> hold(share.Lock);
+        if (share.Slots.empty()) {
+            share.Slots.resize(static_cast<std::size_t>(tasks));
+        }
+    }
+    const int runEffort = RunEffort(runWork);
     const auto start = std::chrono::steady_clock::now();
-    std::optional<CRetData> best;
-    std::vector<CAL_BUZAI> bestLeft;
-    int bestState = kStateStopped;
+    const int jobs = std::max(1, Jobs);
     int done = 0;
-    std::int64_t work = 0;
-    // The last job first chooses patterns for the whole group together.
-    if (Cover && Job == std::max(1, Jobs) - 1) {
-        CRetData covered;
-        std::vector<CAL_BUZAI> coveredLeft;
-        int coveredState = kStateStopped;
-        std::int64_t coverWork = 0;
-        if (CoverByPatterns(covered, coveredLeft, coveredState, coverWork)) {
-            best = std::move(covered);
-            bestLeft = std::move(coveredLeft);
-            bestState = coveredState;
+    bool owner = false;
+    while (!StopRequest && !owner) {
+        int t = 0;
+        {
+            const std::lock_guard<std::mutex> hold(share.Lock);
+            // A safety cap on starting runs (the effort limits the work).
+            if (share.Best && std::chrono::steady_clock::now() - start > kRunCap) {
+                share.StopAt = std::min(share.StopAt, std::max(share.Next, 1));
+            }
+            // What is decided may end the schedule without another task.
+            owner = DecideRuns(share, bound, runWork);
+            // Runs done before the next one already passed the cells of the runs: it cannot
+            // count (the job that finishes the runs before it decides).
+            if (owner || share.Owned || share.Next >= std::min(tasks, share.StopAt) ||
+                (share.Next > 1 && share.Best && share.DoneWork > runWork)) {
+                break;
+            }
+            t = share.Next++;
         }
-    }
-    for (int r = Job; r < runs && !StopRequest; r += std::max(1, Jobs)) {
-        if (bound > 0 && best && best->Unplaced.empty() && BoardsUsed(*best) <= bound) {
-            break;
+        RunSlot slot;
+        if (t == 0) {
+            std::int64_t coverWork = 0;
+            slot.Made = Cover && CoverByPatterns(slot.Ret, slot.Left, slot.State, coverWork);
+        } else {
+            CCal5 run;
+            PrepareRun(run);
+            run.Improve = 0;  // once on the best run below
+            RunValues(t - 1, run);
+            run.Effort = runEffort;
+            run.m_work = &slot.Work;
+            run.m_workLimit = kWork[EffortIndex(Effort)] * kWorkLimit;
+            run.Reset();
+            run.SetCalData(CalData);
+            run.Calculate();
+            slot.GaveUp = run.State == kStateStopped;
+            slot.Made = !slot.GaveUp;
+            if (slot.Made) {
+                slot.Ret = std::move(run.Ret);
+                slot.Left = std::move(run.LeftYBuzai);
+                slot.State = run.State;
+            }
         }
-        // The runs end early on a job so large that they would exceed the effort's work.
-        if (best && (work > kWork[EffortIndex(Effort)] / (bound > 0 ? kRunShare : 1) ||
-                     std::chrono::steady_clock::now() - start > kRunCap)) {
-            ++SearchCutShort;
-            break;
-        }
-        CCal5 run;
-        PrepareRun(run);
-        run.Improve = 0;  // once on the best run below
-        RunValues(r, run);
-        run.m_work = &work;
-        run.m_workLimit = kWork[EffortIndex(Effort)] * kWorkLimit;
-        run.Reset();
-        run.SetCalData(CalData);
-        run.Calculate();
         if (StopRequest) {
             break;
         }
         ++done;
-        SetProgress(done * 100 / std::max(1, mine));
-        if (run.State == kStateStopped) {
-            continue;
-        }
-        if (!best || RunReplaces(run.Ret, *best)) {
-            best = std::move(run.Ret);
-            bestLeft = run.LeftYBuzai;
-            bestState = run.State;
-        }
-        if (bound > 0 && best->Unplaced.empty() && BoardsUsed(*best) <= bound) {
-            break;
-        }
+        SetProgress(std::min(99, done * 100 * jobs / tasks));
+        const std::lock_guard<std::mutex> hold(share.Lock);
+        share.DoneWork += slot.Work;
+        share.Slots[static_cast<std::size_t>(t)] = std::move(slot);
+        owner = DecideRuns(share, bound, runWork);
     }
-    if (StopRequest || !best) {
+    if (StopRequest) {
         State = kStateStopped;
         return;
     }
+    if (!owner) {
+        // Another job of the group lays out the best run.
+        State = kStateStopped;
+        SetProgress(100);
+        return;
+    }
+    SearchCutShort += share.CutShort;
+    if (!share.Best) {
+        State = kStateStopped;
+        return;
+    }
+    std::optional<CRetData>& best = share.Best;
+    std::vector<CAL_BUZAI>& bestLeft = share.BestLeft;
+    const int bestState = share.BestState;
     Ret = std::move(*best);
     LeftYBuzai = std::move(bestLeft);
     State = bestState;
@@ -188,6 +213,97 @@ void CCal5::Calculate()
     }
     if (!StopRequest) {
         FillStock();
+    }
+}
+
+int CCal5::RunEffort(std::int64_t runWork)
+{
+    // The first board the runs lay out: the most preferred level's first entry.
+    const CAL_GENBAN* first = nullptr;
+    for (int level = 2; level >= 0 && !first; --level) {
+        if (!CalData.Genban[static_cast<std::size_t>(level)].empty()) {
+            first = &CalData.Genban[static_cast<std::size_t>(level)].front();
+        }
+    }
+    if (!first || CalData.Buzai[0].empty()) {
+        return Effort;
+    }
+    const CalRect rect = TrimmedRect(Board(first->Number));
+    const double area = static_cast<double>(rect.Width()) * rect.Height();
+    if (!(area > 0.0)) {
+        return Effort;
+    }
+    const double boards = std::max(1.0, std::ceil(GroupPartsArea(*this, CalData) / area));
+    int effort = std::clamp(Effort, 1, 5);
+    for (; effort > 1 && !StopRequest; --effort) {
+        CCal5 probe;
+        PrepareRun(probe);
+        probe.Effort = effort;
+        RunValues(0, probe);
+        std::int64_t cells = 0;
+        probe.m_work = &cells;
+        probe.Reset();
+        probe.SetCalData(CalData);
+        BuzaiLists left;
+        COutData layout;
+        probe.LayoutBoard(probe.CalData.Buzai, left, layout, rect);
+        if (static_cast<double>(cells) * boards <= static_cast<double>(runWork) * kProbeShare) {
+            break;
+        }
+    }
+    return effort;
+}
+
+bool CCal5::DecideRuns(RunShare& share, std::int64_t bound, std::int64_t runWork) const
+{
+    const int end = static_cast<int>(share.Slots.size());
+    while (share.Decided < std::min(end, share.StopAt)) {
+        const int d = share.Decided;
+        if (d > 0) {
+            // What was decided before a run says whether it counts.
+            const std::optional<CRetData>& best = share.Best;
+            if (bound > 0 && best && best->Unplaced.empty() && BoardsUsed(*best) <= bound) {
+                share.StopAt = d;
+                break;
+            }
+            if (best && share.Work > runWork) {
+                ++share.CutShort;
+                share.StopAt = d;
+                break;
+            }
+        }
+        if (!share.Slots[static_cast<std::size_t>(d)]) {
+            break;
+        }
+        RunSlot& slot = *share.Slots[static_cast<std::size_t>(d)];
+        if (slot.Made && (!share.Best || RunReplaces(slot.Ret, *share.Best))) {
+            share.Best = std::move(slot.Ret);
+            share.BestLeft = std::move(slot.Left);
+            share.BestState = slot.State;
+        }
+        share.Work += slot.Work;
+        if (slot.GaveUp) {
+            share.StopAt = d + 1;  // past the work limit: every later run would give up too
+        }
+        share.Slots[static_cast<std::size_t>(d)].reset();
+        ++share.Decided;
+    }
+    if (share.Owned || share.Decided < std::min(end, share.StopAt)) {
+        return false;
+    }
+    share.Owned = true;
+    return true;
+}
+
+void CCal5::JoinGroupJob(CCalHaichi& first)
+{
+    if (auto* search = dynamic_cast<CCal5*>(&first)) {
+        if (!search->m_share) {
+            search->m_share = std::make_shared<RunShare>();
+            search->m_shareJoined = true;
+        }
+        m_share = search->m_share;
+        m_shareJoined = true;
     }
 }
 

@@ -22,11 +22,15 @@ inline constexpr double kRunValues[8][2] = {{1.0, 0.0}, {1.2, 0.0}, {1.0, 0.5}, 
                                             {1.3, 0.0}, {0.9, 0.0}, {1.0, 1.0}, {1.15, 0.6}};
 // Knapsack cells of the effort: the measure of the job's limits below.
 inline constexpr std::int64_t kWork[5] = {30000000, 100000000, 300000000, 1000000000, 3000000000};
-// A job whose runs visit this many times the effort's cells gives up the run it is in; a job
-// too large for its effort gives no result at all and leaves the choice to the other engines.
+// A run that visits this many times the effort's cells gives up, and no later run counts.
 inline constexpr std::int64_t kWorkLimit = 16;
-// On one board kind, where only whole boards count, a job starts no further run once its runs
-// visited the effort's cells divided by this (otherwise once they visited all of them). The
+// The runs' effort is lowered while the first board's cells times the boards the parts need
+// exceed this many times the cells of the runs together: a job of hundreds of pieces would
+// otherwise spend its cells on one run, or pass the work limit without a result.
+inline constexpr std::int64_t kProbeShare = 8;
+// On one board kind, where only whole boards count, the group's runs start no further run once
+// they visited the effort's cells times the search jobs divided by this (otherwise once they
+// visited all of them). The
 // first runs find nearly every board the later ones do: on the 2BP instances all of them with a
 // sixth of the cells, and the later runs are where the seconds go.
 inline constexpr std::int64_t kRunShare = 3;
