@@ -441,7 +441,7 @@ TEST(Cal5Run, JoinsTheBestOfChoiceTheSameForAnyThreadCount)
     for (int search = 0; search <= 1; ++search) {
         job.Set.UseSearch = search;
         std::vector<COutData> first;
-        for (int threads : {1, 4}) {
+        for (int threads : {1, 2, 16}) {
             SCOPED_TRACE(testing::Message() << "search " << search << ", threads " << threads);
             CRetData ret;
             std::int64_t cutShort = 0;
@@ -455,6 +455,47 @@ TEST(Cal5Run, JoinsTheBestOfChoiceTheSameForAnyThreadCount)
         }
     }
     EXPECT_LE(price[1], price[0]);
+}
+
+// The search jobs of a group share one schedule: whether they run one after the other or at the
+// same time, exactly one of them lays out the result a single job of the schedule gives alone.
+TEST(Cal5Run, JobsOfAGroupShareTheirRunsAndOneLaysOutTheBest)
+{
+    const TestJob job = TestJob()
+                            .Board(2400, 1200, 9999, 0, 3000)
+                            .Board(1820, 910, 9999, 0, 1800)
+                            .Kerf(30)
+                            .Parts(600, 400, 9)
+                            .Parts(300, 300, 11)
+                            .Parts(450, 200, 6, 1);
+    const auto engine = [] {
+        auto e = SearchEngine(3, 1);
+        e->Jobs = 2;
+        return e;
+    };
+    auto alone = engine();
+    const CRetData expected = RunEngine(*alone, job);
+    for (bool together : {false, true}) {
+        SCOPED_TRACE(together ? "at the same time" : "one after the other");
+        auto first = engine(), second = engine();
+        second->JoinGroupJob(*first);
+        job.Prepare(*first);
+        job.Prepare(*second);
+        first->Running = second->Running = 1;
+        if (together) {
+            std::thread other([&] { second->Calculate(); });
+            first->Calculate();
+            other.join();
+        } else {
+            first->Calculate();
+            second->Calculate();
+        }
+        const bool firstLaidOut = first->State != kStateStopped;
+        EXPECT_NE(firstLaidOut, second->State != kStateStopped);
+        const CRetData& ret = firstLaidOut ? first->Ret : second->Ret;
+        ExpectSameLayouts(ret.Layouts, expected.Layouts);
+        EXPECT_EQ(ret.TotalPrice, expected.TotalPrice);
+    }
 }
 
 namespace {
