@@ -109,8 +109,10 @@ private:
     // Lays what is left unplaced out on the boards still in stock on which a piece of it fits,
     // until none is left or no such board remains.
     void FillStock();
-    // Whether run c replaces the best run so far. While both leave parts unplaced (the stock ran
-    // short) the one placing more parts area wins, else the run's comparison (ReplacesBest).
+    // Whether run c replaces the best run so far: the group's choice among the engines
+    // (ReplacesBest), fewer unplaced pieces first also when the stock runs short. Chosen by the
+    // parts area placed instead, the search's result loses that choice to an engine's result
+    // that leaves fewer pieces and may place less area than either.
     bool RunReplaces(const CRetData& c, const CRetData& best) const;
     // Result c costs more than `than`: the board prices, or the board area when prices are left
     // out or none is given.

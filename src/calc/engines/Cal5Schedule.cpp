@@ -233,7 +233,14 @@ int CCal5::RunEffort(std::int64_t runWork)
     if (!(area > 0.0)) {
         return Effort;
     }
-    const double boards = std::max(1.0, std::ceil(GroupPartsArea(*this, CalData) / area));
+    // No more boards than the stock holds.
+    double stock = 0.0;
+    for (const auto& level : CalData.Genban) {
+        for (const CAL_GENBAN& entry : level) {
+            stock += std::max(0, entry.Count);
+        }
+    }
+    const double boards = std::clamp(std::ceil(GroupPartsArea(*this, CalData) / area), 1.0, std::max(1.0, stock));
     int effort = std::clamp(Effort, 1, 5);
     for (; effort > 1 && !StopRequest; --effort) {
         CCal5 probe;
@@ -318,11 +325,6 @@ bool CCal5::Dearer(const CRetData& c, const CRetData& than) const
 
 bool CCal5::RunReplaces(const CRetData& c, const CRetData& best) const
 {
-    // Parts left on both sides: what the stock holds counts by area, not by pieces.
-    if (!c.Unplaced.empty() && !best.Unplaced.empty() &&
-        std::fabs(c.PartsArea - best.PartsArea) > 1e-9 * std::max(c.PartsArea, best.PartsArea)) {
-        return c.PartsArea > best.PartsArea;
-    }
     return ReplacesBest(c, best, NoRateFlg != 0);
 }
 
