@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""bench/convert.py and bench/run-instances on small made-up instances, with the real program.
+"""bench/convert.py, bench/run-instances and bench/shopjobs.py on small made-up instances, with the
+real program.
 
 usage: bench_scripts_test.py SOURCE_DIR NESTRIX
 """
@@ -13,6 +14,7 @@ import unittest
 SOURCE, NESTRIX = sys.argv[1], sys.argv[2]
 CONVERT = os.path.join(SOURCE, "bench", "convert.py")
 RUN = os.path.join(SOURCE, "bench", "run-instances")
+SHOPJOBS = os.path.join(SOURCE, "bench", "shopjobs.py")
 
 sys.dont_write_bytecode = True  # keep the source tree clean
 module_source = importlib.util.spec_from_file_location("convert", CONVERT)
@@ -223,6 +225,36 @@ class RunInstancesTest(Fixture):
                 self.assertEqual(done.returncode, status, done.stdout)
                 for line in lines:
                     self.assertIn(line, done.stdout)
+
+
+class ShopJobs(unittest.TestCase):
+    def write(self, out, *args):
+        subprocess.run([sys.executable, SHOPJOBS, out, *args], check=True)
+
+    def test_sets_are_jobs_the_program_reads_and_the_same_every_time(self):
+        with tempfile.TemporaryDirectory() as a, tempfile.TemporaryDirectory() as b:
+            for out in (a, b):
+                self.write(out, "--set", "mixed", "--count", "2")
+                self.write(out, "--set", "stock", "--count", "1")
+                self.write(out, "--set", "examples")
+            names = sorted(os.listdir(a))
+            self.assertEqual(names, ["mixed-01", "mixed-02", "one-kind-552", "stock-01", "stock-example",
+                                     "two-cheap"])
+            for name in names:
+                for file in ("boards.csv", "parts.csv", "settings.ini"):
+                    with open(os.path.join(a, name, file), "rb") as x, open(os.path.join(b, name, file), "rb") as y:
+                        self.assertEqual(x.read(), y.read(), f"{name}/{file}")
+
+    def test_the_search_takes_two_cheap_boards(self):
+        with tempfile.TemporaryDirectory() as out:
+            self.write(out, "--set", "examples")
+            job = os.path.join(out, "two-cheap")
+            done = subprocess.run([NESTRIX, "layout", "--boards", os.path.join(job, "boards.csv"), "--parts",
+                                   os.path.join(job, "parts.csv"), "--settings", os.path.join(job, "settings.ini"),
+                                   "--threads", "2", "--search"], capture_output=True, text=True)
+            self.assertEqual(done.returncode, 0, done.stderr)
+            self.assertRegex(done.stdout, r"安 3000x1500 .* 2 枚")
+            self.assertNotIn("高 3600x1800", done.stdout)
 
 
 if __name__ == "__main__":
