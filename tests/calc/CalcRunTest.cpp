@@ -380,8 +380,8 @@ TEST(CalcRun, AResultTakenEarlyIsTheBestOfTheJobsThatEnded)
                 EXPECT_EQ(ended[0].size(), std::min(k, all));
             }
             EXPECT_EQ(early.Ret.StoppedEarly, ended[0].size() < all);
-            // The strip engine's jobs start first.
-            for (std::size_t i = 0; i < std::min(ended[0].size(), stripJobs); ++i) {
+            // The strip engine's jobs start first (on two threads a later job may end first).
+            for (std::size_t i = 0; threads == 1 && i < std::min(ended[0].size(), stripJobs); ++i) {
                 EXPECT_EQ(ended[0][i].Kind, kStripEngine) << i;
             }
 
