@@ -106,6 +106,11 @@ private:
     // What a board costs in the search's choices: its price, or its area when prices are left out
     // or a board of the group has none.
     double BoardCost(std::int32_t boardNo) const;
+    // The repacks' steps: the layouts cut once, emptiest first; a layout's pieces added to the
+    // group's parts; the layouts at `replaced` giving way to the run's, which placed every piece.
+    std::vector<std::size_t> SingleLayoutsEmptiestFirst() const;
+    static void AddPiecesOf(const COutData& layout, CCalData& group);
+    void ReplaceLayouts(std::vector<std::size_t> replaced, CCal5& run);
     // Lays what is left unplaced out on the boards still in stock on which a piece of it fits,
     // until none is left or no such board remains.
     void FillStock();

@@ -9,6 +9,47 @@
 
 using namespace searcheffort;
 
+std::vector<std::size_t> CCal5::SingleLayoutsEmptiestFirst() const
+{
+    std::vector<std::size_t> single;
+    for (std::size_t i = 0; i < Ret.Layouts.size(); ++i) {
+        if (Ret.Layouts[i].Repeat == 1) {
+            single.push_back(i);
+        }
+    }
+    std::stable_sort(single.begin(), single.end(), [&](std::size_t a, std::size_t b) {
+        return DoubleLess(Ret.Layouts[a].PartsYield, Ret.Layouts[b].PartsYield);
+    });
+    return single;
+}
+
+void CCal5::AddPiecesOf(const COutData& layout, CCalData& group)
+{
+    for (const CAL_BUZAI& e : layout.Summary) {
+        auto& list = group.Buzai[e.Flag];
+        auto same =
+            std::find_if(list.begin(), list.end(), [&](const CAL_BUZAI& x) { return x.Number == e.Number; });
+        if (same != list.end()) {
+            same->Count += e.Count;
+        } else {
+            list.push_back(CAL_BUZAI{e.Number, e.Count, e.Flag});
+        }
+    }
+}
+
+void CCal5::ReplaceLayouts(std::vector<std::size_t> replaced, CCal5& run)
+{
+    std::sort(replaced.begin(), replaced.end());
+    for (std::size_t k = replaced.size(); k-- > 0;) {
+        Ret.Layouts.erase(Ret.Layouts.begin() + static_cast<std::ptrdiff_t>(replaced[k]));
+    }
+    for (COutData& layout : run.Ret.Layouts) {
+        Ret.Layouts.push_back(std::move(layout));
+    }
+    LeftYBuzai = run.LeftYBuzai;
+    Ret.ComputeTotals();
+}
+
 void CCal5::RepackEmptiest(std::int64_t bound)
 {
     const int tries = kRepackTries[EffortIndex(Effort)];
@@ -19,15 +60,7 @@ void CCal5::RepackEmptiest(std::int64_t bound)
             ++SearchCutShort;
             return;
         }
-        std::vector<std::size_t> single;  // layouts cut once, emptiest first
-        for (std::size_t i = 0; i < Ret.Layouts.size(); ++i) {
-            if (Ret.Layouts[i].Repeat == 1) {
-                single.push_back(i);
-            }
-        }
-        std::stable_sort(single.begin(), single.end(), [&](std::size_t a, std::size_t b) {
-            return DoubleLess(Ret.Layouts[a].PartsYield, Ret.Layouts[b].PartsYield);
-        });
+        std::vector<std::size_t> single = SingleLayoutsEmptiestFirst();
         if (static_cast<int>(single.size()) < m || BoardsUsed(Ret) <= bound) {
             return;
         }
@@ -37,16 +70,7 @@ void CCal5::RepackEmptiest(std::int64_t bound)
         group.Genban[0].push_back(CAL_GENBAN{boardNo, m - 1, 0});
         group.Buzai[1] = LeftYBuzai;
         for (std::size_t i : single) {
-            for (const CAL_BUZAI& e : Ret.Layouts[i].Summary) {
-                auto& list = group.Buzai[e.Flag];
-                auto same = std::find_if(list.begin(), list.end(),
-                                         [&](const CAL_BUZAI& x) { return x.Number == e.Number; });
-                if (same != list.end()) {
-                    same->Count += e.Count;
-                } else {
-                    list.push_back(CAL_BUZAI{e.Number, e.Count, e.Flag});
-                }
-            }
+            AddPiecesOf(Ret.Layouts[i], group);
         }
         // Parts of more area than the m - 1 boards hold never go onto them.
         const CalRect rect = TrimmedRect(Board(boardNo));
@@ -71,15 +95,7 @@ void CCal5::RepackEmptiest(std::int64_t bound)
                 continue;
             }
             // Every part on one board fewer: the m layouts give way to the new ones.
-            std::sort(single.begin(), single.end());
-            for (std::size_t k = single.size(); k-- > 0;) {
-                Ret.Layouts.erase(Ret.Layouts.begin() + static_cast<std::ptrdiff_t>(single[k]));
-            }
-            for (COutData& layout : run.Ret.Layouts) {
-                Ret.Layouts.push_back(std::move(layout));
-            }
-            LeftYBuzai = run.LeftYBuzai;
-            Ret.ComputeTotals();
+            ReplaceLayouts(single, run);
             saved = true;
         }
         if (!saved) {
@@ -161,15 +177,7 @@ void CCal5::RepackAcrossKinds()
             ++SearchCutShort;
             return;
         }
-        std::vector<std::size_t> single;  // layouts cut once, emptiest first
-        for (std::size_t i = 0; i < Ret.Layouts.size(); ++i) {
-            if (Ret.Layouts[i].Repeat == 1) {
-                single.push_back(i);
-            }
-        }
-        std::stable_sort(single.begin(), single.end(), [&](std::size_t a, std::size_t b) {
-            return DoubleLess(Ret.Layouts[a].PartsYield, Ret.Layouts[b].PartsYield);
-        });
+        std::vector<std::size_t> single = SingleLayoutsEmptiestFirst();
         if (static_cast<int>(single.size()) < m) {
             return;
         }
@@ -180,16 +188,7 @@ void CCal5::RepackAcrossKinds()
         double cost = 0.0;
         for (std::size_t i : single) {
             cost += BoardCost(Ret.Layouts[i].BoardNo);
-            for (const CAL_BUZAI& e : Ret.Layouts[i].Summary) {
-                auto& list = group.Buzai[e.Flag];
-                auto same = std::find_if(list.begin(), list.end(),
-                                         [&](const CAL_BUZAI& x) { return x.Number == e.Number; });
-                if (same != list.end()) {
-                    same->Count += e.Count;
-                } else {
-                    list.push_back(CAL_BUZAI{e.Number, e.Count, e.Flag});
-                }
-            }
+            AddPiecesOf(Ret.Layouts[i], group);
         }
         for (std::size_t level = 0; level < CalData.Genban.size(); ++level) {
             for (CAL_GENBAN entry : CalData.Genban[level]) {
@@ -225,15 +224,7 @@ void CCal5::RepackAcrossKinds()
             if (!(newCost < cost * (1.0 - 1e-12))) {
                 continue;
             }
-            std::sort(single.begin(), single.end());
-            for (std::size_t k = single.size(); k-- > 0;) {
-                Ret.Layouts.erase(Ret.Layouts.begin() + static_cast<std::ptrdiff_t>(single[k]));
-            }
-            for (COutData& layout : run.Ret.Layouts) {
-                Ret.Layouts.push_back(std::move(layout));
-            }
-            LeftYBuzai = run.LeftYBuzai;
-            Ret.ComputeTotals();
+            ReplaceLayouts(single, run);
             saved = true;
         }
         if (!saved) {
