@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "calc/CalHaichi.h"
+#include "calc/engines/KnapsackRow.h"
 #include "job/Buzai.h"
 
 namespace boardsearch {
@@ -329,31 +330,21 @@ private:
         m_work += static_cast<std::int64_t>(groups.size() * cells);
         std::vector<double>& best = m_best;
         best.assign(cells, 0.0);
+        std::vector<double>& next = m_next;
+        next.resize(cells);
         std::vector<std::uint8_t>& choice = m_choice;
         choice.assign(groups.size() * cells, 0);
         for (std::size_t gi = 0; gi < groups.size(); ++gi) {
             const HeadGroup& g = groups[gi];
-            std::uint8_t* row = &choice[gi * cells];
-            std::size_t w[2] = {0, 0};
+            std::size_t w[2] = {cells, cells};
             double v[2] = {0.0, 0.0};
-            std::size_t lightest = cells;
             for (int o = 0; o < g.OptionCount; ++o) {
                 w[o] = static_cast<std::size_t>(g.Options[o].Weight * g.Pieces);
                 v[o] = g.Options[o].Value * g.Pieces;
-                lightest = std::min(lightest, w[o]);
             }
-            // From the top down, so that every cell reads the cells as the groups before left them.
-            for (std::size_t c = cells; c-- > lightest;) {
-                for (int o = 0; o < g.OptionCount; ++o) {
-                    if (w[o] > c) {
-                        continue;
-                    }
-                    const double candidate = best[c - w[o]] + v[o];
-                    if (candidate > best[c]) {
-                        best[c] = candidate;
-                        row[c] = static_cast<std::uint8_t>(o + 1);
-                    }
-                }
+            if (std::min(w[0], w[1]) < cells) {
+                KnapsackRow(best.data(), next.data(), &choice[gi * cells], cells, w, v);
+                best.swap(next);
             }
         }
         std::size_t c = 0;
@@ -414,6 +405,7 @@ private:
     std::vector<std::int32_t> m_scratch;
     std::vector<std::pair<int, std::int32_t>> m_taken;
     std::vector<double> m_best;
+    std::vector<double> m_next;
     std::vector<std::uint8_t> m_choice;
     std::vector<HeadGroup> m_groups;
     std::int64_t m_work = 0;
