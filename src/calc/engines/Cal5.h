@@ -68,6 +68,11 @@ private:
         int State = 0;
         std::int64_t Work = 0;  // knapsack cells
     };
+    // The runs' effort (RunEffort) and the cells a run is expected to visit.
+    struct RunProbe {
+        int Effort = 1;
+        std::int64_t Estimate = 0;
+    };
     // The schedule of a group's search jobs. Each job takes the next task; the tasks are decided
     // in their order (whether a run counts depends only on the tasks before it), so the result is
     // the same whichever job made which task, on any number of threads. The job that decides the
@@ -85,11 +90,21 @@ private:
         int BestState = 0;
         std::int64_t Work = 0;  // cells of the decided runs
         std::int64_t CutShort = 0;
+        std::mutex ProbeLock;  // held while the first job to take a run probes
+        std::optional<RunProbe> Probe;
     };
     // The effort of the runs: the job's, or lower while a run would visit more than kProbeShare
     // times the runs' cells, told by the cells of the first board times the boards the parts'
-    // area needs. The same for every job of the group.
-    int RunEffort(std::int64_t runWork);
+    // area needs. The same for every job of the group. `estimate`: those cells at the effort
+    // returned (0 when nothing was probed).
+    int RunEffort(std::int64_t runWork, std::int64_t& estimate);
+    // RunEffort once for the group's jobs: the others wait for the first.
+    RunProbe SharedProbe(RunShare& share, std::int64_t runWork);
+    // Whether the next task is expected to count, under share.Lock: not when the runs before it
+    // that are not decided yet (each as estimated while it runs) pass the cells of the runs. A job
+    // that finds it not worth starting ends (the others decide the rest, with the same result), so
+    // that its thread goes to other jobs instead of a run that would not count.
+    static bool WorthStarting(const RunShare& share, std::int64_t runWork, std::int64_t runEstimate);
     // Decides the done tasks in order, under share.Lock; true for the job that decided the last.
     bool DecideRuns(RunShare& share, std::int64_t bound, std::int64_t runWork) const;
 

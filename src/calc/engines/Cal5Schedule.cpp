@@ -88,8 +88,9 @@ void CCal5::Calculate()
             share.Slots.resize(static_cast<std::size_t>(tasks));
         }
     }
-    const int runEffort = RunEffort(runWork);
     const auto start = std::chrono::steady_clock::now();
+    // The runs' effort, probed by the first job to take a run.
+    std::optional<RunProbe> probe;
     const int jobs = std::max(1, Jobs);
     int done = 0;
     bool owner = false;
@@ -109,7 +110,17 @@ void CCal5::Calculate()
                 (share.Next > 1 && share.Best && share.DoneWork > runWork)) {
                 break;
             }
-            t = share.Next++;
+            if (share.Next >= 1 && !probe) {
+                t = -1;  // the runs' effort first
+            } else if (!WorthStarting(share, runWork, probe ? probe->Estimate : 0)) {
+                break;
+            } else {
+                t = share.Next++;
+            }
+        }
+        if (t < 0) {
+            probe = SharedProbe(share, runWork);
+            continue;
         }
         RunSlot slot;
         if (t == 0) {
@@ -120,7 +131,7 @@ void CCal5::Calculate()
             PrepareRun(run);
             run.Improve = 0;  // once on the best run below
             RunValues(t - 1, run);
-            run.Effort = runEffort;
+            run.Effort = probe->Effort;
             run.m_work = &slot.Work;
             run.m_workLimit = kWork[EffortIndex(Effort)] * kWorkLimit;
             run.Reset();
@@ -216,8 +227,9 @@ void CCal5::Calculate()
     }
 }
 
-int CCal5::RunEffort(std::int64_t runWork)
+int CCal5::RunEffort(std::int64_t runWork, std::int64_t& estimate)
 {
+    estimate = 0;
     // The first board the runs lay out: the most preferred level's first entry.
     const CAL_GENBAN* first = nullptr;
     for (int level = 2; level >= 0 && !first; --level) {
@@ -254,11 +266,41 @@ int CCal5::RunEffort(std::int64_t runWork)
         BuzaiLists left;
         COutData layout;
         probe.LayoutBoard(probe.CalData.Buzai, left, layout, rect);
+        estimate = static_cast<std::int64_t>(std::min(static_cast<double>(cells) * boards, 9e18));
         if (static_cast<double>(cells) * boards <= static_cast<double>(runWork) * kProbeShare) {
             break;
         }
     }
     return effort;
+}
+
+CCal5::RunProbe CCal5::SharedProbe(RunShare& share, std::int64_t runWork)
+{
+    const std::lock_guard<std::mutex> hold(share.ProbeLock);
+    if (share.Probe) {
+        return *share.Probe;
+    }
+    RunProbe probe;
+    probe.Effort = RunEffort(runWork, probe.Estimate);
+    if (!StopRequest) {
+        share.Probe = probe;
+    }
+    return probe;
+}
+
+bool CCal5::WorthStarting(const RunShare& share, std::int64_t runWork, std::int64_t runEstimate)
+{
+    // The runs before the next one that are not decided yet: their cells as done, else as
+    // estimated.
+    std::int64_t expected = share.Work;
+    for (int d = std::max(share.Decided, 1); d < share.Next; ++d) {
+        const std::optional<RunSlot>& slot = share.Slots[static_cast<std::size_t>(d)];
+        expected += slot ? slot->Work : runEstimate;
+        if (expected > runWork) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool CCal5::DecideRuns(RunShare& share, std::int64_t bound, std::int64_t runWork) const
