@@ -459,42 +459,62 @@ TEST(Cal5Run, JoinsTheBestOfChoiceTheSameForAnyThreadCount)
 
 // The search jobs of a group share one schedule: whether they run one after the other or at the
 // same time, exactly one of them lays out the result a single job of the schedule gives alone.
+// Also where a run is expected to pass the runs' cells, so that a job ends rather than start a
+// run behind it.
 TEST(Cal5Run, JobsOfAGroupShareTheirRunsAndOneLaysOutTheBest)
 {
-    const TestJob job = TestJob()
-                            .Board(2400, 1200, 9999, 0, 3000)
-                            .Board(1820, 910, 9999, 0, 1800)
-                            .Kerf(30)
-                            .Parts(600, 400, 9)
-                            .Parts(300, 300, 11)
-                            .Parts(450, 200, 6, 1);
-    const auto engine = [] {
-        auto e = SearchEngine(3, 1);
-        e->Jobs = 2;
-        return e;
+    struct Case {
+        const char* name;
+        TestJob job;
+        int effort;
     };
-    auto alone = engine();
-    const CRetData expected = RunEngine(*alone, job);
-    for (bool together : {false, true}) {
-        SCOPED_TRACE(together ? "at the same time" : "one after the other");
-        auto first = engine(), second = engine();
-        second->JoinGroupJob(*first);
-        job.Prepare(*first);
-        job.Prepare(*second);
-        first->Running = second->Running = 1;
-        if (together) {
-            std::thread other([&] { second->Calculate(); });
-            first->Calculate();
-            other.join();
-        } else {
-            first->Calculate();
-            second->Calculate();
+    TestJob manyPieces = TestJob().Board(2440, 1220).Kerf(30);
+    Dice dice(5);
+    for (int i = 0; i < 24; ++i) {
+        manyPieces.Parts(dice.Between(150, 900), dice.Between(100, 600), dice.Between(10, 25));
+    }
+    const Case cases[] = {
+        {"two board kinds, small runs",
+         TestJob()
+             .Board(2400, 1200, 9999, 0, 3000)
+             .Board(1820, 910, 9999, 0, 1800)
+             .Kerf(30)
+             .Parts(600, 400, 9)
+             .Parts(300, 300, 11)
+             .Parts(450, 200, 6, 1),
+         1},
+        {"one board kind, a run past the runs' cells", manyPieces, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto engine = [&] {
+            auto e = SearchEngine(3, c.effort);
+            e->Jobs = 2;
+            return e;
+        };
+        auto alone = engine();
+        const CRetData expected = RunEngine(*alone, c.job);
+        for (bool together : {false, true}) {
+            SCOPED_TRACE(together ? "at the same time" : "one after the other");
+            auto first = engine(), second = engine();
+            second->JoinGroupJob(*first);
+            c.job.Prepare(*first);
+            c.job.Prepare(*second);
+            first->Running = second->Running = 1;
+            if (together) {
+                std::thread other([&] { second->Calculate(); });
+                first->Calculate();
+                other.join();
+            } else {
+                first->Calculate();
+                second->Calculate();
+            }
+            const bool firstLaidOut = first->State != kStateStopped;
+            EXPECT_NE(firstLaidOut, second->State != kStateStopped);
+            const CRetData& ret = firstLaidOut ? first->Ret : second->Ret;
+            ExpectSameLayouts(ret.Layouts, expected.Layouts);
+            EXPECT_EQ(ret.TotalPrice, expected.TotalPrice);
         }
-        const bool firstLaidOut = first->State != kStateStopped;
-        EXPECT_NE(firstLaidOut, second->State != kStateStopped);
-        const CRetData& ret = firstLaidOut ? first->Ret : second->Ret;
-        ExpectSameLayouts(ret.Layouts, expected.Layouts);
-        EXPECT_EQ(ret.TotalPrice, expected.TotalPrice);
     }
 }
 
