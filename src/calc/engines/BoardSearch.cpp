@@ -1,6 +1,7 @@
 #include "calc/engines/BoardSearch.h"
 
 #include <algorithm>
+#include <memory>
 #include <numeric>
 #include <utility>
 
@@ -90,12 +91,17 @@ public:
 
     Pattern Run()
     {
+        // The strips of a node from its last back to the first, shared with the nodes it grew from.
+        struct StripChain {
+            Strip Last;
+            std::shared_ptr<const StripChain> Before;
+        };
         struct Node {
             std::vector<std::int32_t> Avail;
             std::int32_t Pos = 0;  // start of the next strip across
             double Value = 0.0;
             double Guide = 0.0;
-            std::vector<Strip> Strips;
+            std::shared_ptr<const StripChain> Strips;
         };
         Node root;
         for (const Item& item : m_items) {
@@ -117,15 +123,18 @@ public:
                     child.Pos = node.Pos + t + m_kerf;
                     child.Value = node.Value + value;
                     child.Guide = child.Value + Optimism(child.Avail, m_thickness - child.Pos);
-                    child.Strips = node.Strips;
-                    child.Strips.push_back(std::move(strip));
+                    child.Strips = std::make_shared<const StripChain>(StripChain{std::move(strip), node.Strips});
                     children.push_back(std::move(child));
                 }
             }
             for (const Node& child : children) {
                 if (child.Value > best.Value) {
                     best.Value = child.Value;
-                    best.Strips = child.Strips;
+                    best.Strips.clear();
+                    for (const StripChain* s = child.Strips.get(); s; s = s->Before.get()) {
+                        best.Strips.push_back(s->Last);
+                    }
+                    std::reverse(best.Strips.begin(), best.Strips.end());
                     for (std::size_t i = 0; i < m_items.size(); ++i) {
                         best.Used[i] = m_items[i].Count - child.Avail[i];
                     }
@@ -333,7 +342,7 @@ private:
         std::vector<double>& next = m_next;
         next.resize(cells);
         std::vector<std::uint8_t>& choice = m_choice;
-        choice.assign(groups.size() * cells, 0);
+        choice.resize(groups.size() * cells);  // KnapsackRow writes every cell
         for (std::size_t gi = 0; gi < groups.size(); ++gi) {
             const HeadGroup& g = groups[gi];
             std::size_t w[2] = {cells, cells};
@@ -342,10 +351,8 @@ private:
                 w[o] = static_cast<std::size_t>(g.Options[o].Weight * g.Pieces);
                 v[o] = g.Options[o].Value * g.Pieces;
             }
-            if (std::min(w[0], w[1]) < cells) {
-                KnapsackRow(best.data(), next.data(), &choice[gi * cells], cells, w, v);
-                best.swap(next);
-            }
+            KnapsackRow(best.data(), next.data(), &choice[gi * cells], cells, w, v);
+            best.swap(next);
         }
         std::size_t c = 0;
         for (std::size_t i = 1; i < cells; ++i) {

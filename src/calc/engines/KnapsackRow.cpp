@@ -106,6 +106,7 @@ void KnapsackRow(const double* __restrict prev, double* __restrict next, std::ui
     g.Alone = std::min(std::max(g.W0, g.W1), cells);
     const std::size_t start = std::min(g.Lighter, cells);
     std::memcpy(next, prev, start * sizeof(double));
+    std::memset(row, 0, start);
 #if defined(__x86_64__)
     if (wide && WideKnapsackRows()) {
         Knapsack4(prev, next, row, g, start, cells);

@@ -70,7 +70,8 @@ TEST(KnapsackRowTest, EqualsTheKnapsackMadeInPlace)
             prev = expected;
             // Several groups in turn, as a strip's knapsack takes them.
             for (int group = 0; group < 5; ++group) {
-                std::vector<std::uint8_t> expectedRow(t.Cells, 0), row(t.Cells, 0);
+                // The row as an earlier strip left it: every cell is written.
+                std::vector<std::uint8_t> expectedRow(t.Cells, 0), row(t.Cells, 7);
                 InPlaceRow(expected, expectedRow, w, v, options);
                 boardsearch::KnapsackRow(prev.data(), next.data(), row.data(), t.Cells, w, v, wide);
                 prev.swap(next);
