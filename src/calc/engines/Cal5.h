@@ -81,6 +81,7 @@ private:
         std::mutex Lock;
         std::vector<std::optional<RunSlot>> Slots;  // done, not yet decided
         std::int64_t DoneWork = 0;                  // cells of every run done, decided or not
+        int DoneRuns = 0;                           // those runs
         int Next = 0;                               // the next task to take
         int Decided = 0;                            // tasks decided
         int StopAt = 1 << 30;                       // no task from here on counts
@@ -95,13 +96,15 @@ private:
     };
     // The effort of the runs: the job's, or lower while a run would visit more than kProbeShare
     // times the runs' cells, told by the cells of the first board times the boards the parts'
-    // area needs. The same for every job of the group. `estimate`: those cells at the effort
-    // returned (0 when nothing was probed).
+    // area needs. The same for every job of the group. `estimate`: the cells a run at the effort
+    // returned is expected to visit, those times the board entries of the level (0 when nothing
+    // was probed).
     int RunEffort(std::int64_t runWork, std::int64_t& estimate);
     // RunEffort once for the group's jobs: the others wait for the first.
     RunProbe SharedProbe(RunShare& share, std::int64_t runWork);
     // Whether the next task is expected to count, under share.Lock: not when the runs before it
-    // that are not decided yet (each as estimated while it runs) pass the cells of the runs. A job
+    // that are not decided yet (each while it runs as the runs done so far on average, before
+    // any as estimated) pass the cells of the runs. A job
     // that finds it not worth starting ends (the others decide the rest, with the same result), so
     // that its thread goes to other jobs instead of a run that would not count.
     static bool WorthStarting(const RunShare& share, std::int64_t runWork, std::int64_t runEstimate);

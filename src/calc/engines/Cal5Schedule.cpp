@@ -152,6 +152,7 @@ void CCal5::Calculate()
         SetProgress(std::min(99, done * 100 * jobs / tasks));
         const std::lock_guard<std::mutex> hold(share.Lock);
         share.DoneWork += slot.Work;
+        share.DoneRuns += t > 0 ? 1 : 0;
         share.Slots[static_cast<std::size_t>(t)] = std::move(slot);
         owner = DecideRuns(share, bound, runWork);
     }
@@ -232,9 +233,11 @@ int CCal5::RunEffort(std::int64_t runWork, std::int64_t& estimate)
     estimate = 0;
     // The first board the runs lay out: the most preferred level's first entry.
     const CAL_GENBAN* first = nullptr;
+    std::size_t kinds = 1;  // a run lays each board out on every entry of the level
     for (int level = 2; level >= 0 && !first; --level) {
         if (!CalData.Genban[static_cast<std::size_t>(level)].empty()) {
             first = &CalData.Genban[static_cast<std::size_t>(level)].front();
+            kinds = CalData.Genban[static_cast<std::size_t>(level)].size();
         }
     }
     if (!first || CalData.Buzai[0].empty()) {
@@ -266,7 +269,7 @@ int CCal5::RunEffort(std::int64_t runWork, std::int64_t& estimate)
         BuzaiLists left;
         COutData layout;
         probe.LayoutBoard(probe.CalData.Buzai, left, layout, rect);
-        estimate = static_cast<std::int64_t>(std::min(static_cast<double>(cells) * boards, 9e18));
+        estimate = static_cast<std::int64_t>(std::min(static_cast<double>(cells) * boards * kinds, 9e18));
         if (static_cast<double>(cells) * boards <= static_cast<double>(runWork) * kProbeShare) {
             break;
         }
@@ -290,12 +293,13 @@ CCal5::RunProbe CCal5::SharedProbe(RunShare& share, std::int64_t runWork)
 
 bool CCal5::WorthStarting(const RunShare& share, std::int64_t runWork, std::int64_t runEstimate)
 {
-    // The runs before the next one that are not decided yet: their cells as done, else as
-    // estimated.
+    // The runs before the next one that are not decided yet: their cells as done, else as the
+    // runs done so far visited on average, before any as estimated.
+    const std::int64_t running = share.DoneRuns > 0 ? share.DoneWork / share.DoneRuns : runEstimate;
     std::int64_t expected = share.Work;
     for (int d = std::max(share.Decided, 1); d < share.Next; ++d) {
         const std::optional<RunSlot>& slot = share.Slots[static_cast<std::size_t>(d)];
-        expected += slot ? slot->Work : runEstimate;
+        expected += slot ? slot->Work : running;
         if (expected > runWork) {
             return false;
         }
