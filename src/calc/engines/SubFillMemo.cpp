@@ -1,6 +1,8 @@
 #include "calc/engines/SubFillMemo.h"
 
 #include <algorithm>
+#include <cstring>
+#include <new>
 
 #include "base/Tolerance.h"
 
@@ -59,12 +61,65 @@ void SubFillMemo::Validate(std::uint64_t sizes, std::int32_t kerf, std::int32_t 
 
 void SubFillMemo::Reset(std::size_t slots)
 {
-    m_slots.assign(slots, Entry{});
+    m_slots.assign(slots, Slot{});
     m_slots.shrink_to_fit();
-    m_tags.assign(slots, 0);
-    m_tags.shrink_to_fit();
+    m_counted.assign(slots, 0);
+    m_counted.shrink_to_fit();
+    m_storeSize = 0;  // the store keeps its storage
     m_stores = 0;
-    m_bytes = slots * (sizeof(Entry) + sizeof(std::uint16_t));
+    m_bytes = slots * kCountedSlotBytes;
+}
+
+std::uint32_t SubFillMemo::Accounted(std::uint32_t capacity, std::uint32_t changes, std::size_t numbers)
+{
+    std::size_t size = 0, c = capacity;
+    for (std::size_t i = 0; i < 2 * std::size_t{changes}; ++i, ++size) {
+        if (size == c) {
+            c = size + std::max<std::size_t>(size, 1);
+        }
+    }
+    if (numbers > size) {
+        const std::size_t n = numbers - size;
+        if (n > c - size) {
+            c = size + std::max(size, n);
+        }
+        size = numbers;
+    }
+    if (c > 4 * size + 64) {
+        c = size;
+    }
+    return static_cast<std::uint32_t>(c);
+}
+
+void SubFillMemo::Compact(std::size_t more)
+{
+    // The slots' layouts slide down in store order; one that its slot no longer points to is gone.
+    std::byte* const store = m_store.get();
+    std::size_t to = 0;
+    for (std::size_t at = 0; at < m_storeSize;) {
+        const Entry& e = *reinterpret_cast<const Entry*>(store + at);
+        const std::size_t n = StoredBytes(e);
+        Slot& s = m_slots[e.Slot];
+        if (s.Tag != 0 && std::size_t{s.At} * kAlign == at) {
+            if (to != at) {
+                std::memmove(store + to, store + at, n);
+                s.At = static_cast<std::uint32_t>(to / kAlign);
+            }
+            to += n;
+        }
+        at += n;
+    }
+    m_storeSize = to;
+    // At least as much room as the layouts take: the next compaction comes after as many bytes.
+    if (2 * (to + more) > m_storeLimit) {
+        const std::size_t limit = std::max(2 * (to + more), std::size_t{1} << 18);
+        auto larger = std::make_unique_for_overwrite<std::byte[]>(limit);
+        if (to > 0) {
+            std::memcpy(larger.get(), store, to);
+        }
+        m_store = std::move(larger);
+        m_storeLimit = limit;
+    }
 }
 
 void SubFillMemo::MakeKey(const CCalHaichi& engine, const BuzaiLists& lists, const CalRect& rect,
@@ -123,19 +178,24 @@ void SubFillMemo::Rehash(Key& key)
 const SubFillMemo::Entry* SubFillMemo::Find(const Key& key, double need)
 {
     const std::size_t slot = key.Hash & (m_slots.size() - 1);
-    const Entry& e = m_slots[slot];
-    if (m_tags[slot] != TagOf(key.Hash)) {
+    const Slot s = m_slots[slot];
+    if (s.Tag != TagOf(key.Hash)) {
         // The fill is computed now and stored into this slot afterwards.
-        __builtin_prefetch(&e, 1);
-        __builtin_prefetch(reinterpret_cast<const char*>(&e) + sizeof(Entry) - 1, 1);
+        __builtin_prefetch(&m_counted[slot], 1);
         return nullptr;
     }
+    const Entry& e = *EntryAt(s.At);
     if (e.Hash != key.Hash || e.Check != key.Check || e.KeyLength != key.Length) {
         return nullptr;
     }
     // A layout that fell short of a need serves every ask for as much or more.
     if (DoubleLess(need, e.ShortOf)) {
         return nullptr;
+    }
+    // Apply reads all of it next.
+    const std::byte* const first = reinterpret_cast<const std::byte*>(&e);
+    for (std::size_t line = 64; line < StoredBytes(e); line += 64) {
+        __builtin_prefetch(first + line);
     }
     ++m_hits;
     return &e;
@@ -144,7 +204,7 @@ const SubFillMemo::Entry* SubFillMemo::Find(const Key& key, double need)
 void SubFillMemo::Apply(const Entry& e, const Key& key, const BuzaiLists& remaining, BuzaiLists& left,
                         COutData& layout, const CalRect& rect)
 {
-    const std::int32_t* changes = e.Data.data();
+    const std::int32_t* changes = e.Data();
     const std::int32_t* d = changes + 2 * std::size_t{e.Changes};
     for (std::uint32_t i = 0; i < e.Blocks; ++i, d += 7) {
         layout.Blocks.emplace_back(d[0], d[1], d[2] + rect.X0, d[3] + rect.Y0, d[4], d[5], d[6]);
@@ -196,23 +256,24 @@ void SubFillMemo::Store(const Key& key, double need, int result, const COutData&
     }
     const std::span<const std::int32_t> items = key.Items();
     const std::size_t slot = key.Hash & (m_slots.size() - 1);
-    Entry& e = m_slots[slot];
-    m_tags[slot] = TagOf(key.Hash);
-    e.Hash = key.Hash;
-    e.Check = key.Check;
-    e.KeyLength = static_cast<std::uint32_t>(items.size());
-    e.Result = result;
-    e.PartsArea = layout.PartsArea - partsArea;
-    e.TotalArea = layout.TotalArea - totalArea;
-    // The best layout reaches every need; one below its need fell short of it.
-    e.ShortOf = DoubleLess(e.PartsArea, need) ? need : -std::numeric_limits<double>::infinity();
+    Slot& s = m_slots[slot];
+    s.Tag = 0;  // its layout so far is not kept by a compaction
+    m_bytes -= std::size_t{m_counted[slot]} * sizeof(std::int32_t);
 
-    std::vector<std::int32_t>& data = e.Data;  // keeps its storage from the layout it replaces
-    m_bytes -= data.capacity() * sizeof(std::int32_t);
-    data.clear();
+    const std::size_t blockCount = layout.Blocks.size() - blocks;
+    const std::size_t cutCount = layout.CutLines.size() - cuts;
+    // At most one change per key entry.
+    const std::size_t most = StoredBytes((items.size() - kHead) + 7 * blockCount + 4 * cutCount);
+    if (m_storeSize + most > m_storeLimit) {
+        Compact(most);
+    }
+    Entry& e = *::new (m_store.get() + m_storeSize) Entry;
+    std::int32_t* const data = e.Data();
+    std::int32_t* d = data;
+
     // What is left keeps the order of the lists and loses only used-up entries.
     std::size_t from[2] = {key.First[0], key.First[1]};
-    e.Changes = 0;
+    std::uint32_t changes = 0;
     for (std::size_t k = kHead; k + 1 < items.size(); k += 2) {
         const auto l = static_cast<std::size_t>(items[k] % 2);
         const std::int32_t number = items[k] / 2;
@@ -227,16 +288,12 @@ void SubFillMemo::Store(const Key& key, double need, int result, const COutData&
             from[l] = i + 1;
         }
         if (count != items[k + 1]) {
-            data.push_back(static_cast<std::int32_t>((k - kHead) / 2));
-            data.push_back(count);
-            ++e.Changes;
+            d[0] = static_cast<std::int32_t>((k - kHead) / 2);
+            d[1] = count;
+            d += 2;
+            ++changes;
         }
     }
-    e.Blocks = static_cast<std::uint32_t>(layout.Blocks.size() - blocks);
-    e.Cuts = static_cast<std::uint32_t>(layout.CutLines.size() - cuts);
-    const std::size_t changes = data.size();
-    data.resize(changes + 7 * std::size_t{e.Blocks} + 4 * std::size_t{e.Cuts});
-    std::int32_t* d = data.data() + changes;
     for (std::size_t i = blocks; i < layout.Blocks.size(); ++i, d += 7) {
         const CHaichi& b = layout.Blocks[i];
         d[0] = b.Number;
@@ -254,11 +311,25 @@ void SubFillMemo::Store(const Key& key, double need, int result, const COutData&
         d[2] = c.X1 - rect.X0;
         d[3] = c.Y1 - rect.Y0;
     }
-    // A slot keeps the largest storage it ever needed; give back what is far beyond this layout's.
-    if (data.capacity() > 4 * data.size() + 64) {
-        data.shrink_to_fit();
-    }
-    m_bytes += data.capacity() * sizeof(std::int32_t);
+    e.Hash = key.Hash;
+    e.Check = key.Check;
+    e.Slot = static_cast<std::uint32_t>(slot);
+    e.KeyLength = static_cast<std::uint32_t>(items.size());
+    e.Result = result;
+    e.PartsArea = layout.PartsArea - partsArea;
+    e.TotalArea = layout.TotalArea - totalArea;
+    // The best layout reaches every need; one below its need fell short of it.
+    e.ShortOf = DoubleLess(e.PartsArea, need) ? need : -std::numeric_limits<double>::infinity();
+    e.Changes = changes;
+    e.Blocks = static_cast<std::uint32_t>(blockCount);
+    e.Cuts = static_cast<std::uint32_t>(cutCount);
+
+    s.Tag = TagOf(key.Hash);
+    s.At = static_cast<std::uint32_t>(m_storeSize / kAlign);
+    m_storeSize += StoredBytes(e);
+    const auto numbers = static_cast<std::size_t>(d - data);
+    m_counted[slot] = Accounted(m_counted[slot], changes, numbers);
+    m_bytes += std::size_t{m_counted[slot]} * sizeof(std::int32_t);
     if (m_bytes > kMaxBytes) {
         Reset(m_slots.size());
     }

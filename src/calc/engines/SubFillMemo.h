@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -29,7 +30,8 @@ public:
     // The table starts small (most engines fill few rectangles) and grows up to kMaxSlots.
     static constexpr std::size_t kFirstSlots = std::size_t{1} << 10;
     static constexpr std::size_t kMaxSlots = std::size_t{1} << 16;
-    // The table and its layouts take about this much memory at most; past it they are forgotten.
+    // The table and its layouts, as counted (kCountedSlotBytes), take this much memory at most;
+    // past it they are forgotten.
     static constexpr std::size_t kMaxBytes = std::size_t{16} << 20;
 
     // What a fill depends on: width, height, whether list 0 holds parts that do not fit, then
@@ -50,23 +52,37 @@ public:
     // Width, height and the flag come first in a key's items.
     static constexpr std::size_t kHead = 3;
 
-    // A stored layout: its key's hashes and length, then the key entries whose count the fill
-    // changed (their place among the key's entries and what is left, 0 when used up), then its
-    // blocks (7 numbers each, relative to the rectangle's corner) and cut lines (4 each).
+    // A stored layout, in the memo's store: its key's hashes and length, the fill's result and
+    // areas, the need it fell short of, then (the numbers after it) the key entries whose count
+    // the fill changed (their place among the key's entries and what is left, 0 when used up),
+    // its blocks (7 numbers each, relative to the rectangle's corner) and cut lines (4 each).
     struct Entry {
         std::uint64_t Hash = 0;
         std::uint64_t Check = 0;
-        std::uint32_t KeyLength = 0;  // 0: empty
-        std::uint32_t Changes = 0;
-        std::uint32_t Blocks = 0;
-        std::uint32_t Cuts = 0;
-        int Result = 0;
+        std::uint32_t KeyLength = 0;
+        std::int32_t Result = 0;
         double PartsArea = 0.0;
         double TotalArea = 0.0;
         // The need it fell short of; minus infinity for the best layout.
         double ShortOf = -std::numeric_limits<double>::infinity();
-        std::vector<std::int32_t> Data;
+        std::uint32_t Changes = 0;
+        std::uint32_t Blocks = 0;
+        std::uint32_t Cuts = 0;
+        std::uint32_t Slot = 0;  // that holds it, unless replaced since
+        // The numbers after the entry.
+        const std::int32_t* Data() const { return reinterpret_cast<const std::int32_t*>(this + 1); }
+        std::int32_t* Data() { return reinterpret_cast<std::int32_t*>(this + 1); }
     };
+
+    // What the memory limit counts, as the memo counted when its slots were 88 bytes, each with a
+    // vector of its layout's numbers: that and a 2-byte tag per slot, and each slot's vector by
+    // the capacity it would have. When the memo forgets decides which fills are computed
+    // again, and so where the budget of fills ends a search: the count stays that of that form.
+    static constexpr std::size_t kCountedSlotBytes = 88 + sizeof(std::uint16_t);
+    // The capacity of that vector after a store of `changes` changes and `numbers` numbers in all
+    // into it when it had `capacity` (the library's growth: cleared, two numbers pushed per
+    // change, resized to all, given back when far too large).
+    static std::uint32_t Accounted(std::uint32_t capacity, std::uint32_t changes, std::size_t numbers);
 
     // Forgets every layout when what they were made with changed: the part sizes (their
     // generation), the kerf or the cutting limit.
@@ -99,18 +115,49 @@ public:
     void Release()
     {
         m_slots = {};
-        m_tags = {};
+        m_counted = {};
+        m_store = {};
+        m_storeSize = 0;
+        m_storeLimit = 0;
         m_bytes = 0;
     }
 
 private:
-    // 16 bits of each slot's hash, never 0 when the slot holds a layout: most asks find no
-    // layout, and this small table tells so without reading the slot.
+    // A slot: 16 bits of its layout's hash, never 0 when it holds one (most asks find no layout,
+    // and the slots tell so from a table of 512 KB), and where the layout lies in the store.
+    struct Slot {
+        std::uint32_t At = 0;  // in units of kAlign bytes
+        std::uint16_t Tag = 0;
+    };
     static std::uint16_t TagOf(std::uint64_t hash) { return static_cast<std::uint16_t>(hash >> 48) | 1u; }
-    std::vector<Entry> m_slots;
-    std::vector<std::uint16_t> m_tags;
+    std::vector<Slot> m_slots;
+    // Per slot, the numbers its layout counts for (Accounted); read and written by Store only.
+    std::vector<std::uint32_t> m_counted;
+    // The layouts, one after the other, each kAlign-aligned; a replaced layout stays until the
+    // store is full, when the slots' layouts are moved together (Compact). The store changes only
+    // then: what Find returns stays valid until the next Store.
+    static constexpr std::size_t kAlign = alignof(Entry);
+    std::unique_ptr<std::byte[]> m_store;
+    std::size_t m_storeSize = 0;  // bytes used
+    std::size_t m_storeLimit = 0;
+    // The bytes of an entry and its numbers, rounded up to kAlign.
+    static std::size_t StoredBytes(std::size_t numbers)
+    {
+        return (sizeof(Entry) + numbers * sizeof(std::int32_t) + kAlign - 1) / kAlign * kAlign;
+    }
+    static std::size_t StoredBytes(const Entry& e)
+    {
+        return StoredBytes(2 * std::size_t{e.Changes} + 7 * std::size_t{e.Blocks} + 4 * std::size_t{e.Cuts});
+    }
+    Entry* EntryAt(std::uint32_t at) const
+    {
+        return reinterpret_cast<Entry*>(m_store.get() + std::size_t{at} * kAlign);
+    }
+    // Moves the slots' layouts to the front of the store, made larger when fewer than `more` bytes
+    // and as many as the layouts take are left after them.
+    void Compact(std::size_t more);
     std::size_t m_stores = 0;  // since the table last grew
-    std::size_t m_bytes = 0;   // of the table and its layouts' storage
+    std::size_t m_bytes = 0;   // of the table and its layouts, as counted (kCountedSlotBytes)
     void Reset(std::size_t slots);
     std::uint64_t m_sizes = 0;
     std::int32_t m_kerf = -1;

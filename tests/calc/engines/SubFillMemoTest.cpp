@@ -375,3 +375,132 @@ TEST(SubFillMemo, OnlyTheSameKeyFindsASlotsLayout)
     memo.Validate(engine.SizesGeneration(), engine.NokoHaba, engine.MaxCutSize);
     EXPECT_EQ(memo.Find(other, kAny), nullptr);
 }
+
+// The memory limit counts a slot's layout by the capacity a vector of its numbers would have after
+// the same steps (cleared, two numbers pushed per change, resized to all, given back when far too
+// large), so the memo forgets where it always did. A vector doing them tells.
+TEST(SubFillMemo, CountedCapacityIsTheVectorsOfTheSameSteps)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::uint32_t, std::size_t>> stores;  // changes, numbers in all
+    };
+    const Case cases[] = {
+        {"one store of nothing", {{0, 0}}},
+        {"changes only", {{1, 2}, {3, 6}, {2, 4}}},
+        {"blocks only, growing", {{0, 7}, {0, 14}, {0, 21}, {0, 100}}},
+        {"a large one then small ones: given back", {{0, 700}, {0, 7}, {1, 9}, {0, 7}}},
+        {"small after large within the margin: kept", {{0, 120}, {0, 40}, {0, 20}}},
+        {"changes past the capacity, then a resize", {{5, 10}, {9, 18 + 7}, {17, 34 + 70}}},
+        {"changes within the capacity, resize past it", {{1, 60}, {2, 4 + 200}}},
+        {"many", {{3, 6 + 28 + 8}, {0, 0}, {12, 24 + 49 + 36}, {1, 2 + 7}, {40, 80}, {0, 350}, {2, 11}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::int32_t> data;
+        std::uint32_t counted = 0;
+        for (const auto& [changes, numbers] : c.stores) {
+            data.clear();
+            for (std::uint32_t i = 0; i < changes; ++i) {
+                data.push_back(1);
+                data.push_back(2);
+            }
+            data.resize(numbers);
+            if (data.capacity() > 4 * data.size() + 64) {
+                data.shrink_to_fit();
+            }
+            counted = SubFillMemo::Accounted(counted, changes, numbers);
+            ASSERT_EQ(counted, data.capacity()) << changes << " changes, " << numbers << " numbers";
+        }
+    }
+}
+
+// Layouts stored over and over into many slots come back exactly as stored, also after the
+// memo's store moved them together (many layouts replaced, a few large ones among them).
+TEST(SubFillMemo, LayoutsComeBackExactlyAfterTheStoreIsCompacted)
+{
+    TestJob job;
+    job.Board(3000, 2000).Parts(500, 400, 5).Parts(300, 200, 7).Parts(100, 100, 9).Secondary(150, 120, 4);
+    CCal1 engine;
+    job.Prepare(engine);
+    const BuzaiLists& remaining = engine.CalData.Buzai;
+
+    struct Stored {
+        SubFillMemo::Key key;
+        CalRect rect;
+        COutData layout;
+        BuzaiLists left;
+        double need = kAny;
+        int result = 0;
+    };
+    // Keys of distinct slots of the first table (1024 slots): rectangles of other sizes.
+    std::vector<Stored> kept;
+    std::vector<bool> used(SubFillMemo::kFirstSlots, false);
+    for (std::int32_t w = 400; kept.size() < 300; ++w) {
+        Stored s;
+        s.rect = CalRect{w, 30, w + w, 30 + 900};
+        SubFillMemo::MakeKey(engine, remaining, s.rect, {0, 0}, s.key);
+        const std::size_t slot = s.key.Hash & (SubFillMemo::kFirstSlots - 1);
+        if (!used[slot]) {
+            used[slot] = true;
+            kept.push_back(std::move(s));
+        }
+    }
+    struct Case {
+        const char* what;
+        int rounds;    // stores into every slot
+        int blocks;    // of each layout; every 7th has ten times as many
+        bool shortOf;  // stored as falling short of a need
+    };
+    const Case cases[] = {
+        {"one round, small layouts", 1, 2, false},
+        {"many rounds, replaced over and over", 6, 5, false},
+        {"large layouts", 3, 40, true},
+    };
+    Dice dice(5);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SubFillMemo memo;
+        memo.Validate(engine.SizesGeneration(), engine.NokoHaba, engine.MaxCutSize);
+        for (int round = 0; round < c.rounds; ++round) {
+            for (std::size_t i = 0; i < kept.size(); ++i) {
+                Stored& s = kept[i];
+                s.layout = COutData{};
+                const int blocks = c.blocks * (i % 7 == 0 ? 10 : 1) + dice.Between(0, 3);
+                for (int b = 0; b < blocks; ++b) {
+                    s.layout.Blocks.emplace_back(dice.Between(0, 2), b % 2, s.rect.X0 + dice.Between(0, 500),
+                                                 s.rect.Y0 + dice.Between(0, 500), dice.Between(1, 4),
+                                                 dice.Between(1, 4), dice.Between(0, 1));
+                    s.layout.CutLines.push_back(CUTMARK{s.rect.X0 + b, s.rect.Y0 + round, s.rect.X1 - b,
+                                                        s.rect.Y1 - dice.Between(0, 9)});
+                }
+                s.layout.PartsArea = 1000.0 * blocks + round;
+                s.layout.TotalArea = 1500.0 * blocks + 0.5;
+                s.left = remaining;
+                for (auto& list : s.left) {
+                    for (CAL_BUZAI& entry : list) {
+                        entry.Count -= dice.Between(0, 1);
+                    }
+                    std::erase_if(list, [](const CAL_BUZAI& entry) { return entry.Count < 1; });
+                }
+                s.need = c.shortOf ? s.layout.PartsArea + 1.0 : kAny;
+                s.result = blocks > 0 ? 1 : 0;
+                memo.Store(s.key, s.need, s.result, s.layout, 0, 0, 0.0, 0.0, s.left, s.rect);
+            }
+        }
+        for (const Stored& s : kept) {
+            const SubFillMemo::Entry* known = memo.Find(s.key, s.need);
+            ASSERT_NE(known, nullptr);
+            EXPECT_EQ(known->Result, s.result);
+            EXPECT_EQ(memo.Find(s.key, s.need - 0.5) == nullptr, c.shortOf);
+            COutData again;
+            BuzaiLists left;
+            SubFillMemo::Apply(*known, s.key, remaining, left, again, s.rect);
+            EXPECT_EQ(again.Blocks, s.layout.Blocks);
+            EXPECT_EQ(again.CutLines, s.layout.CutLines);
+            EXPECT_EQ(again.PartsArea, s.layout.PartsArea);
+            EXPECT_EQ(again.TotalArea, s.layout.TotalArea);
+            EXPECT_EQ(left, s.left);
+        }
+    }
+}
