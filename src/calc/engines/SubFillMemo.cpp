@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cstdlib>
 #include <new>
+
+#include <sys/mman.h>
 
 #include "base/Tolerance.h"
 
@@ -51,7 +54,7 @@ private:
 
 void SubFillMemo::Validate(std::uint64_t sizes, std::int32_t kerf, std::int32_t limit)
 {
-    if (m_slots.empty() || sizes != m_sizes || kerf != m_kerf || limit != m_limit) {
+    if (m_slotCount == 0 || sizes != m_sizes || kerf != m_kerf || limit != m_limit) {
         Reset(kFirstSlots);
         m_sizes = sizes;
         m_kerf = kerf;
@@ -61,10 +64,15 @@ void SubFillMemo::Validate(std::uint64_t sizes, std::int32_t kerf, std::int32_t 
 
 void SubFillMemo::Reset(std::size_t slots)
 {
-    m_slots.assign(slots, Slot{});
-    m_slots.shrink_to_fit();
-    m_counted.assign(slots, 0);
-    m_counted.shrink_to_fit();
+    if (slots != m_slotCount) {
+        std::size_t bytes = slots * (sizeof(Slot) + sizeof(std::uint32_t));
+        m_table = NewStore(bytes);
+        m_slots = reinterpret_cast<Slot*>(m_table.get());
+        m_counted = reinterpret_cast<std::uint32_t*>(m_slots + slots);
+        m_slotCount = slots;
+    }
+    std::fill_n(m_slots, slots, Slot{});
+    std::fill_n(m_counted, slots, 0u);
     m_storeSize = 0;  // the store keeps its storage
     m_stores = 0;
     m_bytes = slots * kCountedSlotBytes;
@@ -91,12 +99,39 @@ std::uint32_t SubFillMemo::Accounted(std::uint32_t capacity, std::uint32_t chang
     return static_cast<std::uint32_t>(c);
 }
 
+void SubFillMemo::FreeStore::operator()(std::byte* store) const
+{
+    std::free(store);
+}
+
+std::unique_ptr<std::byte[], SubFillMemo::FreeStore> SubFillMemo::NewStore(std::size_t& bytes)
+{
+    constexpr std::size_t kLargePage = std::size_t{2} << 20;
+    std::byte* store = nullptr;
+    if (bytes < kLargePage / 4) {
+        store = static_cast<std::byte*>(std::malloc(bytes));
+    } else {
+        bytes = (bytes + kLargePage - 1) / kLargePage * kLargePage;
+        store = static_cast<std::byte*>(std::aligned_alloc(kLargePage, bytes));
+#ifdef MADV_HUGEPAGE
+        if (store) {
+            madvise(store, bytes, MADV_HUGEPAGE);  // only advice: small pages work the same
+        }
+#endif
+    }
+    if (!store) {
+        throw std::bad_alloc();
+    }
+    return std::unique_ptr<std::byte[], FreeStore>(store);
+}
+
 void SubFillMemo::Compact(std::size_t more)
 {
     // The slots' layouts slide down in store order; one that its slot no longer points to is gone.
     std::byte* const store = m_store.get();
     std::size_t to = 0;
     for (std::size_t at = 0; at < m_storeSize;) {
+        __builtin_prefetch(store + at + 1024);  // the walk waits for each entry's sizes
         const Entry& e = *reinterpret_cast<const Entry*>(store + at);
         const std::size_t n = StoredBytes(e);
         Slot& s = m_slots[e.Slot];
@@ -110,10 +145,10 @@ void SubFillMemo::Compact(std::size_t more)
         at += n;
     }
     m_storeSize = to;
-    // At least as much room as the layouts take: the next compaction comes after as many bytes.
-    if (2 * (to + more) > m_storeLimit) {
-        const std::size_t limit = std::max(2 * (to + more), std::size_t{1} << 18);
-        auto larger = std::make_unique_for_overwrite<std::byte[]>(limit);
+    // Twice as much room as the layouts take: the next compaction comes after that many bytes.
+    if (3 * (to + more) > m_storeLimit) {
+        std::size_t limit = std::max(3 * (to + more), std::size_t{1} << 18);
+        auto larger = NewStore(limit);
         if (to > 0) {
             std::memcpy(larger.get(), store, to);
         }
@@ -141,13 +176,15 @@ void SubFillMemo::MakeKey(const CCalHaichi& engine, const BuzaiLists& lists, con
     const std::int64_t b = std::int64_t{rect.Height()} + engine.NokoHaba;
     TwoHashes hashes;
     for (std::int32_t l = 0; l < 2; ++l) {
-        const std::vector<CAL_BUZAI>& entries = lists[static_cast<std::size_t>(l)];
-        std::size_t first = entries.size();
+        const std::vector<CAL_BUZAI>& list = lists[static_cast<std::size_t>(l)];
+        const CAL_BUZAI* const entries = list.data();
+        const std::size_t count = list.size();
+        std::size_t first = count;
         bool tooLarge = start[l] > 0;
-        for (std::size_t i = start[l]; i < entries.size(); ++i) {
-            const CAL_BUZAI& e = entries[i];
+        for (std::size_t i = start[l]; i < count; ++i) {
+            const CAL_BUZAI e = entries[i];
             if (engine.Size(l, e.Number).FitsWithin(a, b)) {
-                first = std::min(first, i);
+                first = first == count ? i : first;
                 out[0] = e.Number * 2 + l;
                 out[1] = e.Count;
                 hashes.AddPair(out[0], out[1]);
@@ -177,7 +214,7 @@ void SubFillMemo::Rehash(Key& key)
 
 const SubFillMemo::Entry* SubFillMemo::Find(const Key& key, double need)
 {
-    const std::size_t slot = key.Hash & (m_slots.size() - 1);
+    const std::size_t slot = key.Hash & (m_slotCount - 1);
     const Slot s = m_slots[slot];
     if (s.Tag != TagOf(key.Hash)) {
         // The fill is computed now and stored into this slot afterwards.
@@ -251,11 +288,11 @@ void SubFillMemo::Store(const Key& key, double need, int result, const COutData&
                         const CalRect& rect)
 {
     // Many more layouts than slots: a larger table (the layouts so far are forgotten).
-    if (++m_stores > 2 * m_slots.size() && m_slots.size() * 4 <= kMaxSlots) {
-        Reset(m_slots.size() * 4);
+    if (++m_stores > 2 * m_slotCount && m_slotCount * 4 <= kMaxSlots) {
+        Reset(m_slotCount * 4);
     }
     const std::span<const std::int32_t> items = key.Items();
-    const std::size_t slot = key.Hash & (m_slots.size() - 1);
+    const std::size_t slot = key.Hash & (m_slotCount - 1);
     Slot& s = m_slots[slot];
     s.Tag = 0;  // its layout so far is not kept by a compaction
     m_bytes -= std::size_t{m_counted[slot]} * sizeof(std::int32_t);
@@ -331,6 +368,6 @@ void SubFillMemo::Store(const Key& key, double need, int result, const COutData&
     m_counted[slot] = Accounted(m_counted[slot], changes, numbers);
     m_bytes += std::size_t{m_counted[slot]} * sizeof(std::int32_t);
     if (m_bytes > kMaxBytes) {
-        Reset(m_slots.size());
+        Reset(m_slotCount);
     }
 }

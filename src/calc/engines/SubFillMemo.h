@@ -114,8 +114,10 @@ public:
     // Gives the memory back; the next Validate starts a small table.
     void Release()
     {
-        m_slots = {};
-        m_counted = {};
+        m_table = {};
+        m_slots = nullptr;
+        m_counted = nullptr;
+        m_slotCount = 0;
         m_store = {};
         m_storeSize = 0;
         m_storeLimit = 0;
@@ -130,14 +132,23 @@ private:
         std::uint16_t Tag = 0;
     };
     static std::uint16_t TagOf(std::uint64_t hash) { return static_cast<std::uint16_t>(hash >> 48) | 1u; }
-    std::vector<Slot> m_slots;
+    struct FreeStore {
+        void operator()(std::byte* store) const;
+    };
+    // Storage of `bytes` (at least), in large pages where the system gives them when it is not
+    // small: the asks read the slots and the store all over, and in small pages nearly every read
+    // of an older layout missed the address translation cache too.
+    static std::unique_ptr<std::byte[], FreeStore> NewStore(std::size_t& bytes);
+    std::unique_ptr<std::byte[], FreeStore> m_table;  // of the two below
+    Slot* m_slots = nullptr;
     // Per slot, the numbers its layout counts for (Accounted); read and written by Store only.
-    std::vector<std::uint32_t> m_counted;
+    std::uint32_t* m_counted = nullptr;
+    std::size_t m_slotCount = 0;
     // The layouts, one after the other, each kAlign-aligned; a replaced layout stays until the
     // store is full, when the slots' layouts are moved together (Compact). The store changes only
     // then: what Find returns stays valid until the next Store.
     static constexpr std::size_t kAlign = alignof(Entry);
-    std::unique_ptr<std::byte[]> m_store;
+    std::unique_ptr<std::byte[], FreeStore> m_store;
     std::size_t m_storeSize = 0;  // bytes used
     std::size_t m_storeLimit = 0;
     // The bytes of an entry and its numbers, rounded up to kAlign.
