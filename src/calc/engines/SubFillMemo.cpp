@@ -65,13 +65,15 @@ void SubFillMemo::Validate(std::uint64_t sizes, std::int32_t kerf, std::int32_t 
 void SubFillMemo::Reset(std::size_t slots)
 {
     if (slots != m_slotCount) {
-        std::size_t bytes = slots * (sizeof(Slot) + sizeof(std::uint32_t));
+        std::size_t bytes = slots * (2 * sizeof(std::uint32_t) + sizeof(std::uint8_t));
         m_table = NewStore(bytes);
-        m_slots = reinterpret_cast<Slot*>(m_table.get());
-        m_counted = reinterpret_cast<std::uint32_t*>(m_slots + slots);
+        m_at = reinterpret_cast<std::uint32_t*>(m_table.get());
+        m_counted = m_at + slots;
+        m_tags = reinterpret_cast<std::uint8_t*>(m_counted + slots);
         m_slotCount = slots;
     }
-    std::fill_n(m_slots, slots, Slot{});
+    std::fill_n(m_tags, slots, std::uint8_t{0});
+    std::fill_n(m_at, slots, 0u);
     std::fill_n(m_counted, slots, 0u);
     m_storeSize = 0;  // the store keeps its storage
     m_stores = 0;
@@ -134,11 +136,11 @@ void SubFillMemo::Compact(std::size_t more)
         __builtin_prefetch(store + at + 1024);  // the walk waits for each entry's sizes
         const Entry& e = *reinterpret_cast<const Entry*>(store + at);
         const std::size_t n = StoredBytes(e);
-        Slot& s = m_slots[e.Slot];
-        if (s.Tag != 0 && std::size_t{s.At} * kAlign == at) {
+        const std::uint32_t slot = e.Slot;  // the move may overwrite e
+        if (m_tags[slot] != 0 && std::size_t{m_at[slot]} * kAlign == at) {
             if (to != at) {
                 std::memmove(store + to, store + at, n);
-                s.At = static_cast<std::uint32_t>(to / kAlign);
+                m_at[slot] = static_cast<std::uint32_t>(to / kAlign);
             }
             to += n;
         }
@@ -215,13 +217,13 @@ void SubFillMemo::Rehash(Key& key)
 const SubFillMemo::Entry* SubFillMemo::Find(const Key& key, double need)
 {
     const std::size_t slot = key.Hash & (m_slotCount - 1);
-    const Slot s = m_slots[slot];
-    if (s.Tag != TagOf(key.Hash)) {
+    if (m_tags[slot] != TagOf(key.Hash)) {
         // The fill is computed now and stored into this slot afterwards.
         __builtin_prefetch(&m_counted[slot], 1);
+        __builtin_prefetch(&m_at[slot], 1);
         return nullptr;
     }
-    const Entry& e = *EntryAt(s.At);
+    const Entry& e = *EntryAt(m_at[slot]);
     if (e.Hash != key.Hash || e.Check != key.Check || e.KeyLength != key.Length) {
         return nullptr;
     }
@@ -293,8 +295,7 @@ void SubFillMemo::Store(const Key& key, double need, int result, const COutData&
     }
     const std::span<const std::int32_t> items = key.Items();
     const std::size_t slot = key.Hash & (m_slotCount - 1);
-    Slot& s = m_slots[slot];
-    s.Tag = 0;  // its layout so far is not kept by a compaction
+    m_tags[slot] = 0;  // its layout so far is not kept by a compaction
     m_bytes -= std::size_t{m_counted[slot]} * sizeof(std::int32_t);
 
     const std::size_t blockCount = layout.Blocks.size() - blocks;
@@ -361,8 +362,8 @@ void SubFillMemo::Store(const Key& key, double need, int result, const COutData&
     e.Blocks = static_cast<std::uint32_t>(blockCount);
     e.Cuts = static_cast<std::uint32_t>(cutCount);
 
-    s.Tag = TagOf(key.Hash);
-    s.At = static_cast<std::uint32_t>(m_storeSize / kAlign);
+    m_tags[slot] = TagOf(key.Hash);
+    m_at[slot] = static_cast<std::uint32_t>(m_storeSize / kAlign);
     m_storeSize += StoredBytes(e);
     const auto numbers = static_cast<std::size_t>(d - data);
     m_counted[slot] = Accounted(m_counted[slot], changes, numbers);

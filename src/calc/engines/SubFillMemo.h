@@ -115,7 +115,8 @@ public:
     void Release()
     {
         m_table = {};
-        m_slots = nullptr;
+        m_tags = nullptr;
+        m_at = nullptr;
         m_counted = nullptr;
         m_slotCount = 0;
         m_store = {};
@@ -125,13 +126,13 @@ public:
     }
 
 private:
-    // A slot: 16 bits of its layout's hash, never 0 when it holds one (most asks find no layout,
-    // and the slots tell so from a table of 512 KB), and where the layout lies in the store.
-    struct Slot {
-        std::uint32_t At = 0;  // in units of kAlign bytes
-        std::uint16_t Tag = 0;
-    };
-    static std::uint16_t TagOf(std::uint64_t hash) { return static_cast<std::uint16_t>(hash >> 48) | 1u; }
+    // Per slot, 8 bits of its layout's hash, never 0 when it holds one: most asks find no layout,
+    // and a table of 64 KB, which stays in the cache, tells so.
+    static std::uint8_t TagOf(std::uint64_t hash)
+    {
+        const auto tag = static_cast<std::uint8_t>(hash >> 56);
+        return tag != 0 ? tag : 1;
+    }
     struct FreeStore {
         void operator()(std::byte* store) const;
     };
@@ -139,8 +140,10 @@ private:
     // small: the asks read the slots and the store all over, and in small pages nearly every read
     // of an older layout missed the address translation cache too.
     static std::unique_ptr<std::byte[], FreeStore> NewStore(std::size_t& bytes);
-    std::unique_ptr<std::byte[], FreeStore> m_table;  // of the two below
-    Slot* m_slots = nullptr;
+    std::unique_ptr<std::byte[], FreeStore> m_table;  // of the three below
+    std::uint8_t* m_tags = nullptr;
+    // Per slot, where its layout lies in the store, in units of kAlign bytes.
+    std::uint32_t* m_at = nullptr;
     // Per slot, the numbers its layout counts for (Accounted); read and written by Store only.
     std::uint32_t* m_counted = nullptr;
     std::size_t m_slotCount = 0;

@@ -504,3 +504,77 @@ TEST(SubFillMemo, LayoutsComeBackExactlyAfterTheStoreIsCompacted)
         }
     }
 }
+
+// A compaction moves a layout down over the replaced ones before it, by less than its own size
+// when they are small: the layout still comes back, and so do the others.
+TEST(SubFillMemo, LayoutMovedOverASmallerReplacedOneComesBack)
+{
+    TestJob job;
+    job.Board(3000, 2000).Parts(500, 400, 5).Parts(300, 200, 7).Parts(100, 100, 9);
+    CCal1 engine;
+    job.Prepare(engine);
+    const BuzaiLists& remaining = engine.CalData.Buzai;
+    // Keys of three distinct slots of the first table: rectangles of other widths.
+    std::vector<SubFillMemo::Key> keys;
+    std::vector<CalRect> rects;
+    std::vector<bool> used(SubFillMemo::kFirstSlots, false);
+    for (std::int32_t w = 400; keys.size() < 3; ++w) {
+        const CalRect rect{0, 0, w, 900};
+        SubFillMemo::Key key;
+        SubFillMemo::MakeKey(engine, remaining, rect, {0, 0}, key);
+        const std::size_t slot = key.Hash & (SubFillMemo::kFirstSlots - 1);
+        if (!used[slot]) {
+            used[slot] = true;
+            keys.push_back(key);
+            rects.push_back(rect);
+        }
+    }
+    auto layoutOf = [](int blocks, int seed) {
+        COutData layout;
+        for (int b = 0; b < blocks; ++b) {
+            layout.Blocks.emplace_back(b % 3, 0, 10 * b + seed, 7 * b, 1 + b % 5, 2, b % 2);
+            layout.CutLines.push_back(CUTMARK{b, seed, b + 3, 900 - b});
+        }
+        layout.PartsArea = 100.0 * blocks + seed;
+        layout.TotalArea = 200.0 * blocks + seed;
+        return layout;
+    };
+    struct Case {
+        const char* what;
+        int smallBlocks;  // of the layout replaced at the store's front
+        int largeBlocks;  // of the one after it
+    };
+    const Case cases[] = {
+        {"no blocks before 40", 0, 40},
+        {"one block before 200", 1, 200},
+        {"three blocks before four", 3, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SubFillMemo memo;
+        memo.Validate(engine.SizesGeneration(), engine.NokoHaba, engine.MaxCutSize);
+        const COutData small = layoutOf(c.smallBlocks, 1), smallAgain = layoutOf(c.smallBlocks, 2);
+        const COutData large = layoutOf(c.largeBlocks, 3);
+        memo.Store(keys[0], kAny, 1, small, 0, 0, 0.0, 0.0, remaining, rects[0]);
+        memo.Store(keys[0], kAny, 1, smallAgain, 0, 0, 0.0, 0.0, remaining, rects[0]);  // replaces it
+        memo.Store(keys[1], kAny, 1, large, 0, 0, 0.0, 0.0, remaining, rects[1]);
+        // Replaced over and over until the store has been compacted a few times.
+        for (int i = 0; i < 1500; ++i) {
+            memo.Store(keys[2], kAny, 1, layoutOf(20, i), 0, 0, 0.0, 0.0, remaining, rects[2]);
+        }
+        const COutData* expected[3] = {&smallAgain, &large, nullptr};
+        const COutData last = layoutOf(20, 1499);
+        expected[2] = &last;
+        for (std::size_t k = 0; k < 3; ++k) {
+            const SubFillMemo::Entry* known = memo.Find(keys[k], kAny);
+            ASSERT_NE(known, nullptr) << "key " << k;
+            COutData again;
+            BuzaiLists left;
+            SubFillMemo::Apply(*known, keys[k], remaining, left, again, rects[k]);
+            EXPECT_EQ(again.Blocks, expected[k]->Blocks) << "key " << k;
+            EXPECT_EQ(again.CutLines, expected[k]->CutLines) << "key " << k;
+            EXPECT_EQ(again.PartsArea, expected[k]->PartsArea) << "key " << k;
+            EXPECT_EQ(left, remaining);
+        }
+    }
+}
