@@ -64,17 +64,25 @@ void SubFillMemo::Validate(std::uint64_t sizes, std::int32_t kerf, std::int32_t 
 
 void SubFillMemo::Reset(std::size_t slots)
 {
+    // A reset of the first form kept each slot's vector with its storage (the table was assigned
+    // in place, or its first `slots` slots kept when it shrank; only a larger table started
+    // empty): the slots keep what they count, which m_bytes leaves out until they store again.
     if (slots != m_slotCount) {
+        const std::uint32_t* const counted = m_counted;
+        const std::size_t kept = slots < m_slotCount ? slots : 0;
         std::size_t bytes = slots * (2 * sizeof(std::uint32_t) + sizeof(std::uint8_t));
-        m_table = NewStore(bytes);
-        m_at = reinterpret_cast<std::uint32_t*>(m_table.get());
-        m_counted = m_at + slots;
+        auto table = NewStore(bytes);
+        auto* const at = reinterpret_cast<std::uint32_t*>(table.get());
+        std::copy_n(counted, kept, at + slots);
+        std::fill_n(at + slots + kept, slots - kept, 0u);
+        m_table = std::move(table);
+        m_at = at;
+        m_counted = at + slots;
         m_tags = reinterpret_cast<std::uint8_t*>(m_counted + slots);
         m_slotCount = slots;
     }
     std::fill_n(m_tags, slots, std::uint8_t{0});
     std::fill_n(m_at, slots, 0u);
-    std::fill_n(m_counted, slots, 0u);
     m_storeSize = 0;  // the store keeps its storage
     m_stores = 0;
     m_bytes = slots * kCountedSlotBytes;
