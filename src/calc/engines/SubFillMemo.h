@@ -167,8 +167,8 @@ private:
     {
         return reinterpret_cast<Entry*>(m_store.get() + std::size_t{at} * kAlign);
     }
-    // Moves the slots' layouts to the front of the store, made larger when fewer than `more` bytes
-    // and as many as the layouts take are left after them.
+    // Moves the slots' layouts to the front of the store, which then takes at least three times
+    // what they and `more` bytes take (a larger one when it did not).
     void Compact(std::size_t more);
     std::size_t m_stores = 0;  // since the table last grew
     std::size_t m_bytes = 0;   // of the table and its layouts, as counted (kCountedSlotBytes)
