@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "calc/CalHaichi.h"
+#include "calc/engines/SearchEffort.h"
 
 // The search engine (さらに探索する). Every board is filled by the beam search of BoardSearch.h
 // over staged guillotine patterns; the machining method sets the stages (level 0 two, 1 three,
@@ -34,6 +35,9 @@ public:
     bool Cover = true;  // the last job first chooses patterns for the whole group together
     // Knapsack cells the emptiest boards' new layouts may visit together; 0: the effort's share.
     std::int64_t RepackBudget = 0;
+    // A group on one board kind needing at most this many boards is searched an effort deeper
+    // (kSmallJobBoards; tests set 0 to keep the effort they give).
+    int SmallJobBoards = searcheffort::kSmallJobBoards;
 
     void SetCalData(const CCalData& data) override;
     // Without Single: the runs of this job, the best kept. With Single: the base layout.

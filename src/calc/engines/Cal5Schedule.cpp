@@ -74,6 +74,16 @@ void CCal5::Calculate()
         }
     }
 
+    // A small job on one board kind is searched an effort deeper, the job's effort given back
+    // at the end.
+    struct EffortBack {
+        int& effort;
+        int value;
+        ~EffortBack() { effort = value; }
+    } effortBack{Effort, Effort};
+    if (bound > 0 && bound <= SmallJobBoards) {
+        Effort = std::min(5, Effort + 1);
+    }
     // The runs of the group's jobs together visit the effort's cells once per job.
     const int runs = RunCount(Effort);
     const int tasks = runs + 1;  // task 0: the patterns chosen together, then the runs

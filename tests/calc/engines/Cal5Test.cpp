@@ -366,6 +366,7 @@ Repacked SearchWithRepackBudget(const TestJob& job, std::int64_t budget)
     CCal5 engine;
     engine.Level = 3;
     engine.Effort = 1;
+    engine.SmallJobBoards = 0;
     engine.RepackBudget = budget;
     Repacked r;
     r.ret = RunEngine(engine, job);
@@ -410,11 +411,19 @@ namespace {
 
 // The job's whole calculation run on `threads` threads: its result, checked by the layout checker,
 // and the board layouts whose search a budget ended early.
-void RunOnThreads(const TestJob& job, int threads, CRetData& ret, std::int64_t& cutShort)
+// smallJobBoards: the search's SmallJobBoards (-1: its own).
+void RunOnThreads(const TestJob& job, int threads, CRetData& ret, std::int64_t& cutShort, int smallJobBoards = -1)
 {
     Settings settings = job.Set;
     settings.MaxCalNum = threads;
-    CalcRun run(job.Buzai, job.YBuzai, job.Genban, settings, MakeEngine);
+    const EngineFactory engines = [smallJobBoards](const EngineVariant& v) {
+        std::unique_ptr<CCalHaichi> engine = MakeEngine(v);
+        if (auto* search = dynamic_cast<CCal5*>(engine.get()); search && smallJobBoards >= 0) {
+            search->SmallJobBoards = smallJobBoards;
+        }
+        return engine;
+    };
+    CalcRun run(job.Buzai, job.YBuzai, job.Genban, settings, engines);
     RecordingPrompt prompt;
     ASSERT_EQ(run.RunToEnd(ret, prompt, nullptr), CalcRun::Outcome::Placed);
     ExpectValidResult(ret, job);
@@ -837,6 +846,44 @@ TEST(Cal5, RunsOnOneBoardKindStopAtAShareOfTheEffortsCells)
     }
 }
 
+// A group on one board kind that needs few boards is searched at the next effort, and the job's
+// effort is given back; a group needing more boards, or on two board kinds, keeps its effort.
+TEST(Cal5, ASmallJobOnOneBoardKindIsSearchedAnEffortDeeper)
+{
+    struct Case {
+        const char* name;
+        int kinds;
+        int smallJobBoards;
+        int effortAlike;  // the effort, with no job small, that gives the same result
+    };
+    const Case cases[] = {
+        {"one kind, few boards", 1, searcheffort::kSmallJobBoards, 2},
+        {"one kind, more boards than small", 1, 1, 1},
+        {"two kinds", 2, searcheffort::kSmallJobBoards, 1},
+    };
+    const auto search = [](const TestJob& job, int effort, int smallJobBoards) {
+        CCal5 engine;
+        engine.Level = 3;
+        engine.Effort = effort;
+        engine.SmallJobBoards = smallJobBoards;
+        const CRetData ret = RunEngine(engine, job);
+        EXPECT_EQ(engine.Effort, effort);
+        return ret;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TestJob job = SingleOddPartsJob(6, c.kinds);
+        const CRetData one = search(job, 1, 0), two = search(job, 2, 0);
+        // The two efforts lay this job out differently, so the case tells them apart.
+        ASSERT_FALSE(one.Layouts.size() == two.Layouts.size() &&
+                     std::equal(one.Layouts.begin(), one.Layouts.end(), two.Layouts.begin(),
+                                [](const COutData& a, const COutData& b) { return a.SamePattern(b); }));
+        const CRetData ret = search(job, 1, c.smallJobBoards);
+        ExpectValidResult(ret, job);
+        ExpectSameLayouts(ret.Layouts, (c.effortAlike == 2 ? two : one).Layouts);
+    }
+}
+
 // A run whose search jobs stop at their budgets gives the same result on one thread and on two.
 TEST(Cal5Run, BudgetsEndTheSearchTheSameForAnyThreadCount)
 {
@@ -853,7 +900,7 @@ TEST(Cal5Run, BudgetsEndTheSearchTheSameForAnyThreadCount)
         SCOPED_TRACE(testing::Message() << "threads " << threads);
         CRetData ret;
         std::int64_t cutShort = 0;
-        ASSERT_NO_FATAL_FAILURE(RunOnThreads(job, threads, ret, cutShort));
+        ASSERT_NO_FATAL_FAILURE(RunOnThreads(job, threads, ret, cutShort, 0));
         EXPECT_GT(cutShort, 0);
         if (threads == 1) {
             first = ret.Layouts;
