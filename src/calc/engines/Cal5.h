@@ -35,9 +35,9 @@ public:
     bool Cover = true;  // the last job first chooses patterns for the whole group together
     // Knapsack cells the emptiest boards' new layouts may visit together; 0: the effort's share.
     std::int64_t RepackBudget = 0;
-    // A group on one board kind needing at most this many boards is searched an effort deeper
-    // (kSmallJobBoards; tests set 0 to keep the effort they give).
-    int SmallJobBoards = searcheffort::kSmallJobBoards;
+    // A group on one board kind of at most this many pieces is searched an effort deeper
+    // (kSmallJobPieces; tests set 0 to keep the effort they give).
+    int SmallJobPieces = searcheffort::kSmallJobPieces;
 
     void SetCalData(const CCalData& data) override;
     // Without Single: the runs of this job, the best kept. With Single: the base layout.

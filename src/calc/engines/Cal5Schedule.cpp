@@ -81,7 +81,11 @@ void CCal5::Calculate()
         int value;
         ~EffortBack() { effort = value; }
     } effortBack{Effort, Effort};
-    if (bound > 0 && bound <= SmallJobBoards) {
+    std::int64_t pieces = 0;
+    for (const CAL_BUZAI& e : CalData.Buzai[0]) {
+        pieces += e.Count;
+    }
+    if (bound > 0 && pieces <= SmallJobPieces) {
         Effort = std::min(5, Effort + 1);
     }
     // The runs of the group's jobs together visit the effort's cells once per job.

@@ -34,10 +34,10 @@ inline constexpr std::int64_t kProbeShare = 8;
 // first runs find nearly every board the later ones do: on the 2BP instances all of them with a
 // sixth of the cells, and the later runs are where the seconds go.
 inline constexpr std::int64_t kRunShare = 3;
-// A group on one board kind whose parts' area needs at most this many boards is searched at the
-// next effort: a board fewer is all it can gain, and the deeper search of a few boards costs
-// seconds (2BP without rotation, C07_n40_02: 12 boards instead of 13).
-inline constexpr int kSmallJobBoards = 15;
+// A group on one board kind of at most this many pieces is searched at the next effort: a board
+// fewer is all it can gain, and the deeper search of so few pieces costs a second or two (2BP
+// without rotation, C07_n40_02: 12 boards instead of 13).
+inline constexpr int kSmallJobPieces = 40;
 // The emptiest boards laid out again on one board fewer: up to this many together, each set
 // with this many valued runs.
 inline constexpr int kRepackBoards = 5;

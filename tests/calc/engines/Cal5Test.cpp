@@ -366,7 +366,7 @@ Repacked SearchWithRepackBudget(const TestJob& job, std::int64_t budget)
     CCal5 engine;
     engine.Level = 3;
     engine.Effort = 1;
-    engine.SmallJobBoards = 0;
+    engine.SmallJobPieces = 0;
     engine.RepackBudget = budget;
     Repacked r;
     r.ret = RunEngine(engine, job);
@@ -411,15 +411,15 @@ namespace {
 
 // The job's whole calculation run on `threads` threads: its result, checked by the layout checker,
 // and the board layouts whose search a budget ended early.
-// smallJobBoards: the search's SmallJobBoards (-1: its own).
-void RunOnThreads(const TestJob& job, int threads, CRetData& ret, std::int64_t& cutShort, int smallJobBoards = -1)
+// smallJobPieces: the search's SmallJobPieces (-1: its own).
+void RunOnThreads(const TestJob& job, int threads, CRetData& ret, std::int64_t& cutShort, int smallJobPieces = -1)
 {
     Settings settings = job.Set;
     settings.MaxCalNum = threads;
-    const EngineFactory engines = [smallJobBoards](const EngineVariant& v) {
+    const EngineFactory engines = [smallJobPieces](const EngineVariant& v) {
         std::unique_ptr<CCalHaichi> engine = MakeEngine(v);
-        if (auto* search = dynamic_cast<CCal5*>(engine.get()); search && smallJobBoards >= 0) {
-            search->SmallJobBoards = smallJobBoards;
+        if (auto* search = dynamic_cast<CCal5*>(engine.get()); search && smallJobPieces >= 0) {
+            search->SmallJobPieces = smallJobPieces;
         }
         return engine;
     };
@@ -846,26 +846,26 @@ TEST(Cal5, RunsOnOneBoardKindStopAtAShareOfTheEffortsCells)
     }
 }
 
-// A group on one board kind that needs few boards is searched at the next effort, and the job's
-// effort is given back; a group needing more boards, or on two board kinds, keeps its effort.
+// A group on one board kind of few pieces (here 60) is searched at the next effort, and the
+// job's effort is given back; a group of more pieces, or on two board kinds, keeps its effort.
 TEST(Cal5, ASmallJobOnOneBoardKindIsSearchedAnEffortDeeper)
 {
     struct Case {
         const char* name;
         int kinds;
-        int smallJobBoards;
+        int smallJobPieces;
         int effortAlike;  // the effort, with no job small, that gives the same result
     };
     const Case cases[] = {
-        {"one kind, few boards", 1, searcheffort::kSmallJobBoards, 2},
-        {"one kind, more boards than small", 1, 1, 1},
-        {"two kinds", 2, searcheffort::kSmallJobBoards, 1},
+        {"one kind, few pieces", 1, 60, 2},
+        {"one kind, more pieces than small", 1, 59, 1},
+        {"two kinds", 2, 60, 1},
     };
-    const auto search = [](const TestJob& job, int effort, int smallJobBoards) {
+    const auto search = [](const TestJob& job, int effort, int smallJobPieces) {
         CCal5 engine;
         engine.Level = 3;
         engine.Effort = effort;
-        engine.SmallJobBoards = smallJobBoards;
+        engine.SmallJobPieces = smallJobPieces;
         const CRetData ret = RunEngine(engine, job);
         EXPECT_EQ(engine.Effort, effort);
         return ret;
@@ -878,7 +878,7 @@ TEST(Cal5, ASmallJobOnOneBoardKindIsSearchedAnEffortDeeper)
         ASSERT_FALSE(one.Layouts.size() == two.Layouts.size() &&
                      std::equal(one.Layouts.begin(), one.Layouts.end(), two.Layouts.begin(),
                                 [](const COutData& a, const COutData& b) { return a.SamePattern(b); }));
-        const CRetData ret = search(job, 1, c.smallJobBoards);
+        const CRetData ret = search(job, 1, c.smallJobPieces);
         ExpectValidResult(ret, job);
         ExpectSameLayouts(ret.Layouts, (c.effortAlike == 2 ? two : one).Layouts);
     }
