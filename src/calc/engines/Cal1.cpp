@@ -41,21 +41,19 @@ std::int64_t PiecesIn(const CAL_BUZAI& entry, const CCalHaichi::PartSize& part, 
         return 0;
     }
     const std::int64_t ak = a + k, bk = b + k, wk = w + k, hk = h + k;
-    std::int64_t pieces = 0;
-    if (static_cast<std::uint64_t>(ak | bk | wk | hk) >> 32 == 0) {
-        // The same quotients in 32 bits, which divide faster.
-        const auto a32 = static_cast<std::uint32_t>(ak), b32 = static_cast<std::uint32_t>(bk);
-        const auto w32 = static_cast<std::uint32_t>(wk), h32 = static_cast<std::uint32_t>(hk);
-        pieces = std::int64_t{b32 / h32} * (a32 / w32);
+    const auto count = [&part](auto across, auto along, auto width, auto height) {
+        std::int64_t n = static_cast<std::int64_t>(along / height) * static_cast<std::int64_t>(across / width);
         if (part.NoTurn == 0) {
-            pieces = std::max(pieces, std::int64_t{a32 / h32} * (b32 / w32));
+            n = std::max(n, static_cast<std::int64_t>(across / height) * static_cast<std::int64_t>(along / width));
         }
-    } else {
-        pieces = (bk / hk) * (ak / wk);
-        if (part.NoTurn == 0) {
-            pieces = std::max(pieces, (ak / hk) * (bk / wk));
-        }
-    }
+        return n;
+    };
+    // The same quotients in 32 bits where the numbers fit, which divide faster.
+    const std::int64_t pieces =
+        static_cast<std::uint64_t>(ak | bk | wk | hk) >> 32 == 0
+            ? count(static_cast<std::uint32_t>(ak), static_cast<std::uint32_t>(bk), static_cast<std::uint32_t>(wk),
+                    static_cast<std::uint32_t>(hk))
+            : count(ak, bk, wk, hk);
     return std::min<std::int64_t>(pieces, entry.Count);
 }
 
