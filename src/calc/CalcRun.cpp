@@ -179,18 +179,32 @@ void CalcRun::Reap()
 
 const CRetData* CalcRun::GroupBest(std::size_t g) const
 {
-    const CRetData* best = nullptr;
+    const bool noRate = m_settings.NoRateFlg != 0;
+    // The other engines' choice and the search's, each with its rule; then the search's against
+    // the others' by the search's rule, the job earlier in the list kept on a tie.
+    const CRetData* engines = nullptr;
+    const CRetData* search = nullptr;
+    bool searchFirst = false;
     for (const auto& job : m_jobs) {
         // A job that stopped itself (calculation error) or was stopped has no usable result.
         if (job->Group != static_cast<std::int32_t>(g) || !job->Ended || job->Error ||
             job->Engine->State == kStateStopped) {
             continue;
         }
-        if (best == nullptr || ReplacesBest(job->Engine->Ret, *best, m_settings.NoRateFlg != 0)) {
-            best = &job->Engine->Ret;
+        const CRetData& c = job->Engine->Ret;
+        if (job->Variant.Kind == kSearchEngine) {
+            searchFirst = searchFirst || engines == nullptr;
+            search = search == nullptr || SearchReplaces(c, *search, noRate) ? &c : search;
+        } else {
+            engines = engines == nullptr || ReplacesBest(c, *engines, noRate) ? &c : engines;
         }
     }
-    return best;
+    if (search == nullptr || engines == nullptr) {
+        return search != nullptr ? search : engines;
+    }
+    const CRetData* first = searchFirst ? search : engines;
+    const CRetData* later = searchFirst ? engines : search;
+    return SearchReplaces(*later, *first, noRate) ? later : first;
 }
 
 void CalcRun::UpdateStanding()
@@ -349,6 +363,24 @@ bool ReplacesBest(const CRetData& c, const CRetData& best, bool noRate)
         return c.TotalPrice < best.TotalPrice;
     }
     return c.IsBetter(best);
+}
+
+namespace {
+
+// 1 when a places more parts area than b, -1 when less, else 0. Relative, so that the order in
+// which a result's areas were added does not decide.
+int ComparePartsArea(const CRetData& a, const CRetData& b)
+{
+    const double margin = 1e-9 * std::max(a.PartsArea, b.PartsArea);
+    return a.PartsArea > b.PartsArea + margin ? 1 : a.PartsArea < b.PartsArea - margin ? -1 : 0;
+}
+
+}  // namespace
+
+bool SearchReplaces(const CRetData& c, const CRetData& best, bool noRate)
+{
+    const int byArea = ComparePartsArea(c, best);
+    return byArea != 0 ? byArea > 0 : ReplacesBest(c, best, noRate);
 }
 
 void MergeSameLayouts(std::vector<COutData>& layouts)

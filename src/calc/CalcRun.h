@@ -63,6 +63,11 @@ using EngineFactory = std::function<std::unique_ptr<CCalHaichi>(const EngineVari
 // comparison decides; else fewer unplaced pieces first, then the lower total price, then the
 // result comparison.
 bool ReplacesBest(const CRetData& c, const CRetData& best, bool noRate);
+// Whether the search's result c replaces best, among the search's runs and against the group's
+// choice among the other engines: more parts area placed first (results differ in it only when
+// the stock runs short), then ReplacesBest. The other engines' results are compared among
+// themselves by ReplacesBest alone.
+bool SearchReplaces(const CRetData& c, const CRetData& best, bool noRate);
 // Identical layouts become one, their board counts added; the first keeps its place.
 void MergeSameLayouts(std::vector<COutData>& layouts);
 

@@ -25,6 +25,7 @@ public:
     int Order = 0;
     int Fail = 0;  // throws CalcError from LayoutBoard
     int Spin = 0;  // waits for the stop request in LayoutBoard
+    int LastFirst = 0;  // lays the last remaining part out instead of the first
 
     void SetCalData(const CCalData& data) override
     {
@@ -47,7 +48,7 @@ public:
         if (left[0].empty()) {
             return 0;
         }
-        CAL_BUZAI& entry = left[0].front();
+        CAL_BUZAI& entry = LastFirst ? left[0].back() : left[0].front();
         const CBuzai& part = Part(0, entry.Number);
         const std::int32_t w = part.Width + NokoHaba, h = part.Height + NokoHaba;
         int nx = std::min<int>((rect.Width() + NokoHaba) / w, Order + 1);
@@ -69,15 +70,14 @@ public:
         layout.PartsArea += static_cast<double>(part.Width) * part.Height * nx * ny;
         layout.TotalArea = layout.PartsArea;
         entry.Count -= nx * ny;
-        if (entry.Count == 0) {
-            left[0].erase(left[0].begin());
-        }
+        std::erase_if(left[0], [](const CAL_BUZAI& e) { return e.Count < 1; });
         return 1;
     }
     std::unique_ptr<CCalHaichi> CreateInstance() const override
     {
         auto copy = std::make_unique<GridEngine>();
         copy->Order = Order;
+        copy->LastFirst = LastFirst;
         return copy;
     }
 };
@@ -236,6 +236,63 @@ TEST(CalcRun, ChoosesTheBestVariantOfEveryGroup)
     EXPECT_EQ(ret.Layouts[0].Blocks.at(0).Nx, 3);
     EXPECT_EQ(ret.Layouts[0].Repeat, 1);
     EXPECT_EQ(ret.UsedBoards, (std::vector<RET_GENBAN>{{0, 1}}));
+}
+
+TEST(CalcRun, UnderShortStockTheSearchIsChosenByPartsArea)
+{
+    // One sheet: nine small parts (0.81 m2) or the one large part (0.9025 m2). Grid engines of the
+    // kind `lastFirst` lay the large part out; the others lay as many small parts as their order
+    // allows (the search's two jobs at most two a row, the other engines up to nine).
+    TestJob job;
+    job.Board(1000, 1000, 1).Parts(300, 300, 9).Parts(950, 950, 1);
+    job.Set.TimeDisp = 0;
+    struct Case {
+        const char* name;
+        int useSearch, lastFirst;
+        std::vector<CAL_BUZAI> unplaced;
+    };
+    const Case cases[] = {
+        {"the other engines keep fewer pieces unplaced first", 0, kBlockEngine, {{1, 1, 0}}},
+        {"the search's more area wins against them", 1, kSearchEngine, {{0, 9, 0}}},
+        {"the search's less area loses", 1, kBlockEngine, {{1, 1, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Settings settings = job.Set;
+        settings.UseSearch = c.useSearch;
+        settings.MaxCalNum = 2;
+        CalcRun run(job.Buzai, job.YBuzai, job.Genban, settings, [&](const EngineVariant& v) {
+            auto engine = MakeGrid(v);
+            static_cast<GridEngine&>(*engine).LastFirst = v.Kind == c.lastFirst ? 1 : 0;
+            return engine;
+        });
+        CRetData ret;
+        RecordingPrompt prompt;
+        ASSERT_EQ(run.RunToEnd(ret, prompt, nullptr), CalcRun::Outcome::Placed);
+        ExpectValidResult(ret, job);
+        EXPECT_EQ(ret.Unplaced, c.unplaced);
+    }
+}
+
+TEST(CalcRun, OnATieTheResultOfTheJobEarlierInTheListIsKept)
+{
+    // Six parts on one board either way: two a row for the search's jobs (first in the list), three
+    // for the other engines. The same area, price and yield: the search's layout stays.
+    TestJob job;
+    job.Board(1000, 1000).Parts(300, 300, 6);
+    job.Set.TimeDisp = 0;
+    job.Set.UseSearch = 1;
+    ASSERT_EQ(JobVariants(job.Set).front().Kind, kSearchEngine);
+    CalcRun run(job.Buzai, job.YBuzai, job.Genban, job.Set, [](const EngineVariant& v) {
+        EngineVariant grid = v;
+        grid.Order = v.Kind == kSearchEngine ? 1 : 2;
+        return MakeGrid(grid);
+    });
+    CRetData ret;
+    RecordingPrompt prompt;
+    ASSERT_EQ(run.RunToEnd(ret, prompt, nullptr), CalcRun::Outcome::Placed);
+    ASSERT_EQ(ret.Layouts.size(), 1u);
+    EXPECT_EQ(ret.Layouts[0].Blocks.at(0).Nx, 2);
 }
 
 TEST(CalcRun, PartsOverTheCuttingLimitAreUnplacedWithTheirFullCount)
@@ -477,6 +534,41 @@ TEST(ReplacesBest, PutsUncutPartsBeforePrice)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ReplacesBest(c.c, c.best, c.noRate), c.replaces);
+    }
+}
+
+TEST(SearchReplaces, PutsPartsAreaBeforeUncutParts)
+{
+    auto result = [](long long unplaced, std::int64_t price, double partsArea) {
+        CRetData r;
+        if (unplaced > 0) {
+            r.Unplaced.push_back({0, static_cast<std::int32_t>(unplaced), 0});
+        }
+        r.TotalPrice = price;
+        r.PartsArea = partsArea;
+        r.TotalArea = partsArea;
+        r.BoardArea = 1e7;
+        return r;
+    };
+    struct Case {
+        const char* name;
+        CRetData c, best;
+        bool noRate, replaces;
+    };
+    const Case cases[] = {
+        {"more area, more pieces uncut", result(9, 900, 9.03e6), result(1, 900, 8.1e6), false, true},
+        {"less area, fewer pieces uncut", result(1, 900, 8.1e6), result(9, 900, 9.03e6), false, false},
+        {"more area, dearer", result(0, 2000, 9.03e6), result(4, 900, 8.1e6), false, true},
+        {"same area: fewer uncut", result(1, 2000, 8.1e6), result(2, 900, 8.1e6), false, true},
+        {"area apart only by rounding: the cheaper", result(0, 800, 8.1e6 * (1 + 1e-13)), result(0, 900, 8.1e6),
+         false, true},
+        {"area apart only by rounding: not the dearer", result(0, 1000, 8.1e6 * (1 + 1e-13)), result(0, 900, 8.1e6),
+         false, false},
+        {"no rate: more area", result(3, 0, 9.03e6), result(0, 0, 8.1e6), true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(SearchReplaces(c.c, c.best, c.noRate), c.replaces);
     }
 }
 

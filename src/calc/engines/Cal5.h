@@ -136,10 +136,9 @@ private:
     // Lays what is left unplaced out on the boards still in stock on which a piece of it fits,
     // until none is left or no such board remains.
     void FillStock();
-    // Whether run c replaces the best run so far: the group's choice among the engines
-    // (ReplacesBest), fewer unplaced pieces first also when the stock runs short. Chosen by the
-    // parts area placed instead, the search's result loses that choice to an engine's result
-    // that leaves fewer pieces and may place less area than either.
+    // Whether run c replaces the best run so far (SearchReplaces): under limited stock the most
+    // parts area placed, else as the group chooses among the engines (ReplacesBest). The group
+    // takes the search's result over the other engines' choice by the same rule.
     bool RunReplaces(const CRetData& c, const CRetData& best) const;
     // Result c costs more than `than`: the board prices, or the board area when prices are left
     // out or none is given.

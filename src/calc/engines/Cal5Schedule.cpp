@@ -385,7 +385,7 @@ bool CCal5::Dearer(const CRetData& c, const CRetData& than) const
 
 bool CCal5::RunReplaces(const CRetData& c, const CRetData& best) const
 {
-    return ReplacesBest(c, best, NoRateFlg != 0);
+    return SearchReplaces(c, best, NoRateFlg != 0);
 }
 
 void CCal5::PrepareRun(CCal5& run) const
