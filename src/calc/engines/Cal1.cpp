@@ -293,9 +293,9 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         SubFillMemo::Key& key = FrameAt(static_cast<std::size_t>(m_depth)).Key;
         SubFillMemo::MakeKey(*this, remaining, rect, m_keyFrom, key);
         if (key.Length == SubFillMemo::kHead) {
-            // Not a piece fits, widened by the kerf or not: the fill leaves everything.
-            left = remaining;
-            return 0;
+            // Not a piece fits, widened by the kerf or not: the fill leaves everything, which the
+            // remainder fill (the only caller below the board) takes without a copy.
+            return kLeftAsIs;
         }
         if (const SubFillMemo::Entry* known = m_fills.Find(key, need)) {
             SubFillMemo::Apply(*known, key, remaining, left, layout, rect);

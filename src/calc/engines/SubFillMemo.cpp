@@ -209,6 +209,11 @@ void SubFillMemo::MakeKey(const CCalHaichi& engine, const BuzaiLists& lists, con
         }
     }
     key.Length = static_cast<std::size_t>(out - items);
+    if (key.Length == kHead) {
+        // Nothing fits: no fill to look up (most keys of a board of small parts).
+        key.Hash = key.Check = 0;
+        return;
+    }
     hashes.Finish(key.Items(), key);
 }
 

@@ -88,7 +88,8 @@ public:
     // generation), the kerf or the cutting limit.
     void Validate(std::uint64_t sizes, std::int32_t kerf, std::int32_t limit);
 
-    // Makes the key of `lists` on rect into `key`, with its hashes. The entries before `from` must
+    // Makes the key of `lists` on rect into `key`, with its hashes (0 for a key of no entries,
+    // which is never looked up: its fill places nothing). The entries before `from` must
     // be known not to fit rect widened by the kerf (the First of an enclosing rectangle's key):
     // the scan starts there.
     static void MakeKey(const CCalHaichi& engine, const BuzaiLists& lists, const CalRect& rect,
