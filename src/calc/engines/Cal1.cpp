@@ -30,18 +30,18 @@ inline bool FitsOnce(const CCalHaichi::PartSize& part, std::int64_t a, std::int6
     return (w <= a && h <= b) || (part.NoTurn == 0 && h <= a && w <= b);
 }
 
-// Pieces of the entry that fit into a x b (turned too when the part may turn), at most its count;
+// Pieces of the part that fit into a x b (turned too when the part may turn), at most `count`;
 // 0 when not one fits. k is the kerf.
-std::int64_t PiecesIn(const CAL_BUZAI& entry, const CCalHaichi::PartSize& part, std::int64_t a,
-                      std::int64_t b, std::int64_t k)
+std::int64_t PiecesIn(std::int32_t count, const CCalHaichi::PartSize& part, std::int64_t a, std::int64_t b,
+                      std::int64_t k)
 {
     const std::int64_t w = part.Width, h = part.Height;
     // Not one piece either way: the quotients below would be 0.
-    if (entry.Count < 1 || !FitsOnce(part, a, b)) {
+    if (count < 1 || !FitsOnce(part, a, b)) {
         return 0;
     }
     const std::int64_t ak = a + k, bk = b + k, wk = w + k, hk = h + k;
-    const auto count = [&part](auto across, auto along, auto width, auto height) {
+    const auto pieces = [&part](auto across, auto along, auto width, auto height) {
         std::int64_t n = static_cast<std::int64_t>(along / height) * static_cast<std::int64_t>(across / width);
         if (part.NoTurn == 0) {
             n = std::max(n, static_cast<std::int64_t>(across / height) * static_cast<std::int64_t>(along / width));
@@ -49,32 +49,32 @@ std::int64_t PiecesIn(const CAL_BUZAI& entry, const CCalHaichi::PartSize& part, 
         return n;
     };
     // The same quotients in 32 bits where the numbers fit, which divide faster.
-    const std::int64_t pieces =
+    const std::int64_t n =
         static_cast<std::uint64_t>(ak | bk | wk | hk) >> 32 == 0
-            ? count(static_cast<std::uint32_t>(ak), static_cast<std::uint32_t>(bk), static_cast<std::uint32_t>(wk),
-                    static_cast<std::uint32_t>(hk))
-            : count(ak, bk, wk, hk);
-    return std::min<std::int64_t>(pieces, entry.Count);
+            ? pieces(static_cast<std::uint32_t>(ak), static_cast<std::uint32_t>(bk), static_cast<std::uint32_t>(wk),
+                     static_cast<std::uint32_t>(hk))
+            : pieces(ak, bk, wk, hk);
+    return std::min<std::int64_t>(n, count);
 }
 
 // CCal1::FindFirstFitAmong, inlined into the block choice: returned through memory, its result
 // was read back at once as one wider value, which waits for the two stores to finish.
-[[gnu::always_inline]] inline CCal1::FitResult FirstFitAmong(
-    const CCal1& engine, const std::vector<CAL_BUZAI>& entries, const std::vector<std::int32_t>& among,
-    std::size_t from, std::int32_t list, std::int32_t width, std::int32_t height, std::size_t& at)
+[[gnu::always_inline]] inline CCal1::FitResult FirstFitAmong(const CCal1& engine,
+                                                             const std::vector<CCal1::ProbeEntry>& among,
+                                                             std::size_t from, std::int32_t list,
+                                                             std::int32_t width, std::int32_t height,
+                                                             std::size_t& at)
 {
     if (engine.StopRequest) {
         return {};
     }
     for (at = from; at < among.size(); ++at) {
-        const std::int32_t i = among[at];
-        const CAL_BUZAI& entry = entries[static_cast<std::size_t>(i)];
+        const CCal1::ProbeEntry& entry = among[at];
         // The test first, the quotients only for the one found.
-        const CCalHaichi::PartSize part = engine.Size(list, entry.Number);
-        if (entry.Count >= 1 && FitsOnce(part, width, height)) {
-            const std::int64_t pieces = PiecesIn(entry, part, width, height, engine.NokoHaba);
+        if (entry.Count >= 1 && FitsOnce(entry.Size, width, height)) {
+            const std::int64_t pieces = PiecesIn(entry.Count, entry.Size, width, height, engine.NokoHaba);
             if (pieces >= 1) {
-                return CCal1::FitResult{i, static_cast<std::int32_t>(pieces), list};
+                return CCal1::FitResult{entry.Entry, static_cast<std::int32_t>(pieces), list};
             }
         }
     }
@@ -91,7 +91,7 @@ CCal1::FitResult CCal1::FindFirstFit(const std::vector<CAL_BUZAI>& entries, std:
     }
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const std::int64_t pieces =
-            PiecesIn(entries[i], Size(list, entries[i].Number), width, height, NokoHaba);
+            PiecesIn(entries[i].Count, Size(list, entries[i].Number), width, height, NokoHaba);
         if (pieces >= 1) {
             return FitResult{static_cast<std::int32_t>(i), static_cast<std::int32_t>(pieces), list};
         }
@@ -100,31 +100,30 @@ CCal1::FitResult CCal1::FindFirstFit(const std::vector<CAL_BUZAI>& entries, std:
 }
 
 void CCal1::EntriesFitting(const std::vector<CAL_BUZAI>& entries, std::int32_t list, std::int32_t width,
-                           std::int32_t height, std::vector<std::int32_t>& among) const
+                           std::int32_t height, std::vector<ProbeEntry>& among, std::size_t from) const
 {
     // Whatever its count: the probes change it. A piece that fits makes at least one.
     among.clear();
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (FitsOnce(Size(list, entries[i].Number), width, height)) {
-            among.push_back(static_cast<std::int32_t>(i));
+    for (std::size_t i = from; i < entries.size(); ++i) {
+        const PartSize size = Size(list, entries[i].Number);
+        if (FitsOnce(size, width, height)) {
+            among.push_back(ProbeEntry{static_cast<std::int32_t>(i), entries[i].Count, size});
         }
     }
 }
 
-CCal1::FitResult CCal1::FindFirstFitAmong(const std::vector<CAL_BUZAI>& entries,
-                                          const std::vector<std::int32_t>& among, std::int32_t list,
+CCal1::FitResult CCal1::FindFirstFitAmong(const std::vector<ProbeEntry>& among, std::int32_t list,
                                           std::int32_t width, std::int32_t height) const
 {
     std::size_t at = 0;
-    return FindFirstFitAmong(entries, among, 0, list, width, height, at);
+    return FindFirstFitAmong(among, 0, list, width, height, at);
 }
 
-CCal1::FitResult CCal1::FindFirstFitAmong(const std::vector<CAL_BUZAI>& entries,
-                                          const std::vector<std::int32_t>& among, std::size_t from,
+CCal1::FitResult CCal1::FindFirstFitAmong(const std::vector<ProbeEntry>& among, std::size_t from,
                                           std::int32_t list, std::int32_t width, std::int32_t height,
                                           std::size_t& at) const
 {
-    return FirstFitAmong(*this, entries, among, from, list, width, height, at);
+    return FirstFitAmong(*this, among, from, list, width, height, at);
 }
 
 bool CCal1::IsBetterBlock(const BlockProbe& next, const BlockProbe& best)
@@ -172,24 +171,33 @@ CCal1::BlockShapes CCal1::ShapesFor(std::int32_t mx, std::int32_t my, std::int32
     return shapes;
 }
 
-std::optional<CCal1::BlockShape> CCal1::ChooseBlock(BuzaiLists& working, std::int32_t list,
+std::optional<CCal1::BlockShape> CCal1::ChooseBlock(const BuzaiLists& working, std::int32_t list,
                                                     std::int32_t entry, std::int32_t width,
-                                                    std::int32_t height) const
+                                                    std::int32_t height, std::size_t start) const
 {
     if (StopRequest) {
         return std::nullopt;
     }
-    std::vector<CAL_BUZAI>& entries = working.at(static_cast<std::size_t>(list));
-    CAL_BUZAI& e = entries.at(static_cast<std::size_t>(entry));
+    const std::vector<CAL_BUZAI>& entries = working.at(static_cast<std::size_t>(list));
+    const CAL_BUZAI& e = entries.at(static_cast<std::size_t>(entry));
     const CBuzai& part = Part(list, e.Number);
     const std::int32_t c = e.Count;
     const std::int64_t k = NokoHaba;
 
     // Every probe window lies within (width + k) x (height + k): a block of mx pieces reaches
     // mx (sx + k) <= width + k. Only the entries that fit there can be found by the probes.
-    std::vector<std::int32_t>& among = m_probeEntries;
+    std::vector<ProbeEntry>& among = m_probeEntries;
     EntriesFitting(entries, list, static_cast<std::int32_t>(width + k), static_cast<std::int32_t>(height + k),
-                   among);
+                   among, std::min<std::size_t>(start, static_cast<std::size_t>(entry)));
+    // The block's own entry, which the probes see with the pieces the block leaves; none when it
+    // does not fit the window (nor any block of it).
+    ProbeEntry* self = nullptr;
+    for (ProbeEntry& p : among) {
+        if (p.Entry == entry) {
+            self = &p;
+            break;
+        }
+    }
 
     std::optional<BlockShape> chosen;
     BlockProbe best;
@@ -214,7 +222,9 @@ std::optional<CCal1::BlockShape> CCal1::ChooseBlock(BuzaiLists& working, std::in
                                                {static_cast<std::int32_t>(bx), eh},
                                                {width, eh},
                                                {d, static_cast<std::int32_t>(by)}};
-            e.Count = c - pieces;
+            if (self) {
+                self->Count = c - pieces;
+            }
             // What fits a window fits every window holding it: the probe of a window within one
             // searched before starts where that one found its fit, and finds nothing if it found
             // nothing. The right-hand windows first: the others lie within them.
@@ -233,8 +243,7 @@ std::optional<CCal1::BlockShape> CCal1::ChooseBlock(BuzaiLists& working, std::in
                     }
                 }
                 if (!none) {
-                    fits[j] = FirstFitAmong(*this, entries, among, from, list, probes[j][0], probes[j][1],
-                                            found[j]);
+                    fits[j] = FirstFitAmong(*this, among, from, list, probes[j][0], probes[j][1], found[j]);
                 }
             }
             for (const FitResult& fit : fits) {
@@ -247,7 +256,6 @@ std::optional<CCal1::BlockShape> CCal1::ChooseBlock(BuzaiLists& working, std::in
                     chosen = shape;
                 }
             }
-            e.Count = c;
         }
     }
     return chosen;
@@ -349,7 +357,9 @@ int CCal1::LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     Frame& f = FrameAt(static_cast<std::size_t>(m_depth));
     BuzaiLists& working = f.Working;
     working = remaining;
-    const std::optional<BlockShape> shape = ChooseBlock(working, list, entry, windowWidth, windowHeight);
+    // The entries before the key's start do not fit the rectangle widened by the kerf.
+    const std::optional<BlockShape> shape = ChooseBlock(working, list, entry, windowWidth, windowHeight,
+                                                        m_keyFrom[static_cast<std::size_t>(list)]);
     if (!shape) {
         left = remaining;
         return 0;

@@ -64,25 +64,32 @@ public:
     void Calculate() override;
     std::unique_ptr<CCalHaichi> CreateInstance() const override;
 
-    // The block of entry `entry` of list `list` in a window of width x height; the count of the
-    // entry in `working` is changed during the probes and restored. Nothing when no orientation
-    // fits or on a stop request.
-    std::optional<BlockShape> ChooseBlock(BuzaiLists& working, std::int32_t list, std::int32_t entry,
-                                          std::int32_t width, std::int32_t height) const;
+    // The block of entry `entry` of list `list` in a window of width x height, as if the entry
+    // had the pieces the block leaves. Nothing when no orientation fits or on a stop request. The
+    // entries before `start` must be known not to fit the window widened by the kerf.
+    std::optional<BlockShape> ChooseBlock(const BuzaiLists& working, std::int32_t list, std::int32_t entry,
+                                          std::int32_t width, std::int32_t height,
+                                          std::size_t start = 0) const;
     // The first entry of `entries` (list `list`) of which a piece fits into width x height, with
     // the pieces that fit (at most its count). Nothing (-1) on a stop request.
     FitResult FindFirstFit(const std::vector<CAL_BUZAI>& entries, std::int32_t list, std::int32_t width,
                            std::int32_t height) const;
-    // The positions of the entries (of any count) of which a piece fits into width x height.
+    // An entry that a probe may find, with what the probe reads of it: the probes scan these
+    // instead of the list and the part size table.
+    struct ProbeEntry {
+        std::int32_t Entry = 0;  // position in the list
+        std::int32_t Count = 0;
+        PartSize Size;
+    };
+    // The entries (of any count) from position `from` on of which a piece fits into width x height.
     void EntriesFitting(const std::vector<CAL_BUZAI>& entries, std::int32_t list, std::int32_t width,
-                        std::int32_t height, std::vector<std::int32_t>& among) const;
-    // FindFirstFit over the entries at the positions `among` (ascending) only.
-    FitResult FindFirstFitAmong(const std::vector<CAL_BUZAI>& entries, const std::vector<std::int32_t>& among,
-                                std::int32_t list, std::int32_t width, std::int32_t height) const;
+                        std::int32_t height, std::vector<ProbeEntry>& among, std::size_t from = 0) const;
+    // FindFirstFit over the entries `among` (in list order) only.
+    FitResult FindFirstFitAmong(const std::vector<ProbeEntry>& among, std::int32_t list, std::int32_t width,
+                                std::int32_t height) const;
     // The same from among[from] on; `at` receives the place in `among` of the entry found.
-    FitResult FindFirstFitAmong(const std::vector<CAL_BUZAI>& entries, const std::vector<std::int32_t>& among,
-                                std::size_t from, std::int32_t list, std::int32_t width, std::int32_t height,
-                                std::size_t& at) const;
+    FitResult FindFirstFitAmong(const std::vector<ProbeEntry>& among, std::size_t from, std::int32_t list,
+                                std::int32_t width, std::int32_t height, std::size_t& at) const;
     static bool IsBetterBlock(const BlockProbe& next, const BlockProbe& best);
 
     // The block shapes for mx x my pieces that fit and c pieces wanted: rows first, then columns
@@ -123,7 +130,7 @@ private:
         SubFillMemo::Key Key;  // of the sub-fill memo
     };
     Frame& FrameAt(std::size_t level);
-    mutable std::vector<std::int32_t> m_probeEntries;  // ChooseBlock's entries that can fit
+    mutable std::vector<ProbeEntry> m_probeEntries;  // ChooseBlock's entries that can fit
     BoardMemo m_boards;
     SubFillMemo m_fills;
     int m_depth = 0;
