@@ -201,6 +201,10 @@ std::optional<CCal1::BlockShape> CCal1::ChooseBlock(const BuzaiLists& working, s
 
     std::optional<BlockShape> chosen;
     BlockProbe best;
+    // The probes' findings for the last block's extent (which gives its pieces too). Blocks of one
+    // piece (both shapes of a count of 1) and a square part's two turns repeat them.
+    FitResult fits[4];
+    std::int64_t fitsBx = -1, fitsBy = -1;
     for (int rotated = 0; rotated < (part.NoTurn ? 1 : 2); ++rotated) {
         const std::int64_t sx = rotated ? part.Height : part.Width;
         const std::int64_t sy = rotated ? part.Width : part.Height;
@@ -222,28 +226,30 @@ std::optional<CCal1::BlockShape> CCal1::ChooseBlock(const BuzaiLists& working, s
                                                {static_cast<std::int32_t>(bx), eh},
                                                {width, eh},
                                                {d, static_cast<std::int32_t>(by)}};
-            if (self) {
-                self->Count = c - pieces;
-            }
-            // What fits a window fits every window holding it: the probe of a window within one
-            // searched before starts where that one found its fit, and finds nothing if it found
-            // nothing. The right-hand windows first: the others lie within them.
-            FitResult fits[4];
-            std::size_t found[4] = {};
-            static constexpr int kSearchOrder[4] = {0, 2, 1, 3};
-            for (int o = 0; o < 4; ++o) {
-                const int j = kSearchOrder[o];
-                std::size_t from = 0;
-                bool none = false;
-                for (int before = 0; before < o; ++before) {
-                    const int i = kSearchOrder[before];
-                    if (probes[i][0] >= probes[j][0] && probes[i][1] >= probes[j][1]) {
-                        none = none || fits[i].Entry < 0;
-                        from = std::max(from, found[i]);
-                    }
+            if (bx != fitsBx || by != fitsBy) {
+                fitsBx = bx;
+                fitsBy = by;
+                if (self) {
+                    self->Count = c - pieces;
                 }
-                if (!none) {
-                    fits[j] = FirstFitAmong(*this, among, from, list, probes[j][0], probes[j][1], found[j]);
+                // What fits a window fits every window holding it: the probe of a window within one
+                // searched before starts where that one found its fit, and finds nothing if it found
+                // nothing. The right-hand windows first: the others lie within them.
+                std::size_t found[4] = {};
+                static constexpr int kSearchOrder[4] = {0, 2, 1, 3};
+                for (int o = 0; o < 4; ++o) {
+                    const int j = kSearchOrder[o];
+                    std::size_t from = 0;
+                    bool none = false;
+                    for (int before = 0; before < o; ++before) {
+                        const int i = kSearchOrder[before];
+                        if (probes[i][0] >= probes[j][0] && probes[i][1] >= probes[j][1]) {
+                            none = none || fits[i].Entry < 0;
+                            from = std::max(from, found[i]);
+                        }
+                    }
+                    fits[j] = none ? FitResult{}
+                                   : FirstFitAmong(*this, among, from, list, probes[j][0], probes[j][1], found[j]);
                 }
             }
             for (const FitResult& fit : fits) {
