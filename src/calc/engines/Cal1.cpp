@@ -126,39 +126,6 @@ CCal1::FitResult CCal1::FindFirstFitAmong(const std::vector<ProbeEntry>& among, 
     return FirstFitAmong(*this, among, from, list, width, height, at);
 }
 
-bool CCal1::IsBetterBlock(const BlockProbe& next, const BlockProbe& best)
-{
-    // Pieces of the block's part: the block plus more of it next to the block.
-    auto samePart = [](const BlockProbe& p) {
-        return p.Fit.Entry == p.Block.Entry && p.Fit.List == p.Block.List ? p.Block.Pieces + p.Fit.Pieces
-                                                                          : p.Block.Pieces;
-    };
-    const std::int32_t s = samePart(next), sBest = samePart(best);
-    if (s != sBest) {
-        return s > sBest;
-    }
-    if (next.Block.Pieces != best.Block.Pieces) {
-        return next.Block.Pieces > best.Block.Pieces;
-    }
-    const bool fits = next.Fit.Entry >= 0, bestFits = best.Fit.Entry >= 0;
-    if (fits != bestFits) {
-        return fits;
-    }
-    if (fits) {
-        if (next.Fit.List < best.Fit.List ||
-            (next.Fit.List == best.Fit.List && next.Fit.Entry < best.Fit.Entry)) {
-            return true;
-        }
-        if (next.Fit.List != best.Fit.List || next.Fit.Entry != best.Fit.Entry) {
-            return false;
-        }
-        if (next.Fit.Pieces > best.Fit.Pieces) {
-            return true;
-        }
-    }
-    return next.Tightness < best.Tightness;
-}
-
 CCal1::BlockShapes CCal1::ShapesFor(std::int32_t mx, std::int32_t my, std::int32_t c, int rotated)
 {
     BlockShapes shapes;

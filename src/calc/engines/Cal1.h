@@ -90,7 +90,40 @@ public:
     // The same from among[from] on; `at` receives the place in `among` of the entry found.
     FitResult FindFirstFitAmong(const std::vector<ProbeEntry>& among, std::size_t from, std::int32_t list,
                                 std::int32_t width, std::int32_t height, std::size_t& at) const;
-    static bool IsBetterBlock(const BlockProbe& next, const BlockProbe& best);
+    // Whether probe `next` beats `best`. Here, not in the source file: the block choice compares
+    // every probe, and a call made it wait for the probes to be stored.
+    static bool IsBetterBlock(const BlockProbe& next, const BlockProbe& best)
+    {
+        // Pieces of the block's part: the block plus more of it next to the block.
+        auto samePart = [](const BlockProbe& p) {
+            return p.Fit.Entry == p.Block.Entry && p.Fit.List == p.Block.List ? p.Block.Pieces + p.Fit.Pieces
+                                                                              : p.Block.Pieces;
+        };
+        const std::int32_t s = samePart(next), sBest = samePart(best);
+        if (s != sBest) {
+            return s > sBest;
+        }
+        if (next.Block.Pieces != best.Block.Pieces) {
+            return next.Block.Pieces > best.Block.Pieces;
+        }
+        const bool fits = next.Fit.Entry >= 0, bestFits = best.Fit.Entry >= 0;
+        if (fits != bestFits) {
+            return fits;
+        }
+        if (fits) {
+            if (next.Fit.List < best.Fit.List ||
+                (next.Fit.List == best.Fit.List && next.Fit.Entry < best.Fit.Entry)) {
+                return true;
+            }
+            if (next.Fit.List != best.Fit.List || next.Fit.Entry != best.Fit.Entry) {
+                return false;
+            }
+            if (next.Fit.Pieces > best.Fit.Pieces) {
+                return true;
+            }
+        }
+        return next.Tightness < best.Tightness;
+    }
 
     // The block shapes for mx x my pieces that fit and c pieces wanted: rows first, then columns
     // first unless only one piece fits.
