@@ -40,6 +40,10 @@ std::int64_t PiecesIn(std::int32_t count, const CCalHaichi::PartSize& part, std:
     if (count < 1 || !FitsOnce(part, a, b)) {
         return 0;
     }
+    // One piece fits, so the quotients make at least one.
+    if (count == 1) {
+        return 1;
+    }
     const std::int64_t ak = a + k, bk = b + k, wk = w + k, hk = h + k;
     const auto pieces = [&part](auto across, auto along, auto width, auto height) {
         std::int64_t n = static_cast<std::int64_t>(along / height) * static_cast<std::int64_t>(across / width);
@@ -175,9 +179,14 @@ std::optional<CCal1::BlockShape> CCal1::ChooseBlock(const BuzaiLists& working, s
     for (int rotated = 0; rotated < (part.NoTurn ? 1 : 2); ++rotated) {
         const std::int64_t sx = rotated ? part.Height : part.Width;
         const std::int64_t sy = rotated ? part.Width : part.Height;
-        // The last piece needs no kerf after it.
-        const std::int32_t mx = static_cast<std::int32_t>((width + k) / (sx + k));
-        const std::int32_t my = static_cast<std::int32_t>((height + k) / (sy + k));
+        // The last piece needs no kerf after it. The shapes take no more than c pieces along
+        // either side, so the counts stop there (most often 1, without a division).
+        const auto along = [c, k](std::int64_t length, std::int64_t side) {
+            return c >= 1 && length + k >= c * (side + k) ? c
+                                                          : static_cast<std::int32_t>((length + k) / (side + k));
+        };
+        const std::int32_t mx = along(width, sx);
+        const std::int32_t my = along(height, sy);
         if (mx < 1 || my < 1) {
             continue;
         }
