@@ -1,9 +1,11 @@
 #include "calc/engines/SubFillMemo.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <cstdlib>
 #include <new>
+#include <utility>
 
 #include <sys/mman.h>
 
@@ -135,24 +137,58 @@ std::unique_ptr<std::byte[], SubFillMemo::FreeStore> SubFillMemo::NewStore(std::
     return std::unique_ptr<std::byte[], FreeStore>(store);
 }
 
+void SubFillMemo::SortByPlace(std::vector<std::uint64_t>& items, std::vector<std::uint64_t>& spare)
+{
+    // By 12 bits of the place at a time, lowest first, as far as the largest place reaches.
+    constexpr int kBits = 12;
+    constexpr std::size_t kDigits = std::size_t{1} << kBits;
+    std::uint64_t most = 0;
+    for (const std::uint64_t item : items) {
+        most = std::max(most, item >> 32);
+    }
+    spare.resize(items.size());
+    for (int shift = 32; shift < 64 && (most >> (shift - 32)) != 0; shift += kBits) {
+        std::array<std::uint32_t, kDigits> next{};
+        for (const std::uint64_t item : items) {
+            ++next[(item >> shift) & (kDigits - 1)];
+        }
+        std::uint32_t at = 0;
+        for (std::uint32_t& n : next) {
+            at += std::exchange(n, at);
+        }
+        for (const std::uint64_t item : items) {
+            spare[next[(item >> shift) & (kDigits - 1)]++] = item;
+        }
+        items.swap(spare);
+    }
+}
+
 void SubFillMemo::Compact(std::size_t more)
 {
-    // The slots' layouts slide down in store order; one that its slot no longer points to is gone.
+    // The slots' layouts slide down in store order; the rest is gone. They are found from the
+    // slots: most of a full store (two thirds once it has its size) is layouts replaced since,
+    // which a walk through it read one by one only to step over them.
+    std::vector<std::uint64_t>& order = m_order;
+    order.clear();
+    for (std::size_t slot = 0; slot < m_slotCount; ++slot) {
+        if (m_tags[slot] != 0) {
+            order.push_back(std::uint64_t{m_at[slot]} << 32 | slot);
+        }
+    }
+    SortByPlace(order, m_orderSpare);
     std::byte* const store = m_store.get();
     std::size_t to = 0;
-    for (std::size_t at = 0; at < m_storeSize;) {
-        __builtin_prefetch(store + at + 1024);  // the walk waits for each entry's sizes
-        const Entry& e = *reinterpret_cast<const Entry*>(store + at);
-        const std::size_t n = StoredBytes(e);
-        const std::uint32_t slot = e.Slot;  // the move may overwrite e
-        if (m_tags[slot] != 0 && std::size_t{m_at[slot]} * kAlign == at) {
-            if (to != at) {
-                std::memmove(store + to, store + at, n);
-                m_at[slot] = static_cast<std::uint32_t>(to / kAlign);
-            }
-            to += n;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (i + 8 < order.size()) {
+            __builtin_prefetch(store + (order[i + 8] >> 32) * kAlign);  // the walk waits for each entry's sizes
         }
-        at += n;
+        const std::size_t at = static_cast<std::size_t>(order[i] >> 32) * kAlign;
+        const std::size_t n = StoredBytes(*reinterpret_cast<const Entry*>(store + at));
+        if (to != at) {
+            std::memmove(store + to, store + at, n);
+            m_at[static_cast<std::uint32_t>(order[i])] = static_cast<std::uint32_t>(to / kAlign);
+        }
+        to += n;
     }
     m_storeSize = to;
     // Twice as much room as the layouts take: the next compaction comes after that many bytes.

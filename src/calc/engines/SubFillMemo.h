@@ -111,6 +111,10 @@ public:
                std::size_t cuts, double partsArea, double totalArea, const BuzaiLists& left,
                const CalRect& rect);
 
+    // Sorts items by their high 32 bits, which no two share (a compaction's places); `spare`
+    // lends its storage.
+    static void SortByPlace(std::vector<std::uint64_t>& items, std::vector<std::uint64_t>& spare);
+
     std::int64_t Hits() const { return m_hits; }
     // Gives the memory back; the next Validate starts a small table.
     void Release()
@@ -123,6 +127,8 @@ public:
         m_store = {};
         m_storeSize = 0;
         m_storeLimit = 0;
+        m_order = {};
+        m_orderSpare = {};
         m_bytes = 0;
     }
 
@@ -171,6 +177,8 @@ private:
     // Moves the slots' layouts to the front of the store, which then takes at least three times
     // what they and `more` bytes take (a larger one when it did not).
     void Compact(std::size_t more);
+    std::vector<std::uint64_t> m_order;  // Compact's slots by place: place << 32 | slot
+    std::vector<std::uint64_t> m_orderSpare;
     std::size_t m_stores = 0;  // since the table last grew
     std::size_t m_bytes = 0;   // of the table and its layouts, as counted (kCountedSlotBytes)
     void Reset(std::size_t slots);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <random>
 #include <vector>
@@ -93,6 +94,45 @@ TEST(SubFillMemo, KeyFromTheEnclosingStartIsTheKeyOfTheWholeLists)
     }
     EXPECT_GT(skipped, 500);
     EXPECT_GT(flaggedEarly, 50);
+}
+
+// A compaction's places come sorted whatever their order and however many bits they take (the
+// sort runs by 12 bits at a time up to the largest place).
+TEST(SubFillMemo, PlacesComeSortedForACompaction)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::uint32_t> places;
+    };
+    std::vector<std::uint32_t> many;
+    Dice dice(3);
+    for (std::uint32_t i = 0; i < 5000; ++i) {
+        many.push_back(i * 7919u + static_cast<std::uint32_t>(dice.Between(0, 7000)) * 100000u);
+    }
+    std::sort(many.begin(), many.end());
+    many.erase(std::unique(many.begin(), many.end()), many.end());
+    std::shuffle(many.begin(), many.end(), std::mt19937(5));
+    const Case cases[] = {
+        {"none", {}},
+        {"one at 0", {0}},
+        {"sorted already", {0, 5, 4095, 4096, 9000}},
+        {"reversed, within 12 bits", {4095, 300, 17, 2, 0}},
+        {"across 12 bits", {4096, 4095, 1, 8191, 8192}},
+        {"across 24 bits", {1u << 24, (1u << 24) - 1, 5, (1u << 12) + 3, 77777}},
+        {"up to 32 bits", {0xFFFFFFFFu, 0x80000000u, 0x7FFFFFFFu, 0, 0x00FFF000u, 0x01000000u}},
+        {"thousands shuffled", many},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::uint64_t> items, spare{42};
+        for (std::size_t i = 0; i < c.places.size(); ++i) {
+            items.push_back(std::uint64_t{c.places[i]} << 32 | (i * 2654435761u & 0xFFFFFFFFu));
+        }
+        std::vector<std::uint64_t> expected = items;
+        std::sort(expected.begin(), expected.end());
+        SubFillMemo::SortByPlace(items, spare);
+        EXPECT_EQ(items, expected);
+    }
 }
 
 // Both hashes cover every number of the key: the size, the flag, each entry's part and count.
