@@ -504,25 +504,34 @@ TEST(FormatElapsed, ShowsHoursWithinTheDay)
     EXPECT_EQ(FormatElapsed(seconds(86400 + 61)), "00:01:01");
 }
 
+namespace {
+
+// A result for the choice between results: its unplaced pieces, price and areas.
+CRetData ChoiceResult(long long unplaced, std::int64_t price, double partsArea, double boardArea = 1e7)
+{
+    CRetData r;
+    if (unplaced > 0) {
+        r.Unplaced.push_back({0, static_cast<std::int32_t>(unplaced), 0});
+    }
+    r.TotalPrice = price;
+    r.PartsArea = partsArea;
+    r.TotalArea = partsArea;
+    r.BoardArea = boardArea;
+    return r;
+}
+
+struct ChoiceCase {
+    const char* name;
+    CRetData c, best;
+    bool noRate, replaces;
+};
+
+}  // namespace
+
 TEST(ReplacesBest, PutsUncutPartsBeforePrice)
 {
-    auto result = [](long long unplaced, std::int64_t price, double partsArea, double boardArea) {
-        CRetData r;
-        if (unplaced > 0) {
-            r.Unplaced.push_back({0, static_cast<std::int32_t>(unplaced), 0});
-        }
-        r.TotalPrice = price;
-        r.PartsArea = partsArea;
-        r.TotalArea = partsArea;
-        r.BoardArea = boardArea;
-        return r;
-    };
-    struct Case {
-        const char* name;
-        CRetData c, best;
-        bool noRate, replaces;
-    };
-    const Case cases[] = {
+    const auto result = ChoiceResult;
+    const ChoiceCase cases[] = {
         {"cheaper, same uncut", result(0, 900, 50, 100), result(0, 1000, 80, 100), false, true},
         {"dearer, same uncut", result(0, 1100, 90, 100), result(0, 1000, 80, 100), false, false},
         {"cheaper but leaves more uncut", result(3, 500, 40, 100), result(1, 1000, 80, 100), false, false},
@@ -531,7 +540,7 @@ TEST(ReplacesBest, PutsUncutPartsBeforePrice)
         {"no rate: more parts area wins", result(0, 5000, 90, 300), result(0, 1000, 80, 100), true, true},
         {"no rate: less parts area loses", result(0, 100, 70, 100), result(0, 1000, 80, 100), true, false},
     };
-    for (const Case& c : cases) {
+    for (const ChoiceCase& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ReplacesBest(c.c, c.best, c.noRate), c.replaces);
     }
@@ -539,23 +548,10 @@ TEST(ReplacesBest, PutsUncutPartsBeforePrice)
 
 TEST(SearchReplaces, PutsPartsAreaBeforeUncutParts)
 {
-    auto result = [](long long unplaced, std::int64_t price, double partsArea) {
-        CRetData r;
-        if (unplaced > 0) {
-            r.Unplaced.push_back({0, static_cast<std::int32_t>(unplaced), 0});
-        }
-        r.TotalPrice = price;
-        r.PartsArea = partsArea;
-        r.TotalArea = partsArea;
-        r.BoardArea = 1e7;
-        return r;
+    const auto result = [](long long unplaced, std::int64_t price, double partsArea) {
+        return ChoiceResult(unplaced, price, partsArea);
     };
-    struct Case {
-        const char* name;
-        CRetData c, best;
-        bool noRate, replaces;
-    };
-    const Case cases[] = {
+    const ChoiceCase cases[] = {
         {"more area, more pieces uncut", result(9, 900, 9.03e6), result(1, 900, 8.1e6), false, true},
         {"less area, fewer pieces uncut", result(1, 900, 8.1e6), result(9, 900, 9.03e6), false, false},
         {"more area, dearer", result(0, 2000, 9.03e6), result(4, 900, 8.1e6), false, true},
@@ -566,7 +562,7 @@ TEST(SearchReplaces, PutsPartsAreaBeforeUncutParts)
          false, false},
         {"no rate: more area", result(3, 0, 9.03e6), result(0, 0, 8.1e6), true, true},
     };
-    for (const Case& c : cases) {
+    for (const ChoiceCase& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(SearchReplaces(c.c, c.best, c.noRate), c.replaces);
     }
