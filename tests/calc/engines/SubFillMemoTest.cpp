@@ -36,6 +36,14 @@ TestJob MixedJob(Dice& dice)
     return job;
 }
 
+// One board and three part sizes, large to small: the layouts of the store tests.
+TestJob ThreeSizesJob()
+{
+    TestJob job;
+    job.Board(3000, 2000).Parts(500, 400, 5).Parts(300, 200, 7).Parts(100, 100, 9);
+    return job;
+}
+
 }  // namespace
 
 // A key scanned from where an enclosing rectangle's key began is the key of the whole lists: for
@@ -299,8 +307,7 @@ TEST(SubFillMemo, FillShortOfItsNeedAnswersOnlyAsMuchOrMore)
 // smaller after a larger one and the other way round, a slot's storage reused or given back.
 TEST(SubFillMemo, LayoutsSmallAndLargeComeBackWholeInTheSameSlot)
 {
-    TestJob job;
-    job.Board(3000, 2000).Parts(500, 400, 5).Parts(300, 200, 7).Parts(100, 100, 9);
+    TestJob job = ThreeSizesJob();
     CCal1 engine;
     job.Prepare(engine);
     const BuzaiLists& remaining = engine.CalData.Buzai;
@@ -459,8 +466,8 @@ TEST(SubFillMemo, CountedCapacityIsTheVectorsOfTheSameSteps)
 // memo's store moved them together (many layouts replaced, a few large ones among them).
 TEST(SubFillMemo, LayoutsComeBackExactlyAfterTheStoreIsCompacted)
 {
-    TestJob job;
-    job.Board(3000, 2000).Parts(500, 400, 5).Parts(300, 200, 7).Parts(100, 100, 9).Secondary(150, 120, 4);
+    TestJob job = ThreeSizesJob();
+    job.Secondary(150, 120, 4);
     CCal1 engine;
     job.Prepare(engine);
     const BuzaiLists& remaining = engine.CalData.Buzai;
@@ -549,8 +556,7 @@ TEST(SubFillMemo, LayoutsComeBackExactlyAfterTheStoreIsCompacted)
 // when they are small: the layout still comes back, and so do the others.
 TEST(SubFillMemo, LayoutMovedOverASmallerReplacedOneComesBack)
 {
-    TestJob job;
-    job.Board(3000, 2000).Parts(500, 400, 5).Parts(300, 200, 7).Parts(100, 100, 9);
+    TestJob job = ThreeSizesJob();
     CCal1 engine;
     job.Prepare(engine);
     const BuzaiLists& remaining = engine.CalData.Buzai;
