@@ -132,9 +132,15 @@ int CCal4::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     return 1;
 }
 
+void CCal4::Calculate()
+{
+    CCal2::Calculate();
+    m_rowFills.Release();  // the run keeps finished engines until it ends
+}
+
 std::unique_ptr<CCalHaichi> CCal4::CreateInstance() const
 {
-    return EngineWith(*this, &CCal4::Order, &CCal4::Level);
+    return EngineWith(*this, &CCal4::Order, &CCal4::Level, &CCal4::UseRowMemo);
 }
 
 int CCal4::LayoutRowFirst(int depth, int mode, int d, const BuzaiLists& in, BuzaiLists& out, COutData& layout,
@@ -332,10 +338,22 @@ void CCal4::FillRowLength(std::int32_t length, const std::vector<CAL4_LENBUZAI>&
     for (const CAL4_LENBUZAI_SUB& sub : LenBuzaiSub) {
         m_fillAvailable.push_back(sub.Pieces);
     }
+    if (UseRowMemo) {
+        m_rowFills.Validate(NokoHaba, Order, SecondFlag);
+        if (const auto* known = m_rowFills.Find(length, candidates, m_fillAvailable)) {
+            chosen = known->Chosen;
+            remaining = known->Remaining;
+            used = known->Used;
+            return;
+        }
+    }
     const RowFillRules rules{NokoHaba, Order, StopRequest, SecondFlag};
     LengthFill<CAL4_LENBUZAI, RowFillRules>(rules, m_lengthFill)
         .Fill(length, candidates, std::numeric_limits<std::int32_t>::max(), m_fillAvailable, chosen,
               remaining, used);
+    if (UseRowMemo && !StopRequest) {
+        m_rowFills.Store(length, candidates, m_fillAvailable, chosen, remaining, used);
+    }
 }
 
 int CCal4::FillColumn(int depth, int mode, int direction, const BuzaiLists& in, BuzaiLists& out,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "calc/engines/Cal2.h"
+#include "calc/engines/LengthFillMemo.h"
 
 // One part entry that gave row candidates: a compact copy of its working-list entry.
 struct CAL4_LENBUZAI_SUB {
@@ -34,12 +35,15 @@ struct CAL4_LENBUZAI {
 class CCal4 : public CCal2 {
 public:
     int SecondFlag = 0;  // gain measure of the row's exchanges: 0 used length, 1 used area
+    bool UseRowMemo = true;  // take a row fill made before from the row memo (the same layouts either way)
+
+    void Calculate() override;
 
     // The four LayoutRowFirst attempts: d = 0 when the height is within the cutting limit,
     // d = 1 when the width is; modes 0 and 1 each. Keeps the one with the most parts area.
     int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
                     const CalRect& rect) override;
-    // A CCal4 with the same Order and Level; AreaFlag and SecondFlag 0.
+    // A CCal4 with the same Order, Level and UseRowMemo; AreaFlag and SecondFlag 0.
     std::unique_ptr<CCalHaichi> CreateInstance() const override;
 
     // The row along axis d at the low edge of rect, its columns, and strips beyond its end.
@@ -62,6 +66,10 @@ public:
     // The entries of the row being chosen; FillRowLength reads their pieces.
     std::vector<CAL4_LENBUZAI_SUB> LenBuzaiSub;
 
+    // Row fills answered from the row memo.
+    std::int64_t RowMemoHits() const { return m_rowFills.Hits(); }
+
 private:
     LengthFillScratch<CAL4_LENBUZAI> m_lengthFill;
+    LengthFillMemo<CAL4_LENBUZAI> m_rowFills;
 };

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 
 #include "calc/JobGenerator.h"
 #include "calc/LayoutChecker.h"
 #include "calc/TestJob.h"
+#include "calc/engines/LengthFillMemo.h"
+#include "result/ResultJson.h"
 
 namespace {
 
@@ -515,6 +518,143 @@ TEST(Cal4CreateInstance, CarriesOrderAndLevelOnly)
     EXPECT_EQ(cal4->Level, 3);
     EXPECT_EQ(cal4->AreaFlag, 0);
     EXPECT_EQ(cal4->SecondFlag, 0);
+    EXPECT_TRUE(cal4->UseRowMemo);
+    engine.UseRowMemo = false;
+    EXPECT_FALSE(dynamic_cast<const CCal4&>(*engine.CreateInstance()).UseRowMemo);
+}
+
+// The memo answers only the very inputs it stored: a change of the length, of any field of a
+// candidate or of the pieces of a slot misses.
+TEST(LengthFillMemo, AnswersOnlyTheSameInputs)
+{
+    const std::vector<CAL4_LENBUZAI> candidates{{600, 100, 0, 0, 0, 1}, {350, 300, 0, 1, 1, 1}};
+    const std::vector<std::int32_t> available{2, 1};
+    LengthFillMemo<CAL4_LENBUZAI> memo;
+    memo.Validate(30, 2, 0);
+    ASSERT_EQ(memo.Find(1000, candidates, available), nullptr);
+    memo.Store(1000, candidates, available, {{600, 100, 1, 0, 0, 1}}, 370, 600);
+
+    struct Case {
+        const char* name;
+        std::int32_t length;
+        std::function<void(std::vector<CAL4_LENBUZAI>&, std::vector<std::int32_t>&)> change;
+        bool found;
+    };
+    const Case cases[] = {
+        {"the same", 1000, [](auto&, auto&) {}, true},
+        {"another length", 999, [](auto&, auto&) {}, false},
+        {"a candidate's length", 1000, [](auto& c, auto&) { c[1].Length = 340; }, false},
+        {"a candidate switched off", 1000, [](auto& c, auto&) { c[0].Avail = 0; }, false},
+        {"a candidate turned", 1000, [](auto& c, auto&) { c[1].Rotated = 0; }, false},
+        {"a candidate more", 1000, [](auto& c, auto&) { c.push_back({100, 100, 0, 1, 0, 1}); }, false},
+        {"a slot's pieces", 1000, [](auto&, auto& a) { a[1] = 2; }, false},
+        {"a slot more", 1000, [](auto&, auto& a) { a.push_back(0); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<CAL4_LENBUZAI> asked = candidates;
+        std::vector<std::int32_t> pieces = available;
+        c.change(asked, pieces);
+        const auto* found = memo.Find(c.length, asked, pieces);
+        ASSERT_EQ(found != nullptr, c.found);
+        if (found) {
+            EXPECT_EQ(found->Chosen, (std::vector<CAL4_LENBUZAI>{{600, 100, 1, 0, 0, 1}}));
+            EXPECT_EQ(found->Remaining, 370);
+            EXPECT_EQ(found->Used, 600);
+        }
+    }
+
+    // Another kerf, order or gain measure forgets every fill; the same keeps them.
+    memo.Validate(30, 2, 0);
+    EXPECT_NE(memo.Find(1000, candidates, available), nullptr);
+    memo.Validate(30, 2, 1);
+    EXPECT_EQ(memo.Find(1000, candidates, available), nullptr);
+}
+
+// Past its size the memo forgets what it held and keeps storing.
+TEST(LengthFillMemo, ForgetsWhenFull)
+{
+    LengthFillMemo<CAL4_LENBUZAI> memo;
+    memo.Validate(0, 1, 0);
+    const std::vector<CAL4_LENBUZAI> candidates(1000, CAL4_LENBUZAI{100, 100, 0, 0, 0, 1});
+    const std::vector<std::int32_t> available{5};
+    std::int32_t length = 1;
+    for (;; ++length) {
+        memo.Store(length, candidates, available, {}, length, 0);
+        if (memo.Find(1, candidates, available) == nullptr) {
+            break;
+        }
+        ASSERT_LT(length, 10000) << "never forgets";
+    }
+    EXPECT_GT(length, 10);
+    EXPECT_EQ(memo.Size(), 1u);
+    const auto* last = memo.Find(length, candidates, available);
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->Remaining, length);
+}
+
+// A row asked for again comes from the memo with what the fill gave; another order fills anew.
+TEST(Cal4FillRowLength, ARowAskedForAgainComesFromTheMemo)
+{
+    CCal4 engine;
+    engine.Order = 2;
+    engine.LenBuzaiSub = {{0, 0, 2}, {1, 1, 1}, {2, 2, 3}};
+    const std::vector<CAL4_LENBUZAI> candidates{{43, 100, 0, 0, 0, 1}, {32, 100, 0, 1, 0, 1}, {17, 100, 0, 2, 0, 1}};
+    std::vector<CAL4_LENBUZAI> first, again, order0;
+    std::int32_t remaining = 0, used = 0, remainingAgain = 0, usedAgain = 0;
+    engine.FillRowLength(100, candidates, first, remaining, used);
+    EXPECT_EQ(engine.RowMemoHits(), 0);
+    engine.FillRowLength(100, candidates, again, remainingAgain, usedAgain);
+    EXPECT_EQ(engine.RowMemoHits(), 1);
+    EXPECT_EQ(again, first);
+    EXPECT_EQ(remainingAgain, remaining);
+    EXPECT_EQ(usedAgain, used);
+    EXPECT_EQ(Taken(again), (std::vector<std::pair<std::int32_t, std::int32_t>>{{43, 1}, {17, 3}}));
+
+    engine.Order = 0;
+    engine.FillRowLength(100, candidates, order0, remaining, used);
+    EXPECT_EQ(engine.RowMemoHits(), 1);
+    EXPECT_EQ(Taken(order0), (std::vector<std::pair<std::int32_t, std::int32_t>>{{43, 2}}));
+}
+
+// Whole runs of generated jobs are the same byte for byte with and without the row memo, for
+// every level, order and gain measure; the memo answers rows on all but the smallest.
+TEST(Cal4RowMemo, RunsComeOutTheSame)
+{
+    struct CountingCal4 : CCal4 {
+        std::int64_t* Hits = nullptr;
+        ~CountingCal4() override { *Hits += RowMemoHits(); }
+    };
+    std::int64_t hits = 0;
+    int answered = 0;
+    for (std::uint32_t seed = 1; seed <= 24; ++seed) {
+        const TestJob job = GenerateJob(seed);
+        const int level = static_cast<int>(seed % 4), order = static_cast<int>(seed / 4 % 3);
+        const int areaFlag = static_cast<int>(seed % 2), secondFlag = static_cast<int>(seed / 2 % 2);
+        SCOPED_TRACE(testing::Message() << "seed " << seed << ", level " << level << ", order " << order
+                                        << ", area flag " << areaFlag << ", second flag " << secondFlag << ": "
+                                        << DescribeJob(job));
+        const std::int64_t before = hits;
+        auto run = [&](bool memo) {
+            return RunEveryGroup(job, [&] {
+                auto engine = std::make_unique<CountingCal4>();
+                engine->Hits = &hits;
+                engine->Order = order;
+                engine->Level = level;
+                engine->AreaFlag = areaFlag;
+                engine->SecondFlag = secondFlag;
+                engine->UseRowMemo = memo;
+                return engine;
+            });
+        };
+        const JobRun without = run(false);
+        const JobRun with = run(true);
+        ASSERT_EQ(ResultToJson(with.Ret), ResultToJson(without.Ret));
+        ASSERT_EQ(with.LeftYBuzai, without.LeftYBuzai);
+        ASSERT_EQ(with.States, without.States);
+        answered += hits > before ? 1 : 0;
+    }
+    EXPECT_GE(answered, 12);
 }
 
 // Every variant the run makes of the row engine, on generated jobs, gives layouts that can be cut.
