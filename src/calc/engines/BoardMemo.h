@@ -29,6 +29,9 @@ public:
         double TotalArea = 0.0;
         BuzaiLists Left;
         std::int64_t Extra = 0;  // what else the engine keeps of the layout
+        // What it was asked for (FindAsked): the need and the parts area it was told.
+        double Need = 0.0;
+        double Available = 0.0;
     };
 
     // Forgets every layout when what they were made with changed: the part sizes (their
@@ -48,6 +51,19 @@ public:
     {
         for (const Entry& e : m_entries) {
             if (e.Width == rect.Width() && e.Height == rect.Height() && e.Remaining == remaining) {
+                ++m_hits;
+                return &e;
+            }
+        }
+        return nullptr;
+    }
+    // The same for a memo of layouts kept with what they were asked for: only the same ask finds
+    // them (a layout short of its need is the board's only for that need).
+    const Entry* FindAsked(const BuzaiLists& remaining, const CalRect& rect, double need, double available)
+    {
+        for (const Entry& e : m_entries) {
+            if (e.Width == rect.Width() && e.Height == rect.Height() && e.Need == need &&
+                e.Available == available && e.Remaining == remaining) {
                 ++m_hits;
                 return &e;
             }
@@ -75,7 +91,7 @@ public:
     // two areas it had before. The oldest entries go first when the memo is full.
     void Store(const BuzaiLists& remaining, const CalRect& rect, int result, const COutData& layout,
                std::size_t blocks, std::size_t cuts, double partsArea, double totalArea,
-               const BuzaiLists& left, std::int64_t extra)
+               const BuzaiLists& left, std::int64_t extra, double need = 0.0, double available = 0.0)
     {
         if (m_entries.size() >= kMaxEntries) {
             m_entries.erase(m_entries.begin());
@@ -97,6 +113,8 @@ public:
         e.TotalArea = layout.TotalArea - totalArea;
         e.Left = left;
         e.Extra = extra;
+        e.Need = need;
+        e.Available = available;
         m_entries.push_back(std::move(e));
     }
 

@@ -76,7 +76,12 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         if (UseMemo && &left != &remaining) {
             // A board starts with no fills made: its layout depends on the lists and its size only.
             m_boards.Validate(SizesGeneration(), NokoHaba, MaxCutSize);
-            if (const BoardMemo::Entry* known = m_boards.Find(remaining, rect)) {
+            m_shortBoards.Validate(SizesGeneration(), NokoHaba, MaxCutSize);
+            const BoardMemo::Entry* known = m_boards.Find(remaining, rect);
+            if (!known) {
+                known = m_shortBoards.FindAsked(remaining, rect, need, available);
+            }
+            if (known) {
                 Fills = known->Extra;
                 SearchCutShort += Fills > kFillBudget ? 1 : 0;
                 BoardMemo::Apply(*known, left, layout, rect);
@@ -85,10 +90,16 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
             const std::size_t blocks = layout.Blocks.size(), cuts = layout.CutLines.size();
             const double partsArea = layout.PartsArea, totalArea = layout.TotalArea;
             const int result = LayoutStack(remaining, left, layout, rect, need, available);
-            // A layout short of its need may not be the board's own: the memo keeps only the board's own.
-            if (!StopRequest && !DoubleLess(layout.PartsArea - partsArea, need)) {
-                m_boards.Store(remaining, rect, result, layout, blocks, cuts, partsArea, totalArea, left,
-                               Fills);
+            // A layout short of its need may not be the board's own: the memo keeps only the board's
+            // own, the other memo the short one for the same ask (the search is the same again).
+            if (!StopRequest) {
+                if (!DoubleLess(layout.PartsArea - partsArea, need)) {
+                    m_boards.Store(remaining, rect, result, layout, blocks, cuts, partsArea, totalArea, left,
+                                   Fills);
+                } else {
+                    m_shortBoards.Store(remaining, rect, result, layout, blocks, cuts, partsArea, totalArea,
+                                        left, Fills, need, available);
+                }
             }
             return result;
         }

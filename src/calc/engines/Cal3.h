@@ -64,8 +64,8 @@ public:
         return cutOffs;
     }
 
-    // Board layouts answered from the board memo.
-    std::int64_t BoardMemoHits() const { return m_boards.Hits(); }
+    // Board layouts answered from the board memo (and from that of layouts short of their need).
+    std::int64_t BoardMemoHits() const { return m_boards.Hits() + m_shortBoards.Hits(); }
 
 private:
     // What LayoutBoard does on a sub-rectangle that nothing fits, less the copy: kLeftAsIs.
@@ -86,6 +86,7 @@ private:
         std::int64_t StacksCutOff = 0;
     };
     BoardMemo m_boards;
+    BoardMemo m_shortBoards;  // layouts short of their need, found by the same ask only
     int m_depth = 0;
     bool m_bounded = false;   // the board being laid out has a need: its fills have theirs
     SideIndex m_sides;        // the parts of the lists the board being laid out started with

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 
 #include "calc/JobGenerator.h"
 #include "calc/engines/Cal1.h"
@@ -126,4 +127,64 @@ TEST(BoardMemo, ABoardAskedForAgainIsTheSameLayoutAtItsPlace)
         EXPECT_EQ(layouts[1].TotalArea, layouts[0].TotalArea);
         EXPECT_EQ(left[1], left[0]);
     }
+}
+
+// A stack layout short of its need (an attempt on fewer parts that cannot beat the best) is the
+// board's only for that ask: it is found again by the same need and told parts area only, and the
+// board's own layout, once made, answers every ask as before.
+TEST(BoardMemo, AStackLayoutShortOfItsNeedIsFoundOnlyByTheSameAsk)
+{
+    class Asking : public CCal3 {
+    public:
+        int Ask(double need, double available, const BuzaiLists& remaining, BuzaiLists& left, COutData& layout)
+        {
+            m_need = LayoutNeed{need, available};
+            return LayoutBoard(remaining, left, layout, CalRect{0, 0, 2400, 1200});
+        }
+        double AllParts(const BuzaiLists& lists) const { return PartsAreaOf(lists[0]); }
+    };
+    TestJob job = TestJob().Board(2400, 1200).Kerf(30);
+    for (int i = 0; i < 6; ++i) {
+        job.Parts(300 + 110 * i, 200 + 70 * (i % 3), 2 + i % 3, i % 4 == 0);
+    }
+    Asking engine;
+    engine.Level = 2;
+    engine.SecondFlag = 1;
+    job.Prepare(engine);
+    const BuzaiLists remaining = engine.CalData.Buzai;
+    const double all = engine.AllParts(remaining);
+    const double unreachable = all + 1e6, none = -std::numeric_limits<double>::infinity();
+
+    struct Step {
+        const char* name;
+        double need, available;
+        std::int64_t hits;  // answered from the memos so far
+        int sameAs;         // the step whose layout it repeats, -1 none
+    };
+    const Step steps[] = {
+        {"short of its need", unreachable, -1.0, 0, -1},
+        {"the same ask again", unreachable, -1.0, 1, 0},
+        {"another need", unreachable + 1e4, -1.0, 1, -1},
+        {"the same need, the parts area told", unreachable, all, 1, -1},
+        {"the first ask once more", unreachable, -1.0, 2, 0},
+        {"without a need: the board's own", none, -1.0, 2, -1},
+        {"the own layout answers the short ask", unreachable, -1.0, 3, 5},
+    };
+    std::vector<COutData> layouts;
+    std::vector<BuzaiLists> lefts;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        COutData layout;
+        BuzaiLists left;
+        engine.Ask(step.need, step.available, remaining, left, layout);
+        EXPECT_EQ(engine.BoardMemoHits(), step.hits);
+        if (step.sameAs >= 0) {
+            EXPECT_EQ(layout.Blocks, layouts[static_cast<std::size_t>(step.sameAs)].Blocks);
+            EXPECT_EQ(layout.CutLines, layouts[static_cast<std::size_t>(step.sameAs)].CutLines);
+            EXPECT_EQ(left, lefts[static_cast<std::size_t>(step.sameAs)]);
+        }
+        layouts.push_back(layout);
+        lefts.push_back(left);
+    }
+    EXPECT_LT(layouts[0].PartsArea, all) << "the first ask must fall short for the test to show anything";
 }
