@@ -63,6 +63,16 @@ std::unique_ptr<CCalHaichi> Make(const Variant& variant, bool memo, std::int64_t
     return engine;
 }
 
+// Six parts of 2 to 4 pieces, two of them NoTurn, on one board of 2400 x 1200.
+TestJob SixParts()
+{
+    TestJob job = TestJob().Board(2400, 1200).Kerf(30);
+    for (int i = 0; i < 6; ++i) {
+        job.Parts(300 + 110 * i, 200 + 70 * (i % 3), 2 + i % 3, i % 4 == 0);
+    }
+    return job;
+}
+
 }  // namespace
 
 // A board laid out again from the memo is the layout the engine would make: whole runs of
@@ -91,10 +101,7 @@ TEST(BoardMemo, GeneratedJobsComeOutTheSameWithAndWithoutIt)
 // the first one moved there.
 TEST(BoardMemo, ABoardAskedForAgainIsTheSameLayoutAtItsPlace)
 {
-    TestJob job = TestJob().Board(2400, 1200).Kerf(30);
-    for (int i = 0; i < 6; ++i) {
-        job.Parts(300 + 110 * i, 200 + 70 * (i % 3), 2 + i % 3, i % 4 == 0);
-    }
+    const TestJob job = SixParts();
     for (const Variant& variant : kVariants) {
         SCOPED_TRACE(variant.name);
         std::int64_t hits = 0;
@@ -143,10 +150,7 @@ TEST(BoardMemo, AStackLayoutShortOfItsNeedIsFoundOnlyByTheSameAsk)
         }
         double AllParts(const BuzaiLists& lists) const { return PartsAreaOf(lists[0]); }
     };
-    TestJob job = TestJob().Board(2400, 1200).Kerf(30);
-    for (int i = 0; i < 6; ++i) {
-        job.Parts(300 + 110 * i, 200 + 70 * (i % 3), 2 + i % 3, i % 4 == 0);
-    }
+    const TestJob job = SixParts();
     Asking engine;
     engine.Level = 2;
     engine.SecondFlag = 1;
