@@ -593,30 +593,6 @@ TEST(LengthFillMemo, ForgetsWhenFull)
     EXPECT_EQ(last->Remaining, length);
 }
 
-// A row asked for again comes from the memo with what the fill gave; another order fills anew.
-TEST(Cal4FillRowLength, ARowAskedForAgainComesFromTheMemo)
-{
-    CCal4 engine;
-    engine.Order = 2;
-    engine.LenBuzaiSub = {{0, 0, 2}, {1, 1, 1}, {2, 2, 3}};
-    const std::vector<CAL4_LENBUZAI> candidates{{43, 100, 0, 0, 0, 1}, {32, 100, 0, 1, 0, 1}, {17, 100, 0, 2, 0, 1}};
-    std::vector<CAL4_LENBUZAI> first, again, order0;
-    std::int32_t remaining = 0, used = 0, remainingAgain = 0, usedAgain = 0;
-    engine.FillRowLength(100, candidates, first, remaining, used);
-    EXPECT_EQ(engine.RowMemoHits(), 0);
-    engine.FillRowLength(100, candidates, again, remainingAgain, usedAgain);
-    EXPECT_EQ(engine.RowMemoHits(), 1);
-    EXPECT_EQ(again, first);
-    EXPECT_EQ(remainingAgain, remaining);
-    EXPECT_EQ(usedAgain, used);
-    EXPECT_EQ(Taken(again), (std::vector<std::pair<std::int32_t, std::int32_t>>{{43, 1}, {17, 3}}));
-
-    engine.Order = 0;
-    engine.FillRowLength(100, candidates, order0, remaining, used);
-    EXPECT_EQ(engine.RowMemoHits(), 1);
-    EXPECT_EQ(Taken(order0), (std::vector<std::pair<std::int32_t, std::int32_t>>{{43, 2}}));
-}
-
 // Whole runs of generated jobs are the same byte for byte with and without the row memo, for
 // every level, order and gain measure; the memo answers rows on all but the smallest.
 TEST(Cal4RowMemo, RunsComeOutTheSame)
