@@ -109,9 +109,9 @@ public:
     // A new engine of the same class with the variant parameters it carries over; every base
     // field as after construction.
     virtual std::unique_ptr<CCalHaichi> CreateInstance() const = 0;
-    // Another job of the same group made before this one (the group's first): an engine whose
-    // jobs share their work joins it. Before either runs.
-    virtual void JoinGroupJob(CCalHaichi& /*first*/) {}
+    // The job of the same group and engine kind made last before this one: an engine whose jobs
+    // share their work joins it. Before either runs.
+    virtual void JoinGroupJob(CCalHaichi& /*before*/) {}
     // LayoutBoard, then with UseSmallPat the attempts on the counts divided by 2, 3, ...
     virtual int LayoutBoardBest(std::int32_t available, const BuzaiLists& remaining, BuzaiLists& left,
                                 COutData& layout, const CalRect& rect);

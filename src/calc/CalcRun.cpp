@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 
 #include "base/Format.h"
 #include "calc/CalHaichi.h"
@@ -111,16 +112,16 @@ void CalcRun::Start(CRetData& result)
     }
     const std::vector<EngineVariant> variants = m_only ? *m_only : JobVariants(m_settings);
     for (std::size_t g = 0; g < m_groups.size(); ++g) {
-        CCalHaichi* first = nullptr;
+        std::map<int, CCalHaichi*> lastOfKind;
         for (const EngineVariant& variant : variants) {
             auto job = std::make_unique<Job>();
             job->Variant = variant;
             job->Engine = m_factory(variant);
-            if (first) {
-                job->Engine->JoinGroupJob(*first);
-            } else {
-                first = job->Engine.get();
+            CCalHaichi*& last = lastOfKind[variant.Kind];
+            if (last) {
+                job->Engine->JoinGroupJob(*last);
             }
+            last = job->Engine.get();
             job->Engine->Reset();
             job->Engine->Configure(m_settings, m_buzai, m_ybuzai, m_genban);
             job->Engine->Sink = &m_messages;
@@ -129,18 +130,31 @@ void CalcRun::Start(CRetData& result)
         }
     }
     // Every group's strip-engine jobs, the quickest, start first: a run taken early then has a
-    // result for every group. The rest keep the job list's order (the search first). Which
-    // result wins does not depend on the start order.
+    // result for every group. The rest keep the job list's order (the search first), except that
+    // a group's strip-stack jobs of length fill effort 0 and 1 come after its other jobs: by then
+    // the jobs of effort 2 have laid out most boards they can take. Which result wins does not
+    // depend on the start order.
     m_order.clear();
     for (std::size_t i = 0; i < m_jobs.size(); ++i) {
         if (m_jobs[i]->Variant.Kind == kStripEngine) {
             m_order.push_back(i);
         }
     }
-    for (std::size_t i = 0; i < m_jobs.size(); ++i) {
-        if (m_jobs[i]->Variant.Kind != kStripEngine) {
-            m_order.push_back(i);
+    auto later = [](const EngineVariant& v) { return v.Kind == kStackEngine && v.Order < 2; };
+    for (std::size_t begin = 0; begin < m_jobs.size();) {
+        std::size_t end = begin;
+        while (end < m_jobs.size() && m_jobs[end]->Group == m_jobs[begin]->Group) {
+            ++end;
         }
+        for (const bool last : {false, true}) {
+            for (std::size_t i = begin; i < end; ++i) {
+                const EngineVariant& v = m_jobs[i]->Variant;
+                if (v.Kind != kStripEngine && later(v) == last) {
+                    m_order.push_back(i);
+                }
+            }
+        }
+        begin = end;
     }
     m_standing = Standing{};
     UpdateStanding();

@@ -424,8 +424,14 @@ TEST(CalcRun, AResultTakenEarlyIsTheBestOfTheJobsThatEnded)
     for (const EngineVariant& v : JobVariants(job.Set)) {
         stripJobs += v.Kind == kStripEngine ? 1 : 0;
     }
+    std::size_t later = 0;
+    for (const EngineVariant& v : JobVariants(job.Set)) {
+        later += v.Kind == kStackEngine && v.Order < 2 ? 1 : 0;
+    }
+    ASSERT_GT(later, 0u);
     std::string full;
-    for (const std::size_t k : {std::size_t{1}, std::size_t{3}, stripJobs, stripJobs + 5, all, all + 1}) {
+    for (const std::size_t k :
+         {std::size_t{1}, std::size_t{3}, stripJobs, stripJobs + 5, all - later, all, all + 1}) {
         for (const int threads : {1, 2}) {
             SCOPED_TRACE(testing::Message() << k << " ended jobs, " << threads << " threads");
             CountedRun early(job, threads, k);
@@ -440,6 +446,10 @@ TEST(CalcRun, AResultTakenEarlyIsTheBestOfTheJobsThatEnded)
             // The strip engine's jobs start first (on two threads a later job may end first).
             for (std::size_t i = 0; threads == 1 && i < std::min(ended[0].size(), stripJobs); ++i) {
                 EXPECT_EQ(ended[0][i].Kind, kStripEngine) << i;
+            }
+            // The strip-stack jobs of effort 0 and 1 start last, after those of effort 2.
+            for (std::size_t i = 0; threads == 1 && k == all - later && i < ended[0].size(); ++i) {
+                EXPECT_FALSE(ended[0][i].Kind == kStackEngine && ended[0][i].Order < 2) << i;
             }
 
             CalcRun subset(job.Buzai, job.YBuzai, job.Genban, job.Set, MakeEngine);

@@ -96,6 +96,15 @@ public:
         if (m_entries.size() >= kMaxEntries) {
             m_entries.erase(m_entries.begin());
         }
+        m_entries.push_back(MakeEntry(remaining, rect, result, layout, blocks, cuts, partsArea, totalArea,
+                                      left, extra, need, available));
+    }
+    // The entry Store keeps.
+    static Entry MakeEntry(const BuzaiLists& remaining, const CalRect& rect, int result,
+                           const COutData& layout, std::size_t blocks, std::size_t cuts, double partsArea,
+                           double totalArea, const BuzaiLists& left, std::int64_t extra, double need,
+                           double available)
+    {
         Entry e;
         e.Width = rect.Width();
         e.Height = rect.Height();
@@ -115,7 +124,7 @@ public:
         e.Extra = extra;
         e.Need = need;
         e.Available = available;
-        m_entries.push_back(std::move(e));
+        return e;
     }
 
     void Clear() { m_entries.clear(); }

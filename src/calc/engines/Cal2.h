@@ -80,6 +80,8 @@ protected:
     std::vector<CAL2_LENBUZAI> m_stripChosen;
     // The pieces per slot of the fill being made (FillLength, CCal4::FillRowLength).
     std::vector<std::int32_t> m_fillAvailable;
+    // What the exchange passes of FillLength did since it was last cleared.
+    LengthFillScratch<CAL2_LENBUZAI>::ExchangeTrace& FillTrace() { return m_lengthFill.Trace; }
 
 private:
     LengthFillScratch<CAL2_LENBUZAI> m_lengthFill;

@@ -20,6 +20,65 @@ void CCal3::Calculate()
     if (!KeepBoundTable) {
         ReleaseBoundTable();  // the run keeps finished engines until it ends
     }
+    m_share.reset();  // the group's last strip-stack job to end frees it
+}
+
+void CCal3::JoinGroupJob(CCalHaichi& before)
+{
+    if (auto* stacks = dynamic_cast<CCal3*>(&before)) {
+        if (!stacks->m_share) {
+            stacks->m_share = std::make_shared<BoardShare>();
+        }
+        m_share = stacks->m_share;
+    }
+}
+
+BoardShare::Setup CCal3::ShareSetup() const
+{
+    BoardShare::Setup setup;
+    setup.Parts = BuzaiList;
+    setup.Secondary = YBuzaiList;
+    setup.Kerf = NokoHaba;
+    setup.Limit = MaxCutSize;
+    setup.Second = SecondFlag;
+    setup.Switches = (UseScanStart ? 1 : 0) | (UseBound ? 2 : 0) | (UseSideIndex ? 4 : 0);
+    return setup;
+}
+
+int CCal3::LayoutNewBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
+                          const CalRect& rect, double need, double available)
+{
+    const bool sharing = UseShare && m_share && Order >= 0 && Order <= 2;
+    if (!sharing) {
+        return LayoutStack(remaining, left, layout, rect, need, available);
+    }
+    const BoardShare::Setup setup = ShareSetup();
+    const std::uint64_t hash = BoardShare::HashOf(remaining, rect, need, available);
+    if (const auto known = m_share->Find(hash, setup, Order, remaining, rect, need, available)) {
+        ++m_shareHits;
+        Fills = known->Board.Extra;
+        SearchCutShort += Fills > kFillBudget ? 1 : 0;
+        BoardMemo::Apply(known->Board, left, layout, rect);
+        return known->Board.Result;
+    }
+    const std::size_t blocks = layout.Blocks.size(), cuts = layout.CutLines.size();
+    const double partsArea = layout.PartsArea, totalArea = layout.TotalArea;
+    auto& trace = FillTrace();
+    trace = {};
+    const int result = LayoutStack(remaining, left, layout, rect, need, available);
+    unsigned orders = 0;
+    for (int other = 0; other <= 2; ++other) {
+        orders |= trace.SameUnder(Order, other) ? 1U << other : 0U;
+    }
+    if (!StopRequest && orders != 1U << Order) {
+        auto shared = std::make_shared<BoardShare::Layout>();
+        shared->With = setup;
+        shared->Orders = orders;
+        shared->Board = BoardMemo::MakeEntry(remaining, rect, result, layout, blocks, cuts, partsArea,
+                                             totalArea, left, Fills, need, available);
+        m_share->Put(hash, std::move(shared));
+    }
+    return result;
 }
 
 CCal3::StackExtent CCal3::FillStripStack(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
@@ -89,7 +148,7 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
             }
             const std::size_t blocks = layout.Blocks.size(), cuts = layout.CutLines.size();
             const double partsArea = layout.PartsArea, totalArea = layout.TotalArea;
-            const int result = LayoutStack(remaining, left, layout, rect, need, available);
+            const int result = LayoutNewBoard(remaining, left, layout, rect, need, available);
             // A layout short of its need may not be the board's own: the memo keeps only the board's
             // own, the other memo the short one for the same ask (the search is the same again).
             if (!StopRequest) {

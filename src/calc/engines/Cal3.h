@@ -6,6 +6,7 @@
 
 #include "calc/engines/BlockRemainder.h"
 #include "calc/engines/BoardMemo.h"
+#include "calc/engines/BoardShare.h"
 #include "calc/engines/Cal2.h"
 #include "calc/engines/SideIndex.h"
 
@@ -23,6 +24,9 @@ public:
     // Pass over the sub-rectangles that no part of the board's lists fits without a scan or a copy
     // of the lists (the same layouts either way).
     bool UseSideIndex = true;
+    // Hand board layouts to the group's other strip-stack jobs and take theirs (BoardShare; the
+    // same layouts either way).
+    bool UseShare = true;
 
     // The far ends of a stack, kerf included.
     struct StackExtent {
@@ -31,6 +35,8 @@ public:
     };
 
     void Calculate() override;
+    // Joins the board share of the job before it when that is a strip-stack job too.
+    void JoinGroupJob(CCalHaichi& before) override;
 
     // Stacks of the first part that fits (each orientation, strips along x and along y), each
     // with the best way of filling the rest; keeps the best by IsBetter.
@@ -66,6 +72,8 @@ public:
 
     // Board layouts answered from the board memo (and from that of layouts short of their need).
     std::int64_t BoardMemoHits() const { return m_boards.Hits() + m_shortBoards.Hits(); }
+    // Board layouts taken from another job's.
+    std::int64_t BoardShareHits() const { return m_shareHits; }
 
 private:
     // What LayoutBoard does on a sub-rectangle that nothing fits, less the copy: kLeftAsIs.
@@ -85,6 +93,11 @@ private:
         RemainderBound Bound;
         std::int64_t StacksCutOff = 0;
     };
+    // The layout of a board not in the memos: from the share or made by LayoutStack.
+    int LayoutNewBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect,
+                       double need, double available);
+    BoardShare::Setup ShareSetup() const;
+
     BoardMemo m_boards;
     BoardMemo m_shortBoards;  // layouts short of their need, found by the same ask only
     int m_depth = 0;
@@ -92,4 +105,6 @@ private:
     SideIndex m_sides;        // the parts of the lists the board being laid out started with
     FitFrom m_fitFrom{0, 0};  // where scans may start within the rectangle being filled
     std::vector<std::unique_ptr<Frame>> m_frames;  // by depth; frames never move
+    std::shared_ptr<BoardShare> m_share;           // the group's, until this job ends
+    std::int64_t m_shareHits = 0;
 };

@@ -51,7 +51,7 @@ public:
     // A single run with the same level, effort and values.
     std::unique_ptr<CCalHaichi> CreateInstance() const override;
     // The search jobs of a group share one schedule (RunShare).
-    void JoinGroupJob(CCalHaichi& first) override;
+    void JoinGroupJob(CCalHaichi& before) override;
 
     // Patterns for the whole group at once (PatternCover), what they leave laid out board by
     // board by a single run. Not tried with fewer than two pieces a part on average. Adds its

@@ -362,9 +362,9 @@ bool CCal5::DecideRuns(RunShare& share, std::int64_t bound, std::int64_t runWork
     return true;
 }
 
-void CCal5::JoinGroupJob(CCalHaichi& first)
+void CCal5::JoinGroupJob(CCalHaichi& before)
 {
-    if (auto* search = dynamic_cast<CCal5*>(&first)) {
+    if (auto* search = dynamic_cast<CCal5*>(&before)) {
         if (!search->m_share) {
             search->m_share = std::make_shared<RunShare>();
             search->m_shareJoined = true;

@@ -56,6 +56,29 @@ struct LengthFillScratch {
     };
     std::vector<std::unique_ptr<Frame>> Frames;  // by level; frames never move
 
+    // What the exchange passes of the fills did since the engine last cleared it: whether the same
+    // fills with another order would have come out the same (ExchangeTrace::SameUnder).
+    struct ExchangeTrace {
+        bool FirstApplied = false;  // a first pass applied an exchange: order 0 would differ
+        bool WouldGoOn = false;     // ... after which order 2 would have tried another pass
+        bool LaterApplied = false;  // a pass after the first applied one: order 1 would differ
+
+        // Fills made with `order` come out the same with `other`.
+        bool SameUnder(int order, int other) const
+        {
+            if (other == order) {
+                return true;
+            }
+            if (order < 1) {
+                return false;  // the passes order 0 leaves out were never tried
+            }
+            if (other < 1) {
+                return !FirstApplied;
+            }
+            return order >= 2 ? !LaterApplied : !WouldGoOn;
+        }
+    } Trace;
+
     Frame& At(std::size_t level)
     {
         while (Frames.size() <= level) {
@@ -121,9 +144,15 @@ private:
         if (m_rules.Order < 1) {
             return;
         }
-        while (!m_rules.Stopped() && remaining > 0 && TotalPieces(chosen) > 1) {
-            if (!ExchangePass(level, candidates, limit, available, chosen, remaining, used) ||
-                m_rules.Order < 2) {
+        auto& trace = m_scratch.Trace;
+        for (bool first = true; !m_rules.Stopped() && remaining > 0 && TotalPieces(chosen) > 1;
+             first = false) {
+            if (!ExchangePass(level, candidates, limit, available, chosen, remaining, used)) {
+                break;  // a pass that applies nothing changes nothing
+            }
+            (first ? trace.FirstApplied : trace.LaterApplied) = true;
+            if (m_rules.Order < 2) {
+                trace.WouldGoOn = trace.WouldGoOn || (remaining > 0 && TotalPieces(chosen) > 1);
                 break;
             }
         }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "calc/JobGenerator.h"
 #include "calc/TestJob.h"
 #include "calc/LayoutChecker.h"
 
@@ -139,6 +140,72 @@ TEST(Cal2FillLength, StopRequestChoosesNothing)
     EXPECT_TRUE(chosen.empty());
     EXPECT_EQ(remaining, 1000);
     EXPECT_EQ(used, 0);
+}
+
+namespace {
+
+// FillLength with what its exchange passes did.
+class TracedCal2 : public CCal2 {
+public:
+    struct Fill {
+        std::vector<CAL2_LENBUZAI> chosen;
+        std::int32_t remaining = 0, used = 0;
+        friend bool operator==(const Fill&, const Fill&) = default;
+    };
+    Fill Make(int order, std::int32_t length, const std::vector<CAL2_LENBUZAI>& candidates)
+    {
+        Order = order;
+        FillTrace() = {};
+        Fill fill;
+        FillLength(length, candidates, fill.chosen, fill.remaining, fill.used);
+        return fill;
+    }
+    using CCal2::FillTrace;
+};
+
+}  // namespace
+
+// The trace of a fill says with which other orders the same fill comes out the same; jobs of
+// those orders take layouts made of such fills from each other. Checked on random fills.
+TEST(Cal2FillLength, TheTraceTellsWhichOtherOrdersFillTheSame)
+{
+    Dice dice(7);
+    int claimed[3][3] = {}, differ = 0;
+    for (int n = 0; n < 3000; ++n) {
+        std::vector<CAL2_LENBUZAI> candidates;
+        for (int i = dice.Between(1, 6); i > 0; --i) {
+            candidates.push_back(CAL2_LENBUZAI{
+                dice.Between(5, 60), static_cast<std::int32_t>(candidates.size()), dice.Between(1, 4), 0, 0});
+        }
+        const std::int32_t length = dice.Between(40, 200);
+        TracedCal2 engine;
+        engine.NokoHaba = dice.Between(0, 3);
+        TracedCal2::Fill fills[3];
+        LengthFillScratch<CAL2_LENBUZAI>::ExchangeTrace traces[3];
+        for (int order = 0; order < 3; ++order) {
+            fills[order] = engine.Make(order, length, candidates);
+            traces[order] = engine.FillTrace();
+        }
+        for (int order = 0; order < 3; ++order) {
+            for (int other = 0; other < 3; ++other) {
+                if (traces[order].SameUnder(order, other)) {
+                    ++claimed[order][other];
+                    ASSERT_EQ(fills[order], fills[other])
+                        << "fill " << n << ", order " << order << " as " << other;
+                } else {
+                    differ += fills[order] == fills[other] ? 0 : 1;
+                }
+            }
+        }
+    }
+    // Every claim but those of order 0 was made, and enough fills differ for a wrong one to show.
+    for (int order = 1; order < 3; ++order) {
+        for (int other = 0; other < 3; ++other) {
+            EXPECT_GT(claimed[order][other], 100) << order << " as " << other;
+        }
+    }
+    EXPECT_EQ(claimed[0][1] + claimed[0][2], 0);
+    EXPECT_GT(differ, 100);
 }
 
 // Strip 0..1000 along x, 500 thick, kerf 5:  |300|300|300|..90..|  the rest starts after the last kerf.
