@@ -10,8 +10,10 @@
 
 std::unique_ptr<CCalHaichi> CCal3::CreateInstance() const
 {
-    return EngineWith(*this, &CCal3::Order, &CCal3::Level, &CCal3::SecondFlag, &CCal3::UseMemo,
-                      &CCal3::UseScanStart, &CCal3::UseBound, &CCal3::UseSideIndex);
+    auto engine = EngineWith(*this, &CCal3::Order, &CCal3::Level, &CCal3::SecondFlag, &CCal3::UseMemo,
+                             &CCal3::UseScanStart, &CCal3::UseBound, &CCal3::UseSideIndex, &CCal3::UseShare);
+    engine->m_share = m_share;  // the improvement passes' boards too
+    return engine;
 }
 
 void CCal3::Calculate()
