@@ -131,9 +131,10 @@ void CalcRun::Start(CRetData& result)
     }
     // Every group's strip-engine jobs, the quickest, start first: a run taken early then has a
     // result for every group. The rest keep the job list's order (the search first), except that
-    // a group's strip-stack jobs of length fill effort 0 and 1 come after its other jobs: by then
-    // the jobs of effort 2 have laid out most boards they can take. Which result wins does not
-    // depend on the start order.
+    // a group's strip-stack jobs of length fill effort 0 and 1 come after its last one of effort 2:
+    // by then those have laid out most boards the others can take, and the many short row jobs
+    // still follow to keep both threads busy to the end. Which result wins does not depend on the
+    // start order.
     m_order.clear();
     for (std::size_t i = 0; i < m_jobs.size(); ++i) {
         if (m_jobs[i]->Variant.Kind == kStripEngine) {
@@ -146,14 +147,20 @@ void CalcRun::Start(CRetData& result)
         while (end < m_jobs.size() && m_jobs[end]->Group == m_jobs[begin]->Group) {
             ++end;
         }
-        for (const bool last : {false, true}) {
-            for (std::size_t i = begin; i < end; ++i) {
-                const EngineVariant& v = m_jobs[i]->Variant;
-                if (v.Kind != kStripEngine && later(v) == last) {
-                    m_order.push_back(i);
-                }
+        std::vector<std::size_t> others, deferred;
+        std::size_t at = 0;  // after the group's last strip-stack job of effort 2
+        for (std::size_t i = begin; i < end; ++i) {
+            const EngineVariant& v = m_jobs[i]->Variant;
+            if (v.Kind == kStripEngine) {
+                continue;
+            }
+            (later(v) ? deferred : others).push_back(i);
+            if (v.Kind == kStackEngine && !later(v)) {
+                at = others.size();
             }
         }
+        others.insert(others.begin() + static_cast<std::ptrdiff_t>(at), deferred.begin(), deferred.end());
+        m_order.insert(m_order.end(), others.begin(), others.end());
         begin = end;
     }
     m_standing = Standing{};

@@ -134,8 +134,48 @@ int CCal4::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
 
 void CCal4::Calculate()
 {
+    m_tookRun = TakeEndedRun();
+    if (m_tookRun) {
+        return;
+    }
     CCal2::Calculate();
     m_rowFills.Release();  // the run keeps finished engines until it ends
+    if (m_ended && Order == 0 && !StopRequest && State != kStateStopped) {
+        const std::lock_guard<std::mutex> hold(m_ended->Lock);
+        m_ended->Jobs.push_back(this);
+    }
+}
+
+bool CCal4::TakeEndedRun()
+{
+    if (!m_ended || Order != 0) {
+        return false;
+    }
+    const std::lock_guard<std::mutex> hold(m_ended->Lock);
+    for (const CCal4* job : m_ended->Jobs) {
+        if (job->Order == 0 && job->Level == Level && job->AreaFlag == AreaFlag) {
+            Ret = job->Ret;
+            LeftYBuzai = job->LeftYBuzai;
+            SearchCutShort = job->SearchCutShort;
+            SubFillsCutShort = job->SubFillsCutShort;
+            MostSubFills = job->MostSubFills;
+            State = StopRequest ? kStateStopped : job->State;
+            SetProgress(100);
+            Running = 0;  // as Calculate leaves
+            return true;
+        }
+    }
+    return false;
+}
+
+void CCal4::JoinGroupJob(CCalHaichi& before)
+{
+    if (auto* rows = dynamic_cast<CCal4*>(&before)) {
+        if (!rows->m_ended) {
+            rows->m_ended = std::make_shared<EndedRuns>();
+        }
+        m_ended = rows->m_ended;
+    }
 }
 
 std::unique_ptr<CCalHaichi> CCal4::CreateInstance() const

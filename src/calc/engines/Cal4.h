@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "calc/engines/Cal2.h"
@@ -37,7 +38,14 @@ public:
     int SecondFlag = 0;  // gain measure of the row's exchanges: 0 used length, 1 used area
     bool UseRowMemo = true;  // take a row fill made before from the row memo (the same layouts either way)
 
+    // A job of effort 0 takes the run of an ended job of the group with the same level and part
+    // order and effort 0 (the gain measure counts only in the exchange passes, which effort 0
+    // leaves out): the same result, not made twice.
     void Calculate() override;
+    // Joins the ended runs of the job before it when that is a row job too.
+    void JoinGroupJob(CCalHaichi& before) override;
+    // Whether the last Calculate took another job's run.
+    bool TookRun() const { return m_tookRun; }
 
     // The four LayoutRowFirst attempts: d = 0 when the height is within the cutting limit,
     // d = 1 when the width is; modes 0 and 1 each. Keeps the one with the most parts area.
@@ -70,6 +78,15 @@ public:
     std::int64_t RowMemoHits() const { return m_rowFills.Hits(); }
 
 private:
+    // The group's row jobs of effort 0 that ended with a result.
+    struct EndedRuns {
+        std::mutex Lock;
+        std::vector<const CCal4*> Jobs;
+    };
+    bool TakeEndedRun();
+
     LengthFillScratch<CAL4_LENBUZAI> m_lengthFill;
     LengthFillMemo<CAL4_LENBUZAI> m_rowFills;
+    std::shared_ptr<EndedRuns> m_ended;
+    bool m_tookRun = false;
 };

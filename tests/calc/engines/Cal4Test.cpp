@@ -633,6 +633,82 @@ TEST(Cal4RowMemo, RunsComeOutTheSame)
     EXPECT_GE(answered, 12);
 }
 
+// A row job of effort 0 takes the run of an ended job of effort 0 with the same level and part
+// order, whatever the gain measure, and comes out as when it runs alone; it takes no other run,
+// none of a stopped job, and jobs of effort 1 take none.
+TEST(Cal4EndedRuns, AJobOfEffortZeroTakesTheSameRunOfAnotherGainMeasure)
+{
+    struct Setup {
+        int order, level, area, second;
+    };
+    auto make = [](const Setup& v) {
+        auto engine = std::make_unique<CCal4>();
+        engine->Order = v.order;
+        engine->Level = v.level;
+        engine->AreaFlag = v.area;
+        engine->SecondFlag = v.second;
+        return engine;
+    };
+    struct Case {
+        const char* what;
+        Setup first, second;
+        bool stopFirst, taken;
+    };
+    const Case cases[] = {
+        {"the other gain measure", {0, 2, 0, 0}, {0, 2, 0, 1}, false, true},
+        {"the same job again", {0, 3, 1, 1}, {0, 3, 1, 1}, false, true},
+        {"another level", {0, 1, 0, 0}, {0, 2, 0, 1}, false, false},
+        {"another part order", {0, 2, 0, 0}, {0, 2, 1, 1}, false, false},
+        {"effort 1 after effort 0", {0, 2, 0, 0}, {1, 2, 0, 0}, false, false},
+        {"effort 0 after effort 1", {1, 2, 0, 0}, {0, 2, 0, 0}, false, false},
+        {"the first stopped", {0, 2, 0, 0}, {0, 2, 0, 1}, true, false},
+    };
+    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+        const TestJob job = GenerateJob(seed);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << ", " << c.what << ": " << DescribeJob(job));
+            const JobRun alone = RunEveryGroup(job, [&] { return make(c.second); });
+            JobRun joined;
+            const std::vector<CCalData> groups = job.Groups(joined.Ret);
+            for (std::size_t g = 0; g < groups.size(); ++g) {
+                auto first = make(c.first);
+                auto second = make(c.second);
+                second->JoinGroupJob(*first);
+                for (CCal4* engine : {first.get(), second.get()}) {
+                    job.Prepare(*engine, g);
+                    engine->Running = 1;
+                }
+                first->StopRequest = c.stopFirst ? 1 : 0;
+                first->Calculate();
+                second->Calculate();
+                EXPECT_EQ(second->TookRun(), c.taken);
+                EXPECT_EQ(second->Running, 0);
+                joined.Ret.Append(second->Ret);
+                joined.LeftYBuzai.insert(joined.LeftYBuzai.end(), second->LeftYBuzai.begin(),
+                                         second->LeftYBuzai.end());
+                joined.States.push_back(second->State);
+            }
+            ASSERT_EQ(ResultToJson(joined.Ret), ResultToJson(alone.Ret));
+            ASSERT_EQ(joined.LeftYBuzai, alone.LeftYBuzai);
+            ASSERT_EQ(joined.States, alone.States);
+        }
+    }
+    // A job asked to stop ends stopped, with a run to take or without.
+    const TestJob job = GenerateJob(1);
+    auto first = make({0, 2, 0, 0});
+    auto second = make({0, 2, 0, 1});
+    second->JoinGroupJob(*first);
+    for (CCal4* engine : {first.get(), second.get()}) {
+        job.Prepare(*engine);
+        engine->Running = 1;
+    }
+    first->Calculate();
+    second->StopRequest = 1;
+    second->Calculate();
+    EXPECT_TRUE(second->TookRun());
+    EXPECT_EQ(second->State, kStateStopped);
+}
+
 // Every variant the run makes of the row engine, on generated jobs, gives layouts that can be cut.
 // One test per level, so that the levels can run side by side.
 class Cal4Generated : public testing::TestWithParam<int> {};
