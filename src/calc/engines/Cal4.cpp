@@ -154,6 +154,11 @@ bool CCal4::TakeEndedRun()
     const std::lock_guard<std::mutex> hold(m_ended->Lock);
     for (const CCal4* job : m_ended->Jobs) {
         if (job->Order == 0 && job->Level == Level && job->AreaFlag == AreaFlag) {
+            // Cleared as Calculate would clear it, also when a copy throws.
+            struct RunningReset {
+                std::atomic<int>& flag;
+                ~RunningReset() { flag = 0; }
+            } leaving{Running};
             Ret = job->Ret;
             LeftYBuzai = job->LeftYBuzai;
             SearchCutShort = job->SearchCutShort;
@@ -161,7 +166,6 @@ bool CCal4::TakeEndedRun()
             MostSubFills = job->MostSubFills;
             State = StopRequest ? kStateStopped : job->State;
             SetProgress(100);
-            Running = 0;  // as Calculate leaves
             return true;
         }
     }
