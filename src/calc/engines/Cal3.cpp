@@ -12,7 +12,8 @@ std::unique_ptr<CCalHaichi> CCal3::CreateInstance() const
 {
     auto engine = EngineWith(*this, &CCal3::Order, &CCal3::Level, &CCal3::SecondFlag, &CCal3::UseMemo,
                              &CCal3::UseScanStart, &CCal3::UseBound, &CCal3::UseSideIndex, &CCal3::UseShare);
-    engine->m_share = m_share;  // the improvement passes' boards too
+    engine->m_share = m_share;  // the improvement passes' boards too, over all their runs
+    engine->m_shareKept = true;
     return engine;
 }
 
@@ -22,7 +23,9 @@ void CCal3::Calculate()
     if (!KeepBoundTable) {
         ReleaseBoundTable();  // the run keeps finished engines until it ends
     }
-    m_share.reset();  // the group's last strip-stack job to end frees it
+    if (!m_shareKept) {
+        m_share.reset();  // the group's last strip-stack job to end frees it
+    }
 }
 
 void CCal3::JoinGroupJob(CCalHaichi& before)

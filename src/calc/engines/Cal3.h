@@ -106,5 +106,6 @@ private:
     FitFrom m_fitFrom{0, 0};  // where scans may start within the rectangle being filled
     std::vector<std::unique_ptr<Frame>> m_frames;  // by depth; frames never move
     std::shared_ptr<BoardShare> m_share;           // the group's, until this job ends
+    bool m_shareKept = false;                      // an instance's: until it is destroyed
     std::int64_t m_shareHits = 0;
 };
