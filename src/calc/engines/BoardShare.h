@@ -16,6 +16,7 @@
 
 #include "base/CalIndex.h"
 #include "calc/engines/BoardMemo.h"
+#include "calc/engines/HashMix.h"
 
 class BoardShare {
 public:
@@ -42,8 +43,8 @@ public:
     static std::uint64_t HashOf(const BuzaiLists& remaining, const CalRect& rect, double need,
                                 double available)
     {
-        std::uint64_t h = 0x9e3779b97f4a7c15ULL;
-        auto mix = [&h](std::uint64_t v) { h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2); };
+        std::uint64_t h = kHashSeed;
+        auto mix = [&h](std::uint64_t v) { h = HashMix(h, v); };
         for (const std::vector<CAL_BUZAI>& list : remaining) {
             mix(list.size());
             for (const CAL_BUZAI& e : list) {

@@ -153,7 +153,7 @@ bool CCal4::TakeEndedRun()
     }
     const std::lock_guard<std::mutex> hold(m_ended->Lock);
     for (const CCal4* job : m_ended->Jobs) {
-        if (job->Order == 0 && job->Level == Level && job->AreaFlag == AreaFlag) {
+        if (job->Level == Level && job->AreaFlag == AreaFlag) {  // only runs of effort 0 are kept
             // Cleared as Calculate would clear it, also when a copy throws.
             struct RunningReset {
                 std::atomic<int>& flag;

@@ -16,6 +16,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "calc/engines/HashMix.h"
+
 template <class Item>
 class LengthFillMemo {
 public:
@@ -91,28 +93,22 @@ private:
         Result Stored;
     };
 
-    static std::uint64_t Mix(std::uint64_t h, std::uint64_t word)
-    {
-        h ^= word;
-        h *= 0xBF58476D1CE4E5B9ull;
-        return h ^ (h >> 29);
-    }
     static std::uint64_t HashOf(std::int32_t length, const std::vector<Item>& candidates,
                                 const std::vector<std::int32_t>& available)
     {
-        std::uint64_t h = Mix(0x9E3779B97F4A7C15ull, static_cast<std::uint32_t>(length));
+        std::uint64_t h = HashMix(kHashSeed, static_cast<std::uint32_t>(length));
         for (const Item& item : candidates) {
             std::uint32_t words[sizeof(Item) / 4];
             std::memcpy(words, &item, sizeof(Item));
             for (std::uint32_t w : words) {
-                h = Mix(h, w);
+                h = HashMix(h, w);
             }
         }
-        h = Mix(h, candidates.size());
+        h = HashMix(h, candidates.size());
         for (std::int32_t a : available) {
-            h = Mix(h, static_cast<std::uint32_t>(a));
+            h = HashMix(h, static_cast<std::uint32_t>(a));
         }
-        return Mix(h, available.size());
+        return HashMix(h, available.size());
     }
 
     std::unordered_multimap<std::uint64_t, Entry> m_entries;
