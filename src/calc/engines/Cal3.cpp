@@ -100,8 +100,18 @@ CCal3::StackExtent CCal3::FillStripStack(int list, int along, int across, const 
     std::vector<CAL2_LENBUZAI>& candidates = m_stripCandidates;
     std::vector<CAL2_LENBUZAI>& chosen = m_stripChosen;
     // Entries before the scan start do not fit the rectangle: too long for the strip, never chosen.
-    StripCandidates(list, along, across, in, thickness, candidates,
-                    m_fitFrom[static_cast<std::size_t>(list)]);
+    const std::size_t from = m_fitFrom[static_cast<std::size_t>(list)];
+    if (m_boardLists && !m_strips.Ready()) {
+        const auto sizeOf = [this](int l, std::int32_t number) { return Size(l, number); };
+        if (!m_strips.Make(*m_boardLists, sizeOf)) {
+            m_boardLists = nullptr;  // the scan then
+        }
+    }
+    if (m_boardLists) {
+        m_strips.Candidates(list, across, thickness, in, from, candidates);
+    } else {
+        StripCandidates(list, along, across, in, thickness, candidates, from);
+    }
     std::int32_t remaining = 0, used = 0;
     FillLength(High(rect, along) - Low(rect, along), candidates, chosen, remaining, used);
     if (chosen.empty()) {
@@ -137,6 +147,16 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         if (UseSideIndex) {
             m_sides.Make(remaining, [this](int list, std::int32_t number) { return Size(list, number); });
         }
+        // Every list of the search below is `remaining` less pieces placed (StripIndex).
+        struct BoardLists {
+            CCal3& engine;
+            BoardLists(CCal3& e, const BuzaiLists* lists) : engine(e)
+            {
+                engine.m_boardLists = lists;
+                engine.m_strips.Clear();
+            }
+            ~BoardLists() { engine.m_boardLists = nullptr; }
+        } boardLists(*this, UseSideIndex ? &remaining : nullptr);
         if (UseMemo && &left != &remaining) {
             // A board starts with no fills made: its layout depends on the lists and its size only.
             m_boards.Validate(SizesGeneration(), NokoHaba, MaxCutSize);

@@ -9,6 +9,7 @@
 #include "calc/engines/BoardShare.h"
 #include "calc/engines/Cal2.h"
 #include "calc/engines/SideIndex.h"
+#include "calc/engines/StripIndex.h"
 
 // The strip-stack engine: puts m identical strips side by side into the corner of a free
 // rectangle (each filled along its length like a strip of CCal2), cuts the rest into two
@@ -103,6 +104,8 @@ private:
     int m_depth = 0;
     bool m_bounded = false;   // the board being laid out has a need: its fills have theirs
     SideIndex m_sides;        // the parts of the lists the board being laid out started with
+    StripIndex m_strips;      // their entries by side, made at the board's first stack
+    const BuzaiLists* m_boardLists = nullptr;  // those lists while the board is laid out
     FitFrom m_fitFrom{0, 0};  // where scans may start within the rectangle being filled
     std::vector<std::unique_ptr<Frame>> m_frames;  // by depth; frames never move
     std::shared_ptr<BoardShare> m_share;           // the group's, until this job ends
