@@ -1,5 +1,7 @@
 #include "calc/CalHaichi.h"
 
+#include "calc/ImproveAttempts.h"
+
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>

@@ -19,6 +19,7 @@
 
 class CGenban;
 class CGenbanList;
+class ImproveAttempts;
 class MessageSink;
 struct Settings;
 
@@ -88,6 +89,8 @@ public:
     std::int64_t SearchCutShort = 0;    // board layouts whose search a budget ended early (diagnosis)
     std::int64_t SubFillsCutShort = 0;  // the same for the block engine's budget of sub-fills
     std::int64_t MostSubFills = 0;      // the most sub-fills the block engine computed for a board
+    // As an improvement pass's auxiliary engine: the outcomes of its attempts so far.
+    std::shared_ptr<ImproveAttempts> Attempts;
 
     // The virtual operations, in this order.
     virtual ~CCalHaichi();

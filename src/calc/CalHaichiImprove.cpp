@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "base/Tolerance.h"
+#include "calc/ImproveAttempts.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
 
@@ -100,11 +101,30 @@ std::optional<std::size_t> NextWorst(const CCalHaichi& engine, const std::vector
 // stopped auxiliary run is no success either).
 bool PlacesEveryPart(CCalHaichi& aux, const CCalData& group)
 {
+    if (!aux.Attempts) {
+        aux.Attempts = std::make_shared<ImproveAttempts>();
+    }
+    if (const ImproveAttempts::Outcome* known = aux.Attempts->Find(group)) {
+        aux.State = known->State;
+        aux.Ret = known->Ret;
+        aux.LeftYBuzai = known->LeftYBuzai;
+        aux.SearchCutShort += known->SearchCutShort;
+        aux.SubFillsCutShort += known->SubFillsCutShort;
+        aux.MostSubFills = std::max(aux.MostSubFills, known->MostSubFills);
+        return aux.State == kStateAllPlaced;
+    }
+    const std::int64_t cutShort = aux.SearchCutShort, subFillsCutShort = aux.SubFillsCutShort;
     aux.Reset();
     aux.SetCalData(group);
     // The group has one board: a layout of fewer parts is of no use.
     aux.Need = aux.PartsAreaOf(aux.CalData.Buzai[0]) * (1.0 - 1e-9) - 1.0;
     aux.Calculate();
+    if (!aux.StopRequest && aux.State != kStateStopped) {
+        aux.Attempts->Put(group, ImproveAttempts::Outcome{aux.State, aux.Ret, aux.LeftYBuzai,
+                                                          aux.SearchCutShort - cutShort,
+                                                          aux.SubFillsCutShort - subFillsCutShort,
+                                                          aux.MostSubFills});
+    }
     return aux.State == kStateAllPlaced;
 }
 

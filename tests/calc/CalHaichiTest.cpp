@@ -706,6 +706,22 @@ TEST(CalHaichiImproveWorstBoard, WorstBoardTakesInCopiesOfAPartner)
     }
 }
 
+// Boards 0 and 1: 1000 x 1000 (100 pieces), board 1 the dearer. W (10 pieces, 3 sheets) takes in
+// P1 (50, board 1: the larger gain) before P2 (40); on its second sheet the same attempt with P2
+// comes again and is answered from the auxiliary engine's memo: it must give W + P2's layout
+// (50), not the last one laid out (W + P1, 60). On its third sheet W takes in that 60, again an
+// attempt made before.
+TEST(CalHaichiImproveWorstBoard, AnAttemptThatComesAgainGivesItsOwnLayout)
+{
+    TestJob job;
+    job.Parts(100, 100, 120).Board(1000, 1000, 9999, 0, 1000).Board(1000, 1000, 9999, 0, 2000);
+    BlockEngine engine;
+    RunPass(engine, job, {{0, 10, 3}, {0, 40, 1}, {1, 50, 1}}, &CCalHaichi::ImproveWorstBoard);
+    EXPECT_EQ(PiecesPerBoard(engine.Ret), (std::vector<std::int32_t>{50, 70}));
+    EXPECT_EQ(Repeats(engine.Ret), (std::vector<std::int32_t>{1, 1}));
+    EXPECT_EQ(PlacedPieces(engine.Ret), 120);
+}
+
 // Boards: 0 is 1000 x 1000 (100 pieces), 1 is 1000 x 1500 (150 pieces, 1 sheet in stock).
 // Four single boards of 60, 50, 60, 50 pieces: two of them fit board 1 only, and only once.
 TEST(CalHaichiMergeBoardPairs, TwoBoardsBecomeOneLargerBoardWhileInStock)

@@ -1,0 +1,198 @@
+#include "calc/ImproveAttempts.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "calc/JobGenerator.h"
+#include "calc/engines/Cal1.h"
+#include "calc/engines/Cal2.h"
+#include "calc/engines/Cal3.h"
+#include "calc/engines/Cal4.h"
+#include "result/ResultJson.h"
+
+namespace {
+
+// An engine whose improvement passes' auxiliary engine starts with the given memo of attempts.
+template <class Engine>
+class WithAttempts : public Engine {
+public:
+    template <class... Args>
+    explicit WithAttempts(std::function<std::shared_ptr<ImproveAttempts>()> memo, Args... args)
+        : Engine(args...), m_memo(std::move(memo))
+    {
+    }
+    std::unique_ptr<CCalHaichi> CreateInstance() const override
+    {
+        auto aux = Engine::CreateInstance();
+        aux->Attempts = m_memo();
+        return aux;
+    }
+
+private:
+    std::function<std::shared_ptr<ImproveAttempts>()> m_memo;
+};
+
+using MemoMaker = std::function<std::shared_ptr<ImproveAttempts>()>;
+
+struct Variant {
+    const char* name;
+    std::function<std::unique_ptr<CCalHaichi>(MemoMaker)> make;
+};
+
+const Variant kVariants[] = {
+    {"blocks candidate 1 area 0",
+     [](MemoMaker m) { return std::make_unique<WithAttempts<CCal1>>(std::move(m), 1, 0); }},
+    {"strips effort 2 level 1",
+     [](MemoMaker m) {
+         auto e = std::make_unique<WithAttempts<CCal2>>(std::move(m));
+         e->Order = 2;
+         e->Level = 1;
+         return e;
+     }},
+    {"stacks effort 1 second 1",
+     [](MemoMaker m) {
+         auto e = std::make_unique<WithAttempts<CCal3>>(std::move(m));
+         e->Order = 1;
+         e->Level = 2;
+         e->SecondFlag = 1;
+         return e;
+     }},
+    {"rows effort 0 level 2 gain 1",
+     [](MemoMaker m) {
+         auto e = std::make_unique<WithAttempts<CCal4>>(std::move(m));
+         e->Order = 0;
+         e->Level = 2;
+         e->SecondFlag = 1;
+         return e;
+     }},
+};
+
+// Boards of two or three sizes and parts in tens: layouts that repeat, partners that fit several
+// times, merges onto a board between two sizes.
+TestJob ManyBoards(std::uint32_t seed)
+{
+    Dice dice(seed);
+    TestJob job;
+    job.Kerf(dice.Between(0, 1) * 30);
+    job.Board(24400, 12200, 9999, 0, 6000);
+    job.Board(18000, 9000, 9999, 0, dice.Between(3, 5) * 1000);
+    if (dice.Chance(50)) {
+        job.Board(12200, 9000, 9999, 0, dice.Between(2, 3) * 1000);
+    }
+    for (int i = dice.Between(2, 5); i > 0; --i) {
+        job.Parts(dice.Between(2000, 9000), dice.Between(1500, 6000), dice.Between(3, 30), dice.Chance(20) ? 1 : 0);
+    }
+    job.Set.NoRateFlg = dice.Chance(25);
+    return job;
+}
+
+}  // namespace
+
+// The passes' attempts answered from the memo come out as laid out again: whole runs of generated
+// jobs with the passes are the same byte for byte with a memo and with one that keeps nothing.
+TEST(ImproveAttempts, RunsComeOutAsWithEveryAttemptLaidOut)
+{
+    std::int64_t hits = 0;
+    for (const Variant& v : kVariants) {
+        for (std::uint32_t seed = 1; seed <= 150; ++seed) {
+            SCOPED_TRACE(std::string(v.name) + ", seed " + std::to_string(seed));
+            TestJob job = seed % 2 == 0 ? ManyBoards(seed) : GenerateJob(seed);
+            job.Set.Use2ko1 = 1;
+            job.Set.UseYBuzai = 0;  // the passes run without secondary parts
+            std::int64_t jobHits = 0;
+            const JobRun with = RunEveryGroup(job, [&] {
+                return v.make([&] {
+                    auto memo = std::make_shared<ImproveAttempts>();
+                    // Counted as the auxiliary engine ends: the memo lives as long as it does.
+                    return std::shared_ptr<ImproveAttempts>(memo.get(), [memo, &jobHits](ImproveAttempts*) {
+                        jobHits += memo->Hits();
+                    });
+                });
+            });
+            const JobRun without =
+                RunEveryGroup(job, [&] { return v.make([] { return std::make_shared<ImproveAttempts>(0); }); });
+            ASSERT_EQ(ResultToJson(with.Ret), ResultToJson(without.Ret)) << DescribeJob(job);
+            ASSERT_EQ(with.LeftYBuzai, without.LeftYBuzai);
+            ASSERT_EQ(with.States, without.States);
+            ASSERT_EQ(with.SubFillsCutShort, without.SubFillsCutShort);
+            ASSERT_EQ(with.MostSubFills, without.MostSubFills);
+            hits += jobHits;
+        }
+    }
+    EXPECT_GT(hits, 500);  // mostly attempts that did not place every part
+}
+
+// An attempt is its group: the same boards and lists find the outcome, a group that differs in
+// any one thing does not.
+TEST(ImproveAttempts, AnswersOnlyTheSameGroup)
+{
+    CCalData asked;
+    asked.Genban[0] = {CAL_GENBAN{3, 1, 0}};
+    asked.Buzai[0] = {CAL_BUZAI{0, 2, 0}, CAL_BUZAI{4, 1, 0}};
+    asked.Buzai[1] = {CAL_BUZAI{1, 3, 1}};
+    struct Case {
+        const char* what;
+        std::function<void(CCalData&)> change;
+        bool found;
+    };
+    const Case cases[] = {
+        {"the same group", [](CCalData&) {}, true},
+        {"another board", [](CCalData& g) { g.Genban[0][0].Number = 2; }, false},
+        {"more sheets", [](CCalData& g) { g.Genban[0][0].Count = 2; }, false},
+        {"another priority", [](CCalData& g) { g.Genban[0][0].Priority = 1; }, false},
+        {"the board at another level", [](CCalData& g) { std::swap(g.Genban[0], g.Genban[1]); }, false},
+        {"a part more", [](CCalData& g) { g.Buzai[0][1].Count = 2; }, false},
+        {"another part", [](CCalData& g) { g.Buzai[0][1].Number = 5; }, false},
+        {"another flag", [](CCalData& g) { g.Buzai[0][0].Flag = 1; }, false},
+        {"an entry more", [](CCalData& g) { g.Buzai[0].push_back(CAL_BUZAI{7, 1, 0}); }, false},
+        {"the parts in the other order", [](CCalData& g) { std::swap(g.Buzai[0][0], g.Buzai[0][1]); }, false},
+        {"no secondary parts", [](CCalData& g) { g.Buzai[1].clear(); }, false},
+        {"a secondary part moved to the parts",
+         [](CCalData& g) {
+             g.Buzai[0].push_back(g.Buzai[1][0]);
+             g.Buzai[1].clear();
+         },
+         false},
+    };
+    ImproveAttempts memo;
+    ImproveAttempts::Outcome outcome;
+    outcome.State = 3;
+    memo.Put(asked, outcome);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CCalData group = asked;
+        c.change(group);
+        const ImproveAttempts::Outcome* known = memo.Find(group);
+        ASSERT_EQ(known != nullptr, c.found);
+        if (known) {
+            EXPECT_EQ(known->State, 3);
+        }
+    }
+}
+
+TEST(ImproveAttempts, ForgetsEverythingWhenFullAndKeepsNothingWithoutRoom)
+{
+    auto group = [](std::int32_t board) {
+        CCalData g;
+        g.Genban[0] = {CAL_GENBAN{board, 1, 0}};
+        g.Buzai[0] = {CAL_BUZAI{0, 1, 0}};
+        return g;
+    };
+    ImproveAttempts memo(3);
+    for (std::int32_t b = 0; b < 3; ++b) {
+        memo.Put(group(b), {});
+    }
+    EXPECT_EQ(memo.Size(), 3U);
+    memo.Put(group(3), {});
+    EXPECT_EQ(memo.Size(), 1U);
+    EXPECT_EQ(memo.Find(group(0)), nullptr);
+    EXPECT_NE(memo.Find(group(3)), nullptr);
+
+    ImproveAttempts none(0);
+    none.Put(group(0), {});
+    EXPECT_EQ(none.Size(), 0U);
+    EXPECT_EQ(none.Find(group(0)), nullptr);
+}
