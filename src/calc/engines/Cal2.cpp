@@ -262,6 +262,21 @@ void CCal2::PlaceStrips(int list, int along, const std::vector<CAL2_LENBUZAI>& c
 void CCal2::FillLength(std::int32_t length, const std::vector<CAL2_LENBUZAI>& candidates,
                        std::vector<CAL2_LENBUZAI>& chosen, std::int32_t& remaining, std::int32_t& used)
 {
+    if (candidates.size() == 1) {
+        // Most strips have one candidate: the greedy pass takes what fits of it, and no exchange
+        // can gain (a refill takes only shorter pieces).
+        chosen.clear();
+        remaining = length;
+        used = 0;
+        const CAL2_LENBUZAI& c = candidates.front();
+        if (StopRequest == 0 && c.Pieces > 0 && c.Length <= length && length > 0) {
+            const std::int32_t n = std::min((length + NokoHaba) / (c.Length + NokoHaba), c.Pieces);
+            remaining = length - (c.Length + NokoHaba) * n + NokoHaba;
+            used = c.Length * n;
+            chosen.push_back(CAL2_LENBUZAI{c.Length, c.Entry, n, c.Rotated, 0});
+        }
+        return;
+    }
     m_fillAvailable.resize(candidates.size());
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         m_fillAvailable[i] = candidates[i].Pieces;

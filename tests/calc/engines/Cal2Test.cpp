@@ -208,6 +208,40 @@ TEST(Cal2FillLength, TheTraceTellsWhichOtherOrdersFillTheSame)
     EXPECT_GT(differ, 100);
 }
 
+// A strip of one candidate is filled without the exchange passes: as the full fill does, which
+// here gets a second candidate of no pieces (it never takes part), for every order, with the
+// trace untouched. Edge cases by hand, then random fills.
+TEST(Cal2FillLength, OneCandidateFillsAsTheFullFill)
+{
+    struct Case {
+        std::int32_t length, pieceLength, pieces, kerf;
+    };
+    std::vector<Case> cases = {
+        {1000, 1000, 1, 0},  {1000, 1000, 1, 5}, {1000, 1001, 3, 0}, {1000, 500, 2, 1},  {1000, 499, 2, 2},
+        {1000, 300, 0, 5},   {0, 300, 2, 5},     {-5, 300, 2, 0},    {1000, 1, 5000, 0}, {1000, 333, 9, 1},
+        {1003, 333, 9, 2},   {1004, 333, 9, 2},
+    };
+    Dice dice(11);
+    for (int n = 0; n < 2000; ++n) {
+        cases.push_back(
+            {dice.Between(0, 3000), dice.Between(1, 1500), dice.Between(0, 12), dice.Between(0, 60)});
+    }
+    for (const Case& c : cases) {
+        for (int order = 0; order < 3; ++order) {
+            SCOPED_TRACE(testing::Message() << "length " << c.length << ", piece " << c.pieceLength << " x "
+                                            << c.pieces << ", kerf " << c.kerf << ", order " << order);
+            const CAL2_LENBUZAI one{c.pieceLength, 4, c.pieces, 1, 0};
+            TracedCal2 engine;
+            engine.NokoHaba = c.kerf;
+            const TracedCal2::Fill alone = engine.Make(order, c.length, {one});
+            const auto trace = engine.FillTrace();
+            const TracedCal2::Fill full = engine.Make(order, c.length, {one, CAL2_LENBUZAI{1, 5, 0, 0, 0}});
+            ASSERT_EQ(alone, full);
+            EXPECT_FALSE(trace.FirstApplied || trace.LaterApplied || trace.WouldGoOn);
+        }
+    }
+}
+
 // Strip 0..1000 along x, 500 thick, kerf 5:  |300|300|300|..90..|  the rest starts after the last kerf.
 TEST(Cal2FillStrip, PlacesTheChosenPiecesAndReturnsTheRest)
 {
