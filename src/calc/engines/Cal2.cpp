@@ -237,12 +237,13 @@ CalRect CCal2::FillStrip(int list, int along, int across, const std::vector<CAL_
 
 void CCal2::PlaceStrips(int list, int along, const std::vector<CAL2_LENBUZAI>& chosen,
                         std::vector<CAL_BUZAI>& entries, COutData& layout, const CalRect& rect,
-                        std::int32_t strips) const
+                        std::int32_t strips, bool othersCounted) const
 {
     std::int32_t pos = Low(rect, along);
+    std::size_t usedUp = entries.size();  // the first chosen entry used up
     for (const CAL2_LENBUZAI& c : chosen) {
         CAL_BUZAI& e = entries.at(static_cast<std::size_t>(c.Entry));
-        const CBuzai& part = Part(list, e.Number);
+        const PartSize part = Size(list, e.Number);
         if (along == 0) {
             layout.Blocks.emplace_back(e.Number, list, pos, rect.Y0, c.Pieces, strips, c.Rotated);
         } else {
@@ -255,8 +256,18 @@ void CCal2::PlaceStrips(int list, int along, const std::vector<CAL2_LENBUZAI>& c
         }
         pos += (c.Length + NokoHaba) * c.Pieces;
         e.Count -= c.Pieces * strips;
+        if (e.Count < 1) {
+            usedUp = std::min(usedUp, static_cast<std::size_t>(c.Entry));
+        }
     }
-    DropUsedUp(entries);
+    if (!othersCounted) {
+        DropUsedUp(entries);
+    } else if (usedUp < entries.size()) {
+        // The entries before the first one used up all hold pieces.
+        entries.erase(std::remove_if(entries.begin() + static_cast<std::ptrdiff_t>(usedUp), entries.end(),
+                                     [](const CAL_BUZAI& e) { return e.Count < 1; }),
+                      entries.end());
+    }
 }
 
 void CCal2::FillLength(std::int32_t length, const std::vector<CAL2_LENBUZAI>& candidates,

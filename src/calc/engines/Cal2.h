@@ -70,10 +70,12 @@ protected:
                          std::size_t from = 0) const;
 
     // Places `strips` strips side by side from the low corner of rect, each holding the chosen
-    // items one after another along `along`; takes their pieces off `entries` (list `list`).
+    // items one after another along `along`; takes their pieces off `entries` (list `list`) and
+    // drops the entries used up. With `othersCounted` the caller knows that no entry but the
+    // chosen ones can be used up: the others are not looked at.
     void PlaceStrips(int list, int along, const std::vector<CAL2_LENBUZAI>& chosen,
                      std::vector<CAL_BUZAI>& entries, COutData& layout, const CalRect& rect,
-                     std::int32_t strips) const;
+                     std::int32_t strips, bool othersCounted = false) const;
 
     // Working buffers of one strip fill (FillStrip, FillStripStack), kept to reuse their storage.
     std::vector<CAL2_LENBUZAI> m_stripCandidates;

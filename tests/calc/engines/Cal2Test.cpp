@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "calc/JobGenerator.h"
 #include "calc/TestJob.h"
 #include "calc/LayoutChecker.h"
@@ -240,6 +242,69 @@ TEST(Cal2FillLength, OneCandidateFillsAsTheFullFill)
             EXPECT_FALSE(trace.FirstApplied || trace.LaterApplied || trace.WouldGoOn);
         }
     }
+}
+
+namespace {
+
+class PlacingCal2 : public CCal2 {
+public:
+    using CCal2::PlaceStrips;
+};
+
+}  // namespace
+
+// Where the caller knows that only the chosen entries can be used up (every other one holds
+// pieces), placing strips drops what the full drop does. Random lists and choices, chosen in
+// list order and out of it (an exchange pass appends its refill).
+TEST(Cal2PlaceStrips, OnlyTheChosenUsedUpDropAsEveryEntryLookedAt)
+{
+    TestJob job = TestJob().Board(5000, 5000);
+    for (int i = 0; i < 12; ++i) {
+        job.Parts(100 + 10 * i, 50 + 5 * i, 9);
+    }
+    PlacingCal2 engine;
+    job.Prepare(engine);
+    Dice dice(5);
+    int dropped = 0;
+    for (int n = 0; n < 3000; ++n) {
+        std::vector<CAL_BUZAI> entries;
+        for (std::int32_t number = 0; number < 12; ++number) {
+            if (dice.Chance(70)) {
+                entries.push_back(CAL_BUZAI{number, dice.Between(1, 9), 0});
+            }
+        }
+        const std::int32_t strips = dice.Between(1, 3);
+        std::vector<CAL2_LENBUZAI> chosen;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const std::int32_t most = entries[i].Count / strips;
+            if (most >= 1 && dice.Chance(40)) {
+                const std::int32_t pieces = dice.Chance(50) ? most : dice.Between(1, most);
+                chosen.push_back(CAL2_LENBUZAI{10, static_cast<std::int32_t>(i), pieces, 0, 0});
+            }
+        }
+        if (dice.Chance(30)) {
+            std::reverse(chosen.begin(), chosen.end());
+        }
+        const CalRect rect{0, 0, 5000, 5000};
+        std::vector<CAL_BUZAI> all = entries, known = entries;
+        COutData a, b;
+        engine.PlaceStrips(0, n % 2, chosen, all, a, rect, strips);
+        engine.PlaceStrips(0, n % 2, chosen, known, b, rect, strips, true);
+        ASSERT_EQ(known, all) << "case " << n;
+        ASSERT_EQ(b.Blocks, a.Blocks);
+        ASSERT_EQ(b.PartsArea, a.PartsArea);
+        dropped += entries.size() - all.size() > 0 ? 1 : 0;
+    }
+    EXPECT_GT(dropped, 500);
+
+    // An entry used up before the strips stays without the full drop: the caller must not say so.
+    std::vector<CAL_BUZAI> entries{{0, 0, 0}, {1, 2, 0}};
+    COutData layout;
+    engine.PlaceStrips(0, 0, {CAL2_LENBUZAI{10, 1, 1, 0, 0}}, entries, layout, CalRect{0, 0, 5000, 5000}, 1,
+                       true);
+    EXPECT_EQ(entries.size(), 2U);
+    engine.PlaceStrips(0, 0, {CAL2_LENBUZAI{10, 1, 1, 0, 0}}, entries, layout, CalRect{0, 0, 5000, 5000}, 1);
+    EXPECT_TRUE(entries.empty());
 }
 
 // Strip 0..1000 along x, 500 thick, kerf 5:  |300|300|300|..90..|  the rest starts after the last kerf.
