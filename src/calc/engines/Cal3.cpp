@@ -245,7 +245,8 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     // Nothing inside rect takes the entries before the scan starts: every list made here keeps
     // them as they are, and the comparisons and the check for a repeated stack skip them.
     const FitFrom same = m_fitFrom;
-    const PreferAttempt prefer = [this, same](const RemainderAttempt& best, const RemainderAttempt& next) {
+    // Captured by reference: two pointers fit the function's own storage, no allocation a call.
+    const PreferAttempt prefer = [this, &same](const RemainderAttempt& best, const RemainderAttempt& next) {
         return IsBetterAfter(best.Record, best.Left, next.Record, next.Left, same) != 0;
     };
 
