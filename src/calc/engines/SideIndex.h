@@ -64,13 +64,21 @@ private:
             pairs[i].second = std::min(pairs[i].second, pairs[i - 1].second);
         }
     }
-    // Some pair has first <= a and second <= b.
+    // Some pair has first <= a and second <= b. A binary search without branches on the
+    // comparisons: asked at most fills, it would mostly guess them wrong.
     static bool Fits(const Pairs& pairs, std::int64_t a, std::int64_t b)
     {
-        const auto end = std::partition_point(
-            pairs.begin(), pairs.end(),
-            [a](const std::pair<std::int32_t, std::int32_t>& p) { return p.first <= a; });
-        return end != pairs.begin() && std::prev(end)->second <= b;
+        std::size_t n = pairs.size();
+        if (n == 0 || pairs[0].first > a) {
+            return false;
+        }
+        const std::pair<std::int32_t, std::int32_t>* base = pairs.data();  // base->first <= a
+        while (n > 1) {
+            const std::size_t half = n / 2;
+            base = base[half].first <= a ? base + half : base;
+            n -= half;
+        }
+        return base->second <= b;
     }
 
     Pairs m_turning;  // parts that may turn: (shorter side, longer side)
