@@ -120,10 +120,9 @@ bool PlacesEveryPart(CCalHaichi& aux, const CCalData& group)
     aux.Need = aux.PartsAreaOf(aux.CalData.Buzai[0]) * (1.0 - 1e-9) - 1.0;
     aux.Calculate();
     if (!aux.StopRequest && aux.State != kStateStopped) {
-        aux.Attempts->Put(group, ImproveAttempts::Outcome{aux.State, aux.Ret, aux.LeftYBuzai,
-                                                          aux.SearchCutShort - cutShort,
-                                                          aux.SubFillsCutShort - subFillsCutShort,
-                                                          aux.MostSubFills});
+        aux.Attempts->Put(
+            group, ImproveAttempts::Outcome{aux.State, aux.Ret, aux.LeftYBuzai, aux.SearchCutShort - cutShort,
+                                            aux.SubFillsCutShort - subFillsCutShort, aux.MostSubFills});
     }
     return aux.State == kStateAllPlaced;
 }

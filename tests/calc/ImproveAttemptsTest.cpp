@@ -83,7 +83,8 @@ TestJob ManyBoards(std::uint32_t seed)
         job.Board(12200, 9000, 9999, 0, dice.Between(2, 3) * 1000);
     }
     for (int i = dice.Between(2, 5); i > 0; --i) {
-        job.Parts(dice.Between(2000, 9000), dice.Between(1500, 6000), dice.Between(3, 30), dice.Chance(20) ? 1 : 0);
+        job.Parts(dice.Between(2000, 9000), dice.Between(1500, 6000), dice.Between(3, 30),
+                  dice.Chance(20) ? 1 : 0);
     }
     job.Set.NoRateFlg = dice.Chance(25);
     return job;
@@ -107,13 +108,12 @@ TEST(ImproveAttempts, RunsComeOutAsWithEveryAttemptLaidOut)
                 return v.make([&] {
                     auto memo = std::make_shared<ImproveAttempts>();
                     // Counted as the auxiliary engine ends: the memo lives as long as it does.
-                    return std::shared_ptr<ImproveAttempts>(memo.get(), [memo, &jobHits](ImproveAttempts*) {
-                        jobHits += memo->Hits();
-                    });
+                    return std::shared_ptr<ImproveAttempts>(
+                        memo.get(), [memo, &jobHits](ImproveAttempts*) { jobHits += memo->Hits(); });
                 });
             });
-            const JobRun without =
-                RunEveryGroup(job, [&] { return v.make([] { return std::make_shared<ImproveAttempts>(0); }); });
+            const JobRun without = RunEveryGroup(
+                job, [&] { return v.make([] { return std::make_shared<ImproveAttempts>(0); }); });
             ASSERT_EQ(ResultToJson(with.Ret), ResultToJson(without.Ret)) << DescribeJob(job);
             ASSERT_EQ(with.LeftYBuzai, without.LeftYBuzai);
             ASSERT_EQ(with.States, without.States);
@@ -147,7 +147,11 @@ TEST(ImproveAttempts, AnswersOnlyTheSameGroup)
         {"a part more", [](CCalData& g) { g.Buzai[0][1].Count = 2; }, false},
         {"another part", [](CCalData& g) { g.Buzai[0][1].Number = 5; }, false},
         {"another flag", [](CCalData& g) { g.Buzai[0][0].Flag = 1; }, false},
-        {"an entry more", [](CCalData& g) { g.Buzai[0].push_back(CAL_BUZAI{7, 1, 0}); }, false},
+        {"an entry more",
+         [](CCalData& g) {
+             g.Buzai[0].push_back(CAL_BUZAI{7, 1, 0});
+         },
+         false},
         {"the parts in the other order", [](CCalData& g) { std::swap(g.Buzai[0][0], g.Buzai[0][1]); }, false},
         {"no secondary parts", [](CCalData& g) { g.Buzai[1].clear(); }, false},
         {"a secondary part moved to the parts",

@@ -156,8 +156,10 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
                 engine.m_strips.Clear();
                 // Then only a strip's own entries can be used up below (PlaceStrips).
                 engine.m_boardCounted =
-                    lists && std::all_of(lists->begin(), lists->end(), [](const std::vector<CAL_BUZAI>& list) {
-                        return std::all_of(list.begin(), list.end(), [](const CAL_BUZAI& e) { return e.Count >= 1; });
+                    lists &&
+                    std::all_of(lists->begin(), lists->end(), [](const std::vector<CAL_BUZAI>& list) {
+                        return std::all_of(list.begin(), list.end(),
+                                           [](const CAL_BUZAI& e) { return e.Count >= 1; });
                     });
             }
             ~BoardLists() { engine.m_boardLists = nullptr; }

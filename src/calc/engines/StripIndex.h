@@ -146,8 +146,8 @@ private:
             while (buckets.Slots[slot].Thickness >= 0) {
                 slot = (slot + 1) & buckets.Mask;
             }
-            buckets.Slots[slot] = Bucket{items[i].Thickness, static_cast<std::uint32_t>(i),
-                                         static_cast<std::uint32_t>(j)};
+            buckets.Slots[slot] =
+                Bucket{items[i].Thickness, static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(j)};
             i = j;
         }
     }
@@ -173,7 +173,7 @@ private:
         std::int32_t Length = 0;     // the side along the strip
         std::int32_t Rotated = 0;
     };
-    std::vector<Item> m_items[2][2];      // by list and axis across, sorted by thickness then rank
+    std::vector<Item> m_items[2][2];  // by list and axis across, sorted by thickness then rank
     Buckets m_buckets[2][2];
     std::vector<std::int32_t> m_rank[2];  // by list: an entry's place by its part number, -1 none
     std::size_t m_size[2] = {0, 0};       // the entries of each indexed list

@@ -68,10 +68,10 @@ TEST(StripIndex, FindsWhatTheScanFindsInAnyListLessPiecesPlaced)
             }
             for (int list = 0; list < 2; ++list) {
                 const auto& in = lists[static_cast<std::size_t>(list)];
-                const std::size_t from = in.empty() || dice.Chance(50)
-                                             ? 0
-                                             : static_cast<std::size_t>(dice.Between(
-                                                   0, static_cast<std::int32_t>(in.size())));
+                const std::size_t from =
+                    in.empty() || dice.Chance(50)
+                        ? 0
+                        : static_cast<std::size_t>(dice.Between(0, static_cast<std::int32_t>(in.size())));
                 for (std::int32_t thickness : {150, 200, 300, 450, 600, 999, dice.Between(100, 900)}) {
                     for (int across = 0; across < 2; ++across) {
                         std::vector<CAL2_LENBUZAI> scanned, indexed;
