@@ -1,7 +1,5 @@
 #include "calc/CalHaichi.h"
 
-#include "calc/ImproveAttempts.h"
-
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>

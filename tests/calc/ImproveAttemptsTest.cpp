@@ -15,13 +15,14 @@
 
 namespace {
 
+using MemoMaker = std::function<std::shared_ptr<ImproveAttempts>()>;
+
 // An engine whose improvement passes' auxiliary engine starts with the given memo of attempts.
 template <class Engine>
 class WithAttempts : public Engine {
 public:
     template <class... Args>
-    explicit WithAttempts(std::function<std::shared_ptr<ImproveAttempts>()> memo, Args... args)
-        : Engine(args...), m_memo(std::move(memo))
+    explicit WithAttempts(MemoMaker memo, Args... args) : Engine(args...), m_memo(std::move(memo))
     {
     }
     std::unique_ptr<CCalHaichi> CreateInstance() const override
@@ -32,42 +33,33 @@ public:
     }
 
 private:
-    std::function<std::shared_ptr<ImproveAttempts>()> m_memo;
+    MemoMaker m_memo;
 };
-
-using MemoMaker = std::function<std::shared_ptr<ImproveAttempts>()>;
 
 struct Variant {
     const char* name;
     std::function<std::unique_ptr<CCalHaichi>(MemoMaker)> make;
 };
 
+// A strip, strip-stack or row engine of the given effort, level and (where it has one) second flag.
+template <class Engine>
+std::unique_ptr<CCalHaichi> Lengthwise(MemoMaker memo, int order, int level, int second)
+{
+    auto engine = std::make_unique<WithAttempts<Engine>>(std::move(memo));
+    engine->Order = order;
+    engine->Level = level;
+    if constexpr (requires { engine->SecondFlag; }) {
+        engine->SecondFlag = second;
+    }
+    return engine;
+}
+
 const Variant kVariants[] = {
     {"blocks candidate 1 area 0",
      [](MemoMaker m) { return std::make_unique<WithAttempts<CCal1>>(std::move(m), 1, 0); }},
-    {"strips effort 2 level 1",
-     [](MemoMaker m) {
-         auto e = std::make_unique<WithAttempts<CCal2>>(std::move(m));
-         e->Order = 2;
-         e->Level = 1;
-         return e;
-     }},
-    {"stacks effort 1 second 1",
-     [](MemoMaker m) {
-         auto e = std::make_unique<WithAttempts<CCal3>>(std::move(m));
-         e->Order = 1;
-         e->Level = 2;
-         e->SecondFlag = 1;
-         return e;
-     }},
-    {"rows effort 0 level 2 gain 1",
-     [](MemoMaker m) {
-         auto e = std::make_unique<WithAttempts<CCal4>>(std::move(m));
-         e->Order = 0;
-         e->Level = 2;
-         e->SecondFlag = 1;
-         return e;
-     }},
+    {"strips effort 2 level 1", [](MemoMaker m) { return Lengthwise<CCal2>(std::move(m), 2, 1, 0); }},
+    {"stacks effort 1 second 1", [](MemoMaker m) { return Lengthwise<CCal3>(std::move(m), 1, 2, 1); }},
+    {"rows effort 0 level 2 gain 1", [](MemoMaker m) { return Lengthwise<CCal4>(std::move(m), 0, 2, 1); }},
 };
 
 // Boards of two or three sizes and parts in tens: layouts that repeat, partners that fit several

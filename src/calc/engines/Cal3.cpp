@@ -129,7 +129,7 @@ CCal3::StackExtent CCal3::FillStripStack(int list, int along, int across, const 
     const StackExtent extent{High(rect, along) + NokoHaba - remaining,
                              Low(rect, across) + (NokoHaba + thickness) * strips};
 
-    PlaceStrips(list, along, chosen, out, layout, rect, strips, m_boardLists && m_boardCounted);
+    PlaceStrips(list, along, chosen, out, layout, rect, strips, m_boardLists && m_strips.AllHoldPieces());
     return extent;
 }
 
@@ -154,13 +154,6 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
             {
                 engine.m_boardLists = lists;
                 engine.m_strips.Clear();
-                // Then only a strip's own entries can be used up below (PlaceStrips).
-                engine.m_boardCounted =
-                    lists &&
-                    std::all_of(lists->begin(), lists->end(), [](const std::vector<CAL_BUZAI>& list) {
-                        return std::all_of(list.begin(), list.end(),
-                                           [](const CAL_BUZAI& e) { return e.Count >= 1; });
-                    });
             }
             ~BoardLists() { engine.m_boardLists = nullptr; }
         } boardLists(*this, UseSideIndex ? &remaining : nullptr);

@@ -106,7 +106,6 @@ private:
     SideIndex m_sides;        // the parts of the lists the board being laid out started with
     StripIndex m_strips;      // their entries by side, made at the board's first stack
     const BuzaiLists* m_boardLists = nullptr;  // those lists while the board is laid out
-    bool m_boardCounted = false;               // ... every entry of which holds pieces
     FitFrom m_fitFrom{0, 0};  // where scans may start within the rectangle being filled
     std::vector<std::unique_ptr<Frame>> m_frames;  // by depth; frames never move
     std::shared_ptr<BoardShare> m_share;           // the group's, until this job ends

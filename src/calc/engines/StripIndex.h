@@ -7,7 +7,7 @@
 // board's lists (binary search), so a strip costs O(k log n) instead of a scan of n entries.
 //
 //     index.Make(boardLists, [&](int list, std::int32_t number) { return Size(list, number); });
-//     index.Candidates(list, along, across, thickness, in, from, candidates);  // as the scan finds them
+//     index.Candidates(list, across, thickness, in, from, candidates);  // as the scan finds them
 
 #include <algorithm>
 #include <cstdint>
@@ -24,6 +24,7 @@ public:
     bool Make(const BuzaiLists& lists, SizeOf sizeOf)
     {
         m_ready = false;
+        m_allHoldPieces = true;
         for (int l = 0; l < 2; ++l) {
             const std::vector<CAL_BUZAI>& entries = lists[static_cast<std::size_t>(l)];
             std::vector<std::int32_t>& rank = m_rank[l];
@@ -44,6 +45,7 @@ public:
                     return false;
                 }
                 r = static_cast<std::int32_t>(i);
+                m_allHoldPieces = m_allHoldPieces && entries[i].Count >= 1;
                 const auto part = sizeOf(l, entries[i].Number);
                 const std::int32_t side[2] = {part.Width, part.Height};
                 for (int across = 0; across < 2; ++across) {
@@ -71,6 +73,8 @@ public:
     }
 
     bool Ready() const { return m_ready; }
+    // Every indexed entry holds pieces: within the board only a strip's own entries can be used up.
+    bool AllHoldPieces() const { return m_allHoldPieces; }
     void Clear() { m_ready = false; }
 
     // The entries of `in` from `from` on that make a strip of `thickness` across axis `across`,
@@ -178,4 +182,5 @@ private:
     std::vector<std::int32_t> m_rank[2];  // by list: an entry's place by its part number, -1 none
     std::size_t m_size[2] = {0, 0};       // the entries of each indexed list
     bool m_ready = false;
+    bool m_allHoldPieces = false;
 };

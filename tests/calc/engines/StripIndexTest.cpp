@@ -107,4 +107,8 @@ TEST(StripIndex, RefusesListsWhereAPlaceNamesNoSingleEntry)
     once[1].pop_back();
     EXPECT_TRUE(index.Make(once, size));
     EXPECT_TRUE(index.Ready());
+    EXPECT_TRUE(index.AllHoldPieces());
+    once[0][1].Count = 0;  // indexed, but then another entry than a strip's own may be used up
+    EXPECT_TRUE(index.Make(once, size));
+    EXPECT_FALSE(index.AllHoldPieces());
 }
