@@ -288,7 +288,8 @@ int CCal4::PlaceFirstRow(int list, int along, int across, const std::vector<CAL_
                          std::vector<CAL_BUZAI>& out, COutData& layout, const CalRect& rect)
 {
     const std::int32_t k = NokoHaba;
-    std::vector<CAL4_LENBUZAI> candidates;
+    std::vector<CAL4_LENBUZAI>& candidates = m_rowCandidates;
+    candidates.clear();
     LenBuzaiSub.clear();
     for (std::size_t e = 0; e < in.size(); ++e) {
         const CBuzai& part = Part(list, in[e].Number);
@@ -308,18 +309,17 @@ int CCal4::PlaceFirstRow(int list, int along, int across, const std::vector<CAL_
             LenBuzaiSub.push_back(CAL4_LENBUZAI_SUB{in[e].Number, static_cast<std::int32_t>(e), in[e].Count});
         }
     }
-    ExchangeSort(candidates, [](const CAL4_LENBUZAI& x, const CAL4_LENBUZAI& y) {
-        return x.Length > y.Length || (x.Length == y.Length && x.Across > y.Across);
-    });
+    // Longer first, then wider.
+    ExchangeSortByRank(candidates, m_sortRanks,
+                       [](const CAL4_LENBUZAI& c) { return FallingRank(c.Length, c.Across); });
 
-    std::vector<CAL4_LENBUZAI> chosen;
+    std::vector<CAL4_LENBUZAI>& chosen = m_rowChosen;
     std::int32_t remaining = 0, used = 0;
     FillRowLength(High(rect, along) - Low(rect, along), candidates, chosen, remaining, used);
 
     // Pieces of equal size across stand together; the group with the least total length first.
-    ExchangeSort(chosen, [](const CAL4_LENBUZAI& x, const CAL4_LENBUZAI& y) {
-        return x.Across > y.Across || (x.Across == y.Across && x.Length > y.Length);
-    });
+    ExchangeSortByRank(chosen, m_sortRanks,
+                       [](const CAL4_LENBUZAI& c) { return FallingRank(c.Across, c.Length); });
     struct Group {
         std::size_t first, last;  // inclusive, in sorted order
         std::int64_t length;
@@ -334,7 +334,8 @@ int CCal4::PlaceFirstRow(int list, int along, int across, const std::vector<CAL_
             groups.push_back(Group{i, i, length});
         }
     }
-    std::vector<CAL4_LENBUZAI> ordered;
+    std::vector<CAL4_LENBUZAI>& ordered = m_rowOrdered;
+    ordered.clear();
     while (!groups.empty()) {
         std::size_t pick = 0;
         for (std::size_t g = 1; g < groups.size(); ++g) {

@@ -35,7 +35,7 @@ struct CAL4_LENBUZAI {
 // the permissions of the cutting limit are the opposite of CCal2's.
 class CCal4 : public CCal2 {
 public:
-    int SecondFlag = 0;  // gain measure of the row's exchanges: 0 used length, 1 used area
+    int SecondFlag = 0;      // gain measure of the row's exchanges: 0 used length, 1 used area
     bool UseRowMemo = true;  // take a row fill made before from the row memo (the same layouts either way)
 
     // A job of effort 0 takes the run of an ended job of the group with the same level and part
@@ -87,6 +87,9 @@ private:
 
     LengthFillScratch<CAL4_LENBUZAI> m_lengthFill;
     LengthFillMemo<CAL4_LENBUZAI> m_rowFills;
+    // PlaceFirstRow's lists, kept for their storage.
+    std::vector<CAL4_LENBUZAI> m_rowCandidates, m_rowChosen, m_rowOrdered;
+    std::vector<std::uint64_t> m_sortRanks;
     std::shared_ptr<EndedRuns> m_ended;
     bool m_tookRun = false;
 };
