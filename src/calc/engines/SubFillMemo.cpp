@@ -10,6 +10,7 @@
 #include <sys/mman.h>
 
 #include "base/Tolerance.h"
+#include "calc/engines/StorePool.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ void SubFillMemo::Reset(std::size_t slots)
         const std::uint32_t* const counted = m_counted;
         const std::size_t kept = slots < m_slotCount ? slots : 0;
         std::size_t bytes = slots * (2 * sizeof(std::uint32_t) + sizeof(std::uint8_t));
-        auto table = NewStore(bytes);
+        auto table = NewStore(bytes, false);
         auto* const at = reinterpret_cast<std::uint32_t*>(table.get());
         std::copy_n(counted, kept, at + slots);
         std::fill_n(at + slots + kept, slots - kept, 0u);
@@ -111,30 +112,50 @@ std::uint32_t SubFillMemo::Accounted(std::uint32_t capacity, std::uint32_t chang
     return static_cast<std::uint32_t>(c);
 }
 
+namespace {
+
+// The memos' large stores, for all threads; never destroyed, so that a memo that outlives the
+// others at exit can still give its store back.
+StorePool& Pool()
+{
+    static StorePool* const pool = new StorePool(std::size_t{64} << 20);
+    return *pool;
+}
+
+constexpr std::size_t kLargePage = std::size_t{2} << 20;
+
+}  // namespace
+
 void SubFillMemo::FreeStore::operator()(std::byte* store) const
 {
+    if (store && Bytes >= kLargePage) {
+        Pool().Give(store, Bytes);
+        return;
+    }
     std::free(store);
 }
 
-std::unique_ptr<std::byte[], SubFillMemo::FreeStore> SubFillMemo::NewStore(std::size_t& bytes)
+std::unique_ptr<std::byte[], SubFillMemo::FreeStore> SubFillMemo::NewStore(std::size_t& bytes, bool largest)
 {
-    constexpr std::size_t kLargePage = std::size_t{2} << 20;
     std::byte* store = nullptr;
     if (bytes < kLargePage / 4) {
         store = static_cast<std::byte*>(std::malloc(bytes));
     } else {
         bytes = (bytes + kLargePage - 1) / kLargePage * kLargePage;
-        store = static_cast<std::byte*>(std::aligned_alloc(kLargePage, bytes));
+        store = Pool().Take(bytes, largest);
+        if (!store) {
+            store = static_cast<std::byte*>(std::aligned_alloc(kLargePage, bytes));
 #ifdef MADV_HUGEPAGE
-        if (store) {
-            madvise(store, bytes, MADV_HUGEPAGE);  // only advice: small pages work the same
-        }
+            if (store) {
+                madvise(store, bytes, MADV_HUGEPAGE);  // only advice: small pages work the same
+            }
 #endif
+        }
     }
     if (!store) {
         throw std::bad_alloc();
     }
-    return std::unique_ptr<std::byte[], FreeStore>(store);
+    return std::unique_ptr<std::byte[], FreeStore>(store, FreeStore{bytes});
 }
 
 void SubFillMemo::SortByPlace(std::vector<std::uint64_t>& items, std::vector<std::uint64_t>& spare)
@@ -180,7 +201,8 @@ void SubFillMemo::Compact(std::size_t more)
     std::size_t to = 0;
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (i + 8 < order.size()) {
-            __builtin_prefetch(store + (order[i + 8] >> 32) * kAlign);  // the walk waits for each entry's sizes
+            __builtin_prefetch(store +
+                               (order[i + 8] >> 32) * kAlign);  // the walk waits for each entry's sizes
         }
         const std::size_t at = static_cast<std::size_t>(order[i] >> 32) * kAlign;
         const std::size_t n = StoredBytes(*reinterpret_cast<const Entry*>(store + at));
@@ -194,7 +216,7 @@ void SubFillMemo::Compact(std::size_t more)
     // Twice as much room as the layouts take: the next compaction comes after that many bytes.
     if (3 * (to + more) > m_storeLimit) {
         std::size_t limit = std::max(3 * (to + more), std::size_t{1} << 18);
-        auto larger = NewStore(limit);
+        auto larger = NewStore(limit, true);
         if (to > 0) {
             std::memcpy(larger.get(), store, to);
         }
@@ -220,24 +242,25 @@ void SubFillMemo::MakeKey(const CCalHaichi& engine, const BuzaiLists& lists, con
     out += kHead;
     const std::int64_t a = std::int64_t{rect.Width()} + engine.NokoHaba;
     const std::int64_t b = std::int64_t{rect.Height()} + engine.NokoHaba;
-    TwoHashes hashes;
     for (std::int32_t l = 0; l < 2; ++l) {
         const std::vector<CAL_BUZAI>& list = lists[static_cast<std::size_t>(l)];
         const CAL_BUZAI* const entries = list.data();
         const std::size_t count = list.size();
         std::size_t first = count;
         bool tooLarge = start[l] > 0;
+        // Without branches on the fit, which goes either way from entry to entry: every entry is
+        // written, and the next one over it when it does not fit (the buffer has room for all).
         for (std::size_t i = start[l]; i < count; ++i) {
             const CAL_BUZAI e = entries[i];
-            if (engine.Size(l, e.Number).FitsWithin(a, b)) {
-                first = first == count ? i : first;
-                out[0] = e.Number * 2 + l;
-                out[1] = e.Count;
-                hashes.AddPair(out[0], out[1]);
-                out += 2;
-            } else {
-                tooLarge = true;
-            }
+            const CCalHaichi::PartSize part = engine.Size(l, e.Number);
+            const bool asItIs = (part.Width <= a) & (part.Height <= b);
+            const bool turned = (part.NoTurn == 0) & (part.Height <= a) & (part.Width <= b);
+            const bool fits = asItIs | turned;
+            first = (first == count) & fits ? i : first;
+            tooLarge |= !fits;
+            out[0] = e.Number * 2 + l;
+            out[1] = e.Count;
+            out += 2 * static_cast<std::ptrdiff_t>(fits);
         }
         key.First[static_cast<std::size_t>(l)] = first;
         if (l == 0 && tooLarge) {
@@ -250,7 +273,7 @@ void SubFillMemo::MakeKey(const CCalHaichi& engine, const BuzaiLists& lists, con
         key.Hash = key.Check = 0;
         return;
     }
-    hashes.Finish(key.Items(), key);
+    Rehash(key);
 }
 
 void SubFillMemo::Rehash(Key& key)

@@ -141,12 +141,15 @@ private:
         return tag != 0 ? tag : 1;
     }
     struct FreeStore {
+        std::size_t Bytes;  // of the storage (0 when value-initialized, as unique_ptr does)
         void operator()(std::byte* store) const;
     };
-    // Storage of `bytes` (at least), in large pages where the system gives them when it is not
-    // small: the asks read the slots and the store all over, and in small pages nearly every read
-    // of an older layout missed the address translation cache too.
-    static std::unique_ptr<std::byte[], FreeStore> NewStore(std::size_t& bytes);
+    // Storage of `bytes` (at least; `bytes` becomes its size), in large pages where the system
+    // gives them when it is not small: the asks read the slots and the store all over, and in
+    // small pages nearly every read of an older layout missed the address translation cache too.
+    // Large storage comes from what memos gave back where it can (StorePool): the largest kept
+    // when `largest`, else the smallest that is large enough.
+    static std::unique_ptr<std::byte[], FreeStore> NewStore(std::size_t& bytes, bool largest);
     std::unique_ptr<std::byte[], FreeStore> m_table;  // of the three below
     std::uint8_t* m_tags = nullptr;
     // Per slot, where its layout lies in the store, in units of kAlign bytes.

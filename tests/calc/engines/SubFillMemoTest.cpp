@@ -503,6 +503,8 @@ TEST(SubFillMemo, LayoutsComeBackExactlyAfterTheStoreIsCompacted)
         {"one round, small layouts", 1, 2, false},
         {"many rounds, replaced over and over", 6, 5, false},
         {"large layouts", 3, 40, true},
+        // In the megabytes of the case before, which its memo gave back as it ended.
+        {"large layouts again", 2, 40, false},
     };
     Dice dice(5);
     for (const Case& c : cases) {
