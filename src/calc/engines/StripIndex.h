@@ -99,6 +99,10 @@ public:
         for (; it != end && lo < in.size(); ++it) {
             const auto r = static_cast<std::size_t>(it->Rank);
             std::size_t a = std::max(lo, r > usedUp ? r - usedUp : 0), b = std::min(in.size(), r + 1);
+            // Mostly the entries used up come before: the place is the window's first.
+            if (a < b && rankAt(a) >= it->Rank) {
+                b = a;
+            }
             while (a < b) {  // the first place in [a, b) of a rank >= r
                 const std::size_t mid = a + (b - a) / 2;
                 if (rankAt(mid) < it->Rank) {
