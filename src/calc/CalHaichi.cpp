@@ -189,13 +189,17 @@ CCalHaichi::FirstFit CCalHaichi::FirstFitting(const BuzaiLists& lists, const Cal
         const std::vector<CAL_BUZAI>& entries = lists[l];
         const PartSize* table = m_sizes[l].data();
         const std::size_t known = m_sizes[l].size();
-        for (std::size_t i = from[static_cast<std::size_t>(l)]; i < entries.size(); ++i) {
-            const auto number = static_cast<std::uint32_t>(entries[i].Number);
-            const PartSize part = number < known ? table[number] : SizeFromRecord(l, entries[i].Number);
+        const CAL_BUZAI* const entry = entries.data();
+        const std::size_t count = entries.size();
+        for (std::size_t i = from[static_cast<std::size_t>(l)]; i < count; ++i) {
+            const auto number = static_cast<std::uint32_t>(entry[i].Number);
+            const PartSize part = number < known ? table[number] : SizeFromRecord(l, entry[i].Number);
             const std::int64_t w = part.Width, h = part.Height;
-            const bool as = w <= width && h <= height;
-            const bool turned = part.NoTurn == 0 && h <= width && w <= height;
-            if (as || turned) {
+            // Without branches on the single comparisons: most entries do not fit, each for its
+            // own reason.
+            const bool as = (w <= width) & (h <= height);
+            const bool turned = (part.NoTurn == 0) & (h <= width) & (w <= height);
+            if (as | turned) {
                 fit.List = l;
                 fit.Entry = i;
                 fit.As[0] = as;
