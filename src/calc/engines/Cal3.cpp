@@ -231,7 +231,7 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     const bool widthOk = rect.Width() <= MaxCutSize;
     const bool heightOk = rect.Height() <= MaxCutSize;
 
-    const FillRect fill = [this](const BuzaiLists& in, BuzaiLists& out, COutData& record, const CalRect& r) {
+    const auto fill = [this](const BuzaiLists& in, BuzaiLists& out, COutData& record, const CalRect& r) {
         if (UseSideIndex && m_sides.NoneFits(r.Width(), r.Height())) {
             return FillOfNothing();
         }
@@ -240,8 +240,7 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     // Nothing inside rect takes the entries before the scan starts: every list made here keeps
     // them as they are, and the comparisons and the check for a repeated stack skip them.
     const FitFrom same = m_fitFrom;
-    // Captured by reference: two pointers fit the function's own storage, no allocation a call.
-    const PreferAttempt prefer = [this, &same](const RemainderAttempt& best, const RemainderAttempt& next) {
+    const auto prefer = [this, &same](const RemainderAttempt& best, const RemainderAttempt& next) {
         return IsBetterAfter(best.Record, best.Left, next.Record, next.Left, same) != 0;
     };
 
