@@ -385,6 +385,18 @@ double CCalHaichi::PartsAreaBound(std::int64_t width, std::int64_t height, doubl
     return std::min(available, capacity * ratio * (1.0 + 1e-9) + 1.0);
 }
 
+bool CCalHaichi::BoardTooSmallForParts() const
+{
+    const std::vector<CAL_GENBAN>& boards = CalData.Genban[0];
+    if (boards.empty()) {
+        return false;
+    }
+    const double partsArea = PartsAreaOf(CalData.Buzai[0]);
+    const CalRect rect = TrimmedRect(Board(boards.front().Number));
+    // Short of the need an attempt of the improvement passes is given: the parts' area, rounded down.
+    return PartsAreaBound(rect.Width(), rect.Height(), partsArea) < partsArea * (1.0 - 1e-9) - 1.0;
+}
+
 double CCalHaichi::PartsAreaOf(const std::vector<CAL_BUZAI>& parts) const
 {
     double area = 0.0;
@@ -500,8 +512,8 @@ std::optional<CCalHaichi::Candidate> CCalHaichi::ChooseBoard(const std::vector<i
             const double rate = area > 0.0 ? board.Price / area : 0.0;
             int placed = 0;
             {
-                const NeedScope<double> board(m_boardNeed,
-                                              best ? PartsAreaToBeat(*best, rate, area, NoRateFlg != 0) : kNoNeed);
+                const NeedScope<double> board(
+                    m_boardNeed, best ? PartsAreaToBeat(*best, rate, area, NoRateFlg != 0) : kNoNeed);
                 placed = LayoutBoardBest(entries[e].Count, remaining, left, layout, rect);
             }
             if (!placed) {

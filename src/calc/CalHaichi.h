@@ -253,6 +253,9 @@ public:
                           double capacity = -1.0) const;
     // The area of all the pieces of `parts`.
     double PartsAreaOf(const std::vector<CAL_BUZAI>& parts) const;
+    // The group's first board cannot take the parts' area of list 0 (kerfs counted by
+    // PartsAreaBound): no layout on that one board places every part.
+    bool BoardTooSmallForParts() const;
     // Gives back the memory of PartsAreaBound's table; it is made again when next needed.
     void ReleaseBoundTable();
 

@@ -192,3 +192,46 @@ TEST(ImproveAttempts, ForgetsEverythingWhenFullAndKeepsNothingWithoutRoom)
     EXPECT_EQ(none.Size(), 0U);
     EXPECT_EQ(none.Find(group(0)), nullptr);
 }
+
+// An attempt is left out without a layout run where the board cannot take the parts' area, kerfs
+// counted: then no engine's run would have placed every part either. One-board groups around
+// the board's area, with kerfs, trims and parts that may not turn, as the passes make them.
+TEST(ImproveAttempts, OneLeftOutByAreaWouldNotHavePlacedEveryPart)
+{
+    int leftOut = 0, placed = 0;
+    for (const Variant& v : kVariants) {
+        for (std::uint32_t seed = 1; seed <= 60; ++seed) {
+            SCOPED_TRACE(std::string(v.name) + ", seed " + std::to_string(seed));
+            Dice dice(seed);
+            TestJob job;
+            job.Kerf(dice.Between(0, 2) * 30);
+            const std::int32_t w = dice.Between(6000, 24400), h = dice.Between(6000, 12200);
+            job.Board(w, h, 1);
+            if (dice.Chance(30)) {
+                job.Trim(50, 50, 50, 50);
+            }
+            // Parts of about 55 % to 100 % of the board's area.
+            const double target = static_cast<double>(w) * h * dice.Between(55, 100) / 100.0;
+            double area = 0.0;
+            while (area < target) {
+                const std::int32_t pw = dice.Between(w / 8, w / 2), ph = dice.Between(h / 8, h / 2);
+                const std::int32_t count = dice.Between(1, 4);
+                job.Parts(pw, ph, count, dice.Chance(25) ? 1 : 0);
+                area += static_cast<double>(pw) * ph * count;
+            }
+            job.Set.UseSmallPat = 0;
+            job.Set.Use2ko1 = 0;
+            std::unique_ptr<CCalHaichi> engine = v.make([] { return std::make_shared<ImproveAttempts>(0); });
+            job.Prepare(*engine);
+            engine->Need = engine->PartsAreaOf(engine->CalData.Buzai[0]) * (1.0 - 1e-9) - 1.0;
+            const bool out = engine->BoardTooSmallForParts();
+            engine->Calculate();
+            const bool all = engine->State == kStateAllPlaced;
+            EXPECT_FALSE(out && all);
+            leftOut += out ? 1 : 0;
+            placed += all ? 1 : 0;
+        }
+    }
+    EXPECT_GT(leftOut, 30);
+    EXPECT_GT(placed, 30);
+}
