@@ -28,6 +28,11 @@ struct StripFillRules {
     {
         return a.Entry == b.Entry && a.Rotated == b.Rotated;
     }
+    // Every refill is made: the trace of what the passes did (ExchangeTrace) tells the strip-stack
+    // jobs which orders would lay a board out alike.
+    bool SkipsHopelessRefills() const { return false; }
+    double MostOf(const CAL2_LENBUZAI& c) const { return c.Length; }
+    bool CannotGain(const CAL2_LENBUZAI&, double, std::int32_t, const ExchangeGain&) const { return false; }
     // More length than the piece given back plus the best gain so far.
     bool Gains(const CAL2_LENBUZAI& removed, const std::vector<CAL2_LENBUZAI>&, std::int32_t used,
                ExchangeGain& best) const

@@ -46,6 +46,7 @@ struct RowFillRules {
     int Order = 0;
     const std::atomic<int>& Stop;
     int SecondFlag = 0;
+    bool RefillBound = true;
 
     bool Stopped() const { return Stop != 0; }
     std::size_t Slot(const CAL4_LENBUZAI& c, std::size_t) const { return static_cast<std::size_t>(c.Sub); }
@@ -58,6 +59,19 @@ struct RowFillRules {
     bool SameItem(const CAL4_LENBUZAI& a, const CAL4_LENBUZAI& b) const
     {
         return a.Sub == b.Sub && a.Rotated == b.Rotated;
+    }
+    // Nothing reads what the row fills' passes did (their trace): a refill that cannot gain need
+    // not be made. By length only: the area of what is left bounds an area gain too loosely to
+    // leave out enough to pay for the bound.
+    bool SkipsHopelessRefills() const { return RefillBound && SecondFlag == 0; }
+    double MostOf(const CAL4_LENBUZAI& c) const { return c.Length; }
+    bool CannotGain(const CAL4_LENBUZAI& removed, double most, std::int32_t remaining,
+                    const ExchangeGain& best) const
+    {
+        // A refill that gains takes two pieces or more (one is shorter than the piece given back),
+        // with a kerf between them that it cannot use.
+        most = std::min(most, static_cast<double>(remaining) + removed.Length - Kerf);
+        return most <= static_cast<double>(removed.Length + best.Length);
     }
     bool Gains(const CAL4_LENBUZAI& removed, const std::vector<CAL4_LENBUZAI>& refill, std::int32_t used,
                ExchangeGain& best) const
@@ -184,7 +198,7 @@ void CCal4::JoinGroupJob(CCalHaichi& before)
 
 std::unique_ptr<CCalHaichi> CCal4::CreateInstance() const
 {
-    return EngineWith(*this, &CCal4::Order, &CCal4::Level, &CCal4::UseRowMemo);
+    return EngineWith(*this, &CCal4::Order, &CCal4::Level, &CCal4::UseRowMemo, &CCal4::UseRefillBound);
 }
 
 int CCal4::LayoutRowFirst(int depth, int mode, int d, const BuzaiLists& in, BuzaiLists& out, COutData& layout,
@@ -392,7 +406,7 @@ void CCal4::FillRowLength(std::int32_t length, const std::vector<CAL4_LENBUZAI>&
             return;
         }
     }
-    const RowFillRules rules{NokoHaba, Order, StopRequest, SecondFlag};
+    const RowFillRules rules{NokoHaba, Order, StopRequest, SecondFlag, UseRefillBound};
     LengthFill<CAL4_LENBUZAI, RowFillRules>(rules, m_lengthFill)
         .Fill(length, candidates, std::numeric_limits<std::int32_t>::max(), m_fillAvailable, chosen,
               remaining, used);

@@ -37,6 +37,8 @@ class CCal4 : public CCal2 {
 public:
     int SecondFlag = 0;      // gain measure of the row's exchanges: 0 used length, 1 used area
     bool UseRowMemo = true;  // take a row fill made before from the row memo (the same layouts either way)
+    // Leave out the refills of an exchange pass that cannot gain (the same layouts either way).
+    bool UseRefillBound = true;
 
     // A job of effort 0 takes the run of an ended job of the group with the same level and part
     // order and effort 0 (the gain measure counts only in the exchange passes, which effort 0
@@ -51,7 +53,7 @@ public:
     // d = 1 when the width is; modes 0 and 1 each. Keeps the one with the most parts area.
     int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
                     const CalRect& rect) override;
-    // A CCal4 with the same Order, Level and UseRowMemo; AreaFlag and SecondFlag 0.
+    // A CCal4 with the same Order, Level, UseRowMemo and UseRefillBound; AreaFlag and SecondFlag 0.
     std::unique_ptr<CCalHaichi> CreateInstance() const override;
 
     // The row along axis d at the low edge of rect, its columns, and strips beyond its end.
@@ -76,6 +78,8 @@ public:
 
     // Row fills answered from the row memo.
     std::int64_t RowMemoHits() const { return m_rowFills.Hits(); }
+    // Chosen items of row fills whose refills were left out as unable to gain.
+    std::int64_t RefillsLeftOut() const { return m_lengthFill.LeftOut; }
 
 private:
     // The group's row jobs of effort 0 that ended with a result.

@@ -20,10 +20,19 @@
 //         // updates `best` when it does.
 //         bool Gains(const Item& removed, const std::vector<Item>& refill, std::int32_t used,
 //                    ExchangeGain& best) const;
+//         // Whether a refill that cannot gain may be left out (nothing records what refills do).
+//         bool SkipsHopelessRefills() const;
+//         // What a piece of the candidate adds to the gain measure at most.
+//         double MostOf(const Item& candidate) const;
+//         // No refill of `removed`'s length and the choice's `remaining` length with at most `most`
+//         // of the measure (MostOf summed over the pieces it may take) beats `best`.
+//         bool CannotGain(const Item& removed, double most, std::int32_t remaining,
+//                         const ExchangeGain& best) const;
 //     };
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -50,6 +59,7 @@ template <class Item>
 struct LengthFillScratch {
     struct Frame {
         std::vector<std::int32_t> Left;      // pieces per slot during the greedy pass
+        std::vector<char> Seen;              // per slot, for MostRefill
         std::vector<std::int32_t> PassLeft;  // pieces per slot the choice leaves, in a pass
         std::vector<Item> Refill;
         std::vector<Item> BestRefill;
@@ -78,6 +88,8 @@ struct LengthFillScratch {
             return order >= 2 ? !LaterApplied : !WouldGoOn;
         }
     } Trace;
+    // Chosen items whose refills an exchange pass left out as unable to gain.
+    std::int64_t LeftOut = 0;
 
     Frame& At(std::size_t level)
     {
@@ -174,6 +186,28 @@ private:
         return static_cast<std::size_t>(first - candidates.begin());
     }
 
+    // The most of the gain measure the pieces `left` of the candidates shorter than `limit` make:
+    // per slot its pieces times the most one of them adds (the slot's first candidate's, the
+    // longest). A refill under `limit` takes no more pieces than are left.
+    double MostRefill(const std::vector<Item>& candidates, std::int32_t limit,
+                      const std::vector<std::int32_t>& left, std::vector<char>& seen) const
+    {
+        if (!m_byLength) {
+            return std::numeric_limits<double>::infinity();  // a slot's longest is not known first
+        }
+        seen.assign(left.size(), 0);
+        double most = 0.0;
+        for (std::size_t i = FirstAtMost(candidates, std::int64_t{limit} - 1); i < candidates.size(); ++i) {
+            const Item& c = candidates[i];
+            const std::size_t slot = m_rules.Slot(c, i);
+            if (Usable(c, limit) && left.at(slot) > 0 && !seen[slot]) {
+                seen[slot] = 1;
+                most += m_rules.MostOf(c) * left[slot];
+            }
+        }
+        return most;
+    }
+
     // Gives one piece of a chosen item back and refills its length and the rest with shorter
     // pieces; applies the best such exchange. True when one was applied.
     bool ExchangePass(std::size_t level, const std::vector<Item>& candidates, std::int32_t limit,
@@ -196,9 +230,17 @@ private:
         std::int32_t bestRemaining = 0, bestUsed = 0;
         ExchangeGain best;
 
+        const bool skipHopeless = m_rules.SkipsHopelessRefills();
         const std::size_t first = chosen.front().Pieces == 1 ? 1 : 0;
         for (std::size_t j = first; j < chosen.size() && !m_rules.Stopped(); ++j) {
             const Item& item = chosen[j];
+            if (skipHopeless &&
+                m_rules.CannotGain(item,
+                                   MostRefill(candidates, std::min(limit, item.Length), left, frame.Seen),
+                                   remaining, best)) {
+                ++m_scratch.LeftOut;
+                continue;  // every refill of it would be made and dropped
+            }
             std::int32_t threshold = item.Length;
             for (;;) {
                 // Only candidates shorter than the threshold, with what the choice left of them;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <random>
 
+#include "base/ExchangeSort.h"
 #include "calc/JobGenerator.h"
 #include "calc/LayoutChecker.h"
 #include "calc/TestJob.h"
@@ -258,6 +259,53 @@ TEST(Cal4FillRowLength, SortedCandidatesFillAsWhenScannedOneByOne)
         exchanged += TotalPieces(chosen) > 1 && chosen.size() > 1 ? 1 : 0;
     }
     EXPECT_GT(exchanged, 100);
+}
+
+// The exchange passes leave out the refills of a chosen item that cannot gain (too few pieces
+// left, too little length left); the row comes out as with every refill made. Many pieces per part
+// and long rows: refills nested several levels deep, as on the bench jobs.
+TEST(Cal4FillRowLength, RefillsThatCannotGainLeftOutFillAsAll)
+{
+    Dice dice(23);
+    std::int64_t leftOut = 0;
+    for (int round = 0; round < 1500; ++round) {
+        CCal4 bounded, full;
+        full.UseRefillBound = false;
+        for (CCal4* engine : {&bounded, &full}) {
+            engine->Order = round % 3 == 0 ? 1 : 2;
+            engine->SecondFlag = round % 5 == 4 ? 1 : 0;
+            engine->NokoHaba = round % 4 == 0 ? 0 : (round % 4) * 3;
+            engine->UseRowMemo = false;
+        }
+        Dice shape(static_cast<std::uint32_t>(round) + 100);
+        std::vector<CAL4_LENBUZAI> candidates;
+        const int parts = shape.Between(2, 25);
+        for (int p = 0; p < parts; ++p) {
+            const CAL4_LENBUZAI_SUB sub{p, p, shape.Between(0, 8)};
+            bounded.LenBuzaiSub.push_back(sub);
+            full.LenBuzaiSub.push_back(sub);
+            const std::int32_t a = shape.Between(10, 400), b = shape.Between(10, 400);
+            candidates.push_back({a, b, 0, p, 0, 1});
+            if (shape.Chance(60) && a != b) {
+                candidates.push_back({b, a, 0, p, 1, 1});
+            }
+        }
+        ExchangeSort(candidates, [](const CAL4_LENBUZAI& x, const CAL4_LENBUZAI& y) {
+            return x.Length > y.Length || (x.Length == y.Length && x.Across > y.Across);
+        });
+        const std::int32_t length = dice.Between(100, 3000);
+        SCOPED_TRACE(testing::Message() << "round " << round << ", length " << length);
+        std::vector<CAL4_LENBUZAI> chosen, chosenFull;
+        std::int32_t remaining = 0, used = 0, remainingFull = 0, usedFull = 0;
+        bounded.FillRowLength(length, candidates, chosen, remaining, used);
+        full.FillRowLength(length, candidates, chosenFull, remainingFull, usedFull);
+        ASSERT_EQ(chosen, chosenFull);
+        ASSERT_EQ(remaining, remainingFull);
+        ASSERT_EQ(used, usedFull);
+        EXPECT_EQ(full.RefillsLeftOut(), 0);
+        leftOut += bounded.RefillsLeftOut();
+    }
+    EXPECT_GT(leftOut, 1000);
 }
 
 TEST(Cal4FillRowLength, BothOrientationsShareThePiecesOfTheirPart)
@@ -521,6 +569,8 @@ TEST(Cal4CreateInstance, CarriesOrderAndLevelOnly)
     EXPECT_TRUE(cal4->UseRowMemo);
     engine.UseRowMemo = false;
     EXPECT_FALSE(dynamic_cast<const CCal4&>(*engine.CreateInstance()).UseRowMemo);
+    engine.UseRefillBound = false;
+    EXPECT_FALSE(dynamic_cast<const CCal4&>(*engine.CreateInstance()).UseRefillBound);
 }
 
 // The memo answers only the very inputs it stored: a change of the length, of any field of a
@@ -546,7 +596,11 @@ TEST(LengthFillMemo, AnswersOnlyTheSameInputs)
         {"a candidate's length", 1000, [](auto& c, auto&) { c[1].Length = 340; }, false},
         {"a candidate switched off", 1000, [](auto& c, auto&) { c[0].Avail = 0; }, false},
         {"a candidate turned", 1000, [](auto& c, auto&) { c[1].Rotated = 0; }, false},
-        {"a candidate more", 1000, [](auto& c, auto&) { c.push_back({100, 100, 0, 1, 0, 1}); }, false},
+        {"a candidate more", 1000,
+         [](auto& c, auto&) {
+             c.push_back({100, 100, 0, 1, 0, 1});
+         },
+         false},
         {"a slot's pieces", 1000, [](auto&, auto& a) { a[1] = 2; }, false},
         {"a slot more", 1000, [](auto&, auto& a) { a.push_back(0); }, false},
     };
@@ -595,6 +649,34 @@ TEST(LengthFillMemo, ForgetsWhenFull)
 
 // Whole runs of generated jobs are the same byte for byte with and without the row memo, for
 // every level, order and gain measure; the memo answers rows on all but the smallest.
+// Whole runs with and without leaving out the refills that cannot gain, byte for byte.
+TEST(Cal4RefillBound, RunsComeOutTheSame)
+{
+    for (std::uint32_t seed = 1; seed <= 24; ++seed) {
+        const TestJob job = GenerateJob(seed + 100);
+        const int level = static_cast<int>(seed % 4), order = seed % 3 == 0 ? 1 : 2;
+        const int areaFlag = static_cast<int>(seed % 2), secondFlag = seed % 6 == 5 ? 1 : 0;
+        SCOPED_TRACE(testing::Message() << "seed " << seed << ", level " << level << ", order " << order
+                                        << ", second flag " << secondFlag << ": " << DescribeJob(job));
+        auto run = [&](bool bound) {
+            return RunEveryGroup(job, [&] {
+                auto engine = std::make_unique<CCal4>();
+                engine->Order = order;
+                engine->Level = level;
+                engine->AreaFlag = areaFlag;
+                engine->SecondFlag = secondFlag;
+                engine->UseRefillBound = bound;
+                return engine;
+            });
+        };
+        const JobRun without = run(false);
+        const JobRun with = run(true);
+        ASSERT_EQ(ResultToJson(with.Ret), ResultToJson(without.Ret));
+        ASSERT_EQ(with.LeftYBuzai, without.LeftYBuzai);
+        ASSERT_EQ(with.States, without.States);
+    }
+}
+
 TEST(Cal4RowMemo, RunsComeOutTheSame)
 {
     struct CountingCal4 : CCal4 {
@@ -607,9 +689,9 @@ TEST(Cal4RowMemo, RunsComeOutTheSame)
         const TestJob job = GenerateJob(seed);
         const int level = static_cast<int>(seed % 4), order = static_cast<int>(seed / 4 % 3);
         const int areaFlag = static_cast<int>(seed % 2), secondFlag = static_cast<int>(seed / 2 % 2);
-        SCOPED_TRACE(testing::Message() << "seed " << seed << ", level " << level << ", order " << order
-                                        << ", area flag " << areaFlag << ", second flag " << secondFlag << ": "
-                                        << DescribeJob(job));
+        SCOPED_TRACE(testing::Message()
+                     << "seed " << seed << ", level " << level << ", order " << order << ", area flag "
+                     << areaFlag << ", second flag " << secondFlag << ": " << DescribeJob(job));
         const std::int64_t before = hits;
         auto run = [&](bool memo) {
             return RunEveryGroup(job, [&] {
