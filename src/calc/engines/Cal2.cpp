@@ -31,8 +31,12 @@ struct StripFillRules {
     // Every refill is made: the trace of what the passes did (ExchangeTrace) tells the strip-stack
     // jobs which orders would lay a board out alike.
     bool SkipsHopelessRefills() const { return false; }
-    double MostOf(const CAL2_LENBUZAI& c) const { return c.Length; }
-    bool CannotGain(const CAL2_LENBUZAI&, double, std::int32_t, const ExchangeGain&) const { return false; }
+    double MeasureOf(const CAL2_LENBUZAI& c) const { return c.Length; }
+    double WidthOf(const CAL2_LENBUZAI&) const { return 0.0; }
+    bool CannotGain(const CAL2_LENBUZAI&, const RefillReach&, std::int32_t, const ExchangeGain&) const
+    {
+        return false;
+    }
     // More length than the piece given back plus the best gain so far.
     bool Gains(const CAL2_LENBUZAI& removed, const std::vector<CAL2_LENBUZAI>&, std::int32_t used,
                ExchangeGain& best) const

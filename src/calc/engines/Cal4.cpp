@@ -61,17 +61,27 @@ struct RowFillRules {
         return a.Sub == b.Sub && a.Rotated == b.Rotated;
     }
     // Nothing reads what the row fills' passes did (their trace): a refill that cannot gain need
-    // not be made. By length only: the area of what is left bounds an area gain too loosely to
-    // leave out enough to pay for the bound.
-    bool SkipsHopelessRefills() const { return RefillBound && SecondFlag == 0; }
-    double MostOf(const CAL4_LENBUZAI& c) const { return c.Length; }
-    bool CannotGain(const CAL4_LENBUZAI& removed, double most, std::int32_t remaining,
+    // not be made.
+    bool SkipsHopelessRefills() const { return RefillBound; }
+    double MeasureOf(const CAL4_LENBUZAI& c) const
+    {
+        return SecondFlag == 0 ? c.Length : static_cast<double>(c.Length) * c.Across;
+    }
+    double WidthOf(const CAL4_LENBUZAI& c) const { return c.Across; }
+    bool CannotGain(const CAL4_LENBUZAI& removed, const RefillReach& reach, std::int32_t remaining,
                     const ExchangeGain& best) const
     {
-        // A refill that gains takes two pieces or more (one is shorter than the piece given back),
-        // with a kerf between them that it cannot use.
-        most = std::min(most, static_cast<double>(remaining) + removed.Length - Kerf);
-        return most <= static_cast<double>(removed.Length + best.Length);
+        const double length = static_cast<double>(remaining) + removed.Length;  // the refill's
+        if (SecondFlag == 0) {
+            // A refill that gains takes two pieces or more (one is shorter than the piece given
+            // back), with a kerf between them that it cannot use.
+            const double most = std::min(reach.Measure, length - Kerf);
+            return most <= static_cast<double>(removed.Length + best.Length);
+        }
+        // Its area, at most its length (the row's or its pieces') times its widest piece, passes
+        // neither the piece's area nor the best refill's.
+        const double most = std::min(reach.Measure, std::min(reach.Length, length) * reach.Widest);
+        return most <= std::max(static_cast<double>(removed.Length) * removed.Across, best.Area);
     }
     bool Gains(const CAL4_LENBUZAI& removed, const std::vector<CAL4_LENBUZAI>& refill, std::int32_t used,
                ExchangeGain& best) const

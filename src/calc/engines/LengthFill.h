@@ -22,11 +22,12 @@
 //                    ExchangeGain& best) const;
 //         // Whether a refill that cannot gain may be left out (nothing records what refills do).
 //         bool SkipsHopelessRefills() const;
-//         // What a piece of the candidate adds to the gain measure at most.
-//         double MostOf(const Item& candidate) const;
-//         // No refill of `removed`'s length and the choice's `remaining` length with at most `most`
-//         // of the measure (MostOf summed over the pieces it may take) beats `best`.
-//         bool CannotGain(const Item& removed, double most, std::int32_t remaining,
+//         // What a piece of the candidate adds to the gain measure, and how wide it is.
+//         double MeasureOf(const Item& candidate) const;
+//         double WidthOf(const Item& candidate) const;
+//         // No refill of `removed`'s length plus the choice's `remaining` length that reaches no
+//         // further than `reach` beats `best`.
+//         bool CannotGain(const Item& removed, const RefillReach& reach, std::int32_t remaining,
 //                         const ExchangeGain& best) const;
 //     };
 
@@ -41,6 +42,15 @@
 struct ExchangeGain {
     std::int64_t Length = 0;
     double Area = 0.0;
+};
+
+// The most the refills under a length limit can take, from the pieces left: per slot the pieces
+// times the most one adds to the gain measure, the same times the slot's longest piece, and the
+// widest piece.
+struct RefillReach {
+    double Measure = 0.0;
+    double Length = 0.0;
+    double Widest = 0.0;
 };
 
 template <class Item>
@@ -59,7 +69,7 @@ template <class Item>
 struct LengthFillScratch {
     struct Frame {
         std::vector<std::int32_t> Left;      // pieces per slot during the greedy pass
-        std::vector<char> Seen;              // per slot, for MostRefill
+        std::vector<char> Seen;              // per slot, for ReachOf
         std::vector<std::int32_t> PassLeft;  // pieces per slot the choice leaves, in a pass
         std::vector<Item> Refill;
         std::vector<Item> BestRefill;
@@ -186,26 +196,31 @@ private:
         return static_cast<std::size_t>(first - candidates.begin());
     }
 
-    // The most of the gain measure the pieces `left` of the candidates shorter than `limit` make:
-    // per slot its pieces times the most one of them adds (the slot's first candidate's, the
-    // longest). A refill under `limit` takes no more pieces than are left.
-    double MostRefill(const std::vector<Item>& candidates, std::int32_t limit,
-                      const std::vector<std::int32_t>& left, std::vector<char>& seen) const
+    // The reach of the refills under `limit` with the pieces `left`: a refill takes no more pieces
+    // of a slot than are left.
+    RefillReach ReachOf(const std::vector<Item>& candidates, std::int32_t limit,
+                        const std::vector<std::int32_t>& left, std::vector<char>& seen) const
     {
+        constexpr double kAll = std::numeric_limits<double>::infinity();
         if (!m_byLength) {
-            return std::numeric_limits<double>::infinity();  // a slot's longest is not known first
+            return {kAll, kAll, kAll};  // a slot's longest is not known first
         }
         seen.assign(left.size(), 0);
-        double most = 0.0;
+        RefillReach reach;
         for (std::size_t i = FirstAtMost(candidates, std::int64_t{limit} - 1); i < candidates.size(); ++i) {
             const Item& c = candidates[i];
             const std::size_t slot = m_rules.Slot(c, i);
-            if (Usable(c, limit) && left.at(slot) > 0 && !seen[slot]) {
-                seen[slot] = 1;
-                most += m_rules.MostOf(c) * left[slot];
+            if (!Usable(c, limit) || left.at(slot) < 1) {
+                continue;
+            }
+            reach.Widest = std::max(reach.Widest, m_rules.WidthOf(c));
+            if (!seen[slot]) {
+                seen[slot] = 1;  // a slot's first candidate is its longest
+                reach.Measure += m_rules.MeasureOf(c) * left[slot];
+                reach.Length += static_cast<double>(c.Length) * left[slot];
             }
         }
-        return most;
+        return reach;
     }
 
     // Gives one piece of a chosen item back and refills its length and the rest with shorter
@@ -235,8 +250,7 @@ private:
         for (std::size_t j = first; j < chosen.size() && !m_rules.Stopped(); ++j) {
             const Item& item = chosen[j];
             if (skipHopeless &&
-                m_rules.CannotGain(item,
-                                   MostRefill(candidates, std::min(limit, item.Length), left, frame.Seen),
+                m_rules.CannotGain(item, ReachOf(candidates, std::min(limit, item.Length), left, frame.Seen),
                                    remaining, best)) {
                 ++m_scratch.LeftOut;
                 continue;  // every refill of it would be made and dropped
