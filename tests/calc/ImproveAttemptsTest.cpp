@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "calc/CalData.h"
 #include "calc/JobGenerator.h"
 #include "calc/engines/Cal1.h"
 #include "calc/engines/Cal2.h"
@@ -194,11 +195,12 @@ TEST(ImproveAttempts, ForgetsEverythingWhenFullAndKeepsNothingWithoutRoom)
 }
 
 // An attempt is left out without a layout run where the board cannot take the parts' area, kerfs
-// counted: then no engine's run would have placed every part either. One-board groups around
-// the board's area, with kerfs, trims and parts that may not turn, as the passes make them.
+// counted: then no engine's run would have placed every part either. One-board groups around the
+// board's area, with kerfs, trims and parts that may not turn, as the passes make them: a few of
+// the job's part types, among others of all sizes.
 TEST(ImproveAttempts, OneLeftOutByAreaWouldNotHavePlacedEveryPart)
 {
-    int leftOut = 0, placed = 0;
+    int leftOut = 0, placed = 0, bySums = 0;
     for (const Variant& v : kVariants) {
         for (std::uint32_t seed = 1; seed <= 60; ++seed) {
             SCOPED_TRACE(std::string(v.name) + ", seed " + std::to_string(seed));
@@ -210,21 +212,38 @@ TEST(ImproveAttempts, OneLeftOutByAreaWouldNotHavePlacedEveryPart)
             if (dice.Chance(30)) {
                 job.Trim(50, 50, 50, 50);
             }
-            // Parts of about 55 % to 100 % of the board's area.
+            // The attempt's parts, about 55 % to 100 % of the board's area; now and then of a few
+            // sizes that add up badly across the board.
             const double target = static_cast<double>(w) * h * dice.Between(55, 100) / 100.0;
             double area = 0.0;
+            const bool few = dice.Chance(50);
+            std::int32_t types = 0;
             while (area < target) {
-                const std::int32_t pw = dice.Between(w / 8, w / 2), ph = dice.Between(h / 8, h / 2);
+                const std::int32_t pw =
+                    few ? w / dice.Between(2, 3) + dice.Between(1, w / 10) : dice.Between(w / 8, w / 2);
+                const std::int32_t ph =
+                    few ? h / dice.Between(2, 3) + dice.Between(1, h / 10) : dice.Between(h / 8, h / 2);
                 const std::int32_t count = dice.Between(1, 4);
                 job.Parts(pw, ph, count, dice.Chance(25) ? 1 : 0);
                 area += static_cast<double>(pw) * ph * count;
+                ++types;
+            }
+            for (int other = 0; other < 10; ++other) {
+                job.Parts(dice.Between(100, w / 3), dice.Between(100, h / 3), 1);
             }
             job.Set.UseSmallPat = 0;
             job.Set.Use2ko1 = 0;
             std::unique_ptr<CCalHaichi> engine = v.make([] { return std::make_shared<ImproveAttempts>(0); });
             job.Prepare(*engine);
-            engine->Need = engine->PartsAreaOf(engine->CalData.Buzai[0]) * (1.0 - 1e-9) - 1.0;
+            CCalData group = job.Group();
+            std::erase_if(group.Buzai[0], [&](const CAL_BUZAI& e) { return e.Number >= types; });
+            engine->Reset();
+            engine->SetCalData(group);
+            const double partsArea = engine->PartsAreaOf(engine->CalData.Buzai[0]);
+            engine->Need = partsArea * (1.0 - 1e-9) - 1.0;
             const bool out = engine->BoardTooSmallForParts();
+            const CalRect board = TrimmedRect(job.Genban.Items.front());
+            bySums += out && engine->PartsAreaBound(board.Width(), board.Height(), partsArea) >= engine->Need;
             engine->Calculate();
             const bool all = engine->State == kStateAllPlaced;
             EXPECT_FALSE(out && all);
@@ -234,4 +253,5 @@ TEST(ImproveAttempts, OneLeftOutByAreaWouldNotHavePlacedEveryPart)
     }
     EXPECT_GT(leftOut, 30);
     EXPECT_GT(placed, 30);
+    EXPECT_GT(bySums, 10);  // left out by the sums of sides, not by the area bound
 }
