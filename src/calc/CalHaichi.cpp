@@ -385,48 +385,6 @@ double CCalHaichi::PartsAreaBound(std::int64_t width, std::int64_t height, doubl
     return std::min(available, capacity * ratio * (1.0 + 1e-9) + 1.0);
 }
 
-std::int64_t LongestSumAtMost(const std::vector<std::int64_t>& sides, std::int64_t limit)
-{
-    if (limit < 0) {
-        return 0;
-    }
-    // Bit v of the words: some sum is v.
-    std::vector<std::uint64_t> sums(static_cast<std::size_t>(limit / 64 + 1), 0);
-    sums[0] = 1;
-    std::vector<std::uint64_t> shifted(sums.size());
-    for (const std::int64_t side : sides) {
-        if (side < 1 || side > limit) {
-            continue;
-        }
-        const std::size_t words = static_cast<std::size_t>(side / 64);
-        const unsigned bits = static_cast<unsigned>(side % 64);
-        // sums |= sums << side, until nothing more is reached.
-        for (bool more = true; more;) {
-            std::fill(shifted.begin(), shifted.end(), 0);
-            for (std::size_t i = sums.size(); i-- > words;) {
-                const std::size_t from = i - words;
-                std::uint64_t word = sums[from] << bits;
-                if (bits != 0 && from > 0) {
-                    word |= sums[from - 1] >> (64 - bits);
-                }
-                shifted[i] = word;
-            }
-            more = false;
-            for (std::size_t i = 0; i < sums.size(); ++i) {
-                const std::uint64_t added = shifted[i] & ~sums[i];
-                more = more || added != 0;
-                sums[i] |= added;
-            }
-        }
-    }
-    for (std::int64_t v = limit; v > 0; --v) {
-        if (sums[static_cast<std::size_t>(v / 64)] >> (v % 64) & 1U) {
-            return v;
-        }
-    }
-    return 0;
-}
-
 bool CCalHaichi::BoardTooSmallForParts() const
 {
     const std::vector<CAL_GENBAN>& boards = CalData.Genban[0];
@@ -439,30 +397,16 @@ bool CCalHaichi::BoardTooSmallForParts() const
     if (PartsAreaBound(rect.Width(), rect.Height(), partsArea) < partsArea * (1.0 - 1e-9) - 1.0) {
         return true;
     }
-    // The pieces widened by the kerf do not overlap within the board widened likewise, and can be
-    // pushed to its low corner until each one's edges lie at sums of the widened sides: all of
-    // them then lie within the longest such sums that fit across and along the board. Only the
-    // group's parts count, so this is tighter than the bound above on a board near full.
-    const std::int64_t k = NokoHaba;
-    const std::int64_t width = std::int64_t{rect.Width()} + k, height = std::int64_t{rect.Height()} + k;
+    // Nor can the pieces widened by the kerf, which do not overlap within the board widened
+    // likewise: the bound above takes the best ratio of a piece to its widened piece among all the
+    // job's parts, far above that of the group's small ones.
+    const double k = NokoHaba;
     double widened = 0.0;
-    std::vector<std::int64_t> across, along;
     for (const CAL_BUZAI& e : CalData.Buzai[0]) {
         const PartSize part = Size(0, e.Number);
-        const std::int64_t w = std::int64_t{part.Width} + k, h = std::int64_t{part.Height} + k;
-        widened += static_cast<double>(w) * static_cast<double>(h) * e.Count;
-        across.push_back(w);
-        along.push_back(h);
-        if (part.NoTurn == 0) {
-            across.push_back(h);
-            along.push_back(w);
-        }
+        widened += (part.Width + k) * (part.Height + k) * e.Count;
     }
-    if (widened <= 0.9 * static_cast<double>(width) * static_cast<double>(height)) {
-        return false;  // the sums seldom fall short enough to tell: not worth working out
-    }
-    return widened > static_cast<double>(LongestSumAtMost(across, width)) *
-                         static_cast<double>(LongestSumAtMost(along, height));
+    return widened > (rect.Width() + k) * (rect.Height() + k);
 }
 
 double CCalHaichi::PartsAreaOf(const std::vector<CAL_BUZAI>& parts) const

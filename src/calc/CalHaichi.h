@@ -346,9 +346,6 @@ std::unique_ptr<Engine> EngineWith(const Engine& from, Member... members)
     return engine;
 }
 
-// The longest sum of `sides`, each taken any number of times, that is at most `limit` (0 when none).
-std::int64_t LongestSumAtMost(const std::vector<std::int64_t>& sides, std::int64_t limit);
-
 // Whether a finished layout of a board at price `rate` per area replaces the best candidate board
 // so far (ignorePrice: by yields only).
 bool BeatsCandidate(const COutData& n, double rate, const CCalHaichi::Candidate& best, bool ignorePrice);

@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "base/CalcError.h"
-#include "calc/JobGenerator.h"
 #include "calc/MessageSink.h"
 #include "calc/TestJob.h"
 #include "calc/LayoutChecker.h"
@@ -769,52 +768,5 @@ TEST(CalHaichiCalculate, ImprovementPassesRunOnlyWhenAskedFor)
         EXPECT_EQ(BoardOrder(ret), c.boards);
         EXPECT_EQ(engine.State, 3);
         EXPECT_DOUBLE_EQ(ret.BoardArea, c.boards.size() == 1 ? 1.5e6 : 2e6);
-    }
-}
-
-// The longest sum of sides against a plain table of the sums reached, on edge cases and on random
-// sides around the 64-bit words' edges.
-TEST(LongestSumAtMost, IsTheLongestReachableSum)
-{
-    auto plain = [](const std::vector<std::int64_t>& sides, std::int64_t limit) {
-        if (limit < 0) {
-            return std::int64_t{0};
-        }
-        std::vector<bool> reached(static_cast<std::size_t>(limit + 1), false);
-        reached[0] = true;
-        for (std::int64_t v = 1; v <= limit; ++v) {
-            for (const std::int64_t s : sides) {
-                if (s >= 1 && s <= v && reached[static_cast<std::size_t>(v - s)]) {
-                    reached[static_cast<std::size_t>(v)] = true;
-                }
-            }
-        }
-        std::int64_t longest = limit;
-        while (longest > 0 && !reached[static_cast<std::size_t>(longest)]) {
-            --longest;
-        }
-        return longest;
-    };
-    struct Case {
-        std::vector<std::int64_t> sides;
-        std::int64_t limit;
-        std::int64_t longest;
-    };
-    const Case cases[] = {
-        {{}, 100, 0},     {{0, -3}, 100, 0},    {{101}, 100, 0},      {{100}, 100, 100},
-        {{30}, 100, 90},  {{30, 45}, 100, 90},  {{30, 35}, 100, 100}, {{64}, 127, 64},
-        {{64}, 128, 128}, {{63, 65}, 200, 195}, {{7}, 0, 0},          {{7}, -1, 0},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(LongestSumAtMost(c.sides, c.limit), c.longest) << c.limit;
-    }
-    Dice dice(31);
-    for (int round = 0; round < 300; ++round) {
-        std::vector<std::int64_t> sides;
-        for (int i = dice.Between(1, 5); i > 0; --i) {
-            sides.push_back(dice.Between(1, 400));
-        }
-        const std::int64_t limit = dice.Between(0, 1000);
-        ASSERT_EQ(LongestSumAtMost(sides, limit), plain(sides, limit)) << "round " << round;
     }
 }
