@@ -215,12 +215,17 @@ void SubFillMemo::Compact(std::size_t more)
     m_storeSize = to;
     // Twice as much room as the layouts take: the next compaction comes after that many bytes.
     if (3 * (to + more) > m_storeLimit) {
-        std::size_t limit = std::max(3 * (to + more), std::size_t{1} << 18);
-        auto larger = NewStore(limit, true);
-        if (to > 0) {
-            std::memcpy(larger.get(), store, to);
+        const std::size_t limit = std::max(3 * (to + more), std::size_t{1} << 18);
+        if (limit > m_storeCapacity) {
+            // Large storage reserves more at once: the store grows without copying it again.
+            std::size_t capacity = limit < kLargePage / 4 ? limit : std::max(limit, kStoreReserve);
+            auto larger = NewStore(capacity, true);
+            if (to > 0) {
+                std::memcpy(larger.get(), store, to);
+            }
+            m_store = std::move(larger);
+            m_storeCapacity = capacity;
         }
-        m_store = std::move(larger);
         m_storeLimit = limit;
     }
 }

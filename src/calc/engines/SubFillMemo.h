@@ -127,6 +127,7 @@ public:
         m_store = {};
         m_storeSize = 0;
         m_storeLimit = 0;
+        m_storeCapacity = 0;
         m_order = {};
         m_orderSpare = {};
         m_bytes = 0;
@@ -162,8 +163,12 @@ private:
     // then: what Find returns stays valid until the next Store.
     static constexpr std::size_t kAlign = alignof(Entry);
     std::unique_ptr<std::byte[], FreeStore> m_store;
-    std::size_t m_storeSize = 0;  // bytes used
-    std::size_t m_storeLimit = 0;
+    std::size_t m_storeSize = 0;   // bytes used
+    std::size_t m_storeLimit = 0;  // bytes it may use before a compaction
+    // Its storage's bytes: a large store takes kStoreReserve at once, of which the system gives
+    // only the pages used, and grows within them without a copy.
+    std::size_t m_storeCapacity = 0;
+    static constexpr std::size_t kStoreReserve = std::size_t{32} << 20;
     // The bytes of an entry and its numbers, rounded up to kAlign.
     static std::size_t StoredBytes(std::size_t numbers)
     {
