@@ -86,6 +86,29 @@ std::vector<std::pair<std::int32_t, std::int32_t>> Taken(const std::vector<CAL4_
     return taken;
 }
 
+// A whole run of every group of the job by row engines of one variant, made by `make`.
+struct RowVariant {
+    int Order, Level, AreaFlag, SecondFlag;
+};
+JobRun RowRun(const TestJob& job, const RowVariant& v, const std::function<std::unique_ptr<CCal4>()>& make)
+{
+    return RunEveryGroup(job, [&] {
+        std::unique_ptr<CCal4> engine = make();
+        engine->Order = v.Order;
+        engine->Level = v.Level;
+        engine->AreaFlag = v.AreaFlag;
+        engine->SecondFlag = v.SecondFlag;
+        return engine;
+    });
+}
+
+void ExpectSameRun(const JobRun& with, const JobRun& without)
+{
+    ASSERT_EQ(ResultToJson(with.Ret), ResultToJson(without.Ret));
+    ASSERT_EQ(with.LeftYBuzai, without.LeftYBuzai);
+    ASSERT_EQ(with.States, without.States);
+}
+
 }  // namespace
 
 // Four parts that cannot be turned, kerf 10, along a 1000 long edge (order 0):
@@ -659,22 +682,15 @@ TEST(Cal4RefillBound, RunsComeOutTheSame)
         const int areaFlag = static_cast<int>(seed / 2 % 2), secondFlag = static_cast<int>(seed % 2);
         SCOPED_TRACE(testing::Message() << "seed " << seed << ", level " << level << ", order " << order
                                         << ", second flag " << secondFlag << ": " << DescribeJob(job));
+        const RowVariant variant{order, level, areaFlag, secondFlag};
         auto run = [&](bool bound) {
-            return RunEveryGroup(job, [&] {
+            return RowRun(job, variant, [bound] {
                 auto engine = std::make_unique<CCal4>();
-                engine->Order = order;
-                engine->Level = level;
-                engine->AreaFlag = areaFlag;
-                engine->SecondFlag = secondFlag;
                 engine->UseRefillBound = bound;
                 return engine;
             });
         };
-        const JobRun without = run(false);
-        const JobRun with = run(true);
-        ASSERT_EQ(ResultToJson(with.Ret), ResultToJson(without.Ret));
-        ASSERT_EQ(with.LeftYBuzai, without.LeftYBuzai);
-        ASSERT_EQ(with.States, without.States);
+        ExpectSameRun(run(true), run(false));
     }
 }
 
@@ -694,23 +710,16 @@ TEST(Cal4RowMemo, RunsComeOutTheSame)
                      << "seed " << seed << ", level " << level << ", order " << order << ", area flag "
                      << areaFlag << ", second flag " << secondFlag << ": " << DescribeJob(job));
         const std::int64_t before = hits;
+        const RowVariant variant{order, level, areaFlag, secondFlag};
         auto run = [&](bool memo) {
-            return RunEveryGroup(job, [&] {
+            return RowRun(job, variant, [&hits, memo] {
                 auto engine = std::make_unique<CountingCal4>();
                 engine->Hits = &hits;
-                engine->Order = order;
-                engine->Level = level;
-                engine->AreaFlag = areaFlag;
-                engine->SecondFlag = secondFlag;
                 engine->UseRowMemo = memo;
                 return engine;
             });
         };
-        const JobRun without = run(false);
-        const JobRun with = run(true);
-        ASSERT_EQ(ResultToJson(with.Ret), ResultToJson(without.Ret));
-        ASSERT_EQ(with.LeftYBuzai, without.LeftYBuzai);
-        ASSERT_EQ(with.States, without.States);
+        ExpectSameRun(run(true), run(false));
         answered += hits > before ? 1 : 0;
     }
     EXPECT_GE(answered, 12);
