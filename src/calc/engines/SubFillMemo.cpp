@@ -201,8 +201,8 @@ void SubFillMemo::Compact(std::size_t more)
     std::size_t to = 0;
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (i + 8 < order.size()) {
-            __builtin_prefetch(store +
-                               (order[i + 8] >> 32) * kAlign);  // the walk waits for each entry's sizes
+            // The walk waits for each entry's sizes.
+            __builtin_prefetch(store + (order[i + 8] >> 32) * kAlign);
         }
         const std::size_t at = static_cast<std::size_t>(order[i] >> 32) * kAlign;
         const std::size_t n = StoredBytes(*reinterpret_cast<const Entry*>(store + at));
