@@ -214,7 +214,11 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     const FillLevel deeper(
         m_depth, m_fitFrom,
         UseScanStart && first.List >= 0 ? FitFromWithin(remaining, first, m_fitFrom) : m_fitFrom);
+    // Below the board, LayoutBoard's only caller is the remainder fill, which takes "left as it is".
     if (first.List < 0) {
+        if (level > 0) {
+            return kLeftAsIs;
+        }
         left = remaining;
         return 0;
     }
@@ -319,6 +323,9 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         }
     }
     if (!haveBest && !haveShort) {
+        if (level > 0) {
+            return kLeftAsIs;
+        }
         left = remaining;
         return 0;
     }

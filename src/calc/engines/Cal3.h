@@ -79,7 +79,8 @@ public:
 private:
     // What LayoutBoard does on a sub-rectangle that nothing fits, less the copy: kLeftAsIs.
     int FillOfNothing();
-    // LayoutBoard below the budget check, without the board memo.
+    // LayoutBoard below the budget check, without the board memo; below the board kLeftAsIs where
+    // it places nothing.
     int LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect,
                     double need, double available);
 

@@ -156,6 +156,79 @@ TEST(Cal3LayoutBoard, StopRequestLeavesTheListsAsTheyWere)
     EXPECT_TRUE(layout.Blocks.empty());
 }
 
+// Where no part fits, the board's layout is no layout and its lists come back as they were; a
+// sub-rectangle of it (the side index off, so that every one reaches the search) is "left as it
+// is", its lists not written, and the remainder fill takes what it was given.
+TEST(Cal3LayoutBoard, ARectangleNoPartFitsLeavesItsLists)
+{
+    class Recording : public CCal3 {
+    public:
+        int Depth = 0;
+        int SubFills = 0, LeftAsIs = 0, Written = 0;
+        int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
+                        const CalRect& rect) override
+        {
+            const BuzaiLists before = left;
+            ++Depth;
+            const int result = CCal3::LayoutBoard(remaining, left, layout, rect);
+            --Depth;
+            if (Depth > 0) {
+                ++SubFills;
+                LeftAsIs += result == kLeftAsIs ? 1 : 0;
+                Written += result == kLeftAsIs && left != before ? 1 : 0;
+            }
+            return result;
+        }
+    };
+    struct Case {
+        const char* what;
+        std::int32_t board;
+        std::int32_t part, count;
+        std::int32_t small;  // a square part of one piece besides, 0 none
+        int result;          // of the board
+        int subFills;        // the sub-rectangles filled
+        int leftAsIs;        // of them, those nothing fits
+        std::int32_t piecesLeft;
+    };
+    const Case cases[] = {
+        {"the board too small", 200, 300, 2, 0, 0, 0, 0, 2},
+        // Two stacks (as it is and turned: the same pieces, the stack along y the same again),
+        // two cutting candidates each of two sub-rectangles 390 wide.
+        {"one piece, nothing beside it", 1000, 600, 1, 0, 1, 8, 8, 0},
+        {"two pieces, the second fits nowhere", 1000, 600, 2, 0, 1, 8, 8, 1},
+        {"a stack of two strips, the rest 80 wide", 1000, 450, 4, 0, 1, 8, 8, 0},
+        {"a small piece beside the stack", 1000, 600, 1, 300, 1, 40, 36, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestJob job = TestJob().Board(c.board, c.board).Kerf(10).Parts(c.part, c.part, c.count);
+        if (c.small > 0) {
+            job.Parts(c.small, c.small, 1);
+        }
+        Recording engine;
+        engine.UseSideIndex = false;
+        job.Prepare(engine);
+        BuzaiLists left;
+        COutData layout;
+        EXPECT_EQ(engine.LayoutBoard(engine.CalData.Buzai, left, layout, CalRect{0, 0, c.board, c.board}),
+                  c.result);
+        EXPECT_EQ(engine.SubFills, c.subFills);
+        EXPECT_EQ(engine.LeftAsIs, c.leftAsIs);
+        EXPECT_EQ(engine.Written, 0);
+        std::int32_t piecesLeft = 0;
+        for (const CAL_BUZAI& e : left[0]) {
+            piecesLeft += e.Count;
+        }
+        EXPECT_EQ(piecesLeft, c.piecesLeft);
+        if (c.result == 0) {
+            EXPECT_EQ(left, engine.CalData.Buzai);
+            EXPECT_TRUE(layout.Blocks.empty());
+        } else {
+            ExpectValidLayout(layout, job, false);
+        }
+    }
+}
+
 TEST(Cal3Calculate, PlacesMixedStripsOnOneBoard)
 {
     // 1000 x 600, kerf 5: strips 200 thick along x hold a 500 x 200 and two turned 200 x 240.
