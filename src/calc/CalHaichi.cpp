@@ -215,6 +215,7 @@ CCalHaichi::FirstFit CCalHaichi::FirstFitting(const BuzaiLists& lists, const Cal
 void CCalHaichi::MakeRatioTable() const
 {
     m_sumAtMost = {};
+    m_byLength = {};
     m_ratioGeneration = m_sizesGeneration;
     m_ratioKerf = NokoHaba;
     std::vector<std::int64_t> sides;
@@ -338,9 +339,33 @@ std::int64_t CCalHaichi::MakeSumAtMost(int axis, std::int64_t length) const
     return table[static_cast<std::size_t>(length)];
 }
 
+void CCalHaichi::MakeByLength(int axis, std::int64_t length) const
+{
+    std::vector<LengthBound>& table = m_byLength[static_cast<std::size_t>(axis)];
+    const std::int64_t size = std::max<std::int64_t>(length, 2 * static_cast<std::int64_t>(table.size())) + 1;
+    // As far as SumAtMost keeps a table: beyond, or without one, the bound is made each time.
+    constexpr std::int64_t kLongest = std::int64_t{1} << 22;
+    if (!m_ratioTable || m_sideAtMost.empty() || size - 1 + NokoHaba > kLongest) {
+        return;
+    }
+    SumAtMost(axis, size - 1 + NokoHaba);
+    if (static_cast<std::int64_t>(m_sumAtMost[static_cast<std::size_t>(axis)].size()) <=
+        size - 1 + NokoHaba) {
+        return;
+    }
+    const std::int64_t last = static_cast<std::int64_t>(m_sideAtMost.size()) - 1;
+    table.resize(static_cast<std::size_t>(size));
+    for (std::int64_t x = 0; x < size; ++x) {
+        table[static_cast<std::size_t>(x)] =
+            LengthBound{m_sideAtMost[static_cast<std::size_t>(std::min(x, last))],
+                        static_cast<std::int32_t>(SumAtMost(axis, x + NokoHaba))};
+    }
+}
+
 void CCalHaichi::ReleaseBoundTable()
 {
     m_sumAtMost = {};
+    m_byLength = {};
     m_sideAtMost = {};
     m_bestRatio = {};
     m_sideCount = 0;
@@ -349,8 +374,8 @@ void CCalHaichi::ReleaseBoundTable()
     m_ratioKerf = -1;
 }
 
-double CCalHaichi::PartsAreaBound(std::int64_t width, std::int64_t height, double available,
-                                  double capacity) const
+double CCalHaichi::PartsAreaBoundOf(std::int64_t width, std::int64_t height, double available,
+                                    double capacity) const
 {
     if (width <= 0 || height <= 0 || available <= 0.0) {
         return 0.0;
@@ -371,6 +396,15 @@ double CCalHaichi::PartsAreaBound(std::int64_t width, std::int64_t height, doubl
                 w < 0 || h < 0
                     ? 0.0
                     : m_bestRatio[static_cast<std::size_t>(w) * m_sideCount + static_cast<std::size_t>(h)];
+        }
+    }
+    if (capacity < 0.0 && known) {
+        // Tables as long as these sides: the next ask of them is a look-up (PartsAreaBound).
+        for (int axis = 0; axis < 2; ++axis) {
+            const std::int64_t length = axis == 0 ? width : height;
+            if (length >= static_cast<std::int64_t>(m_byLength[static_cast<std::size_t>(axis)].size())) {
+                MakeByLength(axis, length);
+            }
         }
     }
     if (capacity < 0.0) {

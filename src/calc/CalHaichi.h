@@ -250,7 +250,23 @@ public:
     // part of the job that fits. `capacity`, when not negative, takes the place of
     // (width + k)(height + k) for a region that is not a rectangle.
     double PartsAreaBound(std::int64_t width, std::int64_t height, double available,
-                          double capacity = -1.0) const;
+                          double capacity = -1.0) const
+    {
+        // Asked at every attempt of the recursive engines: one look-up per side from the tables.
+        const auto w = static_cast<std::uint64_t>(width), h = static_cast<std::uint64_t>(height);
+        if (capacity < 0.0 && available > 0.0 && width > 0 && height > 0 && w < m_byLength[0].size() &&
+            h < m_byLength[1].size() && m_ratioKerf == NokoHaba && m_ratioGeneration == m_sizesGeneration &&
+            BuzaiList && BuzaiList->Items.size() == m_sizes[0].size()) {
+            const LengthBound x = m_byLength[0][w], y = m_byLength[1][h];
+            const double ratio = (x.Side < 0) | (y.Side < 0)
+                                     ? 0.0
+                                     : m_bestRatio[static_cast<std::size_t>(x.Side) * m_sideCount +
+                                                   static_cast<std::size_t>(y.Side)];
+            const double sums = static_cast<double>(x.Sum) * static_cast<double>(y.Sum);
+            return std::min(available, sums * ratio * (1.0 + 1e-9) + 1.0);
+        }
+        return PartsAreaBoundOf(width, height, available, capacity);
+    }
     // The area of all the pieces of `parts`.
     double PartsAreaOf(const std::vector<CAL_BUZAI>& parts) const;
     // The group's first board cannot take the parts' area of list 0 (kerfs counted by
@@ -321,6 +337,17 @@ private:
     }
     // SumAtMost past the table: makes it long enough when it may be.
     std::int64_t MakeSumAtMost(int axis, std::int64_t length) const;
+    // PartsAreaBound computed from the tables above (made where needed); lengthens the tables below.
+    double PartsAreaBoundOf(std::int64_t width, std::int64_t height, double available, double capacity) const;
+    // By length, per axis, what PartsAreaBound looks up of a rectangle's side: the longest part side
+    // within it (m_sideAtMost) and the longest sum within it widened by the kerf (SumAtMost). Made
+    // with the ratio table, up to the longest side asked so far; empty without that table.
+    struct LengthBound {
+        std::int32_t Side = -1;
+        std::int32_t Sum = 0;
+    };
+    mutable std::array<std::vector<LengthBound>, 2> m_byLength;
+    void MakeByLength(int axis, std::int64_t length) const;
     mutable std::uint64_t m_ratioGeneration = 0;
     mutable std::int32_t m_ratioKerf = -1;
 };

@@ -223,3 +223,58 @@ TEST(Bound, RatioOfTheBestPartThatFitsAsFoundOneByOne)
         }
     }
 }
+
+// The bound of a rectangle is looked up in tables by side length, made and lengthened as the asks
+// need them: an engine asked many rectangles one after another (growing, shrinking, at one length
+// past the last, beyond every table, with the kerf and then the parts changed between asks) gives
+// for each exactly what an engine asked only that rectangle gives.
+TEST(Bound, AnAskAmongOthersAsAnAskAlone)
+{
+    Dice dice(11);
+    auto makeJob = [&dice] {
+        TestJob job = TestJob().Board(5000, 5000).Kerf(dice.Between(0, 3) * 10);
+        const int parts = dice.Between(1, 20);
+        for (int p = 0; p < parts; ++p) {
+            job.Parts(dice.Between(10, 1200), dice.Between(10, 1200), 1, dice.Chance(25) ? 1 : 0);
+        }
+        return job;
+    };
+    int asks = 0;
+    for (int round = 0; round < 12; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        TestJob job = makeJob();
+        CCal1 reused;
+        job.Prepare(reused);
+        std::int64_t longest = 1;
+        for (int ask = 0; ask < 200; ++ask) {
+            if (ask == 70) {
+                reused.NokoHaba = job.Set.NokoHaba + 20;  // the same parts, another kerf
+            }
+            if (ask == 140) {
+                job = makeJob();
+                job.Prepare(reused);
+            }
+            std::int64_t w = 0, h = 0;
+            switch (ask % 5) {
+                case 0: w = longest + 1, h = dice.Between(1, 1200); break;  // one past the last
+                case 1: w = dice.Between(1, 300), h = longest + dice.Between(0, 2); break;
+                case 2: w = dice.Between(-2, 2), h = dice.Between(1, 1200); break;
+                case 3:  // up to beyond the longest table, now and then
+                    w = ask == 148 && round % 4 == 0 ? (std::int64_t{1} << 22) + dice.Between(-40, 1)
+                                                     : dice.Between(2400, 12000);
+                    h = dice.Between(1, 2400);
+                    break;
+                default: w = dice.Between(1, 2400), h = dice.Between(1, 2400); break;
+            }
+            longest = std::max({longest, w, h});
+            const double available = dice.Chance(10) ? 0.0 : 1e6 * dice.Between(1, 10000);
+            CCal1 alone;
+            job.Prepare(alone);
+            alone.NokoHaba = reused.NokoHaba;
+            ASSERT_EQ(reused.PartsAreaBound(w, h, available), alone.PartsAreaBound(w, h, available))
+                << "ask " << ask << ", " << w << " x " << h << ", kerf " << reused.NokoHaba;
+            ++asks;
+        }
+    }
+    EXPECT_EQ(asks, 2400);
+}
