@@ -343,19 +343,19 @@ void CCalHaichi::MakeByLength(int axis, std::int64_t length) const
 {
     std::vector<LengthBound>& table = m_byLength[static_cast<std::size_t>(axis)];
     const std::int64_t size = std::max<std::int64_t>(length, 2 * static_cast<std::int64_t>(table.size())) + 1;
-    // As far as SumAtMost keeps a table: beyond, or without one, the bound is made each time.
-    constexpr std::int64_t kLongest = std::int64_t{1} << 22;
-    if (!m_ratioTable || m_sideAtMost.empty() || size - 1 + NokoHaba > kLongest) {
+    if (!m_ratioTable) {
         return;
     }
-    SumAtMost(axis, size - 1 + NokoHaba);
-    if (static_cast<std::int64_t>(m_sumAtMost[static_cast<std::size_t>(axis)].size()) <=
-        size - 1 + NokoHaba) {
+    // As far as SumAtMost keeps a table: beyond it the bound is made each time.
+    const std::int64_t longest = size - 1 + NokoHaba;
+    SumAtMost(axis, longest);
+    if (static_cast<std::int64_t>(m_sumAtMost[static_cast<std::size_t>(axis)].size()) <= longest) {
         return;
     }
     const std::int64_t last = static_cast<std::int64_t>(m_sideAtMost.size()) - 1;
+    const auto from = static_cast<std::int64_t>(table.size());
     table.resize(static_cast<std::size_t>(size));
-    for (std::int64_t x = 0; x < size; ++x) {
+    for (std::int64_t x = from; x < size; ++x) {
         table[static_cast<std::size_t>(x)] =
             LengthBound{m_sideAtMost[static_cast<std::size_t>(std::min(x, last))],
                         static_cast<std::int32_t>(SumAtMost(axis, x + NokoHaba))};

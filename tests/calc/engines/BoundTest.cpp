@@ -169,19 +169,21 @@ TEST(Bound, PartsAreaBoundCases)
 // The bound looks the best ratio up in a table by the part sides within the rectangle and the
 // longest sums of widened sides within the widened rectangle in tables by length; against the best
 // ratio of the parts that fit, found one by one, and the sums found length by length, for random
-// parts (some may not turn) and rectangles around their sides.
+// parts (some may not turn) and rectangles around their sides. One engine answers every round, its
+// tables made and lengthened as the asks come (one past the longest so far among them), and the
+// kerf changes halfway through each round: tables of other parts or another kerf must not serve.
 TEST(Bound, RatioOfTheBestPartThatFitsAsFoundOneByOne)
 {
     Dice dice(5);
+    CCal1 engine;
     for (int round = 0; round < 30; ++round) {
         TestJob job = TestJob().Board(5000, 5000).Kerf(dice.Between(0, 3) * 10);
         const int parts = dice.Between(1, 25);
         for (int p = 0; p < parts; ++p) {
             job.Parts(dice.Between(10, 900), dice.Between(10, 900), 1, dice.Between(0, 3) == 0 ? 1 : 0);
         }
-        CCal1 engine;
         job.Prepare(engine);
-        const double k = engine.NokoHaba;
+        std::int64_t longest = 1;
         // The longest sum of sides widened by the kerf within `length`, one length after another.
         auto longestSum = [&engine](const TestJob& parts, std::int64_t length, bool across) {
             std::vector<bool> reach(static_cast<std::size_t>(length) + 1, false);
@@ -203,9 +205,15 @@ TEST(Bound, RatioOfTheBestPartThatFitsAsFoundOneByOne)
             return longest;
         };
         for (int ask = 0; ask < 200; ++ask) {
+            if (ask == 100) {
+                engine.NokoHaba = job.Set.NokoHaba + 20;
+            }
+            const double k = engine.NokoHaba;
             const CBuzai& near = job.Buzai.Items[static_cast<std::size_t>(dice.Between(0, parts - 1))];
-            const std::int64_t w = ask % 2 ? dice.Between(1, 1000) : near.Width + dice.Between(-1, 1);
+            std::int64_t w = ask % 2 ? dice.Between(1, 1000) : near.Width + dice.Between(-1, 1);
             const std::int64_t h = ask % 3 ? dice.Between(1, 1000) : near.Height + dice.Between(-1, 1);
+            w = ask % 7 == 0 ? longest + 1 : w;
+            longest = std::max({longest, w, h});
             double ratio = 0.0;
             for (const CBuzai& part : job.Buzai.Items) {
                 const bool fits = (part.Width <= w && part.Height <= h) ||
@@ -222,59 +230,4 @@ TEST(Bound, RatioOfTheBestPartThatFitsAsFoundOneByOne)
             ASSERT_LE(bound, expected * (1.0 + 1e-6) + 2.0) << "round " << round << ", " << w << " x " << h;
         }
     }
-}
-
-// The bound of a rectangle is looked up in tables by side length, made and lengthened as the asks
-// need them: an engine asked many rectangles one after another (growing, shrinking, at one length
-// past the last, beyond every table, with the kerf and then the parts changed between asks) gives
-// for each exactly what an engine asked only that rectangle gives.
-TEST(Bound, AnAskAmongOthersAsAnAskAlone)
-{
-    Dice dice(11);
-    auto makeJob = [&dice] {
-        TestJob job = TestJob().Board(5000, 5000).Kerf(dice.Between(0, 3) * 10);
-        const int parts = dice.Between(1, 20);
-        for (int p = 0; p < parts; ++p) {
-            job.Parts(dice.Between(10, 1200), dice.Between(10, 1200), 1, dice.Chance(25) ? 1 : 0);
-        }
-        return job;
-    };
-    int asks = 0;
-    for (int round = 0; round < 12; ++round) {
-        SCOPED_TRACE("round " + std::to_string(round));
-        TestJob job = makeJob();
-        CCal1 reused;
-        job.Prepare(reused);
-        std::int64_t longest = 1;
-        for (int ask = 0; ask < 200; ++ask) {
-            if (ask == 70) {
-                reused.NokoHaba = job.Set.NokoHaba + 20;  // the same parts, another kerf
-            }
-            if (ask == 140) {
-                job = makeJob();
-                job.Prepare(reused);
-            }
-            std::int64_t w = 0, h = 0;
-            switch (ask % 5) {
-                case 0: w = longest + 1, h = dice.Between(1, 1200); break;  // one past the last
-                case 1: w = dice.Between(1, 300), h = longest + dice.Between(0, 2); break;
-                case 2: w = dice.Between(-2, 2), h = dice.Between(1, 1200); break;
-                case 3:  // up to beyond the longest table, now and then
-                    w = ask == 148 && round % 4 == 0 ? (std::int64_t{1} << 22) + dice.Between(-40, 1)
-                                                     : dice.Between(2400, 12000);
-                    h = dice.Between(1, 2400);
-                    break;
-                default: w = dice.Between(1, 2400), h = dice.Between(1, 2400); break;
-            }
-            longest = std::max({longest, w, h});
-            const double available = dice.Chance(10) ? 0.0 : 1e6 * dice.Between(1, 10000);
-            CCal1 alone;
-            job.Prepare(alone);
-            alone.NokoHaba = reused.NokoHaba;
-            ASSERT_EQ(reused.PartsAreaBound(w, h, available), alone.PartsAreaBound(w, h, available))
-                << "ask " << ask << ", " << w << " x " << h << ", kerf " << reused.NokoHaba;
-            ++asks;
-        }
-    }
-    EXPECT_EQ(asks, 2400);
 }

@@ -196,7 +196,6 @@ TEST(Cal3LayoutBoard, ARectangleNoPartFitsLeavesItsLists)
         // two cutting candidates each of two sub-rectangles 390 wide.
         {"one piece, nothing beside it", 1000, 600, 1, 0, 1, 8, 8, 0},
         {"two pieces, the second fits nowhere", 1000, 600, 2, 0, 1, 8, 8, 1},
-        {"a stack of two strips, the rest 80 wide", 1000, 450, 4, 0, 1, 8, 8, 0},
         {"a small piece beside the stack", 1000, 600, 1, 300, 1, 40, 36, 0},
     };
     for (const Case& c : cases) {
