@@ -90,10 +90,20 @@ CCal3::StackExtent CCal3::FillStripStack(int list, int along, int across, const 
                                          std::vector<CAL_BUZAI>& out, COutData& layout,
                                          std::int32_t thickness, const CalRect& rect)
 {
+    const StackPlan plan = PlanStripStack(list, along, across, in, thickness, rect);
     if (&out != &in) {
-        out = in;  // `in` is read no more below once `out` changes
+        out = in;
     }
-    const StackExtent none{Low(rect, along), Low(rect, across)};
+    if (plan.Strips > 0) {
+        LayStripStack(list, along, plan, out, layout, rect);
+    }
+    return plan.Extent;
+}
+
+CCal3::StackPlan CCal3::PlanStripStack(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
+                                       std::int32_t thickness, const CalRect& rect)
+{
+    const StackPlan none{{Low(rect, along), Low(rect, across)}, 0};
     if (StopRequest) {
         return none;
     }
@@ -121,16 +131,20 @@ CCal3::StackExtent CCal3::FillStripStack(int list, int along, int across, const 
     // As many strips as fit across, but no more than every chosen part can fill.
     std::int32_t strips = (High(rect, across) - Low(rect, across) + NokoHaba) / (thickness + NokoHaba);
     for (const CAL2_LENBUZAI& c : chosen) {
-        strips = std::min(strips, out.at(static_cast<std::size_t>(c.Entry)).Count / c.Pieces);
+        strips = std::min(strips, in.at(static_cast<std::size_t>(c.Entry)).Count / c.Pieces);
     }
     if (strips < 1) {
         return none;  // the window is thinner than the part: cannot happen for parts within the limit
     }
-    const StackExtent extent{High(rect, along) + NokoHaba - remaining,
-                             Low(rect, across) + (NokoHaba + thickness) * strips};
+    return {{High(rect, along) + NokoHaba - remaining, Low(rect, across) + (NokoHaba + thickness) * strips},
+            strips};
+}
 
-    PlaceStrips(list, along, chosen, out, layout, rect, strips, m_boardLists && m_strips.AllHoldPieces());
-    return extent;
+void CCal3::LayStripStack(int list, int along, const StackPlan& plan, std::vector<CAL_BUZAI>& entries,
+                          COutData& layout, const CalRect& rect)
+{
+    PlaceStrips(list, along, m_stripChosen, entries, layout, rect, plan.Strips,
+                m_boardLists && m_strips.AllHoldPieces());
 }
 
 int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout, const CalRect& rect)
@@ -194,6 +208,24 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         return CCal2::LayoutBoard(remaining, left, layout, rect);
     }
     return LayoutStack(remaining, left, layout, rect, need, available);
+}
+
+bool CCal3::SameUse(const std::vector<CAL2_LENBUZAI>& a, std::int32_t aStrips,
+                    const std::vector<CAL2_LENBUZAI>& b, std::int32_t bStrips)
+{
+    const auto taken = [](const std::vector<CAL2_LENBUZAI>& items, std::int32_t strips, std::int32_t entry) {
+        std::int64_t pieces = 0;
+        for (const CAL2_LENBUZAI& c : items) {
+            pieces += c.Entry == entry ? std::int64_t{c.Pieces} * strips : 0;
+        }
+        return pieces;
+    };
+    const auto sameFor = [&](const std::vector<CAL2_LENBUZAI>& items) {
+        return std::all_of(items.begin(), items.end(), [&](const CAL2_LENBUZAI& c) {
+            return taken(a, aStrips, c.Entry) == taken(b, bStrips, c.Entry);
+        });
+    };
+    return sameFor(a) && sameFor(b);
 }
 
 int CCal3::FillOfNothing()
@@ -275,27 +307,33 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
         std::int32_t alongXr = 0, alongXt = 0;
         for (int d = 0; d < 2 && !StopRequest; ++d) {
             const int across = 1 - d;
+            const StackPlan plan =
+                PlanStripStack(list, d, across, remaining[list], PieceSize(part, rotated, across), window);
+            if (plan.Strips == 0) {
+                continue;
+            }
+            const std::int32_t r = d == 0 ? plan.Extent.Along : plan.Extent.Across;
+            const std::int32_t t = d == 0 ? plan.Extent.Across : plan.Extent.Along;
+            const bool sameEnds = d == 1 && alongX && alongXr == r && alongXt == t;
+            if (sameEnds && SameUse(f.AlongX, f.AlongXStrips, m_stripChosen, plan.Strips)) {
+                continue;  // the same stack again: it would leave the same lists
+            }
             BuzaiLists& working = f.Working[d];
             working = remaining;
             COutData& stack = f.Stack;
             stack.ClearKeepingStorage(layout.BoardNo);
-            const StackExtent extent = FillStripStack(list, d, across, working[list], working[list], stack,
-                                                      PieceSize(part, rotated, across), window);
-            if (stack.Blocks.empty()) {
-                continue;
-            }
-            const std::int32_t r = d == 0 ? extent.Along : extent.Across;
-            const std::int32_t t = d == 0 ? extent.Across : extent.Along;
+            LayStripStack(list, d, plan, working[list], stack, window);
             if (d == 0) {
                 alongX = true;
                 alongXr = r;
                 alongXt = t;
-            } else if (alongX && alongXr == r && alongXt == t &&
-                       std::equal(f.Working[0][list].begin() + static_cast<std::ptrdiff_t>(entry),
-                                  f.Working[0][list].end(),
-                                  working[list].begin() + static_cast<std::ptrdiff_t>(entry),
-                                  working[list].end())) {
-                continue;  // the same stack again: the entries before the stack's part are untouched
+                f.AlongX = m_stripChosen;
+                f.AlongXStrips = plan.Strips;
+            } else if (sameEnds && std::equal(f.Working[0][list].begin() + static_cast<std::ptrdiff_t>(entry),
+                                              f.Working[0][list].end(),
+                                              working[list].begin() + static_cast<std::ptrdiff_t>(entry),
+                                              working[list].end())) {
+                continue;  // the same lists from the stack's part on: taken as the same stack
             }
 
             const BlockCorner corner{rect, r, t, widthOk, heightOk};

@@ -49,9 +49,23 @@ public:
     // Lays as many strips of `thickness` from the low corner of rect as fit across and as the
     // counts allow, all with the pattern FillLength chose for one strip. Places nothing on a
     // stop request; the extent is then rect's low corner. `in` and `out` may be the same list.
-    virtual StackExtent FillStripStack(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
-                                       std::vector<CAL_BUZAI>& out, COutData& layout, std::int32_t thickness,
-                                       const CalRect& rect);
+    StackExtent FillStripStack(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
+                               std::vector<CAL_BUZAI>& out, COutData& layout, std::int32_t thickness,
+                               const CalRect& rect);
+
+    // A stack chosen but not laid: the pattern of one strip is m_stripChosen. Strips 0: it places
+    // nothing.
+    struct StackPlan {
+        StackExtent Extent;
+        std::int32_t Strips = 0;
+    };
+    // FillStripStack's choice, made from `in` without changing anything but the strip buffers.
+    StackPlan PlanStripStack(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
+                             std::int32_t thickness, const CalRect& rect);
+    // Lays the stack just planned into `entries` (the list it was planned from, or a copy) and
+    // layout.
+    virtual void LayStripStack(int list, int along, const StackPlan& plan, std::vector<CAL_BUZAI>& entries,
+                               COutData& layout, const CalRect& rect);
 
     // Recursive fills one board layout may spend on stacks. Up to four stacks per rectangle,
     // each with up to four ways of cutting the rest into two rectangles, make the search grow
@@ -77,6 +91,9 @@ public:
     std::int64_t BoardShareHits() const { return m_shareHits; }
 
 private:
+    // Whether two stacks take the same pieces off every entry (each strip the items' pieces).
+    static bool SameUse(const std::vector<CAL2_LENBUZAI>& a, std::int32_t aStrips,
+                        const std::vector<CAL2_LENBUZAI>& b, std::int32_t bStrips);
     // What LayoutBoard does on a sub-rectangle that nothing fits, less the copy: kLeftAsIs.
     int FillOfNothing();
     // LayoutBoard below the budget check, without the board memo; below the board kLeftAsIs where
@@ -87,6 +104,8 @@ private:
     // The working storage of one level of LayoutBoard's recursion, kept to reuse its buffers.
     struct Frame {
         BuzaiLists Working[2];  // what is left after the stack along x and along y
+        std::vector<CAL2_LENBUZAI> AlongX;  // the pattern of the stack along x, and its strips
+        std::int32_t AlongXStrips = 0;
         COutData Stack;
         COutData Best;
         BuzaiLists BestLeft;
