@@ -6,32 +6,6 @@
 
 #include "base/Tolerance.h"
 
-CandidateRects CandidateRectsOf(const BlockCorner& c, std::int32_t k, int type)
-{
-    const CalRect& r = c.Rect;
-    const CalRect aboveBlock{r.X0, c.T, c.R - k, r.Y1};
-    const CalRect rightFull{c.R, r.Y0, r.X1, r.Y1};
-    const CalRect rightOfBlock{c.R, r.Y0, r.X1, c.T - k};
-    const CalRect aboveFull{r.X0, c.T, r.X1, r.Y1};
-    switch (type) {
-        case 0: return {aboveBlock, rightFull};
-        case 1: return {rightOfBlock, aboveFull};
-        case 2: return {rightFull, aboveBlock};
-        default: return {aboveFull, rightOfBlock};
-    }
-}
-
-std::array<int, 4> CandidateOrder(const BlockCorner& c, std::int32_t k)
-{
-    const CalRect& r = c.Rect;
-    // 64 bits: products of two lengths pass 2^31 on large boards.
-    const bool zeroFirst = static_cast<std::int64_t>(c.R - k - r.X0) * (r.Y1 - c.T) <=
-                           static_cast<std::int64_t>(r.X1 - c.R) * (r.Y1 - r.Y0);
-    const bool oneFirst = static_cast<std::int64_t>(c.T - k - r.Y0) * (r.X1 - c.R) <=
-                          static_cast<std::int64_t>(r.Y1 - c.T) * (r.X1 - r.X0);
-    return {zeroFirst ? 0 : 2, oneFirst ? 1 : 3, zeroFirst ? 2 : 0, oneFirst ? 3 : 1};
-}
-
 bool ByBlockMeasures(const RemainderAttempt& best, const RemainderAttempt& next)
 {
     const double measures[4][2] = {

@@ -47,11 +47,30 @@ struct CandidateRects {
     CalRect A;
     CalRect B;
 };
-CandidateRects CandidateRectsOf(const BlockCorner& corner, std::int32_t kerf, int type);
+// Inline: asked at every cutting candidate of the recursive engines.
+inline CandidateRects CandidateRectsOf(const BlockCorner& c, std::int32_t k, int type)
+{
+    const CalRect& r = c.Rect;
+    switch (type) {
+        case 0: return {{r.X0, c.T, c.R - k, r.Y1}, {c.R, r.Y0, r.X1, r.Y1}};
+        case 1: return {{c.R, r.Y0, r.X1, c.T - k}, {r.X0, c.T, r.X1, r.Y1}};
+        case 2: return {{c.R, r.Y0, r.X1, r.Y1}, {r.X0, c.T, c.R - k, r.Y1}};
+        default: return {{r.X0, c.T, r.X1, r.Y1}, {c.R, r.Y0, r.X1, c.T - k}};
+    }
+}
 
 // The types at positions 1 to 4 with four candidates (candidate flag 1): of 0 and 2, and of
 // 1 and 3, the one whose first sub-rectangle is smaller comes first.
-std::array<int, 4> CandidateOrder(const BlockCorner& corner, std::int32_t kerf);
+inline std::array<int, 4> CandidateOrder(const BlockCorner& c, std::int32_t k)
+{
+    const CalRect& r = c.Rect;
+    // 64 bits: products of two lengths pass 2^31 on large boards.
+    const bool zeroFirst = static_cast<std::int64_t>(c.R - k - r.X0) * (r.Y1 - c.T) <=
+                           static_cast<std::int64_t>(r.X1 - c.R) * (r.Y1 - r.Y0);
+    const bool oneFirst = static_cast<std::int64_t>(c.T - k - r.Y0) * (r.X1 - c.R) <=
+                          static_cast<std::int64_t>(r.Y1 - c.T) * (r.X1 - r.X0);
+    return {zeroFirst ? 0 : 2, oneFirst ? 1 : 3, zeroFirst ? 2 : 0, oneFirst ? 3 : 1};
+}
 
 // One way of filling the remainder.
 struct RemainderAttempt {
@@ -174,14 +193,15 @@ inline std::array<CUTMARK, 2> HorizontalFirst(const BlockCorner& c, std::int32_t
     return {CUTMARK{c.Rect.X0, y, c.Rect.X1, y}, CUTMARK{x, c.Rect.Y0, x, y}};
 }
 
-// The first half of a candidate: its cuts and, when they are permitted, its first sub-rectangle.
+// The first half of a candidate (`rects` of its type): its cuts and, when they are permitted, its
+// first sub-rectangle.
 // False when the cuts are not permitted: the attempt then places nothing and is still compared.
 // When true, the attempt's Left is yet to be written by the fill of the second sub-rectangle, and
 // `leftByA` points to what the first left: `afterA`, or `working` when the fill left it as it was.
 template <class Fill>
-bool TryFirstHalf(const BlockCorner& corner, std::int32_t kerf, int type, const BuzaiLists& working,
-                  std::int32_t boardNo, const Fill& fill, BuzaiLists& afterA, RemainderAttempt& attempt,
-                  const BuzaiLists*& leftByA)
+bool TryFirstHalf(const BlockCorner& corner, std::int32_t kerf, int type, const CandidateRects& rects,
+                  const BuzaiLists& working, std::int32_t boardNo, const Fill& fill, BuzaiLists& afterA,
+                  RemainderAttempt& attempt, const BuzaiLists*& leftByA)
 {
     attempt.ResetBeforeFill(boardNo);
     attempt.Type = type;
@@ -192,7 +212,6 @@ bool TryFirstHalf(const BlockCorner& corner, std::int32_t kerf, int type, const 
         return false;
     }
 
-    const CandidateRects rects = CandidateRectsOf(corner, kerf, type);
     for (auto& list : afterA) {
         list.clear();
     }
@@ -296,7 +315,7 @@ bool FillRemainderInto(const BlockCorner& corner, std::int32_t kerf, int candida
             }
             tellNeed(needA, bound ? bound->Available : -1.0);
             const BuzaiLists* leftByA = nullptr;
-            if (remainder_detail::TryFirstHalf(corner, kerf, types[pos], working, boardNo, fill,
+            if (remainder_detail::TryFirstHalf(corner, kerf, types[pos], rects, working, boardNo, fill,
                                                scratch.AfterA, attempt, leftByA)) {
                 filled = true;
                 if (pos < 2) {
