@@ -214,6 +214,7 @@ CCalHaichi::FirstFit CCalHaichi::FirstFitting(const BuzaiLists& lists, const Cal
 
 void CCalHaichi::MakeRatioTable() const
 {
+    m_boundTables = {};
     m_sumAtMost = {};
     m_byLength = {};
     m_ratioGeneration = m_sizesGeneration;
@@ -341,6 +342,7 @@ std::int64_t CCalHaichi::MakeSumAtMost(int axis, std::int64_t length) const
 
 void CCalHaichi::MakeByLength(int axis, std::int64_t length) const
 {
+    m_boundTables = {};
     std::vector<LengthBound>& table = m_byLength[static_cast<std::size_t>(axis)];
     const std::int64_t size = std::max<std::int64_t>(length, 2 * static_cast<std::int64_t>(table.size())) + 1;
     if (!m_ratioTable) {
@@ -364,6 +366,7 @@ void CCalHaichi::MakeByLength(int axis, std::int64_t length) const
 
 void CCalHaichi::ReleaseBoundTable()
 {
+    m_boundTables = {};
     m_sumAtMost = {};
     m_byLength = {};
     m_sideAtMost = {};

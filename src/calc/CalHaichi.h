@@ -253,19 +253,57 @@ public:
                           double capacity = -1.0) const
     {
         // Asked at every attempt of the recursive engines: one look-up per side from the tables.
-        const auto w = static_cast<std::uint64_t>(width), h = static_cast<std::uint64_t>(height);
-        if (capacity < 0.0 && available > 0.0 && width > 0 && height > 0 && w < m_byLength[0].size() &&
-            h < m_byLength[1].size() && m_ratioKerf == NokoHaba && m_ratioGeneration == m_sizesGeneration &&
-            BuzaiList && BuzaiList->Items.size() == m_sizes[0].size()) {
-            const LengthBound x = m_byLength[0][w], y = m_byLength[1][h];
-            const double ratio = (x.Side < 0) | (y.Side < 0)
-                                     ? 0.0
-                                     : m_bestRatio[static_cast<std::size_t>(x.Side) * m_sideCount +
-                                                   static_cast<std::size_t>(y.Side)];
+        if (capacity < 0.0) {
+            const BoundTables tables = CurrentBoundTables();
+            if (tables.Holds(width, height, available)) {
+                return tables.LookUp(width, height, available);
+            }
+        }
+        return PartsAreaBoundOf(width, height, available, capacity);
+    }
+    // By length, per axis, what PartsAreaBound looks up of a rectangle's side: the longest part side
+    // within it and the longest sum of the parts' sides widened by the kerf within it.
+    struct LengthBound {
+        std::int32_t Side = -1;
+        std::int32_t Sum = 0;
+    };
+    // PartsAreaBound's tables as they stand, for a caller that asks them many times with the same
+    // kerf and parts (a board layout): valid until a PartsAreaBound call lengthens or makes them
+    // again. Empty when they do not serve.
+    struct BoundTables {
+        const LengthBound* X = nullptr;
+        const LengthBound* Y = nullptr;
+        std::uint64_t XSize = 0;
+        std::uint64_t YSize = 0;
+        const float* Ratio = nullptr;  // by width side * SideCount + height side
+        std::size_t SideCount = 0;
+
+        bool Holds(std::int64_t width, std::int64_t height, double available) const
+        {
+            return available > 0.0 && width > 0 && height > 0 && static_cast<std::uint64_t>(width) < XSize &&
+                   static_cast<std::uint64_t>(height) < YSize;
+        }
+        // PartsAreaBound of what the tables hold.
+        double LookUp(std::int64_t width, std::int64_t height, double available) const
+        {
+            const LengthBound x = X[width], y = Y[height];
+            const double ratio =
+                (x.Side < 0) | (y.Side < 0)
+                    ? 0.0
+                    : Ratio[static_cast<std::size_t>(x.Side) * SideCount + static_cast<std::size_t>(y.Side)];
             const double sums = static_cast<double>(x.Sum) * static_cast<double>(y.Sum);
             return std::min(available, sums * ratio * (1.0 + 1e-9) + 1.0);
         }
-        return PartsAreaBoundOf(width, height, available, capacity);
+    };
+    BoundTables CurrentBoundTables() const
+    {
+        BoundTables tables;
+        if (m_ratioKerf == NokoHaba && m_ratioGeneration == m_sizesGeneration && BuzaiList &&
+            BuzaiList->Items.size() == m_sizes[0].size()) {
+            tables = {m_byLength[0].data(), m_byLength[1].data(), m_byLength[0].size(),
+                      m_byLength[1].size(), m_bestRatio.data(),   m_sideCount};
+        }
+        return tables;
     }
     // The area of all the pieces of `parts`.
     double PartsAreaOf(const std::vector<CAL_BUZAI>& parts) const;
@@ -291,6 +329,18 @@ protected:
     // fills within see only what they are told; the others leave it alone.
     LayoutNeed m_need;
     LayoutNeed TakeNeed() { return std::exchange(m_need, LayoutNeed{}); }
+    // PartsAreaBound within one board layout: the tables taken as it starts (TakeBoundTables) serve
+    // without checking the kerf and the parts again; taken again when a call lengthens them.
+    void TakeBoundTables() { m_boundTables = CurrentBoundTables(); }
+    double BoardPartsAreaBound(const CalRect& rect, double available)
+    {
+        if (m_boundTables.Holds(rect.Width(), rect.Height(), available)) {
+            return m_boundTables.LookUp(rect.Width(), rect.Height(), available);
+        }
+        const double bound = PartsAreaBound(rect.Width(), rect.Height(), available);
+        TakeBoundTables();
+        return bound;
+    }
     // The parts area of `lists` list 0: `told` when the caller told it, else summed.
     double AvailableOf(const BuzaiLists& lists, double told) const
     {
@@ -339,17 +389,13 @@ private:
     std::int64_t MakeSumAtMost(int axis, std::int64_t length) const;
     // PartsAreaBound computed from the tables above (made where needed); lengthens the tables below.
     double PartsAreaBoundOf(std::int64_t width, std::int64_t height, double available, double capacity) const;
-    // By length, per axis, what PartsAreaBound looks up of a rectangle's side: the longest part side
-    // within it (m_sideAtMost) and the longest sum within it widened by the kerf (SumAtMost). Made
+    // By length, per axis, the LengthBound of a rectangle's side: m_sideAtMost and SumAtMost. Made
     // with the ratio table, up to the longest side asked so far; empty without that table.
-    struct LengthBound {
-        std::int32_t Side = -1;
-        std::int32_t Sum = 0;
-    };
     mutable std::array<std::vector<LengthBound>, 2> m_byLength;
     void MakeByLength(int axis, std::int64_t length) const;
     mutable std::uint64_t m_ratioGeneration = 0;
     mutable std::int32_t m_ratioKerf = -1;
+    mutable BoundTables m_boundTables;  // BoardPartsAreaBound's; emptied whenever the tables change
 };
 
 // The settings Configure sets, except the improvement passes (the starting engine's), and the

@@ -266,6 +266,7 @@ int CCal1::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     const double need = taken.Area, available = taken.Available;
     if (m_depth == 0) {
         Fills = 0;
+        TakeBoundTables();
     }
     if (!UseMemo || StopRequest || &left == &remaining) {
         if (m_depth > 0) {
@@ -370,7 +371,7 @@ int CCal1::LayoutBlock(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     if (UseBound) {
         if (!f.Bound.Of) {
             f.Bound.Of = [this](const CalRect& r, double available) {
-                return PartsAreaBound(r.Width(), r.Height(), available);
+                return BoardPartsAreaBound(r, available);
             };
             f.Bound.ChildNeed = &m_need;
         }

@@ -158,6 +158,7 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     if (m_depth == 0) {
         Fills = 0;
         m_bounded = UseBound && need > -std::numeric_limits<double>::infinity();
+        TakeBoundTables();
         if (UseSideIndex) {
             m_sides.Make(remaining, [this](int list, std::int32_t number) { return Size(list, number); });
         }
@@ -292,9 +293,7 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
     // places less than the need, as it could not reach it with any remainder).
     bool haveBest = false, haveShort = false;
     if (m_bounded && !f.Bound.Of) {
-        f.Bound.Of = [this](const CalRect& r, double available) {
-            return PartsAreaBound(r.Width(), r.Height(), available);
-        };
+        f.Bound.Of = [this](const CalRect& r, double available) { return BoardPartsAreaBound(r, available); };
         f.Bound.ChildNeed = &m_need;
     }
     // The stacks take their pieces from list `list`; only list 0's count here.

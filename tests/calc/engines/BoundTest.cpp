@@ -172,10 +172,16 @@ TEST(Bound, PartsAreaBoundCases)
 // parts (some may not turn) and rectangles around their sides. One engine answers every round, its
 // tables made and lengthened as the asks come (one past the longest so far among them), and the
 // kerf changes halfway through each round: tables of other parts or another kerf must not serve.
+// The bound of a board layout (the tables taken at its start, as a board layout after a change
+// would) gives the same, asked first so that it is what lengthens the tables.
 TEST(Bound, RatioOfTheBestPartThatFitsAsFoundOneByOne)
 {
+    struct BoardBound : CCal1 {
+        using CCal1::BoardPartsAreaBound;
+        using CCal1::TakeBoundTables;
+    };
     Dice dice(5);
-    CCal1 engine;
+    BoardBound engine;
     for (int round = 0; round < 30; ++round) {
         TestJob job = TestJob().Board(5000, 5000).Kerf(dice.Between(0, 3) * 10);
         const int parts = dice.Between(1, 25);
@@ -183,6 +189,7 @@ TEST(Bound, RatioOfTheBestPartThatFitsAsFoundOneByOne)
             job.Parts(dice.Between(10, 900), dice.Between(10, 900), 1, dice.Between(0, 3) == 0 ? 1 : 0);
         }
         job.Prepare(engine);
+        engine.TakeBoundTables();
         std::int64_t longest = 1;
         // The longest sum of sides widened by the kerf within `length`, one length after another.
         auto longestSum = [&engine](const TestJob& parts, std::int64_t length, bool across) {
@@ -207,6 +214,7 @@ TEST(Bound, RatioOfTheBestPartThatFitsAsFoundOneByOne)
         for (int ask = 0; ask < 200; ++ask) {
             if (ask == 100) {
                 engine.NokoHaba = job.Set.NokoHaba + 20;
+                engine.TakeBoundTables();
             }
             const double k = engine.NokoHaba;
             const CBuzai& near = job.Buzai.Items[static_cast<std::size_t>(dice.Between(0, parts - 1))];
@@ -225,6 +233,10 @@ TEST(Bound, RatioOfTheBestPartThatFitsAsFoundOneByOne)
             }
             const double expected = static_cast<double>(longestSum(job, w + engine.NokoHaba, true)) *
                                     static_cast<double>(longestSum(job, h + engine.NokoHaba, false)) * ratio;
+            const double available = ask % 5 ? 1e15 : expected * 0.75;
+            const double board = engine.BoardPartsAreaBound(
+                CalRect{7, 3, static_cast<std::int32_t>(w + 7), static_cast<std::int32_t>(h + 3)}, available);
+            ASSERT_EQ(board, engine.PartsAreaBound(w, h, available)) << "round " << round << ", ask " << ask;
             const double bound = engine.PartsAreaBound(w, h, 1e15);
             ASSERT_GE(bound, expected) << "round " << round << ", " << w << " x " << h;
             ASSERT_LE(bound, expected * (1.0 + 1e-6) + 2.0) << "round " << round << ", " << w << " x " << h;
