@@ -214,6 +214,10 @@ int CCal3::LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
 bool CCal3::SameUse(const std::vector<CAL2_LENBUZAI>& a, std::int32_t aStrips,
                     const std::vector<CAL2_LENBUZAI>& b, std::int32_t bStrips)
 {
+    if (a.size() == 1 && b.size() == 1) {  // most stacks
+        return a[0].Entry == b[0].Entry &&
+               std::int64_t{a[0].Pieces} * aStrips == std::int64_t{b[0].Pieces} * bStrips;
+    }
     const auto taken = [](const std::vector<CAL2_LENBUZAI>& items, std::int32_t strips, std::int32_t entry) {
         std::int64_t pieces = 0;
         for (const CAL2_LENBUZAI& c : items) {

@@ -62,6 +62,9 @@ public:
     // FillStripStack's choice, made from `in` without changing anything but the strip buffers.
     StackPlan PlanStripStack(int list, int along, int across, const std::vector<CAL_BUZAI>& in,
                              std::int32_t thickness, const CalRect& rect);
+    // Whether two stacks take the same pieces off every entry (each strip the items' pieces).
+    static bool SameUse(const std::vector<CAL2_LENBUZAI>& a, std::int32_t aStrips,
+                        const std::vector<CAL2_LENBUZAI>& b, std::int32_t bStrips);
     // Lays the stack just planned into `entries` (the list it was planned from, or a copy) and
     // layout.
     virtual void LayStripStack(int list, int along, const StackPlan& plan, std::vector<CAL_BUZAI>& entries,
@@ -91,9 +94,6 @@ public:
     std::int64_t BoardShareHits() const { return m_shareHits; }
 
 private:
-    // Whether two stacks take the same pieces off every entry (each strip the items' pieces).
-    static bool SameUse(const std::vector<CAL2_LENBUZAI>& a, std::int32_t aStrips,
-                        const std::vector<CAL2_LENBUZAI>& b, std::int32_t bStrips);
     // What LayoutBoard does on a sub-rectangle that nothing fits, less the copy: kLeftAsIs.
     int FillOfNothing();
     // LayoutBoard below the budget check, without the board memo; below the board kLeftAsIs where

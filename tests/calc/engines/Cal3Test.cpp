@@ -76,6 +76,33 @@ TEST(Cal3FillStripStack, StripsAlongYStandSideBySideAlongX)
     EXPECT_EQ(out, (std::vector<CAL_BUZAI>{{0, 2, 0}, {1, 1, 0}}));
 }
 
+TEST(Cal3FillStripStack, SameUseCountsThePiecesOfEveryEntry)
+{
+    // Items {length, entry, pieces, rotated, source}; a stack takes pieces x strips of each.
+    using Items = std::vector<CAL2_LENBUZAI>;
+    struct Case {
+        Items a;
+        std::int32_t aStrips;
+        Items b;
+        std::int32_t bStrips;
+        bool same;
+    };
+    const CAL2_LENBUZAI e0x1{300, 0, 1, 0, 0}, e0x2{300, 0, 2, 0, 0}, e1x1{200, 1, 1, 0, 0},
+        e1x2{200, 1, 2, 0, 1};
+    for (const Case& c : {
+             Case{{e0x1}, 3, {e0x1}, 3, true},
+             Case{{e0x1}, 2, {e0x2}, 1, true},  // one piece in two strips, two in one
+             Case{{e0x1}, 2, {e0x1}, 1, false}, Case{{e0x1}, 1, {e1x1}, 1, false},
+             Case{{e0x1, e1x1}, 2, {e1x1, e0x1}, 2, true},  // another order along the strip
+             Case{{e0x2, e1x2}, 1, {e0x1, e1x1}, 2, true}, Case{{e0x1, e1x1}, 2, {e0x1, e1x2}, 1, false},
+             Case{{e0x1, e1x1}, 1, {e0x1}, 1, false}, Case{{e0x1}, 1, {e0x1, e1x1}, 1, false},
+             Case{{e0x1, e0x1}, 1, {e0x2}, 1, true},  // one entry in two items
+         }) {
+        EXPECT_EQ(CCal3::SameUse(c.a, c.aStrips, c.b, c.bStrips), c.same)
+            << c.a.size() << " items x " << c.aStrips << " against " << c.b.size() << " x " << c.bStrips;
+    }
+}
+
 TEST(Cal3LayoutBoard, EvaluatesEveryOrientationAndSkipsARepeatedStack)
 {
     // 1000 x 1000, no kerf. A stack of one piece is the same along x and along y, so the second is
