@@ -322,7 +322,13 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
                 continue;  // the same stack again: it would leave the same lists
             }
             BuzaiLists& working = f.Working[d];
-            working = remaining;
+            for (std::size_t l = 0; l < 2; ++l) {
+                if (remaining[l].empty()) {
+                    working[l].clear();  // mostly the secondary parts: no call of the assignment
+                } else {
+                    working[l] = remaining[l];
+                }
+            }
             COutData& stack = f.Stack;
             stack.ClearKeepingStorage(layout.BoardNo);
             LayStripStack(list, d, plan, working[list], stack, window);
@@ -330,7 +336,7 @@ int CCal3::LayoutStack(const BuzaiLists& remaining, BuzaiLists& left, COutData& 
                 alongX = true;
                 alongXr = r;
                 alongXt = t;
-                f.AlongX = m_stripChosen;
+                std::swap(f.AlongX, m_stripChosen);  // the next plan writes the buffer anew
                 f.AlongXStrips = plan.Strips;
             } else if (sameEnds && std::equal(f.Working[0][list].begin() + static_cast<std::ptrdiff_t>(entry),
                                               f.Working[0][list].end(),
