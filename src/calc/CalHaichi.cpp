@@ -325,6 +325,9 @@ std::int64_t CCalHaichi::MakeSumAtMost(int axis, std::int64_t length) const
         if (side <= 0) {
             return length;  // a side of no length: every length is a sum
         }
+        if (side < size && ((reach[static_cast<std::size_t>(side / 64)] >> (side % 64)) & 1)) {
+            continue;  // a sum of shorter sides already: its sums are sums of theirs
+        }
         for (std::int64_t by = side; by < size; by *= 2) {
             addShifted(by);
         }
