@@ -37,6 +37,7 @@ const Key kKeys[] = {
     {"CutLV", Type::Int, true, &Settings::CutLV, nullptr},
     {"UseSearch", Type::Flag, true, &Settings::UseSearch, nullptr},
     {"SearchEffort", Type::Int, true, &Settings::SearchEffort, nullptr},
+    {"MergeRows", Type::Flag, true, &Settings::MergeRows, nullptr},
     {"TimeOut", Type::Int, false, &Settings::TimeOut, nullptr},
     {"MaxCutSize", Type::Int, true, &Settings::MaxCutSize, nullptr},
     {"TankaType", Type::Int, true, &Settings::TankaType, nullptr},

@@ -28,6 +28,7 @@ struct Settings {
     int UseMenCal = 1;
     int CutLV = 3;
     int UseSearch = 0;                 // also run the search engine
+    int MergeRows = 0;                 // lay part rows of one size out as one entry (faster)
     int SearchEffort = 3;              // 1..5
     int TimeOut = 0;                   // read only, never written
     std::int32_t MaxCutSize = 999999;  // cutting limit, 0.1 mm

@@ -105,10 +105,13 @@ void CalcRun::Start(CRetData& result)
     m_start = std::chrono::steady_clock::now();
     m_limitStart = m_clock ? m_clock() : m_start;
     m_groups = BuildCalData(m_buzai, m_ybuzai, m_genban, m_settings, result);
-    // Rows the engines cannot tell apart are laid out as one entry and split again in Finish.
-    m_sameRows.clear();
-    for (CCalData& group : m_groups) {
-        m_sameRows.push_back(MergeSameRows(group, m_buzai));
+    // On request, rows of one size are laid out as one entry and split again in Finish: much
+    // faster on lists of one row per piece, but not the layout the rows give each on its own.
+    m_sameRows.assign(m_groups.size(), {});
+    if (m_settings.MergeRows != 0) {
+        for (std::size_t g = 0; g < m_groups.size(); ++g) {
+            m_sameRows[g] = MergeSameRows(m_groups[g], m_buzai);
+        }
     }
     const std::vector<EngineVariant> variants = m_only ? *m_only : JobVariants(m_settings);
     for (std::size_t g = 0; g < m_groups.size(); ++g) {

@@ -37,8 +37,20 @@ constexpr CheckRow kChecks[] = {
     {"パターンを少なくする", "useSmallPatCheck", &SelGenbanForm::UseSmallPat},
     {"優先する部材を変えて試す", "useMenCalCheck", &SelGenbanForm::UseMenCal},
     {"さらに探索する（時間がかかります）", "useSearchCheck", &SelGenbanForm::UseSearch},
+    {"同じ寸法の部材をまとめて速く計算する", "mergeRowsCheck", &SelGenbanForm::MergeRows},
 };
-enum { kUseYBuzai, kNoRate, kNoUsen, kUseCal3, kUseCal4, kUse2ko1, kUseSmallPat, kUseMenCal, kUseSearch };
+enum {
+    kUseYBuzai,
+    kNoRate,
+    kNoUsen,
+    kUseCal3,
+    kUseCal4,
+    kUse2ko1,
+    kUseSmallPat,
+    kUseMenCal,
+    kUseSearch,
+    kMergeRows
+};
 
 }  // namespace
 
@@ -79,6 +91,9 @@ CSelGenbanDlg::CSelGenbanDlg(SelGenbanForm& form, Prompt& prompt, const QFont& l
         m_checks[i]->setObjectName(kChecks[i].Name);
         m_checks[i]->setChecked(m_form.*kChecks[i].Value != 0);
     }
+    m_checks[kMergeRows]->setToolTip(
+        "寸法と横置きの同じ部材の行を一つにまとめて計算します。行の多い一覧では速くなりますが、"
+        "配置は行ごとに計算したときと異なることがあります。");
     m_kerf = new QLineEdit(QString::fromStdString(m_form.NokoHabaText), this);
     m_kerf->setObjectName("kerfEdit");
     m_limit = new QLineEdit(QString::fromStdString(m_form.MaxCutSizeText), this);
@@ -112,7 +127,7 @@ CSelGenbanDlg::CSelGenbanDlg(SelGenbanForm& form, Prompt& prompt, const QFont& l
 
     auto* extra = new QGroupBox("追加計算", this);
     auto* extraLayout = new QVBoxLayout(extra);
-    for (const int i : {kUseCal3, kUseCal4, kUse2ko1, kUseSmallPat, kUseMenCal, kUseSearch}) {
+    for (const int i : {kUseCal3, kUseCal4, kUse2ko1, kUseSmallPat, kUseMenCal, kUseSearch, kMergeRows}) {
         extraLayout->addWidget(m_checks[static_cast<std::size_t>(i)]);
     }
     extraLayout->addStretch();

@@ -39,5 +39,5 @@ private:
     QLineEdit* m_limit = nullptr;
     QComboBox* m_method = nullptr;
     // useYBuzai, noRate, noUsen, useCal3, useCal4, use2ko1, useSmallPat, useMenCal, useSearch
-    std::array<QCheckBox*, 9> m_checks{};
+    std::array<QCheckBox*, 10> m_checks{};
 };

@@ -32,6 +32,7 @@ public:
     int UseSmallPat = 0;
     int UseMenCal = 0;
     int UseSearch = 0;           // the search engine too
+    int MergeRows = 0;           // rows of one size as one entry
     std::string MaxCutSizeText;  // cutting limit, mm
 
     std::size_t RowCount() const { return m_order.size(); }

@@ -28,6 +28,8 @@ const RunKey kRunKeys[] = {
     {"SearchEffort", &Settings::SearchEffort}, {"NoSort", &Settings::NoSort},
     // The smallest offcut of the result's offcuts; files of 1.x before them lack it.
     {"MinOffcutW", &Settings::MinOffcutW, false}, {"MinOffcutL", &Settings::MinOffcutL, false},
+    // Files of 3.3.2 and before lack it (their runs laid every row out on its own).
+    {"MergeRows", &Settings::MergeRows, false},
 };
 
 // A record's fields by their key in the file.

@@ -222,6 +222,7 @@ CRetData RunJob(const TestJob& job)
     RecordingPrompt prompt;
     Settings settings = job.Set;
     settings.TimeDisp = 0;
+    settings.MergeRows = 1;
     CalcRun run(job.Buzai, job.YBuzai, job.Genban, settings, MakeEngine);
     EXPECT_EQ(run.RunToEnd(ret, prompt, nullptr) == CalcRun::Outcome::Failed, false);
     return ret;
