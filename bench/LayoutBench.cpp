@@ -32,6 +32,9 @@ const char* const kUsage =
     "    RrN     R part rows drawn from N part types (1 to 3 pieces a row, names and remarks\n"
     "            differing), as a parts list exported one row per piece or cabinet\n"
     "    RrNm    the same job with its rows merged: one row per part type, the counts summed\n"
+    "    Nt      the job of N part types with twins: every third type again under another name\n"
+    "            (some turned, some with another 横置きしない or count), secondary parts of one\n"
+    "            size, and parts the size of a board's trimmed rectangle\n"
     "  --json DIR   writes every result as DIR/bench-SIZE.json, to compare two builds with cmp\n"
     "  --write DIR  writes every job as DIR/bench-SIZE/ (boards.csv, parts.csv, settings.ini)\n"
     "               and times nothing: `nestrix layout --boards DIR/bench-SIZE/boards.csv\n"
@@ -99,6 +102,7 @@ struct JobSize {
     int Rows = 0;  // 0: one row per part type
     bool Merged = false;
     std::string Name;
+    bool Twins = false;
 };
 
 bool ParseSize(const char* token, JobSize& size)
@@ -116,6 +120,11 @@ bool ParseSize(const char* token, JobSize& size)
     }
     if (std::sscanf(token, "%d%c", &types, &merged) == 1 && types >= 1) {
         size = JobSize{types, 0, false, text};
+        return true;
+    }
+    if (std::sscanf(token, "%dt%n", &types, &used) == 1 && types >= 1 &&
+        used == static_cast<int>(text.size())) {
+        size = JobSize{types, 0, false, text, true};
         return true;
     }
     return false;
@@ -158,10 +167,71 @@ Job GenerateRows(int types, int rows, bool merged)
     return job;
 }
 
+// Generate(N) with twins: part types of one size under other names, inserted at random places,
+// in the parts and in secondary parts; and a part of each board size's trimmed rectangle.
+Job GenerateTwins(int types)
+{
+    Job job = Generate(types, 1000u + static_cast<unsigned>(types));
+    std::mt19937 random(7000u + static_cast<unsigned>(types));
+    auto uniform = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    const std::vector<CBuzai> originals = job.Parts.Items;
+    for (std::size_t i = 0; i < originals.size(); i += 3) {
+        CBuzai twin = originals[i];
+        twin.Name += "-双";
+        if (uniform(0, 4) == 0) {
+            std::swap(twin.Width, twin.Height);
+        }
+        if (uniform(0, 2) == 0) {
+            twin.NoTurn = 1 - twin.NoTurn;
+        }
+        if (uniform(0, 1) == 0) {
+            twin.Count = uniform(1, 12);
+        }
+        const auto at = static_cast<std::ptrdiff_t>(uniform(0, static_cast<int>(job.Parts.Items.size())));
+        job.Parts.Items.insert(job.Parts.Items.begin() + at, twin);
+    }
+    for (const CGenban& board : job.Boards.Items) {
+        CBuzai whole;
+        whole.Name = "全面 " + board.Name;
+        whole.Kind = board.Kind;
+        whole.Thickness = board.Thickness;
+        whole.Width = board.Width - board.TrimLeft - board.TrimRight;
+        whole.Height = board.Height - board.TrimTop - board.TrimBottom;
+        whole.Count = uniform(1, 2);
+        job.Parts.Items.push_back(whole);
+    }
+    for (const char* kind : {"合板", "MDF"}) {
+        CBuzai shelf;
+        shelf.Kind = kind;
+        shelf.Thickness = 180;
+        shelf.Width = uniform(3, 10) * 50;
+        shelf.Height = uniform(3, 10) * 50;
+        shelf.Count = 9999;
+        for (const char* name : {"棚", "棚-双"}) {
+            shelf.Name = name;
+            job.Secondary.Items.push_back(shelf);
+        }
+    }
+    job.Parts.Renumber();
+    job.Secondary.Renumber();
+    return job;
+}
+
 Job Generate(const JobSize& size)
 {
+    if (size.Twins) {
+        return GenerateTwins(size.Types);
+    }
     return size.Rows > 0 ? GenerateRows(size.Types, size.Rows, size.Merged)
                          : Generate(size.Types, 1000u + static_cast<unsigned>(size.Types));
+}
+
+// The default settings; secondary parts in use where the job has them.
+Settings SettingsFor(const Job& job)
+{
+    Settings settings;
+    settings.UseYBuzai = job.Secondary.Items.empty() ? 0 : 1;
+    return settings;
 }
 
 // The job as the files `nestrix layout` reads, through the lists' own writers.
@@ -216,7 +286,8 @@ int main(int argc, char** argv)
     if (!writeDir.empty()) {
         for (const JobSize& size : sizes) {
             const std::string folder = writeDir + "/bench-" + size.Name;
-            if (!WriteJob(Generate(size), Settings{}, folder)) {
+            const Job job = Generate(size);
+            if (!WriteJob(job, SettingsFor(job), folder)) {
                 return 1;
             }
             std::printf("%s\n", folder.c_str());
@@ -233,7 +304,7 @@ int main(int argc, char** argv)
         double seconds[2] = {0, 0};
         CRetData results[2];
         for (int t = 0; t < 2; ++t) {
-            Settings settings;
+            Settings settings = SettingsFor(job);
             settings.MaxCalNum = t + 1;
             QuietPrompt prompt;
             CalcRun run(job.Parts, job.Secondary, job.Boards, settings, MakeEngine);

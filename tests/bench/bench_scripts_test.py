@@ -214,14 +214,21 @@ class RunInstancesTest(Fixture):
                     f.write(text)
             return path
 
-        cases = [  # first, second, exit status, lines expected
-            ({"a": "1", "b": "2"}, {"a": "1", "b": "2"}, 0, ["2 of 2 identical"]),
-            ({"a": "1", "b": "2"}, {"a": "1", "b": "3"}, 1, ["differs: b", "1 of 2 identical"]),
-            ({"a": "1", "b": "2"}, {"a": "1"}, 1, ["only in", "1 of 2 identical"]),
+        newer = '{"layouts": [{"cuts": [1, 2], "cut_count": 2}], "price": 5, "bands": []}'
+        cases = [  # first, second, --common, exit status, lines expected
+            ({"a": "1", "b": "2"}, {"a": "1", "b": "2"}, False, 0, ["2 of 2 identical"]),
+            ({"a": "1", "b": "2"}, {"a": "1", "b": "3"}, False, 1, ["differs: b", "1 of 2 identical"]),
+            ({"a": "1", "b": "2"}, {"a": "1"}, False, 1, ["only in", "1 of 2 identical"]),
+            ({"a": '{"layouts": [{"cuts": [1, 2]}], "price": 5}'}, {"a": newer}, False, 1, ["differs: a"]),
+            ({"a": '{"layouts": [{"cuts": [1, 2]}], "price": 5}'}, {"a": newer}, True, 0, ["1 of 1 identical"]),
+            ({"a": '{"layouts": [{"cuts": [1]}], "price": 5}'}, {"a": newer}, True, 1, ["differs: a"]),
+            ({"a": '{"layouts": [{"cuts": [1, 2]}, {}], "price": 5}'}, {"a": newer}, True, 1, ["differs: a"]),
+            ({"a": '{"layouts": [{"cuts": [1, 2]}], "price": 6}'}, {"a": newer}, True, 1, ["differs: a"]),
         ]
-        for number, (first, second, status, lines) in enumerate(cases):
+        for number, (first, second, common, status, lines) in enumerate(cases):
             with self.subTest(number=number):
-                done = self.run_instances("--compare", folder(f"x{number}", first), folder(f"y{number}", second))
+                done = self.run_instances("--compare", folder(f"x{number}", first), folder(f"y{number}", second),
+                                          *(["--common"] if common else []))
                 self.assertEqual(done.returncode, status, done.stdout)
                 for line in lines:
                     self.assertIn(line, done.stdout)
@@ -237,13 +244,33 @@ class ShopJobs(unittest.TestCase):
                 self.write(out, "--set", "mixed", "--count", "2")
                 self.write(out, "--set", "stock", "--count", "1")
                 self.write(out, "--set", "examples")
-            names = sorted(os.listdir(a))
+                self.write(out, "--set", "twins", "--count", "3")
+            names = sorted(name for name in os.listdir(a) if name != "index.csv")
             self.assertEqual(names, ["mixed-01", "mixed-02", "one-kind-552", "stock-01", "stock-example",
-                                     "two-cheap"])
+                                     "twins-01", "twins-02", "twins-03", "two-cheap"])
             for name in names:
-                for file in ("boards.csv", "parts.csv", "settings.ini"):
+                for file in sorted(os.listdir(os.path.join(a, name))):
                     with open(os.path.join(a, name, file), "rb") as x, open(os.path.join(b, name, file), "rb") as y:
                         self.assertEqual(x.read(), y.read(), f"{name}/{file}")
+            with open(os.path.join(a, "index.csv"), encoding="utf-8") as f:
+                self.assertEqual(f.read().splitlines(), ["name,group,known,price_scale", "twins-01,twins,,1",
+                                                         "twins-02,twins,,1", "twins-03,twins,,1"])
+
+    def test_twins_share_sizes_and_the_program_reads_them(self):
+        with tempfile.TemporaryDirectory() as out:
+            self.write(out, "--set", "twins", "--count", "4")
+            for name in ("twins-01", "twins-02", "twins-03", "twins-04"):
+                job = os.path.join(out, name)
+                with open(os.path.join(job, "parts.csv"), encoding="cp932") as f:
+                    sizes = [tuple(line.split(",")[1:3]) for line in f.read().splitlines()[1:]]
+                self.assertLess(len(set(sizes)), len(sizes), name)
+                command = [NESTRIX, "layout", "--boards", os.path.join(job, "boards.csv"), "--parts",
+                           os.path.join(job, "parts.csv"), "--settings", os.path.join(job, "settings.ini"),
+                           "--engine", "cal2"]
+                if os.path.exists(os.path.join(job, "secondary.csv")):
+                    command += ["--secondary", os.path.join(job, "secondary.csv")]
+                done = subprocess.run(command, capture_output=True, text=True)
+                self.assertIn(done.returncode, (0, 1), done.stderr)
 
     def test_the_search_takes_two_cheap_boards(self):
         with tempfile.TemporaryDirectory() as out:
