@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <sys/stat.h>
@@ -266,9 +267,9 @@ TEST(NestrixDoc, AJobFileThatCannotBeReadIsNeverOverwritten)
             CNestrixDoc doc;
             doc.OnNewDocument(Settings(), folder, prompt);
             const std::vector<std::string> expected = {
-                "原板ファイルが開けません。（システム: Permission denied）\n読み込みを中断しました。",
-                "「Genban」の控えを作れませんでした（システム: Permission "
-                "denied）。\n終了時にも「Genban」は上書きしません。"};
+                "原板ファイルが開けません。（" + SystemReason(EACCES) + "）\n読み込みを中断しました。",
+                "「Genban」の控えを作れませんでした（" + SystemReason(EACCES) +
+                    "）。\n終了時にも「Genban」は上書きしません。"};
             if (prompt.Shown != expected) {
                 return 21;
             }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sstream>
 
 #include "base/Settings.h"
@@ -298,8 +299,8 @@ TEST(BuzaiFile, NamesTheSecondaryListInMessages)
     EXPECT_EQ(prompt.Shown, (std::vector<std::string>{
                                 "２次部材ファイルが開けません。（ファイルがありません）\n読み込みを中断しました。",
                                 "２次部材ファイルが開けません。（フォルダです）\n読み込みを中断しました。",
-                                "２次部材ファイルに書き込みできません。（システム: No such file or "
-                                "directory）\n書き込みを中断しました。"}));
+                                "２次部材ファイルに書き込みできません。（" + SystemReason(ENOENT) +
+                                    "）\n書き込みを中断しました。"}));
 }
 
 TEST(BuzaiFile, RefusesToWriteTextWithoutACp932Form)
