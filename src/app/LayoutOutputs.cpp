@@ -95,6 +95,22 @@ bool SameTarget(const OutputIdentity& a, const OutputIdentity& b)
     return SameFile(a.File, b.File);
 }
 
+// The files that the pictures of `--png` would be written into now: each entry of the folder
+// named like a picture, as what it names (a symbolic link is written through to its target).
+std::vector<FileIdentity> PicturesInFolder(const std::string& folder)
+{
+    std::vector<FileIdentity> pictures;
+    if (DIR* entries = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(entries)) {
+            if (IsPictureName(entry->d_name)) {
+                pictures.push_back(IdentifyFile(folder + "/" + entry->d_name));
+            }
+        }
+        ::closedir(entries);
+    }
+    return pictures;
+}
+
 }  // namespace
 
 // Text as the files hold it (CP932, CR LF).
@@ -235,6 +251,8 @@ std::string SameFileClash(const LayoutOptions& options)
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         const Named& output = outputs[i];
         const bool pictures = std::string(output.Option) == "--png";
+        const std::vector<FileIdentity> existing =
+            pictures ? PicturesInFolder(output.Path) : std::vector<FileIdentity>{};
         std::vector<const Named*> others;
         for (const Named& input : inputs) {
             others.push_back(&input);
@@ -249,8 +267,13 @@ std::string SameFileClash(const LayoutOptions& options)
                 // The pictures' folder holds board-NNN.png and boards.png, written and removed.
                 const std::filesystem::path path = other->Id.File.Resolved;
                 const std::filesystem::path folder = output.Id.File.Resolved;
-                if (!other->Id.Stdout && !path.empty() &&
-                    (path == folder || (path.parent_path() == folder && IsPictureName(path.filename().string())))) {
+                const bool linked =
+                    !other->Id.Stdout && std::any_of(existing.begin(), existing.end(), [&](const FileIdentity& p) {
+                        return SameFile(p, other->Id.File);
+                    });
+                if (linked || (!other->Id.Stdout && !path.empty() &&
+                               (path == folder ||
+                                (path.parent_path() == folder && IsPictureName(path.filename().string()))))) {
                     return std::string("--png の画像と ") + other->Option + " が同じファイルです: " + other->Path;
                 }
             } else if (std::string(other->Option) != "--png" && SameTarget(output.Id, other->Id)) {

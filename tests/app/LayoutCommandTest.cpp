@@ -464,8 +464,8 @@ TEST_F(LayoutCommandTest, RefusesAnOutputThatIsAnInputOrAnotherOutput)
             EXPECT_EQ(ReadBytes(inputs[i].second), before[i]) << inputs[i].first;
         }
     };
-    const char* const outputs[] = {"--json",     "--unplaced", "--pdf-info", "--pdf-cuts",
-                                   "--pdf-labels", "--cutdata",  "--stats"};
+    const char* const outputs[] = {"--json",    "--unplaced", "--pdf-info", "--pdf-cuts", "--pdf-labels",
+                                   "--cutdata", "--stats",    "--save-job", "--stock-out"};
     struct Way {
         const char* name;
         std::function<std::string(const std::string&)> alias;  // another name for the input
@@ -527,6 +527,36 @@ TEST_F(LayoutCommandTest, RefusesAnOutputThatIsAnInputOrAnotherOutput)
         EXPECT_FALSE(std::filesystem::exists(dir.File("new.json")));
     }
     expectInputsKept();
+    // A picture's name in the pictures' folder that leads to an input or another output.
+    struct Link {
+        const char* name;
+        std::string target;
+        bool hard;
+        const char* message;
+    };
+    WriteBytes(dir.File("kept.json"), "kept");
+    const Link links[] = {
+        {"board-001.png", parts, false, "--png の画像と --parts"},
+        {"boards.png", settings, false, "--png の画像と --settings"},
+        {"board-012.png", secondary, true, "--png の画像と --secondary"},
+        {"board-002.png", dir.File("kept.json"), false, "--png の画像と --json"},
+    };
+    for (const Link& link : links) {
+        SCOPED_TRACE(link.name);
+        const std::string folder = dir.File(std::string("linked-") + link.name);
+        std::filesystem::create_directory(folder);
+        const std::string path = folder + "/" + link.name;
+        if (link.hard) {
+            std::filesystem::create_hard_link(link.target, path);
+        } else {
+            std::filesystem::create_symlink(link.target, path);
+        }
+        const Output out = run({"--png", folder, "--json", dir.File("kept.json")});
+        EXPECT_EQ(out.Status, kExitBadInput);
+        EXPECT_NE(out.Err.find(link.message), std::string::npos) << out.Err;
+        EXPECT_EQ(ReadBytes(dir.File("kept.json")), "kept");
+        expectInputsKept();
+    }
     // Pictures beside an input of another name, and /dev/null twice, are fine.
     const Output fine = run({"--png", dir.Path(), "--json", "/dev/null", "--unplaced", "/dev/null"});
     EXPECT_NE(fine.Status, kExitBadInput) << fine.Err;
