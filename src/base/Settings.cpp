@@ -94,25 +94,34 @@ void Settings::UpdateMaxCalNum()
 
 namespace {
 
-// Like the profile functions: blanks, a sign and digits; whatever follows is ignored.
-// Nothing when the value does not start with a number.
-std::optional<int> LeadingNumber(const std::string& value)
+// How a value reads as a whole number: blanks, a sign and digits, blanks. The profile functions
+// read the leading digits and drop the rest, so "3.0" (mm meant) became a kerf of 0.3 mm.
+enum class Whole { Number, NotNumber, NotWhole, OutOfRange };
+
+Whole ReadWhole(const std::string& value, int& number)
 {
-    std::size_t i = value.find_first_not_of(" \t");
-    if (i == std::string::npos) {
-        return std::nullopt;
+    const std::size_t first = value.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return Whole::NotNumber;
     }
+    const std::size_t last = value.find_last_not_of(" \t");
+    std::size_t i = first;
     if (value[i] == '+' || value[i] == '-') {
         ++i;
     }
-    if (i >= value.size() || value[i] < '0' || value[i] > '9') {
-        return std::nullopt;
+    if (i > last || value[i] < '0' || value[i] > '9') {
+        return Whole::NotNumber;
     }
-    std::int32_t number = 0;
-    if (!ToInt(value, number)) {
-        return std::nullopt;
+    const std::string text = value.substr(first, last - first + 1);
+    if (value.substr(i, last - i + 1).find_first_not_of("0123456789") != std::string::npos) {
+        return Whole::NotWhole;
     }
-    return number;
+    std::int32_t parsed = 0;
+    if (!ToInt(text, parsed)) {
+        return Whole::OutOfRange;
+    }
+    number = parsed;
+    return Whole::Number;
 }
 
 }  // namespace
@@ -149,10 +158,15 @@ std::vector<std::string> Settings::Load(const IniFile& ini)
         }
         int value = defaults.*key.Int;
         if (const auto text = ini.Get(kSettingsSection, key.Name)) {
-            if (const auto number = LeadingNumber(*text)) {
-                value = *number;
+            int number = 0;
+            const Whole read = ReadWhole(*text, number);
+            const char* const problem = read == Whole::NotNumber  ? " は数値ではありません。"
+                                        : read == Whole::NotWhole ? " は整数ではありません。"
+                                                                  : " は範囲を超える数値です。";
+            if (read == Whole::Number) {
+                value = number;
             } else {
-                warnings.push_back(at(key.Name) + key.Name + "=" + *text + " は数値ではありません。初期値 " +
+                warnings.push_back(at(key.Name) + key.Name + "=" + *text + problem + "初期値 " +
                                    std::to_string(value) + " を使います。");
             }
         }

@@ -87,6 +87,26 @@ TEST(Settings, WarnsOfWhatItCannotUse)
          {"3行目 NokoHaba=x は数値ではありません。初期値 30 を使います。",
           "2行目 MaxCal=9 は 0 から 4 の範囲にありません。初期値 2 を使います。"},
          30},
+        // Only whole numbers: the leading digits of "3.0" were once a kerf of 0.3 mm.
+        {"[SysPara]\nNokoHaba=3.0\n",
+         {"2行目 NokoHaba=3.0 は整数ではありません。初期値 30 を使います。"},
+         30},
+        {"[SysPara]\nNokoHaba=45mm\n",
+         {"2行目 NokoHaba=45mm は整数ではありません。初期値 30 を使います。"},
+         30},
+        {"[SysPara]\nNokoHaba=1e2\n",
+         {"2行目 NokoHaba=1e2 は整数ではありません。初期値 30 を使います。"},
+         30},
+        {"[SysPara]\nNokoHaba=-\n", {"2行目 NokoHaba=- は数値ではありません。初期値 30 を使います。"}, 30},
+        {"[SysPara]\nNokoHaba=４５\n",
+         {"2行目 NokoHaba=４５ は数値ではありません。初期値 30 を使います。"},
+         30},
+        {"[SysPara]\nNokoHaba=99999999999\n",
+         {"2行目 NokoHaba=99999999999 は範囲を超える数値です。初期値 30 を使います。"},
+         30},
+        {"[SysPara]\nUseCal3=1 ; on\nNokoHaba= +45 \n",
+         {"2行目 UseCal3=1 ; on は整数ではありません。初期値 1 を使います。"},
+         45},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
