@@ -95,8 +95,11 @@ bool ParseOffcutSize(const std::string& text, OffcutSize& size)
             continue;
         }
         std::int32_t width = 0, length = 0;
-        if (at == 0 || at + std::strlen(separator) == text.size() || !ToTenths(text.substr(0, at), width) || !ToTenths(text.substr(at + std::strlen(separator)), length) ||
-            width < 0 || length < 0 || width > 999999 || length > 999999) {
+        // Each side as strictly as a length field of the files: no "1e3", "abc" or "300mm".
+        if (at == 0 || at + std::strlen(separator) == text.size() ||
+            ReadTenths(text.substr(0, at), width) != NumberText::Ok ||
+            ReadTenths(text.substr(at + std::strlen(separator)), length) != NumberText::Ok || width < 0 ||
+            length < 0 || width > 999999 || length > 999999) {
             return false;
         }
         size = {width, length};
@@ -249,6 +252,7 @@ namespace {
 ParseResult ParseOptions(const std::vector<std::string>& args, const std::vector<std::string>& allowed,
                          LayoutOptions& options, std::string& error)
 {
+    std::vector<std::string> given;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
@@ -258,6 +262,12 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const std::vector
             error = "unknown option: " + arg;
             return ParseResult::Error;
         }
+        // The later of two would silently win: "--json a.json ... --json b.json" writes only b.
+        if (std::find(given.begin(), given.end(), arg) != given.end()) {
+            error = "option given twice: " + arg;
+            return ParseResult::Error;
+        }
+        given.push_back(arg);
         if (arg == "--search") {
             options.Search = 0;
             const std::string next = i + 1 < args.size() ? args[i + 1] : "";

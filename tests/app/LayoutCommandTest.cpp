@@ -688,6 +688,7 @@ TEST(ExportOptions, TakeTheJobFileFirstAndOnlyTheOutputs)
 
 TEST(LayoutOptions, ParsesWithoutEndingTheProgram)
 {
+    const char* const kOffcutError = "--min-offcut takes WIDTHxLENGTH in mm (e.g. 300x300), or 0";
     struct Case {
         std::vector<std::string> args;
         ParseResult result;
@@ -715,6 +716,20 @@ TEST(LayoutOptions, ParsesWithoutEndingTheProgram)
          "--job-name, --due and --comment go with --cutdata or --save-job"},
         {{"--boards", "b", "--parts"}, ParseResult::Error, "missing value after --parts"},
         {{"--bords", "b"}, ParseResult::Error, "unknown option: --bords"},
+        {{"--boards", "b", "--parts", "p", "--json", "a", "--json", "b"},
+         ParseResult::Error,
+         "option given twice: --json"},
+        {{"--boards", "b", "--parts", "p", "--search", "--search", "2"},
+         ParseResult::Error,
+         "option given twice: --search"},
+        {{"--boards", "b", "--parts", "p", "--min-offcut", "300x300"}, ParseResult::Run, ""},
+        {{"--boards", "b", "--parts", "p", "--min-offcut", "300.5X1,200"}, ParseResult::Run, ""},
+        {{"--boards", "b", "--parts", "p", "--min-offcut", "0"}, ParseResult::Run, ""},
+        {{"--boards", "b", "--parts", "p", "--min-offcut", "1e3x1"}, ParseResult::Error, kOffcutError},
+        {{"--boards", "b", "--parts", "p", "--min-offcut", "abcx300"}, ParseResult::Error, kOffcutError},
+        {{"--boards", "b", "--parts", "p", "--min-offcut", "３００x300"}, ParseResult::Error, kOffcutError},
+        {{"--boards", "b", "--parts", "p", "--min-offcut", "300mmx300mm"}, ParseResult::Error, kOffcutError},
+        {{"--boards", "b", "--parts", "p", "--min-offcut", "300x-1"}, ParseResult::Error, kOffcutError},
         {{"--boards", "b", "--parts", "p", "--search"}, ParseResult::Run, ""},
         {{"--boards", "b", "--search", "5", "--parts", "p"}, ParseResult::Run, ""},
         {{"--search", "--boards", "b", "--parts", "p"}, ParseResult::Run, ""},
