@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "base/IniFile.h"
+#include "result/CutPlan.h"
 #include "result/ResultJson.h"
 
 using Json = nlohmann::ordered_json;
@@ -331,9 +332,61 @@ bool Close(double a, double b)
     return std::fabs(a - b) <= 1e-9 * std::max({1.0, std::fabs(a), std::fabs(b)});
 }
 
+// Whether a recorded cut line runs through the inside of a piece.
+bool CutsAPiece(const CUTMARK& line, const std::vector<CutPiece>& pieces)
+{
+    const std::int32_t x0 = std::min(line.X0, line.X1), x1 = std::max(line.X0, line.X1);
+    const std::int32_t y0 = std::min(line.Y0, line.Y1), y1 = std::max(line.Y0, line.Y1);
+    return std::any_of(pieces.begin(), pieces.end(), [&](const CutPiece& p) {
+        return x0 == x1 ? p.X0 < x0 && x0 < p.X1 && y0 < p.Y1 && p.Y0 < y1
+                        : p.Y0 < y0 && y0 < p.Y1 && x0 < p.X1 && p.X0 < x1;
+    });
+}
+
+// Whether the pieces of one layout can be cut as the settings beside them say: parts of the
+// board's kind and thickness within the cutting limit, no turned piece of a part that may not
+// turn, secondary parts only where they were in use, pieces a saw can cut apart (none
+// overlapping or closer than the kerf) and recorded cut lines straight and through no piece.
+void CheckCuttable(const JobDocument& job, const COutData& layout, const CGenban& board, const std::string& where)
+{
+    const CBuzaiList* lists[2] = {&job.Parts, &job.Secondary};
+    const auto cannot = [&](const std::string& at, const std::string& why) {
+        Fail(at, "配置が切断できません: " + why);
+    };
+    for (std::size_t k = 0; k < layout.Blocks.size(); ++k) {
+        const CHaichi& block = layout.Blocks[k];
+        const std::string at = Sub(Sub(where, "blocks"), k);
+        const CBuzai& part = lists[block.List]->Items[static_cast<std::size_t>(block.Number)];
+        if (block.List == 1 && job.Run.UseYBuzai == 0) {
+            cannot(at, "２次部材「" + part.Name + "」は２次部材を使わない計算に置かれています");
+        }
+        if (part.NoTurn != 0 && block.Rotated != 0) {
+            cannot(at, "「" + part.Name + "」は横置きしない部材ですが、回転して置かれています");
+        }
+        if (part.Kind != board.Kind || part.Thickness != board.Thickness) {
+            cannot(at, "「" + part.Name + "」の種類・厚さが原板「" + board.Name + "」と違います");
+        }
+        if (part.Width > job.Run.MaxCutSize || part.Height > job.Run.MaxCutSize) {
+            cannot(at, "「" + part.Name + "」は切断限界を超えています");
+        }
+    }
+    const std::vector<CutPiece> pieces = LayoutPieces(layout, job.Parts, job.Secondary, job.Run.NokoHaba);
+    CutPlan plan;
+    const std::string problem = BuildCutPlan(pieces, TrimmedBoard(board), job.Run.NokoHaba, {}, plan);
+    if (!problem.empty()) {
+        cannot(where, problem);
+    }
+    for (std::size_t c = 0; c < layout.CutLines.size(); ++c) {
+        const CUTMARK& line = layout.CutLines[c];
+        if ((line.X0 != line.X1 && line.Y0 != line.Y1) || CutsAPiece(line, pieces)) {
+            cannot(Sub(Sub(where, "cuts"), c), "切断線が部材を横切っているか、まっすぐではありません");
+        }
+    }
+}
+
 // Whether the result could have come from the lists beside it: layouts on boards the run could
-// use and within their stock, pieces of existing parts inside the trimmed board, and pieces,
-// sheets and totals that add up.
+// use and within their stock, pieces of existing parts inside the trimmed board that can be cut,
+// and pieces, sheets and totals that add up.
 void CheckResult(const JobDocument& job, const CRetData& ret)
 {
     const std::int32_t kerf = job.Run.NokoHaba;
@@ -375,6 +428,7 @@ void CheckResult(const JobDocument& job, const CRetData& ret)
             placed[block.List][static_cast<std::size_t>(block.Number)] +=
                 static_cast<long long>(block.Nx) * block.Ny * layout.Repeat;
         }
+        CheckCuttable(job, layout, board, where);
         totalArea += partsArea;
         COutData finished = layout;
         finished.Finish(board);
@@ -429,8 +483,43 @@ void CheckResult(const JobDocument& job, const CRetData& ret)
     }
 }
 
+// The job file nests five levels (result, layouts, a layout, blocks, a block); a deeper file is
+// no job file, and parsing, copying and freeing a tree recurse once per level.
+constexpr std::size_t kMaxNesting = 32;
+
+// The byte (1-based) where arrays and objects open more than kMaxNesting deep; 0 when they never
+// do. Brackets inside strings do not count.
+std::size_t TooDeepAt(const std::string& text)
+{
+    std::size_t depth = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > kMaxNesting) {
+                return i + 1;
+            }
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return 0;
+}
+
 void ReadDocument(const std::string& text, JobDocument& job)
 {
+    if (const std::size_t at = TooDeepAt(text)) {
+        Fail("", std::to_string(at) + " バイト目で配列とオブジェクトの入れ子が深すぎます（" +
+                     std::to_string(kMaxNesting) + " 段まで）");
+    }
     Json root;
     try {
         root = Json::parse(text);

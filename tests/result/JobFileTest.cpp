@@ -206,6 +206,42 @@ TEST(JobFile, EditedFilesAreRefusedWithWhatIsWrong)
         {"a huge repeat", [](Json& j) { j["result"]["layouts"][0]["repeat"] = 1e30; }, "整数ではありません"},
         {"a count over 32 bits", [](Json& j) { j["parts"][0]["count"] = 4294967296LL; }, "範囲にありません"},
         {"stopped early as a number", [](Json& j) { j["result"]["stopped_early"] = 1; }, "result.stopped_early"},
+        // Results that add up but cannot be cut.
+        {"a block moved onto another",
+         [](Json& j) {
+             Json& blocks = j["result"]["layouts"][0]["blocks"];
+             blocks[1]["x"] = blocks[0]["x"];
+             blocks[1]["y"] = blocks[0]["y"];
+         },
+         "配置が切断できません"},
+        {"a turned piece of a part that may not turn",
+         [](Json& j) {
+             for (Json& layout : j["result"]["layouts"]) {
+                 for (Json& block : layout["blocks"]) {
+                     if (block["list"] == 1) {  // 100 x 100: turned it takes the same room
+                         block["rotated"] = 1;
+                         j["secondary_parts"][block["part"].get<std::size_t>()]["no_turn"] = 1;
+                         return;
+                     }
+                 }
+             }
+             FAIL() << "no secondary piece";
+         },
+         "横置きしない部材ですが、回転"},
+        {"a part over the cutting limit", [](Json& j) { j["settings"]["MaxCutSize"] = 500; }, "切断限界を超えて"},
+        {"secondary parts where none were in use", [](Json& j) { j["settings"]["UseYBuzai"] = 0; },
+         "２次部材を使わない計算"},
+        {"a thickness that is not the board's", [](Json& j) { j["parts"][0]["thickness"] = 120; }, "種類・厚さ"},
+        {"a cut line through a piece",
+         [](Json& j) {
+             Json& layout = j["result"]["layouts"][0];
+             const int x = layout["blocks"][0]["x"].get<int>() + 10;
+             layout["cuts"][0] = Json{{"x0", x}, {"y0", 0}, {"x1", x}, {"y1", 500}};
+         },
+         "切断線が部材を横切って"},
+        {"a slanted cut line",
+         [](Json& j) { j["result"]["layouts"][0]["cuts"][0] = Json{{"x0", 0}, {"y0", 0}, {"x1", 3}, {"y1", 500}}; },
+         "まっすぐではありません"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -213,6 +249,21 @@ TEST(JobFile, EditedFilesAreRefusedWithWhatIsWrong)
         c.Edit(edited);
         ExpectRefused(edited.dump(1), c.Error);
     }
+    JobDocument doc;
+    std::string error;
+    EXPECT_TRUE(JobFromJson(good.dump(), doc, error)) << error;
+}
+
+// Nesting far deeper than a job file has is refused before a tree is built (a tree that deep
+// overflowed the stack); brackets inside texts do not count.
+TEST(JobFile, RefusesNestingDeeperThanAJobFileHas)
+{
+    const std::string deep = "{\"format\": " + std::string(100000, '[') + std::string(100000, ']') + "}";
+    ExpectRefused(deep, "43 バイト目で配列とオブジェクトの入れ子が深すぎます（32 段まで）");
+    const std::string just = "{\"a\": " + std::string(31, '[') + std::string(31, ']') + "}";
+    ExpectRefused(just, "物件ファイルではありません");
+    Json good = Json::parse(SmallJobText());
+    good["parts"][0]["name"] = std::string(40, '[') + "\"{";
     JobDocument doc;
     std::string error;
     EXPECT_TRUE(JobFromJson(good.dump(), doc, error)) << error;
