@@ -3,7 +3,8 @@
 on its job file.
 
 Each round mutates one of the boards, parts, secondary, settings or job files (bytes flipped,
-inserted or cut, lines repeated or dropped, number fields replaced by awkward values) and runs
+inserted or cut, lines repeated or dropped, number fields replaced by awkward values; the job
+file also as JSON: deep nesting, huge numbers, blocks moved, turned or given other parts) and runs
 the layout on it. A round fails when the program is killed by a signal it did not handle, ends
 with an unexpected status, or a sanitizer reports anything. Bounded by a number of rounds and a
 time budget; deterministic for a seed.
@@ -11,6 +12,7 @@ time budget; deterministic for a seed.
 usage: fuzz_inputs.py NESTRIX EXAMPLE_DIR [--rounds N] [--seconds S] [--seed K]
 """
 import argparse
+import json
 import os
 import random
 import subprocess
@@ -55,6 +57,50 @@ def mutate(data: bytes, rng: random.Random) -> bytes:
     return data[: rng.randint(0, len(data))]  # truncated
 
 
+HUGE = [2 ** 63, -(2 ** 63) - 1, 2 ** 64, 1e308, -1e308, 2 ** 31, -(2 ** 31) - 1, 0.5, -0.0, True, None, "1"]
+
+
+def numbers(node, path=()):
+    """(container, key) of every number in the JSON tree."""
+    if isinstance(node, dict):
+        items = node.items()
+    elif isinstance(node, list):
+        items = enumerate(node)
+    else:
+        return []
+    found = []
+    for key, value in items:
+        if isinstance(value, (int, float)) and not isinstance(value, bool):
+            found.append((node, key))
+        else:
+            found += numbers(value)
+    return found
+
+
+def mutate_job(data: bytes, rng: random.Random) -> bytes:
+    """The job file changed as JSON: nesting, a huge number, a block moved, turned or renumbered."""
+    kind = rng.randrange(4)
+    if kind == 0:  # deep nesting somewhere a value stands
+        depth = rng.choice([33, 1000, 100000])
+        at = data.find(b": ", rng.randrange(max(1, len(data))))
+        at = at if at >= 0 else data.find(b": ")
+        return data[:at + 2] + b"[" * depth + b"]" * depth + b"," + data[at + 2:]
+    job = json.loads(data.decode("utf-8"))
+    if kind == 1:
+        container, key = rng.choice(numbers(job))
+        container[key] = rng.choice(HUGE)
+    else:
+        blocks = [b for layout in (job.get("result") or {}).get("layouts", []) for b in layout["blocks"]]
+        if not blocks:
+            return data
+        block = rng.choice(blocks)
+        if kind == 2:
+            block[rng.choice(["x", "y"])] += rng.choice([-300, -30, -1, 1, 30, 300, 5000])
+        else:
+            block[rng.choice(["rotated", "part", "list", "nx", "ny"])] = rng.choice([0, 1, 2, 7, -1])
+    return json.dumps(job, ensure_ascii=False).encode("utf-8")
+
+
 def main() -> int:
     parser = argparse.ArgumentParser()
     parser.add_argument("nestrix")
@@ -77,7 +123,12 @@ def main() -> int:
             target = rng.choice(FILES)
             for name, data in originals.items():
                 with open(os.path.join(work, name), "wb") as out:
-                    out.write(mutate(data, rng) if name == target else data)
+                    if name != target:
+                        out.write(data)
+                    elif name.endswith(".nestrix") and rng.random() < 0.5:
+                        out.write(mutate_job(data, rng))
+                    else:
+                        out.write(mutate(data, rng))
             if target == "kitchen.nestrix":
                 command = [args.nestrix, "export", os.path.join(work, target)]
             else:
