@@ -117,7 +117,11 @@ void DrawLabel(Canvas& dc, const PartLabel& label, const LabelCell& cell)
 
 std::string LabelCode(const PartLabel& label)
 {
-    return label.JobName + "/" + (label.Secondary ? "２次" : "") + std::to_string(label.PartNo) + "/" +
+    std::string job;
+    for (const char c : label.JobName) {
+        job += c == '/' ? "%2F" : c == '%' ? "%25" : std::string(1, c);
+    }
+    return job + "/" + (label.Secondary ? "２次" : "") + std::to_string(label.PartNo) + "/" +
            std::to_string(label.Pattern) + "/" + std::to_string(label.Piece);
 }
 

@@ -29,7 +29,8 @@ struct PartLabel {
 };
 
 // What the QR code holds and the label prints under it: 物件名/part No./pattern/piece; a
-// secondary part's No. is "２次" and its number.
+// secondary part's No. is "２次" and its number. A "/" in the job name is written "%2F" and a
+// "%" as "%25", so that the code splits into its four fields at the slashes.
 std::string LabelCode(const PartLabel& label);
 
 // Every placed piece's label: pattern by pattern, sheet by sheet, the pieces in the order the

@@ -251,7 +251,8 @@ TEST(PartLabels, CodeNamesJobPartPatternAndPiece)
         const char* code;
     };
     for (const Case& c : {Case{"山田邸", false, "山田邸/7/3/12"}, Case{"山田邸", true, "山田邸/２次7/3/12"},
-                          Case{"", false, "/7/3/12"}}) {
+                          Case{"", false, "/7/3/12"}, Case{"A/B 棟 100%", false, "A%2FB 棟 100%25/7/3/12"},
+                          Case{"%2F", true, "%252F/２次7/3/12"}}) {
         PartLabel label;
         label.JobName = c.job;
         label.Secondary = c.secondary;
