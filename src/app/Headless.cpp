@@ -155,9 +155,8 @@ bool TakeJobInfo(const LayoutOptions& options, const char* usage, Prompt& prompt
         std::fprintf(stderr, "nestrix: --due takes a date as YYYY-MM-DD\n%s", usage);
         return false;
     }
-    if (options.CutData.empty()) {
-        return true;
-    }
+    // Every output that carries the texts (cut data, labels, the job file) takes only what the
+    // cut data file can hold: a line break kept in a saved job would be refused by its export.
     return CheckCutDataInfo(Dated(info), prompt) == CutDataField::None;
 }
 

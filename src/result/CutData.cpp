@@ -19,9 +19,14 @@
 namespace {
 
 // A text field of the file: one line, every character with a CP932 form.
-bool FitsFile(const std::string& text)
+// Characters of valid UTF-8: every byte that does not continue a sequence.
+std::size_t CharacterCount(const std::string& text)
 {
-    return text.find_first_of("\r\n") == std::string::npos && IsCp932Representable(text);
+    std::size_t count = 0;
+    for (const char c : text) {
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return count;
 }
 
 std::string DateText(const CutDataInfo& info, const char* format)
@@ -112,18 +117,29 @@ std::string CutDataFileName(const CutDataInfo& info)
     return (name.empty() ? date : name + "_" + date) + ".csv";
 }
 
+std::string JobTextProblem(const std::string& field, const std::string& text)
+{
+    if (text.find_first_of("\r\n") != std::string::npos || !IsCp932Representable(text)) {
+        return field + "に使用できない文字があります。";
+    }
+    if (CharacterCount(text) > kMaxJobTextChars) {
+        return field + "が長すぎます（" + std::to_string(kMaxJobTextChars) + " 文字まで）。";
+    }
+    return "";
+}
+
 CutDataField CheckCutDataInfo(const CutDataInfo& info, Prompt& prompt)
 {
-    if (!FitsFile(info.JobName)) {
-        prompt.ShowError("物件名に使用できない文字があります。");
+    if (const std::string problem = JobTextProblem("物件名", info.JobName); !problem.empty()) {
+        prompt.ShowError(problem);
         return CutDataField::JobName;
     }
     if (!IsValidDate(info.Year, info.Month, info.Day)) {
         prompt.ShowError("納期の日付が正しくありません。");
         return CutDataField::Due;
     }
-    if (!FitsFile(info.Comment)) {
-        prompt.ShowError("コメントに使用できない文字があります。");
+    if (const std::string problem = JobTextProblem("コメント", info.Comment); !problem.empty()) {
+        prompt.ShowError(problem);
         return CutDataField::Comment;
     }
     return CutDataField::None;

@@ -43,8 +43,14 @@ std::string FileNameText(const std::string& text);
 // that cannot stand in a file name become "_", and without a job name it is "<YYYYMMDD>.csv".
 std::string CutDataFileName(const CutDataInfo& info);
 
-// The first field whose value cannot go into the file (a text with a line break or a character
-// that has no CP932 form, a date that does not exist), after its message; None when all can.
+// What keeps a job name or comment out of the files, as a message naming `field` ("" when
+// nothing does): a line break, a character without a CP932 form, more than kMaxJobTextChars
+// characters.
+inline constexpr std::size_t kMaxJobTextChars = 256;
+std::string JobTextProblem(const std::string& field, const std::string& text);
+
+// The first field whose value cannot go into the file (JobTextProblem of the texts, a date that
+// does not exist), after its message; None when all can.
 enum class CutDataField { None, JobName, Due, Comment };
 CutDataField CheckCutDataInfo(const CutDataInfo& info, Prompt& prompt);
 

@@ -5,9 +5,11 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 #include "base/IniFile.h"
+#include "result/CutData.h"
 #include "result/CutPlan.h"
 #include "result/ResultJson.h"
 
@@ -146,12 +148,17 @@ long long IntegerAt(const Json& object, const std::string& where, const char* ke
     if (!value.is_number_integer()) {
         Fail(Sub(where, key), "整数ではありません");
     }
-    const long long number = value.is_number_unsigned() && value.get<unsigned long long>() > (unsigned long long)max
-                                 ? max + 1
-                                 : value.get<long long>();
+    const auto outOfRange = [&](const std::string& number) {
+        Fail(Sub(where, key),
+             number + " は " + std::to_string(min) + " から " + std::to_string(max) + " の範囲にありません");
+    };
+    // Above max as unsigned (up to 2^64 - 1), as it was written: never through a signed overflow.
+    if (value.is_number_unsigned() && value.get<unsigned long long>() > static_cast<unsigned long long>(max)) {
+        outOfRange(std::to_string(value.get<unsigned long long>()));
+    }
+    const long long number = value.get<long long>();
     if (number < min || number > max) {
-        Fail(Sub(where, key), std::to_string(number) + " は " + std::to_string(min) + " から " +
-                                  std::to_string(max) + " の範囲にありません");
+        outOfRange(std::to_string(number));
     }
     return number;
 }
@@ -214,6 +221,12 @@ void ReadInfo(const Json& root, CutDataInfo& info)
     const Json& job = ObjectAt(root, "", "job");
     info.JobName = TextAt(job, "job", "name");
     info.Comment = TextAt(job, "job", "comment");
+    for (const auto& [key, field, text] : {std::tuple{"job.name", "物件名", &info.JobName},
+                                           std::tuple{"job.comment", "コメント", &info.Comment}}) {
+        if (const std::string problem = JobTextProblem(field, *text); !problem.empty()) {
+            Fail(key, problem);
+        }
+    }
     const std::string due = TextAt(job, "job", "due");
     info.Year = info.Month = info.Day = 0;
     if (!due.empty() && !ParseIsoDate(due, info.Year, info.Month, info.Day)) {

@@ -267,6 +267,12 @@ TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
          "--due takes a date as YYYY-MM-DD"},
         {{"--boards", boards, "--parts", parts, "--cutdata", dir.File("c.csv"), "--comment", "a\nb"},
          "コメントに使用できない文字があります。"},
+        // A job file or labels with a text the cut data file of the same job could not hold.
+        {{"--boards", boards, "--parts", parts, "--save-job", dir.File("j.nestrix"), "--job-name", "台所\n2 階"},
+         "物件名に使用できない文字があります。"},
+        {{"--boards", boards, "--parts", parts, "--pdf-labels", dir.File("l.pdf"), "--job-name",
+          std::string(257, 'a')},
+         "物件名が長すぎます（256 文字まで）。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);

@@ -124,6 +124,15 @@ TEST(CutData, AFolderThatCannotBeWrittenIsReported)
               std::vector<std::string>{"切断データファイルに書き込みできません。\n書き込みを中断しました。"});
 }
 
+static std::string Repeat(const std::string& text, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i) {
+        out += text;
+    }
+    return out;
+}
+
 TEST(CutData, ChecksTheJobInformation)
 {
     struct Case {
@@ -140,6 +149,11 @@ TEST(CutData, ChecksTheJobInformation)
         {{"", 2025, 2, 29, "😀"}, CutDataField::Due, "納期の日付が正しくありません。"},
         {{"", 2026, 13, 1, ""}, CutDataField::Due, "納期の日付が正しくありません。"},
         {{"", 2026, 4, 31, ""}, CutDataField::Due, "納期の日付が正しくありません。"},
+        // 256 characters (of two or three bytes each) fit; one more does not.
+        {{std::string(256, 'x'), 2026, 1, 1, ""}, CutDataField::None, ""},
+        {{Repeat("山", 256), 2026, 1, 1, Repeat("ア", 255) + "x"}, CutDataField::None, ""},
+        {{Repeat("山", 257), 2026, 1, 1, ""}, CutDataField::JobName, "物件名が長すぎます（256 文字まで）。"},
+        {{"", 2026, 1, 1, std::string(257, 'a')}, CutDataField::Comment, "コメントが長すぎます（256 文字まで）。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.info.JobName + "/" + c.info.Comment);
