@@ -120,14 +120,19 @@ std::optional<std::string> ParseRecord(const std::vector<std::string>& fields,
             case NumberText::NotFinite: return title + "「" + field + "」は有限の数値ではありません";
             case NumberText::TooLarge: break;
         }
+        const auto number = [&rule](std::int32_t n) {
+            return rule.Kind == Type::Length ? FormatTenths(n) : std::to_string(n);
+        };
         if ((read == NumberText::TooLarge && field.find('-') == std::string::npos) ||
             (read == NumberText::Ok && value > rule.Max)) {
-            const std::string max =
-                rule.Kind == Type::Length ? FormatTenths(rule.Max) : std::to_string(rule.Max);
-            return title + "が " + max + " を超えています";
+            return title + "が " + number(rule.Max) + " を超えています";
+        }
+        if (field.find_first_not_of(" \t") == std::string::npos && value < rule.Min) {
+            return title + "がありません";
         }
         if (read != NumberText::Ok || value < rule.Min) {
-            return title;
+            return title + "「" + field + "」は " + number(rule.Min) + " から " + number(rule.Max) +
+                   " の範囲にありません";
         }
         record.*rule.Number = value;
     }

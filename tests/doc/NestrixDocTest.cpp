@@ -96,7 +96,7 @@ TEST(NestrixDoc, AnUnreadableJobFileIsKeptBeforeItIsOverwritten)
     doc.OnNewDocument(Settings(), home.Path() + "/", prompt);
     EXPECT_EQ(doc.GenbanList.Items.size(), 2u);
     EXPECT_EQ(prompt.Shown,
-              (std::vector<std::string>{"原板データが異常です。（4行目、原板横）\n読み込みを中断しました。",
+              (std::vector<std::string>{"原板データが異常です。（4行目、原板横がありません）\n読み込みを中断しました。",
                                         "読み込めなかった「Genban」を「Genban.bak」として残しました。"}));
     EXPECT_EQ(ReadBytes(home.File("Genban.bak")), damaged);
 
@@ -499,7 +499,7 @@ TEST(NestrixDoc, APartsFileFromTheCommandLineIsReadLikeLoad)
     const Case cases[] = {
         {"parts.csv", 1, 2, 1, ""},
         {"none.csv", 0, 0, 1, "部材ファイルが開けません。（ファイルがありません）\n読み込みを中断しました。"},
-        {"broken.csv", 0, 2, 0, "部材データが異常です。（4行目、部材横）\n読み込みを中断しました。"},
+        {"broken.csv", 0, 2, 0, "部材データが異常です。（4行目、部材横がありません）\n読み込みを中断しました。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
