@@ -1,6 +1,7 @@
 #include "doc/AppSession.h"
 
 #include <cctype>
+#include <vector>
 
 #include "base/IniFile.h"
 #include "base/ProgramFolder.h"
@@ -63,13 +64,34 @@ bool AppSession::SaveSettings(Prompt& prompt)
                          "）。");
         return false;
     }
-    // Settings as they were read or last written leave the file as it is, also when another
-    // program changed it meanwhile.
-    IniFile before = ini;
-    m_stored.Store(before);
-    AppSettings.Store(ini);
-    if (!ini.Missing() && ini.ToText() == before.ToText()) {
-        return true;
+    // Only the keys this run changed go into the file as it is now: another program's or
+    // window's edit of any other key stays (a missing file gets every key).
+    if (ini.Missing()) {
+        AppSettings.Store(ini);
+    } else {
+        IniFile was;
+        IniFile now;
+        m_stored.Store(was);
+        AppSettings.Store(now);
+        bool changed = false;
+        for (const char* section : {kSettingsSection, kLastFolderSection}) {
+            std::vector<std::string> keys;
+            for (const IniFile* side : {&was, &now}) {
+                for (const IniFile::KeyLine& line : side->KeysIn(section)) {
+                    keys.push_back(line.Key);
+                }
+            }
+            for (const std::string& key : keys) {
+                const std::string value = now.Get(section, key).value_or("");
+                if (was.Get(section, key).value_or("") != value) {
+                    ini.Set(section, key, value);
+                    changed = true;
+                }
+            }
+        }
+        if (!changed) {
+            return true;
+        }
     }
     const WriteResult written = ini.Save(SettingsPath());
     if (!written.Ok()) {

@@ -42,8 +42,8 @@ public:
     std::string SettingsPath() const;
 
 private:
-    // The settings into the file, keeping the keys the program never writes, when they differ
-    // from what was read or last written (a missing file is always written).
+    // The keys whose settings differ from what was read or last written into the file as it is
+    // now, every other line kept (a missing file gets every key).
     bool SaveSettings(Prompt& prompt);
 
     Settings m_stored;  // the settings as the file holds them

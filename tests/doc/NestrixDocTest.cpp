@@ -438,6 +438,32 @@ TEST(AppSession, UnchangedSettingsAreNotWritten)
     EXPECT_NE(ReadBytes(home.File("Nestrix.ini")).find("NokoHaba=50"), std::string::npos);
 }
 
+// Another program (or a second window) edits the settings file while this one runs: saving
+// writes only what this run changed, and never puts its own older values back.
+TEST(AppSession, SavingKeepsWhatAnotherProgramChangedMeanwhile)
+{
+    TempDir home;
+    WriteBytes(home.File("Nestrix.ini"), "[SysPara]\r\nNokoHaba=30\r\nCutLV=3\r\n");
+    const ScopedEnv env("NESTRIX_HOME", home.Path());
+    AppSession session;
+    ASSERT_TRUE(session.Start());
+    RecordingPrompt prompt;
+    session.NewDocument(prompt);
+    WriteBytes(home.File("Nestrix.ini"),
+               "[SysPara]\r\nNokoHaba=50\r\nCutLV=3\r\nRecentJob1=/other/job.nestrix\r\n[LastFolder]\r\nBuzai=/b\r\n");
+    session.AppSettings.CutLV = 2;
+    session.AppSettings.AddRecentJob("/mine/job.nestrix");
+    EXPECT_TRUE(session.SaveChanges(prompt));
+
+    AppSession next;
+    ASSERT_TRUE(next.Start());
+    EXPECT_EQ(next.AppSettings.NokoHaba, 50);  // theirs
+    EXPECT_EQ(next.AppSettings.CutLV, 2);      // mine
+    EXPECT_EQ(next.AppSettings.RecentJobs, std::vector<std::string>{"/mine/job.nestrix"});
+    EXPECT_EQ(next.AppSettings.LastFolder[static_cast<int>(FileKind::Parts)], "/b");
+    EXPECT_TRUE(prompt.Shown.empty());
+}
+
 // What the program cannot use of a hand-edited settings file is said in the one message at the
 // start, not at the end.
 TEST(AppSession, SettingsWarningsAreOneMessageAtTheStart)
