@@ -18,6 +18,7 @@
 #include "view/NestrixView.h"
 #include "platform/Prompt.h"
 #include "platform/qt/QtCanvas.h"
+#include "platform/qt/QtPrompt.h"
 #include "platform/qt/QtTexts.h"
 
 static void InitNestrixResources()
@@ -178,6 +179,8 @@ public:
             char bytes[16];
             while (::read(g_quitPipe[0], bytes, sizeof bytes) > 0) {
             }
+            // Every event loop ends, an open message box's too; none is opened again.
+            QtPrompt::StopAsking();
             QCoreApplication::exit(0);
         });
         struct sigaction action {};

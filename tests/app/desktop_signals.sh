@@ -34,6 +34,30 @@ status=$?
 [ "$status" -eq 143 ] || fail "SIGTERM: status $status, expected 143"
 check_home SIGTERM
 
+# A stop signal where the end has something to say (the settings file became a folder): the
+# message goes to standard error, no box waits for an answer, and the program ends at once.
+for signal in TERM HUP; do
+    start_home
+    NESTRIX_HOME="$dir/home" QT_QPA_PLATFORM=offscreen "$nestrix" >"$dir/out" 2>"$dir/err" &
+    pid=$!
+    sleep 5
+    mkdir "$dir/home/Nestrix.ini"
+    kill -"$signal" "$pid"
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        kill -KILL "$pid"
+        fail "SIG$signal with a message at the end: still running after 10 s"
+    fi
+    wait "$pid"
+    status=$?
+    expected=$([ "$signal" = TERM ] && echo 143 || echo 129)
+    [ "$status" -eq "$expected" ] || fail "SIG$signal with a message at the end: status $status, expected $expected"
+    grep -q '設定を保存しませんでした' "$dir/err" || fail "SIG$signal: the message did not reach standard error"
+done
+
 # The X server goes away: Qt ends the process, the program saves first.
 if command -v Xvfb >/dev/null; then
     start_home

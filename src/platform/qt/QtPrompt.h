@@ -14,6 +14,11 @@ public:
     void ShowError(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
 
+    // After a stop signal nobody is there to answer: from then on every prompt goes to standard
+    // error without a box, and a question is answered No.
+    static void StopAsking();
+    static bool Stopped();
+
 private:
     QPointer<QWidget> m_owner;
 };
