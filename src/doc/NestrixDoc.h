@@ -34,6 +34,7 @@ public:
     // the last one is kept in the program folder).
     bool StockApplied = false;
     bool StockUndoAvailable = false;
+    std::string StockUndoId;  // the id of this window's last 在庫反映 record; "" when none
 
     int CurrentBoard = 0;  // used board shown by the view
     int RedrawNeeded = 1;  // set by whoever changes what is shown; cleared by painting

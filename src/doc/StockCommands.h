@@ -6,8 +6,12 @@ class CNestrixDoc;
 class Prompt;
 struct Settings;
 
-// The board list as it was before the last 在庫反映, in the program folder until the next one.
+// The record of the last 在庫反映, in the program folder until the next one or its 取り消し: the
+// board list as it was before it, the list as it wrote it (".after") and the id of the 在庫反映
+// (".id"), which the window that made it keeps too.
 inline constexpr const char* kStockUndoFileName = "Genban.undo";
+inline constexpr const char* kStockUndoAfterSuffix = ".after";
+inline constexpr const char* kStockUndoIdSuffix = ".id";
 
 // 在庫反映: shows what the document's result changes in the board list (the sheets used off
 // their counts, the offcuts on as 最優先 boards) and, when the user agrees, keeps the list as it
@@ -17,7 +21,11 @@ inline constexpr const char* kStockUndoFileName = "Genban.undo";
 int ApplyStockUpdate(CNestrixDoc& doc, const Settings& app, const std::string& folder, Prompt& prompt);
 
 // 取り消し: the board list back as it was before the last 在庫反映, when the user agrees; the
-// kept list is then removed. 1 when the list changed.
+// record is then removed, and only once "Genban" holds that list. A window that made a 在庫反映
+// undoes only its own (a later one of another window replaced its record: refused) and only
+// while the board list, in the window and in "Genban", is what that 在庫反映 wrote (else
+// refused, naming the changes). A window without one of its own (a restart, another window)
+// names the changes made since that would be lost and asks. 1 when the list changed.
 int UndoStockUpdate(CNestrixDoc& doc, const Settings& app, const std::string& folder, Prompt& prompt);
 
 // Whether a 取り消し is possible: the kept list exists.

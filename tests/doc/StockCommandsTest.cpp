@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <memory>
+
 #include "base/ProgramFolder.h"
 #include "base/Settings.h"
 #include "base/TextFile.h"
@@ -34,12 +37,46 @@ struct StockDesk {
         settings.MinOffcutL = 150;
         doc.JobInfo.JobName = "台所";
         doc.SaveJobFiles(folder, prompt, false);
-        CalcRun run(doc.BuzaiList, doc.YBuzaiList, doc.GenbanList, settings, MakeEngine);
+        LayOut(doc);
+    }
+    // 配置 on the document's lists.
+    void LayOut(CNestrixDoc& d) const
+    {
+        CalcRun run(d.BuzaiList, d.YBuzaiList, d.GenbanList, settings, MakeEngine);
         run.RunOnly({EngineVariant{kStripEngine, 0, 0, 0, 0}});
         RecordingPrompt quiet;
-        EXPECT_EQ(run.RunToEnd(doc.RetData, quiet, nullptr), CalcRun::Outcome::Placed);
-        doc.ResultPresent = 1;
-        doc.KeepCalculation(settings);
+        EXPECT_EQ(run.RunToEnd(d.RetData, quiet, nullptr), CalcRun::Outcome::Placed);
+        d.ResultPresent = 1;
+        d.KeepCalculation(settings);
+    }
+    // Another window on the same program folder (or the program started again), laid out.
+    std::unique_ptr<CNestrixDoc> Window(bool layOut = true) const
+    {
+        auto other = std::make_unique<CNestrixDoc>();
+        RecordingPrompt quiet;
+        other->OnNewDocument(settings, folder, quiet);
+        other->BuzaiList = doc.BuzaiList;
+        for (CGenban& board : other->GenbanList.Items) {
+            board.Use = 1;  // as 使用原板選択 leaves them
+        }
+        if (layOut) {
+            LayOut(*other);
+        }
+        return other;
+    }
+    int ApplyIn(CNestrixDoc& d, bool yes)
+    {
+        prompt.Answers.push_back(yes);
+        const int changed = ApplyStockUpdate(d, settings, folder, prompt);
+        d.SaveJobFiles(folder, prompt, false);
+        return changed;
+    }
+    int UndoIn(CNestrixDoc& d, bool yes)
+    {
+        prompt.Answers.push_back(yes);
+        const int changed = UndoStockUpdate(d, settings, folder, prompt);
+        prompt.Answers.clear();
+        return changed;
     }
     std::string Genban() const { return ReadBytes(folder + kBoardsJobFileName); }
     int Apply(bool yes)
@@ -138,4 +175,81 @@ TEST(StockCommands, ABoardListChangedSinceTheRunIsRefused)
     EXPECT_EQ(desk.prompt.Shown[0].rfind("在庫反映できません。\n原板「", 0), 0u);
     EXPECT_EQ(desk.Genban(), before);
     EXPECT_FALSE(StockUndoExists(desk.folder));
+}
+
+// Two windows on one program folder, each with its own 在庫反映: each 取り消し undoes only its own
+// record, and the record of the later one is never lost to the earlier window.
+TEST(StockCommands, EachWindowUndoesOnlyItsOwnStockUpdate)
+{
+    StockDesk desk;
+    const std::string before = desk.Genban();
+    ASSERT_EQ(desk.Apply(true), 1);
+    const std::string afterA = desk.Genban();
+    std::unique_ptr<CNestrixDoc> b = desk.Window();
+    ASSERT_EQ(desk.ApplyIn(*b, true), 1);
+    const std::string afterB = desk.Genban();
+    ASSERT_NE(afterB, afterA);
+    desk.prompt.Shown.clear();
+    desk.prompt.Asked.clear();
+
+    EXPECT_EQ(desk.UndoIn(desk.doc, true), 0);
+    EXPECT_TRUE(desk.prompt.Asked.empty());
+    ASSERT_EQ(desk.prompt.Shown.size(), 1u);
+    EXPECT_NE(desk.prompt.Shown[0].find("別の在庫反映（別のウィンドウなど）で置き換えられた"), std::string::npos);
+    EXPECT_EQ(desk.Genban(), afterB);
+    EXPECT_TRUE(StockUndoExists(desk.folder));
+
+    EXPECT_EQ(desk.UndoIn(*b, true), 1);
+    EXPECT_EQ(desk.Genban(), afterA);
+    EXPECT_FALSE(StockUndoExists(desk.folder));
+    EXPECT_FALSE(std::filesystem::exists(desk.folder + kStockUndoFileName + kStockUndoIdSuffix));
+    EXPECT_FALSE(std::filesystem::exists(desk.folder + kStockUndoFileName + kStockUndoAfterSuffix));
+    EXPECT_NE(desk.Genban(), before);
+}
+
+// The board list changed after the 在庫反映, in the window or by another program: the window
+// that made it refuses and names the change; a window started later names it and asks.
+TEST(StockCommands, AChangeAfterTheStockUpdateIsNamedBeforeItIsLost)
+{
+    struct Case {
+        const char* name;
+        bool byOtherProgram;  // else in the window
+        bool restarted;       // 取り消し in a window started after the change
+        bool answer;
+        int undone;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"edited in the window", false, false, true, 0, "在庫反映の後に原板リストが変更されているため、取り消せません。\n原板「B」（1行目）が変更されています"},
+        {"edited by another program", true, false, true, 0, "取り消せません。\n原板「追加」が追加されています"},
+        {"edited by another program, after a restart, yes", true, true, true, 1, "取り消すと次の変更は失われます。\n原板「追加」が追加されています"},
+        {"edited by another program, after a restart, no", true, true, false, 0, "原板「追加」が追加されています"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StockDesk desk;
+        const std::string before = desk.Genban();
+        ASSERT_EQ(desk.Apply(true), 1);
+        if (c.byOtherProgram) {
+            CGenbanList edited = desk.doc.GenbanList;
+            edited.Items.push_back(edited.Items.front());
+            edited.Items.back().Name = "追加";
+            RecordingPrompt quiet;
+            ASSERT_TRUE(edited.Write(desk.folder + kBoardsJobFileName, quiet));
+        } else {
+            desk.doc.GenbanList.Items.front().Count += 1;
+            desk.doc.SaveJobFiles(desk.folder, desk.prompt, false);
+        }
+        const std::string changed = desk.Genban();
+        desk.prompt.Shown.clear();
+        desk.prompt.Asked.clear();
+        std::unique_ptr<CNestrixDoc> later = c.restarted ? desk.Window(false) : nullptr;
+        CNestrixDoc& window = later ? *later : desk.doc;
+        EXPECT_EQ(desk.UndoIn(window, c.answer), c.undone);
+        const std::vector<std::string>& said = c.restarted ? desk.prompt.Asked : desk.prompt.Shown;
+        ASSERT_EQ(said.size(), 1u);
+        EXPECT_NE(said[0].find(c.said), std::string::npos) << said[0];
+        EXPECT_EQ(desk.Genban(), c.undone ? before : changed);
+        EXPECT_EQ(StockUndoExists(desk.folder), c.undone == 0);
+    }
 }
