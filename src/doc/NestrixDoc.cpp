@@ -179,7 +179,9 @@ int CNestrixDoc::OpenPartsFile(const std::string& path, const Settings& settings
 void CNestrixDoc::SaveJobFiles(const std::string& folder, Prompt& prompt, bool atEnd)
 {
     SaveJobFile(GenbanList, GenbanKept, GenbanSeen, folder, kBoardsJobFileName, prompt, atEnd);
-    SaveJobFile(YBuzaiList, YBuzaiKept, YBuzaiSeen, folder, kSecondaryJobFileName, prompt, atEnd);
+    if (!YBuzaiOfJob) {
+        SaveJobFile(YBuzaiList, YBuzaiKept, YBuzaiSeen, folder, kSecondaryJobFileName, prompt, atEnd);
+    }
 }
 
 bool CNestrixDoc::CanClose(Prompt& prompt) const
@@ -252,6 +254,7 @@ void CNestrixDoc::OpenJob(const JobDocument& job, const std::string& path, const
     Modified = 0;
     YBuzaiList.Items = job.Secondary.Items;
     YBuzaiList.Files.clear();
+    YBuzaiOfJob = true;
     ResultBoards.Items = job.Boards.Items;
     RetData = job.Result;
     RetData.BuzaiList = &BuzaiList;

@@ -32,6 +32,9 @@ public:
 
     // 在庫反映: the result was applied to the board list; a 取り消し is possible (the list before
     // the last one is kept in the program folder).
+    // The secondary parts are an opened job's: they go into its job file, and "YBuzai", the
+    // shop's own list in the program folder, stays as it is.
+    bool YBuzaiOfJob = false;
     bool StockApplied = false;
     bool StockUndoAvailable = false;
     std::string StockUndoId;  // the id of this window's last 在庫反映 record; "" when none
@@ -67,7 +70,8 @@ public:
     int OpenPartsFile(const std::string& path, const Settings& settings, Prompt& prompt);
 
     // Writes back each of the two lists whose file bytes differ from the file as it was read or
-    // last written, whatever their Saved flags; the parts list is not written. A file that
+    // last written, whatever their Saved flags; the parts list is not written, nor the secondary
+    // parts while they are an opened job's (YBuzaiOfJob). A file that
     // another program changed since is written over only when the user says so; else, and for
     // a kept file, the list goes (at the end only) to the first free "NAME.new", "NAME.new.1", …
     // and the user is told. Write errors are shown by the writers.

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "base/IniFile.h"
+#include "base/ProgramFolder.h"
 #include "base/Settings.h"
 #include "calc/CalcRun.h"
 #include "calc/TestJob.h"
@@ -247,4 +248,41 @@ TEST(JobCommands, RecentJobsAreKeptNewestFirstInTheSettingsFile)
     Settings fewer;
     fewer.Load(ini);
     EXPECT_EQ(fewer.RecentJobs, std::vector<std::string>{"/x"});
+}
+
+// The shop's secondary parts in the program folder are not the opened job's: opening a job, editing
+// its secondary parts and ending never write over "YBuzai".
+TEST(JobCommands, OpeningAJobLeavesTheShopsSecondaryPartsAlone)
+{
+    Desk desk;
+    desk.Calculate();
+    desk.chooser.Files = {desk.dir.File("job.nestrix")};
+    ASSERT_TRUE(desk.Save());
+
+    TempDir home;
+    const std::string folder = home.Path() + "/";
+    CBuzaiList shop;
+    shop.IsSecondary = 1;
+    shop.Items = desk.doc.YBuzaiList.Items;
+    shop.Items.front().Name = "工場の棚板";
+    shop.Items.front().Count = 9999;
+    ASSERT_TRUE(shop.Write(folder + kSecondaryJobFileName, desk.prompt));
+    const std::string kept = ReadBytes(folder + kSecondaryJobFileName);
+
+    CNestrixDoc other;
+    Settings settings;
+    RecordingPrompt prompt;
+    other.OnNewDocument(settings, folder, prompt);
+    ASSERT_EQ(other.YBuzaiList.Items.front().Name, "工場の棚板");
+    RecordingFileChooser chooser;
+    chooser.Files = {desk.dir.File("job.nestrix")};
+    ASSERT_TRUE(OpenJobFile(other, settings, prompt, chooser));
+    EXPECT_EQ(other.YBuzaiList.ToText(), desk.doc.YBuzaiList.ToText());
+    other.SaveJobFiles(folder, prompt, false);
+    EXPECT_EQ(ReadBytes(folder + kSecondaryJobFileName), kept);
+    other.YBuzaiList.Items.front().Count = 3;  // the job's, edited
+    other.SaveJobFiles(folder, prompt, true);
+    EXPECT_EQ(ReadBytes(folder + kSecondaryJobFileName), kept);
+    EXPECT_TRUE(other.JobChanged(settings));
+    EXPECT_TRUE(prompt.Shown.empty());
 }
