@@ -154,11 +154,22 @@ void CMainFrame::CreateJobActions(QToolBar* bar)
     QAction* open = m_actions[kCmdOpenJob];
     open->setShortcut(QKeySequence::Open);
     connect(open, &QAction::triggered, this, [this] { OpenJob(""); });
-    // The recent jobs under the arrow of 開く, made when it opens.
+    // 新規 (Ctrl+N) first under the arrow of 開く, then the recent jobs, made when it opens.
+    auto* newJob = new QAction("新規", this);
+    newJob->setObjectName("newJobAction");
+    newJob->setData(int(kCmdNewJob));
+    newJob->setShortcut(QKeySequence::New);
+    newJob->setStatusTip("部材も結果もない新しい物件を始めます。原板リストはそのままです。");
+    connect(newJob, &QAction::triggered, this,
+            [this] { RunResultCommand([](const ResultCommandContext& context) { OnNewJob(context); }); });
+    addAction(newJob);
+    m_actions[kCmdNewJob] = newJob;
     auto* recent = new QMenu(this);
     recent->setObjectName("recentJobsMenu");
-    connect(recent, &QMenu::aboutToShow, this, [this, recent] {
+    connect(recent, &QMenu::aboutToShow, this, [this, recent, newJob] {
         recent->clear();
+        recent->addAction(newJob);
+        recent->addSeparator();
         const std::vector<std::string> jobs = m_app.AppSettings().RecentJobs;
         for (std::size_t i = 0; i < jobs.size(); ++i) {
             const QString path = QString::fromStdString(jobs[i]);

@@ -57,6 +57,15 @@ bool OpenJobFile(CNestrixDoc& doc, Settings& settings, Prompt& prompt, FileChoos
     return true;
 }
 
+bool NewJobCommand(CNestrixDoc& doc, const Settings& settings, Prompt& prompt)
+{
+    if (doc.JobChanged(settings) && !prompt.AskYesNo(kNewJobQuestion)) {
+        return false;
+    }
+    doc.NewJob();
+    return true;
+}
+
 bool SaveJobFile(CNestrixDoc& doc, Settings& settings, Prompt& prompt, FileChooser& chooser, bool chooseFile,
                  const std::function<bool()>& calculate)
 {

@@ -17,6 +17,10 @@ struct Settings;
 bool OpenJobFile(CNestrixDoc& doc, Settings& settings, Prompt& prompt, FileChooser& chooser,
                  const std::string& path = "");
 
+// 新規: asks before unsaved work goes, as opening does, then starts an empty job (the board list
+// stays). True when it did.
+bool NewJobCommand(CNestrixDoc& doc, const Settings& settings, Prompt& prompt);
+
 // Saves the job: without a result (parts edited since the calculation, or none made yet) the
 // user chooses between calculating first (`calculate`, which returns whether a result came)
 // and saving the job without a result. A job without a file, or `chooseFile`, gets the save
@@ -30,6 +34,7 @@ std::string JobWindowTitle(const CNestrixDoc& doc, const Settings& settings);
 
 inline constexpr const char* kJobFilter = "物件ファイル (*.nestrix)|*.nestrix||";
 inline constexpr const char* kOpenJobQuestion = "現在の物件は保存されていません。\n別の物件を開きますか？";
+inline constexpr const char* kNewJobQuestion = "現在の物件は保存されていません。\n新しい物件を始めますか？";
 inline constexpr const char* kSaveWithoutResultQuestion =
     "配置結果がありません（部材を変更したか、まだ計算していません）。\n"
     "配置計算を実行してから保存しますか？\n"

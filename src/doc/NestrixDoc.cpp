@@ -275,6 +275,27 @@ void CNestrixDoc::OpenJob(const JobDocument& job, const std::string& path, const
     m_jobSavedText = JobToJson(MakeJob(JobRun));
 }
 
+void CNestrixDoc::NewJob()
+{
+    BuzaiList.Items.clear();
+    BuzaiList.Files.clear();
+    BuzaiList.Saved = 1;
+    Modified = 0;
+    YBuzaiList.Items.clear();
+    YBuzaiList.Files.clear();
+    YBuzaiOfJob = true;
+    RetData.Clear();
+    ResultBoards.Items.clear();
+    ResultPresent = 0;
+    StockApplied = false;
+    JobInfo = CutDataInfo{};
+    HasJobRun = false;
+    JobPath.clear();
+    m_jobSavedText.clear();
+    CurrentBoard = 0;
+    RedrawNeeded = 1;
+}
+
 void CNestrixDoc::JobSaved(const std::string& path, const std::string& text)
 {
     JobPath = path;

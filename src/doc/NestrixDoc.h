@@ -103,6 +103,9 @@ public:
     bool JobChanged(const Settings& settings) const;
     // An opened job replaces the parts, the secondary parts and the result.
     void OpenJob(const JobDocument& job, const std::string& path, const Settings& settings);
+    // 新規: an empty job (no parts, secondary parts, result, job file or job information); the
+    // board list stays, and "YBuzai" too (the new job's secondary parts are its own).
+    void NewJob();
     // The job was written to `path` as `text`.
     void JobSaved(const std::string& path, const std::string& text);
 

@@ -86,6 +86,15 @@ void OnCutDataOutput(const ResultCommandContext& context)
                   context.AppSettings, context.AppPrompt, context.Chooser, context.MainWindow);
 }
 
+void OnNewJob(const ResultCommandContext& context)
+{
+    if (NewJobCommand(context.Doc, context.AppSettings, context.AppPrompt)) {
+        context.View.OnNewResult();
+    }
+    context.View.RequestRedraw();
+    context.View.UpdateStatusBar();
+}
+
 void OnOpenJob(const ResultCommandContext& context, const std::string& path)
 {
     if (OpenJobFile(context.Doc, context.AppSettings, context.AppPrompt, context.Chooser, path)) {

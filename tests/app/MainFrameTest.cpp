@@ -19,6 +19,8 @@
 #include "fakes/ScopedEnv.h"
 #include "fakes/TempDir.h"
 #include "fakes/WhenModal.h"
+#include "doc/JobCommands.h"
+#include "result/JobFile.h"
 #include "view/Commands.h"
 #include "view/NestrixView.h"
 
@@ -92,6 +94,7 @@ private slots:
     void partsEnteredInTheDialogMakeClosingAsk();
     void listCommandsDropTheResultOnlyOnAChange_data();
     void listCommandsDropTheResultOnlyOnAChange();
+    void newJobAfterAnOpenedJobStartsEmpty();
 };
 
 void MainFrameTest::startsMaximisedWithoutMenuBar()
@@ -479,6 +482,56 @@ void MainFrameTest::listCommandsDropTheResultOnlyOnAChange()
     QCOMPARE(doc.ResultPresent, resultAfter);
     QCOMPARE(s.Frame().CommandAction(kCmdResults)->isEnabled(), resultAfter == 1);
     QCOMPARE(doc.Modified, 0);  // only the parts make closing ask
+}
+
+// Ctrl+N after a job was opened: no parts, secondary parts, result, file or job name; the board
+// list stays, and so does the shop's secondary parts file.
+void MainFrameTest::newJobAfterAnOpenedJobStartsEmpty()
+{
+    Started s;
+    QVERIFY(s.app->InitInstance());
+    const std::string ybuzai = ReadBytes(s.home.File("YBuzai"));
+    JobDocument job;
+    job.Info = CutDataInfo{"山田邸", 2026, 12, 24, "急ぎ"};
+    job.Parts.Items.resize(1);
+    job.Parts.Items[0].Name = "扉";
+    job.Secondary.Items.resize(1);
+    job.Boards.Items.resize(1);
+    job.Bind();
+    const std::string path = s.home.File("yamada.nestrix");
+    QVERIFY(WriteJobFile(path, job).Ok());
+    CMainFrame& frame = s.Frame();
+    frame.OpenJob(path);
+    CNestrixDoc& doc = s.app->Doc();
+    QCOMPARE(doc.JobInfo.JobName, std::string("山田邸"));
+    QCOMPARE(doc.BuzaiList.Items.size(), std::size_t(1));
+    QVERIFY(frame.windowTitle().contains("山田邸"));
+
+    QAction* newJob = frame.CommandAction(kCmdNewJob);
+    QVERIFY(newJob != nullptr);
+    QCOMPARE(newJob->shortcut(), QKeySequence(QKeySequence::New));
+    newJob->trigger();
+    QVERIFY(s.prompt.Asked.empty());  // nothing unsaved
+    QVERIFY(doc.BuzaiList.Items.empty());
+    QVERIFY(doc.YBuzaiList.Items.empty());
+    QCOMPARE(doc.ResultPresent, 0);
+    QCOMPARE(doc.JobPath, std::string());
+    QCOMPARE(doc.JobInfo.JobName, std::string());
+    QCOMPARE(doc.JobInfo.Comment, std::string());
+    QCOMPARE(doc.GenbanList.Items.size(), std::size_t(2));
+    QCOMPARE(frame.windowTitle(), QString("Nestrix"));
+
+    // A part typed into the new job makes the next 新規 ask; No keeps it.
+    doc.BuzaiList.Items.resize(1);
+    doc.Modified = 1;
+    s.prompt.Answers.push_back(false);
+    newJob->trigger();
+    QCOMPARE(s.prompt.Asked.size(), std::size_t(1));
+    QCOMPARE(s.prompt.Asked[0], std::string(kNewJobQuestion));
+    QCOMPARE(doc.BuzaiList.Items.size(), std::size_t(1));
+    doc.Modified = 0;
+    s.End();
+    QCOMPARE(ReadBytes(s.home.File("YBuzai")), ybuzai);
 }
 
 QTEST_MAIN(MainFrameTest)
