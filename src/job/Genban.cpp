@@ -105,15 +105,14 @@ int CGenbanList::SaveAs(const Settings& settings, Prompt& prompt, FileChooser& c
 
 int CGenbanList::ReadWithDialog(const Settings& settings, Prompt& prompt, FileChooser& chooser)
 {
-    int anyRead = 0;
-    for (const std::string& path : chooser.OpenFiles(DialogOptions(settings))) {
+    const std::vector<std::string> paths = chooser.OpenFiles(DialogOptions(settings));
+    for (const std::string& path : paths) {
         Files.push_back(path);
         if (!Read(path, settings, prompt)) {
-            break;
+            return 0;
         }
-        anyRead = 1;
     }
-    return anyRead;
+    return paths.empty() ? 0 : 1;
 }
 
 std::string CGenbanList::CheckRecord(const CGenban& record)

@@ -51,7 +51,8 @@ public:
     int Read(std::istream& in, const Settings& settings, Prompt& prompt);
     int Write(const std::string& path, Prompt& prompt) const;
     int SaveAs(const Settings& settings, Prompt& prompt, FileChooser& chooser);
-    // Several files; stops at the first that fails. 1 when at least one file was read.
+    // Several files; stops at the first that fails (the files before it stay read). 1 when every
+    // chosen file was read.
     int ReadWithDialog(const Settings& settings, Prompt& prompt, FileChooser& chooser);
 
     std::string ToText() const;

@@ -131,7 +131,8 @@ void ListEditor<List>::MoveDown()
 template <class List>
 void ListEditor<List>::DeleteAll()
 {
-    if (!m_list.Saved && !m_prompt.AskYesNo(DeleteAllQuestion(m_list))) {
+    // Always asked: a list just read or opened counts as saved, but is the shop's or the job's.
+    if (m_list.Items.empty() || !m_prompt.AskYesNo(DeleteAllQuestion(m_list))) {
         return;
     }
     m_list.Items.clear();
@@ -147,16 +148,19 @@ void ListEditor<List>::Load()
     if (!m_list.Saved && !m_prompt.AskYesNo(LoadQuestion(m_list))) {
         return;
     }
-    m_list.Items.clear();
-    const std::vector<std::string> files = std::exchange(m_list.Files, {});
-    const int read = m_list.ReadWithDialog(m_settings, m_prompt, m_chooser);
-    if (m_list.Files.empty()) {
-        m_list.Files = files;  // cancelled: the list is empty now, but nothing else holds them
+    // Read into a list of its own: the list is replaced only once every chosen file was read.
+    // A cancelled dialog or a refused file leaves it (and its file in the program folder) as it
+    // was.
+    List read = m_list;
+    read.Items.clear();
+    read.Files.clear();
+    if (!read.ReadWithDialog(m_settings, m_prompt, m_chooser)) {
+        return;
     }
+    m_list.Items = std::move(read.Items);
+    m_list.Files = std::move(read.Files);
+    m_list.Saved = 1;
     m_changed = 1;
-    // The list now equals the files read, or holds nothing; a file that failed half way left a
-    // list that no file holds.
-    m_list.Saved = read || m_list.Items.empty() ? 1 : 0;
     m_selected = static_cast<int>(m_list.Items.size());
     m_scroll = m_selected;
 }

@@ -180,8 +180,8 @@ TEST(GenbanFile, ReadWithDialogStopsAtTheFirstBadFile)
     RecordingPrompt prompt;
     RecordingFileChooser chooser;
     chooser.Lists.push_back({dir.File("1.csv"), dir.File("2.csv"), dir.File("3.csv")});
-    EXPECT_EQ(list.ReadWithDialog(settings, prompt, chooser), 1);
-    EXPECT_EQ(list.Items.size(), 1u);
+    EXPECT_EQ(list.ReadWithDialog(settings, prompt, chooser), 0);  // not every file was read
+    EXPECT_EQ(list.Items.size(), 1u);                               // the first one's board stays
     EXPECT_EQ(prompt.Shown,
               std::vector<std::string>{"原板項目数が違います。（1行目）\n読み込みを中断しました。"});
     ASSERT_EQ(chooser.Requests.size(), 1u);

@@ -236,7 +236,8 @@ TEST(ListEditor, MoveSwapsWithTheNeighbourAndFollowsIt)
     }
 }
 
-TEST(ListEditor, DeleteAllAsksOnlyWhenUnsaved)
+// Asked whether the list is saved or not (a list just read is the shop's or the job's).
+TEST(ListEditor, DeleteAllAlwaysAsks)
 {
     struct Case {
         int saved;
@@ -246,7 +247,8 @@ TEST(ListEditor, DeleteAllAsksOnlyWhenUnsaved)
         int changed;
     };
     const Case cases[] = {
-        {1, {}, 0, 0, 1},
+        {1, {true}, 1, 0, 1},
+        {1, {false}, 1, 2, 0},
         {0, {true}, 1, 0, 1},
         {0, {false}, 1, 2, 0},
     };
@@ -272,6 +274,10 @@ TEST(ListEditor, DeleteAllAsksOnlyWhenUnsaved)
     boards.list.Saved = 0;
     boards.editor.DeleteAll();
     EXPECT_EQ(boards.prompt.Asked, std::vector<std::string>{"全ての原板を削除しますか？"});
+    // Nothing to delete: nothing asked.
+    Fixture<CGenbanList> none(CGenbanList{});
+    none.editor.DeleteAll();
+    EXPECT_TRUE(none.prompt.Asked.empty());
 }
 
 namespace {
@@ -296,7 +302,7 @@ std::string Cp932(const char* utf8)
 
 }  // namespace
 
-TEST(ListEditor, LoadEmptiesTheListAfterAskingAndReadsTheChosenFile)
+TEST(ListEditor, LoadReplacesTheListOnlyWithAFileReadWhole)
 {
     TempDir dir;
     WriteBytes(dir.File("good.csv"), Cp932(kPartsFile));
@@ -315,8 +321,10 @@ TEST(ListEditor, LoadEmptiesTheListAfterAskingAndReadsTheChosenFile)
         {"saved list, file read", 1, {}, "good.csv", "PQ", 1, 1, 1},
         {"unsaved, Yes, file read", 0, {true}, "good.csv", "PQ", 1, 1, 1},
         {"unsaved, No: nothing", 0, {false}, "good.csv", "xy", 0, 0, 0},
-        {"file dialog cancelled: an empty, saved list", 1, {}, nullptr, "", 1, 1, 1},
-        {"a bad line: what was read stays, unsaved", 1, {}, "bad.csv", "R", 0, 1, 1},
+        {"file dialog cancelled: the list as it was", 1, {}, nullptr, "xy", 1, 0, 1},
+        {"unsaved, Yes, cancelled: the list as it was, still unsaved", 0, {true}, nullptr, "xy", 0, 0, 1},
+        {"a bad line: the list as it was", 1, {}, "bad.csv", "xy", 1, 0, 1},
+        {"unsaved, Yes, a bad line: the list as it was", 0, {true}, "bad.csv", "xy", 0, 0, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -379,10 +387,18 @@ TEST(ListEditor, BoardFileButtonsTakeSeveralFiles)
     EXPECT_EQ(f.list.Saved, 1);
     EXPECT_EQ(f.chooser.Requests.at(0).Kind, "openMany");
 
-    // Cancelled: the board list is empty and counts as saved.
+    // Cancelled: the board list stays.
     f.editor.Load();
-    EXPECT_EQ(Names(f.list), "");
+    EXPECT_EQ(Names(f.list), "BB");
     EXPECT_EQ(f.list.Saved, 1);
+    // The second file refused: neither is taken.
+    WriteBytes(dir.File("c.csv"), "x,y\r\n");
+    f.chooser.Lists.push_back({dir.File("a.csv"), dir.File("c.csv")});
+    f.list.Items.resize(1);
+    f.editor.Load();
+    EXPECT_EQ(Names(f.list), "B");
+    ASSERT_EQ(f.prompt.Shown.size(), 1u);
+    EXPECT_NE(f.prompt.Shown[0].find("原板項目数が違います"), std::string::npos);
 }
 
 TEST(ListEditor, SaveWritesAndMarksTheListSaved)
