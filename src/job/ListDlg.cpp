@@ -9,8 +9,12 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QAction>
 #include <QTableView>
+#include <QUndoStack>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <memory>
 #include <stdexcept>
 
 #include "job/DentakuDlg.h"
@@ -65,6 +69,40 @@ constexpr ListButton kButtons[] = {
 
 constexpr int kVisibleRows = 16;
 
+// One button's change of the list: the list before and after it.
+class ListChange final : public QUndoCommand {
+public:
+    ListChange(const QString& text, ListEditing& editor, std::unique_ptr<ListState> before,
+               std::unique_ptr<ListState> after, std::function<void()> shown)
+        : QUndoCommand(text),
+          m_editor(editor),
+          m_before(std::move(before)),
+          m_after(std::move(after)),
+          m_shown(std::move(shown))
+    {
+    }
+    void undo() override
+    {
+        m_editor.Return(*m_before);
+        m_shown();
+    }
+    void redo() override
+    {
+        if (m_done) {  // pushed after the button did it
+            m_editor.Return(*m_after);
+            m_shown();
+        }
+        m_done = true;
+    }
+
+private:
+    ListEditing& m_editor;
+    std::unique_ptr<ListState> m_before;
+    std::unique_ptr<ListState> m_after;
+    std::function<void()> m_shown;
+    bool m_done = false;
+};
+
 }  // namespace
 
 CListDlg::CListDlg(const QString& title, const std::vector<TextColumn>& columns, ListCellText cell,
@@ -106,6 +144,37 @@ CListDlg::CListDlg(const QString& title, const std::vector<TextColumn>& columns,
         connect(button, &QPushButton::clicked, this, [this, action] { Run(action); });
         buttons->addWidget(button);
     }
+    m_undo = new QUndoStack(this);
+    struct UndoButton {
+        const char* Name;
+        const char* Caption;
+        QList<QKeySequence> Keys;
+        bool Redo;
+    };
+    const UndoButton undoButtons[] = {
+        {"undoButton", "元に戻す", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, false},
+        {"redoButton", "やり直し", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}, true},
+    };
+    for (const UndoButton& entry : undoButtons) {
+        auto* button = new QPushButton(entry.Caption, this);
+        button->setObjectName(entry.Name);
+        button->setAutoDefault(false);
+        button->setEnabled(false);
+        auto* action = new QAction(entry.Caption, this);
+        action->setShortcuts(entry.Keys);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(action);
+        const bool redo = entry.Redo;
+        const auto step = [this, redo] {
+            redo ? m_undo->redo() : m_undo->undo();
+            m_table->setFocus();
+        };
+        connect(action, &QAction::triggered, this, step);
+        connect(button, &QPushButton::clicked, this, step);
+        connect(m_undo, redo ? &QUndoStack::canRedoChanged : &QUndoStack::canUndoChanged, button,
+                &QPushButton::setEnabled);
+        buttons->addWidget(button);
+    }
     buttons->addStretch();
     auto* close = new QPushButton("閉じる", this);
     close->setObjectName("closeButton");
@@ -122,11 +191,24 @@ CListDlg::CListDlg(const QString& title, const std::vector<TextColumn>& columns,
 
 void CListDlg::Run(void (ListEditing::*action)())
 {
+    std::unique_ptr<ListState> before = m_editor.Keep();
     try {
         (m_editor.*action)();
     } catch (const std::out_of_range&) {
         // An index outside the list: the button is abandoned, the list stays as it is.
     }
+    std::unique_ptr<ListState> after = m_editor.Keep();
+    if (!after->SameList(*before)) {
+        const auto found = std::find_if(std::begin(kButtons), std::end(kButtons),
+                                        [action](const ListButton& b) { return b.Action == action; });
+        const QString text = found != std::end(kButtons) ? QString(found->Caption) : QString("編集");
+        m_undo->push(new ListChange(text, m_editor, std::move(before), std::move(after), [this] { Refresh(); }));
+    }
+    Refresh();
+}
+
+void CListDlg::Refresh()
+{
     m_model->Refresh();
     ShowSelection();
     m_table->setFocus();

@@ -15,6 +15,7 @@ class QDialogButtonBox;
 class QLineEdit;
 class QPushButton;
 class QTableView;
+class QUndoStack;
 struct Settings;
 
 // What the job dialogs need from the program: the settings (file folders), message boxes,
@@ -40,7 +41,8 @@ QPushButton* CalculatorButton(QLineEdit* field, const char* name, const char* ca
 
 // The list dialog of parts and boards: a table of the records and one empty row, the buttons
 // of the editor, Insert / Delete / Enter on the table, double click = 編集. The rules are the
-// editor's; this only binds them.
+// editor's; this only binds them. Every button that changes the list can be undone and redone
+// while the dialog is open (元に戻す Ctrl+Z, やり直し Ctrl+Y or Ctrl+Shift+Z).
 class CListDlg : public QDialog {
     Q_OBJECT
 public:
@@ -48,17 +50,20 @@ public:
              ListEditing& editor, bool moveButtons, const QFont& listFont, QWidget* parent = nullptr);
 
     QTableView* Table() const { return m_table; }
+    QUndoStack* UndoStack() const { return m_undo; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Run(void (ListEditing::*action)());
+    void Refresh();
     void ShowSelection();
     void OnSelectionChanged();
 
     ListEditing& m_editor;
     TextTableModel* m_model = nullptr;
     QTableView* m_table = nullptr;
+    QUndoStack* m_undo = nullptr;
     bool m_showing = false;  // the selection is being set from the editor
 };

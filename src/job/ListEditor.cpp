@@ -186,5 +186,30 @@ void ListEditor<List>::Save()
     m_list.SaveAs(m_settings, m_prompt, m_chooser);
 }
 
+template <class List>
+std::unique_ptr<ListState> ListEditor<List>::Keep() const
+{
+    auto state = std::make_unique<State>();
+    state->Items = m_list.Items;
+    state->Files = m_list.Files;
+    state->Saved = m_list.Saved;
+    state->Selected = m_selected;
+    state->Text = m_list.ToText();
+    return state;
+}
+
+template <class List>
+void ListEditor<List>::Return(const ListState& state)
+{
+    const auto& kept = static_cast<const State&>(state);
+    m_list.Items = kept.Items;
+    m_list.Files = kept.Files;
+    m_list.Saved = kept.Saved;
+    m_list.Renumber();
+    m_changed = 1;
+    Select(kept.Selected);
+    m_scroll = m_selected >= 0 ? m_selected : static_cast<int>(m_list.Items.size());
+}
+
 template class ListEditor<CBuzaiList>;
 template class ListEditor<CGenbanList>;

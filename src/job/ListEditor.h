@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "job/Buzai.h"
 #include "job/Genban.h"
@@ -10,11 +12,23 @@ class FileChooser;
 class Prompt;
 struct Settings;
 
+// A list dialog's list as it was at one moment, for 元に戻す and やり直し.
+class ListState {
+public:
+    virtual ~ListState() = default;
+    // Whether both hold the same records, files and saved mark (the selection aside).
+    virtual bool SameList(const ListState& other) const = 0;
+};
+
 // What a list dialog asks of its rules, whatever the records are. Rows are the records plus
 // one empty last row that stands for the place after the last record.
 class ListEditing {
 public:
     virtual ~ListEditing() = default;
+
+    // The list as it is now, and the list put back as a state held it (a change of the list).
+    virtual std::unique_ptr<ListState> Keep() const = 0;
+    virtual void Return(const ListState& state) = 0;
 
     virtual int RowCount() const = 0;
     // The selected row, -1 for none.
@@ -61,15 +75,32 @@ public:
     void Delete() override;
     void MoveUp() override;
     void MoveDown() override;
-    // Asks first unless the list is saved.
+    // Always asks (with records in the list).
     void DeleteAll() override;
-    // Asks first unless the list is saved; empties the list, then reads the chosen files.
+    // Asks first unless the list is saved; the list becomes the chosen files once every one of
+    // them was read, and stays as it was when the dialog is cancelled or a file is refused.
     void Load() override;
     // Appends the chosen files.
     void LoadMore() override;
     void Save() override;
 
+    std::unique_ptr<ListState> Keep() const override;
+    void Return(const ListState& state) override;
+
 private:
+    struct State final : ListState {
+        std::vector<Record> Items;
+        std::vector<std::string> Files;
+        int Saved = 0;
+        int Selected = -1;
+        std::string Text;  // the records as their file holds them, to compare
+        bool SameList(const ListState& other) const override
+        {
+            const auto& o = static_cast<const State&>(other);
+            return Text == o.Text && Files == o.Files && Saved == o.Saved;
+        }
+    };
+
     bool IsRecordRow(int row) const { return row >= 0 && row < static_cast<int>(m_list.Items.size()); }
     void MarkChanged();
 

@@ -4,7 +4,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QUndoStack>
 #include <QtTest>
 #include <deque>
 #include <functional>
@@ -55,6 +57,7 @@ struct PartsDialog {
     QTableView* Table() { return dialog.Table(); }
     int ViewRow() { return Table()->selectionModel()->selectedRows().value(0, QModelIndex()).row(); }
     QPushButton* Button(const char* name) { return dialog.findChild<QPushButton*>(name); }
+    QAbstractItemModel* model() { return Table()->model(); }
 };
 
 }  // namespace
@@ -76,6 +79,8 @@ private slots:
     void partInputTabsFromFieldToField();
     void calculatorButtonFillsItsField();
     void boardInputStoresPriorityAndRefusesBadCount();
+    void everyListChangeCanBeUndoneAndRedone_data();
+    void everyListChangeCanBeUndoneAndRedone();
 };
 
 void JobDlgTest::listShowsColumnsAndTheEmptyRowSelected()
@@ -349,6 +354,84 @@ void JobDlgTest::boardInputStoresPriorityAndRefusesBadCount()
     QCOMPARE(board.Count, 999999);
     QCOMPARE(board.Price, 2500);
     QCOMPARE(board.Priority, 2);
+}
+
+void JobDlgTest::everyListChangeCanBeUndoneAndRedone_data()
+{
+    QTest::addColumn<QString>("button");  // "" : the key
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("Insert") << "" << int(Qt::Key_Insert) << "aNbc";
+    QTest::newRow("Delete") << "" << int(Qt::Key_Delete) << "ac";
+    QTest::newRow("Enter edits") << "" << int(Qt::Key_Return) << "aNc";
+    QTest::newRow("全削除") << "deleteAllButton" << 0 << "";
+    QTest::newRow("読み込み") << "loadButton" << 0 << "PQ";
+    QTest::newRow("追加読み込み") << "loadMoreButton" << 0 << "abcPQ";
+}
+
+// Each change, then Ctrl+Z: the list exactly as before (records, files, saved mark); Ctrl+Y and
+// Ctrl+Shift+Z: the change again. A cancelled or refused command leaves nothing to undo.
+void JobDlgTest::everyListChangeCanBeUndoneAndRedone()
+{
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    QFETCH(QString, after);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("parts.csv");
+    {
+        CBuzaiList parts = Named<CBuzaiList>({"P", "Q"});
+        RecordingPrompt quiet;
+        QVERIFY(parts.Write(file.toStdString(), quiet));
+    }
+    PartsDialog d(Named<CBuzaiList>({"a", "b", "c"}));
+    QVERIFY(d.Active);
+    d.list.Saved = 1;
+    d.list.Files = {"/shop/parts.csv"};
+    const std::string before = d.list.ToText();
+    d.entered = {"N"};
+    d.prompt.Answers = {true};
+    d.chooser.Files = {file.toStdString()};
+    QPushButton* undo = d.Button("undoButton");
+    QPushButton* redo = d.Button("redoButton");
+    QVERIFY(undo != nullptr && redo != nullptr);
+    QVERIFY(!undo->isEnabled());
+    d.Table()->selectRow(1);
+    if (button.isEmpty()) {
+        QTest::keyClick(d.Table(), Qt::Key(key));
+    } else {
+        QTest::mouseClick(d.Button(button.toUtf8().constData()), Qt::LeftButton);
+    }
+    QCOMPARE(QString::fromStdString(Names(d.list)), after);
+    const std::string changed = d.list.ToText();
+    const std::vector<std::string> changedFiles = d.list.Files;
+    const int changedSaved = d.list.Saved;
+    QVERIFY(undo->isEnabled());
+
+    QTest::keyClick(d.Table(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(d.list.ToText(), before);
+    QCOMPARE(d.list.Files, std::vector<std::string>{"/shop/parts.csv"});
+    QCOMPARE(d.list.Saved, 1);
+    QCOMPARE(d.model()->rowCount(), 4);
+    QVERIFY(!undo->isEnabled());
+    QVERIFY(redo->isEnabled());
+
+    QTest::keyClick(d.Table(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(d.list.ToText(), changed);
+    QCOMPARE(d.list.Files, changedFiles);
+    QCOMPARE(d.list.Saved, changedSaved);
+    QTest::mouseClick(undo, Qt::LeftButton);
+    QCOMPARE(d.list.ToText(), before);
+    QTest::keyClick(d.Table(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(d.list.ToText(), changed);
+    QVERIFY(d.editor.Changed() != 0);
+
+    // Cancelled (an empty name, no file chosen, No): nothing new to undo.
+    d.entered = {""};
+    d.prompt.Answers = {false};
+    d.chooser.Files.clear();
+    QTest::keyClick(d.Table(), Qt::Key_Insert);
+    QTest::mouseClick(d.Button("loadButton"), Qt::LeftButton);
+    QCOMPARE(d.dialog.UndoStack()->count(), 1);
 }
 
 QTEST_MAIN(JobDlgTest)
