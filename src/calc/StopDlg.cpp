@@ -45,6 +45,8 @@ CStopDlg::CStopDlg(QWidget* mainWindow) : QDialog(mainWindow), m_mainWindow(main
     });
     QPushButton* stop = buttons->addButton("中断", QDialogButtonBox::RejectRole);
     stop->setObjectName("abortButton");
+    // No default button: a stray Enter must not throw the run away (Esc and a click still stop).
+    stop->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::rejected, this, &CStopDlg::reject);
 
     auto* layout = new QVBoxLayout(this);

@@ -267,6 +267,15 @@ void LayoutRunTest::stopDialogDisablesTheMainWindowUntilAbort()
         QCOMPARE(stop.Aborted(), 0);
         QVERIFY(!main.close());  // not while the engines run
         QVERIFY(main.isVisible());
+        // Enter, also on the focused 中断 button, does not stop the run.
+        for (QWidget* target : {static_cast<QWidget*>(&stop),
+                                static_cast<QWidget*>(stop.findChild<QPushButton*>("abortButton"))}) {
+            target->setFocus();
+            QTest::keyClick(target, Qt::Key_Return);
+            QTest::keyClick(target, Qt::Key_Enter);
+            QCOMPARE(stop.Aborted(), 0);
+            QVERIFY(stop.isVisible());
+        }
         QTest::keyClick(&stop, Qt::Key_Escape);  // the cancel button's key: 中断
         QCOMPARE(stop.Aborted(), 1);
         QVERIFY(!stop.isVisible());
