@@ -105,7 +105,27 @@ std::optional<int> AnswerParse(ParseResult parsed, const std::string& error, con
 {
     switch (parsed) {
         case ParseResult::Help: std::fputs(usage, stdout); return kExitPlaced;
-        case ParseResult::Error: std::fprintf(stderr, "nestrix: %s\n%s", error.c_str(), usage); return kExitBadInput;
+        case ParseResult::Error: {
+            // The error, the command's usage lines and where the rest is: not every option.
+            std::string lines;
+            std::string command;
+            const std::string text = usage;
+            for (std::size_t at = 0; at < text.size();) {
+                const std::size_t end = std::min(text.find('\n', at), text.size());
+                const std::string line = text.substr(at, end - at);
+                if (line.rfind("Usage: ", 0) == 0 || line.rfind("  or: ", 0) == 0) {
+                    lines += line + "\n";
+                    if (command.empty()) {
+                        const std::size_t name = line.find("nestrix ");
+                        command = line.substr(name, line.find(' ', name + 8) - name);
+                    }
+                }
+                at = end + 1;
+            }
+            std::fprintf(stderr, "nestrix: %s\n%s'%s --help' lists every option.\n", error.c_str(), lines.c_str(),
+                         command.c_str());
+            return kExitBadInput;
+        }
         case ParseResult::Run: break;
     }
     if (const std::string clash = SameFileClash(options); !clash.empty()) {

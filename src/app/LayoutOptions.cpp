@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "base/CsvLine.h"
 #include "calc/engines/Engines.h"
@@ -248,6 +249,47 @@ bool ParseEngineOption(const std::string& text, EngineVariant& variant, std::str
 
 namespace {
 
+// Edits (insert, delete, replace one character) from a to b.
+std::size_t EditDistance(const std::string& a, const std::string& b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+        row[j] = j;
+    }
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// " (did you mean --x or --y?)" for the allowed options that begin with what was typed or are at
+// most two edits from it; "" when none is.
+std::string NearestOptions(const std::string& typed, const std::vector<std::string>& allowed)
+{
+    std::vector<std::string> near;
+    for (const std::string& name : allowed) {
+        const bool begins = typed.size() > 2 && name.rfind(typed, 0) == 0;
+        if (begins || EditDistance(typed, name) <= 2) {
+            near.push_back(name);
+        }
+    }
+    std::sort(near.begin(), near.end());
+    if (near.empty() || typed.rfind("--", 0) != 0) {
+        return "";
+    }
+    std::string text = " (did you mean ";
+    for (std::size_t i = 0; i < near.size(); ++i) {
+        text += (i == 0 ? "" : i + 1 == near.size() ? " or " : ", ") + near[i];
+    }
+    return text + "?)";
+}
+
 // The options in `args` (with the allowed names only) into `options`.
 ParseResult ParseOptions(const std::vector<std::string>& args, const std::vector<std::string>& allowed,
                          LayoutOptions& options, std::string& error)
@@ -259,7 +301,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const std::vector
             return ParseResult::Help;
         }
         if (std::find(allowed.begin(), allowed.end(), arg) == allowed.end()) {
-            error = "unknown option: " + arg;
+            error = "unknown option: " + arg + NearestOptions(arg, allowed);
             return ParseResult::Error;
         }
         // The later of two would silently win: "--json a.json ... --json b.json" writes only b.

@@ -37,6 +37,24 @@ int PrintInfo()
 
 }  // namespace
 
+namespace {
+
+QtMessageHandler g_qtMessages = nullptr;
+
+// Without a desktop session there is no XDG_RUNTIME_DIR; Qt then uses a folder of its own and
+// says so on every run, which is noise for a command in a script.
+void HeadlessMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && message.startsWith("QStandardPaths: XDG_RUNTIME_DIR not set")) {
+        return;
+    }
+    if (g_qtMessages != nullptr) {
+        g_qtMessages(type, context, message);
+    }
+}
+
+}  // namespace
+
 // No arguments: the desktop program. Commands that run without a display are dispatched
 // here, before any window system is touched.
 int main(int argc, char** argv)
@@ -67,6 +85,7 @@ int main(int argc, char** argv)
                     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
                         qputenv("QT_QPA_PLATFORM", "offscreen");
                     }
+                    g_qtMessages = qInstallMessageHandler(HeadlessMessages);
                     gui = std::make_unique<QGuiApplication>(guiArgc, argv);
                 }
             }

@@ -281,6 +281,13 @@ TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
         EXPECT_NE(out.Err.find(c.message), std::string::npos) << out.Err;
         EXPECT_TRUE(out.Out.empty());
     }
+    // A mistake on the command line: the error, the usage lines and where the rest is.
+    const Output out = Layout({"--boards", boards, "--parts", parts, "--pdf", "x.pdf"});
+    EXPECT_EQ(out.Err,
+              "nestrix: unknown option: --pdf (did you mean --pdf-cuts, --pdf-info, --pdf-labels or --png?)\n"
+              "Usage: nestrix layout --boards B.csv --parts P.csv [OPTION]...\n"
+              "  or:  nestrix layout --job IN.nestrix [OPTION]...\n"
+              "'nestrix layout --help' lists every option.\n");
 }
 
 TEST_F(LayoutCommandTest, WritesTheCutDataWithTheJobInformation)
@@ -721,7 +728,12 @@ TEST(LayoutOptions, ParsesWithoutEndingTheProgram)
          ParseResult::Error,
          "--job-name, --due and --comment go with --cutdata or --save-job"},
         {{"--boards", "b", "--parts"}, ParseResult::Error, "missing value after --parts"},
-        {{"--bords", "b"}, ParseResult::Error, "unknown option: --bords"},
+        {{"--bords", "b"}, ParseResult::Error, "unknown option: --bords (did you mean --boards?)"},
+        {{"--pdf", "b"},
+         ParseResult::Error,
+         "unknown option: --pdf (did you mean --pdf-cuts, --pdf-info, --pdf-labels or --png?)"},
+        {{"--colour", "red"}, ParseResult::Error, "unknown option: --colour"},
+        {{"-j", "2"}, ParseResult::Error, "unknown option: -j"},
         {{"--boards", "b", "--parts", "p", "--json", "a", "--json", "b"},
          ParseResult::Error,
          "option given twice: --json"},

@@ -6,9 +6,11 @@ nestrix=$1
 example=$2
 . "$(dirname "$0")/../shell-common.sh"
 
-env -u DISPLAY -u WAYLAND_DISPLAY "$nestrix" layout "${inputs[@]}" \
+env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR "$nestrix" layout "${inputs[@]}" \
     --pdf-info "$dir/info.pdf" --pdf-cuts "$dir/cuts.pdf" >"$dir/stdout" 2>"$dir/stderr" ||
     { cat "$dir/stderr"; fail "layout failed"; }
+# Outside a desktop session Qt has no runtime folder: nothing to say about it in a script.
+! grep -q XDG_RUNTIME_DIR "$dir/stderr" || fail "a Qt warning about XDG_RUNTIME_DIR"
 
 # The board total the run printed, e.g. "74,000".
 total=$(sed -n 's/^使用原板合計金額 *\([0-9,]*\)円.*/\1/p' "$dir/stdout")
