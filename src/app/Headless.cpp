@@ -192,13 +192,16 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
                  const std::vector<std::pair<std::string LayoutOptions::*, MakeBytes>>& extra,
                  const PdfWriterFn& writePdf, const PngWriterFn& writePng, int status)
 {
+    // The printouts name the job and its due date as given (the cut data file dates it today).
+    const std::string header = JobHeaderText(job.Info);
     job.Info = Dated(job.Info);
     PreparePrintout(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options.TankaType);
     const auto stopped = [] { return StopSignals::Caught() != 0; };
     const auto pdf = [&](int kind) {
         return [&, kind](std::string& bytes, std::string& error) {
-            const PrintSource source =
+            PrintSource source =
                 MakePrintSource(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options, kind, job.Info.JobName);
+            source.JobHeader = header;
             if (!writePdf) {
                 error = "PDF output is not available";
                 return false;

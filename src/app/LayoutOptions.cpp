@@ -348,6 +348,36 @@ std::vector<std::string> AllOptionNames()
 
 }  // namespace
 
+namespace {
+
+// The job texts only with an output that carries them: the job name with the cut data file, the
+// job file, the labels and the two printouts; the due date without the labels; the comment only
+// with the cut data and the job file.
+bool JobTextsWithTheirOutputs(const LayoutOptions& options, bool layout, std::string& error)
+{
+    const auto given = [&options](std::initializer_list<std::string LayoutOptions::*> outputs) {
+        return std::any_of(outputs.begin(), outputs.end(), [&](auto member) { return !(options.*member).empty(); });
+    };
+    const char* const job = layout ? ", --save-job" : "";
+    if (!options.Comment.empty() && !given({&LayoutOptions::CutData, &LayoutOptions::SaveJob})) {
+        error = std::string("--comment goes with --cutdata") + (layout ? " or --save-job" : "");
+        return false;
+    }
+    if (!options.Due.empty() &&
+        !given({&LayoutOptions::CutData, &LayoutOptions::SaveJob, &LayoutOptions::PdfInfo, &LayoutOptions::PdfCuts})) {
+        error = std::string("--due goes with --cutdata") + job + ", --pdf-info or --pdf-cuts";
+        return false;
+    }
+    if (!options.JobName.empty() && !given({&LayoutOptions::CutData, &LayoutOptions::SaveJob, &LayoutOptions::PdfInfo,
+                                            &LayoutOptions::PdfCuts, &LayoutOptions::PdfLabels})) {
+        error = std::string("--job-name goes with --cutdata") + job + ", --pdf-info, --pdf-cuts or --pdf-labels";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 ParseResult ParseLayoutOptions(const std::vector<std::string>& args, LayoutOptions& options,
                                std::string& error)
 {
@@ -363,15 +393,7 @@ ParseResult ParseLayoutOptions(const std::vector<std::string>& args, LayoutOptio
         error = "--boards and --parts are required (or --job)";
         return ParseResult::Error;
     }
-    if (options.CutData.empty() && options.SaveJob.empty() && (!options.Due.empty() || !options.Comment.empty())) {
-        error = "--job-name, --due and --comment go with --cutdata or --save-job";
-        return ParseResult::Error;
-    }
-    if (options.CutData.empty() && options.SaveJob.empty() && options.PdfLabels.empty() && !options.JobName.empty()) {
-        error = "--job-name goes with --cutdata, --pdf-labels or --save-job";
-        return ParseResult::Error;
-    }
-    return ParseResult::Run;
+    return JobTextsWithTheirOutputs(options, true, error) ? ParseResult::Run : ParseResult::Error;
 }
 
 ParseResult ParseExportOptions(const std::vector<std::string>& args, LayoutOptions& options, std::string& error)
@@ -390,13 +412,7 @@ ParseResult ParseExportOptions(const std::vector<std::string>& args, LayoutOptio
                                               "--min-offcut"};
     const ParseResult parsed =
         ParseOptions(std::vector<std::string>(args.begin() + 1, args.end()), allowed, options, error);
-    if (parsed == ParseResult::Run && options.CutData.empty() && (!options.Due.empty() || !options.Comment.empty())) {
-        error = "--job-name, --due and --comment go with --cutdata";
-        return ParseResult::Error;
-    }
-    if (parsed == ParseResult::Run && options.CutData.empty() && options.PdfLabels.empty() &&
-        !options.JobName.empty()) {
-        error = "--job-name goes with --cutdata or --pdf-labels";
+    if (parsed == ParseResult::Run && !JobTextsWithTheirOutputs(options, false, error)) {
         return ParseResult::Error;
     }
     return parsed;

@@ -451,6 +451,36 @@ std::string OffcutListText(const std::vector<CalRect>& offcuts, int columns)
     return text;
 }
 
+std::string JobHeaderText(const CutDataInfo& job)
+{
+    std::string text = job.JobName.empty() ? "" : "物件名 " + job.JobName;
+    if (job.Year != 0) {
+        text += (text.empty() ? "" : "　") + Format("納期 %04d/%02d/%02d", job.Year, job.Month, job.Day);
+    }
+    return text;
+}
+
+std::string FitColumns(const std::string& text, int columns)
+{
+    if (Cp932Length(text) <= columns) {
+        return text;
+    }
+    std::string fitted;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t next = i + 1;
+        while (next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80) {
+            ++next;
+        }
+        const std::string longer = fitted + text.substr(i, next - i);
+        if (Cp932Length(longer + "…") > columns) {
+            break;
+        }
+        fitted = longer;
+        i = next;
+    }
+    return fitted + "…";
+}
+
 int PageCount(const PrintSource& source)
 {
     if (source.Kind == kPrintLabels) {
@@ -548,6 +578,10 @@ void DrawPrintPage(Canvas& dc, const PrintSource& source, int page)
     const int pages = PageCount(ret, kind);
 
     dc.TextOut(frame.X0 + frame.W / 2, -frame.L, kind == kPrintBoardInfo ? "原板情報" : "切断指示書");
+    // Sheets of two jobs told apart at the saw: the job between the title and the time.
+    if (!source.JobHeader.empty()) {
+        dc.TextOut(frame.X0 + 13 * frame.W, -frame.L, FitColumns(source.JobHeader, 54));
+    }
     dc.TextOut(frame.X0 + 69 * frame.W + frame.W / 2, -frame.L,
                Format("%s     (%4d/%4d)", source.PrintTime.c_str(), page, pages));
     dc.Line({frame.X0, -2 * frame.L}, {frame.X0 + 102 * frame.W, -2 * frame.L});

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "result/CutData.h"
 #include "result/JobLists.h"
 #include "result/Offcuts.h"
 #include "view/PartLabels.h"
@@ -57,6 +58,7 @@ struct PrintSource : JobLists {
     std::int32_t Kerf = 0;  // of the result's calculation, for its offcuts
     OffcutSize MinOffcut{0, 0};  // the cutting sheets list offcuts unless 0
     std::string PrintTime;  // as printed in the header
+    std::string JobHeader;  // the job in the header of 原板情報 and 切断指示書 (JobHeaderText)
     // Draws the pattern of a layout of the result for paper into `area` (page units, y up).
     std::function<void(Canvas& dc, int layout, const CanvasRect& area)> DrawPattern;
     std::vector<PartLabel> Labels;  // ラベル印刷 only
@@ -74,6 +76,13 @@ std::string OffcutListText(const std::vector<CalRect>& offcuts, int columns);
 PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const CBuzaiList& secondary,
                             const CGenbanList& boards, const Settings& settings, int kind,
                             const std::string& jobName = "");
+
+// The job as the printouts' header names it: "物件名 <name>", "納期 YYYY/MM/DD", either or both;
+// "" for a job without either.
+std::string JobHeaderText(const CutDataInfo& job);
+
+// The text cut to `columns` half-width columns, "…" at its end when it was cut.
+std::string FitColumns(const std::string& text, int columns);
 
 // The page frame's measures in 0.1 mm on the page.
 struct PageFrame {

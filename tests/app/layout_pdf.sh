@@ -7,7 +7,8 @@ example=$2
 . "$(dirname "$0")/../shell-common.sh"
 
 env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR "$nestrix" layout "${inputs[@]}" \
-    --pdf-info "$dir/info.pdf" --pdf-cuts "$dir/cuts.pdf" >"$dir/stdout" 2>"$dir/stderr" ||
+    --pdf-info "$dir/info.pdf" --pdf-cuts "$dir/cuts.pdf" --job-name "山田邸 台所" --due 2026-12-24 \
+    >"$dir/stdout" 2>"$dir/stderr" ||
     { cat "$dir/stderr"; fail "layout failed"; }
 # Outside a desktop session Qt has no runtime folder: nothing to say about it in a script.
 ! grep -q XDG_RUNTIME_DIR "$dir/stderr" || fail "a Qt warning about XDG_RUNTIME_DIR"
@@ -25,6 +26,8 @@ check_pages() {  # file title
         text=$(pdftotext -f "$page" -l "$page" -raw "$file" -)
         grep -q "$title" <<<"$text" || fail "$file page $page has no title $title"
         grep -Eq "\( *$page/ *$pages\)" <<<"$text" || fail "$file page $page lacks ($page/$pages)"
+        # Sheets of two jobs told apart at the saw: the job on every page.
+        grep -q "物件名 山田邸 台所.*納期 2026/12/24" <<<"$text" || fail "$file page $page lacks the job"
     done
 }
 check_pages "$dir/info.pdf" 原板情報

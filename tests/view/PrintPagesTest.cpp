@@ -10,6 +10,7 @@
 #include "job/Genban.h"
 #include "result/RetData.h"
 #include "view/PrintPages.h"
+#include "base/TextCodec.h"
 
 namespace {
 
@@ -584,5 +585,40 @@ TEST(OffcutListText, ListsWhatFitsAndCountsTheRest)
     for (const Case& t : cases) {
         SCOPED_TRACE(t.text);
         EXPECT_EQ(OffcutListText(t.offcuts, t.columns), t.text);
+    }
+}
+
+TEST(PrintPages, TheHeaderNamesTheJobInTheColumnsLeft)
+{
+    struct Case {
+        CutDataInfo job;
+        std::string header;
+    };
+    const Case cases[] = {
+        {{"", 0, 0, 0, ""}, ""},
+        {{"山田邸", 0, 0, 0, "急ぎ"}, "物件名 山田邸"},
+        {{"", 2026, 12, 24, ""}, "納期 2026/12/24"},
+        {{"山田邸", 2027, 1, 5, ""}, "物件名 山田邸　納期 2027/01/05"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(JobHeaderText(c.job), c.header);
+    }
+    struct Fit {
+        std::string text;
+        int columns;
+        std::string fitted;
+    };
+    const Fit fits[] = {
+        {"山田邸", 6, "山田邸"},
+        {"山田邸", 5, "山…"},
+        {"abcdef", 6, "abcdef"},
+        {"abcdef", 5, "abc…"},
+        {"a山b", 3, "a…"},
+        {"", 0, ""},
+    };
+    for (const Fit& f : fits) {
+        SCOPED_TRACE(f.text + " in " + std::to_string(f.columns));
+        EXPECT_EQ(FitColumns(f.text, f.columns), f.fitted);
+        EXPECT_LE(Cp932Length(FitColumns(f.text, f.columns)), f.columns);
     }
 }
