@@ -520,6 +520,9 @@ std::size_t TooDeepAt(const std::string& text)
     std::size_t depth = 0;
     bool inString = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((i & 0xFFFFF) == 0) {
+            StopIfAsked();
+        }
         const char c = text[i];
         if (inString) {
             if (c == '\\') {
