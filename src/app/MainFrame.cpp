@@ -1,5 +1,6 @@
 #include "app/MainFrame.h"
 
+#include <algorithm>
 #include <QAction>
 #include <QCloseEvent>
 #include <QLabel>
@@ -284,6 +285,13 @@ void CMainFrame::UpdateCommandUI()
 {
     for (const auto& [id, action] : m_actions) {
         action->setEnabled(IsCommandEnabled(id, m_app.Doc()));
+    }
+    // 配置 says why it cannot be chosen, in its tip and on the status bar as the pointer passes.
+    if (QAction* layout = CommandAction(kCmdLayout)) {
+        const std::string why = DisabledReason(kCmdLayout, m_app.Doc());
+        const auto tool = std::find_if(std::begin(kToolBar), std::end(kToolBar),
+                                       [](const ToolButton& b) { return b.Id == kCmdLayout; });
+        layout->setStatusTip(why.empty() ? QString(tool->StatusText) : QString::fromStdString(why));
     }
     setWindowTitle(QString::fromStdString(JobWindowTitle(m_app.Doc(), m_app.AppSettings())));
 }

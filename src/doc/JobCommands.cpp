@@ -1,9 +1,13 @@
 #include "doc/JobCommands.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include "base/Settings.h"
 #include "doc/NestrixDoc.h"
+#include "base/CsvLine.h"
+#include "job/Genban.h"
 #include "job/TableFile.h"
 #include "platform/FileChooser.h"
 #include "platform/Prompt.h"
@@ -54,6 +58,50 @@ bool OpenJobFile(CNestrixDoc& doc, Settings& settings, Prompt& prompt, FileChoos
     }
     doc.OpenJob(job, chosen, settings);
     settings.AddRecentJob(chosen);
+    OfferJobBoards(doc, job.Boards, prompt);
+    return true;
+}
+
+// The same board kind in the list, whatever its stock count and remark now say.
+bool SameBoardKind(const CGenban& a, const CGenban& b)
+{
+    CGenban c = b;
+    c.Count = a.Count;
+    c.Remark = a.Remark;
+    return SameBoardRecord(a, c);
+}
+
+bool OfferJobBoards(CNestrixDoc& doc, const CGenbanList& boards, Prompt& prompt)
+{
+    std::vector<CGenban> missing;
+    for (const CGenban& board : boards.Items) {
+        const bool listed = std::any_of(doc.GenbanList.Items.begin(), doc.GenbanList.Items.end(),
+                                        [&](const CGenban& own) { return SameBoardKind(own, board); });
+        if (!listed) {
+            missing.push_back(board);
+        }
+    }
+    if (missing.empty()) {
+        return false;
+    }
+    std::string question = "この物件の原板 " + std::to_string(missing.size()) + " 件が原板リストにありません。";
+    for (std::size_t i = 0; i < missing.size() && i < 10; ++i) {
+        question += "\n原板「" + missing[i].Name + "」 " + FormatTenths(missing[i].Width) + "×" +
+                    FormatTenths(missing[i].Height) + " 厚さ " + FormatTenths(missing[i].Thickness);
+    }
+    if (missing.size() > 10) {
+        question += "\nほか " + std::to_string(missing.size() - 10) + " 件";
+    }
+    question += "\n\n原板リストに加えますか？（加えないと、この物件を配置し直すときに使えません）";
+    if (!prompt.AskYesNo(question)) {
+        return false;
+    }
+    for (CGenban& board : missing) {
+        board.Use = 1;
+        doc.GenbanList.Items.push_back(std::move(board));
+    }
+    doc.GenbanList.Renumber();
+    doc.GenbanList.Saved = 0;
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+class CGenbanList;
 class CNestrixDoc;
 class FileChooser;
 class Prompt;
@@ -16,6 +17,11 @@ struct Settings;
 // result, and heads the recent jobs. True when a job was opened.
 bool OpenJobFile(CNestrixDoc& doc, Settings& settings, Prompt& prompt, FileChooser& chooser,
                  const std::string& path = "");
+
+// The boards of an opened job that the board list lacks (the example on a first start, a job of
+// another shop; a board whose count or remark alone changed is not lacking): named, and added at
+// the end of the list when the user agrees. True when added.
+bool OfferJobBoards(CNestrixDoc& doc, const CGenbanList& boards, Prompt& prompt);
 
 // 新規: asks before unsaved work goes, as opening does, then starts an empty job (the board list
 // stays). True when it did.

@@ -19,3 +19,15 @@ bool IsCommandEnabled(int id, const CNestrixDoc& doc)
         default: return true;
     }
 }
+
+std::string DisabledReason(int id, const CNestrixDoc& doc)
+{
+    if (id != kCmdLayout || IsCommandEnabled(id, doc)) {
+        return "";
+    }
+    if (doc.BuzaiList.Items.empty()) {
+        return "部材がないため配置できません。【部材】で部材を入力してください。";
+    }
+    return "原板リストが空のため配置できません。【原板】で原板を設定するか、物件を開き直して"
+           "その原板を原板リストに加えてください。";
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 class CNestrixDoc;
 
 // Command ids of the tool bar and its accelerators. The numbers are fixed: tool bar, enabling
@@ -29,3 +31,5 @@ enum CommandId : int {
 
 // Whether a tool bar command can be chosen in the document's present state.
 bool IsCommandEnabled(int id, const CNestrixDoc& doc);
+// Why a command cannot be chosen now, for its tip; "" when it can or nothing more is to say.
+std::string DisabledReason(int id, const CNestrixDoc& doc);

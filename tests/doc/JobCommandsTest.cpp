@@ -84,7 +84,9 @@ TEST(JobCommands, ASavedJobOpensWithItsResultAndInformation)
     RecordingFileChooser chooser;
     chooser.Files = {desk.dir.File("kitchen.nestrix")};
     ASSERT_TRUE(OpenJobFile(other, otherSettings, prompt, chooser));
-    EXPECT_TRUE(prompt.Shown.empty());
+    EXPECT_EQ(prompt.Shown, prompt.Asked);  // only whether to add the job's boards (No)
+    EXPECT_EQ(prompt.Asked.size(), 1u);
+    EXPECT_TRUE(other.GenbanList.Items.empty());
     EXPECT_EQ(other.ResultPresent, 1);
     EXPECT_EQ(ResultToJson(other.RetData), ResultToJson(desk.doc.RetData));
     EXPECT_EQ(other.RetData.GenbanList, &other.ResultBoards);
@@ -284,5 +286,50 @@ TEST(JobCommands, OpeningAJobLeavesTheShopsSecondaryPartsAlone)
     other.SaveJobFiles(folder, prompt, true);
     EXPECT_EQ(ReadBytes(folder + kSecondaryJobFileName), kept);
     EXPECT_TRUE(other.JobChanged(settings));
-    EXPECT_TRUE(prompt.Shown.empty());
+    EXPECT_EQ(prompt.Shown, prompt.Asked);  // only whether to add the job's boards (No)
+}
+
+// A job whose boards the board list lacks (the example on a first start): the boards are named
+// and added at the end of the list, selected, when the user agrees; else the list stays.
+TEST(JobCommands, AnOpenedJobOffersItsBoardsTheListLacks)
+{
+    Desk desk;
+    desk.Calculate();
+    desk.chooser.Files = {desk.dir.File("job.nestrix")};
+    ASSERT_TRUE(desk.Save());
+    const std::vector<CGenban> jobBoards = desk.doc.GenbanList.Items;
+    struct Case {
+        const char* name;
+        std::size_t listed;  // of the job's boards already in the list
+        bool answer;
+        std::size_t after;
+    };
+    const Case cases[] = {
+        {"every board listed: nothing asked", 2, true, 2},
+        {"a first start, Yes", 0, true, 2},
+        {"a first start, No", 0, false, 0},
+        {"one listed, Yes", 1, true, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CNestrixDoc other;
+        other.GenbanList.Items.assign(jobBoards.begin(), jobBoards.begin() + static_cast<std::ptrdiff_t>(c.listed));
+        other.GenbanList.Saved = 1;
+        Settings settings;
+        RecordingPrompt prompt;
+        prompt.Answers = {c.answer};
+        RecordingFileChooser chooser;
+        chooser.Files = {desk.dir.File("job.nestrix")};
+        ASSERT_TRUE(OpenJobFile(other, settings, prompt, chooser));
+        ASSERT_EQ(prompt.Asked.size(), c.listed == 2 ? 0u : 1u);
+        if (!prompt.Asked.empty()) {
+            EXPECT_EQ(prompt.Asked[0].rfind("この物件の原板 " + std::to_string(2 - c.listed) + " 件が原板リストにありません。\n原板「B」", 0), 0u);
+        }
+        ASSERT_EQ(other.GenbanList.Items.size(), c.after);
+        for (std::size_t i = 0; i < c.after; ++i) {
+            EXPECT_TRUE(SameBoardRecord(other.GenbanList.Items[i], jobBoards[i]));
+            EXPECT_EQ(other.GenbanList.Items[i].Index, static_cast<std::int32_t>(i));
+        }
+        EXPECT_EQ(other.GenbanList.Saved, c.after > c.listed ? 0 : 1);
+    }
 }

@@ -119,9 +119,18 @@ void ResultFrameTest::aJobOpensWithItsResultAndSavesUnderANewName()
     QVERIFY(!frame.CommandAction(kCmdSaveJob)->isEnabled());
     const std::string example = std::string(NESTRIX_EXAMPLE_JOB) + "/kitchen.nestrix";
     chooser.Files = {example};
+    prompt.Answers = {true};
+    QVERIFY(!frame.CommandAction(kCmdLayout)->isEnabled());
     QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
-    QVERIFY2(prompt.Shown.empty(), prompt.Shown.empty() ? "" : prompt.Shown[0].c_str());
+    // A first start: the job's boards are offered to the empty board list, and taken.
+    QCOMPARE(prompt.Shown, prompt.Asked);
+    QCOMPARE(prompt.Asked.size(), std::size_t(1));
+    QVERIFY(prompt.Asked[0].rfind("この物件の原板 7 件が原板リストにありません。\n原板「シナ合板 3x6」 1820.0×910.0 厚さ 18.0\n", 0) == 0);
+    prompt.Shown.clear();
+    prompt.Asked.clear();
     const CNestrixDoc& doc = app.Doc();
+    QCOMPARE(doc.GenbanList.Items.size(), std::size_t(7));
+    QVERIFY(frame.CommandAction(kCmdLayout)->isEnabled());
     QCOMPARE(doc.ResultPresent, 1);
     QCOMPARE(frame.windowTitle(), QString("キッチン - Nestrix"));
     QCOMPARE(frame.View()->State().ListScreen, 1);
