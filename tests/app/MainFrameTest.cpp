@@ -341,18 +341,21 @@ void MainFrameTest::aboutBoxShowsTheVersion()
     QString title;
     QString version;
     bool hasIcon = false;
+    bool wideEnough = false;  // for the whole title beside the title bar's buttons
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         QVERIFY(dialog != nullptr);
         title = dialog->windowTitle();
         version = dialog->findChild<QLabel*>("aboutVersion")->text();
         hasIcon = !dialog->findChild<QLabel*>("aboutIcon")->pixmap().isNull();
+        wideEnough = dialog->width() >= dialog->fontMetrics().horizontalAdvance(dialog->windowTitle()) + 120;
         dialog->accept();
     });
     s.Frame().CommandAction(kCmdAbout)->trigger();
     QCOMPARE(title, QString("バージョン情報 Nestrix"));
     QCOMPARE(version, QString("Nestrix Version " NESTRIX_VERSION));
     QVERIFY(hasIcon);
+    QVERIFY(wideEnough);
 }
 
 void MainFrameTest::contextHelpEntersWhatsThisMode_data()
