@@ -23,12 +23,11 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     row->addWidget(icon, 0, Qt::AlignTop);
     row->addSpacing(12);
     row->addWidget(version, 1);
-    // The fixed size is the content's; wide enough too for the whole title and the title bar's
-    // buttons, which a window manager would otherwise cut ("バージョン情…").
-    const int titleWidth = fontMetrics().horizontalAdvance(windowTitle()) + 160;
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(buttons);
+    // The fixed size is the content's; wide enough too for the whole title and the title bar's
+    // buttons, which a window manager would otherwise cut ("バージョン情…").
+    layout->addStrut(fontMetrics().horizontalAdvance(windowTitle()) + 160);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    version->setMinimumWidth(titleWidth - 12 - 32 - 2 * layout->contentsMargins().left());
 }

@@ -38,6 +38,7 @@ private:
     QLineEdit* m_kerf = nullptr;
     QLineEdit* m_limit = nullptr;
     QComboBox* m_method = nullptr;
-    // useYBuzai, noRate, noUsen, useCal3, useCal4, use2ko1, useSmallPat, useMenCal, useSearch
+    // useYBuzai, noRate, noUsen, useCal3, useCal4, use2ko1, useSmallPat, useMenCal, useSearch,
+    // mergeRows
     std::array<QCheckBox*, 10> m_checks{};
 };

@@ -30,11 +30,12 @@ public:
     int ResultPresent = 0;  // 1 once a calculation produced a result; cleared when a list changes
     bool HasUnplacedParts() const { return !RetData.Unplaced.empty(); }
 
-    // 在庫反映: the result was applied to the board list; a 取り消し is possible (the list before
-    // the last one is kept in the program folder).
     // The secondary parts are an opened job's: they go into its job file, and "YBuzai", the
     // shop's own list in the program folder, stays as it is.
     bool YBuzaiOfJob = false;
+
+    // 在庫反映: the result was applied to the board list; a 取り消し is possible (the list before
+    // the last one is kept in the program folder).
     bool StockApplied = false;
     bool StockUndoAvailable = false;
     std::string StockUndoId;  // the id of this window's last 在庫反映 record; "" when none

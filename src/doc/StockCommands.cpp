@@ -205,8 +205,7 @@ int UndoStockUpdate(CNestrixDoc& doc, const Settings& app, const std::string& fo
     doc.RedrawNeeded = 1;
     // Written now; the kept list goes only once "Genban" holds the list again.
     doc.SaveJobFiles(folder, prompt, false);
-    std::string restored;
-    if (doc.GenbanSeen.Exists && EncodeForDisk(doc.GenbanList.ToText(), restored) && restored == doc.GenbanSeen.Bytes) {
+    if (doc.GenbanSeen.Exists && DiskBytesOf(doc.GenbanList) == doc.GenbanSeen.Bytes) {
         RemoveStockUndo(folder);
         doc.StockUndoAvailable = false;
         doc.StockUndoId.clear();

@@ -18,7 +18,6 @@
 
 namespace {
 
-// A text field of the file: one line, every character with a CP932 form.
 // Characters of valid UTF-8: every byte that does not continue a sequence.
 std::size_t CharacterCount(const std::string& text)
 {

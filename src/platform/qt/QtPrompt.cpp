@@ -15,11 +15,6 @@ void QtPrompt::StopAsking()
     g_stopped = true;
 }
 
-bool QtPrompt::Stopped()
-{
-    return g_stopped;
-}
-
 void QtPrompt::ShowError(const std::string& text)
 {
     if (g_stopped) {

@@ -17,7 +17,6 @@ public:
     // After a stop signal nobody is there to answer: from then on every prompt goes to standard
     // error without a box, and a question is answered No.
     static void StopAsking();
-    static bool Stopped();
 
 private:
     QPointer<QWidget> m_owner;
