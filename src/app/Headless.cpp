@@ -171,6 +171,9 @@ bool TakeJobInfo(const LayoutOptions& options, const char* usage, Prompt& prompt
     if (!options.Comment.empty()) {
         info.Comment = options.Comment;
     }
+    if (!options.Customer.empty()) {
+        info.Customer = options.Customer;
+    }
     if (!options.Due.empty() && !ParseIsoDate(options.Due, info.Year, info.Month, info.Day)) {
         std::fprintf(stderr, "nestrix: --due takes a date as YYYY-MM-DD\n%s", usage);
         return false;
@@ -193,15 +196,14 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
                  const PdfWriterFn& writePdf, const PngWriterFn& writePng, int status)
 {
     // The printouts name the job and its due date as given (the cut data file dates it today).
-    const std::string header = JobHeaderText(job.Info);
+    const CutDataInfo given = job.Info;
     job.Info = Dated(job.Info);
     PreparePrintout(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options.TankaType);
     const auto stopped = [] { return StopSignals::Caught() != 0; };
     const auto pdf = [&](int kind) {
         return [&, kind](std::string& bytes, std::string& error) {
             PrintSource source =
-                MakePrintSource(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options, kind, job.Info.JobName);
-            source.JobHeader = header;
+                MakePrintSource(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options, kind, given);
             if (!writePdf) {
                 error = "PDF output is not available";
                 return false;

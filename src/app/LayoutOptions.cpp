@@ -56,6 +56,7 @@ const char* const kLayoutUsage =
     "  --job-name TEXT       the job name of the cut data file, the labels and the job file\n"
     "  --due YYYY-MM-DD      their due date (the cut data file without one: today)\n"
     "  --comment TEXT        their comment\n"
+    "  --customer TEXT       the customer (得意先) of the printouts, the labels and the job file\n"
     "  --stats OUT.txt       the run's seconds, the board layouts whose search a budget\n"
     "                        ended early (the block engine's apart) and the most sub-fills\n"
     "                        the block engine computed for one board layout\n";
@@ -65,7 +66,7 @@ const char* const kExportUsage =
     "Usage: nestrix export IN.nestrix [OPTION]...\n"
     "The outputs of a job file's stored result, without calculating: --json, --unplaced,\n"
     "--pdf-info, --pdf-cuts, --pdf-labels, --png, --cutdata and --stock-out as above, with\n"
-    "--settings, --min-offcut, --job-name, --due and --comment.\n";
+    "--settings, --min-offcut, --job-name, --due, --comment and --customer.\n";
 
 namespace {
 
@@ -127,6 +128,7 @@ const std::vector<OptionRule>& OptionRules()
         FileOption("--job-name", &LayoutOptions::JobName),
         FileOption("--due", &LayoutOptions::Due),
         FileOption("--comment", &LayoutOptions::Comment),
+        FileOption("--customer", &LayoutOptions::Customer),
         FileOption("--stats", &LayoutOptions::Stats),
         FileOption("--save-job", &LayoutOptions::SaveJob),
         FileOption("--job", &LayoutOptions::Job),
@@ -351,8 +353,8 @@ std::vector<std::string> AllOptionNames()
 namespace {
 
 // The job texts only with an output that carries them: the job name with the cut data file, the
-// job file, the labels and the two printouts; the due date without the labels; the comment only
-// with the cut data and the job file.
+// job file, the labels and the two printouts; the customer with the same but the cut data file;
+// the due date without the labels; the comment only with the cut data and the job file.
 bool JobTextsWithTheirOutputs(const LayoutOptions& options, bool layout, std::string& error)
 {
     const auto given = [&options](std::initializer_list<std::string LayoutOptions::*> outputs) {
@@ -371,6 +373,12 @@ bool JobTextsWithTheirOutputs(const LayoutOptions& options, bool layout, std::st
     if (!options.JobName.empty() && !given({&LayoutOptions::CutData, &LayoutOptions::SaveJob, &LayoutOptions::PdfInfo,
                                             &LayoutOptions::PdfCuts, &LayoutOptions::PdfLabels})) {
         error = std::string("--job-name goes with --cutdata") + job + ", --pdf-info, --pdf-cuts or --pdf-labels";
+        return false;
+    }
+    if (!options.Customer.empty() && !given({&LayoutOptions::SaveJob, &LayoutOptions::PdfInfo, &LayoutOptions::PdfCuts,
+                                             &LayoutOptions::PdfLabels})) {
+        error = std::string("--customer goes with ") + (layout ? "--save-job, " : "") +
+                "--pdf-info, --pdf-cuts or --pdf-labels";
         return false;
     }
     return true;
@@ -408,8 +416,8 @@ ParseResult ParseExportOptions(const std::vector<std::string>& args, LayoutOptio
     options.Job = args[0];
     const std::vector<std::string> allowed = {"--settings", "--json",     "--unplaced",   "--pdf-info",
                                               "--pdf-cuts", "--pdf-labels", "--png",    "--cutdata",
-                                              "--job-name", "--due",      "--comment",  "--stock-out",
-                                              "--min-offcut"};
+                                              "--job-name", "--due",      "--comment",  "--customer",
+                                              "--stock-out", "--min-offcut"};
     const ParseResult parsed =
         ParseOptions(std::vector<std::string>(args.begin() + 1, args.end()), allowed, options, error);
     if (parsed == ParseResult::Run && !JobTextsWithTheirOutputs(options, false, error)) {

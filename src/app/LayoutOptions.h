@@ -23,6 +23,7 @@ struct LayoutOptions {
     std::string JobName;
     std::string Due;
     std::string Comment;
+    std::string Customer;
     std::string Stats;  // run figures for benchmarks: seconds, budget-ended board layouts
     std::string SaveJob;  // the job file with the lists, the settings and the result
     std::string Job;      // a job file whose lists and settings are laid out (layout) or written (export)

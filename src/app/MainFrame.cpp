@@ -165,11 +165,22 @@ void CMainFrame::CreateJobActions(QToolBar* bar)
             [this] { RunResultCommand([](const ResultCommandContext& context) { OnNewJob(context); }); });
     addAction(newJob);
     m_actions[kCmdNewJob] = newJob;
+    // 物件情報 under both arrows: 保存's is disabled while the job is empty.
+    auto* jobInfo = new QAction("物件情報...", this);
+    jobInfo->setObjectName("jobInfoAction");
+    jobInfo->setData(int(kCmdJobInfo));
+    jobInfo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    jobInfo->setStatusTip("物件名・得意先・納期・コメントを設定します。印刷物、ラベル、物件ファイルに入ります。");
+    connect(jobInfo, &QAction::triggered, this,
+            [this] { RunResultCommand([](const ResultCommandContext& context) { OnJobInfo(context); }); });
+    addAction(jobInfo);
+    m_actions[kCmdJobInfo] = jobInfo;
     auto* recent = new QMenu(this);
     recent->setObjectName("recentJobsMenu");
-    connect(recent, &QMenu::aboutToShow, this, [this, recent, newJob] {
+    connect(recent, &QMenu::aboutToShow, this, [this, recent, newJob, jobInfo] {
         recent->clear();
         recent->addAction(newJob);
+        recent->addAction(jobInfo);
         recent->addSeparator();
         const std::vector<std::string> jobs = m_app.AppSettings().RecentJobs;
         for (std::size_t i = 0; i < jobs.size(); ++i) {
@@ -202,6 +213,7 @@ void CMainFrame::CreateJobActions(QToolBar* bar)
     m_actions[kCmdSaveJobAs] = saveAs;
     auto* saveMenu = new QMenu(this);
     saveMenu->addAction(saveAs);
+    saveMenu->addAction(m_actions[kCmdJobInfo]);
     save->setMenu(saveMenu);
     if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(save))) {
         tool->setPopupMode(QToolButton::MenuButtonPopup);

@@ -153,13 +153,11 @@ bool SaveJobFile(CNestrixDoc& doc, Settings& settings, Prompt& prompt, FileChoos
 
 std::string JobWindowTitle(const CNestrixDoc& doc, const Settings& settings)
 {
-    std::string name = doc.JobInfo.JobName;
-    if (name.empty() && !doc.JobPath.empty()) {
-        name = std::filesystem::path(doc.JobPath).stem().string();
-    }
-    if (name.empty()) {
+    const std::string& name = doc.JobInfo.JobName;
+    const std::string file = doc.JobPath.empty() ? "" : FileNameOf(doc.JobPath);
+    if (name.empty() && file.empty()) {
         return "Nestrix";
     }
-    const bool changed = !doc.JobPath.empty() && doc.JobChanged(settings);
-    return name + (changed ? " *" : "") + " - Nestrix";
+    const bool changed = !file.empty() && doc.JobChanged(settings);
+    return name + (name.empty() || file.empty() ? "" : " — ") + file + (changed ? " *" : "") + " - Nestrix";
 }

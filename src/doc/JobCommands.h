@@ -34,8 +34,8 @@ bool NewJobCommand(CNestrixDoc& doc, const Settings& settings, Prompt& prompt);
 bool SaveJobFile(CNestrixDoc& doc, Settings& settings, Prompt& prompt, FileChooser& chooser, bool chooseFile,
                  const std::function<bool()>& calculate);
 
-// "<物件名 or file name> - Nestrix", with " *" after the name while the job has unsaved changes;
-// "Nestrix" for a job that never had a file or a name.
+// "<物件名> — <file>.nestrix - Nestrix" (either alone when the job lacks the other), with " *"
+// after them while the job file has unsaved changes; "Nestrix" for a job without either.
 std::string JobWindowTitle(const CNestrixDoc& doc, const Settings& settings);
 
 inline constexpr const char* kJobFilter = "物件ファイル (*.nestrix)|*.nestrix||";

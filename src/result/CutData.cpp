@@ -133,6 +133,10 @@ CutDataField CheckCutDataInfo(const CutDataInfo& info, Prompt& prompt)
         prompt.ShowError(problem);
         return CutDataField::JobName;
     }
+    if (const std::string problem = JobTextProblem("得意先", info.Customer); !problem.empty()) {
+        prompt.ShowError(problem);
+        return CutDataField::Customer;
+    }
     if (!IsValidDate(info.Year, info.Month, info.Day)) {
         prompt.ShowError("納期の日付が正しくありません。");
         return CutDataField::Due;

@@ -18,6 +18,9 @@ struct CutDataInfo {
     int Month = 0;
     int Day = 0;
     std::string Comment;  // コメント
+    std::string Customer{};  // 得意先 (not in the cut data file)
+
+    friend bool operator==(const CutDataInfo&, const CutDataInfo&) = default;
 };
 
 // The lists a result refers to, the kerf it was laid out with (0.1 mm) and the smallest
@@ -51,7 +54,7 @@ std::string JobTextProblem(const std::string& field, const std::string& text);
 
 // The first field whose value cannot go into the file (JobTextProblem of the texts, a date that
 // does not exist), after its message; None when all can.
-enum class CutDataField { None, JobName, Due, Comment };
+enum class CutDataField { None, JobName, Customer, Due, Comment };
 CutDataField CheckCutDataInfo(const CutDataInfo& info, Prompt& prompt);
 
 // The file's text (UTF-8, "\n" line ends; docs/cut-data.md). False, with `error` saying which

@@ -12,7 +12,7 @@
 #include "platform/FileChooser.h"
 
 CCutDataDlg::CCutDataDlg(Prompt& prompt, QWidget* parent, const CutDataInfo& start)
-    : QDialog(parent), m_prompt(prompt)
+    : QDialog(parent), m_prompt(prompt), m_start(start)
 {
     setObjectName("cutDataDialog");
     setWindowTitle("切断データ出力情報");
@@ -51,8 +51,13 @@ CCutDataDlg::CCutDataDlg(Prompt& prompt, QWidget* parent, const CutDataInfo& sta
 CutDataInfo CCutDataDlg::Info() const
 {
     const QDate due = m_due->selectedDate();
-    return {m_jobName->text().toStdString(), due.year(), due.month(), due.day(),
-            m_comment->text().toStdString()};
+    CutDataInfo info = m_start;
+    info.JobName = m_jobName->text().toStdString();
+    info.Year = due.year();
+    info.Month = due.month();
+    info.Day = due.day();
+    info.Comment = m_comment->text().toStdString();
+    return info;
 }
 
 void CCutDataDlg::accept()

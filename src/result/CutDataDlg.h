@@ -24,6 +24,7 @@ public slots:
 
 private:
     Prompt& m_prompt;
+    CutDataInfo m_start;  // what the dialog does not show (the customer) stays
     QLineEdit* m_jobName = nullptr;
     QCalendarWidget* m_due = nullptr;
     QLineEdit* m_comment = nullptr;

@@ -230,7 +230,9 @@ void ReadInfo(const Json& root, CutDataInfo& info)
     const Json& job = ObjectAt(root, "", "job");
     info.JobName = TextAt(job, "job", "name");
     info.Comment = TextAt(job, "job", "comment");
+    info.Customer = job.contains("customer") ? TextAt(job, "job", "customer") : "";
     for (const auto& [key, field, text] : {std::tuple{"job.name", "物件名", &info.JobName},
+                                           std::tuple{"job.customer", "得意先", &info.Customer},
                                            std::tuple{"job.comment", "コメント", &info.Comment}}) {
         if (const std::string problem = JobTextProblem(field, *text); !problem.empty()) {
             Fail(key, problem);
@@ -683,6 +685,10 @@ std::string JobToJson(const JobDocument& job)
     root["version"] = kJobFormatVersion;
     root["program"] = job.Program.empty() ? std::string("nestrix ") + NESTRIX_VERSION : job.Program;
     root["job"] = Json{{"name", job.Info.JobName}, {"due", IsoDueDate(job.Info)}, {"comment", job.Info.Comment}};
+    // Written only when given, so that a job without one saves as before.
+    if (!job.Info.Customer.empty()) {
+        root["job"]["customer"] = job.Info.Customer;
+    }
     Json settings = Json::object();
     for (const RunKey& key : kRunKeys) {
         settings[key.Name] = job.Run.*key.Member;

@@ -19,6 +19,7 @@ enum CommandId : int {
     kCmdStock = 32790,            // 在庫反映
     kCmdStockUndo = 32791,        // 在庫反映の取り消し
     kCmdPrintLabels = 32792,      // ラベル印刷
+    kCmdJobInfo = 32793,          // 物件情報
     kCmdNewJob = 57600,           // 新規: an empty job
     kCmdOpenJob = 57601,          // 物件を開く
     kCmdSaveJob = 57603,          // 物件を保存

@@ -94,7 +94,8 @@ void DrawLabel(Canvas& dc, const PartLabel& label, const LabelCell& cell)
         name,
         Mm(label.Width) + " × " + Mm(label.Height) + " × " + Mm(label.Thickness),
         label.Kind,
-        label.JobName,
+        label.Customer.empty() ? label.JobName
+                               : label.JobName + (label.JobName.empty() ? "" : "　") + label.Customer,
         Format("パターン%d  %d/%d枚目", label.Pattern, label.Sheet, label.Sheets),
         label.Remark,
         codeText,
@@ -125,7 +126,8 @@ std::string LabelCode(const PartLabel& label)
            std::to_string(label.Pattern) + "/" + std::to_string(label.Piece);
 }
 
-std::vector<PartLabel> MakePartLabels(const JobLists& lists, std::int32_t kerf, const std::string& jobName)
+std::vector<PartLabel> MakePartLabels(const JobLists& lists, std::int32_t kerf, const std::string& jobName,
+                                      const std::string& customer)
 {
     std::vector<PartLabel> labels;
     for (std::size_t n = 0; n < lists.Ret.Layouts.size(); ++n) {
@@ -146,6 +148,7 @@ std::vector<PartLabel> MakePartLabels(const JobLists& lists, std::int32_t kerf, 
                 label.Kind = part.Kind;
                 label.Remark = part.Remark;
                 label.JobName = jobName;
+                label.Customer = customer;
                 label.Width = part.Width;
                 label.Height = part.Height;
                 label.Thickness = part.Thickness;

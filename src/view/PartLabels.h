@@ -15,6 +15,7 @@ struct PartLabel {
     std::string Kind;
     std::string Remark;
     std::string JobName;
+    std::string Customer;  // 得意先, beside the job name
     std::int32_t Width = 0;  // 0.1 mm
     std::int32_t Height = 0;
     std::int32_t Thickness = 0;
@@ -36,7 +37,8 @@ std::string LabelCode(const PartLabel& label);
 // Every placed piece's label: pattern by pattern, sheet by sheet, the pieces in the order the
 // cut plan frees them (a pattern without a plan keeps its pieces' block order). CalcError when
 // a layout names a board or part outside its list.
-std::vector<PartLabel> MakePartLabels(const JobLists& lists, std::int32_t kerf, const std::string& jobName);
+std::vector<PartLabel> MakePartLabels(const JobLists& lists, std::int32_t kerf, const std::string& jobName,
+                                      const std::string& customer = "");
 
 // Sheets for `labels` labels after the first sheet's used cells, at least 1.
 int LabelPageCount(std::size_t labels, const LabelLayout& layout);

@@ -27,9 +27,8 @@ CPrintJob::CPrintJob(QMainWindow& frame, CNestrixView& view, CNestrixDoc& doc, S
 PrintSource CPrintJob::Source() const
 {
     PrintSource source = MakePrintSource(m_doc.RetData, m_doc.BuzaiList, m_doc.YBuzaiList, m_doc.ResultBoards,
-                                         m_resultSettings, m_kind, m_doc.JobInfo.JobName);
+                                         m_resultSettings, m_kind, m_doc.JobInfo);
     source.PrintTime = FormatPrintTime(m_time);
-    source.JobHeader = JobHeaderText(m_doc.JobInfo);
     return source;
 }
 

@@ -454,6 +454,9 @@ std::string OffcutListText(const std::vector<CalRect>& offcuts, int columns)
 std::string JobHeaderText(const CutDataInfo& job)
 {
     std::string text = job.JobName.empty() ? "" : "物件名 " + job.JobName;
+    if (!job.Customer.empty()) {
+        text += std::string(text.empty() ? "" : "　") + "得意先 " + job.Customer;
+    }
     if (job.Year != 0) {
         text += (text.empty() ? "" : "　") + Format("納期 %04d/%02d/%02d", job.Year, job.Month, job.Day);
     }
@@ -490,11 +493,10 @@ int PageCount(const PrintSource& source)
 }
 
 PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const CBuzaiList& secondary,
-                            const CGenbanList& boards, const Settings& settings, int kind,
-                            const std::string& jobName)
+                            const CGenbanList& boards, const Settings& settings, int kind, const CutDataInfo& job)
 {
     PrintSource source{{ret, parts, secondary, boards}, settings.TankaType, kind, settings.NokoHaba,
-                       MinOffcut(settings), FormatPrintTime(std::time(nullptr)), {}, {}, {}};
+                       MinOffcut(settings), FormatPrintTime(std::time(nullptr)), JobHeaderText(job), {}, {}, {}};
     // The pattern in detail form for paper, at zoom 1 on a transform of its own: the screen's
     // zoom and position stay as they are.
     source.DrawPattern = [&ret, &parts, &secondary, &boards, &settings](Canvas& dc, int layout,
@@ -506,7 +508,7 @@ PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const 
                   {area.Left, -area.Top, area.Right, -area.Bottom});
     };
     if (kind == kPrintLabels) {
-        source.Labels = MakePartLabels(source, settings.NokoHaba, jobName);
+        source.Labels = MakePartLabels(source, settings.NokoHaba, job.JobName, job.Customer);
         source.LabelSheet = settings.Labels();
     }
     return source;

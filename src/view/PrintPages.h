@@ -72,13 +72,14 @@ int PageCount(const PrintSource& source);
 // `columns` half-width columns, then "他 N" for the rest.
 std::string OffcutListText(const std::vector<CalRect>& offcuts, int columns);
 
-// The source of a printout of the result, printed now; the labels carry the job name.
+// The source of a printout of the result, printed now, with the job in its header; the labels
+// carry the job name and customer.
 PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const CBuzaiList& secondary,
                             const CGenbanList& boards, const Settings& settings, int kind,
-                            const std::string& jobName = "");
+                            const CutDataInfo& job = {});
 
-// The job as the printouts' header names it: "物件名 <name>", "納期 YYYY/MM/DD", either or both;
-// "" for a job without either.
+// The job as the printouts' header names it: "物件名 <name>", "得意先 <customer>",
+// "納期 YYYY/MM/DD", those it has; "" for a job without any.
 std::string JobHeaderText(const CutDataInfo& job);
 
 // The text cut to `columns` half-width columns, "…" at its end when it was cut.

@@ -8,6 +8,7 @@
 #include "result/JobFile.h"
 #include "platform/Prompt.h"
 #include "result/CutDataDlg.h"
+#include "result/JobInfoDlg.h"
 #include "result/RetDlg.h"
 #include "view/Commands.h"
 #include "view/NestrixView.h"
@@ -84,6 +85,12 @@ void OnCutDataOutput(const ResultCommandContext& context)
     ExportCutData({doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards, options.NokoHaba,
                    MinOffcut(options)}, doc.JobInfo,
                   context.AppSettings, context.AppPrompt, context.Chooser, context.MainWindow);
+}
+
+void OnJobInfo(const ResultCommandContext& context)
+{
+    // The printouts and labels read the header when they are made: nothing else to renew.
+    EditJobInfo(context.Doc.JobInfo, context.AppPrompt, context.MainWindow);
 }
 
 void OnNewJob(const ResultCommandContext& context)

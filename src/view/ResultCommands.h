@@ -31,6 +31,8 @@ void OnLayoutCalculation(const ResultCommandContext& context);
 void OnShowResults(const ResultCommandContext& context);
 // 切断データ出力: the cut data file of the document's result, with the job's information.
 void OnCutDataOutput(const ResultCommandContext& context);
+// 物件情報: the job's name, customer, due date and comment in their dialog.
+void OnJobInfo(const ResultCommandContext& context);
 // 新規: an empty job, after asking about unsaved work.
 void OnNewJob(const ResultCommandContext& context);
 // 物件を開く: the job file `path`, or one chosen in the open dialog when it is "".

@@ -267,6 +267,8 @@ TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
          "--due takes a date as YYYY-MM-DD"},
         {{"--boards", boards, "--parts", parts, "--cutdata", dir.File("c.csv"), "--comment", "a\nb"},
          "コメントに使用できない文字があります。"},
+        {{"--boards", boards, "--parts", parts, "--save-job", dir.File("j.nestrix"), "--customer", "a\nb"},
+         "得意先に使用できない文字があります。"},
         // A job file or labels with a text the cut data file of the same job could not hold.
         {{"--boards", boards, "--parts", parts, "--save-job", dir.File("j.nestrix"), "--job-name", "台所\n2 階"},
          "物件名に使用できない文字があります。"},
@@ -688,6 +690,10 @@ TEST(ExportOptions, TakeTheJobFileFirstAndOnlyTheOutputs)
         {{"j.nestrix", "--json", "r.json", "--job-name", "x"},
          ParseResult::Error,
          "--job-name goes with --cutdata, --pdf-info, --pdf-cuts or --pdf-labels"},
+        {{"j.nestrix", "--pdf-labels", "l.pdf", "--customer", "x"}, ParseResult::Run, ""},
+        {{"j.nestrix", "--cutdata", "c.csv", "--customer", "x"},
+         ParseResult::Error,
+         "--customer goes with --pdf-info, --pdf-cuts or --pdf-labels"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.empty() ? "" : c.args.front());
@@ -728,6 +734,10 @@ TEST(LayoutOptions, ParsesWithoutEndingTheProgram)
          ParseResult::Run,
          ""},
         {{"--boards", "b", "--parts", "p", "--save-job", "j", "--job-name", "x"}, ParseResult::Run, ""},
+        {{"--boards", "b", "--parts", "p", "--save-job", "j", "--customer", "x"}, ParseResult::Run, ""},
+        {{"--boards", "b", "--parts", "p", "--json", "j", "--customer", "x"},
+         ParseResult::Error,
+         "--customer goes with --save-job, --pdf-info, --pdf-cuts or --pdf-labels"},
         {{"--boards", "b", "--parts", "p", "--pdf-labels", "l", "--job-name", "x"}, ParseResult::Run, ""},
         {{"--boards", "b", "--parts", "p", "--pdf-labels", "l", "--comment", "x"},
          ParseResult::Error,

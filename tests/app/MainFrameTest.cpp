@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QCheckBox>
+#include <QMenu>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -95,6 +97,7 @@ private slots:
     void listCommandsDropTheResultOnlyOnAChange_data();
     void listCommandsDropTheResultOnlyOnAChange();
     void newJobAfterAnOpenedJobStartsEmpty();
+    void jobInfoDialogSetsTheJobsHeader();
 };
 
 void MainFrameTest::startsMaximisedWithoutMenuBar()
@@ -548,6 +551,62 @@ void MainFrameTest::newJobAfterAnOpenedJobStartsEmpty()
     doc.Modified = 0;
     s.End();
     QCOMPARE(ReadBytes(s.home.File("YBuzai")), ybuzai);
+}
+
+// 物件情報 from 保存's menu: a refused text keeps the dialog open on its field; OK takes the
+// fields into the job, the title and its file.
+void MainFrameTest::jobInfoDialogSetsTheJobsHeader()
+{
+    Started s;
+    QVERIFY(s.app->InitInstance());
+    JobDocument job;
+    job.Info = CutDataInfo{"山田邸", 2026, 12, 24, "急ぎ"};
+    job.Parts.Items.resize(1);
+    job.Parts.Items[0].Name = "扉";
+    job.Boards.Items.resize(1);
+    job.Bind();
+    const std::string path = s.home.File("yamada.nestrix");
+    QVERIFY(WriteJobFile(path, job).Ok());
+    CMainFrame& frame = s.Frame();
+    frame.OpenJob(path);
+    CNestrixDoc& doc = s.app->Doc();
+    QCOMPARE(frame.windowTitle(), QString("山田邸 — yamada.nestrix - Nestrix"));
+
+    QAction* info = frame.CommandAction(kCmdJobInfo);
+    QVERIFY(info != nullptr);
+    QVERIFY(frame.CommandAction(kCmdSaveJob)->menu()->actions().contains(info));
+    bool refusedKeptOpen = false;
+    WhenModal([&](QWidget* dialog) {
+        auto* name = dialog->findChild<QLineEdit*>("jobNameEdit");
+        auto* customer = dialog->findChild<QLineEdit*>("customerEdit");
+        auto* due = dialog->findChild<QCheckBox*>("dueCheck");
+        QVERIFY(name && customer && due);
+        QCOMPARE(name->text(), QString("山田邸"));
+        QVERIFY(due->isChecked());
+        customer->setText("山田工務店\u2764");  // a heart has no Shift-JIS form
+        QTest::mouseClick(dialog->findChild<QPushButton*>("okButton"), Qt::LeftButton);
+        refusedKeptOpen = dialog->isVisible() && dialog->focusWidget() == customer;
+        customer->setText("山田工務店");
+        due->setChecked(false);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("okButton"), Qt::LeftButton);
+    });
+    info->trigger();
+    QVERIFY(refusedKeptOpen);
+    QCOMPARE(s.prompt.Shown.size(), std::size_t(1));
+    QVERIFY(s.prompt.Shown[0].find("得意先") != std::string::npos);
+    QCOMPARE(doc.JobInfo.Customer, std::string("山田工務店"));
+    QCOMPARE(doc.JobInfo.Year, 0);
+    QCOMPARE(doc.JobInfo.Comment, std::string("急ぎ"));
+    QCOMPARE(frame.windowTitle(), QString("山田邸 — yamada.nestrix * - Nestrix"));
+
+    frame.CommandAction(kCmdSaveJob)->trigger();
+    JobDocument read;
+    std::string error;
+    QVERIFY(ReadJobFile(path, read, error));
+    QCOMPARE(read.Info.Customer, std::string("山田工務店"));
+    QCOMPARE(read.Info.Year, 0);
+    QCOMPARE(frame.windowTitle(), QString("山田邸 — yamada.nestrix - Nestrix"));
+    s.End();
 }
 
 QTEST_MAIN(MainFrameTest)

@@ -7,7 +7,7 @@ example=$2
 . "$(dirname "$0")/../shell-common.sh"
 
 env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR "$nestrix" layout "${inputs[@]}" \
-    --pdf-info "$dir/info.pdf" --pdf-cuts "$dir/cuts.pdf" --job-name "山田邸 台所" --due 2026-12-24 \
+    --pdf-info "$dir/info.pdf" --pdf-cuts "$dir/cuts.pdf" --job-name "山田邸 台所" --customer 山田工務店 --due 2026-12-24 \
     >"$dir/stdout" 2>"$dir/stderr" ||
     { cat "$dir/stderr"; fail "layout failed"; }
 # Outside a desktop session Qt has no runtime folder: nothing to say about it in a script.
@@ -27,7 +27,7 @@ check_pages() {  # file title
         grep -q "$title" <<<"$text" || fail "$file page $page has no title $title"
         grep -Eq "\( *$page/ *$pages\)" <<<"$text" || fail "$file page $page lacks ($page/$pages)"
         # Sheets of two jobs told apart at the saw: the job on every page.
-        grep -q "物件名 山田邸 台所.*納期 2026/12/24" <<<"$text" || fail "$file page $page lacks the job"
+        grep -q "物件名 山田邸 台所.*得意先 山田工務店.*納期 2026/12/24" <<<"$text" || fail "$file page $page lacks the job"
     done
 }
 check_pages "$dir/info.pdf" 原板情報

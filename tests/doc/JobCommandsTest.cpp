@@ -40,7 +40,7 @@ struct Desk {
         settings = job.Set;
         settings.UseYBuzai = 1;
         settings.NokoHaba = 30;
-        doc.JobInfo = CutDataInfo{"台所", 2026, 12, 24, "2 階"};
+        doc.JobInfo = CutDataInfo{"台所", 2026, 12, 24, "2 階", "山田工務店"};
     }
     void Calculate()
     {
@@ -72,7 +72,7 @@ TEST(JobCommands, ASavedJobOpensWithItsResultAndInformation)
     EXPECT_EQ(asked.DefaultExtension, "nestrix");
     EXPECT_EQ(desk.doc.JobPath, desk.dir.File("kitchen.nestrix"));
     EXPECT_FALSE(desk.doc.JobChanged(desk.settings));
-    EXPECT_EQ(JobWindowTitle(desk.doc, desk.settings), "台所 - Nestrix");
+    EXPECT_EQ(JobWindowTitle(desk.doc, desk.settings), "台所 — kitchen.nestrix - Nestrix");
     EXPECT_EQ(desk.settings.RecentJobs, std::vector<std::string>{desk.dir.File("kitchen.nestrix")});
     EXPECT_TRUE(desk.prompt.Asked.empty());
 
@@ -93,7 +93,7 @@ TEST(JobCommands, ASavedJobOpensWithItsResultAndInformation)
     EXPECT_EQ(other.ResultBoards.ToText(), desk.doc.GenbanList.ToText());
     EXPECT_EQ(other.BuzaiList.ToText(), desk.doc.BuzaiList.ToText());
     EXPECT_EQ(other.YBuzaiList.ToText(), desk.doc.YBuzaiList.ToText());
-    EXPECT_EQ(other.JobInfo.Comment, "2 階");
+    EXPECT_EQ(other.JobInfo, desk.doc.JobInfo);
     EXPECT_EQ(other.ResultSettings(otherSettings).NokoHaba, 30);  // drawn and cut with its own kerf
     EXPECT_EQ(otherSettings.NokoHaba, 50);
     EXPECT_FALSE(other.JobChanged(otherSettings));
@@ -102,7 +102,15 @@ TEST(JobCommands, ASavedJobOpensWithItsResultAndInformation)
     // An edit shows in the title; saving again writes to the same file without a dialog.
     other.JobInfo.Comment = "3 階";
     EXPECT_TRUE(other.JobChanged(otherSettings));
-    EXPECT_EQ(JobWindowTitle(other, otherSettings), "台所 * - Nestrix");
+    EXPECT_EQ(JobWindowTitle(other, otherSettings), "台所 — kitchen.nestrix * - Nestrix");
+    // Without a job name the file names the job; without a file, the name alone.
+    other.JobInfo.JobName.clear();
+    EXPECT_EQ(JobWindowTitle(other, otherSettings), "kitchen.nestrix * - Nestrix");
+    other.JobInfo.JobName = "台所";
+    const std::string path = other.JobPath;
+    other.JobPath.clear();
+    EXPECT_EQ(JobWindowTitle(other, otherSettings), "台所 - Nestrix");
+    other.JobPath = path;
     ASSERT_TRUE(SaveJobFile(other, otherSettings, prompt, chooser, false, nullptr));
     EXPECT_EQ(chooser.Requests.size(), 1u);
     JobDocument read;

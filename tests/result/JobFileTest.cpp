@@ -27,7 +27,7 @@ JobDocument Computed(const TestJob& job, const EngineVariant& variant, CalcRun::
     doc.Secondary = job.YBuzai;
     doc.Boards = job.Genban;
     doc.Run = job.Set;
-    doc.Info = CutDataInfo{"台所 2 階", 2026, 12, 24, "急ぎ"};
+    doc.Info = CutDataInfo{"台所 2 階", 2026, 12, 24, "急ぎ", "山田工務店"};
     CalcRun run(doc.Parts, doc.Secondary, doc.Boards, doc.Run, MakeEngine);
     run.RunOnly({variant});
     RecordingPrompt prompt;
@@ -129,6 +129,7 @@ TEST(JobFile, KeepsTheInformationSettingsAndBoardSelection)
     ASSERT_TRUE(JobFromJson(JobToJson(doc), read, error)) << error;
     EXPECT_EQ(read.Info.JobName, "台所 2 階");
     EXPECT_EQ(read.Info.Comment, "急ぎ");
+    EXPECT_EQ(read.Info.Customer, "山田工務店");
     EXPECT_EQ((std::vector<int>{read.Info.Year, read.Info.Month, read.Info.Day}), (std::vector<int>{2026, 12, 24}));
     EXPECT_EQ(read.Run.NokoHaba, 45);
     EXPECT_EQ(read.Run.CutLV, 2);
@@ -148,6 +149,13 @@ TEST(JobFile, KeepsTheInformationSettingsAndBoardSelection)
     EXPECT_FALSE(read.HasResult);
     EXPECT_TRUE(read.Result.Layouts.empty());
     EXPECT_EQ(read.Info.Year, 0);
+
+    // A job without a customer is written as before it had one, and reads back without one.
+    withoutResult.Info.Customer.clear();
+    const std::string plain = JobToJson(withoutResult);
+    EXPECT_EQ(plain.find("customer"), std::string::npos);
+    ASSERT_TRUE(JobFromJson(plain, read, error)) << error;
+    EXPECT_EQ(read.Info.Customer, "");
 }
 
 TEST(JobFile, ATruncatedFileIsRefusedAtEveryTenthByte)
@@ -186,6 +194,10 @@ TEST(JobFile, EditedFilesAreRefusedWithWhatIsWrong)
         {"a due date that does not exist", [](Json& j) { j["job"]["due"] = "2026-02-30"; }, "job.due"},
         {"a line break in the job name", [](Json& j) { j["job"]["name"] = "台所\n2 階"; },
          "job.name: 物件名に使用できない文字があります。"},
+        {"a customer that is a number", [](Json& j) { j["job"]["customer"] = 5; },
+         "job.customer: 文字列ではありません"},
+        {"a line break in the customer", [](Json& j) { j["job"]["customer"] = "山田\n工務店"; },
+         "job.customer: 得意先に使用できない文字があります。"},
         {"a comment of 257 characters", [](Json& j) { j["job"]["comment"] = std::string(257, 'a'); },
          "job.comment: コメントが長すぎます（256 文字まで）。"},
         {"a result that is a list", [](Json& j) { j["result"] = Json::array(); }, "result: オブジェクトでも null"},

@@ -318,8 +318,10 @@ TEST(PartLabels, PrintoutPagesFollowTheLabelsAndMarkSecondaryParts)
     Settings settings;
     settings.NokoHaba = 0;
     settings.SetLabels(kLabelPresets[0].Layout);  // 12 a sheet: 12 labels fill one
-    PrintSource source =
-        MakePrintSource(job.ret, job.parts, job.secondary, job.boards, settings, kPrintLabels, "山田邸");
+    CutDataInfo header;
+    header.JobName = "山田邸";
+    header.Customer = "山田工務店";
+    PrintSource source = MakePrintSource(job.ret, job.parts, job.secondary, job.boards, settings, kPrintLabels, header);
     ASSERT_EQ(source.Labels.size(), 12u);
     EXPECT_EQ(PageCount(source), 1);
     source.LabelSheet.Skip = 1;
@@ -329,11 +331,14 @@ TEST(PartLabels, PrintoutPagesFollowTheLabelsAndMarkSecondaryParts)
     DrawPrintPage(dc, source, 2);
     int names = 0;
     int marked = 0;
+    int jobs = 0;
     for (const RecordingCanvas::Text& text : dc.Texts) {
         names += text.Value == "側板" ? 1 : 0;
         marked += text.Value == "【２次】棚受" ? 1 : 0;
+        jobs += text.Value == "山田邸　山田工務店" ? 1 : 0;
     }
     EXPECT_EQ(names + marked, 1);
+    EXPECT_EQ(jobs, 1);  // the job line names the customer beside the job
     EXPECT_THROW(DrawPrintPage(dc, source, 3), CalcError);
 }
 

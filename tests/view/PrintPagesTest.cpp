@@ -87,7 +87,7 @@ struct Job {
     }
     PrintSource Source(int kind)
     {
-        return PrintSource{{ret, parts, secondary, boards}, 2, kind, 0, {0, 0}, "2026/12/08 10:30", {}, {}, {}};
+        return PrintSource{{ret, parts, secondary, boards}, 2, kind, 0, {0, 0}, "2026/12/08 10:30", {}, {}, {}, {}};
     }
 };
 
@@ -599,6 +599,8 @@ TEST(PrintPages, TheHeaderNamesTheJobInTheColumnsLeft)
         {{"山田邸", 0, 0, 0, "急ぎ"}, "物件名 山田邸"},
         {{"", 2026, 12, 24, ""}, "納期 2026/12/24"},
         {{"山田邸", 2027, 1, 5, ""}, "物件名 山田邸　納期 2027/01/05"},
+        {{"山田邸", 2027, 1, 5, "", "山田工務店"}, "物件名 山田邸　得意先 山田工務店　納期 2027/01/05"},
+        {{"", 0, 0, 0, "", "山田工務店"}, "得意先 山田工務店"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(JobHeaderText(c.job), c.header);
