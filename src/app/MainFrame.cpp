@@ -303,7 +303,11 @@ void CMainFrame::UpdateCommandUI()
         const std::string why = DisabledReason(kCmdLayout, m_app.Doc());
         const auto tool = std::find_if(std::begin(kToolBar), std::end(kToolBar),
                                        [](const ToolButton& b) { return b.Id == kCmdLayout; });
-        layout->setStatusTip(why.empty() ? QString(tool->StatusText) : QString::fromStdString(why));
+        QString tip = why.empty() ? QString(tool->StatusText) : QString::fromStdString(why);
+        if (why.empty() && m_app.Doc().LayoutWithJobBoards) {
+            tip += "（この物件の原板で配置します。原板リストは使いません）";
+        }
+        layout->setStatusTip(tip);
     }
     setWindowTitle(QString::fromStdString(JobWindowTitle(m_app.Doc(), m_app.AppSettings())));
 }

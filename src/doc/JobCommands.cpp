@@ -71,7 +71,7 @@ bool SameBoardKind(const CGenban& a, const CGenban& b)
     return SameBoardRecord(a, c);
 }
 
-bool OfferJobBoards(CNestrixDoc& doc, const CGenbanList& boards, Prompt& prompt)
+JobBoardsChoice OfferJobBoards(CNestrixDoc& doc, const CGenbanList& boards, Prompt& prompt)
 {
     std::vector<CGenban> missing;
     for (const CGenban& board : boards.Items) {
@@ -82,7 +82,7 @@ bool OfferJobBoards(CNestrixDoc& doc, const CGenbanList& boards, Prompt& prompt)
         }
     }
     if (missing.empty()) {
-        return false;
+        return JobBoardsChoice::NotAsked;
     }
     std::string question = "この物件の原板 " + std::to_string(missing.size()) + " 件が原板リストにありません。";
     for (std::size_t i = 0; i < missing.size() && i < 10; ++i) {
@@ -92,9 +92,11 @@ bool OfferJobBoards(CNestrixDoc& doc, const CGenbanList& boards, Prompt& prompt)
     if (missing.size() > 10) {
         question += "\nほか " + std::to_string(missing.size() - 10) + " 件";
     }
-    question += "\n\n原板リストに加えますか？（加えないと、この物件を配置し直すときに使えません）";
-    if (!prompt.AskYesNo(question)) {
-        return false;
+    question += "\n\n" + std::string(kJobBoardsQuestion);
+    switch (prompt.Choose(question, {"原板リストに加える", "この物件の原板で配置", "何もしない"})) {
+        case 0: break;
+        case 1: doc.LayoutWithJobBoards = true; return JobBoardsChoice::LayOutWithThem;
+        default: return JobBoardsChoice::Left;
     }
     for (CGenban& board : missing) {
         board.Use = 1;
@@ -102,7 +104,7 @@ bool OfferJobBoards(CNestrixDoc& doc, const CGenbanList& boards, Prompt& prompt)
     }
     doc.GenbanList.Renumber();
     doc.GenbanList.Saved = 0;
-    return true;
+    return JobBoardsChoice::Added;
 }
 
 bool NewJobCommand(CNestrixDoc& doc, const Settings& settings, Prompt& prompt)

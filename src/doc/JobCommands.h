@@ -19,9 +19,14 @@ bool OpenJobFile(CNestrixDoc& doc, Settings& settings, Prompt& prompt, FileChoos
                  const std::string& path = "");
 
 // The boards of an opened job that the board list lacks (the example on a first start, a job of
-// another shop; a board whose count or remark alone changed is not lacking): named, and added at
-// the end of the list when the user agrees. True when added.
-bool OfferJobBoards(CNestrixDoc& doc, const CGenbanList& boards, Prompt& prompt);
+// another shop; a board whose count or remark alone changed is not lacking): named, then added at
+// the end of the list, or taken for 配置 instead of the list (LayoutWithJobBoards), or left, as
+// the user chooses.
+enum class JobBoardsChoice { NotAsked, Added, LayOutWithThem, Left };
+inline constexpr const char* kJobBoardsQuestion =
+    "原板リストに加えるか、この物件の原板だけで配置し直すかを選んでください。\n"
+    "（どちらもしないと、この物件を配置し直すときに使えません）";
+JobBoardsChoice OfferJobBoards(CNestrixDoc& doc, const CGenbanList& boards, Prompt& prompt);
 
 // 新規: asks before unsaved work goes, as opening does, then starts an empty job (the board list
 // stays). True when it did.

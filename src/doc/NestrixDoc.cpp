@@ -203,7 +203,7 @@ Settings CNestrixDoc::ResultSettings(const Settings& app) const
 
 void CNestrixDoc::SelectResultBoards()
 {
-    for (CGenban& board : GenbanList.Items) {
+    for (CGenban& board : LayoutBoards().Items) {
         board.Use = std::any_of(ResultBoards.Items.begin(), ResultBoards.Items.end(),
                                 [&](const CGenban& used) { return used.Use && SameBoardRecord(used, board); })
                         ? 1
@@ -213,7 +213,7 @@ void CNestrixDoc::SelectResultBoards()
 
 void CNestrixDoc::KeepCalculation(const Settings& settings)
 {
-    ResultBoards = GenbanList;
+    ResultBoards = LayoutBoards();
     ResultBoards.Files.clear();
     StockApplied = false;
     RetData.GenbanList = &ResultBoards;
@@ -228,7 +228,7 @@ JobDocument CNestrixDoc::MakeJob(const Settings& settings) const
     job.Parts.Items = BuzaiList.Items;
     job.Secondary.Items = YBuzaiList.Items;
     job.HasResult = ResultPresent != 0;
-    job.Boards.Items = job.HasResult ? ResultBoards.Items : GenbanList.Items;
+    job.Boards.Items = job.HasResult ? ResultBoards.Items : LayoutBoards().Items;
     CopyJobRunSettings(HasJobRun ? JobRun : settings, job.Run);
     if (job.HasResult) {
         job.Result = RetData;
@@ -256,6 +256,9 @@ void CNestrixDoc::OpenJob(const JobDocument& job, const std::string& path, const
     YBuzaiList.Files.clear();
     YBuzaiOfJob = true;
     ResultBoards.Items = job.Boards.Items;
+    JobBoards.Items = job.Boards.Items;
+    JobBoards.Files.clear();
+    LayoutWithJobBoards = false;
     RetData = job.Result;
     RetData.BuzaiList = &BuzaiList;
     RetData.YBuzaiList = &YBuzaiList;
@@ -286,6 +289,8 @@ void CNestrixDoc::NewJob()
     YBuzaiOfJob = true;
     RetData.Clear();
     ResultBoards.Items.clear();
+    JobBoards.Items.clear();
+    LayoutWithJobBoards = false;
     ResultPresent = 0;
     StockApplied = false;
     JobInfo = CutDataInfo{};

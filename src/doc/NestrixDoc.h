@@ -91,7 +91,14 @@ public:
     // The settings to show, print and cut the result with: `app` with the calculation settings
     // of the result (its kerf above all).
     Settings ResultSettings(const Settings& app) const;
-    // Selects the boards of the list that the result's calculation could use (same records).
+    // The opened job's own boards, and whether 配置 lays out with them instead of the board list
+    // (chosen when the list lacks them): the shop's list and its file stay as they are.
+    CGenbanList JobBoards;
+    bool LayoutWithJobBoards = false;
+    // The boards 配置 offers: the job's own or the board list.
+    CGenbanList& LayoutBoards() { return LayoutWithJobBoards ? JobBoards : GenbanList; }
+    const CGenbanList& LayoutBoards() const { return LayoutWithJobBoards ? JobBoards : GenbanList; }
+    // Selects the boards of LayoutBoards that the result's calculation could use (same records).
     void SelectResultBoards();
     // After a calculation placed parts: the boards and the calculation settings it used become
     // the result's.

@@ -5,7 +5,7 @@
 bool IsCommandEnabled(int id, const CNestrixDoc& doc)
 {
     switch (id) {
-        case kCmdLayout: return !doc.BuzaiList.Items.empty() && !doc.GenbanList.Items.empty();
+        case kCmdLayout: return !doc.BuzaiList.Items.empty() && !doc.LayoutBoards().Items.empty();
         case kCmdSaveJob:
         case kCmdSaveJobAs: return !doc.BuzaiList.Items.empty() || doc.ResultPresent != 0;
         case kCmdResults:

@@ -27,7 +27,8 @@ void OnLayoutCalculation(const ResultCommandContext& context)
             doc.SelectResultBoards();
         }
     }
-    if (!AskLayoutOptions(doc.GenbanList, offered, context.AppPrompt, context.ListFont, context.MainWindow)) {
+    CGenbanList& boards = doc.LayoutBoards();
+    if (!AskLayoutOptions(boards, offered, context.AppPrompt, context.ListFont, context.MainWindow)) {
         return;
     }
     // The dialog's options become the program's, as after any run; the search effort and the
@@ -42,7 +43,7 @@ void OnLayoutCalculation(const ResultCommandContext& context)
     context.View.UpdateStatusBar();
 
     const LayoutRunEnd end =
-        CalculateLayout(doc.BuzaiList, doc.YBuzaiList, doc.GenbanList, offered, MakeEngine, doc.RetData,
+        CalculateLayout(doc.BuzaiList, doc.YBuzaiList, boards, offered, MakeEngine, doc.RetData,
                         context.AppPrompt, context.MainWindow);
     if (end.Outcome == CalcRun::Outcome::Placed) {
         doc.ResultPresent = 1;

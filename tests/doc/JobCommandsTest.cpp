@@ -16,6 +16,7 @@
 #include "fakes/TempDir.h"
 #include "result/JobFile.h"
 #include "result/ResultJson.h"
+#include "view/Commands.h"
 
 namespace {
 
@@ -298,7 +299,8 @@ TEST(JobCommands, OpeningAJobLeavesTheShopsSecondaryPartsAlone)
 }
 
 // A job whose boards the board list lacks (the example on a first start): the boards are named
-// and added at the end of the list, selected, when the user agrees; else the list stays.
+// and added at the end of the list, selected, when the user agrees; or 配置 takes the job's own
+// boards and the list stays; or nothing changes.
 TEST(JobCommands, AnOpenedJobOffersItsBoardsTheListLacks)
 {
     Desk desk;
@@ -309,14 +311,17 @@ TEST(JobCommands, AnOpenedJobOffersItsBoardsTheListLacks)
     struct Case {
         const char* name;
         std::size_t listed;  // of the job's boards already in the list
-        bool answer;
+        int choice;          // 0 add, 1 lay out with the job's boards, 2 nothing
         std::size_t after;
+        JobBoardsChoice result;
     };
     const Case cases[] = {
-        {"every board listed: nothing asked", 2, true, 2},
-        {"a first start, Yes", 0, true, 2},
-        {"a first start, No", 0, false, 0},
-        {"one listed, Yes", 1, true, 2},
+        {"every board listed: nothing asked", 2, 0, 2, JobBoardsChoice::NotAsked},
+        {"a first start, add", 0, 0, 2, JobBoardsChoice::Added},
+        {"a first start, nothing", 0, 2, 0, JobBoardsChoice::Left},
+        {"a first start, the job's boards", 0, 1, 0, JobBoardsChoice::LayOutWithThem},
+        {"one listed, add", 1, 0, 2, JobBoardsChoice::Added},
+        {"one listed, the job's boards", 1, 1, 1, JobBoardsChoice::LayOutWithThem},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -325,10 +330,14 @@ TEST(JobCommands, AnOpenedJobOffersItsBoardsTheListLacks)
         other.GenbanList.Saved = 1;
         Settings settings;
         RecordingPrompt prompt;
-        prompt.Answers = {c.answer};
+        prompt.Choices = {c.choice};
         RecordingFileChooser chooser;
         chooser.Files = {desk.dir.File("job.nestrix")};
         ASSERT_TRUE(OpenJobFile(other, settings, prompt, chooser));
+        const bool ownBoards = c.result == JobBoardsChoice::LayOutWithThem;
+        EXPECT_EQ(other.LayoutWithJobBoards, ownBoards);
+        EXPECT_EQ(other.LayoutBoards().ToText(), ownBoards ? other.ResultBoards.ToText() : other.GenbanList.ToText());
+        EXPECT_EQ(IsCommandEnabled(kCmdLayout, other), ownBoards || c.after > 0);
         ASSERT_EQ(prompt.Asked.size(), c.listed == 2 ? 0u : 1u);
         if (!prompt.Asked.empty()) {
             EXPECT_EQ(prompt.Asked[0].rfind("この物件の原板 " + std::to_string(2 - c.listed) + " 件が原板リストにありません。\n原板「B」", 0), 0u);
@@ -339,5 +348,11 @@ TEST(JobCommands, AnOpenedJobOffersItsBoardsTheListLacks)
             EXPECT_EQ(other.GenbanList.Items[i].Index, static_cast<std::int32_t>(i));
         }
         EXPECT_EQ(other.GenbanList.Saved, c.after > c.listed ? 0 : 1);
+        // What was asked decides, not how it was asked: the same choice through a fresh prompt.
+        CNestrixDoc again;
+        again.GenbanList.Items.assign(jobBoards.begin(), jobBoards.begin() + static_cast<std::ptrdiff_t>(c.listed));
+        RecordingPrompt second;
+        second.Choices = {c.choice};
+        EXPECT_EQ(OfferJobBoards(again, desk.doc.GenbanList, second), c.result);
     }
 }

@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
+#include <filesystem>
 
 #include "app/MainFrame.h"
 #include "app/NestrixApp.h"
@@ -76,6 +77,7 @@ private slots:
     void aJobOpensWithItsResultAndSavesUnderANewName();
     void anOpenedJobCalculatesAgainWithItsOwnOptions();
     void stockUpdateFromTheToolBarAndCtrlZ();
+    void aFirstStartLaysTheExampleOutWithItsOwnBoards();
 };
 
 void ResultFrameTest::statusBarFollowsTheCurrentBoard()
@@ -132,7 +134,7 @@ void ResultFrameTest::aJobOpensWithItsResultAndSavesUnderANewName()
     QCOMPARE(doc.GenbanList.Items.size(), std::size_t(7));
     QVERIFY(frame.CommandAction(kCmdLayout)->isEnabled());
     QCOMPARE(doc.ResultPresent, 1);
-    QCOMPARE(frame.windowTitle(), QString("キッチン - Nestrix"));
+    QCOMPARE(frame.windowTitle(), QString("キッチン — kitchen.nestrix - Nestrix"));
     QCOMPARE(frame.View()->State().ListScreen, 1);
     for (const int id : {kCmdResults, kCmdCutData, kCmdPrintBoardInfo, kCmdPrintCutSheets, kCmdSaveJob}) {
         QVERIFY(frame.CommandAction(id)->isEnabled());
@@ -191,8 +193,44 @@ void ResultFrameTest::anOpenedJobCalculatesAgainWithItsOwnOptions()
     QCOMPARE(doc.ResultPresent, 1);
     QCOMPARE(ResultToJson(doc.RetData), stored);
     QCOMPARE(settings.NokoHaba, 30);  // the options run with become the program's, as after any run
-    QCOMPARE(frame.windowTitle(), QString("キッチン - Nestrix"));
+    QCOMPARE(frame.windowTitle(), QString("キッチン — kitchen.nestrix - Nestrix"));
     QVERIFY2(prompt.Shown.empty(), prompt.Shown.empty() ? "" : prompt.Shown[0].c_str());
+}
+
+// The example on a first start, laid out again with the job's own boards: the same result, and
+// the shop's (empty) board list and its file untouched.
+void ResultFrameTest::aFirstStartLaysTheExampleOutWithItsOwnBoards()
+{
+    Desktop d;
+    QVERIFY(d.app.InitInstance());
+    CMainFrame& frame = *d.app.MainFrame();
+    CNestrixDoc& doc = d.app.Doc();
+    const std::string genban = d.home.File("Genban");
+    d.prompt.Choices = {1};
+    frame.OpenJob(std::string(NESTRIX_EXAMPLE_JOB) + "/kitchen.nestrix");
+    QCOMPARE(d.prompt.Asked.size(), std::size_t(1));
+    QVERIFY(doc.LayoutWithJobBoards);
+    QVERIFY(doc.GenbanList.Items.empty());
+    QAction* layout = frame.CommandAction(kCmdLayout);
+    QVERIFY(layout->isEnabled());
+    QVERIFY(layout->statusTip().contains("この物件の原板で配置します"));
+    const std::string stored = ResultToJson(doc.RetData);
+
+    int offered = -1;
+    WhenShown("selGenbanDialog", [&](QWidget* dialog) {
+        offered = int(dialog->findChild<QTableView*>("boardsTable")->model()->rowCount());
+        dialog->findChild<QPushButton*>("runButton")->click();
+    });
+    WhenShown("retDialog", [](QWidget* dialog) { dialog->close(); });
+    layout->trigger();
+    QCOMPARE(offered, 7);
+    QCOMPARE(doc.ResultPresent, 1);
+    QCOMPARE(ResultToJson(doc.RetData), stored);
+    QVERIFY(doc.GenbanList.Items.empty());
+    d.app.Session.SaveChanges(d.prompt);
+    CGenbanList written;
+    QVERIFY(!std::filesystem::exists(genban) || written.Read(genban, d.app.AppSettings(), d.prompt));
+    QVERIFY(written.Items.empty());
 }
 
 void ResultFrameTest::stockUpdateFromTheToolBarAndCtrlZ()

@@ -13,6 +13,7 @@ public:
 
     void ShowError(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
+    int Choose(const std::string& text, const std::vector<std::string>& choices) override;
 
     // After a stop signal nobody is there to answer: from then on every prompt goes to standard
     // error without a box, and a question is answered No.
