@@ -31,6 +31,10 @@ void OnLayoutCalculation(const ResultCommandContext& context);
 void OnShowResults(const ResultCommandContext& context);
 // 切断データ出力: the cut data file of the document's result, with the job's information.
 void OnCutDataOutput(const ResultCommandContext& context);
+// DXF出力: a folder chosen in the folder dialog receives one DXF drawing per pattern.
+void OnDxfOutput(const ResultCommandContext& context);
+// Excel出力: the result as a workbook, under a name chosen in the save dialog.
+void OnXlsxOutput(const ResultCommandContext& context);
 // 新規: an empty job, after asking about unsaved work.
 void OnNewJob(const ResultCommandContext& context);
 // 物件を開く: the job file `path`, or one chosen in the open dialog when it is "".
