@@ -53,8 +53,8 @@ private:
     mutable std::string m_bytes;  // the writer's methods are const in dxflib
 };
 
-// Text in the drawing's code page (ANSI_932, as Japanese CAD writes DXF 2000). A character
-// without a CP932 form (the lists refuse them; a stored job may not) as \U+XXXX.
+// Text in the drawing's code page (ANSI_932, as Japanese CAD writes DXF 2000); a character
+// without a CP932 form (the lists refuse them, a stored job may hold one) as \U+XXXX.
 std::string DxfText(const std::string& utf8)
 {
     std::string out;
@@ -64,22 +64,19 @@ std::string DxfText(const std::string& utf8)
     out.clear();
     for (std::size_t i = 0; i < utf8.size();) {
         const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++i;
+        const std::size_t length = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+        const std::string character = utf8.substr(i, length);
+        i += length;
+        std::string bytes;
+        if (Utf8ToCp932(character, bytes)) {
+            out += bytes;
             continue;
         }
-        const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
-        unsigned long code = c & (0x3F >> extra);
-        for (int k = 1; k <= extra && i + k < utf8.size(); ++k) {
-            code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        unsigned long code = c & (0xFF >> (length + 1));
+        for (std::size_t k = 1; k < character.size(); ++k) {
+            code = (code << 6) | (static_cast<unsigned char>(character[k]) & 0x3F);
         }
-        i += static_cast<std::size_t>(extra) + 1;
-        if (code > 0xFFFF) {  // outside what \U+ can name; the lists never hold such a character
-            out += '?';
-            continue;
-        }
-        out += Format("\\U+%04lX", code);
+        out += code > 0xFFFF ? std::string("?") : Format("\\U+%04lX", code);  // \U+ names 4 digits
     }
     return out;
 }
