@@ -83,7 +83,7 @@ struct FolderOutput {
 };
 const FolderOutput kFolders[] = {
     {"--png", &LayoutOptions::PngDir, IsPictureName, "画像"},
-    {"--dxf", &LayoutOptions::DxfDir, IsPatternDxfName, "DXF ファイル"},
+    {"--dxf", &LayoutOptions::DxfDir, IsPatternDxfName, "図面"},
 };
 
 const FolderOutput* FolderOf(const char* option)
