@@ -86,8 +86,7 @@ struct Layer {
     int Color;
 };
 constexpr Layer kLayers[] = {
-    {"0", 7},      {"BOARD", 7}, {"TRIM", 8}, {"PART", 3}, {"PART_TEXT", 7},
-    {"OFFCUT", 4}, {"CUT", 1},
+    {"0", 7}, {"BOARD", 7}, {"TRIM", 8}, {"PART", 3}, {"PART_TEXT", 7}, {"OFFCUT", 4}, {"CUT", 1},
 };
 
 // Board coordinates (0.1 mm, y down from the top-left) to drawing coordinates (mm, y up).
@@ -116,7 +115,8 @@ public:
 
     void Line(const char* layer, double x0, double y0, double x1, double y1)
     {
-        m_dxf.writeLine(m_out, DL_LineData(m_space.X(x0), m_space.Y(y0), 0.0, m_space.X(x1), m_space.Y(y1), 0.0),
+        m_dxf.writeLine(m_out,
+                        DL_LineData(m_space.X(x0), m_space.Y(y0), 0.0, m_space.X(x1), m_space.Y(y1), 0.0),
                         Attributes(layer));
     }
 
@@ -126,15 +126,19 @@ public:
         const double px = m_space.X(x);
         const double py = m_space.Y(y);
         // Middle-centred (72 = 1, 73 = 2): the alignment point decides where the text stands.
-        m_dxf.writeText(m_out, DL_TextData(px, py, 0.0, px, py, 0.0, height, 1.0, 0, 1, 2, DxfText(text), "Standard",
-                                           degrees * 3.14159265358979323846 / 180.0),
+        m_dxf.writeText(m_out,
+                        DL_TextData(px, py, 0.0, px, py, 0.0, height, 1.0, 0, 1, 2, DxfText(text), "Standard",
+                                    degrees * 3.14159265358979323846 / 180.0),
                         Attributes(layer));
     }
 
     DL_Dxf& Dxf() { return m_dxf; }
 
 private:
-    static DL_Attributes Attributes(const char* layer) { return DL_Attributes(layer, 256, -1, "BYLAYER", 1.0); }
+    static DL_Attributes Attributes(const char* layer)
+    {
+        return DL_Attributes(layer, 256, -1, "BYLAYER", 1.0);
+    }
 
     MemoryDxfWriter& m_out;
     const DrawingSpace& m_space;
@@ -168,7 +172,8 @@ void WriteHead(DL_Dxf& dxf, MemoryDxfWriter& out, const CGenban& board)
     out.tableEnd();
     out.tableLayers(static_cast<int>(std::size(kLayers)));
     for (const Layer& layer : kLayers) {
-        dxf.writeLayer(out, DL_LayerData(layer.Name, 0), DL_Attributes("", layer.Color, 100, "CONTINUOUS", 1.0));
+        dxf.writeLayer(out, DL_LayerData(layer.Name, 0),
+                       DL_Attributes("", layer.Color, 100, "CONTINUOUS", 1.0));
     }
     out.tableEnd();
     out.tableStyle(1);
@@ -259,7 +264,8 @@ bool PatternDxf(const CutDataSource& source, std::size_t layoutIndex, std::strin
             error = Format("パターン%zu の切断手順を作成できません。", layoutIndex + 1);
             return false;
         }
-        const std::vector<CutPiece> pieces = LayoutPieces(layout, source.Parts, source.Secondary, source.Kerf);
+        const std::vector<CutPiece> pieces =
+            LayoutPieces(layout, source.Parts, source.Secondary, source.Kerf);
 
         MemoryDxfWriter out;
         const DrawingSpace space(board.Height);

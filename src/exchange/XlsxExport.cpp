@@ -196,8 +196,9 @@ void SummarySheet(Sheet& sheet, const WorkbookSource& source, const Figures& fig
         sheet.Date(1, source.Info.Year, source.Info.Month, source.Info.Day);
         sheet.NextRow();
     }
-    const std::int64_t sheets = std::accumulate(ret.UsedBoards.begin(), ret.UsedBoards.end(), std::int64_t{0},
-                                                [](std::int64_t sum, const RET_GENBAN& u) { return sum + u.Sheets; });
+    const std::int64_t sheets =
+        std::accumulate(ret.UsedBoards.begin(), ret.UsedBoards.end(), std::int64_t{0},
+                        [](std::int64_t sum, const RET_GENBAN& u) { return sum + u.Sheets; });
     std::int64_t unplaced = 0;
     for (const CAL_BUZAI& entry : ret.Unplaced) {
         unplaced += entry.Count;
@@ -421,7 +422,8 @@ bool ResultWorkbook(const WorkbookSource& source, std::string& bytes, std::strin
         FillPartCosts(source.Ret, figures.Parts, figures.Secondary, source.Boards, source.TankaType);
         const Formats formats = MakeFormats(book);
         lxw_doc_properties properties{};
-        std::string title = source.Info.JobName.empty() ? std::string("配置結果") : source.Info.JobName + " 配置結果";
+        std::string title =
+            source.Info.JobName.empty() ? std::string("配置結果") : source.Info.JobName + " 配置結果";
         properties.title = title.data();
         std::string application = "Nestrix";
         properties.author = application.data();

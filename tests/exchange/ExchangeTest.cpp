@@ -33,9 +33,14 @@ TEST(PatternDxfName, NumbersFromOneAndKnowsItsOwn)
         const char* name;
         bool own;
     };
-    for (const Case& c : {Case{"pattern-001.dxf", true}, {"pattern-1234.dxf", true}, {"pattern-01.dxf", false},
-                          {"pattern-00a.dxf", false}, {"pattern-001.DXF", false}, {"board-001.png", false},
-                          {"xpattern-001.dxf", false}, {"pattern-001.dxf.bak", false}}) {
+    for (const Case& c : {Case{"pattern-001.dxf", true},
+                          {"pattern-1234.dxf", true},
+                          {"pattern-01.dxf", false},
+                          {"pattern-00a.dxf", false},
+                          {"pattern-001.DXF", false},
+                          {"board-001.png", false},
+                          {"xpattern-001.dxf", false},
+                          {"pattern-001.dxf.bak", false}}) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(IsPatternDxfName(c.name), c.own);
     }
@@ -83,8 +88,10 @@ TEST(PatternDxf, RefusesALayoutThatCannotBeCut)
     EXPECT_EQ(WritePatternDxfFiles(dir.Path(), Sawn(job), prompt), 0);
     EXPECT_EQ(WriteResultWorkbook(dir.File("book.xlsx"), book, prompt), 0);
     ASSERT_EQ(prompt.Shown.size(), 2u);
-    EXPECT_EQ(prompt.Shown[0], "DXF ファイルを作成できませんでした。\nパターン2 の切断手順を作成できません。");
-    EXPECT_EQ(prompt.Shown[1], "Excel ファイルを作成できませんでした。\nパターン2 の切断手順を作成できません。");
+    EXPECT_EQ(prompt.Shown[0],
+              "DXF ファイルを作成できませんでした。\nパターン2 の切断手順を作成できません。");
+    EXPECT_EQ(prompt.Shown[1],
+              "Excel ファイルを作成できませんでした。\nパターン2 の切断手順を作成できません。");
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
@@ -129,7 +136,8 @@ TEST(WritePatternDxfFiles, ReplacesEarlierDrawingsOnlyWhenAllowed)
                 EXPECT_EQ(ReadBytes(entry.path().string()), "old") << name;
             }
         }
-        EXPECT_EQ(drawings, c.written ? patterns : std::count_if(c.before.begin(), c.before.end(), IsPatternDxfName));
+        EXPECT_EQ(drawings,
+                  c.written ? patterns : std::count_if(c.before.begin(), c.before.end(), IsPatternDxfName));
         EXPECT_EQ(std::filesystem::exists(dir.File(stale)), !c.written && !c.before.empty() && c.asked == 1);
     }
 }
