@@ -248,8 +248,8 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
                           }
                           return DiskBytes(update.Boards.ToText(), bytes, error);
                       }});
-    const CutDataSource sawn{{job.Ret, job.Parts, job.Secondary, job.Boards}, job.Options.NokoHaba,
-                             MinOffcut(job.Options)};
+    const CutDataSource sawn{
+        {job.Ret, job.Parts, job.Secondary, job.Boards}, job.Options.NokoHaba, MinOffcut(job.Options)};
     makers.push_back({&LayoutOptions::Xlsx, [&](std::string& bytes, std::string& error) {
                           WorkbookSource source{sawn};
                           source.TankaType = job.Options.TankaType;

@@ -371,14 +371,15 @@ bool JobTextsWithTheirOutputs(const LayoutOptions& options, bool layout, std::st
         error = std::string("--comment goes with --cutdata") + (layout ? " or --save-job" : "");
         return false;
     }
-    if (!options.Due.empty() && !given({&LayoutOptions::CutData, &LayoutOptions::SaveJob, &LayoutOptions::PdfInfo,
-                                        &LayoutOptions::PdfCuts, &LayoutOptions::Xlsx})) {
+    if (!options.Due.empty() &&
+        !given({&LayoutOptions::CutData, &LayoutOptions::SaveJob, &LayoutOptions::PdfInfo,
+                &LayoutOptions::PdfCuts, &LayoutOptions::Xlsx})) {
         error = std::string("--due goes with --cutdata") + job + ", --pdf-info, --pdf-cuts or --xlsx";
         return false;
     }
     if (!options.JobName.empty() &&
-        !given({&LayoutOptions::CutData, &LayoutOptions::SaveJob, &LayoutOptions::PdfInfo, &LayoutOptions::PdfCuts,
-                &LayoutOptions::PdfLabels, &LayoutOptions::Xlsx})) {
+        !given({&LayoutOptions::CutData, &LayoutOptions::SaveJob, &LayoutOptions::PdfInfo,
+                &LayoutOptions::PdfCuts, &LayoutOptions::PdfLabels, &LayoutOptions::Xlsx})) {
         error = std::string("--job-name goes with --cutdata") + job +
                 ", --pdf-info, --pdf-cuts, --pdf-labels or --xlsx";
         return false;
@@ -416,11 +417,10 @@ ParseResult ParseExportOptions(const std::vector<std::string>& args, LayoutOptio
         return ParseResult::Error;
     }
     options.Job = args[0];
-    const std::vector<std::string> allowed = {"--settings", "--json",     "--unplaced",   "--pdf-info",
-                                              "--pdf-cuts", "--pdf-labels", "--png",    "--dxf",
-                                              "--xlsx",     "--cutdata",
-                                              "--job-name", "--due",      "--comment",  "--stock-out",
-                                              "--min-offcut"};
+    const std::vector<std::string> allowed = {"--settings", "--json",       "--unplaced",  "--pdf-info",
+                                              "--pdf-cuts", "--pdf-labels", "--png",       "--dxf",
+                                              "--xlsx",     "--cutdata",    "--job-name",  "--due",
+                                              "--comment",  "--stock-out",  "--min-offcut"};
     const ParseResult parsed =
         ParseOptions(std::vector<std::string>(args.begin() + 1, args.end()), allowed, options, error);
     if (parsed == ParseResult::Run && !JobTextsWithTheirOutputs(options, false, error)) {

@@ -38,12 +38,17 @@ const NamedPath kInputs[] = {
     {"--job", &LayoutOptions::Job},
 };
 const NamedPath kOutputs[] = {
-    {"--json", &LayoutOptions::Json},        {"--unplaced", &LayoutOptions::Unplaced},
-    {"--pdf-info", &LayoutOptions::PdfInfo}, {"--pdf-cuts", &LayoutOptions::PdfCuts},
+    {"--json", &LayoutOptions::Json},
+    {"--unplaced", &LayoutOptions::Unplaced},
+    {"--pdf-info", &LayoutOptions::PdfInfo},
+    {"--pdf-cuts", &LayoutOptions::PdfCuts},
     {"--pdf-labels", &LayoutOptions::PdfLabels},
-    {"--cutdata", &LayoutOptions::CutData},  {"--stats", &LayoutOptions::Stats},
-    {"--save-job", &LayoutOptions::SaveJob}, {"--stock-out", &LayoutOptions::StockOut},
-    {"--xlsx", &LayoutOptions::Xlsx},        {"--png", &LayoutOptions::PngDir},
+    {"--cutdata", &LayoutOptions::CutData},
+    {"--stats", &LayoutOptions::Stats},
+    {"--save-job", &LayoutOptions::SaveJob},
+    {"--stock-out", &LayoutOptions::StockOut},
+    {"--xlsx", &LayoutOptions::Xlsx},
+    {"--png", &LayoutOptions::PngDir},
     {"--dxf", &LayoutOptions::DxfDir},
 };
 
@@ -193,7 +198,8 @@ int StageFiles(const LayoutOptions& options,
 // earlier, larger result left are removed at the commit. Folders made on the way are listed so
 // that they can go again.
 int StageFolderFiles(const char* option, const std::string& dir, const MakeFiles& make,
-                     const std::function<bool()>& stopped, StagedWrites& writes, std::vector<std::string>& created)
+                     const std::function<bool()>& stopped, StagedWrites& writes,
+                     std::vector<std::string>& created)
 {
     const FolderOutput* output = FolderOf(option);
     if (output == nullptr) {

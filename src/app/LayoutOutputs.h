@@ -36,4 +36,5 @@ using MakeFiles = std::function<bool(std::vector<NamedBytes>& files, std::string
 // names that an earlier, larger result left are removed at the commit. Folders made on the way
 // are listed in `created` so that they can go again. 0, or the exit status after the message.
 int StageFolderFiles(const char* option, const std::string& dir, const MakeFiles& make,
-                     const std::function<bool()>& stopped, StagedWrites& writes, std::vector<std::string>& created);
+                     const std::function<bool()>& stopped, StagedWrites& writes,
+                     std::vector<std::string>& created);

@@ -265,7 +265,8 @@ void CMainFrame::CreateExportActions(QToolBar* bar)
         action->setObjectName(item.Name);
         action->setData(item.Id);
         action->setStatusTip(item.StatusText);
-        connect(action, &QAction::triggered, this, [this, command = item.Command] { RunResultCommand(command); });
+        connect(action, &QAction::triggered, this,
+                [this, command = item.Command] { RunResultCommand(command); });
         menu->addAction(action);
         addAction(action);
         m_actions[item.Id] = action;

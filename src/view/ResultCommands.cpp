@@ -101,7 +101,8 @@ void OnDxfOutput(const ResultCommandContext& context)
         return;
     }
     WritePatternDxfFiles(*folder,
-                         {{doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards}, options.NokoHaba,
+                         {{doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards},
+                          options.NokoHaba,
                           MinOffcut(options)},
                          context.AppPrompt);
 }
@@ -113,7 +114,8 @@ void OnXlsxOutput(const ResultCommandContext& context)
         return;
     }
     const Settings options = doc.ResultSettings(context.AppSettings);
-    FileDialogOptions dialog{"Excel ブック (*.xlsx)|*.xlsx||", "xlsx", context.AppSettings.RetFol, "Excel出力"};
+    FileDialogOptions dialog{"Excel ブック (*.xlsx)|*.xlsx||", "xlsx", context.AppSettings.RetFol,
+                             "Excel出力"};
     const std::string job = FileNameText(doc.JobInfo.JobName);
     dialog.FileName = (job.empty() ? std::string("配置結果") : job + "_配置結果") + ".xlsx";
     dialog.Kind = FileKind::CutData;  // beside the cut data files
@@ -121,7 +123,8 @@ void OnXlsxOutput(const ResultCommandContext& context)
     if (!path) {
         return;
     }
-    WorkbookSource source{{{doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards}, options.NokoHaba,
+    WorkbookSource source{{{doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards},
+                           options.NokoHaba,
                            MinOffcut(options)}};
     source.TankaType = options.TankaType;
     source.Info = doc.JobInfo;

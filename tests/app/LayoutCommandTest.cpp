@@ -480,8 +480,8 @@ TEST_F(LayoutCommandTest, RefusesAnOutputThatIsAnInputOrAnotherOutput)
             EXPECT_EQ(ReadBytes(inputs[i].second), before[i]) << inputs[i].first;
         }
     };
-    const char* const outputs[] = {"--json",    "--unplaced", "--pdf-info",  "--pdf-cuts", "--pdf-labels",
-                                   "--cutdata", "--stats",    "--save-job",  "--stock-out", "--xlsx"};
+    const char* const outputs[] = {"--json",    "--unplaced", "--pdf-info", "--pdf-cuts",  "--pdf-labels",
+                                   "--cutdata", "--stats",    "--save-job", "--stock-out", "--xlsx"};
     struct Way {
         const char* name;
         std::function<std::string(const std::string&)> alias;  // another name for the input
@@ -582,7 +582,8 @@ TEST_F(LayoutCommandTest, RefusesAnOutputThatIsAnInputOrAnotherOutput)
     }
     // Pictures and drawings in one folder beside an input of another name, and /dev/null twice,
     // are fine.
-    const Output fine = run({"--png", dir.Path(), "--dxf", dir.Path(), "--json", "/dev/null", "--unplaced", "/dev/null"});
+    const Output fine =
+        run({"--png", dir.Path(), "--dxf", dir.Path(), "--json", "/dev/null", "--unplaced", "/dev/null"});
     EXPECT_NE(fine.Status, kExitBadInput) << fine.Err;
     expectInputsKept();
 }

@@ -275,7 +275,8 @@ void ResultFrameTest::dxfAndExcelUnderTheArrowOfCutData()
     const Settings options = doc.ResultSettings(s.app.AppSettings());
     std::vector<NamedBytes> expected;
     std::string error;
-    QVERIFY(PatternDxfFiles({{doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards}, options.NokoHaba,
+    QVERIFY(PatternDxfFiles({{doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards},
+                             options.NokoHaba,
                              MinOffcut(options)},
                             {}, expected, error));
     QCOMPARE(expected.size(), doc.RetData.Layouts.size());
