@@ -8,6 +8,8 @@
 #include "base/IniFile.h"
 #include "base/Settings.h"
 #include "base/TextFile.h"
+#include "exchange/DxfExport.h"
+#include "exchange/XlsxExport.h"
 #include "job/TableFile.h"
 #include "result/JobFile.h"
 #include "result/ResultJson.h"
@@ -247,14 +249,38 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
                           }
                           return DiskBytes(update.Boards.ToText(), bytes, error);
                       }});
+    const CutDataSource sawn{
+        {job.Ret, job.Parts, job.Secondary, job.Boards}, job.Options.NokoHaba, MinOffcut(job.Options)};
+    makers.push_back({&LayoutOptions::Xlsx, [&](std::string& bytes, std::string& error) {
+                          WorkbookSource source{sawn};
+                          source.TankaType = job.Options.TankaType;
+                          source.Info = given;
+                          return ResultWorkbook(source, bytes, error);
+                      }});
     makers.insert(makers.end(), extra.begin(), extra.end());
     StagedWrites writes;
     std::vector<std::string> createdFolders;
     int staged = StageFiles(options, makers, stopped, writes);
     if (staged == 0 && !options.PngDir.empty()) {
-        staged = StagePictures(options.PngDir, writePng,
-                               BoardSource{job.Ret, job.Parts, job.Secondary, job.Boards, job.Options}, stopped,
-                               writes, createdFolders);
+        const BoardSource source{job.Ret, job.Parts, job.Secondary, job.Boards, job.Options};
+        staged = StageFolderFiles(
+            "--png", options.PngDir,
+            [&](std::vector<NamedBytes>& files, std::string& error) {
+                if (!writePng) {
+                    error = "PNG output is not available";
+                    return false;
+                }
+                return writePng(source, stopped, files, error);
+            },
+            stopped, writes, createdFolders);
+    }
+    if (staged == 0 && !options.DxfDir.empty()) {
+        staged = StageFolderFiles(
+            "--dxf", options.DxfDir,
+            [&](std::vector<NamedBytes>& files, std::string& error) {
+                return PatternDxfFiles(sawn, stopped, files, error);
+            },
+            stopped, writes, createdFolders);
     }
     if (staged == 0 && StopSignals::Caught() == 0) {
         std::string failed;

@@ -46,6 +46,11 @@ const char* const kLayoutUsage =
     "                        (job name/part No./pattern/piece), on the settings' label\n"
     "                        sheet (LabelCols, LabelRows, ...)\n"
     "  --png DIR             the screens: board-001.png ... one per used board, boards.png\n"
+    "  --dxf DIR             one DXF drawing per pattern: pattern-001.dxf ... in mm, y up,\n"
+    "                        layers BOARD, TRIM, PART, PART_TEXT, OFFCUT and CUT (the cuts\n"
+    "                        in cutting order)\n"
+    "  --xlsx OUT.xlsx       the result as an Excel workbook: sheets 集計, 部材, 原板,\n"
+    "                        パターン and 端材\n"
     "  --cutdata OUT.csv     the cut data file for the saw\n"
     "  --save-job OUT.nestrix\n"
     "                        the job file: the lists, the settings and the result\n"
@@ -53,7 +58,8 @@ const char* const kLayoutUsage =
     "                        the offcuts added as boards of their own (priority 最優先)\n"
     "  --min-offcut WxL      the smallest offcut kept, in mm (e.g. 300x300; 0 keeps none)\n"
     "                        instead of the settings' MinOffcutW and MinOffcutL\n"
-    "  --job-name TEXT       the job name of the cut data file, the labels and the job file\n"
+    "  --job-name TEXT       the job name of the cut data file, the labels, the workbook and\n"
+    "                        the job file\n"
     "  --due YYYY-MM-DD      their due date (the cut data file without one: today)\n"
     "  --comment TEXT        their comment\n"
     "  --customer TEXT       the customer (得意先) of the printouts, the labels and the job file\n"
@@ -65,8 +71,8 @@ const char* const kExportUsage =
     "\n"
     "Usage: nestrix export IN.nestrix [OPTION]...\n"
     "The outputs of a job file's stored result, without calculating: --json, --unplaced,\n"
-    "--pdf-info, --pdf-cuts, --pdf-labels, --png, --cutdata and --stock-out as above, with\n"
-    "--settings, --min-offcut, --job-name, --due, --comment and --customer.\n";
+    "--pdf-info, --pdf-cuts, --pdf-labels, --png, --dxf, --xlsx, --cutdata and --stock-out as\n"
+    "above, with --settings, --min-offcut, --job-name, --due, --comment and --customer.\n";
 
 namespace {
 
@@ -124,6 +130,8 @@ const std::vector<OptionRule>& OptionRules()
         FileOption("--pdf-cuts", &LayoutOptions::PdfCuts),
         FileOption("--pdf-labels", &LayoutOptions::PdfLabels),
         FileOption("--png", &LayoutOptions::PngDir),
+        FileOption("--dxf", &LayoutOptions::DxfDir),
+        FileOption("--xlsx", &LayoutOptions::Xlsx),
         FileOption("--cutdata", &LayoutOptions::CutData),
         FileOption("--job-name", &LayoutOptions::JobName),
         FileOption("--due", &LayoutOptions::Due),
@@ -366,19 +374,22 @@ bool JobTextsWithTheirOutputs(const LayoutOptions& options, bool layout, std::st
         return false;
     }
     if (!options.Due.empty() &&
-        !given({&LayoutOptions::CutData, &LayoutOptions::SaveJob, &LayoutOptions::PdfInfo, &LayoutOptions::PdfCuts})) {
-        error = std::string("--due goes with --cutdata") + job + ", --pdf-info or --pdf-cuts";
+        !given({&LayoutOptions::CutData, &LayoutOptions::SaveJob, &LayoutOptions::PdfInfo,
+                &LayoutOptions::PdfCuts, &LayoutOptions::Xlsx})) {
+        error = std::string("--due goes with --cutdata") + job + ", --pdf-info, --pdf-cuts or --xlsx";
         return false;
     }
-    if (!options.JobName.empty() && !given({&LayoutOptions::CutData, &LayoutOptions::SaveJob, &LayoutOptions::PdfInfo,
-                                            &LayoutOptions::PdfCuts, &LayoutOptions::PdfLabels})) {
-        error = std::string("--job-name goes with --cutdata") + job + ", --pdf-info, --pdf-cuts or --pdf-labels";
+    if (!options.JobName.empty() &&
+        !given({&LayoutOptions::CutData, &LayoutOptions::SaveJob, &LayoutOptions::PdfInfo,
+                &LayoutOptions::PdfCuts, &LayoutOptions::PdfLabels, &LayoutOptions::Xlsx})) {
+        error = std::string("--job-name goes with --cutdata") + job +
+                ", --pdf-info, --pdf-cuts, --pdf-labels or --xlsx";
         return false;
     }
     if (!options.Customer.empty() && !given({&LayoutOptions::SaveJob, &LayoutOptions::PdfInfo, &LayoutOptions::PdfCuts,
-                                             &LayoutOptions::PdfLabels})) {
+                                             &LayoutOptions::PdfLabels, &LayoutOptions::Xlsx})) {
         error = std::string("--customer goes with ") + (layout ? "--save-job, " : "") +
-                "--pdf-info, --pdf-cuts or --pdf-labels";
+                "--pdf-info, --pdf-cuts, --pdf-labels or --xlsx";
         return false;
     }
     return true;
@@ -414,10 +425,10 @@ ParseResult ParseExportOptions(const std::vector<std::string>& args, LayoutOptio
         return ParseResult::Error;
     }
     options.Job = args[0];
-    const std::vector<std::string> allowed = {"--settings", "--json",     "--unplaced",   "--pdf-info",
-                                              "--pdf-cuts", "--pdf-labels", "--png",    "--cutdata",
-                                              "--job-name", "--due",      "--comment",  "--customer",
-                                              "--stock-out", "--min-offcut"};
+    const std::vector<std::string> allowed = {"--settings",  "--json",       "--unplaced",  "--pdf-info",
+                                              "--pdf-cuts",  "--pdf-labels", "--png",       "--dxf",
+                                              "--xlsx",      "--cutdata",    "--job-name",  "--due",
+                                              "--comment",   "--customer",   "--stock-out", "--min-offcut"};
     const ParseResult parsed =
         ParseOptions(std::vector<std::string>(args.begin() + 1, args.end()), allowed, options, error);
     if (parsed == ParseResult::Run && !JobTextsWithTheirOutputs(options, false, error)) {

@@ -19,6 +19,8 @@ struct LayoutOptions {
     std::string PdfCuts;   // 切断指示書 printout
     std::string PdfLabels;  // ラベル印刷: one label per placed piece
     std::string PngDir;    // pictures of the screens
+    std::string DxfDir;    // one DXF drawing per pattern
+    std::string Xlsx;      // the result as a workbook
     std::string CutData;   // cut data file, with the job information below
     std::string JobName;
     std::string Due;

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "base/TextFile.h"
+#include "exchange/DxfExport.h"
 
 // Whether an output path is this process's standard output.
 bool IsStandardOutput(const std::string& path)
@@ -37,12 +38,18 @@ const NamedPath kInputs[] = {
     {"--job", &LayoutOptions::Job},
 };
 const NamedPath kOutputs[] = {
-    {"--json", &LayoutOptions::Json},        {"--unplaced", &LayoutOptions::Unplaced},
-    {"--pdf-info", &LayoutOptions::PdfInfo}, {"--pdf-cuts", &LayoutOptions::PdfCuts},
+    {"--json", &LayoutOptions::Json},
+    {"--unplaced", &LayoutOptions::Unplaced},
+    {"--pdf-info", &LayoutOptions::PdfInfo},
+    {"--pdf-cuts", &LayoutOptions::PdfCuts},
     {"--pdf-labels", &LayoutOptions::PdfLabels},
-    {"--cutdata", &LayoutOptions::CutData},  {"--stats", &LayoutOptions::Stats},
-    {"--save-job", &LayoutOptions::SaveJob}, {"--stock-out", &LayoutOptions::StockOut},
+    {"--cutdata", &LayoutOptions::CutData},
+    {"--stats", &LayoutOptions::Stats},
+    {"--save-job", &LayoutOptions::SaveJob},
+    {"--stock-out", &LayoutOptions::StockOut},
+    {"--xlsx", &LayoutOptions::Xlsx},
     {"--png", &LayoutOptions::PngDir},
+    {"--dxf", &LayoutOptions::DxfDir},
 };
 
 const char* OptionOf(std::string LayoutOptions::*member)
@@ -71,6 +78,29 @@ bool IsPictureName(const std::string& name)
     return digits.find_first_not_of("0123456789") == std::string::npos;
 }
 
+// The outputs that are folders: each writes the files of its own names there and removes
+// those of an earlier, larger result, and leaves every other file alone.
+struct FolderOutput {
+    const char* Option;
+    std::string LayoutOptions::*Member;
+    bool (*OwnName)(const std::string& name);
+    const char* Files;  // what the files are, for messages
+};
+const FolderOutput kFolders[] = {
+    {"--png", &LayoutOptions::PngDir, IsPictureName, "画像"},
+    {"--dxf", &LayoutOptions::DxfDir, IsPatternDxfName, "図面"},
+};
+
+const FolderOutput* FolderOf(const char* option)
+{
+    for (const FolderOutput& folder : kFolders) {
+        if (std::string(folder.Option) == option) {
+            return &folder;
+        }
+    }
+    return nullptr;
+}
+
 // What a path names; standard output apart.
 struct OutputIdentity {
     bool Stdout = false;
@@ -95,20 +125,20 @@ bool SameTarget(const OutputIdentity& a, const OutputIdentity& b)
     return SameFile(a.File, b.File);
 }
 
-// The files that the pictures of `--png` would be written into now: each entry of the folder
-// named like a picture, as what it names (a symbolic link is written through to its target).
-std::vector<FileIdentity> PicturesInFolder(const std::string& folder)
+// The files that a folder output would be written into now: each entry of the folder named
+// as its files are, as what it names (a symbolic link is written through to its target).
+std::vector<FileIdentity> OwnFilesInFolder(const std::string& folder, bool (*ownName)(const std::string&))
 {
-    std::vector<FileIdentity> pictures;
+    std::vector<FileIdentity> files;
     if (DIR* entries = ::opendir(folder.c_str())) {
         while (const dirent* entry = ::readdir(entries)) {
-            if (IsPictureName(entry->d_name)) {
-                pictures.push_back(IdentifyFile(folder + "/" + entry->d_name));
+            if (ownName(entry->d_name)) {
+                files.push_back(IdentifyFile(folder + "/" + entry->d_name));
             }
         }
         ::closedir(entries);
     }
-    return pictures;
+    return files;
 }
 
 }  // namespace
@@ -126,7 +156,7 @@ bool DiskBytes(const std::string& text, std::string& bytes, std::string& error)
 bool AnyOutputOnStandardOutput(const LayoutOptions& options)
 {
     return std::any_of(std::begin(kOutputs), std::end(kOutputs), [&](const NamedPath& output) {
-        return output.Member != &LayoutOptions::PngDir && IsStandardOutput(options.*output.Member);
+        return FolderOf(output.Option) == nullptr && IsStandardOutput(options.*output.Member);
     });
 }
 
@@ -164,11 +194,18 @@ int StageFiles(const LayoutOptions& options,
     return 0;
 }
 
-// The pictures of `--png DIR`, staged; pictures of an earlier, larger result are removed at the
-// commit. Folders made on the way are listed so that they can go again.
-int StagePictures(const std::string& dir, const PngWriterFn& writePng, const BoardSource& source,
-                  const std::function<bool()>& stopped, StagedWrites& writes, std::vector<std::string>& created)
+// The files of a folder output (`--png DIR`, `--dxf DIR`), staged; files of its names that an
+// earlier, larger result left are removed at the commit. Folders made on the way are listed so
+// that they can go again.
+int StageFolderFiles(const char* option, const std::string& dir, const MakeFiles& make,
+                     const std::function<bool()>& stopped, StagedWrites& writes,
+                     std::vector<std::string>& created)
 {
+    const FolderOutput* output = FolderOf(option);
+    if (output == nullptr) {
+        std::fprintf(stderr, "nestrix: %s is not a folder output\n", option);
+        return kExitInternal;
+    }
     std::string folder = dir;
     while (folder.size() > 1 && folder.back() == '/') {
         folder.pop_back();
@@ -187,18 +224,19 @@ int StagePictures(const std::string& dir, const PngWriterFn& writePng, const Boa
     }
     for (auto f = missing.rbegin(); f != missing.rend(); ++f) {
         if (::mkdir(f->c_str(), 0777) != 0 && errno != EEXIST) {
-            std::fprintf(stderr, "nestrix: --png %s cannot be written: %s\n", dir.c_str(), ErrnoText(errno).c_str());
+            std::fprintf(stderr, "nestrix: %s %s cannot be written: %s\n", option, dir.c_str(),
+                         ErrnoText(errno).c_str());
             return kExitCannotWrite;
         }
         created.push_back(*f);
     }
     std::vector<NamedBytes> files;
-    std::string error = "PNG output is not available";
-    if (!writePng || !writePng(source, stopped, files, error)) {
+    std::string error = std::string(option) + " output is not available";
+    if (!make || !make(files, error)) {
         if (stopped()) {
             return 0;
         }
-        std::fprintf(stderr, "nestrix: --png %s cannot be written: %s\n", dir.c_str(), error.c_str());
+        std::fprintf(stderr, "nestrix: %s %s cannot be written: %s\n", option, dir.c_str(), error.c_str());
         return kExitCannotWrite;
     }
     std::vector<std::string> names;
@@ -206,7 +244,8 @@ int StagePictures(const std::string& dir, const PngWriterFn& writePng, const Boa
         const std::string path = folder + "/" + file.Name;
         const WriteResult staged = writes.Stage(path, std::move(file.Bytes));
         if (!staged.Ok()) {
-            std::fprintf(stderr, "nestrix: --png %s cannot be written: %s\n", path.c_str(), staged.Reason().c_str());
+            std::fprintf(stderr, "nestrix: %s %s cannot be written: %s\n", option, path.c_str(),
+                         staged.Reason().c_str());
             return kExitCannotWrite;
         }
         names.push_back(file.Name);
@@ -214,7 +253,7 @@ int StagePictures(const std::string& dir, const PngWriterFn& writePng, const Boa
     if (DIR* entries = ::opendir(folder.c_str())) {
         while (const dirent* entry = ::readdir(entries)) {
             const std::string name = entry->d_name;
-            if (IsPictureName(name) && std::find(names.begin(), names.end(), name) == names.end()) {
+            if (output->OwnName(name) && std::find(names.begin(), names.end(), name) == names.end()) {
                 writes.RemoveAtCommit(folder + "/" + name);
             }
         }
@@ -250,9 +289,9 @@ std::string SameFileClash(const LayoutOptions& options)
     };
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         const Named& output = outputs[i];
-        const bool pictures = std::string(output.Option) == "--png";
+        const FolderOutput* folderOutput = FolderOf(output.Option);
         const std::vector<FileIdentity> existing =
-            pictures ? PicturesInFolder(output.Path) : std::vector<FileIdentity>{};
+            folderOutput ? OwnFilesInFolder(output.Path, folderOutput->OwnName) : std::vector<FileIdentity>{};
         std::vector<const Named*> others;
         for (const Named& input : inputs) {
             others.push_back(&input);
@@ -263,8 +302,12 @@ std::string SameFileClash(const LayoutOptions& options)
             }
         }
         for (const Named* other : others) {
-            if (pictures) {
-                // The pictures' folder holds board-NNN.png and boards.png, written and removed.
+            if (FolderOf(other->Option) != nullptr) {
+                continue;  // two folder outputs may share a folder: their names differ
+            }
+            if (folderOutput) {
+                // The folder holds the output's files (board-NNN.png, pattern-NNN.dxf …), written
+                // and removed.
                 const std::filesystem::path path = other->Id.File.Resolved;
                 const std::filesystem::path folder = output.Id.File.Resolved;
                 const bool linked =
@@ -272,11 +315,12 @@ std::string SameFileClash(const LayoutOptions& options)
                         return SameFile(p, other->Id.File);
                     });
                 if (linked || (!other->Id.Stdout && !path.empty() &&
-                               (path == folder ||
-                                (path.parent_path() == folder && IsPictureName(path.filename().string()))))) {
-                    return std::string("--png の画像と ") + other->Option + " が同じファイルです: " + other->Path;
+                               (path == folder || (path.parent_path() == folder &&
+                                                   folderOutput->OwnName(path.filename().string()))))) {
+                    return std::string(folderOutput->Option) + " の" + folderOutput->Files + "と " +
+                           other->Option + " が同じファイルです: " + other->Path;
                 }
-            } else if (std::string(other->Option) != "--png" && SameTarget(output.Id, other->Id)) {
+            } else if (SameTarget(output.Id, other->Id)) {
                 return clash(output, *other);
             }
         }

@@ -29,7 +29,12 @@ int StageFiles(const LayoutOptions& options,
                const std::vector<std::pair<std::string LayoutOptions::*, MakeBytes>>& makers,
                const std::function<bool()>& stopped, StagedWrites& writes);
 
-// The pictures of `--png DIR`, staged; pictures of an earlier, larger result are removed at the
-// commit. Folders made on the way are listed in `created` so that they can go again.
-int StagePictures(const std::string& dir, const PngWriterFn& writePng, const BoardSource& source,
-                  const std::function<bool()>& stopped, StagedWrites& writes, std::vector<std::string>& created);
+// The files of a folder output, false with `error` when they cannot be made (or when stopped).
+using MakeFiles = std::function<bool(std::vector<NamedBytes>& files, std::string& error)>;
+
+// The files of a folder output (`--png DIR`, `--dxf DIR`, by its option), staged; files of its
+// names that an earlier, larger result left are removed at the commit. Folders made on the way
+// are listed in `created` so that they can go again. 0, or the exit status after the message.
+int StageFolderFiles(const char* option, const std::string& dir, const MakeFiles& make,
+                     const std::function<bool()>& stopped, StagedWrites& writes,
+                     std::vector<std::string>& created);

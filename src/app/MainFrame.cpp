@@ -136,6 +136,7 @@ void CMainFrame::CreateToolBar()
 
     CreateJobActions(bar);
     CreateStockActions(bar);
+    CreateExportActions(bar);
     connect(m_actions[kCmdAbout], &QAction::triggered, this, &CMainFrame::OnAbout);
     connect(m_actions[kCmdInitialSettings], &QAction::triggered, this,
             [this] { RunCommand([this] { OnInitialSettings(); }); });
@@ -249,6 +250,42 @@ void CMainFrame::CreateStockActions(QToolBar* bar)
     menu->addAction(undo);
     stock->setMenu(menu);
     if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(stock))) {
+        tool->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+}
+
+void CMainFrame::CreateExportActions(QToolBar* bar)
+{
+    // DXF出力 and Excel出力 under the arrow of 切断データ: other files of the same result.
+    struct Export {
+        int Id;
+        const char* Name;
+        const char* Text;
+        const char* StatusText;
+        void (*Command)(const ResultCommandContext&);
+    };
+    const Export exports[] = {
+        {kCmdDxfOutput, "dxfOutputAction", "DXF出力...",
+         "パターンごとの図面を DXF ファイル（pattern-001.dxf …）としてフォルダへ出力します。", &OnDxfOutput},
+        {kCmdXlsxOutput, "xlsxOutputAction", "Excel出力...",
+         "配置結果（集計、部材、原板、パターン、端材）を Excel ファイルへ出力します。", &OnXlsxOutput},
+    };
+    auto* menu = new QMenu(this);
+    menu->setObjectName("cutDataMenu");
+    for (const Export& item : exports) {
+        auto* action = new QAction(item.Text, this);
+        action->setObjectName(item.Name);
+        action->setData(item.Id);
+        action->setStatusTip(item.StatusText);
+        connect(action, &QAction::triggered, this,
+                [this, command = item.Command] { RunResultCommand(command); });
+        menu->addAction(action);
+        addAction(action);
+        m_actions[item.Id] = action;
+    }
+    QAction* cutData = m_actions[kCmdCutData];
+    cutData->setMenu(menu);
+    if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(cutData))) {
         tool->setPopupMode(QToolButton::MenuButtonPopup);
     }
 }

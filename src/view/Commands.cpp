@@ -10,6 +10,8 @@ bool IsCommandEnabled(int id, const CNestrixDoc& doc)
         case kCmdSaveJobAs: return !doc.BuzaiList.Items.empty() || doc.ResultPresent != 0;
         case kCmdResults:
         case kCmdCutData:
+        case kCmdDxfOutput:
+        case kCmdXlsxOutput:
         case kCmdPrintBoardInfo:
         case kCmdPrintCutSheets:
         case kCmdPrintLabels: return doc.ResultPresent != 0;

@@ -19,7 +19,9 @@ enum CommandId : int {
     kCmdStock = 32790,            // 在庫反映
     kCmdStockUndo = 32791,        // 在庫反映の取り消し
     kCmdPrintLabels = 32792,      // ラベル印刷
-    kCmdJobInfo = 32793,          // 物件情報
+    kCmdDxfOutput = 32793,        // DXF出力: one drawing per pattern, under the arrow of 切断データ
+    kCmdXlsxOutput = 32794,       // Excel出力: the result as a workbook, likewise
+    kCmdJobInfo = 32795,          // 物件情報
     kCmdNewJob = 57600,           // 新規: an empty job
     kCmdOpenJob = 57601,          // 物件を開く
     kCmdSaveJob = 57603,          // 物件を保存

@@ -3,6 +3,7 @@
 #include "result/CutData.h"
 #include "result/JobLists.h"
 #include "result/Offcuts.h"
+#include "result/PartCosts.h"
 #include "view/PartLabels.h"
 
 #include <ctime>
@@ -28,15 +29,6 @@ inline constexpr int kCutRowsOnContinued = 30;  // parts rows per half on a cont
 
 // The caption after "部材リスト" for a cost method; a method outside 0..3 counts as 原板 (2).
 const char* TankaCaption(int tankaType);
-
-// Working count (pieces placed) and working value (their cost by the cost method) of every part
-// and secondary part of the result's lists:
-//   0 面積: each piece costs the board price times its share of the board area;
-//   1 the same, secondary parts 0 yen;
-//   2 原板: the board price is shared out over the pieces of the board by their area;
-//   3 the same over the parts alone, secondary parts 0 yen.
-void FillPartCosts(const CRetData& ret, CBuzaiList& parts, CBuzaiList& secondary, const CGenbanList& boards,
-                   int tankaType);
 
 // The page descriptors of both printouts, from the used boards, the parts rows and the layouts.
 void FillPageDescriptors(CRetData& ret, int partsCount);

@@ -5,6 +5,8 @@
 #include "calc/engines/Engines.h"
 #include "doc/JobCommands.h"
 #include "doc/NestrixDoc.h"
+#include "exchange/DxfExport.h"
+#include "exchange/XlsxExport.h"
 #include "result/JobFile.h"
 #include "platform/Prompt.h"
 #include "result/CutDataDlg.h"
@@ -92,6 +94,49 @@ void OnJobInfo(const ResultCommandContext& context)
 {
     // The printouts and labels read the header when they are made: nothing else to renew.
     EditJobInfo(context.Doc.JobInfo, context.AppPrompt, context.MainWindow);
+}
+
+void OnDxfOutput(const ResultCommandContext& context)
+{
+    CNestrixDoc& doc = context.Doc;
+    if (!doc.ResultPresent) {
+        return;
+    }
+    const Settings options = doc.ResultSettings(context.AppSettings);
+    const std::optional<std::string> folder =
+        context.Chooser.ChooseFolder("DXF ファイルの出力先フォルダ", context.AppSettings.RetFol);
+    if (!folder) {
+        return;
+    }
+    WritePatternDxfFiles(*folder,
+                         {{doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards},
+                          options.NokoHaba,
+                          MinOffcut(options)},
+                         context.AppPrompt);
+}
+
+void OnXlsxOutput(const ResultCommandContext& context)
+{
+    CNestrixDoc& doc = context.Doc;
+    if (!doc.ResultPresent) {
+        return;
+    }
+    const Settings options = doc.ResultSettings(context.AppSettings);
+    FileDialogOptions dialog{"Excel ブック (*.xlsx)|*.xlsx||", "xlsx", context.AppSettings.RetFol,
+                             "Excel出力"};
+    const std::string job = FileNameText(doc.JobInfo.JobName);
+    dialog.FileName = (job.empty() ? std::string("配置結果") : job + "_配置結果") + ".xlsx";
+    dialog.Kind = FileKind::CutData;  // beside the cut data files
+    const std::optional<std::string> path = context.Chooser.SaveFile(dialog);
+    if (!path) {
+        return;
+    }
+    WorkbookSource source{{{doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards},
+                           options.NokoHaba,
+                           MinOffcut(options)}};
+    source.TankaType = options.TankaType;
+    source.Info = doc.JobInfo;
+    WriteResultWorkbook(*path, source, context.AppPrompt);
 }
 
 void OnNewJob(const ResultCommandContext& context)

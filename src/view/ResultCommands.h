@@ -33,6 +33,10 @@ void OnShowResults(const ResultCommandContext& context);
 void OnCutDataOutput(const ResultCommandContext& context);
 // 物件情報: the job's name, customer, due date and comment in their dialog.
 void OnJobInfo(const ResultCommandContext& context);
+// DXF出力: a folder chosen in the folder dialog receives one DXF drawing per pattern.
+void OnDxfOutput(const ResultCommandContext& context);
+// Excel出力: the result as a workbook, under a name chosen in the save dialog.
+void OnXlsxOutput(const ResultCommandContext& context);
 // 新規: an empty job, after asking about unsaved work.
 void OnNewJob(const ResultCommandContext& context);
 // 物件を開く: the job file `path`, or one chosen in the open dialog when it is "".

@@ -262,7 +262,7 @@ TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
         {{"--boards", boards, "--parts", dir.File("empty.csv")}, "the parts file holds no part"},
         {{"--boards", boards, "--parts", parts, "--settings", dir.File("none.ini")}, "cannot be read"},
         {{"--boards", boards, "--parts", parts, "--job-name", "x"},
-         "--job-name goes with --cutdata, --save-job, --pdf-info, --pdf-cuts or --pdf-labels"},
+         "--job-name goes with --cutdata, --save-job, --pdf-info, --pdf-cuts, --pdf-labels or --xlsx"},
         {{"--boards", boards, "--parts", parts, "--cutdata", dir.File("c.csv"), "--due", "2026-02-30"},
          "--due takes a date as YYYY-MM-DD"},
         {{"--boards", boards, "--parts", parts, "--cutdata", dir.File("c.csv"), "--comment", "a\nb"},
@@ -286,7 +286,7 @@ TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
     // A mistake on the command line: the error, the usage lines and where the rest is.
     const Output out = Layout({"--boards", boards, "--parts", parts, "--pdf", "x.pdf"});
     EXPECT_EQ(out.Err,
-              "nestrix: unknown option: --pdf (did you mean --pdf-cuts, --pdf-info, --pdf-labels or --png?)\n"
+              "nestrix: unknown option: --pdf (did you mean --dxf, --pdf-cuts, --pdf-info, --pdf-labels or --png?)\n"
               "Usage: nestrix layout --boards B.csv --parts P.csv [OPTION]...\n"
               "  or:  nestrix layout --job IN.nestrix [OPTION]...\n"
               "'nestrix layout --help' lists every option.\n");
@@ -447,6 +447,9 @@ TEST_F(LayoutCommandTest, AnOutputThatCannotBeWrittenHasItsOwnStatusAndReason)
         {"--cutdata", "/dev/full", "No space left on device"},
         {"--cutdata", dir.File("none/cut.csv"), "No such file or directory"},
         {"--stats", dir.File(std::string(300, 'n') + ".txt"), "File name too long"},
+        {"--xlsx", "/dev/full", "No space left on device"},
+        {"--xlsx", dir.File("none/out.xlsx"), "No such file or directory"},
+        {"--dxf", dir.File("locked.json/dxf"), "Not a directory"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.option + std::string(" ") + c.path);
@@ -479,8 +482,8 @@ TEST_F(LayoutCommandTest, RefusesAnOutputThatIsAnInputOrAnotherOutput)
             EXPECT_EQ(ReadBytes(inputs[i].second), before[i]) << inputs[i].first;
         }
     };
-    const char* const outputs[] = {"--json",    "--unplaced", "--pdf-info", "--pdf-cuts", "--pdf-labels",
-                                   "--cutdata", "--stats",    "--save-job", "--stock-out"};
+    const char* const outputs[] = {"--json",    "--unplaced", "--pdf-info", "--pdf-cuts",  "--pdf-labels",
+                                   "--cutdata", "--stats",    "--save-job", "--stock-out", "--xlsx"};
     struct Way {
         const char* name;
         std::function<std::string(const std::string&)> alias;  // another name for the input
@@ -532,6 +535,10 @@ TEST_F(LayoutCommandTest, RefusesAnOutputThatIsAnInputOrAnotherOutput)
         {{"--png", dir.File("pictures"), "--json", dir.File("pictures/boards.png")}, "--png の画像と --json"},
         {{"--png", dir.File("pictures"), "--stats", dir.File("pictures/board-007.png")}, "--png の画像と --stats"},
         {{"--png", dir.Path(), "--json", dir.File("board-001.png")}, "--png の画像と --json"},
+        {{"--dxf", dir.File("pictures"), "--xlsx", dir.File("pictures/pattern-001.dxf")},
+         "--dxf の図面と --xlsx"},
+        {{"--dxf", dir.Path(), "--stats", dir.File("pattern-1234.dxf")}, "--dxf の図面と --stats"},
+        {{"--dxf", dir.File("old.json"), "--json", dir.File("old.json")}, "--dxf の図面と --json"},
     };
     for (const Pair& pair : pairs) {
         SCOPED_TRACE(pair.message);
@@ -555,6 +562,8 @@ TEST_F(LayoutCommandTest, RefusesAnOutputThatIsAnInputOrAnotherOutput)
         {"boards.png", settings, false, "--png の画像と --settings"},
         {"board-012.png", secondary, true, "--png の画像と --secondary"},
         {"board-002.png", dir.File("kept.json"), false, "--png の画像と --json"},
+        {"pattern-003.dxf", parts, false, "--dxf の図面と --parts"},
+        {"pattern-001.dxf", dir.File("kept.json"), true, "--dxf の図面と --json"},
     };
     for (const Link& link : links) {
         SCOPED_TRACE(link.name);
@@ -566,14 +575,17 @@ TEST_F(LayoutCommandTest, RefusesAnOutputThatIsAnInputOrAnotherOutput)
         } else {
             std::filesystem::create_symlink(link.target, path);
         }
-        const Output out = run({"--png", folder, "--json", dir.File("kept.json")});
+        const bool drawing = std::string(link.name).rfind("pattern-", 0) == 0;
+        const Output out = run({drawing ? "--dxf" : "--png", folder, "--json", dir.File("kept.json")});
         EXPECT_EQ(out.Status, kExitBadInput);
         EXPECT_NE(out.Err.find(link.message), std::string::npos) << out.Err;
         EXPECT_EQ(ReadBytes(dir.File("kept.json")), "kept");
         expectInputsKept();
     }
-    // Pictures beside an input of another name, and /dev/null twice, are fine.
-    const Output fine = run({"--png", dir.Path(), "--json", "/dev/null", "--unplaced", "/dev/null"});
+    // Pictures and drawings in one folder beside an input of another name, and /dev/null twice,
+    // are fine.
+    const Output fine =
+        run({"--png", dir.Path(), "--dxf", dir.Path(), "--json", "/dev/null", "--unplaced", "/dev/null"});
     EXPECT_NE(fine.Status, kExitBadInput) << fine.Err;
     expectInputsKept();
 }
@@ -686,14 +698,18 @@ TEST(ExportOptions, TakeTheJobFileFirstAndOnlyTheOutputs)
         {{"j.nestrix", "--pdf-labels", "l.pdf", "--job-name", "x"}, ParseResult::Run, ""},
         {{"j.nestrix", "--pdf-labels", "l.pdf", "--due", "2026-12-24"},
          ParseResult::Error,
-         "--due goes with --cutdata, --pdf-info or --pdf-cuts"},
+         "--due goes with --cutdata, --pdf-info, --pdf-cuts or --xlsx"},
         {{"j.nestrix", "--json", "r.json", "--job-name", "x"},
          ParseResult::Error,
-         "--job-name goes with --cutdata, --pdf-info, --pdf-cuts or --pdf-labels"},
+         "--job-name goes with --cutdata, --pdf-info, --pdf-cuts, --pdf-labels or --xlsx"},
+        {{"j.nestrix", "--xlsx", "r.xlsx", "--job-name", "x", "--due", "2026-12-24"}, ParseResult::Run, ""},
+        {{"j.nestrix", "--dxf", "d", "--job-name", "x"},
+         ParseResult::Error,
+         "--job-name goes with --cutdata, --pdf-info, --pdf-cuts, --pdf-labels or --xlsx"},
         {{"j.nestrix", "--pdf-labels", "l.pdf", "--customer", "x"}, ParseResult::Run, ""},
         {{"j.nestrix", "--cutdata", "c.csv", "--customer", "x"},
          ParseResult::Error,
-         "--customer goes with --pdf-info, --pdf-cuts or --pdf-labels"},
+         "--customer goes with --pdf-info, --pdf-cuts, --pdf-labels or --xlsx"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.empty() ? "" : c.args.front());
@@ -729,7 +745,7 @@ TEST(LayoutOptions, ParsesWithoutEndingTheProgram)
          "--job brings its own lists: no --boards, --parts or --secondary with it"},
         {{"--boards", "b", "--parts", "p", "--due", "2026-12-24"},
          ParseResult::Error,
-         "--due goes with --cutdata, --save-job, --pdf-info or --pdf-cuts"},
+         "--due goes with --cutdata, --save-job, --pdf-info, --pdf-cuts or --xlsx"},
         {{"--boards", "b", "--parts", "p", "--pdf-info", "i", "--due", "2026-12-24", "--job-name", "x"},
          ParseResult::Run,
          ""},
@@ -737,7 +753,7 @@ TEST(LayoutOptions, ParsesWithoutEndingTheProgram)
         {{"--boards", "b", "--parts", "p", "--save-job", "j", "--customer", "x"}, ParseResult::Run, ""},
         {{"--boards", "b", "--parts", "p", "--json", "j", "--customer", "x"},
          ParseResult::Error,
-         "--customer goes with --save-job, --pdf-info, --pdf-cuts or --pdf-labels"},
+         "--customer goes with --save-job, --pdf-info, --pdf-cuts, --pdf-labels or --xlsx"},
         {{"--boards", "b", "--parts", "p", "--pdf-labels", "l", "--job-name", "x"}, ParseResult::Run, ""},
         {{"--boards", "b", "--parts", "p", "--pdf-labels", "l", "--comment", "x"},
          ParseResult::Error,
@@ -746,7 +762,7 @@ TEST(LayoutOptions, ParsesWithoutEndingTheProgram)
         {{"--bords", "b"}, ParseResult::Error, "unknown option: --bords (did you mean --boards?)"},
         {{"--pdf", "b"},
          ParseResult::Error,
-         "unknown option: --pdf (did you mean --pdf-cuts, --pdf-info, --pdf-labels or --png?)"},
+         "unknown option: --pdf (did you mean --dxf, --pdf-cuts, --pdf-info, --pdf-labels or --png?)"},
         {{"--colour", "red"}, ParseResult::Error, "unknown option: --colour"},
         {{"-j", "2"}, ParseResult::Error, "unknown option: -j"},
         {{"--boards", "b", "--parts", "p", "--json", "a", "--json", "b"},

@@ -10,7 +10,7 @@ example=$2
 export QT_QPA_PLATFORM=offscreen
 outputs() {  # prefix
     echo --json "$dir/$1.json" --unplaced "$dir/$1-unplaced.csv" --cutdata "$dir/$1-cut.csv" \
-        --pdf-info "$dir/$1-info.pdf" --pdf-cuts "$dir/$1-cuts.pdf" --png "$dir/$1-png"
+        --pdf-info "$dir/$1-info.pdf" --pdf-cuts "$dir/$1-cuts.pdf" --png "$dir/$1-png" --dxf "$dir/$1-dxf"
 }
 # The text of a printout without its print time ("2026/12/09 14:05").
 pdftext() { pdftotext -layout "$1" - | sed -E 's#[0-9]{4}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2}##g'; }
@@ -24,6 +24,7 @@ same_outputs() {  # prefix1 prefix2
         [ "$text" = "$(pdftext "$dir/$2$f")" ] || fail "$2$f differs from $1$f"
     done
     diff -r "$dir/$1-png" "$dir/$2-png" >/dev/null || fail "the pictures of $2 differ from $1"
+    diff -r "$dir/$1-dxf" "$dir/$2-dxf" >/dev/null || fail "the drawings of $2 differ from $1"
 }
 
 # 1. Saved with the result, exported without calculating, calculated again from the job.

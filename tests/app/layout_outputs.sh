@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The outputs of `nestrix layout` change together or not at all, and never keep an earlier job's
 # files: a result with nothing placed replaces every output, fewer boards remove the pictures
-# of the others, a stop while the outputs are made changes none, and standard output holds a
+# and drawings of the others, a stop while the outputs are made changes none, and standard output holds a
 # file alone.
 set -u
 nestrix=$1
@@ -10,7 +10,8 @@ example=$2
 export QT_QPA_PLATFORM=offscreen
 outputs() {  # prefix
     echo --json "$dir/$1.json" --unplaced "$dir/$1-unplaced.csv" --cutdata "$dir/$1-cut.csv" \
-        --pdf-info "$dir/$1-info.pdf" --pdf-cuts "$dir/$1-cuts.pdf" --png "$dir/$1-png" --stats "$dir/$1-stats.txt"
+        --pdf-info "$dir/$1-info.pdf" --pdf-cuts "$dir/$1-cuts.pdf" --png "$dir/$1-png" --stats "$dir/$1-stats.txt" \
+        --dxf "$dir/$1-dxf" --xlsx "$dir/$1-book.xlsx"
 }
 snapshot() {  # prefix: the bytes of every output
     (cd "$dir" && find "$1".json "$1"-* -type f -print0 | sort -z | xargs -0 sha1sum)
@@ -20,6 +21,7 @@ snapshot() {  # prefix: the bytes of every output
 "$nestrix" layout "${inputs[@]}" $(outputs out) >"$dir/stdout" 2>"$dir/stderr" || { cat "$dir/stderr"; fail "example failed"; }
 layouts=$(ls "$dir/out-png" | grep -c '^board-')
 [ "$layouts" -ge 2 ] || fail "expected several pictures, found $layouts"
+[ "$(ls "$dir/out-dxf" | grep -c '^pattern-[0-9]*\.dxf$')" -ge 2 ] || fail "expected several drawings"
 iconv -f UTF-8 -t CP932 >"$dir/other-boards.csv" <<'CSV'
 原板名,原板横,原板縦,原板厚さ,原板数,原板単価,原板優先度,原板種類,原板備考,原板上トリム,原板下トリム,原板左トリム,原板右トリム
 X,1820.0,910.0,99.0,10,1000,0,無い種類,,0.0,0.0,0.0,0.0
@@ -29,6 +31,8 @@ CSV
 status=$?
 [ "$status" -eq 1 ] || { cat "$dir/stderr"; fail "nothing placed: status $status, expected 1"; }
 [ "$(ls "$dir/out-png")" = boards.png ] || fail "pictures of the earlier job stayed: $(ls "$dir/out-png" | tr '\n' ' ')"
+[ -z "$(ls "$dir/out-dxf")" ] || fail "drawings of the earlier job stayed: $(ls "$dir/out-dxf" | tr '\n' ' ')"
+[ "$(head -c 2 "$dir/out-book.xlsx")" = PK ] || fail "no workbook for a result with nothing placed"
 grep -q '"layouts": \[\]' "$dir/out.json" || fail "the JSON still has layouts"
 cuts=$(pdftotext "$dir/out-cuts.pdf" -) || fail "the cutting sheets are no PDF"
 grep -q '全ての部材が配置できませんでした。' <<<"$cuts" || fail "the cutting sheets do not say that nothing was placed"

@@ -2,6 +2,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QToolButton>
+#include <QMenu>
 #include <QtTest>
 #include <filesystem>
 
@@ -16,6 +18,7 @@
 #include "fakes/ScopedEnv.h"
 #include "fakes/TempDir.h"
 #include "fakes/WhenShown.h"
+#include "exchange/DxfExport.h"
 #include "result/JobFile.h"
 #include "result/ResultJson.h"
 #include "view/Commands.h"
@@ -78,6 +81,7 @@ private slots:
     void anOpenedJobCalculatesAgainWithItsOwnOptions();
     void stockUpdateFromTheToolBarAndCtrlZ();
     void aFirstStartLaysTheExampleOutWithItsOwnBoards();
+    void dxfAndExcelUnderTheArrowOfCutData();
 };
 
 void ResultFrameTest::statusBarFollowsTheCurrentBoard()
@@ -263,6 +267,68 @@ void ResultFrameTest::stockUpdateFromTheToolBarAndCtrlZ()
     QCOMPARE(s.prompt.Asked.size(), std::size_t(2));
     QCOMPARE(ReadBytes(genban), before);
     QVERIFY(!frame->CommandAction(kCmdStockUndo)->isEnabled());
+}
+
+// DXF出力 and Excel出力 under the arrow of 切断データ: enabled with a result only, each asks for
+// its place (folder, save dialog) and writes the document's result with its settings there; a
+// cancelled dialog writes nothing.
+void ResultFrameTest::dxfAndExcelUnderTheArrowOfCutData()
+{
+    LaidOut s;
+    QVERIFY(s.Start());
+    CMainFrame* frame = s.app.MainFrame();
+    frame->UpdateCommandUI();
+    QToolButton* cutData = nullptr;
+    for (QToolButton* button : frame->findChildren<QToolButton*>()) {
+        if (button->defaultAction() == frame->CommandAction(kCmdCutData)) {
+            cutData = button;
+        }
+    }
+    QVERIFY(cutData != nullptr);
+    QCOMPARE(cutData->popupMode(), QToolButton::MenuButtonPopup);
+    QAction* dxf = frame->findChild<QAction*>("dxfOutputAction");
+    QAction* xlsx = frame->findChild<QAction*>("xlsxOutputAction");
+    QVERIFY(dxf && xlsx);
+    const QMenu* menu = cutData->defaultAction()->menu<QMenu*>();
+    QVERIFY(menu && menu->actions().contains(dxf) && menu->actions().contains(xlsx));
+    QVERIFY(dxf->isEnabled() && xlsx->isEnabled());
+    QCOMPARE(dxf->text(), QString("DXF出力..."));
+    QCOMPARE(xlsx->text(), QString("Excel出力..."));
+
+    // Cancelled: nothing asked of the prompt, nothing written.
+    dxf->trigger();
+    xlsx->trigger();
+    QCOMPARE(s.chooser.Requests.size(), std::size_t(2));
+    QCOMPARE(s.chooser.Requests[0].Kind, std::string("folder"));
+    QCOMPARE(s.chooser.Requests[1].Kind, std::string("save"));
+    QCOMPARE(s.chooser.Requests[1].Options.Filter, std::string("Excel ブック (*.xlsx)|*.xlsx||"));
+    QCOMPARE(s.chooser.Requests[1].Options.FileName, std::string("配置結果.xlsx"));
+
+    TempDir out;
+    s.chooser.Files = {out.Path(), out.File("result.xlsx")};
+    dxf->trigger();
+    xlsx->trigger();
+    QVERIFY2(s.prompt.Shown.empty(), s.prompt.Shown.empty() ? "" : s.prompt.Shown[0].c_str());
+    const CNestrixDoc& doc = s.app.Doc();
+    const Settings options = doc.ResultSettings(s.app.AppSettings());
+    std::vector<NamedBytes> expected;
+    std::string error;
+    QVERIFY(PatternDxfFiles({{doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards},
+                             options.NokoHaba,
+                             MinOffcut(options)},
+                            {}, expected, error));
+    QCOMPARE(expected.size(), doc.RetData.Layouts.size());
+    for (const NamedBytes& file : expected) {
+        QVERIFY2(ReadBytes(out.File(file.Name)) == file.Bytes, file.Name.c_str());
+    }
+    QCOMPARE(ReadBytes(out.File("result.xlsx")).substr(0, 2), std::string("PK"));  // a zip, as a workbook is
+
+    // No result: both disabled.
+    Desktop empty;
+    QVERIFY(empty.app.InitInstance());
+    empty.app.MainFrame()->UpdateCommandUI();
+    QVERIFY(!empty.app.MainFrame()->findChild<QAction*>("dxfOutputAction")->isEnabled());
+    QVERIFY(!empty.app.MainFrame()->findChild<QAction*>("xlsxOutputAction")->isEnabled());
 }
 
 QTEST_MAIN(ResultFrameTest)
