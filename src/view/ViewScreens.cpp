@@ -111,11 +111,14 @@ void DrawListScreen(Canvas& dc, const BoardSource& source, ViewState& view, int 
     for (int i = 0; i < count; ++i) {
         const int left = cellLeft(i);
         const int top = cellTop(i);
-        // The cells have a fit of their own; the detail screen's zoom and anchor stay as they are.
-        BoardTransform cell;
-        DrawBoard(source, i, cell, dc, BoardForm::List, {left, top, left + cellWidth, top + cellHeight});
         char number[16];
         std::snprintf(number, sizeof number, "%3d", i + 1);
+        // The cells have a fit of their own; the detail screen's zoom and anchor stay as they are.
+        // The board goes under the number's line, so that a board filling its cell keeps its
+        // corner clear of it.
+        const int numberBottom = std::min(top + 2 + dc.TextExtent(number).Height, top + cellHeight / 2);
+        BoardTransform cell;
+        DrawBoard(source, i, cell, dc, BoardForm::List, {left, numberBottom, left + cellWidth, top + cellHeight});
         const CanvasColor oldColor = dc.SetTextColor(kGuideRed);
         dc.TextOut(left + 2, top + 2, number);
         dc.SetTextColor(oldColor);

@@ -190,9 +190,16 @@ TEST(ListScreen, FramesTheCurrentCellNumbersEveryBoardAndRulesTheGrid)
     }
     EXPECT_EQ(dc.CurrentTextColor, kBlue);
 
-    // Each board at the scale of the largest in its cell: 408 - 8 units for 2000.
-    EXPECT_EQ(dc.Fills[1].Rect, (CanvasRect{3, 3, 405, 205}));    // board 1's grey
-    EXPECT_EQ(dc.Fills[4].Rect, (CanvasRect{411, 3, 813, 205}));  // board 2's
+    // Each board at the scale of the largest in its cell, under its number's line: the cell's
+    // 208 less the line leaves the height the fit takes, the width follows at 2:1.
+    const int line = 2 + dc.TextExtent("  1").Height;
+    const CanvasRect first = dc.Fills[1].Rect;  // board 1's grey
+    EXPECT_GE(first.Top, line);
+    EXPECT_LE(first.Bottom, 208);
+    EXPECT_GE(first.Left, 0);
+    EXPECT_LE(first.Right, 408);
+    EXPECT_NEAR(double(first.Right - first.Left) / (first.Bottom - first.Top), 2.0, 0.05);
+    EXPECT_EQ(dc.Fills[4].Rect, (CanvasRect{first.Left + 408, first.Top, first.Right + 408, first.Bottom}));
     const std::vector<std::pair<CanvasPoint, CanvasPoint>> grid(dc.Lines.end() - 3, dc.Lines.end());
     const std::vector<std::pair<CanvasPoint, CanvasPoint>> expected = {
         {{0, 208}, {1224, 208}}, {{408, 0}, {408, 416}}, {{816, 0}, {816, 416}}};
