@@ -52,22 +52,18 @@ CJobInfoDlg::CJobInfoDlg(const CutDataInfo& start, Prompt& prompt, QWidget* pare
     auto* dueRow = new QHBoxLayout;
     dueRow->addWidget(m_hasDue);
     dueRow->addWidget(m_due, 1);
+    // Each label's mnemonic reaches its field; the due date's reaches its box.
+    const auto label = [this](const char* text, QWidget* buddy) {
+        auto* caption = new QLabel(text, this);
+        caption->setBuddy(buddy);
+        return caption;
+    };
     auto* form = new QFormLayout(this);
-    form->addRow("物件名(&N)", m_jobName);
-    form->addRow("得意先(&C)", m_customer);
-    form->addRow("納期(&D)", dueRow);
-    form->addRow("コメント(&M)", m_comment);
+    form->addRow(label("物件名(&N)", m_jobName), m_jobName);
+    form->addRow(label("得意先(&C)", m_customer), m_customer);
+    form->addRow(label("納期(&D)", m_hasDue), dueRow);
+    form->addRow(label("コメント(&M)", m_comment), m_comment);
     form->addRow(buttons);
-    // The labels' mnemonics reach the fields; the due date's reaches its box.
-    for (QWidget* field : {static_cast<QWidget*>(m_jobName), static_cast<QWidget*>(m_customer),
-                           static_cast<QWidget*>(m_comment)}) {
-        if (auto* label = qobject_cast<QLabel*>(form->labelForField(field))) {
-            label->setBuddy(field);
-        }
-    }
-    if (auto* label = qobject_cast<QLabel*>(form->labelForField(dueRow))) {
-        label->setBuddy(m_hasDue);
-    }
 }
 
 CutDataInfo CJobInfoDlg::Info() const
