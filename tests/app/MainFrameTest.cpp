@@ -73,6 +73,19 @@ struct Started {
     }
 };
 
+// A saved job "山田邸" due 2026-12-24 with one part 扉, one board and `secondary` secondary parts.
+bool WriteYamadaJob(const std::string& path, std::size_t secondary)
+{
+    JobDocument job;
+    job.Info = CutDataInfo{"山田邸", 2026, 12, 24, "急ぎ"};
+    job.Parts.Items.resize(1);
+    job.Parts.Items[0].Name = "扉";
+    job.Secondary.Items.resize(secondary);
+    job.Boards.Items.resize(1);
+    job.Bind();
+    return WriteJobFile(path, job).Ok();
+}
+
 }  // namespace
 
 class MainFrameTest : public QObject {
@@ -510,15 +523,8 @@ void MainFrameTest::newJobAfterAnOpenedJobStartsEmpty()
     Started s;
     QVERIFY(s.app->InitInstance());
     const std::string ybuzai = ReadBytes(s.home.File("YBuzai"));
-    JobDocument job;
-    job.Info = CutDataInfo{"山田邸", 2026, 12, 24, "急ぎ"};
-    job.Parts.Items.resize(1);
-    job.Parts.Items[0].Name = "扉";
-    job.Secondary.Items.resize(1);
-    job.Boards.Items.resize(1);
-    job.Bind();
     const std::string path = s.home.File("yamada.nestrix");
-    QVERIFY(WriteJobFile(path, job).Ok());
+    QVERIFY(WriteYamadaJob(path, 1));
     CMainFrame& frame = s.Frame();
     frame.OpenJob(path);
     CNestrixDoc& doc = s.app->Doc();
@@ -559,14 +565,8 @@ void MainFrameTest::jobInfoDialogSetsTheJobsHeader()
 {
     Started s;
     QVERIFY(s.app->InitInstance());
-    JobDocument job;
-    job.Info = CutDataInfo{"山田邸", 2026, 12, 24, "急ぎ"};
-    job.Parts.Items.resize(1);
-    job.Parts.Items[0].Name = "扉";
-    job.Boards.Items.resize(1);
-    job.Bind();
     const std::string path = s.home.File("yamada.nestrix");
-    QVERIFY(WriteJobFile(path, job).Ok());
+    QVERIFY(WriteYamadaJob(path, 0));
     CMainFrame& frame = s.Frame();
     frame.OpenJob(path);
     CNestrixDoc& doc = s.app->Doc();
