@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/Format.h"
 #include "base/TextFile.h"
 #include "exchange/DxfExport.h"
 
@@ -68,14 +69,7 @@ bool IsPictureName(const std::string& name)
     if (name == "boards.png") {
         return true;
     }
-    const std::string head = "board-";
-    const std::string tail = ".png";
-    if (name.size() < head.size() + 3 + tail.size() || name.compare(0, head.size(), head) != 0 ||
-        name.compare(name.size() - tail.size(), tail.size(), tail) != 0) {
-        return false;
-    }
-    const std::string digits = name.substr(head.size(), name.size() - head.size() - tail.size());
-    return digits.find_first_not_of("0123456789") == std::string::npos;
+    return IsNumberedName(name, "board-", ".png");
 }
 
 // The outputs that are folders: each writes the files of its own names there and removes

@@ -20,3 +20,13 @@ std::string Format(const char* format, ...)
     va_end(again);
     return text;
 }
+
+bool IsNumberedName(const std::string& name, const std::string& head, const std::string& tail)
+{
+    if (name.size() < head.size() + 3 + tail.size() || name.compare(0, head.size(), head) != 0 ||
+        name.compare(name.size() - tail.size(), tail.size(), tail) != 0) {
+        return false;
+    }
+    const std::string digits = name.substr(head.size(), name.size() - head.size() - tail.size());
+    return digits.find_first_not_of("0123456789") == std::string::npos;
+}

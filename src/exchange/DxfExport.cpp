@@ -244,14 +244,7 @@ std::string PatternDxfName(std::size_t layout)
 
 bool IsPatternDxfName(const std::string& name)
 {
-    const std::string head = "pattern-";
-    const std::string tail = ".dxf";
-    if (name.size() < head.size() + 3 + tail.size() || name.compare(0, head.size(), head) != 0 ||
-        name.compare(name.size() - tail.size(), tail.size(), tail) != 0) {
-        return false;
-    }
-    const std::string digits = name.substr(head.size(), name.size() - head.size() - tail.size());
-    return digits.find_first_not_of("0123456789") == std::string::npos;
+    return IsNumberedName(name, "pattern-", ".dxf");
 }
 
 bool PatternDxf(const CutDataSource& source, std::size_t layoutIndex, std::string& bytes, std::string& error)
