@@ -34,7 +34,20 @@ bool HasMultibyte(const std::string& bytes)
 
 }  // namespace
 
-TextReader::TextReader(std::istream& in) : m_in(in) {}
+TextReader::TextReader(std::istream& in, bool needCp932) : m_in(in), m_needCp932(needCp932) {}
+
+std::string TextReader::FaultText() const
+{
+    switch (m_fault) {
+        case Fault::Neither: return "UTF-8 でも Shift-JIS でもない文字があります";
+        case Fault::Encoding:
+            return m_encoding == Encoding::Utf8 ? "UTF-8 として読めない文字があります"
+                                                : "Shift-JIS として読めない文字があります";
+        case Fault::Utf8InCp932: return "Shift-JIS のファイルに UTF-8 の行があります";
+        case Fault::NoCp932Form: return "Shift-JIS で表せない文字があります";
+        default: return "";
+    }
+}
 
 TextReader::Status TextReader::Fail(Fault fault)
 {
@@ -56,7 +69,6 @@ TextReader::Status TextReader::Next(std::string& line)
     if (m_pendingEmpty > 0) {
         --m_pendingEmpty;
         ++m_lineNumber;
-        m_looksUtf8 = false;
         line.clear();
         return Status::Line;
     }
@@ -106,7 +118,7 @@ TextReader::Status TextReader::Next(std::string& line)
     if (m_first) {
         m_first = false;
         if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-            m_utf8 = true;
+            m_encoding = Encoding::Utf8;
             raw.erase(0, 3);
         }
     }
@@ -114,19 +126,32 @@ TextReader::Status TextReader::Next(std::string& line)
                               raw.find('\0') != std::string::npos)) {
         return Fail(Fault::Utf16);  // a byte order mark, or the zero bytes of ASCII in UTF-16
     }
-    m_looksUtf8 = !m_utf8 && HasMultibyte(raw) && IsValidUtf8(raw);
-    if (m_looksUtf8) {
+    if (!HasMultibyte(raw)) {
+        line = std::move(raw);  // ASCII reads the same in both
+        return Status::Line;
+    }
+    const bool utf8 = IsValidUtf8(raw);
+    if (m_encoding == Encoding::Undecided) {
         // CP932 text is almost never valid UTF-8 (its kana and common kanji start with bytes
         // that UTF-8 only continues with), while UTF-8 text often decodes as CP932 garbage.
-        return Fail(Fault::Utf8NoBom);
+        m_encoding = utf8 ? Encoding::Utf8 : Encoding::Cp932;
+        if (!utf8 && !Cp932ToUtf8(raw, line)) {
+            return Fail(Fault::Neither);
+        }
     }
-    if (m_utf8) {
-        // Text the CP932 files cannot hold is refused here, where it enters the program.
-        if (!IsValidUtf8(raw) || !IsCp932Representable(raw)) {
+    if (m_encoding == Encoding::Utf8) {
+        if (!utf8) {
             return Fail(Fault::Encoding);
+        }
+        // Text the CP932 files cannot hold is refused here, where it enters the program.
+        if (m_needCp932 && !IsCp932Representable(raw)) {
+            return Fail(Fault::NoCp932Form);
         }
         line = std::move(raw);
         return Status::Line;
+    }
+    if (utf8) {
+        return Fail(Fault::Utf8InCp932);
     }
     if (!Cp932ToUtf8(raw, line)) {
         return Fail(Fault::Encoding);

@@ -11,19 +11,22 @@
 extern std::atomic<int> g_stopReading;
 
 // Reads a text file line by line. A line ends at LF, at CR LF (also CR CR LF, as some
-// writers leave it) or at a CR alone. The bytes are CP932, or UTF-8 when the file starts
-// with the UTF-8 byte order mark; every line comes out as UTF-8. Bytes that are not valid in
-// the file's encoding are a file error, never silently altered. A line longer than
-// kMaxLineBytes or a file larger than kMaxFileBytes is an error too (/dev/zero must not fill
-// the memory).
+// writers leave it) or at a CR alone. The bytes are UTF-8 when the file starts with the UTF-8
+// byte order mark; else the first line with a byte above ASCII decides: UTF-8 when that line is
+// valid UTF-8, CP932 otherwise. Every line comes out as UTF-8. Bytes that are not valid in the
+// file's encoding are a file error, never silently altered. A line longer than kMaxLineBytes or
+// a file larger than kMaxFileBytes is an error too (/dev/zero must not fill the memory).
 class TextReader {
 public:
     enum class Status { Line, End, Error };
+    enum class Encoding { Undecided, Cp932, Utf8 };
     enum class Fault {
         None,
         Io,           // the stream failed
-        Encoding,     // bytes that are not CP932 (or not UTF-8 after a BOM)
-        Utf8NoBom,    // the bytes of a line are UTF-8 (without the byte order mark), not CP932
+        Neither,      // the line that decides is neither UTF-8 nor CP932
+        Encoding,     // bytes that are not valid in the file's encoding
+        Utf8InCp932,  // a line of UTF-8 (with multibyte characters) in a CP932 file
+        NoCp932Form,  // UTF-8 text without a CP932 form, where the reader needs one
         Utf16,        // the file is UTF-16 (a byte order mark, or zero bytes in the first line)
         LineTooLong,  // longer than kMaxLineBytes
         FileTooLarge  // more than kMaxFileBytes
@@ -31,23 +34,24 @@ public:
     static constexpr std::size_t kMaxLineBytes = 64 * 1024;
     static constexpr std::size_t kMaxFileBytes = 64 * 1024 * 1024;
 
-    explicit TextReader(std::istream& in);
+    // needCp932: UTF-8 text must have a CP932 form (the program's own files hold CP932).
+    explicit TextReader(std::istream& in, bool needCp932 = true);
     Status Next(std::string& line);
 
     // 1-based number of the line last returned, or of the line where the error was found.
     std::size_t LineNumber() const { return m_lineNumber; }
     Fault LastFault() const { return m_fault; }
-    // Whether the raw bytes of the last line are UTF-8 with at least one multibyte character:
-    // a header that matches nothing may be a UTF-8 file whose bytes happen to be CP932 too.
-    bool LastLineLooksUtf8() const { return m_looksUtf8; }
+    Encoding FileEncoding() const { return m_encoding; }
+    // What an encoding fault means, for the messages ("Shift-JIS として読めない文字があります").
+    std::string FaultText() const;
 
 private:
     Status Fail(Fault fault);
 
     std::istream& m_in;
+    bool m_needCp932 = true;
     bool m_first = true;
-    bool m_utf8 = false;
-    bool m_looksUtf8 = false;
+    Encoding m_encoding = Encoding::Undecided;
     std::size_t m_lineNumber = 0;
     std::size_t m_bytes = 0;         // bytes consumed so far
     std::size_t m_pendingEmpty = 0;  // empty lines still owed by a run of CRs

@@ -29,7 +29,7 @@ inline constexpr std::int32_t kMaxPartCount = 9999;
 inline constexpr std::int32_t kMaxBoardCount = 999999;
 inline constexpr std::int32_t kMaxPrice = 999999;
 
-enum class TableError { None, Open, Empty, File, Columns, Data, NotShiftJis, Utf16, LineTooLong, FileTooLarge, LineBreakInCell };
+enum class TableError { None, Open, Empty, File, Columns, Data, Utf16, LineTooLong, FileTooLarge, LineBreakInCell };
 
 // Why and where reading stopped.
 struct TableProblem {
@@ -174,17 +174,12 @@ TableProblem ReadTable(std::istream& in, const TableFormat<Record, N>& format, s
     TextReader reader(in);
     auto readerProblem = [&reader]() {
         switch (reader.LastFault()) {
-            case TextReader::Fault::Utf8NoBom:
-                return TableProblem{TableError::NotShiftJis, reader.LineNumber()};
             case TextReader::Fault::Utf16: return TableProblem{TableError::Utf16, reader.LineNumber()};
             case TextReader::Fault::LineTooLong:
                 return TableProblem{TableError::LineTooLong, reader.LineNumber()};
             case TextReader::Fault::FileTooLarge:
                 return TableProblem{TableError::FileTooLarge, reader.LineNumber()};
-            case TextReader::Fault::Encoding:
-                return TableProblem{TableError::File, reader.LineNumber(),
-                                    "Shift-JIS として読めない文字があります"};
-            default: return TableProblem{TableError::File, reader.LineNumber()};
+            default: return TableProblem{TableError::File, reader.LineNumber(), reader.FaultText()};
         }
     };
     auto append = [&](const std::vector<std::string>& fields, const auto& map) {
@@ -215,15 +210,24 @@ TableProblem ReadTable(std::istream& in, const TableFormat<Record, N>& format, s
             }
         }
     }
-    // A UTF-8 header can be valid CP932 bytes too; it then matches no title.
-    const TableProblem wrongColumns{
-        reader.LastLineLooksUtf8() ? TableError::NotShiftJis : TableError::Columns, 1};
+    // A header that is not the files' names the titles it lacks and every title expected.
+    std::string expected;
+    std::string missing;
+    for (std::size_t column = 0; column < N; ++column) {
+        expected += (column > 0 ? "," : "") + std::string(format.Titles[column]);
+        if (matches > 0 && map[column] < 0) {
+            missing += (missing.empty() ? "" : ",") + std::string(format.Titles[column]);
+        }
+    }
+    const TableProblem wrongColumns{TableError::Columns, 1,
+                                    (missing.empty() ? "" : "ない見出し: " + missing + "、") +
+                                        "見出しは " + expected + " です"};
     if (matches == 0) {
         if (!format.Headerless(fields.size(), map)) {
             return wrongColumns;
         }
         if (auto problem = append(fields, map)) {
-            return reader.LastLineLooksUtf8() ? wrongColumns : *problem;
+            return *problem;
         }
     } else if (matches != N) {
         return wrongColumns;
@@ -268,7 +272,7 @@ inline std::string ReadErrorText(const TableProblem& problem)
             }
             break;
         case TableError::Empty: text = "ファイル異常です。（空のファイルです）"; break;
-        case TableError::Utf16: text = "ファイルが Shift-JIS ではありません（UTF-16 です）。"; break;
+        case TableError::Utf16: text = "ファイルが UTF-8 でも Shift-JIS でもありません（UTF-16 です）。"; break;
         case TableError::LineBreakInCell:
             text = "データが異常です。（" + line + "、セルの中に改行があります。改行を除いて保存してください）";
             break;
@@ -277,9 +281,6 @@ inline std::string ReadErrorText(const TableProblem& problem)
             if (!line.empty()) {
                 text += "（" + line + (problem.Detail.empty() ? "" : "、" + problem.Detail) + "）";
             }
-            break;
-        case TableError::NotShiftJis:
-            text = "ファイルが Shift-JIS ではありません（BOM のない UTF-8 です、" + line + "）。";
             break;
         case TableError::LineTooLong:
             text = "ファイル異常です。（" + line + "が " + std::to_string(TextReader::kMaxLineBytes) +
@@ -290,7 +291,9 @@ inline std::string ReadErrorText(const TableProblem& problem)
                    std::to_string(TextReader::kMaxFileBytes / 1024 / 1024) + " MiB を超えています、" + line +
                    "）";
             break;
-        case TableError::Columns: text = "項目数が違います。（" + line + "）"; break;
+        case TableError::Columns:
+            text = "項目数が違います。（" + line + (problem.Detail.empty() ? "" : "、" + problem.Detail) + "）";
+            break;
         case TableError::Data: text = "データが異常です。（" + line + "、" + problem.Detail + "）"; break;
         case TableError::None: return "";
     }

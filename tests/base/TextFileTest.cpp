@@ -60,7 +60,7 @@ TEST(TextReader, SplitsLinesAndDecodes)
         {"utf-8 with bom", "\xEF\xBB\xBF部材,表\r\n", {"部材,表"}, false},
         {"invalid cp932 lead", "ok\r\n\x85\x40\r\n", {"ok"}, true},
         {"truncated double byte", "ok\r\n\x95\r\n", {"ok"}, true},
-        {"utf-8 without bom is not cp932", "部材\r\n", {}, true},
+        {"utf-8 without bom", "a\r\n部材\r\n", {"a", "部材"}, false},
         {"bom file with invalid utf-8",
          "\xEF\xBB\xBF"
          "a\r\n\xC3(\r\n",
@@ -144,8 +144,11 @@ TEST(TextReader, NamesTheFaultAndItsLine)
     };
     const std::string longLine(TextReader::kMaxLineBytes + 1, 'x');
     const Case cases[] = {
-        {"invalid cp932 on line 3", "a\r\nb\r\n\x85\x40\r\n", Fault::Encoding, 3},
-        {"utf-8 without bom", "a\r\n部材\r\n", Fault::Utf8NoBom, 2},
+        {"neither utf-8 nor cp932 on line 3", "a\r\nb\r\n\x85\x40\r\n", Fault::Neither, 3},
+        {"invalid cp932 after cp932", "\x95\x94\r\n\x85\x40\r\n", Fault::Encoding, 2},
+        {"cp932 after utf-8", "a\r\n部材\r\n\x95\x94\r\n", Fault::Encoding, 3},
+        {"utf-8 after cp932", "\x95\x94\r\n部材\r\n", Fault::Utf8InCp932, 2},
+        {"utf-8 without bom", "a\r\n部材\r\n", Fault::None, 2},
         {"a line just at the limit", std::string(TextReader::kMaxLineBytes, 'x') + "\n", Fault::None, 1},
         {"a line over the limit", "a\n" + longLine + "\n", Fault::LineTooLong, 2},
         {"no line end at all", longLine, Fault::LineTooLong, 1},

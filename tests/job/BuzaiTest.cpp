@@ -131,10 +131,11 @@ TEST(BuzaiFile, RejectsWithTheMessageOfEachError)
         {"empty file", "", "部材ファイル異常です。（空のファイルです）", 0},
         {"a cell with a line break", h + "a,10,10,1,1,0,,\n\"two\nlines\",10,10,1,1,0,,\n",
          "部材データが異常です。（3行目、セルの中に改行があります。改行を除いて保存してください）", 1},
-        {"headerless 4 fields", "600,450,18,2\n", "部材項目数が違います。（1行目）", 0},
-        {"headerless 7 fields", "600,450,18,2,1,a,b\n", "部材項目数が違います。（1行目）", 0},
-        {"partial header", "部材名,部材横,部材縦\n", "部材項目数が違います。（1行目）", 0},
-        {"title twice", "部材名," + h, "部材項目数が違います。（1行目）", 0},
+        {"headerless 4 fields", "600,450,18,2\n", "部材項目数が違います。（1行目、見出しは 部材名,部材横,部材縦,部材厚さ,部材数,部材横置き,部材種類,部材備考 です）", 0},
+        {"headerless 7 fields", "600,450,18,2,1,a,b\n", "部材項目数が違います。（1行目、見出しは 部材名,部材横,部材縦,部材厚さ,部材数,部材横置き,部材種類,部材備考 です）", 0},
+        {"partial header", "部材名,部材横,部材縦\n",
+         "部材項目数が違います。（1行目、ない見出し: 部材厚さ,部材数,部材横置き,部材種類,部材備考、見出しは 部材名,部材横,部材縦,部材厚さ,部材数,部材横置き,部材種類,部材備考 です）", 0},
+        {"title twice", "部材名," + h, "部材項目数が違います。（1行目、見出しは 部材名,部材横,部材縦,部材厚さ,部材数,部材横置き,部材種類,部材備考 です）", 0},
         {"headerless bad first line", "0,450,18,2,1\n", "部材データが異常です。（1行目、部材横「0」は 0.1 から 99999.9 の範囲にありません）", 0},
         {"width 0.04", h + "a,0.04,10,1,1,0,,\n", "部材データが異常です。（2行目、部材横「0.04」は 0.1 から 99999.9 の範囲にありません）", 0},
         {"height of letters", h + "a,10,abc,1,1,0,,\n",
@@ -186,9 +187,10 @@ TEST(BuzaiFile, RejectsWithTheMessageOfEachError)
     }
 }
 
-// Files from elsewhere: a UTF-8 file without the byte order mark is named for what it is,
-// and lines ending in CR alone read like CR LF.
-TEST(BuzaiFile, SaysWhenAFileIsUtf8AndReadsCrOnlyLines)
+// Files from elsewhere: UTF-8 with or without the byte order mark reads like Shift-JIS, a
+// file whose text is neither is refused at the line that shows it, and lines ending in CR
+// alone read like CR LF.
+TEST(BuzaiFile, ReadsUtf8AndShiftJisAndNamesTheLineOfNeither)
 {
     struct Case {
         const char* name;
@@ -196,11 +198,17 @@ TEST(BuzaiFile, SaysWhenAFileIsUtf8AndReadsCrOnlyLines)
         std::string message;  // "" when read
         std::size_t parts;
     };
+    const std::string utf8 = std::string(kHeader) + "棚板,600,300,18,2,0,,\r\n";
     const Case cases[] = {
-        {"utf-8 header", std::string(kHeader) + "棚板,600,300,18,2,0,,\r\n",
-         "部材ファイルが Shift-JIS ではありません（BOM のない UTF-8 です、1行目）。", 0},
-        {"utf-8 in a headerless line", "600,300,18,2,0,棚\r\n",
-         "部材ファイルが Shift-JIS ではありません（BOM のない UTF-8 です、1行目）。", 0},
+        {"utf-8 without a byte order mark", utf8, "", 1},
+        {"utf-8 with one", "\xEF\xBB\xBF" + utf8, "", 1},
+        {"utf-8 in a headerless line", "600,300,18,2,0,棚\r\n", "", 1},
+        {"a cp932 line in a utf-8 file", utf8 + "\x92\x49,1,1,1,1,0,,\r\n",
+         "部材ファイル異常です。（3行目、UTF-8 として読めない文字があります）", 1},
+        {"utf-8 text without a cp932 form", std::string(kHeader) + "\xF0\xA0\xAE\xB7,1,1,1,1,0,,\r\n",
+         "部材ファイル異常です。（2行目、Shift-JIS で表せない文字があります）", 0},
+        {"neither", "600,300,18,2,0\r\n\x85\x40,1,1,1,1\r\n",
+         "部材ファイル異常です。（2行目、UTF-8 でも Shift-JIS でもない文字があります）", 1},
         {"cr only",
          "\x95\x94\x8d\xde\x96\xbc,\x95\x94\x8d\xde\x89\xa1,\x95\x94\x8d\xde\x8f\x63,"
          "\x95\x94\x8d\xde\x8c\xfa\x82\xb3,\x95\x94\x8d\xde\x90\x94,"
@@ -216,12 +224,13 @@ TEST(BuzaiFile, SaysWhenAFileIsUtf8AndReadsCrOnlyLines)
         utf16 += '\0';
     }
     const Case more[] = {
+        {"shift-jis", cp932, "", 1},
         {"a utf-8 line in a cp932 file", cp932 + "見切り 化粧,900,40,18,3,0,,\r\n",
-         "部材ファイルが Shift-JIS ではありません（BOM のない UTF-8 です、3行目）。", 1},
+         "部材ファイル異常です。（3行目、Shift-JIS のファイルに UTF-8 の行があります）", 1},
         {"a utf-8 line that is cp932 garbage too", cp932 + "棚板,900,40,18,3,0,,\r\n",
-         "部材ファイルが Shift-JIS ではありません（BOM のない UTF-8 です、3行目）。", 1},
-        {"utf-16 with a byte order mark", utf16, "部材ファイルが Shift-JIS ではありません（UTF-16 です）。", 0},
-        {"utf-16 without one", utf16.substr(2), "部材ファイルが Shift-JIS ではありません（UTF-16 です）。", 0},
+         "部材ファイル異常です。（3行目、Shift-JIS のファイルに UTF-8 の行があります）", 1},
+        {"utf-16 with a byte order mark", utf16, "部材ファイルが UTF-8 でも Shift-JIS でもありません（UTF-16 です）。", 0},
+        {"utf-16 without one", utf16.substr(2), "部材ファイルが UTF-8 でも Shift-JIS でもありません（UTF-16 です）。", 0},
     };
     std::vector<Case> all(std::begin(cases), std::end(cases));
     all.insert(all.end(), std::begin(more), std::end(more));
@@ -234,7 +243,11 @@ TEST(BuzaiFile, SaysWhenAFileIsUtf8AndReadsCrOnlyLines)
         if (!c.message.empty()) {
             EXPECT_EQ(prompt.Shown, std::vector<std::string>{c.message + "\n読み込みを中断しました。"});
         }
-        EXPECT_EQ(list.Items.size(), c.parts);
+        ASSERT_EQ(list.Items.size(), c.parts);
+        if (c.parts > 0) {  // the text as written, whatever the encoding
+            const CBuzai& first = list.Items[0];
+            EXPECT_TRUE(first.Name == "棚板" || first.Name == "a" || first.Remark == "棚" || first.Width == 6000) << first.Name;
+        }
     }
 }
 

@@ -100,10 +100,13 @@ TEST(GenbanFile, RejectsWithTheMessageOfEachError)
     const Case cases[] = {
         {"empty", "", "原板ファイル異常です。（空のファイルです）\n読み込みを中断しました。"},
         {"headerless 7", "1820,910,12,3500,0,20,1\n",
-         "原板項目数が違います。（1行目）\n読み込みを中断しました。"},
+         "原板項目数が違います。（1行目、見出しは 原板名,原板横,原板縦,原板厚さ,原板数,原板単価,原板優先度,原板種類,原板備考,原板上トリム,原板下トリム,原板左トリム,原板右トリム です）\n読み込みを中断しました。"},
         {"headerless 10", "1820,910,12,3500,0,20,1,a,b,c\n",
-         "原板項目数が違います。（1行目）\n読み込みを中断しました。"},
-        {"header of parts", "部材名,原板横\n", "原板項目数が違います。（1行目）\n読み込みを中断しました。"},
+         "原板項目数が違います。（1行目、見出しは 原板名,原板横,原板縦,原板厚さ,原板数,原板単価,原板優先度,原板種類,原板備考,原板上トリム,原板下トリム,原板左トリム,原板右トリム です）\n読み込みを中断しました。"},
+        {"header of parts", "部材名,原板横\n",
+         "原板項目数が違います。（1行目、ない見出し: 原板名,原板縦,原板厚さ,原板数,原板単価,原板優先度,原板種類,"
+         "原板備考,原板上トリム,原板下トリム,原板左トリム,原板右トリム、見出しは 原板名,原板横,原板縦,原板厚さ,原板数,原板単価,原板優先度,原板種類,原板備考,原板上トリム,原板下トリム,原板左トリム,原板右トリム です）\n"
+         "読み込みを中断しました。"},
         {"priority 3", kHeader + "a,1820,910,12,1,100,3,,,0,0,0,0\n",
          "原板データが異常です。（2行目、原板優先度が 2 を超えています）\n読み込みを中断しました。"},
         {"priority -1", kHeader + "a,1820,910,12,1,100,-1,,,0,0,0,0\n",
@@ -183,7 +186,7 @@ TEST(GenbanFile, ReadWithDialogStopsAtTheFirstBadFile)
     EXPECT_EQ(list.ReadWithDialog(settings, prompt, chooser), 0);  // not every file was read
     EXPECT_EQ(list.Items.size(), 1u);                               // the first one's board stays
     EXPECT_EQ(prompt.Shown,
-              std::vector<std::string>{"原板項目数が違います。（1行目）\n読み込みを中断しました。"});
+              std::vector<std::string>{"原板項目数が違います。（1行目、見出しは " + std::string(kHeader).substr(0, std::string(kHeader).find('\n')) + " です）\n読み込みを中断しました。"});
     ASSERT_EQ(chooser.Requests.size(), 1u);
     EXPECT_EQ(chooser.Requests[0].Kind, "openMany");
     EXPECT_EQ(chooser.Requests[0].Options.InitialFolder, "/boards");
