@@ -19,6 +19,7 @@
 #include "calc/engines/Engines.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
+#include "job/PartsImport.h"
 #include "platform/Prompt.h"
 #include "result/CutData.h"
 #include "result/JobFile.h"
@@ -115,8 +116,21 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
             prompt.Context.clear();
             return ok != 0;
         };
-        if (!read(job.Boards, options.Boards) || !read(job.Parts, options.Parts) ||
-            (!options.Secondary.empty() && !read(job.Secondary, options.Secondary))) {
+        // A spreadsheet's columns are found by their titles; what was assumed or left out is said.
+        auto import = [&prompt](CBuzaiList& list, const std::string& path) {
+            prompt.Context = path;
+            std::string note;
+            const int ok = ImportPartsFile(path, list, prompt, note);
+            prompt.Context.clear();
+            if (ok != 0) {
+                std::fprintf(stderr, "nestrix: %s: %s\n", path.c_str(), note.c_str());
+            }
+            return ok != 0;
+        };
+        if (!read(job.Boards, options.Boards) ||
+            !(options.PartsImport.empty() ? read(job.Parts, options.Parts) : import(job.Parts, options.PartsImport)) ||
+            (!options.Secondary.empty() && !read(job.Secondary, options.Secondary)) ||
+            (!options.SecondaryImport.empty() && !import(job.Secondary, options.SecondaryImport))) {
             return StoppedOr(kExitBadInput);
         }
         for (CGenban& board : job.Boards.Items) {

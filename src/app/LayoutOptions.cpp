@@ -20,6 +20,12 @@ const char* const kLayoutUsage =
     "  --boards B.csv        the boards (原板), Shift-JIS CSV\n"
     "  --parts P.csv         the parts (部材)\n"
     "  --secondary S.csv     the secondary parts (２次部材)\n"
+    "  --parts-import FILE   the parts from a spreadsheet's CSV or tab-separated text (UTF-8\n"
+    "                        or Shift-JIS), its columns found by their titles (部材名/Name,\n"
+    "                        幅/Width, 長さ/Length, 厚み/Thickness, 数量/Qty, 木目/Grain,\n"
+    "                        材質/Material, 備考/Note ...), lengths in mm; instead of --parts\n"
+    "  --secondary-import FILE\n"
+    "                        the secondary parts the same way, instead of --secondary\n"
     "  --job IN.nestrix      a job file: its lists and calculation settings instead of the three\n"
     "                        files above\n"
     "  --settings X.ini      the settings, as Nestrix.ini holds them\n"
@@ -123,6 +129,8 @@ const std::vector<OptionRule>& OptionRules()
         FileOption("--boards", &LayoutOptions::Boards),
         FileOption("--parts", &LayoutOptions::Parts),
         FileOption("--secondary", &LayoutOptions::Secondary),
+        FileOption("--parts-import", &LayoutOptions::PartsImport),
+        FileOption("--secondary-import", &LayoutOptions::SecondaryImport),
         FileOption("--settings", &LayoutOptions::SettingsFile),
         FileOption("--json", &LayoutOptions::Json),
         FileOption("--unplaced", &LayoutOptions::Unplaced),
@@ -404,12 +412,22 @@ ParseResult ParseLayoutOptions(const std::vector<std::string>& args, LayoutOptio
     if (parsed != ParseResult::Run) {
         return parsed;
     }
-    if (!options.Job.empty() && (!options.Boards.empty() || !options.Parts.empty() || !options.Secondary.empty())) {
-        error = "--job brings its own lists: no --boards, --parts or --secondary with it";
+    const bool lists = !options.Boards.empty() || !options.Parts.empty() || !options.Secondary.empty() ||
+                       !options.PartsImport.empty() || !options.SecondaryImport.empty();
+    if (!options.Job.empty() && lists) {
+        error = "--job brings its own lists: no --boards, --parts or --secondary (or their -import) with it";
         return ParseResult::Error;
     }
-    if (options.Job.empty() && (options.Boards.empty() || options.Parts.empty())) {
-        error = "--boards and --parts are required (or --job)";
+    if (!options.Parts.empty() && !options.PartsImport.empty()) {
+        error = "--parts and --parts-import both give the parts: take one";
+        return ParseResult::Error;
+    }
+    if (!options.Secondary.empty() && !options.SecondaryImport.empty()) {
+        error = "--secondary and --secondary-import both give the secondary parts: take one";
+        return ParseResult::Error;
+    }
+    if (options.Job.empty() && (options.Boards.empty() || (options.Parts.empty() && options.PartsImport.empty()))) {
+        error = "--boards and --parts (or --parts-import) are required (or --job)";
         return ParseResult::Error;
     }
     return JobTextsWithTheirOutputs(options, true, error) ? ParseResult::Run : ParseResult::Error;

@@ -12,6 +12,8 @@ struct LayoutOptions {
     std::string Boards;
     std::string Parts;
     std::string Secondary;
+    std::string PartsImport;      // the parts from a spreadsheet's CSV, columns by their titles
+    std::string SecondaryImport;  // likewise the secondary parts
     std::string SettingsFile;
     std::string Json;      // "-" writes to standard output
     std::string Unplaced;  // likewise

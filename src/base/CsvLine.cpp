@@ -17,8 +17,8 @@ locale_t CLocale()
 }
 
 // Parses a quoted field starting at pos (at the opening quote). On success returns true,
-// the unquoted text and the position of the comma after it (or line.size()).
-bool ParseQuoted(const std::string& line, std::size_t pos, std::string& text, std::size_t& end)
+// the unquoted text and the position of the separator after it (or line.size()).
+bool ParseQuoted(const std::string& line, std::size_t pos, char separator, std::string& text, std::size_t& end)
 {
     std::string value;
     std::size_t i = pos + 1;
@@ -29,7 +29,7 @@ bool ParseQuoted(const std::string& line, std::size_t pos, std::string& text, st
                 i += 2;
                 continue;
             }
-            if (i + 1 == line.size() || line[i + 1] == ',') {
+            if (i + 1 == line.size() || line[i + 1] == separator) {
                 text = std::move(value);
                 end = i + 1;
                 return true;
@@ -44,7 +44,7 @@ bool ParseQuoted(const std::string& line, std::size_t pos, std::string& text, st
 
 }  // namespace
 
-std::vector<std::string> SplitFields(const std::string& line)
+std::vector<std::string> SplitFields(const std::string& line, char separator)
 {
     // Inside the program text is UTF-8, where a comma byte never occurs inside a character.
     std::vector<std::string> fields;
@@ -52,10 +52,10 @@ std::vector<std::string> SplitFields(const std::string& line)
     while (true) {
         std::string quoted;
         std::size_t end = 0;
-        if (pos < line.size() && line[pos] == '"' && ParseQuoted(line, pos, quoted, end)) {
+        if (pos < line.size() && line[pos] == '"' && ParseQuoted(line, pos, separator, quoted, end)) {
             fields.push_back(std::move(quoted));
         } else {
-            end = line.find(',', pos);
+            end = line.find(separator, pos);
             if (end == std::string::npos) {
                 end = line.size();
             }
@@ -73,14 +73,14 @@ std::vector<std::string> SplitFields(const std::string& line)
     return fields;
 }
 
-bool EndsInsideQuotes(const std::string& line)
+bool EndsInsideQuotes(const std::string& line, char separator)
 {
     std::size_t pos = 0;
     while (pos <= line.size()) {
         if (pos < line.size() && line[pos] == '"') {
             std::string text;
             std::size_t end = 0;
-            if (ParseQuoted(line, pos, text, end)) {
+            if (ParseQuoted(line, pos, separator, text, end)) {
                 pos = end + 1;
                 continue;
             }
@@ -100,7 +100,7 @@ bool EndsInsideQuotes(const std::string& line)
                 return true;
             }
         }
-        const std::size_t comma = line.find(',', pos);
+        const std::size_t comma = line.find(separator, pos);
         if (comma == std::string::npos) {
             break;
         }

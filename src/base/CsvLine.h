@@ -7,12 +7,12 @@
 // Splits a line at commas: no trimming, empty fields kept, k commas give k+1 fields.
 // A field that starts with a double quote and ends with one before the next comma (or the
 // end of the line) is a quoted field: its commas belong to it and "" stands for one quote.
-// Any other field is taken byte for byte.
-std::vector<std::string> SplitFields(const std::string& line);
+// Any other field is taken byte for byte. Another separator (a tab) splits the same way.
+std::vector<std::string> SplitFields(const std::string& line, char separator = ',');
 
 // Whether the line ends inside a quoted field: a spreadsheet cell with a line break in it
 // (Alt+Enter) was cut in two by the line end.
-bool EndsInsideQuotes(const std::string& line);
+bool EndsInsideQuotes(const std::string& line, char separator = ',');
 
 // A field as written: unchanged unless it holds a comma or a double quote, which is then
 // enclosed in double quotes with inner quotes doubled.

@@ -215,6 +215,13 @@ std::vector<std::string> Settings::Load(const IniFile& ini)
             LastFolder[kind] = ini.GetString(kLastFolderSection, key, "");
         }
     }
+    PartsImportMaps.clear();
+    for (std::size_t i = 1; i <= kMaxPartsImportMaps; ++i) {
+        const std::string map = ini.GetString(kPartsImportSection, "Map" + std::to_string(i), "");
+        if (!map.empty()) {
+            PartsImportMaps.push_back(map);
+        }
+    }
     return warnings;
 }
 
@@ -266,6 +273,12 @@ void Settings::Store(IniFile& ini) const
         const char* key = kLastFolderKeys[kind];
         if (key != nullptr && (!LastFolder[kind].empty() || ini.Get(kLastFolderSection, key))) {
             ini.Set(kLastFolderSection, key, LastFolder[kind]);
+        }
+    }
+    for (std::size_t i = 0; i < kMaxPartsImportMaps; ++i) {
+        const std::string key = "Map" + std::to_string(i + 1);
+        if (i < PartsImportMaps.size() || ini.Get(kPartsImportSection, key)) {
+            ini.Set(kPartsImportSection, key, i < PartsImportMaps.size() ? PartsImportMaps[i] : "");
         }
     }
 }

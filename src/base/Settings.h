@@ -67,6 +67,10 @@ struct Settings {
     // The folder of the last file chosen, per FileKind (section "LastFolder"); a file dialog opens
     // there when the folder setting of its kind above is empty.
     std::array<std::string, kFileKinds> LastFolder;
+    // The column mappings of 部材の取り込み, the newest first, one per header (section
+    // "PartsImport", keys Map1, Map2, …; see PartsImport.h).
+    std::vector<std::string> PartsImportMaps;
+    static constexpr std::size_t kMaxPartsImportMaps = 10;
 
     // Number of simultaneous calculations derived from MaxCal.
     int MaxCalNum = 4;
@@ -87,6 +91,7 @@ struct Settings {
 
 inline constexpr const char* kSettingsSection = "SysPara";
 inline constexpr const char* kLastFolderSection = "LastFolder";
+inline constexpr const char* kPartsImportSection = "PartsImport";
 
 // A dialog form's copy of an int setting: the form's member and the setting it edits.
 template <class Form>

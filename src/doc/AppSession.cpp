@@ -74,7 +74,7 @@ bool AppSession::SaveSettings(Prompt& prompt)
         m_stored.Store(was);
         AppSettings.Store(now);
         bool changed = false;
-        for (const char* section : {kSettingsSection, kLastFolderSection}) {
+        for (const char* section : {kSettingsSection, kLastFolderSection, kPartsImportSection}) {
             std::vector<std::string> keys;
             for (const IniFile* side : {&was, &now}) {
                 for (const IniFile::KeyLine& line : side->KeysIn(section)) {

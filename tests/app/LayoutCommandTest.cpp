@@ -233,12 +233,22 @@ TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
         EncodeForDisk("部材名,部材横,部材縦,部材厚さ,部材数,部材横置き,部材種類,部材備考\n", headerOnly));
     WriteBytes(dir.File("empty.csv"), headerOnly);
     WriteBytes(dir.File("bad.csv"), "x,y\r\n");
+    WriteBytes(dir.File("depth.csv"), "W,D,T\n600,400,18\n");
+    WriteBytes(dir.File("rows.csv"), "W,L,T\n600,400,18\nx,400,18\n");
     struct Case {
         std::vector<std::string> args;
         const char* message;
     };
     const Case cases[] = {
-        {{"--parts", parts}, "--boards and --parts are required"},
+        {{"--parts", parts}, "--boards and --parts (or --parts-import) are required"},
+        {{"--boards", boards, "--parts", parts, "--parts-import", parts}, "--parts and --parts-import both give the parts"},
+        {{"--boards", boards, "--parts", parts, "--secondary", parts, "--secondary-import", parts},
+         "--secondary and --secondary-import both give the secondary parts"},
+        {{"--job", "j.nestrix", "--parts-import", parts}, "--job brings its own lists"},
+        {{"--boards", boards, "--parts-import", dir.File("depth.csv")},
+         "depth.csv: 部材の取り込み: 長さ の列が見出しからわかりません。（見出し: W,D,T） 取り込みを中断しました。"},
+        {{"--boards", boards, "--parts", parts, "--secondary-import", dir.File("rows.csv")},
+         "rows.csv: ２次部材の取り込み: 取り込めない行があります。 3行目: 幅「x」は数値ではありません 取り込みを中断しました。"},
         {{"--boards", boards, "--parts", parts, "--colour", "red"}, "unknown option: --colour"},
         {{"--boards", boards, "--parts", parts, "--threads", "0"}, "--threads takes a number from 1 to 16"},
         {{"--boards", boards, "--parts", parts, "--threads", "3x"}, "--threads takes a number from 1 to 16"},
@@ -256,7 +266,7 @@ TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
         {{"--boards", dir.File("none.csv"), "--parts", parts},
          "原板ファイルが開けません。（ファイルがありません） 読み込みを中断しました。"},
         {{"--boards", boards, "--parts", dir.File("bad.csv")},
-         "bad.csv: 部材項目数が違います。（1行目） 読み込みを中断しました。"},
+         "bad.csv: 部材項目数が違います。（1行目、見出しは 部材名,部材横,部材縦,部材厚さ,部材数,部材横置き,部材種類,部材備考 です） 読み込みを中断しました。"},
         {{"--boards", boards, "--parts", "/dev/zero"},
          "/dev/zero: 部材ファイル異常です。（1行目が 65536 バイトを超えています） 読み込みを中断しました。"},
         {{"--boards", boards, "--parts", dir.File("empty.csv")}, "the parts file holds no part"},
@@ -290,6 +300,22 @@ TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
               "Usage: nestrix layout --boards B.csv --parts P.csv [OPTION]...\n"
               "  or:  nestrix layout --job IN.nestrix [OPTION]...\n"
               "'nestrix layout --help' lists every option.\n");
+}
+
+// A spreadsheet's export of the parts gives the layout of the parts file itself.
+TEST_F(LayoutCommandTest, ImportsASpreadsheetLikeItsPartsFile)
+{
+    const std::string example = NESTRIX_EXAMPLE_JOB;
+    const std::string viaFile = dir.File("file.json");
+    const std::string viaSheet = dir.File("sheet.json");
+    Output out = Layout({"--boards", example + "/boards.csv", "--parts", example + "/parts.csv", "--threads", "2",
+                         "--json", viaFile});
+    ASSERT_EQ(out.Status, 0) << out.Err;
+    out = Layout({"--boards", example + "/boards.csv", "--parts-import",
+                  std::string(NESTRIX_TEST_SHEETS) + "/kitchen-parts-xlsx-sjis.txt", "--threads", "2", "--json", viaSheet});
+    ASSERT_EQ(out.Status, 0) << out.Err;
+    EXPECT_NE(out.Err.find("kitchen-parts-xlsx-sjis.txt: 寸法は mm として読みます"), std::string::npos) << out.Err;
+    EXPECT_EQ(ReadBytes(viaSheet), ReadBytes(viaFile));
 }
 
 TEST_F(LayoutCommandTest, WritesTheCutDataWithTheJobInformation)
@@ -738,11 +764,11 @@ TEST(LayoutOptions, ParsesWithoutEndingTheProgram)
         {{"--boards", "b", "--parts", "p", "--threads", "17"},
          ParseResult::Error,
          "--threads takes a number from 1 to 16"},
-        {{"--boards", "b"}, ParseResult::Error, "--boards and --parts are required (or --job)"},
+        {{"--boards", "b"}, ParseResult::Error, "--boards and --parts (or --parts-import) are required (or --job)"},
         {{"--job", "j.nestrix", "--json", "-"}, ParseResult::Run, ""},
         {{"--job", "j.nestrix", "--secondary", "s"},
          ParseResult::Error,
-         "--job brings its own lists: no --boards, --parts or --secondary with it"},
+         "--job brings its own lists: no --boards, --parts or --secondary (or their -import) with it"},
         {{"--boards", "b", "--parts", "p", "--due", "2026-12-24"},
          ParseResult::Error,
          "--due goes with --cutdata, --save-job, --pdf-info, --pdf-cuts or --xlsx"},
