@@ -367,7 +367,7 @@ void CMainFrame::OnEditList(int id)
 {
     CNestrixDoc& doc = m_app.Doc();
     const JobDialogContext context{m_app.AppSettings(), m_app.GetPrompt(), m_app.GetFileChooser(),
-                                   m_app.ListFont, this};
+                                   m_app.ListFont, this, &m_app.AppSettings().PartsImportMaps};
     DiscardAndEdit(
         doc,
         [&] {

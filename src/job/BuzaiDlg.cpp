@@ -1,6 +1,7 @@
 #include "job/BuzaiDlg.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -9,7 +10,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "base/Settings.h"
 #include "job/FieldCheck.h"
+#include "job/ImportDlg.h"
 #include "job/ListEditor.h"
 
 CBuzaiInDlg::CBuzaiInDlg(CBuzai& part, Prompt& prompt, QWidget* parent)
@@ -141,6 +144,65 @@ std::string BuzaiCellText(const CBuzai& part, int column)
     }
 }
 
+namespace {
+
+// The preview of a sheet; the parts the user takes, and the mapping remembered for its titles.
+void PreviewAndInsert(const CBuzaiList& list, const JobDialogContext& context, BuzaiListEditor& editor,
+                      const QString& source, ImportSheet sheet, CImportDlg::SheetMaker makeSheet = {},
+                      bool header = true)
+{
+    static const std::vector<std::string> none;
+    const ImportMapping mapping = StartingMapping(context.ImportMaps ? *context.ImportMaps : none, sheet);
+    CImportDlg preview(QString(list.KindWord()) + "の取り込み", source, std::move(sheet), mapping,
+                       QApplication::activeModalWidget(), std::move(makeSheet), header);
+    if (preview.exec() != QDialog::Accepted || preview.Imported().Parts.empty()) {
+        return;
+    }
+    if (context.ImportMaps != nullptr) {
+        RememberMapping(*context.ImportMaps, SheetTitles(preview.Sheet()), preview.Mapping());
+    }
+    editor.Insert(preview.Imported().Parts);
+}
+
+void ImportFile(const CBuzaiList& list, const JobDialogContext& context, BuzaiListEditor& editor)
+{
+    FileDialogOptions options{"表計算のデータ (*.csv *.txt *.tsv)|*.csv;*.txt;*.tsv|すべてのファイル (*)|*||", "csv",
+                              list.IsSecondary ? context.AppSettings.YBuzaiFol : context.AppSettings.BuzaiFol,
+                              std::string(list.KindWord()) + "の取り込み"};
+    options.Kind = list.IsSecondary ? FileKind::SecondaryParts : FileKind::Parts;
+    const std::optional<std::string> path = context.Chooser.OpenFile(options);
+    if (!path) {
+        return;
+    }
+    ImportSheet sheet;
+    if (const TableProblem problem = ReadImportFile(*path, sheet); problem.Error != TableError::None) {
+        context.AppPrompt.ShowError(list.KindWord() + ReadErrorText(problem));
+        return;
+    }
+    const char* encoding = sheet.Encoding == TextReader::Encoding::Cp932 ? "Shift-JIS" : "UTF-8";
+    const QString source = QString("ファイル: %1（%2、%3区切り）")
+                               .arg(QString::fromStdString(*path), encoding,
+                                    sheet.Separator == '\t' ? "タブ" : "カンマ");
+    PreviewAndInsert(list, context, editor, source, std::move(sheet));
+}
+
+// Cells copied from a spreadsheet: a first row whose titles give the width and the length is
+// taken for the header.
+void PasteCells(const CBuzaiList& list, const JobDialogContext& context, BuzaiListEditor& editor)
+{
+    const std::string text = QApplication::clipboard()->text().toStdString();
+    if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
+        return;
+    }
+    const ImportSheet titled = SheetFromCells(text, true);
+    const ImportMapping guess = GuessMapping(titled.Header);
+    const bool header = guess[ImportField::Width] >= 0 && guess[ImportField::Length] >= 0;
+    PreviewAndInsert(list, context, editor, "貼り付けたセル", SheetFromCells(text, header),
+                     [text](bool withHeader) { return SheetFromCells(text, withHeader); }, header);
+}
+
+}  // namespace
+
 int EditList(CBuzaiList& list, const JobDialogContext& context)
 {
     QWidget* parent = context.Parent;
@@ -149,10 +211,14 @@ int EditList(CBuzaiList& list, const JobDialogContext& context)
         CBuzaiInDlg input(part, prompt, QApplication::activeModalWidget());
         return input.exec() == QDialog::Accepted;
     });
+    std::vector<ListExtraButton> extras = {
+        {"importButton", "取り込み...", [&] { ImportFile(list, context, editor); }},
+        {"pasteButton", "貼り付け", [&] { PasteCells(list, context, editor); }, QKeySequence::Paste},
+    };
     CListDlg dialog(
         list.IsSecondary ? "２次部材設定" : "部材設定", BuzaiColumns(),
         [&list](int row, int column) { return BuzaiCellText(list.Items.at(row), column); }, editor, false,
-        context.ListFont, parent);
+        context.ListFont, parent, std::move(extras));
     dialog.setObjectName(list.IsSecondary ? "secondaryPartsListDialog" : "partsListDialog");
     dialog.exec();
     return editor.Changed();

@@ -106,8 +106,9 @@ private:
 }  // namespace
 
 CListDlg::CListDlg(const QString& title, const std::vector<TextColumn>& columns, ListCellText cell,
-                   ListEditing& editor, bool moveButtons, const QFont& listFont, QWidget* parent)
-    : QDialog(parent), m_editor(editor)
+                   ListEditing& editor, bool moveButtons, const QFont& listFont, QWidget* parent,
+                   std::vector<ListExtraButton> extras)
+    : QDialog(parent), m_editor(editor), m_extras(std::move(extras))
 {
     setObjectName("listDialog");
     setWindowTitle(title);
@@ -143,6 +144,15 @@ CListDlg::CListDlg(const QString& title, const std::vector<TextColumn>& columns,
         const auto action = entry.Action;
         connect(button, &QPushButton::clicked, this, [this, action] { Run(action); });
         buttons->addWidget(button);
+        if (action == &ListEditing::LoadMore) {
+            for (const ListExtraButton& extra : m_extras) {
+                auto* extraButton = new QPushButton(extra.Caption, this);
+                extraButton->setObjectName(extra.Name);
+                connect(extraButton, &QPushButton::clicked, this,
+                        [this, caption = QString(extra.Caption), run = extra.Action] { Run(caption, run); });
+                buttons->addWidget(extraButton);
+            }
+        }
     }
     m_undo = new QUndoStack(this);
     struct UndoButton {
@@ -191,18 +201,22 @@ CListDlg::CListDlg(const QString& title, const std::vector<TextColumn>& columns,
 
 void CListDlg::Run(void (ListEditing::*action)())
 {
+    const auto found = std::find_if(std::begin(kButtons), std::end(kButtons),
+                                    [action](const ListButton& b) { return b.Action == action; });
+    Run(found != std::end(kButtons) ? QString(found->Caption) : QString("編集"), [this, action] { (m_editor.*action)(); });
+}
+
+void CListDlg::Run(const QString& caption, const std::function<void()>& action)
+{
     std::unique_ptr<ListState> before = m_editor.Keep();
     try {
-        (m_editor.*action)();
+        action();
     } catch (const std::out_of_range&) {
         // An index outside the list: the button is abandoned, the list stays as it is.
     }
     std::unique_ptr<ListState> after = m_editor.Keep();
     if (!after->SameList(*before)) {
-        const auto found = std::find_if(std::begin(kButtons), std::end(kButtons),
-                                        [action](const ListButton& b) { return b.Action == action; });
-        const QString text = found != std::end(kButtons) ? QString(found->Caption) : QString("編集");
-        m_undo->push(new ListChange(text, m_editor, std::move(before), std::move(after), [this] { Refresh(); }));
+        m_undo->push(new ListChange(caption, m_editor, std::move(before), std::move(after), [this] { Refresh(); }));
     }
     Refresh();
 }
@@ -243,6 +257,12 @@ bool CListDlg::eventFilter(QObject* watched, QEvent* event)
     // The keys act only while the table has the focus; on a button Enter presses that button.
     if (watched == m_table && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
+        for (const ListExtraButton& extra : m_extras) {
+            if (extra.Key != QKeySequence::UnknownKey && key->matches(extra.Key)) {
+                Run(QString(extra.Caption), extra.Action);
+                return true;
+            }
+        }
         if (key->modifiers() & ~Qt::KeypadModifier) {
             return QDialog::eventFilter(watched, event);
         }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFont>
+#include <QKeySequence>
 #include <functional>
 #include <string>
 #include <vector>
@@ -26,6 +27,8 @@ struct JobDialogContext {
     FileChooser& Chooser;
     QFont ListFont;
     QWidget* Parent = nullptr;
+    // The column mappings 部材の取り込み remembers (the settings'); none kept when null.
+    std::vector<std::string>* ImportMaps = nullptr;
 };
 
 // Cell text of a record row (row below the record count) and column.
@@ -39,6 +42,15 @@ QDialogButtonBox* AddOkCancel(QDialog* dialog);
 QPushButton* CalculatorButton(QLineEdit* field, const char* name, const char* caption, Prompt& prompt,
                               QWidget* parent);
 
+// A button a list dialog has beyond the editor's own, and the key that presses it while the table
+// has the focus. Its change of the list can be undone like the others'.
+struct ListExtraButton {
+    const char* Name;
+    const char* Caption;
+    std::function<void()> Action;
+    QKeySequence::StandardKey Key = QKeySequence::UnknownKey;
+};
+
 // The list dialog of parts and boards: a table of the records and one empty row, the buttons
 // of the editor, Insert / Delete / Enter on the table, double click = 編集. The rules are the
 // editor's; this only binds them. Every button that changes the list can be undone and redone
@@ -47,7 +59,8 @@ class CListDlg : public QDialog {
     Q_OBJECT
 public:
     CListDlg(const QString& title, const std::vector<TextColumn>& columns, ListCellText cell,
-             ListEditing& editor, bool moveButtons, const QFont& listFont, QWidget* parent = nullptr);
+             ListEditing& editor, bool moveButtons, const QFont& listFont, QWidget* parent = nullptr,
+             std::vector<ListExtraButton> extras = {});
 
     QTableView* Table() const { return m_table; }
     QUndoStack* UndoStack() const { return m_undo; }
@@ -57,6 +70,7 @@ protected:
 
 private:
     void Run(void (ListEditing::*action)());
+    void Run(const QString& caption, const std::function<void()>& action);
     void Refresh();
     void ShowSelection();
     void OnSelectionChanged();
@@ -65,5 +79,6 @@ private:
     TextTableModel* m_model = nullptr;
     QTableView* m_table = nullptr;
     QUndoStack* m_undo = nullptr;
+    std::vector<ListExtraButton> m_extras;
     bool m_showing = false;  // the selection is being set from the editor
 };

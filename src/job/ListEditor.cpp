@@ -181,6 +181,21 @@ void ListEditor<List>::LoadMore()
 }
 
 template <class List>
+void ListEditor<List>::Insert(std::vector<Record> records)
+{
+    if (records.empty()) {
+        return;
+    }
+    const int at = IsRecordRow(m_selected) ? m_selected : static_cast<int>(m_list.Items.size());
+    m_list.Items.insert(m_list.Items.begin() + at, std::make_move_iterator(records.begin()),
+                        std::make_move_iterator(records.end()));
+    m_list.Renumber();
+    m_selected = at;
+    m_scroll = static_cast<int>(at + records.size()) - 1;
+    MarkChanged();
+}
+
+template <class List>
 void ListEditor<List>::Save()
 {
     m_list.SaveAs(m_settings, m_prompt, m_chooser);

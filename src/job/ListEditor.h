@@ -83,6 +83,9 @@ public:
     // Appends the chosen files.
     void LoadMore() override;
     void Save() override;
+    // Records from elsewhere (a spreadsheet) go before the selected row, or at the end with the
+    // empty row or none selected; the first of them is selected.
+    void Insert(std::vector<Record> records);
 
     std::unique_ptr<ListState> Keep() const override;
     void Return(const ListState& state) override;
