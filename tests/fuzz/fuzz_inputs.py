@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Mutation fuzzing of `nestrix layout` on the example job's input files, and of `nestrix export`
-on its job file.
+on its job file. The parts file is read now and then as a spreadsheet's (--parts-import).
 
 Each round mutates one of the boards, parts, secondary, settings or job files (bytes flipped,
 inserted or cut, lines repeated or dropped, number fields replaced by awkward values; the job
@@ -133,7 +133,9 @@ def main() -> int:
                 command = [args.nestrix, "export", os.path.join(work, target)]
             else:
                 command = [args.nestrix, "layout", "--threads", "2", "--engine", "cal2"]
-                for option, name in (("--boards", "boards.csv"), ("--parts", "parts.csv"),
+                # The parts also as a spreadsheet's sheet, through the column guess.
+                parts = "--parts-import" if rng.random() < 0.3 else "--parts"
+                for option, name in (("--boards", "boards.csv"), (parts, "parts.csv"),
                                      ("--secondary", "secondary.csv"), ("--settings", "settings.ini")):
                     command += [option, os.path.join(work, name)]
             command += ["--json", os.path.join(work, "out.json"), "--cutdata", os.path.join(work, "cut.csv"),
