@@ -93,7 +93,6 @@ CImportDlg::CImportDlg(const QString& title, const QString& source, ImportSheet 
     m_thickness->setObjectName("defaultThickness");
     m_thickness->setMaximumWidth(100);
     m_thickness->setAlignment(Qt::AlignRight);
-    m_thickness->setPlaceholderText("mm");
     auto* thicknessLabel = new QLabel("厚みの列がないときの厚み(&D)", this);
     thicknessLabel->setBuddy(m_thickness);
     auto* thicknessRow = new QHBoxLayout;
@@ -102,18 +101,27 @@ CImportDlg::CImportDlg(const QString& title, const QString& source, ImportSheet 
     thicknessRow->addStretch();
     grid->addWidget(thicknessLabel, 5, 0, 1, 2);
     grid->addLayout(thicknessRow, 5, 2, 1, 2);
+    m_kind = new QLineEdit(this);
+    m_kind->setObjectName("defaultKind");
+    m_kind->setMaximumWidth(200);
+    auto* kindLabel = new QLabel("種類の列がないときの種類(&M)", this);
+    kindLabel->setBuddy(m_kind);
+    grid->addWidget(kindLabel, 6, 0, 1, 2);
+    grid->addWidget(m_kind, 6, 2, 1, 2);
     connect(m_grainReading, &QComboBox::currentIndexChanged, this, [this] {
         if (!m_filling) {
             TakeChoices();
             Update();
         }
     });
-    connect(m_thickness, &QLineEdit::textChanged, this, [this] {
-        if (!m_filling) {
-            TakeChoices();
-            Update();
-        }
-    });
+    for (QLineEdit* edit : {m_thickness, m_kind}) {
+        connect(edit, &QLineEdit::textChanged, this, [this] {
+            if (!m_filling) {
+                TakeChoices();
+                Update();
+            }
+        });
+    }
     layout->addLayout(grid);
 
     m_preview = new QTableWidget(this);
@@ -167,6 +175,7 @@ void CImportDlg::FillColumnChoices()
     }
     m_grainReading->setCurrentIndex(m_mapping.GrainIsRotation ? 1 : 0);
     m_thickness->setText(m_mapping.Thickness > 0 ? Text(TenthsToFieldText(m_mapping.Thickness)) : QString());
+    m_kind->setText(Text(m_mapping.Kind));
     m_filling = false;
 }
 
@@ -180,12 +189,14 @@ void CImportDlg::TakeChoices()
     const std::string text = m_thickness->text().toStdString();
     m_mapping.Thickness =
         ReadTenths(text, thickness) == NumberText::Ok && thickness > 0 && thickness <= kMaxLengthTenths ? thickness : 0;
+    m_mapping.Kind = m_kind->text().trimmed().toStdString();
 }
 
 void CImportDlg::Update()
 {
     const bool thicknessColumn = m_mapping[ImportField::Thickness] >= 0;
     m_thickness->setEnabled(!thicknessColumn);
+    m_kind->setEnabled(m_mapping[ImportField::Kind] < 0);
     m_grainReading->setEnabled(m_mapping[ImportField::Grain] >= 0);
 
     // The preview: each column titled with the field it gives.

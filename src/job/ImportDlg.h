@@ -51,6 +51,7 @@ private:
     std::array<QComboBox*, kImportFields> m_columns{};
     QComboBox* m_grainReading = nullptr;
     QLineEdit* m_thickness = nullptr;
+    QLineEdit* m_kind = nullptr;
     QCheckBox* m_headerCheck = nullptr;
     QTableWidget* m_preview = nullptr;
     QLabel* m_note = nullptr;

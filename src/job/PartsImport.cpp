@@ -114,7 +114,8 @@ std::string MappingText(const ImportMapping& mapping)
     for (std::size_t i = 0; i < kImportFields; ++i) {
         text += (i > 0 ? "," : "") + std::to_string(mapping.Column[i]);
     }
-    return text + " " + (mapping.GrainIsRotation ? "1" : "0") + " " + std::to_string(mapping.Thickness);
+    return text + " " + (mapping.GrainIsRotation ? "1" : "0") + " " + std::to_string(mapping.Thickness) +
+           (mapping.Kind.empty() ? "" : " " + mapping.Kind);
 }
 
 std::optional<ImportMapping> ParseMappingText(std::istringstream& in)
@@ -139,6 +140,10 @@ std::optional<ImportMapping> ParseMappingText(std::istringstream& in)
     }
     mapping.GrainIsRotation = rotation != 0;
     mapping.Thickness = static_cast<std::int32_t>(thickness);
+    std::getline(in, mapping.Kind);  // the rest of the line, after one blank
+    if (!mapping.Kind.empty() && mapping.Kind[0] == ' ') {
+        mapping.Kind.erase(0, 1);
+    }
     return mapping;
 }
 
@@ -425,10 +430,11 @@ ImportedParts ImportRows(const ImportSheet& sheet, const ImportMapping& mapping)
         const std::pair<ImportField, std::string CBuzai::*> texts[] = {
             {ImportField::Name, &CBuzai::Name}, {ImportField::Kind, &CBuzai::Kind}, {ImportField::Remark, &CBuzai::Remark}};
         for (const auto& [field, member] : texts) {
-            const std::string text = cell(field);
             if (wrong) {
                 break;
             }
+            // Without a column the kind of every part is the mapping's.
+            const std::string text = mapping[field] < 0 && field == ImportField::Kind ? mapping.Kind : cell(field);
             if (text.find('\n') != std::string::npos) {
                 wrong = std::string(ImportFieldTitle(field)) + "のセルの中に改行があります";
             } else if (const std::string message = CheckFileText(ImportFieldTitle(field), text); !message.empty()) {

@@ -54,8 +54,9 @@ struct ImportMapping {
     std::array<int, kImportFields> Column{-1, -1, -1, -1, -1, -1, -1, -1};
     // The grain column says whether a part may turn (回転): yes = 横置きしてよい.
     bool GrainIsRotation = false;
-    // The thickness of every part when no column gives it, 0.1 mm.
+    // The thickness and the kind (material) of every part when no column gives them; 0.1 mm.
     std::int32_t Thickness = 0;
+    std::string Kind;
 
     int operator[](ImportField field) const { return Column[static_cast<std::size_t>(field)]; }
     int& operator[](ImportField field) { return Column[static_cast<std::size_t>(field)]; }

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -158,6 +159,7 @@ void ImportDlgTest::pastedCellsGoThroughTheSameMapping()
             QCOMPARE(preview->windowTitle(), QString("部材の取り込み"));
             QVERIFY(Child<QCheckBox>(preview, "headerCheck")->isChecked());
             QCOMPARE(Text(preview, "summaryLabel"), QString("取り込める行: 2（2 枚）、取り込めない行: 0"));
+            QTest::keyClicks(Child<QLineEdit>(preview, "defaultKind"), "MDF");  // no 種類 column
             QTest::keyClick(Child<QPushButton>(preview, "okButton"), Qt::Key_Space);
         });
         QTest::keyClick(table, Qt::Key_V, Qt::ControlModifier);
@@ -189,6 +191,7 @@ void ImportDlgTest::pastedCellsGoThroughTheSameMapping()
     });
     QCOMPARE(run.Run(), 1);
     QCOMPARE(run.list.Items[1].Width, 6000);
+    QCOMPARE(run.list.Items[1].Kind, std::string("MDF"));
     QCOMPARE(run.list.Items[2].Index, 2);
 }
 

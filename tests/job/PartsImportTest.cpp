@@ -165,7 +165,8 @@ TEST(PartsImport, NeedsWidthLengthAndAThickness)
     mapping[ImportField::Width] = 0;
     mapping[ImportField::Length] = 1;
     EXPECT_EQ(MissingFields(mapping), "厚み");
-    mapping.Thickness = 180;  // every part 18 mm
+    mapping.Thickness = 180;  // every part 18 mm of one material
+    mapping.Kind = "MDF";
     EXPECT_EQ(MissingFields(mapping), "");
 
     ImportSheet sheet;
@@ -173,7 +174,10 @@ TEST(PartsImport, NeedsWidthLengthAndAThickness)
     sheet.Rows = {{2, {"600", "400", "white", "extra"}}};
     const ImportedParts imported = ImportRows(sheet, mapping);
     ASSERT_EQ(imported.Parts.size(), 1u);
-    EXPECT_EQ(PartText(imported.Parts[0]), "|600.0|400.0|18.0|1|0||");
+    EXPECT_EQ(PartText(imported.Parts[0]), "|600.0|400.0|18.0|1|0|MDF|");
+    mapping.Kind = "\xF0\x9F\x99\x82";
+    EXPECT_EQ(ErrorsText(ImportRows(sheet, mapping).Errors), "2:種類「\xF0\x9F\x99\x82」に Shift-JIS で表せない文字があります;");
+    mapping.Kind = "MDF";
     EXPECT_EQ(ImportNote(sheet, mapping), "寸法は mm として読みます（インチは換算しません）。\n取り込まない列: Colour,列4");
 }
 
@@ -202,6 +206,7 @@ TEST(PartsImport, RemembersTheMappingOfAHeader)
     mapping[ImportField::Grain] = 3;
     mapping.GrainIsRotation = true;
     mapping.Thickness = 185;
+    mapping.Kind = "シナ合板 18 mm";
 
     std::vector<std::string> memory;
     RememberMapping(memory, header, mapping);
