@@ -5,8 +5,9 @@
 #include "platform/FileChooser.h"
 #include "platform/Prompt.h"
 
-const char* const CBuzaiList::kColumns[8] = {"部材名", "部材横",     "部材縦",   "部材厚さ",
-                                             "部材数", "部材横置き", "部材種類", "部材備考"};
+const char* const CBuzaiList::kColumns[12] = {"部材名",     "部材横",     "部材縦",     "部材厚さ",
+                                              "部材数",     "部材横置き", "部材種類",   "部材備考",
+                                              "部材エッジ上", "部材エッジ下", "部材エッジ左", "部材エッジ右"};
 
 namespace {
 
@@ -15,7 +16,7 @@ enum Column { kName, kWidth, kHeight, kThickness, kCount, kNoTurn, kKind, kRemar
 const char* const kFilter = "部材データ (*.csv)|*.csv||";
 
 using Rule = ColumnRule<CBuzai>;
-const std::array<Rule, 8> kRules = {
+const std::array<Rule, 12> kRules = {
     Rule::TextColumn(&CBuzai::Name),
     Rule::LengthColumn(&CBuzai::Width, 1),
     Rule::LengthColumn(&CBuzai::Height, 1),
@@ -24,20 +25,26 @@ const std::array<Rule, 8> kRules = {
     Rule::FlagColumn(&CBuzai::NoTurn),
     Rule::TextColumn(&CBuzai::Kind),
     Rule::TextColumn(&CBuzai::Remark),
+    Rule::TextColumn(&CBuzai::EdgeTop),
+    Rule::TextColumn(&CBuzai::EdgeBottom),
+    Rule::TextColumn(&CBuzai::EdgeLeft),
+    Rule::TextColumn(&CBuzai::EdgeRight),
 };
 
-TableFormat<CBuzai, 8> Format(const Settings& settings)
+TableFormat<CBuzai, 12> Format(const Settings& settings)
 {
-    return {CBuzaiList::kColumns, kRules, [&settings](std::size_t fieldCount, std::array<int, 8>& map) {
+    return {CBuzaiList::kColumns, kRules,
+            [&settings](std::size_t fieldCount, std::array<int, 12>& map) {
                 if (fieldCount != 5 && fieldCount != 6) {
                     return false;
                 }
-                map = {-1, 0, 1, 2, 3, 4, -1, -1};
+                map = {-1, 0, 1, 2, 3, 4, -1, -1, -1, -1, -1, -1};
                 if (fieldCount == 6) {
                     map[settings.OldBikou ? kKind : kRemark] = 5;
                 }
                 return true;
-            }};
+            },
+            CBuzaiList::kRequiredColumns};
 }
 
 FileDialogOptions DialogOptions(const CBuzaiList& list, const Settings& settings)
@@ -61,7 +68,25 @@ int CBuzaiList::Read(const std::string& path, const Settings& settings, Prompt& 
 
 std::string CBuzaiList::ToText() const
 {
-    return TableText(Format(Settings()), Items);
+    // A list without bands is written as files were before bands.
+    return TableText(Format(Settings()), Items, HasEdges() ? std::size(kColumns) : kRequiredColumns);
+}
+
+bool CBuzaiList::HasEdges() const
+{
+    for (const CBuzai& part : Items) {
+        for (const std::string* edge : PartEdges(part)) {
+            if (!edge->empty()) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+std::array<const std::string*, 4> PartEdges(const CBuzai& part)
+{
+    return {&part.EdgeTop, &part.EdgeBottom, &part.EdgeLeft, &part.EdgeRight};
 }
 
 int CBuzaiList::Write(const std::string& path, Prompt& prompt) const

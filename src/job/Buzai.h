@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -29,6 +30,12 @@ public:
     std::int32_t NoTurn = 0;  // 1: may not be laid sideways
     std::string Kind;
     std::string Remark;
+    // The band (エッジ材 code) of each edge, "" for none: 上 and 下 run along the width (横),
+    // 左 and 右 along the length (縦), as the part is entered.
+    std::string EdgeTop;
+    std::string EdgeBottom;
+    std::string EdgeLeft;
+    std::string EdgeRight;
     std::int32_t Index = 0;        // position in its list
     double PlacedCost = 0.0;       // working value: cost of the pieces placed (printing)
     std::int32_t PlacedCount = 0;  // working count: pieces placed (printing)
@@ -59,5 +66,13 @@ public:
     // "" when it could stand in the list's file.
     static std::string CheckRecord(const CBuzai& record);
 
-    static const char* const kColumns[8];
+    // The columns of a parts file: eight that every file has, then the four band columns that a
+    // file has when some part has a band.
+    static const char* const kColumns[12];
+    static constexpr std::size_t kRequiredColumns = 8;
+    // Whether some part of the list has a band.
+    bool HasEdges() const;
 };
+
+// A part's bands in the order of the file's columns: 上, 下, 左, 右.
+std::array<const std::string*, 4> PartEdges(const CBuzai& part);

@@ -76,6 +76,8 @@ struct TableFormat {
     // Fills the map for a headerless first line of fieldCount fields; false when the count is
     // not one of the formats of earlier versions.
     std::function<bool(std::size_t fieldCount, ColumnMap& map)> Headerless;
+    // The columns a header must name, the first ones; those after them may be left out.
+    std::size_t Required = N;
 };
 
 // The field of a mapped column, or "" when the line is shorter.
@@ -201,10 +203,12 @@ TableProblem ReadTable(std::istream& in, const TableFormat<Record, N>& format, s
     map.fill(-1);
     const std::vector<std::string> fields = SplitFields(line);
     std::size_t matches = 0;
+    bool twice = false;  // a title named twice
     for (std::size_t position = 0; position < fields.size(); ++position) {
         for (std::size_t column = 0; column < N; ++column) {
             if (fields[position] == format.Titles[column]) {
                 ++matches;
+                twice = twice || map[column] >= 0;
                 map[column] = static_cast<int>(position);
                 break;
             }
@@ -213,10 +217,12 @@ TableProblem ReadTable(std::istream& in, const TableFormat<Record, N>& format, s
     // A header that is not the files' names the titles it lacks and every title expected.
     std::string expected;
     std::string missing;
-    for (std::size_t column = 0; column < N; ++column) {
+    bool required = true;  // every required title is there
+    for (std::size_t column = 0; column < format.Required; ++column) {
         expected += (column > 0 ? "," : "") + std::string(format.Titles[column]);
         if (matches > 0 && map[column] < 0) {
             missing += (missing.empty() ? "" : ",") + std::string(format.Titles[column]);
+            required = false;
         }
     }
     const TableProblem wrongColumns{TableError::Columns, 1,
@@ -229,7 +235,7 @@ TableProblem ReadTable(std::istream& in, const TableFormat<Record, N>& format, s
         if (auto problem = append(fields, map)) {
             return *problem;
         }
-    } else if (matches != N) {
+    } else if (!required || twice) {
         return wrongColumns;
     }
     // Blank lines at the end (a spreadsheet's) are no records; a blank line before a record is
@@ -354,18 +360,20 @@ int ReadTableFile(const std::string& path, const TableFormat<Record, N>& format,
     return ReadTableStream(in, format, items, kindWord, prompt);
 }
 
-// The file's text (UTF-8, "\n" line ends): the titles, then every record.
+// The file's text (UTF-8, "\n" line ends): the titles, then every record; the first `columns`
+// columns (all of them, or the required ones with or without some of the others).
 template <class Record, std::size_t N>
-std::string TableText(const TableFormat<Record, N>& format, const std::vector<Record>& items)
+std::string TableText(const TableFormat<Record, N>& format, const std::vector<Record>& items,
+                      std::size_t columns = N)
 {
     using Type = typename ColumnRule<Record>::Type;
     std::string text;
-    for (std::size_t i = 0; i < N; ++i) {
+    for (std::size_t i = 0; i < columns; ++i) {
         text += format.Titles[i];
-        text += i + 1 < N ? "," : "\n";
+        text += i + 1 < columns ? "," : "\n";
     }
     for (const Record& record : items) {
-        for (std::size_t i = 0; i < N; ++i) {
+        for (std::size_t i = 0; i < columns; ++i) {
             const ColumnRule<Record>& rule = format.Rules[i];
             switch (rule.Kind) {
                 case Type::Text: text += QuoteField(record.*rule.Text); break;
@@ -373,7 +381,7 @@ std::string TableText(const TableFormat<Record, N>& format, const std::vector<Re
                 case Type::Int: text += std::to_string(record.*rule.Number); break;
                 case Type::Flag: text += record.*rule.Number ? "1" : "0"; break;
             }
-            text += i + 1 < N ? "," : "\n";
+            text += i + 1 < columns ? "," : "\n";
         }
     }
     return text;

@@ -41,12 +41,16 @@ struct RecordKey {
     const char* Name;
     std::string Record::*Text;
     std::int32_t Record::*Number;
+    bool Optional = false;  // a text written only when not empty, "" when the file lacks it
 };
 const RecordKey<CBuzai> kPartKeys[] = {
     {"name", &CBuzai::Name, nullptr},          {"width", nullptr, &CBuzai::Width},
     {"length", nullptr, &CBuzai::Height},      {"thickness", nullptr, &CBuzai::Thickness},
     {"count", nullptr, &CBuzai::Count},        {"no_turn", nullptr, &CBuzai::NoTurn},
     {"kind", &CBuzai::Kind, nullptr},          {"remark", &CBuzai::Remark, nullptr},
+    // The bands, in files of parts that have them.
+    {"edge_top", &CBuzai::EdgeTop, nullptr, true},   {"edge_bottom", &CBuzai::EdgeBottom, nullptr, true},
+    {"edge_left", &CBuzai::EdgeLeft, nullptr, true}, {"edge_right", &CBuzai::EdgeRight, nullptr, true},
 };
 const RecordKey<CGenban> kBoardKeys[] = {
     {"name", &CGenban::Name, nullptr},          {"width", nullptr, &CGenban::Width},
@@ -65,6 +69,9 @@ Json RecordsToJson(const std::vector<Record>& items, const RecordKey<Record> (&k
     for (const Record& record : items) {
         Json object = Json::object();
         for (const RecordKey<Record>& key : keys) {
+            if (key.Optional && (record.*key.Text).empty()) {
+                continue;
+            }
             if (key.Text) {
                 object[key.Name] = record.*key.Text;
             } else {
@@ -202,6 +209,9 @@ std::vector<Record> RecordsFromJson(const Json& root, const char* key, const Rec
         const Json& item = ItemAt(array, i, where);
         Record record;
         for (const RecordKey<Record>& field : keys) {
+            if (field.Optional && !item.contains(field.Name)) {
+                continue;
+            }
             if (field.Text) {
                 record.*field.Text = TextAt(item, where, field.Name);
             } else {

@@ -156,6 +156,20 @@ TEST(JobFile, KeepsTheInformationSettingsAndBoardSelection)
     EXPECT_EQ(plain.find("customer"), std::string::npos);
     ASSERT_TRUE(JobFromJson(plain, read, error)) << error;
     EXPECT_EQ(read.Info.Customer, "");
+    EXPECT_EQ(plain.find("edge_"), std::string::npos);  // no part has a band
+
+    // The bands of a part, the ones it has.
+    withoutResult.Parts.Items[0].EdgeTop = "A";
+    withoutResult.Secondary.Items.push_back(withoutResult.Parts.Items[0]);
+    withoutResult.Secondary.Items[0].EdgeTop.clear();
+    withoutResult.Secondary.Items[0].EdgeRight = "木目";
+    const std::string banded = JobToJson(withoutResult);
+    ASSERT_TRUE(JobFromJson(banded, read, error)) << error;
+    EXPECT_EQ(read.Parts.Items[0].EdgeTop, "A");
+    EXPECT_EQ(read.Parts.Items[0].EdgeRight, "");
+    EXPECT_EQ(read.Secondary.Items[0].EdgeRight, "木目");
+    EXPECT_EQ(read.Secondary.Items[0].EdgeTop, "");
+    EXPECT_EQ(JobToJson(read), banded);
 }
 
 TEST(JobFile, ATruncatedFileIsRefusedAtEveryTenthByte)
