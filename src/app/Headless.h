@@ -16,6 +16,7 @@
 class CBuzaiList;
 class CGenbanList;
 class CRetData;
+struct EdgeTotals;
 struct JobDocument;
 struct Settings;
 
@@ -90,6 +91,7 @@ struct OutputJob {
     const CGenbanList& Boards;
     const Settings& Options;
     CutDataInfo Info;  // without a due date the cut data file takes today's
+    const EdgeTotals* Bands = nullptr;  // the bands of a job with a band table
 };
 
 // Makes every output the options name (`extra` after the usual ones), stages them and puts them

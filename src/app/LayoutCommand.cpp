@@ -22,6 +22,7 @@
 #include "job/PartsImport.h"
 #include "platform/Prompt.h"
 #include "result/CutData.h"
+#include "result/EdgeTotals.h"
 #include "result/JobFile.h"
 #include "result/ResultJson.h"
 #include "result/RetData.h"
@@ -69,10 +70,11 @@ private:
 // A summary of the result on standard output, or on stderr when an output goes to standard
 // output; false after the message when it cannot be written.
 bool PrintResultSummary(const LayoutOptions& options, const CRetData& ret, const CBuzaiList& buzai,
-                        const CBuzaiList& ybuzai, const CGenbanList& genban, const Settings& settings)
+                        const CBuzaiList& ybuzai, const CGenbanList& genban, const Settings& settings,
+                        const EdgeTotals* bands)
 {
     std::FILE* out = AnyOutputOnStandardOutput(options) ? stderr : stdout;
-    PrintSummary(out, ret, buzai, ybuzai, genban, settings);
+    PrintSummary(out, ret, buzai, ybuzai, genban, settings, bands);
     if (std::fflush(out) != 0 || std::ferror(out)) {
         std::fprintf(stderr, "nestrix: the summary cannot be written: %s\n", ErrnoText(errno).c_str());
         return false;
@@ -127,6 +129,14 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
             }
             return ok != 0;
         };
+        if (!options.Bands.empty()) {
+            prompt.Context = options.Bands;
+            const int ok = job.Edges.Read(options.Bands, prompt);
+            prompt.Context.clear();
+            if (!ok) {
+                return StoppedOr(kExitBadInput);
+            }
+        }
         if (!read(job.Boards, options.Boards) ||
             !(options.PartsImport.empty() ? read(job.Parts, options.Parts) : import(job.Parts, options.PartsImport)) ||
             (!options.Secondary.empty() && !read(job.Secondary, options.Secondary)) ||
@@ -156,9 +166,17 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
             job.Boards.Items.empty() ? "the boards file holds no board" : "the parts file holds no part");
         return kExitBadInput;
     }
-    CBuzaiList& buzai = job.Parts;
-    CBuzaiList& ybuzai = job.Secondary;
-    CGenbanList& genban = job.Boards;
+    // Laid out and cut at the cut sizes of the bands; the job file keeps the sizes as entered.
+    CopyJobRunSettings(settings, job.Run);
+    JobDocument cut;
+    std::string cutError;
+    if (!CutSizeJob(job, cut, cutError)) {
+        std::fprintf(stderr, "nestrix: %s\n", cutError.c_str());
+        return kExitBadInput;
+    }
+    CBuzaiList& buzai = cut.Parts;
+    CBuzaiList& ybuzai = cut.Secondary;
+    CGenbanList& genban = cut.Boards;
 
     CRetData ret;
     CalcRun run(buzai, ybuzai, genban, settings, MakeEngine);
@@ -201,10 +219,13 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
             status = kExitNothingPlaced;
             break;
         case CalcRun::Outcome::Placed:
-            if (!PrintResultSummary(options, ret, buzai, ybuzai, genban, settings)) {
-                return kExitCannotWrite;
-            }
             break;
+    }
+    const std::optional<EdgeTotals> bands =
+        job.Edges.Items.empty() ? std::nullopt : std::optional<EdgeTotals>(CountEdges(ret, job.Edges));
+    if (outcome == CalcRun::Outcome::Placed &&
+        !PrintResultSummary(options, ret, buzai, ybuzai, genban, settings, bands ? &*bands : nullptr)) {
+        return kExitCannotWrite;
     }
 
     // The outputs are written also when nothing was placed: they say what is left, and no saw
@@ -229,8 +250,8 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
              return true;
          }},
     };
-    return WriteOutputs(options, OutputJob{ret, buzai, ybuzai, genban, settings, job.Info}, extra, writePdf,
-                        writePng, status);
+    return WriteOutputs(options, OutputJob{ret, buzai, ybuzai, genban, settings, job.Info, bands ? &*bands : nullptr},
+                        extra, writePdf, writePng, status);
 }
 
 int RunExportCommand(int argc, char** argv, const PdfWriterFn& writePdf, const PngWriterFn& writePng)
@@ -259,12 +280,21 @@ int RunExportCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
     if (!TakeJobInfo(options, kExportUsage, prompt, job.Info)) {
         return kExitBadInput;
     }
+    JobDocument cut;
+    std::string cutError;
+    if (!CutSizeJob(job, cut, cutError)) {  // the reader checked it; a guard all the same
+        std::fprintf(stderr, "nestrix: %s: %s\n", options.Job.c_str(), cutError.c_str());
+        return kExitBadInput;
+    }
+    const std::optional<EdgeTotals> bands =
+        cut.Edges.Items.empty() ? std::nullopt : std::optional<EdgeTotals>(CountEdges(cut.Result, cut.Edges));
+    const EdgeTotals* counted = bands ? &*bands : nullptr;
     int status = kExitPlaced;
-    if (job.Result.Layouts.empty()) {
+    if (cut.Result.Layouts.empty()) {
         status = kExitNothingPlaced;
-    } else if (!PrintResultSummary(options, job.Result, job.Parts, job.Secondary, job.Boards, settings)) {
+    } else if (!PrintResultSummary(options, cut.Result, cut.Parts, cut.Secondary, cut.Boards, settings, counted)) {
         return kExitCannotWrite;
     }
-    return WriteOutputs(options, OutputJob{job.Result, job.Parts, job.Secondary, job.Boards, settings, job.Info}, {},
-                        writePdf, writePng, status);
+    return WriteOutputs(options, OutputJob{cut.Result, cut.Parts, cut.Secondary, cut.Boards, settings, cut.Info, counted},
+                        {}, writePdf, writePng, status);
 }

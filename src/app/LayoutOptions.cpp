@@ -26,6 +26,10 @@ const char* const kLayoutUsage =
     "                        材質/Material, 備考/Note ...), lengths in mm; instead of --parts\n"
     "  --secondary-import FILE\n"
     "                        the secondary parts the same way, instead of --secondary\n"
+    "  --bands E.csv         the band table (エッジ材) whose codes the parts' band columns\n"
+    "                        name: each banded edge is cut short by its band's thickness\n"
+    "                        (plus the settings' EdgePremill), and the summary and the JSON\n"
+    "                        count the band metres and their cost\n"
     "  --job IN.nestrix      a job file: its lists and calculation settings instead of the three\n"
     "                        files above\n"
     "  --settings X.ini      the settings, as Nestrix.ini holds them\n"
@@ -131,6 +135,7 @@ const std::vector<OptionRule>& OptionRules()
         FileOption("--secondary", &LayoutOptions::Secondary),
         FileOption("--parts-import", &LayoutOptions::PartsImport),
         FileOption("--secondary-import", &LayoutOptions::SecondaryImport),
+        FileOption("--bands", &LayoutOptions::Bands),
         FileOption("--settings", &LayoutOptions::SettingsFile),
         FileOption("--json", &LayoutOptions::Json),
         FileOption("--unplaced", &LayoutOptions::Unplaced),
@@ -413,9 +418,9 @@ ParseResult ParseLayoutOptions(const std::vector<std::string>& args, LayoutOptio
         return parsed;
     }
     const bool lists = !options.Boards.empty() || !options.Parts.empty() || !options.Secondary.empty() ||
-                       !options.PartsImport.empty() || !options.SecondaryImport.empty();
+                       !options.PartsImport.empty() || !options.SecondaryImport.empty() || !options.Bands.empty();
     if (!options.Job.empty() && lists) {
-        error = "--job brings its own lists: no --boards, --parts or --secondary (or their -import) with it";
+        error = "--job brings its own lists: no --boards, --parts, --secondary (or their -import) or --bands with it";
         return ParseResult::Error;
     }
     if (!options.Parts.empty() && !options.PartsImport.empty()) {

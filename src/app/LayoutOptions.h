@@ -14,6 +14,7 @@ struct LayoutOptions {
     std::string Secondary;
     std::string PartsImport;      // the parts from a spreadsheet's CSV, columns by their titles
     std::string SecondaryImport;  // likewise the secondary parts
+    std::string Bands;            // the band table (エッジ材) the parts name
     std::string SettingsFile;
     std::string Json;      // "-" writes to standard output
     std::string Unplaced;  // likewise

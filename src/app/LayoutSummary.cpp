@@ -1,5 +1,7 @@
 #include "app/LayoutSummary.h"
 
+#include "result/EdgeTotals.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -136,7 +138,7 @@ std::string LeftOverReason(const CBuzai& part, const CGenbanList& genban, const 
 }  // namespace
 
 void PrintSummary(std::FILE* out, const CRetData& ret, const CBuzaiList& buzai, const CBuzaiList& ybuzai,
-                  const CGenbanList& genban, const Settings& settings)
+                  const CGenbanList& genban, const Settings& settings, const EdgeTotals* bands)
 {
     if (ret.StoppedEarly) {
         std::fprintf(out, "計算を途中で確定しました: 終わった計算のうち最良の結果です\n");
@@ -178,4 +180,9 @@ void PrintSummary(std::FILE* out, const CRetData& ret, const CBuzaiList& buzai, 
     }
     std::fprintf(out, "%s\n%s\n%s\n%s\n", YieldText(ret).c_str(), BoardCostText(ret).c_str(),
                  PartsCostText(ret).c_str(), CutTotalsText(JobCutTotals(ret, sawing)).c_str());
+    if (bands != nullptr) {
+        for (const std::string& line : EdgeTotalsLines(*bands, ret)) {
+            std::fprintf(out, "%s\n", line.c_str());
+        }
+    }
 }

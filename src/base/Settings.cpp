@@ -57,6 +57,7 @@ const Key kKeys[] = {
     {"NoSort", Type::Flag, false, &Settings::NoSort, nullptr},
     {"MinOffcutW", Type::Int, true, &Settings::MinOffcutW, nullptr},
     {"MinOffcutL", Type::Int, true, &Settings::MinOffcutL, nullptr},
+    {"EdgePremill", Type::Int, true, &Settings::EdgePremill, nullptr},
     {"LabelCols", Type::Int, true, &Settings::LabelCols, nullptr},
     {"LabelRows", Type::Int, true, &Settings::LabelRows, nullptr},
     {"LabelMarginX", Type::Int, true, &Settings::LabelMarginX, nullptr},
@@ -190,6 +191,7 @@ std::vector<std::string> Settings::Load(const IniFile& ini)
     clamp("MaxCal", MaxCal, 0, 4, defaults.MaxCal);
     clamp("MinOffcutW", MinOffcutW, 0, 999999, defaults.MinOffcutW);
     clamp("MinOffcutL", MinOffcutL, 0, 999999, defaults.MinOffcutL);
+    clamp("EdgePremill", EdgePremill, 0, kMaxEdgePremill, defaults.EdgePremill);
     clamp("LabelCols", LabelCols, 1, kMaxLabelColumns, defaults.LabelCols);
     clamp("LabelRows", LabelRows, 1, kMaxLabelRows, defaults.LabelRows);
     clamp("LabelMarginX", LabelMarginX, 0, kMaxLabelMargin, defaults.LabelMarginX);

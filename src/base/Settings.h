@@ -48,6 +48,9 @@ struct Settings {
     int TimeDisp = 0;  // read only, never written
     int NoSort = 0;    // read only, never written
     // The smallest offcut (端材) a shop keeps, 0.1 mm, either way round; 0 keeps none.
+    // 仕上げ代: added to the cut size on each banded edge of a part, milled off before banding;
+    // 0.1 mm.
+    int EdgePremill = 0;
     std::int32_t MinOffcutW = 3000;
     std::int32_t MinOffcutL = 3000;
     // The label sheet of ラベル印刷 (see LabelLayout), 0.1 mm.
@@ -90,6 +93,7 @@ struct Settings {
 };
 
 inline constexpr const char* kSettingsSection = "SysPara";
+inline constexpr int kMaxEdgePremill = 100;  // 10 mm
 inline constexpr const char* kLastFolderSection = "LastFolder";
 inline constexpr const char* kPartsImportSection = "PartsImport";
 

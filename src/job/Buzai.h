@@ -37,6 +37,10 @@ public:
     std::string EdgeLeft;
     std::string EdgeRight;
     std::int32_t Index = 0;        // position in its list
+    // Working: the size as entered (the finished size) in a list at cut sizes (CutSizeList);
+    // Width and Height are then the size laid out and cut.
+    std::int32_t FinishedWidth = 0;
+    std::int32_t FinishedHeight = 0;
     double PlacedCost = 0.0;       // working value: cost of the pieces placed (printing)
     std::int32_t PlacedCount = 0;  // working count: pieces placed (printing)
 };

@@ -125,3 +125,20 @@ std::optional<std::string> PartCutSize(const CBuzai& part, const CEdgeList& edge
     }
     return std::nullopt;
 }
+
+std::string CutSizeList(const CBuzaiList& list, const CEdgeList& edges, std::int32_t premill, CBuzaiList& cut)
+{
+    CBuzaiList sized = list;
+    for (CBuzai& part : sized.Items) {
+        CutSize size;
+        if (const auto wrong = PartCutSize(part, edges, premill, size)) {
+            return std::string(list.KindWord()) + " " + std::to_string(part.Index + 1) + "「" + part.Name + "」: " + *wrong;
+        }
+        part.FinishedWidth = part.Width;
+        part.FinishedHeight = part.Height;
+        part.Width = size.Width;
+        part.Height = size.Height;
+    }
+    cut = std::move(sized);
+    return "";
+}

@@ -33,6 +33,8 @@ const RunKey kRunKeys[] = {
     {"MinOffcutW", &Settings::MinOffcutW, false}, {"MinOffcutL", &Settings::MinOffcutL, false},
     // Files of 3.3.2 and before lack it (their runs laid every row out on its own).
     {"MergeRows", &Settings::MergeRows, false},
+    // Written only when set (files without bands stay as they were).
+    {"EdgePremill", &Settings::EdgePremill, false},
 };
 
 // A record's fields by their key in the file.
@@ -60,6 +62,11 @@ const RecordKey<CGenban> kBoardKeys[] = {
     {"remark", &CGenban::Remark, nullptr},      {"trim_top", nullptr, &CGenban::TrimTop},
     {"trim_bottom", nullptr, &CGenban::TrimBottom}, {"trim_left", nullptr, &CGenban::TrimLeft},
     {"trim_right", nullptr, &CGenban::TrimRight},  {"use", nullptr, &CGenban::Use},
+};
+const RecordKey<CEdge> kEdgeKeys[] = {
+    {"code", &CEdge::Code, nullptr},           {"name", &CEdge::Name, nullptr},
+    {"thickness", nullptr, &CEdge::Thickness}, {"height", nullptr, &CEdge::Height},
+    {"price", nullptr, &CEdge::Price},         {"allowance", nullptr, &CEdge::Allowance},
 };
 
 template <class Record, std::size_t N>
@@ -225,6 +232,11 @@ std::vector<Record> RecordsFromJson(const Json& root, const char* key, const Rec
         items.push_back(std::move(record));
     }
     return items;
+}
+
+std::string CheckEdgeRecord(const CEdge& edge)
+{
+    return CEdgeList().CheckRecord(edge);
 }
 
 std::string CheckBoardRecord(const CGenban& board)
@@ -625,6 +637,15 @@ void ReadDocument(const std::string& text, JobDocument& job)
     job.Parts.Items = RecordsFromJson(root, "parts", kPartKeys, &CBuzaiList::CheckRecord);
     job.Secondary.Items = RecordsFromJson(root, "secondary_parts", kPartKeys, &CBuzaiList::CheckRecord);
     job.Boards.Items = RecordsFromJson(root, "boards", kBoardKeys, &CheckBoardRecord);
+    if (root.contains("edges")) {
+        std::vector<CEdge> edges = RecordsFromJson(root, "edges", kEdgeKeys, &CheckEdgeRecord);
+        for (std::size_t i = 0; i < edges.size(); ++i) {
+            if (const std::string wrong = job.Edges.CheckRecord(edges[i]); !wrong.empty()) {
+                Fail(Sub("edges", i), wrong);
+            }
+            job.Edges.Items.push_back(edges[i]);
+        }
+    }
     const Json& result = Member(root, "", "result");
     job.HasResult = !result.is_null();
     job.Result.Clear();
@@ -633,12 +654,33 @@ void ReadDocument(const std::string& text, JobDocument& job)
             Fail("result", "オブジェクトでも null でもありません");
         }
         job.Result = ResultFromJson(result);
-        CheckResult(job, job.Result);
+        // The result is checked against the pieces as they were cut.
+        JobDocument cut;
+        std::string wrong;
+        if (!CutSizeJob(job, cut, wrong)) {
+            Fail("parts", wrong);
+        }
+        CheckResult(cut, cut.Result);
     }
     job.Bind();
 }
 
 }  // namespace
+
+bool CutSizeJob(const JobDocument& job, JobDocument& cut, std::string& error)
+{
+    JobDocument sized = job;
+    error = CutSizeList(job.Parts, job.Edges, job.Run.EdgePremill, sized.Parts);
+    if (error.empty()) {
+        error = CutSizeList(job.Secondary, job.Edges, job.Run.EdgePremill, sized.Secondary);
+    }
+    if (!error.empty()) {
+        return false;
+    }
+    cut = std::move(sized);
+    cut.Bind();
+    return true;
+}
 
 JobDocument::JobDocument()
 {
@@ -650,6 +692,7 @@ JobDocument::JobDocument(const JobDocument& other)
       Parts(other.Parts),
       Secondary(other.Secondary),
       Boards(other.Boards),
+      Edges(other.Edges),
       Run(other.Run),
       HasResult(other.HasResult),
       Result(other.Result),
@@ -665,6 +708,7 @@ JobDocument& JobDocument::operator=(const JobDocument& other)
         Parts = other.Parts;
         Secondary = other.Secondary;
         Boards = other.Boards;
+        Edges = other.Edges;
         Run = other.Run;
         HasResult = other.HasResult;
         Result = other.Result;
@@ -701,18 +745,25 @@ std::string JobToJson(const JobDocument& job)
     }
     Json settings = Json::object();
     for (const RunKey& key : kRunKeys) {
-        settings[key.Name] = job.Run.*key.Member;
+        if (key.Member != &Settings::EdgePremill || job.Run.EdgePremill != 0) {
+            settings[key.Name] = job.Run.*key.Member;
+        }
     }
     root["settings"] = std::move(settings);
     root["parts"] = RecordsToJson(job.Parts.Items, kPartKeys);
     root["secondary_parts"] = RecordsToJson(job.Secondary.Items, kPartKeys);
     root["boards"] = RecordsToJson(job.Boards.Items, kBoardKeys);
+    if (!job.Edges.Items.empty()) {  // a job without bands saves as before
+        root["edges"] = RecordsToJson(job.Edges.Items, kEdgeKeys);
+    }
     // The result as the result JSON writes it ("%.17g" numbers read back to the same doubles).
     // Its cuts and offcuts are made again from the layouts when the file is read.
-    if (job.HasResult) {
+    JobDocument cut;
+    std::string unused;
+    if (job.HasResult && CutSizeJob(job, cut, unused)) {
         const ResultSawing sawing =
-            SawResult({job.Result, job.Parts, job.Secondary, job.Boards}, job.Run.NokoHaba, MinOffcut(job.Run));
-        root["result"] = Json::parse(ResultToJson(job.Result, &sawing));
+            SawResult({cut.Result, cut.Parts, cut.Secondary, cut.Boards}, cut.Run.NokoHaba, MinOffcut(cut.Run));
+        root["result"] = Json::parse(ResultToJson(cut.Result, &sawing));
     } else {
         root["result"] = Json(nullptr);
     }

@@ -6,6 +6,7 @@
 #include "base/Settings.h"
 #include "base/TextFile.h"
 #include "job/Buzai.h"
+#include "job/Edge.h"
 #include "job/Genban.h"
 #include "result/CutData.h"
 #include "result/RetData.h"
@@ -18,6 +19,7 @@ struct JobDocument {
     CBuzaiList Parts;
     CBuzaiList Secondary;
     CGenbanList Boards;
+    CEdgeList Edges;  // the band table the parts name (empty without bands)
     Settings Run;  // only the settings of the calculation count (JobRunSettings)
     bool HasResult = false;
     CRetData Result;           // its list pointers name the three lists above after reading
@@ -28,6 +30,11 @@ struct JobDocument {
     // Points the result's list pointers at this document's lists.
     void Bind();
 };
+
+// The job as it is laid out and cut: its parts and secondary parts at their cut sizes
+// (CutSizeList with the band table and the run's 仕上げ代), the result bound to them. False with
+// `error` when a part cannot be cut.
+bool CutSizeJob(const JobDocument& job, JobDocument& cut, std::string& error);
 
 inline constexpr const char* kJobFormat = "nestrix-job";
 inline constexpr int kJobFormatVersion = 1;

@@ -4,6 +4,10 @@
 #include <initializer_list>
 #include <utility>
 
+#include <nlohmann/json.hpp>
+
+#include "job/Buzai.h"
+#include "result/EdgeTotals.h"
 #include "result/RetData.h"
 
 namespace {
@@ -78,8 +82,29 @@ void PartEntries(std::string& out, const std::vector<CAL_BUZAI>& entries, const 
 
 }  // namespace
 
-std::string ResultToJson(const CRetData& ret, const ResultSawing* sawing)
+namespace {
+
+// Bands used: code and name as JSON strings, metres and yen.
+void BandList(std::string& out, const std::vector<EdgeUse>& uses)
 {
+    Array(out, uses, [&](const EdgeUse& use) {
+        Object o(out);
+        o.Key("code");
+        out += nlohmann::json(use.Code).dump();
+        o.Key("name");
+        out += nlohmann::json(use.Name).dump();
+        o.Field("metres", use.Metres);
+        o.Field("cost", use.Cost);
+    });
+}
+
+}  // namespace
+
+std::string ResultToJson(const CRetData& ret, const ResultSawing* sawing, const EdgeTotals* bands)
+{
+    if (bands != nullptr && bands->Layouts.size() != ret.Layouts.size()) {
+        bands = nullptr;
+    }
     if (sawing != nullptr && sawing->size() != ret.Layouts.size()) {
         sawing = nullptr;
     }
@@ -106,6 +131,11 @@ std::string ResultToJson(const CRetData& ret, const ResultSawing* sawing)
             root.Key("stopped_early");
             out += "true";
         }
+        if (bands != nullptr) {
+            root.Key("bands");
+            BandList(out, bands->Job);
+            root.Field("bands_cost", bands->Cost());
+        }
         root.Key("layouts");
         std::size_t n = 0;
         Array(out, ret.Layouts, [&](const COutData& layout) {
@@ -119,13 +149,24 @@ std::string ResultToJson(const CRetData& ret, const ResultSawing* sawing)
             o.Field("total_yield", layout.TotalYield);
             o.Key("blocks");
             Array(out, layout.Blocks, [&](const CHaichi& b) {
+                // The piece as laid: the part's size, turned when the block is rotated.
+                const CBuzaiList* list = b.List == 0 ? ret.BuzaiList : ret.YBuzaiList;
+                long long width = 0;
+                long long length = 0;
+                if (list != nullptr && b.Number >= 0 && static_cast<std::size_t>(b.Number) < list->Items.size()) {
+                    const CBuzai& part = list->Items[b.Number];
+                    width = b.Rotated ? part.Height : part.Width;
+                    length = b.Rotated ? part.Width : part.Height;
+                }
                 IntObject(out, {{"part", b.Number},
                                 {"list", b.List},
                                 {"x", b.X},
                                 {"y", b.Y},
                                 {"nx", b.Nx},
                                 {"ny", b.Ny},
-                                {"rotated", b.Rotated}});
+                                {"rotated", b.Rotated},
+                                {"width", width},
+                                {"length", length}});
             });
             o.Key("cuts");
             Array(out, layout.CutLines, [&](const CUTMARK& c) {
@@ -141,6 +182,10 @@ std::string ResultToJson(const CRetData& ret, const ResultSawing* sawing)
                 Array(out, sawn.Offcuts, [&](const CalRect& r) {
                     IntObject(out, {{"x", r.X0}, {"y", r.Y0}, {"width", r.Width()}, {"length", r.Height()}});
                 });
+            }
+            if (bands != nullptr) {
+                o.Key("bands");
+                BandList(out, bands->Layouts[n]);
             }
             ++n;
         });

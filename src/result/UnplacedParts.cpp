@@ -13,6 +13,10 @@ CBuzaiList UnplacedPartsList(const CRetData& ret)
         }
         CBuzai part = CheckedAt(source->Items, entry.Number, "unplaced part");
         part.Count = entry.Count;
+        if (part.FinishedWidth > 0) {  // a list at cut sizes: the file takes the size as entered
+            part.Width = part.FinishedWidth;
+            part.Height = part.FinishedHeight;
+        }
         list.Items.push_back(std::move(part));
     }
     list.Renumber();

@@ -10,6 +10,8 @@
 #include <sstream>
 
 #include "base/Settings.h"
+#include "job/Edge.h"
+#include "result/JobFile.h"
 
 #include "fakes/RecordingPrompt.h"
 #include "fakes/TempDir.h"
@@ -300,6 +302,107 @@ TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
               "Usage: nestrix layout --boards B.csv --parts P.csv [OPTION]...\n"
               "  or:  nestrix layout --job IN.nestrix [OPTION]...\n"
               "'nestrix layout --help' lists every option.\n");
+}
+
+// Bands: the parts laid out at their cut sizes, the band metres and cost in the summary and the
+// JSON, the job file keeping the table and the sizes as entered; what cannot be cut is refused.
+TEST_F(LayoutCommandTest, LaysOutBandedPartsAtTheirCutSizes)
+{
+    RecordingPrompt prompt;
+    CEdgeList edges;
+    edges.Items = {{"A", "PVC 0.5", 5, 220, 40, 300, 0}, {"B", "ABS 2", 20, 220, 85, 300, 1}};
+    ASSERT_EQ(edges.Write(dir.File("bands.csv"), prompt), 1);
+    CBuzaiList banded;
+    banded.Items.resize(2);
+    banded.Items[0].Name = "側板";
+    banded.Items[0].Width = 6000;
+    banded.Items[0].Height = 4000;
+    banded.Items[0].Count = 2;
+    banded.Items[0].EdgeTop = "B";
+    banded.Items[0].EdgeBottom = "B";
+    banded.Items[0].EdgeLeft = "A";
+    banded.Items[1].Name = "棚板";
+    banded.Items[1].Width = 5600;
+    banded.Items[1].Height = 3000;
+    banded.Items[1].Count = 3;
+    banded.Items[1].EdgeTop = "A";
+    ASSERT_EQ(banded.Write(dir.File("banded.csv"), prompt), 1);
+
+    const std::string json = dir.File("banded.json");
+    const std::string job = dir.File("banded.nestrix");
+    Output out = Layout({"--boards", boards, "--parts", dir.File("banded.csv"), "--bands", dir.File("bands.csv"),
+                         "--json", json, "--save-job", job, "--unplaced", dir.File("left.csv")});
+    ASSERT_EQ(out.Status, 0) << out.Err;
+    EXPECT_NE(out.Out.find("エッジ B    ABS 2               2.52 m       214円"), std::string::npos) << out.Out;
+    EXPECT_NE(out.Out.find("エッジ合計金額         319円"), std::string::npos) << out.Out;
+    const nlohmann::json result = nlohmann::json::parse(ReadBytes(json));
+    EXPECT_EQ(result["bands"].dump(), R"([{"code":"A","cost":105,"metres":2.63,"name":"PVC 0.5"},)"
+                                      R"({"code":"B","cost":214,"metres":2.52,"name":"ABS 2"}])");
+    EXPECT_EQ(result["bands_cost"], 319);
+    for (const auto& layout : result["layouts"]) {
+        for (const auto& block : layout["blocks"]) {
+            const int w = block["width"], l = block["length"];
+            const bool side = block["part"] == 0;
+            const bool turned = block["rotated"] == 1;
+            EXPECT_EQ(turned ? l : w, side ? 5995 : 5600);
+            EXPECT_EQ(turned ? w : l, side ? 3960 : 2995);
+        }
+        EXPECT_TRUE(layout.contains("bands"));
+    }
+    // The job file: the sizes as entered and the table; its export is the same result.
+    JobDocument saved;
+    std::string error;
+    ASSERT_TRUE(ReadJobFile(job, saved, error)) << error;
+    EXPECT_EQ(saved.Parts.Items[0].Width, 6000);
+    EXPECT_EQ(saved.Parts.Items[0].EdgeBottom, "B");
+    ASSERT_EQ(saved.Edges.Items.size(), 2u);
+    EXPECT_EQ(saved.Edges.Items[1].Price, 85);
+    const std::string again = dir.File("again.json");
+    {
+        std::vector<std::string> args = {"export", job, "--json", again};
+        std::vector<char*> argv;
+        for (std::string& arg : args) {
+            argv.push_back(arg.data());
+        }
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(RunExportCommand(static_cast<int>(args.size()), argv.data()), 0);
+        testing::internal::GetCapturedStdout();
+    }
+    EXPECT_EQ(ReadBytes(again), ReadBytes(json));
+
+    // Without bands: no band figures, the blocks sized all the same.
+    out = Layout({"--boards", boards, "--parts", parts, "--json", json});
+    EXPECT_EQ(out.Out.find("エッジ"), std::string::npos);
+    const nlohmann::json plain = nlohmann::json::parse(ReadBytes(json));
+    EXPECT_FALSE(plain.contains("bands"));
+    EXPECT_TRUE(plain["layouts"][0]["blocks"][0].contains("width"));
+
+    // Refused: a code the table lacks, a part banded away, a table with --job.
+    banded.Items[1].EdgeTop = "Z";
+    ASSERT_EQ(banded.Write(dir.File("unknown.csv"), prompt), 1);
+    banded.Items[1].EdgeTop = "B";
+    banded.Items[1].Height = 40;
+    banded.Items[1].EdgeBottom = "B";
+    ASSERT_EQ(banded.Write(dir.File("thin.csv"), prompt), 1);
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"--boards", boards, "--parts", dir.File("unknown.csv"), "--bands", dir.File("bands.csv")},
+         "nestrix: 部材 2「棚板」: エッジ上「Z」はエッジ材にありません\n"},
+        {{"--boards", boards, "--parts", dir.File("banded.csv")},
+         "nestrix: 部材 1「側板」: エッジ上「B」はエッジ材にありません\n"},
+        {{"--boards", boards, "--parts", dir.File("thin.csv"), "--bands", dir.File("bands.csv")},
+         "nestrix: 部材 2「棚板」: エッジを除くと寸法が 0 以下になります（560.0 × 0.0 mm）\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        const Output refused = Layout(c.args);
+        EXPECT_EQ(refused.Status, 2);
+        EXPECT_EQ(refused.Err, c.message);
+    }
+    EXPECT_EQ(Layout({"--job", job, "--bands", dir.File("bands.csv")}).Status, 2);
 }
 
 // A spreadsheet's export of the parts gives the layout of the parts file itself.
