@@ -10,3 +10,4 @@ std::string ProgramFolder();
 inline constexpr const char* kSettingsFileName = "Nestrix.ini";
 inline constexpr const char* kBoardsJobFileName = "Genban";
 inline constexpr const char* kSecondaryJobFileName = "YBuzai";
+inline constexpr const char* kEdgeJobFileName = "Edge";  // the band table (エッジ材)

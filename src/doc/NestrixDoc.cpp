@@ -140,6 +140,7 @@ CNestrixDoc::CNestrixDoc()
 {
     BuzaiList.IsSecondary = 0;
     YBuzaiList.IsSecondary = 1;
+    ResultSecondary.IsSecondary = 1;
     YBuzaiList.Template.Count = 9999;
 }
 
@@ -147,6 +148,7 @@ int CNestrixDoc::OnNewDocument(const Settings& settings, const std::string& fold
 {
     GenbanSeen = SeeFile(folder + kBoardsJobFileName);
     YBuzaiSeen = SeeFile(folder + kSecondaryJobFileName);
+    EdgeSeen = SeeFile(folder + kEdgeJobFileName);
     StockUndoAvailable = StockUndoExists(folder);
     // A missing job file is the first start: an empty list, no message.
     if (!settings.ResetGenbanFlg) {
@@ -160,6 +162,9 @@ int CNestrixDoc::OnNewDocument(const Settings& settings, const std::string& fold
             YBuzaiKept = KeepUnreadable(folder, kSecondaryJobFileName, prompt) ? 0 : 1;
         }
         YBuzaiList.Saved = 0;
+    }
+    if (EdgeSeen.Exists && !EdgeList.Read(folder + kEdgeJobFileName, prompt)) {
+        EdgeKept = KeepUnreadable(folder, kEdgeJobFileName, prompt) ? 0 : 1;
     }
     return 1;
 }
@@ -181,6 +186,10 @@ void CNestrixDoc::SaveJobFiles(const std::string& folder, Prompt& prompt, bool a
     SaveJobFile(GenbanList, GenbanKept, GenbanSeen, folder, kBoardsJobFileName, prompt, atEnd);
     if (!YBuzaiOfJob) {
         SaveJobFile(YBuzaiList, YBuzaiKept, YBuzaiSeen, folder, kSecondaryJobFileName, prompt, atEnd);
+    }
+    // A shop without bands gets no band file.
+    if (!EdgeList.Items.empty() || EdgeSeen.Exists) {
+        SaveJobFile(EdgeList, EdgeKept, EdgeSeen, folder, kEdgeJobFileName, prompt, atEnd);
     }
 }
 
@@ -211,11 +220,31 @@ void CNestrixDoc::SelectResultBoards()
     }
 }
 
+std::string CNestrixDoc::PrepareCutSizes(const Settings& settings)
+{
+    CBuzaiList parts;
+    CBuzaiList secondary;
+    std::string error = CutSizeList(BuzaiList, EdgeList, settings.EdgePremill, parts);
+    if (error.empty()) {
+        error = CutSizeList(YBuzaiList, EdgeList, settings.EdgePremill, secondary);
+    }
+    if (error.empty()) {
+        ResultParts = std::move(parts);
+        ResultSecondary = std::move(secondary);
+        ResultParts.Files.clear();
+        ResultSecondary.Files.clear();
+    }
+    return error;
+}
+
 void CNestrixDoc::KeepCalculation(const Settings& settings)
 {
     ResultBoards = LayoutBoards();
     ResultBoards.Files.clear();
+    ResultEdges = EdgeList;
     StockApplied = false;
+    RetData.BuzaiList = &ResultParts;
+    RetData.YBuzaiList = &ResultSecondary;
     RetData.GenbanList = &ResultBoards;
     CopyJobRunSettings(settings, JobRun);
     HasJobRun = true;
@@ -229,6 +258,7 @@ JobDocument CNestrixDoc::MakeJob(const Settings& settings) const
     job.Secondary.Items = YBuzaiList.Items;
     job.HasResult = ResultPresent != 0;
     job.Boards.Items = job.HasResult ? ResultBoards.Items : LayoutBoards().Items;
+    job.Edges.Items = job.HasResult ? ResultEdges.Items : EdgeList.Items;
     CopyJobRunSettings(HasJobRun ? JobRun : settings, job.Run);
     if (job.HasResult) {
         job.Result = RetData;
@@ -259,9 +289,17 @@ void CNestrixDoc::OpenJob(const JobDocument& job, const std::string& path, const
     JobBoards.Items = job.Boards.Items;
     JobBoards.Files.clear();
     LayoutWithJobBoards = false;
+    ResultEdges.Items = job.Edges.Items;
+    // The reader has checked that every part can be cut.
+    JobDocument cut;
+    std::string unused;
+    if (CutSizeJob(job, cut, unused)) {
+        ResultParts.Items = cut.Parts.Items;
+        ResultSecondary.Items = cut.Secondary.Items;
+    }
     RetData = job.Result;
-    RetData.BuzaiList = &BuzaiList;
-    RetData.YBuzaiList = &YBuzaiList;
+    RetData.BuzaiList = &ResultParts;
+    RetData.YBuzaiList = &ResultSecondary;
     RetData.GenbanList = &ResultBoards;
     ResultPresent = job.HasResult && !job.Result.Layouts.empty() ? 1 : 0;
     StockApplied = false;
@@ -289,6 +327,9 @@ void CNestrixDoc::NewJob()
     YBuzaiOfJob = true;
     RetData.Clear();
     ResultBoards.Items.clear();
+    ResultParts.Items.clear();
+    ResultSecondary.Items.clear();
+    ResultEdges.Items.clear();
     JobBoards.Items.clear();
     LayoutWithJobBoards = false;
     ResultPresent = 0;

@@ -4,6 +4,7 @@
 
 #include "base/Settings.h"
 #include "job/Buzai.h"
+#include "job/Edge.h"
 #include "job/Genban.h"
 #include "result/CutData.h"
 #include "result/RetData.h"
@@ -22,11 +23,17 @@ public:
     CBuzaiList BuzaiList;   // parts (IsSecondary 0)
     CBuzaiList YBuzaiList;  // secondary parts (IsSecondary 1)
     CGenbanList GenbanList;
+    CEdgeList EdgeList;  // the shop's band table ("Edge" in the program folder)
 
     // The last layout result; it counts only while ResultPresent is 1. Its boards are those of
     // ResultBoards: the board list as the calculation had it, or the opened job file's.
     CRetData RetData;
     CGenbanList ResultBoards;
+    // The parts and secondary parts as the result's calculation laid them out (at the cut sizes
+    // of their bands, CutSizeList), and its band table: what the result's outputs are made of.
+    CBuzaiList ResultParts;
+    CBuzaiList ResultSecondary;
+    CEdgeList ResultEdges;
     int ResultPresent = 0;  // 1 once a calculation produced a result; cleared when a list changes
     bool HasUnplacedParts() const { return !RetData.Unplaced.empty(); }
 
@@ -49,6 +56,7 @@ public:
     // the end does not write over it (the list goes to a new file beside it instead).
     int GenbanKept = 0;
     int YBuzaiKept = 0;
+    int EdgeKept = 0;
 
     // A job file as the document last read or wrote it: what "changed" is measured against.
     struct FileSeen {
@@ -57,6 +65,7 @@ public:
     };
     FileSeen GenbanSeen;
     FileSeen YBuzaiSeen;
+    FileSeen EdgeSeen;
 
     // Reloads the boards from "Genban" and the secondary parts from "YBuzai" in the program
     // folder unless the settings reset them; a reloaded list counts as not saved. A file that
@@ -100,8 +109,12 @@ public:
     const CGenbanList& LayoutBoards() const { return LayoutWithJobBoards ? JobBoards : GenbanList; }
     // Selects the boards of LayoutBoards that the result's calculation could use (same records).
     void SelectResultBoards();
-    // After a calculation placed parts: the boards and the calculation settings it used become
-    // the result's.
+    // Before a calculation: the parts and secondary parts at their cut sizes into ResultParts and
+    // ResultSecondary, with the band table and `settings`' 仕上げ代. "" when every part can be
+    // cut, else why not (the lists are then left as they were).
+    std::string PrepareCutSizes(const Settings& settings);
+    // After a calculation placed parts: the boards, the bands and the calculation settings it
+    // used become the result's.
     void KeepCalculation(const Settings& settings);
     // The job as a job file holds it: the parts, the secondary parts, the boards and settings of
     // the result (else the board list and the settings given), the result while present.

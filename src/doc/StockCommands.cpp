@@ -114,7 +114,7 @@ int ApplyStockUpdate(CNestrixDoc& doc, const Settings& app, const std::string& f
         return 0;
     }
     const Settings run = doc.ResultSettings(app);
-    const JobLists lists{doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards};
+    const JobLists lists{doc.RetData, doc.ResultParts, doc.ResultSecondary, doc.ResultBoards};
     StockUpdate update;
     std::string error;
     if (!MakeStockUpdate(lists, SawResult(lists, run.NokoHaba, MinOffcut(run)), doc.GenbanList,

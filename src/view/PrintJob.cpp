@@ -26,7 +26,7 @@ CPrintJob::CPrintJob(QMainWindow& frame, CNestrixView& view, CNestrixDoc& doc, S
 
 PrintSource CPrintJob::Source() const
 {
-    PrintSource source = MakePrintSource(m_doc.RetData, m_doc.BuzaiList, m_doc.YBuzaiList, m_doc.ResultBoards,
+    PrintSource source = MakePrintSource(m_doc.RetData, m_doc.ResultParts, m_doc.ResultSecondary, m_doc.ResultBoards,
                                          m_resultSettings, m_kind, m_doc.JobInfo);
     source.PrintTime = FormatPrintTime(m_time);
     return source;
@@ -40,7 +40,7 @@ void CPrintJob::OnPrintCommand(int kind)
     m_kind = kind;
     m_time = std::time(nullptr);
     m_resultSettings = m_doc.ResultSettings(m_settings);
-    PreparePrintout(m_doc.RetData, m_doc.BuzaiList, m_doc.YBuzaiList, m_doc.ResultBoards, m_settings.TankaType);
+    PreparePrintout(m_doc.RetData, m_doc.ResultParts, m_doc.ResultSecondary, m_doc.ResultBoards, m_settings.TankaType);
     if (m_settings.OutPrnPre) {
         OpenPreview();
     } else {

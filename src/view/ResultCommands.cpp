@@ -43,9 +43,17 @@ void OnLayoutCalculation(const ResultCommandContext& context)
     doc.ResultPresent = 0;
     context.View.RequestRedraw();
     context.View.UpdateStatusBar();
+    // Laid out at the cut sizes of the bands.
+    if (const std::string wrong = doc.PrepareCutSizes(offered); !wrong.empty()) {
+        context.AppPrompt.ShowError(wrong + "\n配置を中止しました。");
+        if (context.CommandsChanged) {
+            context.CommandsChanged();
+        }
+        return;
+    }
 
     const LayoutRunEnd end =
-        CalculateLayout(doc.BuzaiList, doc.YBuzaiList, boards, offered, MakeEngine, doc.RetData,
+        CalculateLayout(doc.ResultParts, doc.ResultSecondary, boards, offered, MakeEngine, doc.RetData,
                         context.AppPrompt, context.MainWindow);
     if (end.Outcome == CalcRun::Outcome::Placed) {
         doc.ResultPresent = 1;
@@ -85,7 +93,7 @@ void OnCutDataOutput(const ResultCommandContext& context)
         return;
     }
     const Settings options = doc.ResultSettings(context.AppSettings);
-    ExportCutData({doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards, options.NokoHaba,
+    ExportCutData({doc.RetData, doc.ResultParts, doc.ResultSecondary, doc.ResultBoards, options.NokoHaba,
                    MinOffcut(options)}, doc.JobInfo,
                   context.AppSettings, context.AppPrompt, context.Chooser, context.MainWindow);
 }
@@ -109,7 +117,7 @@ void OnDxfOutput(const ResultCommandContext& context)
         return;
     }
     WritePatternDxfFiles(*folder,
-                         {{doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards},
+                         {{doc.RetData, doc.ResultParts, doc.ResultSecondary, doc.ResultBoards},
                           options.NokoHaba,
                           MinOffcut(options)},
                          context.AppPrompt);
@@ -131,7 +139,7 @@ void OnXlsxOutput(const ResultCommandContext& context)
     if (!path) {
         return;
     }
-    WorkbookSource source{{{doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards},
+    WorkbookSource source{{{doc.RetData, doc.ResultParts, doc.ResultSecondary, doc.ResultBoards},
                            options.NokoHaba,
                            MinOffcut(options)}};
     source.TankaType = options.TankaType;

@@ -66,7 +66,7 @@ void PaintScreen(Canvas& dc, CNestrixDoc& doc, ViewState& view, const Settings& 
         return;
     }
     const Settings options = doc.ResultSettings(settings);
-    const BoardSource source{doc.RetData, doc.BuzaiList, doc.YBuzaiList, doc.ResultBoards, options};
+    const BoardSource source{doc.RetData, doc.ResultParts, doc.ResultSecondary, doc.ResultBoards, options};
     PaintResultScreen(dc, source, view, doc.CurrentBoard, client);
 }
 

@@ -45,7 +45,8 @@ struct Desk {
     }
     void Calculate()
     {
-        CalcRun run(doc.BuzaiList, doc.YBuzaiList, doc.GenbanList, settings, MakeEngine);
+        ASSERT_EQ(doc.PrepareCutSizes(settings), "");
+        CalcRun run(doc.ResultParts, doc.ResultSecondary, doc.GenbanList, settings, MakeEngine);
         run.RunOnly({EngineVariant{kStripEngine, 0, 0, 0, 0}});
         RecordingPrompt quiet;
         ASSERT_EQ(run.RunToEnd(doc.RetData, quiet, nullptr), CalcRun::Outcome::Placed);

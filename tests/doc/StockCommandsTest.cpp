@@ -42,7 +42,8 @@ struct StockDesk {
     // 配置 on the document's lists.
     void LayOut(CNestrixDoc& d) const
     {
-        CalcRun run(d.BuzaiList, d.YBuzaiList, d.GenbanList, settings, MakeEngine);
+        EXPECT_EQ(d.PrepareCutSizes(settings), "");
+        CalcRun run(d.ResultParts, d.ResultSecondary, d.GenbanList, settings, MakeEngine);
         run.RunOnly({EngineVariant{kStripEngine, 0, 0, 0, 0}});
         RecordingPrompt quiet;
         EXPECT_EQ(run.RunToEnd(d.RetData, quiet, nullptr), CalcRun::Outcome::Placed);

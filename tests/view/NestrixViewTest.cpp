@@ -24,6 +24,7 @@ struct Shown {
         part.Width = 500;
         part.Height = 400;
         doc.BuzaiList.Items = {part};
+        doc.PrepareCutSizes(Settings());
         COutData layout;
         layout.Repeat = 1;
         layout.Blocks = {CHaichi(0, 0, 0, 0, 2, 2, 0)};

@@ -52,6 +52,9 @@ struct Started {
             layout.Summary.push_back({0, 1, 0});
             doc.RetData.Layouts.push_back(layout);
         }
+        doc.PrepareCutSizes(Settings());
+        doc.RetData.BuzaiList = &doc.ResultParts;
+        doc.RetData.YBuzaiList = &doc.ResultSecondary;
         doc.RetData.GenbanList = &doc.ResultBoards;
         doc.RetData.Finalize(false);
         doc.ResultPresent = 1;
@@ -247,7 +250,8 @@ void PrintPreviewTest::aLaidOutJobPreviewsEveryPage()
         board.Use = 1;
     }
     settings.UseYBuzai = 1;
-    CalcRun run(doc.BuzaiList, doc.YBuzaiList, doc.GenbanList, settings, MakeEngine);
+    QCOMPARE(doc.PrepareCutSizes(settings), std::string());
+    CalcRun run(doc.ResultParts, doc.ResultSecondary, doc.GenbanList, settings, MakeEngine);
     QCOMPARE(run.RunToEnd(doc.RetData, s.prompt, nullptr), CalcRun::Outcome::Placed);
     doc.ResultPresent = 1;
     doc.KeepCalculation(settings);
@@ -286,10 +290,10 @@ void PrintPreviewTest::aLaidOutJobPreviewsEveryPage()
     QVERIFY(s.prompt.Shown.empty());
     // Costs by the cost method 原板: the parts carry the whole board price.
     double cost = 0.0;
-    for (const CBuzai& part : doc.BuzaiList.Items) {
+    for (const CBuzai& part : doc.ResultParts.Items) {  // the lists the result was laid out with
         cost += part.PlacedCost;
     }
-    for (const CBuzai& part : doc.YBuzaiList.Items) {
+    for (const CBuzai& part : doc.ResultSecondary.Items) {
         cost += part.PlacedCost;
     }
     QVERIFY(std::abs(cost - static_cast<double>(doc.RetData.TotalPrice)) < 1e-6);

@@ -56,7 +56,10 @@ struct LaidOut : Desktop {
         for (CGenban& board : doc.GenbanList.Items) {
             board.Use = 1;
         }
-        CalcRun run(doc.BuzaiList, doc.YBuzaiList, doc.GenbanList, settings, MakeEngine);
+        if (!doc.PrepareCutSizes(settings).empty()) {
+            return false;
+        }
+        CalcRun run(doc.ResultParts, doc.ResultSecondary, doc.GenbanList, settings, MakeEngine);
         if (run.RunToEnd(doc.RetData, prompt, [](CalcRun&) { return false; }) != CalcRun::Outcome::Placed) {
             return false;
         }

@@ -26,6 +26,7 @@ void GiveResult(CNestrixDoc& doc, ViewState& view, int boards)
     part.Width = 500;
     part.Height = 500;
     doc.BuzaiList.Items = {part};
+    doc.PrepareCutSizes(Settings());
     COutData layout;
     layout.Blocks = {CHaichi(0, 0, 0, 0, 1, 1, 0)};
     layout.Repeat = 1;
@@ -304,6 +305,7 @@ TEST(Commands, FollowTheJobAndTheResult)
         CNestrixDoc doc;
         if (c.parts) {
             doc.BuzaiList.Items.resize(1);
+            doc.PrepareCutSizes(Settings());
         }
         if (c.boards) {
             doc.GenbanList.Items.resize(1);
