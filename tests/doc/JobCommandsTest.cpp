@@ -357,3 +357,38 @@ TEST(JobCommands, AnOpenedJobOffersItsBoardsTheListLacks)
         EXPECT_EQ(OfferJobBoards(again, desk.doc.GenbanList, second), c.result);
     }
 }
+
+// Bands on the desktop: 配置 lays the parts out at their cut sizes, the job keeps the sizes as
+// entered and the band table, and opening it gives the result the cut sizes again; a part that
+// cannot be cut stops 配置 before anything changes.
+TEST(JobCommands, BandedPartsLayOutAtCutSizesAndTheJobKeepsTheirTable)
+{
+    Desk desk;
+    CNestrixDoc& doc = desk.doc;
+    doc.EdgeList.Items = {{"A", "PVC", 10, 220, 40, 0, 0}};
+    doc.BuzaiList.Items[0].EdgeLeft = "A";
+    doc.BuzaiList.Items[0].EdgeTop = "A";
+    desk.Calculate();
+    EXPECT_EQ(doc.ResultParts.Items[0].Width, 290);  // 30 mm less 1 mm
+    EXPECT_EQ(doc.ResultParts.Items[0].Height, 190);
+    EXPECT_EQ(doc.ResultParts.Items[0].FinishedWidth, 300);
+    EXPECT_EQ(doc.BuzaiList.Items[0].Width, 300);
+    EXPECT_EQ(doc.RetData.BuzaiList, &doc.ResultParts);
+
+    const JobDocument job = doc.MakeJob(desk.settings);
+    EXPECT_EQ(job.Parts.Items[0].Width, 300);
+    ASSERT_EQ(job.Edges.Items.size(), 1u);
+    CNestrixDoc opened;
+    JobDocument read;
+    std::string error;
+    ASSERT_TRUE(JobFromJson(JobToJson(job), read, error)) << error;
+    opened.OpenJob(read, desk.dir.File("job.nestrix"), desk.settings);
+    EXPECT_EQ(opened.ResultParts.Items[0].Width, 290);
+    EXPECT_EQ(opened.BuzaiList.Items[0].Width, 300);
+    EXPECT_EQ(ResultToJson(opened.RetData), ResultToJson(doc.RetData));
+
+    // A code the band table lacks: nothing changes, the reason is given.
+    doc.BuzaiList.Items[1].EdgeRight = "Z";
+    EXPECT_EQ(doc.PrepareCutSizes(desk.settings), "部材 2「P」: エッジ右「Z」はエッジ材にありません");
+    EXPECT_EQ(doc.ResultParts.Items[1].EdgeRight, "");
+}
