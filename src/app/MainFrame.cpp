@@ -16,6 +16,7 @@
 #include "doc/JobCommands.h"
 #include "doc/StockCommands.h"
 #include "job/BuzaiDlg.h"
+#include "job/EdgeDlg.h"
 #include "job/GenbanDlg.h"
 #include "platform/qt/QtCanvas.h"
 #include "view/Commands.h"
@@ -135,6 +136,7 @@ void CMainFrame::CreateToolBar()
     m_actions[kCmdHelp] = help;
 
     CreateJobActions(bar);
+    CreateEdgeAction(bar);
     CreateStockActions(bar);
     CreateExportActions(bar);
     connect(m_actions[kCmdAbout], &QAction::triggered, this, &CMainFrame::OnAbout);
@@ -217,6 +219,26 @@ void CMainFrame::CreateJobActions(QToolBar* bar)
     saveMenu->addAction(m_actions[kCmdJobInfo]);
     save->setMenu(saveMenu);
     if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(save))) {
+        tool->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+}
+
+void CMainFrame::CreateEdgeAction(QToolBar* bar)
+{
+    // エッジ材 under the arrow of 原板: the bands the parts' edges name.
+    auto* edges = new QAction("エッジ材...", this);
+    edges->setObjectName("edgesAction");
+    edges->setData(int(kCmdEdges));
+    edges->setStatusTip("エッジ材（記号・厚さ・単価など）を設定します。部材の辺にエッジを指定すると、その厚さを除いた寸法で切断します。");
+    connect(edges, &QAction::triggered, this, [this] { RunCommand([this] { OnEditList(kCmdEdges); }); });
+    addAction(edges);
+    m_actions[kCmdEdges] = edges;
+    auto* menu = new QMenu(this);
+    menu->setObjectName("boardsMenu");
+    menu->addAction(edges);
+    QAction* boards = m_actions[kCmdBoards];
+    boards->setMenu(menu);
+    if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(boards))) {
         tool->setPopupMode(QToolButton::MenuButtonPopup);
     }
 }
@@ -367,12 +389,13 @@ void CMainFrame::OnEditList(int id)
 {
     CNestrixDoc& doc = m_app.Doc();
     const JobDialogContext context{m_app.AppSettings(), m_app.GetPrompt(), m_app.GetFileChooser(),
-                                   m_app.ListFont, this, &m_app.AppSettings().PartsImportMaps};
+                                   m_app.ListFont, this, &m_app.AppSettings().PartsImportMaps, &doc.EdgeList};
     DiscardAndEdit(
         doc,
         [&] {
             switch (id) {
                 case kCmdBoards: return EditList(doc.GenbanList, context) != 0;
+                case kCmdEdges: return EditList(doc.EdgeList, context) != 0;
                 case kCmdParts: return EditList(doc.BuzaiList, context) != 0;
                 default: return EditList(doc.YBuzaiList, context) != 0;
             }

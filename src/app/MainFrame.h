@@ -41,6 +41,7 @@ private:
     void CreateToolBar();
     void CreateJobActions(QToolBar* bar);
     void CreateStockActions(QToolBar* bar);
+    void CreateEdgeAction(QToolBar* bar);
     void CreateExportActions(QToolBar* bar);
     void CreateStatusBar();
     void SetStatusPanes(const QStringList& texts);

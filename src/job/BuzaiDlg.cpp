@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -12,10 +13,11 @@
 
 #include "base/Settings.h"
 #include "job/FieldCheck.h"
+#include "job/EdgeDlg.h"
 #include "job/ImportDlg.h"
 #include "job/ListEditor.h"
 
-CBuzaiInDlg::CBuzaiInDlg(CBuzai& part, Prompt& prompt, QWidget* parent)
+CBuzaiInDlg::CBuzaiInDlg(CBuzai& part, Prompt& prompt, QWidget* parent, const CEdgeList* edges)
     : QDialog(parent), m_part(part), m_prompt(prompt)
 {
     setObjectName("partInputDialog");
@@ -60,6 +62,20 @@ CBuzaiInDlg::CBuzaiInDlg(CBuzai& part, Prompt& prompt, QWidget* parent)
     grid->addWidget(m_noTurn, row++, 1, 1, 2);
     grid->addWidget(new QLabel("備考", this), row, 0);
     grid->addWidget(m_remark, row, 1, 1, 2);
+    ++row;
+    // The bands of the four edges: 上 and 下 run along 横幅, 左 and 右 along 縦幅.
+    static const char* const kSides[4][2] = {
+        {"edgeTopCombo", "エッジ上"}, {"edgeBottomCombo", "エッジ下"}, {"edgeLeftCombo", "エッジ左"}, {"edgeRightCombo", "エッジ右"}};
+    const std::array<const std::string*, 4> codes = PartEdges(part);
+    for (std::size_t side = 0; side < 4; ++side) {
+        auto* combo = new QComboBox(this);
+        combo->setObjectName(kSides[side][0]);
+        FillEdgeChoices(combo, edges, *codes[side]);
+        grid->addWidget(new QLabel(kSides[side][1], this), row, 0);
+        grid->addWidget(combo, row, 1, 1, 2);
+        m_edges[side] = combo;
+        ++row;
+    }
     grid->setColumnMinimumWidth(1, 120);
 
     QDialogButtonBox* box = AddOkCancel(this);
@@ -79,6 +95,10 @@ CBuzaiInDlg::CBuzaiInDlg(CBuzai& part, Prompt& prompt, QWidget* parent)
                         m_count,
                         m_noTurn,
                         m_remark,
+                        m_edges[0],
+                        m_edges[1],
+                        m_edges[2],
+                        m_edges[3],
                         box->button(QDialogButtonBox::Ok),
                         box->button(QDialogButtonBox::Cancel)};
     for (std::size_t i = 1; i < std::size(order); ++i) {
@@ -113,6 +133,10 @@ void CBuzaiInDlg::accept()
         field->selectAll();
         return;
     }
+    std::string* codes[4] = {&m_part.EdgeTop, &m_part.EdgeBottom, &m_part.EdgeLeft, &m_part.EdgeRight};
+    for (std::size_t side = 0; side < 4; ++side) {
+        *codes[side] = m_edges[side]->currentData().toString().toStdString();
+    }
     QDialog::accept();
 }
 
@@ -123,7 +147,7 @@ const std::vector<TextColumn>& BuzaiColumns()
         {"種類", "１２３４５６  "}, {"枚数", "9999  "},
         {"横幅", "99999.9  "},      {"縦幅", "99999.9  "},
         {"厚さ", "9999.9  "},       {"横置き", "横置き  "},
-        {"備考", "１２３４５６  "},
+        {"備考", "１２３４５６  "},   {"エッジ", "AAAA·AAAA·  "},
     };
     return columns;
 }
@@ -140,6 +164,7 @@ std::string BuzaiCellText(const CBuzai& part, int column)
         case 6: return FormatCell("%6.1f", part.Thickness / 10.0);
         case 7: return part.NoTurn ? "不" : "可";
         case 8: return part.Remark;
+        case 9: return EdgeCellText(part);
         default: return "";
     }
 }
@@ -207,8 +232,8 @@ int EditList(CBuzaiList& list, const JobDialogContext& context)
 {
     QWidget* parent = context.Parent;
     Prompt& prompt = context.AppPrompt;
-    BuzaiListEditor editor(list, context.AppSettings, prompt, context.Chooser, [&prompt](CBuzai& part) {
-        CBuzaiInDlg input(part, prompt, QApplication::activeModalWidget());
+    BuzaiListEditor editor(list, context.AppSettings, prompt, context.Chooser, [&prompt, &context](CBuzai& part) {
+        CBuzaiInDlg input(part, prompt, QApplication::activeModalWidget(), context.Edges);
         return input.exec() == QDialog::Accepted;
     });
     std::vector<ListExtraButton> extras = {

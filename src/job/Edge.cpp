@@ -2,7 +2,9 @@
 
 #include "base/CsvLine.h"
 #include "base/TextCodec.h"
+#include "base/Settings.h"
 #include "job/TableFile.h"
+#include "platform/FileChooser.h"
 #include "platform/Prompt.h"
 
 const char* const CEdgeList::kColumns[6] = {"エッジ記号", "エッジ名", "エッジ厚さ", "エッジ高さ", "エッジ単価", "エッジ足し長さ"};
@@ -51,6 +53,32 @@ int CEdgeList::Read(const std::string& path, Prompt& prompt)
 {
     std::vector<CEdge> read;
     return ReadTableFile(path, Format(), read, kKindWord, prompt) ? Take(std::move(read), prompt) : 0;
+}
+
+namespace {
+
+FileDialogOptions EdgeDialogOptions(const Settings& settings)
+{
+    FileDialogOptions options{"エッジ材データ (*.csv)|*.csv||", "csv", settings.GenbanFol, ""};
+    options.Kind = FileKind::Boards;
+    return options;
+}
+
+}  // namespace
+
+int CEdgeList::ReadWithDialog(const Settings& settings, Prompt& prompt, FileChooser& chooser)
+{
+    const std::optional<std::string> path = chooser.OpenFile(EdgeDialogOptions(settings));
+    if (!path) {
+        return 0;
+    }
+    Files.push_back(*path);
+    return Read(*path, prompt);
+}
+
+int CEdgeList::SaveAs(const Settings& settings, Prompt& prompt, FileChooser& chooser)
+{
+    return SaveListAs(*this, EdgeDialogOptions(settings), prompt, chooser);
 }
 
 std::string CEdgeList::ToText() const

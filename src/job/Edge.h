@@ -9,7 +9,9 @@
 #include "job/Buzai.h"
 #include "job/RecordList.h"
 
+class FileChooser;
 class Prompt;
+struct Settings;
 
 // One edge band (エッジ材). Lengths in 0.1 mm, the price in yen per metre.
 class CEdge {
@@ -37,6 +39,9 @@ public:
     int Read(std::istream& in, Prompt& prompt);
     int Write(const std::string& path, Prompt& prompt) const;
     std::string ToText() const;
+    // The file dialogs of the list dialog (the settings are those of the other lists' dialogs).
+    int ReadWithDialog(const Settings& settings, Prompt& prompt, FileChooser& chooser);
+    int SaveAs(const Settings& settings, Prompt& prompt, FileChooser& chooser);
 
     // The band of a code, or null.
     const CEdge* Find(const std::string& code) const;

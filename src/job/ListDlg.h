@@ -9,6 +9,7 @@
 
 #include "platform/qt/TextTable.h"
 
+class CEdgeList;
 class FileChooser;
 class ListEditing;
 class Prompt;
@@ -29,6 +30,8 @@ struct JobDialogContext {
     QWidget* Parent = nullptr;
     // The column mappings 部材の取り込み remembers (the settings'); none kept when null.
     std::vector<std::string>* ImportMaps = nullptr;
+    // The band table the part dialog offers; only なし when null.
+    const CEdgeList* Edges = nullptr;
 };
 
 // Cell text of a record row (row below the record count) and column.

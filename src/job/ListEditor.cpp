@@ -25,6 +25,16 @@ std::string LoadQuestion(const CGenbanList&)
     return "原板は保存されていません。\n新しい原板を読み込みますか？";
 }
 
+std::string DeleteAllQuestion(const CEdgeList&)
+{
+    return "全てのエッジ材を削除しますか？";
+}
+
+std::string LoadQuestion(const CEdgeList&)
+{
+    return "エッジ材は保存されていません。\n新しいエッジ材を読み込みますか？";
+}
+
 template <class List>
 ListEditor<List>::ListEditor(List& list, const Settings& settings, Prompt& prompt, FileChooser& chooser,
                              Input input)
@@ -228,3 +238,4 @@ void ListEditor<List>::Return(const ListState& state)
 
 template class ListEditor<CBuzaiList>;
 template class ListEditor<CGenbanList>;
+template class ListEditor<CEdgeList>;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "job/Buzai.h"
+#include "job/Edge.h"
 #include "job/Genban.h"
 
 class FileChooser;
@@ -119,12 +120,16 @@ private:
 
 using BuzaiListEditor = ListEditor<CBuzaiList>;
 using GenbanListEditor = ListEditor<CGenbanList>;
+using EdgeListEditor = ListEditor<CEdgeList>;
 
 extern template class ListEditor<CBuzaiList>;
 extern template class ListEditor<CGenbanList>;
+extern template class ListEditor<CEdgeList>;
 
 // The questions of the list dialogs.
 std::string DeleteAllQuestion(const CBuzaiList& list);
 std::string DeleteAllQuestion(const CGenbanList& list);
 std::string LoadQuestion(const CBuzaiList& list);
 std::string LoadQuestion(const CGenbanList& list);
+std::string DeleteAllQuestion(const CEdgeList& list);
+std::string LoadQuestion(const CEdgeList& list);

@@ -22,6 +22,7 @@ enum CommandId : int {
     kCmdDxfOutput = 32793,        // DXF出力: one drawing per pattern, under the arrow of 切断データ
     kCmdXlsxOutput = 32794,       // Excel出力: the result as a workbook, likewise
     kCmdJobInfo = 32795,          // 物件情報
+    kCmdEdges = 32796,            // エッジ材設定: the band table, under the arrow of 原板
     kCmdNewJob = 57600,           // 新規: an empty job
     kCmdOpenJob = 57601,          // 物件を開く
     kCmdSaveJob = 57603,          // 物件を保存

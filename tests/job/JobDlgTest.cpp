@@ -85,11 +85,17 @@ private slots:
 
 void JobDlgTest::listShowsColumnsAndTheEmptyRowSelected()
 {
-    PartsDialog d(Named<CBuzaiList>({"a", "b"}));
+    CBuzaiList parts = Named<CBuzaiList>({"a", "b"});
+    parts.Items[0].EdgeTop = "A";
+    parts.Items[0].EdgeRight = "木";
+    PartsDialog d(parts);
     QVERIFY(d.Active);
     QCOMPARE(d.dialog.windowTitle(), QString("部材設定"));
     QAbstractItemModel* model = d.Table()->model();
-    QCOMPARE(model->columnCount(), 9);
+    QCOMPARE(model->columnCount(), 10);
+    QCOMPARE(model->headerData(9, Qt::Horizontal).toString(), QString("エッジ"));
+    QCOMPARE(model->index(0, 9).data().toString(), QString("A·-·-·木"));
+    QCOMPARE(model->index(1, 9).data().toString(), QString());  // no band
     QCOMPARE(model->rowCount(), 3);
     QCOMPARE(model->headerData(7, Qt::Horizontal).toString(), QString("横置き"));
     QCOMPARE(model->index(1, 0).data().toString(), QString("  2"));
@@ -99,7 +105,7 @@ void JobDlgTest::listShowsColumnsAndTheEmptyRowSelected()
     QCOMPARE(d.ViewRow(), 2);
     QCOMPARE(QApplication::focusWidget(), d.Table());
     const QFontMetrics metrics(d.Table()->font());
-    for (int column = 0; column < 9; ++column) {
+    for (int column = 0; column < 10; ++column) {
         const QString sample = BuzaiColumns()[column].Sample;
         QVERIFY2(d.Table()->columnWidth(column) >= metrics.horizontalAdvance(sample),
                  BuzaiColumns()[column].Title);
