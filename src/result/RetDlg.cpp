@@ -9,7 +9,9 @@
 #include "base/CalcError.h"
 #include "base/Settings.h"
 #include "job/BuzaiDlg.h"
+#include "job/Edge.h"
 #include "job/GenbanDlg.h"
+#include "result/EdgeTotals.h"
 #include "result/Offcuts.h"
 #include "result/RetData.h"
 #include "result/RetSummary.h"
@@ -63,7 +65,7 @@ QTableView* AddList(QDialog* dialog, QVBoxLayout* layout, const char* caption, c
 }  // namespace
 
 CRetDlg::CRetDlg(const CRetData& ret, const Settings& settings, Prompt& prompt, FileChooser& chooser,
-                 const QFont& listFont, QWidget* parent)
+                 const QFont& listFont, QWidget* parent, const CEdgeList* edges)
     : QDialog(parent), m_ret(ret), m_settings(settings), m_prompt(prompt), m_chooser(chooser)
 {
     setObjectName("retDialog");
@@ -94,13 +96,20 @@ CRetDlg::CRetDlg(const CRetData& ret, const Settings& settings, Prompt& prompt, 
         const JobLists lists{ret, *ret.BuzaiList, *ret.YBuzaiList, *ret.GenbanList};
         cuts = CutTotalsText(JobCutTotals(ret, SawResult(lists, settings.NokoHaba, MinOffcut(settings))));
     }
-    const std::pair<const char*, std::string> lines[] = {{"yieldText", YieldText(ret)},
-                                                         {"boardCostText", BoardCostText(ret)},
-                                                         {"partsCostText", PartsCostText(ret)},
-                                                         {"cutText", cuts}};
+    std::vector<std::pair<std::string, std::string>> lines = {{"yieldText", YieldText(ret)},
+                                                              {"boardCostText", BoardCostText(ret)},
+                                                              {"partsCostText", PartsCostText(ret)},
+                                                              {"cutText", cuts}};
+    // The bands: metres and cost of each, their cost and boards and bands together.
+    if (edges != nullptr && !edges->Items.empty()) {
+        const std::vector<std::string> bandLines = EdgeTotalsLines(CountEdges(ret, *edges), ret);
+        for (std::size_t i = 0; i < bandLines.size(); ++i) {
+            lines.push_back({"edgeText" + std::to_string(i + 1), bandLines[i]});
+        }
+    }
     for (const auto& [name, text] : lines) {
         auto* label = new QLabel(QString::fromStdString(text), this);
-        label->setObjectName(name);
+        label->setObjectName(QString::fromStdString(name));
         label->setFont(listFont);
         layout->addWidget(label);
     }

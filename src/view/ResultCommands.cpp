@@ -81,8 +81,8 @@ void OnShowResults(const ResultCommandContext& context)
         return;
     }
     const Settings options = context.Doc.ResultSettings(context.AppSettings);
-    CRetDlg dialog(context.Doc.RetData, options, context.AppPrompt, context.Chooser,
-                   context.ListFont, context.MainWindow);
+    CRetDlg dialog(context.Doc.RetData, options, context.AppPrompt, context.Chooser, context.ListFont,
+                   context.MainWindow, &context.Doc.ResultEdges);
     dialog.exec();
 }
 
