@@ -1,6 +1,7 @@
 #include "view/BoardDrawing.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -201,6 +202,37 @@ void DrawSizeText(const DrawContext& c, const CBuzai& part, bool vertical, Canva
     }
 }
 
+// A heavy line along the inside of each banded edge of a piece.
+void DrawBands(const DrawContext& c, const CanvasRect& piece, const std::array<const std::string*, 4>& bands,
+               const std::array<PieceSide, 4>& sides)
+{
+    if (bands[0]->empty() && bands[1]->empty() && bands[2]->empty() && bands[3]->empty()) {
+        return;
+    }
+    // The piece's corners as drawn: Top is the board's top edge (the larger y on paper).
+    const int left = piece.Left;
+    const int right = piece.Right;
+    const int top = piece.Top;
+    const int bottom = piece.Bottom;
+    // A third of the text height, at most a quarter of the piece, at least a device unit.
+    const int width =
+        std::max(1, std::min(c.TextFont.Height / 3, std::min(std::abs(right - left), std::abs(bottom - top)) / 4));
+    const int inset = width / 2;
+    const CanvasPen old = c.Dc.SelectPen(CanvasPen{width, c.Paper && !c.Source.Options.ColorPrint ? kBlack : kBandBrown});
+    for (std::size_t edge = 0; edge < 4; ++edge) {
+        if (bands[edge]->empty()) {
+            continue;
+        }
+        switch (sides[edge]) {
+            case PieceSide::Top: c.Dc.Line({left, top + inset * c.Down}, {right, top + inset * c.Down}); break;
+            case PieceSide::Bottom: c.Dc.Line({left, bottom - inset * c.Down}, {right, bottom - inset * c.Down}); break;
+            case PieceSide::Left: c.Dc.Line({left + inset, top}, {left + inset, bottom}); break;
+            case PieceSide::Right: c.Dc.Line({right - inset, top}, {right - inset, bottom}); break;
+        }
+    }
+    c.Dc.SelectPen(old);
+}
+
 // Every piece of every block, then in detail form the part numbers and the size texts on top:
 // a number goes where no text is yet, so pieces smaller than their number keep the first.
 // False when a block names a part its list does not hold.
@@ -233,6 +265,8 @@ bool DrawBlocks(const DrawContext& c, const COutData& layout, bool detail)
         const long long h = block.Rotated ? part.Width : part.Height;
         const CanvasColor fill = c.Paper && !options.ColorPrint ? kWhite : PartColor(block.Number);
         const std::string& number = numbers.emplace_back(std::to_string(block.Number + 1));
+        const std::array<const std::string*, 4> bands = PartEdges(part);
+        const std::array<PieceSide, 4> sides = BandSides(block.Rotated != 0);
         for (int i = 0; i < block.Nx; ++i) {
             for (int j = 0; j < block.Ny; ++j) {
                 const long long x = block.X + i * (w + kerf);
@@ -249,6 +283,7 @@ bool DrawBlocks(const DrawContext& c, const COutData& layout, bool detail)
                         c.Dc.Line({a.X, b.Y}, {b.X, a.Y});
                     }
                 }
+                DrawBands(c, piece, bands, sides);
                 if (detail) {
                     pieces.push_back({a, b, block.Rotated != 0, &number});
                 }
@@ -634,6 +669,14 @@ std::vector<std::pair<CanvasPoint, CanvasPoint>> HatchLines(const CanvasRect& bo
         lines.push_back({{static_cast<int>(x0), static_cast<int>(k - x0)}, {static_cast<int>(x1), static_cast<int>(k - x1)}});
     }
     return lines;
+}
+
+std::array<PieceSide, 4> BandSides(bool rotated)
+{
+    if (!rotated) {
+        return {PieceSide::Top, PieceSide::Bottom, PieceSide::Left, PieceSide::Right};
+    }
+    return {PieceSide::Right, PieceSide::Left, PieceSide::Top, PieceSide::Bottom};
 }
 
 std::string OffcutText(std::int32_t width, std::int32_t length)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include "result/JobLists.h"
 
 #include "platform/Canvas.h"
@@ -73,10 +74,17 @@ CanvasColor PartColor(int index);
 // order); none for an empty box or a step below 1.
 std::vector<std::pair<CanvasPoint, CanvasPoint>> HatchLines(const CanvasRect& box, int step);
 
+// Where a piece's banded edges lie on the board: for the part's edges 上, 下, 左, 右 as entered,
+// the side of the piece as laid. A turned piece (its length along x) is the part turned a
+// quarter clockwise: 上 goes right, 右 bottom, 下 left, 左 top.
+enum class PieceSide { Top, Bottom, Left, Right };
+std::array<PieceSide, 4> BandSides(bool rotated);
+
 // The text that names an offcut of width × length (0.1 mm): "端材 600.0×450.0".
 std::string OffcutText(std::int32_t width, std::int32_t length);
 
 inline constexpr CanvasColor kBoardGrey{128, 128, 128};
+inline constexpr CanvasColor kBandBrown{110, 60, 20};  // the marks of banded edges
 inline constexpr CanvasColor kUsableSilver{192, 192, 192};
 inline constexpr CanvasColor kGuideRed{255, 0, 0};
 inline constexpr CanvasColor kOffcutGreen{0, 128, 64};

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
@@ -663,5 +665,59 @@ TEST(DrawBoard, NumbersEveryCutOfTheCutDataFileInItsOrder)
             });
             EXPECT_TRUE(drawn);
         }
+    }
+}
+
+// Banded edges: a heavy line inside each banded edge of every piece, on the side where the edge
+// lies as the piece is laid: 上 and 左 of an upright piece at its top and left; of a turned piece
+// (a quarter clockwise) at its right and top.
+TEST(DrawBoard, MarksBandedEdgesWhereThePieceHasThem)
+{
+    const std::array<PieceSide, 4> upright = BandSides(false);
+    const std::array<PieceSide, 4> turned = BandSides(true);
+    EXPECT_EQ(upright, (std::array<PieceSide, 4>{PieceSide::Top, PieceSide::Bottom, PieceSide::Left, PieceSide::Right}));
+    EXPECT_EQ(turned, (std::array<PieceSide, 4>{PieceSide::Right, PieceSide::Left, PieceSide::Top, PieceSide::Bottom}));
+
+    for (const bool paper : {false, true}) {
+        SCOPED_TRACE(paper ? "paper" : "screen");
+        KnownLayout job;
+        job.parts.Items[0].EdgeTop = "A";
+        job.parts.Items[0].EdgeLeft = "B";
+        job.view.Printing = paper;
+        RecordingCanvas dc;
+        DrawBoard(job.Source(), 0, job.view, dc, BoardForm::Detail, {0, 0, 2064, 1064});
+        std::vector<std::pair<CanvasPoint, CanvasPoint>> marks;
+        for (std::size_t i = 0; i < dc.Lines.size(); ++i) {
+            if (dc.LinePens[i].Color == kBandBrown) {
+                marks.push_back(dc.Lines[i]);
+            }
+        }
+        ASSERT_EQ(marks.size(), 8u);  // two upright and two turned pieces, two edges each
+        // Each mark against the piece it lies in: which side, and whether the piece is turned
+        // (a turned 60 x 40 piece stands taller than wide).
+        std::map<std::pair<bool, PieceSide>, int> found;
+        for (const auto& [from, to] : marks) {
+            for (const CanvasRect& r : dc.Rectangles) {
+                const int left = std::min(r.Left, r.Right), right = std::max(r.Left, r.Right);
+                const int top = std::min(r.Top, r.Bottom), bottom = std::max(r.Top, r.Bottom);
+                const bool inside = std::min(from.X, to.X) >= left && std::max(from.X, to.X) <= right &&
+                                    std::min(from.Y, to.Y) >= top && std::max(from.Y, to.Y) <= bottom;
+                if (!inside || right - left > 1000) {
+                    continue;  // not this piece, or the board
+                }
+                const bool standing = bottom - top > right - left;
+                const bool horizontal = from.Y == to.Y;
+                const PieceSide side = horizontal ? (from.Y - top < bottom - from.Y) ? (paper ? PieceSide::Bottom : PieceSide::Top)
+                                                                                     : (paper ? PieceSide::Top : PieceSide::Bottom)
+                                                  : (from.X - left < right - from.X) ? PieceSide::Left : PieceSide::Right;
+                ++found[{standing, side}];
+                break;
+            }
+        }
+        // On paper y points up: the board's top is the larger device y.
+        const std::map<std::pair<bool, PieceSide>, int> expected = {
+            {{false, PieceSide::Top}, 2}, {{false, PieceSide::Left}, 2},
+            {{true, PieceSide::Right}, 2}, {{true, PieceSide::Top}, 2}};
+        EXPECT_EQ(found, expected);
     }
 }
