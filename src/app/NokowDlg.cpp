@@ -134,6 +134,19 @@ CNokowDlg::CNokowDlg(const NokowValues& values, FileChooser& chooser, QWidget* p
     maxCalRow->addWidget(new QLabel("×", this));
     maxCalRow->addWidget(m_offcut[1]);
     maxCalRow->addWidget(new QLabel("（0 で端材なし）", this));
+    // 仕上げ代: added on each banded edge of a part, milled off before banding.
+    m_premill = new QDoubleSpinBox(this);
+    m_premill->setObjectName("edgePremillSpin");
+    m_premill->setDecimals(1);
+    m_premill->setRange(0.0, kMaxEdgePremill / 10.0);
+    m_premill->setSingleStep(0.5);
+    m_premill->setSuffix(" mm");
+    m_premill->setValue(values.EdgePremill / 10.0);
+    auto* premillLabel = new QLabel("エッジの仕上げ代(&E)", this);
+    premillLabel->setBuddy(m_premill);
+    maxCalRow->addSpacing(24);
+    maxCalRow->addWidget(premillLabel);
+    maxCalRow->addWidget(m_premill);
 
     QGroupBox* labelGroup = CreateLabelGroup(values.Labels);
 
@@ -183,6 +196,7 @@ NokowValues CNokowDlg::Values() const
             *offcut[i] = m_offcut[i]->value() * 10;
         }
     }
+    values.EdgePremill = static_cast<int>(m_premill->value() * 10.0 + 0.5);
     values.Labels = LabelsShown();
     return values;
 }

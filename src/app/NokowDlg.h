@@ -34,6 +34,7 @@ private:
     std::array<QCheckBox*, 9> m_checks{};
     QComboBox* m_maxCal = nullptr;
     std::array<QSpinBox*, 2> m_offcut{};  // 端材の最小寸法, whole mm
+    QDoubleSpinBox* m_premill = nullptr;  // 仕上げ代, mm to 0.1
     // ラベル用紙: a preset fills the controls; controls that match a preset show it.
     QComboBox* m_labelPreset = nullptr;
     QSpinBox* m_labelCols = nullptr;

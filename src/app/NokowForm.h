@@ -26,6 +26,7 @@ struct NokowValues {
     int MaxCal = 0;  // index of 1, 2, 4, 8, 16
     int MinOffcutW = 0;  // 0.1 mm
     int MinOffcutL = 0;
+    int EdgePremill = 0;  // 仕上げ代, 0.1 mm per banded edge
     LabelLayout Labels;  // the label sheet of ラベル印刷
 
     static NokowValues FromSettings(const Settings& settings);

@@ -50,6 +50,10 @@ void EditEverything(CNokowDlg& dialog)
     width->selectAll();
     QTest::keyClicks(width, "450");
     dialog.findChild<QSpinBox*>("offcutLengthSpin")->setValue(0);
+    auto* premill = dialog.findChild<QDoubleSpinBox*>("edgePremillSpin");
+    premill->setFocus();
+    premill->selectAll();
+    QTest::keyClicks(premill, "1.5");
 }
 
 }  // namespace
@@ -125,6 +129,7 @@ void NokowDlgTest::okOrCancel()
     QCOMPARE(settings.MaxCalNum, applied ? 16 : before.MaxCalNum);
     QCOMPARE(settings.MinOffcutW, applied ? 4500 : before.MinOffcutW);
     QCOMPARE(settings.MinOffcutL, applied ? 0 : before.MinOffcutL);
+    QCOMPARE(settings.EdgePremill, applied ? 15 : before.EdgePremill);
 }
 
 void NokowDlgTest::browseFillsOnlyItsOwnEdit()
