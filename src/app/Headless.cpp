@@ -254,6 +254,7 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
     makers.push_back({&LayoutOptions::Xlsx, [&](std::string& bytes, std::string& error) {
                           WorkbookSource source{sawn};
                           source.TankaType = job.Options.TankaType;
+                          source.Bands = job.Bands;
                           source.Info = given;
                           return ResultWorkbook(source, bytes, error);
                       }});

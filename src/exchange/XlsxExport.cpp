@@ -1,5 +1,7 @@
 #include "exchange/XlsxExport.h"
 
+#include "result/EdgeTotals.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -30,13 +32,13 @@ double Mm(std::int32_t tenths)
 }
 
 // How a number is shown; the cell keeps the number itself.
-enum class Shown { Count, Yen, Mm, Percent, Date };
+enum class Shown { Count, Yen, Mm, Percent, Date, Metres };
 
 struct Formats {
     lxw_format* Header = nullptr;
     lxw_format* Total = nullptr;  // the label of a total row
-    lxw_format* Number[5] = {};
-    lxw_format* TotalNumber[5] = {};
+    lxw_format* Number[6] = {};
+    lxw_format* TotalNumber[6] = {};
 };
 
 // One sheet written row by row; remembers the widest text of each column for its width.
@@ -134,7 +136,7 @@ private:
 
 Formats MakeFormats(lxw_workbook* book)
 {
-    static const char* const kNumberFormats[] = {"#,##0", "#,##0", "#,##0.0", "0.0%", "yyyy/mm/dd"};
+    static const char* const kNumberFormats[] = {"#,##0", "#,##0", "#,##0.0", "0.0%", "yyyy/mm/dd", "#,##0.00"};
     Formats formats;
     formats.Header = workbook_add_format(book);
     format_set_bold(formats.Header);
@@ -143,7 +145,7 @@ Formats MakeFormats(lxw_workbook* book)
     formats.Total = workbook_add_format(book);
     format_set_bold(formats.Total);
     format_set_top(formats.Total, LXW_BORDER_THIN);
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < static_cast<int>(std::size(kNumberFormats)); ++i) {
         formats.Number[i] = workbook_add_format(book);
         format_set_num_format(formats.Number[i], kNumberFormats[i]);
         formats.TotalNumber[i] = workbook_add_format(book);
@@ -223,6 +225,14 @@ void SummarySheet(Sheet& sheet, const WorkbookSource& source, const Figures& fig
     row("切断長", figures.Cuts.LengthMm, Shown::Mm, "mm");
     row("未配置部材数", static_cast<double>(unplaced), Shown::Count, "個");
     row("端材数", static_cast<double>(offcuts), Shown::Count, "枚");
+    if (source.Bands != nullptr) {
+        for (const EdgeUse& use : source.Bands->Job) {
+            row(("エッジ " + use.Code + " " + use.Name).c_str(), use.Metres, Shown::Metres, "m");
+            row(("エッジ " + use.Code + " 金額").c_str(), static_cast<double>(use.Cost), Shown::Yen, "円");
+        }
+        row("エッジ合計金額", static_cast<double>(source.Bands->Cost()), Shown::Yen, "円");
+        row("原板・エッジ合計金額", static_cast<double>(ret.TotalPrice + source.Bands->Cost()), Shown::Yen, "円");
+    }
     if (ret.StoppedEarly) {
         sheet.Text(0, "計算");
         sheet.Text(1, "途中で確定した結果");

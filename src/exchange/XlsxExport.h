@@ -11,9 +11,12 @@ class Prompt;
 // with its pieces) and 端材 (the offcuts kept). Figures are numbers with number formats; money
 // in yen, lengths in mm, yields as fractions shown as percentages. They are the result's own
 // totals (those of the result JSON), the cost shares those of 原板情報.
+struct EdgeTotals;
+
 struct WorkbookSource : CutDataSource {
     int TankaType = 2;  // how the board price is shared out over the parts (FillPartCosts)
     CutDataInfo Info{};   // job name and due date (none when the year is 0)
+    const EdgeTotals* Bands = nullptr;  // the bands of a job that has them: metres and cost on 集計
 };
 
 // The workbook's bytes; false with `error` when a layout cannot be cut apart or the workbook

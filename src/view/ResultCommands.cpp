@@ -11,6 +11,7 @@
 #include "platform/Prompt.h"
 #include "result/CutDataDlg.h"
 #include "result/JobInfoDlg.h"
+#include "result/EdgeTotals.h"
 #include "result/RetDlg.h"
 #include "view/Commands.h"
 #include "view/NestrixView.h"
@@ -144,6 +145,8 @@ void OnXlsxOutput(const ResultCommandContext& context)
                            MinOffcut(options)}};
     source.TankaType = options.TankaType;
     source.Info = doc.JobInfo;
+    const EdgeTotals bands = CountEdges(doc.RetData, doc.ResultEdges);
+    source.Bands = doc.ResultEdges.Items.empty() ? nullptr : &bands;
     WriteResultWorkbook(*path, source, context.AppPrompt);
 }
 
