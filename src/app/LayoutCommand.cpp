@@ -138,7 +138,8 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
             }
         }
         if (!read(job.Boards, options.Boards) ||
-            !(options.PartsImport.empty() ? read(job.Parts, options.Parts) : import(job.Parts, options.PartsImport)) ||
+            !(options.PartsImport.empty() ? read(job.Parts, options.Parts)
+                                          : import(job.Parts, options.PartsImport)) ||
             (!options.Secondary.empty() && !read(job.Secondary, options.Secondary)) ||
             (!options.SecondaryImport.empty() && !import(job.Secondary, options.SecondaryImport))) {
             return StoppedOr(kExitBadInput);
@@ -218,8 +219,7 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
             }
             status = kExitNothingPlaced;
             break;
-        case CalcRun::Outcome::Placed:
-            break;
+        case CalcRun::Outcome::Placed: break;
     }
     const std::optional<EdgeTotals> bands =
         job.Edges.Items.empty() ? std::nullopt : std::optional<EdgeTotals>(CountEdges(ret, job.Edges));
@@ -250,7 +250,8 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
              return true;
          }},
     };
-    return WriteOutputs(options, OutputJob{ret, buzai, ybuzai, genban, settings, job.Info, bands ? &*bands : nullptr},
+    return WriteOutputs(options,
+                        OutputJob{ret, buzai, ybuzai, genban, settings, job.Info, bands ? &*bands : nullptr},
                         extra, writePdf, writePng, status);
 }
 
@@ -292,9 +293,11 @@ int RunExportCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
     int status = kExitPlaced;
     if (cut.Result.Layouts.empty()) {
         status = kExitNothingPlaced;
-    } else if (!PrintResultSummary(options, cut.Result, cut.Parts, cut.Secondary, cut.Boards, settings, counted)) {
+    } else if (!PrintResultSummary(options, cut.Result, cut.Parts, cut.Secondary, cut.Boards, settings,
+                                   counted)) {
         return kExitCannotWrite;
     }
-    return WriteOutputs(options, OutputJob{cut.Result, cut.Parts, cut.Secondary, cut.Boards, settings, cut.Info, counted},
-                        {}, writePdf, writePng, status);
+    return WriteOutputs(
+        options, OutputJob{cut.Result, cut.Parts, cut.Secondary, cut.Boards, settings, cut.Info, counted}, {},
+        writePdf, writePng, status);
 }

@@ -418,9 +418,12 @@ ParseResult ParseLayoutOptions(const std::vector<std::string>& args, LayoutOptio
         return parsed;
     }
     const bool lists = !options.Boards.empty() || !options.Parts.empty() || !options.Secondary.empty() ||
-                       !options.PartsImport.empty() || !options.SecondaryImport.empty() || !options.Bands.empty();
+                       !options.PartsImport.empty() || !options.SecondaryImport.empty() ||
+                       !options.Bands.empty();
     if (!options.Job.empty() && lists) {
-        error = "--job brings its own lists: no --boards, --parts, --secondary (or their -import) or --bands with it";
+        error =
+            "--job brings its own lists: no --boards, --parts, --secondary (or their -import) or --bands "
+            "with it";
         return ParseResult::Error;
     }
     if (!options.Parts.empty() && !options.PartsImport.empty()) {
@@ -431,7 +434,8 @@ ParseResult ParseLayoutOptions(const std::vector<std::string>& args, LayoutOptio
         error = "--secondary and --secondary-import both give the secondary parts: take one";
         return ParseResult::Error;
     }
-    if (options.Job.empty() && (options.Boards.empty() || (options.Parts.empty() && options.PartsImport.empty()))) {
+    if (options.Job.empty() &&
+        (options.Boards.empty() || (options.Parts.empty() && options.PartsImport.empty()))) {
         error = "--boards and --parts (or --parts-import) are required (or --job)";
         return ParseResult::Error;
     }

@@ -229,7 +229,9 @@ void CMainFrame::CreateEdgeAction(QToolBar* bar)
     auto* edges = new QAction("エッジ材...", this);
     edges->setObjectName("edgesAction");
     edges->setData(int(kCmdEdges));
-    edges->setStatusTip("エッジ材（記号・厚さ・単価など）を設定します。部材の辺にエッジを指定すると、その厚さを除いた寸法で切断します。");
+    edges->setStatusTip(
+        "エッジ材（記号・厚さ・単価など）を設定します。部材の辺にエッジを指定すると、その厚さを除いた寸法で切"
+        "断します。");
     connect(edges, &QAction::triggered, this, [this] { RunCommand([this] { OnEditList(kCmdEdges); }); });
     addAction(edges);
     m_actions[kCmdEdges] = edges;
@@ -388,8 +390,13 @@ void CMainFrame::OnInitialSettings()
 void CMainFrame::OnEditList(int id)
 {
     CNestrixDoc& doc = m_app.Doc();
-    const JobDialogContext context{m_app.AppSettings(), m_app.GetPrompt(), m_app.GetFileChooser(),
-                                   m_app.ListFont, this, &m_app.AppSettings().PartsImportMaps, &doc.EdgeList};
+    const JobDialogContext context{m_app.AppSettings(),
+                                   m_app.GetPrompt(),
+                                   m_app.GetFileChooser(),
+                                   m_app.ListFont,
+                                   this,
+                                   &m_app.AppSettings().PartsImportMaps,
+                                   &doc.EdgeList};
     DiscardAndEdit(
         doc,
         [&] {

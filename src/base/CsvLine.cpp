@@ -18,7 +18,8 @@ locale_t CLocale()
 
 // Parses a quoted field starting at pos (at the opening quote). On success returns true,
 // the unquoted text and the position of the separator after it (or line.size()).
-bool ParseQuoted(const std::string& line, std::size_t pos, char separator, std::string& text, std::size_t& end)
+bool ParseQuoted(const std::string& line, std::size_t pos, char separator, std::string& text,
+                 std::size_t& end)
 {
     std::string value;
     std::size_t i = pos + 1;

@@ -136,7 +136,8 @@ private:
 
 Formats MakeFormats(lxw_workbook* book)
 {
-    static const char* const kNumberFormats[] = {"#,##0", "#,##0", "#,##0.0", "0.0%", "yyyy/mm/dd", "#,##0.00"};
+    static const char* const kNumberFormats[] = {"#,##0", "#,##0",      "#,##0.0",
+                                                 "0.0%",  "yyyy/mm/dd", "#,##0.00"};
     Formats formats;
     formats.Header = workbook_add_format(book);
     format_set_bold(formats.Header);
@@ -231,7 +232,8 @@ void SummarySheet(Sheet& sheet, const WorkbookSource& source, const Figures& fig
             row(("エッジ " + use.Code + " 金額").c_str(), static_cast<double>(use.Cost), Shown::Yen, "円");
         }
         row("エッジ合計金額", static_cast<double>(source.Bands->Cost()), Shown::Yen, "円");
-        row("原板・エッジ合計金額", static_cast<double>(ret.TotalPrice + source.Bands->Cost()), Shown::Yen, "円");
+        row("原板・エッジ合計金額", static_cast<double>(ret.TotalPrice + source.Bands->Cost()), Shown::Yen,
+            "円");
     }
     if (ret.StoppedEarly) {
         sheet.Text(0, "計算");

@@ -5,8 +5,8 @@
 #include "platform/FileChooser.h"
 #include "platform/Prompt.h"
 
-const char* const CBuzaiList::kColumns[12] = {"部材名",     "部材横",     "部材縦",     "部材厚さ",
-                                              "部材数",     "部材横置き", "部材種類",   "部材備考",
+const char* const CBuzaiList::kColumns[12] = {"部材名",       "部材横",       "部材縦",       "部材厚さ",
+                                              "部材数",       "部材横置き",   "部材種類",     "部材備考",
                                               "部材エッジ上", "部材エッジ下", "部材エッジ左", "部材エッジ右"};
 
 namespace {

@@ -64,8 +64,10 @@ CBuzaiInDlg::CBuzaiInDlg(CBuzai& part, Prompt& prompt, QWidget* parent, const CE
     grid->addWidget(m_remark, row, 1, 1, 2);
     ++row;
     // The bands of the four edges: 上 and 下 run along 横幅, 左 and 右 along 縦幅.
-    static const char* const kSides[4][2] = {
-        {"edgeTopCombo", "エッジ上"}, {"edgeBottomCombo", "エッジ下"}, {"edgeLeftCombo", "エッジ左"}, {"edgeRightCombo", "エッジ右"}};
+    static const char* const kSides[4][2] = {{"edgeTopCombo", "エッジ上"},
+                                             {"edgeBottomCombo", "エッジ下"},
+                                             {"edgeLeftCombo", "エッジ左"},
+                                             {"edgeRightCombo", "エッジ右"}};
     const std::array<const std::string*, 4> codes = PartEdges(part);
     for (std::size_t side = 0; side < 4; ++side) {
         auto* combo = new QComboBox(this);
@@ -147,7 +149,7 @@ const std::vector<TextColumn>& BuzaiColumns()
         {"種類", "１２３４５６  "}, {"枚数", "9999  "},
         {"横幅", "99999.9  "},      {"縦幅", "99999.9  "},
         {"厚さ", "9999.9  "},       {"横置き", "横置き  "},
-        {"備考", "１２３４５６  "},   {"エッジ", "AAAA·AAAA·  "},
+        {"備考", "１２３４５６  "}, {"エッジ", "AAAA·AAAA·  "},
     };
     return columns;
 }
@@ -191,7 +193,8 @@ void PreviewAndInsert(const CBuzaiList& list, const JobDialogContext& context, B
 
 void ImportFile(const CBuzaiList& list, const JobDialogContext& context, BuzaiListEditor& editor)
 {
-    FileDialogOptions options{"表計算のデータ (*.csv *.txt *.tsv)|*.csv;*.txt;*.tsv|すべてのファイル (*)|*||", "csv",
+    FileDialogOptions options{"表計算のデータ (*.csv *.txt *.tsv)|*.csv;*.txt;*.tsv|すべてのファイル (*)|*||",
+                              "csv",
                               list.IsSecondary ? context.AppSettings.YBuzaiFol : context.AppSettings.BuzaiFol,
                               std::string(list.KindWord()) + "の取り込み"};
     options.Kind = list.IsSecondary ? FileKind::SecondaryParts : FileKind::Parts;
@@ -205,9 +208,9 @@ void ImportFile(const CBuzaiList& list, const JobDialogContext& context, BuzaiLi
         return;
     }
     const char* encoding = sheet.Encoding == TextReader::Encoding::Cp932 ? "Shift-JIS" : "UTF-8";
-    const QString source = QString("ファイル: %1（%2、%3区切り）")
-                               .arg(QString::fromStdString(*path), encoding,
-                                    sheet.Separator == '\t' ? "タブ" : "カンマ");
+    const QString source =
+        QString("ファイル: %1（%2、%3区切り）")
+            .arg(QString::fromStdString(*path), encoding, sheet.Separator == '\t' ? "タブ" : "カンマ");
     PreviewAndInsert(list, context, editor, source, std::move(sheet));
 }
 
@@ -222,8 +225,9 @@ void PasteCells(const CBuzaiList& list, const JobDialogContext& context, BuzaiLi
     const ImportSheet titled = SheetFromCells(text, true);
     const ImportMapping guess = GuessMapping(titled.Header);
     const bool header = guess[ImportField::Width] >= 0 && guess[ImportField::Length] >= 0;
-    PreviewAndInsert(list, context, editor, "貼り付けたセル", SheetFromCells(text, header),
-                     [text](bool withHeader) { return SheetFromCells(text, withHeader); }, header);
+    PreviewAndInsert(
+        list, context, editor, "貼り付けたセル", SheetFromCells(text, header),
+        [text](bool withHeader) { return SheetFromCells(text, withHeader); }, header);
 }
 
 }  // namespace
@@ -232,10 +236,11 @@ int EditList(CBuzaiList& list, const JobDialogContext& context)
 {
     QWidget* parent = context.Parent;
     Prompt& prompt = context.AppPrompt;
-    BuzaiListEditor editor(list, context.AppSettings, prompt, context.Chooser, [&prompt, &context](CBuzai& part) {
-        CBuzaiInDlg input(part, prompt, QApplication::activeModalWidget(), context.Edges);
-        return input.exec() == QDialog::Accepted;
-    });
+    BuzaiListEditor editor(
+        list, context.AppSettings, prompt, context.Chooser, [&prompt, &context](CBuzai& part) {
+            CBuzaiInDlg input(part, prompt, QApplication::activeModalWidget(), context.Edges);
+            return input.exec() == QDialog::Accepted;
+        });
     std::vector<ListExtraButton> extras = {
         {"importButton", "取り込み...", [&] { ImportFile(list, context, editor); }},
         {"pasteButton", "貼り付け", [&] { PasteCells(list, context, editor); }, QKeySequence::Paste},

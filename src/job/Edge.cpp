@@ -7,15 +7,19 @@
 #include "platform/FileChooser.h"
 #include "platform/Prompt.h"
 
-const char* const CEdgeList::kColumns[6] = {"エッジ記号", "エッジ名", "エッジ厚さ", "エッジ高さ", "エッジ単価", "エッジ足し長さ"};
+const char* const CEdgeList::kColumns[6] = {"エッジ記号", "エッジ名",   "エッジ厚さ",
+                                            "エッジ高さ", "エッジ単価", "エッジ足し長さ"};
 
 namespace {
 
 using Rule = ColumnRule<CEdge>;
 const std::array<Rule, 6> kRules = {
-    Rule::TextColumn(&CEdge::Code),        Rule::TextColumn(&CEdge::Name),
-    Rule::LengthColumn(&CEdge::Thickness, 0), Rule::LengthColumn(&CEdge::Height, 0),
-    Rule::IntColumn(&CEdge::Price, 0, kMaxPrice), Rule::LengthColumn(&CEdge::Allowance, 0),
+    Rule::TextColumn(&CEdge::Code),
+    Rule::TextColumn(&CEdge::Name),
+    Rule::LengthColumn(&CEdge::Thickness, 0),
+    Rule::LengthColumn(&CEdge::Height, 0),
+    Rule::IntColumn(&CEdge::Price, 0, kMaxPrice),
+    Rule::LengthColumn(&CEdge::Allowance, 0),
 };
 
 TableFormat<CEdge, 6> Format()
@@ -114,8 +118,8 @@ std::string CEdgeList::CheckRecord(const CEdge& record, int self) const
         return "エッジ記号「" + record.Code + "」に Shift-JIS で表せない文字があります";
     }
     if (bytes > kMaxEdgeCodeBytes || record.Code.find_first_of(" ,\"") != std::string::npos) {
-        return "エッジ記号「" + record.Code + "」は空白・カンマ・引用符なしの " + std::to_string(kMaxEdgeCodeBytes) +
-               " バイトまでです";
+        return "エッジ記号「" + record.Code + "」は空白・カンマ・引用符なしの " +
+               std::to_string(kMaxEdgeCodeBytes) + " バイトまでです";
     }
     for (const CEdge& other : Items) {
         if (other.Code == record.Code && other.Index != self) {
@@ -145,8 +149,8 @@ std::optional<std::string> PartCutSize(const CBuzai& part, const CEdgeList& edge
     size.Width = part.Width - loss[2] - loss[3];
     size.Height = part.Height - loss[0] - loss[1];
     if (size.Width <= 0 || size.Height <= 0) {
-        return "エッジを除くと寸法が 0 以下になります（" + FormatTenths(size.Width) + " × " + FormatTenths(size.Height) +
-               " mm）";
+        return "エッジを除くと寸法が 0 以下になります（" + FormatTenths(size.Width) + " × " +
+               FormatTenths(size.Height) + " mm）";
     }
     if (size.Width > kMaxLengthTenths || size.Height > kMaxLengthTenths) {
         return "仕上げ代を足すと寸法が " + FormatTenths(kMaxLengthTenths) + " mm を超えます";
@@ -160,7 +164,8 @@ std::string CutSizeList(const CBuzaiList& list, const CEdgeList& edges, std::int
     for (CBuzai& part : sized.Items) {
         CutSize size;
         if (const auto wrong = PartCutSize(part, edges, premill, size)) {
-            return std::string(list.KindWord()) + " " + std::to_string(part.Index + 1) + "「" + part.Name + "」: " + *wrong;
+            return std::string(list.KindWord()) + " " + std::to_string(part.Index + 1) + "「" + part.Name +
+                   "」: " + *wrong;
         }
         part.FinishedWidth = part.Width;
         part.FinishedHeight = part.Height;

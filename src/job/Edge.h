@@ -71,4 +71,5 @@ std::optional<std::string> PartCutSize(const CBuzai& part, const CEdgeList& edge
 // The list as it is laid out and cut: every part at its cut size, with the size as entered in
 // FinishedWidth and FinishedHeight (the same sizes for a part without bands). The first part that
 // cannot be cut stops it: its number, name and reason ("部材 3「棚板」: …"); "" when all could.
-std::string CutSizeList(const CBuzaiList& list, const CEdgeList& edges, std::int32_t premill, CBuzaiList& cut);
+std::string CutSizeList(const CBuzaiList& list, const CEdgeList& edges, std::int32_t premill,
+                        CBuzaiList& cut);

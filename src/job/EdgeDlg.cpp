@@ -39,9 +39,8 @@ const EdgeField kFields[6] = {
 const std::vector<TextColumn>& EdgeColumns()
 {
     static const std::vector<TextColumn> columns = {
-        {"No.", "9999  "},       {"記号", "記号  "},         {"名前", "12345678901234567890  "},
-        {"厚さ", "9999.9  "},    {"高さ", "9999.9  "},       {"単価", "999999  "},
-        {"足し長さ", "足し長さ  "},
+        {"No.", "9999  "},    {"記号", "記号  "},   {"名前", "12345678901234567890  "}, {"厚さ", "9999.9  "},
+        {"高さ", "9999.9  "}, {"単価", "999999  "}, {"足し長さ", "足し長さ  "},
     };
     return columns;
 }
@@ -71,8 +70,8 @@ CEdgeInDlg::CEdgeInDlg(CEdge& edge, const CEdgeList& list, int self, Prompt& pro
     for (std::size_t i = 0; i < std::size(kFields); ++i) {
         const EdgeField& field = kFields[i];
         const std::string text = field.Number == nullptr ? (i == 0 ? edge.Code : edge.Name)
-                                 : field.Rule->Integer  ? std::to_string(edge.*field.Number)
-                                                        : TenthsToFieldText(edge.*field.Number);
+                                 : field.Rule->Integer   ? std::to_string(edge.*field.Number)
+                                                         : TenthsToFieldText(edge.*field.Number);
         auto* edit = new QLineEdit(QString::fromStdString(text), this);
         edit->setObjectName(field.Name);
         auto* label = new QLabel(field.Caption, this);
@@ -132,8 +131,9 @@ int EditList(CEdgeList& list, const JobDialogContext& context)
         return input.exec() == QDialog::Accepted;
     });
     CListDlg dialog(
-        "エッジ材設定", EdgeColumns(), [&list](int row, int column) { return EdgeCell(list.Items.at(row), column); },
-        editor, true, context.ListFont, context.Parent);
+        "エッジ材設定", EdgeColumns(),
+        [&list](int row, int column) { return EdgeCell(list.Items.at(row), column); }, editor, true,
+        context.ListFont, context.Parent);
     dialog.setObjectName("edgeListDialog");
     dialog.exec();
     return editor.Changed();
@@ -158,7 +158,8 @@ void FillEdgeChoices(QComboBox* combo, const CEdgeList* edges, const std::string
     combo->addItem("なし", QString());
     if (edges != nullptr) {
         for (const CEdge& edge : edges->Items) {
-            combo->addItem(QString::fromStdString(edge.Code + ": " + edge.Name), QString::fromStdString(edge.Code));
+            combo->addItem(QString::fromStdString(edge.Code + ": " + edge.Name),
+                           QString::fromStdString(edge.Code));
         }
     }
     const QString wanted = QString::fromStdString(code);

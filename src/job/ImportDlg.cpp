@@ -25,10 +25,14 @@ struct FieldRow {
 };
 
 constexpr FieldRow kFieldRows[kImportFields] = {
-    {ImportField::Name, "nameColumn", "部材名(&N)"},    {ImportField::Width, "widthColumn", "幅(&W)"},
-    {ImportField::Length, "lengthColumn", "長さ(&L)"},  {ImportField::Thickness, "thicknessColumn", "厚み(&T)"},
-    {ImportField::Count, "countColumn", "数量(&Q)"},    {ImportField::Grain, "grainColumn", "木目(&G)"},
-    {ImportField::Kind, "kindColumn", "種類(&K)"},      {ImportField::Remark, "remarkColumn", "備考(&R)"},
+    {ImportField::Name, "nameColumn", "部材名(&N)"},
+    {ImportField::Width, "widthColumn", "幅(&W)"},
+    {ImportField::Length, "lengthColumn", "長さ(&L)"},
+    {ImportField::Thickness, "thicknessColumn", "厚み(&T)"},
+    {ImportField::Count, "countColumn", "数量(&Q)"},
+    {ImportField::Grain, "grainColumn", "木目(&G)"},
+    {ImportField::Kind, "kindColumn", "種類(&K)"},
+    {ImportField::Remark, "remarkColumn", "備考(&R)"},
 };
 
 QString Text(const std::string& text)
@@ -38,9 +42,13 @@ QString Text(const std::string& text)
 
 }  // namespace
 
-CImportDlg::CImportDlg(const QString& title, const QString& source, ImportSheet sheet, const ImportMapping& mapping,
-                       QWidget* parent, SheetMaker makeSheet, bool header)
-    : QDialog(parent), m_sheet(std::move(sheet)), m_mapping(mapping), m_makeSheet(std::move(makeSheet)), m_header(header)
+CImportDlg::CImportDlg(const QString& title, const QString& source, ImportSheet sheet,
+                       const ImportMapping& mapping, QWidget* parent, SheetMaker makeSheet, bool header)
+    : QDialog(parent),
+      m_sheet(std::move(sheet)),
+      m_mapping(mapping),
+      m_makeSheet(std::move(makeSheet)),
+      m_header(header)
 {
     setObjectName("importDialog");
     setWindowTitle(title);
@@ -84,7 +92,8 @@ CImportDlg::CImportDlg(const QString& title, const QString& source, ImportSheet 
     }
     m_grainReading = new QComboBox(this);
     m_grainReading->setObjectName("grainReading");
-    m_grainReading->addItems({"はい・○・1 = 横置きしない（木目あり）", "はい・○・1 = 横置きしてよい（回転可）"});
+    m_grainReading->addItems(
+        {"はい・○・1 = 横置きしない（木目あり）", "はい・○・1 = 横置きしてよい（回転可）"});
     auto* grainLabel = new QLabel("木目の読み方(&Y)", this);
     grainLabel->setBuddy(m_grainReading);
     grid->addWidget(grainLabel, 4, 0);
@@ -188,7 +197,9 @@ void CImportDlg::TakeChoices()
     std::int32_t thickness = 0;
     const std::string text = m_thickness->text().toStdString();
     m_mapping.Thickness =
-        ReadTenths(text, thickness) == NumberText::Ok && thickness > 0 && thickness <= kMaxLengthTenths ? thickness : 0;
+        ReadTenths(text, thickness) == NumberText::Ok && thickness > 0 && thickness <= kMaxLengthTenths
+            ? thickness
+            : 0;
     m_mapping.Kind = m_kind->text().trimmed().toStdString();
 }
 
@@ -207,10 +218,13 @@ void CImportDlg::Update()
     m_preview->setRowCount(static_cast<int>(rows));
     QStringList titles;
     for (std::size_t column = 0; column < columns; ++column) {
-        const auto field = std::find(m_mapping.Column.begin(), m_mapping.Column.end(), static_cast<int>(column));
-        const QString target = field == m_mapping.Column.end()
-                                   ? QString("（取り込まない）")
-                                   : QString("→ ") + ImportFieldTitle(static_cast<ImportField>(field - m_mapping.Column.begin()));
+        const auto field =
+            std::find(m_mapping.Column.begin(), m_mapping.Column.end(), static_cast<int>(column));
+        const QString target =
+            field == m_mapping.Column.end()
+                ? QString("（取り込まない）")
+                : QString("→ ") +
+                      ImportFieldTitle(static_cast<ImportField>(field - m_mapping.Column.begin()));
         titles << Text(m_sheet.ColumnTitle(column)) + "\n" + target;
     }
     m_preview->setHorizontalHeaderLabels(titles);

@@ -203,7 +203,8 @@ void CListDlg::Run(void (ListEditing::*action)())
 {
     const auto found = std::find_if(std::begin(kButtons), std::end(kButtons),
                                     [action](const ListButton& b) { return b.Action == action; });
-    Run(found != std::end(kButtons) ? QString(found->Caption) : QString("編集"), [this, action] { (m_editor.*action)(); });
+    Run(found != std::end(kButtons) ? QString(found->Caption) : QString("編集"),
+        [this, action] { (m_editor.*action)(); });
 }
 
 void CListDlg::Run(const QString& caption, const std::function<void()>& action)
@@ -216,7 +217,8 @@ void CListDlg::Run(const QString& caption, const std::function<void()>& action)
     }
     std::unique_ptr<ListState> after = m_editor.Keep();
     if (!after->SameList(*before)) {
-        m_undo->push(new ListChange(caption, m_editor, std::move(before), std::move(after), [this] { Refresh(); }));
+        m_undo->push(
+            new ListChange(caption, m_editor, std::move(before), std::move(after), [this] { Refresh(); }));
     }
     Refresh();
 }

@@ -12,7 +12,8 @@
 
 namespace {
 
-constexpr const char* kFieldTitles[kImportFields] = {"部材名", "幅", "長さ", "厚み", "数量", "木目", "種類", "備考"};
+constexpr const char* kFieldTitles[kImportFields] = {"部材名", "幅",   "長さ", "厚み",
+                                                     "数量",   "木目", "種類", "備考"};
 
 std::string Trimmed(const std::string& text)
 {
@@ -27,7 +28,8 @@ std::string Trimmed(const std::string& text)
     while (trimmed.compare(0, wide.size(), wide) == 0) {
         trimmed.erase(0, wide.size());
     }
-    while (trimmed.size() >= wide.size() && trimmed.compare(trimmed.size() - wide.size(), wide.size(), wide) == 0) {
+    while (trimmed.size() >= wide.size() &&
+           trimmed.compare(trimmed.size() - wide.size(), wide.size(), wide) == 0) {
         trimmed.erase(trimmed.size() - wide.size());
     }
     return trimmed;
@@ -35,7 +37,8 @@ std::string Trimmed(const std::string& text)
 
 bool IsBlankRow(const std::vector<std::string>& cells)
 {
-    return std::all_of(cells.begin(), cells.end(), [](const std::string& cell) { return Trimmed(cell).empty(); });
+    return std::all_of(cells.begin(), cells.end(),
+                       [](const std::string& cell) { return Trimmed(cell).empty(); });
 }
 
 // A title as it is compared: no blanks, ASCII in lower case, full-width letters and digits as
@@ -84,15 +87,25 @@ struct Guess {
 const std::vector<Guess>& Guesses()
 {
     static const std::vector<Guess> guesses = {
-        {ImportField::Name, false, {"部材名", "名称", "名前", "品名", "部品名", "name", "part", "partname", "label", "部材"}},
+        {ImportField::Name,
+         false,
+         {"部材名", "名称", "名前", "品名", "部品名", "name", "part", "partname", "label", "部材"}},
         {ImportField::Width, false, {"幅", "横", "横幅", "部材横", "巾", "w", "width"}},
         {ImportField::Length, false, {"長さ", "縦", "縦幅", "部材縦", "長", "l", "length", "h", "height"}},
-        {ImportField::Thickness, false, {"厚み", "厚さ", "部材厚さ", "厚", "板厚", "t", "thickness", "thick"}},
-        {ImportField::Count, false, {"数量", "数", "枚数", "部材数", "個数", "qty", "quantity", "count", "pcs", "amount"}},
-        {ImportField::Grain, false, {"木目", "木目方向", "横置き", "部材横置き", "横置き不可", "grain", "graindirection", "nogrt"}},
+        {ImportField::Thickness,
+         false,
+         {"厚み", "厚さ", "部材厚さ", "厚", "板厚", "t", "thickness", "thick"}},
+        {ImportField::Count,
+         false,
+         {"数量", "数", "枚数", "部材数", "個数", "qty", "quantity", "count", "pcs", "amount"}},
+        {ImportField::Grain,
+         false,
+         {"木目", "木目方向", "横置き", "部材横置き", "横置き不可", "grain", "graindirection"}},
         {ImportField::Grain, true, {"回転", "回転可", "rotate", "rotation", "canrotate", "rotatable"}},
         {ImportField::Kind, false, {"材質", "種類", "部材種類", "材料", "素材", "material", "kind", "type"}},
-        {ImportField::Remark, false, {"備考", "部材備考", "メモ", "摘要", "note", "notes", "remark", "remarks", "comment"}},
+        {ImportField::Remark,
+         false,
+         {"備考", "部材備考", "メモ", "摘要", "note", "notes", "remark", "remarks", "comment"}},
     };
     return guesses;
 }
@@ -148,8 +161,8 @@ std::optional<ImportMapping> ParseMappingText(std::istringstream& in)
 }
 
 // A length or count cell as a parts file reads it, with the file's ranges; the reason when refused.
-std::optional<std::string> ReadNumber(const std::string& cell, bool length, std::int32_t min, std::int32_t max,
-                                      const char* title, std::int32_t& value)
+std::optional<std::string> ReadNumber(const std::string& cell, bool length, std::int32_t min,
+                                      std::int32_t max, const char* title, std::int32_t& value)
 {
     const NumberText read = length ? ReadTenths(cell, value) : ReadInteger(cell, value);
     const auto number = [length](std::int32_t n) { return length ? FormatTenths(n) : std::to_string(n); };
@@ -199,7 +212,8 @@ TableProblem ReadImportSheet(std::istream& in, ImportSheet& sheet)
     const auto readerProblem = [&reader]() {
         switch (reader.LastFault()) {
             case TextReader::Fault::Utf16: return TableProblem{TableError::Utf16, reader.LineNumber()};
-            case TextReader::Fault::LineTooLong: return TableProblem{TableError::LineTooLong, reader.LineNumber()};
+            case TextReader::Fault::LineTooLong:
+                return TableProblem{TableError::LineTooLong, reader.LineNumber()};
             case TextReader::Fault::FileTooLarge:
                 return TableProblem{TableError::FileTooLarge, reader.LineNumber()};
             default: return TableProblem{TableError::File, reader.LineNumber(), reader.FaultText()};
@@ -392,8 +406,9 @@ ImportedParts ImportRows(const ImportSheet& sheet, const ImportMapping& mapping)
     for (const ImportSheet::Row& row : sheet.Rows) {
         const auto cell = [&row, &mapping](ImportField field) -> std::string {
             const int column = mapping[field];
-            return column >= 0 && static_cast<std::size_t>(column) < row.Cells.size() ? Trimmed(row.Cells[column])
-                                                                                      : std::string();
+            return column >= 0 && static_cast<std::size_t>(column) < row.Cells.size()
+                       ? Trimmed(row.Cells[column])
+                       : std::string();
         };
         CBuzai part;
         part.Thickness = mapping.Thickness;
@@ -428,17 +443,22 @@ ImportedParts ImportRows(const ImportSheet& sheet, const ImportMapping& mapping)
             }
         }
         const std::pair<ImportField, std::string CBuzai::*> texts[] = {
-            {ImportField::Name, &CBuzai::Name}, {ImportField::Kind, &CBuzai::Kind}, {ImportField::Remark, &CBuzai::Remark}};
+            {ImportField::Name, &CBuzai::Name},
+            {ImportField::Kind, &CBuzai::Kind},
+            {ImportField::Remark, &CBuzai::Remark}};
         for (const auto& [field, member] : texts) {
             if (wrong) {
                 break;
             }
             // Without a column the kind of every part is the mapping's.
-            const std::string text = mapping[field] < 0 && field == ImportField::Kind ? mapping.Kind : cell(field);
+            const std::string text =
+                mapping[field] < 0 && field == ImportField::Kind ? mapping.Kind : cell(field);
             if (text.find('\n') != std::string::npos) {
                 wrong = std::string(ImportFieldTitle(field)) + "のセルの中に改行があります";
-            } else if (const std::string message = CheckFileText(ImportFieldTitle(field), text); !message.empty()) {
-                wrong = ImportFieldTitle(field) + std::string("「") + text + "」に Shift-JIS で表せない文字があります";
+            } else if (const std::string message = CheckFileText(ImportFieldTitle(field), text);
+                       !message.empty()) {
+                wrong = ImportFieldTitle(field) + std::string("「") + text +
+                        "」に Shift-JIS で表せない文字があります";
             }
             part.*member = text;
         }
@@ -488,7 +508,9 @@ void RememberMapping(std::vector<std::string>& memory, const std::vector<std::st
                      const ImportMapping& mapping)
 {
     const std::string key = HeaderKey(header);
-    std::erase_if(memory, [&key](const std::string& entry) { return entry.compare(0, key.size() + 1, key + " ") == 0; });
+    std::erase_if(memory, [&key](const std::string& entry) {
+        return entry.compare(0, key.size() + 1, key + " ") == 0;
+    });
     memory.insert(memory.begin(), key + " " + MappingText(mapping));
     if (memory.size() > Settings::kMaxPartsImportMaps) {
         memory.resize(Settings::kMaxPartsImportMaps);
@@ -527,8 +549,8 @@ int ImportPartsFile(const std::string& path, CBuzaiList& list, Prompt& prompt, s
         for (std::size_t column = 0; column < sheet.Header.size(); ++column) {
             columns += (column > 0 ? "," : "") + sheet.ColumnTitle(column);
         }
-        prompt.ShowError(kind + "の取り込み: " + missing + " の列が見出しからわかりません。（見出し: " + columns +
-                         "）\n取り込みを中断しました。");
+        prompt.ShowError(kind + "の取り込み: " + missing + " の列が見出しからわかりません。（見出し: " +
+                         columns + "）\n取り込みを中断しました。");
         return 0;
     }
     const ImportedParts imported = ImportRows(sheet, mapping);

@@ -29,7 +29,18 @@ inline constexpr std::int32_t kMaxPartCount = 9999;
 inline constexpr std::int32_t kMaxBoardCount = 999999;
 inline constexpr std::int32_t kMaxPrice = 999999;
 
-enum class TableError { None, Open, Empty, File, Columns, Data, Utf16, LineTooLong, FileTooLarge, LineBreakInCell };
+enum class TableError {
+    None,
+    Open,
+    Empty,
+    File,
+    Columns,
+    Data,
+    Utf16,
+    LineTooLong,
+    FileTooLarge,
+    LineBreakInCell
+};
 
 // Why and where reading stopped.
 struct TableProblem {
@@ -225,9 +236,9 @@ TableProblem ReadTable(std::istream& in, const TableFormat<Record, N>& format, s
             required = false;
         }
     }
-    const TableProblem wrongColumns{TableError::Columns, 1,
-                                    (missing.empty() ? "" : "ない見出し: " + missing + "、") +
-                                        "見出しは " + expected + " です"};
+    const TableProblem wrongColumns{
+        TableError::Columns, 1,
+        (missing.empty() ? "" : "ない見出し: " + missing + "、") + "見出しは " + expected + " です"};
     if (matches == 0) {
         if (!format.Headerless(fields.size(), map)) {
             return wrongColumns;
@@ -278,7 +289,9 @@ inline std::string ReadErrorText(const TableProblem& problem)
             }
             break;
         case TableError::Empty: text = "ファイル異常です。（空のファイルです）"; break;
-        case TableError::Utf16: text = "ファイルが UTF-8 でも Shift-JIS でもありません（UTF-16 です）。"; break;
+        case TableError::Utf16:
+            text = "ファイルが UTF-8 でも Shift-JIS でもありません（UTF-16 です）。";
+            break;
         case TableError::LineBreakInCell:
             text = "データが異常です。（" + line + "、セルの中に改行があります。改行を除いて保存してください）";
             break;
@@ -298,7 +311,8 @@ inline std::string ReadErrorText(const TableProblem& problem)
                    "）";
             break;
         case TableError::Columns:
-            text = "項目数が違います。（" + line + (problem.Detail.empty() ? "" : "、" + problem.Detail) + "）";
+            text =
+                "項目数が違います。（" + line + (problem.Detail.empty() ? "" : "、" + problem.Detail) + "）";
             break;
         case TableError::Data: text = "データが異常です。（" + line + "、" + problem.Detail + "）"; break;
         case TableError::None: return "";

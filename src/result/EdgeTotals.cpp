@@ -18,7 +18,8 @@ std::vector<long long> BandTenths(const COutData& layout, const CRetData& ret, c
     std::vector<long long> tenths(edges.Items.size(), 0);
     for (const CHaichi& block : layout.Blocks) {
         const CBuzaiList* list = block.List == 0 ? ret.BuzaiList : ret.YBuzaiList;
-        if (list == nullptr || block.Number < 0 || static_cast<std::size_t>(block.Number) >= list->Items.size()) {
+        if (list == nullptr || block.Number < 0 ||
+            static_cast<std::size_t>(block.Number) >= list->Items.size()) {
             continue;
         }
         const CBuzai& part = list->Items[block.Number];
@@ -89,10 +90,13 @@ std::vector<std::string> EdgeTotalsLines(const EdgeTotals& totals, const CRetDat
         // The name to 16 Shift-JIS bytes, padded, so the figures stand in a column.
         std::string name = TruncateCp932(use.Name, 16);
         name.append(static_cast<std::size_t>(std::max(0L, 16 - Cp932Length(name))), ' ');
-        lines.push_back("エッジ " + use.Code + std::string(static_cast<std::size_t>(std::max(0L, 5 - Cp932Length(use.Code))), ' ') +
-                        name + Format("%8.2f m ", use.Metres) + Money(static_cast<double>(use.Cost), 9) + "円");
+        lines.push_back("エッジ " + use.Code +
+                        std::string(static_cast<std::size_t>(std::max(0L, 5 - Cp932Length(use.Code))), ' ') +
+                        name + Format("%8.2f m ", use.Metres) + Money(static_cast<double>(use.Cost), 9) +
+                        "円");
     }
     lines.push_back("エッジ合計金額   " + Money(static_cast<double>(totals.Cost()), 9) + "円");
-    lines.push_back("原板・エッジ合計 " + Money(static_cast<double>(ret.TotalPrice + totals.Cost()), 9) + "円");
+    lines.push_back("原板・エッジ合計 " + Money(static_cast<double>(ret.TotalPrice + totals.Cost()), 9) +
+                    "円");
     return lines;
 }

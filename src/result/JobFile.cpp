@@ -24,13 +24,23 @@ struct RunKey {
     bool Required = true;
 };
 const RunKey kRunKeys[] = {
-    {"NokoHaba", &Settings::NokoHaba},   {"MaxCutSize", &Settings::MaxCutSize}, {"CutLV", &Settings::CutLV},
-    {"UseYBuzai", &Settings::UseYBuzai}, {"NoRateFlg", &Settings::NoRateFlg},   {"NoUsenFlg", &Settings::NoUsenFlg},
-    {"Use2ko1", &Settings::Use2ko1},     {"UseSmallPat", &Settings::UseSmallPat}, {"UseCal3", &Settings::UseCal3},
-    {"UseCal4", &Settings::UseCal4},     {"UseMenCal", &Settings::UseMenCal},   {"UseSearch", &Settings::UseSearch},
-    {"SearchEffort", &Settings::SearchEffort}, {"NoSort", &Settings::NoSort},
+    {"NokoHaba", &Settings::NokoHaba},
+    {"MaxCutSize", &Settings::MaxCutSize},
+    {"CutLV", &Settings::CutLV},
+    {"UseYBuzai", &Settings::UseYBuzai},
+    {"NoRateFlg", &Settings::NoRateFlg},
+    {"NoUsenFlg", &Settings::NoUsenFlg},
+    {"Use2ko1", &Settings::Use2ko1},
+    {"UseSmallPat", &Settings::UseSmallPat},
+    {"UseCal3", &Settings::UseCal3},
+    {"UseCal4", &Settings::UseCal4},
+    {"UseMenCal", &Settings::UseMenCal},
+    {"UseSearch", &Settings::UseSearch},
+    {"SearchEffort", &Settings::SearchEffort},
+    {"NoSort", &Settings::NoSort},
     // The smallest offcut of the result's offcuts; files of 1.x before them lack it.
-    {"MinOffcutW", &Settings::MinOffcutW, false}, {"MinOffcutL", &Settings::MinOffcutL, false},
+    {"MinOffcutW", &Settings::MinOffcutW, false},
+    {"MinOffcutL", &Settings::MinOffcutL, false},
     // Files of 3.3.2 and before lack it (their runs laid every row out on its own).
     {"MergeRows", &Settings::MergeRows, false},
     // Written only when set (files without bands stay as they were).
@@ -46,13 +56,19 @@ struct RecordKey {
     bool Optional = false;  // a text written only when not empty, "" when the file lacks it
 };
 const RecordKey<CBuzai> kPartKeys[] = {
-    {"name", &CBuzai::Name, nullptr},          {"width", nullptr, &CBuzai::Width},
-    {"length", nullptr, &CBuzai::Height},      {"thickness", nullptr, &CBuzai::Thickness},
-    {"count", nullptr, &CBuzai::Count},        {"no_turn", nullptr, &CBuzai::NoTurn},
-    {"kind", &CBuzai::Kind, nullptr},          {"remark", &CBuzai::Remark, nullptr},
+    {"name", &CBuzai::Name, nullptr},
+    {"width", nullptr, &CBuzai::Width},
+    {"length", nullptr, &CBuzai::Height},
+    {"thickness", nullptr, &CBuzai::Thickness},
+    {"count", nullptr, &CBuzai::Count},
+    {"no_turn", nullptr, &CBuzai::NoTurn},
+    {"kind", &CBuzai::Kind, nullptr},
+    {"remark", &CBuzai::Remark, nullptr},
     // The bands, in files of parts that have them.
-    {"edge_top", &CBuzai::EdgeTop, nullptr, true},   {"edge_bottom", &CBuzai::EdgeBottom, nullptr, true},
-    {"edge_left", &CBuzai::EdgeLeft, nullptr, true}, {"edge_right", &CBuzai::EdgeRight, nullptr, true},
+    {"edge_top", &CBuzai::EdgeTop, nullptr, true},
+    {"edge_bottom", &CBuzai::EdgeBottom, nullptr, true},
+    {"edge_left", &CBuzai::EdgeLeft, nullptr, true},
+    {"edge_right", &CBuzai::EdgeRight, nullptr, true},
 };
 const RecordKey<CGenban> kBoardKeys[] = {
     {"name", &CGenban::Name, nullptr},          {"width", nullptr, &CGenban::Width},
@@ -761,8 +777,8 @@ std::string JobToJson(const JobDocument& job)
     JobDocument cut;
     std::string unused;
     if (job.HasResult && CutSizeJob(job, cut, unused)) {
-        const ResultSawing sawing =
-            SawResult({cut.Result, cut.Parts, cut.Secondary, cut.Boards}, cut.Run.NokoHaba, MinOffcut(cut.Run));
+        const ResultSawing sawing = SawResult({cut.Result, cut.Parts, cut.Secondary, cut.Boards},
+                                              cut.Run.NokoHaba, MinOffcut(cut.Run));
         root["result"] = Json::parse(ResultToJson(cut.Result, &sawing));
     } else {
         root["result"] = Json(nullptr);

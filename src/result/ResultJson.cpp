@@ -153,7 +153,8 @@ std::string ResultToJson(const CRetData& ret, const ResultSawing* sawing, const 
                 const CBuzaiList* list = b.List == 0 ? ret.BuzaiList : ret.YBuzaiList;
                 long long width = 0;
                 long long length = 0;
-                if (list != nullptr && b.Number >= 0 && static_cast<std::size_t>(b.Number) < list->Items.size()) {
+                if (list != nullptr && b.Number >= 0 &&
+                    static_cast<std::size_t>(b.Number) < list->Items.size()) {
                     const CBuzai& part = list->Items[b.Number];
                     width = b.Rotated ? part.Height : part.Width;
                     length = b.Rotated ? part.Width : part.Height;

@@ -12,4 +12,5 @@ struct EdgeTotals;
 // and offcuts, and the result the cuts of the whole job. Every block has the size of its pieces
 // as laid (after rotation; the cut size of a banded part). With `bands` (of a job with bands) the
 // result and every layout list the bands used ("bands": code, name, metres, cost).
-std::string ResultToJson(const CRetData& ret, const ResultSawing* sawing = nullptr, const EdgeTotals* bands = nullptr);
+std::string ResultToJson(const CRetData& ret, const ResultSawing* sawing = nullptr,
+                         const EdgeTotals* bands = nullptr);

@@ -215,17 +215,22 @@ void DrawBands(const DrawContext& c, const CanvasRect& piece, const std::array<c
     const int top = piece.Top;
     const int bottom = piece.Bottom;
     // A third of the text height, at most a quarter of the piece, at least a device unit.
-    const int width =
-        std::max(1, std::min(c.TextFont.Height / 3, std::min(std::abs(right - left), std::abs(bottom - top)) / 4));
+    const int width = std::max(
+        1, std::min(c.TextFont.Height / 3, std::min(std::abs(right - left), std::abs(bottom - top)) / 4));
     const int inset = width / 2;
-    const CanvasPen old = c.Dc.SelectPen(CanvasPen{width, c.Paper && !c.Source.Options.ColorPrint ? kBlack : kBandBrown});
+    const CanvasPen old =
+        c.Dc.SelectPen(CanvasPen{width, c.Paper && !c.Source.Options.ColorPrint ? kBlack : kBandBrown});
     for (std::size_t edge = 0; edge < 4; ++edge) {
         if (bands[edge]->empty()) {
             continue;
         }
         switch (sides[edge]) {
-            case PieceSide::Top: c.Dc.Line({left, top + inset * c.Down}, {right, top + inset * c.Down}); break;
-            case PieceSide::Bottom: c.Dc.Line({left, bottom - inset * c.Down}, {right, bottom - inset * c.Down}); break;
+            case PieceSide::Top:
+                c.Dc.Line({left, top + inset * c.Down}, {right, top + inset * c.Down});
+                break;
+            case PieceSide::Bottom:
+                c.Dc.Line({left, bottom - inset * c.Down}, {right, bottom - inset * c.Down});
+                break;
             case PieceSide::Left: c.Dc.Line({left + inset, top}, {left + inset, bottom}); break;
             case PieceSide::Right: c.Dc.Line({right - inset, top}, {right - inset, bottom}); break;
         }

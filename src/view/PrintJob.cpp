@@ -26,8 +26,8 @@ CPrintJob::CPrintJob(QMainWindow& frame, CNestrixView& view, CNestrixDoc& doc, S
 
 PrintSource CPrintJob::Source() const
 {
-    PrintSource source = MakePrintSource(m_doc.RetData, m_doc.ResultParts, m_doc.ResultSecondary, m_doc.ResultBoards,
-                                         m_resultSettings, m_kind, m_doc.JobInfo);
+    PrintSource source = MakePrintSource(m_doc.RetData, m_doc.ResultParts, m_doc.ResultSecondary,
+                                         m_doc.ResultBoards, m_resultSettings, m_kind, m_doc.JobInfo);
     source.PrintTime = FormatPrintTime(m_time);
     return source;
 }
@@ -40,7 +40,8 @@ void CPrintJob::OnPrintCommand(int kind)
     m_kind = kind;
     m_time = std::time(nullptr);
     m_resultSettings = m_doc.ResultSettings(m_settings);
-    PreparePrintout(m_doc.RetData, m_doc.ResultParts, m_doc.ResultSecondary, m_doc.ResultBoards, m_settings.TankaType);
+    PreparePrintout(m_doc.RetData, m_doc.ResultParts, m_doc.ResultSecondary, m_doc.ResultBoards,
+                    m_settings.TankaType);
     if (m_settings.OutPrnPre) {
         OpenPreview();
     } else {

@@ -53,9 +53,8 @@ void OnLayoutCalculation(const ResultCommandContext& context)
         return;
     }
 
-    const LayoutRunEnd end =
-        CalculateLayout(doc.ResultParts, doc.ResultSecondary, boards, offered, MakeEngine, doc.RetData,
-                        context.AppPrompt, context.MainWindow);
+    const LayoutRunEnd end = CalculateLayout(doc.ResultParts, doc.ResultSecondary, boards, offered,
+                                             MakeEngine, doc.RetData, context.AppPrompt, context.MainWindow);
     if (end.Outcome == CalcRun::Outcome::Placed) {
         doc.ResultPresent = 1;
         doc.KeepCalculation(offered);
@@ -95,8 +94,8 @@ void OnCutDataOutput(const ResultCommandContext& context)
     }
     const Settings options = doc.ResultSettings(context.AppSettings);
     ExportCutData({doc.RetData, doc.ResultParts, doc.ResultSecondary, doc.ResultBoards, options.NokoHaba,
-                   MinOffcut(options)}, doc.JobInfo,
-                  context.AppSettings, context.AppPrompt, context.Chooser, context.MainWindow);
+                   MinOffcut(options)},
+                  doc.JobInfo, context.AppSettings, context.AppPrompt, context.Chooser, context.MainWindow);
 }
 
 void OnJobInfo(const ResultCommandContext& context)

@@ -243,18 +243,22 @@ TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
     };
     const Case cases[] = {
         {{"--parts", parts}, "--boards and --parts (or --parts-import) are required"},
-        {{"--boards", boards, "--parts", parts, "--parts-import", parts}, "--parts and --parts-import both give the parts"},
+        {{"--boards", boards, "--parts", parts, "--parts-import", parts},
+         "--parts and --parts-import both give the parts"},
         {{"--boards", boards, "--parts", parts, "--secondary", parts, "--secondary-import", parts},
          "--secondary and --secondary-import both give the secondary parts"},
         {{"--job", "j.nestrix", "--parts-import", parts}, "--job brings its own lists"},
         {{"--boards", boards, "--parts-import", dir.File("depth.csv")},
-         "depth.csv: 部材の取り込み: 長さ の列が見出しからわかりません。（見出し: W,D,T） 取り込みを中断しました。"},
+         "depth.csv: 部材の取り込み: 長さ の列が見出しからわかりません。（見出し: W,D,T） "
+         "取り込みを中断しました。"},
         {{"--boards", boards, "--parts", parts, "--secondary-import", dir.File("rows.csv")},
-         "rows.csv: ２次部材の取り込み: 取り込めない行があります。 3行目: 幅「x」は数値ではありません 取り込みを中断しました。"},
+         "rows.csv: ２次部材の取り込み: 取り込めない行があります。 3行目: 幅「x」は数値ではありません "
+         "取り込みを中断しました。"},
         {{"--boards", boards, "--parts", parts, "--colour", "red"}, "unknown option: --colour"},
         {{"--boards", boards, "--parts", parts, "--threads", "0"}, "--threads takes a number from 1 to 16"},
         {{"--boards", boards, "--parts", parts, "--threads", "3x"}, "--threads takes a number from 1 to 16"},
-        {{"--boards", boards, "--parts", parts, "--time-limit", "0"}, "--time-limit takes seconds from 0.1 to 86400"},
+        {{"--boards", boards, "--parts", parts, "--time-limit", "0"},
+         "--time-limit takes seconds from 0.1 to 86400"},
         {{"--boards", boards, "--parts", parts, "--time-limit", "1e3"}, "--time-limit takes seconds"},
         {{"--boards", boards, "--parts", parts, "--time-limit", "inf"}, "--time-limit takes seconds"},
         {{"--boards", boards, "--parts", parts, "--time-limit", "-1"}, "--time-limit takes seconds"},
@@ -268,7 +272,8 @@ TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
         {{"--boards", dir.File("none.csv"), "--parts", parts},
          "原板ファイルが開けません。（ファイルがありません） 読み込みを中断しました。"},
         {{"--boards", boards, "--parts", dir.File("bad.csv")},
-         "bad.csv: 部材項目数が違います。（1行目、見出しは 部材名,部材横,部材縦,部材厚さ,部材数,部材横置き,部材種類,部材備考 です） 読み込みを中断しました。"},
+         "bad.csv: 部材項目数が違います。（1行目、見出しは "
+         "部材名,部材横,部材縦,部材厚さ,部材数,部材横置き,部材種類,部材備考 です） 読み込みを中断しました。"},
         {{"--boards", boards, "--parts", "/dev/zero"},
          "/dev/zero: 部材ファイル異常です。（1行目が 65536 バイトを超えています） 読み込みを中断しました。"},
         {{"--boards", boards, "--parts", dir.File("empty.csv")}, "the parts file holds no part"},
@@ -282,7 +287,8 @@ TEST_F(LayoutCommandTest, RefusesBadInputWithAMessage)
         {{"--boards", boards, "--parts", parts, "--save-job", dir.File("j.nestrix"), "--customer", "a\nb"},
          "得意先に使用できない文字があります。"},
         // A job file or labels with a text the cut data file of the same job could not hold.
-        {{"--boards", boards, "--parts", parts, "--save-job", dir.File("j.nestrix"), "--job-name", "台所\n2 階"},
+        {{"--boards", boards, "--parts", parts, "--save-job", dir.File("j.nestrix"), "--job-name",
+          "台所\n2 階"},
          "物件名に使用できない文字があります。"},
         {{"--boards", boards, "--parts", parts, "--pdf-labels", dir.File("l.pdf"), "--job-name",
           std::string(257, 'a')},
@@ -330,10 +336,12 @@ TEST_F(LayoutCommandTest, LaysOutBandedPartsAtTheirCutSizes)
 
     const std::string json = dir.File("banded.json");
     const std::string job = dir.File("banded.nestrix");
-    Output out = Layout({"--boards", boards, "--parts", dir.File("banded.csv"), "--bands", dir.File("bands.csv"),
-                         "--json", json, "--save-job", job, "--unplaced", dir.File("left.csv")});
+    Output out =
+        Layout({"--boards", boards, "--parts", dir.File("banded.csv"), "--bands", dir.File("bands.csv"),
+                "--json", json, "--save-job", job, "--unplaced", dir.File("left.csv")});
     ASSERT_EQ(out.Status, 0) << out.Err;
-    EXPECT_NE(out.Out.find("エッジ B    ABS 2               2.52 m       214円"), std::string::npos) << out.Out;
+    EXPECT_NE(out.Out.find("エッジ B    ABS 2               2.52 m       214円"), std::string::npos)
+        << out.Out;
     EXPECT_NE(out.Out.find("エッジ合計金額         319円"), std::string::npos) << out.Out;
     const nlohmann::json result = nlohmann::json::parse(ReadBytes(json));
     EXPECT_EQ(result["bands"].dump(), R"([{"code":"A","cost":105,"metres":2.63,"name":"PVC 0.5"},)"
@@ -411,13 +419,15 @@ TEST_F(LayoutCommandTest, ImportsASpreadsheetLikeItsPartsFile)
     const std::string example = NESTRIX_EXAMPLE_JOB;
     const std::string viaFile = dir.File("file.json");
     const std::string viaSheet = dir.File("sheet.json");
-    Output out = Layout({"--boards", example + "/boards.csv", "--parts", example + "/parts.csv", "--threads", "2",
-                         "--json", viaFile});
+    Output out = Layout({"--boards", example + "/boards.csv", "--parts", example + "/parts.csv", "--threads",
+                         "2", "--json", viaFile});
     ASSERT_EQ(out.Status, 0) << out.Err;
     out = Layout({"--boards", example + "/boards.csv", "--parts-import",
-                  std::string(NESTRIX_TEST_SHEETS) + "/kitchen-parts-xlsx-sjis.txt", "--threads", "2", "--json", viaSheet});
+                  std::string(NESTRIX_TEST_SHEETS) + "/kitchen-parts-xlsx-sjis.txt", "--threads", "2",
+                  "--json", viaSheet});
     ASSERT_EQ(out.Status, 0) << out.Err;
-    EXPECT_NE(out.Err.find("kitchen-parts-xlsx-sjis.txt: 寸法は mm として読みます"), std::string::npos) << out.Err;
+    EXPECT_NE(out.Err.find("kitchen-parts-xlsx-sjis.txt: 寸法は mm として読みます"), std::string::npos)
+        << out.Err;
     EXPECT_EQ(ReadBytes(viaSheet), ReadBytes(viaFile));
 }
 
@@ -867,11 +877,14 @@ TEST(LayoutOptions, ParsesWithoutEndingTheProgram)
         {{"--boards", "b", "--parts", "p", "--threads", "17"},
          ParseResult::Error,
          "--threads takes a number from 1 to 16"},
-        {{"--boards", "b"}, ParseResult::Error, "--boards and --parts (or --parts-import) are required (or --job)"},
+        {{"--boards", "b"},
+         ParseResult::Error,
+         "--boards and --parts (or --parts-import) are required (or --job)"},
         {{"--job", "j.nestrix", "--json", "-"}, ParseResult::Run, ""},
         {{"--job", "j.nestrix", "--secondary", "s"},
          ParseResult::Error,
-         "--job brings its own lists: no --boards, --parts, --secondary (or their -import) or --bands with it"},
+         "--job brings its own lists: no --boards, --parts, --secondary (or their -import) or --bands with "
+         "it"},
         {{"--boards", "b", "--parts", "p", "--due", "2026-12-24"},
          ParseResult::Error,
          "--due goes with --cutdata, --save-job, --pdf-info, --pdf-cuts or --xlsx"},

@@ -19,7 +19,8 @@ namespace {
 CEdgeList Bands()
 {
     CEdgeList bands;
-    const CEdge rows[] = {{"A", "PVC 0.5", 5, 220, 40, 300}, {"B", "ABS 2", 20, 220, 85, 300}, {"木", "突板", 10, 220, 120, 0}};
+    const CEdge rows[] = {
+        {"A", "PVC 0.5", 5, 220, 40, 300}, {"B", "ABS 2", 20, 220, 85, 300}, {"木", "突板", 10, 220, 120, 0}};
     for (const CEdge& row : rows) {
         bands.Items.push_back(row);
     }
@@ -66,8 +67,10 @@ TEST(BandedJob, GeneratedJobsLayOutAtTheirCutSizes)
                 const CBuzai& part = (block.List == 0 ? cut.Buzai : cut.YBuzai).Items[block.Number];
                 const CBuzai& entered = (block.List == 0 ? job.Buzai : job.YBuzai).Items[block.Number];
                 EXPECT_EQ(part.FinishedWidth, entered.Width);
-                EXPECT_EQ(part.Width < entered.Width, !entered.EdgeLeft.empty() || !entered.EdgeRight.empty());
-                EXPECT_EQ(part.Height < entered.Height, !entered.EdgeTop.empty() || !entered.EdgeBottom.empty());
+                EXPECT_EQ(part.Width < entered.Width,
+                          !entered.EdgeLeft.empty() || !entered.EdgeRight.empty());
+                EXPECT_EQ(part.Height < entered.Height,
+                          !entered.EdgeTop.empty() || !entered.EdgeBottom.empty());
             }
         }
     }

@@ -30,7 +30,10 @@ struct PartsListRun {
     RecordingFileChooser chooser;
     std::vector<std::string> memory;
 
-    int Run() { return EditList(list, {settings, prompt, chooser, QFont("monospace", 12), nullptr, &memory}); }
+    int Run()
+    {
+        return EditList(list, {settings, prompt, chooser, QFont("monospace", 12), nullptr, &memory});
+    }
 };
 
 template <class Widget>
@@ -85,8 +88,9 @@ void ImportDlgTest::importsTheGoodRowsOfAFileThroughThePreview()
 {
     QTemporaryDir dir;
     const std::string path = dir.filePath("sheet.csv").toStdString();
-    std::ofstream(path, std::ios::binary) << "\xEF\xBB\xBFPart,Width,Depth,T,Qty,Grain,Colour\r\n"
-                                             "A,600,400,18,2,yes,red\r\nB,x,400,18,1,no,blue\r\nC,300,200,9,1,,green\r\n";
+    std::ofstream(path, std::ios::binary)
+        << "\xEF\xBB\xBFPart,Width,Depth,T,Qty,Grain,Colour\r\n"
+           "A,600,400,18,2,yes,red\r\nB,x,400,18,1,no,blue\r\nC,300,200,9,1,,green\r\n";
     PartsListRun run;
     run.list = Named<CBuzaiList>({"old"});
     run.chooser.Files = {path, path};
@@ -120,7 +124,8 @@ void ImportDlgTest::importsTheGoodRowsOfAFileThroughThePreview()
         });
         QTest::mouseClick(Child<QPushButton>(listDialog, "importButton"), Qt::LeftButton);
         QVERIFY(previewed);
-        QCOMPARE(Child<QTableView>(listDialog, "listTable")->model()->rowCount(), 4);  // 3 parts, the empty row
+        QCOMPARE(Child<QTableView>(listDialog, "listTable")->model()->rowCount(),
+                 4);  // 3 parts, the empty row
 
         // The same header again: the choice of the first file.
         InModal([&](QWidget* preview) {
@@ -219,8 +224,8 @@ void ImportDlgTest::cancelTakesNothing()
     QCOMPARE(run.Run(), 0);
     QCOMPARE(QString::fromStdString(Names(run.list)), QString("a"));
     QCOMPARE(run.prompt.Shown,
-             std::vector<std::string>{
-                 "２次部材ファイル異常です。（2行目、UTF-8 でも Shift-JIS でもない文字があります）\n読み込みを中断しました。"});
+             std::vector<std::string>{"２次部材ファイル異常です。（2行目、UTF-8 でも Shift-JIS "
+                                      "でもない文字があります）\n読み込みを中断しました。"});
     QVERIFY(run.memory.empty());
 }
 

@@ -16,8 +16,8 @@ namespace {
 std::string PartText(const CBuzai& part)
 {
     return part.Name + "|" + FormatTenths(part.Width) + "|" + FormatTenths(part.Height) + "|" +
-           FormatTenths(part.Thickness) + "|" + std::to_string(part.Count) + "|" + std::to_string(part.NoTurn) + "|" +
-           part.Kind + "|" + part.Remark;
+           FormatTenths(part.Thickness) + "|" + std::to_string(part.Count) + "|" +
+           std::to_string(part.NoTurn) + "|" + part.Kind + "|" + part.Remark;
 }
 
 std::string ErrorsText(const std::vector<ImportRowError>& errors)
@@ -60,38 +60,60 @@ TEST(PartsImport, ReadsTheFilesSpreadsheetsWrite)
     };
     const std::string english = "Name,Width,Length,Thickness,Qty,Grain,Material,Note\n";
     const Case cases[] = {
-        {"utf-8, english titles", english + "Side,580,720,18,2,yes,MDF,left\nShelf,560.5,300,18,3,no,MDF,\n",
-         {"Side|580.0|720.0|18.0|2|1|MDF|left", "Shelf|560.5|300.0|18.0|3|0|MDF|"}, ""},
+        {"utf-8, english titles",
+         english + "Side,580,720,18,2,yes,MDF,left\nShelf,560.5,300,18,3,no,MDF,\n",
+         {"Side|580.0|720.0|18.0|2|1|MDF|left", "Shelf|560.5|300.0|18.0|3|0|MDF|"},
+         ""},
         {"utf-8 with a byte order mark, japanese titles",
          "\xEF\xBB\xBF名称,幅,長さ,厚み,数量,木目,材質,備考\r\n側板,580,720,18,2,有,シナ合板,木目縦\r\n",
-         {"側板|580.0|720.0|18.0|2|1|シナ合板|木目縦"}, ""},
-        {"shift-jis", Cp932("部材名,横,縦,厚さ,数,木目,種類,備考\n棚板,860,310,18,4,×,シナ合板,可動\n"),
-         {"棚板|860.0|310.0|18.0|4|0|シナ合板|可動"}, ""},
-        {"tabs", "W\tL\tT\tPart\tQty\n600\t400\t18\t\"Top, wide\"\t1\n",
-         {"Top, wide|600.0|400.0|18.0|1|0||"}, ""},
+         {"側板|580.0|720.0|18.0|2|1|シナ合板|木目縦"},
+         ""},
+        {"shift-jis",
+         Cp932("部材名,横,縦,厚さ,数,木目,種類,備考\n棚板,860,310,18,4,×,シナ合板,可動\n"),
+         {"棚板|860.0|310.0|18.0|4|0|シナ合板|可動"},
+         ""},
+        {"tabs",
+         "W\tL\tT\tPart\tQty\n600\t400\t18\t\"Top, wide\"\t1\n",
+         {"Top, wide|600.0|400.0|18.0|1|0||"},
+         ""},
         {"quoted cells: commas, quotes, a thousands separator",
          english + "\"Door \"\"A\"\", left\",\"1,200\",600,18,\"1,000\",0,MDF,\"x, y\"\n",
-         {"Door \"A\", left|1200.0|600.0|18.0|1000|0|MDF|x, y"}, ""},
-        {"reordered and extra columns", "Qty,Colour,Length (mm),CNC,Width [mm],T,Part\n2,white,720,yes,580,18,Side\n",
-         {"Side|580.0|720.0|18.0|2|0||"}, ""},
+         {"Door \"A\", left|1200.0|600.0|18.0|1000|0|MDF|x, y"},
+         ""},
+        {"reordered and extra columns",
+         "Qty,Colour,Length (mm),CNC,Width [mm],T,Part\n2,white,720,yes,580,18,Side\n",
+         {"Side|580.0|720.0|18.0|2|0||"},
+         ""},
         {"blank lines before the header and between rows, a spreadsheet's empty rows",
-         "\n\nW,L,T\n600,400,18\n\n,,\n300,200,9\n,,\n", {"|600.0|400.0|18.0|1|0||", "|300.0|200.0|9.0|1|0||"}, ""},
+         "\n\nW,L,T\n600,400,18\n\n,,\n300,200,9\n,,\n",
+         {"|600.0|400.0|18.0|1|0||", "|300.0|200.0|9.0|1|0||"},
+         ""},
         {"a row with a bad number: the good rows still come",
          english + "A,600,400,18,1,0,,\nB,6OO,400,18,1,0,,\nC,600,400,18,0,0,,\nD,300,200,9,2,0,,\n",
          {"A|600.0|400.0|18.0|1|0||", "D|300.0|200.0|9.0|2|0||"},
          "3:幅「6OO」は数値ではありません;4:数量「0」は 1 から 9999 の範囲にありません;"},
         {"a grain that is no yes or no, a missing width",
-         english + "A,600,400,18,1,maybe,,\nB,,400,18,1,0,,\n", {},
-         "2:木目「maybe」は はい・いいえ（yes/no、1/0、有/無、○/×、不/可）のどれでもありません;3:幅がありません;"},
+         english + "A,600,400,18,1,maybe,,\nB,,400,18,1,0,,\n",
+         {},
+         "2:木目「maybe」は "
+         "はい・いいえ（yes/no、1/0、有/無、○/×、不/可）のどれでもありません;3:幅がありません;"},
         {"a cell with a line break, text without a shift-jis form",
          english + "\"two\nlines\",600,400,18,1,0,,\nA,600,400,18,1,0,\xF0\x9F\x99\x82,\nB,1,1,1,1,0,,\n",
          {"B|1.0|1.0|1.0|1|0||"},
-         "2:部材名のセルの中に改行があります;4:種類「\xF0\x9F\x99\x82」に Shift-JIS で表せない文字があります;"},
+         "2:部材名のセルの中に改行があります;4:種類「\xF0\x9F\x99\x82」に Shift-JIS "
+         "で表せない文字があります;"},
         {"the header only", english, {}, ""},
         {"an empty file", "", {}, "", "ファイル異常です。（空のファイルです）\n読み込みを中断しました。"},
-        {"neither utf-8 nor shift-jis", english + "A,1,1,1,1,0,,\n\x85\x40,1,1,1,1,0,,\n", {}, "",
-         "ファイル異常です。（3行目、UTF-8 でも Shift-JIS でもない文字があります）\n読み込みを中断しました。"},
-        {"shift-jis after utf-8", english + "側板,1,1,1,1,0,,\n" + Cp932("棚板") + ",1,1,1,1,0,,\n", {}, "",
+        {"neither utf-8 nor shift-jis",
+         english + "A,1,1,1,1,0,,\n\x85\x40,1,1,1,1,0,,\n",
+         {},
+         "",
+         "ファイル異常です。（3行目、UTF-8 でも Shift-JIS "
+         "でもない文字があります）\n読み込みを中断しました。"},
+        {"shift-jis after utf-8",
+         english + "側板,1,1,1,1,0,,\n" + Cp932("棚板") + ",1,1,1,1,0,,\n",
+         {},
+         "",
          "ファイル異常です。（3行目、UTF-8 として読めない文字があります）\n読み込みを中断しました。"},
     };
     for (const Case& c : cases) {
@@ -121,12 +143,13 @@ TEST(PartsImport, GuessesTheColumnsFromTheirTitles)
         const char* shape;
     };
     const Case cases[] = {
-        {{"部材名", "部材横", "部材縦", "部材厚さ", "部材数", "部材横置き", "部材種類", "部材備考"}, "01234567"},
+        {{"部材名", "部材横", "部材縦", "部材厚さ", "部材数", "部材横置き", "部材種類", "部材備考"},
+         "01234567"},
         {{"Part", "W", "L", "T", "Quantity", "Grain", "Material", "Notes"}, "01234567"},
         {{" Width (mm) ", "LENGTH[mm]", "ＱＴＹ", "厚み（ｍｍ）", "Label"}, "40132---"},
         {{"回転", "幅", "長さ"}, "-12--0--r"},
-        {{"Rotate", "Grain", "w", "h"}, "-23--0--r"},     // the first title that fits wins
-        {{"横", "幅", "縦", "長さ"}, "-02-----"},         // a column gives one field, the first
+        {{"Rotate", "Grain", "w", "h"}, "-23--0--r"},  // the first title that fits wins
+        {{"横", "幅", "縦", "長さ"}, "-02-----"},      // a column gives one field, the first
         {{"Colour", "CNC", "mm"}, "--------"},
         {{"名前", "横幅", "縦幅", "板厚", "枚数", "木目", "材料", "メモ"}, "01234567"},
         {{"part_name", "Grain Direction", "width", "length"}, "023--1--"},
@@ -145,9 +168,10 @@ TEST(PartsImport, ReadsAGrainCellEitherWayRound)
         int rotation;  // as a rotation column
     };
     const Case cases[] = {
-        {"yes", 1, 0}, {"Y", 1, 0},  {"TRUE", 1, 0}, {"1", 1, 0},   {"有", 1, 0},  {"○", 1, 0},  {"あり", 1, 0},
-        {"no", 0, 1},  {"n", 0, 1},  {"false", 0, 1}, {"0", 0, 1},  {"無", 0, 1},  {"×", 0, 1},  {"なし", 0, 1},
-        {"不", 1, 1},  {"不可", 1, 1}, {"可", 0, 0},  {"", 0, 0},   {" ", 0, 0},   {"2", -1, -1}, {"縦", -1, -1},
+        {"yes", 1, 0},  {"Y", 1, 0},    {"TRUE", 1, 0}, {"1", 1, 0},     {"有", 1, 0}, {"○", 1, 0},
+        {"あり", 1, 0}, {"no", 0, 1},   {"n", 0, 1},    {"false", 0, 1}, {"0", 0, 1},  {"無", 0, 1},
+        {"×", 0, 1},    {"なし", 0, 1}, {"不", 1, 1},   {"不可", 1, 1},  {"可", 0, 0}, {"", 0, 0},
+        {" ", 0, 0},    {"2", -1, -1},  {"縦", -1, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.cell);
@@ -176,9 +200,11 @@ TEST(PartsImport, NeedsWidthLengthAndAThickness)
     ASSERT_EQ(imported.Parts.size(), 1u);
     EXPECT_EQ(PartText(imported.Parts[0]), "|600.0|400.0|18.0|1|0|MDF|");
     mapping.Kind = "\xF0\x9F\x99\x82";
-    EXPECT_EQ(ErrorsText(ImportRows(sheet, mapping).Errors), "2:種類「\xF0\x9F\x99\x82」に Shift-JIS で表せない文字があります;");
+    EXPECT_EQ(ErrorsText(ImportRows(sheet, mapping).Errors),
+              "2:種類「\xF0\x9F\x99\x82」に Shift-JIS で表せない文字があります;");
     mapping.Kind = "MDF";
-    EXPECT_EQ(ImportNote(sheet, mapping), "寸法は mm として読みます（インチは換算しません）。\n取り込まない列: Colour,列4");
+    EXPECT_EQ(ImportNote(sheet, mapping),
+              "寸法は mm として読みます（インチは換算しません）。\n取り込まない列: Colour,列4");
 }
 
 TEST(PartsImport, TakesCellsPastedWithOrWithoutTheirTitles)
@@ -260,9 +286,12 @@ TEST(PartsImport, HeadlessImportTakesAllOrSaysWhy)
     const Case cases[] = {
         {"good", "Part,W,L,T,Qty,Colour\nA,600,400,18,2,red\n", "", 1},
         {"no length column", "Part,W,Depth,T\nA,600,400,18\n",
-         "２次部材の取り込み: 長さ の列が見出しからわかりません。（見出し: Part,W,Depth,T）\n取り込みを中断しました。", 0},
+         "２次部材の取り込み: 長さ の列が見出しからわかりません。（見出し: "
+         "Part,W,Depth,T）\n取り込みを中断しました。",
+         0},
         {"a bad row", "W,L,T\n600,400,18\n600,-1,18\n600,400,x\n",
-         "２次部材の取り込み: 取り込めない行があります。\n3行目: 長さ「-1」は 0.1 から 99999.9 の範囲にありません\n"
+         "２次部材の取り込み: 取り込めない行があります。\n3行目: 長さ「-1」は 0.1 から 99999.9 "
+         "の範囲にありません\n"
          "4行目: 厚み「x」は数値ではありません\n取り込みを中断しました。",
          0},
         {"no rows", "W,L,T\n", "２次部材の取り込み: 取り込む行がありません。\n取り込みを中断しました。", 0},
@@ -276,16 +305,20 @@ TEST(PartsImport, HeadlessImportTakesAllOrSaysWhy)
         RecordingPrompt prompt;
         std::string note;
         EXPECT_EQ(ImportPartsFile(path, list, prompt, note), c.message.empty() ? 1 : 0);
-        EXPECT_EQ(prompt.Shown, c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
+        EXPECT_EQ(prompt.Shown,
+                  c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
         EXPECT_EQ(list.Items.size(), c.parts);
-        EXPECT_EQ(note, c.message.empty() ? "寸法は mm として読みます（インチは換算しません）。\n取り込まない列: Colour" : "");
+        EXPECT_EQ(note, c.message.empty()
+                            ? "寸法は mm として読みます（インチは換算しません）。\n取り込まない列: Colour"
+                            : "");
     }
     CBuzaiList list;
     RecordingPrompt prompt;
     std::string note;
     EXPECT_EQ(ImportPartsFile(dir.File("none.csv"), list, prompt, note), 0);
     EXPECT_EQ(prompt.Shown,
-              std::vector<std::string>{"部材ファイルが開けません。（ファイルがありません）\n読み込みを中断しました。"});
+              std::vector<std::string>{
+                  "部材ファイルが開けません。（ファイルがありません）\n読み込みを中断しました。"});
 }
 
 // The kitchen parts after a trip through a spreadsheet program (an .ods saved as UTF-8 CSV, an

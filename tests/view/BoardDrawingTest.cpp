@@ -675,8 +675,10 @@ TEST(DrawBoard, MarksBandedEdgesWhereThePieceHasThem)
 {
     const std::array<PieceSide, 4> upright = BandSides(false);
     const std::array<PieceSide, 4> turned = BandSides(true);
-    EXPECT_EQ(upright, (std::array<PieceSide, 4>{PieceSide::Top, PieceSide::Bottom, PieceSide::Left, PieceSide::Right}));
-    EXPECT_EQ(turned, (std::array<PieceSide, 4>{PieceSide::Right, PieceSide::Left, PieceSide::Top, PieceSide::Bottom}));
+    EXPECT_EQ(upright, (std::array<PieceSide, 4>{PieceSide::Top, PieceSide::Bottom, PieceSide::Left,
+                                                 PieceSide::Right}));
+    EXPECT_EQ(turned, (std::array<PieceSide, 4>{PieceSide::Right, PieceSide::Left, PieceSide::Top,
+                                                PieceSide::Bottom}));
 
     for (const bool paper : {false, true}) {
         SCOPED_TRACE(paper ? "paper" : "screen");
@@ -707,17 +709,20 @@ TEST(DrawBoard, MarksBandedEdgesWhereThePieceHasThem)
                 }
                 const bool standing = bottom - top > right - left;
                 const bool horizontal = from.Y == to.Y;
-                const PieceSide side = horizontal ? (from.Y - top < bottom - from.Y) ? (paper ? PieceSide::Bottom : PieceSide::Top)
-                                                                                     : (paper ? PieceSide::Top : PieceSide::Bottom)
-                                                  : (from.X - left < right - from.X) ? PieceSide::Left : PieceSide::Right;
+                const PieceSide side = horizontal                         ? (from.Y - top < bottom - from.Y)
+                                                                                ? (paper ? PieceSide::Bottom : PieceSide::Top)
+                                                                                : (paper ? PieceSide::Top : PieceSide::Bottom)
+                                       : (from.X - left < right - from.X) ? PieceSide::Left
+                                                                          : PieceSide::Right;
                 ++found[{standing, side}];
                 break;
             }
         }
         // On paper y points up: the board's top is the larger device y.
-        const std::map<std::pair<bool, PieceSide>, int> expected = {
-            {{false, PieceSide::Top}, 2}, {{false, PieceSide::Left}, 2},
-            {{true, PieceSide::Right}, 2}, {{true, PieceSide::Top}, 2}};
+        const std::map<std::pair<bool, PieceSide>, int> expected = {{{false, PieceSide::Top}, 2},
+                                                                    {{false, PieceSide::Left}, 2},
+                                                                    {{true, PieceSide::Right}, 2},
+                                                                    {{true, PieceSide::Top}, 2}};
         EXPECT_EQ(found, expected);
     }
 }
