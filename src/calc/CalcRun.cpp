@@ -555,6 +555,7 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
     m_running.clear();
     m_jobs.clear();
     m_order.clear();
+    m_first.clear();
     if (m_settings.TimeDisp) {
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
