@@ -6,6 +6,7 @@
 #include "calc/engines/Cal1.h"
 #include "calc/engines/Cal2.h"
 #include "calc/engines/Cal3.h"
+#include "calc/engines/Cal4.h"
 #include "calc/engines/SubFillMemo.h"
 #include "result/ResultJson.h"
 
@@ -100,7 +101,8 @@ TEST(OrderSkip, ScansListsOfNoKnownOrderWhole)
     }
 }
 
-// Whole runs of the recursive and strip engines on long lists come out the same byte for byte.
+// Whole runs of the block, strip, strip-stack and row engines on long lists come out the same
+// byte for byte.
 TEST(OrderSkip, EngineRunsComeOutTheSame)
 {
     struct Variant {
@@ -128,6 +130,21 @@ TEST(OrderSkip, EngineRunsComeOutTheSame)
         {"blocks candidate 1 area 0", [] { return std::make_unique<CCal1>(1, 0); }},
         {"blocks candidate 0 area 1", [] { return std::make_unique<CCal1>(0, 1); }},
         {"strips order 1 level 2 area 1", [&] { return strips(1, 2, 1); }},
+        {"rows order 2 level 3 area 0 second 1",
+         [] {
+             auto engine = std::make_unique<CCal4>();
+             engine->Order = 2;
+             engine->Level = 3;
+             engine->SecondFlag = 1;
+             return engine;
+         }},
+        {"rows order 0 level 1 area 1 second 0",
+         [] {
+             auto engine = std::make_unique<CCal4>();
+             engine->Level = 1;
+             engine->AreaFlag = 1;
+             return engine;
+         }},
     };
     for (const Variant& v : variants) {
         for (std::uint32_t seed = 1; seed <= 2; ++seed) {
