@@ -116,7 +116,7 @@ void CopyRunSettings(const CCalHaichi& from, CCalHaichi& to)
 {
     using E = CCalHaichi;
     CopyMembers(from, to, &E::BuzaiList, &E::YBuzaiList, &E::GenbanList, &E::NokoHaba, &E::MaxCutSize,
-                &E::NoRateFlg, &E::NoUsenFlg, &E::UseSmallPat, &E::TimeOut, &E::Sink, &E::UseOrderSkip);
+                &E::NoRateFlg, &E::NoUsenFlg, &E::UseSmallPat, &E::TimeOut, &E::Sink);
 }
 
 void CCalHaichi::SetProgress(int value)
@@ -191,8 +191,7 @@ CCalHaichi::FirstFit CCalHaichi::FirstFitting(const BuzaiLists& lists, const Cal
         const std::size_t known = m_sizes[l].size();
         const CAL_BUZAI* const entry = entries.data();
         const std::size_t count = entries.size();
-        for (std::size_t i = SkipTooLarge(entries, l, from[static_cast<std::size_t>(l)], width, height);
-             i < count; ++i) {
+        for (std::size_t i = from[static_cast<std::size_t>(l)]; i < count; ++i) {
             const auto number = static_cast<std::uint32_t>(entry[i].Number);
             const PartSize part = number < known ? table[number] : SizeFromRecord(l, entry[i].Number);
             const std::int64_t w = part.Width, h = part.Height;
@@ -211,36 +210,6 @@ CCalHaichi::FirstFit CCalHaichi::FirstFitting(const BuzaiLists& lists, const Cal
     }
     fit.As[0] = fit.As[1] = false;
     return fit;
-}
-
-std::size_t CCalHaichi::SkipTooLarge(const std::vector<CAL_BUZAI>& entries, int l, std::size_t from,
-                                     std::int64_t width, std::int64_t height) const
-{
-    // Below this many entries the scan costs less than the search.
-    constexpr std::size_t kShortest = 16;
-    if (ListOrder < 0 || UseOrderSkip == 0 || from + kShortest > entries.size()) {
-        return from;
-    }
-    const auto tooLarge = [&](const CAL_BUZAI& e) {
-        const PartSize part = Size(l, e.Number);
-        if (ListOrder == 0) {
-            return std::max<std::int64_t>(part.Width, part.Height) > std::max(width, height);
-        }
-        // As the part order computes it, a double.
-        return static_cast<double>(part.Width) * part.Height >
-               static_cast<double>(width) * static_cast<double>(height);
-    };
-    const auto begin = entries.begin() + static_cast<std::ptrdiff_t>(from);
-    const auto end = std::partition_point(begin, entries.end(), tooLarge);
-#ifndef NDEBUG
-    // The lists must be in the order they claim: what is skipped must fit nowhere in the rectangle.
-    for (auto it = begin; it != end; ++it) {
-        if (Size(l, it->Number).FitsWithin(width, height)) {
-            throw CalcError("a list out of part order");
-        }
-    }
-#endif
-    return static_cast<std::size_t>(end - entries.begin());
 }
 
 void CCalHaichi::MakeRatioTable() const

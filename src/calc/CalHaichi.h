@@ -193,17 +193,6 @@ public:
     // list made inside it.
     using FitFrom = std::array<std::size_t, 2>;
     FirstFit FirstFitting(const BuzaiLists& lists, const CalRect& rect, FitFrom from = {0, 0}) const;
-    // Lists in part order (PrepareGroup) start with the parts too large by the order's first key
-    // (the longer side, or the area with area flag 1) for a width x height rectangle: those fit
-    // it in no orientation. Where the entries of list l from `from` on that are so are; `from`
-    // when the lists are in no known order. A binary search: the scans for a small rectangle in
-    // a long list otherwise pass every large part (their cost grew with the part types).
-    std::size_t SkipTooLarge(const std::vector<CAL_BUZAI>& entries, int l, std::size_t from,
-                             std::int64_t width, std::int64_t height) const;
-    // The order the lists are in: the area flag of PrepareGroup, -1 none known. Set by
-    // PrepareGroup; whoever puts lists in another order must set it back to -1.
-    int ListOrder = -1;
-    int UseOrderSkip = 1;  // 0 scans every entry (tests compare)
     // CCalHaichi::IsBetter for lists known to agree entry by entry before `same` (both made from
     // one list inside a rectangle that those entries do not fit); compares only what follows.
     int IsBetterAfter(const COutData& a, const BuzaiLists& leftA, const COutData& b, const BuzaiLists& leftB,

@@ -108,7 +108,7 @@ void CCal1::EntriesFitting(const std::vector<CAL_BUZAI>& entries, std::int32_t l
 {
     // Whatever its count: the probes change it. A piece that fits makes at least one.
     among.clear();
-    for (std::size_t i = SkipTooLarge(entries, list, from, width, height); i < entries.size(); ++i) {
+    for (std::size_t i = from; i < entries.size(); ++i) {
         const PartSize size = Size(list, entries[i].Number);
         if (FitsOnce(size, width, height)) {
             among.push_back(ProbeEntry{static_cast<std::int32_t>(i), entries[i].Count, size});

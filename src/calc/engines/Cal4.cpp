@@ -315,8 +315,7 @@ int CCal4::PlaceFirstRow(int list, int along, int across, const std::vector<CAL_
     std::vector<CAL4_LENBUZAI>& candidates = m_rowCandidates;
     candidates.clear();
     LenBuzaiSub.clear();
-    // The large parts at the list's start fit rect in no orientation: no candidates.
-    for (std::size_t e = SkipTooLarge(in, list, 0, rect.Width(), rect.Height()); e < in.size(); ++e) {
+    for (std::size_t e = 0; e < in.size(); ++e) {
         const CBuzai& part = Part(list, in[e].Number);
         const auto sub = static_cast<std::int32_t>(LenBuzaiSub.size());
         bool any = false;

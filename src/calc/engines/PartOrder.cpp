@@ -71,6 +71,5 @@ void PrepareGroup(CCalHaichi& engine, const CCalData& data, int areaFlag)
         SortIntoPartOrder(own.Buzai[1], data.Buzai[1], *engine.YBuzaiList, 1, areaFlag);
     }
     engine.RefreshSizes();
-    engine.ListOrder = areaFlag;
     engine.State = 1;
 }

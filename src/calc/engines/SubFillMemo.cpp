@@ -252,12 +252,10 @@ void SubFillMemo::MakeKey(const CCalHaichi& engine, const BuzaiLists& lists, con
         const CAL_BUZAI* const entries = list.data();
         const std::size_t count = list.size();
         std::size_t first = count;
-        // The large parts at the list's start fit in no orientation: not scanned.
-        const std::size_t from = engine.SkipTooLarge(list, l, start[l], a, b);
-        bool tooLarge = from > 0;
+        bool tooLarge = start[l] > 0;
         // Without branches on the fit, which goes either way from entry to entry: every entry is
         // written, and the next one over it when it does not fit (the buffer has room for all).
-        for (std::size_t i = from; i < count; ++i) {
+        for (std::size_t i = start[l]; i < count; ++i) {
             const CAL_BUZAI e = entries[i];
             const CCalHaichi::PartSize part = engine.Size(l, e.Number);
             const bool asItIs = (part.Width <= a) & (part.Height <= b);
