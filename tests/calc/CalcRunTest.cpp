@@ -600,18 +600,24 @@ TEST(CalcRun, EachGroupsFirstJobStartsBeforeAnyOtherJob)
 TEST(CalcRun, AStopWaitsForEachGroupsFirstJobAndNoOther)
 {
     // The first jobs cannot end before the limit: the run waits for them, starts nothing else,
-    // and every group has the first job's complete result.
+    // and every group has the first job's complete result. The time is up before any job
+    // started (from the clock's second reading: the first is the start), or while the first
+    // jobs run (from the third: Start's poll started them).
     const TestJob job = ThreeGroups();
-    for (const int threads : {1, 2, 4}) {
-        SCOPED_TRACE(threads);
+    struct Case {
+        int threads, upFromRead;
+    };
+    for (const Case c : {Case{1, 1}, Case{2, 1}, Case{4, 1}, Case{1, 2}, Case{2, 2}, Case{3, 2}}) {
+        SCOPED_TRACE(testing::Message() << c.threads << " threads, up from reading " << c.upFromRead);
+        const int threads = c.threads;
         StartLog log;
         log.Gate = 0;
         Settings settings = job.Set;
         settings.MaxCalNum = threads;
         CalcRun run(job.Buzai, job.YBuzai, job.Genban, settings, LoggedFactory(log));
-        int reads = 0;  // the time is up from the second reading of the clock, before any job starts
-        run.SetTimeLimit(std::chrono::seconds(1), [&reads] {
-            return CalcRun::Clock::time_point{} + std::chrono::seconds(reads++ == 0 ? 0 : 10);
+        int reads = 0;
+        run.SetTimeLimit(std::chrono::seconds(1), [&reads, c] {
+            return CalcRun::Clock::time_point{} + std::chrono::seconds(reads++ < c.upFromRead ? 0 : 10);
         });
         CRetData ret;
         run.Start(ret);
