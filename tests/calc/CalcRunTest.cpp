@@ -611,7 +611,8 @@ TEST(CalcRun, AStopWaitsForEachGroupsFirstJobAndNoOther)
     };
     // On four threads a fourth job starts with the three first jobs and runs until stopped: it
     // counts as no ended job.
-    for (const Case c : {Case{1, 1}, Case{2, 1}, Case{4, 1}, Case{1, 2}, Case{2, 2}, Case{3, 2}, Case{4, 2}}) {
+    for (const Case c :
+         {Case{1, 1}, Case{2, 1}, Case{4, 1}, Case{1, 2}, Case{2, 2}, Case{3, 2}, Case{4, 2}}) {
         SCOPED_TRACE(testing::Message() << c.threads << " threads, up from reading " << c.upFromRead);
         const int threads = c.threads;
         StartLog log;
@@ -627,7 +628,8 @@ TEST(CalcRun, AStopWaitsForEachGroupsFirstJobAndNoOther)
         });
         CRetData ret;
         run.Start(ret);
-        for (int i = 0; i < 50; ++i) {
+        // Until the stopped job has ended (a busy machine may take long), at least 50 polls.
+        for (int i = 0; i < 50 || (run.EndedCount() < others && i < 10000); ++i) {
             EXPECT_TRUE(run.Poll());
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
