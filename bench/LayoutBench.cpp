@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Format.h"
 #include "base/IniFile.h"
 #include "base/Settings.h"
 #include "calc/CalHaichi.h"
@@ -24,10 +25,12 @@
 namespace {
 
 const char* const kUsage =
-    "usage: layout_bench [--sizes SIZE,SIZE,...] [--json DIR] [--write DIR]\n"
-    "  Times the full default job list on generated jobs (default 10,30,100; add 300 with\n"
-    "  --sizes 10,30,100,300: it takes minutes) with 1 and 2 threads and prints the seconds,\n"
-    "  their ratio, the number of layouts and the parts yield. A SIZE is\n"
+    "usage: layout_bench [--sizes SIZE,SIZE,...] [--threads N] [--time-limit SECONDS]\n"
+    "                    [--json DIR] [--write DIR]\n"
+    "  Times the full default job list on generated jobs (default 10,30,100; the large ones\n"
+    "  with --sizes 300,1000,3000 take minutes) with 1 and 2 threads and prints the seconds,\n"
+    "  their ratio, the seconds until every group had a complete result (its first job ended,\n"
+    "  on the last run), the number of layouts and the parts yield. A SIZE is\n"
     "    N       a job of N part types, one row each\n"
     "    RrN     R part rows drawn from N part types (1 to 3 pieces a row, names and remarks\n"
     "            differing), as a parts list exported one row per piece or cabinet\n"
@@ -35,6 +38,9 @@ const char* const kUsage =
     "    Nt      the job of N part types with twins: every third type again under another name\n"
     "            (some turned, some with another 横置きしない or count), secondary parts of one\n"
     "            size, and parts the size of a board's trimmed rectangle\n"
+    "  --threads N  times only the run on N (1 or 2) threads\n"
+    "  --time-limit SECONDS  takes the current result after that long, as `nestrix layout\n"
+    "               --time-limit` does (the 3000-part-type job's full run takes long)\n"
     "  --json DIR   writes every result as DIR/bench-SIZE.json, to compare two builds with cmp\n"
     "  --write DIR  writes every job as DIR/bench-SIZE/ (boards.csv, parts.csv, settings.ini)\n"
     "               and times nothing: `nestrix layout --boards DIR/bench-SIZE/boards.csv\n"
@@ -262,12 +268,26 @@ int main(int argc, char** argv)
 {
     std::string jsonDir;
     std::string writeDir;
+    int onlyThreads = 0;
+    double timeLimit = 0.0;
     std::vector<JobSize> sizes = {{10, 0, false, "10"}, {30, 0, false, "30"}, {100, 0, false, "100"}};
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc) {
             jsonDir = argv[++i];
         } else if (std::strcmp(argv[i], "--write") == 0 && i + 1 < argc) {
             writeDir = argv[++i];
+        } else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) {
+            onlyThreads = std::atoi(argv[++i]);
+            if (onlyThreads != 1 && onlyThreads != 2) {
+                std::fprintf(stderr, "layout_bench: --threads takes 1 or 2\n%s", kUsage);
+                return 2;
+            }
+        } else if (std::strcmp(argv[i], "--time-limit") == 0 && i + 1 < argc) {
+            timeLimit = std::atof(argv[++i]);
+            if (!(timeLimit > 0.0)) {
+                std::fprintf(stderr, "layout_bench: --time-limit takes seconds over 0\n%s", kUsage);
+                return 2;
+            }
         } else if (std::strcmp(argv[i], "--sizes") == 0 && i + 1 < argc) {
             sizes.clear();
             for (char* token = std::strtok(argv[++i], ","); token; token = std::strtok(nullptr, ",")) {
@@ -298,22 +318,36 @@ int main(int argc, char** argv)
         std::error_code error;
         std::filesystem::create_directories(jsonDir, error);
     }
-    std::printf("%8s %10s %10s %7s %8s %8s\n", "job", "1 thread", "2 threads", "ratio", "layouts", "yield");
+    std::printf("%8s %10s %10s %7s %8s %8s %8s\n", "job", "1 thread", "2 threads", "ratio", "first", "layouts",
+                "yield");
+    const std::vector<int> threadCounts = onlyThreads > 0 ? std::vector<int>{onlyThreads} : std::vector<int>{1, 2};
     for (const JobSize& size : sizes) {
         const Job job = Generate(size);
         double seconds[2] = {0, 0};
+        double first = 0.0;
         CRetData results[2];
-        for (int t = 0; t < 2; ++t) {
+        for (std::size_t t = 0; t < threadCounts.size(); ++t) {
             Settings settings = SettingsFor(job);
-            settings.MaxCalNum = t + 1;
+            settings.MaxCalNum = threadCounts[t];
             QuietPrompt prompt;
             CalcRun run(job.Parts, job.Secondary, job.Boards, settings, MakeEngine);
+            if (timeLimit > 0.0) {
+                run.SetTimeLimit(std::chrono::duration<double>(timeLimit));
+            }
             const auto start = std::chrono::steady_clock::now();
-            run.RunToEnd(results[t], prompt, nullptr);
+            first = 0.0;
+            run.RunToEnd(results[t], prompt, [&](CalcRun& r) {
+                const CalcRun::Standing standing = r.BestSoFar();
+                if (first == 0.0 && standing.GroupsWithResult == standing.Groups) {
+                    first = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+                }
+                return false;
+            });
             seconds[t] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         }
+        const bool both = threadCounts.size() == 2;
         const std::string json = ResultToJson(results[0]);
-        if (json != ResultToJson(results[1])) {
+        if (both && json != ResultToJson(results[1]) && timeLimit == 0.0) {
             std::printf("  results of 1 and 2 threads differ!\n");
         }
         if (!jsonDir.empty()) {
@@ -323,8 +357,12 @@ int main(int argc, char** argv)
                                                   defaults.NokoHaba, MinOffcut(defaults));
             WriteFileAtomically(jsonDir + "/bench-" + size.Name + ".json", ResultToJson(results[0], &sawing));
         }
-        std::printf("%8s %9.3fs %9.3fs %7.2f %8zu %7.2f%%\n", size.Name.c_str(), seconds[0], seconds[1],
-                    seconds[1] / seconds[0], results[0].Layouts.size(), results[0].PartsYield() * 100.0);
+        const std::string one = threadCounts[0] == 1 ? Format("%.3fs", seconds[0]) : "-";
+        const std::string two = threadCounts.back() == 2 ? Format("%.3fs", seconds[threadCounts.size() - 1]) : "-";
+        const std::string ratio = both ? Format("%.2f", seconds[1] / seconds[0]) : "-";
+        std::printf("%8s %10s %10s %7s %7.3fs %8zu %7.2f%%%s\n", size.Name.c_str(), one.c_str(), two.c_str(),
+                    ratio.c_str(), first, results[0].Layouts.size(), results[0].PartsYield() * 100.0,
+                    results[0].StoppedEarly ? " (stopped early)" : "");
         std::fflush(stdout);
     }
     return 0;

@@ -142,6 +142,9 @@ void PrintSummary(std::FILE* out, const CRetData& ret, const CBuzaiList& buzai, 
 {
     if (ret.StoppedEarly) {
         std::fprintf(out, "計算を途中で確定しました: 終わった計算のうち最良の結果です\n");
+        for (const std::string& line : GroupProgressLines(ret)) {
+            std::fprintf(out, "  %s\n", line.c_str());
+        }
     }
     std::fprintf(out, "使用された原板\n");
     for (const RET_GENBAN& used : ret.UsedBoards) {

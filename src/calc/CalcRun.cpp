@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <tuple>
 
 #include "base/Format.h"
 #include "calc/CalHaichi.h"
@@ -16,7 +17,9 @@ struct CalcRun::Job {
     std::unique_ptr<CCalHaichi> Engine;
     EngineVariant Variant;
     std::int32_t Group = 0;
+    bool First = false;  // its group's first job: never stopped by TakeCurrent
     bool Ended = false;  // joined
+    bool StopSent = false;  // the run asked it to stop
     std::thread Thread;
     std::exception_ptr Error;  // written by the worker; read only after joining it
 };
@@ -66,6 +69,24 @@ std::vector<EngineVariant> JobVariants(const Settings& settings)
         }
     }
     return variants;
+}
+
+std::size_t FirstJobOf(const std::vector<EngineVariant>& variants)
+{
+    std::size_t first = 0;
+    bool strip = false;
+    for (std::size_t i = 0; i < variants.size(); ++i) {
+        const EngineVariant& v = variants[i];
+        if (v.Kind != kStripEngine) {
+            continue;
+        }
+        const EngineVariant& f = variants[first];
+        if (!strip || std::tie(v.Level, v.Order, v.Area) < std::tie(f.Level, f.Order, f.Area)) {
+            first = i;
+            strip = true;
+        }
+    }
+    return first;
 }
 
 std::string FormatElapsed(std::chrono::seconds elapsed)
@@ -132,15 +153,26 @@ void CalcRun::Start(CRetData& result)
             m_jobs.push_back(std::move(job));
         }
     }
-    // Every group's strip-engine jobs, the quickest, start first: a run taken early then has a
-    // result for every group. The rest keep the job list's order (the search first), except that
-    // a group's strip-stack jobs of length fill effort 0 and 1 come after its last one of effort 2:
-    // by then those have laid out most boards the others can take, and the many short row jobs
-    // still follow to keep both threads busy to the end. Which result wins does not depend on the
-    // start order.
+    // Each group's first job (its quickest strip job) starts before any other job, group by
+    // group: a stop waits for these and for no other, so every group has a complete result soon.
+    // Then every group's other strip-engine jobs, the quick ones. The rest keep the job list's
+    // order (the search first), except that a group's strip-stack jobs of length fill effort 0
+    // and 1 come after its last one of effort 2: by then those have laid out most boards the
+    // others can take, and the many short row jobs still follow to keep both threads busy to the
+    // end. Which result wins does not depend on the start order.
     m_order.clear();
+    m_first.clear();
+    if (!variants.empty()) {
+        const std::size_t first = FirstJobOf(variants);
+        for (std::size_t g = 0; g < m_groups.size(); ++g) {
+            m_first.push_back(g * variants.size() + first);
+            m_jobs[m_first.back()]->First = true;
+        }
+    }
+    m_waited.assign(m_groups.size(), 0);
+    m_order = m_first;
     for (std::size_t i = 0; i < m_jobs.size(); ++i) {
-        if (m_jobs[i]->Variant.Kind == kStripEngine) {
+        if (m_jobs[i]->Variant.Kind == kStripEngine && !m_jobs[i]->First) {
             m_order.push_back(i);
         }
     }
@@ -154,7 +186,7 @@ void CalcRun::Start(CRetData& result)
         std::size_t at = 0;  // after the group's last strip-stack job of effort 2
         for (std::size_t i = begin; i < end; ++i) {
             const EngineVariant& v = m_jobs[i]->Variant;
-            if (v.Kind == kStripEngine) {
+            if (v.Kind == kStripEngine || m_jobs[i]->First) {
                 continue;
             }
             (later(v) ? deferred : others).push_back(i);
@@ -169,6 +201,29 @@ void CalcRun::Start(CRetData& result)
     m_standing = Standing{};
     UpdateStanding();
     Poll();
+}
+
+std::vector<RET_GROUP> CalcRun::GroupProgress() const
+{
+    std::vector<RET_GROUP> groups(m_groups.size());
+    for (std::size_t g = 0; g < m_groups.size(); ++g) {
+        const CAL_BUZAI& part = m_groups[g].Buzai[0].at(0);
+        const CBuzai& record = m_buzai.Items.at(static_cast<std::size_t>(part.Number));
+        groups[g].Kind = record.Kind;
+        groups[g].Thickness = record.Thickness;
+        groups[g].Waited = g < m_waited.size() && m_waited[g] != 0;
+    }
+    for (const auto& job : m_jobs) {
+        RET_GROUP& group = groups.at(static_cast<std::size_t>(job->Group));
+        ++group.JobsTotal;
+        // A job the run stopped gave no result; one that ended before the request reached it did.
+        const bool stopped = job->StopSent && job->Engine->State == kStateStopped;
+        group.JobsEnded += job->Ended && !stopped ? 1 : 0;
+    }
+    for (RET_GROUP& group : groups) {
+        group.StoppedEarly = group.JobsEnded < group.JobsTotal;
+    }
+    return groups;
 }
 
 void CalcRun::Reap()
@@ -291,11 +346,13 @@ bool CalcRun::Poll()
         (m_clock ? m_clock() : Clock::now()) - m_limitStart >= *m_timeLimit) {
         TakeCurrent();
     }
-    if (m_aborted || m_takeCurrent) {
+    if (m_aborted) {
         return !m_running.empty();
     }
+    // After a stop only the groups' first jobs still start: they come first in m_order.
+    const std::size_t startable = m_takeCurrent ? m_first.size() : m_order.size();
     const std::size_t limit = static_cast<std::size_t>(std::max(1, m_settings.MaxCalNum));
-    while (m_next < m_order.size() && m_running.size() < limit) {
+    while (m_next < startable && m_running.size() < limit) {
         Job& job = *m_jobs[m_order[m_next++]];
         job.Engine->Running = 1;
         m_running.push_back(&job);
@@ -320,21 +377,37 @@ bool CalcRun::Poll()
         });
     }
     m_mostRunning = std::max(m_mostRunning, m_running.size());
-    return !m_running.empty() || m_next < m_order.size();
+    return !m_running.empty() || m_next < startable;
 }
 
 void CalcRun::TakeCurrent()
 {
     m_takeCurrent = true;
-    for (Job* job : m_running) {
-        job->Engine->StopRequest = 1;
+    for (std::size_t g = 0; g < m_first.size(); ++g) {
+        m_waited[g] = m_jobs[m_first[g]]->Ended ? 0 : 1;
     }
+    for (Job* job : m_running) {
+        if (!job->First) {
+            job->StopSent = true;
+            job->Engine->StopRequest = 1;
+        }
+    }
+}
+
+int CalcRun::GroupsWaitedFor() const
+{
+    int waiting = 0;
+    for (const std::size_t first : m_first) {
+        waiting += m_jobs[first]->Ended ? 0 : 1;
+    }
+    return waiting;
 }
 
 void CalcRun::RequestAbort()
 {
     m_aborted = true;
     for (Job* job : m_running) {
+        job->StopSent = true;
         job->Engine->StopRequest = 1;
     }
 }
@@ -457,7 +530,12 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
         }
         result.Finalize(m_settings.NoSort != 0);
         MergeSameLayouts(result.Layouts);
-        result.StoppedEarly = m_ended < m_jobs.size();
+        result.Groups = GroupProgress();
+        result.StoppedEarly = std::any_of(result.Groups.begin(), result.Groups.end(),
+                                          [](const RET_GROUP& group) { return group.StoppedEarly; });
+        if (!result.StoppedEarly) {
+            result.Groups.clear();  // a full run says nothing of its groups
+        }
         if (result.Layouts.empty()) {
             outcome = Outcome::NothingPlaced;
         }
@@ -477,6 +555,7 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
     m_running.clear();
     m_jobs.clear();
     m_order.clear();
+    m_first.clear();
     if (m_settings.TimeDisp) {
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
@@ -484,9 +563,7 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
         std::snprintf(text, sizeof text, "処理時間 %.3f秒\n", seconds);
         prompt.ShowError(text);
     }
-    if (outcome == Outcome::NothingPlaced && result.StoppedEarly && m_ended == 0) {
-        prompt.ShowError("計算が一つも終わらないうちに確定したため、配置した部材はありません。");
-    } else if (outcome == Outcome::NothingPlaced) {
+    if (outcome == Outcome::NothingPlaced) {
         prompt.ShowError("全ての部材が配置できませんでした。");
     }
     return outcome;

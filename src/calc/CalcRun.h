@@ -19,6 +19,7 @@ class CGenbanList;
 class CCalHaichi;
 class CRetData;
 class COutData;
+struct RET_GROUP;
 class Prompt;
 
 // The engine kinds.
@@ -71,6 +72,10 @@ bool SearchReplaces(const CRetData& c, const CRetData& best, bool noRate);
 // Identical layouts become one, their board counts added; the first keeps its place.
 void MergeSameLayouts(std::vector<COutData>& layouts);
 
+// The index into `variants` of a group's first job: the quickest strip job (the lowest level,
+// then length fill effort, then part order), else the first variant.
+std::size_t FirstJobOf(const std::vector<EngineVariant>& variants);
+
 // "HH:MM:SS" of a span, hours within the day.
 std::string FormatElapsed(std::chrono::seconds elapsed);
 
@@ -105,9 +110,13 @@ public:
     bool Poll();
     void RequestAbort();
     bool AbortRequested() const { return m_aborted; }
-    // 現在の結果で確定: no further job starts, the running ones are stopped, and Finish takes the
-    // best result of the jobs that had ended, as if they had been the whole job list.
+    // 現在の結果で確定: no further job starts and the running ones are stopped, except each
+    // group's first job (its quickest strip job), which starts and runs to its end if it has not
+    // ended yet; Finish takes the best result of the jobs that had ended, as if they had been the
+    // whole job list, so every group has a complete result.
     void TakeCurrent();
+    // Groups whose first job has not ended: after TakeCurrent the run is waiting for them.
+    int GroupsWaitedFor() const;
     bool TakingCurrent() const { return m_takeCurrent; }
 
     // What the ended jobs give so far: the best result of each group, as Finish would choose it.
@@ -159,6 +168,8 @@ private:
     // The result Finish takes for group g: the best of its ended jobs in job list order.
     const CRetData* GroupBest(std::size_t g) const;
     void UpdateStanding();
+    // Kind, thickness and how many jobs ended, per group.
+    std::vector<RET_GROUP> GroupProgress() const;
 
     const CBuzaiList& m_buzai;
     const CBuzaiList& m_ybuzai;
@@ -176,6 +187,8 @@ private:
     std::vector<std::vector<SameRows>> m_sameRows;  // per group: its merged part rows
     std::vector<std::unique_ptr<Job>> m_jobs;  // in job list order, group by group
     std::vector<std::size_t> m_order;          // start order: indexes into m_jobs
+    std::vector<std::size_t> m_first;          // per group: its first job, an index into m_jobs
+    std::vector<char> m_waited;                // per group: the stop came before its first job ended
     std::vector<Job*> m_running;               // in start order
     std::size_t m_next = 0;
     std::size_t m_mostRunning = 0;

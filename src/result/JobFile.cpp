@@ -180,6 +180,15 @@ std::string TextAt(const Json& object, const std::string& where, const char* key
     return value.get<std::string>();
 }
 
+bool BoolAt(const Json& object, const std::string& where, const char* key)
+{
+    const Json& value = Member(object, where, key);
+    if (!value.is_boolean()) {
+        Fail(Sub(where, key), "true か false ではありません");
+    }
+    return value.get<bool>();
+}
+
 long long IntegerAt(const Json& object, const std::string& where, const char* key, long long min, long long max)
 {
     const Json& value = Member(object, where, key);
@@ -374,6 +383,21 @@ CRetData ResultFromJson(const Json& json)
             Fail("result.stopped_early", "true か false ではありません");
         }
         ret.StoppedEarly = early.get<bool>();
+    }
+    if (json.contains("groups")) {
+        const Json& groups = ArrayAt(json, "result", "groups");
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            const std::string at = Sub("result.groups", i);
+            const Json& g = ItemAt(groups, i, at);
+            RET_GROUP group;
+            group.Kind = TextAt(g, at, "kind");
+            group.Thickness = Int32At(g, at, "thickness");
+            group.JobsTotal = Int32At(g, at, "jobs_total");
+            group.JobsEnded = Int32At(g, at, "jobs_ended", 0, group.JobsTotal);
+            group.StoppedEarly = BoolAt(g, at, "stopped_early");
+            group.Waited = BoolAt(g, at, "waited_past_limit");
+            ret.Groups.push_back(group);
+        }
     }
     const Json& layouts = ArrayAt(json, "result", "layouts");
     for (std::size_t i = 0; i < layouts.size(); ++i) {

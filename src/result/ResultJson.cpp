@@ -130,6 +130,19 @@ std::string ResultToJson(const CRetData& ret, const ResultSawing* sawing, const 
         if (ret.StoppedEarly) {  // only then, so a full run's file is as it always was
             root.Key("stopped_early");
             out += "true";
+            root.Key("groups");
+            Array(out, ret.Groups, [&](const RET_GROUP& group) {
+                Object o(out);
+                o.Key("kind");
+                out += nlohmann::json(group.Kind).dump();
+                o.Field("thickness", static_cast<long long>(group.Thickness));
+                o.Field("jobs_ended", static_cast<long long>(group.JobsEnded));
+                o.Field("jobs_total", static_cast<long long>(group.JobsTotal));
+                o.Key("stopped_early");
+                out += group.StoppedEarly ? "true" : "false";
+                o.Key("waited_past_limit");
+                out += group.Waited ? "true" : "false";
+            });
         }
         if (bands != nullptr) {
             root.Key("bands");

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "base/CalIndex.h"
@@ -26,6 +27,19 @@ struct PROUTDATA {
     std::int32_t Count = 0;
 
     friend bool operator==(const PROUTDATA&, const PROUTDATA&) = default;
+};
+
+// How far the calculation of one group (parts of one kind and thickness) got.
+struct RET_GROUP {
+    std::string Kind;
+    std::int32_t Thickness = 0;
+    std::int32_t JobsEnded = 0;  // engine jobs that ended with a result the choice took part in
+    std::int32_t JobsTotal = 0;
+    bool StoppedEarly = false;  // JobsEnded < JobsTotal
+    // The stop came before the group's first job had ended: the run waited for that job.
+    bool Waited = false;
+
+    friend bool operator==(const RET_GROUP&, const RET_GROUP&) = default;
 };
 
 // The result of a layout calculation: layouts, unplaced parts and the totals.
@@ -55,6 +69,7 @@ public:
     // The run was ended before every engine job had finished (現在の結果で確定, a time limit):
     // this is the best of the jobs that had.
     bool StoppedEarly = false;
+    std::vector<RET_GROUP> Groups;  // in group order; filled by the run when it stopped early
     const CBuzaiList* BuzaiList = nullptr;
     const CBuzaiList* YBuzaiList = nullptr;
     const CGenbanList* GenbanList = nullptr;

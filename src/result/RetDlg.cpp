@@ -73,7 +73,11 @@ CRetDlg::CRetDlg(const CRetData& ret, const Settings& settings, Prompt& prompt, 
 
     auto* layout = new QVBoxLayout(this);
     if (ret.StoppedEarly) {
-        auto* early = new QLabel("計算を途中で確定した結果です（終わった計算のうち最良のもの）。", this);
+        QString text = "計算を途中で確定した結果です（終わった計算のうち最良のもの）。";
+        for (const std::string& line : GroupProgressLines(ret)) {
+            text += "\n" + QString::fromStdString(line);
+        }
+        auto* early = new QLabel(text, this);
         early->setObjectName("stoppedEarlyText");
         layout->addWidget(early);
     }

@@ -29,4 +29,11 @@ for bad in 0 2r3 12r0 12r3x r3 3m; do
     "$bench" --sizes "$bad" >/dev/null 2>&1 && fail "the size $bad was accepted"
 done
 "$bench" --frobnicate >/dev/null 2>&1 && fail "an unknown option was accepted"
+for bad in "--threads 3" "--threads 0" "--time-limit 0" "--time-limit x"; do
+    # shellcheck disable=SC2086
+    "$bench" --sizes 3 $bad >/dev/null 2>&1 && fail "$bad was accepted"
+done
+# One thread count: its column and the seconds until every group had a result, no ratio.
+row=$("$bench" --sizes 3 --threads 2 --time-limit 60 | tail -1)
+echo "$row" | grep -Eq '^ +3 +- +[0-9.]+s +- +[0-9.]+s +[0-9]+ ' || fail "--threads 2: unexpected row: $row"
 exit 0

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <map>
+#include <mutex>
 #include <thread>
 
 #include "calc/CalHaichi.h"
@@ -477,40 +479,221 @@ TEST(CalcRun, AResultTakenEarlyIsTheBestOfTheJobsThatEnded)
     }
 }
 
-TEST(CalcRun, AGroupWithoutAnEndedJobKeepsItsPartsUnplaced)
+TEST(FirstJobOf, IsTheQuickestStripJob)
+{
+    const EngineVariant block{kBlockEngine, 0, 0, 0, 0}, row{kRowEngine, 0, 0, 0, 0};
+    struct Case {
+        const char* name;
+        std::vector<EngineVariant> variants;
+        std::size_t first;
+    };
+    const Case cases[] = {
+        {"the default list: strips, effort 0, level 0, area 0", JobVariants(Settings()), 2},
+        {"no strip job: the first", {row, block}, 0},
+        {"level before effort", {row, {kStripEngine, 0, 1, 0, 0}, {kStripEngine, 2, 0, 1, 0}}, 2},
+        {"effort before area", {{kStripEngine, 1, 0, 0, 0}, {kStripEngine, 0, 0, 1, 0}}, 1},
+        {"area last", {{kStripEngine, 0, 0, 1, 0}, {kStripEngine, 0, 0, 0, 0}}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FirstJobOf(c.variants), c.first);
+    }
+}
+
+namespace {
+
+// Grid engines that log the order in which their jobs start. The group's first jobs can be
+// made to wait for a gate, deaf to stop requests: a job too slow to end within the limit.
+struct StartLog {
+    std::mutex Mutex;
+    std::vector<const CCalHaichi*> Started;                    // in start order
+    std::vector<std::pair<std::int32_t, EngineVariant>> Jobs;  // per engine made: group, variant
+    std::map<const CCalHaichi*, std::size_t> Made;
+    std::size_t VariantsPerGroup = JobVariants(Settings()).size();
+    std::atomic<int> Gate{1};  // 0 holds the first jobs in LayoutBoard
+    int SpinOthers = 0;        // the other jobs run until stopped
+
+    std::pair<std::int32_t, EngineVariant> At(std::size_t started)
+    {
+        std::lock_guard lock(Mutex);
+        return Jobs.at(Made.at(Started.at(started)));
+    }
+    std::size_t StartedCount()
+    {
+        std::lock_guard lock(Mutex);
+        return Started.size();
+    }
+};
+
+class LoggedGrid final : public GridEngine {
+public:
+    StartLog* Log = nullptr;
+    bool Gated = false;
+
+    void SetCalData(const CCalData& data) override
+    {
+        GridEngine::SetCalData(data);
+        std::lock_guard lock(Log->Mutex);
+        Log->Started.push_back(this);
+    }
+    int LayoutBoard(const BuzaiLists& remaining, BuzaiLists& left, COutData& layout,
+                    const CalRect& rect) override
+    {
+        while (Gated && Log->Gate == 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return GridEngine::LayoutBoard(remaining, left, layout, rect);
+    }
+};
+
+EngineFactory LoggedFactory(StartLog& log)
+{
+    const EngineVariant first = JobVariants(Settings()).at(FirstJobOf(JobVariants(Settings())));
+    return [&log, first](const EngineVariant& v) {
+        auto engine = std::make_unique<LoggedGrid>();
+        engine->Order = v.Order;
+        engine->Log = &log;
+        engine->Gated = v == first;
+        engine->Spin = v == first ? 0 : log.SpinOthers;
+        std::lock_guard lock(log.Mutex);
+        const auto group = static_cast<std::int32_t>(log.Jobs.size() / log.VariantsPerGroup);
+        log.Made[engine.get()] = log.Jobs.size();
+        log.Jobs.emplace_back(group, v);
+        return engine;
+    };
+}
+
+std::int64_t UnplacedCount(const CRetData& ret)
+{
+    std::int64_t pieces = 0;
+    for (const CAL_BUZAI& entry : ret.Unplaced) {
+        pieces += entry.Count;
+    }
+    return pieces;
+}
+
+}  // namespace
+
+TEST(CalcRun, EachGroupsFirstJobStartsBeforeAnyOtherJob)
+{
+    const TestJob job = ThreeGroups();
+    const EngineVariant first = JobVariants(job.Set).at(FirstJobOf(JobVariants(job.Set)));
+    // One thread: the log's order is the start order (two workers may log out of turn).
+    StartLog log;
+    CRetData ret;
+    RecordingPrompt prompt;
+    Settings settings = job.Set;
+    settings.MaxCalNum = 1;
+    CalcRun run(job.Buzai, job.YBuzai, job.Genban, settings, LoggedFactory(log));
+    ASSERT_EQ(run.RunToEnd(ret, prompt, nullptr), CalcRun::Outcome::Placed);
+    ASSERT_EQ(log.StartedCount(), 3 * log.VariantsPerGroup);
+    // The three first jobs, group by group; then the other strip jobs of every group.
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(log.At(i), std::make_pair(static_cast<std::int32_t>(i), first)) << i;
+    }
+    for (std::size_t i = 3; i < 3 * 18; ++i) {
+        EXPECT_EQ(log.At(i).second.Kind, kStripEngine) << i;
+        EXPECT_NE(log.At(i).second, first) << i;
+    }
+    EXPECT_FALSE(ret.StoppedEarly);
+    EXPECT_TRUE(ret.Groups.empty());
+}
+
+TEST(CalcRun, AStopWaitsForEachGroupsFirstJobAndNoOther)
+{
+    // The first jobs cannot end before the limit: the run waits for them, starts nothing else,
+    // and every group has the first job's complete result. The time is up before any job
+    // started (from the clock's second reading: the first is the start), or while the first
+    // jobs run (from the third: Start's poll started them).
+    const TestJob job = ThreeGroups();
+    struct Case {
+        int threads, upFromRead;
+    };
+    // On four threads a fourth job starts with the three first jobs and runs until stopped: it
+    // counts as no ended job.
+    for (const Case c :
+         {Case{1, 1}, Case{2, 1}, Case{4, 1}, Case{1, 2}, Case{2, 2}, Case{3, 2}, Case{4, 2}}) {
+        SCOPED_TRACE(testing::Message() << c.threads << " threads, up from reading " << c.upFromRead);
+        const int threads = c.threads;
+        StartLog log;
+        log.Gate = 0;
+        log.SpinOthers = 1;
+        const std::size_t others = c.threads > 3 && c.upFromRead > 1 ? 1 : 0;
+        Settings settings = job.Set;
+        settings.MaxCalNum = threads;
+        CalcRun run(job.Buzai, job.YBuzai, job.Genban, settings, LoggedFactory(log));
+        int reads = 0;
+        run.SetTimeLimit(std::chrono::seconds(1), [&reads, c] {
+            return CalcRun::Clock::time_point{} + std::chrono::seconds(reads++ < c.upFromRead ? 0 : 10);
+        });
+        CRetData ret;
+        run.Start(ret);
+        // Until the stopped job has ended (a busy machine may take long), at least 50 polls.
+        for (int i = 0; i < 50 || (run.EndedCount() < others && i < 10000); ++i) {
+            EXPECT_TRUE(run.Poll());
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        EXPECT_TRUE(run.TakingCurrent());
+        EXPECT_EQ(run.GroupsWaitedFor(), 3);
+        EXPECT_EQ(run.EndedCount(), others);
+        EXPECT_EQ(run.RunningCount(), std::min<std::size_t>(threads, 3));
+        log.Gate = 1;
+        RecordingPrompt prompt;
+        ASSERT_EQ(run.Finish(ret, prompt), CalcRun::Outcome::Placed);
+        EXPECT_EQ(run.GroupsWaitedFor(), 0);
+        EXPECT_EQ(log.StartedCount(), 3 + others);  // the three first jobs and nothing else
+        ExpectValidResult(ret, job);
+        EXPECT_EQ(UnplacedCount(ret), 0);
+        EXPECT_TRUE(ret.StoppedEarly);
+        ASSERT_EQ(ret.Groups.size(), 3u);
+        for (const RET_GROUP& group : ret.Groups) {
+            SCOPED_TRACE(group.Kind);
+            EXPECT_EQ(group.JobsEnded, 1);
+            EXPECT_EQ(group.JobsTotal, 82);
+            EXPECT_TRUE(group.StoppedEarly);
+            EXPECT_TRUE(group.Waited);
+        }
+        EXPECT_EQ(ret.Groups[0].Kind, "MDF");
+        EXPECT_EQ(ret.Groups[0].Thickness, 180);
+        EXPECT_EQ(ret.Groups[2].Thickness, 90);
+    }
+}
+
+TEST(CalcRun, EveryGroupHasAResultAtAnyStop)
 {
     const TestJob job = ThreeGroups();
     const auto grid = [](const EngineVariant& v) { return MakeGrid(v); };
     struct Case {
-        std::size_t ended;
-        int withResult;
-        CalcRun::Outcome outcome;
+        std::size_t ended;  // the stop comes once this many jobs have ended (one thread)
+        std::vector<bool> waited;
+        std::vector<int> jobsEnded;
     };
-    // Three groups of 18 strip-engine jobs each, started group by group before any other job.
-    for (const Case c : {Case{0, 0, CalcRun::Outcome::NothingPlaced}, Case{1, 1, CalcRun::Outcome::Placed},
-                         Case{19, 2, CalcRun::Outcome::Placed}, Case{54, 3, CalcRun::Outcome::Placed}}) {
+    const Case cases[] = {
+        {0, {true, true, true}, {1, 1, 1}},         {1, {false, true, true}, {1, 1, 1}},
+        {2, {false, false, true}, {1, 1, 1}},       {3, {false, false, false}, {1, 1, 1}},
+        {4, {false, false, false}, {2, 1, 1}},      {21, {false, false, false}, {18, 2, 1}},
+        {246, {false, false, false}, {82, 82, 82}},
+    };
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.ended);
         CountedRun early(job, 1, c.ended, grid);
-        EXPECT_EQ(early.Outcome, c.outcome);
-        EXPECT_TRUE(early.Ret.StoppedEarly);
+        EXPECT_EQ(early.Outcome, CalcRun::Outcome::Placed);
         ExpectValidResult(early.Ret, job);
-        const CalcRun::Standing standing = early.Run.BestSoFar();
-        EXPECT_EQ(standing.Groups, 3);
-        EXPECT_EQ(standing.GroupsWithResult, c.withResult);
-        EXPECT_EQ(standing.GroupsEnded, 0);
-        std::int64_t unplaced = 0;
-        for (const CAL_BUZAI& entry : early.Ret.Unplaced) {
-            unplaced += entry.Count;
+        EXPECT_EQ(UnplacedCount(early.Ret), 0);
+        EXPECT_EQ(early.Run.BestSoFar().GroupsWithResult, 3);
+        EXPECT_TRUE(early.Prompt.Shown.empty());
+        const bool full = c.ended == 246;
+        EXPECT_EQ(early.Ret.StoppedEarly, !full);
+        if (full) {
+            EXPECT_TRUE(early.Ret.Groups.empty());
+            continue;
         }
-        EXPECT_EQ(standing.Unplaced, unplaced);
-        const std::string text = early.Run.BestSoFarText();
-        if (c.ended == 0) {
-            EXPECT_EQ(text, "");
-            EXPECT_EQ(early.Prompt.Shown,
-                      std::vector<std::string>{"計算が一つも終わらないうちに確定したため、配置した部材はありません。"});
-        } else {
-            EXPECT_EQ(text.rfind("現在の最良 原板 ", 0), 0u) << text;
-            EXPECT_NE(text.find(" グループ 0/3 完了"), std::string::npos) << text;
+        ASSERT_EQ(early.Ret.Groups.size(), 3u);
+        for (std::size_t g = 0; g < 3; ++g) {
+            SCOPED_TRACE(g);
+            EXPECT_EQ(early.Ret.Groups[g].Waited, c.waited[g]);
+            EXPECT_EQ(early.Ret.Groups[g].JobsEnded, c.jobsEnded[g]);
+            EXPECT_EQ(early.Run.EndedVariants()[g].size(), static_cast<std::size_t>(c.jobsEnded[g]));
         }
     }
 }

@@ -240,6 +240,19 @@ TEST(JobFile, EditedFilesAreRefusedWithWhatIsWrong)
         {"a total of 2^64 - 1", [](Json& j) { j["result"]["total_price"] = 18446744073709551615ULL; },
          "18446744073709551615 は 0 から"},
         {"stopped early as a number", [](Json& j) { j["result"]["stopped_early"] = 1; }, "result.stopped_early"},
+        {"groups as an object", [](Json& j) { j["result"]["groups"] = Json::object(); }, "result.groups: 配列ではありません"},
+        {"more jobs ended than a group has",
+         [](Json& j) {
+             j["result"]["groups"] = Json::parse(R"([{"kind": "MDF", "thickness": 180, "jobs_ended": 83,
+                 "jobs_total": 82, "stopped_early": false, "waited_past_limit": false}])");
+         },
+         "result.groups[0].jobs_ended: 83 は 0 から 82 の範囲にありません"},
+        {"a group's waiting as a number",
+         [](Json& j) {
+             j["result"]["groups"] = Json::parse(R"([{"kind": "MDF", "thickness": 180, "jobs_ended": 1,
+                 "jobs_total": 82, "stopped_early": true, "waited_past_limit": 1}])");
+         },
+         "result.groups[0].waited_past_limit"},
         // Results that add up but cannot be cut.
         {"a block moved onto another",
          [](Json& j) {
@@ -305,15 +318,20 @@ TEST(JobFile, RefusesNestingDeeperThanAJobFileHas)
 
 TEST(JobFile, KeepsThatAResultWasTakenEarly)
 {
+    const std::vector<RET_GROUP> groups = {{"MDF", 180, 82, 82, false, false},
+                                           {"合板 \"特\"\\", 120, 1, 82, true, true}};
     for (const bool early : {false, true}) {
         JobDocument doc = Computed(SmallJob(), EngineVariant{kStripEngine, 0, 0, 0, 0});
         doc.Result.StoppedEarly = early;
+        doc.Result.Groups = early ? groups : std::vector<RET_GROUP>{};
         const std::string text = JobToJson(doc);
         EXPECT_EQ(text.find("\"stopped_early\": true") != std::string::npos, early);
+        EXPECT_EQ(text.find("\"groups\"") != std::string::npos, early);
         JobDocument read;
         std::string error;
         ASSERT_TRUE(JobFromJson(text, read, error)) << error;
         EXPECT_EQ(read.Result.StoppedEarly, early);
+        EXPECT_EQ(read.Result.Groups, doc.Result.Groups);
     }
 }
 

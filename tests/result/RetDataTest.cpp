@@ -4,6 +4,7 @@
 
 #include "base/CalcError.h"
 #include "job/Genban.h"
+#include "result/RetSummary.h"
 
 namespace {
 
@@ -238,5 +239,31 @@ TEST(RetDataIsBetter, PartsAreaThenYieldsThenFewerLayouts)
             ret->Layouts.resize(static_cast<std::size_t>(side.layouts));
         }
         EXPECT_EQ(cand.IsBetter(best), c.better);
+    }
+}
+
+TEST(GroupProgressLines, SayHowFarEachGroupOfAnEarlyResultGot)
+{
+    const std::vector<RET_GROUP> groups = {{"MDF", 180, 82, 82, false, false},
+                                           {"合板", 120, 12, 82, true, false},
+                                           {"合板", 95, 1, 84, true, true}};
+    struct Case {
+        const char* name;
+        bool early;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"a full run says nothing", false, {}},
+        {"taken early",
+         true,
+         {"種類「MDF」厚さ 18.0 mm: 計算 82/82 完了", "種類「合板」厚さ 12.0 mm: 計算 12/82 で確定",
+          "種類「合板」厚さ 9.5 mm: 計算 1/84 で確定（制限を過ぎても最初の計算の終了を待ちました）"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CRetData ret;
+        ret.StoppedEarly = c.early;
+        ret.Groups = groups;
+        EXPECT_EQ(GroupProgressLines(ret), c.lines);
     }
 }
