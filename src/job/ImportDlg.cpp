@@ -32,7 +32,10 @@ constexpr FieldRow kFieldRows[kImportFields] = {
     {ImportField::Count, "countColumn", "数量(&Q)"},
     {ImportField::Grain, "grainColumn", "木目(&G)"},
     {ImportField::Kind, "kindColumn", "種類(&K)"},
-    {ImportField::Remark, "remarkColumn", "備考(&R)"},
+    {ImportField::Remark, "remarkColumn", "備考(&R)"},  {ImportField::EdgeTop, "edgeTopColumn", "エッジ上(&1)"},
+    {ImportField::EdgeBottom, "edgeBottomColumn", "エッジ下(&2)"},
+    {ImportField::EdgeLeft, "edgeLeftColumn", "エッジ左(&3)"},
+    {ImportField::EdgeRight, "edgeRightColumn", "エッジ右(&4)"},
 };
 
 QString Text(const std::string& text)

@@ -8,12 +8,14 @@
 
 #include "base/CsvLine.h"
 #include "base/Settings.h"
+#include "base/TextCodec.h"
+#include "job/Edge.h"
 #include "job/FieldCheck.h"
 
 namespace {
 
-constexpr const char* kFieldTitles[kImportFields] = {"部材名", "幅",   "長さ", "厚み",
-                                                     "数量",   "木目", "種類", "備考"};
+constexpr const char* kFieldTitles[kImportFields] = {"部材名", "幅", "長さ", "厚み", "数量", "木目",
+                                                     "種類", "備考", "エッジ上", "エッジ下", "エッジ左", "エッジ右"};
 
 std::string Trimmed(const std::string& text)
 {
@@ -103,6 +105,10 @@ const std::vector<Guess>& Guesses()
          {"木目", "木目方向", "横置き", "部材横置き", "横置き不可", "grain", "graindirection"}},
         {ImportField::Grain, true, {"回転", "回転可", "rotate", "rotation", "canrotate", "rotatable"}},
         {ImportField::Kind, false, {"材質", "種類", "部材種類", "材料", "素材", "material", "kind", "type"}},
+        {ImportField::EdgeTop, false, {"部材エッジ上", "エッジ上", "上エッジ", "上", "edgetop", "topedge"}},
+        {ImportField::EdgeBottom, false, {"部材エッジ下", "エッジ下", "下エッジ", "下", "edgebottom", "bottomedge"}},
+        {ImportField::EdgeLeft, false, {"部材エッジ左", "エッジ左", "左エッジ", "左", "edgeleft", "leftedge"}},
+        {ImportField::EdgeRight, false, {"部材エッジ右", "エッジ右", "右エッジ", "右", "edgeright", "rightedge"}},
         {ImportField::Remark,
          false,
          {"備考", "部材備考", "メモ", "摘要", "note", "notes", "remark", "remarks", "comment"}},
@@ -140,11 +146,12 @@ std::optional<ImportMapping> ParseMappingText(std::istringstream& in)
         return std::nullopt;
     }
     ImportMapping mapping;
+    // Mappings remembered before the band columns have eight fields.
     const std::vector<std::string> fields = SplitFields(columns);
-    if (fields.size() != kImportFields) {
+    if (fields.size() != kImportFields && fields.size() != 8) {
         return std::nullopt;
     }
-    for (std::size_t i = 0; i < kImportFields; ++i) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
         std::int32_t column = 0;
         if (ReadInteger(fields[i], column) != NumberText::Ok || column < -1 || column > 9999) {
             return std::nullopt;
@@ -445,7 +452,9 @@ ImportedParts ImportRows(const ImportSheet& sheet, const ImportMapping& mapping)
         const std::pair<ImportField, std::string CBuzai::*> texts[] = {
             {ImportField::Name, &CBuzai::Name},
             {ImportField::Kind, &CBuzai::Kind},
-            {ImportField::Remark, &CBuzai::Remark}};
+            {ImportField::Remark, &CBuzai::Remark},         {ImportField::EdgeTop, &CBuzai::EdgeTop},
+            {ImportField::EdgeBottom, &CBuzai::EdgeBottom}, {ImportField::EdgeLeft, &CBuzai::EdgeLeft},
+            {ImportField::EdgeRight, &CBuzai::EdgeRight}};
         for (const auto& [field, member] : texts) {
             if (wrong) {
                 break;
@@ -459,6 +468,10 @@ ImportedParts ImportRows(const ImportSheet& sheet, const ImportMapping& mapping)
                        !message.empty()) {
                 wrong = ImportFieldTitle(field) + std::string("「") + text +
                         "」に Shift-JIS で表せない文字があります";
+            } else if (field >= ImportField::EdgeTop && !text.empty() &&
+                       (Cp932Length(text) > kMaxEdgeCodeBytes || text.find_first_of(" ,\"") != std::string::npos)) {
+                wrong = ImportFieldTitle(field) + std::string("「") + text + "」はエッジ記号ではありません（" +
+                        std::to_string(kMaxEdgeCodeBytes) + " バイトまで）";
             }
             part.*member = text;
         }

@@ -16,8 +16,8 @@
 // the byte order mark) or Shift-JIS, a header row in any column order, its columns mapped to the
 // fields of a part. Lengths are millimetres.
 
-enum class ImportField { Name, Width, Length, Thickness, Count, Grain, Kind, Remark };
-inline constexpr std::size_t kImportFields = 8;
+enum class ImportField { Name, Width, Length, Thickness, Count, Grain, Kind, Remark, EdgeTop, EdgeBottom, EdgeLeft, EdgeRight };
+inline constexpr std::size_t kImportFields = 12;
 
 // The field's name in the preview and the messages ("幅").
 const char* ImportFieldTitle(ImportField field);
@@ -51,7 +51,7 @@ ImportSheet SheetFromCells(const std::string& text, bool headerRow);
 
 // Which column (0-based, -1 for none) gives each field.
 struct ImportMapping {
-    std::array<int, kImportFields> Column{-1, -1, -1, -1, -1, -1, -1, -1};
+    std::array<int, kImportFields> Column{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     // The grain column says whether a part may turn (回転): yes = 横置きしてよい.
     bool GrainIsRotation = false;
     // The thickness and the kind (material) of every part when no column gives them; 0.1 mm.
@@ -65,7 +65,8 @@ struct ImportMapping {
 
 // The mapping the titles suggest: 部材名/名称/Name/Part, 幅/横/W/Width, 長さ/縦/L/Length,
 // 厚み/T/Thickness, 数量/数/Qty/Quantity, 木目/Grain (回転/Rotate read the other way round),
-// 材質/種類/Material, 備考/Note and the program's own titles; case, blanks and a unit in
+// 材質/種類/Material, 備考/Note, the band columns (部材エッジ上/エッジ上/Edge top …) and the
+// program's own titles; case, blanks and a unit in
 // brackets aside. Each column gives one field at most, the first title that fits wins.
 ImportMapping GuessMapping(const std::vector<std::string>& header);
 

@@ -17,7 +17,10 @@ std::string PartText(const CBuzai& part)
 {
     return part.Name + "|" + FormatTenths(part.Width) + "|" + FormatTenths(part.Height) + "|" +
            FormatTenths(part.Thickness) + "|" + std::to_string(part.Count) + "|" +
-           std::to_string(part.NoTurn) + "|" + part.Kind + "|" + part.Remark;
+           std::to_string(part.NoTurn) + "|" + part.Kind + "|" + part.Remark +
+           ((part.EdgeTop + part.EdgeBottom + part.EdgeLeft + part.EdgeRight).empty()
+                ? std::string()
+                : "|" + part.EdgeTop + "," + part.EdgeBottom + "," + part.EdgeLeft + "," + part.EdgeRight);
 }
 
 std::string ErrorsText(const std::vector<ImportRowError>& errors)
@@ -102,6 +105,8 @@ TEST(PartsImport, ReadsTheFilesSpreadsheetsWrite)
          {"B|1.0|1.0|1.0|1|0||"},
          "2:部材名のセルの中に改行があります;4:種類「\xF0\x9F\x99\x82」に Shift-JIS "
          "で表せない文字があります;"},
+        {"band columns", "W,L,T,部材エッジ上,部材エッジ右\n600,400,18,A,木\n600,400,18,ABCDE,\n",
+         {"|600.0|400.0|18.0|1|0|||A,,,木"}, "3:エッジ上「ABCDE」はエッジ記号ではありません（4 バイトまで）;"},
         {"the header only", english, {}, ""},
         {"an empty file", "", {}, "", "ファイル異常です。（空のファイルです）\n読み込みを中断しました。"},
         {"neither utf-8 nor shift-jis",
@@ -144,15 +149,16 @@ TEST(PartsImport, GuessesTheColumnsFromTheirTitles)
     };
     const Case cases[] = {
         {{"部材名", "部材横", "部材縦", "部材厚さ", "部材数", "部材横置き", "部材種類", "部材備考"},
-         "01234567"},
-        {{"Part", "W", "L", "T", "Quantity", "Grain", "Material", "Notes"}, "01234567"},
-        {{" Width (mm) ", "LENGTH[mm]", "ＱＴＹ", "厚み（ｍｍ）", "Label"}, "40132---"},
-        {{"回転", "幅", "長さ"}, "-12--0--r"},
-        {{"Rotate", "Grain", "w", "h"}, "-23--0--r"},  // the first title that fits wins
-        {{"横", "幅", "縦", "長さ"}, "-02-----"},      // a column gives one field, the first
-        {{"Colour", "CNC", "mm"}, "--------"},
-        {{"名前", "横幅", "縦幅", "板厚", "枚数", "木目", "材料", "メモ"}, "01234567"},
-        {{"part_name", "Grain Direction", "width", "length"}, "023--1--"},
+         "01234567----"},
+        {{"Part", "W", "L", "T", "Quantity", "Grain", "Material", "Notes"}, "01234567----"},
+        {{" Width (mm) ", "LENGTH[mm]", "ＱＴＹ", "厚み（ｍｍ）", "Label"}, "40132-------"},
+        {{"回転", "幅", "長さ"}, "-12--0------r"},
+        {{"Rotate", "Grain", "w", "h"}, "-23--0------r"},  // the first title that fits wins
+        {{"横", "幅", "縦", "長さ"}, "-02---------"},      // a column gives one field, the first
+        {{"Colour", "CNC", "mm"}, "------------"},
+        {{"名前", "横幅", "縦幅", "板厚", "枚数", "木目", "材料", "メモ"}, "01234567----"},
+        {{"part_name", "Grain Direction", "width", "length"}, "023--1------"},
+        {{"W", "L", "T", "部材エッジ上", "エッジ下", "Left Edge", "Edge right"}, "-012----3456"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.shape);
@@ -259,13 +265,13 @@ TEST(PartsImport, RemembersTheMappingOfAHeader)
 
     // A damaged entry or one that names a column the header lacks is no mapping.
     const std::string key = HeaderKey(header);
-    for (const std::string& entry : {key + " 0,1,2 0 0", key + " 0,1,2,3,4,5,6,7 0 0", key + " x"}) {
+    for (const std::string& entry : {key + " 0,1,2 0 0", key + " 0,1,2,3,4,5,6,7 0 0", key + " x"}) {  // 8: of earlier
         SCOPED_TRACE(entry);
         EXPECT_FALSE(RememberedMapping({entry}, header));
     }
     ImportSheet sheet;
     sheet.Header = {"W", "L", "T"};
-    EXPECT_EQ(MappingShape(StartingMapping({}, sheet)), "-012----");
+    EXPECT_EQ(MappingShape(StartingMapping({}, sheet)), "-012--------");
     ImportMapping other;
     other[ImportField::Width] = 1;
     std::vector<std::string> remembered;
