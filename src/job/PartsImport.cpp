@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
 
 #include "base/CsvLine.h"
 #include "base/Settings.h"
@@ -216,16 +215,6 @@ TableProblem ReadImportSheet(std::istream& in, ImportSheet& sheet)
 {
     sheet = ImportSheet();
     TextReader reader(in, false);
-    const auto readerProblem = [&reader]() {
-        switch (reader.LastFault()) {
-            case TextReader::Fault::Utf16: return TableProblem{TableError::Utf16, reader.LineNumber()};
-            case TextReader::Fault::LineTooLong:
-                return TableProblem{TableError::LineTooLong, reader.LineNumber()};
-            case TextReader::Fault::FileTooLarge:
-                return TableProblem{TableError::FileTooLarge, reader.LineNumber()};
-            default: return TableProblem{TableError::File, reader.LineNumber(), reader.FaultText()};
-        }
-    };
     bool header = true;
     std::string line;
     TextReader::Status status;
@@ -260,24 +249,16 @@ TableProblem ReadImportSheet(std::istream& in, ImportSheet& sheet)
     }
     sheet.Encoding = reader.FileEncoding();
     if (status == TextReader::Status::Error) {
-        return readerProblem();
+        return ReaderProblem(reader);
     }
     return header ? TableProblem{TableError::Empty} : TableProblem{};
 }
 
 TableProblem ReadImportFile(const std::string& path, ImportSheet& sheet)
 {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return {TableError::Open, 0, "", errno};
-    }
-    if (S_ISDIR(info.st_mode)) {
-        return {TableError::Open, 0, "", EISDIR};
-    }
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) {
-        return {TableError::Open, 0, "", errno != 0 ? errno : EACCES};
+    std::ifstream in;
+    if (const int error = OpenTableFile(path, in); error != 0) {
+        return {TableError::Open, 0, "", error};
     }
     return ReadImportSheet(in, sheet);
 }

@@ -179,22 +179,42 @@ std::optional<std::string> RecordOutOfRange(const TableFormat<Record, N>& format
     return std::nullopt;
 }
 
+// The problem of a reader that stopped with an error, at its line.
+inline TableProblem ReaderProblem(const TextReader& reader)
+{
+    switch (reader.LastFault()) {
+        case TextReader::Fault::Utf16: return TableProblem{TableError::Utf16, reader.LineNumber()};
+        case TextReader::Fault::LineTooLong: return TableProblem{TableError::LineTooLong, reader.LineNumber()};
+        case TextReader::Fault::FileTooLarge: return TableProblem{TableError::FileTooLarge, reader.LineNumber()};
+        default: return TableProblem{TableError::File, reader.LineNumber(), reader.FaultText()};
+    }
+}
+
+// Opens a file to read: 0, or the errno of why not (EISDIR for a folder, EINTR after a stop).
+inline int OpenTableFile(const std::string& path, std::ifstream& in)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return errno;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return EISDIR;
+    }
+    if (g_stopReading.load(std::memory_order_relaxed) != 0) {
+        return EINTR;  // a stop came first: never wait on a pipe for it
+    }
+    errno = 0;
+    in.open(path, std::ios::binary);
+    return in.is_open() ? 0 : (errno != 0 ? errno : EACCES);
+}
+
 // Reads the records of a file and appends them to `items`, numbering them on from its size.
 // Records read before an error stay.
 template <class Record, std::size_t N>
 TableProblem ReadTable(std::istream& in, const TableFormat<Record, N>& format, std::vector<Record>& items)
 {
     TextReader reader(in);
-    auto readerProblem = [&reader]() {
-        switch (reader.LastFault()) {
-            case TextReader::Fault::Utf16: return TableProblem{TableError::Utf16, reader.LineNumber()};
-            case TextReader::Fault::LineTooLong:
-                return TableProblem{TableError::LineTooLong, reader.LineNumber()};
-            case TextReader::Fault::FileTooLarge:
-                return TableProblem{TableError::FileTooLarge, reader.LineNumber()};
-            default: return TableProblem{TableError::File, reader.LineNumber(), reader.FaultText()};
-        }
-    };
+    auto readerProblem = [&reader]() { return ReaderProblem(reader); };
     auto append = [&](const std::vector<std::string>& fields, const auto& map) {
         Record record;
         if (auto wrong = ParseRecord(fields, map, format, record)) {
@@ -353,21 +373,8 @@ template <class Record, std::size_t N>
 int ReadTableFile(const std::string& path, const TableFormat<Record, N>& format, std::vector<Record>& items,
                   const std::string& kindWord, Prompt& prompt)
 {
-    struct stat info {};
     std::ifstream in;
-    int error = 0;
-    if (::stat(path.c_str(), &info) != 0) {
-        error = errno;
-    } else if (S_ISDIR(info.st_mode)) {
-        error = EISDIR;
-    } else if (g_stopReading.load(std::memory_order_relaxed) != 0) {
-        error = EINTR;  // a stop came first: never wait on a pipe for it
-    } else {
-        errno = 0;
-        in.open(path, std::ios::binary);
-        error = in.is_open() ? 0 : (errno != 0 ? errno : EACCES);
-    }
-    if (error != 0) {
+    if (const int error = OpenTableFile(path, in); error != 0) {
         prompt.ShowError(kindWord + ReadErrorText(TableProblem{TableError::Open, 0, "", error}));
         return 0;
     }
