@@ -200,12 +200,12 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
     // The printouts name the job and its due date as given (the cut data file dates it today).
     const CutDataInfo given = job.Info;
     job.Info = Dated(job.Info);
-    PreparePrintout(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options.TankaType);
+    PreparePrintout(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options.TankaType, job.Bands);
     const auto stopped = [] { return StopSignals::Caught() != 0; };
     const auto pdf = [&](int kind) {
         return [&, kind](std::string& bytes, std::string& error) {
             PrintSource source =
-                MakePrintSource(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options, kind, given);
+                MakePrintSource(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options, kind, given, job.Bands);
             if (!writePdf) {
                 error = "PDF output is not available";
                 return false;

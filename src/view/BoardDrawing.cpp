@@ -202,6 +202,15 @@ void DrawSizeText(const DrawContext& c, const CBuzai& part, bool vertical, Canva
     }
 }
 
+// The width of a band's mark: a third of the text height, at most a quarter of the piece, at
+// least a device unit.
+int BandMarkWidth(const DrawContext& c, const CanvasRect& piece)
+{
+    return std::max(
+        1, std::min(c.TextFont.Height / 3,
+                    std::min(std::abs(piece.Right - piece.Left), std::abs(piece.Bottom - piece.Top)) / 4));
+}
+
 // A heavy line along the inside of each banded edge of a piece.
 void DrawBands(const DrawContext& c, const CanvasRect& piece, const std::array<const std::string*, 4>& bands,
                const std::array<PieceSide, 4>& sides)
@@ -214,9 +223,7 @@ void DrawBands(const DrawContext& c, const CanvasRect& piece, const std::array<c
     const int right = piece.Right;
     const int top = piece.Top;
     const int bottom = piece.Bottom;
-    // A third of the text height, at most a quarter of the piece, at least a device unit.
-    const int width = std::max(
-        1, std::min(c.TextFont.Height / 3, std::min(std::abs(right - left), std::abs(bottom - top)) / 4));
+    const int width = BandMarkWidth(c, piece);
     const int inset = width / 2;
     const CanvasPen old =
         c.Dc.SelectPen(CanvasPen{width, c.Paper && !c.Source.Options.ColorPrint ? kBlack : kBandBrown});
@@ -238,6 +245,40 @@ void DrawBands(const DrawContext& c, const CanvasRect& piece, const std::array<c
     c.Dc.SelectPen(old);
 }
 
+// The band codes of a piece inside it beside their marks, each where no text is yet.
+void PlaceBandCodes(const DrawContext& c, const CanvasRect& piece,
+                    const std::array<const std::string*, 4>& bands, const std::array<PieceSide, 4>& sides)
+{
+    const int left = std::min(piece.Left, piece.Right);
+    const int right = std::max(piece.Left, piece.Right);
+    const int top = piece.Top;  // the board's top edge
+    const int bottom = piece.Bottom;
+    const int mark = BandMarkWidth(c, piece);
+    const TextPlacer::Box inside = TextPlacer::Normal(left, top, right, bottom);
+    for (std::size_t edge = 0; edge < 4; ++edge) {
+        const std::string& code = *bands[edge];
+        if (code.empty()) {
+            continue;
+        }
+        const CanvasSize extent = c.Select(c.TextFont, code);
+        const int gap = mark + std::max(1, extent.Height / 6);
+        const int midX = (left + right - extent.Width) / 2;
+        const int midY = (top + bottom) / 2 - c.Down * (extent.Height / 2);
+        CanvasPoint at{};
+        switch (sides[edge]) {
+            case PieceSide::Top: at = {midX, top + c.Down * gap}; break;
+            case PieceSide::Bottom: at = {midX, bottom - c.Down * (gap + extent.Height)}; break;
+            case PieceSide::Left: at = {left + gap, midY}; break;
+            case PieceSide::Right: at = {right - gap - extent.Width, midY}; break;
+        }
+        const TextPlacer::Box box = c.TextBox(at.X, at.Y, extent, false);
+        if (box.Left >= inside.Left && box.Right <= inside.Right && box.Top >= inside.Top &&
+            box.Bottom <= inside.Bottom) {
+            c.Place(code, false, {at});
+        }
+    }
+}
+
 // Every piece of every block, then in detail form the part numbers and the size texts on top:
 // a number goes where no text is yet, so pieces smaller than their number keep the first.
 // False when a block names a part its list does not hold.
@@ -256,6 +297,12 @@ bool DrawBlocks(const DrawContext& c, const COutData& layout, bool detail)
         CanvasPoint A, B;
         const std::string* Number;
     };
+    struct BandedPiece {
+        CanvasRect Rect;
+        std::array<const std::string*, 4> Bands;
+        std::array<PieceSide, 4> Sides;
+    };
+    std::vector<BandedPiece> banded;
     std::vector<std::string> numbers;
     numbers.reserve(layout.Blocks.size());
     std::vector<Piece> pieces;
@@ -291,6 +338,10 @@ bool DrawBlocks(const DrawContext& c, const COutData& layout, bool detail)
                 DrawBands(c, piece, bands, sides);
                 if (detail) {
                     pieces.push_back({a, b, block.Rotated != 0, &number});
+                    if (!bands[0]->empty() || !bands[1]->empty() || !bands[2]->empty() ||
+                        !bands[3]->empty()) {
+                        banded.push_back({piece, bands, sides});
+                    }
                 }
             }
         }
@@ -310,6 +361,9 @@ bool DrawBlocks(const DrawContext& c, const COutData& layout, bool detail)
     }
     for (const SizeText& t : sizes) {
         DrawSizeText(c, *t.Part, t.Vertical, t.A, t.B, *t.Number);
+    }
+    for (const BandedPiece& p : banded) {
+        PlaceBandCodes(c, p.Rect, p.Bands, p.Sides);
     }
     return true;
 }

@@ -15,6 +15,7 @@
 namespace {
 
 constexpr int kTextLines = 7;     // name, size, kind, job, pattern, remark, code
+constexpr int kDiagramRows = 3;   // a banded part's size: the band codes above and below it
 constexpr int kQuietModules = 4;  // white border a reader needs around the code
 
 constexpr double kSmallestFont = 0.7;  // of the label's font, before a line is cut
@@ -70,18 +71,96 @@ void DrawQr(Canvas& dc, const QrCode& code, double left, double top, double side
     }
 }
 
+bool Banded(const PartLabel& label)
+{
+    return std::any_of(label.Edges.begin(), label.Edges.end(), [](const std::string& code) { return !code.empty(); });
+}
+
+bool CutSizeDiffers(const PartLabel& label)
+{
+    return label.CutWidth != label.Width || label.CutHeight != label.Height;
+}
+
+int LabelRows(const PartLabel& label)
+{
+    return kTextLines + (Banded(label) ? kDiagramRows - 1 : 0) + (CutSizeDiffers(label) ? 1 : 0);
+}
+
+// The edge diagram of a banded part in rows 0..2 from `top` between `left` and `right`: the size
+// in a frame for the part, each banded edge of the frame heavy with its code outside it (上 above,
+// 下 below, 左 left, 右 right), the other edges thin.
+void DrawEdgeDiagram(Canvas& dc, const PartLabel& label, const std::string& size, double left, double right,
+                     double top, double pitch, CanvasFont font)
+{
+    font.Weight = 700;
+    dc.SelectFont(font);
+    const double gap = pitch * 0.25;
+    const auto width = [&dc](const std::string& code) { return code.empty() ? 0.0 : double(dc.TextExtent(code).Width); };
+    // Left and right codes have at most a quarter of the room each.
+    const double room = (right - left) / 4.0;
+    const std::string& leftCode = label.Edges[2];
+    const std::string& rightCode = label.Edges[3];
+    const double frameLeft = left + std::min(room, width(leftCode) + gap);
+    const double frameRight = right - std::min(room, width(rightCode) + gap);
+    const double frameTop = top + pitch * 0.92;
+    const double frameBottom = top + pitch * 1.97;
+    const auto ix = [](double v) { return static_cast<int>(std::lround(v)); };
+    const auto text = [&](const std::string& code, double x, double y, double space) {
+        const std::string fitted = FitText(dc, code, ix(space), font);
+        if (!fitted.empty()) {
+            dc.TextOut(ix(x), -ix(y), fitted);
+        }
+    };
+    const auto centred = [&](const std::string& code, double y) {
+        if (!code.empty()) {
+            const double w = std::min(width(code), frameRight - frameLeft);
+            text(code, (frameLeft + frameRight - w) / 2.0, y, frameRight - frameLeft);
+        }
+    };
+    centred(label.Edges[0], top);
+    centred(label.Edges[1], top + 2 * pitch);
+    if (!leftCode.empty()) {
+        text(leftCode, left, top + pitch, frameLeft - gap / 2 - left);
+    }
+    if (!rightCode.empty()) {
+        text(rightCode, frameRight + gap / 2, top + pitch, right - frameRight - gap / 2);
+    }
+
+    const int thin = std::max(1, ix(pitch * 0.03));
+    const int heavy = std::max(thin * 3, ix(pitch * 0.14));
+    const CanvasPoint corners[4] = {{ix(frameLeft), -ix(frameTop)},
+                                    {ix(frameRight), -ix(frameTop)},
+                                    {ix(frameRight), -ix(frameBottom)},
+                                    {ix(frameLeft), -ix(frameBottom)}};
+    // 上, 右, 下, 左 clockwise from the top left corner.
+    const std::size_t edgeOf[4] = {0, 3, 1, 2};
+    for (std::size_t side = 0; side < 4; ++side) {
+        const bool band = !label.Edges[edgeOf[side]].empty();
+        dc.SelectPen(CanvasPen{band ? heavy : thin, kBlack});
+        dc.Line(corners[side], corners[(side + 1) % 4]);
+    }
+
+    font.Weight = 400;
+    const double inner = frameRight - frameLeft - 2 * gap;
+    dc.SelectFont(font);
+    const std::string fitted = FitText(dc, size, ix(inner), font);
+    const double w = dc.TextExtent(fitted).Width;
+    dc.TextOut(ix((frameLeft + frameRight - w) / 2.0), -ix(top + pitch), fitted);
+}
+
 void DrawLabel(Canvas& dc, const PartLabel& label, const LabelCell& cell)
 {
+    const int rows = LabelRows(label);
     const double height = cell.Bottom - cell.Top;
     const double pad = std::clamp(height / 20.0, 8.0, 30.0);
     const double left = cell.Left + pad;
     const double right = cell.Right - pad;
     const double top = cell.Top + pad;
-    const double pitch = (cell.Bottom - pad - top) / kTextLines;
+    const double pitch = (cell.Bottom - pad - top) / rows;
     const int fontHeight = std::max(1, static_cast<int>(pitch * 0.85));
 
-    // The code at the top right, as high as the six lines beside it, at most half the width.
-    const double side = std::min(pitch * (kTextLines - 1), (right - left) / 2.0);
+    // The code at the top right, as high as the lines beside it, at most half the width.
+    const double side = std::min(pitch * (rows - 1), (right - left) / 2.0);
     const double codeLeft = right - side;
     QrCode code;
     const std::string codeText = LabelCode(label);
@@ -90,25 +169,33 @@ void DrawLabel(Canvas& dc, const PartLabel& label, const LabelCell& cell)
     }
 
     const std::string name = label.Secondary ? "【２次】" + label.Name : label.Name;
-    const std::string lines[kTextLines] = {
-        name,
-        Mm(label.Width) + " × " + Mm(label.Height) + " × " + Mm(label.Thickness),
-        label.Kind,
-        label.Customer.empty() ? label.JobName
-                               : label.JobName + (label.JobName.empty() ? "" : "　") + label.Customer,
-        Format("パターン%d  %d/%d枚目", label.Pattern, label.Sheet, label.Sheets),
-        label.Remark,
-        codeText,
-    };
+    const std::string size = Mm(label.Width) + " × " + Mm(label.Height) + " × " + Mm(label.Thickness);
+    const bool banded = Banded(label);
+    std::vector<std::string> lines = {name, banded ? std::string() : size};
+    if (CutSizeDiffers(label)) {
+        lines.push_back("切断 " + Mm(label.CutWidth) + " × " + Mm(label.CutHeight));
+    }
+    lines.insert(lines.end(),
+                 {label.Kind,
+                  label.Customer.empty() ? label.JobName
+                                         : label.JobName + (label.JobName.empty() ? "" : "　") + label.Customer,
+                  Format("パターン%d  %d/%d枚目", label.Pattern, label.Sheet, label.Sheets), label.Remark,
+                  codeText});
     CanvasFont font;
     font.Height = fontHeight;
-    for (int i = 0; i < kTextLines; ++i) {
+    const double textRight = codeLeft - pad / 2;
+    if (banded) {
+        DrawEdgeDiagram(dc, label, size, left, textRight, top + pitch, pitch, font);
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         font.Weight = i == 0 ? 700 : 400;
+        // The diagram takes the size's row and one row above and below it.
+        const int row = static_cast<int>(i) + (banded && i >= 2 ? kDiagramRows - 1 : 0);
         // The last line runs under the code, the others beside it.
-        const double width = (i == kTextLines - 1 ? right : codeLeft - pad / 2) - left;
+        const double width = (row == rows - 1 ? right : textRight) - left;
         const std::string text = FitText(dc, lines[i], static_cast<int>(width), font);
         if (!text.empty()) {
-            dc.TextOut(static_cast<int>(std::lround(left)), -static_cast<int>(std::lround(top + i * pitch)),
+            dc.TextOut(static_cast<int>(std::lround(left)), -static_cast<int>(std::lround(top + row * pitch)),
                        text);
         }
     }
@@ -149,9 +236,17 @@ std::vector<PartLabel> MakePartLabels(const JobLists& lists, std::int32_t kerf, 
                 label.Remark = part.Remark;
                 label.JobName = jobName;
                 label.Customer = customer;
-                label.Width = part.Width;
-                label.Height = part.Height;
+                // A list at cut sizes keeps the size as entered apart.
+                const bool cutList = part.FinishedWidth > 0;
+                label.Width = cutList ? part.FinishedWidth : part.Width;
+                label.Height = cutList ? part.FinishedHeight : part.Height;
                 label.Thickness = part.Thickness;
+                label.CutWidth = part.Width;
+                label.CutHeight = part.Height;
+                const std::array<const std::string*, 4> edges = PartEdges(part);
+                for (std::size_t e = 0; e < edges.size(); ++e) {
+                    label.Edges[e] = *edges[e];
+                }
                 label.PartNo = piece.Number + 1;
                 label.Secondary = piece.List == 1;
                 label.Pattern = static_cast<int>(n) + 1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,9 +17,12 @@ struct PartLabel {
     std::string Remark;
     std::string JobName;
     std::string Customer;  // 得意先, beside the job name
-    std::int32_t Width = 0;  // 0.1 mm
+    std::int32_t Width = 0;  // 0.1 mm, the size as entered (finished)
     std::int32_t Height = 0;
     std::int32_t Thickness = 0;
+    std::int32_t CutWidth = 0;  // the size cut, less the bands
+    std::int32_t CutHeight = 0;
+    std::array<std::string, 4> Edges;  // band codes of 上, 下, 左, 右, "" for none
     int PartNo = 0;  // 1-based in its list
     bool Secondary = false;
     int Pattern = 0;  // 1-based

@@ -8,6 +8,7 @@
 #include "base/Settings.h"
 #include "doc/NestrixDoc.h"
 #include "platform/Prompt.h"
+#include "result/EdgeTotals.h"
 #include "view/NestrixView.h"
 #include "view/PrintOutput.h"
 #include "view/PrintPreview.h"
@@ -26,8 +27,10 @@ CPrintJob::CPrintJob(QMainWindow& frame, CNestrixView& view, CNestrixDoc& doc, S
 
 PrintSource CPrintJob::Source() const
 {
-    PrintSource source = MakePrintSource(m_doc.RetData, m_doc.ResultParts, m_doc.ResultSecondary,
-                                         m_doc.ResultBoards, m_resultSettings, m_kind, m_doc.JobInfo);
+    const EdgeTotals bands = CountEdges(m_doc.RetData, m_doc.ResultEdges);
+    PrintSource source =
+        MakePrintSource(m_doc.RetData, m_doc.ResultParts, m_doc.ResultSecondary, m_doc.ResultBoards,
+                        m_resultSettings, m_kind, m_doc.JobInfo, m_doc.ResultEdges.Items.empty() ? nullptr : &bands);
     source.PrintTime = FormatPrintTime(m_time);
     return source;
 }
@@ -40,8 +43,9 @@ void CPrintJob::OnPrintCommand(int kind)
     m_kind = kind;
     m_time = std::time(nullptr);
     m_resultSettings = m_doc.ResultSettings(m_settings);
+    const EdgeTotals bands = CountEdges(m_doc.RetData, m_doc.ResultEdges);
     PreparePrintout(m_doc.RetData, m_doc.ResultParts, m_doc.ResultSecondary, m_doc.ResultBoards,
-                    m_settings.TankaType);
+                    m_settings.TankaType, m_doc.ResultEdges.Items.empty() ? nullptr : &bands);
     if (m_settings.OutPrnPre) {
         OpenPreview();
     } else {

@@ -10,6 +10,7 @@
 #include "base/TextCodec.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
+#include "result/EdgeTotals.h"
 #include "result/Money.h"
 #include "base/Format.h"
 #include "result/RetData.h"
@@ -115,6 +116,44 @@ std::string SizeText(std::int32_t width, std::int32_t height, std::int32_t thick
     return Format("%7.1f × %7.1f × %6.1f", Mm(width), Mm(height), Mm(thickness));
 }
 
+// A row of the parts list: part row `Row` (the parts, then the placed secondary parts), or
+// under it the part's cut size.
+struct PartsListRow {
+    int Row = 0;
+    bool CutSize = false;
+};
+
+bool CutSizeDiffers(const CBuzai& part)
+{
+    return part.FinishedWidth > 0 && (part.FinishedWidth != part.Width || part.FinishedHeight != part.Height);
+}
+
+std::vector<PartsListRow> PartsListRows(const CBuzaiList& parts, const CBuzaiList& secondary,
+                                        const std::vector<CAL_BUZAI>& placedSecondary)
+{
+    std::vector<PartsListRow> rows;
+    const auto add = [&rows](int row, const CBuzai& part) {
+        rows.push_back({row, false});
+        if (CutSizeDiffers(part)) {
+            rows.push_back({row, true});
+        }
+    };
+    int row = 0;
+    for (const CBuzai& part : parts.Items) {
+        add(row++, part);
+    }
+    for (const CAL_BUZAI& placed : placedSecondary) {
+        add(row++, CheckedAt(secondary.Items, placed.Number, "secondary part"));
+    }
+    return rows;
+}
+
+// The band lines take the row of the parts total and one row each.
+int BandRows(const std::vector<std::string>& bandLines)
+{
+    return bandLines.empty() ? 0 : static_cast<int>(bandLines.size()) + 1;
+}
+
 class PageWriter {
 public:
     PageWriter(Canvas& dc, const PrintSource& source, const PageFrame& frame)
@@ -157,28 +196,47 @@ public:
         return end - first;
     }
 
-    // The parts list from row `first`, at most `capacity` rows, its section title at y.
+    // The parts list from row `first`, at most `capacity` rows, its section title at y: a row per
+    // part, under a part whose cut size differs its cut size, after the total the band lines.
     void PartsList(int first, int capacity, int y)
     {
-        const int count = PartsRows();
+        const std::vector<PartsListRow> rows =
+            PartsListRows(m_src.Parts, m_src.Secondary, m_ret.PlacedSecondary);
+        const int tableRows = static_cast<int>(rows.size());
+        const int count = tableRows + BandRows(m_src.BandLines);
         const int end = std::min(count, first + capacity);
-        m_dc.TextOut(m_f.X0 + m_f.W, y, std::string("部材リスト") + TankaCaption(m_src.TankaType));
-        Table table(m_dc, m_f, m_f.X0, ListColumns(false));
-        y -= 2 * m_f.L;
-        table.Header(y);
-        const int differenceX = table.Right() + m_f.W / 2;
-        for (int row = first; row < end; ++row) {
+        if (first < tableRows || tableRows == 0) {
+            m_dc.TextOut(m_f.X0 + m_f.W, y, std::string("部材リスト") + TankaCaption(m_src.TankaType));
+            Table table(m_dc, m_f, m_f.X0, ListColumns(false));
             y -= 2 * m_f.L;
-            PartRow(table, row, y, differenceX);
-        }
-        table.Close();
-        if (end == count) {
-            double total = 0.0;
-            for (int row = 0; row < count; ++row) {
-                total += RowPart(row).PlacedCost;
+            table.Header(y);
+            const int differenceX = table.Right() + m_f.W / 2;
+            for (int row = first; row < std::min(end, tableRows); ++row) {
+                y -= 2 * m_f.L;
+                const PartsListRow& at = rows[static_cast<std::size_t>(row)];
+                if (at.CutSize) {
+                    // Its part's number again when the page begins with it.
+                    const CBuzai& part = RowPart(at.Row);
+                    table.Row(y, {row == first ? Format("%4d", part.Index + 1) : "", "  切断寸法", "",
+                                  SizeText(part.Width, part.Height, part.Thickness)});
+                } else {
+                    PartRow(table, at.Row, y, differenceX);
+                }
             }
+            table.Close();
+            if (end >= tableRows) {
+                double total = 0.0;
+                for (int row = 0; row < PartsRows(); ++row) {
+                    total += RowPart(row).PlacedCost;
+                }
+                y -= 2 * m_f.L;
+                GrandTotal(table, y, total);
+            }
+        }
+        // The total's row stands first among the band rows.
+        for (int row = std::max(first, tableRows + 1); row < end; ++row) {
             y -= 2 * m_f.L;
-            GrandTotal(table, y, total);
+            m_dc.TextOut(m_f.X0 + m_f.W, y, m_src.BandLines[static_cast<std::size_t>(row - tableRows - 1)]);
         }
     }
 
@@ -253,8 +311,11 @@ private:
             secondary ? m_ret.PlacedSecondary[static_cast<std::size_t>(row) - m_src.Parts.Items.size()].Count
                       : part.PlacedCount;
         const double unit = count != 0 ? part.PlacedCost / count : 0.0;
+        // The size as entered; a list at cut sizes keeps it apart.
+        const bool cutList = part.FinishedWidth > 0;
         table.Row(y, {Format("%4d", part.Index + 1), Cut(part.Name, 21), Cut(part.Kind, 13),
-                      SizeText(part.Width, part.Height, part.Thickness), Format("%4d", count), Money(unit, 8),
+                      SizeText(cutList ? part.FinishedWidth : part.Width,
+                               cutList ? part.FinishedHeight : part.Height, part.Thickness), Format("%4d", count), Money(unit, 8),
                       Money(part.PlacedCost, 11)});
         if (secondary) {
             table.MarkFirstCell(y);
@@ -366,10 +427,16 @@ void FillPageDescriptors(CRetData& ret, int partsCount)
 }
 
 void PreparePrintout(CRetData& ret, CBuzaiList& parts, CBuzaiList& secondary, const CGenbanList& boards,
-                     int tankaType)
+                     int tankaType, const EdgeTotals* bands)
 {
     FillPartCosts(ret, parts, secondary, boards, tankaType);
-    FillPageDescriptors(ret, static_cast<int>(parts.Items.size() + ret.PlacedSecondary.size()));
+    const int rows = static_cast<int>(PartsListRows(parts, secondary, ret.PlacedSecondary).size());
+    FillPageDescriptors(ret, rows + BandRows(PrintBandLines(ret, bands)));
+}
+
+std::vector<std::string> PrintBandLines(const CRetData& ret, const EdgeTotals* bands)
+{
+    return bands != nullptr ? EdgeTotalsLines(*bands, ret) : std::vector<std::string>{};
 }
 
 int PageCount(const CRetData& ret, int kind)
@@ -451,10 +518,11 @@ int PageCount(const PrintSource& source)
 }
 
 PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const CBuzaiList& secondary,
-                            const CGenbanList& boards, const Settings& settings, int kind, const CutDataInfo& job)
+                            const CGenbanList& boards, const Settings& settings, int kind, const CutDataInfo& job,
+                            const EdgeTotals* bands)
 {
     PrintSource source{{ret, parts, secondary, boards}, settings.TankaType, kind, settings.NokoHaba,
-                       MinOffcut(settings), FormatPrintTime(std::time(nullptr)), JobHeaderText(job), {}, {}, {}};
+                       MinOffcut(settings), FormatPrintTime(std::time(nullptr)), JobHeaderText(job), {}, {}, {}, {}};
     // The pattern in detail form for paper, at zoom 1 on a transform of its own: the screen's
     // zoom and position stay as they are.
     source.DrawPattern = [&ret, &parts, &secondary, &boards, &settings](Canvas& dc, int layout,
@@ -469,6 +537,7 @@ PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const 
         source.Labels = MakePartLabels(source, settings.NokoHaba, job.JobName, job.Customer);
         source.LabelSheet = settings.Labels();
     }
+    source.BandLines = PrintBandLines(ret, bands);
     return source;
 }
 

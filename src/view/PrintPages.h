@@ -15,6 +15,7 @@
 class CBuzaiList;
 class CGenbanList;
 class CRetData;
+struct EdgeTotals;
 struct Settings;
 
 // The printouts and the page types of the first two (PROUTDATA::Type). Label sheets have no
@@ -33,9 +34,13 @@ const char* TankaCaption(int tankaType);
 // The page descriptors of both printouts, from the used boards, the parts rows and the layouts.
 void FillPageDescriptors(CRetData& ret, int partsCount);
 
-// Everything the pages read, filled once before a print or preview.
+// Everything the pages read, filled once before a print or preview; the bands (of a job with a
+// band table) as the source gets them.
 void PreparePrintout(CRetData& ret, CBuzaiList& parts, CBuzaiList& secondary, const CGenbanList& boards,
-                     int tankaType);
+                     int tankaType, const EdgeTotals* bands = nullptr);
+
+// The band lines under the parts list of 原板情報: none without bands.
+std::vector<std::string> PrintBandLines(const CRetData& ret, const EdgeTotals* bands);
 
 // Pages of a printout: the descriptors of its kind, at least 1.
 int PageCount(const CRetData& ret, int kind);
@@ -55,6 +60,7 @@ struct PrintSource : JobLists {
     std::function<void(Canvas& dc, int layout, const CanvasRect& area)> DrawPattern;
     std::vector<PartLabel> Labels;  // ラベル印刷 only
     LabelLayout LabelSheet;
+    std::vector<std::string> BandLines;  // under the parts list of 原板情報 (PrintBandLines)
 };
 
 // Pages of the source's printout, at least 1.
@@ -65,10 +71,10 @@ int PageCount(const PrintSource& source);
 std::string OffcutListText(const std::vector<CalRect>& offcuts, int columns);
 
 // The source of a printout of the result, printed now, with the job in its header; the labels
-// carry the job name and customer.
+// carry the job name and customer. `bands` as PreparePrintout was given them.
 PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const CBuzaiList& secondary,
                             const CGenbanList& boards, const Settings& settings, int kind,
-                            const CutDataInfo& job = {});
+                            const CutDataInfo& job = {}, const EdgeTotals* bands = nullptr);
 
 // The job as the printouts' header names it: "物件名 <name>", "得意先 <customer>",
 // "納期 YYYY/MM/DD", those it has; "" for a job without any.

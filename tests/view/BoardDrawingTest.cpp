@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 #include <algorithm>
 #include <cstdlib>
@@ -724,5 +725,40 @@ TEST(DrawBoard, MarksBandedEdgesWhereThePieceHasThem)
                                                                     {{true, PieceSide::Right}, 2},
                                                                     {{true, PieceSide::Top}, 2}};
         EXPECT_EQ(found, expected);
+
+        // Each code inside its piece, beside the edge it names.
+        std::map<std::pair<std::string, bool>, std::set<PieceSide>> codes;
+        for (const RecordingCanvas::Text& text : dc.Texts) {
+            if (text.Value != "A" && text.Value != "B") {
+                continue;
+            }
+            dc.SelectFont(text.Font);
+            const CanvasSize extent = dc.TextExtent(text.Value);
+            const int x0 = text.X, x1 = text.X + extent.Width;
+            const int y0 = std::min(text.Y, text.Y + (paper ? -1 : 1) * extent.Height);
+            const int y1 = std::max(text.Y, text.Y + (paper ? -1 : 1) * extent.Height);
+            for (const CanvasRect& r : dc.Rectangles) {
+                const int left = std::min(r.Left, r.Right), right = std::max(r.Left, r.Right);
+                const int top = std::min(r.Top, r.Bottom), bottom = std::max(r.Top, r.Bottom);
+                if (x0 < left || x1 > right || y0 < top || y1 > bottom || right - left > 1000) {
+                    continue;
+                }
+                const bool standing = bottom - top > right - left;
+                // The nearest edge of the piece.
+                const int distances[4] = {y0 - top, bottom - y1, x0 - left, right - x1};
+                const int nearest = static_cast<int>(std::min_element(distances, distances + 4) - distances);
+                const PieceSide near[4] = {paper ? PieceSide::Bottom : PieceSide::Top,
+                                           paper ? PieceSide::Top : PieceSide::Bottom, PieceSide::Left,
+                                           PieceSide::Right};
+                codes[{text.Value, standing}].insert(near[nearest]);
+                break;
+            }
+        }
+        const std::map<std::pair<std::string, bool>, std::set<PieceSide>> expectedCodes = {
+            {{"A", false}, {PieceSide::Top}},
+            {{"B", false}, {PieceSide::Left}},
+            {{"A", true}, {PieceSide::Right}},
+            {{"B", true}, {PieceSide::Top}}};
+        EXPECT_EQ(codes, expectedCodes);
     }
 }

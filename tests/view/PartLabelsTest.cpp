@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <climits>
 
 #include "base/CalcError.h"
 #include "base/LabelLayout.h"
 #include "base/Settings.h"
 #include "fakes/RecordingCanvas.h"
 #include "job/Buzai.h"
+#include "job/Edge.h"
 #include "job/Genban.h"
 #include "result/RetData.h"
 #include "view/PartLabels.h"
@@ -66,6 +69,14 @@ PartLabel SampleLabel(int index)
     label.Width = 12345;
     label.Height = 23456;
     label.Thickness = 180;
+    label.CutWidth = label.Width;
+    label.CutHeight = label.Height;
+    // Every other label banded, with codes as long as a code may be and as short.
+    if (index % 2 == 1) {
+        label.Edges = {"PVC1", index % 4 == 1 ? "PVC1" : "", "A", "ABS2"};
+        label.CutWidth -= 20;
+        label.CutHeight -= index % 4 == 1 ? 20 : 10;
+    }
     label.PartNo = 120 + index;
     label.Secondary = index % 3 == 0;
     label.Pattern = 12;
@@ -187,12 +198,115 @@ TEST(PartLabels, EveryTextAndModuleStaysInsideItsCell)
                 ASSERT_GE(cell, 0);
                 ++modules[static_cast<std::size_t>(cell)];
             }
-            // Every cell got its label: seven lines and a code.
+            std::vector<int> frames(texts.size());
+            for (std::size_t i = 0; i < dc.Lines.size(); ++i) {
+                const auto& [from, to] = dc.Lines[i];
+                const double half = dc.LinePens[i].Width / 2.0;
+                const Box box{std::min(from.X, to.X) - half, std::min(-from.Y, -to.Y) - half,
+                              std::max(from.X, to.X) + half, std::max(-from.Y, -to.Y) + half};
+                const int cell = CellOf(box, preset.Layout);
+                ASSERT_GE(cell, 0);
+                ++frames[static_cast<std::size_t>(cell)];
+            }
+            // Every cell got its label: seven lines and a code; a banded one its size in a
+            // frame of four edges with a code beside each banded one and the cut size.
             for (std::size_t i = 0; i < texts.size(); ++i) {
-                EXPECT_EQ(texts[i], 7) << "cell " << i;
+                const bool banded = labels[i].Edges[0] == "PVC1";
+                const int codes = banded ? (labels[i].Edges[1].empty() ? 3 : 4) : 0;
+                EXPECT_EQ(texts[i], 7 + (banded ? 1 + codes : 0)) << "cell " << i;
+                EXPECT_EQ(frames[i], banded ? 4 : 0) << "cell " << i;
                 EXPECT_GT(modules[i], 20) << "cell " << i;
             }
         }
+    }
+}
+
+// The diagram of a banded label: each code outside the edge of the frame it names, the edge
+// heavy; the size as entered in the frame, the cut size on a line of its own.
+TEST(PartLabels, BandedLabelShowsEachCodeBesideItsEdge)
+{
+    struct Case {
+        std::array<std::string, 4> edges;  // 上 下 左 右
+    };
+    const Case cases[] = {
+        {{"A", "", "", ""}}, {{"", "B", "", ""}}, {{"", "", "C", ""}},
+        {{"", "", "", "D"}}, {{"A", "B", "C", "D"}}, {{"A", "A", "", "PVC1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.edges[0] << "/" << c.edges[1] << "/" << c.edges[2] << "/" << c.edges[3]);
+        PartLabel label = SampleLabel(0);
+        label.Name = "側板";
+        label.Width = 6000;
+        label.Height = 4000;
+        label.CutWidth = 5990;
+        label.CutHeight = 3980;
+        label.Edges = c.edges;
+        RecordingCanvas dc;
+        dc.SetMapMode(MapMode::TenthMillimetres);
+        DrawLabelPage(dc, {label}, kLabelPresets[0].Layout, 1);
+
+        // The frame: the four lines drawn, by their pens heavy or thin.
+        ASSERT_EQ(dc.Lines.size(), 4u);
+        int left = INT_MAX, right = INT_MIN, top = INT_MIN, bottom = INT_MAX;  // canvas y up
+        for (const auto& [from, to] : dc.Lines) {
+            left = std::min({left, from.X, to.X});
+            right = std::max({right, from.X, to.X});
+            top = std::max({top, from.Y, to.Y});
+            bottom = std::min({bottom, from.Y, to.Y});
+        }
+        // Heavy: a tenth of the text's height or more; thin: far less.
+        const int textHeight = dc.Texts.front().Font.Height;
+        const auto edgeHeavy = [&](int edge) {
+            for (std::size_t i = 0; i < dc.Lines.size(); ++i) {
+                const auto& [from, to] = dc.Lines[i];
+                const bool horizontal = from.Y == to.Y;
+                const bool match = edge == 0   ? horizontal && from.Y == top
+                                   : edge == 1 ? horizontal && from.Y == bottom
+                                   : edge == 2 ? !horizontal && from.X == left
+                                               : !horizontal && from.X == right;
+                if (match) {
+                    return dc.LinePens[i].Width * 10 >= textHeight;
+                }
+            }
+            ADD_FAILURE() << "no line for edge " << edge;
+            return false;
+        };
+        for (int edge = 0; edge < 4; ++edge) {
+            const std::string& code = c.edges[static_cast<std::size_t>(edge)];
+            EXPECT_EQ(edgeHeavy(edge), !code.empty()) << "edge " << edge;
+            if (code.empty()) {
+                continue;
+            }
+            bool found = false;
+            for (const RecordingCanvas::Text& text : dc.Texts) {
+                if (text.Value != code) {
+                    continue;
+                }
+                dc.SelectFont(text.Font);
+                const CanvasSize size = dc.TextExtent(text.Value);
+                const int textLeft = text.X, textRight = text.X + size.Width;
+                const int textTop = text.Y, textBottom = text.Y - size.Height;
+                const bool across = textRight > left && textLeft < right;
+                const bool beside = textBottom < top && textTop > bottom;
+                found = found || (edge == 0   ? across && textBottom >= top
+                                  : edge == 1 ? across && textTop <= bottom
+                                  : edge == 2 ? beside && textRight <= left
+                                              : beside && textLeft >= right);
+            }
+            EXPECT_TRUE(found) << "code of edge " << edge;
+        }
+        int sizes = 0, cuts = 0;
+        for (const RecordingCanvas::Text& text : dc.Texts) {
+            if (text.Value == "600 × 400 × 18") {
+                ++sizes;
+                EXPECT_GT(text.X, left);
+                EXPECT_LT(text.Y, top);
+                EXPECT_GT(text.Y, bottom);
+            }
+            cuts += text.Value == "切断 599 × 398" ? 1 : 0;
+        }
+        EXPECT_EQ(sizes, 1);
+        EXPECT_EQ(cuts, 1);
     }
 }
 
@@ -307,6 +421,36 @@ TEST(PartLabels, OneLabelPerPieceInCuttingOrderSheetBySheet)
         EXPECT_EQ(label.Height, part.Height);
         EXPECT_EQ(label.JobName, "山田邸");
     }
+}
+
+TEST(PartLabels, BandedPartsCarryTheSizeAsEnteredTheCutSizeAndTheirBands)
+{
+    LabelJob job;
+    job.AddPart(job.parts, "側板", 500, 400);
+    job.AddPart(job.parts, "棚板", 300, 200);
+    job.parts.Items[0].EdgeTop = "A";
+    job.parts.Items[0].EdgeRight = "B";
+    CEdgeList edges;
+    CEdge a;
+    a.Code = "A";
+    a.Thickness = 10;
+    CEdge b = a;
+    b.Code = "B";
+    b.Thickness = 20;
+    edges.Items = {a, b};
+    CBuzaiList cut;
+    ASSERT_EQ(CutSizeList(job.parts, edges, 0, cut), "");
+    job.AddLayout(1, {CHaichi(0, 0, 0, 0, 1, 1, 0), CHaichi(1, 0, 0, 500, 1, 1, 0)});
+
+    const std::vector<PartLabel> labels = MakePartLabels({job.ret, cut, job.secondary, job.boards}, 0, "");
+    ASSERT_EQ(labels.size(), 2u);
+    const PartLabel& banded = labels[0].PartNo == 1 ? labels[0] : labels[1];
+    const PartLabel& plain = labels[0].PartNo == 1 ? labels[1] : labels[0];
+    EXPECT_EQ(std::make_pair(banded.Width, banded.Height), std::make_pair(500, 400));
+    EXPECT_EQ(std::make_pair(banded.CutWidth, banded.CutHeight), std::make_pair(480, 390));
+    EXPECT_EQ(banded.Edges, (std::array<std::string, 4>{"A", "", "", "B"}));
+    EXPECT_EQ(std::make_pair(plain.CutWidth, plain.CutHeight), std::make_pair(plain.Width, plain.Height));
+    EXPECT_EQ(plain.Edges, (std::array<std::string, 4>{}));
 }
 
 TEST(PartLabels, PrintoutPagesFollowTheLabelsAndMarkSecondaryParts)

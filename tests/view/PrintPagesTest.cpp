@@ -8,6 +8,7 @@
 #include "fakes/RecordingCanvas.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
+#include "result/EdgeTotals.h"
 #include "result/RetData.h"
 #include "view/PrintPages.h"
 #include "base/TextCodec.h"
@@ -87,7 +88,7 @@ struct Job {
     }
     PrintSource Source(int kind)
     {
-        return PrintSource{{ret, parts, secondary, boards}, 2, kind, 0, {0, 0}, "2026/12/08 10:30", {}, {}, {}, {}};
+        return PrintSource{{ret, parts, secondary, boards}, 2, kind, 0, {0, 0}, "2026/12/08 10:30", {}, {}, {}, {}, {}};
     }
 };
 
@@ -203,6 +204,76 @@ TEST(BoardInformationPage, RowsOfEachPage)
         }
         EXPECT_EQ(totals, c.totals);
         EXPECT_EQ(dc.Mode, MapMode::Pixels);  // handed back as it came
+    }
+}
+
+// A list at cut sizes: the part's row shows the size as entered, a row under it the cut size;
+// the band lines follow the total, on a page of their own when the last one is full. Nothing is
+// printed twice or left out.
+TEST(BoardInformationPage, BandedPartsShowBothSizesAndTheBandsAfterTheTotal)
+{
+    struct Case {
+        const char* name;
+        int boards;
+        int parts;
+        int banded;  // the first `banded` parts differ from their cut size
+        int pages;
+    };
+    const Case cases[] = {
+        {"one page", 3, 4, 2, 1},
+        {"band lines on a page of their own", 3, 11, 11, 2},
+        {"band lines split after the total", 3, 10, 10, 2},
+        {"a part and its cut size apart", 3, 12, 12, 2},
+        {"no part banded", 3, 4, 0, 1},
+    };
+    EdgeTotals bands;
+    bands.Job = {{"A", "PVC 0.5", 12.34, 494}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Job job;
+        job.Fill(c.boards, c.parts);
+        for (int i = 0; i < c.parts; ++i) {
+            CBuzai& part = job.parts.Items[static_cast<std::size_t>(i)];
+            part.FinishedWidth = part.Width;
+            part.FinishedHeight = part.Height;
+            if (i < c.banded) {
+                part.Width -= 10;
+            }
+        }
+        PreparePrintout(job.ret, job.parts, job.secondary, job.boards, 2, &bands);
+        ASSERT_EQ(PageCount(job.ret, kPrintBoardInfo), c.pages);
+
+        std::vector<std::string> sizes;
+        std::vector<std::string> lines;
+        int totals = 0;
+        for (int page = 1; page <= c.pages; ++page) {
+            RecordingCanvas dc;
+            PrintSource source = job.Source(kPrintBoardInfo);
+            source.BandLines = PrintBandLines(job.ret, &bands);
+            DrawPrintPage(dc, source, page);
+            for (const RecordingCanvas::Text& text : dc.Texts) {
+                totals += text.Value.rfind("総計 =", 0) == 0 ? 1 : 0;
+                if (text.Value.rfind("エッジ", 0) == 0 || text.Value.rfind("原板・エッジ", 0) == 0) {
+                    lines.push_back(text.Value);
+                }
+            }
+            const std::vector<std::string> column = TextsAt(dc, kX0 + (5 + 21 + 13) * kW + kW / 2, " ");
+            sizes.insert(sizes.end(), column.begin(), column.end());
+        }
+        std::vector<std::string> expected;
+        for (int i = 0; i < c.parts; ++i) {
+            expected.push_back("  100.0 ×    50.0 ×   10.0");
+            if (i < c.banded) {
+                expected.push_back("   99.0 ×    50.0 ×   10.0");
+            }
+        }
+        sizes.erase(std::remove_if(sizes.begin(), sizes.end(),
+                                   [](const std::string& text) { return text.find("寸法") != std::string::npos ||
+                                                                        text.find("1800.0") != std::string::npos; }),
+                    sizes.end());
+        EXPECT_EQ(sizes, expected);
+        EXPECT_EQ(totals, 2);  // boards and parts
+        EXPECT_EQ(lines, PrintBandLines(job.ret, &bands));
     }
 }
 
