@@ -204,8 +204,8 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
     const auto stopped = [] { return StopSignals::Caught() != 0; };
     const auto pdf = [&](int kind) {
         return [&, kind](std::string& bytes, std::string& error) {
-            PrintSource source =
-                MakePrintSource(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options, kind, given, job.Bands);
+            PrintSource source = MakePrintSource(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options,
+                                                 kind, given, job.Bands);
             if (!writePdf) {
                 error = "PDF output is not available";
                 return false;

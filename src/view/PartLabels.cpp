@@ -73,7 +73,8 @@ void DrawQr(Canvas& dc, const QrCode& code, double left, double top, double side
 
 bool Banded(const PartLabel& label)
 {
-    return std::any_of(label.Edges.begin(), label.Edges.end(), [](const std::string& code) { return !code.empty(); });
+    return std::any_of(label.Edges.begin(), label.Edges.end(),
+                       [](const std::string& code) { return !code.empty(); });
 }
 
 bool CutSizeDiffers(const PartLabel& label)
@@ -95,7 +96,9 @@ void DrawEdgeDiagram(Canvas& dc, const PartLabel& label, const std::string& size
     font.Weight = 700;
     dc.SelectFont(font);
     const double gap = pitch * 0.25;
-    const auto width = [&dc](const std::string& code) { return code.empty() ? 0.0 : double(dc.TextExtent(code).Width); };
+    const auto width = [&dc](const std::string& code) {
+        return code.empty() ? 0.0 : double(dc.TextExtent(code).Width);
+    };
     // Left and right codes have at most a quarter of the room each.
     const double room = (right - left) / 4.0;
     const std::string& leftCode = label.Edges[2];
@@ -175,12 +178,12 @@ void DrawLabel(Canvas& dc, const PartLabel& label, const LabelCell& cell)
     if (CutSizeDiffers(label)) {
         lines.push_back("切断 " + Mm(label.CutWidth) + " × " + Mm(label.CutHeight));
     }
-    lines.insert(lines.end(),
-                 {label.Kind,
-                  label.Customer.empty() ? label.JobName
-                                         : label.JobName + (label.JobName.empty() ? "" : "　") + label.Customer,
-                  Format("パターン%d  %d/%d枚目", label.Pattern, label.Sheet, label.Sheets), label.Remark,
-                  codeText});
+    lines.insert(
+        lines.end(),
+        {label.Kind,
+         label.Customer.empty() ? label.JobName
+                                : label.JobName + (label.JobName.empty() ? "" : "　") + label.Customer,
+         Format("パターン%d  %d/%d枚目", label.Pattern, label.Sheet, label.Sheets), label.Remark, codeText});
     CanvasFont font;
     font.Height = fontHeight;
     const double textRight = codeLeft - pad / 2;

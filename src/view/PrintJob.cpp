@@ -28,9 +28,9 @@ CPrintJob::CPrintJob(QMainWindow& frame, CNestrixView& view, CNestrixDoc& doc, S
 PrintSource CPrintJob::Source() const
 {
     const EdgeTotals bands = CountEdges(m_doc.RetData, m_doc.ResultEdges);
-    PrintSource source =
-        MakePrintSource(m_doc.RetData, m_doc.ResultParts, m_doc.ResultSecondary, m_doc.ResultBoards,
-                        m_resultSettings, m_kind, m_doc.JobInfo, m_doc.ResultEdges.Items.empty() ? nullptr : &bands);
+    PrintSource source = MakePrintSource(m_doc.RetData, m_doc.ResultParts, m_doc.ResultSecondary,
+                                         m_doc.ResultBoards, m_resultSettings, m_kind, m_doc.JobInfo,
+                                         m_doc.ResultEdges.Items.empty() ? nullptr : &bands);
     source.PrintTime = FormatPrintTime(m_time);
     return source;
 }

@@ -315,8 +315,8 @@ private:
         const bool cutList = part.FinishedWidth > 0;
         table.Row(y, {Format("%4d", part.Index + 1), Cut(part.Name, 21), Cut(part.Kind, 13),
                       SizeText(cutList ? part.FinishedWidth : part.Width,
-                               cutList ? part.FinishedHeight : part.Height, part.Thickness), Format("%4d", count), Money(unit, 8),
-                      Money(part.PlacedCost, 11)});
+                               cutList ? part.FinishedHeight : part.Height, part.Thickness),
+                      Format("%4d", count), Money(unit, 8), Money(part.PlacedCost, 11)});
         if (secondary) {
             table.MarkFirstCell(y);
         } else if (part.PlacedCount != part.Count) {
@@ -518,11 +518,20 @@ int PageCount(const PrintSource& source)
 }
 
 PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const CBuzaiList& secondary,
-                            const CGenbanList& boards, const Settings& settings, int kind, const CutDataInfo& job,
-                            const EdgeTotals* bands)
+                            const CGenbanList& boards, const Settings& settings, int kind,
+                            const CutDataInfo& job, const EdgeTotals* bands)
 {
-    PrintSource source{{ret, parts, secondary, boards}, settings.TankaType, kind, settings.NokoHaba,
-                       MinOffcut(settings), FormatPrintTime(std::time(nullptr)), JobHeaderText(job), {}, {}, {}, {}};
+    PrintSource source{{ret, parts, secondary, boards},
+                       settings.TankaType,
+                       kind,
+                       settings.NokoHaba,
+                       MinOffcut(settings),
+                       FormatPrintTime(std::time(nullptr)),
+                       JobHeaderText(job),
+                       {},
+                       {},
+                       {},
+                       {}};
     // The pattern in detail form for paper, at zoom 1 on a transform of its own: the screen's
     // zoom and position stay as they are.
     source.DrawPattern = [&ret, &parts, &secondary, &boards, &settings](Canvas& dc, int layout,

@@ -229,11 +229,12 @@ TEST(PartLabels, BandedLabelShowsEachCodeBesideItsEdge)
         std::array<std::string, 4> edges;  // 上 下 左 右
     };
     const Case cases[] = {
-        {{"A", "", "", ""}}, {{"", "B", "", ""}}, {{"", "", "C", ""}},
+        {{"A", "", "", ""}}, {{"", "B", "", ""}},    {{"", "", "C", ""}},
         {{"", "", "", "D"}}, {{"A", "B", "C", "D"}}, {{"A", "A", "", "PVC1"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.edges[0] << "/" << c.edges[1] << "/" << c.edges[2] << "/" << c.edges[3]);
+        SCOPED_TRACE(testing::Message()
+                     << c.edges[0] << "/" << c.edges[1] << "/" << c.edges[2] << "/" << c.edges[3]);
         PartLabel label = SampleLabel(0);
         label.Name = "側板";
         label.Width = 6000;

@@ -88,7 +88,8 @@ struct Job {
     }
     PrintSource Source(int kind)
     {
-        return PrintSource{{ret, parts, secondary, boards}, 2, kind, 0, {0, 0}, "2026/12/08 10:30", {}, {}, {}, {}, {}};
+        return PrintSource{
+            {ret, parts, secondary, boards}, 2, kind, 0, {0, 0}, "2026/12/08 10:30", {}, {}, {}, {}, {}};
     }
 };
 
@@ -268,8 +269,10 @@ TEST(BoardInformationPage, BandedPartsShowBothSizesAndTheBandsAfterTheTotal)
             }
         }
         sizes.erase(std::remove_if(sizes.begin(), sizes.end(),
-                                   [](const std::string& text) { return text.find("寸法") != std::string::npos ||
-                                                                        text.find("1800.0") != std::string::npos; }),
+                                   [](const std::string& text) {
+                                       return text.find("寸法") != std::string::npos ||
+                                              text.find("1800.0") != std::string::npos;
+                                   }),
                     sizes.end());
         EXPECT_EQ(sizes, expected);
         EXPECT_EQ(totals, 2);  // boards and parts
