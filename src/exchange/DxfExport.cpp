@@ -208,12 +208,18 @@ double FittingHeight(double along, double across, std::size_t chars, int lines)
 
 void WritePieceTexts(PatternWriter& writer, const CutPiece& piece, const CBuzai& part)
 {
-    const std::string size = Format("%.1f × %.1f", part.Width / 10.0, part.Height / 10.0);
+    // The size as entered; a banded part's cut size under it.
+    const bool cutList = part.FinishedWidth > 0;
+    const std::int32_t entered = cutList ? part.FinishedWidth : part.Width;
+    const std::int32_t enteredLength = cutList ? part.FinishedHeight : part.Height;
     std::vector<std::string> lines;
     if (!part.Name.empty()) {
         lines.push_back(part.Name);
     }
-    lines.push_back(size);
+    lines.push_back(Format("%.1f × %.1f", entered / 10.0, enteredLength / 10.0));
+    if (entered != part.Width || enteredLength != part.Height) {
+        lines.push_back(Format("切断 %.1f × %.1f", part.Width / 10.0, part.Height / 10.0));
+    }
     const double w = (piece.X1 - piece.X0) / 10.0;
     const double h = (piece.Y1 - piece.Y0) / 10.0;
     const bool upright = h > w;  // along the longer side

@@ -246,18 +246,33 @@ void SummarySheet(Sheet& sheet, const WorkbookSource& source, const Figures& fig
 void PartsSheet(Sheet& sheet, const WorkbookSource& source, const Figures& figures, lxw_format* totalLabel)
 {
     const CRetData& ret = source.Ret;
-    sheet.Header({"区分", "No.", "部材名", "部材横 (mm)", "部材縦 (mm)", "部材厚さ (mm)", "種類", "部材数",
-                  "配置数", "未配置数", "金額 (円)"});
+    std::vector<const char*> titles = {"区分", "No.", "部材名", "部材横 (mm)", "部材縦 (mm)", "部材厚さ (mm)",
+                                       "種類", "部材数", "配置数", "未配置数", "金額 (円)"};
+    // A job with bands: the sizes as entered, then the cut sizes and the bands.
+    const bool banded = source.Bands != nullptr;
+    if (banded) {
+        titles.insert(titles.end(), {"切断横 (mm)", "切断縦 (mm)", "エッジ上", "エッジ下", "エッジ左", "エッジ右"});
+    }
+    sheet.Header(titles);
     double cost = 0.0;
     std::int64_t count = 0, placed = 0, unplaced = 0;
     auto part = [&](const CBuzai& p, int list, std::int32_t number) {
         sheet.Text(0, ListWord(list));
         sheet.Number(1, number + 1, Shown::Count);
         sheet.Text(2, p.Name);
-        sheet.Number(3, Mm(p.Width), Shown::Mm);
-        sheet.Number(4, Mm(p.Height), Shown::Mm);
+        const bool cutList = p.FinishedWidth > 0;
+        sheet.Number(3, Mm(cutList ? p.FinishedWidth : p.Width), Shown::Mm);
+        sheet.Number(4, Mm(cutList ? p.FinishedHeight : p.Height), Shown::Mm);
         sheet.Number(5, Mm(p.Thickness), Shown::Mm);
         sheet.Text(6, p.Kind);
+        if (banded) {
+            sheet.Number(11, Mm(p.Width), Shown::Mm);
+            sheet.Number(12, Mm(p.Height), Shown::Mm);
+            const std::array<const std::string*, 4> edges = PartEdges(p);
+            for (std::size_t e = 0; e < edges.size(); ++e) {
+                sheet.Text(13 + e, *edges[e]);
+            }
+        }
         sheet.Number(8, p.PlacedCount, Shown::Count);
         sheet.Number(10, p.PlacedCost, Shown::Yen);
         placed += p.PlacedCount;

@@ -2,7 +2,7 @@
 """Reads the DXF drawings (--dxf) and the workbook (--xlsx) back with readers of their own
 (ezdxf, openpyxl) and compares every rectangle, offcut, cut and total with the result JSON and
 the cut data file of the same run: the example kitchen job and a few generated jobs (kerf 0 and
-wide, trims, turned parts, secondary parts, short stock, every cost method).
+wide, trims, turned parts, secondary parts, short stock, every cost method, edge bands).
 
 usage: exchange_readback.py NESTRIX EXAMPLE_DIR
 """
@@ -62,16 +62,40 @@ def tenths(value):
 
 
 def pieces(layout, parts, secondary, kerf):
-    """Each piece of the layout's blocks, (x0, y0, x1, y1) in 0.1 mm on the board, y down."""
+    """Each piece of the layout's blocks: (x0, y0, x1, y1) in 0.1 mm on the board, y down, as the
+    block lays it (at its cut size), its part, and its cut size as the part is entered."""
     out = []
     for b in layout["blocks"]:
         part = (parts if b["list"] == 0 else secondary)[b["part"]]
-        sx, sy = (part["length"], part["width"]) if b["rotated"] else (part["width"], part["length"])
+        sx, sy = b["width"], b["length"]
+        cut = (sy, sx) if b["rotated"] else (sx, sy)
         for j in range(b["ny"]):
             for i in range(b["nx"]):
                 x, y = b["x"] + i * (sx + kerf), b["y"] + j * (sy + kerf)
-                out.append(((x, y, x + sx, y + sy), part))
+                out.append(((x, y, x + sx, y + sy), part, cut))
     return out
+
+
+def cut_areas(result):
+    """The cut area of every placed (list, part), from its blocks."""
+    return {(b["list"], b["part"]): b["width"] * b["length"] for layout in result["layouts"] for b in layout["blocks"]}
+
+
+def band_metres(result, job):
+    """The band metres of the placed pieces counted by hand: each banded edge's length as entered
+    plus the band's allowance, per band code."""
+    allowance = {e["code"]: e["allowance"] for e in job.get("edges", [])}
+    tenths = {}
+    for layout in result["layouts"]:
+        for b in layout["blocks"]:
+            part = (job["parts"] if b["list"] == 0 else job["secondary_parts"])[b["part"]]
+            count = b["nx"] * b["ny"] * layout["repeat"]
+            for key, length in (("edge_top", part["width"]), ("edge_bottom", part["width"]),
+                                ("edge_left", part["length"]), ("edge_right", part["length"])):
+                code = part.get(key, "")
+                if code:
+                    tenths[code] = tenths.get(code, 0) + count * (length + allowance[code])
+    return {code: t / 10000 for code, t in tenths.items()}
 
 
 def flipped(rect, length):
@@ -102,7 +126,7 @@ def check_drawing(path, layout, board, parts, secondary, kerf, cuts):
                length - board["trim_bottom"])
     expect(rects["TRIM"] == [flipped(trimmed, length)], f"trimmed board {rects['TRIM']}")
     placed = pieces(layout, parts, secondary, kerf)
-    expect(rects["PART"] == sorted(flipped(r, length) for r, _ in placed), "the pieces differ from the JSON")
+    expect(rects["PART"] == sorted(flipped(r, length) for r, _, _ in placed), "the pieces differ from the JSON")
     offcuts = sorted(flipped((o["x"], o["y"], o["x"] + o["width"], o["y"] + o["length"]), length)
                      for o in layout["offcuts"])
     expect(rects["OFFCUT"] == offcuts, f"offcuts {rects['OFFCUT']} against {offcuts}")
@@ -112,13 +136,16 @@ def check_drawing(path, layout, board, parts, secondary, kerf, cuts):
     for e in on["PART_TEXT"]:
         expect(e.dxftype() == "TEXT", "PART_TEXT holds no text entity")
         x, y = tenths(e.dxf.align_point[0]), tenths(e.dxf.align_point[1])
-        inside = [i for i, (r, _) in enumerate(placed) if flipped(r, length)[0] < x < flipped(r, length)[2]
+        inside = [i for i, (r, _, _) in enumerate(placed) if flipped(r, length)[0] < x < flipped(r, length)[2]
                   and flipped(r, length)[1] < y < flipped(r, length)[3]]
         expect(len(inside) == 1, f"text {e.dxf.text!r} at ({x}, {y}) lies in {len(inside)} pieces")
         texts.setdefault(inside[0], []).append(e.dxf.text)
-    for i, (_, part) in enumerate(placed):
+    for i, (_, part, cut) in enumerate(placed):
         size = f"{part['width'] / 10:.1f} × {part['length'] / 10:.1f}"
-        wanted = sorted(([part["name"]] if part["name"] else []) + [size])
+        wanted = ([part["name"]] if part["name"] else []) + [size]
+        if cut != (part["width"], part["length"]):
+            wanted.append(f"切断 {cut[0] / 10:.1f} × {cut[1] / 10:.1f}")
+        wanted.sort()
         expect(sorted(texts.get(i, [])) == wanted, f"piece {i}: texts {texts.get(i)} against {wanted}")
 
     # The cuts: the cut data file's, in its order, through the middle of the kerf; inside the
@@ -141,7 +168,7 @@ def check_drawing(path, layout, board, parts, secondary, kerf, cuts):
         lo = (min(x0, x1) * 10, min(y0, y1) * 10, max(x0, x1) * 10, max(y0, y1) * 10)
         expect(tx0 - 1e-6 <= lo[0] and lo[2] <= tx1 + 1e-6 and ty0 - 1e-6 <= lo[1] and lo[3] <= ty1 + 1e-6,
                f"cut {n + 1} leaves the trimmed board")
-        for r, _ in placed:
+        for r, _, _ in placed:
             px0, py0, px1, py1 = flipped(r, length)
             across = px0 < lo[0] < px1 and lo[1] < py1 and py0 < lo[3] if direction == "縦" else \
                 py0 < lo[1] < py1 and lo[0] < px1 and px0 < lo[2]
@@ -149,16 +176,17 @@ def check_drawing(path, layout, board, parts, secondary, kerf, cuts):
     expect(close(total, layout["cut_length_mm"], 1e-9), f"cut length {total} against {layout['cut_length_mm']}")
 
 
-def expected_costs(result, parts, secondary, boards, method):
-    """The cost share of every (list, part) by the cost method, from the JSON alone."""
+def expected_costs(result, boards, method):
+    """The cost share of every (list, part) by the cost method, from the JSON alone: shares of
+    the cut areas."""
+    areas = cut_areas(result)
     costs = {}
     for layout in result["layouts"]:
         board = boards[layout["board"]]
         price = layout["repeat"] * board["price"]
         free = method in (1, 3)
         entries = [e for e in layout["summary"] if not (free and e["list"] == 1)]
-        area = lambda e: (parts if e["list"] == 0 else secondary)[e["part"]]["width"] * \
-            (parts if e["list"] == 0 else secondary)[e["part"]]["length"] * e["pieces"]
+        area = lambda e: areas[(e["list"], e["part"])] * e["pieces"]
         share = board["width"] * board["length"] if method <= 1 else sum(area(e) for e in entries)
         for e in entries:
             key = (e["list"], e["part"])
@@ -200,6 +228,20 @@ def check_workbook(path, result, job, job_name, method):
         "未配置部材数": sum(u["count"] for u in result["unplaced"]),
         "端材数": sum(len(l["offcuts"]) * l["repeat"] for l in layouts),
     }
+    banded = "edges" in job
+    if banded:
+        names = {e["code"]: e["name"] for e in job["edges"]}
+        counted = band_metres(result, job)
+        expect(sorted(b["code"] for b in result["bands"]) == sorted(counted), f"bands {result['bands']}")
+        for band in result["bands"]:
+            expect(close(band["metres"], counted[band["code"]], 1e-12),
+                   f"band {band['code']}: {band['metres']} m against {counted[band['code']]} counted")
+            wanted[f"エッジ {band['code']} {names[band['code']]}"] = band["metres"]
+            wanted[f"エッジ {band['code']} 金額"] = band["cost"]
+        wanted["エッジ合計金額"] = result["bands_cost"]
+        wanted["原板・エッジ合計金額"] = result["total_price"] + result["bands_cost"]
+    else:
+        expect("bands" not in result and not any(k.startswith("エッジ") for k in summary), "bands without a table")
     for label, value in wanted.items():
         got = summary.get(label)
         expect(isinstance(got, (int, float)) and close(got, value, 1e-12), f"集計 {label}: {got!r} against {value}")
@@ -215,12 +257,19 @@ def check_workbook(path, result, job, job_name, method):
         for e in layout["summary"]:
             placed[(e["list"], e["part"])] = placed.get((e["list"], e["part"]), 0) + e["pieces"] * layout["repeat"]
     unplaced = {u["part"]: u["count"] for u in result["unplaced"]}
-    costs = expected_costs(result, parts, secondary, boards, method)
+    costs = expected_costs(result, boards, method)
+    areas = cut_areas(result)
     keys = [(0, i) for i in range(len(parts))] + [(1, s["part"]) for s in result["placed_secondary"]]
     expect(len(rows) == len(keys), f"部材: {len(rows)} rows for {len(keys)} parts")
+    expect(len(header) == (17 if banded else 11), f"部材 columns {header}")
     for row, key in zip(rows, keys):
-        kind, number, name, width, length, thickness, _kind, count, got_placed, left, cost = row
+        kind, number, name, width, length, thickness, _kind, count, got_placed, left, cost = row[:11]
         part = (parts if key[0] == 0 else secondary)[key[1]]
+        if banded:
+            edges = tuple(part.get(k, "") for k in ("edge_top", "edge_bottom", "edge_left", "edge_right"))
+            expect(tuple(v or "" for v in row[13:17]) == edges, f"部材 bands {row}")
+            if key in areas:
+                expect(tenths(row[11]) * tenths(row[12]) == areas[key], f"部材 cut size {row}")
         expect((kind, number, name or "") == (["部材", "２次部材"][key[0]], key[1] + 1, part["name"]), f"部材 row {row}")
         expect((tenths(width), tenths(length), tenths(thickness)) ==
                (part["width"], part["length"], part["thickness"]), f"部材 sizes {row}")
@@ -303,8 +352,9 @@ def write_cp932(path, lines):
         f.write("".join(line + "\r\n" for line in lines))
 
 
-def generated_job(folder, seed):
-    """A random job of one material: boards with trims, parts of many sizes, names with commas."""
+def generated_job(folder, seed, banded=False):
+    """A random job of one material: boards with trims, parts of many sizes, names with commas;
+    banded: parts with bands of a table of three on some of their edges."""
     rng = random.Random(seed)
     boards = ["原板名,原板横,原板縦,原板厚さ,原板数,原板単価,原板優先度,原板種類,原板備考,原板上トリム,原板下トリム,原板左トリム,原板右トリム"]
     short = seed % 3 == 2  # short stock: parts are left over
@@ -314,14 +364,16 @@ def generated_job(folder, seed):
         count = 1 if short else rng.choice([9999, 20])
         boards.append(f"板{i + 1},{w}.0,{l}.0,18.0,{count},{rng.randint(20, 90) * 100},{rng.randint(0, 2)},合板,,"
                       + ",".join(f"{t:.1f}" for t in trims))
-    parts = ["部材名,部材横,部材縦,部材厚さ,部材数,部材横置き,部材種類,部材備考"]
+    header = "部材名,部材横,部材縦,部材厚さ,部材数,部材横置き,部材種類,部材備考"
+    parts = [header + (",部材エッジ上,部材エッジ下,部材エッジ左,部材エッジ右" if banded else "")]
     names = ["側板", "天板", "棚板", '扉 "A"', "背板, 薄", "", "幕板"]
     for i in range(rng.randint(6, 14)):
         w = rng.randint(500, 9000) / 10
         l = rng.randint(500, 6000) / 10
         name = names[i % len(names)]
         quoted = '"' + name.replace('"', '""') + '"' if ("," in name or '"' in name) else name
-        parts.append(f"{quoted},{w:.1f},{l:.1f},18.0,{rng.randint(1, 10)},{rng.randint(0, 1)},合板,")
+        bands = "," + ",".join(rng.choice(["", "", "A", "B", "C"]) for _ in range(4)) if banded else ""
+        parts.append(f"{quoted},{w:.1f},{l:.1f},18.0,{rng.randint(1, 10)},{rng.randint(0, 1)},合板,{bands}")
     write_cp932(os.path.join(folder, f"boards{seed}.csv"), boards)
     write_cp932(os.path.join(folder, f"parts{seed}.csv"), parts)
     write_cp932(os.path.join(folder, f"settings{seed}.ini"),
@@ -336,6 +388,14 @@ def generated_job(folder, seed):
                     ["部材名,部材横,部材縦,部材厚さ,部材数,部材横置き,部材種類,部材備考",
                      "スペーサー,150.0,80.0,18.0,9999,0,合板,", "桟,400.0,40.0,18.0,9999,0,合板,"])
         args += ["--secondary", os.path.join(folder, f"secondary{seed}.csv")]
+    if banded:
+        write_cp932(os.path.join(folder, f"bands{seed}.csv"),
+                    ["エッジ記号,エッジ名,エッジ厚さ,エッジ高さ,エッジ単価,エッジ足し長さ",
+                     "A,PVC 0.5,0.5,22.0,38,20.0", "B,ABS 2,2.0,22.0,125,30.0", "C,突板 1,1.0,21.0,0,0.0"])
+        write_cp932(os.path.join(folder, f"settings{seed}.ini"),
+                    ["[SysPara]", "NokoHaba=30", f"TankaType={seed % 4}", f"UseYBuzai={seed % 2}",
+                     "MinOffcutW=1000", "MinOffcutL=3000", "MaxCal=1", f"EdgePremill={seed % 3 * 5}"])
+        args += ["--bands", os.path.join(folder, f"bands{seed}.csv")]
     if seed % 4 != 0:
         args += ["--engine", "cal2:order=1,level=1"]  # fast; the whole job list on the others
     return args
@@ -357,8 +417,8 @@ def main():
     failures = 0
     with tempfile.TemporaryDirectory() as folder:
         runs = [("kitchen", ["export", os.path.join(example, "kitchen.nestrix")], "キッチン, 1 階", 2)]
-        for seed in range(8):
-            args = generated_job(folder, seed)
+        for seed in range(11):
+            args = generated_job(folder, seed, banded=seed >= 8)
             runs.append((f"generated-{seed}", args + ["--save-job", os.path.join(folder, f"generated-{seed}",
                                                                                    "job.nestrix")], f"生成 {seed}",
                          seed % 4))
