@@ -7,6 +7,7 @@
 #include "base/Settings.h"
 #include "doc/NestrixDoc.h"
 #include "base/CsvLine.h"
+#include "job/Edge.h"
 #include "job/Genban.h"
 #include "job/TableFile.h"
 #include "platform/FileChooser.h"
@@ -59,6 +60,7 @@ bool OpenJobFile(CNestrixDoc& doc, Settings& settings, Prompt& prompt, FileChoos
     doc.OpenJob(job, chosen, settings);
     settings.AddRecentJob(chosen);
     OfferJobBoards(doc, job.Boards, prompt);
+    OfferJobEdges(doc, job.Edges, prompt);
     return true;
 }
 
@@ -105,6 +107,37 @@ JobBoardsChoice OfferJobBoards(CNestrixDoc& doc, const CGenbanList& boards, Prom
     doc.GenbanList.Renumber();
     doc.GenbanList.Saved = 0;
     return JobBoardsChoice::Added;
+}
+
+bool OfferJobEdges(CNestrixDoc& doc, const CEdgeList& edges, Prompt& prompt)
+{
+    std::vector<CEdge> missing;
+    for (const CEdge& edge : edges.Items) {
+        if (doc.EdgeList.Find(edge.Code) == nullptr) {
+            missing.push_back(edge);
+        }
+    }
+    if (missing.empty()) {
+        return false;
+    }
+    std::string question =
+        "この物件のエッジ材 " + std::to_string(missing.size()) + " 件がエッジ材にありません。";
+    for (std::size_t i = 0; i < missing.size() && i < 10; ++i) {
+        question += "\nエッジ「" + missing[i].Code + "」 " + missing[i].Name + " 厚さ " +
+                    FormatTenths(missing[i].Thickness);
+    }
+    if (missing.size() > 10) {
+        question += "\nほか " + std::to_string(missing.size() - 10) + " 件";
+    }
+    if (!prompt.AskYesNo(question + "\n\n" + kJobEdgesQuestion)) {
+        return false;
+    }
+    for (CEdge& edge : missing) {
+        doc.EdgeList.Items.push_back(std::move(edge));
+    }
+    doc.EdgeList.Renumber();
+    doc.EdgeList.Saved = 0;
+    return true;
 }
 
 bool NewJobCommand(CNestrixDoc& doc, const Settings& settings, Prompt& prompt)

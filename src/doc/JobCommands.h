@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+class CEdgeList;
 class CGenbanList;
 class CNestrixDoc;
 class FileChooser;
@@ -27,6 +28,12 @@ inline constexpr const char* kJobBoardsQuestion =
     "原板リストに加えるか、この物件の原板だけで配置し直すかを選んでください。\n"
     "（どちらもしないと、この物件を配置し直すときに使えません）";
 JobBoardsChoice OfferJobBoards(CNestrixDoc& doc, const CGenbanList& boards, Prompt& prompt);
+
+// A job's bands whose codes the band table lacks: named, and added at its end when the user
+// agrees (配置 of the job needs them). True when they were added.
+inline constexpr const char* kJobEdgesQuestion =
+    "エッジ材に加えますか？\n（加えないと、この物件を配置し直すときにエッジ記号が見つかりません）";
+bool OfferJobEdges(CNestrixDoc& doc, const CEdgeList& edges, Prompt& prompt);
 
 // 新規: asks before unsaved work goes, as opening does, then starts an empty job (the board list
 // stays). True when it did.

@@ -358,6 +358,64 @@ TEST(JobCommands, AnOpenedJobOffersItsBoardsTheListLacks)
     }
 }
 
+// A job whose band codes the shop's band table lacks: they are named and, when the user agrees,
+// added at the end of the table; codes the table has are left as the table has them.
+TEST(JobCommands, AnOpenedJobOffersItsBandsTheTableLacks)
+{
+    Desk desk;
+    desk.doc.EdgeList.Items = {{"A", "PVC", 5, 220, 40, 0, 0}, {"B", "ABS", 20, 220, 120, 10, 1}};
+    desk.doc.BuzaiList.Items[0].EdgeTop = "A";
+    desk.doc.BuzaiList.Items[0].EdgeRight = "B";
+    desk.Calculate();
+    desk.chooser.Files = {desk.dir.File("job.nestrix")};
+    ASSERT_TRUE(desk.Save());
+    struct Case {
+        const char* name;
+        std::vector<CEdge> table;  // the shop's before the job is opened
+        bool yes;
+        std::vector<std::string> after;  // codes
+        bool asked;
+    };
+    const Case cases[] = {
+        {"both listed: nothing asked", {{"B", "別の", 10, 220, 0, 0, 0}, {"A", "PVC", 5, 220, 40, 0, 1}}, true,
+         {"B", "A"}, false},
+        {"an empty table, add", {}, true, {"A", "B"}, true},
+        {"an empty table, no", {}, false, {}, true},
+        {"one listed, add the other", {{"B", "ABS", 20, 220, 120, 10, 0}}, true, {"B", "A"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CNestrixDoc other;
+        other.EdgeList.Items = c.table;
+        other.EdgeList.Saved = 1;
+        Settings settings;
+        RecordingPrompt prompt;
+        prompt.Answers = {c.yes};
+        RecordingFileChooser chooser;
+        chooser.Files = {desk.dir.File("job.nestrix")};
+        prompt.Choices = {2};  // the boards: nothing
+        ASSERT_TRUE(OpenJobFile(other, settings, prompt, chooser));
+        std::vector<std::string> codes;
+        for (const CEdge& edge : other.EdgeList.Items) {
+            codes.push_back(edge.Code);
+            EXPECT_EQ(edge.Index, static_cast<std::int32_t>(codes.size() - 1));
+        }
+        EXPECT_EQ(codes, c.after);
+        const auto question = std::find_if(prompt.Asked.begin(), prompt.Asked.end(), [](const std::string& text) {
+            return text.find("エッジ材にありません") != std::string::npos;
+        });
+        EXPECT_EQ(question != prompt.Asked.end(), c.asked);
+        if (c.asked && c.table.empty()) {
+            EXPECT_EQ(question->rfind("この物件のエッジ材 2 件がエッジ材にありません。\nエッジ「A」 PVC 厚さ 0.5\n", 0), 0u);
+        }
+        EXPECT_EQ(other.EdgeList.Saved, c.after.size() > c.table.size() ? 0 : 1);
+        // The shop's own definition of a code it has stays.
+        if (!c.table.empty() && c.table[0].Code == "B") {
+            EXPECT_EQ(other.EdgeList.Items[0].Name, c.table[0].Name);
+        }
+    }
+}
+
 // Bands on the desktop: 配置 lays the parts out at their cut sizes, the job keeps the sizes as
 // entered and the band table, and opening it gives the result the cut sizes again; a part that
 // cannot be cut stops 配置 before anything changes.
