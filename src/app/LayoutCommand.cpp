@@ -129,6 +129,9 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
             }
             return ok != 0;
         };
+        // The parts files name only the bands of the table (none without --bands).
+        job.Parts.Edges = &job.Edges;
+        job.Secondary.Edges = &job.Edges;
         if (!options.Bands.empty()) {
             prompt.Context = options.Bands;
             const int ok = job.Edges.Read(options.Bands, prompt);

@@ -142,6 +142,9 @@ CNestrixDoc::CNestrixDoc()
     YBuzaiList.IsSecondary = 1;
     ResultSecondary.IsSecondary = 1;
     YBuzaiList.Template.Count = 9999;
+    // Parts files name only the bands of the table.
+    BuzaiList.Edges = &EdgeList;
+    YBuzaiList.Edges = &EdgeList;
 }
 
 int CNestrixDoc::OnNewDocument(const Settings& settings, const std::string& folder, Prompt& prompt)
@@ -151,6 +154,10 @@ int CNestrixDoc::OnNewDocument(const Settings& settings, const std::string& fold
     EdgeSeen = SeeFile(folder + kEdgeJobFileName);
     StockUndoAvailable = StockUndoExists(folder);
     // A missing job file is the first start: an empty list, no message.
+    // The band table first: the secondary parts name its codes.
+    if (EdgeSeen.Exists && !EdgeList.Read(folder + kEdgeJobFileName, prompt)) {
+        EdgeKept = KeepUnreadable(folder, kEdgeJobFileName, prompt) ? 0 : 1;
+    }
     if (!settings.ResetGenbanFlg) {
         if (GenbanSeen.Exists && !GenbanList.Read(folder + kBoardsJobFileName, settings, prompt)) {
             GenbanKept = KeepUnreadable(folder, kBoardsJobFileName, prompt) ? 0 : 1;
@@ -162,9 +169,6 @@ int CNestrixDoc::OnNewDocument(const Settings& settings, const std::string& fold
             YBuzaiKept = KeepUnreadable(folder, kSecondaryJobFileName, prompt) ? 0 : 1;
         }
         YBuzaiList.Saved = 0;
-    }
-    if (EdgeSeen.Exists && !EdgeList.Read(folder + kEdgeJobFileName, prompt)) {
-        EdgeKept = KeepUnreadable(folder, kEdgeJobFileName, prompt) ? 0 : 1;
     }
     return 1;
 }

@@ -1,6 +1,7 @@
 #include "job/Buzai.h"
 
 #include "base/Settings.h"
+#include "job/Edge.h"
 #include "job/TableFile.h"
 #include "platform/FileChooser.h"
 #include "platform/Prompt.h"
@@ -31,8 +32,21 @@ const std::array<Rule, 12> kRules = {
     Rule::TextColumn(&CBuzai::EdgeRight),
 };
 
-TableFormat<CBuzai, 12> Format(const Settings& settings)
+TableFormat<CBuzai, 12> Format(const Settings& settings, const CEdgeList* edges = nullptr)
 {
+    std::function<std::optional<std::string>(const CBuzai&)> check;
+    if (edges != nullptr) {
+        check = [edges](const CBuzai& part) -> std::optional<std::string> {
+            const std::array<const std::string*, 4> codes = PartEdges(part);
+            for (std::size_t i = 0; i < codes.size(); ++i) {
+                if (!codes[i]->empty() && edges->Find(*codes[i]) == nullptr) {
+                    return std::string(CBuzaiList::kColumns[CBuzaiList::kRequiredColumns + i]) + "「" +
+                           *codes[i] + "」はエッジ材にありません";
+                }
+            }
+            return std::nullopt;
+        };
+    }
     return {CBuzaiList::kColumns, kRules,
             [&settings](std::size_t fieldCount, std::array<int, 12>& map) {
                 if (fieldCount != 5 && fieldCount != 6) {
@@ -44,7 +58,7 @@ TableFormat<CBuzai, 12> Format(const Settings& settings)
                 }
                 return true;
             },
-            CBuzaiList::kRequiredColumns};
+            CBuzaiList::kRequiredColumns, std::move(check)};
 }
 
 FileDialogOptions DialogOptions(const CBuzaiList& list, const Settings& settings)
@@ -58,12 +72,12 @@ FileDialogOptions DialogOptions(const CBuzaiList& list, const Settings& settings
 
 int CBuzaiList::Read(std::istream& in, const Settings& settings, Prompt& prompt)
 {
-    return ReadTableStream(in, Format(settings), Items, KindWord(), prompt);
+    return ReadTableStream(in, Format(settings, Edges), Items, KindWord(), prompt);
 }
 
 int CBuzaiList::Read(const std::string& path, const Settings& settings, Prompt& prompt)
 {
-    return ReadTableFile(path, Format(settings), Items, KindWord(), prompt);
+    return ReadTableFile(path, Format(settings, Edges), Items, KindWord(), prompt);
 }
 
 std::string CBuzaiList::ToText() const

@@ -8,6 +8,7 @@
 
 #include "job/RecordList.h"
 
+class CEdgeList;
 class Prompt;
 class FileChooser;
 struct Settings;
@@ -49,6 +50,9 @@ public:
 class CBuzaiList : public RecordList<CBuzai> {
 public:
     int IsSecondary = 0;
+    // The band table whose codes a file read into the list may name; a file naming another code
+    // is refused at its line. Without one any code is read.
+    const CEdgeList* Edges = nullptr;
 
     // "部材" or "２次部材": the first word of every message.
     const char* KindWord() const { return IsSecondary ? "２次部材" : "部材"; }

@@ -181,7 +181,7 @@ void PreviewAndInsert(const CBuzaiList& list, const JobDialogContext& context, B
     static const std::vector<std::string> none;
     const ImportMapping mapping = StartingMapping(context.ImportMaps ? *context.ImportMaps : none, sheet);
     CImportDlg preview(QString(list.KindWord()) + "の取り込み", source, std::move(sheet), mapping,
-                       QApplication::activeModalWidget(), std::move(makeSheet), header);
+                       QApplication::activeModalWidget(), std::move(makeSheet), header, context.Edges);
     if (preview.exec() != QDialog::Accepted || preview.Imported().Parts.empty()) {
         return;
     }

@@ -24,7 +24,7 @@ const std::array<Rule, 6> kRules = {
 
 TableFormat<CEdge, 6> Format()
 {
-    return {CEdgeList::kColumns, kRules, [](std::size_t, std::array<int, 6>&) { return false; }};
+    return {CEdgeList::kColumns, kRules, [](std::size_t, std::array<int, 6>&) { return false; }, 6, {}};
 }
 
 }  // namespace

@@ -49,7 +49,9 @@ const std::array<Rule, 13> kRules = {
 
 TableFormat<CGenban, 13> Format(const Settings& settings)
 {
-    return {CGenbanList::kColumns, kRules, [&settings](std::size_t fieldCount, std::array<int, 13>& map) {
+    return {CGenbanList::kColumns,
+            kRules,
+            [&settings](std::size_t fieldCount, std::array<int, 13>& map) {
                 if (fieldCount != 8 && fieldCount != 9) {
                     return false;
                 }
@@ -66,7 +68,9 @@ TableFormat<CGenban, 13> Format(const Settings& settings)
                     map[settings.OldBikou ? kKind : kRemark] = 8;
                 }
                 return true;
-            }};
+            },
+            13,
+            {}};
 }
 
 FileDialogOptions DialogOptions(const Settings& settings)

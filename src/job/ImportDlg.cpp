@@ -46,11 +46,13 @@ QString Text(const std::string& text)
 }  // namespace
 
 CImportDlg::CImportDlg(const QString& title, const QString& source, ImportSheet sheet,
-                       const ImportMapping& mapping, QWidget* parent, SheetMaker makeSheet, bool header)
+                       const ImportMapping& mapping, QWidget* parent, SheetMaker makeSheet, bool header,
+                       const CEdgeList* edges)
     : QDialog(parent),
       m_sheet(std::move(sheet)),
       m_mapping(mapping),
       m_makeSheet(std::move(makeSheet)),
+      m_edges(edges),
       m_header(header)
 {
     setObjectName("importDialog");
@@ -249,7 +251,7 @@ void CImportDlg::Update()
 
     const std::string missing = MissingFields(m_mapping);
     m_note->setText(Text(ImportNote(m_sheet, m_mapping)));
-    m_imported = missing.empty() ? ImportRows(m_sheet, m_mapping) : ImportedParts{};
+    m_imported = missing.empty() ? ImportRows(m_sheet, m_mapping, m_edges) : ImportedParts{};
     QString errors;
     for (const ImportRowError& error : m_imported.Errors) {
         errors += QString("%1行目: %2\n").arg(error.Line).arg(Text(error.Reason));

@@ -26,7 +26,8 @@ public:
     using SheetMaker = std::function<ImportSheet(bool header)>;
 
     CImportDlg(const QString& title, const QString& source, ImportSheet sheet, const ImportMapping& mapping,
-               QWidget* parent = nullptr, SheetMaker makeSheet = {}, bool header = true);
+               QWidget* parent = nullptr, SheetMaker makeSheet = {}, bool header = true,
+               const CEdgeList* edges = nullptr);
 
     const ImportSheet& Sheet() const { return m_sheet; }
     const ImportMapping& Mapping() const { return m_mapping; }
@@ -45,6 +46,7 @@ private:
     ImportMapping m_mapping;
     ImportedParts m_imported;
     SheetMaker m_makeSheet;
+    const CEdgeList* m_edges;  // the codes the band columns may name
     bool m_header = true;
     bool m_filling = false;
 

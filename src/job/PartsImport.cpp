@@ -388,7 +388,7 @@ std::optional<std::int32_t> ReadGrain(const std::string& cell, bool grainIsRotat
     return *yes != grainIsRotation ? 1 : 0;
 }
 
-ImportedParts ImportRows(const ImportSheet& sheet, const ImportMapping& mapping)
+ImportedParts ImportRows(const ImportSheet& sheet, const ImportMapping& mapping, const CEdgeList* edges)
 {
     ImportedParts imported;
     for (const ImportSheet::Row& row : sheet.Rows) {
@@ -453,6 +453,9 @@ ImportedParts ImportRows(const ImportSheet& sheet, const ImportMapping& mapping)
                        (Cp932Length(text) > kMaxEdgeCodeBytes || text.find_first_of(" ,\"") != std::string::npos)) {
                 wrong = ImportFieldTitle(field) + std::string("「") + text + "」はエッジ記号ではありません（" +
                         std::to_string(kMaxEdgeCodeBytes) + " バイトまで）";
+            } else if (field >= ImportField::EdgeTop && !text.empty() && edges != nullptr &&
+                       edges->Find(text) == nullptr) {
+                wrong = ImportFieldTitle(field) + std::string("「") + text + "」はエッジ材にありません";
             }
             part.*member = text;
         }
@@ -547,7 +550,7 @@ int ImportPartsFile(const std::string& path, CBuzaiList& list, Prompt& prompt, s
                          columns + "）\n取り込みを中断しました。");
         return 0;
     }
-    const ImportedParts imported = ImportRows(sheet, mapping);
+    const ImportedParts imported = ImportRows(sheet, mapping, list.Edges);
     if (!imported.Errors.empty()) {
         std::string text = kind + "の取り込み: 取り込めない行があります。";
         for (const ImportRowError& error : imported.Errors) {

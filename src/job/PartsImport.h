@@ -23,6 +23,8 @@ inline constexpr std::size_t kImportFields = 12;
 const char* ImportFieldTitle(ImportField field);
 
 // The cells of a sheet: the header row, then every row with the line it starts on.
+class CEdgeList;
+
 struct ImportSheet {
     struct Row {
         std::size_t Line = 0;
@@ -97,7 +99,8 @@ struct ImportedParts {
 // The parts of every row through the mapping (a missing count is 1). A row is refused with the
 // first thing wrong: a number a parts file would refuse, a grain that is no yes or no, text with
 // no Shift-JIS form or with a line break.
-ImportedParts ImportRows(const ImportSheet& sheet, const ImportMapping& mapping);
+ImportedParts ImportRows(const ImportSheet& sheet, const ImportMapping& mapping,
+                         const CEdgeList* edges = nullptr);
 
 // The remembered mappings (Settings::PartsImportMaps): the newest first, each as "<key> <mapping>".
 // A header's key: its titles without blanks around them, hashed (16 hex digits).

@@ -89,6 +89,9 @@ struct TableFormat {
     std::function<bool(std::size_t fieldCount, ColumnMap& map)> Headerless;
     // The columns a header must name, the first ones; those after them may be left out.
     std::size_t Required = N;
+    // What a record read whole breaks beyond its columns' rules (a band code the table lacks),
+    // or nothing.
+    std::function<std::optional<std::string>(const Record&)> Check;
 };
 
 // The field of a mapped column, or "" when the line is shorter.
@@ -217,7 +220,11 @@ TableProblem ReadTable(std::istream& in, const TableFormat<Record, N>& format, s
     auto readerProblem = [&reader]() { return ReaderProblem(reader); };
     auto append = [&](const std::vector<std::string>& fields, const auto& map) {
         Record record;
-        if (auto wrong = ParseRecord(fields, map, format, record)) {
+        auto wrong = ParseRecord(fields, map, format, record);
+        if (!wrong && format.Check) {
+            wrong = format.Check(record);
+        }
+        if (wrong) {
             return std::optional<TableProblem>{TableProblem{TableError::Data, reader.LineNumber(), *wrong}};
         }
         record.Index = static_cast<std::int32_t>(items.size());

@@ -394,13 +394,18 @@ TEST_F(LayoutCommandTest, LaysOutBandedPartsAtTheirCutSizes)
     ASSERT_EQ(banded.Write(dir.File("thin.csv"), prompt), 1);
     struct Case {
         std::vector<std::string> args;
-        const char* message;
+        std::string message;
     };
+    // An unknown code stops the reading of its file at its line.
     const Case cases[] = {
         {{"--boards", boards, "--parts", dir.File("unknown.csv"), "--bands", dir.File("bands.csv")},
-         "nestrix: 部材 2「棚板」: エッジ上「Z」はエッジ材にありません\n"},
+         "nestrix: " + dir.File("unknown.csv") +
+             ": 部材データが異常です。（3行目、部材エッジ上「Z」はエッジ材にありません） "
+             "読み込みを中断しました。\n"},
         {{"--boards", boards, "--parts", dir.File("banded.csv")},
-         "nestrix: 部材 1「側板」: エッジ上「B」はエッジ材にありません\n"},
+         "nestrix: " + dir.File("banded.csv") +
+             ": 部材データが異常です。（2行目、部材エッジ上「B」はエッジ材にありません） "
+             "読み込みを中断しました。\n"},
         {{"--boards", boards, "--parts", dir.File("thin.csv"), "--bands", dir.File("bands.csv")},
          "nestrix: 部材 2「棚板」: エッジを除くと寸法が 0 以下になります（560.0 × 0.0 mm）\n"},
     };

@@ -10,6 +10,7 @@
 #include "fakes/RecordingPrompt.h"
 #include "fakes/TempDir.h"
 #include "base/TextFile.h"
+#include "job/Edge.h"
 #include "job/ListFileText.h"
 
 namespace {
@@ -208,6 +209,42 @@ TEST(BuzaiFile, RejectsWithTheMessageOfEachError)
         EXPECT_EQ(ReadText(list, c.text, prompt), 0);
         EXPECT_EQ(prompt.Shown, std::vector<std::string>{c.message + "\n読み込みを中断しました。"});
         EXPECT_EQ(list.Items.size(), c.partsKept);
+    }
+}
+
+// A list given a band table reads only the codes it has, and names the line, the edge and the
+// code of any other; without a table any code is read (a job file's own table decides later).
+TEST(BuzaiFile, ReadsOnlyTheBandCodesOfItsTable)
+{
+    const std::string h =
+        "部材名,部材横,部材縦,部材厚さ,部材数,部材横置き,部材種類,部材備考,"
+        "部材エッジ上,部材エッジ下,部材エッジ左,部材エッジ右\n";
+    CEdgeList table;
+    table.Items = {{"A", "PVC", 5, 220, 40, 0, 0}, {"ＢＢ", "突板", 10, 220, 80, 0, 1}};
+    struct Case {
+        const char* name;
+        std::string text;
+        bool withTable;
+        std::string message;  // "" when read
+    };
+    const Case cases[] = {
+        {"known codes", h + "a,10,10,1,1,0,,,A,,ＢＢ,A\n", true, ""},
+        {"no bands at all", h + "a,10,10,1,1,0,,,,,,\n", true, ""},
+        {"an unknown code on the third line, right edge", h + "a,10,10,1,1,0,,,A,,,\nb,10,10,1,1,0,,,,,,Z\n",
+         true, "部材データが異常です。（3行目、部材エッジ右「Z」はエッジ材にありません）"},
+        {"a code of another case", h + "a,10,10,1,1,0,,,a,,,\n", true,
+         "部材データが異常です。（2行目、部材エッジ上「a」はエッジ材にありません）"},
+        {"any code without a table", h + "a,10,10,1,1,0,,,Z,Y,X,W\n", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingPrompt prompt;
+        CBuzaiList list;
+        list.Edges = c.withTable ? &table : nullptr;
+        EXPECT_EQ(ReadText(list, c.text, prompt), c.message.empty() ? 1 : 0);
+        EXPECT_EQ(prompt.Shown, c.message.empty()
+                                    ? std::vector<std::string>{}
+                                    : std::vector<std::string>{c.message + "\n読み込みを中断しました。"});
     }
 }
 

@@ -8,6 +8,7 @@
 #include "base/IniFile.h"
 #include "base/Settings.h"
 #include "fakes/RecordingPrompt.h"
+#include "job/Edge.h"
 #include "fakes/TempDir.h"
 
 namespace {
@@ -209,6 +210,15 @@ TEST(PartsImport, NeedsWidthLengthAndAThickness)
     EXPECT_EQ(ErrorsText(ImportRows(sheet, mapping).Errors),
               "2:種類「\xF0\x9F\x99\x82」に Shift-JIS で表せない文字があります;");
     mapping.Kind = "MDF";
+    // Band columns name the codes of the band table, when there is one.
+    mapping[ImportField::EdgeLeft] = 2;
+    sheet.Rows = {{2, {"600", "400", "A", ""}}, {3, {"600", "400", "B", ""}}};
+    CEdgeList table;
+    table.Items = {{"A", "PVC", 5, 220, 40, 0, 0}};
+    EXPECT_EQ(ErrorsText(ImportRows(sheet, mapping, &table).Errors),
+              "3:エッジ左「B」はエッジ材にありません;");
+    EXPECT_EQ(ImportRows(sheet, mapping).Errors.size(), 0u);
+    mapping[ImportField::EdgeLeft] = -1;
     EXPECT_EQ(ImportNote(sheet, mapping),
               "寸法は mm として読みます（インチは換算しません）。\n取り込まない列: Colour,列4");
 }
