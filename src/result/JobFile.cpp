@@ -763,6 +763,9 @@ void JobDocument::Bind()
     Result.BuzaiList = &Parts;
     Result.YBuzaiList = &Secondary;
     Result.GenbanList = &Boards;
+    // Lists that read only the codes of a band table read those of this job's.
+    Parts.Edges = Parts.Edges != nullptr ? &Edges : nullptr;
+    Secondary.Edges = Secondary.Edges != nullptr ? &Edges : nullptr;
 }
 
 void CopyJobRunSettings(const Settings& from, Settings& to)

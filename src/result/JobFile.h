@@ -27,7 +27,8 @@ struct JobDocument {
     JobDocument();
     JobDocument(const JobDocument& other);
     JobDocument& operator=(const JobDocument& other);
-    // Points the result's list pointers at this document's lists.
+    // Points the result's list pointers at this document's lists (and lists bound to a band table at
+    // its own).
     void Bind();
 };
 

@@ -83,6 +83,15 @@ shipped="$example/kitchen.nestrix"
 "$nestrix" layout --job "$shipped" --json "$dir/recalculated.json" >/dev/null 2>&1 || fail "the shipped job does not calculate"
 cmp -s "$dir/shipped.json" "$dir/recalculated.json" || fail "the shipped job's result is not what this build calculates (make it again: see docs/job-file.md)"
 cmp -s "$dir/shipped.json" "$dir/run.json" || fail "the shipped job is not the example's lists and settings"
+# The same for the banded example job, and it is the banded lists' run.
+banded="$example/kitchen-banded.nestrix"
+"$nestrix" export "$banded" --json "$dir/banded.json" >/dev/null 2>"$dir/stderr" || { cat "$dir/stderr"; fail "the banded job does not export"; }
+"$nestrix" layout --job "$banded" --json "$dir/banded-again.json" >/dev/null 2>&1 || fail "the banded job does not calculate"
+cmp -s "$dir/banded.json" "$dir/banded-again.json" || fail "the banded job's result is not what this build calculates (make it again: see docs/job-file.md)"
+"$nestrix" layout --boards "$example/boards.csv" --parts "$example/parts-banded.csv" --secondary "$example/secondary.csv" \
+    --settings "$example/settings.ini" --bands "$example/bands.csv" --json "$dir/banded-run.json" >/dev/null 2>&1 \
+    || fail "the banded lists do not lay out"
+cmp -s "$dir/banded.json" "$dir/banded-run.json" || fail "the banded job is not the banded example's lists and settings"
 
 # 5. 在庫反映 headless: --stock-out is the boards file with the sheets used taken off and the
 # offcuts of the JSON added, the same from the run and from its job file; --min-offcut 0 adds none.

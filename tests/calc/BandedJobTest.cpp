@@ -12,6 +12,7 @@
 #include "fakes/RecordingPrompt.h"
 #include "job/Edge.h"
 #include "result/EdgeTotals.h"
+#include "result/JobFile.h"
 #include "result/RetData.h"
 
 namespace {
@@ -121,4 +122,41 @@ TEST(BandedJob, BandMetresAndCostOverThePlacedPieces)
     ASSERT_EQ(totals.Layouts[1].size(), 1u);  // the second layout has only 木
     EXPECT_EQ(totals.Layouts[1][0].Code, "木");
     EXPECT_DOUBLE_EQ(totals.Layouts[1][0].Metres, 0.8);
+}
+
+// The bundled kitchen job with bands on its visible edges, counted by hand over its parts (all
+// placed): each banded edge its length as entered plus the band's allowance (S 20, A and D 30 mm).
+TEST(BandedJob, KitchenBandsAgainstAHandCount)
+{
+    JobDocument job;
+    std::string error;
+    ASSERT_TRUE(ReadJobFile(std::string(NESTRIX_EXAMPLE_JOB) + "/kitchen-banded.nestrix", job, error))
+        << error;
+    JobDocument cut;
+    ASSERT_TRUE(CutSizeJob(job, cut, error)) << error;
+    ASSERT_TRUE(cut.Result.Unplaced.empty());
+    const EdgeTotals totals = CountEdges(cut.Result, cut.Edges);
+    // S: 吊戸棚 side 4 × 720, top and bottom 2 × 884 each, shelves 4 × 880; base side 6 × 820,
+    // bottom 3 × 884, rails 6 × 884, shelves 3 × 880; tall side 2 × 2120, shelves 5 × 584;
+    // drawer fronts 6 × (2 × 466 + 2 × 200); drawer sides 12 × 520, backs 12 × 400; 見切り 3 × 920.
+    const double s = (4 * 720 + 2 * 884 + 2 * 884 + 4 * 880 + 6 * 820 + 3 * 884 + 6 * 884 + 3 * 880 +
+                      2 * 2120 + 5 * 584 + 6 * (2 * 466 + 2 * 200) + 12 * 520 + 12 * 400 + 3 * 920) /
+                     1000.0;
+    // A: 幕板 2 × 1830, フィラー 4 × 730. D: doors all round, 4 × (2 × 476 + 2 × 726),
+    // 4 × (2 × 476 + 2 × 746), 1 × (2 × 2126 + 2 × 626).
+    const double a = (2 * 1830 + 4 * 730) / 1000.0;
+    const double d = (4 * (2 * 476 + 2 * 726) + 4 * (2 * 476 + 2 * 746) + (2 * 2126 + 2 * 626)) / 1000.0;
+    ASSERT_EQ(totals.Job.size(), 3u);
+    EXPECT_EQ(totals.Job[0].Code, "S");
+    EXPECT_DOUBLE_EQ(totals.Job[0].Metres, s);
+    EXPECT_DOUBLE_EQ(totals.Job[1].Metres, a);
+    EXPECT_DOUBLE_EQ(totals.Job[2].Metres, d);
+    EXPECT_EQ(totals.Job[0].Cost, 3264);  // 54.404 m × 60 円
+    EXPECT_EQ(totals.Job[1].Cost, 724);   // 6.58 m × 110 円
+    EXPECT_EQ(totals.Job[2].Cost, 5975);  // 24.896 m × 240 円
+    // The doors are cut 2 mm smaller on every edge; a side panel 0.5 mm less deep.
+    EXPECT_EQ(cut.Parts.Items[13].Width, 4420);
+    EXPECT_EQ(cut.Parts.Items[13].Height, 6920);
+    EXPECT_EQ(cut.Parts.Items[0].Width, 7000);
+    EXPECT_EQ(cut.Parts.Items[0].Height, 3295);
 }
