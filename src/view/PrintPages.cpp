@@ -148,10 +148,22 @@ std::vector<PartsListRow> PartsListRows(const CBuzaiList& parts, const CBuzaiLis
     return rows;
 }
 
-// The band lines take the row of the parts total and one row each.
+// The band lines take a row before them (the parts total's) and one row each.
 int BandRows(const std::vector<std::string>& bandLines)
 {
     return bandLines.empty() ? 0 : static_cast<int>(bandLines.size()) + 1;
+}
+
+// The row before the band lines: the one after the parts, or, when the lines would not all fit
+// on the page the parts end on, the last of that page, so that they begin the next together.
+int BandRowsStart(const CRetData& ret, int tableRows, int bandRows)
+{
+    for (const PROUTDATA& page : ret.Pages[kPrintBoardInfo]) {
+        if (page.Type == kPageParts && page.First > tableRows + 1 && page.First < tableRows + bandRows) {
+            return page.First - 1;
+        }
+    }
+    return tableRows;
 }
 
 class PageWriter {
@@ -203,7 +215,9 @@ public:
         const std::vector<PartsListRow> rows =
             PartsListRows(m_src.Parts, m_src.Secondary, m_ret.PlacedSecondary);
         const int tableRows = static_cast<int>(rows.size());
-        const int count = tableRows + BandRows(m_src.BandLines);
+        const int bandRows = BandRows(m_src.BandLines);
+        const int bandStart = BandRowsStart(m_ret, tableRows, bandRows);
+        const int count = bandStart + bandRows;
         const int end = std::min(count, first + capacity);
         if (first < tableRows || tableRows == 0) {
             m_dc.TextOut(m_f.X0 + m_f.W, y, std::string("部材リスト") + TankaCaption(m_src.TankaType));
@@ -234,9 +248,9 @@ public:
             }
         }
         // The total's row stands first among the band rows.
-        for (int row = std::max(first, tableRows + 1); row < end; ++row) {
+        for (int row = std::max(first, bandStart + 1); row < end; ++row) {
             y -= 2 * m_f.L;
-            m_dc.TextOut(m_f.X0 + m_f.W, y, m_src.BandLines[static_cast<std::size_t>(row - tableRows - 1)]);
+            m_dc.TextOut(m_f.X0 + m_f.W, y, m_src.BandLines[static_cast<std::size_t>(row - bandStart - 1)]);
         }
     }
 
@@ -431,12 +445,22 @@ void PreparePrintout(CRetData& ret, CBuzaiList& parts, CBuzaiList& secondary, co
 {
     FillPartCosts(ret, parts, secondary, boards, tankaType);
     const int rows = static_cast<int>(PartsListRows(parts, secondary, ret.PlacedSecondary).size());
-    FillPageDescriptors(ret, rows + BandRows(PrintBandLines(ret, bands)));
+    const int bandRows = BandRows(PrintBandLines(ret, bands));
+    FillPageDescriptors(ret, rows + bandRows);
+    const int bandStart = BandRowsStart(ret, rows, bandRows);
+    if (bandStart != rows) {
+        FillPageDescriptors(ret, bandStart + bandRows);
+    }
 }
 
 std::vector<std::string> PrintBandLines(const CRetData& ret, const EdgeTotals* bands)
 {
-    return bands != nullptr ? EdgeTotalsLines(*bands, ret) : std::vector<std::string>{};
+    if (bands == nullptr) {
+        return {};
+    }
+    std::vector<std::string> lines = EdgeTotalsLines(*bands, ret);
+    lines.insert(lines.begin(), "エッジ材");
+    return lines;
 }
 
 int PageCount(const CRetData& ret, int kind)

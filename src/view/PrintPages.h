@@ -39,7 +39,7 @@ void FillPageDescriptors(CRetData& ret, int partsCount);
 void PreparePrintout(CRetData& ret, CBuzaiList& parts, CBuzaiList& secondary, const CGenbanList& boards,
                      int tankaType, const EdgeTotals* bands = nullptr);
 
-// The band lines under the parts list of 原板情報: none without bands.
+// The band lines under the parts list of 原板情報, a heading first: none without bands.
 std::vector<std::string> PrintBandLines(const CRetData& ret, const EdgeTotals* bands);
 
 // Pages of a printout: the descriptors of its kind, at least 1.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 
 #include "base/CalcError.h"
 #include "base/Settings.h"
@@ -209,8 +210,8 @@ TEST(BoardInformationPage, RowsOfEachPage)
 }
 
 // A list at cut sizes: the part's row shows the size as entered, a row under it the cut size;
-// the band lines follow the total, on a page of their own when the last one is full. Nothing is
-// printed twice or left out.
+// the band lines follow the total, all on one page: the next when they do not fit under it.
+// Nothing is printed twice or left out.
 TEST(BoardInformationPage, BandedPartsShowBothSizesAndTheBandsAfterTheTotal)
 {
     struct Case {
@@ -223,7 +224,7 @@ TEST(BoardInformationPage, BandedPartsShowBothSizesAndTheBandsAfterTheTotal)
     const Case cases[] = {
         {"one page", 3, 4, 2, 1},
         {"band lines on a page of their own", 3, 11, 11, 2},
-        {"band lines split after the total", 3, 10, 10, 2},
+        {"band lines that would be split begin the next page", 3, 10, 10, 2},
         {"a part and its cut size apart", 3, 12, 12, 2},
         {"no part banded", 3, 4, 0, 1},
     };
@@ -246,6 +247,7 @@ TEST(BoardInformationPage, BandedPartsShowBothSizesAndTheBandsAfterTheTotal)
 
         std::vector<std::string> sizes;
         std::vector<std::string> lines;
+        std::set<int> linePages;
         int totals = 0;
         for (int page = 1; page <= c.pages; ++page) {
             RecordingCanvas dc;
@@ -256,6 +258,7 @@ TEST(BoardInformationPage, BandedPartsShowBothSizesAndTheBandsAfterTheTotal)
                 totals += text.Value.rfind("総計 =", 0) == 0 ? 1 : 0;
                 if (text.Value.rfind("エッジ", 0) == 0 || text.Value.rfind("原板・エッジ", 0) == 0) {
                     lines.push_back(text.Value);
+                    linePages.insert(page);
                 }
             }
             const std::vector<std::string> column = TextsAt(dc, kX0 + (5 + 21 + 13) * kW + kW / 2, " ");
@@ -277,6 +280,7 @@ TEST(BoardInformationPage, BandedPartsShowBothSizesAndTheBandsAfterTheTotal)
         EXPECT_EQ(sizes, expected);
         EXPECT_EQ(totals, 2);  // boards and parts
         EXPECT_EQ(lines, PrintBandLines(job.ret, &bands));
+        EXPECT_EQ(linePages.size(), 1u);
     }
 }
 
