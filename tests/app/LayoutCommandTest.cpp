@@ -675,6 +675,11 @@ TEST_F(LayoutCommandTest, RefusesAnOutputThatIsAnInputOrAnotherOutput)
         {{"--json", dir.File("new.json"), "--cutdata", dir.File("dangling.json")}, "--json と --cutdata"},
         {{"--pdf-info", dir.File("old.json"), "--stats", dir.File("sub/../old.json")}, "--pdf-info と --stats"},
         {{"--pdf-cuts", dir.File("cuts.pdf"), "--pdf-labels", dir.File("cuts.pdf")}, "--pdf-cuts と --pdf-labels"},
+        {{"--save-job", dir.File("new.json"), "--stock-out", dir.File("new.json")},
+         "--save-job と --stock-out"},
+        {{"--cutdata", dir.File("old.json"), "--save-job", dir.File("old.json")}, "--cutdata と --save-job"},
+        {{"--stock-out", dir.File("dangling.json"), "--xlsx", dir.File("new.json")}, "--stock-out と --xlsx"},
+        {{"--stock-out", "-", "--json", "-"}, "--json と --stock-out"},
         {{"--json", "-", "--unplaced", "-"}, "--json と --unplaced"},
         {{"--png", dir.File("pictures"), "--json", dir.File("pictures/boards.png")}, "--png の画像と --json"},
         {{"--png", dir.File("pictures"), "--stats", dir.File("pictures/board-007.png")}, "--png の画像と --stats"},
@@ -693,6 +698,18 @@ TEST_F(LayoutCommandTest, RefusesAnOutputThatIsAnInputOrAnotherOutput)
         EXPECT_FALSE(std::filesystem::exists(dir.File("new.json")));
     }
     expectInputsKept();
+    // The job file a run reads is an input as well.
+    const std::string job = dir.File("in.nestrix");
+    ASSERT_EQ(run({"--save-job", job}).Status, 0);
+    const std::string jobBytes = ReadBytes(job);
+    for (const char* output : {"--save-job", "--stock-out", "--json"}) {
+        SCOPED_TRACE(output);
+        const Output out = Layout({"--job", job, output, dir.File("sub/../in.nestrix")});
+        EXPECT_EQ(out.Status, kExitBadInput);
+        EXPECT_NE(out.Err.find(std::string(output) + " と --job が同じファイルです"), std::string::npos)
+            << out.Err;
+        EXPECT_EQ(ReadBytes(job), jobBytes);
+    }
     // A picture's name in the pictures' folder that leads to an input or another output.
     struct Link {
         const char* name;

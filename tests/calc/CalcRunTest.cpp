@@ -750,8 +750,11 @@ TEST(ReplacesBest, PutsUncutPartsBeforePrice)
 
 TEST(SearchReplaces, PutsPartsAreaBeforeUncutParts)
 {
-    const auto result = [](long long unplaced, std::int64_t price, double partsArea) {
-        return ChoiceResult(unplaced, price, partsArea);
+    // The total area, with the secondary parts, apart from the parts area, which comes first.
+    const auto result = [](long long unplaced, std::int64_t price, double partsArea, double totalArea = 0.0) {
+        CRetData r = ChoiceResult(unplaced, price, partsArea);
+        r.TotalArea = totalArea > 0.0 ? totalArea : partsArea;
+        return r;
     };
     const ChoiceCase cases[] = {
         {"more area, more pieces uncut", result(9, 900, 9.03e6), result(1, 900, 8.1e6), false, true},
@@ -763,6 +766,12 @@ TEST(SearchReplaces, PutsPartsAreaBeforeUncutParts)
         {"area apart only by rounding: not the dearer", result(0, 1000, 8.1e6 * (1 + 1e-13)), result(0, 900, 8.1e6),
          false, false},
         {"no rate: more area", result(3, 0, 9.03e6), result(0, 0, 8.1e6), true, true},
+        {"less parts area, more secondary area", result(0, 900, 8.1e6, 9.9e6), result(1, 900, 9.03e6), false,
+         false},
+        {"more parts area, less secondary area", result(1, 900, 9.03e6), result(0, 900, 8.1e6, 9.9e6), false,
+         true},
+        {"same parts area, more secondary area but dearer", result(0, 1000, 8.1e6, 9.9e6),
+         result(0, 900, 8.1e6), false, false},
     };
     for (const ChoiceCase& c : cases) {
         SCOPED_TRACE(c.name);

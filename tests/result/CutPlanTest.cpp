@@ -416,3 +416,49 @@ TEST(Offcuts, AreTheEmptyRectanglesOfThePlanLargeEnough)
         EXPECT_EQ(offcuts, expected);
     }
 }
+
+// The cuts of the job count every sheet: a pattern cut on three boards saws three times over.
+TEST(CutTotals, CountEverySheetOfARepeatedPattern)
+{
+    // A 100 x 50 mm board, kerf 1 mm. Pattern 0, a 30 x 50 piece: one cut 50 mm long. Pattern 1
+    // beside it a 30 x 20 piece: two more cuts, 50 and 30 mm.
+    CBuzaiList parts, secondary;
+    parts.Items.resize(2);
+    parts.Items[0].Width = 300;
+    parts.Items[0].Height = 500;
+    parts.Items[1].Width = 300;
+    parts.Items[1].Height = 200;
+    CGenbanList boards;
+    boards.Items.resize(1);
+    boards.Items[0].Width = 1000;
+    boards.Items[0].Height = 500;
+    struct Case {
+        std::int32_t repeats[2];
+        std::int64_t cuts;
+        double lengthMm;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{1, 1}, 4, 180.0, "切断 4 回  0.2 m"},
+        {{3, 1}, 6, 280.0, "切断 6 回  0.3 m"},
+        {{1, 4}, 13, 570.0, "切断 13 回  0.6 m"},
+        {{10, 20}, 70, 3100.0, "切断 70 回  3.1 m"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.repeats[0]) + " and " + std::to_string(c.repeats[1]) + " sheets");
+        CRetData ret;
+        ret.Layouts.resize(2);
+        ret.Layouts[0].Blocks = {{0, 0, 0, 0, 1, 1, 0}};
+        ret.Layouts[1].Blocks = {{0, 0, 0, 0, 1, 1, 0}, {1, 0, 310, 0, 1, 1, 0}};
+        for (std::size_t i = 0; i < 2; ++i) {
+            ret.Layouts[i].Repeat = c.repeats[i];
+        }
+        const ResultSawing sawing = SawResult({ret, parts, secondary, boards}, 10, {0, 0});
+        ASSERT_EQ(sawing.size(), 2u);
+        ASSERT_TRUE(sawing[0].Planned && sawing[1].Planned);
+        const CutTotals totals = JobCutTotals(ret, sawing);
+        EXPECT_EQ(totals.Cuts, c.cuts);
+        EXPECT_DOUBLE_EQ(totals.LengthMm, c.lengthMm);
+        EXPECT_EQ(CutTotalsText(totals), c.text);
+    }
+}

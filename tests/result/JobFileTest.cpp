@@ -218,6 +218,29 @@ TEST(JobFile, EditedFilesAreRefusedWithWhatIsWrong)
         {"a piece larger than its board", [](Json& j) { j["parts"][1]["width"] = 9000; }, "外に出ています"},
         {"a block off the board", [](Json& j) { j["result"]["layouts"][0]["blocks"][0]["x"] = 990; },
          "外に出ています"},
+        // A trim that takes in the first block by one, on each side.
+        {"a block in the left trim",
+         [](Json& j) {
+             j["boards"][0]["trim_left"] = j["result"]["layouts"][0]["blocks"][0]["x"].get<int>() + 1;
+         },
+         "外に出ています"},
+        {"a block in the top trim",
+         [](Json& j) {
+             j["boards"][0]["trim_top"] = j["result"]["layouts"][0]["blocks"][0]["y"].get<int>() + 1;
+         },
+         "外に出ています"},
+        {"a block in the right trim",
+         [](Json& j) {
+             j["boards"][0]["trim_right"] = j["boards"][0]["width"].get<int>() -
+                                            j["result"]["layouts"][0]["blocks"][0]["x"].get<int>() - 1;
+         },
+         "外に出ています"},
+        {"a block in the bottom trim",
+         [](Json& j) {
+             j["boards"][0]["trim_bottom"] = j["boards"][0]["length"].get<int>() -
+                                             j["result"]["layouts"][0]["blocks"][0]["y"].get<int>() - 1;
+         },
+         "外に出ています"},
         {"a part that is not in the list", [](Json& j) { j["result"]["layouts"][0]["blocks"][0]["part"] = 9; },
          "一覧にありません"},
         {"a board that is not in the list", [](Json& j) { j["result"]["layouts"][0]["board"] = 4; },

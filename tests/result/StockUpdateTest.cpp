@@ -168,3 +168,69 @@ TEST(StockUpdate, OffcutNamesShowTenthsOnlyWhereThereAreAny)
     EXPECT_EQ(OffcutBoardName(6005, 3000), "端材 600.5×300");
     EXPECT_EQ(OffcutBoardName(7, 10), "端材 0.7×1");
 }
+
+// Equal offcuts of one board become one entry holding every sheet's: those of one pattern and
+// those of two patterns of the board, each times its repeat count.
+TEST(StockUpdate, EqualOffcutsOfOneBoardAddUpTheirSheets)
+{
+    const CalRect offcut{100, 100, 6100, 4600};  // 600 x 450 mm
+    const CalRect other{7000, 100, 10000, 9100};
+    struct Pattern {
+        std::int32_t board, repeat;
+        std::vector<CalRect> offcuts;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Pattern> patterns;
+        std::vector<std::int32_t> counts;  // of the new entries
+        std::vector<std::string> added;    // their lines
+    };
+    const Case cases[] = {
+        {"two on a pattern cut three times",
+         {{0, 3, {offcut, offcut}}},
+         {6},
+         {"追加 「端材 600×450」 厚さ 18 ラワン 6 枚 単価 489 円 最優先"}},
+        {"one on each of two patterns",
+         {{0, 3, {offcut}}, {0, 4, {other, offcut}}},
+         {7, 4},
+         {"追加 「端材 600×450」 厚さ 18 ラワン 7 枚 単価 489 円 最優先",
+          "追加 「端材 300×900」 厚さ 18 ラワン 4 枚 単価 489 円 最優先"}},
+        {"of two boards apart",
+         {{0, 2, {offcut}}, {1, 5, {offcut, offcut}}, {0, 1, {offcut}}},
+         {3, 10},
+         {"追加 「端材 600×450」 厚さ 18 ラワン 3 枚 単価 489 円 最優先",
+          "追加 「端材 600×450」 厚さ 18 ラワン 10 枚 単価 455 円 最優先"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        StockJob job;
+        job.Ret.Layouts.clear();
+        job.Offcuts.clear();
+        for (const Pattern& p : c.patterns) {
+            COutData layout;
+            layout.BoardNo = p.board;
+            layout.Repeat = p.repeat;
+            job.Ret.Layouts.push_back(layout);
+            LayoutSawing sawn;
+            sawn.Planned = true;
+            sawn.Offcuts = p.offcuts;
+            job.Offcuts.push_back(sawn);
+        }
+        StockUpdate update;
+        std::string error;
+        ASSERT_TRUE(MakeStockUpdate(job.Lists(), job.Offcuts, job.Boards, "", update, error)) << error;
+        std::vector<std::string> added;
+        for (const std::string& line : update.Lines) {
+            if (line.rfind("追加", 0) == 0) {
+                added.push_back(line);
+            }
+        }
+        EXPECT_EQ(added, c.added);
+        // The boards keep their places (none is used up); the offcuts follow.
+        std::vector<std::int32_t> counts;
+        for (std::size_t i = job.Boards.Items.size(); i < update.Boards.Items.size(); ++i) {
+            counts.push_back(update.Boards.Items[i].Count);
+        }
+        EXPECT_EQ(counts, c.counts);
+    }
+}

@@ -659,3 +659,50 @@ TEST(Cal1ChooseBlock, SameAsWithEveryProbeAScanOfTheWholeList)
     EXPECT_GT(chosen, 300);
     EXPECT_GT(skipped, 50);
 }
+
+// A sub-fill computed past the budget is cut short: the memo must not keep it, or a later board
+// layout within its budget would take it for the engine's own. A board laid out with no budget at
+// all, then again with the whole budget: a secondary part too large for any rectangle makes the
+// lists differ for the board memo, not for the sub-fills. The second layout is a fresh engine's.
+TEST(Cal1FillBudget, FillsPastTheBudgetAreNotAnsweredFromTheMemo)
+{
+    TestJob job = TestJob().Board(24300, 12200).Kerf(30);
+    for (int i = 0; i < 14; ++i) {
+        job.Parts(300 + 170 * i, 200 + 90 * (i % 5), 6 + i % 4, i % 3 == 0);
+    }
+    job.Secondary(30000, 30000, 1);
+    const CalRect rects[] = {{0, 0, 4000, 3000}, {0, 0, 6000, 4000}, {0, 0, 7000, 5000},
+                             {0, 0, 8100, 6100}, {0, 0, 9000, 4500}, {0, 0, 12150, 6100}};
+    int cutShort = 0;  // layouts the budget changed: where a wrong answer would show
+    for (const int candidateFlag : {0, 1}) {
+        for (const CalRect& rect : rects) {
+            SCOPED_TRACE("candidate flag " + std::to_string(candidateFlag) + ", " +
+                         std::to_string(rect.Width()) + " x " + std::to_string(rect.Height()));
+            CCal1 engine(candidateFlag, 0);
+            job.Prepare(engine);
+            engine.FillBudget = 0;
+            const BuzaiLists withLarge = engine.CalData.Buzai;
+            OneBoard first;
+            first.placed = engine.LayoutBoard(withLarge, first.left, first.layout, rect);
+            ASSERT_EQ(engine.SubFillsCutShort, 1);
+
+            engine.FillBudget = CCal1::kFillBudget;
+            BuzaiLists remaining = withLarge;
+            remaining[1].clear();
+            OneBoard again;
+            again.placed = engine.LayoutBoard(remaining, again.left, again.layout, rect);
+            EXPECT_EQ(engine.SubFillsCutShort, 1);  // within the budget
+
+            CCal1 fresh(candidateFlag, 0);
+            job.Prepare(fresh);
+            OneBoard own;
+            own.placed = fresh.LayoutBoard(remaining, own.left, own.layout, rect);
+            EXPECT_EQ(again.placed, own.placed);
+            EXPECT_TRUE(again.layout.Blocks == own.layout.Blocks);
+            EXPECT_TRUE(again.layout.CutLines == own.layout.CutLines);
+            EXPECT_TRUE(again.left == own.left);
+            cutShort += first.layout.Blocks != own.layout.Blocks;
+        }
+    }
+    EXPECT_GT(cutShort, 0);
+}
