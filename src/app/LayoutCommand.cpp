@@ -8,9 +8,12 @@
 #include <string>
 #include <unistd.h>
 
-#include "app/Headless.h"
+#include "app/CommandInput.h"
 #include "app/LayoutOutputs.h"
 #include "app/LayoutSummary.h"
+#include "app/StderrPrompt.h"
+#include "app/StopSignals.h"
+#include "app/WriteOutputs.h"
 #include "base/Format.h"
 #include "base/IniFile.h"
 #include "base/Settings.h"

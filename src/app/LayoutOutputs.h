@@ -5,7 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/LayoutCommand.h"
+#include "app/HeadlessTypes.h"
+#include "app/LayoutOptions.h"
 
 // The files of `nestrix layout`: which option names which, and how they are staged.
 

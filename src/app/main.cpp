@@ -6,6 +6,7 @@
 
 #include "base/IniFile.h"
 #include "app/LayoutCommand.h"
+#include "app/LayoutOptions.h"
 #include "app/NestrixApp.h"
 #include "base/ProgramFolder.h"
 #include "base/Settings.h"

@@ -11,6 +11,7 @@
 #include "job/Genban.h"
 #include "platform/Prompt.h"
 #include "result/Money.h"
+#include "result/ResultOrder.h"
 #include "result/RetData.h"
 
 struct CalcRun::Job {
@@ -431,53 +432,6 @@ std::string CalcRun::ProgressText() const
     char text[128];
     std::snprintf(text, sizeof text, "進行度 %3d%% 経過時間 %s", Percent(), FormatElapsed(elapsed).c_str());
     return text;
-}
-
-namespace {
-
-long long UnplacedPieces(const CRetData& ret)
-{
-    long long pieces = 0;
-    for (const CAL_BUZAI& entry : ret.Unplaced) {
-        pieces += entry.Count;
-    }
-    return pieces;
-}
-
-}  // namespace
-
-bool ReplacesBest(const CRetData& c, const CRetData& best, bool noRate)
-{
-    if (noRate) {
-        return c.IsBetter(best);
-    }
-    // A result that leaves fewer pieces uncut wins before any price comparison.
-    const long long uc = UnplacedPieces(c), ub = UnplacedPieces(best);
-    if (uc != ub) {
-        return uc < ub;
-    }
-    if (c.TotalPrice != best.TotalPrice) {
-        return c.TotalPrice < best.TotalPrice;
-    }
-    return c.IsBetter(best);
-}
-
-namespace {
-
-// 1 when a places more parts area than b, -1 when less, else 0. Relative, so that the order in
-// which a result's areas were added does not decide.
-int ComparePartsArea(const CRetData& a, const CRetData& b)
-{
-    const double margin = 1e-9 * std::max(a.PartsArea, b.PartsArea);
-    return a.PartsArea > b.PartsArea + margin ? 1 : a.PartsArea < b.PartsArea - margin ? -1 : 0;
-}
-
-}  // namespace
-
-bool SearchReplaces(const CRetData& c, const CRetData& best, bool noRate)
-{
-    const int byArea = ComparePartsArea(c, best);
-    return byArea != 0 ? byArea > 0 : ReplacesBest(c, best, noRate);
 }
 
 void MergeSameLayouts(std::vector<COutData>& layouts)

@@ -11,6 +11,7 @@
 
 #include "base/Settings.h"
 #include "calc/CalData.h"
+#include "calc/EngineVariant.h"
 #include "calc/MessageSink.h"
 #include "calc/SameRows.h"
 
@@ -22,53 +23,12 @@ class COutData;
 struct RET_GROUP;
 class Prompt;
 
-// The engine kinds.
-enum EngineKind : int {
-    kBlockEngine = 1,
-    kStripEngine = 2,
-    kStackEngine = 3,
-    kRowEngine = 4,
-    kSearchEngine = 5
-};
-
-// The search engine's runs are shared by this many jobs per group (Order = the job's number,
-// Level = the machining method, Second = the effort).
-inline constexpr int kSearchJobs = 2;
-
-// One engine kind with its variant parameters. What a field means depends on the kind (unused
-// where not listed; MakeEngine sets them):
-//   1 blocks       Second: cutting candidates after a block (CandidateFlag); Area: part order
-//   2 strips       Order: effort of the length fill; Level: stage limit 0..2; Area: part order
-//   3 strip stacks Order: as 2 (its Level is always 2); Second: cutting candidates after a stack;
-//                  Area: part order
-//   4 row first    Order, Level: as 2; Second: gain measure of the row's exchanges; Area: part order
-//   5 search       Order: the job's number among kSearchJobs; Level: the machining method (stages);
-//                  Second: the effort 1..5
-struct EngineVariant {
-    int Kind = kStripEngine;  // an EngineKind
-    int Order = 0;
-    int Level = 0;
-    int Area = 0;
-    int Second = 0;
-
-    friend bool operator==(const EngineVariant&, const EngineVariant&) = default;
-};
-
 // The engine variants of one group, in job order, for the given settings.
 std::vector<EngineVariant> JobVariants(const Settings& settings);
 
 // A new engine with its variant parameters set (and nothing else).
 using EngineFactory = std::function<std::unique_ptr<CCalHaichi>(const EngineVariant&)>;
 
-// Whether result c replaces the best result so far of its group. With noRate the result
-// comparison decides; else fewer unplaced pieces first, then the lower total price, then the
-// result comparison.
-bool ReplacesBest(const CRetData& c, const CRetData& best, bool noRate);
-// Whether the search's result c replaces best, among the search's runs and against the group's
-// choice among the other engines: more parts area placed first (results differ in it only when
-// the stock runs short), then ReplacesBest. The other engines' results are compared among
-// themselves by ReplacesBest alone.
-bool SearchReplaces(const CRetData& c, const CRetData& best, bool noRate);
 // Identical layouts become one, their board counts added; the first keeps its place.
 void MergeSameLayouts(std::vector<COutData>& layouts);
 

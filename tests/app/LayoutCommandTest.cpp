@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <sstream>
 
+#include "app/LayoutOptions.h"
 #include "base/Settings.h"
 #include "job/Edge.h"
 #include "result/JobFile.h"

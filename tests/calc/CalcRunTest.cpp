@@ -11,6 +11,7 @@
 #include "calc/CalHaichi.h"
 #include "base/CalcError.h"
 #include "calc/TestJob.h"
+#include "result/ResultOrder.h"
 #include "fakes/RecordingPrompt.h"
 #include "result/ResultJson.h"
 #include "result/RetData.h"

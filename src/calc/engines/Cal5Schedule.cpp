@@ -6,9 +6,9 @@
 #include <optional>
 #include <utility>
 
-#include "calc/CalcRun.h"
 #include "calc/engines/SearchEffort.h"
 #include "job/Genban.h"
+#include "result/ResultOrder.h"
 
 using namespace searcheffort;
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "calc/CalcRun.h"
+#include "calc/EngineVariant.h"
 
 class CCalHaichi;
 
