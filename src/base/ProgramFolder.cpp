@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 std::string ProgramFolder()
@@ -31,4 +32,10 @@ std::string ProgramFolder()
         text += '/';
     }
     return text;
+}
+
+bool StockUndoExists(const std::string& folder)
+{
+    struct stat info {};
+    return ::stat((folder + kStockUndoFileName).c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }

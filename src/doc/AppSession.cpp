@@ -108,7 +108,7 @@ bool AppSession::SaveSettings(Prompt& prompt)
 bool AppSession::SaveChanges(Prompt& prompt)
 {
     if (Doc) {
-        Doc->SaveJobFiles(Folder, prompt, false);
+        Doc->SaveListFiles(Folder, prompt, false);
     }
     return SaveSettings(prompt);
 }
@@ -116,7 +116,7 @@ bool AppSession::SaveChanges(Prompt& prompt)
 bool AppSession::End(Prompt& prompt)
 {
     if (Doc) {
-        Doc->SaveJobFiles(Folder, prompt, true);
+        Doc->SaveListFiles(Folder, prompt, true);
         Doc.reset();
     }
     return SaveSettings(prompt);

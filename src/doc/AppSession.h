@@ -11,7 +11,7 @@ class Prompt;
 
 // The program's life without its windows. Start-up fixes the program folder and loads the
 // settings before the document exists, so the reset flags act on the first job; the end writes
-// the document's job files first and the settings last.
+// the document's list files first and the settings last.
 class AppSession {
 public:
     std::string Folder;  // program folder, with a trailing slash
@@ -27,13 +27,13 @@ public:
     // Same, and tells the user through `prompt` when the settings file could not be read.
     bool Start(Prompt& prompt);
 
-    // Creates the document and reloads its job files.
+    // Creates the document and reloads its list files.
     CNestrixDoc& NewDocument(Prompt& prompt);
 
-    // Writes what changed: the document's job files (SaveJobFiles) and the settings. Runs after
+    // Writes what changed: the document's list files (SaveListFiles) and the settings. Runs after
     // every command that changes them, so that a killed program or a lost display loses nothing.
     bool SaveChanges(Prompt& prompt);
-    // Writes the job files and drops the document, then writes the settings, each only when
+    // Writes the list files and drops the document, then writes the settings, each only when
     // changed. Every step runs, whatever failed before it. False when the settings were not
     // saved; the user has been told why through `prompt` (a settings file that could not be
     // read was named once, at the start).

@@ -22,8 +22,8 @@ std::vector<HeldFile> HeldFiles(const CNestrixDoc& doc, const std::string& folde
         add({doc.JobPath}, "開いている物件");
     }
     if (!folder.empty()) {
-        held.push_back({folder + kBoardsJobFileName, "このプログラムが使う原板データ", true});
-        held.push_back({folder + kSecondaryJobFileName, "このプログラムが使う２次部材データ", true});
+        held.push_back({folder + kBoardsListFileName, "このプログラムが使う原板データ", true});
+        held.push_back({folder + kSecondaryListFileName, "このプログラムが使う２次部材データ", true});
         held.push_back({folder + kSettingsFileName, "このプログラムの設定", true});
     }
     return held;

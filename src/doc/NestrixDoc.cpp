@@ -1,5 +1,4 @@
 #include "doc/NestrixDoc.h"
-#include "doc/StockCommands.h"
 
 #include "result/JobFile.h"
 
@@ -38,7 +37,7 @@ std::string NameOf(const std::string& path)
     return path.substr(path.rfind('/') + 1);
 }
 
-// A job file that exists but could not be read would be overwritten at the end with what was
+// A list file that exists but could not be read would be overwritten at the end with what was
 // read of it. Its bytes are copied beside it first and the copy is compared with them. True
 // when the file may be written at the end: it is missing (the first run) or its copy is verified.
 bool KeepUnreadable(const std::string& folder, const char* name, Prompt& prompt)
@@ -109,8 +108,8 @@ void WriteBeside(const List& list, int kept, const std::string& folder, const ch
 }
 
 template <class List>
-void SaveJobFile(const List& list, int& kept, CNestrixDoc::FileSeen& seen, const std::string& folder,
-                 const char* name, Prompt& prompt, bool atEnd)
+void SaveListFile(const List& list, int& kept, CNestrixDoc::FileSeen& seen, const std::string& folder,
+                  const char* name, Prompt& prompt, bool atEnd)
 {
     const std::string path = folder + name;
     CNestrixDoc::FileSeen wanted;
@@ -149,24 +148,24 @@ CNestrixDoc::CNestrixDoc()
 
 int CNestrixDoc::OnNewDocument(const Settings& settings, const std::string& folder, Prompt& prompt)
 {
-    GenbanSeen = SeeFile(folder + kBoardsJobFileName);
-    YBuzaiSeen = SeeFile(folder + kSecondaryJobFileName);
-    EdgeSeen = SeeFile(folder + kEdgeJobFileName);
+    GenbanSeen = SeeFile(folder + kBoardsListFileName);
+    YBuzaiSeen = SeeFile(folder + kSecondaryListFileName);
+    EdgeSeen = SeeFile(folder + kEdgeListFileName);
     StockUndoAvailable = StockUndoExists(folder);
-    // A missing job file is the first start: an empty list, no message.
+    // A missing list file is the first start: an empty list, no message.
     // The band table first: the secondary parts name its codes.
-    if (EdgeSeen.Exists && !EdgeList.Read(folder + kEdgeJobFileName, prompt)) {
-        EdgeKept = KeepUnreadable(folder, kEdgeJobFileName, prompt) ? 0 : 1;
+    if (EdgeSeen.Exists && !EdgeList.Read(folder + kEdgeListFileName, prompt)) {
+        EdgeKept = KeepUnreadable(folder, kEdgeListFileName, prompt) ? 0 : 1;
     }
     if (!settings.ResetGenbanFlg) {
-        if (GenbanSeen.Exists && !GenbanList.Read(folder + kBoardsJobFileName, settings, prompt)) {
-            GenbanKept = KeepUnreadable(folder, kBoardsJobFileName, prompt) ? 0 : 1;
+        if (GenbanSeen.Exists && !GenbanList.Read(folder + kBoardsListFileName, settings, prompt)) {
+            GenbanKept = KeepUnreadable(folder, kBoardsListFileName, prompt) ? 0 : 1;
         }
         GenbanList.Saved = 0;
     }
     if (!settings.ResetYBuzaiFlg) {
-        if (YBuzaiSeen.Exists && !YBuzaiList.Read(folder + kSecondaryJobFileName, settings, prompt)) {
-            YBuzaiKept = KeepUnreadable(folder, kSecondaryJobFileName, prompt) ? 0 : 1;
+        if (YBuzaiSeen.Exists && !YBuzaiList.Read(folder + kSecondaryListFileName, settings, prompt)) {
+            YBuzaiKept = KeepUnreadable(folder, kSecondaryListFileName, prompt) ? 0 : 1;
         }
         YBuzaiList.Saved = 0;
     }
@@ -185,15 +184,15 @@ int CNestrixDoc::OpenPartsFile(const std::string& path, const Settings& settings
     return read;
 }
 
-void CNestrixDoc::SaveJobFiles(const std::string& folder, Prompt& prompt, bool atEnd)
+void CNestrixDoc::SaveListFiles(const std::string& folder, Prompt& prompt, bool atEnd)
 {
-    SaveJobFile(GenbanList, GenbanKept, GenbanSeen, folder, kBoardsJobFileName, prompt, atEnd);
+    SaveListFile(GenbanList, GenbanKept, GenbanSeen, folder, kBoardsListFileName, prompt, atEnd);
     if (!YBuzaiOfJob) {
-        SaveJobFile(YBuzaiList, YBuzaiKept, YBuzaiSeen, folder, kSecondaryJobFileName, prompt, atEnd);
+        SaveListFile(YBuzaiList, YBuzaiKept, YBuzaiSeen, folder, kSecondaryListFileName, prompt, atEnd);
     }
     // A shop without bands gets no band file.
     if (!EdgeList.Items.empty() || EdgeSeen.Exists) {
-        SaveJobFile(EdgeList, EdgeKept, EdgeSeen, folder, kEdgeJobFileName, prompt, atEnd);
+        SaveListFile(EdgeList, EdgeKept, EdgeSeen, folder, kEdgeListFileName, prompt, atEnd);
     }
 }
 

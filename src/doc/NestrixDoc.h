@@ -85,7 +85,7 @@ public:
     // another program changed since is written over only when the user says so; else, and for
     // a kept file, the list goes (at the end only) to the first free "NAME.new", "NAME.new.1", …
     // and the user is told. Write errors are shown by the writers.
-    void SaveJobFiles(const std::string& folder, Prompt& prompt, bool atEnd);
+    void SaveListFiles(const std::string& folder, Prompt& prompt, bool atEnd);
 
     // The question before closing. True lets the program close.
     bool CanClose(Prompt& prompt) const;

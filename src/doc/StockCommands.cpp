@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <sstream>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/ProgramFolder.h"
@@ -177,7 +176,8 @@ int UndoStockUpdate(CNestrixDoc& doc, const Settings& app, const std::string& fo
     std::vector<std::string> changes;
     const std::string after = FileBytes(path + kStockUndoAfterSuffix);
     if (!after.empty()) {
-        for (const std::string& now : {DiskBytesOf(doc.GenbanList), FileBytes(folder + kBoardsJobFileName)}) {
+        for (const std::string& now :
+             {DiskBytesOf(doc.GenbanList), FileBytes(folder + kBoardsListFileName)}) {
             if (changes.empty() && now != after) {
                 changes = BoardChanges(after, now, app);
             }
@@ -204,17 +204,11 @@ int UndoStockUpdate(CNestrixDoc& doc, const Settings& app, const std::string& fo
     doc.StockApplied = false;
     doc.RedrawNeeded = 1;
     // Written now; the kept list goes only once "Genban" holds the list again.
-    doc.SaveJobFiles(folder, prompt, false);
+    doc.SaveListFiles(folder, prompt, false);
     if (doc.GenbanSeen.Exists && DiskBytesOf(doc.GenbanList) == doc.GenbanSeen.Bytes) {
         RemoveStockUndo(folder);
         doc.StockUndoAvailable = false;
         doc.StockUndoId.clear();
     }
     return 1;
-}
-
-bool StockUndoExists(const std::string& folder)
-{
-    struct stat info {};
-    return ::stat((folder + kStockUndoFileName).c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }

@@ -2,16 +2,11 @@
 
 #include <string>
 
+#include "base/ProgramFolder.h"
+
 class CNestrixDoc;
 class Prompt;
 struct Settings;
-
-// The record of the last 在庫反映, in the program folder until the next one or its 取り消し: the
-// board list as it was before it, the list as it wrote it (".after") and the id of the 在庫反映
-// (".id"), which the window that made it keeps too.
-inline constexpr const char* kStockUndoFileName = "Genban.undo";
-inline constexpr const char* kStockUndoAfterSuffix = ".after";
-inline constexpr const char* kStockUndoIdSuffix = ".id";
 
 // 在庫反映: shows what the document's result changes in the board list (the sheets used off
 // their counts, the offcuts on as 最優先 boards) and, when the user agrees, keeps the list as it
@@ -27,6 +22,3 @@ int ApplyStockUpdate(CNestrixDoc& doc, const Settings& app, const std::string& f
 // refused, naming the changes). A window without one of its own (a restart, another window)
 // names the changes made since that would be lost and asks. 1 when the list changed.
 int UndoStockUpdate(CNestrixDoc& doc, const Settings& app, const std::string& folder, Prompt& prompt);
-
-// Whether a 取り消し is possible: the kept list exists.
-bool StockUndoExists(const std::string& folder);

@@ -36,5 +36,6 @@ std::string TenthsToFieldText(std::int32_t tenths);
 std::string FormatCell(const char* format, double value);
 std::string FormatCell(const char* format, int value);
 
-// The message for a text field holding a character the job files cannot hold; "" when it has none.
+// The message for a text field holding a character the list files (Shift-JIS) cannot hold; "" when it has
+// none.
 std::string CheckFileText(const char* label, const std::string& text);

@@ -278,8 +278,8 @@ TEST(JobCommands, OpeningAJobLeavesTheShopsSecondaryPartsAlone)
     shop.Items = desk.doc.YBuzaiList.Items;
     shop.Items.front().Name = "工場の棚板";
     shop.Items.front().Count = 9999;
-    ASSERT_TRUE(shop.Write(folder + kSecondaryJobFileName, desk.prompt));
-    const std::string kept = ReadBytes(folder + kSecondaryJobFileName);
+    ASSERT_TRUE(shop.Write(folder + kSecondaryListFileName, desk.prompt));
+    const std::string kept = ReadBytes(folder + kSecondaryListFileName);
 
     CNestrixDoc other;
     Settings settings;
@@ -290,11 +290,11 @@ TEST(JobCommands, OpeningAJobLeavesTheShopsSecondaryPartsAlone)
     chooser.Files = {desk.dir.File("job.nestrix")};
     ASSERT_TRUE(OpenJobFile(other, settings, prompt, chooser));
     EXPECT_EQ(other.YBuzaiList.ToText(), desk.doc.YBuzaiList.ToText());
-    other.SaveJobFiles(folder, prompt, false);
-    EXPECT_EQ(ReadBytes(folder + kSecondaryJobFileName), kept);
+    other.SaveListFiles(folder, prompt, false);
+    EXPECT_EQ(ReadBytes(folder + kSecondaryListFileName), kept);
     other.YBuzaiList.Items.front().Count = 3;  // the job's, edited
-    other.SaveJobFiles(folder, prompt, true);
-    EXPECT_EQ(ReadBytes(folder + kSecondaryJobFileName), kept);
+    other.SaveListFiles(folder, prompt, true);
+    EXPECT_EQ(ReadBytes(folder + kSecondaryListFileName), kept);
     EXPECT_TRUE(other.JobChanged(settings));
     EXPECT_EQ(prompt.Shown, prompt.Asked);  // only whether to add the job's boards (No)
 }

@@ -100,7 +100,7 @@ TEST(NestrixDoc, AnUnreadableJobFileIsKeptBeforeItIsOverwritten)
                                         "読み込めなかった「Genban」を「Genban.bak」として残しました。"}));
     EXPECT_EQ(ReadBytes(home.File("Genban.bak")), damaged);
 
-    doc.SaveJobFiles(home.Path() + "/", prompt, true);
+    doc.SaveListFiles(home.Path() + "/", prompt, true);
     EXPECT_EQ(ReadBytes(home.File("Genban.bak")), damaged);
     EXPECT_NE(ReadBytes(home.File("Genban")), damaged);
 }
@@ -275,11 +275,11 @@ TEST(NestrixDoc, AJobFileThatCannotBeReadIsNeverOverwritten)
             }
             prompt.Shown.clear();
             doc.GenbanList.Items.resize(1);
-            doc.SaveJobFiles(folder, prompt, false);  // not before the end
+            doc.SaveListFiles(folder, prompt, false);  // not before the end
             if (!prompt.Shown.empty()) {
                 return 23;
             }
-            doc.SaveJobFiles(folder, prompt, true);
+            doc.SaveListFiles(folder, prompt, true);
             return prompt.Shown ==
                            std::vector<std::string>{
                                "読み込めなかった「Genban」は上書きしません。\n"
@@ -371,7 +371,7 @@ TEST(NestrixDoc, JobFilesAreWrittenOnlyWhenChangedAndNeverOverAnotherEditUnasked
         bool editElsewhere;  // another program appends a board to Genban meanwhile
         std::deque<bool> answers;
         std::size_t questions;
-        std::size_t boardsInGenban;  // after SaveJobFiles and the end
+        std::size_t boardsInGenban;  // after SaveListFiles and the end
         bool besideAtTheEnd;         // Genban.new holds the list
     };
     const Case cases[] = {

@@ -36,7 +36,7 @@ struct StockDesk {
         settings.MinOffcutW = 200;
         settings.MinOffcutL = 150;
         doc.JobInfo.JobName = "台所";
-        doc.SaveJobFiles(folder, prompt, false);
+        doc.SaveListFiles(folder, prompt, false);
         LayOut(doc);
     }
     // 配置 on the document's lists.
@@ -69,7 +69,7 @@ struct StockDesk {
     {
         prompt.Answers.push_back(yes);
         const int changed = ApplyStockUpdate(d, settings, folder, prompt);
-        d.SaveJobFiles(folder, prompt, false);
+        d.SaveListFiles(folder, prompt, false);
         return changed;
     }
     int UndoIn(CNestrixDoc& d, bool yes)
@@ -79,12 +79,12 @@ struct StockDesk {
         prompt.Answers.clear();
         return changed;
     }
-    std::string Genban() const { return ReadBytes(folder + kBoardsJobFileName); }
+    std::string Genban() const { return ReadBytes(folder + kBoardsListFileName); }
     int Apply(bool yes)
     {
         prompt.Answers.push_back(yes);
         const int changed = ApplyStockUpdate(doc, settings, folder, prompt);
-        doc.SaveJobFiles(folder, prompt, false);  // as after every command
+        doc.SaveListFiles(folder, prompt, false);  // as after every command
         return changed;
     }
     long long SheetsOf(int board) const
@@ -168,7 +168,7 @@ TEST(StockCommands, ABoardListChangedSinceTheRunIsRefused)
     const int used = desk.SheetsOf(0) > 0 ? 0 : 1;
     ASSERT_GT(desk.SheetsOf(used), 0);
     desk.doc.GenbanList.Items[static_cast<std::size_t>(used)].Count += 3;  // counted again by hand after the run
-    desk.doc.SaveJobFiles(desk.folder, desk.prompt, false);
+    desk.doc.SaveListFiles(desk.folder, desk.prompt, false);
     const std::string before = desk.Genban();
     EXPECT_EQ(desk.Apply(true), 0);
     EXPECT_TRUE(desk.prompt.Asked.empty());
@@ -236,10 +236,10 @@ TEST(StockCommands, AChangeAfterTheStockUpdateIsNamedBeforeItIsLost)
             edited.Items.push_back(edited.Items.front());
             edited.Items.back().Name = "追加";
             RecordingPrompt quiet;
-            ASSERT_TRUE(edited.Write(desk.folder + kBoardsJobFileName, quiet));
+            ASSERT_TRUE(edited.Write(desk.folder + kBoardsListFileName, quiet));
         } else {
             desk.doc.GenbanList.Items.front().Count += 1;
-            desk.doc.SaveJobFiles(desk.folder, desk.prompt, false);
+            desk.doc.SaveListFiles(desk.folder, desk.prompt, false);
         }
         const std::string changed = desk.Genban();
         desk.prompt.Shown.clear();

@@ -247,7 +247,7 @@ void ResultFrameTest::stockUpdateFromTheToolBarAndCtrlZ()
     CMainFrame* frame = s.app.MainFrame();
     QVERIFY(QTest::qWaitForWindowExposed(frame));
     s.app.Session.SaveChanges(s.prompt);  // "Genban" as the kitchen's boards
-    const std::string genban = s.home.File(kBoardsJobFileName);
+    const std::string genban = s.home.File(kBoardsListFileName);
     const std::string before = ReadBytes(genban);
     frame->UpdateCommandUI();
     QAction* stock = frame->CommandAction(kCmdStock);
