@@ -3,6 +3,7 @@
 #include "base/CsvLine.h"
 #include "base/TextCodec.h"
 #include "base/Settings.h"
+#include "job/Buzai.h"
 #include "job/TableFile.h"
 #include "platform/FileChooser.h"
 #include "platform/Prompt.h"

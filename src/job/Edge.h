@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "job/Buzai.h"
 #include "job/RecordList.h"
 
+class CBuzai;
+class CBuzaiList;
 class FileChooser;
 class Prompt;
 struct Settings;

@@ -7,6 +7,7 @@
 #include "base/TextCodec.h"
 #include "result/Money.h"
 
+#include "job/Buzai.h"
 #include "job/Edge.h"
 #include "result/RetData.h"
 

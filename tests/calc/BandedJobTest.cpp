@@ -10,6 +10,7 @@
 #include "calc/TestJob.h"
 #include "calc/engines/Engines.h"
 #include "fakes/RecordingPrompt.h"
+#include "job/Buzai.h"
 #include "job/Edge.h"
 #include "result/EdgeTotals.h"
 #include "result/JobFile.h"

@@ -1,3 +1,4 @@
+#include "job/Buzai.h"
 #include "job/Edge.h"
 
 #include <gtest/gtest.h>
