@@ -19,6 +19,7 @@
 #include "base/Settings.h"
 #include "base/TextFile.h"
 #include "calc/CalHaichi.h"
+#include "calc/GroupBounds.h"
 #include "calc/engines/Engines.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
@@ -293,6 +294,7 @@ int RunExportCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
         std::fprintf(stderr, "nestrix: %s: %s\n", options.Job.c_str(), cutError.c_str());
         return kExitBadInput;
     }
+    cut.Result.Bound = ComputeBound(cut.Result, settings);
     const std::optional<EdgeTotals> bands =
         cut.Edges.Items.empty() ? std::nullopt : std::optional<EdgeTotals>(CountEdges(cut.Result, cut.Edges));
     const EdgeTotals* counted = bands ? &*bands : nullptr;

@@ -1,6 +1,7 @@
 #include "app/LayoutSummary.h"
 
 #include "result/EdgeTotals.h"
+#include "result/LowerBound.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -183,6 +184,9 @@ void PrintSummary(std::FILE* out, const CRetData& ret, const CBuzaiList& buzai, 
     }
     std::fprintf(out, "%s\n%s\n%s\n%s\n", YieldText(ret).c_str(), BoardCostText(ret).c_str(),
                  PartsCostText(ret).c_str(), CutTotalsText(JobCutTotals(ret, sawing)).c_str());
+    if (const std::string bound = BoundText(ret); !bound.empty()) {
+        std::fprintf(out, "%s\n", bound.c_str());
+    }
     if (bands != nullptr) {
         for (const std::string& line : EdgeTotalsLines(*bands, ret)) {
             std::fprintf(out, "%s\n", line.c_str());

@@ -43,7 +43,7 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
          [&](std::string& bytes, std::string&) {
              const ResultSawing sawing = SawResult({job.Ret, job.Parts, job.Secondary, job.Boards},
                                                    job.Options.NokoHaba, MinOffcut(job.Options));
-             bytes = ResultToJson(job.Ret, &sawing, job.Bands);
+             bytes = ResultToJson(job.Ret, &sawing, job.Bands, &job.Ret.Bound);
              return true;
          }},
         {&LayoutOptions::Unplaced,

@@ -1,5 +1,6 @@
 #include "calc/CalcRun.h"
 
+#include "calc/GroupBounds.h"
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -7,6 +8,7 @@
 
 #include "base/Format.h"
 #include "calc/CalHaichi.h"
+#include "calc/GroupBounds.h"
 #include "job/Buzai.h"
 #include "job/Genban.h"
 #include "platform/Prompt.h"
@@ -490,6 +492,7 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
         if (!result.StoppedEarly) {
             result.Groups.clear();  // a full run says nothing of its groups
         }
+        result.Bound = ComputeBound(result, m_settings);
         if (result.Layouts.empty()) {
             outcome = Outcome::NothingPlaced;
         }

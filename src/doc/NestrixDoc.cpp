@@ -9,6 +9,7 @@
 #include "base/ProgramFolder.h"
 #include "base/Settings.h"
 #include "base/TextFile.h"
+#include "calc/GroupBounds.h"
 #include "platform/Prompt.h"
 
 namespace {
@@ -312,6 +313,9 @@ void CNestrixDoc::OpenJob(const JobDocument& job, const std::string& path, const
     JobInfo = job.Info;
     JobRun = settings;
     CopyJobRunSettings(job.Run, JobRun);
+    if (ResultPresent) {  // not in the file: made again from the job's lists
+        RetData.Bound = ComputeBound(RetData, JobRun);
+    }
     HasJobRun = true;
     CurrentBoard = 0;
     RedrawNeeded = 1;

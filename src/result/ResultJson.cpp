@@ -8,6 +8,7 @@
 
 #include "job/Buzai.h"
 #include "result/EdgeTotals.h"
+#include "result/LowerBound.h"
 #include "result/RetData.h"
 
 namespace {
@@ -100,7 +101,25 @@ void BandList(std::string& out, const std::vector<EdgeUse>& uses)
 
 }  // namespace
 
-std::string ResultToJson(const CRetData& ret, const ResultSawing* sawing, const EdgeTotals* bands)
+namespace {
+
+// boards, price, gap, optimal and unplaceable of the job or a group.
+void BoundFields(std::string& out, Object& o, std::int64_t boards, std::int64_t price,
+                 std::int64_t unplaceable, const BoundGap& gap)
+{
+    o.Field("boards", static_cast<long long>(boards));
+    o.Field("price", static_cast<long long>(price));
+    o.Key("gap");
+    out += gap.Gap ? Number(*gap.Gap) : "null";
+    o.Key("optimal");
+    out += gap.Optimal() ? "true" : "false";
+    o.Field("unplaceable", static_cast<long long>(unplaceable));
+}
+
+}  // namespace
+
+std::string ResultToJson(const CRetData& ret, const ResultSawing* sawing, const EdgeTotals* bands,
+                         const ResultBound* bound)
 {
     if (bands != nullptr && bands->Layouts.size() != ret.Layouts.size()) {
         bands = nullptr;
@@ -148,6 +167,19 @@ std::string ResultToJson(const CRetData& ret, const ResultSawing* sawing, const 
             root.Key("bands");
             BandList(out, bands->Job);
             root.Field("bands_cost", bands->Cost());
+        }
+        if (bound != nullptr && bound->Made) {
+            root.Key("bound");
+            Object b(out);
+            BoundFields(out, b, bound->Boards(), bound->Price(), bound->Unplaceable(), JobGap(ret));
+            b.Key("groups");
+            Array(out, bound->Groups, [&](const GroupBound& group) {
+                Object o(out);
+                o.Key("kind");
+                out += nlohmann::json(group.Kind).dump();
+                o.Field("thickness", static_cast<long long>(group.Thickness));
+                BoundFields(out, o, group.Boards, group.Price, group.Unplaceable, GroupGap(ret, group));
+            });
         }
         root.Key("layouts");
         std::size_t n = 0;

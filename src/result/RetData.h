@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/CalIndex.h"
+#include "result/LowerBound.h"
 #include "result/OutData.h"
 
 class CBuzaiList;
@@ -70,6 +71,7 @@ public:
     // this is the best of the jobs that had.
     bool StoppedEarly = false;
     std::vector<RET_GROUP> Groups;  // in group order; filled by the run when it stopped early
+    ResultBound Bound;              // set after the run and when a job file is opened
     const CBuzaiList* BuzaiList = nullptr;
     const CBuzaiList* YBuzaiList = nullptr;
     const CGenbanList* GenbanList = nullptr;

@@ -12,6 +12,7 @@
 #include "job/Edge.h"
 #include "job/GenbanDlg.h"
 #include "result/EdgeTotals.h"
+#include "result/LowerBound.h"
 #include "result/Offcuts.h"
 #include "result/RetData.h"
 #include "result/RetSummary.h"
@@ -103,7 +104,8 @@ CRetDlg::CRetDlg(const CRetData& ret, const Settings& settings, Prompt& prompt, 
     std::vector<std::pair<std::string, std::string>> lines = {{"yieldText", YieldText(ret)},
                                                               {"boardCostText", BoardCostText(ret)},
                                                               {"partsCostText", PartsCostText(ret)},
-                                                              {"cutText", cuts}};
+                                                              {"cutText", cuts},
+                                                              {"boundText", BoundText(ret)}};
     // The bands: metres and cost of each, their cost and boards and bands together.
     if (edges != nullptr && !edges->Items.empty()) {
         const std::vector<std::string> bandLines = EdgeTotalsLines(CountEdges(ret, *edges), ret);
