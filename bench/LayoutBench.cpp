@@ -355,7 +355,8 @@ int main(int argc, char** argv)
             const Settings defaults;
             const ResultSawing sawing = SawResult({results[0], job.Parts, job.Secondary, job.Boards},
                                                   defaults.NokoHaba, MinOffcut(defaults));
-            WriteFileAtomically(jsonDir + "/bench-" + size.Name + ".json", ResultToJson(results[0], &sawing));
+            WriteFileAtomically(jsonDir + "/bench-" + size.Name + ".json",
+                                ResultToJson(results[0], &sawing, nullptr, &results[0].Bound));
         }
         const std::string one = threadCounts[0] == 1 ? Format("%.3fs", seconds[0]) : "-";
         const std::string two = threadCounts.back() == 2 ? Format("%.3fs", seconds[threadCounts.size() - 1]) : "-";

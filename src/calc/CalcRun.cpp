@@ -1,6 +1,5 @@
 #include "calc/CalcRun.h"
 
-#include "calc/GroupBounds.h"
 #include <algorithm>
 #include <cstdio>
 #include <map>

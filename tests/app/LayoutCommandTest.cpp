@@ -138,10 +138,11 @@ TEST_F(LayoutCommandTest, PrintsTheSummaryAndWritesJsonAndUnplacedParts)
     for (auto it = result.begin(); it != result.end(); ++it) {
         keys.push_back(it.key());
     }
-    EXPECT_EQ(keys, (std::vector<std::string>{"format", "version", "max_board_width", "max_board_height",
-                                              "parts_area", "total_area", "board_area", "total_price",
-                                              "parts_price", "total_pieces_price", "cut_count", "cut_length_mm",
-                                              "layouts", "unplaced", "used_boards", "placed_secondary"}));
+    EXPECT_EQ(keys,
+              (std::vector<std::string>{"format", "version", "max_board_width", "max_board_height",
+                                        "parts_area", "total_area", "board_area", "total_price",
+                                        "parts_price", "total_pieces_price", "cut_count", "cut_length_mm",
+                                        "bound", "layouts", "unplaced", "used_boards", "placed_secondary"}));
     // The cuts are the cut data file's: its 切断 lines times the repeat counts, in count and length.
     std::string text;
     ASSERT_TRUE(Cp932ToUtf8(ReadBytes(cutData), text));

@@ -155,7 +155,7 @@ TEST(GroupBounds, TwoPiecesShareABoardOnlyWithTheKerfBetweenThem)
         {{300, 600, true, 1}, {300, 600, true, 1}, {1000, 1200}, 0, true},      // across the length
         {{300, 600, true, 1}, {300, 600, true, 1}, {1000, 1199}, 0, true},      // beside each other
         {{600, 700, true, 1}, {600, 700, true, 1}, {1000, 1200}, 0, false},     // neither way
-        {{600, 700, false, 1}, {600, 700, false, 1}, {1000, 1200}, 0, false},   // turned neither
+        {{600, 700, false, 1}, {600, 700, false, 1}, {1000, 1199}, 0, false},   // turned neither
         {{600, 500, false, 1}, {600, 600, false, 1}, {1000, 1200}, 100, true},  // 500 + 100 + 600
         {{600, 500, false, 1}, {600, 600, false, 1}, {1000, 1200}, 101, false},
     };
