@@ -30,3 +30,8 @@ bool IsNumberedName(const std::string& name, const std::string& head, const std:
     const std::string digits = name.substr(head.size(), name.size() - head.size() - tail.size());
     return digits.find_first_not_of("0123456789") == std::string::npos;
 }
+
+std::string MmText(std::int32_t tenths)
+{
+    return tenths % 10 == 0 ? std::to_string(tenths / 10) : Format("%.1f", tenths / 10.0);
+}

@@ -26,11 +26,6 @@
 
 namespace {
 
-double Mm(std::int32_t tenths)
-{
-    return tenths / 10.0;
-}
-
 // How a number is shown; the cell keeps the number itself.
 enum class Shown { Count, Yen, Mm, Percent, Date, Metres };
 

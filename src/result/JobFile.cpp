@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "base/IniFile.h"
+#include "base/Tolerance.h"
 #include "result/CutData.h"
 #include "result/CutPlan.h"
 #include "result/ResultJson.h"
@@ -416,11 +417,6 @@ CRetData ResultFromJson(const Json& json)
     return ret;
 }
 
-bool Close(double a, double b)
-{
-    return std::fabs(a - b) <= 1e-9 * std::max({1.0, std::fabs(a), std::fabs(b)});
-}
-
 // Whether a recorded cut line runs through the inside of a piece.
 bool CutsAPiece(const CUTMARK& line, const std::vector<CutPiece>& pieces)
 {
@@ -522,9 +518,10 @@ void CheckResult(const JobDocument& job, const CRetData& ret)
         totalArea += partsArea;
         COutData finished = layout;
         finished.Finish(board);
-        if (finished.Summary != layout.Summary || !Close(partsArea, layout.PartsArea) ||
-            !Close(totalArea, layout.TotalArea) || !Close(finished.PartsYield, layout.PartsYield) ||
-            !Close(finished.TotalYield, layout.TotalYield)) {
+        if (finished.Summary != layout.Summary || !RelativelyEqual(partsArea, layout.PartsArea) ||
+            !RelativelyEqual(totalArea, layout.TotalArea) ||
+            !RelativelyEqual(finished.PartsYield, layout.PartsYield) ||
+            !RelativelyEqual(finished.TotalYield, layout.TotalYield)) {
             Fail(where, "部材の集計・面積・歩留まりが配置と合いません");
         }
     }
@@ -566,9 +563,11 @@ void CheckResult(const JobDocument& job, const CRetData& ret)
         again.MaxHeight != ret.MaxHeight) {
         Fail("result", "使用原板・配置した２次部材・最大の原板が配置と合いません");
     }
-    if (again.TotalPrice != ret.TotalPrice || !Close(again.PartsArea, ret.PartsArea) ||
-        !Close(again.TotalArea, ret.TotalArea) || !Close(again.BoardArea, ret.BoardArea) ||
-        !Close(again.PartsPrice, ret.PartsPrice) || !Close(again.TotalPiecesPrice, ret.TotalPiecesPrice)) {
+    if (again.TotalPrice != ret.TotalPrice || !RelativelyEqual(again.PartsArea, ret.PartsArea) ||
+        !RelativelyEqual(again.TotalArea, ret.TotalArea) ||
+        !RelativelyEqual(again.BoardArea, ret.BoardArea) ||
+        !RelativelyEqual(again.PartsPrice, ret.PartsPrice) ||
+        !RelativelyEqual(again.TotalPiecesPrice, ret.TotalPiecesPrice)) {
         Fail("result", "合計の面積・金額が配置と合いません");
     }
 }

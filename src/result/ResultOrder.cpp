@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Tolerance.h"
 #include "result/RetData.h"
 
 namespace {
@@ -39,8 +40,7 @@ namespace {
 // which a result's areas were added does not decide.
 int ComparePartsArea(const CRetData& a, const CRetData& b)
 {
-    const double margin = 1e-9 * std::max(a.PartsArea, b.PartsArea);
-    return a.PartsArea > b.PartsArea + margin ? 1 : a.PartsArea < b.PartsArea - margin ? -1 : 0;
+    return CompareRelative(a.PartsArea, b.PartsArea);
 }
 
 }  // namespace

@@ -10,11 +10,6 @@
 
 namespace {
 
-std::string MmText(std::int32_t tenths)
-{
-    return tenths % 10 == 0 ? std::to_string(tenths / 10) : Format("%.1f", tenths / 10.0);
-}
-
 std::string BoardText(const CGenban& board)
 {
     return "「" + board.Name + "」(" + MmText(board.Width) + "×" + MmText(board.Height) + "×" +

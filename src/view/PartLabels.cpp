@@ -20,12 +20,6 @@ constexpr int kQuietModules = 4;  // white border a reader needs around the code
 
 constexpr double kSmallestFont = 0.7;  // of the label's font, before a line is cut
 
-// Millimetres without a needless ".0": "864", "864.5".
-std::string Mm(std::int32_t tenths)
-{
-    return tenths % 10 == 0 ? std::to_string(tenths / 10) : Format("%.1f", tenths / 10.0);
-}
-
 // The text in a font as much smaller as it needs to fit `width`, down to kSmallestFont of its
 // height; what still does not fit is cut at a character boundary. Leaves the font selected.
 std::string FitText(Canvas& dc, const std::string& text, int width, CanvasFont font)
@@ -172,11 +166,12 @@ void DrawLabel(Canvas& dc, const PartLabel& label, const LabelCell& cell)
     }
 
     const std::string name = label.Secondary ? "【２次】" + label.Name : label.Name;
-    const std::string size = Mm(label.Width) + " × " + Mm(label.Height) + " × " + Mm(label.Thickness);
+    const std::string size =
+        MmText(label.Width) + " × " + MmText(label.Height) + " × " + MmText(label.Thickness);
     const bool banded = Banded(label);
     std::vector<std::string> lines = {name, banded ? std::string() : size};
     if (CutSizeDiffers(label)) {
-        lines.push_back("切断 " + Mm(label.CutWidth) + " × " + Mm(label.CutHeight));
+        lines.push_back("切断 " + MmText(label.CutWidth) + " × " + MmText(label.CutHeight));
     }
     lines.insert(
         lines.end(),

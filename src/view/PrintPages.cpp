@@ -18,11 +18,6 @@
 
 namespace {
 
-double Mm(std::int32_t tenths)
-{
-    return tenths / 10.0;
-}
-
 // Cuts a name to the bytes its column holds: the column less the half character in front.
 std::string Cut(const std::string& text, int columnChars)
 {
