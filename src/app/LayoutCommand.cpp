@@ -86,6 +86,102 @@ bool PrintResultSummary(const LayoutOptions& options, const CRetData& ret, const
     return true;
 }
 
+// The job of `nestrix layout`: the lists and calculation settings of a job file, or the list
+// files with every board usable. Nothing when read, else the status after the message.
+std::optional<int> LoadLayoutJob(const LayoutOptions& options, Settings& settings, StderrPrompt& prompt,
+                                 JobDocument& job)
+{
+    if (!options.Job.empty()) {
+        if (!LoadJobFile(options.Job, job)) {
+            return StoppedOr(kExitBadInput);
+        }
+        CopyJobRunSettings(job.Run, settings);
+        job.HasResult = false;
+        job.Result.Clear();
+        return std::nullopt;
+    }
+    auto read = [&prompt, &settings](auto& list, const std::string& path) {
+        prompt.Context = path;
+        const int ok = list.Read(path, settings, prompt);
+        prompt.Context.clear();
+        return ok != 0;
+    };
+    // A spreadsheet's columns are found by their titles; what was assumed or left out is said.
+    auto import = [&prompt](CBuzaiList& list, const std::string& path) {
+        prompt.Context = path;
+        std::string note;
+        const int ok = ImportPartsFile(path, list, prompt, note);
+        prompt.Context.clear();
+        if (ok != 0) {
+            std::fprintf(stderr, "nestrix: %s: %s\n", path.c_str(), note.c_str());
+        }
+        return ok != 0;
+    };
+    // The parts files name only the bands of the table (none without --bands).
+    job.Parts.Edges = &job.Edges;
+    job.Secondary.Edges = &job.Edges;
+    if (!options.Bands.empty()) {
+        prompt.Context = options.Bands;
+        const int ok = job.Edges.Read(options.Bands, prompt);
+        prompt.Context.clear();
+        if (!ok) {
+            return StoppedOr(kExitBadInput);
+        }
+    }
+    if (!read(job.Boards, options.Boards) ||
+        !(options.PartsImport.empty() ? read(job.Parts, options.Parts)
+                                      : import(job.Parts, options.PartsImport)) ||
+        (!options.Secondary.empty() && !read(job.Secondary, options.Secondary)) ||
+        (!options.SecondaryImport.empty() && !import(job.Secondary, options.SecondaryImport))) {
+        return StoppedOr(kExitBadInput);
+    }
+    for (CGenban& board : job.Boards.Items) {
+        board.Use = 1;
+    }
+    return std::nullopt;
+}
+
+// --threads, --min-offcut and --search over the settings.
+void TakeRunOptions(const LayoutOptions& options, Settings& settings)
+{
+    if (options.Threads) {
+        settings.MaxCalNum = *options.Threads;
+    }
+    TakeMinOffcut(options, settings);
+    if (options.Search) {
+        settings.UseSearch = 1;
+        if (*options.Search > 0) {
+            settings.SearchEffort = *options.Search;
+        }
+    }
+}
+
+// Runs the calculation to its end with the progress on stderr and the engines' messages; a stop
+// signal ends it. The outcome, or the status of an internal error.
+std::optional<int> RunWithProgress(CalcRun& run, CRetData& ret, StderrPrompt& prompt,
+                                   CalcRun::Outcome& outcome)
+{
+    ProgressDisplay progress;
+    try {
+        outcome = run.RunToEnd(ret, prompt, [&](CalcRun& r) {
+            for (const std::string& message : r.TakeMessages()) {
+                prompt.ShowError(message);
+            }
+            progress.Show(r);
+            return StopSignals::Caught() != 0;
+        });
+    } catch (const std::exception& failure) {
+        progress.End();
+        std::fprintf(stderr, "nestrix: internal error: %s\n", failure.what());
+        return kExitInternal;
+    }
+    progress.End();
+    for (const std::string& message : run.TakeMessages()) {
+        prompt.ShowError(message);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const PngWriterFn& writePng)
@@ -105,66 +201,11 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
     if (!LoadSettingsOption(options, settings)) {
         return StoppedOr(kExitBadInput);
     }
-    // The job: the lists and calculation settings of a job file, or the list files with every
-    // board usable.
     JobDocument job;
-    if (!options.Job.empty()) {
-        if (!LoadJobFile(options.Job, job)) {
-            return StoppedOr(kExitBadInput);
-        }
-        CopyJobRunSettings(job.Run, settings);
-        job.HasResult = false;
-        job.Result.Clear();
-    } else {
-        auto read = [&prompt, &settings](auto& list, const std::string& path) {
-            prompt.Context = path;
-            const int ok = list.Read(path, settings, prompt);
-            prompt.Context.clear();
-            return ok != 0;
-        };
-        // A spreadsheet's columns are found by their titles; what was assumed or left out is said.
-        auto import = [&prompt](CBuzaiList& list, const std::string& path) {
-            prompt.Context = path;
-            std::string note;
-            const int ok = ImportPartsFile(path, list, prompt, note);
-            prompt.Context.clear();
-            if (ok != 0) {
-                std::fprintf(stderr, "nestrix: %s: %s\n", path.c_str(), note.c_str());
-            }
-            return ok != 0;
-        };
-        // The parts files name only the bands of the table (none without --bands).
-        job.Parts.Edges = &job.Edges;
-        job.Secondary.Edges = &job.Edges;
-        if (!options.Bands.empty()) {
-            prompt.Context = options.Bands;
-            const int ok = job.Edges.Read(options.Bands, prompt);
-            prompt.Context.clear();
-            if (!ok) {
-                return StoppedOr(kExitBadInput);
-            }
-        }
-        if (!read(job.Boards, options.Boards) ||
-            !(options.PartsImport.empty() ? read(job.Parts, options.Parts)
-                                          : import(job.Parts, options.PartsImport)) ||
-            (!options.Secondary.empty() && !read(job.Secondary, options.Secondary)) ||
-            (!options.SecondaryImport.empty() && !import(job.Secondary, options.SecondaryImport))) {
-            return StoppedOr(kExitBadInput);
-        }
-        for (CGenban& board : job.Boards.Items) {
-            board.Use = 1;
-        }
+    if (const std::optional<int> status = LoadLayoutJob(options, settings, prompt, job)) {
+        return *status;
     }
-    if (options.Threads) {
-        settings.MaxCalNum = *options.Threads;
-    }
-    TakeMinOffcut(options, settings);
-    if (options.Search) {
-        settings.UseSearch = 1;
-        if (*options.Search > 0) {
-            settings.SearchEffort = *options.Search;
-        }
-    }
+    TakeRunOptions(options, settings);
     if (!TakeJobInfo(options, kLayoutUsage, prompt, job.Info)) {
         return kExitBadInput;
     }
@@ -194,25 +235,10 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
     if (options.TimeLimit) {
         run.SetTimeLimit(std::chrono::duration<double>(*options.TimeLimit));
     }
-    ProgressDisplay progress;
     CalcRun::Outcome outcome = CalcRun::Outcome::Failed;
     const auto started = std::chrono::steady_clock::now();
-    try {
-        outcome = run.RunToEnd(ret, prompt, [&](CalcRun& r) {
-            for (const std::string& message : r.TakeMessages()) {
-                prompt.ShowError(message);
-            }
-            progress.Show(r);
-            return StopSignals::Caught() != 0;
-        });
-    } catch (const std::exception& failure) {
-        progress.End();
-        std::fprintf(stderr, "nestrix: internal error: %s\n", failure.what());
-        return kExitInternal;
-    }
-    progress.End();
-    for (const std::string& message : run.TakeMessages()) {
-        prompt.ShowError(message);
+    if (const std::optional<int> status = RunWithProgress(run, ret, prompt, outcome)) {
+        return *status;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
