@@ -118,8 +118,8 @@ bool PlacesEveryPart(CCalHaichi& aux, const CCalData& group)
     aux.SetCalData(group);
     // The group has one board: a layout of fewer parts is of no use.
     aux.Need = aux.PartsAreaOf(aux.CalData.Buzai[0]) * (1.0 - 1e-9) - 1.0;
-    // Nor is a layout run where the board cannot take the parts' area, kerfs counted (a quarter
-    // of the strip engine's attempts on the bench jobs, a tenth of the row engine's).
+    // Nor is a layout run where the board cannot take the parts' area, kerfs counted (a good share
+    // of the attempts on the bench jobs; docs/performance.md).
     if (aux.BoardTooSmallForParts()) {
         aux.State = kStatePartsLeft;
         return false;

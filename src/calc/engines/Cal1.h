@@ -30,7 +30,7 @@ public:
     // filled (RemainderBudget): the layout stays cuttable, and as the count depends only on the
     // job and what this engine did before, the result is the same for any number of threads.
     // Above the most any board of the bench jobs, the kitchen example or the public instances
-    // computes (2.6 million, the 300-part-type bench job), but one (12.6 million, C06_n100_01).
+    // computes, but one (the counts are in docs/performance.md).
     static constexpr std::int64_t kFillBudget = 3000000;
     std::int64_t FillBudget = kFillBudget;  // tests lower it
     std::int64_t Fills = 0;                 // sub-fills computed for the current board layout

@@ -3,8 +3,8 @@
 // Length fills kept for the same fill asked for again. A fill with exchange passes (order 1 and 2)
 // refills its length many times over, and the row engine asks for the same row again and again:
 // for every board kind, every attempt of a board and every column mode the candidates and their
-// pieces are those of the row before (on the 300-part-type bench job four in five of its row fills
-// repeat an earlier one and take half of its fill time). A fill depends only on the length, the
+// pieces are those of the row before (on the bench jobs most row fills repeat an earlier one;
+// docs/performance.md). A fill depends only on the length, the
 // candidates, the pieces per slot and the engine's kerf, order and gain measure (whose change
 // forgets every fill), so the stored fill is the one the fill would make. The inputs are compared
 // in full.

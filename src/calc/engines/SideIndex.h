@@ -1,8 +1,8 @@
 #pragma once
 
 // Which rectangles no part of a set fits, told without a scan of the lists. Most sub-rectangles
-// a recursive engine fills hold nothing (three in four of the strip-stack engine's on the bench
-// jobs), and every fill within one board layout takes from the entries the board started with:
+// a recursive engine fills hold nothing (docs/performance.md has the share on the bench jobs),
+// and every fill within one board layout takes from the entries the board started with:
 // an index of their parts by side, made once per board, answers for all of them.
 //
 //     index.Make(remaining, [&](int list, std::int32_t number) { return Size(list, number); });
