@@ -32,6 +32,20 @@ std::string ProposedJobName(const std::string& jobName)
     return FileNameText(jobName.empty() ? "物件" : jobName) + "." + kJobExtension;
 }
 
+// A line for each of the first ten items, each after a line break, then "ほか N 件".
+template <class Item, class Describe>
+std::string NamedLines(const std::vector<Item>& items, Describe describe)
+{
+    std::string lines;
+    for (std::size_t i = 0; i < items.size() && i < 10; ++i) {
+        lines += "\n" + describe(items[i]);
+    }
+    if (items.size() > 10) {
+        lines += "\nほか " + std::to_string(items.size() - 10) + " 件";
+    }
+    return lines;
+}
+
 }  // namespace
 
 bool OpenJobFile(CNestrixDoc& doc, Settings& settings, Prompt& prompt, FileChooser& chooser, const std::string& path)
@@ -86,14 +100,11 @@ JobBoardsChoice OfferJobBoards(CNestrixDoc& doc, const CGenbanList& boards, Prom
     if (missing.empty()) {
         return JobBoardsChoice::NotAsked;
     }
-    std::string question = "この物件の原板 " + std::to_string(missing.size()) + " 件が原板リストにありません。";
-    for (std::size_t i = 0; i < missing.size() && i < 10; ++i) {
-        question += "\n原板「" + missing[i].Name + "」 " + FormatTenths(missing[i].Width) + "×" +
-                    FormatTenths(missing[i].Height) + " 厚さ " + FormatTenths(missing[i].Thickness);
-    }
-    if (missing.size() > 10) {
-        question += "\nほか " + std::to_string(missing.size() - 10) + " 件";
-    }
+    std::string question = "この物件の原板 " + std::to_string(missing.size()) +
+                           " 件が原板リストにありません。" + NamedLines(missing, [](const CGenban& board) {
+                               return "原板「" + board.Name + "」 " + FormatTenths(board.Width) + "×" +
+                                      FormatTenths(board.Height) + " 厚さ " + FormatTenths(board.Thickness);
+                           });
     question += "\n\n" + std::string(kJobBoardsQuestion);
     switch (prompt.Choose(question, {"原板リストに加える", "この物件の原板で配置", "何もしない"})) {
         case 0: break;
@@ -120,15 +131,11 @@ bool OfferJobEdges(CNestrixDoc& doc, const CEdgeList& edges, Prompt& prompt)
     if (missing.empty()) {
         return false;
     }
-    std::string question =
-        "この物件のエッジ材 " + std::to_string(missing.size()) + " 件がエッジ材にありません。";
-    for (std::size_t i = 0; i < missing.size() && i < 10; ++i) {
-        question += "\nエッジ「" + missing[i].Code + "」 " + missing[i].Name + " 厚さ " +
-                    FormatTenths(missing[i].Thickness);
-    }
-    if (missing.size() > 10) {
-        question += "\nほか " + std::to_string(missing.size() - 10) + " 件";
-    }
+    const std::string question =
+        "この物件のエッジ材 " + std::to_string(missing.size()) + " 件がエッジ材にありません。" +
+        NamedLines(missing, [](const CEdge& edge) {
+            return "エッジ「" + edge.Code + "」 " + edge.Name + " 厚さ " + FormatTenths(edge.Thickness);
+        });
     if (!prompt.AskYesNo(question + "\n\n" + kJobEdgesQuestion)) {
         return false;
     }

@@ -209,9 +209,8 @@ double FittingHeight(double along, double across, std::size_t chars, int lines)
 void WritePieceTexts(PatternWriter& writer, const CutPiece& piece, const CBuzai& part)
 {
     // The size as entered; a banded part's cut size under it.
-    const bool cutList = part.FinishedWidth > 0;
-    const std::int32_t entered = cutList ? part.FinishedWidth : part.Width;
-    const std::int32_t enteredLength = cutList ? part.FinishedHeight : part.Height;
+    const std::int32_t entered = part.EnteredWidth();
+    const std::int32_t enteredLength = part.EnteredHeight();
     std::vector<std::string> lines;
     if (!part.Name.empty()) {
         lines.push_back(part.Name);

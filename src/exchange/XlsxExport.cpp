@@ -255,9 +255,8 @@ void PartsSheet(Sheet& sheet, const WorkbookSource& source, const Figures& figur
         sheet.Text(0, ListWord(list));
         sheet.Number(1, number + 1, Shown::Count);
         sheet.Text(2, p.Name);
-        const bool cutList = p.FinishedWidth > 0;
-        sheet.Number(3, Mm(cutList ? p.FinishedWidth : p.Width), Shown::Mm);
-        sheet.Number(4, Mm(cutList ? p.FinishedHeight : p.Height), Shown::Mm);
+        sheet.Number(3, Mm(p.EnteredWidth()), Shown::Mm);
+        sheet.Number(4, Mm(p.EnteredHeight()), Shown::Mm);
         sheet.Number(5, Mm(p.Thickness), Shown::Mm);
         sheet.Text(6, p.Kind);
         if (banded) {

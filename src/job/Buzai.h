@@ -42,6 +42,9 @@ public:
     // Width and Height are then the size laid out and cut.
     std::int32_t FinishedWidth = 0;
     std::int32_t FinishedHeight = 0;
+    // The size as entered, in a list at cut sizes or not.
+    std::int32_t EnteredWidth() const { return FinishedWidth > 0 ? FinishedWidth : Width; }
+    std::int32_t EnteredHeight() const { return FinishedWidth > 0 ? FinishedHeight : Height; }
     double PlacedCost = 0.0;       // working value: cost of the pieces placed (printing)
     std::int32_t PlacedCount = 0;  // working count: pieces placed (printing)
 };

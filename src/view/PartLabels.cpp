@@ -234,10 +234,8 @@ std::vector<PartLabel> MakePartLabels(const JobLists& lists, std::int32_t kerf, 
                 label.Remark = part.Remark;
                 label.JobName = jobName;
                 label.Customer = customer;
-                // A list at cut sizes keeps the size as entered apart.
-                const bool cutList = part.FinishedWidth > 0;
-                label.Width = cutList ? part.FinishedWidth : part.Width;
-                label.Height = cutList ? part.FinishedHeight : part.Height;
+                label.Width = part.EnteredWidth();
+                label.Height = part.EnteredHeight();
                 label.Thickness = part.Thickness;
                 label.CutWidth = part.Width;
                 label.CutHeight = part.Height;

@@ -120,7 +120,7 @@ struct PartsListRow {
 
 bool CutSizeDiffers(const CBuzai& part)
 {
-    return part.FinishedWidth > 0 && (part.FinishedWidth != part.Width || part.FinishedHeight != part.Height);
+    return part.EnteredWidth() != part.Width || part.EnteredHeight() != part.Height;
 }
 
 std::vector<PartsListRow> PartsListRows(const CBuzaiList& parts, const CBuzaiList& secondary,
@@ -320,11 +320,8 @@ private:
             secondary ? m_ret.PlacedSecondary[static_cast<std::size_t>(row) - m_src.Parts.Items.size()].Count
                       : part.PlacedCount;
         const double unit = count != 0 ? part.PlacedCost / count : 0.0;
-        // The size as entered; a list at cut sizes keeps it apart.
-        const bool cutList = part.FinishedWidth > 0;
         table.Row(y, {Format("%4d", part.Index + 1), Cut(part.Name, 21), Cut(part.Kind, 13),
-                      SizeText(cutList ? part.FinishedWidth : part.Width,
-                               cutList ? part.FinishedHeight : part.Height, part.Thickness),
+                      SizeText(part.EnteredWidth(), part.EnteredHeight(), part.Thickness),
                       Format("%4d", count), Money(unit, 8), Money(part.PlacedCost, 11)});
         if (secondary) {
             table.MarkFirstCell(y);
