@@ -28,6 +28,8 @@
 #include "result/CutData.h"
 #include "result/EdgeTotals.h"
 #include "result/JobFile.h"
+#include "result/Offcuts.h"
+#include "result/PlanChoice.h"
 #include "result/ResultJson.h"
 #include "result/RetData.h"
 #include "result/UnplacedParts.h"
@@ -75,10 +77,17 @@ private:
 // output; false after the message when it cannot be written.
 bool PrintResultSummary(const LayoutOptions& options, const CRetData& ret, const CBuzaiList& buzai,
                         const CBuzaiList& ybuzai, const CGenbanList& genban, const Settings& settings,
-                        const EdgeTotals* bands)
+                        const EdgeTotals* bands, const std::vector<ResultPlan>* plans = nullptr)
 {
     std::FILE* out = AnyOutputOnStandardOutput(options) ? stderr : stdout;
     PrintSummary(out, ret, buzai, ybuzai, genban, settings, bands);
+    if (plans != nullptr) {
+        const bool noRate = settings.NoRateFlg != 0;
+        std::fprintf(out, "%s\n", PlansHeading(settings.PlanTolerance, noRate).c_str());
+        for (const ResultPlan& plan : *plans) {
+            std::fprintf(out, "  %s\n", PlanLine(plan, noRate).c_str());
+        }
+    }
     if (std::fflush(out) != 0 || std::ferror(out)) {
         std::fprintf(stderr, "nestrix: the summary cannot be written: %s\n", ErrnoText(errno).c_str());
         return false;
@@ -148,6 +157,12 @@ void TakeRunOptions(const LayoutOptions& options, Settings& settings)
         settings.MaxCalNum = *options.Threads;
     }
     TakeMinOffcut(options, settings);
+    if (options.PlanTolerance) {
+        settings.PlanTolerance = *options.PlanTolerance;
+    }
+    if (options.FewerCutsOnTie) {
+        settings.FewerCutsOnTie = 1;
+    }
     if (options.Search) {
         settings.UseSearch = 1;
         if (*options.Search > 0) {
@@ -241,6 +256,7 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
         return *status;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const std::vector<ResultPlan> plans = run.TakePlans();
 
     int status = kExitPlaced;
     switch (outcome) {
@@ -257,12 +273,22 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
     const std::optional<EdgeTotals> bands =
         job.Edges.Items.empty() ? std::nullopt : std::optional<EdgeTotals>(CountEdges(ret, job.Edges));
     if (outcome == CalcRun::Outcome::Placed &&
-        !PrintResultSummary(options, ret, buzai, ybuzai, genban, settings, bands ? &*bands : nullptr)) {
+        !PrintResultSummary(options, ret, buzai, ybuzai, genban, settings, bands ? &*bands : nullptr,
+                            options.AlternativesDir.empty() ? nullptr : &plans)) {
         return kExitCannotWrite;
     }
 
     // The outputs are written also when nothing was placed: they say what is left, and no saw
     // file of an earlier job stays behind.
+    // The job file of a result: the lists as given, the settings of the run.
+    const auto savedJobText = [&](const CRetData& result) {
+        JobDocument saved = job;
+        CopyJobRunSettings(settings, saved.Run);
+        saved.HasResult = true;
+        saved.Result = result;
+        saved.Bind();
+        return JobToJson(saved);
+    };
     const std::vector<std::pair<std::string LayoutOptions::*, MakeBytes>> extra = {
         {&LayoutOptions::Stats,
          [&](std::string& bytes, std::string&) {
@@ -274,18 +300,29 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
          }},
         {&LayoutOptions::SaveJob,
          [&](std::string& bytes, std::string&) {
-             JobDocument saved = job;
-             CopyJobRunSettings(settings, saved.Run);
-             saved.HasResult = true;
-             saved.Result = ret;
-             saved.Bind();
-             bytes = JobToJson(saved);
+             bytes = savedJobText(ret);
              return true;
          }},
     };
+    // Each plan as its result and its job file: `nestrix export` makes the other outputs of it.
+    const MakeFiles planFiles = [&](std::vector<NamedBytes>& files, std::string&) {
+        for (const ResultPlan& plan : plans) {
+            const std::string name = PlanFileName(plan.Kind);
+            const ResultSawing sawing =
+                SawResult({plan.Ret, buzai, ybuzai, genban}, settings.NokoHaba, MinOffcut(settings));
+            const std::optional<EdgeTotals> planBands =
+                job.Edges.Items.empty() ? std::nullopt
+                                        : std::optional<EdgeTotals>(CountEdges(plan.Ret, job.Edges));
+            files.push_back(
+                {name + ".json",
+                 ResultToJson(plan.Ret, &sawing, planBands ? &*planBands : nullptr, &plan.Ret.Bound)});
+            files.push_back({name + ".nestrix", savedJobText(plan.Ret)});
+        }
+        return true;
+    };
     return WriteOutputs(options,
                         OutputJob{ret, buzai, ybuzai, genban, settings, job.Info, bands ? &*bands : nullptr},
-                        extra, writePdf, writePng, status);
+                        extra, writePdf, writePng, status, planFiles);
 }
 
 int RunExportCommand(int argc, char** argv, const PdfWriterFn& writePdf, const PngWriterFn& writePng)

@@ -42,6 +42,11 @@ const char* const kLayoutUsage =
     "                        group in the summary and as \"groups\" in the JSON); 0.1 to 86400\n"
     "  --search [EFFORT]     also the deeper search, effort 1 to 5 (without: the settings'\n"
     "                        SearchEffort)\n"
+    "  --fewer-cuts-on-tie   of two results of the same price and yield, the one with fewer\n"
+    "                        cuts (同じ価格なら切断の少ない方)\n"
+    "  --plan-tolerance PERCENT\n"
+    "                        how much dearer than the result the plans of --alternatives may\n"
+    "                        be, 0 to 20 (without: the settings' PlanTolerance, 2)\n"
     "  --engine NAME[:KEY=N,...]\n"
     "                        one engine variant instead of the whole job list, with the keys\n"
     "                        it takes: cal1 area, candidate; cal2 order, level, area; cal3\n"
@@ -65,6 +70,11 @@ const char* const kLayoutUsage =
     "  --cutdata OUT.csv     the cut data file for the saw\n"
     "  --save-job OUT.nestrix\n"
     "                        the job file: the lists, the settings and the result\n"
+    "  --alternatives DIR    the plans to choose from (配置候補), each as its result and its\n"
+    "                        job file: cheapest.json and cheapest.nestrix (the result),\n"
+    "                        fewest-cuts.* and fewest-patterns.* where they differ from it\n"
+    "                        (`nestrix export` makes the other outputs of one); the summary\n"
+    "                        compares them\n"
     "  --stock-out OUT.csv   the boards after cutting: the sheets used taken off their counts,\n"
     "                        the offcuts added as boards of their own (priority 最優先)\n"
     "  --min-offcut WxL      the smallest offcut kept, in mm (e.g. 300x300; 0 keeps none)\n"
@@ -155,6 +165,18 @@ const std::vector<OptionRule>& OptionRules()
         FileOption("--save-job", &LayoutOptions::SaveJob),
         FileOption("--job", &LayoutOptions::Job),
         FileOption("--stock-out", &LayoutOptions::StockOut),
+        FileOption("--alternatives", &LayoutOptions::AlternativesDir),
+        {"--plan-tolerance",
+         [](LayoutOptions& options, const std::string& value, std::string& error) {
+             char* end = nullptr;
+             const long percent = std::strtol(value.c_str(), &end, 10);
+             if (value.empty() || *end != '\0' || percent < 0 || percent > kMaxPlanTolerance) {
+                 error = "--plan-tolerance takes a percentage from 0 to " + std::to_string(kMaxPlanTolerance);
+                 return false;
+             }
+             options.PlanTolerance = static_cast<int>(percent);
+             return true;
+         }},
         {"--min-offcut",
          [](LayoutOptions& options, const std::string& value, std::string& error) {
              if (!ParseOffcutSize(value, options.MinOffcut.emplace())) {
@@ -347,6 +369,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const std::vector
             }
             continue;
         }
+        if (arg == "--fewer-cuts-on-tie") {
+            options.FewerCutsOnTie = true;
+            continue;
+        }
         const auto& rules = OptionRules();
         const auto rule =
             std::find_if(rules.begin(), rules.end(), [&](const OptionRule& r) { return arg == r.Name; });
@@ -363,7 +389,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const std::vector
 
 std::vector<std::string> AllOptionNames()
 {
-    std::vector<std::string> names = {"--search"};
+    std::vector<std::string> names = {"--search", "--fewer-cuts-on-tie"};
     for (const OptionRule& rule : OptionRules()) {
         names.push_back(rule.Name);
     }

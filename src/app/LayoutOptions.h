@@ -7,7 +7,8 @@
 #include "calc/CalcRun.h"
 #include "result/Offcuts.h"
 
-// The options of `nestrix layout`. Every option takes one value, but --search may go without.
+// The options of `nestrix layout`. Every option takes one value, but --search may go without and
+// --fewer-cuts-on-tie takes none.
 struct LayoutOptions {
     std::string Boards;
     std::string Parts;
@@ -38,6 +39,9 @@ struct LayoutOptions {
     std::optional<double> TimeLimit;  // seconds, then the best result of the ended jobs
     std::optional<EngineVariant> Engine;
     std::optional<int> Search;  // the search engine on, with this effort (0: the settings' effort)
+    std::string AlternativesDir;       // 配置候補: each plan's result and job file
+    std::optional<int> PlanTolerance;  // % above the best price a plan may cost
+    bool FewerCutsOnTie = false;       // 同じ価格なら切断の少ない方
 };
 
 enum class ParseResult { Run, Help, Error };

@@ -11,6 +11,7 @@
 #include "base/Format.h"
 #include "base/TextFile.h"
 #include "exchange/DxfExport.h"
+#include "result/PlanChoice.h"
 
 // Whether an output path is this process's standard output.
 bool IsStandardOutput(const std::string& path)
@@ -51,6 +52,7 @@ const NamedPath kOutputs[] = {
     {"--xlsx", &LayoutOptions::Xlsx},
     {"--png", &LayoutOptions::PngDir},
     {"--dxf", &LayoutOptions::DxfDir},
+    {"--alternatives", &LayoutOptions::AlternativesDir},
 };
 
 const char* OptionOf(std::string LayoutOptions::*member)
@@ -72,6 +74,18 @@ bool IsPictureName(const std::string& name)
     return IsNumberedName(name, "board-", ".png");
 }
 
+// The files of `--alternatives`: cheapest.json, fewest-cuts.nestrix, ...
+bool IsPlanFileName(const std::string& name)
+{
+    for (const PlanKind kind : {PlanKind::Cheapest, PlanKind::FewestCuts, PlanKind::FewestPatterns}) {
+        const std::string base = PlanFileName(kind);
+        if (name == base + ".json" || name == base + ".nestrix") {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The outputs that are folders: each writes the files of its own names there and removes
 // those of an earlier, larger result, and leaves every other file alone.
 struct FolderOutput {
@@ -83,6 +97,7 @@ struct FolderOutput {
 const FolderOutput kFolders[] = {
     {"--png", &LayoutOptions::PngDir, IsPictureName, "画像"},
     {"--dxf", &LayoutOptions::DxfDir, IsPatternDxfName, "図面"},
+    {"--alternatives", &LayoutOptions::AlternativesDir, IsPlanFileName, "配置候補"},
 };
 
 const FolderOutput* FolderOf(const char* option)

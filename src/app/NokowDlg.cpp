@@ -148,6 +148,20 @@ CNokowDlg::CNokowDlg(const NokowValues& values, FileChooser& chooser, QWidget* p
     maxCalRow->addWidget(premillLabel);
     maxCalRow->addWidget(m_premill);
 
+    // 配置候補: how much dearer than the result the plans to choose from may be.
+    m_planTolerance = new QSpinBox(this);
+    m_planTolerance->setObjectName("planToleranceSpin");
+    m_planTolerance->setRange(0, kMaxPlanTolerance);
+    m_planTolerance->setSuffix(" %");
+    m_planTolerance->setValue(values.PlanTolerance);
+    auto* planLabel = new QLabel("配置候補の価格差(&P)", this);
+    planLabel->setBuddy(m_planTolerance);
+    auto* planRow = new QHBoxLayout;
+    planRow->addWidget(planLabel);
+    planRow->addWidget(m_planTolerance);
+    planRow->addWidget(new QLabel("（最安の結果からこの差までの配置を比べられます）", this));
+    planRow->addStretch(1);
+
     QGroupBox* labelGroup = CreateLabelGroup(values.Labels);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -166,6 +180,7 @@ CNokowDlg::CNokowDlg(const NokowValues& values, FileChooser& chooser, QWidget* p
     layout->addWidget(folderGroup);
     layout->addLayout(middle);
     layout->addLayout(maxCalRow);
+    layout->addLayout(planRow);
     layout->addWidget(labelGroup);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -197,6 +212,7 @@ NokowValues CNokowDlg::Values() const
         }
     }
     values.EdgePremill = static_cast<int>(m_premill->value() * 10.0 + 0.5);
+    values.PlanTolerance = m_planTolerance->value();
     values.Labels = LabelsShown();
     return values;
 }

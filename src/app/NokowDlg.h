@@ -35,6 +35,7 @@ private:
     QComboBox* m_maxCal = nullptr;
     std::array<QSpinBox*, 2> m_offcut{};  // 端材の最小寸法, whole mm
     QDoubleSpinBox* m_premill = nullptr;  // 仕上げ代, mm to 0.1
+    QSpinBox* m_planTolerance = nullptr;  // 配置候補の価格差, %
     // ラベル用紙: a preset fills the controls; controls that match a preset show it.
     QComboBox* m_labelPreset = nullptr;
     QSpinBox* m_labelCols = nullptr;

@@ -9,7 +9,7 @@ constexpr std::array<std::string Settings::*, 4> kFolderKeys = {&Settings::Buzai
                                                                 &Settings::GenbanFol, &Settings::RetFol};
 
 using Link = SettingLink<NokowValues>;
-constexpr std::array<Link, 14> kLinks = {{
+constexpr std::array<Link, 15> kLinks = {{
     {&NokowValues::ResetGenbanFlg, &Settings::ResetGenbanFlg},
     {&NokowValues::ResetYBuzaiFlg, &Settings::ResetYBuzaiFlg},
     {&NokowValues::OutPrnPre, &Settings::OutPrnPre},
@@ -24,6 +24,7 @@ constexpr std::array<Link, 14> kLinks = {{
     {&NokowValues::MinOffcutW, &Settings::MinOffcutW},
     {&NokowValues::MinOffcutL, &Settings::MinOffcutL},
     {&NokowValues::EdgePremill, &Settings::EdgePremill},
+    {&NokowValues::PlanTolerance, &Settings::PlanTolerance},
 }};
 
 }  // namespace

@@ -27,6 +27,7 @@ struct NokowValues {
     int MinOffcutW = 0;  // 0.1 mm
     int MinOffcutL = 0;
     int EdgePremill = 0;  // 仕上げ代, 0.1 mm per banded edge
+    int PlanTolerance = 0;  // 配置候補: % above the best price
     LabelLayout Labels;  // the label sheet of ラベル印刷
 
     static NokowValues FromSettings(const Settings& settings);

@@ -20,7 +20,8 @@
 
 int WriteOutputs(const LayoutOptions& options, OutputJob job,
                  const std::vector<std::pair<std::string LayoutOptions::*, MakeBytes>>& extra,
-                 const PdfWriterFn& writePdf, const PngWriterFn& writePng, int status)
+                 const PdfWriterFn& writePdf, const PngWriterFn& writePng, int status,
+                 const MakeFiles& planFiles)
 {
     // The printouts name the job and its due date as given (the cut data file dates it today).
     const CutDataInfo given = job.Info;
@@ -107,6 +108,10 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
                 return PatternDxfFiles(sawn, stopped, files, error);
             },
             stopped, writes, createdFolders);
+    }
+    if (staged == 0 && !options.AlternativesDir.empty()) {
+        staged = StageFolderFiles("--alternatives", options.AlternativesDir, planFiles, stopped, writes,
+                                  createdFolders);
     }
     if (staged == 0 && StopSignals::Caught() == 0) {
         std::string failed;

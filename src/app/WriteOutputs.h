@@ -29,6 +29,8 @@ struct OutputJob {
 // Makes every output the options name (`extra` after the usual ones), stages them and puts them
 // in place together: a stop or a failure on the way changes none of them. `status` when all
 // were written, else the status of what failed or stopped it.
+// `planFiles` makes the files of --alternatives.
 int WriteOutputs(const LayoutOptions& options, OutputJob job,
                  const std::vector<std::pair<std::string LayoutOptions::*, MakeBytes>>& extra,
-                 const PdfWriterFn& writePdf, const PngWriterFn& writePng, int status);
+                 const PdfWriterFn& writePdf, const PngWriterFn& writePng, int status,
+                 const MakeFiles& planFiles = {});

@@ -37,6 +37,8 @@ const Key kKeys[] = {
     {"CutLV", Type::Int, true, &Settings::CutLV, nullptr},
     {"UseSearch", Type::Flag, true, &Settings::UseSearch, nullptr},
     {"SearchEffort", Type::Int, true, &Settings::SearchEffort, nullptr},
+    {"FewerCutsOnTie", Type::Flag, true, &Settings::FewerCutsOnTie, nullptr},
+    {"PlanTolerance", Type::Int, true, &Settings::PlanTolerance, nullptr},
     {"MergeRows", Type::Flag, true, &Settings::MergeRows, nullptr},
     {"TimeOut", Type::Int, false, &Settings::TimeOut, nullptr},
     {"MaxCutSize", Type::Int, true, &Settings::MaxCutSize, nullptr},
@@ -188,6 +190,7 @@ std::vector<std::string> Settings::Load(const IniFile& ini)
     clamp("CutLV", CutLV, 0, 3, defaults.CutLV);
     clamp("TankaType", TankaType, 0, 3, defaults.TankaType);
     clamp("SearchEffort", SearchEffort, 1, 5, defaults.SearchEffort);
+    clamp("PlanTolerance", PlanTolerance, 0, kMaxPlanTolerance, defaults.PlanTolerance);
     clamp("MaxCal", MaxCal, 0, 4, defaults.MaxCal);
     clamp("MinOffcutW", MinOffcutW, 0, 999999, defaults.MinOffcutW);
     clamp("MinOffcutL", MinOffcutL, 0, 999999, defaults.MinOffcutL);

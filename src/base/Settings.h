@@ -30,6 +30,8 @@ struct Settings {
     int UseSearch = 0;                 // also run the search engine
     int MergeRows = 0;                 // lay part rows of one size out as one entry (faster)
     int SearchEffort = 3;              // 1..5
+    int FewerCutsOnTie = 0;            // 同じ価格なら切断の少ない方
+    int PlanTolerance = 2;             // 配置候補: % above the best price, 0..kMaxPlanTolerance
     int TimeOut = 0;                   // read only, never written
     std::int32_t MaxCutSize = 999999;  // cutting limit, 0.1 mm
     int TankaType = 2;
@@ -94,6 +96,7 @@ struct Settings {
 
 inline constexpr const char* kSettingsSection = "SysPara";
 inline constexpr int kMaxEdgePremill = 100;  // 10 mm
+inline constexpr int kMaxPlanTolerance = 20;
 inline constexpr const char* kLastFolderSection = "LastFolder";
 inline constexpr const char* kPartsImportSection = "PartsImport";
 

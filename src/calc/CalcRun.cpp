@@ -11,7 +11,9 @@
 #include "job/Buzai.h"
 #include "job/Genban.h"
 #include "platform/Prompt.h"
+#include "result/JobLists.h"
 #include "result/Money.h"
+#include "result/PlanChoice.h"
 #include "result/ResultOrder.h"
 #include "result/RetData.h"
 
@@ -449,12 +451,71 @@ void MergeSameLayouts(std::vector<COutData>& layouts)
     }
 }
 
+std::vector<CRetData> CalcRun::GroupCandidates(std::size_t g) const
+{
+    std::vector<CRetData> candidates;
+    const CRetData* best = GroupBest(g);
+    if (best == nullptr) {
+        return candidates;
+    }
+    const bool noRate = m_settings.NoRateFlg != 0;
+    std::vector<const CRetData*> taken = {best};
+    for (const auto& job : m_jobs) {
+        if (job->Group != static_cast<std::int32_t>(g) || !job->Ended || job->Error ||
+            job->Engine->State == kStateStopped) {
+            continue;
+        }
+        const CRetData& c = job->Engine->Ret;
+        const bool seen = std::any_of(taken.begin(), taken.end(),
+                                      [&c](const CRetData* t) { return t == &c || SameLayouts(*t, c); });
+        if (!seen && WithinPlanTolerance(c, *best, m_settings.PlanTolerance, noRate)) {
+            taken.push_back(&c);
+        }
+    }
+    const std::vector<SameRows>& sameRows = m_sameRows[g];
+    for (const CRetData* c : taken) {
+        candidates.push_back(*c);
+        if (!sameRows.empty()) {
+            SplitOntoRows(candidates.back(), sameRows, m_buzai, m_settings.NokoHaba);
+        }
+    }
+    return candidates;
+}
+
+void CalcRun::AssemblePlan(const std::vector<const CRetData*>& picks, CRetData& result) const
+{
+    for (std::size_t g = 0; g < m_groups.size(); ++g) {
+        if (picks[g] != nullptr) {
+            result.Append(*picks[g]);
+        } else {
+            // No engine finished this group: its parts are reported, not lost.
+            CRetData none;
+            none.Unplaced = m_groups[g].Buzai[0];
+            for (CAL_BUZAI& entry : none.Unplaced) {
+                entry.Flag = 0;
+            }
+            SplitOntoRows(none, m_sameRows[g], m_buzai, m_settings.NokoHaba);
+            result.Append(none);
+        }
+    }
+    result.Finalize(m_settings.NoSort != 0);
+    MergeSameLayouts(result.Layouts);
+    result.Groups = GroupProgress();
+    result.StoppedEarly = std::any_of(result.Groups.begin(), result.Groups.end(),
+                                      [](const RET_GROUP& group) { return group.StoppedEarly; });
+    if (!result.StoppedEarly) {
+        result.Groups.clear();  // a full run says nothing of its groups
+    }
+    result.Bound = ComputeBound(result, m_settings);
+}
+
 CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
 {
     while (Poll()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     Outcome outcome = Outcome::Placed;
+    m_plans.clear();
     if (!m_failure.empty()) {
         result.Clear();
         prompt.ShowError("計算中に内部エラーが発生しました。計算を中断しました。\n" + m_failure);
@@ -463,37 +524,57 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
         result.Clear();
         outcome = Outcome::Aborted;
     } else {
+        const CRetData start = result;  // the parts left out before the groups
+        const bool noRate = m_settings.NoRateFlg != 0;
+        std::vector<std::vector<CRetData>> candidates(m_groups.size());
+        std::vector<std::vector<PlanCandidate>> ranked(m_groups.size());
         for (std::size_t g = 0; g < m_groups.size(); ++g) {
-            const CRetData* best = GroupBest(g);
-            const std::vector<SameRows>& sameRows = m_sameRows[g];
-            if (best != nullptr && sameRows.empty()) {
-                result.Append(*best);
-            } else if (best != nullptr) {
-                CRetData rows = *best;
-                SplitOntoRows(rows, sameRows, m_buzai, m_settings.NokoHaba);
-                result.Append(rows);
-            } else {
-                // No engine finished this group: its parts are reported, not lost.
-                CRetData none;
-                none.Unplaced = m_groups[g].Buzai[0];
-                for (CAL_BUZAI& entry : none.Unplaced) {
-                    entry.Flag = 0;
-                }
-                SplitOntoRows(none, sameRows, m_buzai, m_settings.NokoHaba);
-                result.Append(none);
+            candidates[g] = GroupCandidates(g);
+            for (const CRetData& c : candidates[g]) {
+                ranked[g].push_back(
+                    {&c, FiguresOf(JobLists{c, m_buzai, m_ybuzai, m_genban}, m_settings.NokoHaba)});
             }
         }
-        result.Finalize(m_settings.NoSort != 0);
-        MergeSameLayouts(result.Layouts);
-        result.Groups = GroupProgress();
-        result.StoppedEarly = std::any_of(result.Groups.begin(), result.Groups.end(),
-                                          [](const RET_GROUP& group) { return group.StoppedEarly; });
-        if (!result.StoppedEarly) {
-            result.Groups.clear();  // a full run says nothing of its groups
+        // Each plan kind's pick per group; a kind whose picks are those of an earlier kind adds
+        // no plan.
+        const auto picksOf = [&](PlanKind kind) {
+            std::vector<std::size_t> picks(m_groups.size(), 0);
+            for (std::size_t g = 0; g < m_groups.size(); ++g) {
+                if (ranked[g].empty()) {
+                    continue;
+                }
+                picks[g] = kind != PlanKind::Cheapest
+                               ? PickPlan(ranked[g], kind, m_settings.PlanTolerance, noRate)
+                           : m_settings.FewerCutsOnTie ? FewerCutsOnTie(ranked[g])
+                                                       : 0;
+            }
+            return picks;
+        };
+        const auto assemble = [&](const std::vector<std::size_t>& picks, CRetData& plan) {
+            std::vector<const CRetData*> chosen(m_groups.size(), nullptr);
+            for (std::size_t g = 0; g < m_groups.size(); ++g) {
+                chosen[g] = candidates[g].empty() ? nullptr : &candidates[g][picks[g]];
+            }
+            AssemblePlan(chosen, plan);
+        };
+        std::vector<std::vector<std::size_t>> made;
+        for (const PlanKind kind : {PlanKind::Cheapest, PlanKind::FewestCuts, PlanKind::FewestPatterns}) {
+            std::vector<std::size_t> picks = picksOf(kind);
+            if (std::find(made.begin(), made.end(), picks) != made.end()) {
+                continue;
+            }
+            ResultPlan plan{kind, start, {}};
+            assemble(picks, kind == PlanKind::Cheapest ? result : plan.Ret);
+            if (kind == PlanKind::Cheapest) {
+                plan.Ret = result;
+            }
+            plan.Figures = FiguresOf(JobLists{plan.Ret, m_buzai, m_ybuzai, m_genban}, m_settings.NokoHaba);
+            m_plans.push_back(std::move(plan));
+            made.push_back(std::move(picks));
         }
-        result.Bound = ComputeBound(result, m_settings);
         if (result.Layouts.empty()) {
             outcome = Outcome::NothingPlaced;
+            m_plans.clear();
         }
     }
     m_searchCutShort = 0;

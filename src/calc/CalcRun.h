@@ -14,6 +14,7 @@
 #include "calc/EngineVariant.h"
 #include "calc/MessageSink.h"
 #include "calc/SameRows.h"
+#include "result/PlanChoice.h"
 
 class CBuzaiList;
 class CGenbanList;
@@ -115,6 +116,10 @@ public:
     std::int64_t SubFillsCutShort() const { return m_subFillsCutShort; }
     // The most sub-fills the block engine computed for one board layout.
     std::int64_t MostSubFills() const { return m_mostSubFills; }
+    // 配置候補 of the finished run (Outcome::Placed): the result first (PlanKind::Cheapest), then
+    // the fewest cuts and the fewest patterns within Settings::PlanTolerance where they differ
+    // from the plans before them. Empty after another outcome.
+    std::vector<ResultPlan> TakePlans() { return std::move(m_plans); }
     // The failure of an engine job that ended in an internal error (Outcome::Failed).
     std::string FailureText() const { return m_failure; }
 
@@ -128,6 +133,14 @@ private:
     // The result Finish takes for group g: the best of its ended jobs in job list order.
     const CRetData* GroupBest(std::size_t g) const;
     void UpdateStanding();
+    // The results of group g's ended jobs that a plan may take, each split onto its part rows:
+    // the group's best first, then those within the plan tolerance of it in job list order,
+    // each layout set once. Empty when no job of the group ended.
+    std::vector<CRetData> GroupCandidates(std::size_t g) const;
+    // One result of the job from a pick per group (into `result`, which holds the parts the run
+    // left out at its start): finalised, identical layouts merged, the groups' progress and the
+    // bound.
+    void AssemblePlan(const std::vector<const CRetData*>& picks, CRetData& result) const;
     // Kind, thickness and how many jobs ended, per group.
     std::vector<RET_GROUP> GroupProgress() const;
 
@@ -159,6 +172,7 @@ private:
     std::int64_t m_subFillsCutShort = 0;
     std::int64_t m_mostSubFills = 0;
     MessageQueue m_messages;
+    std::vector<ResultPlan> m_plans;
     std::chrono::steady_clock::time_point m_start;
     Clock::time_point m_limitStart;  // m_start by the time limit's clock
 };

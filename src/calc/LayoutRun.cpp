@@ -114,6 +114,7 @@ LayoutRunEnd CalculateLayout(const CBuzaiList& buzai, const CBuzaiList& ybuzai, 
     DeferredPrompt end;
     LayoutRunEnd result;
     result.Outcome = run.Finish(ret, end);
+    result.Plans = run.TakePlans();
     for (const std::string& text : run.TakeMessages()) {
         prompt.ShowError(text);
     }

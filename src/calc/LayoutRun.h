@@ -24,6 +24,7 @@ bool AskLayoutOptions(CGenbanList& boards, Settings& settings, Prompt& prompt, c
 struct LayoutRunEnd {
     CalcRun::Outcome Outcome = CalcRun::Outcome::Aborted;
     std::vector<std::string> Messages;
+    std::vector<ResultPlan> Plans;  // 配置候補 of a placed result, the result first
 };
 
 // The calculation on the user-interface thread's event loop: the progress dialog 計算中 over

@@ -38,6 +38,7 @@ constexpr CheckRow kChecks[] = {
     {"優先する部材を変えて試す", "useMenCalCheck", &SelGenbanForm::UseMenCal},
     {"さらに探索する（時間がかかります）", "useSearchCheck", &SelGenbanForm::UseSearch},
     {"同じ寸法の部材をまとめて速く計算する", "mergeRowsCheck", &SelGenbanForm::MergeRows},
+    {"同じ価格なら切断の少ない方", "fewerCutsOnTieCheck", &SelGenbanForm::FewerCutsOnTie},
 };
 enum {
     kUseYBuzai,
@@ -49,7 +50,8 @@ enum {
     kUseSmallPat,
     kUseMenCal,
     kUseSearch,
-    kMergeRows
+    kMergeRows,
+    kFewerCutsOnTie
 };
 
 }  // namespace
@@ -94,6 +96,8 @@ CSelGenbanDlg::CSelGenbanDlg(SelGenbanForm& form, Prompt& prompt, const QFont& l
     m_checks[kMergeRows]->setToolTip(
         "寸法と横置きの同じ部材の行を一つにまとめて計算します。行の多い一覧では速くなりますが、"
         "配置は行ごとに計算したときと異なることがあります。");
+    m_checks[kFewerCutsOnTie]->setToolTip(
+        "金額と歩留まりの同じ配置が複数あるとき、切断回数の少ない方を結果にします。");
     m_kerf = new QLineEdit(QString::fromStdString(m_form.NokoHabaText), this);
     m_kerf->setObjectName("kerfEdit");
     m_limit = new QLineEdit(QString::fromStdString(m_form.MaxCutSizeText), this);
@@ -115,14 +119,15 @@ CSelGenbanDlg::CSelGenbanDlg(SelGenbanForm& form, Prompt& prompt, const QFont& l
     conditionGrid->addWidget(m_checks[kUseYBuzai], 0, 0, 1, 4);
     conditionGrid->addWidget(m_checks[kNoRate], 1, 0, 1, 4);
     conditionGrid->addWidget(m_checks[kNoUsen], 2, 0, 1, 4);
-    conditionGrid->addWidget(kerfButton, 3, 0);
-    conditionGrid->addWidget(m_kerf, 3, 1);
-    conditionGrid->addWidget(new QLabel("mm", conditions), 3, 2);
-    conditionGrid->addWidget(limitButton, 4, 0);
-    conditionGrid->addWidget(m_limit, 4, 1);
+    conditionGrid->addWidget(m_checks[kFewerCutsOnTie], 3, 0, 1, 4);
+    conditionGrid->addWidget(kerfButton, 4, 0);
+    conditionGrid->addWidget(m_kerf, 4, 1);
     conditionGrid->addWidget(new QLabel("mm", conditions), 4, 2);
-    conditionGrid->addWidget(new QLabel("加工方法", conditions), 5, 0);
-    conditionGrid->addWidget(m_method, 5, 1, 1, 2);
+    conditionGrid->addWidget(limitButton, 5, 0);
+    conditionGrid->addWidget(m_limit, 5, 1);
+    conditionGrid->addWidget(new QLabel("mm", conditions), 5, 2);
+    conditionGrid->addWidget(new QLabel("加工方法", conditions), 6, 0);
+    conditionGrid->addWidget(m_method, 6, 1, 1, 2);
     conditionGrid->setColumnStretch(3, 1);
 
     auto* extra = new QGroupBox("追加計算", this);

@@ -40,5 +40,5 @@ private:
     QComboBox* m_method = nullptr;
     // useYBuzai, noRate, noUsen, useCal3, useCal4, use2ko1, useSmallPat, useMenCal, useSearch,
     // mergeRows
-    std::array<QCheckBox*, 10> m_checks{};
+    std::array<QCheckBox*, 11> m_checks{};
 };

@@ -15,7 +15,7 @@ constexpr NumberRule kLimitRule{false, 0.1, 99999.9, "0.1", "99999.9"};
 
 // The options kept as they are; the kerf, the limit and the method are converted or checked.
 using Link = SettingLink<SelGenbanForm>;
-constexpr std::array<Link, 10> kLinks = {{
+constexpr std::array<Link, 11> kLinks = {{
     {&SelGenbanForm::UseYBuzai, &Settings::UseYBuzai},
     {&SelGenbanForm::NoRateFlg, &Settings::NoRateFlg},
     {&SelGenbanForm::NoUsenFlg, &Settings::NoUsenFlg},
@@ -26,6 +26,7 @@ constexpr std::array<Link, 10> kLinks = {{
     {&SelGenbanForm::UseMenCal, &Settings::UseMenCal},
     {&SelGenbanForm::UseSearch, &Settings::UseSearch},
     {&SelGenbanForm::MergeRows, &Settings::MergeRows},
+    {&SelGenbanForm::FewerCutsOnTie, &Settings::FewerCutsOnTie},
 }};
 
 // Texts compare as the multibyte strings of the files do: byte by byte in CP932.

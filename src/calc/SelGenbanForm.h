@@ -33,6 +33,7 @@ public:
     int UseMenCal = 0;
     int UseSearch = 0;           // the search engine too
     int MergeRows = 0;           // rows of one size as one entry
+    int FewerCutsOnTie = 0;      // 同じ価格なら切断の少ない方
     std::string MaxCutSizeText;  // cutting limit, mm
 
     std::size_t RowCount() const { return m_order.size(); }

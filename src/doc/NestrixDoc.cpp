@@ -241,7 +241,7 @@ std::string CNestrixDoc::PrepareCutSizes(const Settings& settings)
     return error;
 }
 
-void CNestrixDoc::KeepCalculation(const Settings& settings)
+void CNestrixDoc::KeepCalculation(const Settings& settings, std::vector<ResultPlan> plans)
 {
     ResultBoards = LayoutBoards();
     ResultBoards.Files.clear();
@@ -250,8 +250,35 @@ void CNestrixDoc::KeepCalculation(const Settings& settings)
     RetData.BuzaiList = &ResultParts;
     RetData.YBuzaiList = &ResultSecondary;
     RetData.GenbanList = &ResultBoards;
+    m_plans = std::move(plans);
+    m_chosenPlan = 0;
+    for (ResultPlan& plan : m_plans) {
+        plan.Ret.BuzaiList = &ResultParts;
+        plan.Ret.YBuzaiList = &ResultSecondary;
+        plan.Ret.GenbanList = &ResultBoards;
+    }
     CopyJobRunSettings(settings, JobRun);
     HasJobRun = true;
+}
+
+const std::vector<ResultPlan>* CNestrixDoc::ResultPlans() const
+{
+    // Whatever replaced or cleared the result since (a job opened, a list edited) ends its plans.
+    const bool current = ResultPresent != 0 && m_plans.size() > 1 && m_chosenPlan < m_plans.size() &&
+                         SameLayouts(m_plans[m_chosenPlan].Ret, RetData);
+    return current ? &m_plans : nullptr;
+}
+
+bool CNestrixDoc::ChoosePlan(std::size_t plan)
+{
+    if (ResultPlans() == nullptr || plan >= m_plans.size() || StockApplied) {
+        return false;
+    }
+    RetData = m_plans[plan].Ret;
+    m_chosenPlan = plan;
+    CurrentBoard = 0;
+    RedrawNeeded = 1;
+    return true;
 }
 
 JobDocument CNestrixDoc::MakeJob(const Settings& settings) const
@@ -302,6 +329,7 @@ void CNestrixDoc::OpenJob(const JobDocument& job, const std::string& path, const
         ResultSecondary.Items = cut.Secondary.Items;
     }
     RetData = job.Result;
+    m_plans.clear();
     RetData.BuzaiList = &ResultParts;
     RetData.YBuzaiList = &ResultSecondary;
     RetData.GenbanList = &ResultBoards;
@@ -333,6 +361,7 @@ void CNestrixDoc::NewJob()
     YBuzaiList.Files.clear();
     YBuzaiOfJob = true;
     RetData.Clear();
+    m_plans.clear();
     ResultBoards.Items.clear();
     ResultParts.Items.clear();
     ResultSecondary.Items.clear();

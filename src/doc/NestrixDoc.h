@@ -7,6 +7,7 @@
 #include "job/Edge.h"
 #include "job/Genban.h"
 #include "result/CutData.h"
+#include "result/PlanChoice.h"
 #include "result/RetData.h"
 
 struct JobDocument;
@@ -114,8 +115,14 @@ public:
     // cut, else why not (the lists are then left as they were).
     std::string PrepareCutSizes(const Settings& settings);
     // After a calculation placed parts: the boards, the bands and the calculation settings it
-    // used become the result's.
-    void KeepCalculation(const Settings& settings);
+    // used become the result's; its plans (配置候補, the result first) are kept to choose from.
+    void KeepCalculation(const Settings& settings, std::vector<ResultPlan> plans = {});
+    // The plans of the result, while the result is the chosen one of at least two; else null.
+    const std::vector<ResultPlan>* ResultPlans() const;
+    std::size_t ChosenPlan() const { return m_chosenPlan; }
+    // The plan becomes the result. False (nothing changed) when there is no such plan or the
+    // result was applied to the stock (在庫反映) already.
+    bool ChoosePlan(std::size_t plan);
     // The job as a job file holds it: the parts, the secondary parts, the boards and settings of
     // the result (else the board list and the settings given), the result while present.
     JobDocument MakeJob(const Settings& settings) const;
@@ -131,6 +138,8 @@ public:
     void JobSaved(const std::string& path, const std::string& text);
 
 private:
+    std::vector<ResultPlan> m_plans;
+    std::size_t m_chosenPlan = 0;
     std::string m_jobSavedText;  // the job file's text as opened or last saved
 };
 

@@ -46,6 +46,8 @@ const RunKey kRunKeys[] = {
     {"MergeRows", &Settings::MergeRows, false},
     // Written only when set (files without bands stay as they were).
     {"EdgePremill", &Settings::EdgePremill, false},
+    // 同じ価格なら切断の少ない方; written only when set.
+    {"FewerCutsOnTie", &Settings::FewerCutsOnTie, false},
 };
 
 // A record's fields by their key in the file.
@@ -787,7 +789,9 @@ std::string JobToJson(const JobDocument& job)
     }
     Json settings = Json::object();
     for (const RunKey& key : kRunKeys) {
-        if (key.Member != &Settings::EdgePremill || job.Run.EdgePremill != 0) {
+        const bool onlyWhenSet =
+            key.Member == &Settings::EdgePremill || key.Member == &Settings::FewerCutsOnTie;
+        if (!onlyWhenSet || job.Run.*key.Member != 0) {
             settings[key.Name] = job.Run.*key.Member;
         }
     }

@@ -5,8 +5,6 @@
 #include "base/Tolerance.h"
 #include "result/RetData.h"
 
-namespace {
-
 long long UnplacedPieces(const CRetData& ret)
 {
     long long pieces = 0;
@@ -15,8 +13,6 @@ long long UnplacedPieces(const CRetData& ret)
     }
     return pieces;
 }
-
-}  // namespace
 
 bool ReplacesBest(const CRetData& c, const CRetData& best, bool noRate)
 {

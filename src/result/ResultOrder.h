@@ -4,6 +4,9 @@ class CRetData;
 
 // How a group's results are ranked against each other.
 
+// The pieces a result leaves unplaced.
+long long UnplacedPieces(const CRetData& ret);
+
 // Whether result c replaces the best result so far of its group. With noRate the result
 // comparison decides; else fewer unplaced pieces first, then the lower total price, then the
 // result comparison.

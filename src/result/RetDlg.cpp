@@ -1,6 +1,7 @@
 #include "result/RetDlg.h"
 
 #include <QDialogButtonBox>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -14,6 +15,7 @@
 #include "result/EdgeTotals.h"
 #include "result/LowerBound.h"
 #include "result/Offcuts.h"
+#include "result/PlanChoice.h"
 #include "result/RetData.h"
 #include "result/RetSummary.h"
 #include "platform/qt/TextTable.h"
@@ -66,8 +68,14 @@ QTableView* AddList(QDialog* dialog, QVBoxLayout* layout, const char* caption, c
 }  // namespace
 
 CRetDlg::CRetDlg(const CRetData& ret, const Settings& settings, Prompt& prompt, FileChooser& chooser,
-                 const QFont& listFont, QWidget* parent, const CEdgeList* edges)
-    : QDialog(parent), m_ret(ret), m_settings(settings), m_prompt(prompt), m_chooser(chooser)
+                 const QFont& listFont, QWidget* parent, const CEdgeList* edges,
+                 const std::vector<ResultPlan>* plans, std::size_t chosen)
+    : QDialog(parent),
+      m_ret(ret),
+      m_settings(settings),
+      m_prompt(prompt),
+      m_chooser(chooser),
+      m_chosen(chosen)
 {
     setObjectName("retDialog");
     setWindowTitle("配置結果");
@@ -120,7 +128,40 @@ CRetDlg::CRetDlg(const CRetData& ret, const Settings& settings, Prompt& prompt, 
         layout->addWidget(label);
     }
 
+    QPushButton* take = nullptr;
+    if (plans != nullptr) {
+        const bool noRate = settings.NoRateFlg != 0;
+        const std::vector<TextColumn> columns = {
+            {"採用", "●  "},
+            {"候補", "パターン最少  "},
+            {"原板", "9999 枚  "},
+            {"金額", "99,999,999円  "},
+            {"歩留まり", "99.9%(99.9%)  "},
+            {"パターン", "999  "},
+            {"切断回数", "99999 回  "},
+            {"切断長", "9999.9 m  "},
+        };
+        auto* model = new TextTableModel(
+            columns, [plans] { return static_cast<int>(plans->size()); },
+            [this, plans, noRate](int row, int column) {
+                return PlanCellText(CheckedAt(*plans, row, "plan"), column, noRate,
+                                    static_cast<std::size_t>(row) == m_chosen);
+            },
+            this);
+        m_plansTable = AddList(this, layout, PlansHeading(settings.PlanTolerance, noRate).c_str(),
+                               "plansTable", model, listFont, static_cast<int>(plans->size()));
+        m_plansTable->selectRow(static_cast<int>(chosen));
+        take = new QPushButton("この候補を採用", this);
+        take->setObjectName("takePlanButton");
+        take->setAutoDefault(false);
+        connect(take, &QPushButton::clicked, this, &CRetDlg::OnTakePlan);
+        connect(m_plansTable, &QTableView::doubleClicked, this, &CRetDlg::OnTakePlan);
+    }
+
     auto* buttons = new QDialogButtonBox(this);
+    if (take != nullptr) {
+        buttons->addButton(take, QDialogButtonBox::ActionRole);
+    }
     QPushButton* output = buttons->addButton("ファイル出力", QDialogButtonBox::ActionRole);
     output->setObjectName("fileOutputButton");
     output->setAutoDefault(false);
@@ -130,6 +171,16 @@ CRetDlg::CRetDlg(const CRetData& ret, const Settings& settings, Prompt& prompt, 
     connect(output, &QPushButton::clicked, this, &CRetDlg::OnFileOutput);
     connect(buttons, &QDialogButtonBox::rejected, this, &CRetDlg::reject);
     layout->addWidget(buttons);
+}
+
+void CRetDlg::OnTakePlan()
+{
+    const QModelIndexList rows = m_plansTable->selectionModel()->selectedRows();
+    if (rows.isEmpty() || static_cast<std::size_t>(rows.front().row()) == m_chosen) {
+        return;  // the result already
+    }
+    m_taken = static_cast<std::size_t>(rows.front().row());
+    done(kPlanTaken);
 }
 
 void CRetDlg::OnFileOutput()

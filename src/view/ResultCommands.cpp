@@ -57,7 +57,7 @@ void OnLayoutCalculation(const ResultCommandContext& context)
                                              MakeEngine, doc.RetData, context.AppPrompt, context.MainWindow);
     if (end.Outcome == CalcRun::Outcome::Placed) {
         doc.ResultPresent = 1;
-        doc.KeepCalculation(offered);
+        doc.KeepCalculation(offered, end.Plans);
         context.View.OnNewResult();
     } else {
         doc.RetData.Clear();
@@ -80,10 +80,25 @@ void OnShowResults(const ResultCommandContext& context)
     if (!context.Doc.ResultPresent) {
         return;
     }
-    const Settings options = context.Doc.ResultSettings(context.AppSettings);
-    CRetDlg dialog(context.Doc.RetData, options, context.AppPrompt, context.Chooser, context.ListFont,
-                   context.MainWindow, &context.Doc.ResultEdges);
-    dialog.exec();
+    CNestrixDoc& doc = context.Doc;
+    const Settings options = doc.ResultSettings(context.AppSettings);
+    // Taking a plan shows the result again, the plan now the result.
+    for (;;) {
+        CRetDlg dialog(doc.RetData, options, context.AppPrompt, context.Chooser, context.ListFont,
+                       context.MainWindow, &doc.ResultEdges, doc.ResultPlans(), doc.ChosenPlan());
+        if (dialog.exec() != CRetDlg::kPlanTaken) {
+            return;
+        }
+        if (!doc.ChoosePlan(dialog.TakenPlan())) {
+            context.AppPrompt.ShowError("在庫に反映した結果は変更できません。");
+            continue;
+        }
+        context.View.OnNewResult();
+        context.View.UpdateStatusBar();
+        if (context.CommandsChanged) {
+            context.CommandsChanged();
+        }
+    }
 }
 
 void OnCutDataOutput(const ResultCommandContext& context)

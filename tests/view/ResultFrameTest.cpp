@@ -20,6 +20,7 @@
 #include "fakes/WhenShown.h"
 #include "exchange/DxfExport.h"
 #include "result/JobFile.h"
+#include "result/PlanChoice.h"
 #include "result/ResultJson.h"
 #include "view/Commands.h"
 #include "view/NestrixView.h"
@@ -85,6 +86,7 @@ private slots:
     void stockUpdateFromTheToolBarAndCtrlZ();
     void aFirstStartLaysTheExampleOutWithItsOwnBoards();
     void dxfAndExcelUnderTheArrowOfCutData();
+    void aPlanWithFewerCutsTakenInTheResultDialog();
 };
 
 void ResultFrameTest::statusBarFollowsTheCurrentBoard()
@@ -336,3 +338,60 @@ void ResultFrameTest::dxfAndExcelUnderTheArrowOfCutData()
 
 QTEST_MAIN(ResultFrameTest)
 #include "ResultFrameTest.moc"
+
+// 配置結果 after a calculation compares the plans; 採用 of the one with fewer cuts makes it the
+// result and shows the dialog again with it marked.
+void ResultFrameTest::aPlanWithFewerCutsTakenInTheResultDialog()
+{
+    Desktop d;
+    QVERIFY(d.app.InitInstance());
+    CMainFrame& frame = *d.app.MainFrame();
+    CNestrixDoc& doc = d.app.Doc();
+    d.prompt.Choices = {1};
+    frame.OpenJob(std::string(NESTRIX_EXAMPLE_JOB) + "/kitchen.nestrix");
+    QVERIFY(doc.ResultPlans() == nullptr);  // an opened result has no plans
+    const std::string stored = ResultToJson(doc.RetData);
+
+    WhenShown("selGenbanDialog",
+              [](QWidget* dialog) { dialog->findChild<QPushButton*>("runButton")->click(); });
+    QStringList first, second;
+    WhenShown("retDialog", [&](QWidget* dialog) {
+        auto* table = dialog->findChild<QTableView*>("plansTable");
+        for (int row = 0; row < table->model()->rowCount(); ++row) {
+            first << table->model()->index(row, 0).data().toString() +
+                         table->model()->index(row, 1).data().toString();
+        }
+        WhenShown("retDialog", [&](QWidget* again) {
+            auto* shown = again->findChild<QTableView*>("plansTable");
+            for (int row = 0; row < shown->model()->rowCount(); ++row) {
+                second << shown->model()->index(row, 0).data().toString() +
+                              shown->model()->index(row, 1).data().toString();
+            }
+            again->close();
+        });
+        table->selectRow(1);
+        dialog->findChild<QPushButton*>("takePlanButton")->click();
+    });
+    frame.CommandAction(kCmdLayout)->trigger();
+    QCOMPARE(first, QStringList({"●最安", "切断最少"}));
+    QCOMPARE(second, QStringList({"最安", "●切断最少"}));
+    QCOMPARE(doc.ResultPresent, 1);
+    QCOMPARE(doc.ChosenPlan(), std::size_t(1));
+    const std::vector<ResultPlan>* plans = doc.ResultPlans();
+    QVERIFY(plans != nullptr);
+    QVERIFY(SameLayouts(doc.RetData, (*plans)[1].Ret));
+    QVERIFY(!SameLayouts(doc.RetData, (*plans)[0].Ret));
+    QCOMPARE(ResultToJson((*plans)[0].Ret), stored);  // the cheapest is the run's result as before
+    QVERIFY((*plans)[1].Figures.Cuts < (*plans)[0].Figures.Cuts);
+    QVERIFY(doc.RetData.BuzaiList == &doc.ResultParts);
+
+    // After 在庫反映 the result stays the one applied.
+    doc.StockApplied = true;
+    QVERIFY(!doc.ChoosePlan(0));
+    QVERIFY(SameLayouts(doc.RetData, (*plans)[1].Ret));
+    // A new job ends the plans.
+    doc.StockApplied = false;
+    doc.NewJob();
+    QVERIFY(doc.ResultPlans() == nullptr);
+    QVERIFY(!doc.ChoosePlan(0));
+}
