@@ -385,6 +385,12 @@ void ResultFrameTest::aPlanWithFewerCutsTakenInTheResultDialog()
     QVERIFY((*plans)[1].Figures.Cuts < (*plans)[0].Figures.Cuts);
     QVERIFY(doc.RetData.BuzaiList == &doc.ResultParts);
 
+    // A result that is no longer the chosen plan (replaced by another way) has no plans.
+    const CRetData chosen = doc.RetData;
+    doc.RetData = (*plans)[0].Ret;
+    QVERIFY(doc.ResultPlans() == nullptr);
+    doc.RetData = chosen;
+    QVERIFY(doc.ResultPlans() != nullptr);
     // After 在庫反映 the result stays the one applied.
     doc.StockApplied = true;
     QVERIFY(!doc.ChoosePlan(0));
