@@ -6,9 +6,10 @@
 mixed: jobs on two or three board kinds of one material and thickness, a cheap small board and
 dearer large ones, with and without stock limits and priorities. stock: jobs with far more parts
 than two limited board entries hold. examples: the two single jobs `stock-example` (20 sheets of
-1820 x 910 and 10 of 2430 x 1220, kerf 4, 120 part types) and `two-cheap` (parts that fit two
-3000 x 1500 boards at 3,500 yen or one 3600 x 1800 at 15,000 yen), and `one-kind-552` (552 pieces
-of 32 part types on one board kind). twins: jobs where two or more part types share a size (same and different
+1820 x 910 and 10 of 2430 x 1220, kerf 4, 120 part types), `two-cheap` (parts that fit two
+3000 x 1500 boards at 3,500 yen or one 3600 x 1800 at 15,000 yen), `one-kind-552` (552 pieces
+of 32 part types on one board kind) and `free-kinds-552` (the same pieces on a 3x6 and a 4x8
+board without prices). twins: jobs where two or more part types share a size (same and different
 横置きしない and counts, also turned), repeated rows, a part of a board's trimmed size, secondary
 parts with the same shapes, and varied kerf, cutting level and options. Every folder holds
 boards.csv, parts.csv (CP932, CR LF), settings.ini and for some twins jobs secondary.csv; OUTDIR
@@ -86,6 +87,12 @@ def one_kind():
     counts[-1] += 552 - sum(counts)
     parts = [(n, w, l, c, nt) for (n, w, l, _, nt), c in zip(parts, counts)]
     return [("4x8", 2430, 1220, 9999, 8600, 0, 5)], parts, 40
+
+
+def free_kinds():
+    # The pieces of one_kind() on two board kinds without prices, so that their area decides.
+    _, parts, kerf = one_kind()
+    return [("3x6", 1820, 910, 9999, 0, 0, 5), ("4x8", 2430, 1220, 9999, 0, 0, 5)], parts, kerf
 
 
 def mixed_job(seed):
@@ -170,7 +177,8 @@ def main():
         write_job(os.path.join(args.outdir, "stock-example"), *stock_example())
         write_job(os.path.join(args.outdir, "two-cheap"), *two_cheap())
         write_job(os.path.join(args.outdir, "one-kind-552"), *one_kind())
-        write_index(args.outdir, ["stock-example", "two-cheap", "one-kind-552"], "examples")
+        write_job(os.path.join(args.outdir, "free-kinds-552"), *free_kinds())
+        write_index(args.outdir, ["stock-example", "two-cheap", "one-kind-552", "free-kinds-552"], "examples")
         return
     make = {"mixed": mixed_job, "stock": stock_job, "twins": twins_job}[args.set]
     names = [f"{args.set}-{seed:02d}" for seed in range(1, args.count + 1)]

@@ -5,6 +5,7 @@ real program.
 usage: bench_scripts_test.py SOURCE_DIR NESTRIX
 """
 import importlib.util
+import json
 import os
 import subprocess
 import sys
@@ -246,8 +247,8 @@ class ShopJobs(unittest.TestCase):
                 self.write(out, "--set", "examples")
                 self.write(out, "--set", "twins", "--count", "3")
             names = sorted(name for name in os.listdir(a) if name != "index.csv")
-            self.assertEqual(names, ["mixed-01", "mixed-02", "one-kind-552", "stock-01", "stock-example",
-                                     "twins-01", "twins-02", "twins-03", "two-cheap"])
+            self.assertEqual(names, ["free-kinds-552", "mixed-01", "mixed-02", "one-kind-552", "stock-01",
+                                     "stock-example", "twins-01", "twins-02", "twins-03", "two-cheap"])
             for name in names:
                 for file in sorted(os.listdir(os.path.join(a, name))):
                     with open(os.path.join(a, name, file), "rb") as x, open(os.path.join(b, name, file), "rb") as y:
@@ -282,6 +283,21 @@ class ShopJobs(unittest.TestCase):
             self.assertEqual(done.returncode, 0, done.stderr)
             self.assertRegex(done.stdout, r"安 3000x1500 .* 2 枚")
             self.assertNotIn("高 3600x1800", done.stdout)
+
+    def test_a_run_past_the_work_limit_leaves_the_search_its_next_values(self):
+        # The first run's values pass the work limit here, the next run's do not: without them
+        # the search keeps the patterns chosen together (48 boards after the passes) and the
+        # group the four engines' 39.
+        with tempfile.TemporaryDirectory() as out:
+            self.write(out, "--set", "examples")
+            job = os.path.join(out, "free-kinds-552")
+            done = subprocess.run([NESTRIX, "layout", "--boards", os.path.join(job, "boards.csv"), "--parts",
+                                   os.path.join(job, "parts.csv"), "--settings", os.path.join(job, "settings.ini"),
+                                   "--threads", "2", "--search", "--json", "-"], capture_output=True, text=True)
+            self.assertEqual(done.returncode, 0, done.stderr)
+            result = json.loads(done.stdout)
+            self.assertEqual(result["unplaced"], [])
+            self.assertLessEqual(sum(layout["repeat"] for layout in result["layouts"]), 38)
 
 
 if __name__ == "__main__":

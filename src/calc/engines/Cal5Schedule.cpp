@@ -141,22 +141,33 @@ void CCal5::Calculate()
             std::int64_t coverWork = 0;
             slot.Made = Cover && CoverByPatterns(slot.Ret, slot.Left, slot.State, coverWork);
         } else {
-            CCal5 run;
-            PrepareRun(run);
-            run.Improve = 0;  // once on the best run below
-            RunValues(t - 1, run);
-            run.Effort = probe->Effort;
-            run.m_work = &slot.Work;
-            run.m_workLimit = kWork[EffortIndex(Effort)] * kWorkLimit;
-            run.Reset();
-            run.SetCalData(CalData);
-            run.Calculate();
-            slot.GaveUp = run.State == kStateStopped;
+            std::optional<CCal5> run;
+            // A run that gives up has passed the runs' cells, so no later task counts; its
+            // values, not the job, may be what made it so long, so the next run's values get
+            // one try in its place, with a work limit of their own.
+            std::int64_t retryWork = 0;
+            for (int values = t - 1; values <= t && !StopRequest; ++values) {
+                run.emplace();
+                PrepareRun(*run);
+                run->Improve = 0;  // once on the best run below
+                RunValues(values, *run);
+                run->Effort = probe->Effort;
+                run->m_work = values < t ? &slot.Work : &retryWork;
+                run->m_workLimit = kWork[EffortIndex(Effort)] * kWorkLimit;
+                run->Reset();
+                run->SetCalData(CalData);
+                run->Calculate();
+                if (run->State != kStateStopped) {
+                    break;
+                }
+            }
+            slot.Work += retryWork;
+            slot.GaveUp = !run || run->State == kStateStopped;
             slot.Made = !slot.GaveUp;
             if (slot.Made) {
-                slot.Ret = std::move(run.Ret);
-                slot.Left = std::move(run.LeftYBuzai);
-                slot.State = run.State;
+                slot.Ret = std::move(run->Ret);
+                slot.Left = std::move(run->LeftYBuzai);
+                slot.State = run->State;
             }
         }
         if (StopRequest) {

@@ -22,7 +22,8 @@ inline constexpr double kRunValues[8][2] = {{1.0, 0.0}, {1.2, 0.0}, {1.0, 0.5}, 
                                             {1.3, 0.0}, {0.9, 0.0}, {1.0, 1.0}, {1.15, 0.6}};
 // Knapsack cells of the effort: the measure of the job's limits below.
 inline constexpr std::int64_t kWork[5] = {30000000, 100000000, 300000000, 1000000000, 3000000000};
-// A run that visits this many times the effort's cells gives up, and no later run counts.
+// A run that visits this many times the effort's cells gives up, and no later run counts; the
+// next run's values get one try in its place.
 inline constexpr std::int64_t kWorkLimit = 16;
 // The runs' effort is lowered while the first board's cells times the boards the parts need
 // exceed this many times the cells of the runs together: a job of hundreds of pieces would
