@@ -509,6 +509,58 @@ void CalcRun::AssemblePlan(const std::vector<const CRetData*>& picks, CRetData& 
     result.Bound = ComputeBound(result, m_settings);
 }
 
+void CalcRun::MakePlans(CRetData& result)
+{
+    const CRetData start = result;  // the parts left out before the groups
+    const bool noRate = m_settings.NoRateFlg != 0;
+    std::vector<std::vector<CRetData>> candidates(m_groups.size());
+    std::vector<std::vector<PlanCandidate>> ranked(m_groups.size());
+    for (std::size_t g = 0; g < m_groups.size(); ++g) {
+        candidates[g] = GroupCandidates(g);
+        for (const CRetData& c : candidates[g]) {
+            ranked[g].push_back(
+                {&c, FiguresOf(JobLists{c, m_buzai, m_ybuzai, m_genban}, m_settings.NokoHaba)});
+        }
+    }
+    // Each plan kind's pick per group; a kind whose picks are those of an earlier kind adds
+    // no plan.
+    const auto picksOf = [&](PlanKind kind) {
+        std::vector<std::size_t> picks(m_groups.size(), 0);
+        for (std::size_t g = 0; g < m_groups.size(); ++g) {
+            if (ranked[g].empty()) {
+                continue;
+            }
+            picks[g] = kind != PlanKind::Cheapest
+                           ? PickPlan(ranked[g], kind, m_settings.PlanTolerance, noRate)
+                       : m_settings.FewerCutsOnTie ? FewerCutsOnTie(ranked[g])
+                                                   : 0;
+        }
+        return picks;
+    };
+    const auto assemble = [&](const std::vector<std::size_t>& picks, CRetData& plan) {
+        std::vector<const CRetData*> chosen(m_groups.size(), nullptr);
+        for (std::size_t g = 0; g < m_groups.size(); ++g) {
+            chosen[g] = candidates[g].empty() ? nullptr : &candidates[g][picks[g]];
+        }
+        AssemblePlan(chosen, plan);
+    };
+    std::vector<std::vector<std::size_t>> made;
+    for (const PlanKind kind : {PlanKind::Cheapest, PlanKind::FewestCuts, PlanKind::FewestPatterns}) {
+        std::vector<std::size_t> picks = picksOf(kind);
+        if (std::find(made.begin(), made.end(), picks) != made.end()) {
+            continue;
+        }
+        ResultPlan plan{kind, start, {}};
+        assemble(picks, kind == PlanKind::Cheapest ? result : plan.Ret);
+        if (kind == PlanKind::Cheapest) {
+            plan.Ret = result;
+        }
+        plan.Figures = FiguresOf(JobLists{plan.Ret, m_buzai, m_ybuzai, m_genban}, m_settings.NokoHaba);
+        m_plans.push_back(std::move(plan));
+        made.push_back(std::move(picks));
+    }
+}
+
 CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
 {
     while (Poll()) {
@@ -524,54 +576,7 @@ CalcRun::Outcome CalcRun::Finish(CRetData& result, Prompt& prompt)
         result.Clear();
         outcome = Outcome::Aborted;
     } else {
-        const CRetData start = result;  // the parts left out before the groups
-        const bool noRate = m_settings.NoRateFlg != 0;
-        std::vector<std::vector<CRetData>> candidates(m_groups.size());
-        std::vector<std::vector<PlanCandidate>> ranked(m_groups.size());
-        for (std::size_t g = 0; g < m_groups.size(); ++g) {
-            candidates[g] = GroupCandidates(g);
-            for (const CRetData& c : candidates[g]) {
-                ranked[g].push_back(
-                    {&c, FiguresOf(JobLists{c, m_buzai, m_ybuzai, m_genban}, m_settings.NokoHaba)});
-            }
-        }
-        // Each plan kind's pick per group; a kind whose picks are those of an earlier kind adds
-        // no plan.
-        const auto picksOf = [&](PlanKind kind) {
-            std::vector<std::size_t> picks(m_groups.size(), 0);
-            for (std::size_t g = 0; g < m_groups.size(); ++g) {
-                if (ranked[g].empty()) {
-                    continue;
-                }
-                picks[g] = kind != PlanKind::Cheapest
-                               ? PickPlan(ranked[g], kind, m_settings.PlanTolerance, noRate)
-                           : m_settings.FewerCutsOnTie ? FewerCutsOnTie(ranked[g])
-                                                       : 0;
-            }
-            return picks;
-        };
-        const auto assemble = [&](const std::vector<std::size_t>& picks, CRetData& plan) {
-            std::vector<const CRetData*> chosen(m_groups.size(), nullptr);
-            for (std::size_t g = 0; g < m_groups.size(); ++g) {
-                chosen[g] = candidates[g].empty() ? nullptr : &candidates[g][picks[g]];
-            }
-            AssemblePlan(chosen, plan);
-        };
-        std::vector<std::vector<std::size_t>> made;
-        for (const PlanKind kind : {PlanKind::Cheapest, PlanKind::FewestCuts, PlanKind::FewestPatterns}) {
-            std::vector<std::size_t> picks = picksOf(kind);
-            if (std::find(made.begin(), made.end(), picks) != made.end()) {
-                continue;
-            }
-            ResultPlan plan{kind, start, {}};
-            assemble(picks, kind == PlanKind::Cheapest ? result : plan.Ret);
-            if (kind == PlanKind::Cheapest) {
-                plan.Ret = result;
-            }
-            plan.Figures = FiguresOf(JobLists{plan.Ret, m_buzai, m_ybuzai, m_genban}, m_settings.NokoHaba);
-            m_plans.push_back(std::move(plan));
-            made.push_back(std::move(picks));
-        }
+        MakePlans(result);
         if (result.Layouts.empty()) {
             outcome = Outcome::NothingPlaced;
             m_plans.clear();

@@ -141,6 +141,9 @@ private:
     // left out at its start): finalised, identical layouts merged, the groups' progress and the
     // bound.
     void AssemblePlan(const std::vector<const CRetData*>& picks, CRetData& result) const;
+    // The result (the cheapest plan, or the fewest cuts of a tie with FewerCutsOnTie) into
+    // `result`, which holds the parts the run left out at its start, and m_plans.
+    void MakePlans(CRetData& result);
     // Kind, thickness and how many jobs ended, per group.
     std::vector<RET_GROUP> GroupProgress() const;
 
