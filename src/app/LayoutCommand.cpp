@@ -254,6 +254,7 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
             break;
         case CalcRun::Outcome::Placed: break;
     }
+    PlanSawing(ret, buzai, ybuzai, genban, settings.NokoHaba, MinOffcut(settings));
     const std::optional<EdgeTotals> bands =
         job.Edges.Items.empty() ? std::nullopt : std::optional<EdgeTotals>(CountEdges(ret, job.Edges));
     if (outcome == CalcRun::Outcome::Placed &&
@@ -321,6 +322,10 @@ int RunExportCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
         return kExitBadInput;
     }
     cut.Result.Bound = ComputeBound(cut.Result, settings);
+    if (!SawingFits(cut.Result, settings.NokoHaba, MinOffcut(settings))) {
+        // --min-offcut: other offcuts than those of the file's settings
+        PlanSawing(cut.Result, cut.Parts, cut.Secondary, cut.Boards, settings.NokoHaba, MinOffcut(settings));
+    }
     const std::optional<EdgeTotals> bands =
         cut.Edges.Items.empty() ? std::nullopt : std::optional<EdgeTotals>(CountEdges(cut.Result, cut.Edges));
     const EdgeTotals* counted = bands ? &*bands : nullptr;

@@ -252,6 +252,7 @@ void CNestrixDoc::KeepCalculation(const Settings& settings)
     RetData.GenbanList = &ResultBoards;
     CopyJobRunSettings(settings, JobRun);
     HasJobRun = true;
+    PlanSawing(RetData, ResultParts, ResultSecondary, ResultBoards, settings.NokoHaba, MinOffcut(settings));
 }
 
 JobDocument CNestrixDoc::MakeJob(const Settings& settings) const
@@ -315,6 +316,10 @@ void CNestrixDoc::OpenJob(const JobDocument& job, const std::string& path, const
     CopyJobRunSettings(job.Run, JobRun);
     if (ResultPresent) {  // not in the file: made again from the job's lists
         RetData.Bound = ComputeBound(RetData, JobRun);
+        if (!SawingFits(RetData, JobRun.NokoHaba, MinOffcut(JobRun))) {
+            PlanSawing(RetData, ResultParts, ResultSecondary, ResultBoards, JobRun.NokoHaba,
+                       MinOffcut(JobRun));
+        }
     }
     HasJobRun = true;
     CurrentBoard = 0;

@@ -37,6 +37,7 @@ JobDocument Computed(const TestJob& job, const EngineVariant& variant, CalcRun::
     }
     doc.HasResult = true;
     doc.Bind();
+    PlanSawing(doc.Result, doc.Parts, doc.Secondary, doc.Boards, doc.Run.NokoHaba, MinOffcut(doc.Run));
     return doc;
 }
 
