@@ -800,13 +800,13 @@ std::string JobToJson(const JobDocument& job)
     if (!job.Edges.Items.empty()) {  // a job without bands saves as before
         root["edges"] = RecordsToJson(job.Edges.Items, kEdgeKeys);
     }
-    // The result as the result JSON writes it ("%.17g" numbers read back to the same doubles).
+    // The result as the result JSON writes it, made as the value that text reads back as.
     // Its cuts and offcuts are the kept plan's; the reader makes them again from the layouts.
     JobDocument cut;
     std::string unused;
     if (job.HasResult && CutSizeJob(job, cut, unused)) {
-        root["result"] = Json::parse(
-            ResultToJson(cut.Result, &SawingOf(cut.Result, cut.Run.NokoHaba, MinOffcut(cut.Run))));
+        root["result"] =
+            ResultJsonValue(cut.Result, &SawingOf(cut.Result, cut.Run.NokoHaba, MinOffcut(cut.Run)));
     } else {
         root["result"] = Json(nullptr);
     }
