@@ -137,6 +137,11 @@ private:
     // on any boards of the group in stock, the priorities kept; kept when every piece finds a place
     // on boards that cost less (BoardCost) than the m boards. Ends past the budget.
     void RepackAcrossKinds();
+    // One try of a repack: run `values` of the schedule an effort deeper on `group` (with
+    // `oneEntry` the entry's priority and the attempts on fewer parts left out), its cells counted
+    // in `work` up to `budget`. Whether it placed every part.
+    bool RepackTry(CCal5& run, int values, const CCalData& group, std::int64_t& work, std::int64_t budget,
+                   bool oneEntry) const;
     // What a board costs in the search's choices: its price, or its area when prices are left out
     // or a board of the group has none.
     double BoardCost(std::int32_t boardNo) const;
