@@ -270,6 +270,7 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
             break;
         case CalcRun::Outcome::Placed: break;
     }
+    PlanSawing(ret, buzai, ybuzai, genban, settings.NokoHaba, MinOffcut(settings));
     const std::optional<EdgeTotals> bands =
         job.Edges.Items.empty() ? std::nullopt : std::optional<EdgeTotals>(CountEdges(ret, job.Edges));
     if (outcome == CalcRun::Outcome::Placed &&
@@ -308,8 +309,7 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
     const MakeFiles planFiles = [&](std::vector<NamedBytes>& files, std::string&) {
         for (const ResultPlan& plan : plans) {
             const std::string name = PlanFileName(plan.Kind);
-            const ResultSawing sawing =
-                SawResult({plan.Ret, buzai, ybuzai, genban}, settings.NokoHaba, MinOffcut(settings));
+            const ResultSawing& sawing = SawingOf(plan.Ret, settings.NokoHaba, MinOffcut(settings));
             const std::optional<EdgeTotals> planBands =
                 job.Edges.Items.empty() ? std::nullopt
                                         : std::optional<EdgeTotals>(CountEdges(plan.Ret, job.Edges));
@@ -358,6 +358,10 @@ int RunExportCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
         return kExitBadInput;
     }
     cut.Result.Bound = ComputeBound(cut.Result, settings);
+    if (!SawingFits(cut.Result, settings.NokoHaba, MinOffcut(settings))) {
+        // --min-offcut: other offcuts than those of the file's settings
+        PlanSawing(cut.Result, cut.Parts, cut.Secondary, cut.Boards, settings.NokoHaba, MinOffcut(settings));
+    }
     const std::optional<EdgeTotals> bands =
         cut.Edges.Items.empty() ? std::nullopt : std::optional<EdgeTotals>(CountEdges(cut.Result, cut.Edges));
     const EdgeTotals* counted = bands ? &*bands : nullptr;

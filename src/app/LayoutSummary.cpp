@@ -155,7 +155,7 @@ void PrintSummary(std::FILE* out, const CRetData& ret, const CBuzaiList& buzai, 
                      used.Sheets);
     }
     std::fprintf(out, "配置パターン\n");
-    const ResultSawing sawing = SawResult({ret, buzai, ybuzai, genban}, settings.NokoHaba, MinOffcut(settings));
+    const ResultSawing& sawing = SawingOf(ret, settings.NokoHaba, MinOffcut(settings));
     for (std::size_t i = 0; i < ret.Layouts.size(); ++i) {
         const COutData& layout = ret.Layouts[i];
         const CGenban& b = genban.Items.at(static_cast<std::size_t>(layout.BoardNo));

@@ -42,9 +42,8 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
     std::vector<std::pair<std::string LayoutOptions::*, MakeBytes>> makers = {
         {&LayoutOptions::Json,
          [&](std::string& bytes, std::string&) {
-             const ResultSawing sawing = SawResult({job.Ret, job.Parts, job.Secondary, job.Boards},
-                                                   job.Options.NokoHaba, MinOffcut(job.Options));
-             bytes = ResultToJson(job.Ret, &sawing, job.Bands, &job.Ret.Bound);
+             bytes = ResultToJson(job.Ret, &SawingOf(job.Ret, job.Options.NokoHaba, MinOffcut(job.Options)),
+                                  job.Bands, &job.Ret.Bound);
              return true;
          }},
         {&LayoutOptions::Unplaced,
@@ -69,8 +68,9 @@ int WriteOutputs(const LayoutOptions& options, OutputJob job,
     makers.push_back({&LayoutOptions::StockOut, [&](std::string& bytes, std::string& error) {
                           const JobLists lists{job.Ret, job.Parts, job.Secondary, job.Boards};
                           StockUpdate update;
-                          if (!MakeStockUpdate(lists, SawResult(lists, job.Options.NokoHaba, MinOffcut(job.Options)),
-                                               job.Boards, StockRemark(job.Info.JobName), update, error)) {
+                          if (!MakeStockUpdate(
+                                  lists, SawingOf(job.Ret, job.Options.NokoHaba, MinOffcut(job.Options)),
+                                  job.Boards, StockRemark(job.Info.JobName), update, error)) {
                               return false;
                           }
                           return DiskBytes(update.Boards.ToText(), bytes, error);

@@ -13,6 +13,7 @@
 #include "platform/Prompt.h"
 #include "result/JobLists.h"
 #include "result/Money.h"
+#include "result/Offcuts.h"
 #include "result/PlanChoice.h"
 #include "result/ResultOrder.h"
 #include "result/RetData.h"
@@ -519,7 +520,9 @@ void CalcRun::MakePlans(CRetData& result)
         candidates[g] = GroupCandidates(g);
         for (const CRetData& c : candidates[g]) {
             ranked[g].push_back(
-                {&c, FiguresOf(JobLists{c, m_buzai, m_ybuzai, m_genban}, m_settings.NokoHaba)});
+                // The cut count and length do not depend on the offcuts kept.
+                {&c, FiguresOf(c, SawResult(JobLists{c, m_buzai, m_ybuzai, m_genban}, m_settings.NokoHaba,
+                                            {0, 0}))});
         }
     }
     // Each plan kind's pick per group; a kind whose picks are those of an earlier kind adds
@@ -555,7 +558,9 @@ void CalcRun::MakePlans(CRetData& result)
         if (kind == PlanKind::Cheapest) {
             plan.Ret = result;
         }
-        plan.Figures = FiguresOf(JobLists{plan.Ret, m_buzai, m_ybuzai, m_genban}, m_settings.NokoHaba);
+        // Kept with the plan, as with every result its outputs read.
+        PlanSawing(plan.Ret, m_buzai, m_ybuzai, m_genban, m_settings.NokoHaba, MinOffcut(m_settings));
+        plan.Figures = FiguresOf(plan.Ret, SawingOf(plan.Ret, m_settings.NokoHaba, MinOffcut(m_settings)));
         m_plans.push_back(std::move(plan));
         made.push_back(std::move(picks));
     }

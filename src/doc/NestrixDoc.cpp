@@ -252,13 +252,15 @@ void CNestrixDoc::KeepCalculation(const Settings& settings, std::vector<ResultPl
     RetData.GenbanList = &ResultBoards;
     m_plans = std::move(plans);
     m_chosenPlan = 0;
+    CopyJobRunSettings(settings, JobRun);
+    HasJobRun = true;
+    PlanSawing(RetData, ResultParts, ResultSecondary, ResultBoards, settings.NokoHaba, MinOffcut(settings));
+    // A plan taken later becomes the result with the saw plan the run made for it.
     for (ResultPlan& plan : m_plans) {
         plan.Ret.BuzaiList = &ResultParts;
         plan.Ret.YBuzaiList = &ResultSecondary;
         plan.Ret.GenbanList = &ResultBoards;
     }
-    CopyJobRunSettings(settings, JobRun);
-    HasJobRun = true;
 }
 
 const std::vector<ResultPlan>* CNestrixDoc::ResultPlans() const
@@ -343,6 +345,10 @@ void CNestrixDoc::OpenJob(const JobDocument& job, const std::string& path, const
     CopyJobRunSettings(job.Run, JobRun);
     if (ResultPresent) {  // not in the file: made again from the job's lists
         RetData.Bound = ComputeBound(RetData, JobRun);
+        if (!SawingFits(RetData, JobRun.NokoHaba, MinOffcut(JobRun))) {
+            PlanSawing(RetData, ResultParts, ResultSecondary, ResultBoards, JobRun.NokoHaba,
+                       MinOffcut(JobRun));
+        }
     }
     HasJobRun = true;
     CurrentBoard = 0;

@@ -116,7 +116,7 @@ int ApplyStockUpdate(CNestrixDoc& doc, const Settings& app, const std::string& f
     const JobLists lists{doc.RetData, doc.ResultParts, doc.ResultSecondary, doc.ResultBoards};
     StockUpdate update;
     std::string error;
-    if (!MakeStockUpdate(lists, SawResult(lists, run.NokoHaba, MinOffcut(run)), doc.GenbanList,
+    if (!MakeStockUpdate(lists, SawingOf(doc.RetData, run.NokoHaba, MinOffcut(run)), doc.GenbanList,
                          StockRemark(doc.JobInfo.JobName), update, error)) {
         prompt.ShowError("在庫反映できません。\n" + error);
         return 0;

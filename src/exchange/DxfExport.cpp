@@ -257,7 +257,7 @@ bool PatternDxf(const CutDataSource& source, std::size_t layoutIndex, std::strin
     try {
         const COutData& layout = CheckedAt(source.Ret.Layouts, static_cast<long long>(layoutIndex), "layout");
         const CGenban& board = CheckedAt(source.Boards.Items, layout.BoardNo, "board");
-        const LayoutSawing sawing = SawLayout(source, layout, source.Kerf, source.MinOffcut);
+        const LayoutSawing& sawing = SawingOf(source.Ret, layoutIndex, source.Kerf, source.MinOffcut);
         if (!sawing.Planned) {
             error = Format("パターン%zu の切断手順を作成できません。", layoutIndex + 1);
             return false;

@@ -170,7 +170,7 @@ std::int64_t UnplacedCount(const CRetData& ret, std::int32_t part)
 
 // What the sheets are made of: the result's figures, worked out once.
 struct Figures {
-    ResultSawing Sawing;
+    const ResultSawing& Sawing;
     CutTotals Cuts;
     CBuzaiList Parts;  // copies carrying the placed counts and cost shares
     CBuzaiList Secondary;
@@ -425,7 +425,7 @@ private:
 
 bool ResultWorkbook(const WorkbookSource& source, std::string& bytes, std::string& error)
 {
-    Figures figures{SawResult(source, source.Kerf, source.MinOffcut), {}, source.Parts, source.Secondary};
+    Figures figures{SawingOf(source.Ret, source.Kerf, source.MinOffcut), {}, source.Parts, source.Secondary};
     for (std::size_t i = 0; i < figures.Sawing.size(); ++i) {
         if (!figures.Sawing[i].Planned) {
             error = Format("パターン%zu の切断手順を作成できません。", i + 1);

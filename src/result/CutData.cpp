@@ -171,17 +171,17 @@ bool CutDataText(const CutDataSource& source, const CutDataInfo& info, std::stri
     for (std::size_t n = 0; n < ret.Layouts.size(); ++n) {
         const COutData& layout = ret.Layouts[n];
         const CGenban& board = CheckedAt(source.Boards.Items, layout.BoardNo, "board");
-        const CalRect trimmed = TrimmedBoard(board);
-        CutPlan plan;
-        const std::string why = BuildCutPlan(LayoutPieces(layout, source.Parts, source.Secondary, source.Kerf),
-                                             trimmed, source.Kerf, layout.CutLines, plan);
-        if (!why.empty()) {
-            error = "配置パターン " + std::to_string(n + 1) + ": " + why;
+        const LayoutSawing& plan = SawingOf(ret, n, source.Kerf, source.MinOffcut);
+        if (!plan.Fault.empty()) {
+            throw CalcError(plan.Fault);
+        }
+        if (!plan.Planned) {
+            error = "配置パターン " + std::to_string(n + 1) + ": " + plan.Problem;
             return false;
         }
-        const std::vector<CalRect> offcuts = LayoutOffcuts(plan, trimmed, source.MinOffcut);
-        cuts += static_cast<std::int64_t>(plan.Cuts.size()) * layout.Repeat;
-        tenths += CutLengthTenths(plan) * layout.Repeat;
+        const std::vector<CalRect>& offcuts = plan.Offcuts;
+        cuts += plan.CutCount * layout.Repeat;
+        tenths += plan.CutTenths * layout.Repeat;
         Line(out,
              {"パターン", std::to_string(n + 1), std::to_string(layout.BoardNo + 1), QuoteField(board.Name),
               QuoteField(board.Kind), FormatTenths(board.Width), FormatTenths(board.Height),

@@ -50,6 +50,41 @@ struct CutPlan {
     std::vector<CutPiece> Pieces;
 };
 
+// The smallest offcut a shop keeps, 0.1 mm, in either direction of the offcut; 0 keeps none.
+struct OffcutSize {
+    std::int32_t Width = 3000;
+    std::int32_t Length = 3000;
+
+    friend bool operator==(const OffcutSize&, const OffcutSize&) = default;
+};
+
+// What sawing one sheet of a layout by its cut plan gives: the plan, the offcuts kept
+// (LayoutOffcuts), the number of cuts and their length. Planned is false, and the rest empty
+// but for the reason, when the layout cannot be cut apart or names a board or part that is not
+// in its lists.
+struct LayoutSawing {
+    bool Planned = false;
+    std::vector<SawCut> Cuts;      // the plan's, in its order
+    std::vector<CutPiece> Pieces;  // in the order the cuts set them free
+    std::vector<CalRect> Offcuts;
+    std::int64_t CutCount = 0;
+    std::int64_t CutTenths = 0;  // the saw's path through the material: Σ cut extents, 0.1 mm
+    double CutLengthMm = 0.0;    // the same in mm
+    std::string Problem;         // why the pieces cannot be cut apart (BuildCutPlan)
+    std::string Fault;           // a part outside its list (the CalcError's text)
+};
+using ResultSawing = std::vector<LayoutSawing>;
+
+// A result's saw plan as it is kept with the result (PlanSawing), with what it was made for: a
+// plan of other patterns, another kerf or another smallest offcut than the result's is stale
+// and is not read (SawingOf).
+struct KeptSawing {
+    std::int32_t Kerf = 0;
+    OffcutSize Least;
+    std::vector<COutData> Layouts;  // the result's layouts as planned
+    ResultSawing Plans;             // one per layout
+};
+
 // The trimmed board: x from the left trim to width - right trim, y from the top trim to
 // length - bottom trim.
 CalRect TrimmedBoard(const CGenban& board);

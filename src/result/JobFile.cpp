@@ -702,6 +702,8 @@ void ReadDocument(const std::string& text, JobDocument& job)
             Fail("parts", wrong);
         }
         CheckResult(cut, cut.Result);
+        PlanSawing(cut.Result, cut.Parts, cut.Secondary, cut.Boards, cut.Run.NokoHaba, MinOffcut(cut.Run));
+        job.Result.Sawing = std::move(cut.Result.Sawing);
     }
     job.Bind();
 }
@@ -802,14 +804,13 @@ std::string JobToJson(const JobDocument& job)
     if (!job.Edges.Items.empty()) {  // a job without bands saves as before
         root["edges"] = RecordsToJson(job.Edges.Items, kEdgeKeys);
     }
-    // The result as the result JSON writes it ("%.17g" numbers read back to the same doubles).
-    // Its cuts and offcuts are made again from the layouts when the file is read.
+    // The result as the result JSON writes it, made as the value that text reads back as.
+    // Its cuts and offcuts are the kept plan's; the reader makes them again from the layouts.
     JobDocument cut;
     std::string unused;
     if (job.HasResult && CutSizeJob(job, cut, unused)) {
-        const ResultSawing sawing = SawResult({cut.Result, cut.Parts, cut.Secondary, cut.Boards},
-                                              cut.Run.NokoHaba, MinOffcut(cut.Run));
-        root["result"] = Json::parse(ResultToJson(cut.Result, &sawing));
+        root["result"] =
+            ResultJsonValue(cut.Result, &SawingOf(cut.Result, cut.Run.NokoHaba, MinOffcut(cut.Run)));
     } else {
         root["result"] = Json(nullptr);
     }

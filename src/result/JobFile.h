@@ -22,7 +22,9 @@ struct JobDocument {
     CEdgeList Edges;  // the band table the parts name (empty without bands)
     Settings Run;  // only the settings of the calculation count (JobRunSettings)
     bool HasResult = false;
-    CRetData Result;           // its list pointers name the three lists above after reading
+    // Its list pointers name the three lists above after reading; its kept saw plan is that of
+    // the lists at their cut sizes (CutSizeJob) with the run's kerf and smallest offcut.
+    CRetData Result;
     std::string Program;       // "nestrix 1.2.0": the program that wrote the file
     JobDocument();
     JobDocument(const JobDocument& other);

@@ -76,19 +76,22 @@ LayoutSawing SawLayout(const JobLists& lists, const COutData& layout, std::int32
     const CalRect trimmed = TrimmedBoard(lists.Boards.Items[static_cast<std::size_t>(layout.BoardNo)]);
     CutPlan plan;
     try {
-        if (!BuildCutPlan(LayoutPieces(layout, lists.Parts, lists.Secondary, kerf), trimmed, kerf, layout.CutLines,
-                          plan)
-                 .empty()) {
+        sawing.Problem = BuildCutPlan(LayoutPieces(layout, lists.Parts, lists.Secondary, kerf), trimmed, kerf,
+                                      layout.CutLines, plan);
+        if (!sawing.Problem.empty()) {
             return sawing;
         }
-    } catch (const CalcError&) {
-        return sawing;  // a part outside its list: nothing on this board can be told apart
+    } catch (const CalcError& fault) {
+        sawing.Fault = fault.what();  // a part outside its list: nothing on this board can be told apart
+        return sawing;
     }
     sawing.Planned = true;
     sawing.Offcuts = LayoutOffcuts(plan, trimmed, least);
     sawing.CutCount = static_cast<std::int64_t>(plan.Cuts.size());
-    sawing.CutLengthMm = static_cast<double>(CutLengthTenths(plan)) / 10.0;
+    sawing.CutTenths = CutLengthTenths(plan);
+    sawing.CutLengthMm = static_cast<double>(sawing.CutTenths) / 10.0;
     sawing.Cuts = std::move(plan.Cuts);
+    sawing.Pieces = std::move(plan.Pieces);
     return sawing;
 }
 
@@ -100,6 +103,62 @@ ResultSawing SawResult(const JobLists& lists, std::int32_t kerf, OffcutSize leas
         sawing.push_back(SawLayout(lists, layout, kerf, least));
     }
     return sawing;
+}
+
+void PlanSawing(CRetData& ret, const CBuzaiList& parts, const CBuzaiList& secondary,
+                const CGenbanList& boards, std::int32_t kerf, OffcutSize least)
+{
+    KeptSawing kept;
+    kept.Kerf = kerf;
+    kept.Least = least;
+    kept.Layouts = ret.Layouts;
+    kept.Plans = SawResult({ret, parts, secondary, boards}, kerf, least);
+    ret.Sawing = std::move(kept);
+}
+
+const LayoutSawing* KeptLayoutSawing(const CRetData& ret, std::size_t layout, std::int32_t kerf,
+                                     OffcutSize least)
+{
+    const KeptSawing& kept = ret.Sawing;
+    if (kept.Kerf != kerf || kept.Least != least || kept.Plans.size() != ret.Layouts.size() ||
+        kept.Layouts.size() != ret.Layouts.size() || layout >= ret.Layouts.size() ||
+        !kept.Layouts[layout].SamePattern(ret.Layouts[layout])) {
+        return nullptr;
+    }
+    return &kept.Plans[layout];
+}
+
+bool SawingFits(const CRetData& ret, std::int32_t kerf, OffcutSize least)
+{
+    if (ret.Sawing.Plans.size() != ret.Layouts.size()) {
+        return false;
+    }
+    for (std::size_t n = 0; n < ret.Layouts.size(); ++n) {
+        if (KeptLayoutSawing(ret, n, kerf, least) == nullptr) {
+            return false;
+        }
+    }
+    return true;
+}
+
+const LayoutSawing& SawingOf(const CRetData& ret, std::size_t layout, std::int32_t kerf, OffcutSize least)
+{
+    const LayoutSawing* kept = KeptLayoutSawing(ret, layout, kerf, least);
+    if (kept == nullptr) {
+        throw CalcError("the saw plan of layout " + std::to_string(layout + 1) + " is not the result's");
+    }
+    return *kept;
+}
+
+const ResultSawing& SawingOf(const CRetData& ret, std::int32_t kerf, OffcutSize least)
+{
+    if (ret.Sawing.Plans.size() != ret.Layouts.size()) {
+        throw CalcError("the saw plan is not the result's");
+    }
+    for (std::size_t n = 0; n < ret.Layouts.size(); ++n) {
+        SawingOf(ret, n, kerf, least);
+    }
+    return ret.Sawing.Plans;
 }
 
 CutTotals JobCutTotals(const CRetData& ret, const ResultSawing& sawing)

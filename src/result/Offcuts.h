@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,14 +10,10 @@
 #include "result/JobLists.h"
 
 class COutData;
+class CBuzaiList;
+class CGenbanList;
 class CRetData;
 struct Settings;
-
-// The smallest offcut a shop keeps, 0.1 mm, in either direction of the offcut; 0 keeps none.
-struct OffcutSize {
-    std::int32_t Width = 3000;
-    std::int32_t Length = 3000;
-};
 
 // The rectangles of the trimmed board that the plan's cuts leave without a piece, at least
 // `least` in size (its width and length either way round): each one rectangle the saw cuts out
@@ -27,19 +24,8 @@ std::vector<CalRect> LayoutOffcuts(const CutPlan& plan, const CalRect& trimmed, 
 // The setting 端材の最小寸法.
 OffcutSize MinOffcut(const Settings& settings);
 
-// What sawing one sheet of a layout by its cut plan gives: the offcuts kept (LayoutOffcuts), the
-// number of cuts and their length. Planned is false, and the rest empty, when the layout cannot
-// be cut apart or names a board or part that is not in its lists.
-struct LayoutSawing {
-    bool Planned = false;
-    std::vector<SawCut> Cuts;  // the plan's, in its order
-    std::vector<CalRect> Offcuts;
-    std::int64_t CutCount = 0;
-    double CutLengthMm = 0.0;  // the saw's path through the material: Σ cut extents
-};
 LayoutSawing SawLayout(const JobLists& lists, const COutData& layout, std::int32_t kerf, OffcutSize least);
 // SawLayout of every layout of the result, in its order.
-using ResultSawing = std::vector<LayoutSawing>;
 ResultSawing SawResult(const JobLists& lists, std::int32_t kerf, OffcutSize least);
 
 // The cuts of the whole job: every layout's times its repeat count.
@@ -47,6 +33,20 @@ struct CutTotals {
     std::int64_t Cuts = 0;
     double LengthMm = 0.0;
 };
+// Makes the result's plan with its lists and keeps it in ret.Sawing.
+void PlanSawing(CRetData& ret, const CBuzaiList& parts, const CBuzaiList& secondary,
+                const CGenbanList& boards, std::int32_t kerf, OffcutSize least);
+// Whether ret.Sawing is the plan of the result's layouts with this kerf and smallest offcut.
+bool SawingFits(const CRetData& ret, std::int32_t kerf, OffcutSize least);
+// The kept plan of layout `layout`, null when it is not the layout's (made for another pattern,
+// kerf or smallest offcut, or not made).
+const LayoutSawing* KeptLayoutSawing(const CRetData& ret, std::size_t layout, std::int32_t kerf,
+                                     OffcutSize least);
+// The kept plan of every layout, or of one; CalcError when it is stale or was never made (an
+// internal fault: whoever changed the layouts did not plan them again).
+const ResultSawing& SawingOf(const CRetData& ret, std::int32_t kerf, OffcutSize least);
+const LayoutSawing& SawingOf(const CRetData& ret, std::size_t layout, std::int32_t kerf, OffcutSize least);
+
 CutTotals JobCutTotals(const CRetData& ret, const ResultSawing& sawing);
 // "切断 36 回  25.2 m" (配置結果, the layout command's summary, 原板情報).
 std::string CutTotalsText(const CutTotals& totals);

@@ -4,7 +4,6 @@
 
 #include "base/Format.h"
 #include "base/Tolerance.h"
-#include "result/JobLists.h"
 #include "result/Money.h"
 #include "result/Offcuts.h"
 #include "result/ResultOrder.h"
@@ -24,14 +23,13 @@ bool SameParts(const CRetData& a, const CRetData& b)
 
 }  // namespace
 
-PlanFigures FiguresOf(const JobLists& lists, std::int32_t kerf)
+PlanFigures FiguresOf(const CRetData& ret, const std::vector<LayoutSawing>& sawing)
 {
-    // The cut count and length do not depend on the offcuts kept.
-    const CutTotals totals = JobCutTotals(lists.Ret, SawResult(lists, kerf, {0, 0}));
+    const CutTotals totals = JobCutTotals(ret, sawing);
     PlanFigures figures;
     figures.Cuts = totals.Cuts;
     figures.CutLengthMm = totals.LengthMm;
-    const std::vector<COutData>& layouts = lists.Ret.Layouts;
+    const std::vector<COutData>& layouts = ret.Layouts;
     for (std::size_t i = 0; i < layouts.size(); ++i) {
         bool seen = false;
         for (std::size_t k = 0; k < i && !seen; ++k) {

@@ -7,7 +7,7 @@
 
 #include "result/RetData.h"
 
-struct JobLists;
+struct LayoutSawing;
 
 // 配置候補: results of one run that cut the same parts at nearly the best price, kept beside the
 // best so that the shop can take one that is quicker to saw.
@@ -28,8 +28,8 @@ struct PlanCandidate {
     PlanFigures Figures;
 };
 
-// The figures of a result, from the cut plans of its layouts (kerf in 0.1 mm).
-PlanFigures FiguresOf(const JobLists& lists, std::int32_t kerf);
+// The figures of a result from the saw plans of its layouts.
+PlanFigures FiguresOf(const CRetData& ret, const std::vector<LayoutSawing>& sawing);
 
 // Whether c cuts the same parts as best (as many pieces left, the same parts area) at a price at
 // most `percent` % above best's (the board area when prices are off, noRate).

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include <nlohmann/json_fwd.hpp>
+
 #include "result/Offcuts.h"
 
 class CRetData;
@@ -21,3 +23,6 @@ struct EdgeTotals;
 // "groups", the same per kind and thickness ("kind", "thickness").
 std::string ResultToJson(const CRetData& ret, const ResultSawing* sawing = nullptr,
                          const EdgeTotals* bands = nullptr, const ResultBound* bound = nullptr);
+// The same result without bands and bound as the value a job file holds: what the text reads
+// back as (a double that "%.17g" writes as a whole number is an integer), in the text's order.
+nlohmann::ordered_json ResultJsonValue(const CRetData& ret, const ResultSawing* sawing);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/CalIndex.h"
+#include "result/CutPlan.h"
 #include "result/LowerBound.h"
 #include "result/OutData.h"
 
@@ -72,6 +73,9 @@ public:
     bool StoppedEarly = false;
     std::vector<RET_GROUP> Groups;  // in group order; filled by the run when it stopped early
     ResultBound Bound;              // set after the run and when a job file is opened
+    // The saw plan of every layout (PlanSawing), made where the result is made or read and read
+    // by every output through SawingOf: once the layouts change it is stale until made again.
+    KeptSawing Sawing;
     const CBuzaiList* BuzaiList = nullptr;
     const CBuzaiList* YBuzaiList = nullptr;
     const CGenbanList* GenbanList = nullptr;

@@ -106,8 +106,7 @@ CRetDlg::CRetDlg(const CRetData& ret, const Settings& settings, Prompt& prompt, 
 
     std::string cuts;
     if (ret.BuzaiList != nullptr && ret.YBuzaiList != nullptr && ret.GenbanList != nullptr) {
-        const JobLists lists{ret, *ret.BuzaiList, *ret.YBuzaiList, *ret.GenbanList};
-        cuts = CutTotalsText(JobCutTotals(ret, SawResult(lists, settings.NokoHaba, MinOffcut(settings))));
+        cuts = CutTotalsText(JobCutTotals(ret, SawingOf(ret, settings.NokoHaba, MinOffcut(settings))));
     }
     std::vector<std::pair<std::string, std::string>> lines = {{"yieldText", YieldText(ret)},
                                                               {"boardCostText", BoardCostText(ret)},

@@ -700,16 +700,22 @@ void DrawBoard(const BoardSource& source, int usedBoard, BoardTransform& view, C
     const Settings& options = source.Options;
     const OffcutSize least = MinOffcut(options);
     const bool offcutsKept = least.Width > 0 && least.Length > 0;
-    const LayoutSawing sawn = offcutsKept || options.CutOrderDisp ? SawLayout(source, layout, options.NokoHaba, least)
-                                                                  : LayoutSawing{};
-    const std::vector<DrawnOffcut> offcuts = DrawOffcuts(c, sawn.Offcuts);
+    const LayoutSawing unsawn;
+    const LayoutSawing* sawn = &unsawn;
+    if (offcutsKept || options.CutOrderDisp) {
+        sawn = KeptLayoutSawing(source.Ret, static_cast<std::size_t>(usedBoard), options.NokoHaba, least);
+        if (sawn == nullptr) {
+            return;  // a stale plan: the pieces are drawn, the offcuts and cuts of another pattern not
+        }
+    }
+    const std::vector<DrawnOffcut> offcuts = DrawOffcuts(c, sawn->Offcuts);
     if (options.OutCutMark) {
         const CanvasPen oldPen = dc.SelectPen(guidePen);
         DrawCutGuides(c, layout);
         dc.SelectPen(oldPen);
     }
     if (options.CutOrderDisp) {
-        DrawCutOrder(c, sawn.Cuts);
+        DrawCutOrder(c, sawn->Cuts);
     }
     DrawOffcutTexts(c, offcuts);
 }

@@ -62,8 +62,9 @@ enum class BoardForm { List, Detail };
 // Draws used board `usedBoard` of the result into rect. List form: every board at the scale of
 // the result's largest board, centred. Detail form: the board fitted alone (margins of twice
 // the current font's height), at the transform's zoom and anchor. An index outside the result,
-// the board list or a parts list ends the drawing of the board silently. Restores the font,
-// pen and text mode it found.
+// the board list or a parts list ends the drawing of the board silently, and so does a kept saw
+// plan that is not the result's before the offcuts and cuts. Restores the font, pen and text
+// mode it found.
 void DrawBoard(const BoardSource& source, int usedBoard, BoardTransform& view, Canvas& dc, BoardForm form,
                const CanvasRect& rect);
 

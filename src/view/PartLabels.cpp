@@ -9,6 +9,7 @@
 #include "job/Genban.h"
 #include "platform/Canvas.h"
 #include "result/CutPlan.h"
+#include "result/Offcuts.h"
 #include "result/RetData.h"
 #include "view/QrCode.h"
 
@@ -211,18 +212,17 @@ std::string LabelCode(const PartLabel& label)
            std::to_string(label.Pattern) + "/" + std::to_string(label.Piece);
 }
 
-std::vector<PartLabel> MakePartLabels(const JobLists& lists, std::int32_t kerf, const std::string& jobName,
-                                      const std::string& customer)
+std::vector<PartLabel> MakePartLabels(const JobLists& lists, std::int32_t kerf, OffcutSize least,
+                                      const std::string& jobName, const std::string& customer)
 {
     std::vector<PartLabel> labels;
     for (std::size_t n = 0; n < lists.Ret.Layouts.size(); ++n) {
         const COutData& layout = lists.Ret.Layouts[n];
-        const CGenban& board = CheckedAt(lists.Boards.Items, layout.BoardNo, "board");
-        std::vector<CutPiece> pieces = LayoutPieces(layout, lists.Parts, lists.Secondary, kerf);
-        CutPlan plan;
-        if (BuildCutPlan(pieces, TrimmedBoard(board), kerf, layout.CutLines, plan).empty()) {
-            pieces = std::move(plan.Pieces);
-        }
+        CheckedAt(lists.Boards.Items, layout.BoardNo, "board");
+        const LayoutSawing& sawn = SawingOf(lists.Ret, n, kerf, least);
+        const std::vector<CutPiece> unplanned =
+            sawn.Planned ? std::vector<CutPiece>{} : LayoutPieces(layout, lists.Parts, lists.Secondary, kerf);
+        const std::vector<CutPiece>& pieces = sawn.Planned ? sawn.Pieces : unplanned;
         for (int sheet = 1; sheet <= layout.Repeat; ++sheet) {
             for (std::size_t i = 0; i < pieces.size(); ++i) {
                 const CutPiece& piece = pieces[i];

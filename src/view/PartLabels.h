@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/LabelLayout.h"
+#include "result/CutPlan.h"
 #include "result/JobLists.h"
 
 class Canvas;
@@ -39,10 +40,10 @@ struct PartLabel {
 std::string LabelCode(const PartLabel& label);
 
 // Every placed piece's label: pattern by pattern, sheet by sheet, the pieces in the order the
-// cut plan frees them (a pattern without a plan keeps its pieces' block order). CalcError when
-// a layout names a board or part outside its list.
-std::vector<PartLabel> MakePartLabels(const JobLists& lists, std::int32_t kerf, const std::string& jobName,
-                                      const std::string& customer = "");
+// result's kept plan frees them (a pattern without a plan keeps its pieces' block order).
+// CalcError when a layout names a board or part outside its list, or the plan is stale.
+std::vector<PartLabel> MakePartLabels(const JobLists& lists, std::int32_t kerf, OffcutSize least,
+                                      const std::string& jobName, const std::string& customer = "");
 
 // Sheets for `labels` labels after the first sheet's used cells, at least 1.
 int LabelPageCount(std::size_t labels, const LabelLayout& layout);

@@ -197,8 +197,8 @@ public:
             y -= 2 * m_f.L;
             GrandTotal(table, y, total);
             // The saw's work for the whole job, left of the total.
-            const ResultSawing sawing = SawResult(m_src, m_src.Kerf, m_src.MinOffcut);
-            m_dc.TextOut(m_f.X0 + m_f.W / 2, y, CutTotalsText(JobCutTotals(m_ret, sawing)));
+            m_dc.TextOut(m_f.X0 + m_f.W / 2, y,
+                         CutTotalsText(JobCutTotals(m_ret, SawingOf(m_ret, m_src.Kerf, m_src.MinOffcut))));
         }
         return end - first;
     }
@@ -259,7 +259,8 @@ public:
             m_src.DrawPattern(m_dc, page.Count, area);
         }
 
-        const LayoutSawing sawn = SawLayout(m_src, layout, m_src.Kerf, m_src.MinOffcut);
+        const LayoutSawing& sawn =
+            SawingOf(m_ret, static_cast<std::size_t>(page.Count), m_src.Kerf, m_src.MinOffcut);
         int y = area.Bottom - 2 * m_f.L;
         CutsBox(sawn, layout.Repeat, y);
         Table line(m_dc, m_f, m_f.X0,
@@ -559,7 +560,8 @@ PrintSource MakePrintSource(const CRetData& ret, const CBuzaiList& parts, const 
                   {area.Left, -area.Top, area.Right, -area.Bottom});
     };
     if (kind == kPrintLabels) {
-        source.Labels = MakePartLabels(source, settings.NokoHaba, job.JobName, job.Customer);
+        source.Labels =
+            MakePartLabels(source, settings.NokoHaba, MinOffcut(settings), job.JobName, job.Customer);
         source.LabelSheet = settings.Labels();
     }
     source.BandLines = PrintBandLines(ret, bands);

@@ -128,6 +128,10 @@ PY
     || fail "layout --min-offcut 0 failed"
 python3 -c 'import json, sys; sys.exit(any(l["offcuts"] for l in json.load(open(sys.argv[1]))["layouts"]))' \
     "$dir/none.json" || fail "--min-offcut 0 still lists offcuts"
+"$nestrix" export "$dir/stock.nestrix" --min-offcut 0 --json "$dir/none-export.json" >/dev/null 2>&1 \
+    || fail "export --min-offcut 0 failed"
+python3 -c 'import json, sys; sys.exit(any(l["offcuts"] for l in json.load(open(sys.argv[1]))["layouts"]))' \
+    "$dir/none-export.json" || fail "export --min-offcut 0 still lists the offcuts of the file's settings"
 ! iconv -f CP932 -t UTF-8 "$dir/none.csv" | grep -q '^端材' || fail "--min-offcut 0 still adds offcuts"
 for bad in 300 300x 0x-5 abc; do
     "$nestrix" layout "${inputs[@]}" --min-offcut "$bad" >/dev/null 2>&1

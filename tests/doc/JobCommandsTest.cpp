@@ -450,3 +450,43 @@ TEST(JobCommands, BandedPartsLayOutAtCutSizesAndTheJobKeepsTheirTable)
     EXPECT_EQ(doc.PrepareCutSizes(desk.settings), "部材 2「P」: エッジ右「Z」はエッジ材にありません");
     EXPECT_EQ(doc.ResultParts.Items[1].EdgeRight, "");
 }
+
+// Whatever replaces the document's result (a calculation, another calculation with another kerf
+// and smallest offcut, an opened job, 新規), the plan it keeps is the plan of the result as it
+// is then: what planning it afresh gives.
+TEST(JobCommands, TheKeptSawPlanFollowsEveryNewResult)
+{
+    Desk desk;
+    const auto expectInStep = [&desk](const char* step) {
+        SCOPED_TRACE(step);
+        const Settings run = desk.doc.ResultSettings(desk.settings);
+        const CRetData& ret = desk.doc.RetData;
+        ASSERT_TRUE(SawingFits(ret, run.NokoHaba, MinOffcut(run)));
+        const ResultSawing fresh =
+            SawResult({ret, desk.doc.ResultParts, desk.doc.ResultSecondary, desk.doc.ResultBoards},
+                      run.NokoHaba, MinOffcut(run));
+        EXPECT_EQ(ResultToJson(ret, &SawingOf(ret, run.NokoHaba, MinOffcut(run))), ResultToJson(ret, &fresh));
+    };
+    desk.Calculate();
+    expectInStep("calculated");
+    desk.chooser.Files = {desk.dir.File("first.nestrix")};
+    ASSERT_TRUE(desk.Save());
+    const std::string first = ResultToJson(desk.doc.RetData, &desk.doc.RetData.Sawing.Plans);
+
+    desk.settings.NokoHaba = 50;
+    desk.settings.MinOffcutW = 1000;
+    desk.settings.MinOffcutL = 500;
+    desk.Calculate();
+    expectInStep("calculated again with another kerf and smallest offcut");
+    EXPECT_NE(ResultToJson(desk.doc.RetData, &desk.doc.RetData.Sawing.Plans), first);
+
+    desk.prompt.Answers = {true};  // the second result is left unsaved
+    desk.chooser.Files = {desk.dir.File("first.nestrix")};
+    ASSERT_TRUE(OpenJobFile(desk.doc, desk.settings, desk.prompt, desk.chooser));
+    expectInStep("the first job opened");
+    EXPECT_EQ(ResultToJson(desk.doc.RetData, &desk.doc.RetData.Sawing.Plans), first);
+
+    desk.doc.NewJob();
+    expectInStep("新規");
+    EXPECT_TRUE(desk.doc.RetData.Sawing.Plans.empty());
+}

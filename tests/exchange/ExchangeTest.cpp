@@ -75,6 +75,7 @@ TEST(PatternDxf, RefusesALayoutThatCannotBeCut)
     job.Bind();
     COutData& second = job.Result.Layouts.at(1);
     second.Blocks.push_back(second.Blocks.front());
+    PlanSawing(job.Result, job.Parts, job.Secondary, job.Boards, job.Run.NokoHaba, MinOffcut(job.Run));
     std::string bytes, error;
     EXPECT_TRUE(PatternDxf(Sawn(job), 0, bytes, error)) << error;
     EXPECT_FALSE(PatternDxf(Sawn(job), 1, bytes, error));

@@ -44,7 +44,9 @@ struct KnownJob {
         layout.PartsYield = 0.65834;
         layout.TotalYield = 0.7;
         Ret.Layouts.push_back(layout);
+        Plan();
     }
+    void Plan() { PlanSawing(Ret, Buzai, YBuzai, Genban, 20, {50, 50}); }
     CutDataSource Source() const { return {Ret, Buzai, YBuzai, Genban, 20, {50, 50}}; }
 };
 
@@ -101,6 +103,7 @@ TEST(CutData, NothingIsWrittenWhenALayoutCannotBeCut)
     KnownJob job;
     job.Ret.Layouts.push_back(job.Ret.Layouts[0]);
     job.Ret.Layouts[1].Blocks[1].Y = 400;  // the secondary part lies on the first part
+    job.Plan();
     TempDir dir;
     WriteBytes(dir.File("a.csv"), "previous");
     RecordingPrompt prompt;

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
+#include "base/CalcError.h"
 #include "calc/CalcRun.h"
 #include "calc/JobGenerator.h"
 #include "calc/engines/Engines.h"
@@ -417,21 +419,33 @@ TEST(Offcuts, AreTheEmptyRectanglesOfThePlanLargeEnough)
     }
 }
 
+// A 100 x 50 mm board and two parts, 30 x 50 and 30 x 20 mm.
+struct TwoPartJob {
+    CBuzaiList Parts;
+    CBuzaiList Secondary;
+    CGenbanList Boards;
+    TwoPartJob()
+    {
+        Parts.Items.resize(2);
+        Parts.Items[0].Width = 300;
+        Parts.Items[0].Height = 500;
+        Parts.Items[1].Width = 300;
+        Parts.Items[1].Height = 200;
+        Boards.Items.resize(1);
+        Boards.Items[0].Width = 1000;
+        Boards.Items[0].Height = 500;
+    }
+};
+
 // The cuts of the job count every sheet: a pattern cut on three boards saws three times over.
 TEST(CutTotals, CountEverySheetOfARepeatedPattern)
 {
     // A 100 x 50 mm board, kerf 1 mm. Pattern 0, a 30 x 50 piece: one cut 50 mm long. Pattern 1
     // beside it a 30 x 20 piece: two more cuts, 50 and 30 mm.
-    CBuzaiList parts, secondary;
-    parts.Items.resize(2);
-    parts.Items[0].Width = 300;
-    parts.Items[0].Height = 500;
-    parts.Items[1].Width = 300;
-    parts.Items[1].Height = 200;
-    CGenbanList boards;
-    boards.Items.resize(1);
-    boards.Items[0].Width = 1000;
-    boards.Items[0].Height = 500;
+    const TwoPartJob job;
+    const CBuzaiList& parts = job.Parts;
+    const CBuzaiList& secondary = job.Secondary;
+    const CGenbanList& boards = job.Boards;
     struct Case {
         std::int32_t repeats[2];
         std::int64_t cuts;
@@ -460,5 +474,68 @@ TEST(CutTotals, CountEverySheetOfARepeatedPattern)
         EXPECT_EQ(totals.Cuts, c.cuts);
         EXPECT_DOUBLE_EQ(totals.LengthMm, c.lengthMm);
         EXPECT_EQ(CutTotalsText(totals), c.text);
+    }
+}
+
+// Kerf 1 mm: a 30 x 50 piece, then a second pattern with a 30 x 20 piece beside it. The kept
+// plan is read only while the result is the one it was made for.
+TEST(KeptSawing, IsReadOnlyForTheLayoutsKerfAndOffcutItWasMadeFor)
+{
+    const TwoPartJob job;
+    const CBuzaiList& parts = job.Parts;
+    const CBuzaiList& secondary = job.Secondary;
+    const CGenbanList& boards = job.Boards;
+    const auto planned = [&] {
+        CRetData ret;
+        ret.Layouts.resize(2);
+        ret.Layouts[0].Repeat = 1;
+        ret.Layouts[0].Blocks = {{0, 0, 0, 0, 1, 1, 0}};
+        ret.Layouts[1].Repeat = 1;
+        ret.Layouts[1].Blocks = {{0, 0, 0, 0, 1, 1, 0}, {1, 0, 310, 0, 1, 1, 0}};
+        PlanSawing(ret, parts, secondary, boards, 10, {3000, 3000});
+        return ret;
+    };
+    struct Case {
+        const char* change;
+        std::function<void(CRetData&)> apply;
+        std::int32_t kerf;
+        OffcutSize least;
+        bool fits;
+    };
+    const Case cases[] = {
+        {"none", [](CRetData&) {}, 10, {3000, 3000}, true},
+        {"another repeat count", [](CRetData& r) { r.Layouts[1].Repeat = 5; }, 10, {3000, 3000}, true},
+        {"a block moved", [](CRetData& r) { r.Layouts[1].Blocks[1].X = 320; }, 10, {3000, 3000}, false},
+        {"the layouts swapped",
+         [](CRetData& r) { std::swap(r.Layouts[0], r.Layouts[1]); },
+         10,
+         {3000, 3000},
+         false},
+        {"a layout added", [](CRetData& r) { r.Layouts.push_back(r.Layouts[0]); }, 10, {3000, 3000}, false},
+        {"a layout taken away", [](CRetData& r) { r.Layouts.pop_back(); }, 10, {3000, 3000}, false},
+        {"cleared", [](CRetData& r) { r.Clear(); }, 10, {3000, 3000}, true},
+        {"never planned", [](CRetData& r) { r.Sawing = {}; }, 10, {3000, 3000}, false},
+        {"read with another kerf", [](CRetData&) {}, 5, {3000, 3000}, false},
+        {"read with another offcut", [](CRetData&) {}, 10, {3000, 2000}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        CRetData ret = planned();
+        c.apply(ret);
+        EXPECT_EQ(SawingFits(ret, c.kerf, c.least), c.fits);
+        if (!c.fits) {
+            EXPECT_THROW(SawingOf(ret, c.kerf, c.least), CalcError);
+            continue;
+        }
+        // What every output reads is what planning the result afresh gives.
+        const ResultSawing& kept = SawingOf(ret, c.kerf, c.least);
+        const ResultSawing fresh = SawResult({ret, parts, secondary, boards}, c.kerf, c.least);
+        ASSERT_EQ(kept.size(), fresh.size());
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            EXPECT_EQ(kept[i].Cuts, fresh[i].Cuts);
+            EXPECT_EQ(kept[i].Pieces, fresh[i].Pieces);
+            EXPECT_EQ(kept[i].CutCount, fresh[i].CutCount);
+        }
+        EXPECT_EQ(JobCutTotals(ret, kept).Cuts, JobCutTotals(ret, fresh).Cuts);
     }
 }

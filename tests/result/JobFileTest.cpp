@@ -37,6 +37,7 @@ JobDocument Computed(const TestJob& job, const EngineVariant& variant, CalcRun::
     }
     doc.HasResult = true;
     doc.Bind();
+    PlanSawing(doc.Result, doc.Parts, doc.Secondary, doc.Boards, doc.Run.NokoHaba, MinOffcut(doc.Run));
     return doc;
 }
 
@@ -386,4 +387,38 @@ TEST(JobFile, IsWrittenThroughTheSafeWriter)
     EXPECT_FALSE(ReadJobFile(folder.string(), read, error));
     EXPECT_EQ(error, "フォルダです");
     std::filesystem::remove_all(folder);
+}
+
+// The job file holds the result as the value the result text reads back as: the same numbers
+// (whole-number doubles as integers), texts and order, for engine results and for doubles at
+// the edges of "%.17g".
+TEST(JobFile, HoldsTheResultAsItsTextReadsBack)
+{
+    std::vector<JobDocument> docs;
+    for (const EngineVariant& variant :
+         {EngineVariant{kBlockEngine, 0, 0, 0, 1}, EngineVariant{kStackEngine, 1, 2, 1, 1}}) {
+        for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+            docs.push_back(Computed(FewerParts(GenerateJob(seed)), variant));
+        }
+    }
+    JobDocument edges = Computed(SmallJob(), EngineVariant{kStripEngine, 0, 0, 0, 0});
+    const double values[] = {0.0, 2.5, 1e20, 123456.0, 1.0 / 3.0, 99999999999999999.0, 4.9e-324};
+    edges.Result.PartsArea = values[0];
+    edges.Result.TotalArea = values[1];
+    edges.Result.BoardArea = values[2];
+    edges.Result.PartsPrice = values[3];
+    edges.Result.TotalPiecesPrice = values[4];
+    edges.Result.Layouts.at(0).PartsYield = values[5];
+    edges.Result.Layouts.at(0).TotalYield = values[6];
+    edges.Result.StoppedEarly = true;
+    edges.Result.Groups = {{"合板 \"特\"\\", 120, 1, 82, true, false}};
+    docs.push_back(edges);
+    for (const JobDocument& doc : docs) {
+        SCOPED_TRACE(ResultToJson(doc.Result));
+        const ResultSawing* sawing = &doc.Result.Sawing.Plans;
+        EXPECT_EQ(ResultJsonValue(doc.Result, sawing).dump(1),
+                  Json::parse(ResultToJson(doc.Result, sawing)).dump(1));
+        EXPECT_EQ(ResultJsonValue(doc.Result, nullptr).dump(1),
+                  Json::parse(ResultToJson(doc.Result)).dump(1));
+    }
 }

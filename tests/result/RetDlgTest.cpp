@@ -19,6 +19,7 @@
 #include "job/Buzai.h"
 #include "job/Genban.h"
 #include "result/CutDataDlg.h"
+#include "result/Offcuts.h"
 #include "result/RetData.h"
 #include "result/RetDlg.h"
 
@@ -31,7 +32,8 @@ struct KnownResult {
     CGenbanList Genban;
     CRetData Ret;
 
-    KnownResult()
+    // Planned with the kerf and smallest offcut the result is read with.
+    explicit KnownResult(std::int32_t kerf = Settings().NokoHaba, OffcutSize least = MinOffcut(Settings()))
     {
         Buzai.Items.resize(2);
         Buzai.Items[0].Name = "棚板";
@@ -69,6 +71,7 @@ struct KnownResult {
         Ret.TotalPrice = 9000;
         Ret.PartsPrice = 4500.4;
         Ret.TotalPiecesPrice = 5000.0;
+        PlanSawing(Ret, Buzai, YBuzai, Genban, kerf, least);
     }
 };
 
@@ -216,7 +219,7 @@ void RetDlgTest::cutDataDialogStartsTodayAndRefusesTextsTheFileCannotHold()
 
 void RetDlgTest::cutDataGoesToTheChosenFileWithTheProposedName()
 {
-    const KnownResult r;
+    const KnownResult r(30, {0, 0});
     TempDir dir;
     Settings settings;
     settings.RetFol = dir.Path();
@@ -251,7 +254,7 @@ void RetDlgTest::cutDataGoesToTheChosenFileWithTheProposedName()
 
 void RetDlgTest::cancelledCutDataDialogWritesNothing()
 {
-    const KnownResult r;
+    const KnownResult r(30, {0, 0});
     Settings settings;
     RecordingPrompt prompt;
     RecordingFileChooser chooser;

@@ -84,7 +84,13 @@ struct KnownLayout {
         ret.MaxHeight = 2000;
     }
 
-    BoardSource Source() const { return {ret, parts, secondary, boards, settings}; }
+    // The result planned with the settings as they are now, as the program plans each result it
+    // makes.
+    BoardSource Source()
+    {
+        PlanSawing(ret, parts, secondary, boards, settings.NokoHaba, MinOffcut(settings));
+        return {ret, parts, secondary, boards, settings};
+    }
 
     RecordingCanvas Draw(BoardForm form = BoardForm::Detail, CanvasRect rect = {0, 0, 2064, 1064})
     {
@@ -609,6 +615,7 @@ TEST(DrawBoard, NumbersEveryCutOfTheCutDataFileInItsOrder)
     settings.OutCutMark = 0;
 
     std::string text, error;
+    PlanSawing(ret, parts, secondary, boards, 40, {0, 0});
     ASSERT_TRUE(CutDataText({ret, parts, secondary, boards, 40, {0, 0}}, CutDataInfo{}, text, error)) << error;
     struct FileCut {
         bool vertical;
@@ -626,6 +633,7 @@ TEST(DrawBoard, NumbersEveryCutOfTheCutDataFileInItsOrder)
     }
     ASSERT_GE(fileCuts.size(), 5u);
 
+    PlanSawing(ret, parts, secondary, boards, settings.NokoHaba, MinOffcut(settings));
     for (const bool paper : {false, true}) {
         SCOPED_TRACE(paper ? "paper" : "screen");
         const BoardSource source{ret, parts, secondary, boards, settings};

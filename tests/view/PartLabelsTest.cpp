@@ -10,6 +10,7 @@
 #include "fakes/RecordingCanvas.h"
 #include "job/Buzai.h"
 #include "job/Edge.h"
+#include "result/Offcuts.h"
 #include "job/Genban.h"
 #include "result/RetData.h"
 #include "view/PartLabels.h"
@@ -55,7 +56,8 @@ struct LabelJob {
     }
     std::vector<PartLabel> Labels(const std::string& jobName = "山田邸")
     {
-        return MakePartLabels({ret, parts, secondary, boards}, 0, jobName);
+        PlanSawing(ret, parts, secondary, boards, 0, {0, 0});
+        return MakePartLabels({ret, parts, secondary, boards}, 0, {0, 0}, jobName);
     }
 };
 
@@ -443,7 +445,9 @@ TEST(PartLabels, BandedPartsCarryTheSizeAsEnteredTheCutSizeAndTheirBands)
     ASSERT_EQ(CutSizeList(job.parts, edges, 0, cut), "");
     job.AddLayout(1, {CHaichi(0, 0, 0, 0, 1, 1, 0), CHaichi(1, 0, 0, 500, 1, 1, 0)});
 
-    const std::vector<PartLabel> labels = MakePartLabels({job.ret, cut, job.secondary, job.boards}, 0, "");
+    PlanSawing(job.ret, cut, job.secondary, job.boards, 0, {0, 0});
+    const std::vector<PartLabel> labels =
+        MakePartLabels({job.ret, cut, job.secondary, job.boards}, 0, {0, 0}, "");
     ASSERT_EQ(labels.size(), 2u);
     const PartLabel& banded = labels[0].PartNo == 1 ? labels[0] : labels[1];
     const PartLabel& plain = labels[0].PartNo == 1 ? labels[1] : labels[0];
@@ -466,6 +470,7 @@ TEST(PartLabels, PrintoutPagesFollowTheLabelsAndMarkSecondaryParts)
     CutDataInfo header;
     header.JobName = "山田邸";
     header.Customer = "山田工務店";
+    PlanSawing(job.ret, job.parts, job.secondary, job.boards, settings.NokoHaba, MinOffcut(settings));
     PrintSource source = MakePrintSource(job.ret, job.parts, job.secondary, job.boards, settings, kPrintLabels, header);
     ASSERT_EQ(source.Labels.size(), 12u);
     EXPECT_EQ(PageCount(source), 1);

@@ -10,6 +10,7 @@
 #include "job/Buzai.h"
 #include "job/Genban.h"
 #include "result/EdgeTotals.h"
+#include "result/Offcuts.h"
 #include "result/RetData.h"
 #include "view/PrintPages.h"
 #include "base/TextCodec.h"
@@ -89,6 +90,7 @@ struct Job {
     }
     PrintSource Source(int kind)
     {
+        PlanSawing(ret, parts, secondary, boards, 0, {0, 0});
         return PrintSource{
             {ret, parts, secondary, boards}, 2, kind, 0, {0, 0}, "2026/12/08 10:30", {}, {}, {}, {}, {}};
     }
@@ -560,6 +562,7 @@ TEST(CuttingInstructionPage, ThePatternLiesInsideTheDrawingArea)
         job.ret.Layouts[0].Summary.push_back({0, 2, 0});
         job.Finish(2);
         Settings settings;
+        PlanSawing(job.ret, job.parts, job.secondary, job.boards, settings.NokoHaba, MinOffcut(settings));
         const PrintSource source =
             MakePrintSource(job.ret, job.parts, job.secondary, job.boards, settings, kPrintCutSheets);
 
@@ -609,6 +612,7 @@ TEST(CuttingInstructionPage, ListsTheOffcutsUnderTheTrimsWhenTheyAreKept)
         PrintSource source = job.Source(kPrintCutSheets);
         source.Kerf = 40;
         source.MinOffcut = c.least;
+        PlanSawing(job.ret, job.parts, job.secondary, job.boards, source.Kerf, source.MinOffcut);
         RecordingCanvas dc;
         DrawPrintPage(dc, source, 1);
         const RecordingCanvas::Text* label = FindText(dc, " 端材(㎜)");

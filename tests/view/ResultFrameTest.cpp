@@ -20,6 +20,7 @@
 #include "fakes/WhenShown.h"
 #include "exchange/DxfExport.h"
 #include "result/JobFile.h"
+#include "result/Offcuts.h"
 #include "result/PlanChoice.h"
 #include "result/ResultJson.h"
 #include "view/Commands.h"
@@ -384,6 +385,8 @@ void ResultFrameTest::aPlanWithFewerCutsTakenInTheResultDialog()
     QCOMPARE(ResultToJson((*plans)[0].Ret), stored);  // the cheapest is the run's result as before
     QVERIFY((*plans)[1].Figures.Cuts < (*plans)[0].Figures.Cuts);
     QVERIFY(doc.RetData.BuzaiList == &doc.ResultParts);
+    const Settings run = doc.ResultSettings(d.app.AppSettings());
+    QVERIFY(SawingFits(doc.RetData, run.NokoHaba, MinOffcut(run)));  // its outputs read its own plan
 
     // A result that is no longer the chosen plan (replaced by another way) has no plans.
     const CRetData chosen = doc.RetData;

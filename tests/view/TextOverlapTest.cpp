@@ -61,6 +61,7 @@ struct LaidOut {
 void ExpectNoTextOverText(LaidOut& job)
 {
     ASSERT_FALSE(job.Ret.Layouts.empty());
+    PlanSawing(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options.NokoHaba, MinOffcut(job.Options));
     PreparePrintout(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options.TankaType);
     const PrintSource source =
         MakePrintSource(job.Ret, job.Parts, job.Secondary, job.Boards, job.Options, kPrintCutSheets);

@@ -115,6 +115,18 @@ private:
     // Decides the done tasks in order, under share.Lock; true for the job that decided the last.
     bool DecideRuns(RunShare& share, std::int64_t bound, std::int64_t runWork) const;
 
+    // The boards the parts' area needs when the group has one board entry (no run can do with
+    // fewer), else 0.
+    std::int64_t OneKindBound() const;
+    // The group's schedule for this job, with `tasks` slots (a schedule of its own unless joined).
+    RunShare& JoinSchedule(int tasks);
+    // Takes the schedule's tasks until none is left to count or another job decides the last;
+    // true for the job that decided the last (it lays out the best).
+    bool TakeTasks(RunShare& share, std::int64_t bound, std::int64_t runWork, int tasks);
+    // Task t: the patterns chosen together (0) or run t - 1 at the probed effort.
+    RunSlot RunTask(int t, const std::optional<RunProbe>& probe);
+    // The improvement passes on the best run, each undone when it makes the result dearer.
+    void ImproveBest();
     // A single run of this job: its run settings, stage level, effort and stop.
     void PrepareRun(CCal5& run) const;
     // The parts of the m emptiest boards (m = 2, 3, ...) laid out again on m - 1 boards of the
@@ -125,6 +137,11 @@ private:
     // on any boards of the group in stock, the priorities kept; kept when every piece finds a place
     // on boards that cost less (BoardCost) than the m boards. Ends past the budget.
     void RepackAcrossKinds();
+    // One try of a repack: run `values` of the schedule an effort deeper on `group` (with
+    // `oneEntry` the entry's priority and the attempts on fewer parts left out), its cells counted
+    // in `work` up to `budget`. Whether it placed every part.
+    bool RepackTry(CCal5& run, int values, const CCalData& group, std::int64_t& work, std::int64_t budget,
+                   bool oneEntry) const;
     // What a board costs in the search's choices: its price, or its area when prices are left out
     // or a board of the group has none.
     double BoardCost(std::int32_t boardNo) const;

@@ -50,6 +50,25 @@ void CCal5::ReplaceLayouts(std::vector<std::size_t> replaced, CCal5& run)
     Ret.ComputeTotals();
 }
 
+bool CCal5::RepackTry(CCal5& run, int values, const CCalData& group, std::int64_t& work, std::int64_t budget,
+                      bool oneEntry) const
+{
+    PrepareRun(run);
+    if (oneEntry) {
+        run.NoUsenFlg = 1;
+        run.UseSmallPat = 0;
+    }
+    run.Effort = std::min(5, Effort + 1);
+    RunValues(values, run);
+    // A try that passes the budget gives up and leaves the boards as they were.
+    run.m_work = &work;
+    run.m_workLimit = budget;
+    run.Reset();
+    run.SetCalData(group);
+    run.Calculate();
+    return run.State == kStateAllPlaced;
+}
+
 void CCal5::RepackEmptiest(std::int64_t bound)
 {
     const int tries = kRepackTries[EffortIndex(Effort)];
@@ -79,19 +98,9 @@ void CCal5::RepackEmptiest(std::int64_t bound)
         bool saved = false;
         for (int t = 0; fits && t < tries && !saved && !StopRequest && work <= budget; ++t) {
             CCal5 run;
-            PrepareRun(run);
             // One board entry: its priority left out, and no attempts on fewer parts.
-            run.NoUsenFlg = 1;
-            run.UseSmallPat = 0;
-            run.Effort = std::min(5, Effort + 1);
-            RunValues(t == 0 ? 0 : static_cast<int>(std::size(kRunValues)) + 1000 + t, run);
-            // A try that passes the budget gives up and leaves the boards as they were.
-            run.m_work = &work;
-            run.m_workLimit = budget;
-            run.Reset();
-            run.SetCalData(group);
-            run.Calculate();
-            if (run.State != kStateAllPlaced) {
+            if (!RepackTry(run, t == 0 ? 0 : static_cast<int>(std::size(kRunValues)) + 1000 + t, group, work,
+                           budget, true)) {
                 continue;
             }
             // Every part on one board fewer: the m layouts give way to the new ones.
@@ -206,15 +215,8 @@ void CCal5::RepackAcrossKinds()
         bool saved = false;
         for (int t = 0; t < tries && !saved && !StopRequest && work <= budget; ++t) {
             CCal5 run;
-            PrepareRun(run);
-            run.Effort = std::min(5, Effort + 1);
-            RunValues(t == 0 ? 0 : static_cast<int>(std::size(kRunValues)) + 2000 + t, run);
-            run.m_work = &work;
-            run.m_workLimit = budget;
-            run.Reset();
-            run.SetCalData(group);
-            run.Calculate();
-            if (run.State != kStateAllPlaced) {
+            if (!RepackTry(run, t == 0 ? 0 : static_cast<int>(std::size(kRunValues)) + 2000 + t, group, work,
+                           budget, false)) {
                 continue;
             }
             double newCost = 0.0;

@@ -38,70 +38,79 @@ std::int64_t CCal5::BoardsUsed(const CRetData& ret)
     return boards;
 }
 
-void CCal5::Calculate()
+std::int64_t CCal5::OneKindBound() const
 {
-    if (Single) {
-        CCalHaichi::Calculate();
-        return;
-    }
-    struct RunningReset {
-        std::atomic<int>& flag;
-        ~RunningReset() { flag = 0; }
-    } runningReset{Running};
-
-    SetProgress(0);
-    State = kStateRunning;
-    Ret.Clear();
-    Ret.BuzaiList = BuzaiList;
-    Ret.YBuzaiList = YBuzaiList;
-    Ret.GenbanList = GenbanList;
-
-    // With one board entry, a run on as many boards as the parts' area needs cannot be beaten.
-    std::int64_t bound = 0;
-    {
-        std::vector<const CAL_GENBAN*> entries;
-        for (const auto& level : CalData.Genban) {
-            for (const CAL_GENBAN& entry : level) {
-                entries.push_back(&entry);
-            }
-        }
-        if (entries.size() == 1) {
-            const CalRect rect = TrimmedRect(Board(entries[0]->Number));
-            const double area = static_cast<double>(rect.Width()) * rect.Height();
-            if (area > 0.0) {
-                bound = static_cast<std::int64_t>(std::ceil(GroupPartsArea(*this, CalData) / area - 1e-9));
-            }
+    std::vector<const CAL_GENBAN*> entries;
+    for (const auto& level : CalData.Genban) {
+        for (const CAL_GENBAN& entry : level) {
+            entries.push_back(&entry);
         }
     }
+    if (entries.size() != 1) {
+        return 0;
+    }
+    const CalRect rect = TrimmedRect(Board(entries[0]->Number));
+    const double area = static_cast<double>(rect.Width()) * rect.Height();
+    if (area <= 0.0) {
+        return 0;
+    }
+    return static_cast<std::int64_t>(std::ceil(GroupPartsArea(*this, CalData) / area - 1e-9));
+}
 
-    // A small job on one board kind is searched an effort deeper, the job's effort given back
-    // at the end.
-    struct EffortBack {
-        int& effort;
-        int value;
-        ~EffortBack() { effort = value; }
-    } effortBack{Effort, Effort};
-    std::int64_t pieces = 0;
-    for (const CAL_BUZAI& e : CalData.Buzai[0]) {
-        pieces += e.Count;
-    }
-    if (bound > 0 && pieces <= SmallJobPieces) {
-        Effort = std::min(5, Effort + 1);
-    }
-    // The runs of the group's jobs together visit the effort's cells once per job.
-    const int runs = RunCount(Effort);
-    const int tasks = runs + 1;  // task 0: the patterns chosen together, then the runs
-    const std::int64_t runWork = kWork[EffortIndex(Effort)] * std::max(1, Jobs) / (bound > 0 ? kRunShare : 1);
+CCal5::RunShare& CCal5::JoinSchedule(int tasks)
+{
     if (!m_shareJoined || !m_share) {
         m_share = std::make_shared<RunShare>();
     }
     RunShare& share = *m_share;
-    {
-        const std::lock_guard<std::mutex> hold(share.Lock);
-        if (share.Slots.empty()) {
-            share.Slots.resize(static_cast<std::size_t>(tasks));
+    const std::lock_guard<std::mutex> hold(share.Lock);
+    if (share.Slots.empty()) {
+        share.Slots.resize(static_cast<std::size_t>(tasks));
+    }
+    return share;
+}
+
+CCal5::RunSlot CCal5::RunTask(int t, const std::optional<RunProbe>& probe)
+{
+    RunSlot slot;
+    if (t == 0) {
+        std::int64_t coverWork = 0;
+        slot.Made = Cover && CoverByPatterns(slot.Ret, slot.Left, slot.State, coverWork);
+        return slot;
+    }
+    std::optional<CCal5> run;
+    // A run that gives up has passed the runs' cells, so no later task counts; its values, not
+    // the job, may be what made it so long, so the next run's values get one try in its place,
+    // with a work limit of their own.
+    std::int64_t retryWork = 0;
+    for (int values = t - 1; values <= t && !StopRequest; ++values) {
+        run.emplace();
+        PrepareRun(*run);
+        run->Improve = 0;  // once on the best run below
+        RunValues(values, *run);
+        run->Effort = probe->Effort;
+        run->m_work = values < t ? &slot.Work : &retryWork;
+        run->m_workLimit = kWork[EffortIndex(Effort)] * kWorkLimit;
+        run->Reset();
+        run->SetCalData(CalData);
+        run->Calculate();
+        if (run->State != kStateStopped) {
+            break;
         }
     }
+    slot.Work += retryWork;
+    slot.GaveUp = !run || run->State == kStateStopped;
+    slot.Made = !slot.GaveUp;
+    if (slot.Made) {
+        slot.Ret = std::move(run->Ret);
+        slot.Left = std::move(run->LeftYBuzai);
+        slot.State = run->State;
+    }
+    return slot;
+}
+
+bool CCal5::TakeTasks(RunShare& share, std::int64_t bound, std::int64_t runWork, int tasks)
+{
     const auto start = std::chrono::steady_clock::now();
     // The runs' effort, probed by the first job to take a run.
     std::optional<RunProbe> probe;
@@ -136,40 +145,7 @@ void CCal5::Calculate()
             probe = SharedProbe(share, runWork);
             continue;
         }
-        RunSlot slot;
-        if (t == 0) {
-            std::int64_t coverWork = 0;
-            slot.Made = Cover && CoverByPatterns(slot.Ret, slot.Left, slot.State, coverWork);
-        } else {
-            std::optional<CCal5> run;
-            // A run that gives up has passed the runs' cells, so no later task counts; its
-            // values, not the job, may be what made it so long, so the next run's values get
-            // one try in its place, with a work limit of their own.
-            std::int64_t retryWork = 0;
-            for (int values = t - 1; values <= t && !StopRequest; ++values) {
-                run.emplace();
-                PrepareRun(*run);
-                run->Improve = 0;  // once on the best run below
-                RunValues(values, *run);
-                run->Effort = probe->Effort;
-                run->m_work = values < t ? &slot.Work : &retryWork;
-                run->m_workLimit = kWork[EffortIndex(Effort)] * kWorkLimit;
-                run->Reset();
-                run->SetCalData(CalData);
-                run->Calculate();
-                if (run->State != kStateStopped) {
-                    break;
-                }
-            }
-            slot.Work += retryWork;
-            slot.GaveUp = !run || run->State == kStateStopped;
-            slot.Made = !slot.GaveUp;
-            if (slot.Made) {
-                slot.Ret = std::move(run->Ret);
-                slot.Left = std::move(run->LeftYBuzai);
-                slot.State = run->State;
-            }
-        }
+        RunSlot slot = RunTask(t, probe);
         if (StopRequest) {
             break;
         }
@@ -181,6 +157,89 @@ void CCal5::Calculate()
         share.Slots[static_cast<std::size_t>(t)] = std::move(slot);
         owner = DecideRuns(share, bound, runWork);
     }
+    return owner;
+}
+
+void CCal5::ImproveBest()
+{
+    // The boards the best run left in stock.
+    GenbanLists boards = CalData.Genban;
+    for (const COutData& layout : Ret.Layouts) {
+        for (auto& level : boards) {
+            for (CAL_GENBAN& entry : level) {
+                if (entry.Number == layout.BoardNo) {
+                    entry.Count -= layout.Repeat;
+                }
+            }
+        }
+    }
+    CCal5 aux;
+    aux.Level = Level;
+    aux.Effort = Effort;
+    aux.Single = true;
+    aux.Power = 1.0;
+    aux.m_outerStop = &StopRequest;
+    aux.m_boardSide = m_boardSide;
+    // A pass that makes the result dearer (two cheap boards onto one dear) is undone.
+    const auto keepCheaper = [&](auto pass) {
+        CRetData before = Ret;
+        GenbanLists boardsBefore = boards;
+        std::vector<CAL_BUZAI> leftBefore = LeftYBuzai;
+        pass();
+        Ret.ComputeTotals();
+        if (!StopRequest && Dearer(Ret, before)) {
+            Ret = std::move(before);
+            boards = std::move(boardsBefore);
+            LeftYBuzai = std::move(leftBefore);
+        }
+    };
+    keepCheaper([&] { ImproveWorstBoard(aux, boards, LeftYBuzai); });
+    keepCheaper([&] { MergeBoardPairs(aux, boards, LeftYBuzai); });
+    keepCheaper([&] { ImproveWorstBoard(aux, boards, LeftYBuzai); });
+    if (StopRequest) {
+        State = kStateStopped;
+    }
+    Ret.ComputeTotals();
+}
+
+void CCal5::Calculate()
+{
+    if (Single) {
+        CCalHaichi::Calculate();
+        return;
+    }
+    struct RunningReset {
+        std::atomic<int>& flag;
+        ~RunningReset() { flag = 0; }
+    } runningReset{Running};
+
+    SetProgress(0);
+    State = kStateRunning;
+    Ret.Clear();
+    Ret.BuzaiList = BuzaiList;
+    Ret.YBuzaiList = YBuzaiList;
+    Ret.GenbanList = GenbanList;
+
+    const std::int64_t bound = OneKindBound();
+    // A small job on one board kind is searched an effort deeper, the job's effort given back
+    // at the end.
+    struct EffortBack {
+        int& effort;
+        int value;
+        ~EffortBack() { effort = value; }
+    } effortBack{Effort, Effort};
+    std::int64_t pieces = 0;
+    for (const CAL_BUZAI& e : CalData.Buzai[0]) {
+        pieces += e.Count;
+    }
+    if (bound > 0 && pieces <= SmallJobPieces) {
+        Effort = std::min(5, Effort + 1);
+    }
+    // The runs of the group's jobs together visit the effort's cells once per job.
+    const int tasks = RunCount(Effort) + 1;  // task 0: the patterns chosen together, then the runs
+    const std::int64_t runWork = kWork[EffortIndex(Effort)] * std::max(1, Jobs) / (bound > 0 ? kRunShare : 1);
+    RunShare& share = JoinSchedule(tasks);
+    const bool owner = TakeTasks(share, bound, runWork, tasks);
     if (StopRequest) {
         State = kStateStopped;
         return;
@@ -196,54 +255,14 @@ void CCal5::Calculate()
         State = kStateStopped;
         return;
     }
-    std::optional<CRetData>& best = share.Best;
-    std::vector<CAL_BUZAI>& bestLeft = share.BestLeft;
-    const int bestState = share.BestState;
-    Ret = std::move(*best);
-    LeftYBuzai = std::move(bestLeft);
-    State = bestState;
+    Ret = std::move(*share.Best);
+    LeftYBuzai = std::move(share.BestLeft);
+    State = share.BestState;
     if (bound > 0 && !(Ret.Unplaced.empty() && BoardsUsed(Ret) <= bound)) {
         RepackEmptiest(bound);
     }
     if (Improve == 1 && !(bound > 0 && Ret.Unplaced.empty() && BoardsUsed(Ret) <= bound)) {
-        // The boards the best run left in stock.
-        GenbanLists boards = CalData.Genban;
-        for (const COutData& layout : Ret.Layouts) {
-            for (auto& level : boards) {
-                for (CAL_GENBAN& entry : level) {
-                    if (entry.Number == layout.BoardNo) {
-                        entry.Count -= layout.Repeat;
-                    }
-                }
-            }
-        }
-        CCal5 aux;
-        aux.Level = Level;
-        aux.Effort = Effort;
-        aux.Single = true;
-        aux.Power = 1.0;
-        aux.m_outerStop = &StopRequest;
-        aux.m_boardSide = m_boardSide;
-        // A pass that makes the result dearer (two cheap boards onto one dear) is undone.
-        const auto keepCheaper = [&](auto pass) {
-            CRetData before = Ret;
-            GenbanLists boardsBefore = boards;
-            std::vector<CAL_BUZAI> leftBefore = LeftYBuzai;
-            pass();
-            Ret.ComputeTotals();
-            if (!StopRequest && Dearer(Ret, before)) {
-                Ret = std::move(before);
-                boards = std::move(boardsBefore);
-                LeftYBuzai = std::move(leftBefore);
-            }
-        };
-        keepCheaper([&] { ImproveWorstBoard(aux, boards, LeftYBuzai); });
-        keepCheaper([&] { MergeBoardPairs(aux, boards, LeftYBuzai); });
-        keepCheaper([&] { ImproveWorstBoard(aux, boards, LeftYBuzai); });
-        if (StopRequest) {
-            State = kStateStopped;
-        }
-        Ret.ComputeTotals();
+        ImproveBest();
     }
     if (bound == 0 && !StopRequest) {
         RepackAcrossKinds();
