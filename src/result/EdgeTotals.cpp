@@ -87,10 +87,15 @@ EdgeTotals CountEdges(const CRetData& ret, const CEdgeList& edges)
 std::vector<std::string> EdgeTotalsLines(const EdgeTotals& totals, const CRetData& ret)
 {
     std::vector<std::string> lines;
+    // The names padded to the longest (at least 16 Shift-JIS bytes), so the figures stand in a
+    // column and no name loses its end ("ABS 1.0" and "ABS 1.5" told apart).
+    long width = 16;
     for (const EdgeUse& use : totals.Job) {
-        // The name to 16 Shift-JIS bytes, padded, so the figures stand in a column.
-        std::string name = TruncateCp932(use.Name, 16);
-        name.append(static_cast<std::size_t>(std::max(0L, 16 - Cp932Length(name))), ' ');
+        width = std::max(width, Cp932Length(use.Name));
+    }
+    for (const EdgeUse& use : totals.Job) {
+        std::string name = use.Name;
+        name.append(static_cast<std::size_t>(std::max(0L, width - Cp932Length(name))), ' ');
         lines.push_back("エッジ " + use.Code +
                         std::string(static_cast<std::size_t>(std::max(0L, 5 - Cp932Length(use.Code))), ' ') +
                         name + Format("%8.2f m ", use.Metres) + Money(static_cast<double>(use.Cost), 9) +

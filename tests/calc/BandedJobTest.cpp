@@ -161,3 +161,32 @@ TEST(BandedJob, KitchenBandsAgainstAHandCount)
     EXPECT_EQ(cut.Parts.Items[0].Width, 7000);
     EXPECT_EQ(cut.Parts.Items[0].Height, 3295);
 }
+
+TEST(BandedJob, SummaryLinesKeepWholeNamesInAColumn)
+{
+    struct Case {
+        const char* name;
+        std::vector<EdgeUse> uses;
+        std::vector<std::string> lines;  // the band lines, without the two totals
+    };
+    const Case cases[] = {
+        {"short names: 16 bytes",
+         {{"A", "PVC 0.5", 2.63, 105}, {"B", "ABS 2", 2.52, 214}},
+         {"エッジ A    PVC 0.5             2.63 m       105円",
+          "エッジ B    ABS 2               2.52 m       214円"}},
+        {"a name over 16 bytes widens the column",
+         {{"S", "シナ突板テープ 0.5", 54.40, 3264}, {"A", "ABS 1.0 白", 6.58, 724}},
+         {"エッジ S    シナ突板テープ 0.5   54.40 m     3,264円",
+          "エッジ A    ABS 1.0 白            6.58 m       724円"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EdgeTotals totals;
+        totals.Job = c.uses;
+        const std::vector<std::string> lines = EdgeTotalsLines(totals, CRetData());
+        ASSERT_EQ(lines.size(), c.lines.size() + 2);
+        for (std::size_t i = 0; i < c.lines.size(); ++i) {
+            EXPECT_EQ(lines[i], c.lines[i]);
+        }
+    }
+}
