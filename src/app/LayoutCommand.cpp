@@ -270,7 +270,9 @@ int RunLayoutCommand(int argc, char** argv, const PdfWriterFn& writePdf, const P
             break;
         case CalcRun::Outcome::Placed: break;
     }
-    PlanSawing(ret, buzai, ybuzai, genban, settings.NokoHaba, MinOffcut(settings));
+    if (!SawingFits(ret, settings.NokoHaba, MinOffcut(settings))) {  // the run plans what it places
+        PlanSawing(ret, buzai, ybuzai, genban, settings.NokoHaba, MinOffcut(settings));
+    }
     const std::optional<EdgeTotals> bands =
         job.Edges.Items.empty() ? std::nullopt : std::optional<EdgeTotals>(CountEdges(ret, job.Edges));
     if (outcome == CalcRun::Outcome::Placed &&

@@ -547,22 +547,23 @@ void CalcRun::MakePlans(CRetData& result)
         }
         AssemblePlan(chosen, plan);
     };
-    std::vector<std::vector<std::size_t>> made;
+    std::vector<std::vector<std::size_t>> taken;
     for (const PlanKind kind : {PlanKind::Cheapest, PlanKind::FewestCuts, PlanKind::FewestPatterns}) {
         std::vector<std::size_t> picks = picksOf(kind);
-        if (std::find(made.begin(), made.end(), picks) != made.end()) {
+        if (std::find(taken.begin(), taken.end(), picks) != taken.end()) {
             continue;
         }
         ResultPlan plan{kind, start, {}};
-        assemble(picks, kind == PlanKind::Cheapest ? result : plan.Ret);
+        CRetData& made = kind == PlanKind::Cheapest ? result : plan.Ret;
+        assemble(picks, made);
+        // Kept with the result and each plan, as every output reads it.
+        PlanSawing(made, m_buzai, m_ybuzai, m_genban, m_settings.NokoHaba, MinOffcut(m_settings));
         if (kind == PlanKind::Cheapest) {
             plan.Ret = result;
         }
-        // Kept with the plan, as with every result its outputs read.
-        PlanSawing(plan.Ret, m_buzai, m_ybuzai, m_genban, m_settings.NokoHaba, MinOffcut(m_settings));
         plan.Figures = FiguresOf(plan.Ret, SawingOf(plan.Ret, m_settings.NokoHaba, MinOffcut(m_settings)));
         m_plans.push_back(std::move(plan));
-        made.push_back(std::move(picks));
+        taken.push_back(std::move(picks));
     }
 }
 

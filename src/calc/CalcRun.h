@@ -142,7 +142,8 @@ private:
     // bound.
     void AssemblePlan(const std::vector<const CRetData*>& picks, CRetData& result) const;
     // The result (the cheapest plan, or the fewest cuts of a tie with FewerCutsOnTie) into
-    // `result`, which holds the parts the run left out at its start, and m_plans.
+    // `result`, which holds the parts the run left out at its start, and m_plans; each with its
+    // saw plan kept (PlanSawing).
     void MakePlans(CRetData& result);
     // Kind, thickness and how many jobs ended, per group.
     std::vector<RET_GROUP> GroupProgress() const;

@@ -254,7 +254,10 @@ void CNestrixDoc::KeepCalculation(const Settings& settings, std::vector<ResultPl
     m_chosenPlan = 0;
     CopyJobRunSettings(settings, JobRun);
     HasJobRun = true;
-    PlanSawing(RetData, ResultParts, ResultSecondary, ResultBoards, settings.NokoHaba, MinOffcut(settings));
+    if (!SawingFits(RetData, settings.NokoHaba, MinOffcut(settings))) {  // the run made it already
+        PlanSawing(RetData, ResultParts, ResultSecondary, ResultBoards, settings.NokoHaba,
+                   MinOffcut(settings));
+    }
     // A plan taken later becomes the result with the saw plan the run made for it.
     for (ResultPlan& plan : m_plans) {
         plan.Ret.BuzaiList = &ResultParts;
